@@ -1,0 +1,74 @@
+#include "core/datetime.h"
+
+#include <cmath>
+
+namespace qbx {
+namespace {
+
+constexpr double kMsPerDay = 86400000.0;
+
+// Days from 1899-12-30 to a civil date (proleptic Gregorian), after H. Hinnant's algorithm.
+std::int64_t daysFromCivil(std::int64_t y, int m, int d) {
+    y -= m <= 2;
+    const std::int64_t era = (y >= 0 ? y : y - 399) / 400;
+    const auto yoe = static_cast<std::int64_t>(y - era * 400);
+    const std::int64_t doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
+    const std::int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+    const std::int64_t unixDays = era * 146097 + doe - 719468;
+    return unixDays + 25569;  // 1970-01-01 is day 25569
+}
+
+void civilFromDays(std::int64_t days, int& year, int& month, int& day) {
+    const std::int64_t z = days - 25569 + 719468;
+    const std::int64_t era = (z >= 0 ? z : z - 146096) / 146097;
+    const std::int64_t doe = z - era * 146097;
+    const std::int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+    const std::int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+    const std::int64_t mp = (5 * doy + 2) / 153;
+    day = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
+    month = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
+    year = static_cast<int>(yoe + era * 400 + (month <= 2));
+}
+
+}  // namespace
+
+DateTimeFields decodeDateTime(double dateTime) {
+    DateTimeFields f;
+    if (!std::isfinite(dateTime) || std::fabs(dateTime) > 3.0e6) return f;  // beyond year 9999
+    // Milliseconds since the epoch, rounded so that 0.9999999 of a ms does not lose a second.
+    const auto totalMs = static_cast<std::int64_t>(std::llround(dateTime * kMsPerDay));
+    std::int64_t days = totalMs / 86400000;
+    std::int64_t msOfDay = totalMs % 86400000;
+    if (msOfDay < 0) {  // before the epoch the time of day still counts forward
+        msOfDay += 86400000;
+        days -= 1;
+    }
+    civilFromDays(days, f.year, f.month, f.day);
+    f.hour = static_cast<int>(msOfDay / 3600000);
+    f.minute = static_cast<int>(msOfDay / 60000 % 60);
+    f.second = static_cast<int>(msOfDay / 1000 % 60);
+    f.millisecond = static_cast<int>(msOfDay % 1000);
+    return f;
+}
+
+double encodeDateTime(const DateTimeFields& f) {
+    // Carry months into years first so that daysFromCivil sees 1..12.
+    std::int64_t year = f.year;
+    std::int64_t month0 = static_cast<std::int64_t>(f.month) - 1;
+    year += month0 >= 0 ? month0 / 12 : (month0 - 11) / 12;
+    month0 = ((month0 % 12) + 12) % 12;
+    const std::int64_t days = daysFromCivil(year, static_cast<int>(month0 + 1), 1) + f.day - 1;
+    const std::int64_t ms = ((static_cast<std::int64_t>(f.hour) * 60 + f.minute) * 60 + f.second) *
+                                1000 +
+                            f.millisecond;
+    return static_cast<double>(days) + static_cast<double>(ms) / kMsPerDay;
+}
+
+std::int64_t secondsBetween(double a, double b) {
+    const double span = std::fabs(a - b) * 86400.0;
+    if (!std::isfinite(span) || span > 9.0e18) return 0;
+    // A tiny allowance keeps 10.0 seconds that come out as 9.9999999 counting as 10.
+    return static_cast<std::int64_t>(span + 1e-6);
+}
+
+}  // namespace qbx

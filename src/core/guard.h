@@ -1,0 +1,61 @@
+// The one guard of every export and callback: no exception and no FPU trap crosses it.
+// It masks floating-point traps while our code runs and gives the host its own FPU state back,
+// catches everything, logs it in the module's style and returns the neutral value.
+#pragma once
+
+#include <cfenv>
+#include <exception>
+#include <string>
+#include <string_view>
+#include <type_traits>
+
+#include "core/log.h"
+
+namespace qbx {
+
+// Restores the caller's floating-point environment (control word, MXCSR, flags) on scope exit
+// and runs the scope with every trap masked.
+class FpuShield {
+public:
+    FpuShield() noexcept { saved_ = std::feholdexcept(&env_) == 0; }
+    ~FpuShield() {
+        if (saved_) std::fesetenv(&env_);
+    }
+    FpuShield(const FpuShield&) = delete;
+    FpuShield& operator=(const FpuShield&) = delete;
+
+private:
+    std::fenv_t env_{};
+    bool saved_ = false;
+};
+
+void logEscapedException(Log* log, std::string_view where, std::exception_ptr error) noexcept;
+
+// Runs body(); on any exception logs "***** ERROR!!! Exception in <where>: <what>" and returns
+// neutral. `log` may be null (before the context exists).
+template <class R, class Body>
+R guarded(Log* log, std::string_view where, R neutral, Body&& body) noexcept {
+    FpuShield shield;
+    try {
+        if constexpr (std::is_void_v<R>) {
+            body();
+        } else {
+            return body();
+        }
+    } catch (...) {
+        logEscapedException(log, where, std::current_exception());
+    }
+    if constexpr (!std::is_void_v<R>) return neutral;
+}
+
+template <class Body>
+void guardedVoid(Log* log, std::string_view where, Body&& body) noexcept {
+    FpuShield shield;
+    try {
+        body();
+    } catch (...) {
+        logEscapedException(log, where, std::current_exception());
+    }
+}
+
+}  // namespace qbx

@@ -1,0 +1,67 @@
+// The module's one log: "-QBX.log" in the temporary folder, rotated at every load to
+// "-QBX.log.old", every line flushed at once. Also the two start-up logs.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "platform/platform.h"
+
+namespace qbx {
+
+inline constexpr int kDebugLevel = 5;  // lines above this level are dropped; callers pass 1
+
+class Log {
+public:
+    explicit Log(const Platform& platform);
+    ~Log();
+    Log(const Log&) = delete;
+    Log& operator=(const Log&) = delete;
+
+    // WriteLog: never throws. Prefixed "[time] [heap K] [ms]: text" once the header is written.
+    void write(std::string_view text, int level = 1) noexcept;
+
+    // OpenLog: deletes "-QBX.log.old", renames "-QBX.log" to it, creates "-QBX.log", writes
+    // the five header lines and starts prefixing.
+    void open() noexcept;
+    // CloseLog: stops prefixing, writes "Log ended at <date time>" and closes the file.
+    void close() noexcept;
+    bool isOpen() const noexcept { return file_ != nullptr; }
+
+    // Every written line is also passed here (the settings dialog's debug list) while set.
+    void setMirror(std::function<void(const std::string&)> mirror) noexcept;
+
+    // "zvxstartup.log": created by the load-time sequence, one flushed line per step.
+    void startupLogOpen() noexcept;
+    void startupLog(std::string_view text) noexcept;
+    void startupLogClose() noexcept;
+
+    // "QBXstartup.log": a line appended only when the file exists already.
+    void writeStartupLog(std::string_view text) noexcept;
+
+    // Unhandled-fault reporters (the exception hooks call these with what they know).
+    void logLowLevelException(const void* object, const void* address, std::string_view className,
+                              const std::string* message) noexcept;
+    void logUnhandledFault(std::uint32_t code, const void* address, std::uint32_t flags,
+                           std::string_view systemMessage) noexcept;
+
+    std::string path() const;
+
+private:
+    std::string prefixed(std::string_view text, std::uint32_t delta);
+
+    Platform platform_;
+    std::unique_ptr<OutputFile> file_;
+    std::unique_ptr<OutputFile> startupFile_;
+    std::function<void(const std::string&)> mirror_;
+    std::uint32_t lastTick_ = 0;
+    bool started_ = false;
+};
+
+// The text written for a Windows exception code ("@@@@ Unknown exception" for others).
+std::string_view exceptionCodeText(std::uint32_t code);
+
+}  // namespace qbx

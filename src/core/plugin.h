@@ -1,0 +1,63 @@
+// The Plugin context: owns every long-lived object of one loaded module. It is created when the
+// module is loaded and destroyed when it is unloaded; tests create a fresh one each.
+// "Exists" means "is not null": teardown checks each object, never a mode flag.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "core/log.h"
+#include "core/settings.h"
+#include "core/strings.h"
+#include "core/subsystems.h"
+#include "platform/platform.h"
+
+namespace qbx {
+
+enum class HostMode : std::uint8_t { Unknown = 0, TheBat = 1 };
+
+// Dial-up state kept by the tray module's connection watch.
+struct DialUpState {
+    bool isOnline = false;
+    double connectTime = 0;
+    std::string name;
+    std::int64_t receivedBytes = 0;
+};
+
+struct Plugin {
+    explicit Plugin(const Platform& platform);
+    ~Plugin();
+    Plugin(const Plugin&) = delete;
+    Plugin& operator=(const Plugin&) = delete;
+
+    Platform platform;
+    Log log;
+    StringTable strings;
+    Settings settings;
+    Factories factories;
+
+    HostMode hostMode = HostMode::Unknown;
+    bool started = false;  // between StartPlugin and StopPlugin
+    double startTime = 0;
+    double lastSmsTime = 0;
+    DialUpState dialUp;
+    std::string questionLink;   // support links built at load
+    std::string bugReportLink;
+    std::string lastTop10Title;
+
+    // Objects of the upper layers; null while they do not exist.
+    std::unique_ptr<RecipientFilter> recipientFilter;
+    std::unique_ptr<SplashWindow> splash;
+    std::unique_ptr<SplitFileList> splitFiles;
+    std::unique_ptr<ScriptingHost> scripting;
+    std::unique_ptr<TrayModule> trayModule;
+    std::unique_ptr<VariableStore> variables;
+    std::array<std::unique_ptr<StatisticsItem>, kStatItemCount> mads{};
+    std::array<double, kStatItemCount> madMemKB{};
+    std::unique_ptr<SettingsDialog> settingsDialog;
+    std::unique_ptr<PlayCountList> top10List;
+};
+
+}  // namespace qbx

@@ -1,0 +1,33 @@
+// Text helpers over code page 1251 bytes. Casing uses fixed tables, never the C locale.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace qbx {
+
+char toUpper1251(char c);
+char toLower1251(char c);
+std::string toUpper1251(std::string_view text);
+std::string toLower1251(std::string_view text);
+// Case-insensitive equality under the 1251 tables.
+bool equalsIgnoreCase1251(std::string_view a, std::string_view b);
+
+// Decimal text of an integer; the value is never a format string.
+std::string decimal(std::int64_t value);
+// Capital hexadecimal without leading zeros ("%x" upper-cased).
+std::string hexUpper(std::uint64_t value);
+// Capital hexadecimal, zero-padded to the given number of digits.
+std::string hexUpper(std::uint64_t value, int digits);
+// A pointer as capital hexadecimal at the pointer width of the build (8 or 16 digits).
+std::string pointerText(const void* pointer);
+// Right-aligns text in a field of the given width (longer text is kept whole).
+std::string padLeft(std::string_view text, std::size_t width, char fill = ' ');
+// Splits at CR LF, LF or CR; a final line break adds no empty line.
+std::vector<std::string> splitLines(std::string_view text);
+// Parses a whole decimal integer (optional sign, surrounding blanks allowed); false otherwise.
+bool parseInt64(std::string_view text, std::int64_t& value);
+
+}  // namespace qbx

@@ -1,0 +1,136 @@
+// The module's view of the outside world. Code outside platform/win32, ui/win32 and win/ reaches
+// the system only through these interfaces; platform/win32 implements them with real Win32,
+// platform/posix with the native stand-ins, and the tests with fakes.
+//
+// Paths are Windows-style texts ("C:\dir\file"); text is code page 1251 bytes.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace qbx {
+
+// ---- registry (values under HKEY_CURRENT_USER) ----------------------------------------------
+
+enum class RegStatus { Ok, Missing, WrongType };
+
+struct RegValue {
+    RegStatus status = RegStatus::Missing;
+    std::string text;  // the value's text when status is Ok
+};
+
+class Registry {
+public:
+    virtual ~Registry() = default;
+    // Key is a path below HKEY_CURRENT_USER without a leading backslash ("Software\ZVX").
+    virtual RegValue readString(std::string_view key, std::string_view name) = 0;
+    // Creates the key when needed; stores a string value.
+    virtual bool writeString(std::string_view key, std::string_view name,
+                             std::string_view value) = 0;
+};
+
+// ---- files and folders --------------------------------------------------------------------
+
+// A file held open for writing (the log). Each write is flushed at once by the caller's request.
+class OutputFile {
+public:
+    virtual ~OutputFile() = default;
+    virtual bool write(std::string_view bytes) = 0;
+    virtual bool flush() = 0;
+};
+
+class FileSystem {
+public:
+    virtual ~FileSystem() = default;
+    virtual bool fileExists(const std::string& path) = 0;
+    virtual bool directoryExists(const std::string& path) = 0;
+    // One level only; true when the folder exists afterwards.
+    virtual bool createDirectory(const std::string& path) = 0;
+    // The folder and all missing parents; true when the folder exists afterwards.
+    virtual bool createDirectories(const std::string& path) = 0;
+    // The whole file, or nothing when it is missing, unreadable or longer than maxBytes.
+    virtual std::optional<std::string> readFile(const std::string& path, std::size_t maxBytes) = 0;
+    // Writes to a temporary name beside the file and renames it over the old one.
+    virtual bool writeFileAtomic(const std::string& path, std::string_view bytes) = 0;
+    // Appends to a file that exists already; never creates one.
+    virtual bool appendToExistingFile(const std::string& path, std::string_view bytes) = 0;
+    virtual bool deleteFile(const std::string& path) = 0;
+    // Fails when the target exists.
+    virtual bool renameFile(const std::string& from, const std::string& to) = 0;
+    // Creates or truncates a file and keeps it open for writing.
+    virtual std::unique_ptr<OutputFile> createFile(const std::string& path) = 0;
+};
+
+// ---- process environment ------------------------------------------------------------------
+
+class Environment {
+public:
+    virtual ~Environment() = default;
+    // %NAME% replaced by the variable's value; unknown names stay as written; on failure the
+    // text comes back unchanged.
+    virtual std::string expandVariables(std::string_view text) = 0;
+    // The temporary folder, ending in exactly one backslash.
+    virtual std::string tempDirectory() = 0;
+    // The system folder as the system reports it (no trailing backslash).
+    virtual std::string systemDirectory() = 0;
+    // Full path of the process's main program (the host).
+    virtual std::string hostProgramPath() = 0;
+    // Full path of this module's own file.
+    virtual std::string modulePath() = 0;
+};
+
+// ---- time and memory ---------------------------------------------------------------------
+
+class Clock {
+public:
+    virtual ~Clock() = default;
+    // Local date and time as days since 1899-12-30 (fraction = time of day).
+    virtual double now() = 0;
+    // Milliseconds since boot, wrapping at 2^32.
+    virtual std::uint32_t tickCount() = 0;
+    // Bytes currently allocated from the module's heap (the log's memory column).
+    virtual std::uint64_t heapBytesInUse() = 0;
+};
+
+// ---- locale-dependent texts ------------------------------------------------------------------
+
+class LocaleFormat {
+public:
+    virtual ~LocaleFormat() = default;
+    virtual std::string longTime(double dateTime) = 0;   // time of day, system long format
+    virtual std::string shortDate(double dateTime) = 0;  // date, system short format
+    virtual char decimalSeparator() = 0;
+};
+
+// ---- the user-interface thread -------------------------------------------------------------
+
+enum class MessageIcon { Information, Warning, Error };
+
+class UserInterface {
+public:
+    virtual ~UserInterface() = default;
+    // Processes every message waiting in the thread's queue.
+    virtual void pumpMessages() = 0;
+    // A modal box with an OK button and no owner window.
+    virtual void messageBox(std::string_view text, std::string_view caption, MessageIcon icon) = 0;
+};
+
+// The set of services one Plugin context works with. It owns nothing.
+struct Platform {
+    Registry* registry = nullptr;
+    FileSystem* files = nullptr;
+    Environment* environment = nullptr;
+    Clock* clock = nullptr;
+    LocaleFormat* locale = nullptr;
+    UserInterface* ui = nullptr;
+};
+
+// The real services of this build (Win32 in the DLL, stand-ins natively); they live as long
+// as the process.
+Platform systemPlatform();
+
+}  // namespace qbx

@@ -1,0 +1,226 @@
+#include "support/fakes.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "core/datetime.h"
+#include "core/text.h"
+
+namespace qbx::test {
+namespace {
+
+std::string regKey(std::string_view key, std::string_view name) {
+    std::string k = toLower1251(key);
+    k.push_back('\x01');
+    k += toLower1251(name);
+    return k;
+}
+
+std::string twoDigits(int v) {
+    char buf[8];
+    std::snprintf(buf, sizeof buf, "%02d", v);
+    return buf;
+}
+
+}  // namespace
+
+// ---- registry ----------------------------------------------------------------------------
+
+RegValue FakeRegistry::readString(std::string_view key, std::string_view name) {
+    auto it = values_.find(regKey(key, name));
+    if (it == values_.end()) return {RegStatus::Missing, {}};
+    if (it->second.wrongType) return {RegStatus::WrongType, {}};
+    return {RegStatus::Ok, it->second.text};
+}
+
+bool FakeRegistry::writeString(std::string_view key, std::string_view name,
+                               std::string_view value) {
+    if (failWrites) return false;
+    values_[regKey(key, name)] = Entry{std::string(value), false};
+    writeOrder.emplace_back(name);
+    return true;
+}
+
+void FakeRegistry::set(std::string_view key, std::string_view name, std::string_view value) {
+    values_[regKey(key, name)] = Entry{std::string(value), false};
+}
+
+void FakeRegistry::setWrongType(std::string_view key, std::string_view name) {
+    values_[regKey(key, name)] = Entry{{}, true};
+}
+
+bool FakeRegistry::has(std::string_view key, std::string_view name) const {
+    return values_.count(regKey(key, name)) != 0;
+}
+
+std::string FakeRegistry::get(std::string_view key, std::string_view name) const {
+    auto it = values_.find(regKey(key, name));
+    return it == values_.end() ? std::string() : it->second.text;
+}
+
+// ---- file system -------------------------------------------------------------------------
+
+struct FakeFileSystem::Shared {
+    std::map<std::string, std::string> files;  // normalized path -> bytes
+    std::map<std::string, bool> folders;       // normalized path
+};
+
+namespace {
+
+class FakeOutputFile : public OutputFile {
+public:
+    FakeOutputFile(std::shared_ptr<void> keep, std::string* target)
+        : keep_(std::move(keep)), target_(target) {}
+    bool write(std::string_view bytes) override {
+        target_->append(bytes);
+        return true;
+    }
+    bool flush() override { return true; }
+
+private:
+    std::shared_ptr<void> keep_;
+    std::string* target_;
+};
+
+}  // namespace
+
+std::string FakeFileSystem::norm(const std::string& path) {
+    std::string p = toLower1251(path);
+    std::replace(p.begin(), p.end(), '/', '\\');
+    while (p.size() > 3 && p.back() == '\\') p.pop_back();
+    return p;
+}
+
+bool FakeFileSystem::folderWritable(const std::string& normalized) const {
+    return std::find(unwritableFolders.begin(), unwritableFolders.end(), normalized) ==
+           unwritableFolders.end();
+}
+
+bool FakeFileSystem::fileExists(const std::string& path) {
+    return state_->files.count(norm(path)) != 0;
+}
+
+bool FakeFileSystem::directoryExists(const std::string& path) {
+    const std::string n = norm(path);
+    if (n.size() <= 3 && n.size() >= 2 && n[1] == ':') return true;  // drive roots exist
+    return state_->folders.count(n) != 0;
+}
+
+bool FakeFileSystem::createDirectory(const std::string& path) {
+    const std::string n = norm(path);
+    if (directoryExists(n)) return true;
+    if (!folderWritable(n)) return false;
+    const auto slash = n.rfind('\\');
+    if (slash != std::string::npos && !directoryExists(n.substr(0, slash))) return false;
+    state_->folders[n] = true;
+    return true;
+}
+
+bool FakeFileSystem::createDirectories(const std::string& path) {
+    const std::string n = norm(path);
+    if (n.empty()) return false;
+    for (std::size_t i = 0; i <= n.size(); ++i) {
+        if (i == n.size() || n[i] == '\\') {
+            const std::string part = n.substr(0, i);
+            if (part.empty() || (part.size() == 2 && part[1] == ':')) continue;
+            if (!createDirectory(part)) return false;
+        }
+    }
+    return directoryExists(n);
+}
+
+std::optional<std::string> FakeFileSystem::readFile(const std::string& path, std::size_t maxBytes) {
+    auto it = state_->files.find(norm(path));
+    if (it == state_->files.end() || it->second.size() > maxBytes) return std::nullopt;
+    return it->second;
+}
+
+bool FakeFileSystem::writeFileAtomic(const std::string& path, std::string_view bytes) {
+    state_->files[norm(path)] = std::string(bytes);
+    return true;
+}
+
+bool FakeFileSystem::appendToExistingFile(const std::string& path, std::string_view bytes) {
+    auto it = state_->files.find(norm(path));
+    if (it == state_->files.end()) return false;
+    it->second.append(bytes);
+    return true;
+}
+
+bool FakeFileSystem::deleteFile(const std::string& path) {
+    return state_->files.erase(norm(path)) != 0;
+}
+
+bool FakeFileSystem::renameFile(const std::string& from, const std::string& to) {
+    auto it = state_->files.find(norm(from));
+    if (it == state_->files.end() || state_->files.count(norm(to)) != 0) return false;
+    std::string bytes = std::move(it->second);
+    state_->files.erase(it);
+    state_->files[norm(to)] = std::move(bytes);
+    return true;
+}
+
+std::unique_ptr<OutputFile> FakeFileSystem::createFile(const std::string& path) {
+    std::string& target = state_->files[norm(path)];
+    target.clear();
+    return std::make_unique<FakeOutputFile>(state_, &target);
+}
+
+void FakeFileSystem::put(const std::string& path, std::string bytes) {
+    state_->files[norm(path)] = std::move(bytes);
+}
+
+std::string FakeFileSystem::contents(const std::string& path) const {
+    auto it = state_->files.find(norm(path));
+    return it == state_->files.end() ? std::string() : it->second;
+}
+
+bool FakeFileSystem::has(const std::string& path) const {
+    return state_->files.count(norm(path)) != 0;
+}
+
+// ---- environment, clock, locale, UI ---------------------------------------------------------
+
+std::string FakeEnvironment::expandVariables(std::string_view text) {
+    std::string out;
+    std::size_t i = 0;
+    while (i < text.size()) {
+        const auto open = text.find('%', i);
+        if (open == std::string_view::npos) break;
+        const auto close = text.find('%', open + 1);
+        if (close == std::string_view::npos) break;
+        out.append(text.substr(i, open - i));
+        const std::string name = toUpper1251(text.substr(open + 1, close - open - 1));
+        auto it = variables.find(name);
+        if (it != variables.end()) {
+            out += it->second;
+            i = close + 1;
+        } else {
+            out.append(text.substr(open, close - open));  // keep "%NAME", retry at the next %
+            i = close;
+        }
+    }
+    out.append(text.substr(i));
+    return out;
+}
+
+void FakeClock::advanceMs(std::uint32_t ms) {
+    tick += ms;
+    dateTime += ms / 86400000.0;
+}
+
+std::string FakeLocale::longTime(double dateTime) {
+    const DateTimeFields f = decodeDateTime(dateTime);
+    return twoDigits(f.hour) + ":" + twoDigits(f.minute) + ":" + twoDigits(f.second);
+}
+
+std::string FakeLocale::shortDate(double dateTime) {
+    const DateTimeFields f = decodeDateTime(dateTime);
+    return twoDigits(f.day) + "." + twoDigits(f.month) + "." + std::to_string(f.year);
+}
+
+void FakeUi::messageBox(std::string_view text, std::string_view caption, MessageIcon icon) {
+    boxes.push_back(Box{std::string(text), std::string(caption), icon});
+}
+
+}  // namespace qbx::test

@@ -1,0 +1,126 @@
+// Fakes of the platform interfaces: an in-memory registry and file system, a clock and heap
+// that tests move by hand, a fixed locale and a UI that records its message boxes.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+
+namespace qbx::test {
+
+class FakeRegistry : public Registry {
+public:
+    RegValue readString(std::string_view key, std::string_view name) override;
+    bool writeString(std::string_view key, std::string_view name, std::string_view value) override;
+
+    void set(std::string_view key, std::string_view name, std::string_view value);
+    // A value of another type than text (REG_DWORD, say).
+    void setWrongType(std::string_view key, std::string_view name);
+    bool has(std::string_view key, std::string_view name) const;
+    std::string get(std::string_view key, std::string_view name) const;  // "" when missing
+    // Names written through writeString, in order.
+    std::vector<std::string> writeOrder;
+    bool failWrites = false;
+
+private:
+    struct Entry {
+        std::string text;
+        bool wrongType = false;
+    };
+    std::map<std::string, Entry> values_;  // "key\x01name", case-folded
+};
+
+class FakeFileSystem : public FileSystem {
+public:
+    bool fileExists(const std::string& path) override;
+    bool directoryExists(const std::string& path) override;
+    bool createDirectory(const std::string& path) override;
+    bool createDirectories(const std::string& path) override;
+    std::optional<std::string> readFile(const std::string& path, std::size_t maxBytes) override;
+    bool writeFileAtomic(const std::string& path, std::string_view bytes) override;
+    bool appendToExistingFile(const std::string& path, std::string_view bytes) override;
+    bool deleteFile(const std::string& path) override;
+    bool renameFile(const std::string& from, const std::string& to) override;
+    std::unique_ptr<OutputFile> createFile(const std::string& path) override;
+
+    void put(const std::string& path, std::string bytes);
+    std::string contents(const std::string& path) const;  // "" when missing
+    bool has(const std::string& path) const;
+    // Paths (case-folded, no trailing backslash) under which createDirectory fails.
+    std::vector<std::string> unwritableFolders;
+
+private:
+    static std::string norm(const std::string& path);
+    bool folderWritable(const std::string& normalized) const;
+    struct Shared;
+    std::shared_ptr<Shared> state_ = std::make_shared<Shared>();
+};
+
+class FakeEnvironment : public Environment {
+public:
+    std::string expandVariables(std::string_view text) override;
+    std::string tempDirectory() override { return temp; }
+    std::string systemDirectory() override { return system; }
+    std::string hostProgramPath() override { return hostProgram; }
+    std::string modulePath() override { return module; }
+
+    std::map<std::string, std::string> variables;  // names upper-cased
+    std::string temp = "C:\\Temp\\";
+    std::string system = "C:\\Windows\\system32";
+    std::string hostProgram = "C:\\Program Files\\The Bat!\\thebat.exe";
+    std::string module = "C:\\Mail\\Plugins\\QBX.tbp";
+};
+
+class FakeClock : public Clock {
+public:
+    double now() override { return dateTime; }
+    std::uint32_t tickCount() override { return tick; }
+    std::uint64_t heapBytesInUse() override { return heap; }
+
+    // Moves date-time and tick together.
+    void advanceMs(std::uint32_t ms);
+
+    double dateTime = 45000.5;  // 2023-03-15 12:00:00
+    std::uint32_t tick = 1000;
+    std::uint64_t heap = 1024 * 1024;
+};
+
+class FakeLocale : public LocaleFormat {
+public:
+    std::string longTime(double dateTime) override;  // HH:MM:SS
+    std::string shortDate(double dateTime) override;  // DD.MM.YYYY
+    char decimalSeparator() override { return '.'; }
+};
+
+class FakeUi : public UserInterface {
+public:
+    void pumpMessages() override { ++pumps; }
+    void messageBox(std::string_view text, std::string_view caption, MessageIcon icon) override;
+
+    int pumps = 0;
+    struct Box {
+        std::string text, caption;
+        MessageIcon icon;
+    };
+    std::vector<Box> boxes;
+};
+
+// All fakes together, and the Platform that points at them.
+struct FakePlatform {
+    FakeRegistry registry;
+    FakeFileSystem files;
+    FakeEnvironment environment;
+    FakeClock clock;
+    FakeLocale locale;
+    FakeUi ui;
+
+    Platform platform() {
+        return Platform{&registry, &files, &environment, &clock, &locale, &ui};
+    }
+};
+
+}  // namespace qbx::test

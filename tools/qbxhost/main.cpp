@@ -1,0 +1,2 @@
+// Placeholder: the host emulator is being written.
+int main() { return 0; }
