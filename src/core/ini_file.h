@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace qbx {
@@ -19,6 +20,9 @@ class IniFile {
 public:
     static constexpr std::size_t kMaxFileBytes = 16u << 20;  // larger files read as empty
     static constexpr std::size_t kMaxLineBytes = 64u << 10;  // longer lines are skipped
+    // Sections and keys kept from one parse; the rest of a larger file is ignored, so that a
+    // hostile file costs tens of megabytes at most.
+    static constexpr std::size_t kMaxParsedNames = 1u << 18;
 
     IniFile() = default;
     static IniFile parse(std::string_view bytes);
@@ -44,14 +48,22 @@ private:
         std::string key;
         std::string value;
     };
+    // Names are looked up by their upper-cased form, so that parsing and querying a large
+    // file stays linear.
+    using Index = std::unordered_map<std::string, std::size_t>;
     struct Section {
         std::string name;
         std::vector<Entry> entries;
+        Index keys;
     };
     const Section* findSection(std::string_view name) const;
     Section* findSection(std::string_view name);
+    Section& addSection(std::string_view name);
+    // Appends unless the key is present; true when appended.
+    static bool addEntry(Section& section, std::string_view key, std::string_view value);
 
     std::vector<Section> sections_;
+    Index sectionIndex_;
 };
 
 // A missing, unreadable or oversized file gives an empty document.

@@ -51,7 +51,9 @@ public:
     std::string path() const;
 
 private:
-    std::string prefixed(std::string_view text, std::uint32_t delta);
+    // "[time] [heap K] [ms]: " of a line written now.
+    std::string linePrefix(std::uint32_t delta);
+    std::string tempPath(std::string_view name) const;
 
     Platform platform_;
     std::unique_ptr<OutputFile> file_;
@@ -59,6 +61,7 @@ private:
     std::function<void(const std::string&)> mirror_;
     std::uint32_t lastTick_ = 0;
     bool started_ = false;
+    bool mirroring_ = false;  // a mirror that logs does not see its own lines again
 };
 
 // The text written for a Windows exception code ("@@@@ Unknown exception" for others).

@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 
+#include "core/host_api.h"
 #include "core/log.h"
 #include "core/settings.h"
 #include "core/strings.h"
@@ -46,6 +47,10 @@ struct Plugin {
     std::string questionLink;   // support links built at load
     std::string bugReportLink;
     std::string lastTop10Title;
+
+    // The containers of the latest macro call, kept until the next call and released at unload.
+    HostRef<ITBPDataProvider> curData;
+    HostRef<ITBPDataProvider> curParams;
 
     // Objects of the upper layers; null while they do not exist.
     std::unique_ptr<RecipientFilter> recipientFilter;

@@ -93,6 +93,8 @@ struct Settings {
     std::int32_t madFlags = 0;    // the working copy of "Statistics Flags"
     bool antispamActive = false;  // "Enable antispam" and the NonSpam bit of madFlags
     bool needsRestart = false;    // disabled mode: no installation folder
+
+    bool operator==(const Settings&) const = default;
 };
 
 // Environment of the loader: services and the log it writes its stages to.

@@ -14,6 +14,8 @@
 namespace qbx {
 
 struct Plugin;
+class TrayMenu;
+class UiComponent;
 
 class StatisticsItem {
 public:
@@ -35,6 +37,7 @@ public:
     virtual void setSetupItemCaption(const std::string& caption) = 0;
     virtual void showBalloon(const std::string& title, const std::string& text, int seconds) = 0;
     virtual void setMouseTracking(bool enabled) = 0;
+    virtual TrayMenu* trayMenu() = 0;  // for the language files
 };
 
 class SettingsDialog {
@@ -44,6 +47,7 @@ public:
     virtual void killTimers() = 0;
     virtual void stopPlayerTimer() = 0;
     virtual void appendDebugLine(const std::string& line) = 0;
+    virtual UiComponent* components() = 0;  // the form, owner of every control
 };
 
 class PlayCountList {

@@ -84,6 +84,8 @@ private:
 
 }  // namespace
 
+FakeFileSystem::FakeFileSystem() : state_(std::make_shared<Shared>()) {}
+
 std::string FakeFileSystem::norm(const std::string& path) {
     std::string p = toLower1251(path);
     std::replace(p.begin(), p.end(), '/', '\\');
@@ -161,6 +163,7 @@ bool FakeFileSystem::renameFile(const std::string& from, const std::string& to) 
 }
 
 std::unique_ptr<OutputFile> FakeFileSystem::createFile(const std::string& path) {
+    if (failCreateFile) return nullptr;
     std::string& target = state_->files[norm(path)];
     target.clear();
     return std::make_unique<FakeOutputFile>(state_, &target);

@@ -36,6 +36,7 @@ private:
 
 class FakeFileSystem : public FileSystem {
 public:
+    FakeFileSystem();  // out of line: the shared state is complete only in fakes.cpp
     bool fileExists(const std::string& path) override;
     bool directoryExists(const std::string& path) override;
     bool createDirectory(const std::string& path) override;
@@ -52,12 +53,14 @@ public:
     bool has(const std::string& path) const;
     // Paths (case-folded, no trailing backslash) under which createDirectory fails.
     std::vector<std::string> unwritableFolders;
+    // createFile gives no file while set (a locked or read-only folder).
+    bool failCreateFile = false;
 
 private:
     static std::string norm(const std::string& path);
     bool folderWritable(const std::string& normalized) const;
     struct Shared;
-    std::shared_ptr<Shared> state_ = std::make_shared<Shared>();
+    std::shared_ptr<Shared> state_;
 };
 
 class FakeEnvironment : public Environment {

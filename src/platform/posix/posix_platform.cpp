@@ -1,6 +1,15 @@
-// Placeholder: the native stand-ins are being written.
-#include "platform/platform.h"
+#include "platform/posix/posix_services.h"
 
 namespace qbx {
-Platform systemPlatform() { return Platform{}; }
+
+Platform systemPlatform() {
+    static posix::IniRegistry registry;
+    static posix::PosixFileSystem files;
+    static posix::PosixEnvironment environment;
+    static posix::PosixClock clock;
+    static posix::PosixLocale locale;
+    static posix::ConsoleUi ui;
+    return Platform{&registry, &files, &environment, &clock, &locale, &ui};
+}
+
 }  // namespace qbx

@@ -1,0 +1,29 @@
+// What each export of the host's plug-in interface does, over one Plugin context. The export
+// shims in win/ wrap these in the guard and the calling convention.
+#pragma once
+
+#include <cstdint>
+
+#include "core/host_api.h"
+
+namespace qbx {
+
+struct Plugin;
+
+void tbpInitialize(Plugin& plugin);
+void tbpFinalize(Plugin& plugin);
+std::int32_t tbpSetup(Plugin& plugin);
+std::int32_t tbpGetName(char* buffer, std::int32_t size);
+std::int32_t tbpGetVersion(char* buffer, std::int32_t size);
+std::int32_t tbpGetInfo(char* buffer, std::int32_t size);
+std::int32_t tbpGetMacroList(Plugin& plugin, char* buffer, std::int32_t size);
+std::int32_t tbpGetStatus();
+std::int32_t tbpNeedConfig(const Plugin& plugin);
+std::int32_t tbpNeedCOM();
+std::int32_t tbpExecMacro(Plugin& plugin, const char* name, std::int32_t nameLength,
+                          ITBPDataProvider* data, ITBPDataProvider* params);
+std::int32_t tbpGetSpamScore(Plugin& plugin, std::intptr_t context, HostDataCallback callback);
+std::int32_t tbpFeedSpam(Plugin& plugin, std::intptr_t context, std::int32_t isSpam,
+                         HostDataCallback callback);
+
+}  // namespace qbx

@@ -1,0 +1,138 @@
+#include "core/host_texts.h"
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <limits>
+
+#include "core/text.h"
+#include "core/version.h"
+
+namespace qbx {
+namespace {
+
+// Offered to the host in this order; the dispatcher answers them (ZVXTEST is offered though
+// nothing answers it, and a few answered names are deliberately not offered).
+constexpr auto kMacroNames = std::to_array<std::string_view>({
+    "ZVX", "ZVXVER", "ZVXTIME", "ZVXDRVFREE", "ZVXTRANSLIT", "ZVXTRANSLIT2", "ZVXREPLACECHAR",
+    "ZVXMKLINK", "ZVXXOR", "ZVXCPUSPEED", "ZVXMEMLOAD", "ZVXTICKCOUNT", "ZVXMEMTVIRT",
+    "ZVXMEMAVIRT", "ZVXMEMTPAGE", "ZVXMEMAPAGE", "ZVXMEMTPHYS", "ZVXMEMAPHYS", "ZVXUSERNAME",
+    "ZVXCOMPNAME", "ZVXBATT", "ZVXBATTSECLEFT", "ZVXCNT", "ZVXSE", "ZVXSTARTUPINFO",
+    "ZVXMOUSEINFO", "ZVXDRVLIST", "ZVXDRVSIZE", "ZVXKBD", "ZVXPRN", "ZVXMOUSEPOS", "ZVXTIMELEFT",
+    "ZVXCPUNAME", "ZVXCPUNAMEL", "ZVXCPUVENDOR", "ZVXDAYSFROM", "ZVXHOURSFROM", "ZVXMINSFROM",
+    "ZVXFILL", "ZVXCUTON", "ZVXCUTFROMTO", "ZVXVOLNAME", "ZVXVOLSNUM", "ZVXVOLFS", "ZVXGETIP",
+    "ZVXBIOSNAME", "ZVXBIOSCOPY", "ZVXBIOSINFO", "ZVXBIOSDATE", "ZVXPROCLIST", "ZVXTASKLIST",
+    "ZVXWINVER", "ZVXRCASE", "ZVXSTRINGS", "ZVXREPLACE", "ZVXCITE", "ZVXDELIVERYTIME",
+    "ZVXREPLYTIME", "ZVXGETHEADER", "ZVXREVERSE", "ZVXCPUTICKS", "ZVXGETLINKS", "ZVXPS",
+    "ZVXKILLCITE", "ZVXCUTHERE", "ZVXGP", "ZVXFILESCOUNT", "ZVXFILESLIST", "ZVXFILESSIZE",
+    "ZVXSVER", "ZVXMKPLAIN", "ZVXDELIVTIME", "ZVXSERVLIST", "ZVXDELIVERYFROMDATE",
+    "ZVXDELIVERYFROMSERVER", "ZVXDELIVERYFROMIP", "ZVXDELIVERYTODATE", "ZVXKILLEMPTYSTR",
+    "ZVXIZVRAT", "ZVXSECSTOSTRRUS", "ZVXBYTESTOSTRRUS", "ZVXDAYSLEFT", "ZVXNUMTOSTRA",
+    "ZVXNUMTOSTR", "ZVXREPLACENUM", "ZVXENCRYPT", "ZVXDECRYPT", "ZVXDECODESTR", "ZVXCRC32",
+    "ZVXCRC16", "ZVXMD5", "ZVXMOUSESPEED", "ZVXMOUSEWAY", "ZVXSCREENRRATE", "ZVXSCREENDEPTH",
+    "ZVXSCREENRES", "ZVXSTRTRIM", "ZVXRND", "ZVXGETSTR", "ZVXDAYPROGRESS", "ZVXCHARSET",
+    "ZVXMAILER", "ZVXTZ", "ZVXTZBIAS", "ZVXTEST", "ZVXWOY", "ZVXDOY", "ZVXHOM", "ZVXVOLUME",
+    "ZVXHOW", "ZVXHOY", "ZVXREPLACEREGEXP", "ZVXGREP", "ZVXFVER", "ZVXREGREAD", "ZVXEV", "ZVXEVAL",
+    "ZVXVAR", "ZVXSET", "ZVXINC", "ZVXFOR", "ZVXIP", "ZVXLOCALIP", "ZVXLOCALIPLIST", "ZVXSPLIT",
+    "ZVXGETSMS", "ZVXPUTUUE", "STAT", "STATCOUNT", "STATTIME", "STATTIMES", "NPTOP", "ZVXATTCOUNT",
+    "ZVXCASE", "ZVXIF", "EJS", "EVS", "EPS", "ZVXSTRCMP", "ZVXSTRIN", "ZVXSELECT", "ZVXDAYSTO",
+    "ZVXSETINIINT", "ZVXGETINIINT", "ZVXINCINIINT", "ZVXSETINISTR", "ZVXGETINISTR", "ZVXDATESHIFT",
+    "ZVXSEPARATOR", "ZVXONLINETIME", "ZVXIFONLINE", "ZVXDIALUPNAME", "ZVXEXTRACTSTR", "ZVXSYMCNT",
+    "ZVXLINCNT", "ZVXINETTIME", "ZVXWRAP", "ZVXBRIEF", "ZVXLASTLOG", "STATSTARTCOUNT",
+    "STATENDCOUNT", "STATSESSIONTIME", "STATSESSIONTOTALTIME", "STATS", "STATMS",
+    "STATSESSIONMEANTIME", "STATTRAFFIC", "MBMSENSORNAME", "MBMSENSORVAL", "WAVER", "WASTATUS",
+    "WAPOS", "WAPLLEN", "WAPLPOS", "WABITRATE", "WARATE", "WACH", "WANP", "WAEQ", "WAIF", "NP",
+    "NPIF", "NPP", "S", "FBIF", "FBNP", "1B1IF", "1B1NP", "1B1TIME", "STPIF", "STPNP", "APIF",
+    "APNP", "QCDIF", "QCDNP", "QCDPLPOS", "QCDTIME"
+});
+static_assert(kMacroNames.size() == kFixedMacroCount);
+
+constexpr std::string_view kLineEnd = "\r\n";
+
+// The about page. "0.0" marks where the version goes and must stand nowhere else in it.
+constexpr std::string_view kVersionMarker = "0.0";
+constexpr std::string_view kAboutPage =
+    "<html>\r\n"
+    "<head>\r\n"
+    "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=windows-1251\">\r\n"
+    "<title>Quilbex</title>\r\n"
+    "</head>\r\n"
+    "<body>\r\n"
+    "<h2>Quilbex</h2>\r\n"
+    "<p><b>Version&nbsp; 0.0</b></p>\r\n"
+    "<p>Quilbex adds to your mail client:</p>\r\n"
+    "<ul>\r\n"
+    "<li>about two hundred macros for message templates: system and hardware information, text "
+    "transformations, header analysis, dates and times, media players, files and INI files, "
+    "variables, expressions, conditions and loops;</li>\r\n"
+    "<li>mail statistics (words, charsets, mailers, senders, recipients, servers, traffic) and "
+    "a spam filter that learns from the messages you mark as spam or not spam;</li>\r\n"
+    "<li>scripts in Pascal, JScript and VBScript, each stored script offered as a macro of its "
+    "own.</li>\r\n"
+    "</ul>\r\n"
+    "<p>Open the settings from the plug-in list or from the tray icon to choose the statistics, "
+    "tune the spam filter, try out regular expressions and write scripts.</p>\r\n"
+    "</body>\r\n"
+    "</html>\r\n";
+
+constexpr std::size_t countOccurrences(std::string_view text, std::string_view part) {
+    std::size_t count = 0;
+    for (std::size_t at = text.find(part); at != std::string_view::npos;
+         at = text.find(part, at + part.size())) {
+        ++count;
+    }
+    return count;
+}
+static_assert(countOccurrences(kAboutPage, kVersionMarker) == 1);
+
+template <typename Visit>
+void forEachScriptName(std::string_view scriptNameList, Visit visit) {
+    for (const std::string& name : splitLines(scriptNameList)) {
+        if (!name.empty()) visit(name);
+    }
+}
+
+}  // namespace
+
+std::int32_t copyToHostBuffer(std::string_view text, char* buffer, std::int32_t size) noexcept {
+    constexpr auto kMax = static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max());
+    const std::size_t length = std::min(text.size(), kMax);
+    if (buffer == nullptr || size < 0) return static_cast<std::int32_t>(length);
+    const std::size_t count = std::min(static_cast<std::size_t>(size), length);
+    if (count > 0) std::memcpy(buffer, text.data(), count);
+    return static_cast<std::int32_t>(count);
+}
+
+std::string buildAboutPage() {
+    std::string page(kAboutPage);
+    const std::size_t at = page.find(kVersionMarker);
+    page.replace(at, kVersionMarker.size(), kVersionText);
+    return page;
+}
+
+std::span<const std::string_view> fixedMacroNames() {
+    return kMacroNames;
+}
+
+std::string buildMacroList(std::string_view scriptNameList) {
+    std::string list;
+    list.reserve(kMacroNames.size() * 12 + scriptNameList.size() * 2);
+    for (const std::string_view name : kMacroNames) {
+        list += name;
+        list += kLineEnd;
+    }
+    forEachScriptName(scriptNameList, [&list](const std::string& name) {
+        list += "FN";
+        list += name;
+        list += kLineEnd;
+    });
+    return list;
+}
+
+std::string macroCount(std::string_view scriptNameList) {
+    std::int64_t count = static_cast<std::int64_t>(kMacroNames.size());
+    forEachScriptName(scriptNameList, [&count](const std::string&) { ++count; });
+    return decimal(count);
+}
+
+}  // namespace qbx

@@ -1,0 +1,33 @@
+// The texts handed to the host: the one copy rule for every text answer, the about page and the
+// list of macro names.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+
+namespace qbx {
+
+// The host's buffer protocol. With a null buffer or a negative size nothing is copied and the
+// full length is returned (clamped to INT32_MAX): that is how the host asks for the size.
+// Otherwise min(size, length) bytes are copied, no terminating zero is written, and the count
+// copied is returned.
+std::int32_t copyToHostBuffer(std::string_view text, char* buffer, std::int32_t size) noexcept;
+
+// The about page (HTML, code page 1251) with the version text in its place.
+std::string buildAboutPage();
+
+inline constexpr std::size_t kFixedMacroCount = 197;
+
+// The built-in macro names offered to the host, in their fixed order.
+std::span<const std::string_view> fixedMacroNames();
+
+// The built-in names, then "FN" + name for every non-empty line of scriptNameList (the stored
+// scripts, one name a line); every line ends in CR LF.
+std::string buildMacroList(std::string_view scriptNameList);
+// The number of lines of buildMacroList, in decimal.
+std::string macroCount(std::string_view scriptNameList);
+
+}  // namespace qbx

@@ -1,0 +1,363 @@
+#include "core/lifecycle.h"
+
+#include <exception>
+#include <string_view>
+
+#include "core/datetime.h"
+#include "core/formatting.h"
+#include "core/guard.h"
+#include "core/language.h"
+#include "core/language_loader.h"
+#include "core/plugin.h"
+#include "core/text.h"
+#include "core/version.h"
+
+namespace qbx {
+namespace {
+
+constexpr std::string_view kSupportAddress = "support@quilbex.invalid";
+
+bool enabled(const Plugin& plugin) {
+    return !plugin.settings.needsRestart;
+}
+
+void pump(Plugin& plugin) {
+    if (plugin.platform.ui) plugin.platform.ui->pumpMessages();
+}
+
+std::string errorText(std::exception_ptr error) {
+    try {
+        std::rethrow_exception(error);
+    } catch (const std::exception& e) {
+        return e.what();
+    } catch (...) {
+        return "unknown exception";
+    }
+}
+
+// One step of the start-up or shut-down: a fault is logged and the sequence goes on, so a
+// failing step never skips storing data nor stopping scripting.
+template <class Body>
+void step(Plugin& plugin, std::string_view failureLine, Body&& body) noexcept {
+    try {
+        body();
+    } catch (...) {
+        try {
+            plugin.log.write(std::string(failureLine) + " (" + errorText(std::current_exception()) +
+                             ")");
+        } catch (...) {
+        }
+    }
+}
+
+constexpr std::string_view kStartFailure = "***** ERROR!!! Exception in StartPlugin";
+constexpr std::string_view kStopFailure = "Exception in TBP_Finalize!";
+
+// ---- StartPlugin, step by step ---------------------------------------------------------------
+
+void createStatisticsItems(Plugin& plugin) {
+    for (int i = 0; i < kStatItemCount; ++i) {
+        const auto slot = static_cast<std::size_t>(i);
+        const std::string name = kStatItemNames[slot];
+        plugin.mads[slot].reset();
+        plugin.madMemKB[slot] = 0;
+        if ((plugin.settings.madFlags & (1 << i)) == 0) continue;
+        plugin.log.write(name + " is ON");
+        const std::uint64_t before = plugin.platform.clock->heapBytesInUse();
+        try {
+            plugin.log.write("Creating object for statistics item....");
+            if (plugin.factories.statisticsItem)
+                plugin.mads[slot] = plugin.factories.statisticsItem(plugin,
+                                                                    plugin.settings.statDir + name, i);
+            plugin.log.write("Creating OK");
+            const auto grown =
+                static_cast<std::uint32_t>(plugin.platform.clock->heapBytesInUse() - before);
+            plugin.madMemKB[slot] = grown / 1024.0;
+            plugin.log.write("Pointer to mad " + decimal(i) + " is " +
+                             pointerText(plugin.mads[slot].get()));
+        } catch (...) {
+            plugin.mads[slot].reset();
+            plugin.log.write("Error creating " + name);
+        }
+    }
+}
+
+void prepareStatisticsItems(Plugin& plugin) {
+    auto checkOff = [&](std::initializer_list<int> items) {
+        for (int i : items)
+            if (auto& item = plugin.mads[static_cast<std::size_t>(i)]) item->switchCheckOff();
+    };
+    checkOff({13, 6, 7, 1, 11, 12});
+    for (int i : {2, 4, 3, 11, 12})
+        if (auto& item = plugin.mads[static_cast<std::size_t>(i)])
+            item->setSortByCount(plugin.settings.stSortMode);
+    checkOff({10, 14, 15, 9});
+}
+
+void loadPlayCountList(Plugin& plugin) {
+    showSplashStatus(plugin, "Loading misc statistics");
+    if (plugin.factories.playCountList) plugin.top10List = plugin.factories.playCountList(plugin);
+    pump(plugin);
+    if (plugin.top10List) plugin.top10List->loadFromFile(plugin.settings.statDir + "Top10.Statz");
+    pump(plugin);
+    showSplashStatus(plugin, "Misc statistics loaded");
+    if (plugin.top10List)
+        plugin.log.write("Top10 loaded: br:" + decimal(plugin.top10List->countNodes()) +
+                         ", lf:" + decimal(plugin.top10List->countEntries()));
+}
+
+}  // namespace
+
+std::string questionLink() {
+    return "mailto:" + std::string(kSupportAddress) + "?Subject=ZVX-" +
+           percentEncodeAll(kVersionText);
+}
+
+std::string bugReportLink() {
+    return "mailto:" + std::string(kSupportAddress) + "?Subject=Bugreport-ZVX-" +
+           percentEncodeAll(kVersionText);
+}
+
+void showSplashStatus(Plugin& plugin, const std::string& text) {
+    plugin.log.write(text);
+    try {
+        pump(plugin);
+        if (plugin.settings.splashmode && plugin.splash) plugin.splash->setStage(text);
+    } catch (...) {
+        plugin.log.write("Cant't show splash string");
+    }
+}
+
+void autoexec(Plugin& plugin) {
+    Log& log = plugin.log;
+    log.startupLogOpen();
+    log.startupLog("ZVX autoexec start");
+    try {
+        for (auto& item : plugin.mads) item.reset();
+        log.write("Beginning autoexec");
+        log.startupLog("Resetting language resources");
+        plugin.strings.reset();
+        log.startupLog("Resetting other resources");
+        plugin.variables.reset();
+        if (plugin.factories.variables) plugin.variables = plugin.factories.variables(plugin);
+        log.startupLog("Getting data from reg");
+        log.startupLog("Setting up variables");
+        plugin.questionLink = questionLink();
+        plugin.bugReportLink = bugReportLink();
+        plugin.dialUp.connectTime = plugin.platform.clock->now();
+        plugin.lastSmsTime = plugin.dialUp.connectTime;
+        log.startupLog("Starting scripting subsystem");
+        log.write("Autoexec ended");
+    } catch (...) {
+        // The sequence has no handler of its own; what it did not reach stays at its default.
+    }
+    log.startupLog("ZVX autoexec done, all OK");
+    log.startupLogClose();
+}
+
+void moduleLoaded(Plugin& plugin) {
+    autoexec(plugin);
+    plugin.log.open();
+}
+
+void moduleUnloading(Plugin& plugin) {
+    plugin.log.close();
+    plugin.curData.reset();
+    plugin.curParams.reset();
+}
+
+void startPlugin(Plugin& plugin) {
+    Log& log = plugin.log;
+    Settings& settings = plugin.settings;
+    log.write("Initializing plugin.....");
+    log.write(plugin.hostMode == HostMode::TheBat ? "Mode: The Bat!" : "Mode: unknown");
+
+    step(plugin, kStartFailure, [&] { loadSettings(settings, SettingsIo{plugin.platform, log}); });
+    step(plugin, kStartFailure, [&] {
+        if (plugin.factories.recipientFilter)
+            plugin.recipientFilter = plugin.factories.recipientFilter(plugin);
+    });
+    step(plugin, kStartFailure, [&] {
+        if (settings.splashmode && plugin.factories.splash) plugin.splash = plugin.factories.splash(plugin);
+    });
+    // These three run in disabled mode too.
+    step(plugin, kStartFailure, [&] {
+        if (plugin.factories.splitFiles) plugin.splitFiles = plugin.factories.splitFiles(plugin);
+    });
+    step(plugin, kStartFailure, [&] {
+        if (plugin.factories.scripting) plugin.scripting = plugin.factories.scripting(plugin);
+    });
+    step(plugin, kStartFailure, [&] {
+        if (settings.uuec && plugin.factories.initAttachmentCompleter)
+            plugin.factories.initAttachmentCompleter(plugin);
+    });
+
+    plugin.startTime = plugin.platform.clock->now();
+    settings.stStartCount += 1;
+    pump(plugin);
+
+    showSplashStatus(plugin, "Creating aux modules");
+    step(plugin, kStartFailure, [&] {
+        if (enabled(plugin) && plugin.factories.trayModule)
+            plugin.trayModule = plugin.factories.trayModule(plugin);
+    });
+
+    showSplashStatus(plugin, "Setting up...");
+    step(plugin, kStartFailure, [&] {
+        if (!enabled(plugin) || !plugin.trayModule) return;
+        plugin.trayModule->installExceptionHandler();
+        plugin.trayModule->setTrayVisible(settings.traymode != 0);
+        plugin.trayModule->setSetupItemCaption(setupItemCaption(plugin.strings));
+    });
+
+    step(plugin, kStartFailure, [&] {
+        const RegValue stored = plugin.platform.registry->readString(kSettingsKey, "Version");
+        const std::string storedVersion = stored.status == RegStatus::Ok ? stored.text : "";
+        if (enabled(plugin) && storedVersion != kVersionText && plugin.trayModule &&
+            plugin.trayModule->trayVisible())
+            plugin.trayModule->showBalloon("Quilbex " + std::string(kVersionText),
+                                           plugin.strings[str::kNewVersion], 25);
+    });
+
+    step(plugin, kStartFailure, [&] {
+        if (!enabled(plugin)) return;
+        if (plugin.trayModule) plugin.trayModule->setMouseTracking(settings.sMouseTracking);
+        if (plugin.variables) plugin.variables->load(settings.installDir + "var.dat");
+    });
+
+    showSplashStatus(plugin, "Setting up statistics...");
+    step(plugin, kStartFailure, [&] {
+        if (enabled(plugin)) createStatisticsItems(plugin);
+    });
+    step(plugin, kStartFailure, [&] {
+        if (enabled(plugin)) prepareStatisticsItems(plugin);
+    });
+
+    pump(plugin);
+    showSplashStatus(plugin, "Creating mainform");
+    step(plugin, kStartFailure, [&] {
+        if (enabled(plugin) && plugin.factories.settingsDialog)
+            plugin.settingsDialog = plugin.factories.settingsDialog(plugin);
+    });
+    showSplashStatus(plugin, "Mainform created");
+
+    if (enabled(plugin) && !settings.sLangFile.empty()) {
+        showSplashStatus(plugin, "Loading language resources");
+        step(plugin, kStartFailure,
+             [&] { applyLanguageFile(plugin, settings.installDir + settings.sLangFile); });
+    }
+
+    pump(plugin);
+    if (enabled(plugin) && settings.useTop10)
+        step(plugin, kStartFailure, [&] { loadPlayCountList(plugin); });
+
+    step(plugin, kStartFailure, [&] {
+        if (enabled(plugin) && plugin.factories.updateSpamFrequencies)
+            plugin.factories.updateSpamFrequencies(plugin);
+    });
+
+    pump(plugin);
+    log.write("Init done");
+    log.write("");
+    log.write(kVersionText);
+    log.write(kBuildLine);
+
+    step(plugin, kStartFailure, [&] {
+        if (plugin.splash) {
+            plugin.splash->close();
+            plugin.splash.reset();
+        }
+    });
+    pump(plugin);
+    plugin.lastTop10Title.clear();
+    plugin.started = true;
+}
+
+void stopPlugin(Plugin& plugin) {
+    Log& log = plugin.log;
+    Settings& settings = plugin.settings;
+    Clock& clock = *plugin.platform.clock;
+
+    log.write("TBP_Finalize");
+    log.write("1");
+    step(plugin, kStopFailure, [&] { plugin.recipientFilter.reset(); });
+    step(plugin, kStopFailure, [&] {
+        if (plugin.settingsDialog) plugin.settingsDialog->killTimers();
+    });
+
+    step(plugin, kStopFailure, [&] {
+        settings.stSessionsLength += secondsBetween(clock.now(), plugin.startTime);
+        settings.stEndCount += 1;
+        // The session on line so far counts before the settings are stored.
+        if (plugin.dialUp.isOnline)
+            settings.onlineTime = static_cast<std::int32_t>(
+                static_cast<std::uint32_t>(settings.onlineTime) +
+                static_cast<std::uint32_t>(secondsBetween(clock.now(), plugin.dialUp.connectTime)));
+    });
+
+    step(plugin, kStopFailure, [&] { saveSettings(settings, SettingsIo{plugin.platform, log}); });
+    log.write("2");
+    step(plugin, kStopFailure, [&] {
+        if (plugin.factories.updateTrafficInfo) plugin.factories.updateTrafficInfo(plugin);
+    });
+    log.write("3");
+
+    step(plugin, kStopFailure, [&] {
+        if (!plugin.top10List) return;
+        log.write("Storing Top10: br:" + decimal(plugin.top10List->countNodes()) +
+                  ", lf:" + decimal(plugin.top10List->countEntries()));
+        plugin.top10List->saveToFile(settings.statDir + "Top10.Statz");
+        plugin.top10List.reset();
+    });
+
+    log.write("4");
+    for (auto& item : plugin.mads)
+        if (item) step(plugin, kStopFailure, [&] { item->storeIfChanged(); });
+
+    log.write("");
+    step(plugin, kStopFailure, [&] {
+        if (plugin.trayModule) plugin.trayModule->clearMessageHandler();
+        if (plugin.settingsDialog) plugin.settingsDialog->stopPlayerTimer();
+    });
+    log.write("Preparing to destroy");
+    step(plugin, kStopFailure, [&] {
+        if (enabled(plugin) && plugin.variables) plugin.variables->save(settings.installDir + "var.dat");
+    });
+    log.write("5");
+    step(plugin, kStopFailure, [&] {
+        if (!plugin.trayModule) return;
+        plugin.trayModule->setMouseTracking(false);
+        plugin.trayModule->setTrayVisible(false);
+    });
+    log.write("6");
+    step(plugin, kStopFailure, [&] {
+        if (plugin.dialUp.isOnline && plugin.factories.updateTrafficInfo)
+            plugin.factories.updateTrafficInfo(plugin);
+    });
+    log.write("Destroying Mainform");
+    step(plugin, kStopFailure, [&] { plugin.settingsDialog.reset(); });
+    log.write("7");
+    step(plugin, kStopFailure, [&] {
+        if (plugin.splitFiles) plugin.splitFiles->deleteTempFiles();
+    });
+    log.write("Storing statistics");
+    for (auto& item : plugin.mads)
+        if (item) step(plugin, kStopFailure, [&] { item->sortIfChanged(); });
+    log.write("Final done");
+    step(plugin, kStopFailure, [&] {
+        if (plugin.trayModule) plugin.trayModule->removeExceptionHandler();
+    });
+    log.write("Destroying datamodule");
+    step(plugin, kStopFailure, [&] { plugin.trayModule.reset(); });
+
+    step(plugin, kStopFailure, [&] {
+        if (plugin.scripting) {
+            plugin.scripting->stop();
+            plugin.scripting.reset();
+        }
+    });
+    log.write("Destroying done");
+    plugin.started = false;
+}
+
+}  // namespace qbx

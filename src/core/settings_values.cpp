@@ -1,0 +1,330 @@
+#include "core/settings_values.h"
+
+#include <array>
+#include <limits>
+#include <type_traits>
+
+#include "core/text.h"
+#include "core/version.h"
+#include "platform/platform.h"
+
+namespace qbx {
+namespace {
+
+constexpr const char* kZ = kSettingsKey;
+constexpr const char* kV = kViewerKey;
+constexpr const char* kH = kHostKey;
+
+constexpr ValueDefault num(std::int64_t n) { return {DefaultSource::Constant, n, "", {}}; }
+constexpr ValueDefault txt(const char* t) { return {DefaultSource::Constant, 0, t, {}}; }
+constexpr ValueDefault now(NowField f) { return {DefaultSource::Now, 0, "", f}; }
+constexpr ValueDefault underInstallDir(const char* t) {
+    return {DefaultSource::UnderInstallDir, 0, t, {}};
+}
+
+constexpr auto I = ValueKind::Int;
+constexpr auto B = ValueKind::Bool;
+constexpr auto T = ValueKind::Text;
+
+using S = Settings;
+
+// clang-format off
+constexpr std::array<ValueRow, 69> kRows{{
+    {1,  kZ, "keysf1",           I, num(0),   &S::keysf1, false},
+    {2,  kZ, "keysf2",           I, num(0),   &S::keysf2, false},
+    {3,  kZ, "keysf3",           I, num(0),   &S::keysf3, false},
+    {4,  kZ, "sortmode",         I, num(0),   &S::sortmode, false},
+    {5,  kZ, "stYear",           I, now(NowField::Year),   &S::stYear, false},
+    {6,  kZ, "ucInterval",       I, num(14),  &S::ucInterval, false},
+    {7,  kZ, "stDay",            I, now(NowField::Day),    &S::stDay, false},
+    {8,  kZ, "stMonth",          I, now(NowField::Month),  &S::stMonth, false},
+    {9,  kZ, "stHour",           I, now(NowField::Hour),   &S::stHour, false},
+    {10, kZ, "stMin",            I, now(NowField::Minute), &S::stMin, false},
+    {11, kZ, "stMinLen",         I, num(5),   &S::stMinLen, false},
+    {12, kZ, "stSec",            I, now(NowField::Second), &S::stSec, false},
+    {13, kZ, "stMsec",           I, now(NowField::Millisecond), &S::stMsec, false},
+    {14, kZ, "stLetterCount",    I, num(1),   &S::stLetterCount, false},
+    {15, kZ, "OnlineTime",       I, num(0),   &S::onlineTime, false},
+    {16, kZ, "stStartCount",     I, num(1),   &S::stStartCount, false},
+    {17, kZ, "traymode",         I, num(2),   &S::traymode, false},
+    {18, kZ, "stEndCount",       I, num(1),   &S::stEndCount, false},
+    {19, kZ, "stTotalSize",      I, num(0),   &S::stTotalSize, false},
+    {20, kZ, "tun",              I, num(1),   &S::tun, false},
+    {21, kZ, "stHeaderSize",     I, num(0),   &S::stHeaderSize, false},
+    {22, kZ, "osc",              I, num(0),   &S::osc, false},
+    {23, kZ, "stTextSize",       I, num(0),   &S::stTextSize, false},
+    {24, kZ, "stSessionsLength", I, num(1),   &S::stSessionsLength, false},
+    {25, kZ, "Log level",        I, num(5),   &S::logLevel, false},
+    {26, kZ, "Dump Statistics",  B, num(0),   &S::dumpStatistics, false},
+    {27, kZ, "mmWidth",          I, num(320), &S::mmWidth, false},
+    {28, kZ, "CompressionLevel", I, num(3),   &S::compressionLevel, false},
+    {29, kZ, "mmHeight",         I, num(240), &S::mmHeight, false},
+    {30, kZ, "UUEC",             B, num(1),   &S::uuec, false},
+    {31, kZ, "Enable antispam",  B, num(0),   &S::enableAntispam, false},
+    {32, kZ, "useTop10",         B, num(0),   &S::useTop10, false},
+    {33, kZ, "splashmode",       B, num(0),   &S::splashmode, false},
+    {34, kZ, "doTrim",           B, num(0),   &S::doTrim, false},
+    {35, kZ, "doNum",            B, num(0),   &S::doNum, false},
+    {36, kZ, "doExt",            B, num(0),   &S::doExt, false},
+    {37, kZ, "Update statistics after receiveing a mail", B, num(0),
+         &S::updateStatisticsAfterReceive, false},
+    {38, kZ, "Enable on-screen debug display", B, num(0), &S::enableOsd, false},
+    {39, kZ, "stSortMode",       B, num(1),   &S::stSortMode, false},
+    {40, kZ, "gk_WIN",           B, num(1),   &S::gkWin, false},
+    {41, kZ, "gk_ALT",           B, num(0),   &S::gkAlt, false},
+    {42, kZ, "gk_SH",            B, num(0),   &S::gkShift, false},
+    {43, kZ, "gk_CTRL",          B, num(1),   &S::gkCtrl, false},
+    {44, kZ, "gk_KEY",           I, num(113), &S::gkKey, false},  // F2
+    {45, kZ, "sthb",             B, num(1),   &S::sthb, false},
+    {46, kZ, "sMouseTracking",   B, num(0),   &S::sMouseTracking, false},
+    {47, kV, "version",          T, txt(""),  &S::viewerVersion, false},
+    {48, kZ, "sWATracking",      B, num(1),   &S::sWATracking, false},
+    {49, kH, "ProgramDir",       T, txt(""),  &S::programDir, true},
+    {50, kH, "Working Directory", T, txt(""), &S::hostWorkingDir, true},
+    {51, kZ, "InstallDir",       T, txt(""),  &S::installDir, true},
+    {52, kV, "filename",         T, underInstallDir("zvxv.exe"), &S::viewerFilename, false},
+    {53, kZ, "CustomDateFormat", T, txt("d/mm/yy hh:nn"), &S::customDateFormat, false},
+    {54, kZ, "sLangFile",        T, txt("english.zlf"), &S::sLangFile, false},
+    {55, kZ, "StatDir",          T, underInstallDir("Statistics\\"), &S::statDir, true},
+    {56, kZ, "UCdir",            T, underInstallDir("UC\\"), &S::ucDir, true},
+    {57, kZ, "The MAD mask",     T, txt("$$year.$$month.unix"), &S::madMask, false},
+    {58, kZ, "MAD backup enabled", B, num(0), &S::madBackupEnabled, false},
+    {59, kZ, "Look for recipients", B, num(0), &S::lookForRecipients, false},
+    {60, kZ, "MAD ignore specific strings", B, num(0), &S::madIgnoreSpecific, false},
+    {61, kZ, "The MAD ignore string", T, txt(""), &S::madIgnoreString, false},
+    {62, kZ, "stbKind",          I, num(0),   &S::stbKind, false},
+    {63, kZ, "sttKind",          I, num(0),   &S::sttKind, false},
+    {64, kZ, "igquotes",         B, num(1),   &S::igquotes, false},
+    {65, kZ, "iglatin",          B, num(0),   &S::iglatin, false},
+    {66, kZ, "igcyrillic",       B, num(0),   &S::igcyrillic, false},
+    {67, kZ, "noigspam",         B, num(1),   &S::noigspam, false},
+    {68, kZ, "Statistics Flags", I, num(0),   &S::statisticsFlags, false},
+    {70, kZ, "ScriptingDir",     T, underInstallDir("Scripts\\"), &S::scriptingDir, false},
+}};
+
+constexpr auto R = SavedSource::Row;
+
+// The host's values, the viewer's "filename" and the first-run marker are never written.
+constexpr std::array<SavedValue, 68> kSaveOrder{{
+    {kZ, "ZVX viewer filename", SavedSource::ViewerPath},
+    {kZ, "Statistics Flags", R},
+    {kZ, "Look for recipients", R},
+    {kZ, "Update statistics after receiveing a mail", R},
+    {kZ, "useTop10", R},
+    {kZ, "keysf1", R},
+    {kZ, "keysf2", R},
+    {kZ, "Enable on-screen debug display", R},
+    {kZ, "keysf3", R},
+    {kZ, "sortmode", R},
+    {kZ, "osc", R},
+    {kZ, "ScriptingDir", R},
+    {kZ, "Version", SavedSource::VersionText},
+    {kZ, "stSortMode", R},
+    {kZ, "igquotes", R},
+    {kZ, "The MAD mask", R},
+    {kZ, "MAD backup enabled", R},
+    {kZ, "MAD ignore specific strings", R},
+    {kV, "version", R},
+    {kZ, "The MAD ignore string", R},
+    {kZ, "iglatin", R},
+    {kZ, "igcyrillic", R},
+    {kZ, "noigspam", R},
+    {kZ, "gk_WIN", R},
+    {kZ, "gk_ALT", R},
+    {kZ, "doTrim", R},
+    {kZ, "doNum", R},
+    {kZ, "doExt", R},
+    {kZ, "sthb", R},
+    {kZ, "Dump Statistics", R},
+    {kZ, "gk_SH", R},
+    {kZ, "UUEC", R},
+    {kZ, "gk_CTRL", R},
+    {kZ, "UCdir", R},
+    {kZ, "ucInterval", R},
+    {kZ, "gk_KEY", R},
+    {kZ, "StatDir", R},
+    {kZ, "mmWidth", R},
+    {kZ, "CompressionLevel", R},
+    {kZ, "mmHeight", R},
+    {kZ, "stSessionsLength", R},
+    {kZ, "traymode", R},
+    {kZ, "splashmode", R},
+    {kZ, "stYear", R},
+    {kZ, "stDay", R},
+    {kZ, "stMonth", R},
+    {kZ, "stHour", R},
+    {kZ, "stMin", R},
+    {kZ, "stMinLen", R},
+    {kZ, "stSec", R},
+    {kZ, "stMsec", R},
+    {kZ, "stLetterCount", R},
+    {kZ, "OnlineTime", R},
+    {kZ, "stEndCount", R},
+    {kZ, "stStartCount", R},
+    {kZ, "Enable antispam", R},
+    {kZ, "sMouseTracking", R},
+    {kZ, "sWATracking", R},
+    {kZ, "stTotalSize", R},
+    {kZ, "tun", R},
+    {kZ, "stHeaderSize", R},
+    {kZ, "stTextSize", R},
+    {kZ, "Log level", R},
+    {kZ, "CustomDateFormat", R},
+    {kZ, "sLangFile", R},
+    {kZ, "InstallDir", R},
+    {kZ, "stbKind", R},
+    {kZ, "sttKind", R},
+}};
+// clang-format on
+
+constexpr const ValueRow* rowNamed(std::string_view key, std::string_view name) {
+    for (const ValueRow& row : kRows)
+        if (std::string_view(row.key) == key && std::string_view(row.name) == name) return &row;
+    return nullptr;
+}
+
+constexpr bool kindMatchesField(const ValueRow& row) {
+    switch (row.kind) {
+    case ValueKind::Bool: return std::holds_alternative<bool Settings::*>(row.field);
+    case ValueKind::Text: return std::holds_alternative<std::string Settings::*>(row.field);
+    case ValueKind::Int:
+        return !std::holds_alternative<bool Settings::*>(row.field) &&
+               !std::holds_alternative<std::string Settings::*>(row.field);
+    }
+    return false;
+}
+
+constexpr bool rowsWellFormed() {
+    int previous = 0;
+    for (const ValueRow& row : kRows) {
+        if (row.number <= previous || !kindMatchesField(row)) return false;
+        if (row.number == 69) return false;  // the marker has no field
+        previous = row.number;
+    }
+    return previous == 70;
+}
+
+static_assert(rowsWellFormed(), "rows must ascend to 70, skip 69 and match their fields");
+
+#if !defined(__clang__)  // beyond clang's constexpr step limit; every gcc build checks it
+constexpr bool saveOrderResolves() {
+    for (std::size_t i = 0; i < kSaveOrder.size(); ++i) {
+        const SavedValue& v = kSaveOrder[i];
+        if ((v.source == SavedSource::Row) != (rowNamed(v.key, v.name) != nullptr)) return false;
+        if (std::string_view(v.key) == kH) return false;
+        for (std::size_t j = 0; j < i; ++j)
+            if (std::string_view(kSaveOrder[j].key) == v.key &&
+                std::string_view(kSaveOrder[j].name) == v.name)
+                return false;
+    }
+    return true;
+}
+static_assert(saveOrderResolves(), "every saved value must name one row or a special value");
+#endif
+
+// Integers stored for 32-bit and narrower fields must lie in the 32-bit range the value was
+// always stored in; a longer number reads as unparsable. The 64-bit totals take the full range.
+template <class Field>
+bool parseFor(std::string_view text, std::int64_t& value) {
+    std::int64_t parsed = 0;
+    if (!parseInt64(text, parsed)) return false;
+    if constexpr (!std::is_same_v<Field, std::int64_t>) {
+        if (parsed < std::numeric_limits<std::int32_t>::min() ||
+            parsed > std::numeric_limits<std::int32_t>::max())
+            return false;
+    }
+    value = parsed;
+    return true;
+}
+
+// uint16 and byte fields wrap modulo their width, as a 32-bit integer assigned to them always
+// did (stYear "-1" reads as 65535); conversion to an unsigned type is defined for any value.
+template <class Field>
+Field narrowTo(std::int64_t value) {
+    if constexpr (std::is_same_v<Field, bool>)
+        return value != 0;
+    else
+        return static_cast<Field>(value);  // int32: already in range; unsigned: modular
+}
+
+std::int64_t nowField(NowField field, const DateTimeFields& now) {
+    switch (field) {
+    case NowField::Year: return now.year;
+    case NowField::Month: return now.month;
+    case NowField::Day: return now.day;
+    case NowField::Hour: return now.hour;
+    case NowField::Minute: return now.minute;
+    case NowField::Second: return now.second;
+    case NowField::Millisecond: return now.millisecond;
+    }
+    return 0;
+}
+
+std::string defaultText(const ValueDefault& fallback, const Settings& settings) {
+    if (fallback.source == DefaultSource::UnderInstallDir)
+        return settings.installDir + fallback.text;
+    return fallback.text;
+}
+
+}  // namespace
+
+std::span<const ValueRow> valueRows() { return kRows; }
+
+const ValueRow* findValueRow(int number) {
+    for (const ValueRow& row : kRows)
+        if (row.number == number) return &row;
+    return nullptr;
+}
+
+std::span<const SavedValue> saveOrder() { return kSaveOrder; }
+
+ReadResult readValue(const ValueRow& row, Settings& settings, Registry& registry,
+                     const DateTimeFields& now) {
+    const RegValue stored = registry.readString(row.key, row.name);
+    ReadResult result = stored.status == RegStatus::Ok        ? ReadResult::Stored
+                        : stored.status == RegStatus::Missing ? ReadResult::Missing
+                                                              : ReadResult::WrongType;
+    std::visit(
+        [&](auto member) {
+            using Field = std::remove_cvref_t<decltype(settings.*member)>;
+            if constexpr (std::is_same_v<Field, std::string>) {
+                settings.*member = result == ReadResult::Stored
+                                       ? stored.text
+                                       : defaultText(row.fallback, settings);
+            } else {
+                std::int64_t value = 0;
+                if (result == ReadResult::Stored && !parseFor<Field>(stored.text, value))
+                    result = ReadResult::Unparsable;
+                if (result != ReadResult::Stored)
+                    value = row.fallback.source == DefaultSource::Now
+                                ? nowField(row.fallback.now, now)
+                                : row.fallback.number;
+                settings.*member = narrowTo<Field>(value);
+            }
+        },
+        row.field);
+    return result;
+}
+
+std::string storedText(const SavedValue& value, const Settings& settings) {
+    switch (value.source) {
+    case SavedSource::VersionText: return std::string(kVersionText);
+    case SavedSource::ViewerPath: return settings.viewerFilename;
+    case SavedSource::Row: break;
+    }
+    const ValueRow* row = rowNamed(value.key, value.name);
+    if (row == nullptr) return {};  // ruled out at compile time
+    return std::visit(
+        [&](auto member) -> std::string {
+            using Field = std::remove_cvref_t<decltype(settings.*member)>;
+            if constexpr (std::is_same_v<Field, std::string>)
+                return settings.*member;
+            else if constexpr (std::is_same_v<Field, bool>)
+                return settings.*member ? "1" : "0";
+            else
+                return decimal(static_cast<std::int64_t>(settings.*member));
+        },
+        row->field);
+}
+
+}  // namespace qbx

@@ -1,0 +1,74 @@
+// The stored settings as data: one row per registry value in the order the loader reads them,
+// and the fixed order in which the saver writes them back. Reading and writing one value
+// (parsing, narrowing, formatting) lives here too, so the loader and saver only sequence rows.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+#include <variant>
+
+#include "core/datetime.h"
+#include "core/settings.h"
+
+namespace qbx {
+
+class Registry;
+
+enum class ValueKind : std::uint8_t { Int, Bool, Text };
+
+// Where a missing (or unusable) value's default comes from.
+enum class DefaultSource : std::uint8_t {
+    Constant,         // number or text below
+    Now,              // a field of the current date and time
+    UnderInstallDir,  // the installation folder as known at reading time + text
+};
+enum class NowField : std::uint8_t { Year, Month, Day, Hour, Minute, Second, Millisecond };
+
+struct ValueDefault {
+    DefaultSource source = DefaultSource::Constant;
+    std::int64_t number = 0;
+    const char* text = "";
+    NowField now = NowField::Year;
+};
+
+using SettingsField =
+    std::variant<std::int32_t Settings::*, std::int64_t Settings::*, std::uint16_t Settings::*,
+                 std::uint8_t Settings::*, bool Settings::*, std::string Settings::*>;
+
+struct ValueRow {
+    int number;        // position in the read order, 1-based
+    const char* key;   // registry key below HKEY_CURRENT_USER
+    const char* name;  // registry value name
+    ValueKind kind;
+    ValueDefault fallback;
+    SettingsField field;
+    bool expand;  // %VAR% references are expanded after reading
+};
+
+// Every stored value the loader reads, ascending by number. Number 69 ("Statistics reset", the
+// first-run marker) has no field and is read by the loader itself.
+std::span<const ValueRow> valueRows();
+const ValueRow* findValueRow(int number);
+
+enum class SavedSource : std::uint8_t { Row, VersionText, ViewerPath };
+struct SavedValue {
+    const char* key;
+    const char* name;
+    SavedSource source;
+};
+// The values SaveSettings writes, in its fixed order.
+std::span<const SavedValue> saveOrder();
+
+enum class ReadResult : std::uint8_t { Stored, Missing, WrongType, Unparsable };
+
+// Reads one value into its field. A missing, wrong-typed or unparsable value stores the row's
+// default, so one bad value never disturbs another. Expansion is left to the caller.
+ReadResult readValue(const ValueRow& row, Settings& settings, Registry& registry,
+                     const DateTimeFields& now);
+
+// The registry text of one value as SaveSettings writes it.
+std::string storedText(const SavedValue& value, const Settings& settings);
+
+}  // namespace qbx

@@ -1,0 +1,219 @@
+#include <fcntl.h>
+#include <stdio.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <new>
+#include <string>
+
+#include "platform/posix/posix_services.h"
+
+namespace qbx::posix {
+namespace {
+
+constexpr std::size_t kMaxPathBytes = 64u << 10;
+constexpr std::size_t kReadChunk = 64u << 10;
+
+bool writeAll(int fd, std::string_view bytes) {
+    while (!bytes.empty()) {
+        const ssize_t n = ::write(fd, bytes.data(), bytes.size());
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        bytes.remove_prefix(static_cast<std::size_t>(n));
+    }
+    return true;
+}
+
+// The native path without trailing slashes (the root stays "/"); empty when unusable.
+std::string folderPath(const std::string& path) {
+    std::string native = toNativePath(path);
+    if (native.size() > kMaxPathBytes) return {};
+    while (native.size() > 1 && native.back() == '/') native.pop_back();
+    return native;
+}
+
+bool isDirectory(const std::string& native) {
+    struct stat st {};
+    return !native.empty() && ::stat(native.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+void syncFolderOf(const std::string& native) {
+    const auto slash = native.rfind('/');
+    const std::string folder =
+        slash == std::string::npos ? std::string(".") : slash == 0 ? std::string("/")
+                                                                   : native.substr(0, slash);
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return;
+    ::fsync(fd);
+    ::close(fd);
+}
+
+class PosixOutputFile final : public OutputFile {
+public:
+    explicit PosixOutputFile(int fd) : fd_(fd) {}
+    ~PosixOutputFile() override { ::close(fd_); }
+    PosixOutputFile(const PosixOutputFile&) = delete;
+    PosixOutputFile& operator=(const PosixOutputFile&) = delete;
+
+    bool write(std::string_view bytes) override { return writeAll(fd_, bytes); }
+    // Writes are unbuffered: once write() returns the bytes are the kernel's and survive the
+    // death of the process, which is what the log's per-line flush is for. A disk sync per
+    // log line would stall the host for nothing.
+    bool flush() override { return true; }
+
+private:
+    int fd_;
+};
+
+}  // namespace
+
+bool PosixFileSystem::fileExists(const std::string& path) {
+    const std::string native = toNativePath(path);
+    struct stat st {};
+    return !native.empty() && ::stat(native.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
+}
+
+bool PosixFileSystem::directoryExists(const std::string& path) {
+    return isDirectory(folderPath(path));
+}
+
+bool PosixFileSystem::createDirectory(const std::string& path) {
+    const std::string native = folderPath(path);
+    if (native.empty()) return false;
+    ::mkdir(native.c_str(), 0777);
+    return isDirectory(native);
+}
+
+bool PosixFileSystem::createDirectories(const std::string& path) {
+    try {
+        const std::string native = folderPath(path);
+        if (native.empty()) return false;
+        if (isDirectory(native)) return true;
+        // Each prefix in turn; failures on the way (existing or forbidden parents) only
+        // matter if the last folder cannot be made.
+        for (std::size_t slash = native.find('/', 1); slash != std::string::npos;
+             slash = native.find('/', slash + 1)) {
+            const std::string prefix = native.substr(0, slash);
+            if (!prefix.empty() && prefix.back() != '/') ::mkdir(prefix.c_str(), 0777);
+        }
+        ::mkdir(native.c_str(), 0777);
+        return isDirectory(native);
+    } catch (...) {
+        return false;
+    }
+}
+
+std::optional<std::string> PosixFileSystem::readFile(const std::string& path,
+                                                     std::size_t maxBytes) {
+    const std::string native = toNativePath(path);
+    if (native.empty()) return std::nullopt;
+    // Not blocking: opening a FIFO would otherwise wait for a writer for ever. Regular
+    // files, the only ones read, ignore the flag.
+    const int fd = ::open(native.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) return std::nullopt;
+    std::optional<std::string> result;
+    try {
+        struct stat st {};
+        if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) &&
+            static_cast<std::uint64_t>(st.st_size) <= maxBytes) {
+            // The size is only a hint (the file may grow while we read); the cap is enforced
+            // on what actually arrives.
+            std::string bytes;
+            bytes.reserve(static_cast<std::size_t>(st.st_size));
+            std::string chunk(kReadChunk, '\0');
+            bool ok = true;
+            for (;;) {
+                const ssize_t n = ::read(fd, chunk.data(), chunk.size());
+                if (n < 0) {
+                    if (errno == EINTR) continue;
+                    ok = false;
+                    break;
+                }
+                if (n == 0) break;
+                if (static_cast<std::size_t>(n) > maxBytes - bytes.size()) {
+                    ok = false;
+                    break;
+                }
+                bytes.append(chunk.data(), static_cast<std::size_t>(n));
+            }
+            if (ok) result = std::move(bytes);
+        }
+    } catch (const std::bad_alloc&) {
+        result.reset();
+    }
+    ::close(fd);
+    return result;
+}
+
+bool PosixFileSystem::writeFileAtomic(const std::string& path, std::string_view bytes) {
+    static std::atomic<unsigned> sequence{0};
+    try {
+        const std::string target = toNativePath(path);
+        if (target.empty() || target.back() == '/') return false;
+        const std::string temp = target + ".tmp" + std::to_string(::getpid()) + "." +
+                                 std::to_string(sequence.fetch_add(1));
+        const int fd =
+            ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0666);
+        if (fd < 0) return false;
+        bool ok = writeAll(fd, bytes) && ::fsync(fd) == 0;
+        ok = (::close(fd) == 0) && ok;
+        ok = ok && ::rename(temp.c_str(), target.c_str()) == 0;
+        if (!ok) {
+            ::unlink(temp.c_str());
+            return false;
+        }
+        syncFolderOf(target);
+        return true;
+    } catch (...) {
+        return false;
+    }
+}
+
+bool PosixFileSystem::appendToExistingFile(const std::string& path, std::string_view bytes) {
+    const std::string native = toNativePath(path);
+    if (native.empty()) return false;
+    const int fd = ::open(native.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) return false;
+    struct stat st {};
+    const bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && writeAll(fd, bytes);
+    return (::close(fd) == 0) && ok;
+}
+
+bool PosixFileSystem::deleteFile(const std::string& path) {
+    const std::string native = toNativePath(path);
+    return !native.empty() && ::unlink(native.c_str()) == 0;
+}
+
+bool PosixFileSystem::renameFile(const std::string& from, const std::string& to) {
+    const std::string source = folderPath(from);
+    const std::string target = folderPath(to);
+    if (source.empty() || target.empty()) return false;
+    if (::renameat2(AT_FDCWD, source.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) == 0) {
+        return true;
+    }
+    if (errno != EINVAL && errno != ENOSYS) return false;
+    // A file system without the no-replace flag: check, then rename (not atomic, but the
+    // only callers rotate our own files).
+    struct stat st {};
+    if (::lstat(target.c_str(), &st) == 0 || errno != ENOENT) return false;
+    return ::rename(source.c_str(), target.c_str()) == 0;
+}
+
+std::unique_ptr<OutputFile> PosixFileSystem::createFile(const std::string& path) {
+    const std::string native = toNativePath(path);
+    if (native.empty()) return nullptr;
+    const int fd = ::open(native.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (fd < 0) return nullptr;
+    try {
+        return std::make_unique<PosixOutputFile>(fd);
+    } catch (...) {
+        ::close(fd);
+        return nullptr;
+    }
+}
+
+}  // namespace qbx::posix

@@ -1,0 +1,198 @@
+#include <windows.h>
+
+#include <atomic>
+#include <new>
+
+#include "platform/win32/win32_services.h"
+
+namespace qbx::win32 {
+namespace {
+
+constexpr std::size_t kMaxPathBytes = 32767;
+constexpr std::size_t kChunkBytes = 1u << 20;
+
+class FileHandle {
+public:
+    explicit FileHandle(HANDLE handle) : handle_(handle) {}
+    ~FileHandle() { close(); }
+    FileHandle(const FileHandle&) = delete;
+    FileHandle& operator=(const FileHandle&) = delete;
+    bool valid() const { return handle_ != INVALID_HANDLE_VALUE && handle_ != nullptr; }
+    HANDLE get() const { return handle_; }
+    bool close() {
+        if (!valid()) return false;
+        const bool ok = CloseHandle(handle_) != FALSE;
+        handle_ = INVALID_HANDLE_VALUE;
+        return ok;
+    }
+
+private:
+    HANDLE handle_;
+};
+
+std::optional<std::string> usablePath(std::string_view path) {
+    if (path.empty() || path.size() > kMaxPathBytes) return std::nullopt;
+    return zeroTerminated(path);
+}
+
+bool writeAll(HANDLE file, std::string_view bytes) {
+    while (!bytes.empty()) {
+        const DWORD part = static_cast<DWORD>(bytes.size() < kChunkBytes ? bytes.size() : kChunkBytes);
+        DWORD written = 0;
+        if (!WriteFile(file, bytes.data(), part, &written, nullptr) || written == 0) return false;
+        bytes.remove_prefix(written);
+    }
+    return true;
+}
+
+DWORD attributesOf(const std::string& path) {
+    const auto p = usablePath(path);
+    return p ? GetFileAttributesA(p->c_str()) : INVALID_FILE_ATTRIBUTES;
+}
+
+bool isSeparator(char c) { return c == '\\' || c == '/'; }
+
+class Win32OutputFile final : public OutputFile {
+public:
+    explicit Win32OutputFile(HANDLE file) : file_(file) {}
+    bool write(std::string_view bytes) override { return writeAll(file_.get(), bytes); }
+    // WriteFile hands every line to the system at once, and the system keeps it when our
+    // process dies, which is what the log's per-line flush is for. FlushFileBuffers would
+    // add a disk sync per log line and stall the host's thread.
+    bool flush() override { return file_.valid(); }
+
+private:
+    FileHandle file_;
+};
+
+}  // namespace
+
+bool Win32FileSystem::fileExists(const std::string& path) {
+    const DWORD attributes = attributesOf(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+bool Win32FileSystem::directoryExists(const std::string& path) {
+    const DWORD attributes = attributesOf(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+bool Win32FileSystem::createDirectory(const std::string& path) {
+    const auto p = usablePath(path);
+    if (!p) return false;
+    CreateDirectoryA(p->c_str(), nullptr);
+    return directoryExists(*p);
+}
+
+bool Win32FileSystem::createDirectories(const std::string& path) {
+    try {
+        auto p = usablePath(path);
+        if (!p) return false;
+        std::string& folder = *p;
+        while (folder.size() > 1 && isSeparator(folder.back())) folder.pop_back();
+        if (directoryExists(folder)) return true;
+        // Each prefix in turn ("C:\a", "C:\a\b", ...). Prefixes that are no folders of their
+        // own ("C:", "\\server\share") or that exist already simply fail.
+        for (std::size_t i = 1; i < folder.size(); ++i) {
+            if (isSeparator(folder[i]) && !isSeparator(folder[i - 1]) && folder[i - 1] != ':')
+                CreateDirectoryA(folder.substr(0, i).c_str(), nullptr);
+        }
+        CreateDirectoryA(folder.c_str(), nullptr);
+        return directoryExists(folder);
+    } catch (...) {
+        return false;
+    }
+}
+
+std::optional<std::string> Win32FileSystem::readFile(const std::string& path,
+                                                     std::size_t maxBytes) {
+    const auto p = usablePath(path);
+    if (!p) return std::nullopt;
+    FileHandle file(CreateFileA(p->c_str(), GENERIC_READ,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    // Only disk files: a device or pipe name could block the host's thread for ever.
+    if (!file.valid() || GetFileType(file.get()) != FILE_TYPE_DISK) return std::nullopt;
+    LARGE_INTEGER size{};
+    if (!GetFileSizeEx(file.get(), &size) || size.QuadPart < 0 ||
+        static_cast<unsigned long long>(size.QuadPart) > maxBytes)
+        return std::nullopt;
+    try {
+        std::string bytes;
+        bytes.reserve(static_cast<std::size_t>(size.QuadPart));
+        std::string chunk(kChunkBytes, '\0');
+        for (;;) {
+            DWORD got = 0;
+            if (!ReadFile(file.get(), chunk.data(), static_cast<DWORD>(chunk.size()), &got,
+                          nullptr))
+                return std::nullopt;
+            if (got == 0) break;
+            if (got > maxBytes - bytes.size()) return std::nullopt;  // grew while we read
+            bytes.append(chunk.data(), got);
+        }
+        return bytes;
+    } catch (const std::bad_alloc&) {
+        return std::nullopt;
+    }
+}
+
+bool Win32FileSystem::writeFileAtomic(const std::string& path, std::string_view bytes) {
+    static std::atomic<unsigned> sequence{0};
+    try {
+        const auto target = usablePath(path);
+        if (!target || isSeparator(target->back())) return false;
+        const std::string temp = *target + ".tmp" + std::to_string(GetCurrentProcessId()) + "." +
+                                 std::to_string(sequence.fetch_add(1));
+        FileHandle file(CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!file.valid()) return false;
+        bool ok = writeAll(file.get(), bytes) && FlushFileBuffers(file.get());
+        ok = file.close() && ok;
+        ok = ok && MoveFileExA(temp.c_str(), target->c_str(),
+                               MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+        if (!ok) DeleteFileA(temp.c_str());
+        return ok;
+    } catch (...) {
+        return false;
+    }
+}
+
+bool Win32FileSystem::appendToExistingFile(const std::string& path, std::string_view bytes) {
+    const auto p = usablePath(path);
+    if (!p) return false;
+    FileHandle file(CreateFileA(p->c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.valid() || GetFileType(file.get()) != FILE_TYPE_DISK) return false;
+    const bool ok = writeAll(file.get(), bytes);
+    return file.close() && ok;
+}
+
+bool Win32FileSystem::deleteFile(const std::string& path) {
+    const auto p = usablePath(path);
+    return p && DeleteFileA(p->c_str());
+}
+
+bool Win32FileSystem::renameFile(const std::string& from, const std::string& to) {
+    const auto source = usablePath(from);
+    const auto target = usablePath(to);
+    return source && target && MoveFileA(source->c_str(), target->c_str());  // never replaces
+}
+
+std::unique_ptr<OutputFile> Win32FileSystem::createFile(const std::string& path) {
+    const auto p = usablePath(path);
+    if (!p) return nullptr;
+    // Others may read the file, and rename or delete it (the next load rotates the log),
+    // while we hold it.
+    const HANDLE handle =
+        CreateFileA(p->c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+                    CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) return nullptr;
+    try {
+        return std::make_unique<Win32OutputFile>(handle);
+    } catch (...) {
+        CloseHandle(handle);
+        return nullptr;
+    }
+}
+
+}  // namespace qbx::win32

@@ -1,0 +1,93 @@
+#include <windows.h>
+
+#include "platform/win32/win32_services.h"
+
+namespace qbx::win32 {
+namespace {
+
+// Registry paths may come with the root's backslash ("\Software\ZVX"), which the key
+// functions do not take.
+std::string_view trimBackslashes(std::string_view key) {
+    while (!key.empty() && key.front() == '\\') key.remove_prefix(1);
+    while (!key.empty() && key.back() == '\\') key.remove_suffix(1);
+    return key;
+}
+
+class KeyHandle {
+public:
+    KeyHandle() = default;
+    ~KeyHandle() {
+        if (key_ != nullptr) RegCloseKey(key_);
+    }
+    KeyHandle(const KeyHandle&) = delete;
+    KeyHandle& operator=(const KeyHandle&) = delete;
+    HKEY* out() { return &key_; }
+    HKEY get() const { return key_; }
+
+private:
+    HKEY key_ = nullptr;
+};
+
+bool isText(DWORD type) { return type == REG_SZ || type == REG_EXPAND_SZ; }
+
+}  // namespace
+
+RegValue Win32Registry::readString(std::string_view key, std::string_view name) {
+    try {
+        const auto path = zeroTerminated(trimBackslashes(key));
+        const auto value = zeroTerminated(name);
+        if (!path || !value) return {};
+        KeyHandle handle;
+        if (RegOpenKeyExA(HKEY_CURRENT_USER, path->c_str(), 0, KEY_QUERY_VALUE, handle.out()) !=
+            ERROR_SUCCESS)
+            return {};
+        // The value may change between asking for its size and reading it: a few tries.
+        for (int attempt = 0; attempt < 4; ++attempt) {
+            DWORD type = 0;
+            DWORD size = 0;
+            if (RegQueryValueExA(handle.get(), value->c_str(), nullptr, &type, nullptr, &size) !=
+                ERROR_SUCCESS)
+                return {};
+            if (!isText(type)) return RegValue{RegStatus::WrongType, {}};
+            if (size > kMaxValueBytes) return {};
+            // Room for a terminator: a stored text need not have one.
+            std::string buffer(static_cast<std::size_t>(size) + 2, '\0');
+            DWORD got = size;
+            const LONG rc = RegQueryValueExA(handle.get(), value->c_str(), nullptr, &type,
+                                             reinterpret_cast<BYTE*>(buffer.data()), &got);
+            if (rc == ERROR_MORE_DATA) continue;
+            if (rc != ERROR_SUCCESS) return {};
+            if (!isText(type)) return RegValue{RegStatus::WrongType, {}};
+            buffer.resize(got < size ? got : size);
+            if (const auto nul = buffer.find('\0'); nul != std::string::npos) buffer.resize(nul);
+            return RegValue{RegStatus::Ok, std::move(buffer)};
+        }
+        return {};
+    } catch (...) {
+        return {};
+    }
+}
+
+bool Win32Registry::writeString(std::string_view key, std::string_view name,
+                                std::string_view value) {
+    try {
+        const auto path = zeroTerminated(trimBackslashes(key));
+        const auto valueName = zeroTerminated(name);
+        // A NUL inside would end the text early when read: refuse rather than store less.
+        const auto text = zeroTerminated(value);
+        if (!path || path->empty() || !valueName || !text || text->size() >= kMaxValueBytes)
+            return false;
+        KeyHandle handle;
+        if (RegCreateKeyExA(HKEY_CURRENT_USER, path->c_str(), 0, nullptr,
+                            REG_OPTION_NON_VOLATILE, KEY_SET_VALUE, nullptr, handle.out(),
+                            nullptr) != ERROR_SUCCESS)
+            return false;
+        return RegSetValueExA(handle.get(), valueName->c_str(), 0, REG_SZ,
+                              reinterpret_cast<const BYTE*>(text->c_str()),
+                              static_cast<DWORD>(text->size() + 1)) == ERROR_SUCCESS;
+    } catch (...) {
+        return false;
+    }
+}
+
+}  // namespace qbx::win32

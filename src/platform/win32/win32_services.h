@@ -1,0 +1,74 @@
+// The real system services of the DLL. The module works in the system's ANSI code page, so
+// every call is the "A" form.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "platform/platform.h"
+
+namespace qbx::win32 {
+
+// Values under HKEY_CURRENT_USER. Only REG_SZ and REG_EXPAND_SZ read as text (the latter
+// unexpanded); values over 1 MiB are refused as if missing.
+class Win32Registry final : public Registry {
+public:
+    static constexpr std::size_t kMaxValueBytes = 1u << 20;
+    RegValue readString(std::string_view key, std::string_view name) override;
+    bool writeString(std::string_view key, std::string_view name,
+                     std::string_view value) override;
+};
+
+class Win32FileSystem final : public FileSystem {
+public:
+    bool fileExists(const std::string& path) override;
+    bool directoryExists(const std::string& path) override;
+    bool createDirectory(const std::string& path) override;
+    bool createDirectories(const std::string& path) override;
+    std::optional<std::string> readFile(const std::string& path, std::size_t maxBytes) override;
+    bool writeFileAtomic(const std::string& path, std::string_view bytes) override;
+    bool appendToExistingFile(const std::string& path, std::string_view bytes) override;
+    bool deleteFile(const std::string& path) override;
+    bool renameFile(const std::string& from, const std::string& to) override;
+    std::unique_ptr<OutputFile> createFile(const std::string& path) override;
+};
+
+class Win32Environment final : public Environment {
+public:
+    std::string expandVariables(std::string_view text) override;
+    std::string tempDirectory() override;
+    std::string systemDirectory() override;
+    std::string hostProgramPath() override;
+    std::string modulePath() override;
+};
+
+// Heap in use is the process's private committed bytes (its commit charge): one cheap call. The
+// C run time's own statistics (_heapwalk) walk every block under the heap lock, far too slow
+// for a figure printed on every log line.
+class Win32Clock final : public Clock {
+public:
+    double now() override;
+    std::uint32_t tickCount() override;
+    std::uint64_t heapBytesInUse() override;
+};
+
+class Win32Locale final : public LocaleFormat {
+public:
+    std::string longTime(double dateTime) override;
+    std::string shortDate(double dateTime) override;
+    char decimalSeparator() override;
+};
+
+class Win32Ui final : public UserInterface {
+public:
+    // At most this many messages per call, so that a queue that refills itself cannot hold us.
+    static constexpr int kMaxMessagesPerPump = 4096;
+    void pumpMessages() override;
+    void messageBox(std::string_view text, std::string_view caption, MessageIcon icon) override;
+};
+
+// A text for an "A" call: empty when it holds a NUL, which would cut it short unseen.
+std::optional<std::string> zeroTerminated(std::string_view text);
+
+}  // namespace qbx::win32

@@ -1,0 +1,191 @@
+#include "core/ini_file.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <string>
+
+#include "core/text.h"
+#include "support/fakes.h"
+
+namespace qbx {
+namespace {
+
+TEST(IniFile, NamesMatchWithoutRegardToCaseIncludingCyrillic) {
+    // [Раздел] / Ключ=значение in code page 1251; looked up in capitals.
+    const IniFile ini = IniFile::parse(
+        "[\xD0\xE0\xE7\xE4\xE5\xEB]\r\n\xCA\xEB\xFE\xF7=\xE7\xED\xE0\xF7\xE5\xED\xE8\xE5\r\n"
+        "[Main]\r\nKey=v\r\n");
+    EXPECT_EQ(ini.get("\xD0\xC0\xC7\xC4\xC5\xCB", "\xCA\xCB\xDE\xD7"),
+              "\xE7\xED\xE0\xF7\xE5\xED\xE8\xE5");
+    EXPECT_EQ(ini.get("MAIN", "key"), "v");
+    EXPECT_EQ(ini.get("main", "KEY"), "v");
+    EXPECT_EQ(ini.get("Main", "Key2"), std::nullopt);
+    EXPECT_EQ(ini.get("Other", "Key"), std::nullopt);
+}
+
+TEST(IniFile, BlanksQuotesCommentsAndStrayLines) {
+    const IniFile ini = IniFile::parse(
+        "orphan=before any section\n"
+        "  [ S ]  \n"
+        "  a  =  spaced value \t\n"
+        "b=\"  quoted  \"\n"
+        "c='single'\n"
+        "d=\"mismatched'\n"
+        "e=\"\n"
+        "f=x=y\n"
+        "; g=commented\n"
+        "  ;h=commented too\n"
+        "no equals sign here\n"
+        "i=\n"
+        "=nameless\n"
+        "j=a;b\n");
+    EXPECT_EQ(ini.get("S", "a"), "spaced value");
+    EXPECT_EQ(ini.get("S", "b"), "  quoted  ");
+    EXPECT_EQ(ini.get("S", "c"), "single");
+    EXPECT_EQ(ini.get("S", "d"), "\"mismatched'");
+    EXPECT_EQ(ini.get("S", "e"), "\"");
+    EXPECT_EQ(ini.get("S", "f"), "x=y");
+    EXPECT_EQ(ini.get("S", "g"), std::nullopt);
+    EXPECT_EQ(ini.get("S", ";h"), std::nullopt);
+    EXPECT_EQ(ini.get("S", "i"), "");  // present and empty is not missing
+    EXPECT_EQ(ini.getString("S", "i", "fallback"), "");
+    EXPECT_EQ(ini.getString("S", "missing", "fallback"), "fallback");
+    EXPECT_EQ(ini.get("S", ""), "nameless");
+    EXPECT_EQ(ini.get("S", "j"), "a;b");  // no comments after a value
+    EXPECT_EQ(ini.keyNames("S"), (std::vector<std::string>{"a", "b", "c", "d", "e", "f", "i", "", "j"}));
+    EXPECT_EQ(ini.sectionNames(), std::vector<std::string>{"S"});
+}
+
+TEST(IniFile, FirstMatchWinsAndRepeatedSectionsContinue) {
+    const IniFile ini = IniFile::parse(
+        "[A]\nk=first\nK=second\n[B]\nk=b\n[a]\nk=third\nlate=found\n");
+    EXPECT_EQ(ini.get("A", "k"), "first");
+    EXPECT_EQ(ini.get("A", "late"), "found");
+    EXPECT_EQ(ini.sectionNames(), (std::vector<std::string>{"A", "B"}));
+    EXPECT_EQ(ini.keyNames("a"), (std::vector<std::string>{"k", "late"}));
+}
+
+TEST(IniFile, LineEndsAndByteOrderMark) {
+    const IniFile ini = IniFile::parse("\xEF\xBB\xBF[S]\r\na=1\rb=2\nc=3\r\n\r\nd=4");
+    EXPECT_EQ(ini.get("S", "a"), "1");
+    EXPECT_EQ(ini.get("S", "b"), "2");
+    EXPECT_EQ(ini.get("S", "c"), "3");
+    EXPECT_EQ(ini.get("S", "d"), "4");
+    // Only a mark at the very start is one.
+    EXPECT_FALSE(IniFile::parse("\n\xEF\xBB\xBF[S]\na=1").hasSection("S"));
+}
+
+TEST(IniFile, GetIntReadsTheLeadingDecimalInteger) {
+    const IniFile ini = IniFile::parse(
+        "[N]\na=42\nb=  -17xyz\nc=+5\nd=abc\ne=\nf=-\ng=0x1F\nh=4294967297\ni=\"12\"\nj=- 3\n");
+    EXPECT_EQ(ini.getInt("N", "a", 7), 42);
+    EXPECT_EQ(ini.getInt("N", "b", 7), -17);
+    EXPECT_EQ(ini.getInt("N", "c", 7), 5);
+    EXPECT_EQ(ini.getInt("N", "d", 7), 7);
+    EXPECT_EQ(ini.getInt("N", "e", 7), 7);
+    EXPECT_EQ(ini.getInt("N", "f", 7), 7);
+    EXPECT_EQ(ini.getInt("N", "g", 7), 0);
+    EXPECT_EQ(ini.getInt("N", "h", 7), 1);  // wraps at 32 bits, no overflow
+    EXPECT_EQ(ini.getInt("N", "i", 7), 12);
+    EXPECT_EQ(ini.getInt("N", "j", 7), 7);
+    EXPECT_EQ(ini.getInt("N", "missing", -9), -9);
+    EXPECT_EQ(ini.getInt("None", "a", -9), -9);
+}
+
+TEST(IniFile, OversizedInputIsBounded) {
+    std::string huge(IniFile::kMaxFileBytes + 1, 'x');
+    huge.replace(0, 9, "[S]\na=1\n\n");
+    EXPECT_TRUE(IniFile::parse(huge).sectionNames().empty());
+
+    const std::string longLine = "b=" + std::string(IniFile::kMaxLineBytes, 'y');
+    const IniFile ini = IniFile::parse("[S]\n" + longLine + "\nc=after\n");
+    EXPECT_EQ(ini.get("S", "b"), std::nullopt);
+    EXPECT_EQ(ini.get("S", "c"), "after");
+
+    // Past the name budget the rest of the file is ignored.
+    std::string many = "[S]\n";
+    for (std::size_t i = 0; i < IniFile::kMaxParsedNames + 10; ++i) many += "k" + decimal(static_cast<std::int64_t>(i)) + "=\n";
+    const IniFile capped = IniFile::parse(many);
+    EXPECT_EQ(capped.keyNames("S").size(), IniFile::kMaxParsedNames - 1);
+}
+
+TEST(IniFile, ManySectionsAndKeysStayFast) {
+    constexpr int kCount = 100000;
+    const auto start = std::chrono::steady_clock::now();
+
+    std::string sections;
+    for (int i = 0; i < kCount; ++i) sections += "[s" + decimal(i) + "]\nkey=" + decimal(i) + "\n";
+    const IniFile wide = IniFile::parse(sections);
+    for (int i = 0; i < kCount; ++i) ASSERT_EQ(wide.getInt("S" + decimal(i), "KEY", -1), i);
+
+    std::string keys = "[big]\n";
+    for (int i = 0; i < kCount; ++i) keys += "k" + decimal(i) + "=" + decimal(i) + "\n";
+    IniFile deep = IniFile::parse(keys);
+    for (int i = 0; i < kCount; ++i) ASSERT_EQ(deep.getInt("BIG", "K" + decimal(i), -1), i);
+    for (int i = 0; i < kCount; ++i) deep.set("big", "new" + decimal(i), "v");
+    EXPECT_EQ(IniFile::parse(deep.serialize()).keyNames("big").size(), 2u * kCount);
+
+    const auto seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    EXPECT_LT(seconds, 20.0);  // quadratic work would take hours
+}
+
+TEST(IniFile, SetSerializeAndParseRoundTrip) {
+    IniFile ini;
+    ini.set("Main", "plain", "value");
+    ini.set("Main", "blanks", "  padded  ");
+    ini.set("Main", "quoted", "\"inner\"");
+    ini.set("Main", "single", "'x'");
+    ini.set("Main", "equals", "a=b");
+    ini.set("Main", "empty", "");
+    ini.set("Main", "cyr", "\xEF\xF0\xE8\xE2\xE5\xF2");
+    ini.set("Other", "k", "1");
+    ini.set("MAIN", "PLAIN", "replaced");  // same key, other case: replaced in place
+
+    EXPECT_EQ(ini.keyNames("Main"),
+              (std::vector<std::string>{"plain", "blanks", "quoted", "single", "equals", "empty", "cyr"}));
+    const IniFile back = IniFile::parse(ini.serialize());
+    for (const auto& section : ini.sectionNames())
+        for (const auto& key : ini.keyNames(section))
+            EXPECT_EQ(back.get(section, key), ini.get(section, key)) << section << "/" << key;
+    EXPECT_EQ(back.get("main", "plain"), "replaced");
+    EXPECT_EQ(back.get("main", "blanks"), "  padded  ");
+    EXPECT_EQ(back.get("main", "quoted"), "\"inner\"");
+}
+
+TEST(IniFile, SerializesPlainLinesWithCrLf) {
+    IniFile ini;
+    ini.set("Strings", "40", "word");
+    ini.set("Strings", "41", "");
+    ini.set("Menus", "Item", "Open");
+    EXPECT_EQ(ini.serialize(), "[Strings]\r\n40=word\r\n41=\r\n[Menus]\r\nItem=Open\r\n");
+    EXPECT_EQ(IniFile().serialize(), "");
+}
+
+TEST(IniFile, ALineBreakInAValueCannotForgeKeysOrSections) {
+    IniFile ini;
+    ini.set("S", "k", "one\r\n[Evil]\r\nx=1\n");
+    ini.set("S", "after", "kept");
+    const IniFile back = IniFile::parse(ini.serialize());
+    EXPECT_FALSE(back.hasSection("Evil"));
+    EXPECT_EQ(back.get("S", "x"), std::nullopt);
+    EXPECT_EQ(back.get("S", "k"), "one  [Evil]  x=1 ");
+    EXPECT_EQ(back.get("S", "after"), "kept");
+}
+
+TEST(IniFile, LoadsAndSavesThroughTheFileSystem) {
+    test::FakeFileSystem files;
+    EXPECT_TRUE(loadIniFile(files, "C:\\Q\\missing.ini").sectionNames().empty());
+
+    IniFile ini;
+    ini.set("S", "k", "v");
+    ASSERT_TRUE(saveIniFile(files, "C:\\Q\\a.ini", ini));
+    EXPECT_EQ(files.contents("C:\\Q\\a.ini"), "[S]\r\nk=v\r\n");
+    EXPECT_EQ(loadIniFile(files, "C:\\Q\\a.ini").get("s", "K"), "v");
+
+    files.put("C:\\Q\\big.ini", "[S]\r\nk=v\r\n" + std::string(IniFile::kMaxFileBytes, ';'));
+    EXPECT_FALSE(loadIniFile(files, "C:\\Q\\big.ini").hasSection("S"));
+}
+
+}  // namespace
+}  // namespace qbx

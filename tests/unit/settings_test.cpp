@@ -1,0 +1,393 @@
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "core/log.h"
+#include "core/settings.h"
+#include "core/settings_values.h"
+#include "core/text.h"
+#include "core/version.h"
+#include "support/fakes.h"
+
+namespace qbx {
+namespace {
+
+using ::testing::ElementsAreArray;
+using ::testing::IsEmpty;
+
+constexpr const char* kPluginList = "C:\\Users\\me\\AppData\\The Bat!\\TBPLUGIN.ini";
+
+// A log line ends with its text whatever prefix the log puts before it.
+bool endsWith(const std::string& line, const std::string& text) {
+    return line.size() >= text.size() &&
+           line.compare(line.size() - text.size(), text.size(), text) == 0;
+}
+
+class SettingsTest : public ::testing::Test {
+protected:
+    SettingsTest() {
+        log.setMirror([this](const std::string& line) { lines.push_back(line); });
+        fake.environment.variables["APPDATA"] = "C:\\Users\\me\\AppData";
+        fake.registry.set(kHostKey, "Working Directory", "%APPDATA%\\The Bat!");
+    }
+
+    // An installation that has run before: folder stored, first-run marker set.
+    void installed(const std::string& dir = "C:\\QBX\\") {
+        fake.registry.set(kSettingsKey, "InstallDir", dir);
+        fake.registry.set(kSettingsKey, "Statistics reset", "88");
+    }
+    void set(const char* name, const char* value) { fake.registry.set(kSettingsKey, name, value); }
+    std::string stored(const char* name) const { return fake.registry.get(kSettingsKey, name); }
+
+    void load() { loadSettings(settings, SettingsIo{platform, log}); }
+    void save() { saveSettings(settings, SettingsIo{platform, log}); }
+
+    bool logged(const std::string& text) const {
+        for (const auto& line : lines)
+            if (endsWith(line, text)) return true;
+        return false;
+    }
+
+    test::FakePlatform fake;
+    Platform platform = fake.platform();
+    Log log{platform};
+    Settings settings;
+    std::vector<std::string> lines;
+};
+
+TEST_F(SettingsTest, FirstRunFindsTheModuleAndEnablesTheFirstRunItemsForThisRunOnly) {
+    fake.files.put(kPluginList,
+                   "[Plugins]\r\nCount=3\r\nPlugin #1=C:\\Mail\\Plugins\\Other.tbp\r\n"
+                   "Plugin #2=C:\\Mail\\Plugins\\QBX.TBP\r\nPlugin #3=D:\\qbx.tbp\r\n");
+    set("sMouseTracking", "1");
+    set("Enable antispam", "1");
+    set("Statistics Flags", "64");
+
+    load();
+
+    EXPECT_FALSE(settings.needsRestart);
+    EXPECT_EQ(settings.installDir, "c:\\mail\\plugins\\");
+    EXPECT_EQ(stored("Statistics reset"), "88");
+    EXPECT_EQ(settings.madFlags, 88);
+    EXPECT_EQ(settings.statisticsFlags, 448);
+    EXPECT_FALSE(settings.sMouseTracking);
+    EXPECT_FALSE(settings.antispamActive);  // 88 has no NonSpam bit
+    EXPECT_EQ(settings.statDir, "c:\\mail\\plugins\\Statistics\\");
+    EXPECT_EQ(settings.ucDir, "c:\\mail\\plugins\\UC\\");
+    EXPECT_EQ(settings.scriptingDir, "c:\\mail\\plugins\\Scripts\\");
+    EXPECT_TRUE(fake.files.directoryExists(settings.statDir));
+    EXPECT_TRUE(fake.files.directoryExists(settings.ucDir));
+    EXPECT_TRUE(fake.files.directoryExists(settings.scriptingDir));
+    EXPECT_TRUE(fake.ui.boxes.empty());
+    EXPECT_TRUE(logged("Autodetected ZVX location: c:\\mail\\plugins\\"));
+    EXPECT_TRUE(logged("Statistics reset performed"));
+
+    save();
+    EXPECT_EQ(stored("InstallDir"), "c:\\mail\\plugins\\");
+    EXPECT_EQ(stored("Statistics Flags"), "448");
+    EXPECT_EQ(stored("sMouseTracking"), "0");
+}
+
+TEST_F(SettingsTest, EmptyRegistryGivesTheDefaults) {
+    fake.files.put(kPluginList, "[Plugins]\r\nCount=1\r\nPlugin #1=C:\\Mail\\Plugins\\QBX.TBP\r\n");
+    fake.clock.dateTime = 45000.5;  // 2023-03-15 12:00:00
+
+    load();
+    save();
+
+    EXPECT_EQ(stored("Statistics Flags"), "256");
+    EXPECT_EQ(settings.madFlags, 88);
+    Settings expected;  // the declared defaults must agree with the loader's
+    expected.stYear = 2023;
+    expected.stMonth = 3;
+    expected.stDay = 15;
+    expected.stHour = 12;
+    expected.hostWorkingDir = "C:\\Users\\me\\AppData\\The Bat!";
+    expected.installDir = settings.installDir;
+    expected.statDir = settings.statDir;
+    expected.ucDir = settings.ucDir;
+    expected.scriptingDir = settings.scriptingDir;
+    expected.statisticsFlags = 256;
+    expected.madFlags = 88;
+    EXPECT_EQ(settings, expected);
+}
+
+TEST_F(SettingsTest, WorkingFlagsFollowTheStoredFlags) {
+    EXPECT_EQ(deriveMadFlags(64), 448);
+    EXPECT_EQ(deriveMadFlags(32), 256);
+    EXPECT_EQ(deriveMadFlags(0), 256);
+    EXPECT_EQ(deriveMadFlags(128 | 32 | 8), 256 | 8);  // NonSpam follows Spam, temp2 never on
+    EXPECT_EQ(deriveMadFlags(-1), -1 & ~32);
+
+    installed();
+    set("Statistics Flags", "64");
+    load();
+    EXPECT_EQ(settings.madFlags, 448);
+    EXPECT_EQ(settings.statisticsFlags, 448);
+    EXPECT_TRUE(logged("Mad flags: 1C0 (448)"));
+}
+
+TEST_F(SettingsTest, AntispamNeedsTheSpamItem) {
+    struct Case {
+        const char* enabled;
+        const char* flags;
+        bool active;
+    };
+    for (const Case c : {Case{"1", "0", false}, Case{"1", "64", true}, Case{"0", "64", false}}) {
+        SCOPED_TRACE(std::string(c.enabled) + "/" + c.flags);
+        installed();
+        set("Enable antispam", c.enabled);
+        set("Statistics Flags", c.flags);
+        settings = Settings{};
+        load();
+        EXPECT_EQ(settings.antispamActive, c.active);
+        EXPECT_TRUE(logged(c.active ? "Antispam is enabled" : "Antispam is disabled"));
+    }
+}
+
+TEST_F(SettingsTest, PluginListEntriesAreExpandedAndTheListIsBounded) {
+    fake.registry.set(kHostKey, "Working Directory", "C:\\Bat");  // no trailing backslash
+    fake.environment.variables["PLUGDIR"] = "E:\\Plug";
+    fake.files.put("C:\\Bat\\TBPLUGIN.ini",
+                   "[Plugins]\r\nCount=2147483647\r\nPlugin #1=qbx.tbp\r\n"
+                   "Plugin #5=%PlugDir%\\QBX.tbp\r\n");
+    load();
+    EXPECT_FALSE(settings.needsRestart);
+    EXPECT_EQ(settings.installDir, "E:\\Plug\\");  // an entry without a folder is passed over
+}
+
+TEST_F(SettingsTest, ModuleNotListedDisablesTheModule) {
+    fake.files.put(kPluginList, "[Plugins]\r\nCount=99999\r\nPlugin #1=C:\\Other\\x.tbp\r\n");
+    set("StatDir", "D:\\Stats\\");
+    set("Enable antispam", "1");
+    set("Statistics Flags", "64");
+
+    load();
+
+    EXPECT_TRUE(settings.needsRestart);
+    EXPECT_EQ(settings.madFlags, 0);
+    EXPECT_FALSE(settings.antispamActive);
+    EXPECT_EQ(settings.installDir, "");
+    EXPECT_EQ(settings.statDir, "");
+    EXPECT_EQ(settings.ucDir, "");
+    EXPECT_EQ(settings.scriptingDir, "");
+    ASSERT_EQ(fake.ui.boxes.size(), 1u);
+    EXPECT_EQ(fake.ui.boxes[0].text, "Please restart The Bat now");
+    EXPECT_EQ(fake.ui.boxes[0].caption, "Quilbex 2.4.1202");
+    EXPECT_EQ(fake.ui.boxes[0].icon, MessageIcon::Information);
+    EXPECT_TRUE(logged("!-!-!-!-! ZVX NEEDS REBOOT"));
+    EXPECT_FALSE(fake.files.directoryExists("D:\\Stats"));
+    // The first real run, after the restart, must still be a first run.
+    EXPECT_FALSE(fake.registry.has(kSettingsKey, "Statistics reset"));
+
+    save();
+    EXPECT_THAT(fake.registry.writeOrder, IsEmpty());
+    EXPECT_TRUE(logged("Saving data to registry...."));
+    EXPECT_FALSE(logged("Begin"));
+}
+
+TEST_F(SettingsTest, MissingPluginListDisablesTheModule) {
+    load();
+    EXPECT_TRUE(settings.needsRestart);
+    EXPECT_EQ(fake.ui.boxes.size(), 1u);
+}
+
+TEST_F(SettingsTest, FoldersAndLanguageFileAreNormalised) {
+    installed();
+    fake.environment.variables["DATA"] = "D:\\Data";
+    set("sLangFile", "C:\\x\\russian.zlf");
+    set("UCdir", "%DATA%\\UC");
+    set("StatDir", "D:\\Stats");
+    load();
+    EXPECT_EQ(settings.sLangFile, "russian.zlf");
+    EXPECT_EQ(settings.ucDir, "D:\\Data\\UC\\");
+    EXPECT_EQ(settings.statDir, "D:\\Stats");  // used as stored
+    EXPECT_TRUE(fake.files.directoryExists("D:\\Data\\UC"));
+    EXPECT_TRUE(fake.files.directoryExists("D:\\Stats"));
+    EXPECT_TRUE(logged("UCdir: D:\\Data\\UC"));
+
+    set("sLangFile", "");
+    settings = Settings{};
+    load();
+    EXPECT_EQ(settings.sLangFile, "english.zlf");
+}
+
+TEST_F(SettingsTest, UnusableFoldersFallBackUnderTheInstallation) {
+    installed();
+    set("StatDir", "Q:\\Locked\\Stats\\");
+    set("UCdir", "Q:\\Locked\\UC");
+    fake.files.unwritableFolders = {"q:\\locked"};
+    load();
+    EXPECT_EQ(settings.statDir, "C:\\QBX\\Statistics\\");
+    EXPECT_EQ(settings.ucDir, "C:\\QBX\\UC\\");
+    EXPECT_TRUE(fake.files.directoryExists(settings.statDir));
+    EXPECT_TRUE(logged("Exception 1 (bad statistics directory, unable to use)"));
+    EXPECT_TRUE(logged("Exception 2 (bad UC directory, unable to use)"));
+}
+
+TEST_F(SettingsTest, ScriptsFolderThatCannotBeCreatedFailsTheLoad) {
+    installed();
+    fake.files.unwritableFolders = {"c:\\qbx\\scripts"};
+    EXPECT_THROW(load(), std::runtime_error);
+}
+
+TEST_F(SettingsTest, OneBadValueLeavesItsNeighboursAlone) {
+    installed();
+    set("keysf1", "7");
+    fake.registry.setWrongType(kSettingsKey, "keysf2");
+    set("keysf3", "9");
+    set("ucInterval", "30");
+    set("traymode", "two");          // unparsable
+    set("gk_KEY", "99999999999");    // beyond 32 bits
+    set("mmWidth", "70000");         // wraps at 16 bits
+    set("stYear", "-1");
+    set("stbKind", "258");
+    fake.registry.setWrongType(kSettingsKey, "UCdir");
+    set("The MAD mask", "x.mbox");
+    fake.registry.setWrongType(kSettingsKey, "Statistics Flags");
+    set("noigspam", "0");
+
+    load();
+
+    EXPECT_EQ(settings.keysf1, 7);
+    EXPECT_EQ(settings.keysf2, 0);
+    EXPECT_EQ(settings.keysf3, 9);
+    EXPECT_EQ(settings.ucInterval, 30);
+    EXPECT_EQ(settings.traymode, 2);
+    EXPECT_EQ(settings.gkKey, 113);
+    EXPECT_EQ(settings.mmWidth, 70000 - 65536);
+    EXPECT_EQ(settings.stYear, 65535);
+    EXPECT_EQ(settings.stbKind, 2);
+    EXPECT_EQ(settings.ucDir, "C:\\QBX\\UC\\");
+    EXPECT_EQ(settings.madMask, "x.mbox");
+    EXPECT_EQ(settings.statisticsFlags, 256);
+    EXPECT_FALSE(settings.noigspam);
+    EXPECT_TRUE(logged("Registry value \"keysf2\" is not a text value, default used"));
+}
+
+TEST_F(SettingsTest, TotalsKeepAll64Bits) {
+    installed();
+    set("stStartCount", "4294967296");
+    set("stEndCount", "-5");
+    set("stTotalSize", "9223372036854775807");
+    set("stHeaderSize", "123456789012345");
+    set("stTextSize", "7");
+    set("stSessionsLength", "8589934593");
+    load();
+    EXPECT_EQ(settings.stStartCount, 4294967296LL);
+    EXPECT_EQ(settings.stTotalSize, 9223372036854775807LL);
+
+    settings.stTextSize += 5000000000LL;
+    save();
+    EXPECT_EQ(stored("stStartCount"), "4294967296");
+    EXPECT_EQ(stored("stEndCount"), "-5");
+    EXPECT_EQ(stored("stTotalSize"), "9223372036854775807");
+    EXPECT_EQ(stored("stHeaderSize"), "123456789012345");
+    EXPECT_EQ(stored("stTextSize"), "5000000007");
+    EXPECT_EQ(stored("stSessionsLength"), "8589934593");
+}
+
+TEST_F(SettingsTest, SaveWritesItsFixedOrder) {
+    installed();
+    load();
+    fake.registry.writeOrder.clear();
+    save();
+    const std::vector<std::string> expected = {
+        "ZVX viewer filename", "Statistics Flags", "Look for recipients",
+        "Update statistics after receiveing a mail", "useTop10", "keysf1", "keysf2",
+        "Enable on-screen debug display", "keysf3", "sortmode", "osc", "ScriptingDir", "Version",
+        "stSortMode", "igquotes", "The MAD mask", "MAD backup enabled",
+        "MAD ignore specific strings", "version", "The MAD ignore string", "iglatin",
+        "igcyrillic", "noigspam", "gk_WIN", "gk_ALT", "doTrim", "doNum", "doExt", "sthb",
+        "Dump Statistics", "gk_SH", "UUEC", "gk_CTRL", "UCdir", "ucInterval", "gk_KEY",
+        "StatDir", "mmWidth", "CompressionLevel", "mmHeight", "stSessionsLength", "traymode",
+        "splashmode", "stYear", "stDay", "stMonth", "stHour", "stMin", "stMinLen", "stSec",
+        "stMsec", "stLetterCount", "OnlineTime", "stEndCount", "stStartCount",
+        "Enable antispam", "sMouseTracking", "sWATracking", "stTotalSize", "tun",
+        "stHeaderSize", "stTextSize", "Log level", "CustomDateFormat", "sLangFile",
+        "InstallDir", "stbKind", "sttKind"};
+    EXPECT_THAT(fake.registry.writeOrder, ElementsAreArray(expected));
+    EXPECT_EQ(stored("Version"), std::string(kVersionText));
+    EXPECT_TRUE(fake.registry.has(kViewerKey, "version"));
+    EXPECT_FALSE(fake.registry.has(kViewerKey, "filename"));
+    EXPECT_FALSE(fake.registry.has(kHostKey, "ProgramDir"));
+    EXPECT_TRUE(logged("Data stored"));
+}
+
+// A registry that refuses one value.
+class RefusingRegistry : public test::FakeRegistry {
+public:
+    bool writeString(std::string_view key, std::string_view name, std::string_view value) override {
+        if (name == refused) return false;
+        return FakeRegistry::writeString(key, name, value);
+    }
+    std::string refused;
+};
+
+TEST_F(SettingsTest, ARefusedWriteDoesNotStopTheOthers) {
+    RefusingRegistry registry;
+    registry.refused = "Version";
+    platform.registry = &registry;
+    settings.installDir = "C:\\QBX\\";
+    save();
+    EXPECT_EQ(registry.writeOrder.size(), saveOrder().size() - 1);
+    EXPECT_EQ(registry.writeOrder.back(), "sttKind");
+    EXPECT_TRUE(logged("Cannot store \"Version\""));
+    EXPECT_FALSE(logged("Data stored"));
+}
+
+TEST_F(SettingsTest, LoadSaveLoadKeepsEveryValue) {
+    installed("C:\\Program Files\\QBX\\");
+    fake.files.put("C:\\Viewer\\zvxv.exe", "MZ");
+    fake.registry.set(kViewerKey, "filename", "C:\\Viewer\\zvxv.exe");
+    fake.registry.set(kViewerKey, "version", "1.2");
+    fake.registry.set(kHostKey, "ProgramDir", "C:\\Program Files\\The Bat!\\");
+    for (const ValueRow& row : valueRows()) {
+        if (row.key != std::string(kSettingsKey)) continue;
+        const std::string name = row.name;
+        if (name == "InstallDir") continue;
+        switch (row.kind) {
+        case ValueKind::Bool: set(row.name, row.fallback.number != 0 ? "0" : "1"); break;
+        case ValueKind::Int: set(row.name, decimal(row.number + 1).c_str()); break;
+        case ValueKind::Text:
+            set(row.name, ("C:\\Values\\" + name + "\\").c_str());
+            break;
+        }
+    }
+    set("Statistics Flags", "64");
+    set("stTotalSize", "123456789012345");
+    set("sLangFile", "german.zlf");
+
+    load();
+    const Settings first = settings;
+    EXPECT_EQ(first.keysf2, 3);
+    EXPECT_EQ(first.viewerFilename, "C:\\Viewer\\zvxv.exe");
+    save();
+
+    settings = Settings{};
+    load();
+    EXPECT_EQ(settings, first);
+}
+
+TEST_F(SettingsTest, StagesAreLoggedInOrder) {
+    installed();
+    load();
+    const std::vector<std::string> stages = {
+        "Reading data from registry", "Stage 1-1", "Stage 1-2", "Stage 1-3", "Stage 1-4",
+        "Stage 1-5", "Stage 1-6", "Stage 1-7", "Statdir: C:\\QBX\\Statistics\\",
+        "UCdir: C:\\QBX\\UC\\", "Stage 1-8", "Stage 1-9", "Mad flags: 100 (256)", "Stage 1-10",
+        "ZVX dir is C:\\QBX\\", "Stage 1-11", "Scripting dir is: C:\\QBX\\Scripts\\",
+        "Stage 1-12", "Antispam is disabled", "Done"};
+    std::size_t next = 0;
+    for (const auto& line : lines)
+        if (next < stages.size() && endsWith(line, stages[next])) ++next;
+    EXPECT_EQ(next, stages.size())
+        << "missing from here: " << stages[std::min(next, stages.size() - 1)];
+}
+
+}  // namespace
+}  // namespace qbx
