@@ -203,6 +203,17 @@ TEST_F(PosixRegistryTest, LeavesAnOversizedFileAlone) {
     EXPECT_EQ(fs::file_size(registryFile_), IniFile::kMaxFileBytes + 1);
 }
 
+TEST_F(PosixRegistryTest, LeavesAnUnreadableFileAlone) {
+    // Something that exists but cannot be read as a file: never replaced by a fresh document.
+    fs::create_directory(registryFile_);
+    spit(registryFile_ / "inside", "x");
+    IniRegistry registry;
+    EXPECT_EQ(registry.readString("Software\\ZVX", "a").status, RegStatus::Missing);
+    EXPECT_FALSE(registry.writeString("Software\\ZVX", "a", "1"));
+    EXPECT_TRUE(fs::is_directory(registryFile_));
+    EXPECT_EQ(slurp(registryFile_ / "inside"), "x");
+}
+
 // ---- paths and files ----------------------------------------------------------------------
 
 TEST(PosixPaths, DrivesAndSeparatorsMapAsUnderWine) {

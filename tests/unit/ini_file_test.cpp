@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <string>
 
 #include "core/text.h"
@@ -110,9 +109,9 @@ TEST(IniFile, OversizedInputIsBounded) {
     EXPECT_EQ(capped.keyNames("S").size(), IniFile::kMaxParsedNames - 1);
 }
 
-TEST(IniFile, ManySectionsAndKeysStayFast) {
+// Lookups go through an index: quadratic work here would run into the test program's time-out.
+TEST(IniFile, ManySectionsAndKeys) {
     constexpr int kCount = 100000;
-    const auto start = std::chrono::steady_clock::now();
 
     std::string sections;
     for (int i = 0; i < kCount; ++i) sections += "[s" + decimal(i) + "]\nkey=" + decimal(i) + "\n";
@@ -125,9 +124,6 @@ TEST(IniFile, ManySectionsAndKeysStayFast) {
     for (int i = 0; i < kCount; ++i) ASSERT_EQ(deep.getInt("BIG", "K" + decimal(i), -1), i);
     for (int i = 0; i < kCount; ++i) deep.set("big", "new" + decimal(i), "v");
     EXPECT_EQ(IniFile::parse(deep.serialize()).keyNames("big").size(), 2u * kCount);
-
-    const auto seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    EXPECT_LT(seconds, 20.0);  // quadratic work would take hours
 }
 
 TEST(IniFile, SetSerializeAndParseRoundTrip) {

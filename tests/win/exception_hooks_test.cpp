@@ -10,7 +10,7 @@
 #include "core/text.h"
 #include "support/fakes.h"
 // The hooks are built into the module only; the test program compiles its own copy.
-#include "win/exception_hooks.cpp"
+#include "win/exception_hooks.h"
 
 namespace qbx {
 namespace {

@@ -64,12 +64,17 @@ IniRegistry::Stamp IniRegistry::stampOf(const std::string& path) {
 
 bool IniRegistry::refresh(const std::string& path) {
     const Stamp stamp = stampOf(path);
-    // A file too large to load would read as empty, and the next write would replace it with
-    // a single value: leave such a file alone.
-    if (stamp.exists && stamp.size > IniFile::kMaxFileBytes) return false;
     if (path == cachedPath_ && cachedStamp_ && *cachedStamp_ == stamp) return true;
     cachedStamp_.reset();
-    cache_ = stamp.exists ? loadIniFile(files_, path) : IniFile{};
+    if (stamp.exists) {
+        // A file we cannot read (too large, no permission) would look empty, and the next
+        // write would replace it with a single value: leave such a file alone.
+        const auto bytes = files_.readFile(path, IniFile::kMaxFileBytes);
+        if (!bytes) return false;
+        cache_ = IniFile::parse(*bytes);
+    } else {
+        cache_ = IniFile{};
+    }
     cachedPath_ = path;
     cachedStamp_ = stamp;
     return true;
@@ -108,8 +113,7 @@ bool IniRegistry::writeString(std::string_view key, std::string_view name,
         cache_ = std::move(updated);
         cachedStamp_ = stampOf(path);
         return true;
-    } catch (...) {
-        cachedStamp_.reset();
+    } catch (...) {  // the cache is only replaced once a write has succeeded
         return false;
     }
 }
