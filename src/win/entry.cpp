@@ -23,12 +23,17 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved
 
 #else
 
-__attribute__((constructor)) static void qbxModuleLoaded() {
-    qbx::loadModule();
+#include <cstdlib>
+
+static void qbxModuleUnloaded() {
+    qbx::unloadModule(false);
 }
 
-__attribute__((destructor)) static void qbxModuleUnloaded() {
-    qbx::unloadModule(false);
+// The unload step is registered as an exit handler of this shared object after the platform's
+// static objects exist, so it runs before they are destroyed, at dlclose and at exit alike.
+__attribute__((constructor)) static void qbxModuleLoaded() {
+    qbx::loadModule();
+    std::atexit(qbxModuleUnloaded);
 }
 
 #endif

@@ -34,6 +34,9 @@ protected:
         home = std::filesystem::absolute(freshHome()).string();
         std::filesystem::create_directories(home);
         qbxhost::prepareHome(home);
+        // The Windows registry is shared by every test of the program: start each one as a
+        // fresh installation that has to find its folder.
+        qbx::systemPlatform().registry->writeString("Software\\ZVX", "InstallDir", "");
     }
     std::string logPath(const char* name = "-QBX.log") {
         return qbx::toModulePath(home) + "\\tmp\\" + name;

@@ -2,14 +2,16 @@
 
 namespace qbx {
 
+// Never destroyed: the module's unload code runs after the run time has destroyed static
+// objects at process exit, and it still writes the log's last line.
 Platform systemPlatform() {
-    static win32::Win32Registry registry;
-    static win32::Win32FileSystem files;
-    static win32::Win32Environment environment;
-    static win32::Win32Clock clock;
-    static win32::Win32Locale locale;
-    static win32::Win32Ui ui;
-    return Platform{&registry, &files, &environment, &clock, &locale, &ui};
+    static auto* registry = new win32::Win32Registry;
+    static auto* files = new win32::Win32FileSystem;
+    static auto* environment = new win32::Win32Environment;
+    static auto* clock = new win32::Win32Clock;
+    static auto* locale = new win32::Win32Locale;
+    static auto* ui = new win32::Win32Ui;
+    return Platform{registry, files, environment, clock, locale, ui};
 }
 
 }  // namespace qbx
