@@ -7,7 +7,6 @@
 #include <exception>
 #include <string>
 #include <string_view>
-#include <type_traits>
 
 #include "core/log.h"
 
@@ -29,6 +28,8 @@ private:
     bool saved_ = false;
 };
 
+// The exception's message ("unknown exception" for what is no std::exception).
+std::string describeException(std::exception_ptr error);
 void logEscapedException(Log* log, std::string_view where, std::exception_ptr error) noexcept;
 
 // Runs body(); on any exception logs "***** ERROR!!! Exception in <where>: <what>" and returns
@@ -37,15 +38,11 @@ template <class R, class Body>
 R guarded(Log* log, std::string_view where, R neutral, Body&& body) noexcept {
     FpuShield shield;
     try {
-        if constexpr (std::is_void_v<R>) {
-            body();
-        } else {
-            return body();
-        }
+        return body();
     } catch (...) {
         logEscapedException(log, where, std::current_exception());
     }
-    if constexpr (!std::is_void_v<R>) return neutral;
+    return neutral;
 }
 
 template <class Body>

@@ -25,16 +25,6 @@ void pump(Plugin& plugin) {
     if (plugin.platform.ui) plugin.platform.ui->pumpMessages();
 }
 
-std::string errorText(std::exception_ptr error) {
-    try {
-        std::rethrow_exception(error);
-    } catch (const std::exception& e) {
-        return e.what();
-    } catch (...) {
-        return "unknown exception";
-    }
-}
-
 // One step of the start-up or shut-down: a fault is logged and the sequence goes on, so a
 // failing step never skips storing data nor stopping scripting.
 template <class Body>
@@ -43,7 +33,7 @@ void step(Plugin& plugin, std::string_view failureLine, Body&& body) noexcept {
         body();
     } catch (...) {
         try {
-            plugin.log.write(std::string(failureLine) + " (" + errorText(std::current_exception()) +
+            plugin.log.write(std::string(failureLine) + " (" + describeException(std::current_exception()) +
                              ")");
         } catch (...) {
         }

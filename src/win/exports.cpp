@@ -35,6 +35,19 @@ R withPlugin(const char* where, R neutral, Body&& body) noexcept {
     });
 }
 
+// A text answer: a fault while building or copying it is also logged as "Failed to GetStr".
+template <class Body>
+std::int32_t textAnswer(const char* where, Body&& body) noexcept {
+    return guarded(pluginLog(), where, std::int32_t{0}, [&] {
+        try {
+            return body();
+        } catch (...) {
+            if (qbx::Log* log = pluginLog()) log->write("Failed to GetStr");
+            throw;
+        }
+    });
+}
+
 }  // namespace
 
 // ---- the mail client's plug-in interface ------------------------------------------------------
@@ -56,23 +69,22 @@ QBX_EXPORT std::int32_t QBX_STDCALL TBP_Setup() {
 }
 
 QBX_EXPORT std::int32_t QBX_STDCALL TBP_GetName(char* buffer, std::int32_t size) {
-    return guarded(pluginLog(), "TBP_GetName", std::int32_t{0},
-                   [&] { return qbx::tbpGetName(buffer, size); });
+    return textAnswer("TBP_GetName", [&] { return qbx::tbpGetName(buffer, size); });
 }
 
 QBX_EXPORT std::int32_t QBX_STDCALL TBP_GetVersion(char* buffer, std::int32_t size) {
-    return guarded(pluginLog(), "TBP_GetVersion", std::int32_t{0},
-                   [&] { return qbx::tbpGetVersion(buffer, size); });
+    return textAnswer("TBP_GetVersion", [&] { return qbx::tbpGetVersion(buffer, size); });
 }
 
 QBX_EXPORT std::int32_t QBX_STDCALL TBP_GetInfo(char* buffer, std::int32_t size) {
-    return guarded(pluginLog(), "TBP_GetInfo", std::int32_t{0},
-                   [&] { return qbx::tbpGetInfo(buffer, size); });
+    return textAnswer("TBP_GetInfo", [&] { return qbx::tbpGetInfo(buffer, size); });
 }
 
 QBX_EXPORT std::int32_t QBX_STDCALL TBP_GetMacroList(char* buffer, std::int32_t size) {
-    return withPlugin("TBP_GetMacroList", std::int32_t{0},
-                      [&](Plugin& p) { return qbx::tbpGetMacroList(p, buffer, size); });
+    return textAnswer("TBP_GetMacroList", [&] {
+        Plugin* plugin = loadedPlugin();
+        return plugin ? qbx::tbpGetMacroList(*plugin, buffer, size) : std::int32_t{0};
+    });
 }
 
 QBX_EXPORT std::int32_t QBX_STDCALL TBP_GetStatus() {

@@ -1,0 +1,311 @@
+// What every implementation of the platform interfaces must do, checked against the services
+// of the build at hand: the native stand-ins, and real Win32 under Wine in 32 and 64 bits.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdint>
+#include <cstdlib>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <initializer_list>
+#include <limits>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "core/datetime.h"
+#include "platform/platform.h"
+#include "platform/process.h"
+#include "support/platform_under_test.h"
+
+namespace qbx {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string unique() {
+    static int counter = 0;
+    return std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()) + "-" +
+           std::to_string(++counter);
+}
+
+std::string slurp(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+void spit(const fs::path& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+// A fresh folder in the build folder and a registry key of its own per test. The native
+// registry is the file named by QBX_REGISTRY: a fresh one inside the folder.
+class PlatformContract : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir_ = fs::absolute("test-homes") / ("platform-" + unique());
+        fs::create_directories(dir_);
+        if (const char* old = std::getenv("QBX_REGISTRY")) oldRegistry_ = old;
+        setProcessVariable("QBX_REGISTRY", (dir_ / "registry.ini").string());
+        key_ = "Software\\QBXTest\\" + unique();
+    }
+    void TearDown() override {
+        test::removeRegistryKey(key_);
+        setProcessVariable("QBX_REGISTRY", oldRegistry_);
+        std::error_code ignored;
+        fs::remove_all(dir_, ignored);
+    }
+    // A path below the folder in the form the module uses.
+    std::string at(const std::string& relative = "") const {
+        return toModulePath(dir_.string()) + "\\" + relative;
+    }
+    std::vector<std::string> names() const {
+        std::vector<std::string> out;
+        for (const auto& entry : fs::directory_iterator(dir_))
+            out.push_back(entry.path().filename().string());
+        std::sort(out.begin(), out.end());
+        return out;
+    }
+
+    Platform platform_ = systemPlatform();
+    Registry& registry_ = *platform_.registry;
+    FileSystem& files_ = *platform_.files;
+    Environment& env_ = *platform_.environment;
+    fs::path dir_;
+    std::string oldRegistry_;
+    std::string key_;
+};
+
+// ---- registry -------------------------------------------------------------------------------
+
+TEST_F(PlatformContract, RegistryTextsComeBackExactly) {
+    const std::vector<std::string> values = {"5", "", "  padded  ", "\"quoted\"", "'x'",
+                                             "a=b;c", "\xC0\xE1\xE2 1251", "%TEMP%\\x"};
+    for (std::size_t i = 0; i < values.size(); ++i)
+        ASSERT_TRUE(registry_.writeString(key_, "v" + std::to_string(i), values[i]));
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        const RegValue got = registry_.readString(key_, "v" + std::to_string(i));
+        EXPECT_EQ(got.status, RegStatus::Ok) << i;
+        EXPECT_EQ(got.text, values[i]) << i;
+    }
+    ASSERT_TRUE(registry_.writeString(key_, "v0", "6"));
+    EXPECT_EQ(registry_.readString(key_, "v0").text, "6");
+    // Keys and names match without regard to case; the root's backslash is no part of the key.
+    std::string upper = key_;
+    std::transform(upper.begin(), upper.end(), upper.begin(), [](char c) {
+        return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+    });
+    EXPECT_EQ(registry_.readString(upper, "V0").text, "6");
+    EXPECT_EQ(registry_.readString("\\" + key_, "v0").text, "6");
+}
+
+TEST_F(PlatformContract, RegistryKeysAreSeparateAndMissingValuesSayMissing) {
+    EXPECT_EQ(registry_.readString(key_, "version").status, RegStatus::Missing);
+    ASSERT_TRUE(registry_.writeString(key_, "version", "main"));
+    ASSERT_TRUE(registry_.writeString(key_ + "\\viewer", "version", "viewer"));
+    EXPECT_EQ(registry_.readString(key_, "version").text, "main");
+    EXPECT_EQ(registry_.readString(key_ + "\\viewer", "version").text, "viewer");
+    EXPECT_EQ(registry_.readString(key_, "other").status, RegStatus::Missing);
+    EXPECT_EQ(registry_.readString(key_ + "\\none", "version").status, RegStatus::Missing);
+    EXPECT_EQ(registry_.readString(key_ + "-sibling", "version").status, RegStatus::Missing);
+    EXPECT_EQ(registry_.readString(key_, std::string("version\0x", 9)).status,
+              RegStatus::Missing);
+}
+
+TEST_F(PlatformContract, RegistryRefusesWhatItCouldNotGiveBack) {
+    ASSERT_TRUE(registry_.writeString(key_, "a", "1"));
+    // A NUL would cut the text short unseen.
+    EXPECT_FALSE(registry_.writeString(key_, "a", std::string("2\0x", 3)));
+    EXPECT_FALSE(registry_.writeString(key_, std::string("a\0b", 3), "2"));
+    EXPECT_FALSE(registry_.writeString(key_ + std::string("\0x", 2), "a", "2"));
+    EXPECT_FALSE(registry_.writeString("", "a", "2"));
+    EXPECT_EQ(registry_.readString(key_, "a").text, "1");
+    EXPECT_EQ(registry_.readString(key_, "b").status, RegStatus::Missing);
+}
+
+// ---- files ----------------------------------------------------------------------------------
+
+TEST_F(PlatformContract, FilesAndFolders) {
+    spit(dir_ / "a.txt", "x");
+    EXPECT_TRUE(files_.fileExists(at("a.txt")));
+    EXPECT_FALSE(files_.directoryExists(at("a.txt")));
+    EXPECT_TRUE(files_.directoryExists(at()));
+    EXPECT_FALSE(files_.fileExists(at()));
+    EXPECT_FALSE(files_.fileExists(at("missing")));
+    EXPECT_FALSE(files_.fileExists(""));
+
+    EXPECT_FALSE(files_.createDirectory(at("a\\b")));  // one level only
+    EXPECT_TRUE(files_.createDirectories(at("a\\b\\c\\")));
+    EXPECT_TRUE(fs::is_directory(dir_ / "a" / "b" / "c"));
+    EXPECT_TRUE(files_.createDirectories(at("a\\b\\c")));  // exists already
+    EXPECT_TRUE(files_.createDirectories(at("a/mixed/slashes")));
+    EXPECT_TRUE(fs::is_directory(dir_ / "a" / "mixed" / "slashes"));
+    EXPECT_TRUE(files_.createDirectory(at("a\\d")));
+    EXPECT_TRUE(files_.createDirectory(at("a\\d")));
+    EXPECT_FALSE(files_.createDirectories(at("a.txt\\sub")));  // a file is in the way
+    EXPECT_FALSE(files_.createDirectory(at("a.txt")));
+}
+
+TEST_F(PlatformContract, AtomicWriteReplacesAndLeavesNoTemporaryFile) {
+    ASSERT_TRUE(files_.writeFileAtomic(at("data.bin"), "old contents"));
+    ASSERT_TRUE(files_.writeFileAtomic(at("data.bin"), std::string("new\0bytes", 9)));
+    EXPECT_EQ(slurp(dir_ / "data.bin"), std::string("new\0bytes", 9));
+    EXPECT_EQ(names(), std::vector<std::string>{"data.bin"});
+
+    EXPECT_FALSE(files_.writeFileAtomic(at("missing\\data.bin"), "x"));
+    fs::create_directory(dir_ / "folder");
+    EXPECT_FALSE(files_.writeFileAtomic(at("folder"), "x"));  // a folder is in the way
+    EXPECT_EQ(names(), (std::vector<std::string>{"data.bin", "folder"}));
+    EXPECT_TRUE(fs::is_empty(dir_ / "folder"));
+}
+
+TEST_F(PlatformContract, RenameNeverReplacesAndAppendNeverCreates) {
+    spit(dir_ / "from", "1");
+    spit(dir_ / "to", "2");
+    EXPECT_FALSE(files_.renameFile(at("from"), at("to")));
+    EXPECT_EQ(slurp(dir_ / "to"), "2");
+    EXPECT_EQ(slurp(dir_ / "from"), "1");
+    EXPECT_TRUE(files_.renameFile(at("from"), at("free")));
+    EXPECT_EQ(slurp(dir_ / "free"), "1");
+    EXPECT_FALSE(files_.renameFile(at("from"), at("again")));
+
+    EXPECT_FALSE(files_.appendToExistingFile(at("startup.log"), "line\r\n"));
+    EXPECT_FALSE(fs::exists(dir_ / "startup.log"));
+    spit(dir_ / "startup.log", "one\r\n");
+    EXPECT_TRUE(files_.appendToExistingFile(at("startup.log"), "two\r\n"));
+    EXPECT_TRUE(files_.appendToExistingFile(at("startup.log"), "three\r\n"));
+    EXPECT_EQ(slurp(dir_ / "startup.log"), "one\r\ntwo\r\nthree\r\n");
+}
+
+TEST_F(PlatformContract, ReadFileHonoursItsCap) {
+    spit(dir_ / "f", std::string(100, 'x'));
+    EXPECT_EQ(files_.readFile(at("f"), 100), std::string(100, 'x'));
+    EXPECT_EQ(files_.readFile(at("f"), 99), std::nullopt);
+    EXPECT_EQ(files_.readFile(at("missing"), 100), std::nullopt);
+    EXPECT_EQ(files_.readFile(at(), 100), std::nullopt);  // a folder
+    spit(dir_ / "empty", "");
+    EXPECT_EQ(files_.readFile(at("empty"), 0), std::string());
+}
+
+TEST_F(PlatformContract, LogFileStaysReadableAndRotatableWhileOpen) {
+    spit(dir_ / "log", "previous run");
+    auto out = files_.createFile(at("log"));
+    ASSERT_NE(out, nullptr);
+    EXPECT_TRUE(out->write("line 1\r\n"));
+    EXPECT_TRUE(out->flush());
+    EXPECT_EQ(files_.readFile(at("log"), 1000), "line 1\r\n");
+    // The next load renames the log aside while this one may still hold it.
+    EXPECT_TRUE(files_.renameFile(at("log"), at("log.old")));
+    EXPECT_TRUE(out->write("line 2\r\n"));
+    out.reset();
+    EXPECT_EQ(slurp(dir_ / "log.old"), "line 1\r\nline 2\r\n");
+    EXPECT_EQ(files_.createFile(at("missing\\log")), nullptr);
+    EXPECT_TRUE(files_.deleteFile(at("log.old")));
+    EXPECT_FALSE(files_.deleteFile(at("log.old")));
+}
+
+// ---- environment ----------------------------------------------------------------------------
+
+TEST_F(PlatformContract, ExpandsKnownNamesAndKeepsTheRest) {
+    setProcessVariable("QBX_TEST_DIR", "C:\\data");
+    EXPECT_EQ(env_.expandVariables("%QBX_TEST_DIR%\\Statistics\\"), "C:\\data\\Statistics\\");
+    EXPECT_EQ(env_.expandVariables("%qbx_test_dir%"), "C:\\data");
+    EXPECT_EQ(env_.expandVariables("%QBX_NO_SUCH_VARIABLE%\\x"), "%QBX_NO_SUCH_VARIABLE%\\x");
+    EXPECT_EQ(env_.expandVariables("100% sure %QBX_TEST_DIR%"), "100% sure %QBX_TEST_DIR%");
+    EXPECT_EQ(env_.expandVariables("50%%QBX_TEST_DIR%"), "50%%QBX_TEST_DIR%");
+    EXPECT_EQ(env_.expandVariables("open %QBX_TEST_DIR"), "open %QBX_TEST_DIR");
+    EXPECT_EQ(env_.expandVariables(""), "");
+
+    // Results past the system's limit are not made: the text comes back as it was.
+    setProcessVariable("QBX_TEST_BIG", std::string(20000, 'b'));
+    EXPECT_EQ(env_.expandVariables("%QBX_TEST_BIG%"), std::string(20000, 'b'));
+    EXPECT_EQ(env_.expandVariables("%QBX_TEST_BIG%%QBX_TEST_BIG%"), "%QBX_TEST_BIG%%QBX_TEST_BIG%");
+    const std::string huge(40000, '%');
+    EXPECT_EQ(env_.expandVariables(huge), huge);
+    setProcessVariable("QBX_TEST_BIG", "");
+}
+
+TEST_F(PlatformContract, FoldersAndProgramPaths) {
+    const std::string temp = env_.tempDirectory();
+    ASSERT_GE(temp.size(), 2u);
+    EXPECT_EQ(temp.back(), '\\');
+    EXPECT_NE(temp[temp.size() - 2], '\\');
+    EXPECT_TRUE(files_.directoryExists(temp));
+
+    const std::string system = env_.systemDirectory();
+    ASSERT_FALSE(system.empty());
+    EXPECT_NE(system.back(), '\\');
+    EXPECT_TRUE(files_.directoryExists(system));
+
+    const std::string host = env_.hostProgramPath();
+    std::string name = host.substr(host.find_last_of('\\') + 1);
+    std::transform(name.begin(), name.end(), name.begin(), [](char c) {
+        return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+    });
+    EXPECT_EQ(name.rfind("qbx_system", 0), 0u) << host;
+    EXPECT_TRUE(files_.fileExists(host));
+    EXPECT_EQ(env_.modulePath(), host);  // the platform layer is linked into this program
+}
+
+// ---- clock, locale, user interface ----------------------------------------------------------
+
+TEST_F(PlatformContract, LocalTimeTicksAndHeap) {
+    Clock& clock = *platform_.clock;
+    const std::time_t t = std::time(nullptr);
+    const std::tm local = *std::localtime(&t);
+    DateTimeFields f;
+    f.year = local.tm_year + 1900;
+    f.month = local.tm_mon + 1;
+    f.day = local.tm_mday;
+    f.hour = local.tm_hour;
+    f.minute = local.tm_min;
+    f.second = local.tm_sec;
+    const double start = clock.now();
+    EXPECT_NEAR(start, encodeDateTime(f), 5.0 / 86400);
+
+    const std::uint32_t tick = clock.tickCount();
+    std::this_thread::sleep_for(std::chrono::milliseconds(60));
+    const std::uint32_t elapsed = clock.tickCount() - tick;
+    EXPECT_GE(elapsed, 40u);
+    EXPECT_LT(elapsed, 5000u);
+    EXPECT_NEAR((clock.now() - start) * 86400000.0, 60.0, 1000.0);
+
+    const std::uint64_t before = clock.heapBytesInUse();
+    std::vector<char> block(32u << 20, 'x');
+    EXPECT_GE(clock.heapBytesInUse(), before + (24u << 20));
+    EXPECT_EQ(block[12345], 'x');
+}
+
+TEST_F(PlatformContract, LocaleFormatsTheGivenMoment) {
+    LocaleFormat& locale = *platform_.locale;
+    const double moment = 45000.0 + (13 * 3600 + 4 * 60 + 5) / 86400.0;  // 2023-03-15 13:04:05
+    const std::string time = locale.longTime(moment);
+    EXPECT_NE(time.find("04"), std::string::npos) << time;
+    EXPECT_NE(time.find("05"), std::string::npos) << time;
+    const std::string date = locale.shortDate(moment);
+    EXPECT_NE(date.find("15"), std::string::npos) << date;
+    EXPECT_NE(date.find("23"), std::string::npos) << date;
+    const char separator = locale.decimalSeparator();
+    EXPECT_TRUE(separator == '.' || separator == ',') << separator;
+    // Before the system's calendar starts, and damaged values: a fixed form, never nothing.
+    EXPECT_EQ(locale.longTime(-200000.25), "18:00:00");
+    EXPECT_FALSE(locale.shortDate(-200000.25).empty());
+    EXPECT_FALSE(locale.shortDate(std::numeric_limits<double>::quiet_NaN()).empty());
+}
+
+TEST_F(PlatformContract, ServicesLiveAsLongAsTheProcess) {
+    const Platform again = systemPlatform();
+    for (const void* service : std::initializer_list<const void*>{
+             again.registry, again.files, again.environment, again.clock, again.locale, again.ui})
+        EXPECT_NE(service, nullptr);
+    EXPECT_EQ(again.registry, platform_.registry);
+    EXPECT_EQ(again.files, platform_.files);
+    EXPECT_EQ(again.ui, platform_.ui);
+    again.ui->pumpMessages();  // returns with an empty queue
+}
+
+}  // namespace
+}  // namespace qbx
