@@ -34,7 +34,11 @@ std::string unique() {
 
 std::string slurp(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
+    std::string bytes;
+    char chunk[4096];
+    while (in.read(chunk, sizeof chunk) || in.gcount() > 0)
+        bytes.append(chunk, static_cast<std::size_t>(in.gcount()));
+    return bytes;
 }
 
 void spit(const fs::path& path, const std::string& bytes) {
@@ -84,10 +88,11 @@ protected:
 TEST_F(PlatformContract, RegistryTextsComeBackExactly) {
     const std::vector<std::string> values = {"5", "", "  padded  ", "\"quoted\"", "'x'",
                                              "a=b;c", "\xC0\xE1\xE2 1251", "%TEMP%\\x"};
+    const auto name = [](std::size_t i) { return std::string("v").append(std::to_string(i)); };
     for (std::size_t i = 0; i < values.size(); ++i)
-        ASSERT_TRUE(registry_.writeString(key_, "v" + std::to_string(i), values[i]));
+        ASSERT_TRUE(registry_.writeString(key_, name(i), values[i]));
     for (std::size_t i = 0; i < values.size(); ++i) {
-        const RegValue got = registry_.readString(key_, "v" + std::to_string(i));
+        const RegValue got = registry_.readString(key_, name(i));
         EXPECT_EQ(got.status, RegStatus::Ok) << i;
         EXPECT_EQ(got.text, values[i]) << i;
     }
