@@ -23,6 +23,14 @@ struct RegValue {
     std::string text;  // the value's text when status is Ok
 };
 
+// A key path without the root's backslash or a trailing one ("\Software\ZVX\" gives
+// "Software\ZVX"): both registries take either form.
+inline std::string_view registryKeyPath(std::string_view key) {
+    while (!key.empty() && key.front() == '\\') key.remove_prefix(1);
+    while (!key.empty() && key.back() == '\\') key.remove_suffix(1);
+    return key;
+}
+
 class Registry {
 public:
     virtual ~Registry() = default;

@@ -9,7 +9,6 @@
 #include <ctime>
 #include <filesystem>
 #include <fstream>
-#include <initializer_list>
 #include <limits>
 #include <optional>
 #include <string>
@@ -54,7 +53,6 @@ protected:
         fs::create_directories(dir_);
         if (const char* old = std::getenv("QBX_REGISTRY")) oldRegistry_ = old;
         setProcessVariable("QBX_REGISTRY", (dir_ / "registry.ini").string());
-        key_ = "Software\\QBXTest\\" + unique();
     }
     void TearDown() override {
         test::removeRegistryKey(key_);
@@ -80,7 +78,8 @@ protected:
     Environment& env_ = *platform_.environment;
     fs::path dir_;
     std::string oldRegistry_;
-    std::string key_;
+    const std::string id_ = unique();
+    const std::string key_ = "Software\\QBXTest\\" + id_;
 };
 
 // ---- registry -------------------------------------------------------------------------------
@@ -99,11 +98,7 @@ TEST_F(PlatformContract, RegistryTextsComeBackExactly) {
     ASSERT_TRUE(registry_.writeString(key_, "v0", "6"));
     EXPECT_EQ(registry_.readString(key_, "v0").text, "6");
     // Keys and names match without regard to case; the root's backslash is no part of the key.
-    std::string upper = key_;
-    std::transform(upper.begin(), upper.end(), upper.begin(), [](char c) {
-        return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
-    });
-    EXPECT_EQ(registry_.readString(upper, "V0").text, "6");
+    EXPECT_EQ(registry_.readString("SOFTWARE\\qbxtest\\" + id_, "V0").text, "6");
     EXPECT_EQ(registry_.readString("\\" + key_, "v0").text, "6");
 }
 
@@ -246,11 +241,7 @@ TEST_F(PlatformContract, FoldersAndProgramPaths) {
     EXPECT_TRUE(files_.directoryExists(system));
 
     const std::string host = env_.hostProgramPath();
-    std::string name = host.substr(host.find_last_of('\\') + 1);
-    std::transform(name.begin(), name.end(), name.begin(), [](char c) {
-        return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-    });
-    EXPECT_EQ(name.rfind("qbx_system", 0), 0u) << host;
+    EXPECT_NE(host.find("\\qbx_system"), std::string::npos) << host;
     EXPECT_TRUE(files_.fileExists(host));
     EXPECT_EQ(env_.modulePath(), host);  // the platform layer is linked into this program
 }
@@ -261,15 +252,10 @@ TEST_F(PlatformContract, LocalTimeTicksAndHeap) {
     Clock& clock = *platform_.clock;
     const std::time_t t = std::time(nullptr);
     const std::tm local = *std::localtime(&t);
-    DateTimeFields f;
-    f.year = local.tm_year + 1900;
-    f.month = local.tm_mon + 1;
-    f.day = local.tm_mday;
-    f.hour = local.tm_hour;
-    f.minute = local.tm_min;
-    f.second = local.tm_sec;
     const double start = clock.now();
-    EXPECT_NEAR(start, encodeDateTime(f), 5.0 / 86400);
+    EXPECT_NEAR(start, encodeDateTime({local.tm_year + 1900, local.tm_mon + 1, local.tm_mday,
+                                       local.tm_hour, local.tm_min, local.tm_sec}),
+                5.0 / 86400);
 
     const std::uint32_t tick = clock.tickCount();
     std::this_thread::sleep_for(std::chrono::milliseconds(60));
@@ -303,9 +289,6 @@ TEST_F(PlatformContract, LocaleFormatsTheGivenMoment) {
 
 TEST_F(PlatformContract, ServicesLiveAsLongAsTheProcess) {
     const Platform again = systemPlatform();
-    for (const void* service : std::initializer_list<const void*>{
-             again.registry, again.files, again.environment, again.clock, again.locale, again.ui})
-        EXPECT_NE(service, nullptr);
     EXPECT_EQ(again.registry, platform_.registry);
     EXPECT_EQ(again.files, platform_.files);
     EXPECT_EQ(again.ui, platform_.ui);

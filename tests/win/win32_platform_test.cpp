@@ -80,13 +80,12 @@ TEST(Win32FilesTest, DevicesAndPipesAreRefused) {
     Win32FileSystem files;
     EXPECT_EQ(files.readFile("CON", 100), std::nullopt);
     const std::string pipe = "\\\\.\\pipe\\qbx-test-" + unique();
-    HANDLE servers[3];  // one instance for each client
+    HANDLE servers[2];  // one instance for each client
     for (HANDLE& server : servers) {
-        server = CreateNamedPipeA(pipe.c_str(), PIPE_ACCESS_DUPLEX, PIPE_TYPE_BYTE | PIPE_WAIT, 3,
+        server = CreateNamedPipeA(pipe.c_str(), PIPE_ACCESS_DUPLEX, PIPE_TYPE_BYTE | PIPE_WAIT, 2,
                                   0, 0, 0, nullptr);
         ASSERT_NE(server, INVALID_HANDLE_VALUE);
     }
-    { HANDLE c = CreateFileA(pipe.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr); EXPECT_NE(c, INVALID_HANDLE_VALUE); CloseHandle(c);}
     EXPECT_EQ(files.readFile(pipe, 100), std::nullopt);
     EXPECT_FALSE(files.appendToExistingFile(pipe, "x"));
     for (HANDLE server : servers) CloseHandle(server);

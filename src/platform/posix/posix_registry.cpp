@@ -8,14 +8,6 @@
 namespace qbx::posix {
 namespace {
 
-// Registry paths may come with the root's backslash ("\Software\ZVX"); the section is the
-// path without it.
-std::string_view trimBackslashes(std::string_view key) {
-    while (!key.empty() && key.front() == '\\') key.remove_prefix(1);
-    while (!key.empty() && key.back() == '\\') key.remove_suffix(1);
-    return key;
-}
-
 bool hasLineBreakOrNul(std::string_view text) {
     return text.find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos;
 }
@@ -86,7 +78,7 @@ RegValue IniRegistry::readString(std::string_view key, std::string_view name) {
         if (path.empty()) return {};
         std::lock_guard lock(mutex_);
         if (!refresh(path)) return {};
-        auto text = cache_.get(trimBackslashes(key), name);
+        auto text = cache_.get(registryKeyPath(key), name);
         if (!text) return {};
         return RegValue{RegStatus::Ok, std::move(*text)};
     } catch (...) {
@@ -96,7 +88,7 @@ RegValue IniRegistry::readString(std::string_view key, std::string_view name) {
 
 bool IniRegistry::writeString(std::string_view key, std::string_view name,
                               std::string_view value) {
-    const std::string_view section = trimBackslashes(key);
+    const std::string_view section = registryKeyPath(key);
     // Line breaks would split the line into new values or sections of their own.
     if (!usableSection(section) || !usableName(name) || hasLineBreakOrNul(value)) return false;
     try {

@@ -5,14 +5,6 @@
 namespace qbx::win32 {
 namespace {
 
-// Registry paths may come with the root's backslash ("\Software\ZVX"), which the key
-// functions do not take.
-std::string_view trimBackslashes(std::string_view key) {
-    while (!key.empty() && key.front() == '\\') key.remove_prefix(1);
-    while (!key.empty() && key.back() == '\\') key.remove_suffix(1);
-    return key;
-}
-
 class KeyHandle {
 public:
     KeyHandle() = default;
@@ -34,7 +26,7 @@ bool isText(DWORD type) { return type == REG_SZ || type == REG_EXPAND_SZ; }
 
 RegValue Win32Registry::readString(std::string_view key, std::string_view name) {
     try {
-        const auto path = zeroTerminated(trimBackslashes(key));
+        const auto path = zeroTerminated(registryKeyPath(key));
         const auto value = zeroTerminated(name);
         if (!path || !value) return {};
         KeyHandle handle;
@@ -71,7 +63,7 @@ RegValue Win32Registry::readString(std::string_view key, std::string_view name) 
 bool Win32Registry::writeString(std::string_view key, std::string_view name,
                                 std::string_view value) {
     try {
-        const auto path = zeroTerminated(trimBackslashes(key));
+        const auto path = zeroTerminated(registryKeyPath(key));
         const auto valueName = zeroTerminated(name);
         // A NUL inside would end the text early when read: refuse rather than store less.
         const auto text = zeroTerminated(value);
