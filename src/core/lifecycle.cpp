@@ -129,7 +129,6 @@ void autoexec(Plugin& plugin) {
         plugin.strings.reset();
         log.startupLog("Resetting other resources");
         plugin.variables.reset();
-        if (plugin.factories.variables) plugin.variables = plugin.factories.variables(plugin);
         log.startupLog("Getting data from reg");
         log.startupLog("Setting up variables");
         plugin.questionLink = questionLink();
@@ -212,7 +211,7 @@ void startPlugin(Plugin& plugin) {
     step(plugin, kStartFailure, [&] {
         if (!enabled(plugin)) return;
         if (plugin.trayModule) plugin.trayModule->setMouseTracking(settings.sMouseTracking);
-        if (plugin.variables) plugin.variables->load(settings.installDir + "var.dat");
+        plugin.variables.load(plugin.platform, settings.installDir + "var.dat", log);
     });
 
     showSplashStatus(plugin, "Setting up statistics...");
@@ -311,7 +310,7 @@ void stopPlugin(Plugin& plugin) {
     });
     log.write("Preparing to destroy");
     step(plugin, kStopFailure, [&] {
-        if (enabled(plugin) && plugin.variables) plugin.variables->save(settings.installDir + "var.dat");
+        if (enabled(plugin)) plugin.variables.save(plugin.platform, settings.installDir + "var.dat", log);
     });
     log.write("5");
     step(plugin, kStopFailure, [&] {

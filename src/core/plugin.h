@@ -13,6 +13,7 @@
 #include "core/settings.h"
 #include "core/strings.h"
 #include "core/subsystems.h"
+#include "core/variables.h"
 #include "platform/platform.h"
 
 namespace qbx {
@@ -37,6 +38,7 @@ struct Plugin {
     Log log;
     StringTable strings;
     Settings settings;
+    VarTable variables;
     Factories factories;
 
     HostMode hostMode = HostMode::Unknown;
@@ -51,6 +53,7 @@ struct Plugin {
     // The containers of the latest macro call, kept until the next call and released at unload.
     HostRef<ITBPDataProvider> curData;
     HostRef<ITBPDataProvider> curParams;
+    int macroDepth = 0;  // nested macro calls now running (ours and the host's)
 
     // Objects of the upper layers; null while they do not exist.
     std::unique_ptr<RecipientFilter> recipientFilter;
@@ -58,7 +61,6 @@ struct Plugin {
     std::unique_ptr<SplitFileList> splitFiles;
     std::unique_ptr<ScriptingHost> scripting;
     std::unique_ptr<TrayModule> trayModule;
-    std::unique_ptr<VariableStore> variables;
     std::array<std::unique_ptr<StatisticsItem>, kStatItemCount> mads{};
     std::array<double, kStatItemCount> madMemKB{};
     std::unique_ptr<SettingsDialog> settingsDialog;

@@ -85,13 +85,6 @@ public:
     virtual ~RecipientFilter() = default;
 };
 
-class VariableStore {
-public:
-    virtual ~VariableStore() = default;
-    virtual void load(const std::string& path) = 0;
-    virtual void save(const std::string& path) = 0;
-};
-
 struct Factories {
     std::function<std::unique_ptr<RecipientFilter>(Plugin&)> recipientFilter;
     std::function<std::unique_ptr<SplashWindow>(Plugin&)> splash;
@@ -99,7 +92,6 @@ struct Factories {
     std::function<std::unique_ptr<ScriptingHost>(Plugin&)> scripting;
     std::function<void(Plugin&)> initAttachmentCompleter;
     std::function<std::unique_ptr<TrayModule>(Plugin&)> trayModule;
-    std::function<std::unique_ptr<VariableStore>(Plugin&)> variables;  // emptied at load
     std::function<std::unique_ptr<StatisticsItem>(Plugin&, const std::string& baseName, int index)>
         statisticsItem;
     std::function<std::unique_ptr<SettingsDialog>(Plugin&)> settingsDialog;

@@ -39,12 +39,13 @@ private:
 
 class FakeTray : public TrayModule {
 public:
-    explicit FakeTray(JournalPtr j) : j_(std::move(j)) {}
+    FakeTray(JournalPtr j, bool failHide) : j_(std::move(j)), failHide_(failHide) {}
     ~FakeTray() override { j_->add("tray destroyed"); }
     void installExceptionHandler() override { j_->add("tray exception handler on"); }
     void removeExceptionHandler() override { j_->add("tray exception handler off"); }
     void clearMessageHandler() override { j_->add("tray message handler off"); }
     void setTrayVisible(bool visible) override {
+        if (!visible && failHide_) throw std::runtime_error("tray gone");
         visible_ = visible;
         j_->add(visible ? "tray shown" : "tray hidden");
     }
@@ -62,6 +63,7 @@ public:
 
 private:
     JournalPtr j_;
+    bool failHide_;
     bool visible_ = false;
 };
 
@@ -131,20 +133,6 @@ private:
     JournalPtr j_;
 };
 
-class FakeVariables : public VariableStore {
-public:
-    FakeVariables(JournalPtr j, bool failSave) : j_(std::move(j)), failSave_(failSave) {}
-    void load(const std::string& path) override { j_->add("vars loaded " + path); }
-    void save(const std::string& path) override {
-        if (failSave_) throw std::runtime_error("disk full");
-        j_->add("vars saved " + path);
-    }
-
-private:
-    JournalPtr j_;
-    bool failSave_;
-};
-
 }  // namespace
 
 void installFakeSubsystems(Plugin& plugin, JournalPtr journal, FakeSubsystemOptions options) {
@@ -166,13 +154,9 @@ void installFakeSubsystems(Plugin& plugin, JournalPtr journal, FakeSubsystemOpti
         return std::make_unique<FakeScripting>(journal);
     };
     f.initAttachmentCompleter = [journal](Plugin&) { journal->add("attachment parts checked"); };
-    f.trayModule = [journal](Plugin&) {
+    f.trayModule = [journal, options](Plugin&) {
         journal->add("tray created");
-        return std::make_unique<FakeTray>(journal);
-    };
-    f.variables = [journal, options](Plugin&) {
-        journal->add("vars reset");
-        return std::make_unique<FakeVariables>(journal, options.failingVariablesSave);
+        return std::make_unique<FakeTray>(journal, options.failingTrayHide);
     };
     f.statisticsItem = [journal, options](Plugin&, const std::string& base, int index)
         -> std::unique_ptr<StatisticsItem> {

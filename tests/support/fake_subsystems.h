@@ -21,7 +21,7 @@ struct Journal {
 
 struct FakeSubsystemOptions {
     std::set<int> failingStatisticsItems;  // factories that throw for these slots
-    bool failingVariablesSave = false;
+    bool failingTrayHide = false;
     bool failingSettingsDialog = false;
 };
 

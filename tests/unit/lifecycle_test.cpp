@@ -126,9 +126,10 @@ TEST_F(Lifecycle, DisabledModeCreatesAndTouchesNoObjectOfTheRunningModule) {
     tbpFinalize(plugin);
     moduleUnloading(plugin);
 
-    for (const char* never : {"tray created", "dialog created", "top10 created", "vars loaded",
-                              "vars saved", "dialog timers killed", "dialog shown"})
+    for (const char* never : {"tray created", "dialog created", "top10 created",
+                              "dialog timers killed", "dialog shown"})
         EXPECT_FALSE(journal->has(never)) << never;
+    EXPECT_FALSE(fake.files.has("var.dat"));
     EXPECT_EQ(journal->count("mad"), 0u);
     // What runs in disabled mode as well.
     for (const char* always : {"recipient filter created", "split files created",
@@ -142,9 +143,10 @@ TEST_F(Lifecycle, DisabledModeCreatesAndTouchesNoObjectOfTheRunningModule) {
 TEST_F(Lifecycle, AFailingStepSkipsNoLaterStoreNorTheScriptingStop) {
     returningUser();
     FakeSubsystemOptions options;
-    options.failingVariablesSave = true;
+    options.failingTrayHide = true;
     const std::string log = runSession(options);
-    EXPECT_NE(log.find("Exception in TBP_Finalize! (disk full)"), std::string::npos);
+    EXPECT_NE(log.find("Exception in TBP_Finalize! (tray gone)"), std::string::npos);
+    EXPECT_TRUE(fake.files.has("C:\\QBX\\var.dat"));
     EXPECT_EQ(fake.registry.get(kSettingsKey, "stEndCount"), "2");
     EXPECT_TRUE(journal->has("mad0 sorted"));
     EXPECT_TRUE(journal->has("tray destroyed"));

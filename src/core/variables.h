@@ -1,0 +1,65 @@
+// The table of named variables that templates, expressions, loops and scripts share: 100
+// entries, names compared exactly, a value that is a text or a 32-bit integer, and a flag that
+// keeps temporary variables out of "var.dat".
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace qbx {
+
+class Log;
+struct Platform;
+
+enum class VarKind : std::uint8_t { String = 0, Integer = 1 };
+
+struct VarRec {
+    bool used = false;
+    std::string name;
+    std::string text;
+    std::int32_t value = 0;
+    VarKind kind = VarKind::String;
+    bool noSave = true;
+};
+
+class VarTable {
+public:
+    static constexpr int kCapacity = 100;
+
+    VarTable() { reset(); }
+
+    // Index 1..100 of the used entry with that name, or -1.
+    int find(std::string_view name) const;
+    bool storeStr(std::string_view name, std::string_view text);        // saved
+    bool storeInt(std::string_view name, std::int32_t value);           // saved
+    bool storeTempStr(std::string_view name, std::string_view text);    // temporary
+    bool storeTempInt(std::string_view name, std::int32_t value);       // temporary
+    // Adds delta (wrapping) to an existing variable and makes it an Integer; never creates one.
+    bool incInt(std::string_view name, std::int32_t delta);
+    int type(std::string_view name) const;  // 0 String, 1 Integer, 2 absent
+    std::string text(std::string_view name) const;  // empty when absent
+    int count() const;
+    // Clears the table and stores the presets "ver" and "Author".
+    void reset();
+    // Entry 1..100 (for lists); an index outside reads as a free entry.
+    const VarRec& entry(int index) const;
+
+    // reset(), then the saved variables of the file (through the platform's profile
+    // functions); a missing file leaves the presets.
+    void load(const Platform& platform, const std::string& path, Log& log);
+    // The saved variables, written to a temporary file renamed over the old one. Names the
+    // file cannot hold are skipped and logged.
+    bool save(const Platform& platform, const std::string& path, Log& log) const;
+
+private:
+    bool store(std::string_view name, VarKind kind, std::string_view text, std::int32_t value,
+               bool temporary);
+    std::array<VarRec, kCapacity + 1> entries_{};  // entry 0 unused
+};
+
+std::string varValueText(const VarRec& entry);
+std::string varTypeName(const VarRec& entry);
+
+}  // namespace qbx

@@ -1,0 +1,23 @@
+// Reading a call's arguments from the host's parameter container, and the one-letter mode
+// arguments that several macros decode through the same tables.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "core/host_api.h"
+
+namespace qbx::macros {
+
+// Item index as a text: a length query, then a read into a zero-filled buffer; the text ends
+// at the first zero byte; a length of 0 or less (or a null provider) reads as empty.
+std::string getParamText(ITBPDataProvider* provider, std::int32_t index);
+// The first character of item index; a blank when the item is empty.
+char getParamChar(ITBPDataProvider* provider, std::int32_t index);
+// The host's own integer reading of item index.
+std::int32_t getParamInt(ITBPDataProvider* provider, std::int32_t index);
+std::int32_t getParamCount(ITBPDataProvider* provider);
+void setItemText(ITBPDataProvider* provider, std::int32_t id, std::string_view text);
+
+}  // namespace qbx::macros

@@ -1,0 +1,37 @@
+// TBP_ExecMacro: the name goes along one fixed chain of entries; every entry that matches runs
+// its branch and stores its text under the call's result id.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string_view>
+
+#include "core/host_api.h"
+#include "macros/macro_call.h"
+
+namespace qbx {
+
+struct Plugin;
+
+namespace macros {
+
+inline constexpr int kMaxNestingDepth = 32;
+
+struct ChainEntry {
+    std::string_view name;  // exact upper-case name; the one prefix entry is "FN"
+    bool prefix;            // matches every name that begins with `name`
+    Branch branch;          // null while the feature behind it is not built
+};
+
+// The 203 entries in chain order.
+std::span<const ChainEntry> chain();
+
+// The whole call: keeps the containers in the Plugin (CurData/CurParams), upper-cases and logs
+// the name, runs every matching entry in order. Never throws: a failing branch is logged with
+// the macro's name and stores an empty text. Nesting deeper than kMaxNestingDepth stores an
+// empty text. Returns the result id.
+std::int32_t execMacro(Plugin& plugin, const char* name, std::int32_t nameLength,
+                       ITBPDataProvider* data, ITBPDataProvider* params) noexcept;
+
+}  // namespace macros
+}  // namespace qbx

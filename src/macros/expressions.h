@@ -1,0 +1,54 @@
+// The text-level expression language of templates and macro arguments: variable references
+// ("$$name"), whole-number arithmetic done strictly left to right, string concatenation,
+// brackets, quoting; and the numeric evaluator of the conditional macros.
+// Every function is bounded: passes, recursion and result length are capped, and a cap that
+// is hit is logged and the text reached so far returned.
+#pragma once
+
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace qbx {
+
+class Log;
+class StringTable;
+class VarTable;
+
+namespace macros {
+
+// What the expression functions read: the variables, the interface texts (Strings[93] and
+// [97]) and the log their stages write to.
+struct ExpressionContext {
+    const VarTable& vars;
+    const StringTable& strings;
+    Log& log;
+};
+
+inline constexpr std::size_t kMaxExpressionText = 1u << 20;  // longer results are cut there
+
+std::string expandVariables(const ExpressionContext& ctx, std::string_view text);
+std::string evaluateVars(const ExpressionContext& ctx, std::string_view text);
+std::string dospaces(const ExpressionContext& ctx, std::string_view text);
+std::vector<std::string> tokenizeExpression(std::string_view text);
+std::string keepTokenRange(std::string_view text, int from, int to);
+std::string joinTokens(const std::vector<std::string>& tokens);
+std::string foldMacroCalls(const ExpressionContext& ctx, std::string_view text);
+std::string evaluateSubExpression(const ExpressionContext& ctx, std::string_view text);
+std::string evaluateTokens(const ExpressionContext& ctx, std::string_view text);
+// A result that holds double quotes is data: inner quotes are doubled by quoteText and
+// undoubled by unquoteText, so such a text can never open a quote that swallows the rest.
+std::string quoteText(std::string_view text);
+std::string unquoteText(std::string_view text);
+
+// The conditional macros' numeric evaluator: numbers with "." as decimal point, unary minus,
+// + - * / with the usual precedence, brackets and the comparisons = <> < > <= >= (1 or 0).
+// Throws ExpressionError for anything else and for a non-finite result.
+struct ExpressionError : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+double evaluateExpression(const ExpressionContext& ctx, std::string_view text);
+
+}  // namespace macros
+}  // namespace qbx
