@@ -67,14 +67,6 @@ std::int32_t tbpNeedCOM() {
     return 1;
 }
 
-std::int32_t tbpExecMacro(Plugin& plugin, const char* /*name*/, std::int32_t /*nameLength*/,
-                          ITBPDataProvider* data, ITBPDataProvider* params) {
-    // The containers are kept for the script functions until the next call.
-    plugin.curData = HostRef<ITBPDataProvider>(data);
-    plugin.curParams = HostRef<ITBPDataProvider>(params);
-    return kMacroResultId;
-}
-
 std::int32_t tbpGetSpamScore(Plugin& /*plugin*/, std::intptr_t /*context*/,
                              HostDataCallback /*callback*/) {
     return -1;

@@ -20,8 +20,6 @@ std::int32_t tbpGetMacroList(Plugin& plugin, char* buffer, std::int32_t size);
 std::int32_t tbpGetStatus();
 std::int32_t tbpNeedConfig(const Plugin& plugin);
 std::int32_t tbpNeedCOM();
-std::int32_t tbpExecMacro(Plugin& plugin, const char* name, std::int32_t nameLength,
-                          ITBPDataProvider* data, ITBPDataProvider* params);
 std::int32_t tbpGetSpamScore(Plugin& plugin, std::intptr_t context, HostDataCallback callback);
 std::int32_t tbpFeedSpam(Plugin& plugin, std::intptr_t context, std::int32_t isSpam,
                          HostDataCallback callback);

@@ -49,8 +49,10 @@ public:
     // reset(), then the saved variables of the file (through the platform's profile
     // functions); a missing file leaves the presets.
     void load(const Platform& platform, const std::string& path, Log& log);
-    // The saved variables, written to a temporary file renamed over the old one. Names the
-    // file cannot hold are skipped and logged.
+    // The saved variables, written to "<path>.tmp" through the profile functions and renamed
+    // over the old file, which a failure leaves as it was. Variables whose name the file
+    // cannot hold (or that another saved name differs from only in case, or whose value is
+    // too long for it) are skipped and logged; line breaks in values are saved as blanks.
     bool save(const Platform& platform, const std::string& path, Log& log) const;
 
 private:

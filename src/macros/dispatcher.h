@@ -26,6 +26,13 @@ struct ChainEntry {
 // The 203 entries in chain order.
 std::span<const ChainEntry> chain();
 
+// Whether the entry answers the upper-cased name.
+bool entryMatches(const ChainEntry& entry, std::string_view upperName);
+
+// One branch of a call: stores its text under call.resultId. A branch that throws is logged
+// ("***** ERROR!!! Exception in macro NAME: ...") and leaves an empty text; false then.
+bool runBranch(MacroCall& call, Branch branch) noexcept;
+
 // The whole call: keeps the containers in the Plugin (CurData/CurParams), upper-cases and logs
 // the name, runs every matching entry in order. Never throws: a failing branch is logged with
 // the macro's name and stores an empty text. Nesting deeper than kMaxNestingDepth stores an

@@ -11,6 +11,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace qbx {
 
@@ -69,8 +70,31 @@ public:
     virtual bool deleteFile(const std::string& path) = 0;
     // Fails when the target exists.
     virtual bool renameFile(const std::string& from, const std::string& to) = 0;
+    // Renames over an existing target in one step, so that the target is either the old file
+    // or the new one, never missing.
+    virtual bool replaceFile(const std::string& from, const std::string& to) = 0;
     // Creates or truncates a file and keeps it open for writing.
     virtual std::unique_ptr<OutputFile> createFile(const std::string& path) = 0;
+};
+
+// ---- INI files through the system's profile functions ----------------------------------------
+
+// Sections and keys are matched without regard to case; reading ignores blanks around names
+// and values and takes a value out of matching quotes. A value written here reads back as
+// written, except that line breaks (which would start lines of their own) become blanks.
+// Every write goes to the file at once.
+class ProfileStore {
+public:
+    virtual ~ProfileStore() = default;
+    // The section's key names in file order; empty when the file or section is missing.
+    virtual std::vector<std::string> keyNames(const std::string& path,
+                                              std::string_view section) = 0;
+    // The key's value, or the fallback when the file, section or key is missing.
+    virtual std::string readString(const std::string& path, std::string_view section,
+                                   std::string_view key, std::string_view fallback) = 0;
+    // Creates the file and section as needed.
+    virtual bool writeString(const std::string& path, std::string_view section,
+                             std::string_view key, std::string_view value) = 0;
 };
 
 // ---- process environment ------------------------------------------------------------------
@@ -135,6 +159,7 @@ struct Platform {
     Clock* clock = nullptr;
     LocaleFormat* locale = nullptr;
     UserInterface* ui = nullptr;
+    ProfileStore* profiles = nullptr;
 };
 
 // The real services of this build (Win32 in the DLL, stand-ins natively); they live as long

@@ -6,6 +6,7 @@
 #include "core/guard.h"
 #include "core/host_api.h"
 #include "core/plugin.h"
+#include "macros/dispatcher.h"
 #include "win/module_instance.h"
 
 #if defined(_WIN32)
@@ -103,8 +104,9 @@ QBX_EXPORT std::int32_t QBX_STDCALL TBP_NeedCOM() {
 QBX_EXPORT std::int32_t QBX_STDCALL TBP_ExecMacro(const char* name, std::int32_t nameLength,
                                                   qbx::ITBPDataProvider* data,
                                                   qbx::ITBPDataProvider* params) {
+    // The dispatcher answers every failure itself; the guard stays as for every export.
     return withPlugin("TBP_ExecMacro", qbx::kMacroResultId, [&](Plugin& p) {
-        return qbx::tbpExecMacro(p, name, nameLength, data, params);
+        return qbx::macros::execMacro(p, name, nameLength, data, params);
     });
 }
 

@@ -17,6 +17,15 @@ TEST(PosixPaths, DriveLettersAndBackslashes) {
     EXPECT_EQ(toNativePath("c:\\tmp\\qbx-no-such\\"), "/tmp/qbx-no-such/");
     EXPECT_EQ(toWindowsPath("/tmp/a"), "Z:\\tmp\\a");
     EXPECT_EQ(toNativePath(std::string_view("Z:\\a\0b", 6)), "");
+    EXPECT_EQ(toNativePath("C:\\Mail\\x"), "/Mail/x");
+    EXPECT_EQ(toNativePath("Z:"), "/");
+    EXPECT_EQ(toNativePath("Z:tmp"), "/tmp");
+    EXPECT_EQ(toNativePath("/tmp/qbx"), "/tmp/qbx");
+    EXPECT_EQ(toNativePath("sub\\file"), "sub/file");
+    EXPECT_EQ(toWindowsPath("/tmp/qbx/"), "Z:\\tmp\\qbx\\");
+    EXPECT_EQ(toWindowsPath("rel/x"), "rel\\x");
+    EXPECT_EQ(toNativePath(PosixEnvironment().hostProgramPath()),
+              std::filesystem::canonical("/proc/self/exe").string());
 }
 
 TEST(PosixPaths, ComponentsAreFoundWhateverTheirCase) {

@@ -67,18 +67,6 @@ protected:
     fs::path registryFile_;
 };
 
-TEST(PosixPaths, DrivesAndSeparatorsMapAsUnderWine) {
-    EXPECT_EQ(toNativePath("C:\\Mail\\x"), "/Mail/x");
-    EXPECT_EQ(toNativePath("Z:"), "/");
-    EXPECT_EQ(toNativePath("Z:tmp"), "/tmp");
-    EXPECT_EQ(toNativePath("/tmp/qbx"), "/tmp/qbx");
-    EXPECT_EQ(toNativePath("sub\\file"), "sub/file");
-    EXPECT_EQ(toWindowsPath("/tmp/qbx/"), "Z:\\tmp\\qbx\\");
-    EXPECT_EQ(toWindowsPath("rel/x"), "rel\\x");
-    EXPECT_EQ(toNativePath(PosixEnvironment().hostProgramPath()),
-              fs::canonical("/proc/self/exe").string());
-}
-
 // ---- the registry file ------------------------------------------------------------------------
 
 using IniRegistryTest = PosixPlatformTest;

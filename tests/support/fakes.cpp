@@ -162,6 +162,15 @@ bool FakeFileSystem::renameFile(const std::string& from, const std::string& to) 
     return true;
 }
 
+bool FakeFileSystem::replaceFile(const std::string& from, const std::string& to) {
+    auto it = state_->files.find(norm(from));
+    if (failReplace || it == state_->files.end()) return false;
+    std::string bytes = std::move(it->second);
+    state_->files.erase(it);
+    state_->files[norm(to)] = std::move(bytes);
+    return true;
+}
+
 std::unique_ptr<OutputFile> FakeFileSystem::createFile(const std::string& path) {
     if (failCreateFile) return nullptr;
     std::string& target = state_->files[norm(path)];

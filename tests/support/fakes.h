@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "core/ini_profile_store.h"
 #include "platform/platform.h"
 
 namespace qbx::test {
@@ -46,6 +47,7 @@ public:
     bool appendToExistingFile(const std::string& path, std::string_view bytes) override;
     bool deleteFile(const std::string& path) override;
     bool renameFile(const std::string& from, const std::string& to) override;
+    bool replaceFile(const std::string& from, const std::string& to) override;
     std::unique_ptr<OutputFile> createFile(const std::string& path) override;
 
     void put(const std::string& path, std::string bytes);
@@ -55,6 +57,8 @@ public:
     std::vector<std::string> unwritableFolders;
     // createFile gives no file while set (a locked or read-only folder).
     bool failCreateFile = false;
+    // replaceFile fails while set (the target locked by another program).
+    bool failReplace = false;
 
 private:
     static std::string norm(const std::string& path);
@@ -120,9 +124,10 @@ struct FakePlatform {
     FakeClock clock;
     FakeLocale locale;
     FakeUi ui;
+    IniProfileStore profiles{files};  // the portable store over the fake files
 
     Platform platform() {
-        return Platform{&registry, &files, &environment, &clock, &locale, &ui};
+        return Platform{&registry, &files, &environment, &clock, &locale, &ui, &profiles};
     }
 };
 

@@ -1,3 +1,4 @@
+#include "core/ini_profile_store.h"
 #include "platform/posix/posix_services.h"
 
 namespace qbx {
@@ -9,7 +10,8 @@ Platform systemPlatform() {
     static posix::PosixClock clock;
     static posix::PosixLocale locale;
     static posix::ConsoleUi ui;
-    return Platform{&registry, &files, &environment, &clock, &locale, &ui};
+    static IniProfileStore profiles(files);
+    return Platform{&registry, &files, &environment, &clock, &locale, &ui, &profiles};
 }
 
 }  // namespace qbx

@@ -32,6 +32,7 @@ public:
     bool appendToExistingFile(const std::string& path, std::string_view bytes) override;
     bool deleteFile(const std::string& path) override;
     bool renameFile(const std::string& from, const std::string& to) override;
+    bool replaceFile(const std::string& from, const std::string& to) override;
     std::unique_ptr<OutputFile> createFile(const std::string& path) override;
 };
 

@@ -178,6 +178,14 @@ bool Win32FileSystem::renameFile(const std::string& from, const std::string& to)
     return source && target && MoveFileA(source->c_str(), target->c_str());  // never replaces
 }
 
+bool Win32FileSystem::replaceFile(const std::string& from, const std::string& to) {
+    const auto source = usablePath(from);
+    const auto target = usablePath(to);
+    return source && target &&
+           MoveFileExA(source->c_str(), target->c_str(),
+                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+}
+
 std::unique_ptr<OutputFile> Win32FileSystem::createFile(const std::string& path) {
     const auto p = usablePath(path);
     if (!p) return nullptr;

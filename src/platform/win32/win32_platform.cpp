@@ -11,7 +11,8 @@ Platform systemPlatform() {
     static auto* clock = new win32::Win32Clock;
     static auto* locale = new win32::Win32Locale;
     static auto* ui = new win32::Win32Ui;
-    return Platform{registry, files, environment, clock, locale, ui};
+    static auto* profiles = new win32::Win32ProfileStore;
+    return Platform{registry, files, environment, clock, locale, ui, profiles};
 }
 
 }  // namespace qbx

@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/platform.h"
 
@@ -31,7 +32,25 @@ public:
     bool appendToExistingFile(const std::string& path, std::string_view bytes) override;
     bool deleteFile(const std::string& path) override;
     bool renameFile(const std::string& from, const std::string& to) override;
+    bool replaceFile(const std::string& from, const std::string& to) override;
     std::unique_ptr<OutputFile> createFile(const std::string& path) override;
+};
+
+// The system's profile functions. A value that reading would change (blanks or matching quotes
+// at its ends) is written inside quotes, which reading takes off again; line breaks become
+// blanks. Names and values are read up to kMaxReadBytes; a section, key or value longer than
+// kMaxWriteBytes is refused: the "A" functions wrap its length round and write something else
+// while reporting success.
+class Win32ProfileStore final : public ProfileStore {
+public:
+    static constexpr std::size_t kMaxReadBytes = 4u << 20;
+    static constexpr std::size_t kMaxWriteBytes = 32766;
+    static constexpr std::size_t kMaxKeyNames = 1u << 16;
+    std::vector<std::string> keyNames(const std::string& path, std::string_view section) override;
+    std::string readString(const std::string& path, std::string_view section,
+                           std::string_view key, std::string_view fallback) override;
+    bool writeString(const std::string& path, std::string_view section, std::string_view key,
+                     std::string_view value) override;
 };
 
 class Win32Environment final : public Environment {

@@ -1,0 +1,109 @@
+#include "macros/dispatcher.h"
+
+#include <exception>
+#include <string>
+
+#include "core/guard.h"
+#include "core/plugin.h"
+#include "core/text.h"
+#include "macros/arguments.h"
+
+namespace qbx::macros {
+namespace {
+
+// Macro names are short words; a longer "name" is not one the chain could answer in a
+// useful way and is not copied or logged whole.
+constexpr std::int32_t kMaxNameLength = 64 * 1024;
+
+// Counts one level of nesting for as long as the call runs.
+class DepthLevel {
+public:
+    explicit DepthLevel(int& depth) noexcept : depth_(depth) { ++depth_; }
+    ~DepthLevel() { --depth_; }
+    DepthLevel(const DepthLevel&) = delete;
+    DepthLevel& operator=(const DepthLevel&) = delete;
+
+private:
+    int& depth_;
+};
+
+void storeEmpty(MacroCall& call) noexcept {
+    try {
+        setItemText(call.data, call.resultId, {});
+    } catch (...) {
+        // Only the host's own container can fail here; the id is still the answer.
+    }
+}
+
+std::int32_t runCall(Plugin& plugin, const char* name, std::int32_t nameLength,
+                     ITBPDataProvider* data, ITBPDataProvider* params) {
+    if (nameLength > kMaxNameLength) {
+        plugin.log.write("***** ERROR!!! TBP_ExecMacro: a name of " + decimal(nameLength) +
+                         " bytes is ignored");
+        return kMacroResultId;
+    }
+    MacroCall call{plugin, data, params,
+                   toUpper1251(std::string_view(name, static_cast<std::size_t>(nameLength))),
+                   kMacroResultId};
+    plugin.log.write("TBP_ExecMacro [%" + call.name + "]");
+
+    if (plugin.macroDepth >= kMaxNestingDepth) {
+        plugin.log.write("***** ERROR!!! Macro calls nested deeper than " +
+                         decimal(kMaxNestingDepth) + " levels: " + call.name);
+        storeEmpty(call);
+        return call.resultId;
+    }
+    const DepthLevel level(plugin.macroDepth);
+
+    // Every entry is tested; a name with two entries runs both branches, in chain order.
+    for (const ChainEntry& entry : chain()) {
+        if (!entryMatches(entry, call.name) || entry.branch == nullptr) continue;
+        if (!runBranch(call, entry.branch)) break;
+    }
+    return call.resultId;
+}
+
+}  // namespace
+
+bool runBranch(MacroCall& call, Branch branch) noexcept {
+    FpuShield shield;
+    try {
+        const std::string text = branch(call);
+        setItemText(call.data, call.resultId, text);
+        return true;
+    } catch (...) {
+        try {
+            call.plugin.log.write("***** ERROR!!! Exception in macro " + call.name + ": " +
+                                  describeException(std::current_exception()));
+        } catch (...) {
+        }
+    }
+    storeEmpty(call);
+    return false;
+}
+
+std::int32_t execMacro(Plugin& plugin, const char* name, std::int32_t nameLength,
+                       ITBPDataProvider* data, ITBPDataProvider* params) noexcept {
+    FpuShield shield;
+    // The call's own references, besides the kept ones: a nested call or the host may drop
+    // theirs while this call still runs.
+    const HostRef<ITBPDataProvider> dataRef(data);
+    const HostRef<ITBPDataProvider> paramsRef(params);
+    // The script functions read the latest call's containers; also an empty name replaces them.
+    plugin.curData = HostRef<ITBPDataProvider>(data);
+    plugin.curParams = HostRef<ITBPDataProvider>(params);
+    if (nameLength <= 0 || name == nullptr) return kMacroResultId;
+    try {
+        return runCall(plugin, name, nameLength, data, params);
+    } catch (...) {
+        // Building the name or the log line ran out of memory: nothing was stored.
+        try {
+            plugin.log.write("***** ERROR!!! Exception in TBP_ExecMacro: " +
+                             describeException(std::current_exception()));
+        } catch (...) {
+        }
+        return kMacroResultId;
+    }
+}
+
+}  // namespace qbx::macros

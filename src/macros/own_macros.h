@@ -1,0 +1,54 @@
+// The macros that need no handler of their own: the module's identity, the statistics
+// counters, two message macros, small text operations, hashes and a random text. Each is a
+// branch of the dispatcher's chain.
+#pragma once
+
+#include <string>
+
+#include "macros/macro_call.h"
+
+namespace qbx::macros::own {
+
+// Identity.
+std::string zvx(MacroCall& call);
+std::string zvxSver(MacroCall& call);
+std::string zvxVer(MacroCall& call);
+
+// Statistics counters and the statistics period.
+std::string statCount(MacroCall& call);
+std::string statTimes(MacroCall& call);
+std::string statTime(MacroCall& call);
+std::string statTraffic(MacroCall& call);
+std::string statS(MacroCall& call);
+std::string statMs(MacroCall& call);
+std::string statSessionTotalTime(MacroCall& call);
+std::string statSessionTime(MacroCall& call);
+std::string statStartCount(MacroCall& call);
+std::string statEndCount(MacroCall& call);
+std::string statSessionMeanTime(MacroCall& call);
+
+// The current message.
+std::string zvxAttCount(MacroCall& call);
+std::string zvxRawSource(MacroCall& call);
+
+// Text operations.
+std::string zvxCutHere(MacroCall& call);
+std::string zvxStrCmp(MacroCall& call);
+std::string zvxStrIn(MacroCall& call);
+std::string zvxSelect(MacroCall& call);
+std::string zvxStrings(MacroCall& call);
+std::string zvxReplace(MacroCall& call);
+std::string zvxCutFromTo(MacroCall& call);
+std::string zvxCutOn(MacroCall& call);
+
+// Hashes and random text.
+std::string zvxMd5(MacroCall& call);
+std::string zvxCrc32(MacroCall& call);
+std::string zvxCrc16(MacroCall& call);
+std::string zvxXor(MacroCall& call);
+std::string zvxRnd(MacroCall& call);
+
+// Longest text ZVXRND gives.
+inline constexpr int kMaxRandomLength = 64 * 1024;
+
+}  // namespace qbx::macros::own

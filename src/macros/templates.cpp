@@ -1,0 +1,256 @@
+#include "macros/templates.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <limits>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "core/plugin.h"
+#include "core/text.h"
+#include "macros/arguments.h"
+#include "macros/call_token.h"
+#include "macros/dispatcher.h"
+#include "macros/expressions.h"
+#include "macros/nested_arguments.h"
+
+namespace qbx::macros {
+namespace {
+
+// What item 118997 holds while a nested call runs: still there afterwards means the call
+// stored nothing, and the previous macro's result must not stand in for it.
+constexpr std::string_view kNoResultYet = "\x01QBX: nested call pending\x01";
+
+// A loop's text and its turns are bounded: a template is user input, and every turn runs the
+// whole pipeline with its host calls and log lines. The turns of loops nested through their
+// templates count together.
+constexpr std::size_t kMaxLoopResult = std::size_t{1} << 20;
+constexpr std::int64_t kMaxLoopTurns = 10000;
+
+constexpr int kTooManyVariables = 98;
+
+// A log line shows the start of a long text, not all of it.
+constexpr std::size_t kMaxLoggedText = 4096;
+
+std::string loggable(std::string_view text) {
+    if (text.size() <= kMaxLoggedText) return std::string(text);
+    return std::string(text.substr(0, kMaxLoggedText)) + "...";
+}
+
+ExpressionContext contextOf(const MacroCall& call) {
+    return ExpressionContext{call.plugin.variables, call.plugin.strings, call.plugin.log};
+}
+
+std::int32_t lengthOf(std::string_view text) {
+    return static_cast<std::int32_t>(
+        std::min<std::size_t>(text.size(), std::numeric_limits<std::int32_t>::max()));
+}
+
+// The containers the running call keeps for the script functions: a nested call, and the
+// host's expansion calling back into us, replace them; the running call gets its own back.
+class KeptContainers {
+public:
+    explicit KeptContainers(Plugin& plugin)
+        : plugin_(plugin), data_(plugin.curData.get()), params_(plugin.curParams.get()) {}
+    ~KeptContainers() {
+        plugin_.curData = std::move(data_);
+        plugin_.curParams = std::move(params_);
+    }
+    KeptContainers(const KeptContainers&) = delete;
+    KeptContainers& operator=(const KeptContainers&) = delete;
+
+private:
+    Plugin& plugin_;
+    HostRef<ITBPDataProvider> data_;
+    HostRef<ITBPDataProvider> params_;
+};
+
+// A bracket group is evaluated before the call it belongs to runs, so it does not pass the
+// dispatcher's depth count by itself; it takes a level of the same counter.
+class GroupLevel {
+public:
+    explicit GroupLevel(int& depth) : depth_(depth), entered_(depth < kMaxNestingDepth) {
+        if (entered_) ++depth_;
+    }
+    ~GroupLevel() {
+        if (entered_) --depth_;
+    }
+    GroupLevel(const GroupLevel&) = delete;
+    GroupLevel& operator=(const GroupLevel&) = delete;
+    bool entered() const { return entered_; }
+
+private:
+    int& depth_;
+    bool entered_;
+};
+
+// Turns of the running loops; host thread only.
+struct LoopTurns {
+    int running = 0;
+    std::int64_t used = 0;
+};
+LoopTurns loopTurns;
+
+class LoopScope {
+public:
+    LoopScope() {
+        if (loopTurns.running++ == 0) loopTurns.used = 0;
+    }
+    ~LoopScope() { --loopTurns.running; }
+    LoopScope(const LoopScope&) = delete;
+    LoopScope& operator=(const LoopScope&) = delete;
+    bool takeTurn() {
+        if (loopTurns.used >= kMaxLoopTurns) return false;
+        ++loopTurns.used;
+        return true;
+    }
+};
+
+// The template pipeline. A bracket group of a call stops before unquoting: its texts stay
+// quoted through the argument split, so what a macro or a variable gave is data there and
+// cannot turn into further arguments or calls.
+std::string runPipeline(MacroCall& call, std::string_view text, bool finish) {
+    const ExpressionContext ctx = contextOf(call);
+    std::string step = evaluateVars(ctx, text);
+    step = dospaces(ctx, step);
+    step = expandMacroCalls(call, step);
+    step = evaluateTokens(ctx, step);
+    if (!finish) return step;
+    step = unquoteText(step);
+    return expandHostMacros(call, step);
+}
+
+// A quote at the very end of a call token goes, as unquoting does it to a text that does not
+// begin with one; inner doubled quotes are left for the arguments' own unquoting.
+void dropTrailingQuotes(std::string& token) {
+    if (!token.empty() && token.back() == '"') token.pop_back();
+    if (!token.empty() && token.back() == '\'') token.pop_back();
+}
+
+std::string runNestedCall(MacroCall& call, const std::string& name,
+                          std::vector<std::string> arguments) {
+    Plugin& plugin = call.plugin;
+    const HostRef<ITBPDataProvider> params = makeNestedArguments(std::move(arguments));
+    setItemText(call.data, kMacroResultId, kNoResultYet);
+    std::int32_t id = kMacroResultId;
+    {
+        const KeptContainers kept(plugin);
+        id = execMacro(plugin, name.data(), lengthOf(name), call.data, params.get());
+    }
+    std::string result = getParamText(call.data, id);
+    const bool nothingStored = id == kMacroResultId && result == kNoResultYet;
+    if (nothingStored || (id != kMacroResultId &&
+                          getParamText(call.data, kMacroResultId) == kNoResultYet))
+        setItemText(call.data, kMacroResultId, {});
+    if (nothingStored) {
+        plugin.log.write("@@ Nested macro " + loggable(name) + " stored no result");
+        return {};
+    }
+    return result;
+}
+
+}  // namespace
+
+std::string expandHostMacros(MacroCall& call, std::string_view text) {
+    if (call.data == nullptr) return std::string(text);
+    const HostRef<ITBPDataProvider> data(call.data);
+    setItemText(call.data, kScratchItem, text);
+    {
+        const KeptContainers kept(call.plugin);
+        call.data->ExpandMacros(text.data(), lengthOf(text), 0, call.data);
+    }
+    return getParamText(call.data, kScratchItem);
+}
+
+std::string expandMacroCalls(MacroCall& call, std::string_view text) {
+    Log& log = call.plugin.log;
+    std::vector<std::string> tokens = tokenizeExpression(text);
+    const std::size_t count = tokens.size();
+    std::size_t resultBytes = 0;
+    bool full = false;
+    for (std::size_t i = 0; i < count; ++i) {
+        if (tokens[i].empty() || tokens[i].front() != '$') continue;
+        // A "$" with no name after it is a dollar sign, not a call.
+        if (callName(tokens[i]).empty()) continue;
+        absorbCallArguments(tokens, i);
+        std::string& token = tokens[i];
+        if (full) {  // past the size limit no further call runs
+            token.clear();
+            continue;
+        }
+        const std::string name = callName(token);
+        log.write("mname=" + loggable(name));
+        log.write("mname=" + loggable(expandHostMacros(call, name)));
+
+        if (const auto group = findBracketGroup(token)) {
+            const GroupLevel level(call.plugin.macroDepth);
+            if (!level.entered()) {
+                log.write("***** ERROR!!! Macro calls nested deeper than " +
+                          decimal(kMaxNestingDepth) + " levels: " + loggable(name));
+            } else {
+                const std::string inner = runPipeline(
+                    call, std::string_view(token).substr(group->open + 1,
+                                                         group->close - group->open - 1),
+                    false);
+                token = token.substr(0, group->open + 1) + " " + inner + " " +
+                        token.substr(group->close);
+            }
+        }
+        dropTrailingQuotes(token);
+
+        const std::vector<std::string> items = splitCallItems(token);
+        std::vector<std::string> arguments;
+        arguments.reserve(items.size());
+        for (std::size_t k = 1; k < items.size(); ++k)
+            arguments.push_back(trimControls(evaluateTemplate(call, items[k])));
+
+        std::string result = runNestedCall(call, name, std::move(arguments));
+        if (result.size() > kMaxExpressionText) result.resize(kMaxExpressionText);
+        token = readsAsInteger(result) ? std::move(result) : quoteText(result);
+
+        resultBytes += token.size();
+        if (resultBytes > kMaxExpressionText) {
+            log.write("@@ Template text cut: nested results past " +
+                      decimal(static_cast<std::int64_t>(kMaxExpressionText)) + " bytes");
+            token.clear();
+            full = true;
+        }
+    }
+    std::string result = joinTokens(tokens);
+    log.write("Result: " + loggable(result));
+    return result;
+}
+
+std::string evaluateTemplate(MacroCall& call, std::string_view text) {
+    return runPipeline(call, text, true);
+}
+
+std::string runForLoop(MacroCall& call, std::string_view name, std::int32_t from,
+                       std::int32_t to, std::string_view templ, std::string_view separator) {
+    Plugin& plugin = call.plugin;
+    if (!plugin.variables.storeTempInt(name, from)) return plugin.strings[kTooManyVariables];
+
+    LoopScope scope;
+    std::string result;
+    // 64 bits: a loop up to the largest 32-bit value ends.
+    for (std::int64_t v = from; v <= to; ++v) {
+        if (!scope.takeTurn()) {
+            plugin.log.write("@@ FOR loop stopped after " + decimal(kMaxLoopTurns) + " turns");
+            break;
+        }
+        plugin.variables.storeTempInt(name, static_cast<std::int32_t>(v));
+        const std::string piece = evaluateTemplate(call, templ);
+        if (v != from) result += separator;
+        result += piece;
+        if (result.size() > kMaxLoopResult) {
+            result.resize(kMaxLoopResult);
+            plugin.log.write("@@ FOR loop result cut at " +
+                             decimal(static_cast<std::int64_t>(kMaxLoopResult)) + " bytes");
+            break;
+        }
+    }
+    return result;
+}
+
+}  // namespace qbx::macros
