@@ -1,0 +1,66 @@
+// The macro engine: one TBP_ExecMacro call through the loaded module, a 1,000-turn FOR loop
+// whose template makes a nested call, and the token evaluator as the expression grows.
+#include <benchmark/benchmark.h>
+
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "bench_home.h"
+#include "core/log.h"
+#include "core/strings.h"
+#include "core/variables.h"
+#include "host.h"
+#include "macros/expressions.h"
+
+namespace {
+
+const std::string kModule = "./QBX.tbp";  // run from the build folder
+
+struct LoadedModule {
+    LoadedModule() : home(benchHome("macros")) {
+        qbxhost::prepareHome(home);
+        host = std::make_unique<qbxhost::Host>(kModule);
+        host->initialize();
+    }
+    ~LoadedModule() {
+        host.reset();
+        std::filesystem::remove_all(home);
+    }
+    std::string home;
+    std::unique_ptr<qbxhost::Host> host;
+};
+
+void ExecMacroZvxVer(benchmark::State& state) {
+    LoadedModule module;
+    for (auto _ : state)
+        benchmark::DoNotOptimize(module.host->callMacro(module.host->data(), "ZVXVER", {}));
+}
+BENCHMARK(ExecMacroZvxVer)->Unit(benchmark::kMicrosecond);
+
+void ForLoop1000WithNestedCall(benchmark::State& state) {
+    LoadedModule module;
+    const std::vector<std::string> arguments = {"i", "1", "1000", "$ZVXSTRCMP(a,a) + $$i", "C"};
+    for (auto _ : state)
+        benchmark::DoNotOptimize(module.host->callMacro(module.host->data(), "ZVXFOR", arguments));
+}
+BENCHMARK(ForLoop1000WithNestedCall)->Unit(benchmark::kMillisecond);
+
+// "1 + 2 + 3 ..." with n tokens, evaluated strictly left to right.
+void EvaluateTokens(benchmark::State& state) {
+    qbx::Log log{qbx::Platform{}};  // no log file: the evaluator's own cost
+    qbx::StringTable strings;
+    strings.reset();
+    qbx::VarTable vars;
+    const qbx::macros::ExpressionContext ctx{vars, strings, log};
+    std::string text = "1";
+    for (int i = 1; 2 * i < state.range(0); ++i) text += " + " + std::to_string(i);
+    for (auto _ : state) benchmark::DoNotOptimize(qbx::macros::evaluateTokens(ctx, text));
+    state.SetComplexityN(state.range(0));
+}
+BENCHMARK(EvaluateTokens)->Arg(10)->Arg(100)->Arg(1000)->Arg(5000)->Unit(benchmark::kMicrosecond)
+    ->Complexity();
+
+}  // namespace
+
+BENCHMARK_MAIN();
