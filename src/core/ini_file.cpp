@@ -6,12 +6,9 @@
 namespace qbx {
 namespace {
 
-// The blanks the profile functions strip; Ctrl-Z is the end-of-file mark of old editors.
-bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\v' || c == '\f' || c == '\x1A'; }
-
 std::string_view trim(std::string_view text) {
-    while (!text.empty() && isBlank(text.front())) text.remove_prefix(1);
-    while (!text.empty() && isBlank(text.back())) text.remove_suffix(1);
+    while (!text.empty() && isIniBlank(text.front())) text.remove_prefix(1);
+    while (!text.empty() && isIniBlank(text.back())) text.remove_suffix(1);
     return text;
 }
 
@@ -27,14 +24,14 @@ std::string_view unquote(std::string_view value) {
 // quotes, which reading takes off again.
 bool needsQuotes(std::string_view value) {
     if (value.empty()) return false;
-    return isBlank(value.front()) || isBlank(value.back()) ||
+    return isIniBlank(value.front()) || isIniBlank(value.back()) ||
            (value.size() >= 2 && isQuote(value.front()) && value.front() == value.back());
 }
 
 // A line break inside a name or value would start a line of its own (a forged key or
 // section) when the file is read back; it is written as a blank instead.
 void appendOneLine(std::string& out, std::string_view text) {
-    for (char c : text) out += (c == '\r' || c == '\n') ? ' ' : c;
+    out += lineBreaksToBlanks(text);
 }
 
 constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";

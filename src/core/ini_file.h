@@ -16,6 +16,16 @@ namespace qbx {
 
 class FileSystem;
 
+// The blanks the profile functions strip around names and values; Ctrl-Z is the end-of-file
+// mark of old editors.
+constexpr bool isIniBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\v' || c == '\f' || c == '\x1A';
+}
+// The system's profile functions also strip the code page's no-break space.
+constexpr bool isProfileBlank(char c) {
+    return isIniBlank(c) || c == '\xA0';
+}
+
 class IniFile {
 public:
     static constexpr std::size_t kMaxFileBytes = 16u << 20;  // larger files read as empty

@@ -103,9 +103,7 @@ std::string kilobytes(std::uint64_t bytes, char separator) {
 // A system message comes with a trailing line break and may hold inner ones; the log keeps
 // one line per entry.
 std::string oneLine(std::string_view text) {
-    std::string out(text);
-    for (char& c : out)
-        if (c == '\r' || c == '\n') c = ' ';
+    std::string out = lineBreaksToBlanks(text);
     while (!out.empty() && (out.back() == ' ' || out.back() == '\t')) out.pop_back();
     return out;
 }

@@ -110,6 +110,13 @@ std::string padLeft(std::string_view text, std::size_t width, char fill) {
     return out;
 }
 
+std::string lineBreaksToBlanks(std::string_view text) {
+    std::string out(text);
+    for (char& c : out)
+        if (c == '\r' || c == '\n') c = ' ';
+    return out;
+}
+
 std::vector<std::string> splitLines(std::string_view text) {
     std::vector<std::string> lines;
     std::size_t start = 0;

@@ -25,6 +25,8 @@ std::string hexUpper(std::uint64_t value, int digits);
 std::string pointerText(const void* pointer);
 // Right-aligns text in a field of the given width (longer text is kept whole).
 std::string padLeft(std::string_view text, std::size_t width, char fill = ' ');
+// Every CR and every LF as a blank: a text that must stay on one line of a file or the log.
+std::string lineBreaksToBlanks(std::string_view text);
 // Splits at CR LF, LF or CR; a final line break adds no empty line.
 std::vector<std::string> splitLines(std::string_view text);
 // Parses a whole decimal integer (optional sign, surrounding blanks allowed); false otherwise.

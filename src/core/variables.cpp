@@ -3,6 +3,7 @@
 #include <limits>
 #include <unordered_set>
 
+#include "core/ini_file.h"
 #include "core/log.h"
 #include "core/text.h"
 #include "core/version.h"
@@ -19,11 +20,6 @@ constexpr std::size_t kMaxLoggedNameBytes = 80;
 // 32 KiB on, and the file's lines must stay within what our own INI reader takes.
 constexpr std::size_t kMaxFileTextBytes = 32000;
 
-// What the profile functions strip from the ends of a name, on either platform.
-bool isProfileBlank(char c) {
-    return c == ' ' || c == '\t' || c == '\v' || c == '\f' || c == '\x1A' || c == '\xA0';
-}
-
 // A name that would come back from "var.dat" as another name, as a section header, as a
 // comment, or not at all.
 bool fileCanHoldName(std::string_view name) {
@@ -31,15 +27,6 @@ bool fileCanHoldName(std::string_view name) {
     if (name.front() == '[' || name.front() == ';') return false;
     if (isProfileBlank(name.front()) || isProfileBlank(name.back())) return false;
     return name.find_first_of(std::string_view("=\r\n\0", 4)) == std::string_view::npos;
-}
-
-// The file's lines end at CR or LF, so a value keeps its line breaks as blanks: one blank per
-// CR and per LF. Reading it back gives one variable with a one-line value.
-std::string oneLineValue(std::string_view text) {
-    std::string out(text);
-    for (char& c : out)
-        if (c == '\r' || c == '\n') c = ' ';
-    return out;
 }
 
 // A name fit for one log line.
@@ -203,7 +190,7 @@ bool VarTable::save(const Platform& platform, const std::string& path, Log& log)
                 continue;
             }
             const bool ok = isString ? platform.profiles->writeString(
-                                           temp, kStringSection, e.name, oneLineValue(e.text))
+                                           temp, kStringSection, e.name, lineBreaksToBlanks(e.text))
                                      : platform.profiles->writeString(
                                            temp, kIntegerSection, e.name, decimal(e.value));
             if (!ok) {

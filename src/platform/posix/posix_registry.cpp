@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "core/ini_file.h"
 #include "platform/posix/posix_services.h"
 
 namespace qbx::posix {
@@ -12,19 +13,16 @@ bool hasLineBreakOrNul(std::string_view text) {
     return text.find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos;
 }
 
-// The blanks the INI reader strips around names.
-bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\v' || c == '\f' || c == '\x1A'; }
-
 // A name the INI form can hold and give back unchanged.
 bool usableName(std::string_view name) {
     return !name.empty() && !hasLineBreakOrNul(name) && name.find('=') == std::string_view::npos &&
-           !isBlank(name.front()) && !isBlank(name.back()) && name.front() != '[' &&
+           !isIniBlank(name.front()) && !isIniBlank(name.back()) && name.front() != '[' &&
            name.front() != ';';
 }
 
 bool usableSection(std::string_view key) {
-    return !key.empty() && !hasLineBreakOrNul(key) && !isBlank(key.front()) &&
-           !isBlank(key.back());
+    return !key.empty() && !hasLineBreakOrNul(key) && !isIniBlank(key.front()) &&
+           !isIniBlank(key.back());
 }
 
 }  // namespace

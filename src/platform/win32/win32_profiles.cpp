@@ -1,5 +1,6 @@
 #include <windows.h>
 
+#include "core/ini_file.h"
 #include "core/text.h"
 #include "platform/win32/win32_services.h"
 
@@ -8,24 +9,11 @@ namespace {
 
 constexpr std::size_t kFirstBufferBytes = 512;
 
-// What the profile functions strip from the ends of a value (Wine also strips the no-break
-// space of the ANSI code page).
-bool isProfileBlank(char c) {
-    return c == ' ' || c == '\t' || c == '\v' || c == '\f' || c == '\x1A' || c == '\xA0';
-}
-
 bool isQuote(char c) { return c == '"' || c == '\''; }
 
-// A line break would end the line early and start a forged key or section.
-std::string oneLine(std::string_view text) {
-    std::string out(text);
-    for (char& c : out)
-        if (c == '\r' || c == '\n') c = ' ';
-    return out;
-}
 
 std::string valueToWrite(std::string_view value) {
-    std::string line = oneLine(value);
+    std::string line = lineBreaksToBlanks(value);
     if (line.empty()) return line;
     const bool changedByReading =
         isProfileBlank(line.front()) || isProfileBlank(line.back()) ||
@@ -114,8 +102,8 @@ bool Win32ProfileStore::writeString(const std::string& path, std::string_view se
                                     std::string_view key, std::string_view value) {
     try {
         const auto file = zeroTerminated(path);
-        const auto sectionName = zeroTerminated(oneLine(section));
-        const auto keyName = zeroTerminated(oneLine(key));
+        const auto sectionName = zeroTerminated(lineBreaksToBlanks(section));
+        const auto keyName = zeroTerminated(lineBreaksToBlanks(key));
         const auto text = zeroTerminated(valueToWrite(value));
         if (!file || file->empty() || !sectionName || !keyName || !text) return false;
         if (sectionName->size() > kMaxWriteBytes || keyName->size() > kMaxWriteBytes ||
