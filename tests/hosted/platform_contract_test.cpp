@@ -3,19 +3,20 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdint>
 #include <cstdlib>
 #include <ctime>
-#include <filesystem>
-#include <fstream>
 #include <limits>
-#include <optional>
-#include <string>
 #include <thread>
 #include <vector>
 
 #include "core/datetime.h"
+#include "core/log.h"
+#include "core/text.h"
+#include "core/variables.h"
+#include "core/version.h"
+#include "hosted/scratch.h"
+#include "platform/hashing.h"
 #include "platform/platform.h"
 #include "platform/process.h"
 #include "support/platform_under_test.h"
@@ -24,41 +25,20 @@ namespace qbx {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string unique() {
-    static int counter = 0;
-    return std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()) + "-" +
-           std::to_string(++counter);
-}
-
-std::string slurp(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::string bytes;
-    char chunk[4096];
-    while (in.read(chunk, sizeof chunk) || in.gcount() > 0)
-        bytes.append(chunk, static_cast<std::size_t>(in.gcount()));
-    return bytes;
-}
-
-void spit(const fs::path& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
-}
+using test::slurp;
+using test::spit;
 
 // A fresh folder in the build folder and a registry key of its own per test. The native
 // registry is the file named by QBX_REGISTRY: a fresh one inside the folder.
 class PlatformContract : public ::testing::Test {
 protected:
     void SetUp() override {
-        dir_ = fs::absolute("test-homes") / ("platform-" + unique());
-        fs::create_directories(dir_);
         if (const char* old = std::getenv("QBX_REGISTRY")) oldRegistry_ = old;
         setProcessVariable("QBX_REGISTRY", (dir_ / "registry.ini").string());
     }
     void TearDown() override {
         test::removeRegistryKey(key_);
         setProcessVariable("QBX_REGISTRY", oldRegistry_);
-        std::error_code ignored;
-        fs::remove_all(dir_, ignored);
     }
     // A path below the folder in the form the module uses.
     std::string at(const std::string& relative = "") const {
@@ -72,17 +52,16 @@ protected:
         return out;
     }
 
+    const test::ScratchFolder scratch_{fs::absolute("test-homes"), "platform-"};
+    const fs::path& dir_ = scratch_.path;
     Platform platform_ = systemPlatform();
     Registry& registry_ = *platform_.registry;
     FileSystem& files_ = *platform_.files;
     Environment& env_ = *platform_.environment;
-    fs::path dir_;
     std::string oldRegistry_;
-    const std::string id_ = unique();
+    const std::string id_ = test::uniqueName();
     const std::string key_ = "Software\\QBXTest\\" + id_;
 };
-
-// ---- registry -------------------------------------------------------------------------------
 
 TEST_F(PlatformContract, RegistryTextsComeBackExactly) {
     const std::vector<std::string> values = {"5", "", "  padded  ", "\"quoted\"", "'x'",
@@ -96,13 +75,12 @@ TEST_F(PlatformContract, RegistryTextsComeBackExactly) {
         EXPECT_EQ(got.text, values[i]) << i;
     }
     ASSERT_TRUE(registry_.writeString(key_, "v0", "6"));
-    EXPECT_EQ(registry_.readString(key_, "v0").text, "6");
     // Keys and names match without regard to case; the root's backslash is no part of the key.
     EXPECT_EQ(registry_.readString("SOFTWARE\\qbxtest\\" + id_, "V0").text, "6");
     EXPECT_EQ(registry_.readString("\\" + key_, "v0").text, "6");
 }
 
-TEST_F(PlatformContract, RegistryKeysAreSeparateAndMissingValuesSayMissing) {
+TEST_F(PlatformContract, RegistryKeysAreSeparateAndWhatCannotComeBackIsRefused) {
     EXPECT_EQ(registry_.readString(key_, "version").status, RegStatus::Missing);
     ASSERT_TRUE(registry_.writeString(key_, "version", "main"));
     ASSERT_TRUE(registry_.writeString(key_ + "\\viewer", "version", "viewer"));
@@ -113,9 +91,7 @@ TEST_F(PlatformContract, RegistryKeysAreSeparateAndMissingValuesSayMissing) {
     EXPECT_EQ(registry_.readString(key_ + "-sibling", "version").status, RegStatus::Missing);
     EXPECT_EQ(registry_.readString(key_, std::string("version\0x", 9)).status,
               RegStatus::Missing);
-}
 
-TEST_F(PlatformContract, RegistryRefusesWhatItCouldNotGiveBack) {
     ASSERT_TRUE(registry_.writeString(key_, "a", "1"));
     // A NUL would cut the text short unseen.
     EXPECT_FALSE(registry_.writeString(key_, "a", std::string("2\0x", 3)));
@@ -126,9 +102,7 @@ TEST_F(PlatformContract, RegistryRefusesWhatItCouldNotGiveBack) {
     EXPECT_EQ(registry_.readString(key_, "b").status, RegStatus::Missing);
 }
 
-// ---- files ----------------------------------------------------------------------------------
-
-TEST_F(PlatformContract, FilesAndFolders) {
+TEST_F(PlatformContract, FilesFoldersAndTheReadCap) {
     spit(dir_ / "a.txt", "x");
     EXPECT_TRUE(files_.fileExists(at("a.txt")));
     EXPECT_FALSE(files_.directoryExists(at("a.txt")));
@@ -146,6 +120,14 @@ TEST_F(PlatformContract, FilesAndFolders) {
     EXPECT_TRUE(files_.createDirectory(at("a\\d")));
     EXPECT_FALSE(files_.createDirectories(at("a.txt\\sub")));  // a file is in the way
     EXPECT_FALSE(files_.createDirectory(at("a.txt")));
+
+    spit(dir_ / "f", std::string(100, 'x'));
+    EXPECT_EQ(files_.readFile(at("f"), 100), std::string(100, 'x'));
+    EXPECT_EQ(files_.readFile(at("f"), 99), std::nullopt);
+    EXPECT_EQ(files_.readFile(at("missing"), 100), std::nullopt);
+    EXPECT_EQ(files_.readFile(at(), 100), std::nullopt);  // a folder
+    spit(dir_ / "empty", "");
+    EXPECT_EQ(files_.readFile(at("empty"), 0), std::string());
 }
 
 TEST_F(PlatformContract, AtomicWriteReplacesAndLeavesNoTemporaryFile) {
@@ -160,7 +142,7 @@ TEST_F(PlatformContract, AtomicWriteReplacesAndLeavesNoTemporaryFile) {
     EXPECT_EQ(names(), (std::vector<std::string>{"data.bin", "folder"}));
 }
 
-TEST_F(PlatformContract, RenameNeverReplacesAndAppendNeverCreates) {
+TEST_F(PlatformContract, RenameNeverReplacesAppendNeverCreatesReplaceDoes) {
     spit(dir_ / "from", "1");
     spit(dir_ / "to", "2");
     EXPECT_FALSE(files_.renameFile(at("from"), at("to")));
@@ -174,16 +156,16 @@ TEST_F(PlatformContract, RenameNeverReplacesAndAppendNeverCreates) {
     spit(dir_ / "startup.log", "one\r\n");
     EXPECT_TRUE(files_.appendToExistingFile(at("startup.log"), "two\r\n"));
     EXPECT_EQ(slurp(dir_ / "startup.log"), "one\r\ntwo\r\n");
-}
 
-TEST_F(PlatformContract, ReadFileHonoursItsCap) {
-    spit(dir_ / "f", std::string(100, 'x'));
-    EXPECT_EQ(files_.readFile(at("f"), 100), std::string(100, 'x'));
-    EXPECT_EQ(files_.readFile(at("f"), 99), std::nullopt);
-    EXPECT_EQ(files_.readFile(at("missing"), 100), std::nullopt);
-    EXPECT_EQ(files_.readFile(at(), 100), std::nullopt);  // a folder
-    spit(dir_ / "empty", "");
-    EXPECT_EQ(files_.readFile(at("empty"), 0), std::string());
+    spit(dir_ / "old", "old");
+    spit(dir_ / "new", "new");
+    EXPECT_TRUE(files_.replaceFile(at("new"), at("old")));
+    EXPECT_EQ(slurp(dir_ / "old"), "new");
+    EXPECT_FALSE(fs::exists(dir_ / "new"));
+    EXPECT_FALSE(files_.replaceFile(at("new"), at("old")));
+    EXPECT_EQ(slurp(dir_ / "old"), "new");
+    EXPECT_TRUE(files_.replaceFile(at("old"), at("fresh")));  // no target yet
+    EXPECT_EQ(slurp(dir_ / "fresh"), "new");
 }
 
 TEST_F(PlatformContract, LogFileStaysReadableAndRotatableWhileOpen) {
@@ -203,7 +185,40 @@ TEST_F(PlatformContract, LogFileStaysReadableAndRotatableWhileOpen) {
     EXPECT_FALSE(files_.deleteFile(at("log.old")));
 }
 
-// ---- environment ----------------------------------------------------------------------------
+// "var.dat" through the system's profile functions and the rename-over; what the variables
+// table makes of its entries is pinned over the fakes.
+TEST_F(PlatformContract, VariablesFileRoundTrips) {
+    ASSERT_NE(platform_.profiles, nullptr);
+    Log log(platform_);
+    const std::string path = at("var.dat");
+    spit(dir_ / "var.dat", "[String]\r\nold=1\r\n");
+    VarTable vars;
+    vars.storeStr("b", "  \"quoted\" and blanks  ");
+    vars.storeStr("a", "line\r\nbreak");
+    vars.storeStr("cyr", "\xC7\xED\xE0\xF7\xE5\xED\xE8\xE5");
+    ASSERT_TRUE(vars.save(platform_, path, log));
+    EXPECT_EQ(names(), std::vector<std::string>{"var.dat"});
+
+    VarTable back;
+    back.load(platform_, path, log);
+    EXPECT_EQ(back.count(), 5);  // the two presets and ours: "old" went with the old file
+    EXPECT_EQ(back.text("b"), "  \"quoted\" and blanks  ");
+    EXPECT_EQ(back.text("a"), "line  break");
+    EXPECT_EQ(back.text("cyr"), "\xC7\xED\xE0\xF7\xE5\xED\xE8\xE5");
+
+    // A second save over the first, read back at once: no stale cached copy on either side.
+    back.storeStr("b", "changed");
+    ASSERT_TRUE(back.save(platform_, path, log));
+    VarTable again;
+    again.load(platform_, path, log);
+    EXPECT_EQ(again.text("b"), "changed");
+
+    // A stale temporary file is not mixed in.
+    spit(dir_ / "var.dat.tmp", "[String]\r\nstale=1\r\n");
+    ASSERT_TRUE(VarTable().save(platform_, path, log));
+    EXPECT_EQ(slurp(dir_ / "var.dat"),
+              "[String]\r\nver=" + std::string(kVersionText) + "\r\nAuthor=Quilbex team\r\n");
+}
 
 TEST_F(PlatformContract, ExpandsKnownNamesAndKeepsTheRest) {
     setProcessVariable("QBX_TEST_DIR", "C:\\data");
@@ -242,8 +257,6 @@ TEST_F(PlatformContract, FoldersAndProgramPaths) {
     EXPECT_EQ(env_.modulePath(), host);  // the platform layer is linked into this program
 }
 
-// ---- clock, locale, user interface ----------------------------------------------------------
-
 TEST_F(PlatformContract, LocalTimeTicksAndHeap) {
     Clock& clock = *platform_.clock;
     const std::time_t t = std::time(nullptr);
@@ -279,6 +292,22 @@ TEST_F(PlatformContract, LocaleFormatsTheGivenMoment) {
     EXPECT_EQ(locale.longTime(-200000.25), "18:00:00");
     EXPECT_FALSE(locale.shortDate(-200000.25).empty());
     EXPECT_FALSE(locale.shortDate(std::numeric_limits<double>::quiet_NaN()).empty());
+}
+
+TEST(SystemHashing, Md5CheckValues) {
+    const auto hex = [](const std::string& bytes) {
+        std::string text;
+        for (char c : bytes) text += hexUpper(static_cast<unsigned char>(c), 2);
+        return toLower1251(text);
+    };
+    EXPECT_EQ(hex(md5Digest("")), "d41d8cd98f00b204e9800998ecf8427e");
+    EXPECT_EQ(hex(md5Digest("abc")), "900150983cd24fb0d6963f7d28e17f72");
+    EXPECT_EQ(hex(md5Digest("The quick brown fox jumps over the lazy dog")),
+              "9e107d9d372bb6826bd81d3542a419d6");
+    EXPECT_EQ(hex(md5Digest(std::string(1'000'000, 'a'))), "7707d6ae4e027c70eea2a935c2296f21");
+    // Bytes beyond ASCII and zero bytes are hashed as they are.
+    EXPECT_EQ(md5Digest(std::string("a\0b", 3)).size(), 16u);
+    EXPECT_NE(md5Digest(std::string("a\0b", 3)), md5Digest(std::string("a\0c", 3)));
 }
 
 TEST_F(PlatformContract, ServicesLiveAsLongAsTheProcess) {

@@ -5,11 +5,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <filesystem>
-#include <fstream>
 #include <optional>
-#include <string>
 
+#include "core/text.h"
+#include "hosted/scratch.h"
 #include "platform/platform.h"
 #include "platform/posix/posix_services.h"
 #include "support/platform_under_test.h"
@@ -22,15 +21,8 @@ namespace qbx::posix {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string slurp(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-void spit(const fs::path& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
-}
+using test::slurp;
+using test::spit;
 
 ino_t inodeOf(const fs::path& path) {
     struct stat st {};
@@ -39,39 +31,51 @@ ino_t inodeOf(const fs::path& path) {
 
 // Puts an environment variable back as it was when the test began.
 struct SavedVariable {
-    explicit SavedVariable(const char* n) : name(n) {
-        if (const char* v = std::getenv(n)) value = v;
-    }
-    ~SavedVariable() { value ? ::setenv(name, value->c_str(), 1) : ::unsetenv(name); }
     const char* name;
-    std::optional<std::string> value;
+    std::optional<std::string> value =
+        std::getenv(name) ? std::optional<std::string>(std::getenv(name)) : std::nullopt;
+    ~SavedVariable() { value ? ::setenv(name, value->c_str(), 1) : ::unsetenv(name); }
 };
 
 // A fresh folder per test with the registry file inside it.
 class PosixPlatformTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "qbx-plat-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        dir_ = pattern;
-        registryFile_ = dir_ / "registry.ini";
-        ::setenv("QBX_REGISTRY", registryFile_.c_str(), 1);
-    }
-    void TearDown() override {
-        std::error_code ignored;
-        fs::remove_all(dir_, ignored);
-    }
+    void SetUp() override { ::setenv("QBX_REGISTRY", registryFile_.c_str(), 1); }
 
     SavedVariable registryVariable_{"QBX_REGISTRY"}, tempVariable_{"TMPDIR"};
-    fs::path dir_;
-    fs::path registryFile_;
+    const test::ScratchFolder scratch_{fs::temp_directory_path(), "QbxPlat-"};
+    const fs::path& dir_ = scratch_.path;
+    const fs::path registryFile_ = dir_ / "registry.ini";
 };
 
-// ---- the registry file ------------------------------------------------------------------------
+TEST(PosixPaths, DriveLettersAndBackslashes) {
+    const std::pair<std::string_view, const char*> toNative[] = {
+        {"Z:\\tmp\\qbx-no-such\\x.log", "/tmp/qbx-no-such/x.log"},
+        {"c:\\tmp\\qbx-no-such\\", "/tmp/qbx-no-such/"}, {"C:\\Mail\\x", "/Mail/x"},
+        {"Z:", "/"}, {"Z:tmp", "/tmp"}, {"/tmp/qbx", "/tmp/qbx"}, {"sub\\file", "sub/file"},
+        {std::string_view("Z:\\a\0b", 6), ""}};
+    for (const auto& [windows, native] : toNative) EXPECT_EQ(toNativePath(windows), native);
+    EXPECT_EQ(toWindowsPath("/tmp/a"), "Z:\\tmp\\a");
+    EXPECT_EQ(toWindowsPath("/tmp/qbx/"), "Z:\\tmp\\qbx\\");
+    EXPECT_EQ(toWindowsPath("rel/x"), "rel\\x");
+    EXPECT_EQ(toNativePath(PosixEnvironment().hostProgramPath()),
+              fs::canonical("/proc/self/exe").string());
+}
 
-using IniRegistryTest = PosixPlatformTest;
+TEST_F(PosixPlatformTest, PathComponentsAreFoundWhateverTheirCase) {
+    fs::create_directories(dir_ / "Plugins" / "Statistics");
+    spit(dir_ / "Plugins" / "Var.dat", "x");
+    // The module lower-cases the folder it finds in the host's plug-in list.
+    const std::string lower = toLower1251(toWindowsPath(dir_.string()));
+    EXPECT_EQ(toNativePath(lower + "\\plugins\\statistics\\"),
+              (dir_ / "Plugins/Statistics/").string());
+    EXPECT_EQ(toNativePath(lower + "\\PLUGINS\\var.DAT"), (dir_ / "Plugins" / "Var.dat").string());
+    // A name that is not there yet keeps its own case below the parts that are.
+    EXPECT_EQ(toNativePath(lower + "\\plugins\\New\\f.txt"),
+              (dir_ / "Plugins" / "New" / "f.txt").string());
+}
 
-TEST_F(IniRegistryTest, OneSectionPerKeyAndOneLinePerValue) {
+TEST_F(PosixPlatformTest, RegistryOneSectionPerKeyAndOneLinePerValue) {
     IniRegistry registry;
     ASSERT_TRUE(registry.writeString("Software\\ZVX", "Log level", "5"));
     ASSERT_TRUE(registry.writeString("\\Software\\RIT\\The Bat!", "ProgramDir", "C:\\TB\\"));
@@ -92,7 +96,7 @@ TEST_F(IniRegistryTest, OneSectionPerKeyAndOneLinePerValue) {
     EXPECT_EQ(slurp(registryFile_), expected);
 }
 
-TEST_F(IniRegistryTest, SeesWritesOfOthersAndHandEdits) {
+TEST_F(PosixPlatformTest, RegistrySeesWritesOfOthersAndHandEditsAndRewritesOnlyChanges) {
     IniRegistry mine, theirs;
     ASSERT_TRUE(mine.writeString("Software\\ZVX", "a", "1"));
     EXPECT_EQ(theirs.readString("Software\\ZVX", "a").text, "1");  // now cached by them
@@ -103,19 +107,15 @@ TEST_F(IniRegistryTest, SeesWritesOfOthersAndHandEdits) {
     // A write keeps what others put in the file.
     ASSERT_TRUE(theirs.writeString("Software\\ZVX", "b", "3"));
     EXPECT_EQ(mine.readString("Software\\ZVX", "a").text, "edited by hand");
-}
 
-TEST_F(IniRegistryTest, UnchangedValuesAreNotRewritten) {
-    IniRegistry registry;
-    ASSERT_TRUE(registry.writeString("Software\\ZVX", "a", "1"));
     const ino_t first = inodeOf(registryFile_);
-    ASSERT_TRUE(registry.writeString("Software\\ZVX", "A", "1"));
+    ASSERT_TRUE(mine.writeString("Software\\ZVX", "B", "3"));
     EXPECT_EQ(inodeOf(registryFile_), first);
-    ASSERT_TRUE(registry.writeString("Software\\ZVX", "a", "2"));
+    ASSERT_TRUE(mine.writeString("Software\\ZVX", "b", "4"));
     EXPECT_NE(inodeOf(registryFile_), first);  // replaced by rename
 }
 
-TEST_F(IniRegistryTest, FollowsTheEnvironmentAndCreatesTheFolder) {
+TEST_F(PosixPlatformTest, RegistryFollowsTheEnvironmentAndCreatesTheFolder) {
     IniRegistry registry;
     ASSERT_TRUE(registry.writeString("Software\\ZVX", "a", "first"));
     const fs::path other = dir_ / "deeper" / "still" / "other.ini";
@@ -126,7 +126,7 @@ TEST_F(IniRegistryTest, FollowsTheEnvironmentAndCreatesTheFolder) {
     EXPECT_EQ(slurp(registryFile_), "[Software\\ZVX]\r\na=first\r\n");
 }
 
-TEST_F(IniRegistryTest, LeavesAFileItCannotReadAlone) {
+TEST_F(PosixPlatformTest, RegistryLeavesAFileItCannotReadAlone) {
     // Read as empty, the next write would replace the whole file with a single value.
     spit(registryFile_, std::string(IniFile::kMaxFileBytes + 1, ';'));
     IniRegistry registry;
@@ -141,8 +141,6 @@ TEST_F(IniRegistryTest, LeavesAFileItCannotReadAlone) {
     EXPECT_FALSE(registry.writeString("Software\\ZVX", "a", "1"));
     EXPECT_EQ(slurp(registryFile_ / "inside"), "x");
 }
-
-// ---- files and console stand-ins ----------------------------------------------------------
 
 TEST_F(PosixPlatformTest, FifoWithoutWriterDoesNotBlock) {
     ASSERT_EQ(::mkfifo((dir_ / "fifo").c_str(), 0600), 0);

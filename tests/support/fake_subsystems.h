@@ -2,6 +2,7 @@
 // tests can check which objects exist and in which order the sequences touch them.
 #pragma once
 
+#include <algorithm>
 #include <memory>
 #include <set>
 #include <string>
@@ -15,14 +16,18 @@ namespace qbx::test {
 struct Journal {
     std::vector<std::string> events;
     void add(std::string event) { events.push_back(std::move(event)); }
-    bool has(const std::string& event) const;
-    std::size_t count(const std::string& prefix) const;
+    bool has(const std::string& event) const {
+        return std::find(events.begin(), events.end(), event) != events.end();
+    }
+    std::size_t count(const std::string& prefix) const {
+        return static_cast<std::size_t>(std::count_if(
+            events.begin(), events.end(), [&](const auto& e) { return e.rfind(prefix, 0) == 0; }));
+    }
 };
 
 struct FakeSubsystemOptions {
     std::set<int> failingStatisticsItems;  // factories that throw for these slots
-    bool failingTrayHide = false;
-    bool failingSettingsDialog = false;
+    bool failingTrayHide = false, failingSettingsDialog = false;
 };
 
 // Registers a factory for every object, each building a fake that writes to journal.

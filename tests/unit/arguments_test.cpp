@@ -21,83 +21,61 @@ using test::FakeContainer;
 // A host whose answers do not fit together: it announces `announced` bytes and copies at
 // most `text`, and reports `count` items.
 struct InconsistentHost final : ITBPDataProvider {
-    std::int32_t announced = 0;
-    std::string text;
-    std::int32_t count = 0;
-    std::int32_t lastCopySize = -2;
+    using I32 = std::int32_t;
+    I32 announced = 0;
+    std::string text = "abc";
+    I32 count = 0;
+    I32 lastCopySize = -2;
 
-    std::int32_t QBX_STDCALL QueryInterface(const void*, void**) override { return -1; }
+    I32 QBX_STDCALL QueryInterface(const void*, void**) override { return -1; }
     std::uint32_t QBX_STDCALL AddRef() override { return 2; }
     std::uint32_t QBX_STDCALL Release() override { return 1; }
-    std::int32_t QBX_STDCALL GetItemText(std::int32_t, char* buffer, std::int32_t size) override {
+    I32 QBX_STDCALL GetItemText(I32, char* buffer, I32 size) override {
         if (buffer == nullptr) return announced;
         lastCopySize = size;
         const auto n = std::min<std::size_t>(static_cast<std::size_t>(size), text.size());
         std::memcpy(buffer, text.data(), n);
-        return static_cast<std::int32_t>(n);
+        return static_cast<I32>(n);
     }
-    std::int32_t QBX_STDCALL SetItemText(std::int32_t, const char*, std::int32_t) override {
-        return 0;
-    }
-    std::int32_t QBX_STDCALL GetItemInt(std::int32_t) override { return 0; }
-    std::int32_t QBX_STDCALL Reserved6() override { return 0; }
-    std::int32_t QBX_STDCALL Reserved7() override { return 0; }
-    std::int32_t QBX_STDCALL GetItemCount() override { return count; }
-    std::int32_t QBX_STDCALL ExpandMacros(const char*, std::int32_t, std::int32_t,
-                                          ITBPDataProvider*) override {
-        return 0;
-    }
+    I32 QBX_STDCALL SetItemText(I32, const char*, I32) override { return 0; }
+    I32 QBX_STDCALL GetItemInt(I32) override { return 0; }
+    I32 QBX_STDCALL Reserved6() override { return 0; }
+    I32 QBX_STDCALL Reserved7() override { return 0; }
+    I32 QBX_STDCALL GetItemCount() override { return count; }
+    I32 QBX_STDCALL ExpandMacros(const char*, I32, I32, ITBPDataProvider*) override { return 0; }
 };
 #if defined(__GNUC__)
 #pragma GCC diagnostic pop
 #endif
 
-TEST(MacroArguments, TextCharIntAndCountOfAnOrdinaryCall) {
+TEST(MacroArguments, OrdinaryCallAndNoProvider) {
     FakeContainer params({"Hello", "", "42", std::string("ab\0cd", 5)});
     EXPECT_EQ(getParamText(&params, 0), "Hello");
-    EXPECT_EQ(getParamText(&params, 1), "");
     EXPECT_EQ(getParamText(&params, 3), "ab");  // up to the zero byte
-    EXPECT_EQ(getParamText(&params, 9), "");    // past the last argument
+    EXPECT_EQ(getParamText(&params, 9), "");
     EXPECT_EQ(getParamChar(&params, 0), 'H');
-    EXPECT_EQ(getParamChar(&params, 1), ' ');   // the blank of an empty argument
+    EXPECT_EQ(getParamChar(&params, 1), ' ');  // the blank of an empty argument
     EXPECT_EQ(getParamInt(&params, 2), 42);
     EXPECT_EQ(getParamCount(&params), 4);
     EXPECT_EQ(params.references, 1);  // every reference taken was given back
-}
-
-TEST(MacroArguments, NullProviderReadsAsNoArguments) {
     EXPECT_EQ(getParamText(nullptr, 0), "");
     EXPECT_EQ(getParamChar(nullptr, 0), ' ');
     EXPECT_EQ(getParamInt(nullptr, 0), 0);
     EXPECT_EQ(getParamCount(nullptr), 0);
-    setItemText(nullptr, 1, "x");  // nothing to store into, nothing happens
+    setItemText(nullptr, 1, "x");
 }
 
-TEST(MacroArguments, ShortCopyLeavesZerosThatEndTheText) {
+TEST(MacroArguments, AnnouncedLengthsAndCountsAreKeptWithinBounds) {
     InconsistentHost host;
-    host.announced = 10;
-    host.text = "abc";
+    host.announced = 10;  // a short copy leaves zeros that end the text
     EXPECT_EQ(getParamText(&host, 0), "abc");
-}
-
-TEST(MacroArguments, NegativeLengthReadsAsEmptyWithoutACopy) {
-    InconsistentHost host;
-    host.announced = -7;
-    host.text = "abc";
-    EXPECT_EQ(getParamText(&host, 0), "");
-    EXPECT_EQ(host.lastCopySize, -2);
-}
-
-TEST(MacroArguments, HugeAnnouncedLengthIsReadOnlyUpToTheCap) {
-    InconsistentHost host;
     host.announced = std::numeric_limits<std::int32_t>::max();
-    host.text = "abc";
     EXPECT_EQ(getParamText(&host, 0), "abc");
     EXPECT_EQ(host.lastCopySize, static_cast<std::int32_t>(kMaxParamText));
-}
-
-TEST(MacroArguments, CountIsKeptWithinBounds) {
-    InconsistentHost host;
+    InconsistentHost negative;
+    negative.announced = -7;
+    EXPECT_EQ(getParamText(&negative, 0), "");
+    EXPECT_EQ(negative.lastCopySize, -2);  // no copy asked for
     host.count = -3;
     EXPECT_EQ(getParamCount(&host), 0);
     host.count = std::numeric_limits<std::int32_t>::max();
@@ -108,8 +86,7 @@ TEST(MacroArguments, SetItemTextStoresTheBytesZerosIncluded) {
     FakeContainer data;
     setItemText(&data, 118997, std::string("a\0b", 3));
     ASSERT_EQ(data.stores.size(), 1u);
-    EXPECT_EQ(data.stores[0].first, 118997);
-    EXPECT_EQ(data.stores[0].second, std::string("a\0b", 3));
+    EXPECT_EQ(data.stores[0], std::make_pair(118997, std::string("a\0b", 3)));
 }
 
 }  // namespace

@@ -2,13 +2,18 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "core/text.h"
 #include "support/fakes.h"
 
 namespace qbx {
 namespace {
+
+using Names = std::vector<std::string>;
+using Value = std::optional<std::string>;
 
 TEST(IniFile, NamesMatchWithoutRegardToCaseIncludingCyrillic) {
     // [Раздел] / Ключ=значение in code page 1251; looked up in capitals.
@@ -23,71 +28,44 @@ TEST(IniFile, NamesMatchWithoutRegardToCaseIncludingCyrillic) {
     EXPECT_EQ(ini.get("Other", "Key"), std::nullopt);
 }
 
-TEST(IniFile, BlanksQuotesCommentsAndStrayLines) {
+TEST(IniFile, BlanksQuotesCommentsStrayLinesAndLineEnds) {
     const IniFile ini = IniFile::parse(
-        "orphan=before any section\n"
-        "  [ S ]  \n"
-        "  a  =  spaced value \t\n"
-        "b=\"  quoted  \"\n"
-        "c='single'\n"
-        "d=\"mismatched'\n"
-        "e=\"\n"
-        "f=x=y\n"
-        "; g=commented\n"
-        "  ;h=commented too\n"
-        "no equals sign here\n"
-        "i=\n"
-        "=nameless\n"
-        "j=a;b\n");
-    EXPECT_EQ(ini.get("S", "a"), "spaced value");
-    EXPECT_EQ(ini.get("S", "b"), "  quoted  ");
-    EXPECT_EQ(ini.get("S", "c"), "single");
-    EXPECT_EQ(ini.get("S", "d"), "\"mismatched'");
-    EXPECT_EQ(ini.get("S", "e"), "\"");
-    EXPECT_EQ(ini.get("S", "f"), "x=y");
-    EXPECT_EQ(ini.get("S", "g"), std::nullopt);
-    EXPECT_EQ(ini.get("S", ";h"), std::nullopt);
-    EXPECT_EQ(ini.get("S", "i"), "");  // present and empty is not missing
+        "orphan=before any section\n  [ S ]  \n  a  =  spaced value \t\nb=\"  quoted  \"\n"
+        "c='single'\nd=\"mismatched'\ne=\"\nf=x=y\n; g=commented\n  ;h=commented too\n"
+        "no equals sign here\ni=\n=nameless\nj=a;b\n");
+    const std::pair<const char*, Value> cases[] = {
+        {"a", "spaced value"}, {"b", "  quoted  "}, {"c", "single"}, {"d", "\"mismatched'"},
+        {"e", "\""}, {"f", "x=y"}, {"g", std::nullopt}, {";h", std::nullopt},
+        {"i", ""},  // present and empty is not missing
+        {"", "nameless"}, {"j", "a;b"}};  // no comments after a value
+    for (const auto& [key, value] : cases) EXPECT_EQ(ini.get("S", key), value) << key;
     EXPECT_EQ(ini.getString("S", "i", "fallback"), "");
     EXPECT_EQ(ini.getString("S", "missing", "fallback"), "fallback");
-    EXPECT_EQ(ini.get("S", ""), "nameless");
-    EXPECT_EQ(ini.get("S", "j"), "a;b");  // no comments after a value
-    EXPECT_EQ(ini.keyNames("S"), (std::vector<std::string>{"a", "b", "c", "d", "e", "f", "i", "", "j"}));
-    EXPECT_EQ(ini.sectionNames(), std::vector<std::string>{"S"});
+    EXPECT_EQ(ini.keyNames("S"), (Names{"a", "b", "c", "d", "e", "f", "i", "", "j"}));
+    EXPECT_EQ(ini.sectionNames(), Names{"S"});
+    const IniFile ends = IniFile::parse("\xEF\xBB\xBF[S]\r\na=1\rb=2\nc=3\r\n\r\nd=4");
+    for (int i = 0; i < 4; ++i) EXPECT_EQ(ends.get("S", std::string(1, "abcd"[i])), decimal(i + 1));
+    // Only a mark at the very start is one.
+    EXPECT_FALSE(IniFile::parse("\n\xEF\xBB\xBF[S]\na=1").hasSection("S"));
 }
 
 TEST(IniFile, FirstMatchWinsAndRepeatedSectionsContinue) {
-    const IniFile ini = IniFile::parse(
-        "[A]\nk=first\nK=second\n[B]\nk=b\n[a]\nk=third\nlate=found\n");
+    const IniFile ini =
+        IniFile::parse("[A]\nk=first\nK=second\n[B]\nk=b\n[a]\nk=third\nlate=found\n");
     EXPECT_EQ(ini.get("A", "k"), "first");
     EXPECT_EQ(ini.get("A", "late"), "found");
-    EXPECT_EQ(ini.sectionNames(), (std::vector<std::string>{"A", "B"}));
-    EXPECT_EQ(ini.keyNames("a"), (std::vector<std::string>{"k", "late"}));
-}
-
-TEST(IniFile, LineEndsAndByteOrderMark) {
-    const IniFile ini = IniFile::parse("\xEF\xBB\xBF[S]\r\na=1\rb=2\nc=3\r\n\r\nd=4");
-    EXPECT_EQ(ini.get("S", "a"), "1");
-    EXPECT_EQ(ini.get("S", "b"), "2");
-    EXPECT_EQ(ini.get("S", "c"), "3");
-    EXPECT_EQ(ini.get("S", "d"), "4");
-    // Only a mark at the very start is one.
-    EXPECT_FALSE(IniFile::parse("\n\xEF\xBB\xBF[S]\na=1").hasSection("S"));
+    EXPECT_EQ(ini.sectionNames(), (Names{"A", "B"}));
+    EXPECT_EQ(ini.keyNames("a"), (Names{"k", "late"}));
 }
 
 TEST(IniFile, GetIntReadsTheLeadingDecimalInteger) {
     const IniFile ini = IniFile::parse(
         "[N]\na=42\nb=  -17xyz\nc=+5\nd=abc\ne=\nf=-\ng=0x1F\nh=4294967297\ni=\"12\"\nj=- 3\n");
-    EXPECT_EQ(ini.getInt("N", "a", 7), 42);
-    EXPECT_EQ(ini.getInt("N", "b", 7), -17);
-    EXPECT_EQ(ini.getInt("N", "c", 7), 5);
-    EXPECT_EQ(ini.getInt("N", "d", 7), 7);
-    EXPECT_EQ(ini.getInt("N", "e", 7), 7);
-    EXPECT_EQ(ini.getInt("N", "f", 7), 7);
-    EXPECT_EQ(ini.getInt("N", "g", 7), 0);
-    EXPECT_EQ(ini.getInt("N", "h", 7), 1);  // wraps at 32 bits, no overflow
-    EXPECT_EQ(ini.getInt("N", "i", 7), 12);
-    EXPECT_EQ(ini.getInt("N", "j", 7), 7);
+    const std::pair<const char*, int> cases[] = {
+        {"a", 42}, {"b", -17}, {"c", 5}, {"d", 7}, {"e", 7}, {"f", 7}, {"g", 0},
+        {"h", 1},  // wraps at 32 bits, no overflow
+        {"i", 12}, {"j", 7}};
+    for (const auto& [key, value] : cases) EXPECT_EQ(ini.getInt("N", key, 7), value) << key;
     EXPECT_EQ(ini.getInt("N", "missing", -9), -9);
     EXPECT_EQ(ini.getInt("None", "a", -9), -9);
 }
@@ -96,28 +74,24 @@ TEST(IniFile, OversizedInputIsBounded) {
     std::string huge(IniFile::kMaxFileBytes + 1, 'x');
     huge.replace(0, 9, "[S]\na=1\n\n");
     EXPECT_TRUE(IniFile::parse(huge).sectionNames().empty());
-
     const std::string longLine = "b=" + std::string(IniFile::kMaxLineBytes, 'y');
     const IniFile ini = IniFile::parse("[S]\n" + longLine + "\nc=after\n");
     EXPECT_EQ(ini.get("S", "b"), std::nullopt);
     EXPECT_EQ(ini.get("S", "c"), "after");
-
     // Past the name budget the rest of the file is ignored.
     std::string many = "[S]\n";
-    for (std::size_t i = 0; i < IniFile::kMaxParsedNames + 10; ++i) many += "k" + decimal(static_cast<std::int64_t>(i)) + "=\n";
-    const IniFile capped = IniFile::parse(many);
-    EXPECT_EQ(capped.keyNames("S").size(), IniFile::kMaxParsedNames - 1);
+    for (std::size_t i = 0; i < IniFile::kMaxParsedNames + 10; ++i)
+        many += "k" + decimal(static_cast<std::int64_t>(i)) + "=\n";
+    EXPECT_EQ(IniFile::parse(many).keyNames("S").size(), IniFile::kMaxParsedNames - 1);
 }
 
 // Lookups go through an index: quadratic work here would run into the test program's time-out.
 TEST(IniFile, ManySectionsAndKeys) {
     constexpr int kCount = 100000;
-
     std::string sections;
     for (int i = 0; i < kCount; ++i) sections += "[s" + decimal(i) + "]\nkey=" + decimal(i) + "\n";
     const IniFile wide = IniFile::parse(sections);
     for (int i = 0; i < kCount; ++i) ASSERT_EQ(wide.getInt("S" + decimal(i), "KEY", -1), i);
-
     std::string keys = "[big]\n";
     for (int i = 0; i < kCount; ++i) keys += "k" + decimal(i) + "=" + decimal(i) + "\n";
     IniFile deep = IniFile::parse(keys);
@@ -128,38 +102,26 @@ TEST(IniFile, ManySectionsAndKeys) {
 
 TEST(IniFile, SetSerializeAndParseRoundTrip) {
     IniFile ini;
-    ini.set("Main", "plain", "value");
-    ini.set("Main", "blanks", "  padded  ");
-    ini.set("Main", "quoted", "\"inner\"");
-    ini.set("Main", "single", "'x'");
-    ini.set("Main", "equals", "a=b");
-    ini.set("Main", "empty", "");
-    ini.set("Main", "cyr", "\xEF\xF0\xE8\xE2\xE5\xF2");
-    ini.set("Other", "k", "1");
+    const std::pair<const char*, const char*> values[] = {
+        {"plain", "value"}, {"blanks", "  padded  "}, {"quoted", "\"inner\""}, {"single", "'x'"},
+        {"equals", "a=b"}, {"empty", ""}, {"cyr", "\xEF\xF0\xE8\xE2\xE5\xF2"}};
+    for (const auto& [key, value] : values) ini.set("Main", key, value);
     ini.set("MAIN", "PLAIN", "replaced");  // same key, other case: replaced in place
-
     EXPECT_EQ(ini.keyNames("Main"),
-              (std::vector<std::string>{"plain", "blanks", "quoted", "single", "equals", "empty", "cyr"}));
+              (Names{"plain", "blanks", "quoted", "single", "equals", "empty", "cyr"}));
     const IniFile back = IniFile::parse(ini.serialize());
-    for (const auto& section : ini.sectionNames())
-        for (const auto& key : ini.keyNames(section))
-            EXPECT_EQ(back.get(section, key), ini.get(section, key)) << section << "/" << key;
-    EXPECT_EQ(back.get("main", "plain"), "replaced");
-    EXPECT_EQ(back.get("main", "blanks"), "  padded  ");
-    EXPECT_EQ(back.get("main", "quoted"), "\"inner\"");
+    for (const auto& [key, value] : values)
+        EXPECT_EQ(back.get("main", key), key == std::string("plain") ? "replaced" : value) << key;
 }
 
-TEST(IniFile, SerializesPlainLinesWithCrLf) {
+TEST(IniFile, SerializesPlainLinesWithCrLfAndNoForgedKeys) {
     IniFile ini;
     ini.set("Strings", "40", "word");
     ini.set("Strings", "41", "");
     ini.set("Menus", "Item", "Open");
     EXPECT_EQ(ini.serialize(), "[Strings]\r\n40=word\r\n41=\r\n[Menus]\r\nItem=Open\r\n");
     EXPECT_EQ(IniFile().serialize(), "");
-}
-
-TEST(IniFile, ALineBreakInAValueCannotForgeKeysOrSections) {
-    IniFile ini;
+    // A line break in a value cannot forge keys or sections.
     ini.set("S", "k", "one\r\n[Evil]\r\nx=1\n");
     ini.set("S", "after", "kept");
     const IniFile back = IniFile::parse(ini.serialize());
@@ -172,13 +134,11 @@ TEST(IniFile, ALineBreakInAValueCannotForgeKeysOrSections) {
 TEST(IniFile, LoadsAndSavesThroughTheFileSystem) {
     test::FakeFileSystem files;
     EXPECT_TRUE(loadIniFile(files, "C:\\Q\\missing.ini").sectionNames().empty());
-
     IniFile ini;
     ini.set("S", "k", "v");
     ASSERT_TRUE(saveIniFile(files, "C:\\Q\\a.ini", ini));
     EXPECT_EQ(files.contents("C:\\Q\\a.ini"), "[S]\r\nk=v\r\n");
     EXPECT_EQ(loadIniFile(files, "C:\\Q\\a.ini").get("s", "K"), "v");
-
     files.put("C:\\Q\\big.ini", "[S]\r\nk=v\r\n" + std::string(IniFile::kMaxFileBytes, ';'));
     EXPECT_FALSE(loadIniFile(files, "C:\\Q\\big.ini").hasSection("S"));
 }

@@ -17,6 +17,7 @@ namespace {
 
 using test::FakePlatform;
 using ::testing::ElementsAre;
+using Lines = std::vector<std::string>;
 
 const std::string kLogPath = "C:\\Temp\\-QBX.log";
 const std::string kOldPath = "C:\\Temp\\-QBX.log.old";
@@ -26,52 +27,49 @@ const std::string kHeader =
     "Quilbex team <support@quilbex.invalid>\r\n"
     "Download new version at http://quilbex.invalid/\r\n"
     "\r\n";
+const std::string kNow = "[12:00:00] [   1024.0K] [     0]: ";  // prefix of a line with no delay
+const std::string kEnded = "Log ended at 15.03.2023 12:00:00";
+
+std::string pointerDigits(std::uintptr_t value) {
+    return hexUpper(value, static_cast<int>(sizeof(void*) * 2));
+}
 
 class LogTest : public ::testing::Test {
 protected:
-    std::vector<std::string> lines() const { return splitLines(fake.files.contents(kLogPath)); }
-    std::string lastLine() const {
-        const auto all = lines();
-        return all.empty() ? std::string() : all.back();
+    Lines lines() const { return splitLines(fake.files.contents(kLogPath)); }
+    std::string lastLine() const { return lines().back(); }
+    // The lines after the first `from` (the header by default), prefixes cut off if `bare`.
+    Lines linesFrom(std::size_t from = 5, bool bare = false) const {
+        Lines all = lines();
+        all.erase(all.begin(), all.begin() + static_cast<std::ptrdiff_t>(from));
+        if (bare)
+            for (auto& line : all) line.erase(0, kNow.size());
+        return all;
     }
-
+    void mirrorTo(Lines& mirrored) {
+        log.setMirror([&mirrored](const std::string& line) { mirrored.push_back(line); });
+    }
     FakePlatform fake;
     Log log{fake.platform()};
 };
 
-TEST_F(LogTest, HeaderThenPrefixedLinesThenBareLastLine) {
-    log.open();
-    fake.clock.advanceMs(15);
-    log.write("hello");
-    log.close();
-    EXPECT_FALSE(log.isOpen());
-    EXPECT_EQ(fake.files.contents(kLogPath), kHeader +
-                                                 "[12:00:00] [   1024.0K] [    15]: hello\r\n"
-                                                 "Log ended at 15.03.2023 12:00:00\r\n");
-}
-
-TEST_F(LogTest, DeltaCountsFromThePreviousCallEvenWhenItWasDropped) {
-    log.open();
-    fake.clock.advanceMs(15);
-    log.write("a");
-    fake.clock.advanceMs(10);
-    log.write("dropped", kDebugLevel + 1);
-    fake.clock.advanceMs(5);
-    log.write("b", kDebugLevel);
-    EXPECT_THAT(lines(), ::testing::Not(::testing::Contains(::testing::HasSubstr("dropped"))));
-    EXPECT_EQ(lines().at(5), "[12:00:00] [   1024.0K] [    15]: a");
-    EXPECT_EQ(lines().at(6), "[12:00:00] [   1024.0K] [     5]: b");
-}
-
-TEST_F(LogTest, DeltaWrapsWithTheTickCounter) {
+TEST_F(LogTest, HeaderPrefixedLinesAndBareLastLineWithDeltasFromThePreviousCall) {
     fake.clock.tick = 0xFFFFFFF0u;
     log.open();
     fake.clock.tick = 5;  // 21 ms later, past the wrap
-    log.write("x");
-    EXPECT_EQ(lastLine(), "[12:00:00] [   1024.0K] [    21]: x");
+    log.write("a");
+    fake.clock.advanceMs(10);
+    log.write("dropped", kDebugLevel + 1);  // still counts as the previous call
+    fake.clock.advanceMs(5);
+    log.write("b", kDebugLevel);
     fake.clock.tick += 1234567;  // wider than the column: kept whole
-    log.write("y");
-    EXPECT_EQ(lastLine(), "[12:00:00] [   1024.0K] [1234567]: y");
+    log.write("c");
+    log.close();
+    EXPECT_EQ(fake.files.contents(kLogPath), kHeader +
+                                                 "[12:00:00] [   1024.0K] [    21]: a\r\n"
+                                                 "[12:00:00] [   1024.0K] [     5]: b\r\n"
+                                                 "[12:00:00] [   1024.0K] [1234567]: c\r\n" +
+                                                 kEnded + "\r\n");
 }
 
 TEST_F(LogTest, HeapColumnHasOneDecimalInTheLocaleSeparator) {
@@ -88,15 +86,14 @@ TEST_F(LogTest, HeapColumnHasOneDecimalInTheLocaleSeparator) {
     commaLog.write("b");
     fake.clock.heap = 0;
     commaLog.write("c");
-    const auto all = lines();
-    EXPECT_EQ(all.at(5), "[12:00:00] [      1,5K] [     0]: a");
-    EXPECT_EQ(all.at(6), "[12:00:00] [123456789,5K] [     0]: b");
-    EXPECT_EQ(all.at(7), "[12:00:00] [      0,0K] [     0]: c");
+    EXPECT_EQ(linesFrom(), (Lines{"[12:00:00] [      1,5K] [     0]: a",
+                                  "[12:00:00] [123456789,5K] [     0]: b",
+                                  "[12:00:00] [      0,0K] [     0]: c"}));
 }
 
 TEST_F(LogTest, LinesBeforeOpenAndAfterCloseAreBareAndReachOnlyTheMirror) {
-    std::vector<std::string> mirrored;
-    log.setMirror([&](const std::string& line) { mirrored.push_back(line); });
+    Lines mirrored;
+    mirrorTo(mirrored);
     log.write("early");
     EXPECT_FALSE(fake.files.has(kLogPath));
     log.open();
@@ -106,21 +103,20 @@ TEST_F(LogTest, LinesBeforeOpenAndAfterCloseAreBareAndReachOnlyTheMirror) {
     ASSERT_EQ(mirrored.size(), 9u);
     EXPECT_EQ(mirrored[0], "early");
     EXPECT_EQ(mirrored[1], "Hello, this is log generated by Quilbex v. 2.4.1202");
-    EXPECT_EQ(mirrored[6], "[12:00:00] [   1024.0K] [     0]: during");
-    EXPECT_EQ(mirrored[7], "Log ended at 15.03.2023 12:00:00");
+    EXPECT_EQ(mirrored[6], kNow + "during");
+    EXPECT_EQ(mirrored[7], kEnded);
     EXPECT_EQ(mirrored[8], "late");
-    EXPECT_EQ(lastLine(), "Log ended at 15.03.2023 12:00:00");
+    EXPECT_EQ(lastLine(), kEnded);
     EXPECT_EQ(fake.files.contents(kLogPath).find("early"), std::string::npos);
 }
 
-TEST_F(LogTest, ReopeningInOneProcessKeepsOnlyThePreviousRun) {
+TEST_F(LogTest, ReopeningKeepsOnlyThePreviousRunEvenWithoutAClose) {
     fake.files.put(kOldPath, "ancient\r\n");
     fake.files.put(kLogPath, "run0\r\n");
     log.open();
     log.write("run1");
     log.close();
     EXPECT_EQ(fake.files.contents(kOldPath), "run0\r\n");
-
     log.open();
     log.write("run2");
     log.close();
@@ -131,63 +127,49 @@ TEST_F(LogTest, ReopeningInOneProcessKeepsOnlyThePreviousRun) {
     EXPECT_EQ(old.rfind("Log ended at ", std::string::npos), old.size() - 34);
     EXPECT_EQ(fake.files.contents(kLogPath), kHeader);
     EXPECT_FALSE(fake.files.has(kOldPath + ".old"));
-}
-
-TEST_F(LogTest, OpenWithoutClosingFirstStillRotates) {
+    log.write("unclosed");
     log.open();
-    log.write("first");
-    log.open();
-    EXPECT_NE(fake.files.contents(kOldPath).find("first"), std::string::npos);
+    EXPECT_NE(fake.files.contents(kOldPath).find("unclosed"), std::string::npos);
     EXPECT_EQ(fake.files.contents(kLogPath), kHeader);
 }
 
 TEST_F(LogTest, ALogFileThatCannotBeCreatedLeavesLoggingWorking) {
-    std::vector<std::string> mirrored;
-    log.setMirror([&](const std::string& line) { mirrored.push_back(line); });
+    Lines mirrored;
+    mirrorTo(mirrored);
     fake.files.failCreateFile = true;
     log.open();
     log.write("no file");
     EXPECT_FALSE(log.isOpen());
     EXPECT_FALSE(fake.files.has(kLogPath));
-    EXPECT_EQ(mirrored.back(), "[12:00:00] [   1024.0K] [     0]: no file");
+    EXPECT_EQ(mirrored.back(), kNow + "no file");
     log.close();
-
     fake.files.failCreateFile = false;
     log.open();
     log.write("file again");
     EXPECT_TRUE(log.isOpen());
-    EXPECT_EQ(lastLine(), "[12:00:00] [   1024.0K] [     0]: file again");
+    EXPECT_EQ(lastLine(), kNow + "file again");
 }
 
-TEST_F(LogTest, TextIsDataAndIsWrittenWhole) {
+TEST_F(LogTest, TextIsDataWrittenWholeAndMirrorsCannotBreakOrFeedTheLog) {
     log.open();
     log.write("%s %d %p %n %%");
-    EXPECT_EQ(lastLine(), "[12:00:00] [   1024.0K] [     0]: %s %d %p %n %%");
+    EXPECT_EQ(lastLine(), kNow + "%s %d %p %n %%");
     const std::string big(3 * 1024 * 1024, 'x');
     log.write(big);
-    EXPECT_EQ(lastLine(), "[12:00:00] [   1024.0K] [     0]: " + big);
-}
-
-TEST_F(LogTest, AFailingMirrorCannotBreakLogging) {
-    log.open();
+    EXPECT_EQ(lastLine(), kNow + big);
     log.setMirror([](const std::string&) { throw std::runtime_error("list box gone"); });
     EXPECT_NO_THROW(log.write("one"));
     log.setMirror([](const std::string&) { throw std::bad_alloc(); });
     EXPECT_NO_THROW(log.write("two"));
-    EXPECT_EQ(lastLine(), "[12:00:00] [   1024.0K] [     0]: two");
-}
-
-TEST_F(LogTest, AMirrorThatLogsDoesNotFeedItself) {
+    EXPECT_EQ(lastLine(), kNow + "two");
     int calls = 0;
-    log.open();
     log.setMirror([&](const std::string& line) {
         ++calls;
         log.write("echo of " + line);
     });
     log.write("a");
     EXPECT_EQ(calls, 1);
-    EXPECT_EQ(lines().at(6), "[12:00:00] [   1024.0K] [     0]: echo of [12:00:00] [   1024.0K] "
-                             "[     0]: a");
+    EXPECT_EQ(lastLine(), kNow + "echo of " + kNow + "a");
 }
 
 TEST(LogFailures, ThrowingServicesAndMissingServicesNeverEscape) {
@@ -224,17 +206,17 @@ TEST(LogFailures, ThrowingServicesAndMissingServicesNeverEscape) {
     }
 }
 
-TEST_F(LogTest, SettingsStartupLogOnlyAppendsToAnExistingFile) {
-    const std::string path = "C:\\Temp\\QBXstartup.log";
+TEST_F(LogTest, StartupLogs) {
+    // The settings start-up log only appends to a file that exists.
+    const std::string settingsPath = "C:\\Temp\\QBXstartup.log";
     log.writeStartupLog("Stage 1-3 failed");
-    EXPECT_FALSE(fake.files.has(path));
-    fake.files.put(path, "kept\r\n");
+    EXPECT_FALSE(fake.files.has(settingsPath));
+    fake.files.put(settingsPath, "kept\r\n");
     log.writeStartupLog("Stage 1-3 failed");
     log.writeStartupLog("Stage 1-4 failed");
-    EXPECT_EQ(fake.files.contents(path), "kept\r\nStage 1-3 failed\r\nStage 1-4 failed\r\n");
-}
-
-TEST_F(LogTest, LoadStartupLogIsRecreatedAtEveryLoad) {
+    EXPECT_EQ(fake.files.contents(settingsPath),
+              "kept\r\nStage 1-3 failed\r\nStage 1-4 failed\r\n");
+    // The load start-up log is recreated at every load.
     const std::string path = "C:\\Temp\\zvxstartup.log";
     fake.files.put(path, "previous load\r\n");
     log.startupLog("before open");
@@ -273,66 +255,40 @@ TEST(ExceptionCodeText, KnownCodesHaveTheirLineAndOthersAreUnknown) {
     }
 }
 
-std::string pointerDigits(std::uintptr_t value) {
-    return hexUpper(value, static_cast<int>(sizeof(void*) * 2));
-}
-
-TEST_F(LogTest, LowLevelExceptionLinesWithAndWithoutAnObject) {
+TEST_F(LogTest, ExceptionReportLines) {
     log.open();
-    const std::size_t before = lines().size();
     const auto* object = reinterpret_cast<const void*>(std::uintptr_t{0xABCD0});
     const auto* address = reinterpret_cast<const void*>(std::uintptr_t{0x1234});
     const std::string message = "bad %s input";
     log.logLowLevelException(object, address, "std::runtime_error", &message);
     log.logLowLevelException(object, address, "Widget", nullptr);
     log.logLowLevelException(nullptr, nullptr, "ignored", &message);
-
-    std::vector<std::string> texts;
-    const auto all = lines();
-    for (std::size_t i = before; i < all.size(); ++i) texts.push_back(all[i].substr(34));
     const std::string addr = "Exception address: " + pointerDigits(0x1234);
     const std::string obj = "Exception object: " + pointerDigits(0xABCD0);
     const std::string none = pointerDigits(0);
-    EXPECT_THAT(texts, ElementsAre("", "#### Low-level exception detected", addr, obj,
-                                   "Exception object class: std::runtime_error",
-                                   "Exception object name: bad %s input", "",
-                                   "", "#### Low-level exception detected", addr, obj,
-                                   "Exception object class: Widget", "",
-                                   "", "#### Low-level exception detected",
-                                   "Exception address: " + none, "Exception object: " + none,
-                                   "Exception object class: <none>", ""));
-}
-
-TEST_F(LogTest, UnhandledFaultLinesKeepOneLinePerEntry) {
-    log.open();
+    EXPECT_THAT(linesFrom(5, true),
+                ElementsAre("", "#### Low-level exception detected", addr, obj,
+                            "Exception object class: std::runtime_error",
+                            "Exception object name: bad %s input", "",
+                            "", "#### Low-level exception detected", addr, obj,
+                            "Exception object class: Widget", "",
+                            "", "#### Low-level exception detected", "Exception address: " + none,
+                            "Exception object: " + none, "Exception object class: <none>", ""));
     const std::size_t before = lines().size();
-    const auto* address = reinterpret_cast<const void*>(std::uintptr_t{0x401000});
-    log.logUnhandledFault(0xC0000005u, address, 1,
+    log.logUnhandledFault(0xC0000005u, reinterpret_cast<const void*>(std::uintptr_t{0x401000}), 1,
                           "The instruction at 0x%p referenced memory.\r\nIt could not be %s.\r\n");
     log.logUnhandledFault(0x12345678u, nullptr, 0, "");
-    std::vector<std::string> texts;
-    const auto all = lines();
-    for (std::size_t i = before; i < all.size(); ++i) texts.push_back(all[i].substr(34));
-    EXPECT_THAT(texts,
+    EXPECT_THAT(linesFrom(before, true),
                 ElementsAre(std::string(exceptionCodeText(0xC0000005u)),
                             "@@@ Exception address: " + pointerDigits(0x401000),
                             "@@@ Exception flags: 00000001",
                             "The instruction at 0x%p referenced memory.  It could not be %s.",
-                            "@@@@ Unknown exception",
-                            "@@@ Exception address: " + pointerDigits(0),
+                            "@@@@ Unknown exception", "@@@ Exception address: " + none,
                             "@@@ Exception flags: 00000000", ""));
-}
-
-TEST(LogPointerWidth, PointersUseTheWidthOfTheBuild) {
-    FakePlatform fake;
-    Log log(fake.platform());
-    log.open();
-    int local = 0;
+    int local = 0;  // a real pointer, at the width of the build
     log.logLowLevelException(&local, &local, "int", nullptr);
-    const std::string text = fake.files.contents(kLogPath);
-    const std::string expected = "Exception object: " + pointerText(&local) + "\r\n";
-    EXPECT_NE(text.find(expected), std::string::npos);
-    EXPECT_EQ(pointerText(&local).size(), sizeof(void*) * 2);
+    EXPECT_EQ(linesFrom(lines().size() - 3, true).front(),
+              "Exception object: " + pointerText(&local));
 }
 
 }  // namespace

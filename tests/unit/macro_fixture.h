@@ -8,6 +8,7 @@
 #include <deque>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "core/plugin.h"
@@ -17,6 +18,8 @@
 
 namespace qbx::test {
 
+using Stores = std::vector<std::pair<std::int32_t, std::string>>;
+
 class MacroFixture : public ::testing::Test {
 protected:
     MacroFixture() {
@@ -24,7 +27,6 @@ protected:
         plugin.log.setMirror([this](const std::string& line) { logLines.push_back(line); });
     }
 
-    // One call with these arguments; the result id it returns.
     std::int32_t call(std::string_view name, const std::vector<std::string>& arguments = {}) {
         FakeContainer& params = parameters.emplace_back(arguments);
         return macros::execMacro(plugin, name.data(), static_cast<std::int32_t>(name.size()),
@@ -46,6 +48,10 @@ protected:
         return false;
     }
 
+    void fillVariables() {
+        for (int i = plugin.variables.count(); i < VarTable::kCapacity; ++i)
+            ASSERT_TRUE(plugin.variables.storeStr("v" + std::to_string(i), "x"));
+    }
     // The containers outlive the context, which keeps references to the latest ones.
     FakeContainer data;
     std::deque<FakeContainer> parameters;

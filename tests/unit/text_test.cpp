@@ -6,20 +6,22 @@
 namespace qbx {
 namespace {
 
-TEST(Text, CasingFollowsCodePage1251NotTheLocale) {
-    EXPECT_EQ(toUpper1251("abc\xE0\xFF\xB8"), "ABC\xC0\xDF\xA8");  // а я ё
+using Lines = std::vector<std::string>;
+
+TEST(Text, CasingNumbersPaddingAndLines) {
+    EXPECT_EQ(toUpper1251("abc\xE0\xFF\xB8"), "ABC\xC0\xDF\xA8");  // а я ё, not the locale's
     EXPECT_EQ(toLower1251("QBX.TBP \xC0\xA8"), "qbx.tbp \xE0\xB8");
     EXPECT_TRUE(equalsIgnoreCase1251("Plugin #1", "PLUGIN #1"));
     EXPECT_FALSE(equalsIgnoreCase1251("a", "ab"));
-}
-
-TEST(Text, NumbersAndPadding) {
     EXPECT_EQ(decimal(-9223372036854775807LL - 1), "-9223372036854775808");
     EXPECT_EQ(hexUpper(448), "1C0");
     EXPECT_EQ(hexUpper(0xAB, 8), "000000AB");
     EXPECT_EQ(pointerText(nullptr).size(), sizeof(void*) * 2);
     EXPECT_EQ(padLeft("15", 6), "    15");
     EXPECT_EQ(padLeft("1234567", 6), "1234567");
+    EXPECT_EQ(splitLines("a\r\nb\r\n"), (Lines{"a", "b"}));
+    EXPECT_EQ(splitLines("a\n\nb"), (Lines{"a", "", "b"}));  // inner empty lines kept
+    EXPECT_TRUE(splitLines("").empty());
 }
 
 TEST(Text, ParseInt64RejectsPartialNumbers) {
@@ -35,33 +37,19 @@ TEST(Text, ParseInt64RejectsPartialNumbers) {
     }
 }
 
-TEST(Text, SplitLinesKeepsInnerEmptyLines) {
-    EXPECT_EQ(splitLines("a\r\nb\r\n"), (std::vector<std::string>{"a", "b"}));
-    EXPECT_EQ(splitLines("a\n\nb"), (std::vector<std::string>{"a", "", "b"}));
-    EXPECT_TRUE(splitLines("").empty());
-}
-
-TEST(DateTime, RoundTripsAndKnownDays) {
+TEST(DateTime, KnownDaysRoundTripsAndSecondsBetween) {
     EXPECT_EQ(encodeDateTime({1899, 12, 30, 0, 0, 0, 0}), 0.0);
     EXPECT_EQ(encodeDateTime({2000, 1, 1, 0, 0, 0, 0}), 36526.0);
     const DateTimeFields f = decodeDateTime(encodeDateTime({2024, 2, 29, 23, 59, 59, 999}));
-    EXPECT_EQ(f.year, 2024);
-    EXPECT_EQ(f.month, 2);
-    EXPECT_EQ(f.day, 29);
-    EXPECT_EQ(f.hour, 23);
-    EXPECT_EQ(f.minute, 59);
-    EXPECT_EQ(f.second, 59);
-    EXPECT_EQ(f.millisecond, 999);
+    EXPECT_EQ((std::vector<int>{f.year, f.month, f.day, f.hour, f.minute, f.second, f.millisecond}),
+              (std::vector<int>{2024, 2, 29, 23, 59, 59, 999}));
     const DateTimeFields before = decodeDateTime(-0.25);  // 1899-12-29 18:00
     EXPECT_EQ(before.day, 29);
     EXPECT_EQ(before.hour, 18);
     EXPECT_EQ(decodeDateTime(1e300).year, 1899);  // garbage gives the epoch, not UB
-}
-
-TEST(DateTime, SecondsBetweenIsAbsoluteAndWhole) {
     const double a = encodeDateTime({2024, 1, 1, 10, 0, 0, 0});
     const double b = encodeDateTime({2024, 1, 1, 10, 0, 10, 900});
-    EXPECT_EQ(secondsBetween(a, b), 10);
+    EXPECT_EQ(secondsBetween(a, b), 10);  // absolute and whole
     EXPECT_EQ(secondsBetween(b, a), 10);
 }
 

@@ -15,9 +15,7 @@
 namespace qbx {
 namespace {
 
-const std::string kLogPath = "C:\\Temp\\-QBX.log";
-
-int g_previousCalls = 0;
+int g_previousCalls = 0, g_previousTerminateCalls = 0;
 EXCEPTION_POINTERS* g_previousSaw = nullptr;
 
 LONG WINAPI previousFilter(EXCEPTION_POINTERS* info) {
@@ -25,10 +23,7 @@ LONG WINAPI previousFilter(EXCEPTION_POINTERS* info) {
     g_previousSaw = info;
     return EXCEPTION_EXECUTE_HANDLER;
 }
-
 LONG WINAPI laterFilter(EXCEPTION_POINTERS*) { return EXCEPTION_CONTINUE_EXECUTION; }
-
-int g_previousTerminateCalls = 0;
 void previousTerminate() { ++g_previousTerminateCalls; }  // returns: the test calls it directly
 
 // Reads the installed filter without changing it.
@@ -41,11 +36,8 @@ LPTOP_LEVEL_EXCEPTION_FILTER installedFilter() {
 class ExceptionHooks : public ::testing::Test {
 protected:
     void SetUp() override {
-        g_previousCalls = 0;
+        g_previousCalls = g_previousTerminateCalls = 0;
         g_previousSaw = nullptr;
-        g_previousTerminateCalls = 0;
-        originalFilter_ = SetUnhandledExceptionFilter(&previousFilter);
-        originalTerminate_ = std::set_terminate(&previousTerminate);
         log.open();
     }
     void TearDown() override {
@@ -59,24 +51,24 @@ protected:
         record_.ExceptionCode = code;
         record_.ExceptionFlags = EXCEPTION_NONCONTINUABLE;
         record_.ExceptionAddress = reinterpret_cast<void*>(std::uintptr_t{0x401234});
-        context_ = CONTEXT{};
         pointers_ = EXCEPTION_POINTERS{&record_, &context_};
         return filter(&pointers_);
     }
+    std::string logText() const { return fake.files.contents("C:\\Temp\\-QBX.log"); }
 
-    std::string logText() const { return fake.files.contents(kLogPath); }
-
+    const LPTOP_LEVEL_EXCEPTION_FILTER originalFilter_ =
+        SetUnhandledExceptionFilter(&previousFilter);
+    const std::terminate_handler originalTerminate_ = std::set_terminate(&previousTerminate);
     test::FakePlatform fake;
     Log log{fake.platform()};
     EXCEPTION_RECORD record_{};
     CONTEXT context_{};
     EXCEPTION_POINTERS pointers_{};
-    LPTOP_LEVEL_EXCEPTION_FILTER originalFilter_ = nullptr;
-    std::terminate_handler originalTerminate_ = nullptr;
 };
 
-TEST_F(ExceptionHooks, FilterLogsTheFaultAndChainsToThePreviousFilter) {
+TEST_F(ExceptionHooks, FilterLogsTheFaultAndChainsOnceToThePreviousFilter) {
     installExceptionHooks(&log);
+    installExceptionHooks(&log);  // a second install must not chain to itself
     const LPTOP_LEVEL_EXCEPTION_FILTER ours = installedFilter();
     ASSERT_NE(ours, nullptr);
     ASSERT_NE(ours, &previousFilter);
@@ -92,8 +84,7 @@ TEST_F(ExceptionHooks, FilterLogsTheFaultAndChainsToThePreviousFilter) {
               std::string::npos);
     EXPECT_NE(text.find("@@@ Exception flags: 00000001\r\n"), std::string::npos);
     // The system's message is one line after the flags line, without a line break of its own.
-    const auto flags = text.find("@@@ Exception flags: ");
-    const auto next = text.find("\r\n", flags) + 2;
+    const auto next = text.find("\r\n", text.find("@@@ Exception flags: ")) + 2;
     EXPECT_EQ(text.find("\r\n", next), text.size() - 2);
 }
 
@@ -105,36 +96,26 @@ TEST_F(ExceptionHooks, FilterContinuesTheSearchWhenThereWasNoPreviousFilter) {
     EXPECT_EQ(g_previousCalls, 0);
 }
 
-TEST_F(ExceptionHooks, RemovalRestoresThePreviousFilterAndStopsLogging) {
+TEST_F(ExceptionHooks, RemovalRestoresThePreviousFilterOnlyWhileOursIsInstalled) {
+    installExceptionHooks(&log);
     installExceptionHooks(&log);
     const LPTOP_LEVEL_EXCEPTION_FILTER ours = installedFilter();
     removeExceptionHooks();
     EXPECT_EQ(installedFilter(), &previousFilter);
     EXPECT_EQ(std::get_terminate(), &previousTerminate);
-
     // A caller still holding ours only passes the fault on.
     const std::string before = logText();
     EXPECT_EQ(raise(ours, 0xC0000005u), EXCEPTION_CONTINUE_SEARCH);
     EXPECT_EQ(logText(), before);
-}
 
-TEST_F(ExceptionHooks, RemovalLeavesAFilterInstalledAfterOurs) {
+    // A filter installed after ours stays; it may chain to ours, which hands over to the one
+    // before it.
     installExceptionHooks(&log);
-    const LPTOP_LEVEL_EXCEPTION_FILTER ours = SetUnhandledExceptionFilter(&laterFilter);
+    EXPECT_EQ(SetUnhandledExceptionFilter(&laterFilter), ours);
     removeExceptionHooks();
     EXPECT_EQ(installedFilter(), &laterFilter);
-    // The later filter may chain to ours, which still hands over to the one before it.
     EXPECT_EQ(raise(ours, 0xC0000005u), EXCEPTION_EXECUTE_HANDLER);
     EXPECT_EQ(g_previousCalls, 1);
-}
-
-TEST_F(ExceptionHooks, InstallingTwiceDoesNotChainToItself) {
-    installExceptionHooks(&log);
-    installExceptionHooks(&log);
-    EXPECT_EQ(raise(installedFilter(), 0xC0000094u), EXCEPTION_EXECUTE_HANDLER);
-    EXPECT_EQ(g_previousCalls, 1);
-    removeExceptionHooks();
-    EXPECT_EQ(installedFilter(), &previousFilter);
 }
 
 TEST_F(ExceptionHooks, TerminateHandlerLogsTheUncaughtExceptionAndChains) {

@@ -1,12 +1,14 @@
-// What only the Win32 services meet: registry values of other types and shapes, devices and
-// pipes behind file names, and the host's message queue. The behaviours every platform shares
-// are in hosted/.
+// What only the Win32 services meet: registry values of other types and shapes, the system's
+// profile functions, devices and pipes behind file names, and the host's message queue. The
+// behaviours every platform shares are in hosted/.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
+#include "hosted/scratch.h"
 #include "platform/win32/win32_services.h"
 #include "support/platform_under_test.h"
 
@@ -24,12 +26,6 @@ void removeRegistryKey(const std::string& key) {
 namespace qbx::win32 {
 namespace {
 
-std::string unique() {
-    static int counter = 0;
-    return std::to_string(GetCurrentProcessId()) + "-" + std::to_string(GetTickCount()) + "-" +
-           std::to_string(++counter);
-}
-
 // A key of its own per test; values of any type are stored bypassing the class under test.
 class Win32RegistryTest : public ::testing::Test {
 protected:
@@ -44,11 +40,11 @@ protected:
         RegCloseKey(key);
     }
 
-    std::string key_ = "Software\\QBXTest\\" + unique();
+    std::string key_ = "Software\\QBXTest\\" + test::uniqueName();
     Win32Registry registry_;
 };
 
-TEST_F(Win32RegistryTest, OnlyTextValuesReadAsText) {
+TEST_F(Win32RegistryTest, OnlyTextValuesWithinTheBoundReadAsText) {
     const DWORD number = 88;
     setRaw("dword", REG_DWORD, &number, sizeof(number));
     setRaw("binary", REG_BINARY, "abc", 3);
@@ -57,17 +53,14 @@ TEST_F(Win32RegistryTest, OnlyTextValuesReadAsText) {
     setRaw("unterminated", REG_SZ, "abc", 3);
     setRaw("inner nul", REG_SZ, "ab\0cd", 6);
 
-    EXPECT_EQ(registry_.readString(key_, "dword").status, RegStatus::WrongType);
-    EXPECT_EQ(registry_.readString(key_, "binary").status, RegStatus::WrongType);
-    EXPECT_EQ(registry_.readString(key_, "multi").status, RegStatus::WrongType);
+    for (const char* name : {"dword", "binary", "multi"})
+        EXPECT_EQ(registry_.readString(key_, name).status, RegStatus::WrongType) << name;
     const RegValue expand = registry_.readString(key_, "expand");
     EXPECT_EQ(expand.status, RegStatus::Ok);
     EXPECT_EQ(expand.text, "%TEMP%\\x");  // not expanded
     EXPECT_EQ(registry_.readString(key_, "unterminated").text, "abc");
     EXPECT_EQ(registry_.readString(key_, "inner nul").text, "ab");
-}
 
-TEST_F(Win32RegistryTest, OversizedValuesAreRefused) {
     const std::string huge(Win32Registry::kMaxValueBytes + 16, 'x');
     setRaw("huge", REG_SZ, huge.c_str(), static_cast<DWORD>(huge.size() + 1));
     EXPECT_EQ(registry_.readString(key_, "huge").status, RegStatus::Missing);
@@ -75,11 +68,83 @@ TEST_F(Win32RegistryTest, OversizedValuesAreRefused) {
     EXPECT_EQ(registry_.readString(key_, "huge2").status, RegStatus::Missing);
 }
 
+class ProfileStoreTest : public ::testing::Test {
+protected:
+    const test::ScratchFolder scratch_{std::filesystem::temp_directory_path(), "qbx-profiles-"};
+    const std::string dir_ = scratch_.path.string() + "\\";
+    Win32ProfileStore store_;
+};
+
+TEST_F(ProfileStoreTest, ValuesComeBackAsWrittenAndKeysInFileOrder) {
+    const std::string file = dir_ + "a.ini";
+    const std::vector<std::pair<std::string, std::string>> values = {
+        {"zeta", "plain"},       {"alpha", "  outer blanks  "}, {"quoted", "\"John\" <j@x>"},
+        {"both", "\"both ends\""}, {"single", "'x'"},           {"lone", "\""},
+        {"tabs", "\tx\t"},        {"nbsp", "\xA0x\xA0"},        {"empty", ""},
+        {"cyr", "\xEF\xF0\xE8\xE2\xE5\xF2 \xEC\xE8\xF0"},     {"equals", "a=b;c [d]"}};
+    for (const auto& [key, value] : values) ASSERT_TRUE(store_.writeString(file, "S", key, value));
+    std::vector<std::string> expectedKeys;
+    for (const auto& [key, value] : values) {
+        expectedKeys.push_back(key);
+        EXPECT_EQ(store_.readString(file, "S", key, "fallback"), value) << key;
+    }
+    EXPECT_EQ(store_.keyNames(file, "S"), expectedKeys);
+    EXPECT_EQ(store_.readString(file, "s", "ZETA", ""), "plain");  // no regard to case
+    EXPECT_TRUE(store_.keyNames(file, "Other").empty());
+    EXPECT_TRUE(store_.keyNames(dir_ + "missing.ini", "S").empty());
+    EXPECT_EQ(store_.readString(file, "S", "absent", "  fb  "), "  fb  ");
+    EXPECT_EQ(store_.readString(dir_ + "missing.ini", "S", "zeta", "fb"), "fb");
+    EXPECT_EQ(store_.readString(file, "S", std::string("ze\0ta", 5), "fb"), "fb");
+}
+
+TEST_F(ProfileStoreTest, EveryByteSurvivesAtEitherEnd) {
+    // Names take every byte but the blanks that reading trims and the marks of sections,
+    // comments and values, which the variables file refuses in names.
+    const std::string refusedInNames(" \t\v\f\x1A\xA0[;=", 10);
+    for (int c = 1; c < 256; ++c) {
+        if (c == '\r' || c == '\n') continue;
+        const std::string b(1, static_cast<char>(c));
+        const std::string value = b + "v" + b;
+        ASSERT_TRUE(store_.writeString(dir_ + "bytes.ini", "B", "k", value));
+        EXPECT_EQ(store_.readString(dir_ + "bytes.ini", "B", "k", ""), value) << "byte " << c;
+        if (refusedInNames.find(b) != std::string::npos) continue;
+        const std::string names = dir_ + "names" + std::to_string(c) + ".ini";
+        const std::string key = b + "k" + b;
+        ASSERT_TRUE(store_.writeString(names, "N", key, "v"));
+        EXPECT_EQ(store_.keyNames(names, "N"), std::vector<std::string>{key}) << "byte " << c;
+        EXPECT_EQ(store_.readString(names, "N", key, ""), "v") << "byte " << c;
+    }
+}
+
+TEST_F(ProfileStoreTest, LineBreaksCannotForgeLinesAndBuffersGrow) {
+    const std::string file = dir_ + "big.ini";
+    ASSERT_TRUE(store_.writeString(file, "S", "k", "a\r\n[T]\r\nforged=1"));
+    EXPECT_EQ(store_.readString(file, "S", "k", ""), "a  [T]  forged=1");
+    EXPECT_TRUE(store_.keyNames(file, "T").empty());
+
+    // Past the first buffers, up to the longest text the "A" functions write faithfully.
+    const std::string big(Win32ProfileStore::kMaxWriteBytes - 4, 'x');  // quoted: the maximum
+    ASSERT_TRUE(store_.writeString(file, "S", "big", " " + big + " "));
+    EXPECT_TRUE(store_.readString(file, "S", "big", "") == " " + big + " ");
+    EXPECT_FALSE(store_.writeString(file, "S", "big", std::string(40000, 'y')));
+    EXPECT_FALSE(store_.writeString(file, "S", std::string(40000, 'k'), "v"));
+    EXPECT_TRUE(store_.readString(file, "S", "big", "") == " " + big + " ");
+    EXPECT_EQ(store_.readString(file, "S", "k", ""), "a  [T]  forged=1");
+
+    std::string many = "[M]\r\n";
+    for (int i = 0; i < 5000; ++i) many.append("key").append(std::to_string(i)).append("=1\r\n");
+    test::spit(dir_ + "many.ini", many);
+    const auto names = store_.keyNames(dir_ + "many.ini", "M");
+    ASSERT_EQ(names.size(), 5000u);
+    EXPECT_EQ(names.front(), "key0");
+    EXPECT_EQ(names.back(), "key4999");
+}
+
 // A device or a pipe behind a file name could hold the host's thread for ever.
 TEST(Win32FilesTest, DevicesAndPipesAreRefused) {
     Win32FileSystem files;
     EXPECT_EQ(files.readFile("CON", 100), std::nullopt);
-    const std::string pipe = "\\\\.\\pipe\\qbx-test-" + unique();
+    const std::string pipe = "\\\\.\\pipe\\qbx-test-" + test::uniqueName();
     HANDLE servers[2];  // one instance for each client
     for (HANDLE& server : servers) {
         server = CreateNamedPipeA(pipe.c_str(), PIPE_ACCESS_DUPLEX, PIPE_TYPE_BYTE | PIPE_WAIT, 2,
@@ -97,9 +162,7 @@ TEST(Win32EnvironmentTest, TextWithNulComesBackWhole) {
     EXPECT_EQ(Win32Environment().expandVariables(text), text);
 }
 
-// ---- the message queue of the host's thread ---------------------------------------------------
-
-TEST(Win32UiTest, PumpDrainsTheQueueWithinItsBound) {
+TEST(Win32UiTest, PumpDrainsTheQueueWithinItsBoundAndLeavesQuitToTheHost) {
     Win32Ui ui;
     MSG msg{};
     while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
@@ -114,13 +177,9 @@ TEST(Win32UiTest, PumpDrainsTheQueueWithinItsBound) {
     int left = 0;
     while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) ++left;
     EXPECT_EQ(left, 100);
-}
 
-TEST(Win32UiTest, PumpLeavesTheQuitRequestToTheHost) {
-    Win32Ui ui;
     PostQuitMessage(7);
     ui.pumpMessages();
-    MSG msg{};
     ASSERT_TRUE(PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE));
     EXPECT_EQ(msg.message, static_cast<UINT>(WM_QUIT));
     EXPECT_EQ(msg.wParam, 7u);
