@@ -84,6 +84,7 @@ void Host::unload() {
     finalize();
     library_.reset();
     exports_ = Exports{};
+    knownNames_.clear();
 }
 
 void Host::initialize() {
@@ -122,10 +123,9 @@ std::string Host::callMacro(ItemTable& data, const std::string& name,
 
 std::string Host::expandTemplate(ItemTable& data, const std::string& text, int depth) {
     if (depth > kMaxTemplateDepth) return text;
-    std::vector<std::string> names = macroNames();
-    // Longest names first, so that ZVXTIME is not taken for ZVX followed by TIME.
-    std::sort(names.begin(), names.end(),
-              [](const std::string& a, const std::string& b) { return a.size() > b.size(); });
+    // A %-word is the module's macro when it is one of its names, whole.
+    if (knownNames_.empty())
+        for (std::string& name : macroNames()) knownNames_.insert(std::move(name));
     std::string out;
     std::size_t i = 0;
     while (i < text.size()) {
@@ -143,10 +143,7 @@ std::string Host::expandTemplate(ItemTable& data, const std::string& text, int d
             i = end;
             continue;
         }
-        auto known = std::find_if(names.begin(), names.end(), [&](const std::string& n) {
-            return !n.empty() && word.compare(0, n.size(), n) == 0 && n.size() == word.size();
-        });
-        if (known == names.end()) {
+        if (word.empty() || knownNames_.count(word) == 0) {
             out.push_back(text[i++]);
             continue;
         }

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -73,6 +74,7 @@ private:
     ItemTable params_;
     std::unique_ptr<qbx::DynamicLibrary> library_;
     Exports exports_;
+    std::set<std::string> knownNames_;  // the module's macro names, fetched once
     bool initialized_ = false;
 };
 
