@@ -1,0 +1,416 @@
+#include "functions/headers.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <vector>
+
+#include "core/text.h"
+
+namespace qbx::functions {
+namespace {
+
+unsigned char byte(char c) { return static_cast<unsigned char>(c); }
+bool isBlankOrControl(char c) { return byte(c) <= 32; }
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
+bool isDigitOrDot(char c) { return isDigit(c) || c == '.'; }
+bool isWordSeparator(char c) { return c == ' ' || c == '\t'; }
+
+// Trimming drops every character up to the blank at both ends, control characters included.
+std::string_view trimmed(std::string_view text) {
+    while (!text.empty() && isBlankOrControl(text.front())) text.remove_prefix(1);
+    while (!text.empty() && isBlankOrControl(text.back())) text.remove_suffix(1);
+    return text;
+}
+
+void trimRight(std::string& text) {
+    while (!text.empty() && isBlankOrControl(text.back())) text.pop_back();
+}
+
+bool startsWith(std::string_view text, std::string_view prefix, bool ignoreCase) {
+    if (prefix.empty() || text.size() < prefix.size()) return false;
+    if (!ignoreCase) return text.substr(0, prefix.size()) == prefix;
+    return equalsIgnoreCase1251(text.substr(0, prefix.size()), prefix);
+}
+
+// Walks a block line by line without copying it; a line ends at CR LF, CR or LF. Stops after
+// kMaxHeaderLines lines however long the block is.
+class LineCursor {
+public:
+    explicit LineCursor(std::string_view text, std::size_t from = 0) : text_(text), pos_(from) {}
+
+    bool next(std::string_view& line) {
+        if (pos_ >= text_.size() || lines_ >= kMaxHeaderLines) return false;
+        std::size_t end = pos_;
+        while (end < text_.size() && text_[end] != '\r' && text_[end] != '\n') ++end;
+        line = text_.substr(pos_, end - pos_);
+        lineStart_ = pos_;
+        pos_ = end;
+        if (pos_ < text_.size()) {
+            const bool cr = text_[pos_] == '\r';
+            ++pos_;
+            if (cr && pos_ < text_.size() && text_[pos_] == '\n') ++pos_;
+        }
+        ++lines_;
+        return true;
+    }
+    std::size_t lineStart() const { return lineStart_; }
+
+private:
+    std::string_view text_;
+    std::size_t pos_;
+    std::size_t lineStart_ = 0;
+    std::size_t lines_ = 0;
+};
+
+void appendBounded(std::string& value, std::string_view piece) {
+    const std::size_t room = kMaxHeaderValueLength - std::min(value.size(), kMaxHeaderValueLength);
+    value.append(piece.substr(0, room));
+}
+
+// A line continues the value above it when it is not empty and begins with a blank, a control
+// character or a digit (the digit rule is kept: stored statistics were gathered with it).
+bool continuesValue(std::string_view line) {
+    return !line.empty() && (isBlankOrControl(line.front()) || isDigit(line.front()));
+}
+
+// The matched line and its continuation lines, each trimmed and joined by one blank. Value
+// is filled in place so that a caller that catches a failure still has what was gathered.
+void gatherValue(std::string_view first, LineCursor& cursor, std::string& value) {
+    appendBounded(value, trimmed(first));
+    std::string_view line;
+    while (value.size() < kMaxHeaderValueLength && cursor.next(line) && continuesValue(line)) {
+        trimRight(value);
+        value += ' ';
+        appendBounded(value, trimmed(line));
+    }
+    trimRight(value);
+}
+
+std::string firstHeaderValue(std::string_view block, std::string_view name, bool ignoreCase,
+                             const HeaderLog& log) {
+    const auto say = [&log](std::string_view text) {
+        if (!log) return;
+        try {
+            log(text);
+        } catch (...) {
+        }
+    };
+    say(decimal(static_cast<std::int64_t>(block.size())));
+    std::string value;
+    try {
+        LineCursor cursor(block);
+        std::string_view line;
+        while (cursor.next(line)) {
+            if (!startsWith(line, name, ignoreCase)) continue;
+            say("gfh5");
+            gatherValue(line, cursor, value);
+            break;
+        }
+    } catch (...) {
+        say("@@@ Error while GetFirstHeader");
+    }
+    const std::string_view kept = trimmed(value);
+    value.erase(0, static_cast<std::size_t>(kept.data() - value.data()));
+    value.resize(kept.size());
+    return value;
+}
+
+// Substring search in time linear in the haystack (Knuth-Morris-Pratt): the name comes from a
+// template and the lines from a stranger, and neither may make the other quadratic.
+class Finder {
+public:
+    explicit Finder(std::string_view pattern) : pattern_(pattern), fail_(pattern.size(), 0) {
+        std::size_t k = 0;
+        for (std::size_t i = 1; i < pattern_.size(); ++i) {
+            while (k > 0 && pattern_[i] != pattern_[k]) k = fail_[k - 1];
+            if (pattern_[i] == pattern_[k]) ++k;
+            fail_[i] = k;
+        }
+    }
+    bool foundIn(std::string_view text) const {
+        if (pattern_.empty()) return false;
+        std::size_t k = 0;
+        for (const char c : text) {
+            while (k > 0 && c != pattern_[k]) k = fail_[k - 1];
+            if (c == pattern_[k] && ++k == pattern_.size()) return true;
+        }
+        return false;
+    }
+
+private:
+    std::string_view pattern_;
+    std::vector<std::size_t> fail_;
+};
+
+// Host-name characters of a "by" clause: letters, digits and ! $ ( ) - . / : ; ? _ ~.
+bool isHostNameChar(char c) {
+    if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || isDigit(c)) return true;
+    constexpr std::string_view kOthers = "!$()-./:;?_~";
+    return kOthers.find(c) != std::string_view::npos;
+}
+
+// Words split at blanks and tabs; a word that opens with a quote runs to the closing quote.
+std::vector<std::string_view> splitWords(std::string_view text) {
+    std::vector<std::string_view> words;
+    std::size_t i = 0;
+    while (i < text.size()) {
+        while (i < text.size() && isWordSeparator(text[i])) ++i;
+        if (i >= text.size()) break;
+        const std::size_t start = i;
+        if (text[i] == '"' || text[i] == '\'') {
+            const std::size_t close = text.find(text[i], i + 1);
+            i = close == std::string_view::npos ? text.size() : close + 1;
+        }
+        while (i < text.size() && !isWordSeparator(text[i])) ++i;
+        words.push_back(text.substr(start, i - start));
+    }
+    return words;
+}
+
+std::string_view cutBefore(std::string_view text, char stop) {
+    const std::size_t at = text.find(stop);
+    return at == std::string_view::npos ? text : text.substr(0, at);
+}
+
+// The text of a header after its name ("X-Mailer:" and the like), trimmed.
+std::string headerRest(std::string_view block, std::string_view name) {
+    const std::string value = firstHeaderValue(block, name, false, {});
+    if (value.size() <= name.size()) return {};
+    return std::string(trimmed(std::string_view(value).substr(name.size())));
+}
+
+}  // namespace
+
+std::string getHeaderValue(std::string_view block, std::string_view name, const HeaderLog& log) {
+    return firstHeaderValue(block, name, false, log);
+}
+
+std::string getLastHeaderValue(std::string_view block, std::string_view name) {
+    if (name.empty()) return {};
+    const Finder finder(name);
+    LineCursor cursor(block);
+    std::string_view line;
+    bool found = false;
+    std::size_t lastStart = 0;
+    while (cursor.next(line)) {
+        if (finder.foundIn(line)) {
+            found = true;
+            lastStart = cursor.lineStart();
+        }
+    }
+    if (!found) return {};
+    LineCursor from(block, lastStart);
+    from.next(line);
+    std::string value;
+    gatherValue(line, from, value);
+    return std::string(trimmed(value));
+}
+
+std::string receivedByServer(std::string_view received) {
+    // The word "by", not the end of "standby" or "nearby".
+    std::size_t at = 0;
+    for (;;) {
+        at = received.find("by ", at);
+        if (at == std::string_view::npos) return {};
+        if (at == 0 || isBlankOrControl(received[at - 1])) break;
+        ++at;
+    }
+    const std::string_view rest = received.substr(at + 3);
+    std::size_t end = 0;
+    while (end < rest.size() && isHostNameChar(rest[end])) ++end;
+    return std::string(rest.substr(0, end));
+}
+
+bool isValidIPv4(std::string_view text) {
+    for (int part = 0; part < 4; ++part) {
+        std::string_view number = text;
+        if (part < 3) {
+            const std::size_t dot = text.find('.');
+            if (dot == std::string_view::npos) return false;
+            number = text.substr(0, dot);
+            text.remove_prefix(dot + 1);
+        }
+        if (number.empty()) return false;
+        int value = 0;
+        for (const char c : number) {
+            if (!isDigit(c)) return false;
+            value = value * 10 + (c - '0');
+            if (value > 255) return false;
+        }
+    }
+    return true;
+}
+
+bool isDottedDigits(std::string_view text) {
+    return std::all_of(text.begin(), text.end(), isDigitOrDot);
+}
+
+std::string findIPv4InText(std::string_view text) {
+    const std::size_t bracket = text.find('[');
+    if (bracket != std::string_view::npos) text.remove_prefix(bracket);
+    std::size_t i = 0;
+    while (i < text.size()) {
+        while (i < text.size() && !isDigitOrDot(text[i])) ++i;
+        if (i >= text.size()) break;
+        const std::size_t start = i;
+        int dots = 0;
+        for (++i; i < text.size() && isDigitOrDot(text[i]); ++i) dots += text[i] == '.' ? 1 : 0;
+        const std::string_view run = text.substr(start, i - start);
+        if (dots == 3 && isValidIPv4(run)) return std::string(run);
+    }
+    return {};
+}
+
+std::string_view stripBrackets(std::string_view text) {
+    if (text.size() < 2) return text;
+    constexpr std::string_view kOpen = "([?";
+    constexpr std::string_view kClose = ")]?";
+    for (std::size_t i = 0; i < kOpen.size(); ++i) {
+        if (text.front() == kOpen[i] && text.back() == kClose[i]) {
+            return text.substr(1, text.size() - 2);
+        }
+    }
+    return text;
+}
+
+std::string_view stripQuotes(std::string_view text) {
+    for (const char quote : {'"', '\''}) {
+        if (!text.empty() && text.front() == quote) text.remove_prefix(1);
+        if (!text.empty() && text.back() == quote) text.remove_suffix(1);
+    }
+    return text;
+}
+
+ReceivedHop receivedHops(std::string_view value) {
+    const std::vector<std::string_view> words = splitWords(value);
+    std::string_view from;
+    std::string_view by;
+    bool suspect = false;
+    for (std::size_t i = 0; i < words.size(); ++i) {
+        const std::string_view word = words[i];
+        const bool hasNext = i + 1 < words.size();
+        if (word == "from" && hasNext) {
+            from = stripBrackets(words[i + 1]);
+            suspect = from == "unknown" || isDottedDigits(from);
+        }
+        if (word == "by" && hasNext) {
+            suspect = false;
+            by = stripBrackets(words[i + 1]);
+        }
+        if (suspect && word.front() == '(') {
+            const std::string_view inner = stripBrackets(word);
+            if (inner.size() != word.size() || equalsIgnoreCase1251(word, "(helo")) from = inner;
+            if (equalsIgnoreCase1251(from, "(helo") && hasNext) {
+                // "(HELO relay.example)": the name without the closing bracket; a name that
+                // has none keeps its last letter.
+                from = words[i + 1];
+                if (!from.empty() && from.back() == ')') from.remove_suffix(1);
+            }
+            suspect = isDottedDigits(from);
+        }
+    }
+    return ReceivedHop{std::string(stripBrackets(by)), std::string(stripBrackets(from))};
+}
+
+std::string serverList(std::string_view block, std::string_view separator, bool dropAddresses) {
+    constexpr std::string_view kReceived = "Received:";
+    // Received headers with their folded lines (blank or tab); the continuation lines of any
+    // other header stay with that header.
+    std::vector<std::string> entries;
+    bool inReceived = false;
+    LineCursor cursor(block);
+    std::string_view line;
+    while (cursor.next(line)) {
+        if (startsWith(line, kReceived, false)) {
+            if (entries.size() >= kMaxReceivedHops) break;
+            entries.emplace_back(line.substr(0, kMaxHeaderValueLength));
+            inReceived = true;
+        } else if (!line.empty() && (line.front() == ' ' || line.front() == '\t')) {
+            if (inReceived) appendBounded(entries.back(), line);
+        } else {
+            inReceived = false;
+        }
+    }
+
+    std::vector<std::string> lines;
+    for (const std::string& entry : entries) {
+        // The header name and the one character after it.
+        const std::size_t skip = kReceived.size() + 1;
+        const std::string_view value =
+            entry.size() > skip ? std::string_view(entry).substr(skip) : std::string_view();
+        if (value.substr(0, 4) != "from") continue;
+        ReceivedHop hop = receivedHops(value);
+        if (!hop.by.empty() && !hop.from.empty()) {
+            lines.push_back(std::move(hop.by));
+            lines.push_back(std::move(hop.from));
+        } else {
+            lines.push_back(hop.by.empty() ? std::move(hop.from) : std::move(hop.by));
+        }
+    }
+
+    // Removing bare addresses and collapsing equal neighbours until neither applies comes to
+    // one pass: whatever is dropped first, the survivors and their order are the same.
+    std::vector<std::string> kept;
+    for (std::string& server : lines) {
+        if (dropAddresses && isDottedDigits(server)) continue;
+        if (!kept.empty() && kept.back() == server) continue;
+        kept.push_back(std::move(server));
+    }
+    for (std::string& server : kept) {
+        if (startsWith(server, "helo=", true)) server.erase(0, 5);
+        if (!server.empty() && (server.back() == ',' || server.back() == ';')) server.pop_back();
+    }
+
+    std::string result;
+    for (auto it = kept.rbegin(); it != kept.rend(); ++it) {
+        if (it != kept.rbegin()) result += separator;
+        result += *it;
+    }
+    return result;
+}
+
+std::string getMailer(std::string_view block) {
+    for (const std::string_view name : {"X-Mailer:", "X-FTN-PID:", "X-Newsreader:"}) {
+        std::string mailer = headerRest(block, name);
+        if (!mailer.empty()) return mailer;
+    }
+    return "unknown";
+}
+
+std::string getCharset(std::string_view block) {
+    // Matching the name in any case and lower-casing only the value is what lower-casing the
+    // whole block first gives, without copying a block of megabytes.
+    const std::string value = toLower1251(firstHeaderValue(block, "content-type", true, {}));
+    constexpr std::string_view kCharset = "charset=";
+    const std::size_t at = value.find(kCharset);
+    std::string_view charset;
+    if (at != std::string::npos) charset = std::string_view(value).substr(at + kCharset.size());
+    charset = stripQuotes(charset);
+    charset = cutBefore(cutBefore(charset, ';'), ' ');
+    if (!charset.empty() && charset.back() == '"') charset.remove_suffix(1);
+    // "charset=;" or "charset= x" leave nothing: that is no charset either.
+    if (charset.empty()) return "unknown";
+    return std::string(charset);
+}
+
+std::string addressDisplayName(std::string_view value) {
+    std::string_view name = trimmed(value);
+    const std::size_t angle = name.find('<');
+    if (angle != std::string_view::npos && angle > 0) name = name.substr(0, angle);
+    const std::size_t colon = name.find(": ");
+    if (colon != std::string_view::npos) name = name.substr(colon + 2);
+    name = trimmed(stripQuotes(name));
+    if (!name.empty() && name.back() == '"') name.remove_suffix(1);
+    return std::string(name);
+}
+
+std::string addressOnly(std::string_view value) {
+    const std::string lower = toLower1251(value);
+    std::string_view address = lower;
+    const std::size_t angle = address.find('<');
+    if (angle != std::string_view::npos) address.remove_prefix(angle + 1);
+    for (const char stop : {'>', '(', ',', ';'}) address = cutBefore(address, stop);
+    return std::string(trimmed(address));
+}
+
+}  // namespace qbx::functions

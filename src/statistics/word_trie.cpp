@@ -1,0 +1,366 @@
+#include "statistics/word_trie.h"
+
+#include <algorithm>
+#include <limits>
+#include <new>
+#include <utility>
+
+#include "core/text.h"
+
+namespace qbx::statistics {
+namespace {
+
+constexpr std::size_t kMaxDepth = kMaxKeyLength;
+constexpr std::uint32_t kMaxSortedChildren = 32;
+constexpr std::uint32_t kDenseSlots = 224;  // codes 32..255
+constexpr std::size_t kDenseClass = 6;
+// A stored size above this is damage, not a byte count.
+constexpr std::uint32_t kMaxMergedSize = 100000000u;
+// A word in the failure line: the stored key is never longer.
+constexpr std::size_t kMaxLoggedWord = kMaxKeyLength;
+
+constexpr std::array<bool, 256> kLetters = [] {
+    std::array<bool, 256> table{};
+    for (int c = 64; c <= 90; ++c) table[c] = true;
+    for (int c = 97; c <= 122; ++c) table[c] = true;
+    for (int c = 192; c <= 255; ++c) table[c] = true;
+    table[168] = true;
+    table[184] = true;
+    return table;
+}();
+
+std::uint8_t slotOf(char c) {
+    const auto code = static_cast<unsigned char>(c);
+    return code < 32 ? std::uint8_t{32} : code;
+}
+
+bool hasControl(std::string_view key) {
+    return std::any_of(key.begin(), key.end(),
+                       [](char c) { return static_cast<unsigned char>(c) < 32; });
+}
+
+std::size_t sizeClassOf(std::uint32_t children) {
+    if (children > kMaxSortedChildren) return kDenseClass;
+    std::size_t sizeClass = 0;
+    while ((std::uint32_t{1} << sizeClass) < children) ++sizeClass;
+    return sizeClass;
+}
+
+std::uint32_t capacityOf(std::size_t sizeClass) {
+    return sizeClass == kDenseClass ? kDenseSlots : std::uint32_t{1} << sizeClass;
+}
+
+std::uint8_t labelOf(std::uint32_t link) { return static_cast<std::uint8_t>(link & 0xFFu); }
+std::uint32_t targetOf(std::uint32_t link) { return link >> 8; }
+
+std::int32_t wrappingAdd(std::int32_t a, std::int32_t b) {
+    return static_cast<std::int32_t>(static_cast<std::uint32_t>(a) + static_cast<std::uint32_t>(b));
+}
+
+}  // namespace
+
+bool isWordLetter(unsigned char c) { return kLetters[c]; }
+
+WordTrie::WordTrie(double now, std::size_t nodeBudget, WordTrieHooks hooks)
+    : hooks_(std::move(hooks)), nodeBudget_(std::min(nodeBudget, kMaxNodeBudget)) {
+    freeBlocks_.fill(kNoNode);
+    newNode(now);  // the root, index 0: never anyone's child, so a zero link means "empty"
+}
+
+std::uint32_t WordTrie::newNode(double now) {
+    if (chunks_.empty() || chunks_.back().size() == kChunkSize) {
+        // A link holds a node index in 24 bits.
+        if (chunks_.size() >= (std::size_t{1} << (24 - kChunkShift))) throw std::bad_alloc();
+        chunks_.emplace_back();
+    }
+    auto& chunk = chunks_.back();
+    if (chunk.size() == chunk.capacity()) {
+        // The first chunk grows with the tree so that small trees stay small; later ones are
+        // taken whole, which keeps the slack of a large tree to one chunk.
+        const std::size_t wanted = chunks_.size() == 1 ? std::max<std::size_t>(16, chunk.capacity() * 2)
+                                                      : kChunkSize;
+        chunk.reserve(std::min<std::size_t>(wanted, kChunkSize));
+    }
+    chunk.push_back(Node{now, now, 0, 0, 0, 0, kMarkerNode, 0});
+    return static_cast<std::uint32_t>(((chunks_.size() - 1) << kChunkShift) | (chunk.size() - 1));
+}
+
+std::uint32_t WordTrie::child(std::uint32_t parent, std::uint8_t label) const {
+    const Node& n = node(parent);
+    if (n.childCount == 0) return kNoNode;
+    if (n.childCount > kMaxSortedChildren) {
+        const std::uint32_t link = links_[n.children + label - 32u];
+        return link == 0 ? kNoNode : targetOf(link);
+    }
+    const auto first = links_.begin() + n.children;
+    const auto last = first + n.childCount;
+    const auto found = std::lower_bound(
+        first, last, label, [](std::uint32_t link, std::uint8_t l) { return labelOf(link) < l; });
+    return found != last && labelOf(*found) == label ? targetOf(*found) : kNoNode;
+}
+
+std::uint32_t WordTrie::allocateBlock(std::size_t sizeClass) {
+    const std::uint32_t capacity = capacityOf(sizeClass);
+    std::uint32_t offset = freeBlocks_[sizeClass];
+    if (offset != kNoNode) {
+        freeBlocks_[sizeClass] = links_[offset];
+    } else {
+        if (links_.size() + capacity > std::numeric_limits<std::uint32_t>::max() - 1)
+            throw std::bad_alloc();
+        offset = static_cast<std::uint32_t>(links_.size());
+        links_.resize(links_.size() + capacity);
+    }
+    std::fill_n(links_.begin() + offset, capacity, 0u);
+    return offset;
+}
+
+void WordTrie::releaseBlock(std::uint32_t offset, std::size_t sizeClass) noexcept {
+    links_[offset] = freeBlocks_[sizeClass];
+    freeBlocks_[sizeClass] = offset;
+}
+
+std::uint32_t WordTrie::addChild(std::uint32_t parent, std::uint8_t label, double now) {
+    // The node first: should the block then fail, an unlinked node is all that is lost.
+    const std::uint32_t index = newNode(now);
+    const std::uint32_t link = (index << 8) | label;
+
+    const std::uint32_t count = node(parent).childCount;
+    const std::uint32_t oldOffset = node(parent).children;
+    const std::size_t oldClass = sizeClassOf(count);
+    const std::size_t newClass = sizeClassOf(count + 1);
+
+    if (newClass == kDenseClass) {
+        std::uint32_t offset = oldOffset;
+        if (oldClass != kDenseClass) {
+            offset = allocateBlock(kDenseClass);
+            for (std::uint32_t i = 0; i < count; ++i) {
+                const std::uint32_t moved = links_[oldOffset + i];
+                links_[offset + labelOf(moved) - 32u] = moved;
+            }
+            releaseBlock(oldOffset, oldClass);
+        }
+        links_[offset + label - 32u] = link;
+        node(parent).children = offset;
+    } else {
+        std::uint32_t position = 0;
+        while (position < count && labelOf(links_[oldOffset + position]) < label) ++position;
+        if (count == 0 || oldClass != newClass) {
+            const std::uint32_t offset = allocateBlock(newClass);
+            std::copy_n(links_.begin() + oldOffset, position, links_.begin() + offset);
+            std::copy_n(links_.begin() + oldOffset + position, count - position,
+                        links_.begin() + offset + position + 1);
+            if (count != 0) releaseBlock(oldOffset, oldClass);
+            links_[offset + position] = link;
+            node(parent).children = offset;
+        } else {
+            std::copy_backward(links_.begin() + oldOffset + position,
+                               links_.begin() + oldOffset + count,
+                               links_.begin() + oldOffset + count + 1);
+            links_[oldOffset + position] = link;
+        }
+    }
+    node(parent).childCount = static_cast<std::uint8_t>(count + 1);
+    ++nodeCount_;
+    return index;
+}
+
+std::uint32_t WordTrie::reach(std::string_view key, double now) {
+    const std::size_t length = std::min(key.size(), kMaxDepth);
+    std::uint32_t index = 0;
+    std::size_t depth = 0;
+    for (; depth < length; ++depth) {
+        const std::uint32_t next = child(index, slotOf(key[depth]));
+        if (next == kNoNode) break;
+        index = next;
+    }
+    if (depth < length) {
+        // All or nothing: a key that does not fit leaves no dangling path behind.
+        if (length - depth > nodeBudget_ - std::min(nodeBudget_, nodeCount_)) {
+            noteBudget();
+            return kNoNode;
+        }
+        for (; depth < length; ++depth) index = addChild(index, slotOf(key[depth]), now);
+    }
+    return index;
+}
+
+void WordTrie::noteBudget() noexcept {
+    if (budgetLogged_) return;
+    budgetLogged_ = true;
+    try {
+        if (hooks_.log)
+            hooks_.log("@@@ Word tree is full at " + decimal(static_cast<std::int64_t>(nodeBudget_)) +
+                       " nodes: new keys are not counted");
+    } catch (...) {
+    }
+}
+
+void WordTrie::setKey(std::uint32_t index, std::string_view key) {
+    // Only a key that differs from its path needs storing: one holding control characters.
+    if (hasControl(key)) {
+        exactKeys_.insert_or_assign(index, std::string(key));
+        node(index).flags |= kExactKeyFlag;
+    } else if (node(index).flags & kExactKeyFlag) {
+        exactKeys_.erase(index);
+        node(index).flags &= static_cast<std::uint8_t>(~kExactKeyFlag);
+    }
+}
+
+void WordTrie::markEntry(std::uint32_t index) {
+    Node& n = node(index);
+    if (n.flags & kEntryFlag) return;
+    n.flags |= kEntryFlag;
+    if (index != 0) ++wordCount_;
+}
+
+bool WordTrie::countWord(std::string_view word, std::int32_t weight, double now) {
+    const std::uint32_t index = reach(word, now);
+    if (index == kNoNode) return false;
+    setKey(index, word.substr(0, kMaxKeyLength));
+    markEntry(index);
+    Node& n = node(index);
+    n.size = wrappingAdd(n.size, weight);
+    n.count = wrappingAdd(n.count, 1);
+    return true;
+}
+
+bool WordTrie::addWord(std::string_view word, std::int32_t weight, double now) noexcept {
+    try {
+        return countWord(word, weight, now);
+    } catch (...) {
+        return false;
+    }
+}
+
+bool WordTrie::addText(std::string_view text, std::int32_t weight, double now) noexcept {
+    if (addTextBusy_) return false;
+    addTextBusy_ = true;
+    // Positions 1..n of the text framed by one blank on each side, without copying it.
+    const std::size_t framed = text.size() + 2;
+    std::size_t start = 1;
+    std::string_view word;
+    try {
+        for (std::size_t i = 1; i <= framed; ++i) {
+            const bool edge = i == 1 || i == framed;
+            if (!edge && isWordLetter(static_cast<unsigned char>(text[i - 2]))) continue;
+            const std::size_t gap = i - start;
+            if (gap >= static_cast<std::size_t>(std::max(minWordLength_, 0))) {
+                word = gap == 0 ? std::string_view() : text.substr(start - 1, gap - 1);
+                countWord(word, weight, now);  // a key refused by the budget is no failure
+            }
+            start = i;
+        }
+    } catch (...) {
+        addTextBusy_ = false;
+        try {
+            if (hooks_.log)
+                hooks_.log("@@@ Can't add word [" + std::string(word.substr(0, kMaxLoggedWord)) + "]");
+            if (hooks_.pumpMessages) hooks_.pumpMessages();
+        } catch (...) {
+        }
+        return false;
+    }
+    addTextBusy_ = false;
+    return true;
+}
+
+bool WordTrie::mergeRecord(const StatEntry& record, double now) noexcept {
+    try {
+        const std::string_view key = std::string_view(record.key).substr(0, kMaxKeyLength);
+        const std::uint32_t index = reach(key, now);
+        if (index == kNoNode) return false;
+        setKey(index, key);
+        markEntry(index);
+        Node& n = node(index);
+        if (record.cdate < n.cdate) n.cdate = record.cdate;
+        if (record.mdate > n.mdate) n.mdate = record.mdate;
+        const bool damaged = static_cast<std::uint32_t>(record.size) > kMaxMergedSize;
+        n.size = wrappingAdd(n.size, damaged ? 0 : record.size);
+        n.count = wrappingAdd(n.count, record.count);
+        return true;
+    } catch (...) {
+        return false;
+    }
+}
+
+StatEntry WordTrie::entryOf(std::uint32_t index, const std::string& path) const {
+    const Node& n = node(index);
+    StatEntry entry;
+    entry.key = (n.flags & kExactKeyFlag) ? exactKeys_.at(index) : path;
+    entry.mdate = n.mdate;
+    entry.cdate = n.cdate;
+    entry.size = n.size;
+    entry.marker = n.marker;
+    entry.count = n.count;
+    return entry;
+}
+
+std::optional<StatEntry> WordTrie::find(std::string_view key) const {
+    if (key.size() > kMaxDepth) return std::nullopt;
+    std::uint32_t index = 0;
+    for (char c : key) {
+        index = child(index, slotOf(c));
+        if (index == kNoNode) return std::nullopt;
+    }
+    const Node& n = node(index);
+    if (!(n.flags & kEntryFlag)) return std::nullopt;
+    const bool same = (n.flags & kExactKeyFlag) ? exactKeys_.at(index) == key : !hasControl(key);
+    if (!same) return std::nullopt;
+    return entryOf(index, std::string(key));
+}
+
+template <typename Visit>
+void WordTrie::walk(std::uint32_t index, std::string& path, Visit& visit) const {
+    if (node(index).flags & kEntryFlag) visit(index, path);
+    // The node is read again at every step: a visitor that adds keys may move its children.
+    for (std::uint32_t i = 0;; ++i) {
+        const Node& n = node(index);
+        const std::uint32_t slots = n.childCount > kMaxSortedChildren ? kDenseSlots : n.childCount;
+        if (i >= slots) break;
+        const std::uint32_t link = links_[n.children + i];
+        if (link == 0) continue;
+        path.push_back(static_cast<char>(labelOf(link)));
+        walk(targetOf(link), path, visit);
+        path.pop_back();
+    }
+}
+
+void WordTrie::forEachEntry(const std::function<void(const StatEntry&)>& visit) const {
+    std::string path;
+    auto each = [&](std::uint32_t index, const std::string& p) { visit(entryOf(index, p)); };
+    walk(0, path, each);
+}
+
+void WordTrie::updateEntries(const std::function<void(StatEntry&)>& visit) {
+    std::string path;
+    auto each = [&](std::uint32_t index, const std::string& p) {
+        StatEntry entry = entryOf(index, p);
+        visit(entry);
+        Node& n = node(index);
+        n.mdate = entry.mdate;
+        n.cdate = entry.cdate;
+        n.size = entry.size;
+        n.marker = entry.marker;
+        n.count = entry.count;
+    };
+    walk(0, path, each);
+}
+
+bool WordTrie::rootIsEntry() const noexcept { return (node(0).flags & kEntryFlag) != 0; }
+
+void WordTrie::clearRootEntry() noexcept {
+    node(0).flags &= static_cast<std::uint8_t>(~kEntryFlag);
+}
+
+std::size_t WordTrie::memoryBytes() const noexcept {
+    std::size_t bytes = sizeof(*this) + chunks_.capacity() * sizeof(chunks_[0]);
+    for (const auto& chunk : chunks_) bytes += chunk.capacity() * sizeof(Node);
+    bytes += links_.capacity() * sizeof(std::uint32_t);
+    bytes += exactKeys_.bucket_count() * sizeof(void*);
+    for (const auto& [index, key] : exactKeys_)
+        bytes += sizeof(std::pair<const std::uint32_t, std::string>) + 2 * sizeof(void*) +
+                 (key.capacity() > 15 ? key.capacity() + 1 : 0);
+    return bytes;
+}
+
+}  // namespace qbx::statistics

@@ -1,0 +1,134 @@
+// The index of a statistics item's entries: a character trie over codes 32..255 whose nodes
+// each carry one counted record. A key's node is reached by following its characters in order
+// (a code below 32 follows the blank); keys stop at depth 80; the root stands for the empty key.
+//
+// Nodes live in a compact pool: 32 bytes each, children as sorted arrays of packed links
+// (a dense 224-slot table only once a node has more than 32 children). A node's key is not
+// stored: it is the path, except for keys holding control characters, which are kept aside.
+// A trie has a node budget; when a new key would pass it the key is not counted (logged once),
+// while keys already present go on counting.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "statistics/stat_entry.h"
+
+namespace qbx::statistics {
+
+// The tokenizer's letters: "@", A..Z, a..z, 192..255 and the two Cyrillic Yo letters (168, 184).
+bool isWordLetter(unsigned char c);
+
+struct WordTrieHooks {
+    std::function<void(std::string_view)> log;  // a line for the module's log (level 1)
+    std::function<void()> pumpMessages;         // lets the host's queued window messages run
+};
+
+class WordTrie {
+public:
+    static constexpr std::size_t kDefaultNodeBudget = 1'000'000;
+    static constexpr std::size_t kMaxNodeBudget = (std::size_t{1} << 24) - 2;  // packed links
+    static constexpr std::int32_t kDefaultMinWordLength = 4;
+
+    // `now` dates the root; the budget counts the nodes below the root.
+    explicit WordTrie(double now, std::size_t nodeBudget = kDefaultNodeBudget,
+                      WordTrieHooks hooks = {});
+
+    void setMinWordLength(std::int32_t length) noexcept { minWordLength_ = length; }
+    std::int32_t minWordLength() const noexcept { return minWordLength_; }
+
+    // Counts the word once: count + 1, size + weight (both wrapping), key = its first 80
+    // characters; dates stay as they are. Nodes made on the way are dated `now`. False when the
+    // word was not counted (budget reached, or out of memory: swallowed, not logged).
+    bool addWord(std::string_view word, std::int32_t weight, double now) noexcept;
+
+    // Splits the text at every non-letter and counts each word whose length is at least the
+    // minimum word length minus one. False when a failure ended the text early ("@@@ Can't add
+    // word [...]" logged, messages pumped); also false for a nested call, which does nothing.
+    bool addText(std::string_view text, std::int32_t weight, double now) noexcept;
+
+    // Adds a stored record under its key: sizes above 100000000 (as unsigned) count as 0; size
+    // and count added, the earlier cdate and the later mdate kept, the node's marker kept.
+    bool mergeRecord(const StatEntry& record, double now) noexcept;
+
+    // The entry whose key equals `key` exactly; characters below 32 are looked for under the
+    // blank, as they are stored.
+    std::optional<StatEntry> find(std::string_view key) const;
+
+    // Every entry in pre-order: a node before its children, children in code order 32..255.
+    void forEachEntry(const std::function<void(const StatEntry&)>& visit) const;
+    // The same walk; the visitor may change an entry's dates, size, count and marker, which are
+    // written back (the key is not).
+    void updateEntries(const std::function<void(StatEntry&)>& visit);
+
+    std::size_t countNodes() const noexcept { return nodeCount_; }  // the root not counted
+    std::size_t countWords() const noexcept { return wordCount_; }  // the root not counted
+    bool rootIsEntry() const noexcept;
+    void clearRootEntry() noexcept;
+
+    std::size_t nodeBudget() const noexcept { return nodeBudget_; }
+    bool budgetReached() const noexcept { return budgetLogged_; }
+    // Bytes held by the pool (capacities, not sizes): for measuring, not for decisions.
+    std::size_t memoryBytes() const noexcept;
+
+private:
+    struct Node {
+        double cdate;
+        double mdate;
+        std::int32_t size;
+        std::int32_t count;
+        std::uint32_t children;  // offset of the child block in links_
+        std::uint8_t childCount;
+        std::uint8_t marker;
+        std::uint8_t flags;
+    };
+    static constexpr std::uint8_t kEntryFlag = 1;
+    static constexpr std::uint8_t kExactKeyFlag = 2;  // the key is in exactKeys_
+    static constexpr std::uint32_t kNoNode = 0xFFFFFFFFu;
+    static constexpr std::size_t kSizeClasses = 7;  // 1, 2, 4, 8, 16, 32, dense
+
+    Node& node(std::uint32_t index) { return chunks_[index >> kChunkShift][index & kChunkMask]; }
+    const Node& node(std::uint32_t index) const {
+        return chunks_[index >> kChunkShift][index & kChunkMask];
+    }
+    std::uint32_t newNode(double now);
+    std::uint32_t child(std::uint32_t parent, std::uint8_t label) const;
+    std::uint32_t addChild(std::uint32_t parent, std::uint8_t label, double now);
+    std::uint32_t allocateBlock(std::size_t sizeClass);
+    // The node of the key's first 80 characters, made as needed; kNoNode past the budget.
+    std::uint32_t reach(std::string_view key, double now);
+    void releaseBlock(std::uint32_t offset, std::size_t sizeClass) noexcept;
+    void markEntry(std::uint32_t index);
+    void setKey(std::uint32_t index, std::string_view key);
+    StatEntry entryOf(std::uint32_t index, const std::string& path) const;
+    bool countWord(std::string_view word, std::int32_t weight, double now);
+    void noteBudget() noexcept;
+    template <typename Visit>
+    void walk(std::uint32_t index, std::string& path, Visit& visit) const;
+
+    static constexpr unsigned kChunkShift = 12;
+    static constexpr std::uint32_t kChunkSize = 1u << kChunkShift;
+    static constexpr std::uint32_t kChunkMask = kChunkSize - 1;
+
+    std::vector<std::vector<Node>> chunks_;
+    std::vector<std::uint32_t> links_;  // (child index << 8) | code, or 0 for an empty slot
+    // Released child blocks, one chain per size class, linked through their first slot.
+    std::array<std::uint32_t, kSizeClasses> freeBlocks_;
+    std::unordered_map<std::uint32_t, std::string> exactKeys_;
+    WordTrieHooks hooks_;
+    std::size_t nodeBudget_;
+    std::size_t nodeCount_ = 0;
+    std::size_t wordCount_ = 0;
+    std::int32_t minWordLength_ = kDefaultMinWordLength;
+    bool addTextBusy_ = false;
+    bool budgetLogged_ = false;
+};
+
+}  // namespace qbx::statistics
