@@ -55,12 +55,6 @@ bool comboIsWritten(std::string_view name) {
 
 bool isSeparator(std::string_view caption) { return caption == "-"; }
 
-std::string_view trimBlanks(std::string_view text) {
-    while (!text.empty() && static_cast<unsigned char>(text.front()) <= ' ') text.remove_prefix(1);
-    while (!text.empty() && static_cast<unsigned char>(text.back()) <= ' ') text.remove_suffix(1);
-    return text;
-}
-
 void applyComboItems(UiComponent& combo, const std::string& name, const IniFile& ini) {
     const int selected = combo.selectedIndex();
     const int count = combo.itemCount();
@@ -156,7 +150,7 @@ std::string setupItemCaption(const StringTable& strings) {
 }
 
 std::string viewerItemCaption(const StringTable& strings, std::string_view viewerVersion) {
-    return std::string(trimBlanks(strings[str::kViewerItem] + " " + std::string(viewerVersion)));
+    return std::string(trimBlankOrControl(strings[str::kViewerItem] + " " + std::string(viewerVersion)));
 }
 
 std::string comboItemKey(std::string_view comboName, int index) {

@@ -121,8 +121,7 @@ Log::Log(const Platform& platform) : platform_(platform) {}
 Log::~Log() = default;
 
 std::string Log::path() const {
-    if (platform_.environment == nullptr) return std::string(kLogName);
-    return platform_.environment->tempDirectory() + std::string(kLogName);
+    return tempPath(kLogName);
 }
 
 std::string Log::tempPath(std::string_view name) const {

@@ -110,6 +110,12 @@ std::string padLeft(std::string_view text, std::size_t width, char fill) {
     return out;
 }
 
+std::string_view trimBlankOrControl(std::string_view text) {
+    while (!text.empty() && isBlankOrControl(text.front())) text.remove_prefix(1);
+    while (!text.empty() && isBlankOrControl(text.back())) text.remove_suffix(1);
+    return text;
+}
+
 std::string lineBreaksToBlanks(std::string_view text) {
     std::string out(text);
     for (char& c : out)

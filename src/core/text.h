@@ -25,6 +25,11 @@ std::string hexUpper(std::uint64_t value, int digits);
 std::string pointerText(const void* pointer);
 // Right-aligns text in a field of the given width (longer text is kept whole).
 std::string padLeft(std::string_view text, std::size_t width, char fill = ' ');
+// The characters the module's trimming drops: the blank and every control character.
+constexpr bool isBlankOrControl(char c) { return static_cast<unsigned char>(c) <= 0x20; }
+// The text without blanks and control characters at either end.
+std::string_view trimBlankOrControl(std::string_view text);
+
 // Every CR and every LF as a blank: a text that must stay on one line of a file or the log.
 std::string lineBreaksToBlanks(std::string_view text);
 // Splits at CR LF, LF or CR; a final line break adds no empty line.

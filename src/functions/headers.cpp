@@ -9,18 +9,9 @@
 namespace qbx::functions {
 namespace {
 
-unsigned char byte(char c) { return static_cast<unsigned char>(c); }
-bool isBlankOrControl(char c) { return byte(c) <= 32; }
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
 bool isDigitOrDot(char c) { return isDigit(c) || c == '.'; }
 bool isWordSeparator(char c) { return c == ' ' || c == '\t'; }
-
-// Trimming drops every character up to the blank at both ends, control characters included.
-std::string_view trimmed(std::string_view text) {
-    while (!text.empty() && isBlankOrControl(text.front())) text.remove_prefix(1);
-    while (!text.empty() && isBlankOrControl(text.back())) text.remove_suffix(1);
-    return text;
-}
 
 void trimRight(std::string& text) {
     while (!text.empty() && isBlankOrControl(text.back())) text.pop_back();
@@ -76,12 +67,12 @@ bool continuesValue(std::string_view line) {
 // The matched line and its continuation lines, each trimmed and joined by one blank. Value
 // is filled in place so that a caller that catches a failure still has what was gathered.
 void gatherValue(std::string_view first, LineCursor& cursor, std::string& value) {
-    appendBounded(value, trimmed(first));
+    appendBounded(value, trimBlankOrControl(first));
     std::string_view line;
     while (value.size() < kMaxHeaderValueLength && cursor.next(line) && continuesValue(line)) {
         trimRight(value);
         value += ' ';
-        appendBounded(value, trimmed(line));
+        appendBounded(value, trimBlankOrControl(line));
     }
     trimRight(value);
 }
@@ -109,7 +100,7 @@ std::string firstHeaderValue(std::string_view block, std::string_view name, bool
     } catch (...) {
         say("@@@ Error while GetFirstHeader");
     }
-    const std::string_view kept = trimmed(value);
+    const std::string_view kept = trimBlankOrControl(value);
     value.erase(0, static_cast<std::size_t>(kept.data() - value.data()));
     value.resize(kept.size());
     return value;
@@ -176,7 +167,7 @@ std::string_view cutBefore(std::string_view text, char stop) {
 std::string headerRest(std::string_view block, std::string_view name) {
     const std::string value = firstHeaderValue(block, name, false, {});
     if (value.size() <= name.size()) return {};
-    return std::string(trimmed(std::string_view(value).substr(name.size())));
+    return std::string(trimBlankOrControl(std::string_view(value).substr(name.size())));
 }
 
 }  // namespace
@@ -203,7 +194,7 @@ std::string getLastHeaderValue(std::string_view block, std::string_view name) {
     from.next(line);
     std::string value;
     gatherValue(line, from, value);
-    return std::string(trimmed(value));
+    return std::string(trimBlankOrControl(value));
 }
 
 std::string receivedByServer(std::string_view received) {
@@ -394,12 +385,12 @@ std::string getCharset(std::string_view block) {
 }
 
 std::string addressDisplayName(std::string_view value) {
-    std::string_view name = trimmed(value);
+    std::string_view name = trimBlankOrControl(value);
     const std::size_t angle = name.find('<');
     if (angle != std::string_view::npos && angle > 0) name = name.substr(0, angle);
     const std::size_t colon = name.find(": ");
     if (colon != std::string_view::npos) name = name.substr(colon + 2);
-    name = trimmed(stripQuotes(name));
+    name = trimBlankOrControl(stripQuotes(name));
     if (!name.empty() && name.back() == '"') name.remove_suffix(1);
     return std::string(name);
 }
@@ -410,7 +401,7 @@ std::string addressOnly(std::string_view value) {
     const std::size_t angle = address.find('<');
     if (angle != std::string_view::npos) address.remove_prefix(angle + 1);
     for (const char stop : {'>', '(', ',', ';'}) address = cutBefore(address, stop);
-    return std::string(trimmed(address));
+    return std::string(trimBlankOrControl(address));
 }
 
 }  // namespace qbx::functions

@@ -3,12 +3,9 @@
 #include <cstdint>
 #include <limits>
 
+#include "core/text.h"
+
 namespace qbx::macros {
-namespace {
-
-bool isBlankOrControl(char c) { return static_cast<unsigned char>(c) <= ' '; }
-
-}  // namespace
 
 bool isCallHead(std::string_view token) {
     return token.size() >= 2 && token.front() == '$' && token.find('(') == token.size() - 1;
@@ -87,9 +84,7 @@ std::vector<std::string> splitCallItems(std::string_view token) {
 }
 
 std::string trimControls(std::string_view text) {
-    while (!text.empty() && isBlankOrControl(text.front())) text.remove_prefix(1);
-    while (!text.empty() && isBlankOrControl(text.back())) text.remove_suffix(1);
-    return std::string(text);
+    return std::string(trimBlankOrControl(text));
 }
 
 bool readsAsInteger(std::string_view text) {

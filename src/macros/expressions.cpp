@@ -26,18 +26,10 @@ constexpr std::size_t kMaxWork = 8u * kMaxExpressionText;  // characters process
 constexpr int kMaxDepth = 64;                                // nested evaluations
 constexpr std::size_t kMaxLogText = 4096;                    // of the text in one log line
 
-bool isTrimmed(char c) { return static_cast<unsigned char>(c) <= 0x20; }
-
-std::string_view trimView(std::string_view text) {
-    while (!text.empty() && isTrimmed(text.front())) text.remove_prefix(1);
-    while (!text.empty() && isTrimmed(text.back())) text.remove_suffix(1);
-    return text;
-}
-
 void trimInPlace(std::string& text) {
-    while (!text.empty() && isTrimmed(text.back())) text.pop_back();
+    while (!text.empty() && isBlankOrControl(text.back())) text.pop_back();
     std::size_t first = 0;
-    while (first < text.size() && isTrimmed(text[first])) ++first;
+    while (first < text.size() && isBlankOrControl(text[first])) ++first;
     if (first > 0) text.erase(0, first);
 }
 
@@ -75,12 +67,12 @@ void logText(Log& log, std::string_view prefix, std::string_view text, bool keep
 // non-empty its front never changes.
 void appendToken(std::string& result, std::string_view token) {
     if (result.empty()) {
-        result.assign(trimView(token));
+        result.assign(trimBlankOrControl(token));
         return;
     }
     result += ' ';
     result += token;
-    while (isTrimmed(result.back())) result.pop_back();
+    while (isBlankOrControl(result.back())) result.pop_back();
 }
 
 // Tokens as views into the text they were cut from: the evaluator cuts a text once per pass.
