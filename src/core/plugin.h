@@ -28,6 +28,23 @@ struct DialUpState {
     std::int64_t receivedBytes = 0;
 };
 
+// The spam filter's thresholds (0 until the first update), the re-entry flag of the scoring
+// entry point and the anti-spam monitor's counters.
+struct SpamState {
+    std::int32_t spamMin = 0;
+    std::int32_t maxSpam = 0;
+    std::int32_t nonSpamMin = 0;
+    std::int32_t maxNonSpam = 0;
+    bool scoreBusy = false;
+    std::int32_t incomingScored = 0;
+    std::int32_t lettersProcessed = 0;
+    std::int32_t detectedSpam = 0;
+    std::int32_t detectedNonSpam = 0;
+    std::int32_t spamFed = 0;
+    std::int32_t nonSpamFed = 0;
+    std::int32_t bytesProcessed = 0;
+};
+
 struct Plugin {
     explicit Plugin(const Platform& platform);
     ~Plugin();
@@ -46,6 +63,7 @@ struct Plugin {
     double startTime = 0;
     double lastSmsTime = 0;
     DialUpState dialUp;
+    SpamState spam;
     std::string questionLink;   // support links built at load
     std::string bugReportLink;
     std::string lastTop10Title;

@@ -11,6 +11,8 @@
 #include <memory>
 #include <string>
 
+#include "core/host_api.h"
+
 namespace qbx {
 
 struct Plugin;
@@ -98,6 +100,10 @@ struct Factories {
     std::function<std::unique_ptr<PlayCountList>(Plugin&)> playCountList;
     std::function<void(Plugin&)> updateSpamFrequencies;
     std::function<void(Plugin&)> updateTrafficInfo;
+    // The mail entry points; empty: no score (-1), nothing trained.
+    std::function<std::int32_t(Plugin&, std::intptr_t context, HostDataCallback)> getSpamScore;
+    std::function<void(Plugin&, std::intptr_t context, std::int32_t isSpam, HostDataCallback)>
+        feedSpam;
 };
 
 inline constexpr int kStatItemCount = 16;

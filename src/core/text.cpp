@@ -9,7 +9,7 @@ namespace {
 
 // Code page 1251 case pairs beyond ASCII: the Cyrillic alphabet and a few letters of the
 // other Cyrillic languages that the code page carries.
-constexpr std::array<std::pair<unsigned char, unsigned char>, 14> kExtraPairs = {{
+constexpr std::array<std::pair<unsigned char, unsigned char>, 15> kExtraPairs = {{
     {0xA8, 0xB8},  // Ё ё
     {0x80, 0x90},  // Ђ ђ
     {0x81, 0x83},  // Ѓ ѓ
@@ -24,6 +24,7 @@ constexpr std::array<std::pair<unsigned char, unsigned char>, 14> kExtraPairs = 
     {0xAA, 0xBA},  // Є є
     {0xAF, 0xBF},  // Ї ї
     {0xB2, 0xB3},  // І і
+    {0xBD, 0xBE},  // Ѕ ѕ
 }};
 
 struct CaseTables {

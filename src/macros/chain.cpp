@@ -3,6 +3,8 @@
 #include <array>
 #include <cstddef>
 
+#include "functions/header_macros.h"
+#include "functions/letter_macros.h"
 #include "macros/dispatcher.h"
 #include "macros/engine_macros.h"
 #include "macros/own_macros.h"
@@ -73,14 +75,15 @@ constexpr ChainEntry kChain[] = {
     exact("ZVXSVER", own::zvxSver),
     exact("ZVXSEPARATOR"),
     exact("ZVXVER", own::zvxVer), exact("ZVXCUTHERE", own::zvxCutHere),
-    exact("ZVXCHARSET"), exact("ZVXMAILER"),
+    exact("ZVXCHARSET", functions::zvxCharset), exact("ZVXMAILER", functions::zvxMailer),
     exact("ZVXRAWSOURCE", own::zvxRawSource),
-    exact("ZVXGETHEADER"),
+    exact("ZVXGETHEADER", functions::zvxGetHeader),
     exact("ZVXDAYPROGRESS"),
     exact("ZVXDELIVERYFROMDATE"),
-    exact("ZVXSERVLIST"),
+    exact("ZVXSERVLIST", functions::zvxServList),
     exact("ZVXGETSMS"),
-    exact("ZVXDELIVERYFROMIP"), exact("ZVXDELIVERYFROMSERVER"),
+    exact("ZVXDELIVERYFROMIP", functions::zvxDeliveryFromIp),
+    exact("ZVXDELIVERYFROMSERVER", functions::zvxDeliveryFromServer),
     exact("ZVXDELIVERYTODATE"), exact("ZVXDELIVERYTIME"), exact("ZVXDELIVERYTIMEBOX"),
     exact("ZVXREPLYTIME"),
     // ZVXNUMTOSTRA is here and again below: the second entry's numeral is stored last.
@@ -109,9 +112,9 @@ constexpr ChainEntry kChain[] = {
     exact("ZVXRND", own::zvxRnd),
     exact("ZVXVOLFS"),
     exact("ZVXGETIP"),
-    exact("ZVXRCASE"),
+    exact("ZVXRCASE", functions::zvxRCase),
     exact("ZVXBIOSNAME"), exact("ZVXBIOSCOPY"), exact("ZVXBIOSINFO"), exact("ZVXBIOSDATE"),
-    exact("ZVXIZVRAT"),
+    exact("ZVXIZVRAT", functions::zvxIzvrat),
     exact("ZVXPUTUUE"),
     exact("ZVXFILL"),
     exact("ZVXFVER"),
@@ -131,7 +134,7 @@ constexpr ChainEntry kChain[] = {
     exact("ZVXXOR", own::zvxXor),
     exact("ZVXTZ"), exact("ZVXTZBIAS"),
     exact("ZVXREPLACECHAR"),
-    exact("ZVXTRANSLIT"), exact("ZVXTRANSLIT2"),
+    exact("ZVXTRANSLIT", functions::zvxTranslit), exact("ZVXTRANSLIT2", functions::zvxTranslit2),
 };
 
 constexpr std::size_t kChainLength = 203;

@@ -1,5 +1,7 @@
 #include "macros/own_macros.h"
 
+#include "macros/random_source.h"
+
 #include <boost/crc.hpp>
 
 #include <algorithm>
@@ -182,22 +184,6 @@ std::string sizeText(const Plugin& plugin, double value, char unitLetter) {
 }
 
 // ---- random text --------------------------------------------------------------------------
-
-std::mt19937& randomEngine() {
-    static std::mt19937 engine = [] {
-        std::uint32_t entropy = 0;
-        try {
-            entropy = std::random_device{}();
-        } catch (...) {
-            // No system source: the clock alone seeds.
-        }
-        const auto ticks = std::chrono::steady_clock::now().time_since_epoch().count();
-        std::seed_seq seed{entropy, static_cast<std::uint32_t>(ticks),
-                           static_cast<std::uint32_t>(static_cast<std::uint64_t>(ticks) >> 32)};
-        return std::mt19937(seed);
-    }();
-    return engine;
-}
 
 void logCut(const MacroCall& call) {
     call.plugin.log.write("@@ " + call.name + ": result cut at " + decimal(kMaxResultText) +
@@ -420,7 +406,7 @@ std::string zvxRnd(MacroCall& call) {
     radix = std::min(radix, std::int32_t{36});
     std::uniform_int_distribution<std::size_t> digit(0, static_cast<std::size_t>(radix - 1));
     std::string text(static_cast<std::size_t>(length), '0');
-    for (char& c : text) c = kDigits[digit(randomEngine())];
+    for (char& c : text) c = kDigits[digit(processRandom())];
     return text;
 }
 

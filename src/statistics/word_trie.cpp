@@ -14,8 +14,6 @@ constexpr std::size_t kMaxDepth = kMaxKeyLength;
 constexpr std::uint32_t kMaxSortedChildren = 32;
 constexpr std::uint32_t kDenseSlots = 224;  // codes 32..255
 constexpr std::size_t kDenseClass = 6;
-// A stored size above this is damage, not a byte count.
-constexpr std::uint32_t kMaxMergedSize = 100000000u;
 // A word in the failure line: the stored key is never longer.
 constexpr std::size_t kMaxLoggedWord = kMaxKeyLength;
 
@@ -274,7 +272,8 @@ bool WordTrie::mergeRecord(const StatEntry& record, double now) noexcept {
         Node& n = node(index);
         if (record.cdate < n.cdate) n.cdate = record.cdate;
         if (record.mdate > n.mdate) n.mdate = record.mdate;
-        const bool damaged = static_cast<std::uint32_t>(record.size) > kMaxMergedSize;
+        // Only a negative size is damage: the byte totals of traffic keys pass 100000000.
+        const bool damaged = record.size < 0;
         n.size = wrappingAdd(n.size, damaged ? 0 : record.size);
         n.count = wrappingAdd(n.count, record.count);
         return true;
@@ -295,18 +294,28 @@ StatEntry WordTrie::entryOf(std::uint32_t index, const std::string& path) const 
     return entry;
 }
 
-std::optional<StatEntry> WordTrie::find(std::string_view key) const {
-    if (key.size() > kMaxDepth) return std::nullopt;
+std::uint32_t WordTrie::locate(std::string_view key) const {
+    if (key.size() > kMaxDepth) return kNoNode;
     std::uint32_t index = 0;
     for (char c : key) {
         index = child(index, slotOf(c));
-        if (index == kNoNode) return std::nullopt;
+        if (index == kNoNode) return kNoNode;
     }
     const Node& n = node(index);
-    if (!(n.flags & kEntryFlag)) return std::nullopt;
+    if (!(n.flags & kEntryFlag)) return kNoNode;
     const bool same = (n.flags & kExactKeyFlag) ? exactKeys_.at(index) == key : !hasControl(key);
-    if (!same) return std::nullopt;
+    return same ? index : kNoNode;
+}
+
+std::optional<StatEntry> WordTrie::find(std::string_view key) const {
+    const std::uint32_t index = locate(key);
+    if (index == kNoNode) return std::nullopt;
     return entryOf(index, std::string(key));
+}
+
+std::int32_t WordTrie::countOf(std::string_view key) const {
+    const std::uint32_t index = locate(key);
+    return index == kNoNode ? 0 : node(index).count;
 }
 
 template <typename Visit>

@@ -54,13 +54,16 @@ public:
     // word [...]" logged, messages pumped); also false for a nested call, which does nothing.
     bool addText(std::string_view text, std::int32_t weight, double now) noexcept;
 
-    // Adds a stored record under its key: sizes above 100000000 (as unsigned) count as 0; size
-    // and count added, the earlier cdate and the later mdate kept, the node's marker kept.
+    // Adds a stored record under its key: a negative size counts as 0 (byte totals may pass
+    // 10^8 legitimately); size and count added, the earlier cdate and the later mdate kept, the
+    // node's marker kept.
     bool mergeRecord(const StatEntry& record, double now) noexcept;
 
     // The entry whose key equals `key` exactly; characters below 32 are looked for under the
     // blank, as they are stored.
     std::optional<StatEntry> find(std::string_view key) const;
+    // The same lookup for the count alone (0 when absent), without copying the entry.
+    std::int32_t countOf(std::string_view key) const;
 
     // Every entry in pre-order: a node before its children, children in code order 32..255.
     void forEachEntry(const std::function<void(const StatEntry&)>& visit) const;
@@ -100,6 +103,7 @@ private:
     }
     std::uint32_t newNode(double now);
     std::uint32_t child(std::uint32_t parent, std::uint8_t label) const;
+    std::uint32_t locate(std::string_view key) const;  // the entry's node, or kNoNode
     std::uint32_t addChild(std::uint32_t parent, std::uint8_t label, double now);
     std::uint32_t allocateBlock(std::size_t sizeClass);
     // The node of the key's first 80 characters, made as needed; kNoNode past the budget.

@@ -1,12 +1,18 @@
 #include "win/compose.h"
 
 #include "core/plugin.h"
+#include "statistics/spam_entry.h"
+#include "statistics/spam_model.h"
+#include "statistics/stat_item.h"
 
 namespace qbx {
 
-void installSubsystems(Plugin& /*plugin*/) {
-    // Statistics, scripting, variables, the tray module and the dialog register here as they
-    // are built; until then their start-up steps find no object.
+void installSubsystems(Plugin& plugin) {
+    // Each layer registers its objects here as it is built; a step whose factory is still empty
+    // finds no object.
+    statistics::installStatistics(plugin);
+    plugin.factories.updateSpamFrequencies = statistics::updateSpamFrequencies;
+    statistics::installSpamEntryPoints(plugin);
 }
 
 }  // namespace qbx

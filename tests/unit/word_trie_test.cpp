@@ -115,7 +115,7 @@ TEST(WordTrieTest, ControlCharactersShareTheBlanksPathAndTheEmptyKeyTheRoot) {
     EXPECT_THAT(counts(rooted), ElementsAre(Pair("abc", 1)));
 }
 
-TEST(WordTrieTest, MergeSumsKeepsWidestDatesAndZeroesImplausibleSizes) {
+TEST(WordTrieTest, MergeSumsKeepsWidestDatesAndZeroesNegativeSizes) {
     WordTrie trie(kMade);
     ASSERT_TRUE(trie.mergeRecord(record("abc", 44000.0, 44100.0, 10, 2), kMade));
     // The node's own moment is the later modification date.
@@ -127,7 +127,11 @@ TEST(WordTrieTest, MergeSumsKeepsWidestDatesAndZeroesImplausibleSizes) {
 
     for (const auto& [key, size, kept] : {std::tuple<const char*, std::int32_t, std::int32_t>{
                                               "kept", 100000000, 100000000},
-                                          {"over", 100000001, 0}, {"minus", -1, 0}}) {
+                                          {"traffic", 100000001, 100000001},
+                                          {"largest", std::numeric_limits<std::int32_t>::max(),
+                                           std::numeric_limits<std::int32_t>::max()},
+                                          {"minus", -1, 0},
+                                          {"lowest", std::numeric_limits<std::int32_t>::min(), 0}}) {
         trie.mergeRecord(record(key, 0, 0, size, 1), kMade);
         EXPECT_EQ(trie.find(key)->size, kept) << key;
     }

@@ -2,6 +2,8 @@
 //   qbxhost [--plugin PATH] [--home DIR] info
 //   qbxhost [--plugin PATH] [--home DIR] macro NAME [ARG ...] [--mail FILE]
 //   qbxhost [--plugin PATH] [--home DIR] template TEXT|@FILE [--mail FILE]
+//   qbxhost [--plugin PATH] [--home DIR] feed spam|ham PATH ...
+//   qbxhost [--plugin PATH] [--home DIR] score PATH ...
 #include <cstdio>
 #include <exception>
 #include <fstream>
@@ -12,6 +14,7 @@
 
 #include "host.h"
 #include "item_table.h"
+#include "spam_run.h"
 
 namespace {
 
@@ -23,7 +26,10 @@ int usage() {
     std::cerr << "usage: qbxhost [--plugin PATH] [--home DIR] COMMAND ...\n"
                  "  info\n"
                  "  macro NAME [ARG ...] [--mail FILE]\n"
-                 "  template TEXT|@FILE [--mail FILE]\n";
+                 "  template TEXT|@FILE [--mail FILE]\n"
+                 "  feed spam|ham PATH ...\n"
+                 "  score PATH ...\n"
+                 "PATH: a message file, a folder of message files or an mbox file\n";
     return 2;
 }
 
@@ -72,8 +78,13 @@ int main(int argc, char** argv) {
     }
     if (words.empty()) return usage();
     const std::string command = words[0];
-    if (command != "info" && command != "macro" && command != "template") return usage();
+    if (command != "info" && command != "macro" && command != "template" && command != "feed" &&
+        command != "score")
+        return usage();
     if (command != "info" && words.size() < 2) return usage();
+    if (command == "feed" && (words.size() < 3 || (words[1] != "spam" && words[1] != "ham")))
+        return usage();
+    int status = 0;
 
     try {
         qbxhost::prepareHome(home);
@@ -101,6 +112,17 @@ int main(int argc, char** argv) {
         } else if (command == "macro") {
             const std::vector<std::string> arguments(words.begin() + 2, words.end());
             std::cout << host.callMacro(data, words[1], arguments) << "\n";
+        } else if (command == "feed") {
+            const std::vector<std::string> paths(words.begin() + 2, words.end());
+            const bool isSpam = words[1] == "spam";
+            if (!qbxhost::feedMessages(host.exports().feedSpam, isSpam, paths, std::cout, std::cerr)
+                     .allRead)
+                status = 1;
+        } else if (command == "score") {
+            const std::vector<std::string> paths(words.begin() + 1, words.end());
+            if (!qbxhost::scoreMessages(host.exports().getSpamScore, paths, std::cout, std::cerr)
+                     .allRead)
+                status = 1;
         } else {
             std::string text = words[1];
             if (!text.empty() && text[0] == '@' && !readFile(text.substr(1), text)) {
@@ -114,5 +136,5 @@ int main(int argc, char** argv) {
         std::cerr << "qbxhost: " << e.what() << "\n";
         return 1;
     }
-    return 0;
+    return status;
 }

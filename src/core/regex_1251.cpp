@@ -1,0 +1,202 @@
+// Boost's default state limit lets a pathological pattern run for about 10^8 steps (seconds on
+// the host's UI thread). Ten million is still far beyond what any sensible pattern over a mail
+// header or a statistics key needs. The traits type below has internal linkage, so this limit
+// cannot clash with another translation unit's instantiations.
+#define BOOST_REGEX_MAX_STATE_COUNT 10000000
+
+#include "core/regex_1251.h"
+
+#include <array>
+#include <cstdint>
+#include <exception>
+#include <vector>
+
+#include <boost/regex.hpp>
+
+#include "core/text.h"
+
+namespace qbx {
+namespace {
+
+namespace detail = boost::BOOST_REGEX_DETAIL_NS;
+
+enum : std::uint32_t {
+    kSpace = 1u << 0,
+    kPrint = 1u << 1,
+    kCntrl = 1u << 2,
+    kUpper = 1u << 3,
+    kLower = 1u << 4,
+    kAlpha = 1u << 5,
+    kDigit = 1u << 6,
+    kPunct = 1u << 7,
+    kXdigit = 1u << 8,
+    kBlank = 1u << 9,
+    kWord = 1u << 10,
+    kHorizontal = 1u << 11,
+    kVertical = 1u << 12,
+    kAlnum = kAlpha | kDigit,
+    kGraph = kAlnum | kPunct,
+};
+
+// The class of every byte, derived once from the 1251 case tables.
+struct ClassTable {
+    std::array<std::uint32_t, 256> bits{};
+    ClassTable() {
+        for (int i = 0; i < 256; ++i) {
+            const char c = static_cast<char>(i);
+            std::uint32_t b = 0;
+            if (toLower1251(c) != c) b |= kUpper | kAlpha;
+            if (toUpper1251(c) != c) b |= kLower | kAlpha;
+            if (i >= '0' && i <= '9') b |= kDigit | kXdigit;
+            if ((i >= 'a' && i <= 'f') || (i >= 'A' && i <= 'F')) b |= kXdigit;
+            if (i == ' ' || (i >= 9 && i <= 13)) b |= kSpace;
+            if (i == ' ' || i == '\t') b |= kBlank | kHorizontal;
+            if (i >= 10 && i <= 13) b |= kVertical;
+            if (i < 32 || i == 127) b |= kCntrl;
+            // 0x98 is the one byte the code page leaves unassigned.
+            const bool printable = i >= 32 && i != 127 && i != 0x98;
+            if (printable) b |= kPrint;
+            if (printable && i != ' ' && i != 0xA0 && (b & kAlnum) == 0) b |= kPunct;
+            if ((b & kAlnum) != 0 || i == '_') b |= kWord;
+            bits[static_cast<std::size_t>(i)] = b;
+        }
+    }
+};
+
+const ClassTable& classTable() {
+    static const ClassTable table;
+    return table;
+}
+
+// Boost's traits concept with every locale-dependent answer taken from the 1251 tables.
+class Traits1251 {
+public:
+    using char_type = char;
+    using size_type = std::size_t;
+    using string_type = std::string;
+    struct locale_type {};
+    using char_class_type = std::uint32_t;
+    struct boost_extensions_tag {};
+
+    Traits1251() { classTable(); }
+    Traits1251(const Traits1251&) = delete;
+    Traits1251& operator=(const Traits1251&) = delete;
+
+    static size_type length(const char* p) { return std::char_traits<char>::length(p); }
+
+    char translate(char c) const { return c; }
+    char translate_nocase(char c) const { return toLower1251(c); }
+    char translate(char c, bool icase) const { return icase ? toLower1251(c) : c; }
+    char tolower(char c) const { return toLower1251(c); }
+    char toupper(char c) const { return toUpper1251(c); }
+
+    // Ranges compare byte values: collation would bring the C locale back in.
+    string_type transform(const char* p1, const char* p2) const { return string_type(p1, p2); }
+    string_type transform_primary(const char* p1, const char* p2) const {
+        return toLower1251(std::string_view(p1, static_cast<std::size_t>(p2 - p1)));
+    }
+
+    char_class_type lookup_classname(const char* p1, const char* p2) const {
+        static constexpr std::array<char_class_type, 22> masks = {
+            0,      kAlnum, kAlpha, kBlank,      kCntrl, kDigit,          kDigit, kGraph,
+            kHorizontal,   kLower, kLower, kPrint, kPunct, kSpace, kSpace, kUpper,
+            0 /* unicode: nothing here is beyond one byte */, kUpper, kVertical,
+            kAlnum | kWord, kAlnum | kWord, kXdigit};
+        int id = detail::get_default_class_id(p1, p2);
+        if (id < 0) {
+            const std::string lower = toLower1251(std::string_view(p1, static_cast<std::size_t>(p2 - p1)));
+            id = detail::get_default_class_id(lower.data(), lower.data() + lower.size());
+        }
+        const auto slot = static_cast<std::size_t>(id + 1);
+        return slot < masks.size() ? masks[slot] : 0;
+    }
+
+    string_type lookup_collatename(const char* p1, const char* p2) const {
+        std::string name(p1, p2);
+        std::string result = detail::lookup_default_collate_name(name);
+        if (result.empty() && name.size() == 1) result = name;
+        return result;
+    }
+
+    bool isctype(char c, char_class_type mask) const {
+        return (classTable().bits[static_cast<unsigned char>(c)] & mask) != 0;
+    }
+
+    int value(char c, int radix) const {
+        int v = -1;
+        if (c >= '0' && c <= '9') v = c - '0';
+        else if (c >= 'a' && c <= 'z') v = c - 'a' + 10;
+        else if (c >= 'A' && c <= 'Z') v = c - 'A' + 10;
+        return v < radix ? v : -1;
+    }
+
+    locale_type imbue(locale_type l) { return l; }
+    locale_type getloc() const { return locale_type(); }
+
+    std::string error_string(boost::regex_constants::error_type e) const {
+        return detail::get_default_error_string(e);
+    }
+    boost::regex_constants::syntax_type syntax_type(char c) const {
+        return static_cast<unsigned char>(c) < 0x80 ? detail::get_default_syntax_type(c)
+                                                    : boost::regex_constants::syntax_char;
+    }
+    boost::regex_constants::escape_syntax_type escape_syntax_type(char c) const {
+        return static_cast<unsigned char>(c) < 0x80
+                   ? detail::get_default_escape_syntax_type(c)
+                   : boost::regex_constants::escape_type_identity;
+    }
+    std::intmax_t toi(const char*& p1, const char* p2, int radix) const {
+        return detail::global_toi(p1, p2, radix, *this);
+    }
+};
+
+using Regex = boost::basic_regex<char, Traits1251>;
+
+}  // namespace
+
+struct Regex1251::Compiled {
+    Regex regex;
+};
+
+Regex1251::Regex1251(std::shared_ptr<const Compiled> compiled) : compiled_(std::move(compiled)) {}
+
+std::optional<Regex1251> Regex1251::compile(std::string_view pattern, std::string* error,
+                                            RegexOptions options) {
+    auto fail = [&](std::string message) -> std::optional<Regex1251> {
+        if (error) *error = std::move(message);
+        return std::nullopt;
+    };
+    if (pattern.size() > kMaxPatternLength) return fail("Pattern too long");
+    try {
+        boost::regex_constants::syntax_option_type flags = boost::regex_constants::perl;
+        if (options.ignoreCase) flags = flags | boost::regex_constants::icase;
+        // Boost's parser looks one character past a pattern that ends inside a set ("[\\"):
+        // a terminating zero gives it something harmless to read.
+        std::vector<char> text;
+        text.reserve(pattern.size() + 1);
+        text.assign(pattern.begin(), pattern.end());
+        text.push_back('\0');
+        auto compiled = std::make_shared<Compiled>();
+        compiled->regex.assign(text.data(), text.data() + pattern.size(), flags);
+        return Regex1251(std::move(compiled));
+    } catch (const boost::regex_error& e) {
+        return fail(e.what());
+    } catch (const std::exception& e) {
+        return fail(e.what());
+    } catch (...) {
+        return fail("Unknown error");
+    }
+}
+
+bool Regex1251::search(std::string_view text) const noexcept {
+    if (!compiled_) return false;
+    try {
+        return boost::regex_search(text.data(), text.data() + text.size(), compiled_->regex,
+                                   boost::match_default | boost::match_any);
+    } catch (...) {
+        // error_complexity / error_stack: the pattern gave up on its limits; no match.
+        return false;
+    }
+}
+
+}  // namespace qbx

@@ -1,0 +1,450 @@
+#include "statistics/spam_entry.h"
+
+#include <cstring>
+#include <exception>
+#include <span>
+#include <stdexcept>
+#include <utility>
+#include <vector>
+
+#include "core/datetime.h"
+#include "core/formatting.h"
+#include "core/guard.h"
+#include "core/plugin.h"
+#include "core/text.h"
+#include "functions/headers.h"
+#include "functions/letters.h"
+#include "functions/mime_words.h"
+#include "statistics/spam_model.h"
+#include "statistics/stat_item.h"
+#include "statistics/word_trie.h"
+
+namespace qbx::statistics {
+namespace {
+
+// A message's words fit easily; a body built to blow the scratch trie up stops counting here.
+constexpr std::size_t kScratchNodeBudget = std::size_t{1} << 18;
+constexpr int kNonSpamBit = 1 << static_cast<int>(Slot::NonSpam);
+
+// The monitor's and the period's counters wrap as the 32-bit counters they are.
+void addWrapping(std::int32_t& counter, std::int64_t amount) {
+    counter = static_cast<std::int32_t>(static_cast<std::uint32_t>(counter) +
+                                        static_cast<std::uint32_t>(amount));
+}
+
+// Held while a score is being computed: a second call that arrives meanwhile (a window message
+// of the host's that calls again) is turned away, and the flag drops on every way out.
+class BusyFlag {
+public:
+    explicit BusyFlag(bool& flag) : flag_(flag) { flag_ = true; }
+    ~BusyFlag() { flag_ = false; }
+    BusyFlag(const BusyFlag&) = delete;
+    BusyFlag& operator=(const BusyFlag&) = delete;
+
+private:
+    bool& flag_;
+};
+
+// An empty key would land on the trie's root, which is no entry: nothing to count.
+void addTo(Plugin& plugin, Slot slot, std::string_view key, std::int64_t amount) {
+    if (key.empty()) return;
+    if (StatItem* item = statItem(plugin, slot))
+        item->store().addToTree(key, static_cast<std::int32_t>(amount));
+}
+
+double now(const Plugin& plugin) {
+    return plugin.platform.clock != nullptr ? plugin.platform.clock->now() : 0.0;
+}
+
+std::string twoDigits(int value) {
+    const int v = ((value % 100) + 100) % 100;
+    return std::string{static_cast<char>('0' + v / 10), static_cast<char>('0' + v % 10)};
+}
+
+// "DDMMYY" of the local date.
+std::string trafficDay(double dateTime) {
+    const DateTimeFields f = decodeDateTime(dateTime);
+    return twoDigits(f.day) + twoDigits(f.month) + twoDigits(f.year);
+}
+
+bool saysKoi8(std::string_view header) {
+    return functions::getHeaderValue(toLower1251(header), "content-type").find("koi8") !=
+           std::string::npos;
+}
+
+std::string trimmed(std::string_view text) {
+    return std::string(trimBlankOrControl(text));
+}
+
+// 100 · p to the nearest integer; anything that is no probability gives -1.
+std::int32_t scoreOf(double p) {
+    if (!(p >= 0.0)) return -1;  // NaN included
+    if (p > 1.0) p = 1.0;
+    return roundHalfEven(100.0 * p);
+}
+
+struct Sizes {
+    std::int32_t header = 0;
+    std::int32_t body = 0;
+    std::int32_t raw = 0;
+};
+
+// The three length queries of the score; false when one of them fails or an item is too long
+// to be read.
+bool measure(std::intptr_t context, HostDataCallback callback, Sizes& sizes) {
+    try {
+        if (callback == nullptr) return false;
+        sizes.header = hostItemLength(context, callback, kItemHeader);
+        sizes.body = hostItemLength(context, callback, kItemBody);
+        sizes.raw = hostItemLength(context, callback, kItemRawMessage);
+    } catch (...) {
+        return false;
+    }
+    return sizes.header <= kMaxHostItemBytes && sizes.body <= kMaxHostItemBytes &&
+           sizes.raw <= kMaxHostItemBytes;
+}
+
+class MessageScorer {
+public:
+    MessageScorer(Plugin& plugin, std::intptr_t context, HostDataCallback callback,
+                  const SpamEntryHooks& hooks)
+        : plugin_(plugin), log_(plugin.log), context_(context), callback_(callback), hooks_(hooks) {}
+
+    // Steps after the busy flag is taken; `score` holds what was reached when a failure ends
+    // them early.
+    void run(std::int32_t& score) {
+        if (!measure(context_, callback_, sizes_)) {
+            log_.write("@ Exception while determining size of mail parts; ignored");
+            return;
+        }
+        Settings& settings = plugin_.settings;
+        plugin_.dialUp.receivedBytes += sizes_.raw;
+        settings.stHeaderSize += sizes_.header;
+        settings.stTotalSize += sizes_.raw;
+        settings.stTextSize += sizes_.body;
+        addWrapping(settings.stLetterCount, 1);
+        recipient_ = "---";
+
+        try {
+            readAndCount(score);
+        } catch (...) {
+            log_.write("Exception 7");
+        }
+        try {
+            backUp();
+        } catch (...) {
+            log_.write("Exception 5");
+        }
+        try {
+            countTraffic();
+        } catch (...) {
+            log_.write("Exception 6");
+        }
+    }
+
+private:
+    std::string read(std::int32_t id, std::int32_t length, std::int32_t* copied = nullptr) {
+        return readHostItem(context_, callback_, id, length, copied);
+    }
+
+    void readAndCount(std::int32_t& score) {
+        const std::int32_t r = sizes_.raw;
+        log_.write("Stage 1");
+        std::string body = read(kItemBody, sizes_.body);
+        const std::string header = read(kItemHeader, sizes_.header);
+        const std::string mailer = functions::getMailer(header);
+        if (plugin_.settings.antispamActive) {
+            const double p = hooks_.probability
+                                 ? hooks_.probability(plugin_, body, header)
+                                 : messageSpamProbability(plugin_, body, header, hooks_.combiner);
+            score = scoreOf(p);
+            if (score < 0) {
+                score = -1;
+                log_.write("$$$ Missed!!");
+            } else {
+                if (score >= 60) addWrapping(plugin_.spam.detectedSpam, 1);
+                if (score <= 40) addWrapping(plugin_.spam.detectedNonSpam, 1);
+                log_.write("&&& Spam score: " + decimal(score));
+            }
+        }
+
+        log_.write("Stage 2");
+        try {
+            const std::string received = functions::getLastHeaderValue(header, "Received:");
+            addTo(plugin_, Slot::SenderIp, trimmed(functions::findIPv4InText(received)), r);
+        } catch (...) {
+            log_.write("2.b");
+        }
+        try {
+            const std::string received = functions::getLastHeaderValue(header, "Received:");
+            addTo(plugin_, Slot::SenderServer, trimmed(functions::receivedByServer(received)), r);
+        } catch (...) {
+            log_.write("2.c");
+        }
+        try {
+            if (plugin_.settings.uuec) {
+                if (hooks_.isUuePart && hooks_.isUuePart(plugin_, body)) {
+                    if (hooks_.addUuePart) hooks_.addUuePart(plugin_, body);
+                    log_.write("-++---- is UUE");
+                } else {
+                    log_.write("------- is not UUE");
+                }
+            }
+            for (char& c : body)
+                if (c == '"' || c == '\'') c = ' ';
+        } catch (...) {
+            log_.write("2.d");
+        }
+
+        log_.write("Stage 3");
+        std::string words = toLower1251(body);
+        if (saysKoi8(header)) words = koi8ToLowerWin1251(words);
+        try {
+            if (StatItem* item = statItem(plugin_, Slot::Words)) {
+                log_.write("Adding " + decimal(static_cast<std::int64_t>(words.size())) +
+                           " byte to mad");
+                item->addTextToTree(words, r);
+                log_.write("Done");
+            }
+        } catch (...) {
+            log_.write("Can't add words!");
+        }
+
+        log_.write("Stage 4");
+        addTo(plugin_, Slot::Charsets, functions::getCharset(header), r);
+
+        log_.write("Stage 5");
+        if (statItem(plugin_, Slot::Servers) != nullptr) {
+            const std::string servers =
+                toLower1251(functions::serverList(header, "\r\n", true));
+            for (const std::string& line : splitLines(servers))
+                addTo(plugin_, Slot::Servers, trimmed(line), r);
+        }
+
+        std::string from = functions::addressOnly(readHostItem(context_, callback_, kItemDecodedFrom));
+        if (from.empty()) from = "unknown";
+        log_.write("Stage 6");
+        std::string to = functions::addressOnly(readHostItem(context_, callback_, kItemDecodedTo));
+        recipient_ = to;
+        if (to.empty()) to = "unknown";
+        std::string reply =
+            functions::addressOnly(readHostItem(context_, callback_, kItemReplyAddress));
+        if (reply.empty()) reply = from;
+
+        log_.write("Stage 7a");
+        addTo(plugin_, Slot::Mailers, mailer, r);
+        log_.write("Stage 7b");
+        addTo(plugin_, Slot::Recipients, from, r);
+        if (reply != from) addTo(plugin_, Slot::Recipients, reply, r);
+        log_.write("Stage 7c");
+        addTo(plugin_, Slot::Senders, to, r);
+
+        log_.write("Stage 8");
+        const std::string fromValue = functions::getHeaderValue(header, "From:");
+        std::string name;
+        try {
+            name = functions::addressDisplayName(fromValue);
+        } catch (...) {
+            name = fromValue;
+        }
+        try {
+            name = functions::decodeMimeWords(name);
+        } catch (...) {
+        }
+        addTo(plugin_, Slot::SenderNames, name, r);
+
+        log_.write("Stage 9");
+        const std::string toValue = functions::getHeaderValue(header, "To:");
+        try {
+            name = functions::addressDisplayName(toValue);
+        } catch (...) {
+            log_.write("Exception while cutting name, using " + toValue);
+            name = toValue;
+        }
+        try {
+            name = functions::decodeMimeWords(name);
+        } catch (...) {
+            log_.write("Exception while decoding name");
+        }
+        try {
+            addTo(plugin_, Slot::RecipientName, name, r);
+        } catch (...) {
+            log_.write("Unable to add words!");
+        }
+        log_.write("End 7");
+    }
+
+    void backUp() {
+        if (!plugin_.settings.madBackupEnabled || statItem(plugin_, Slot::Traffic) == nullptr)
+            return;
+        log_.write("Begin 5");
+        const std::string header = read(kItemHeader, sizes_.header);
+        std::int32_t copied = 0;
+        const std::string raw = read(kItemRawMessage, sizes_.raw, &copied);
+        // The host's own count of what it copied is the message's size from here on.
+        sizes_.raw = copied;
+        // Looked up again: the host had the thread while it filled the buffers.
+        if (StatItem* traffic = statItem(plugin_, Slot::Traffic)) traffic->addLetter(raw, header);
+        log_.write("End 5");
+    }
+
+    void countTraffic() {
+        if (statItem(plugin_, Slot::Traffic) == nullptr) return;
+        const std::string day = trafficDay(now(plugin_));
+        const std::int64_t r = sizes_.raw, h = sizes_.header, x = sizes_.body;
+        log_.write("Incrementing traffic counter " + day);
+        addTo(plugin_, Slot::Traffic, day + "T", r);
+        addTo(plugin_, Slot::Traffic, day + "H", h);
+        addTo(plugin_, Slot::Traffic, day + "X", x);
+        addTo(plugin_, Slot::Traffic, day + "A", r - x - h);
+        log_.write("Done" + day);
+
+        if (!plugin_.settings.lookForRecipients || plugin_.settingsDialog == nullptr) return;
+        if (statItem(plugin_, Slot::RawTraffic) == nullptr)
+            log_.write("!!!!!!!!!!@@!@!@!@!@!@!");
+        // The expression is compiled by the settings dialog from its recipient list; until the
+        // dialog offers it through the hook, no address is collected.
+        if (!hooks_.recipientMatches || !hooks_.recipientMatches(plugin_, recipient_)) return;
+        if (statItem(plugin_, Slot::RawTraffic) == nullptr) return;
+        log_.write("Adding address " + recipient_ + " into temporary statistics");
+        addTo(plugin_, Slot::RawTraffic, day + "T" + recipient_, r);
+        addTo(plugin_, Slot::RawTraffic, day + "H" + recipient_, h);
+        addTo(plugin_, Slot::RawTraffic, day + "X" + recipient_, x);
+        addTo(plugin_, Slot::RawTraffic, day + "A" + recipient_, r - x - h);
+    }
+
+    Plugin& plugin_;
+    Log& log_;
+    std::intptr_t context_;
+    HostDataCallback callback_;
+    const SpamEntryHooks& hooks_;
+    Sizes sizes_;
+    std::string recipient_;
+};
+
+void feedSteps(Plugin& plugin, std::intptr_t context, std::int32_t isSpam,
+               HostDataCallback callback, const SpamEntryHooks& hooks) {
+    if (!plugin.settings.antispamActive) return;
+    addWrapping(plugin.spam.lettersProcessed, 1);
+    if (hooks.showMonitor) hooks.showMonitor(plugin);
+    if ((plugin.settings.madFlags & kNonSpamBit) == 0) return;
+
+    if (callback == nullptr) throw std::runtime_error("no host callback");
+    const std::int32_t raw = hostItemLength(context, callback, kItemRawMessage);
+    const std::int32_t bodyLength = hostItemLength(context, callback, kItemBody);
+    const std::int32_t headerLength = hostItemLength(context, callback, kItemHeader);
+    const std::string header = readHostItem(context, callback, kItemHeader, headerLength);
+    const std::string body =
+        prepareTrainingText(readHostItem(context, callback, kItemBody, bodyLength), header);
+
+    if (isSpam == 1) addWrapping(plugin.spam.spamFed, 1);
+    if (isSpam == 0) addWrapping(plugin.spam.nonSpamFed, 1);
+    addWrapping(plugin.spam.bytesProcessed, raw);
+
+    const Slot slot = isSpam != 0 ? Slot::Spam : Slot::NonSpam;
+    if (StatItem* item = statItem(plugin, slot))
+        item->addText(body, plugin.settings.stMinLen, false, -1);
+}
+
+}  // namespace
+
+std::int32_t hostItemLength(std::intptr_t context, HostDataCallback callback, std::int32_t id) {
+    if (callback == nullptr) return 0;
+    const std::int32_t length = callback(context, id, nullptr, -1);
+    return length > 0 ? length : 0;
+}
+
+std::string readHostItem(std::intptr_t context, HostDataCallback callback, std::int32_t id,
+                         std::int32_t length, std::int32_t* copied) {
+    if (copied != nullptr) *copied = 0;
+    if (callback == nullptr || length <= 0) return {};
+    if (length > kMaxHostItemBytes) length = kMaxHostItemBytes;
+    // One byte more than offered, all zero: a host that writes a full buffer without a
+    // terminator still leaves the text ended.
+    std::string buffer(static_cast<std::size_t>(length) + 1, '\0');
+    const std::int32_t answer = callback(context, id, buffer.data(), length);
+    const std::int32_t limit = answer >= 0 && answer <= length ? answer : length;
+    if (copied != nullptr) *copied = limit;
+    const void* zero = std::memchr(buffer.data(), 0, static_cast<std::size_t>(limit));
+    const std::size_t size = zero != nullptr
+                                 ? static_cast<std::size_t>(static_cast<const char*>(zero) -
+                                                            buffer.data())
+                                 : static_cast<std::size_t>(limit);
+    buffer.resize(size);
+    return buffer;
+}
+
+std::string readHostItem(std::intptr_t context, HostDataCallback callback, std::int32_t id) {
+    return readHostItem(context, callback, id, hostItemLength(context, callback, id));
+}
+
+std::int32_t getSpamScore(Plugin& plugin, std::intptr_t context, HostDataCallback callback,
+                          const SpamEntryHooks& hooks) {
+    FpuShield shield;
+    std::int32_t score = -1;
+    try {
+        addWrapping(plugin.spam.incomingScored, 1);
+        addWrapping(plugin.spam.lettersProcessed, 1);
+        if (plugin.settings.madFlags == 0) return -1;
+        if (plugin.spam.scoreBusy) {
+            plugin.log.write("Rejected!");
+            return -1;
+        }
+        BusyFlag busy(plugin.spam.scoreBusy);
+        try {
+            MessageScorer(plugin, context, callback, hooks).run(score);
+        } catch (...) {
+            plugin.log.write("GENERAL UNCATCHED EXCEPTION WHILE PROCESSING THE INCOMING MAIL");
+        }
+    } catch (...) {
+        plugin.log.write("GENERAL UNCATCHED EXCEPTION WHILE PROCESSING THE INCOMING MAIL");
+    }
+    return score;
+}
+
+void feedSpam(Plugin& plugin, std::intptr_t context, std::int32_t isSpam,
+              HostDataCallback callback, const SpamEntryHooks& hooks) {
+    guardedVoid(&plugin.log, "TBP_FeedSpam",
+                [&] { feedSteps(plugin, context, isSpam, callback, hooks); });
+}
+
+std::string prepareTrainingText(std::string_view body, std::string_view header) {
+    std::string text = saysKoi8(header) ? toLower1251(koi8ToLowerWin1251(body)) : std::string(body);
+    return functions::normalizeSpamText(toLower1251(text), false);
+}
+
+double messageSpamProbability(Plugin& plugin, std::string_view body, std::string_view header,
+                              ScoreCombiner combiner) {
+    if (!plugin.settings.antispamActive) return -1.0;
+    const std::string text = prepareTrainingText(
+        functions::getHeaderValue(header, "Subject:") + "\r\n" + std::string(body), header);
+    const double at = now(plugin);
+    // A trie of its own, without hooks: counting a message neither writes a file nor lets the
+    // host's window messages run.
+    WordTrie words(at, kScratchNodeBudget);
+    words.addText(text, 1, at);
+    const auto treeOf = [&](Slot slot) -> const WordTrie* {
+        const StatItem* item = statItem(plugin, slot);
+        return item != nullptr ? &item->store().tree() : nullptr;
+    };
+    const SpamThresholds thresholds{plugin.spam.spamMin, plugin.spam.maxSpam,
+                                    plugin.spam.nonSpamMin, plugin.spam.maxNonSpam};
+    const std::vector<WordEvidence> evidence =
+        textEvidence(thresholds, treeOf(Slot::Spam), treeOf(Slot::NonSpam), words);
+    if (evidence.empty()) return -1.0;
+    const std::span<const WordEvidence> all(evidence);
+    return combiner == ScoreCombiner::Fisher ? combineFisher(all) : combineScore(all);
+}
+
+void installSpamEntryPoints(Plugin& plugin, SpamEntryHooks hooks) {
+    plugin.factories.getSpamScore = [hooks](Plugin& p, std::intptr_t context,
+                                            HostDataCallback callback) {
+        return getSpamScore(p, context, callback, hooks);
+    };
+    plugin.factories.feedSpam = [hooks](Plugin& p, std::intptr_t context, std::int32_t isSpam,
+                                        HostDataCallback callback) {
+        feedSpam(p, context, isSpam, callback, hooks);
+    };
+}
+
+}  // namespace qbx::statistics

@@ -1,0 +1,94 @@
+// The two mail entry points: scoring every incoming message (and feeding the statistics items
+// with its sizes, words, charset, mailer, servers, addresses and names, its mailbox backup and
+// its traffic) and training the filter with the messages the user marks.
+//
+// The message is read only through the host's callback. Nothing here pumps window messages,
+// and no item is held across a call into the host: each use looks its slot up afresh.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "core/host_api.h"
+
+namespace qbx {
+struct Plugin;
+}
+
+namespace qbx::statistics {
+
+// The message items the callback supplies.
+inline constexpr std::int32_t kItemHeader = 100000;
+inline constexpr std::int32_t kItemBody = 100001;
+inline constexpr std::int32_t kItemRawMessage = 100005;
+inline constexpr std::int32_t kItemReplyAddress = 45;
+inline constexpr std::int32_t kItemDecodedFrom = 70;
+inline constexpr std::int32_t kItemDecodedTo = 71;
+
+// No item is read past this many bytes. A message part longer than this makes the size queries
+// of the score fail; a field longer than this is cut here.
+inline constexpr std::int32_t kMaxHostItemBytes = 64 * 1024 * 1024;
+
+// The length query (null buffer, size -1). A negative answer reads as 0: the host has no such
+// item. Only an exception thrown by the callback makes the query fail (it propagates).
+std::int32_t hostItemLength(std::intptr_t context, HostDataCallback callback, std::int32_t id);
+
+// The item's text given its length (at most kMaxHostItemBytes): the buffer's bytes up to the
+// first zero, and no more than the callback says it copied when that is within 0 .. length.
+// `copied`, when given, receives that count (the length when the answer was out of range).
+std::string readHostItem(std::intptr_t context, HostDataCallback callback, std::int32_t id,
+                         std::int32_t length, std::int32_t* copied = nullptr);
+// Length query, then the read; a longer item is cut at kMaxHostItemBytes.
+std::string readHostItem(std::intptr_t context, HostDataCallback callback, std::int32_t id);
+
+// How the word probabilities of a message combine into its score. Measured on real mail, the
+// chi-square combination catches about two and a half times the spam of the products with
+// fewer false positives, so it is the default.
+enum class ScoreCombiner {
+    Products,  // S / (S + H) over the products of p^n and 1 - p^n, as the dialog's test field
+    Fisher,    // Robinson's chi-square combination
+};
+
+// The parts of the entry points that lean on objects which do not exist yet, and the score for
+// tests. An empty hook is the behaviour while its object is missing.
+struct SpamEntryHooks {
+    // The settings dialog's recipient expression: true when it matches somewhere in the
+    // address. Empty: no expression (the dialog is not built), so no address is collected.
+    std::function<bool(Plugin&, std::string_view address)> recipientMatches;
+    // The attachment-part completer: whether the body is a part of an encoded attachment, and
+    // handing it over. Empty: no body is a part.
+    std::function<bool(Plugin&, std::string_view body)> isUuePart;
+    std::function<void(Plugin&, std::string_view body)> addUuePart;
+    // The anti-spam monitor: shown, its hide timer restarted, for every fed message.
+    std::function<void(Plugin&)> showMonitor;
+    // The message's spam probability (-1 for none). Empty: messageSpamProbability.
+    std::function<double(Plugin&, std::string_view body, std::string_view header)> probability;
+    ScoreCombiner combiner = ScoreCombiner::Fisher;
+};
+
+// 0 .. 100, or -1 when there is no score (no item enabled, filter off, nothing known, a call
+// while the previous one runs, a part that cannot be measured). Never throws.
+std::int32_t getSpamScore(Plugin& plugin, std::intptr_t context, HostDataCallback callback,
+                          const SpamEntryHooks& hooks = {});
+
+// Trains the Spam (isSpam not 0) or NonSpam (isSpam 0) item with the message's body. Never
+// throws: a failure is logged.
+void feedSpam(Plugin& plugin, std::intptr_t context, std::int32_t isSpam,
+              HostDataCallback callback, const SpamEntryHooks& hooks = {});
+
+// The body prepared as training prepares it: KOI8-R folded when the Content-Type says koi8,
+// lower-cased, normalised.
+std::string prepareTrainingText(std::string_view body, std::string_view header);
+
+// The probability 0 .. 1 that the message is spam, from the words of its Subject and its body,
+// prepared as training prepares the body (counted in a scratch trie: nothing is written), each
+// distinct word once; -1 when the filter is off or no word of the message is known to it.
+double messageSpamProbability(Plugin& plugin, std::string_view body, std::string_view header,
+                              ScoreCombiner combiner = ScoreCombiner::Fisher);
+
+// Registers both entry points with the exports.
+void installSpamEntryPoints(Plugin& plugin, SpamEntryHooks hooks = {});
+
+}  // namespace qbx::statistics

@@ -1,0 +1,442 @@
+#include "statistics/stat_item.h"
+
+#include <array>
+#include <cmath>
+#include <exception>
+#include <stdexcept>
+#include <utility>
+
+#include "core/datetime.h"
+#include "core/plugin.h"
+#include "core/regex_1251.h"
+#include "core/text.h"
+#include "functions/headers.h"
+#include "macros/expressions.h"
+
+namespace qbx::statistics {
+namespace {
+
+// An export is handed to the host as one macro result; a filter that matches a whole Words
+// tree must not grow it without end.
+constexpr std::size_t kMaxExportText = 16u * 1024 * 1024;
+
+// The variables an export fills from the entry itself.
+constexpr std::array<std::string_view, 5> kEntryVariables = {"entry", "cdate", "mdate", "size",
+                                                             "val"};
+
+using EntryValues = std::array<std::string, kEntryVariables.size()>;
+
+// Short date and long time of the user's locale; a date at midnight sheds its time. Dates come
+// from files, so a damaged one reads as the epoch rather than reaching the locale's formatter.
+std::string dateTimeText(LocaleFormat& locale, double dateTime) {
+    if (!std::isfinite(dateTime)) dateTime = 0;
+    const DateTimeFields f = decodeDateTime(dateTime);
+    std::string text = locale.shortDate(dateTime);
+    if (f.hour != 0 || f.minute != 0 || f.second != 0 || f.millisecond != 0)
+        text += " " + locale.longTime(dateTime);
+    return text;
+}
+
+macros::ExpressionContext expressionContext(Plugin& plugin) {
+    return macros::ExpressionContext{plugin.variables, plugin.strings, plugin.log};
+}
+
+bool isNameChar(char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_';
+}
+
+// Expands "$$" references the way the expression language does, except that the entry's own
+// variables are put in literally: their values (a key is a word of someone's mail) are never
+// read as references again, so a key "$$year" stays "$$year". The text is cut at those
+// references; every other piece goes through the ordinary expansion, bracketed by '#' so that
+// its trimming cannot eat blanks that stand next to an entry value. The joined result is then
+// trimmed once, as a whole expansion would be.
+std::string expandWithEntry(Plugin& plugin, std::string_view text, const EntryValues& values) {
+    if (text.find("$$") == std::string_view::npos) return std::string(text);
+    const auto context = expressionContext(plugin);
+    std::string out;
+    auto expandPiece = [&](std::string_view piece) {
+        if (piece.find("$$") == std::string_view::npos) {
+            out += piece;
+            return;
+        }
+        std::string wrapped;
+        wrapped.reserve(piece.size() + 2);
+        wrapped += '#';
+        wrapped += piece;
+        wrapped += '#';
+        std::string expanded = macros::expandVariables(context, wrapped);
+        std::string_view inner = expanded;
+        if (!inner.empty() && inner.front() == '#') inner.remove_prefix(1);
+        if (!inner.empty() && inner.back() == '#') inner.remove_suffix(1);
+        out += inner;
+    };
+    std::size_t pieceStart = 0;
+    std::size_t at = text.find("$$");
+    while (at != std::string_view::npos) {
+        std::size_t end = at + 2;
+        while (end < text.size() && isNameChar(text[end])) ++end;
+        const std::string_view name = text.substr(at + 2, end - at - 2);
+        for (std::size_t v = 0; v < kEntryVariables.size(); ++v) {
+            if (name != kEntryVariables[v]) continue;
+            expandPiece(text.substr(pieceStart, at - pieceStart));
+            out += values[v];
+            pieceStart = end;
+            break;
+        }
+        at = text.find("$$", end);
+    }
+    expandPiece(text.substr(pieceStart));
+    return std::string(trimBlankOrControl(out));
+}
+
+std::string replaceAll(std::string_view text, std::string_view what, std::string_view with) {
+    std::string out;
+    std::size_t from = 0;
+    for (std::size_t at = text.find(what); at != std::string_view::npos;
+         at = text.find(what, from)) {
+        out.append(text, from, at - from);
+        out += with;
+        from = at + what.size();
+    }
+    out.append(text, from);
+    return out;
+}
+
+bool isAbsolutePath(std::string_view path) {
+    if (!path.empty() && (path[0] == '\\' || path[0] == '/')) return true;
+    return path.size() >= 2 && path[1] == ':';
+}
+
+// The folder a relative backup name lands in. The process's current folder moves (every file
+// dialog of the host changes it), so the backup would wander; the host's program folder is what
+// the current folder is when the host starts, and the module's own folder stands in when the
+// host's registry does not name it.
+std::string backupFolder(const Settings& settings) {
+    std::string folder = settings.programDir.empty() ? settings.installDir : settings.programDir;
+    if (!folder.empty() && folder.back() != '\\' && folder.back() != '/') folder += '\\';
+    return folder;
+}
+
+}  // namespace
+
+// ---- creation and freeing -------------------------------------------------------------------
+
+StatItem::StatItem(Plugin& plugin, std::string baseName, int index)
+    : plugin_(plugin), index_(index) {
+    Log& log = plugin_.log;
+    try {
+        log.write("Creating object");
+        if (plugin_.settings.dumpStatistics) {
+            log.write("Ready to dimp");
+            if (plugin_.platform.files) dump_ = plugin_.platform.files->createFile(baseName + ".dump.txt");
+        }
+        logToDump("Created");
+        try {
+            log.write("Filename: " + baseName);
+            log.write("Inherited create");
+            log.write("OK");
+            log.write("Creating sorter");
+            log.write("OK");
+            log.write("Creating storage");
+            store_ = std::make_unique<StatStore>(
+                StoreContext{log, *plugin_.platform.files, *plugin_.platform.clock});
+            log.write("OK");
+            baseName_ = baseName;
+            log.write("Loading storage entries");
+            try {
+                store_->load(baseName_);
+            } catch (...) {
+                log.write("Can't load");
+            }
+            store_->tree().clearRootEntry();
+        } catch (...) {
+            log.write("Error creating " + baseName);
+            // Without its store the item can count nothing: the start-up leaves the slot empty.
+            if (!store_) throw;
+        }
+        dumpItems();
+        log.write("Successfully created");
+    } catch (...) {
+        log.write("@@@ Error while creating object");
+        if (!store_) throw;
+    }
+}
+
+StatItem::~StatItem() {
+    try {
+        logToDump("Freeing");
+    } catch (...) {
+    }
+    try {
+        store_.reset();
+    } catch (...) {
+        plugin_.log.write("Error freeing storage");
+    }
+}
+
+// ---- storing and sorting ----------------------------------------------------------------------
+
+void StatItem::storeIfChanged() {
+    try {
+        if (!store_->dirty()) return;
+        logToDump("Storing " + baseName_ + ".Stat" + "...");
+        dumpItems();
+        store_->store(baseName_ + ".Stat", plugin_.settings.compressionLevel);
+    } catch (...) {
+        plugin_.log.write("***** ERROR!!! Can't store mad");
+    }
+}
+
+void StatItem::sortIfChanged() {
+    if (store_->dirty()) sort();
+}
+
+void StatItem::switchCheckOff() {
+    try {
+        logToDump("Check is off");
+    } catch (...) {
+    }
+}
+
+// A comb sort into descending order (gap shrinking by 8/11) that folds records of one key
+// together whenever they meet at the current gap. Records of one key that never meet stay
+// apart; cleared records sink towards the end and are not written.
+void StatItem::sort() {
+    try {
+        StatStore& s = *store_;
+        const std::size_t n = s.count();
+        std::size_t gap = n;
+        bool clean = false;
+        do {
+            gap = gap * 8 / 11;
+            if (gap < 1) gap = 1;
+            clean = true;
+            for (std::size_t i = 0; i + gap < n; ++i) {
+                const std::size_t j = i + gap;
+                const std::string keyI = s.key(i);
+                if (!keyI.empty() && keyI == s.key(j)) {
+                    StatEntry merged = s.record(i);
+                    const StatEntry other = s.record(j);
+                    merged.size = static_cast<std::int32_t>(static_cast<std::uint32_t>(merged.size) +
+                                                            static_cast<std::uint32_t>(other.size));
+                    merged.count = static_cast<std::int32_t>(
+                        static_cast<std::uint32_t>(merged.count) +
+                        static_cast<std::uint32_t>(other.count));
+                    if (other.cdate < merged.cdate) merged.cdate = other.cdate;
+                    if (other.mdate > merged.mdate) merged.mdate = other.mdate;
+                    s.putRecord(i, merged);
+                    s.clearRecord(j);
+                    clean = false;
+                    continue;
+                }
+                const std::int32_t a = sortByCount_ ? s.cnt(i) : s.size(i);
+                const std::int32_t b = sortByCount_ ? s.cnt(j) : s.size(j);
+                if (a < b) {
+                    s.swap(i, j);
+                    clean = false;
+                }
+            }
+        } while (!(clean && gap == 1));
+    } catch (...) {
+        plugin_.log.write("Exception while sorting in #" + decimal(index_));
+    }
+}
+
+// ---- training ---------------------------------------------------------------------------------
+
+void StatItem::addText(std::string_view text, std::int32_t minWordLength, bool stripLatin,
+                       std::int32_t weight) {
+    try {
+        Log& log = plugin_.log;
+        const double now = plugin_.platform.clock->now();
+        // Counted apart first so that each distinct word counts once per text in the list.
+        WordTrie words(now, WordTrie::kDefaultNodeBudget,
+                       WordTrieHooks{[&log](std::string_view line) { log.write(line); }, {}});
+        std::string s(text);
+        if (stripLatin)
+            for (char& c : s)
+                if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z')) c = ' ';
+        words.setMinWordLength(minWordLength);
+        try {
+            words.addText(s, weight, now);
+        } catch (...) {
+            log.write("Exception while adding text ");
+        }
+        words.forEachEntry(
+            [&](const StatEntry& entry) { store_->addOrIncrement(entry.key, entry.size); });
+    } catch (...) {
+    }
+}
+
+void StatItem::addTextToTree(std::string_view text, std::int32_t weight) {
+    store_->tree().addText(text, weight, plugin_.platform.clock->now());
+    // Words added straight to the tree change the file's content: without the mark they would
+    // be lost at shut-down.
+    store_->markDirty();
+}
+
+// ---- export -------------------------------------------------------------------------------------
+
+ExportResult StatItem::exportEntries(std::string_view expression, std::string_view templ,
+                                     std::string_view separator) {
+    ExportResult result;
+    VarTable& vars = plugin_.variables;
+    vars.storeInt("cnt", 0);
+    vars.storeStr("nl", "\r\n");
+
+    std::string error;
+    const std::optional<Regex1251> filter = Regex1251::compile(expression, &error);
+    if (!filter) {
+        result.status = -1;
+        result.text = error;
+        return result;
+    }
+
+    const std::string separatorText = replaceAll(separator, "$$nl", "\r\n");
+    LocaleFormat& locale = *plugin_.platform.locale;
+    bool cut = false;
+    store_->tree().forEachEntry([&](const StatEntry& entry) {
+        if (cut || !filter->search(entry.key)) return;
+        const EntryValues values = {
+            entry.key, dateTimeText(locale, entry.cdate), dateTimeText(locale, entry.mdate),
+            decimal(static_cast<std::uint32_t>(entry.size)), decimal(entry.count)};
+        // While the template expands, the entry's variables hold nothing from the mail: a
+        // reference put together from pieces ("$" + "$entry") cannot pull a key in for
+        // expansion. They get their values once the line is built.
+        for (std::string_view name : kEntryVariables) vars.storeTempStr(name, "");
+        vars.incInt("cnt", 1);
+        const std::string line = expandWithEntry(plugin_, templ, values);
+        if (result.text.empty()) {
+            result.text = line;
+        } else {
+            result.text += expandWithEntry(plugin_, separatorText, values);
+            result.text += line;
+        }
+        for (std::size_t v = 0; v < kEntryVariables.size(); ++v)
+            vars.storeTempStr(kEntryVariables[v], values[v]);
+        if (result.text.size() > kMaxExportText) {
+            result.text.resize(kMaxExportText);
+            plugin_.log.write("Export cut at " + decimal(static_cast<std::int64_t>(kMaxExportText)) +
+                              " bytes");
+            cut = true;
+        }
+    });
+    if (!result.text.empty()) result.status = 1;
+    return result;
+}
+
+// ---- mailbox backup ---------------------------------------------------------------------------
+
+void StatItem::addLetter(std::string_view letter, std::string_view headerBlock) {
+    std::string shown = "\r\n";
+    shown += headerBlock.substr(0, 98);
+    logToDump("Added letter (size: " + decimal(static_cast<std::int64_t>(letter.size())) + ") \"" +
+              shown + "\"");
+    if (acceptsLetter(headerBlock)) appendLetterToMailbox(letter, plugin_.settings.madMask);
+}
+
+bool StatItem::acceptsLetter(std::string_view text) const {
+    const Settings& settings = plugin_.settings;
+    if (!settings.madIgnoreSpecific || settings.madIgnoreString.empty()) return true;
+    return toUpper1251(text).find(toUpper1251(settings.madIgnoreString)) == std::string::npos;
+}
+
+void StatItem::appendLetterToMailbox(std::string_view letter, std::string_view mask) {
+    std::string fileName = macros::expandVariables(expressionContext(plugin_), mask);
+    if (!fileName.empty() && !isAbsolutePath(fileName))
+        fileName = backupFolder(plugin_.settings) + fileName;
+    logToDump("The mad #" + decimal(index_) + ": \"Storing " +
+              decimal(static_cast<std::int64_t>(letter.size())) + " bytes to " + fileName + "\"");
+    FileSystem* files = plugin_.platform.files;
+    if (fileName.empty() || !files) return;
+
+    // The first line always starts with "From:", also for a letter that has none; it is the
+    // line a reader of the file splits letters at.
+    std::string from = lineBreaksToBlanks(functions::getHeaderValue(letter, "From:"));
+    std::string out = from.empty() ? std::string("From:") : std::move(from);
+    out += '\n';
+    out.reserve(out.size() + letter.size() + letter.size() / 16);
+    for (const std::string& line : splitLines(letter)) {
+        if (line.compare(0, 4, "From") == 0) out += '>';
+        out += line;
+        out += '\n';
+    }
+
+    if (!files->fileExists(fileName) && !files->createFile(fileName)) return;
+    files->appendToExistingFile(fileName, out);
+}
+
+// ---- dump file ------------------------------------------------------------------------------
+
+void StatItem::logToDump(std::string_view message) {
+    if (!dump_ || !plugin_.settings.dumpStatistics) return;
+    std::string line = plugin_.platform.locale->longTime(plugin_.platform.clock->now());
+    line += ": ";
+    line += message;
+    line += "\r\n";
+    dump_->write(line);
+    dump_->flush();
+}
+
+void StatItem::dumpItems() {
+    if (!dump_ || !plugin_.settings.dumpStatistics || !store_) return;
+    const WordTrie& tree = store_->tree();
+    logToDump("Dumping items");
+    logToDump("Branches: " + decimal(static_cast<std::int64_t>(tree.countNodes())));
+    logToDump("Leaves: " + decimal(static_cast<std::int64_t>(tree.countWords())));
+    LocaleFormat& locale = *plugin_.platform.locale;
+    tree.forEachEntry([&](const StatEntry& entry) {
+        logToDump("<" + dateTimeText(locale, entry.cdate) + "> [" + entry.key + "]");
+    });
+}
+
+// ---- the item loops -------------------------------------------------------------------------
+
+StatItem* statItem(Plugin& plugin, int slot) {
+    if (slot < 0 || slot >= kStatItemCount) return nullptr;
+    return dynamic_cast<StatItem*>(plugin.mads[static_cast<std::size_t>(slot)].get());
+}
+
+StatItem* statItem(Plugin& plugin, Slot slot) {
+    return statItem(plugin, static_cast<int>(slot));
+}
+
+void processMad(Plugin& plugin, int index, bool sort) {
+    if (index < 0 || index >= kStatItemCount) return;
+    StatisticsItem* item = plugin.mads[static_cast<std::size_t>(index)].get();
+    if (!item) return;
+    if (sort) {
+        try {
+            item->sortIfChanged();
+        } catch (...) {
+            plugin.log.write("***** ERROR!!! Failed to sort mad data");
+        }
+    } else {
+        try {
+            item->storeIfChanged();
+        } catch (...) {
+            plugin.log.write("***** ERROR!!! Failed to store mad data");
+        }
+    }
+}
+
+void safeProcessMad(Plugin& plugin, int index, bool sort) {
+    try {
+        processMad(plugin, index, sort);
+    } catch (...) {
+        plugin.log.write("Warning! Unsafe exception detected when saving mad!");
+    }
+}
+
+void processAllMads(Plugin& plugin, bool sort) {
+    for (int i = 0; i < kStatItemCount; ++i)
+        if (plugin.mads[static_cast<std::size_t>(i)]) safeProcessMad(plugin, i, sort);
+}
+
+void installStatistics(Plugin& plugin) {
+    plugin.factories.statisticsItem = [](Plugin& p, const std::string& baseName, int index)
+        -> std::unique_ptr<StatisticsItem> { return std::make_unique<StatItem>(p, baseName, index); };
+}
+
+}  // namespace qbx::statistics

@@ -1,0 +1,94 @@
+// A statistics item's entries in memory and in its ".Stat" file. The tree holds what the file
+// held plus keys added to it directly; lookups read only the tree. The plain list collects what
+// training adds while the module is loaded; it is written beside the tree and folded into the
+// tree when the file is next read.
+//
+// The file is one zlib stream of 136-byte records: a header record (empty key, both dates the
+// time of writing, size = plain records, marker 135), the plain records with a non-blank key,
+// then the tree's entries in pre-order. It is written to a temporary file and renamed over the
+// old one; a file that cannot be read is set aside as "<name>.bad" before anything can
+// overwrite it.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "statistics/stat_entry.h"
+#include "statistics/word_trie.h"
+
+namespace qbx {
+class Log;
+class FileSystem;
+class Clock;
+}  // namespace qbx
+
+namespace qbx::statistics {
+
+// What a store needs of the outside world; all three outlive the store.
+struct StoreContext {
+    Log& log;
+    FileSystem& files;
+    Clock& clock;
+    std::size_t nodeBudget = WordTrie::kDefaultNodeBudget;
+};
+
+// "CompressionLevel": 0 none, 1 fastest, 2 default, 3 maximum; anything else none.
+int zlibLevelFor(std::int32_t compressionLevel) noexcept;
+
+class StatStore {
+public:
+    explicit StatStore(StoreContext context);
+
+    // --- the plain list ---
+    std::size_t count() const noexcept { return plain_.size(); }
+    std::string key(std::size_t index) const;        // trimmed; empty when out of range
+    std::int32_t size(std::size_t index) const;      // 0 for old-layout records, -1 out of range
+    std::int32_t cnt(std::size_t index) const;       // -1 out of range
+    StatEntry record(std::size_t index) const;       // all zero when out of range
+    void putRecord(std::size_t index, const StatEntry& record);
+    void clearRecord(std::size_t index);
+    void appendRecord(const StatEntry& record);
+    void swap(std::size_t i, std::size_t j);
+    // Counts the key in the plain list: the index of the record when it existed, 0 when it was
+    // appended. Keys are compared whole (case-sensitive) against the records' trimmed keys.
+    std::int32_t addOrIncrement(std::string_view key, std::int32_t amount);
+
+    // --- the tree ---
+    WordTrie& tree() noexcept { return tree_; }
+    const WordTrie& tree() const noexcept { return tree_; }
+    std::int32_t addToTree(std::string_view key, std::int32_t amount);  // always 0
+    std::int32_t treeCount(std::string_view key) const;  // exact key; 0 when absent
+
+    // --- the file ---
+    // Logs, reads baseName + ".Stat"; a failed read is logged ("Cannot load entry!!!!!!!!!")
+    // and not passed on.
+    void load(const std::string& baseName);
+    // Reads a ".Stat" file into the tree; false when the file could not be read whole (the
+    // records merged before the failure stay). A missing file is not a failure.
+    bool read(const std::string& fileName);
+    // Writes the file at the given "CompressionLevel". Throws std::runtime_error when it cannot
+    // be written; the old file and the dirty flag then stay as they were.
+    void store(const std::string& fileName, std::int32_t compressionLevel);
+
+    bool dirty() const noexcept { return dirty_; }
+    void markDirty() noexcept { dirty_ = true; }
+    std::int32_t treeEntriesWritten() const noexcept { return treeEntriesWritten_; }
+
+private:
+    StoreContext context_;
+    std::vector<StatEntry> plain_;
+    WordTrie tree_;
+    bool dirty_ = false;
+    std::int32_t treeEntriesWritten_ = 0;
+    // trimmed key -> first plain index holding it; rebuilt after records move or change.
+    std::unordered_map<std::string, std::size_t> index_;
+    bool indexValid_ = true;
+    // A damaged file that could not be moved aside; writes to it are refused.
+    std::string guardedFile_;
+};
+
+}  // namespace qbx::statistics

@@ -1,0 +1,73 @@
+// The letter-table macros, called as the host calls them.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/cp1251.h"
+#include "core/text.h"
+#include "macro_fixture.h"
+#include "macros/random_source.h"
+
+namespace qbx::functions {
+namespace {
+
+using Args = std::vector<std::string>;
+
+// The tests write Russian in UTF-8; the macros see code page 1251.
+std::string cp(std::string_view utf8) { return utf8ToCp1251(utf8); }
+
+class LetterMacros : public test::MacroFixture {};
+
+TEST_F(LetterMacros, TransliterationBothWays) {
+    EXPECT_EQ(run("ZVXTRANSLIT", {cp("Щука и Объём, красный")}), "Schuka i Ob'yom, krasny");
+    EXPECT_EQ(run("zvxtranslit2", {cp("ЖУК и ляля")}), ">|<YK u /|R/|R");
+    EXPECT_EQ(run("ZVXTRANSLIT"), "");
+    EXPECT_EQ(run("ZVXTRANSLIT2", {"plain 42"}), "plain 42");
+}
+
+TEST_F(LetterMacros, GarblerAsksForBothArgumentsInTheUsersLanguage) {
+    const std::string ask = cp("задайте текст и параметр!");
+    EXPECT_EQ(run("ZVXIZVRAT"), ask);
+    EXPECT_EQ(run("ZVXIZVRAT", {cp("текст")}), ask);
+    plugin.strings.set(38, "give a text and a percentage!");
+    EXPECT_EQ(run("ZVXIZVRAT", {cp("текст")}), "give a text and a percentage!");
+}
+
+// The percentage is the host's integer reading of argument 1; the letter classes themselves
+// are the letter tables' business.
+TEST_F(LetterMacros, GarblerPercentage) {
+    const std::string text = cp("Съешь ещё этих мягких булок, Bob 2024");
+    for (const char* keeps : {"0", "-5", "", "abc"})
+        EXPECT_EQ(run("ZVXIZVRAT", {text, keeps}), text) << keeps;
+    for (const char* all : {"100", "1000"}) {
+        const std::string garbled = run("ZVXIZVRAT", {text, all});
+        ASSERT_EQ(garbled.size(), text.size());
+        EXPECT_NE(garbled, text);  // that no letter changes is below 10^-15
+        EXPECT_EQ(garbled.substr(garbled.size() - 10), ", Bob 2024");
+    }
+}
+
+TEST_F(LetterMacros, RandomCaseChangesOnlyCase) {
+    const std::string text = cp("Привет, World! Ёжик 42 ") + std::string(200, 'q');
+    const std::string mixed = run("ZVXRCASE", {text});
+    ASSERT_EQ(mixed.size(), text.size());
+    EXPECT_TRUE(equalsIgnoreCase1251(mixed, text));
+    EXPECT_NE(mixed, toUpper1251(text));  // 2^-222 to fail by chance
+    EXPECT_NE(mixed, toLower1251(text));
+}
+
+// Both random macros draw from the generator the other macros share: reseeding it repeats
+// their results.
+TEST_F(LetterMacros, DrawsComeFromTheProcessGenerator) {
+    const std::string text = cp("Мягкие французские булки");
+    const auto draw = [&] {
+        macros::processRandom().seed(1251);
+        return run("ZVXRCASE", {text}) + "|" + run("ZVXIZVRAT", {text, "50"});
+    };
+    EXPECT_EQ(draw(), draw());
+}
+
+}  // namespace
+}  // namespace qbx::functions

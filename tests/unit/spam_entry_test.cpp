@@ -1,0 +1,469 @@
+// The mail entry points driven through a fake host callback over a table of message items:
+// what each statistics item receives, the counters, the score's edges, and every way a host or
+// a stage can fail without the failure reaching the host.
+//
+// "A query fails" for the plain C callback means it raised an exception (a host written in a
+// language with exceptions, or a fault turned into one) or reported a part longer than the
+// module reads; a negative length is the host saying it has no such item, and reads as empty.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <map>
+#include <memory>
+#include <set>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "core/plugin.h"
+#include "core/text.h"
+#include "statistics/spam_entry.h"
+#include "statistics/stat_item.h"
+#include "support/fakes.h"
+
+namespace qbx::statistics {
+namespace {
+
+struct FakeMessage {
+    std::map<std::int32_t, std::string> items;
+    std::map<std::int32_t, std::int32_t> lengths;      // answers to length queries
+    std::map<std::int32_t, std::int32_t> fillAnswers;  // answers to reads
+    std::set<std::int32_t> throwing;
+    std::vector<std::int32_t> calls;
+    std::function<void()> onCall;
+};
+
+std::int32_t QBX_STDCALL hostCallback(std::intptr_t context, std::int32_t id, char* buffer,
+                                      std::int32_t size) {
+    auto& message = *reinterpret_cast<FakeMessage*>(context);
+    message.calls.push_back(id);
+    if (message.onCall) message.onCall();
+    if (message.throwing.count(id) != 0) throw std::runtime_error("host failed");
+    const std::string& text = message.items[id];
+    if (buffer == nullptr) {
+        const auto length = message.lengths.find(id);
+        return length != message.lengths.end() ? length->second
+                                               : static_cast<std::int32_t>(text.size());
+    }
+    const auto n = std::min<std::size_t>(static_cast<std::size_t>(size), text.size());
+    std::memcpy(buffer, text.data(), n);
+    const auto answer = message.fillAnswers.find(id);
+    return answer != message.fillAnswers.end() ? answer->second : static_cast<std::int32_t>(n);
+}
+
+struct DialogStub : SettingsDialog {
+    void showNonBlocking() override {}
+    void killTimers() override {}
+    void stopPlayerTimer() override {}
+    void appendDebugLine(const std::string&) override {}
+    UiComponent* components() override { return nullptr; }
+};
+
+constexpr const char* kDay = "150323";  // the fake clock's date
+
+// Hooks whose score is the given probability (or whatever the function does).
+SpamEntryHooks scoring(std::function<double()> probability) {
+    SpamEntryHooks hooks;
+    hooks.probability = [probability](Plugin&, std::string_view, std::string_view) {
+        return probability();
+    };
+    return hooks;
+}
+
+class SpamEntry : public ::testing::Test {
+protected:
+    void SetUp() override {
+        plugin.settings.statDir = "C:\\QBX\\Statistics\\";
+        plugin.settings.antispamActive = true;
+        plugin.log.setMirror([this](const std::string& line) { log.push_back(line); });
+        message.items = {
+            {kItemHeader,
+             "Received: from relay.example.org ([10.1.2.3]) by mx.example.net\r\n"
+             "From: =?utf-8?Q?Ivan?= <ivan@example.org>\r\nTo: Petr <petr@example.net>\r\n"
+             "X-Mailer: Mailer 1\r\nContent-Type: text/plain; charset=windows-1251\r\n"},
+            {kItemBody, "Hello there friend"},
+            {kItemRawMessage, std::string(300, 'r')},
+            {kItemDecodedFrom, "Ivan <Ivan@Example.org>"},
+            {kItemDecodedTo, "Petr <petr@example.net>"},
+            {kItemReplyAddress, ""},
+        };
+    }
+
+    void enable(std::initializer_list<Slot> slots) {
+        for (Slot slot : slots) {
+            const int i = static_cast<int>(slot);
+            plugin.settings.madFlags |= 1 << i;
+            plugin.mads[static_cast<std::size_t>(i)] = std::make_unique<StatItem>(
+                plugin, plugin.settings.statDir + kStatItemNames[static_cast<std::size_t>(i)], i);
+        }
+        log.clear();
+    }
+
+    std::int32_t score(const SpamEntryHooks& hooks = {}) {
+        return getSpamScore(plugin, reinterpret_cast<std::intptr_t>(&message), hostCallback, hooks);
+    }
+    void feed(std::int32_t isSpam) {
+        feedSpam(plugin, reinterpret_cast<std::intptr_t>(&message), isSpam, hostCallback);
+    }
+
+    std::int32_t count(Slot slot, std::string_view key) {
+        return statItem(plugin, slot)->frequency(key);
+    }
+    std::int32_t size(Slot slot, std::string_view key) {
+        const auto entry = statItem(plugin, slot)->store().tree().find(key);
+        return entry ? entry->size : std::numeric_limits<std::int32_t>::min();
+    }
+    bool logged(const std::string& line) const {
+        return std::find(log.begin(), log.end(), line) != log.end();
+    }
+    // The plain list of a trained item as key -> count.
+    std::map<std::string, std::int32_t> plain(Slot slot) {
+        std::map<std::string, std::int32_t> out;
+        const StatStore& store = statItem(plugin, slot)->store();
+        for (std::size_t i = 0; i < store.count(); ++i) out[store.key(i)] = store.cnt(i);
+        return out;
+    }
+
+    test::FakePlatform fake;
+    Plugin plugin{fake.platform()};
+    FakeMessage message;
+    std::vector<std::string> log;
+};
+
+TEST_F(SpamEntry, NoItemEnabledCountsTheLetterAndReadsNothing) {
+    EXPECT_EQ(score(), -1);
+    EXPECT_EQ(plugin.spam.incomingScored, 1);
+    EXPECT_EQ(plugin.spam.lettersProcessed, 1);
+    EXPECT_TRUE(message.calls.empty());
+}
+
+TEST_F(SpamEntry, ACallWhileBusyIsRejectedAndFeedsNothing) {
+    enable({Slot::Charsets});
+    std::int32_t nested = 0;
+    message.onCall = [&] {
+        if (message.calls.size() == 1) nested = score();
+    };
+    score();
+    EXPECT_EQ(nested, -1);
+    EXPECT_TRUE(logged("Rejected!"));
+    EXPECT_EQ(plugin.spam.incomingScored, 2);
+    EXPECT_EQ(count(Slot::Charsets, "windows-1251"), 1);  // the outer call's only
+    EXPECT_FALSE(plugin.spam.scoreBusy);                    // dropped by the outer call
+
+    plugin.spam.scoreBusy = true;  // left set by a call still running: not ours to clear
+    EXPECT_EQ(score(), -1);
+    EXPECT_TRUE(plugin.spam.scoreBusy);
+}
+
+TEST_F(SpamEntry, FailingSizeQueriesEndTheCallAndFreeTheFlag) {
+    enable({Slot::Charsets, Slot::Traffic});
+    const std::string line = "@ Exception while determining size of mail parts; ignored";
+    for (int variant = 0; variant < 3; ++variant) {
+        log.clear();
+        message.throwing.clear();
+        message.lengths.clear();
+        std::int32_t result = 0;
+        if (variant == 0) {
+            message.throwing = {kItemBody};
+            result = score();
+        } else if (variant == 1) {
+            message.lengths[kItemRawMessage] = kMaxHostItemBytes + 1;
+            result = score();
+        } else {
+            result = getSpamScore(plugin, 0, nullptr);  // no callback: nothing can be measured
+        }
+        EXPECT_EQ(result, -1) << variant;
+        EXPECT_TRUE(logged(line)) << variant;
+        EXPECT_FALSE(plugin.spam.scoreBusy);
+        EXPECT_EQ(plugin.dialUp.receivedBytes, 0);
+        EXPECT_EQ(count(Slot::Charsets, "windows-1251"), 0);
+    }
+}
+
+TEST_F(SpamEntry, NegativeLengthsReadAsEmptyItems) {
+    enable({Slot::Senders, Slot::Recipients});
+    message.lengths[kItemDecodedTo] = -5;
+    message.lengths[kItemBody] = -1;
+    score(scoring([] { return 0.5; }));
+    EXPECT_EQ(count(Slot::Senders, "unknown"), 1);
+    EXPECT_EQ(count(Slot::Recipients, "ivan@example.org"), 1);
+    EXPECT_FALSE(logged("@ Exception while determining size of mail parts; ignored"));
+}
+
+TEST_F(SpamEntry, FilterOffStillFeedsEveryItem) {
+    plugin.settings.antispamActive = false;
+    enable({Slot::Words, Slot::Charsets, Slot::Mailers, Slot::Recipients, Slot::Senders,
+            Slot::SenderIp, Slot::SenderNames, Slot::RecipientName, Slot::SenderServer,
+            Slot::Servers});
+    EXPECT_EQ(score(), -1);
+    EXPECT_EQ(count(Slot::Words, "hello"), 1);
+    EXPECT_EQ(size(Slot::Words, "hello"), 300);  // weighted by the raw size
+    EXPECT_EQ(count(Slot::Charsets, "windows-1251"), 1);
+    EXPECT_EQ(count(Slot::Mailers, "Mailer 1"), 1);
+    EXPECT_EQ(count(Slot::Recipients, "ivan@example.org"), 1);  // From, reply empty: once
+    EXPECT_EQ(count(Slot::Senders, "petr@example.net"), 1);
+    EXPECT_EQ(count(Slot::SenderIp, "10.1.2.3"), 1);
+    EXPECT_EQ(count(Slot::SenderServer, "mx.example.net"), 1);
+    EXPECT_EQ(count(Slot::SenderNames, "Ivan"), 1);  // encoded word decoded
+    EXPECT_EQ(count(Slot::RecipientName, "Petr"), 1);
+    for (const std::string& line : log) {
+        EXPECT_EQ(line.find("&&& Spam score"), std::string::npos);
+        EXPECT_NE(line, "$$$ Missed!!");
+    }
+    EXPECT_TRUE(statItem(plugin, Slot::Words)->store().dirty());  // the words are kept
+}
+
+TEST_F(SpamEntry, ScoreEdgesAndRounding) {
+    enable({Slot::Charsets});
+    struct Row {
+        double p;
+        std::int32_t score, spam, nonSpam;
+    };
+    const Row rows[] = {
+        {0.6, 60, 1, 0},   {0.4, 40, 0, 1},  {0.41, 41, 0, 0}, {0.59, 59, 0, 0},
+        {0.125, 12, 0, 1}, {0.375, 38, 0, 1}, {1.0, 100, 1, 0}, {-1.0, -1, 0, 0},
+        {std::nan(""), -1, 0, 0},
+    };
+    for (const Row& row : rows) {
+        plugin.spam.detectedSpam = plugin.spam.detectedNonSpam = 0;
+        log.clear();
+        const double p = row.p;
+        EXPECT_EQ(score(scoring([p] { return p; })), row.score)
+            << p;
+        EXPECT_EQ(plugin.spam.detectedSpam, row.spam) << p;
+        EXPECT_EQ(plugin.spam.detectedNonSpam, row.nonSpam) << p;
+        EXPECT_TRUE(logged(row.score < 0 ? "$$$ Missed!!" : "&&& Spam score: " + decimal(row.score)));
+    }
+}
+
+TEST_F(SpamEntry, TrafficKeysAndAmounts) {
+    enable({Slot::Traffic});
+    message.items[kItemHeader] = "From: a@b\r\n";  // 11 bytes
+    message.items[kItemBody] = "body";              // 4
+    message.items[kItemRawMessage] = "raw";         // 3: less than its parts
+    score();
+    const std::string day = kDay;
+    EXPECT_EQ(size(Slot::Traffic, day + "T"), 3);
+    EXPECT_EQ(size(Slot::Traffic, day + "H"), 11);
+    EXPECT_EQ(size(Slot::Traffic, day + "X"), 4);
+    EXPECT_EQ(size(Slot::Traffic, day + "A"), 3 - 4 - 11);
+    EXPECT_EQ(count(Slot::Traffic, day + "A"), 1);
+    EXPECT_TRUE(logged("Incrementing traffic counter " + day));
+    EXPECT_TRUE(logged("Done" + day));
+    EXPECT_EQ(plugin.settings.stHeaderSize, 11);
+    EXPECT_EQ(plugin.settings.stTotalSize, 3);
+    EXPECT_EQ(plugin.settings.stTextSize, 4);
+    EXPECT_EQ(plugin.settings.stLetterCount, 2);
+    EXPECT_EQ(plugin.dialUp.receivedBytes, 3);
+}
+
+TEST_F(SpamEntry, RecipientRulesSeeTheToAddressBeforeUnknown) {
+    enable({Slot::Traffic, Slot::RawTraffic, Slot::Senders});
+    plugin.settings.lookForRecipients = true;
+    std::vector<std::string> asked;
+    SpamEntryHooks hooks;
+    hooks.recipientMatches = [&](Plugin&, std::string_view address) {
+        asked.emplace_back(address);
+        return true;
+    };
+    score(hooks);
+    EXPECT_TRUE(asked.empty());  // no dialog, no expression
+
+    plugin.settingsDialog = std::make_unique<DialogStub>();
+    score(hooks);
+    ASSERT_EQ(asked.size(), 1u);
+    EXPECT_EQ(asked[0], "petr@example.net");
+    EXPECT_EQ(size(Slot::RawTraffic, std::string(kDay) + "Tpetr@example.net"), 300);
+    EXPECT_TRUE(logged("Adding address petr@example.net into temporary statistics"));
+
+    message.items[kItemDecodedTo] = "";
+    score(hooks);
+    ASSERT_EQ(asked.size(), 2u);
+    EXPECT_EQ(asked[1], "");
+    EXPECT_EQ(count(Slot::Senders, "unknown"), 1);
+
+    plugin.mads[static_cast<std::size_t>(Slot::RawTraffic)].reset();
+    score(hooks);
+    EXPECT_TRUE(logged("!!!!!!!!!!@@!@!@!@!@!@!"));
+}
+
+TEST_F(SpamEntry, ADistinctReplyAddressIsCountedBesideFrom) {
+    enable({Slot::Recipients});
+    message.items[kItemReplyAddress] = "List <list@example.org>";
+    score();
+    EXPECT_EQ(count(Slot::Recipients, "ivan@example.org"), 1);
+    EXPECT_EQ(count(Slot::Recipients, "list@example.org"), 1);
+    message.items[kItemDecodedFrom] = "";
+    message.items[kItemReplyAddress] = "";
+    score();
+    EXPECT_EQ(count(Slot::Recipients, "unknown"), 1);
+}
+
+TEST_F(SpamEntry, Koi8ContentTypeConvertsTheBodyOnlyWhenTheHeaderSaysSo) {
+    enable({Slot::Words});
+    const std::string koi8Privet = "\xF0\xD2\xC9\xD7\xC5\xD4";
+    const std::string privet1251 = "\xEF\xF0\xE8\xE2\xE5\xF2";
+    message.items[kItemHeader] = "Content-Type: text/plain; Charset=\"KOI8-R\"\r\n";
+    message.items[kItemBody] = koi8Privet;
+    score();
+    EXPECT_EQ(count(Slot::Words, privet1251), 1);
+
+    message.items[kItemHeader] = "Subject: koi8\r\n";
+    message.items[kItemBody] = koi8Privet + " koi8";
+    score();
+    EXPECT_EQ(count(Slot::Words, privet1251), 1);
+    EXPECT_EQ(count(Slot::Words, toLower1251(koi8Privet)), 1);
+}
+
+TEST_F(SpamEntry, TheStagesAreLoggedInOrder) {
+    enable({Slot::Words, Slot::Traffic});
+    plugin.settings.antispamActive = false;
+    score();
+    const std::vector<std::string> expected = {
+        "Stage 1", "Stage 2", "------- is not UUE", "Stage 3", "Adding 18 byte to mad", "Done",
+        "Stage 4", "Stage 5", "Stage 6", "Stage 7a", "Stage 7b", "Stage 7c", "Stage 8",
+        "Stage 9", "End 7", "Incrementing traffic counter 150323", "Done150323"};
+    EXPECT_EQ(log, expected);
+}
+
+TEST_F(SpamEntry, AFailingStageSkipsToBackupAndTraffic) {
+    enable({Slot::Senders, Slot::Traffic});
+    EXPECT_EQ(score(scoring([]() -> double { throw std::runtime_error("boom"); })), -1);
+    EXPECT_TRUE(logged("Exception 7"));
+    EXPECT_EQ(count(Slot::Senders, "petr@example.net"), 0);
+    EXPECT_EQ(count(Slot::Traffic, std::string(kDay) + "T"), 1);
+    EXPECT_FALSE(plugin.spam.scoreBusy);
+
+    // A host that fails while the fields are read: the score reached is still returned.
+    message.throwing = {kItemDecodedFrom};
+    EXPECT_EQ(score(scoring([] { return 0.7; })), 70);
+}
+
+TEST_F(SpamEntry, UuePartsGoToTheCompleterWithTheirQuotes) {
+    enable({Slot::Words});
+    message.items[kItemBody] = "section 1 of 2 of file \"a.zip\"";
+    std::string handed;
+    SpamEntryHooks hooks;
+    hooks.isUuePart = [](Plugin&, std::string_view) { return true; };
+    hooks.addUuePart = [&](Plugin&, std::string_view body) { handed = body; };
+    score(hooks);
+    EXPECT_EQ(handed, message.items[kItemBody]);
+    EXPECT_TRUE(logged("-++---- is UUE"));
+
+    plugin.settings.uuec = false;
+    log.clear();
+    score();
+    EXPECT_FALSE(logged("------- is not UUE"));
+}
+
+TEST_F(SpamEntry, BackupTakesTheHostsCopiedSizeAsTheMessageSize) {
+    enable({Slot::Traffic});
+    plugin.settings.madBackupEnabled = true;
+    message.fillAnswers[kItemRawMessage] = 120;
+    score();
+    EXPECT_TRUE(logged("Begin 5"));
+    EXPECT_TRUE(logged("End 5"));
+    EXPECT_EQ(size(Slot::Traffic, std::string(kDay) + "T"), 120);
+}
+
+TEST_F(SpamEntry, TheMessageScoreComesFromTheTrainedWords) {
+    enable({Slot::Spam, Slot::NonSpam, Slot::Charsets});
+    plugin.settings.madFlags |= 1 << 7;
+    plugin.spam = SpamState{.spamMin = 3, .maxSpam = 10, .nonSpamMin = 3, .maxNonSpam = 10};
+    for (int i = 0; i < 10; ++i) {
+        statItem(plugin, Slot::Spam)->store().tree().addWord("viagra", 1, 0);
+        statItem(plugin, Slot::NonSpam)->store().tree().addWord("meeting", 1, 0);
+    }
+    const std::string spamBody = "Cheap VIAGRA, viagra!";
+    EXPECT_NEAR(messageSpamProbability(plugin, spamBody, "", ScoreCombiner::Products), 0.9801,
+                1e-9);
+    EXPECT_GT(messageSpamProbability(plugin, spamBody, "", ScoreCombiner::Fisher), 0.6);
+    // The Subject's words count too.
+    EXPECT_GT(messageSpamProbability(plugin, "", "Subject: viagra\r\n"), 0.6);
+    EXPECT_LT(messageSpamProbability(plugin, "the meeting", "", ScoreCombiner::Fisher), 0.4);
+    EXPECT_EQ(messageSpamProbability(plugin, "nothing known here", ""), -1.0);
+
+    message.items[kItemBody] = spamBody;
+    EXPECT_EQ(score(), 99);  // one distinct word of p = 0.99
+    EXPECT_EQ(plugin.spam.detectedSpam, 1);
+    message.items[kItemBody] = "unknown words only";
+    EXPECT_EQ(score(), -1);
+    EXPECT_TRUE(logged("$$$ Missed!!"));
+}
+
+TEST_F(SpamEntry, FeedingTrainsTheChosenItemAndCounts) {
+    enable({Slot::Spam, Slot::NonSpam});
+    message.items[kItemBody] = "Buy cheap pills now, cheap!";
+    feed(2);
+    EXPECT_EQ(plain(Slot::Spam)[" cheap"] + plain(Slot::Spam)["cheap"], 1);
+    EXPECT_EQ(plugin.spam.spamFed, 0);
+    EXPECT_EQ(plugin.spam.nonSpamFed, 0);
+    EXPECT_EQ(plugin.spam.lettersProcessed, 1);
+    EXPECT_EQ(plugin.spam.bytesProcessed, 300);
+    feed(1);
+    feed(0);
+    EXPECT_EQ(plugin.spam.spamFed, 1);
+    EXPECT_EQ(plugin.spam.nonSpamFed, 1);
+    EXPECT_FALSE(plain(Slot::NonSpam).empty());
+    EXPECT_TRUE(plain(Slot::NonSpam).count("pills") != 0);
+    EXPECT_EQ(plain(Slot::Spam)["pills"], 2);
+
+    plugin.settings.antispamActive = false;
+    feed(1);
+    EXPECT_EQ(plugin.spam.lettersProcessed, 3);
+}
+
+TEST_F(SpamEntry, FeedingWithoutTheNonSpamBitOrWithAFailingHostTrainsNothing) {
+    enable({Slot::Spam});
+    message.items[kItemBody] = "pills pills";
+    feed(1);
+    EXPECT_EQ(plugin.spam.lettersProcessed, 1);
+    EXPECT_TRUE(plain(Slot::Spam).empty());
+
+    enable({Slot::NonSpam});
+    message.throwing = {kItemHeader};
+    feed(1);  // must not throw
+    EXPECT_TRUE(logged("***** ERROR!!! Exception in TBP_FeedSpam: host failed"));
+    EXPECT_TRUE(plain(Slot::Spam).empty());
+}
+
+TEST(HostItems, ReadsStopAtZeroAndAtTheCopiedCount) {
+    FakeMessage message;
+    message.items[1] = std::string("abc\0def", 7);
+    message.items[2] = "abcdef";
+    const auto context = reinterpret_cast<std::intptr_t>(&message);
+    EXPECT_EQ(readHostItem(context, hostCallback, 1), "abc");
+    message.fillAnswers[2] = 2;
+    std::int32_t copied = -1;
+    EXPECT_EQ(readHostItem(context, hostCallback, 2, 6, &copied), "ab");
+    EXPECT_EQ(copied, 2);
+    message.fillAnswers[2] = -7;
+    EXPECT_EQ(readHostItem(context, hostCallback, 2, 6, &copied), "abcdef");
+    EXPECT_EQ(copied, 6);
+    message.fillAnswers[2] = 1000;
+    EXPECT_EQ(readHostItem(context, hostCallback, 2, 6), "abcdef");
+    message.calls.clear();
+    EXPECT_EQ(readHostItem(context, hostCallback, 2, 0), "");
+    EXPECT_TRUE(message.calls.empty());
+    message.lengths[3] = -1;
+    EXPECT_EQ(readHostItem(context, hostCallback, 3), "");
+}
+
+TEST(HostItems, InstalledEntryPointsAnswerThroughTheFactories) {
+    test::FakePlatform fake;
+    Plugin plugin(fake.platform());
+    installSpamEntryPoints(plugin);
+    ASSERT_TRUE(plugin.factories.getSpamScore);
+    ASSERT_TRUE(plugin.factories.feedSpam);
+    FakeMessage message;
+    EXPECT_EQ(plugin.factories.getSpamScore(plugin, reinterpret_cast<std::intptr_t>(&message),
+                                            hostCallback),
+              -1);
+    EXPECT_EQ(plugin.spam.incomingScored, 1);
+}
+
+}  // namespace
+}  // namespace qbx::statistics

@@ -1,0 +1,366 @@
+#include "statistics/spam_model.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <limits>
+#include <random>
+#include <string>
+#include <tuple>
+#include <utility>
+#include <vector>
+
+#include "core/plugin.h"
+#include "core/text.h"
+#include "functions/letters.h"
+#include "statistics/stat_item.h"
+#include "support/fakes.h"
+
+namespace qbx::statistics {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::ElementsAreArray;
+
+constexpr double kNow = 45000.0;
+constexpr std::int32_t kIntMax = std::numeric_limits<std::int32_t>::max();
+constexpr std::int32_t kIntMin = std::numeric_limits<std::int32_t>::min();
+
+// A trie holding each word with the given count.
+WordTrie trieOf(const std::vector<std::pair<std::string, std::int32_t>>& words) {
+    WordTrie trie(kNow);
+    for (const auto& [word, count] : words)
+        for (std::int32_t i = 0; i < count; ++i) trie.addWord(word, 1, kNow);
+    return trie;
+}
+
+TEST(SpamModelRoundTest, HalvesGoToTheEvenNeighbour) {
+    const std::vector<std::pair<double, std::int32_t>> cases = {
+        {2.5, 2},   {3.5, 4},   {0.5, 0},   {1.5, 2},       {2.4, 2},
+        {2.6, 3},   {-2.5, -2}, {-3.5, -4}, {-2.6, -3},     {0.0, 0},
+        {7.0, 7},   {2.5000000001, 3},      {std::nan(""), 0},
+        {1e300, kIntMax},       {-1e300, kIntMin},          {2147483647.5, kIntMax},
+    };
+    for (const auto& [value, expected] : cases) EXPECT_EQ(roundHalfEven(value), expected) << value;
+}
+
+TEST(SpamModelTopCountsTest, KeepsTheFirstSixteenThenOverwritesTheFirstSmallest) {
+    TopCounts top;
+    EXPECT_EQ(top.average(), 0.0);
+    top.add(0);  // a 0 leaves an empty slot empty
+    EXPECT_EQ(top.slots()[0], 0);
+    for (std::int32_t c : {9, 5, 8, 5, 7, 6, 9, 8, 7, 6, 9, 8, 7, 6, 9, 8}) top.add(c);
+    EXPECT_EQ(top.average(), 117.0 / 16);
+    top.add(1);  // smaller than everything, still replaces the first 5 (slot 1)
+    EXPECT_THAT(top.slots(), ElementsAre(9, 1, 8, 5, 7, 6, 9, 8, 7, 6, 9, 8, 7, 6, 9, 8));
+    top.add(100);  // now replaces the 1
+    EXPECT_EQ(top.slots()[1], 100);
+    top.add(0);  // a 0 over a full table empties the smallest slot, the next count fills it
+    EXPECT_EQ(top.slots()[3], 0);
+    top.add(4);
+    EXPECT_EQ(top.slots()[3], 4);
+
+    top.clear();
+    for (std::int32_t c : {4, -6, 2}) top.add(c);  // negative slots are summed, not counted
+    EXPECT_EQ(top.average(), 0.0);
+}
+
+TEST(SpamModelTreeCountTest, WalksEntriesOnlyAndTreatsNullAsEmpty) {
+    const WordTrie trie = trieOf({{"abc", 3}, {"abcdef", 5}, {"zzz", 1}});
+    EXPECT_EQ(sumTreeCounts(&trie), 9);
+    EXPECT_DOUBLE_EQ(averageTreeCount(&trie), 3.0);
+    TopCounts top;
+    EXPECT_EQ(maxTreeCount(&trie, top), 5);
+    EXPECT_THAT(top.slots(), ElementsAreArray({3, 5, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
+
+    EXPECT_EQ(sumTreeCounts(nullptr), 0);
+    EXPECT_EQ(averageTreeCount(nullptr), 0.0);
+    EXPECT_EQ(maxTreeCount(nullptr, top), 0);
+    const WordTrie empty(kNow);
+    EXPECT_EQ(averageTreeCount(&empty), 0.0);
+
+    // Counts near the 32-bit limit: the sum must not wrap to a negative average.
+    WordTrie big(kNow);
+    for (const char* key : {"aaa", "bbb", "ccc"})
+        big.mergeRecord({key, kNow, kNow, 0, kMarkerStored, kIntMax}, kNow);
+    EXPECT_DOUBLE_EQ(averageTreeCount(&big), static_cast<double>(kIntMax));
+}
+
+TEST(SpamModelThresholdTest, LogsAndFloorsInThePartsOrder) {
+    struct Case {
+        std::vector<std::pair<std::string, std::int32_t>> spam, nonSpam;
+        SpamThresholds expected;
+        std::vector<std::string> lines;
+    };
+    const std::vector<Case> cases = {
+        // Averages 2.4: the spam line shows the floor, the non-spam line the value before it.
+        {{{"aaa", 3}, {"bbb", 3}, {"ccc", 2}, {"ddd", 2}, {"eee", 2}},
+         {{"aaa", 3}, {"bbb", 3}, {"ccc", 2}, {"ddd", 2}, {"eee", 2}},
+         {3, 2, 3, 2},
+         {"Getting freqs", "spam frequency: 3", "non-spam frequency: 2", "Maxspam frequency: 2",
+          "Maxnonpam frequency: 2"}},
+        // 2.5 rounds to 2 and 3.5 to 4.
+        {{{"aaa", 2}, {"bbb", 3}},
+         {{"aaa", 3}, {"bbb", 4}},
+         {3, 2, 4, 4},
+         {"Getting freqs", "spam frequency: 3", "non-spam frequency: 4", "Maxspam frequency: 2",
+          "Maxnonpam frequency: 4"}},
+        {{{"aaa", 10}, {"bbb", 30}},
+         {{"aaa", 1}, {"bbb", 2}},
+         {20, 20, 3, 2},
+         {"Getting freqs", "spam frequency: 20", "non-spam frequency: 2", "Maxspam frequency: 20",
+          "Maxnonpam frequency: 2"}},
+    };
+    for (const auto& c : cases) {
+        const WordTrie spam = trieOf(c.spam);
+        const WordTrie nonSpam = trieOf(c.nonSpam);
+        std::vector<std::string> lines;
+        EXPECT_EQ(computeThresholds(&spam, &nonSpam, [&](const std::string& l) { lines.push_back(l); }),
+                  c.expected);
+        EXPECT_EQ(lines, c.lines);
+    }
+
+    // A missing item: average 0 (Min floored to 3, the non-spam line showing 0), Max 0.
+    std::vector<std::string> lines;
+    EXPECT_EQ(computeThresholds(nullptr, nullptr, [&](const std::string& l) { lines.push_back(l); }),
+              (SpamThresholds{3, 0, 3, 0}));
+    EXPECT_EQ(lines[2], "non-spam frequency: 0");
+}
+
+TEST(SpamModelWordProbabilityTest, CombinesBothSidesAndClamps) {
+    const SpamThresholds normal{3, 7, 3, 7};
+    const SpamThresholds maxBelowMin{3, 2, 3, 2};
+    const SpamThresholds maxEqualsMin{3, 3, 3, 3};
+    const SpamThresholds zero{};
+    const SpamThresholds extreme{kIntMin, kIntMax, kIntMax, kIntMin};
+    const std::vector<std::tuple<SpamThresholds, std::int32_t, std::int32_t, double>> cases = {
+        {normal, 0, 0, -1.0},         // absent from both items
+        {normal, 2, 2, -1.0},         // below Min on both sides
+        {normal, 0, 7, 0.01},         // non-spam only, pn 1: 0 clamped up
+        {normal, 7, 0, 0.99},         // spam only, ps 1: 1 clamped down
+        {normal, 5, 5, 0.5},          // equal on both sides
+        {normal, 1000, 0, 0.99},      // above Max counts as Max
+        {normal, 1000, 1000, 0.5},
+        {normal, 3, 0, 0.5},          // ps 0 is still information
+        {normal, 5, 0, 0.75},
+        {normal, 0, 5, 0.25},
+        {normal, 6, 4, 0.75},
+        {maxBelowMin, 1000, 0, -1.0},  // no count reaches Min: never informative
+        {maxBelowMin, 1000, 7, -1.0},
+        {maxEqualsMin, 3, 0, 0.99},    // the side is 1 once the count reaches Min
+        {maxEqualsMin, 50, 0, 0.99},
+        {maxEqualsMin, 2, 0, -1.0},
+        {maxEqualsMin, 0, 3, 0.01},
+        {maxEqualsMin, 3, 3, 0.5},
+        {zero, 5, 5, 0.5},             // before any update: no division by zero
+        {zero, -5, 0, 0.01},
+        {normal, kIntMin, kIntMax, 0.01},
+        {extreme, kIntMax, kIntMax, 0.99},
+        {extreme, kIntMin, 0, 0.5},
+    };
+    for (const auto& [t, fs, fn, expected] : cases)
+        EXPECT_DOUBLE_EQ(wordSpamProbability(t, fs, fn), expected)
+            << t.spamMin << ".." << t.maxSpam << " " << fs << " / " << fn;
+}
+
+// The Part's own products, for comparison where they do not underflow.
+double productScore(const std::vector<WordEvidence>& words) {
+    double s = 1.0;
+    double h = 1.0;
+    for (const auto& w : words) {
+        if (w.p < 0) continue;
+        const double p = w.n > 1 ? std::exp(w.n * std::log(w.p)) : w.p;
+        s *= p;
+        h *= 1 - p;
+    }
+    return s + h == 0 ? 0.5 : s / (s + h);
+}
+
+TEST(SpamModelScoreTest, MatchesTheProductsAndStaysFinite) {
+    using W = std::vector<WordEvidence>;
+    EXPECT_EQ(combineScore(W{}), 0.5);
+    EXPECT_EQ(combineScore(W{{-1.0, 4}, {std::nan(""), 1}}), 0.5);
+    // The power is taken before both products: S 0.729, H 0.271.
+    EXPECT_NEAR(combineScore(W{{0.9, 3}}), 0.729, 1e-12);
+    EXPECT_NEAR(combineScore(W{{0.9, 3}, {-1.0, 2}}), 0.729, 1e-12);
+    EXPECT_NEAR(combineScore(W{{0.9, 1}, {0.1, 1}}), 0.5, 1e-12);
+    EXPECT_NEAR(combineScore(W{{0.3, 0}, {0.3, -7}}), productScore({{0.3, 1}, {0.3, 1}}), 1e-12);
+    EXPECT_EQ(combineScore(W{{0.0, 1}}), 0.0);
+    EXPECT_EQ(combineScore(W{{1.0, 1}}), 1.0);
+    EXPECT_EQ(combineScore(W{{0.0, 1}, {1.0, 1}}), 0.5);  // S and H both 0
+
+    std::mt19937 random(4106);
+    std::uniform_real_distribution<double> probability(0.01, 0.99);
+    std::uniform_int_distribution<std::int32_t> occurrences(1, 4);
+    std::uniform_int_distribution<int> length(1, 30);
+    for (int round = 0; round < 500; ++round) {
+        W words(static_cast<std::size_t>(length(random)));
+        for (auto& w : words) w = {probability(random), occurrences(random)};
+        EXPECT_NEAR(combineScore(words), productScore(words), 1e-9);
+    }
+
+    // Where the products underflow to 0 / 0 the logarithms still decide.
+    EXPECT_NEAR(combineScore(W(100000, {0.99, 1})), 1.0, 1e-12);
+    EXPECT_NEAR(combineScore(W(100000, {0.01, 1})), 0.0, 1e-12);
+    W mixed;
+    for (int i = 0; i < 50000; ++i) {
+        mixed.push_back({0.99, 1});
+        mixed.push_back({0.01, kIntMax});
+    }
+    for (const auto& words : {mixed, W{{0.99, kIntMax}}, W{{0.01, kIntMax}}, W(100000, {0.5, 1})}) {
+        const double score = combineScore(words);
+        EXPECT_TRUE(std::isfinite(score));
+        EXPECT_GE(score, 0.0);
+        EXPECT_LE(score, 1.0);
+    }
+}
+
+TEST(SpamModelFisherTest, ChiSquareTailAndCombination) {
+    for (double x2 : {0.1, 1.0, 5.0, 40.0}) {
+        const double m = x2 / 2;
+        EXPECT_NEAR(chiSquareUpperTail(x2, 1), std::exp(-m), 1e-14);
+        EXPECT_NEAR(chiSquareUpperTail(x2, 2), std::exp(-m) * (1 + m), 1e-14);
+        EXPECT_NEAR(chiSquareUpperTail(x2, 3), std::exp(-m) * (1 + m + m * m / 2), 1e-14);
+    }
+    EXPECT_NEAR(chiSquareUpperTail(20.0, 10), 0.45792971447185, 1e-12);  // Q(20, 20 dof)
+    EXPECT_EQ(chiSquareUpperTail(0.0, 5), 1.0);
+    EXPECT_EQ(chiSquareUpperTail(std::numeric_limits<double>::infinity(), 5), 0.0);
+    EXPECT_EQ(chiSquareUpperTail(std::nan(""), 5), 1.0);
+    // Far beyond where e^-m underflows, the sum is still about a half near its mean.
+    EXPECT_NEAR(chiSquareUpperTail(2e6, 1000000), 0.5, 0.01);
+
+    using W = std::vector<WordEvidence>;
+    EXPECT_EQ(combineFisher(W{}), 0.5);
+    EXPECT_EQ(combineFisher(W{{-1.0, 1}}), 0.5);
+    EXPECT_GT(combineFisher(W(20, {0.99, 1})), 0.999);
+    EXPECT_LT(combineFisher(W(20, {0.01, 1})), 0.001);
+    EXPECT_NEAR(combineFisher(W{{0.9, 1}, {0.1, 1}}), 0.5, 1e-12);
+    EXPECT_NEAR(combineFisher(W{{0.5, 1}}), 0.5, 1e-12);
+    EXPECT_NEAR(combineFisher(W{{0.8, 1}, {0.2, 1}, {0.7, 5}, {0.3, 5}}), 0.5, 1e-12);
+    EXPECT_EQ(combineFisher(W{{0.8, 1}}), combineFisher(W{{0.8, 40}}));  // repeats add nothing
+    for (const auto& words : {W(100000, {0.99, 1}), W(100000, {0.01, 1}), W{{0.0, 1}, {1.0, 1}}}) {
+        const double score = combineFisher(words);
+        EXPECT_TRUE(std::isfinite(score));
+        EXPECT_GE(score, 0.0);
+        EXPECT_LE(score, 1.0);
+    }
+}
+
+// ---- through the Plugin context -----------------------------------------------------------------
+
+class SpamModelPluginTest : public ::testing::Test {
+protected:
+    SpamModelPluginTest() {
+        plugin.settings.statDir = "C:\\QBX\\Statistics\\";
+        plugin.settings.antispamActive = true;
+        plugin.log.setMirror([this](const std::string& line) { logLines.push_back(line); });
+        installStatistics(plugin);
+    }
+
+    WordTrie& tree(Slot slot) {
+        const auto index = static_cast<std::size_t>(slot);
+        if (!plugin.mads[index])
+            plugin.mads[index] = plugin.factories.statisticsItem(
+                plugin, plugin.settings.statDir + kStatItemNames[index], static_cast<int>(index));
+        return statItem(plugin, slot)->store().tree();
+    }
+    // Trains a side the way the scorer will see the text: lower-cased and normalised.
+    void train(Slot slot, std::string_view text, int times) {
+        const std::string normal = functions::normalizeSpamText(toLower1251(text), false);
+        for (int i = 0; i < times; ++i) ASSERT_TRUE(tree(slot).addText(normal, 1, kNow));
+    }
+    void setThresholds(const SpamThresholds& t) {
+        plugin.spam.spamMin = t.spamMin;
+        plugin.spam.maxSpam = t.maxSpam;
+        plugin.spam.nonSpamMin = t.nonSpamMin;
+        plugin.spam.maxNonSpam = t.maxNonSpam;
+    }
+    SpamThresholds thresholds() const {
+        return {plugin.spam.spamMin, plugin.spam.maxSpam, plugin.spam.nonSpamMin,
+                plugin.spam.maxNonSpam};
+    }
+
+    test::FakePlatform fake;
+    Plugin plugin{fake.platform()};
+    std::vector<std::string> logLines;
+};
+
+TEST_F(SpamModelPluginTest, FilterOffGivesNeutralValuesAndTouchesNothing) {
+    train(Slot::Spam, "viagra", 20);
+    plugin.settings.antispamActive = false;
+    setThresholds({3, 13, 3, 13});
+    logLines.clear();
+
+    updateSpamFrequencies(plugin);
+    EXPECT_EQ(thresholds(), SpamThresholds{});
+    EXPECT_TRUE(logLines.empty());
+    EXPECT_EQ(getWordSpamProbability(plugin, "viagra"), -1.0);
+    EXPECT_EQ(getTextSpamScore(plugin, "viagra viagra"), 0.5);
+    EXPECT_EQ(plugin.mads[static_cast<std::size_t>(Slot::Temp2)], nullptr);
+}
+
+TEST_F(SpamModelPluginTest, UpdateReadsBothItemsAndLogs) {
+    train(Slot::Spam, "aaaa bbbb", 4);
+    train(Slot::Spam, "cccc", 1);
+    train(Slot::NonSpam, "dddd", 2);
+    logLines.clear();
+    updateSpamFrequencies(plugin);
+    EXPECT_EQ(thresholds(), (SpamThresholds{3, 3, 3, 2}));
+    EXPECT_THAT(logLines, ::testing::IsSupersetOf({std::string("Getting freqs"),
+                                                   std::string("spam frequency: 3"),
+                                                   std::string("non-spam frequency: 2"),
+                                                   std::string("Maxspam frequency: 3"),
+                                                   std::string("Maxnonpam frequency: 2")}));
+
+    plugin.mads[static_cast<std::size_t>(Slot::NonSpam)].reset();  // a missing side: no entries
+    updateSpamFrequencies(plugin);
+    EXPECT_EQ(thresholds(), (SpamThresholds{3, 3, 3, 0}));
+}
+
+TEST_F(SpamModelPluginTest, WordAndTextScoresUseTheTrainedCounts) {
+    train(Slot::Spam, "viagra", 11);
+    train(Slot::Spam, "\xE2\xE8\xE0\xE3\xF0\xE0", 11);  // Cyrillic, trained in lower case
+    train(Slot::NonSpam, "meeting", 13);
+    setThresholds({3, 13, 3, 13});  // 11 gives ps 0.8, so p 0.9
+
+    EXPECT_DOUBLE_EQ(getWordSpamProbability(plugin, "viagra"), 0.9);
+    EXPECT_DOUBLE_EQ(getWordSpamProbability(plugin, "meeting"), 0.01);
+    EXPECT_EQ(getWordSpamProbability(plugin, "VIAGRA"), -1.0);  // keys are exact
+    EXPECT_EQ(getWordSpamProbability(plugin, "unknown"), -1.0);
+
+    // Lower-cased by the 1251 tables before counting: three occurrences, p^3 before both products.
+    EXPECT_NEAR(getTextSpamScore(plugin, "VIAGRA, Viagra; viagra!"), 0.729, 1e-12);
+    EXPECT_NEAR(getTextSpamScore(plugin, "\xC2\xC8\xC0\xC3\xD0\xC0 \xC2\xC8\xC0\xC3\xD0\xC0 "
+                                         "\xE2\xe8\xe0\xe3\xf0\xe0"),
+                0.729, 1e-12);
+    EXPECT_NEAR(getTextSpamScore(plugin, "viagra meeting unknown"),
+                0.9 * 0.01 / (0.9 * 0.01 + 0.1 * 0.99), 1e-12);
+    EXPECT_EQ(getTextSpamScore(plugin, "nothing here is known"), 0.5);
+    EXPECT_EQ(getTextSpamScore(plugin, ""), 0.5);
+}
+
+TEST_F(SpamModelPluginTest, TextScoreReplacesTheScratchItemWithoutMarkingIt) {
+    train(Slot::Spam, "viagra", 11);
+    setThresholds({3, 13, 3, 13});
+    auto& slot = plugin.mads[static_cast<std::size_t>(Slot::Temp2)];
+    slot = plugin.factories.statisticsItem(plugin, "C:\\QBX\\Statistics\\old", 5);
+    statItem(plugin, Slot::Temp2)->store().tree().addWord("viagra", 1, kNow);
+
+    getTextSpamScore(plugin, "viagra");
+    StatItem* scratch = statItem(plugin, Slot::Temp2);
+    ASSERT_NE(scratch, nullptr);
+    EXPECT_EQ(scratch->baseName(), "C:\\QBX\\Statistics\\temp2");
+    EXPECT_EQ(scratch->index(), 5);
+    EXPECT_EQ(scratch->frequency("viagra"), 1);  // the old item's word is gone
+    EXPECT_FALSE(scratch->store().dirty());
+
+    // No factory: no scratch item and a neutral score, no crash.
+    plugin.factories.statisticsItem = nullptr;
+    EXPECT_EQ(getTextSpamScore(plugin, "viagra"), 0.5);
+    EXPECT_EQ(slot, nullptr);
+}
+
+}  // namespace
+}  // namespace qbx::statistics

@@ -1,0 +1,283 @@
+// Statistics items over the fake platform: creation and the dump, training that survives a
+// store and reload, the sorter, the export through templates and the mailbox backup.
+#include "statistics/stat_item.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/plugin.h"
+#include "support/fakes.h"
+
+namespace qbx::statistics {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+using ::testing::IsSubsetOf;
+using ::testing::Not;
+
+constexpr const char* kStatDir = "C:\\QBX\\Statistics\\";
+constexpr const char* kProgramDir = "C:\\Program Files\\The Bat!\\";
+
+class StatItemTest : public ::testing::Test {
+protected:
+    StatItemTest() {
+        plugin.settings.statDir = kStatDir;
+        plugin.settings.installDir = "C:\\QBX\\";
+        plugin.settings.programDir = kProgramDir;
+        plugin.settings.compressionLevel = 2;
+        plugin.log.setMirror([this](const std::string& line) { logLines.push_back(line); });
+    }
+
+    std::unique_ptr<StatItem> item(const std::string& name = "Spam", int index = 6) {
+        return std::make_unique<StatItem>(plugin, kStatDir + name, index);
+    }
+    std::string dump(const std::string& name = "Spam") {
+        return fake.files.contents(kStatDir + name + ".dump.txt");
+    }
+    static StatEntry plain(std::string key, std::int32_t count, std::int32_t size,
+                           double cdate = 45000.5, double mdate = 45000.5) {
+        return StatEntry{std::move(key), mdate, cdate, size, kMarkerStored, count};
+    }
+    // (key, count) of the plain list in order.
+    static std::vector<std::pair<std::string, std::int32_t>> plainList(const StatStore& s) {
+        std::vector<std::pair<std::string, std::int32_t>> out;
+        for (std::size_t i = 0; i < s.count(); ++i) out.emplace_back(s.key(i), s.cnt(i));
+        return out;
+    }
+
+    test::FakePlatform fake;
+    Plugin plugin{fake.platform()};
+    std::vector<std::string> logLines;
+};
+
+// ---- creation, dump, storing ----------------------------------------------------------------
+
+TEST_F(StatItemTest, MissingFileGivesEmptyItemWithCreationLinesAndDump) {
+    plugin.settings.dumpStatistics = true;
+    auto spam = item();
+    EXPECT_EQ(spam->store().tree().countWords(), 0u);
+    EXPECT_THAT((std::vector<std::string>{"Creating object", "Ready to dimp",
+                                          "Filename: C:\\QBX\\Statistics\\Spam", "Inherited create",
+                                          "Creating sorter", "Creating storage",
+                                          "Loading storage entries", "Successfully created"}),
+                IsSubsetOf(logLines));
+    const std::string text = dump();
+    EXPECT_THAT(text, HasSubstr("12:00:00: Created\r\n"));
+    EXPECT_THAT(text, HasSubstr(": Branches: 0\r\n"));
+    EXPECT_THAT(text, HasSubstr(": Leaves: 0\r\n"));
+    spam.reset();
+    EXPECT_THAT(dump(), HasSubstr(": Freeing\r\n"));
+}
+
+TEST_F(StatItemTest, DumpFollowsTheSettingOfCreationAndTheCurrentOne) {
+    auto quiet = item();  // created with the setting off: no dump file, ever
+    plugin.settings.dumpStatistics = true;
+    quiet->switchCheckOff();
+    EXPECT_FALSE(fake.files.has(kStatDir + std::string("Spam.dump.txt")));
+
+    auto loud = item("Words", 0);
+    plugin.settings.dumpStatistics = false;
+    loud->switchCheckOff();
+    plugin.settings.dumpStatistics = true;
+    loud->store().addToTree("hello", 1);
+    loud->storeIfChanged();
+    EXPECT_THAT(dump("Words"), Not(HasSubstr("Check is off")));
+    EXPECT_THAT(dump("Words"), HasSubstr("Storing C:\\QBX\\Statistics\\Words.Stat..."));
+    EXPECT_THAT(dump("Words"), HasSubstr("> [hello]\r\n"));
+}
+
+TEST_F(StatItemTest, StoresOnlyWhenChanged) {
+    const std::string file = kStatDir + std::string("Words.Stat");
+    auto words = item("Words", 0);
+    words->storeIfChanged();
+    EXPECT_FALSE(fake.files.has(file));
+
+    // Words added straight into the tree count as a change and survive the next start.
+    words->addTextToTree("letters about letters", 1);
+    words->storeIfChanged();
+    EXPECT_TRUE(fake.files.has(file));
+    EXPECT_FALSE(words->store().dirty());
+    EXPECT_EQ(item("Words", 0)->frequency("letters"), 2);
+}
+
+TEST_F(StatItemTest, TrainingCountsTextsNotOccurrences) {
+    auto spam = item();
+    spam->addText("cheap pills, cheap watches", 4, false, 10);
+    spam->addText("cheap pills", 4, false, 10);
+    spam->storeIfChanged();
+
+    auto reloaded = item();
+    EXPECT_EQ(reloaded->frequency("cheap"), 2);
+    EXPECT_EQ(reloaded->frequency("pills"), 2);
+    EXPECT_EQ(reloaded->frequency("watches"), 1);
+    EXPECT_EQ(reloaded->store().tree().find("cheap")->size, 30);  // weight x occurrences
+    EXPECT_FALSE(reloaded->store().tree().rootIsEntry());
+}
+
+TEST_F(StatItemTest, TrainingStripsLatinAndKeepsNegativeWeightsUntilReload) {
+    auto spam = item();
+    spam->addText("hello \xEF\xF0\xE8\xE2\xE5\xF2 world", 4, true, -5);  // привет
+    EXPECT_THAT(plainList(spam->store()), ElementsAre(std::pair<std::string, std::int32_t>(
+                                              "\xEF\xF0\xE8\xE2\xE5\xF2", 1)));
+    EXPECT_EQ(spam->store().size(0), -5);
+    spam->storeIfChanged();
+    EXPECT_EQ(item()->store().tree().find("\xEF\xF0\xE8\xE2\xE5\xF2")->size, 0);
+}
+
+// ---- sorting ------------------------------------------------------------------------------------
+
+TEST_F(StatItemTest, SortsDescendingByCountOrBySize) {
+    struct Case {
+        bool byCount;
+        std::vector<std::string> order;
+    };
+    for (const Case& c : {Case{true, {"b", "c", "a"}}, Case{false, {"a", "c", "b"}}}) {
+        auto spam = item();
+        spam->setSortByCount(c.byCount);
+        spam->store().appendRecord(plain("a", 1, 300));
+        spam->store().appendRecord(plain("b", 5, 100));
+        spam->store().appendRecord(plain("c", 3, 200));
+        spam->sortIfChanged();
+        std::vector<std::string> keys;
+        for (std::size_t i = 0; i < spam->store().count(); ++i) keys.push_back(spam->store().key(i));
+        EXPECT_EQ(keys, c.order) << "by count: " << c.byCount;
+    }
+}
+
+TEST_F(StatItemTest, SortMergesEqualKeysMeetingAtTheGap) {
+    auto spam = item();
+    // Three records: the first pass has gap 2, so the two x records meet at once.
+    spam->store().appendRecord(plain("x", 1, 10, 45001.0, 45001.0));
+    spam->store().appendRecord(plain("y", 5, 1));
+    spam->store().appendRecord(plain("x", 2, 20, 45000.0, 45002.0));
+    spam->sort();
+    const StatStore& s = spam->store();
+    ASSERT_EQ(s.count(), 3u);
+    EXPECT_EQ(plainList(s), (std::vector<std::pair<std::string, std::int32_t>>{
+                                {"y", 5}, {"x", 3}, {"", 0}}));
+    const StatEntry merged = s.record(1);
+    EXPECT_EQ(merged.size, 30);
+    EXPECT_EQ(merged.cdate, 45000.0);
+    EXPECT_EQ(merged.mdate, 45002.0);
+}
+
+// ---- export -------------------------------------------------------------------------------------
+
+TEST_F(StatItemTest, ExportStatusAndJoinedText) {
+    auto words = item("Words", 0);
+    for (const char* key : {"alpha", "beta", "gamma", "other"}) words->store().addToTree(key, 1);
+
+    struct Case {
+        const char* expression;
+        const char* templ;
+        const char* separator;
+        int status;
+        const char* text;
+    };
+    for (const Case& c : {
+             Case{"^(alpha|beta|gamma)$", "$$cnt", ",$$nl", 1, "1,\r\n2,\r\n3"},
+             Case{"zzz", "$$cnt", ",", 0, ""},
+             Case{"^o", "$$cnt. $$entry ($$val/$$size)", "", 1, "1. other (1/1)"},
+             // A separator that holds a reference is trimmed like any expansion.
+             Case{"a$", "[$$entry]", " $$cnt ", 1, "[alpha]2[beta]3[gamma]"},
+         }) {
+        const ExportResult r = words->exportEntries(c.expression, c.templ, c.separator);
+        EXPECT_EQ(r.status, c.status) << c.expression;
+        EXPECT_EQ(r.text, c.text) << c.expression;
+    }
+    EXPECT_EQ(plugin.variables.text("cnt"), "3");
+    EXPECT_EQ(plugin.variables.text("entry"), "gamma");
+
+    const ExportResult bad = words->exportEntries("(alpha", "$$entry", "");
+    EXPECT_EQ(bad.status, -1);
+    EXPECT_THAT(bad.text, HasSubstr("parenthesis"));
+}
+
+TEST_F(StatItemTest, ExportPutsKeysInLiterally) {
+    auto words = item("Words", 0);
+    words->store().addToTree("$$secret", 1);
+    plugin.variables.storeStr("secret", "EXPANDED");
+    plugin.variables.storeStr("dollar", "$");
+    for (const char* templ : {"<$$entry>", "$$dollar$entry"}) {
+        const ExportResult r = words->exportEntries("secret", templ, "");
+        EXPECT_THAT(r.text, Not(HasSubstr("EXPANDED"))) << templ;
+    }
+    EXPECT_EQ(words->exportEntries("secret", "<$$entry>", "").text, "<$$secret>");
+}
+
+TEST_F(StatItemTest, ExportDatesDropTheTimeAtMidnight) {
+    auto words = item("Words", 0);
+    words->store().tree().mergeRecord(plain("dated", 1, 1, 45000.0, 45000.75), 45000.0);
+    EXPECT_EQ(words->exportEntries("dated", "$$cdate|$$mdate", "").text,
+              "15.03.2023|15.03.2023 18:00:00");
+}
+
+// ---- mailbox backup ----------------------------------------------------------------------------
+
+TEST_F(StatItemTest, MailboxBackupQuotesFromLinesAndEndsLinesWithLf) {
+    plugin.settings.madMask = "box.unix";
+    auto traffic = item("Traffic", 9);
+    traffic->addLetter("From: Ann <ann@example.com>\r\nSubject: hi\r\n\r\nFrom now on\r\n From me\r\n",
+                       "From: Ann <ann@example.com>\r\nSubject: hi\r\n");
+    traffic->addLetter("Subject: anonymous\r\n\r\nbody", "Subject: anonymous\r\n");
+    EXPECT_EQ(fake.files.contents(kProgramDir + std::string("box.unix")),
+              "From: Ann <ann@example.com>\n>From: Ann <ann@example.com>\nSubject: hi\n\n"
+              ">From now on\n From me\n"
+              "From:\nSubject: anonymous\n\nbody\n");
+}
+
+TEST_F(StatItemTest, MailboxFileNameComesFromTheMask) {
+    plugin.variables.storeInt("year", 2023);
+    plugin.variables.storeInt("month", 3);
+    auto traffic = item("Traffic", 9);
+    traffic->appendLetterToMailbox("x", "$$year.$$month.unix");
+    traffic->appendLetterToMailbox("x", "D:\\Mail\\all.unix");
+    EXPECT_TRUE(fake.files.has(kProgramDir + std::string("2023.3.unix")));
+    EXPECT_TRUE(fake.files.has("D:\\Mail\\all.unix"));
+
+    fake.files.failCreateFile = true;  // silent: the letter is lost, nothing is thrown
+    EXPECT_NO_THROW(traffic->appendLetterToMailbox("x", "new.unix"));
+}
+
+TEST_F(StatItemTest, IgnoreStringIsCaseInsensitiveIncludingCyrillic) {
+    auto traffic = item("Traffic", 9);
+    const std::string header = "Subject: \xD1\xCF\xC0\xCC here\r\n";  // СПАМ
+    struct Case {
+        bool on;
+        const char* ignore;
+        bool accepted;
+    };
+    for (const Case& c : {Case{true, "\xF1\xEF\xE0\xEC", false},  // спам
+                          Case{false, "\xF1\xEF\xE0\xEC", true}, Case{true, "", true},
+                          Case{true, "eggs", true}}) {
+        plugin.settings.madIgnoreSpecific = c.on;
+        plugin.settings.madIgnoreString = c.ignore;
+        EXPECT_EQ(traffic->acceptsLetter(header), c.accepted) << c.on << " " << c.ignore;
+    }
+}
+
+// ---- the slots -----------------------------------------------------------------------------------
+
+TEST_F(StatItemTest, FactoryFillsSlotsAndTheLoopsStoreThem) {
+    installStatistics(plugin);
+    ASSERT_TRUE(plugin.factories.statisticsItem);
+    plugin.mads[6] = plugin.factories.statisticsItem(plugin, kStatDir + std::string("Spam"), 6);
+    ASSERT_NE(statItem(plugin, Slot::Spam), nullptr);
+    EXPECT_EQ(statItem(plugin, Slot::Words), nullptr);
+    EXPECT_EQ(statItem(plugin, 16), nullptr);
+    EXPECT_EQ(statItem(plugin, -1), nullptr);
+
+    statItem(plugin, Slot::Spam)->addText("viagra viagra", 4, false, 1);
+    sortAllMads(plugin);  // sorting writes nothing
+    EXPECT_FALSE(fake.files.has(kStatDir + std::string("Spam.Stat")));
+    processAllMads(plugin, false);
+    EXPECT_TRUE(fake.files.has(kStatDir + std::string("Spam.Stat")));
+}
+
+}  // namespace
+}  // namespace qbx::statistics

@@ -1,0 +1,421 @@
+#include "statistics/stat_store.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <zlib.h>
+
+#include <cstdint>
+#include <fstream>
+#include <random>
+#include <sstream>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "core/log.h"
+#include "core/text.h"
+#include "support/fakes.h"
+#include "support/golden.h"
+
+namespace qbx::statistics {
+namespace {
+
+using ::testing::Contains;
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+using ::testing::Not;
+
+const std::string kFile = "C:\\Mail\\Plugins\\Words.Stat";
+
+// The fake that can also refuse to write: a full disk or a locked folder.
+class RefusingFiles : public test::FakeFileSystem {
+public:
+    bool writeFileAtomic(const std::string& path, std::string_view bytes) override {
+        return !refuse && FakeFileSystem::writeFileAtomic(path, bytes);
+    }
+    bool replaceFile(const std::string& from, const std::string& to) override {
+        return !refuseRenames && FakeFileSystem::replaceFile(from, to);
+    }
+    bool renameFile(const std::string& from, const std::string& to) override {
+        return !refuseRenames && FakeFileSystem::renameFile(from, to);
+    }
+    bool refuse = false;
+    bool refuseRenames = false;
+};
+
+StatEntry entry(std::string key, double cdate, double mdate, std::int32_t size, std::uint8_t marker,
+                std::int32_t count) {
+    return {std::move(key), mdate, cdate, size, marker, count};
+}
+
+// The records of a written file, inflated by zlib's one-shot reader.
+std::vector<StatEntry> recordsOf(const std::string& file) {
+    std::vector<std::uint8_t> raw(1 << 20);
+    uLongf length = static_cast<uLongf>(raw.size());
+    const int result = uncompress(raw.data(), &length, reinterpret_cast<const Bytef*>(file.data()),
+                                  static_cast<uLong>(file.size()));
+    EXPECT_EQ(result, Z_OK);
+    EXPECT_EQ(length % kStatEntrySize, 0u);
+    std::vector<StatEntry> out;
+    for (std::size_t at = 0; at + kStatEntrySize <= length; at += kStatEntrySize)
+        out.push_back(parseStatEntry(std::span<const std::uint8_t, kStatEntrySize>(raw.data() + at,
+                                                                                   kStatEntrySize)));
+    return out;
+}
+
+std::string zstream(const std::vector<StatEntry>& records, std::string tail = {}) {
+    std::string raw;
+    for (const auto& r : records) {
+        const auto bytes = serialiseStatEntry(r);
+        raw.append(bytes.begin(), bytes.end());
+    }
+    raw += tail;
+    std::string out(compressBound(static_cast<uLong>(raw.size())), '\0');
+    uLongf length = static_cast<uLongf>(out.size());
+    compress(reinterpret_cast<Bytef*>(out.data()), &length, reinterpret_cast<const Bytef*>(raw.data()),
+             static_cast<uLong>(raw.size()));
+    out.resize(length);
+    return out;
+}
+
+std::vector<StatEntry> treeOf(const StatStore& store) {
+    std::vector<StatEntry> out;
+    store.tree().forEachEntry([&](const StatEntry& e) { out.push_back(e); });
+    return out;
+}
+
+class StatStoreTest : public ::testing::Test {
+protected:
+    StatStoreTest() {
+        log.setMirror([this](const std::string& line) { lines.push_back(line); });
+    }
+    StoreContext context(std::size_t budget = WordTrie::kDefaultNodeBudget) {
+        return {log, files, fake.clock, budget};
+    }
+    // A second store over the same files, as the next start of the module would make.
+    std::vector<StatEntry> reread(const std::string& file = kFile) {
+        StatStore next(context());
+        EXPECT_TRUE(next.read(file));
+        next.tree().clearRootEntry();
+        return treeOf(next);
+    }
+
+    test::FakePlatform fake;
+    RefusingFiles files;
+    Log log{fake.platform()};
+    std::vector<std::string> lines;
+    StatStore store{context()};
+};
+
+TEST(StatStoreLevelTest, MapsTheSettingOntoZlibLevels) {
+    for (const auto& [setting, level] : std::vector<std::pair<std::int32_t, int>>{
+             {0, Z_NO_COMPRESSION}, {1, Z_BEST_SPEED}, {2, Z_DEFAULT_COMPRESSION},
+             {3, Z_BEST_COMPRESSION}, {4, Z_NO_COMPRESSION}, {7, Z_NO_COMPRESSION},
+             {-1, Z_NO_COMPRESSION}})
+        EXPECT_EQ(zlibLevelFor(setting), level) << setting;
+}
+
+TEST_F(StatStoreTest, RoundTripsAtEveryLevel) {
+    store.addOrIncrement("abc", 10);
+    store.addOrIncrement("abc", 10);
+    store.addOrIncrement("\xEF\xF0\xE8\xE2\xE5\xF2", 3);
+    store.addToTree("tree", 250000000);  // byte totals above 10^8 survive
+    store.addToTree("abc", 1);
+    const std::string words(4000, 'w');
+    for (int i = 0; i < 200; ++i) store.addOrIncrement(words.substr(0, 20 + static_cast<std::size_t>(i % 60)), i);
+
+    std::vector<std::size_t> sizes;
+    for (const std::int32_t level : {0, 1, 2, 3, 7}) {
+        store.store(kFile, level);
+        sizes.push_back(files.contents(kFile).size());
+        const auto back = reread();
+        ASSERT_EQ(back.size(), 63u) << level;
+        EXPECT_EQ(back[0], entry("abc", fake.clock.dateTime, fake.clock.dateTime, 21, kMarkerNode, 3));
+        EXPECT_EQ(back[1].key, "tree");
+        EXPECT_EQ(back[1].size, 250000000);
+    }
+    // Levels 0 and 7 store, the others compress this repetitive content well.
+    EXPECT_EQ(sizes[0], sizes[4]);
+    EXPECT_GT(sizes[0], 136u * 65);  // header, 62 plain records, 2 tree entries
+    EXPECT_LT(sizes[1], sizes[0] / 4);
+    EXPECT_LE(sizes[3], sizes[2]);
+}
+
+TEST_F(StatStoreTest, WritesHeaderThenNonBlankPlainRecordsThenTreeEntriesInPreOrder) {
+    store.addOrIncrement("abc", 10);
+    store.addOrIncrement(" \t ", 1);  // counted, never written
+    store.addOrIncrement("abc", 10);
+    store.addToTree("zz", 2);
+    store.addToTree("   ", 2);
+    store.addToTree("z", 1);
+    fake.clock.dateTime = 45100.25;
+    store.store(kFile, 2);
+
+    const double made = 45000.5;
+    EXPECT_THAT(recordsOf(files.contents(kFile)),
+                ElementsAre(entry("", 45100.25, 45100.25, 2, kMarkerStored, 0),
+                            entry("abc", made, made, 20, kMarkerStored, 2),
+                            entry("z", made, made, 1, kMarkerStored, 1),
+                            entry("zz", made, made, 2, kMarkerStored, 1)));
+    // The written entries are marked stored in memory too.
+    EXPECT_EQ(store.tree().find("zz")->marker, kMarkerStored);
+    EXPECT_EQ(store.treeEntriesWritten(), 2);
+    EXPECT_FALSE(store.dirty());
+    EXPECT_THAT(lines, ElementsAre("Z-Stored 2 plain entries to " + kFile,
+                                   "Z-Stored 2 tree entries to " + kFile));
+}
+
+TEST_F(StatStoreTest, AnEmptyStoreWritesTheHeaderAlone) {
+    store.store(kFile, 3);
+    EXPECT_THAT(recordsOf(files.contents(kFile)),
+                ElementsAre(entry("", fake.clock.dateTime, fake.clock.dateTime, 0, kMarkerStored, 0)));
+    EXPECT_THAT(lines, ElementsAre("Z-Stored 0 tree entries to " + kFile));
+}
+
+TEST_F(StatStoreTest, PlainCountsAreFoldedIntoTheTreeByTheNextRead) {
+    EXPECT_EQ(store.addOrIncrement("def", 1), 0);
+    EXPECT_EQ(store.addOrIncrement("abc", 10), 0);  // appended
+    EXPECT_EQ(store.addOrIncrement("abc", 10), 1);  // found at index 1
+    store.store(kFile, 2);
+    EXPECT_EQ(recordsOf(files.contents(kFile)).front().size, 2);
+
+    StatStore next(context());
+    next.markDirty();
+    lines.clear();
+    ASSERT_TRUE(next.read(kFile));
+    EXPECT_FALSE(next.dirty());
+    EXPECT_EQ(next.count(), 0u);
+    const auto abc = next.tree().find("abc");
+    ASSERT_TRUE(abc.has_value());
+    EXPECT_EQ(abc->count, 2);
+    EXPECT_EQ(abc->size, 20);
+    EXPECT_EQ(next.treeCount("abc"), 2);
+    EXPECT_EQ(lines.back(), "Z-Read 4 entries from " + kFile + ", br:6, lv:2");
+}
+
+TEST_F(StatStoreTest, MergesPlainRecordsOfOneKeyIntoOneEntry) {
+    files.put(kFile, zstream({entry("", 45000, 45000, 3, kMarkerStored, 0),
+                              entry("key", 44000, 44200, 1, kMarkerStored, 1),
+                              entry("key", 43000, 44100, 2, kMarkerStored, 2),
+                              entry("key", 43500, 46000, 4, kMarkerStored, 3)}));
+    fake.clock.dateTime = 45500;  // the moment the node is made; the latest mdate is later
+    EXPECT_THAT(reread(), ElementsAre(entry("key", 43000, 46000, 7, kMarkerNode, 6)));
+    fake.clock.dateTime = 47000;
+    EXPECT_THAT(reread(), ElementsAre(entry("key", 43000, 47000, 7, kMarkerNode, 6)));
+}
+
+TEST_F(StatStoreTest, ReadsAFileWrittenByAnotherWriter) {
+    std::ifstream in(test::testDataPath("data/stat/words.Stat"), std::ios::binary);
+    ASSERT_TRUE(in) << "missing tests/data/stat/words.Stat";
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    files.put(kFile, bytes.str());
+
+    ASSERT_TRUE(store.read(kFile));
+    EXPECT_TRUE(store.tree().rootIsEntry());  // the header, which the item clears
+    EXPECT_EQ(store.tree().find("")->size, 3);
+    const double made = fake.clock.dateTime;
+    EXPECT_EQ(store.tree().find("hello"), entry("hello", 43000, 45100, 22, kMarkerNode, 7));
+    EXPECT_EQ(store.tree().find("\xEF\xF0\xE8\xE2\xE5\xF2"),
+              entry("\xEF\xF0\xE8\xE2\xE5\xF2", 44000.5, made, 1234, kMarkerNode, 9));
+    EXPECT_EQ(store.tree().find("old"), entry("old", 43000, made, 42, kMarkerNode, 3));  // repaired
+    EXPECT_FALSE(store.tree().find("gone").has_value());
+    EXPECT_EQ(store.tree().find("big")->size, 250000000);
+    EXPECT_EQ(store.treeCount(std::string(80, 'x')), 1);
+    EXPECT_EQ(store.treeCount("a\tb"), 2);
+    EXPECT_EQ(store.treeCount("   "), 1);
+    EXPECT_THAT(lines, ElementsAre("Z-Reading from " + kFile, "Creating file stream", "Creating Z-stream",
+                                   "Beginning read process", "All entries were read",
+                                   "Z-Read 12 entries from " + kFile + ", br:103, lv:7"));
+}
+
+TEST_F(StatStoreTest, AMissingFileIsNoFailure) {
+    store.addToTree("kept", 1);
+    store.addOrIncrement("plain", 1);
+    EXPECT_TRUE(store.read(kFile));
+    EXPECT_FALSE(store.dirty());
+    EXPECT_EQ(store.count(), 0u);
+    EXPECT_EQ(store.treeCount("kept"), 1);
+    EXPECT_EQ(lines.back(), "File " + kFile + " does not exists");
+    EXPECT_FALSE(files.has(kFile + ".bad"));
+}
+
+TEST_F(StatStoreTest, AFileThatCannotBeReadWholeIsKeptAsideBeforeAnythingOverwritesIt) {
+    std::vector<StatEntry> many{entry("", 45000, 45000, 0, kMarkerStored, 0)};
+    for (int i = 0; i < 3000; ++i) many.push_back(entry("k" + decimal(i), 1, 1, i, kMarkerStored, 1));
+    const std::string whole = zstream(many);
+    std::string flipped = whole;
+    flipped[flipped.size() / 2] = static_cast<char>(flipped[flipped.size() / 2] ^ 0x55);
+    const std::vector<std::pair<const char*, std::string>> cases = {
+        {"not zlib", "this is not a zlib stream at all"},
+        {"empty", ""},
+        {"truncated", whole.substr(0, whole.size() / 2)},
+        {"without end mark", whole.substr(0, whole.size() - 4)},
+        {"damaged", flipped},
+    };
+    for (const auto& [what, bytes] : cases) {
+        SCOPED_TRACE(what);
+        files.put(kFile + ".bad", "an older damaged file");
+        files.put(kFile, bytes);
+        lines.clear();
+        StatStore damaged(context());
+        damaged.load("C:\\Mail\\Plugins\\Words");
+        EXPECT_FALSE(files.has(kFile));
+        EXPECT_EQ(files.contents(kFile + ".bad"), bytes);
+        EXPECT_THAT(lines, Contains("Damaged file kept as " + kFile + ".bad"));
+        EXPECT_EQ(lines.back(), "Cannot load entry!!!!!!!!!");
+        EXPECT_THAT(lines, Not(Contains("All entries were read")));
+        EXPECT_FALSE(damaged.dirty());
+    }
+    // What was merged before the damage stays.
+    files.put(kFile, whole.substr(0, whole.size() / 2));
+    StatStore partial(context());
+    EXPECT_FALSE(partial.read(kFile));
+    EXPECT_GT(partial.tree().countWords(), 100u);
+    EXPECT_EQ(partial.treeCount("k0"), 1);
+}
+
+TEST_F(StatStoreTest, ADamagedFileThatCannotBeMovedAsideIsNeverWrittenOver) {
+    files.put(kFile, "damaged");
+    files.refuseRenames = true;
+    EXPECT_FALSE(store.read(kFile));
+    EXPECT_THAT(lines, Contains("Cannot keep damaged file " + kFile + " as " + kFile + ".bad"));
+    store.addOrIncrement("abc", 1);
+    EXPECT_THROW(store.store(kFile, 2), std::runtime_error);
+    EXPECT_EQ(files.contents(kFile), "damaged");
+    EXPECT_TRUE(store.dirty());
+}
+
+TEST_F(StatStoreTest, ATrailingPartialRecordIsIgnored) {
+    files.put(kFile, zstream({entry("", 1, 1, 0, kMarkerStored, 0), entry("abc", 1, 1, 5, kMarkerStored, 2),
+                              entry("cleared", 1, 1, 5, kMarkerEmpty, 2)},
+                             std::string(135, '\x07')));
+    ASSERT_TRUE(store.read(kFile));
+    EXPECT_EQ(store.tree().countWords(), 1u);
+    EXPECT_EQ(store.treeCount("abc"), 2);
+    EXPECT_EQ(lines.back(), "Z-Read 4 entries from " + kFile + ", br:3, lv:1");
+}
+
+TEST_F(StatStoreTest, AFailedWriteThrowsAndKeepsTheOldFileAndTheDirtyFlag) {
+    files.put(kFile, "the old file");
+    store.addOrIncrement("abc", 1);
+    files.refuse = true;
+    EXPECT_THROW(store.store(kFile, 2), std::runtime_error);
+    EXPECT_TRUE(store.dirty());
+    EXPECT_EQ(files.contents(kFile), "the old file");
+    EXPECT_THAT(lines, IsEmpty());
+    files.refuse = false;
+    store.store(kFile, 2);
+    EXPECT_FALSE(store.dirty());
+}
+
+TEST_F(StatStoreTest, TreeCountFindsExactKeysOnly) {
+    store.addToTree("abcdef", 1);
+    store.addToTree("tab\there", 1);
+    store.addToTree(std::string(100, 'y'), 1);  // counted under its first 80 characters
+    EXPECT_TRUE(store.dirty());
+    EXPECT_EQ(store.treeCount("abcdef"), 1);
+    EXPECT_EQ(store.treeCount("abc"), 0);      // a node on the way, no entry
+    EXPECT_EQ(store.treeCount("abcdefg"), 0);
+    EXPECT_EQ(store.treeCount("tab\there"), 1);
+    EXPECT_EQ(store.treeCount("tab here"), 0);
+    EXPECT_EQ(store.treeCount(std::string(80, 'y')), 1);
+    EXPECT_EQ(store.treeCount(std::string(81, 'y')), 0);
+    EXPECT_EQ(store.treeCount(""), 0);
+    store.addToTree("", 1);  // the root: never written
+    EXPECT_EQ(store.treeCount(""), 1);
+    store.store(kFile, 1);
+    EXPECT_EQ(reread().size(), 3u);
+}
+
+TEST_F(StatStoreTest, AKeyTheTreeRefusesIsLoggedAndLeavesTheDirtyFlag) {
+    StatStore small(context(3));
+    small.addToTree("abc", 1);
+    for (const bool dirtyBefore : {false, true}) {
+        small.store(kFile, 0);
+        if (dirtyBefore) small.markDirty();
+        lines.clear();
+        EXPECT_EQ(small.addToTree("abcd", 5), 0);
+        EXPECT_EQ(small.dirty(), dirtyBefore);
+        EXPECT_EQ(lines.back(), "@@ Error while adding [abcd] [5]");
+    }
+    small.addToTree("abc", 1);  // known keys go on counting
+    EXPECT_EQ(small.treeCount("abc"), 2);
+}
+
+TEST_F(StatStoreTest, RecordAccessAnswersOutOfRangeWithoutFailing) {
+    store.appendRecord(entry("  padded\t", 1, 2, 30, kMarkerStored, 4));
+    store.appendRecord(entry("old", 1, 2, 30, 17, 4));
+    store.appendRecord(entry(std::string(90, 'k'), 1, 2, 30, kMarkerStored, 4));
+    EXPECT_EQ(store.key(0), "padded");
+    EXPECT_EQ(store.size(0), 30);
+    EXPECT_EQ(store.size(1), 0);  // older layout
+    EXPECT_EQ(store.cnt(1), 4);
+    EXPECT_EQ(store.record(2).key, std::string(80, 'k'));  // the file keeps no more
+    EXPECT_EQ(store.key(3), "");
+    EXPECT_EQ(store.size(3), -1);
+    EXPECT_EQ(store.cnt(3), -1);
+    EXPECT_EQ(store.record(3), StatEntry{});
+
+    store.putRecord(5, entry("x", 1, 1, 1, kMarkerStored, 1));
+    store.clearRecord(5);
+    store.swap(1, 7);
+    EXPECT_EQ(store.count(), 3u);
+    EXPECT_THAT(lines, ElementsAre("Warning: can't retrieve index #7"));
+    store.swap(0, 1);
+    EXPECT_EQ(store.key(0), "old");
+    store.clearRecord(0);
+    EXPECT_EQ(store.record(0), StatEntry{});
+}
+
+// The index behind AddOrIncrement against the plain search it replaces.
+TEST_F(StatStoreTest, AddOrIncrementAgreesWithALinearSearchUnderEveryOperation) {
+    std::vector<StatEntry> model;
+    const auto modelAdd = [&](const std::string& key, std::int32_t amount) -> std::int32_t {
+        for (std::size_t i = 0; i < model.size(); ++i) {
+            if (trimBlankOrControl(model[i].key) != key) continue;
+            ++model[i].count;
+            model[i].size += amount;
+            model[i].mdate = fake.clock.dateTime;
+            return static_cast<std::int32_t>(i);
+        }
+        model.push_back(entry(key.substr(0, 80), fake.clock.dateTime, fake.clock.dateTime, amount,
+                              kMarkerStored, 1));
+        return 0;
+    };
+    const std::vector<std::string> keys = {"a", "b", " a", "a ", "", "\t", "abc", "ABC",
+                                           std::string(80, 'q'), std::string(81, 'q'), " b\r\n"};
+    std::mt19937 random(20240601);
+    const auto pick = [&](std::size_t n) { return std::uniform_int_distribution<std::size_t>(0, n - 1)(random); };
+    for (int step = 0; step < 4000; ++step) {
+        fake.clock.dateTime += 0.001;
+        const std::size_t op = pick(10);
+        if (op < 6 || model.empty()) {
+            const std::string& key = keys[pick(keys.size())];
+            const auto amount = static_cast<std::int32_t>(pick(100));
+            ASSERT_EQ(store.addOrIncrement(key, amount), modelAdd(key, amount)) << step;
+        } else if (op == 6) {
+            const std::size_t i = pick(model.size()), j = pick(model.size());
+            store.swap(i, j);
+            std::swap(model[i], model[j]);
+        } else if (op == 7) {
+            const std::size_t i = pick(model.size());
+            store.clearRecord(i);
+            model[i] = StatEntry{};
+        } else if (op == 8) {
+            const std::size_t i = pick(model.size());
+            const auto r = entry(keys[pick(keys.size())].substr(0, 80), 1, 1, 1, kMarkerStored, 1);
+            store.putRecord(i, r);
+            model[i] = r;
+        } else {
+            const auto r = entry(keys[pick(keys.size())].substr(0, 80), 1, 1, 1, kMarkerStored, 1);
+            store.appendRecord(r);
+            model.push_back(r);
+        }
+    }
+    ASSERT_EQ(store.count(), model.size());
+    for (std::size_t i = 0; i < model.size(); ++i) EXPECT_EQ(store.record(i), model[i]) << i;
+}
+
+}  // namespace
+}  // namespace qbx::statistics
