@@ -46,9 +46,18 @@ struct ITBPDataProvider : IHostUnknown {
 #pragma GCC diagnostic pop
 #endif
 
-// Message items the spam entry points fetch through the callback.
+// The host's data callback of the mail entry points: a length query (null buffer, size -1) or
+// a read of up to `size` bytes.
 using HostDataCallback = std::int32_t(QBX_STDCALL*)(std::intptr_t context, std::int32_t itemId,
                                                      char* buffer, std::int32_t size);
+
+// The items of one message that the callback supplies.
+inline constexpr std::int32_t kItemHeader = 100000;
+inline constexpr std::int32_t kItemBody = 100001;
+inline constexpr std::int32_t kItemRawMessage = 100005;
+inline constexpr std::int32_t kItemReplyAddress = 45;
+inline constexpr std::int32_t kItemDecodedFrom = 70;
+inline constexpr std::int32_t kItemDecodedTo = 71;
 
 inline constexpr std::int32_t kMacroResultId = 118997;
 inline constexpr std::int32_t kFolderMacroResultId = 118999;

@@ -19,14 +19,6 @@ struct Plugin;
 
 namespace qbx::statistics {
 
-// The message items the callback supplies.
-inline constexpr std::int32_t kItemHeader = 100000;
-inline constexpr std::int32_t kItemBody = 100001;
-inline constexpr std::int32_t kItemRawMessage = 100005;
-inline constexpr std::int32_t kItemReplyAddress = 45;
-inline constexpr std::int32_t kItemDecodedFrom = 70;
-inline constexpr std::int32_t kItemDecodedTo = 71;
-
 // No item is read past this many bytes. A message part longer than this makes the size queries
 // of the score fail; a field longer than this is cut here.
 inline constexpr std::int32_t kMaxHostItemBytes = 64 * 1024 * 1024;

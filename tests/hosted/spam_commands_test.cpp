@@ -215,10 +215,19 @@ TEST(QbxhostSpamRun, DrivesTheModulesSpamEntryPoints) {
 #else
     const char* module = "./QBX.tbp";
 #endif
-    ScratchFolder scratch(std::filesystem::current_path() / "test-homes", "spam-module-");
-    qbxhost::prepareHome(scratch.path.string());
-    qbx::systemPlatform().registry->writeString("Software\\ZVX", "InstallDir", "");
-    const std::string mbox = (scratch.path / "mbox").string();
+    // Not a scratch folder: the process's temporary folder points into the home from here on.
+    const auto home = std::filesystem::current_path() / "test-homes" /
+                      ("spam-module-" + qbx::test::uniqueName());
+    std::filesystem::create_directories(home);
+    qbxhost::prepareHome(home.string());
+    qbx::Registry& registry = *qbx::systemPlatform().registry;
+    registry.writeString("Software\\ZVX", "InstallDir", "");
+    // Under Windows the registry outlives the test: the period totals scoring adds to are put
+    // back afterwards, so that later tests see the installation as they left it.
+    const char* const totals[] = {"stLetterCount", "stTotalSize", "stHeaderSize", "stTextSize"};
+    std::vector<qbx::RegValue> saved;
+    for (const char* name : totals) saved.push_back(registry.readString("Software\\ZVX", name));
+    const std::string mbox = (home / "mbox").string();
     spit(mbox,
          "From a\nFrom: Alice <alice@example.org>\nTo: bob@example.org\nSubject: hi\n\n"
          "Cheap watches, buy now\n\n"
@@ -243,6 +252,10 @@ TEST(QbxhostSpamRun, DrivesTheModulesSpamEntryPoints) {
     }
     EXPECT_EQ(problems.str(), "");
     host.finalize();
+    for (std::size_t i = 0; i < saved.size(); ++i)
+        registry.writeString("Software\\ZVX", totals[i],
+                             saved[i].status == qbx::RegStatus::Ok ? saved[i].text
+                                                                   : (i == 0 ? "1" : "0"));
 }
 
 }  // namespace

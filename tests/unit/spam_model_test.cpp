@@ -239,7 +239,7 @@ TEST(SpamModelFisherTest, ChiSquareTailAndCombination) {
     EXPECT_NEAR(combineFisher(W{{0.9, 1}, {0.1, 1}}), 0.5, 1e-12);
     EXPECT_NEAR(combineFisher(W{{0.5, 1}}), 0.5, 1e-12);
     EXPECT_NEAR(combineFisher(W{{0.8, 1}, {0.2, 1}, {0.7, 5}, {0.3, 5}}), 0.5, 1e-12);
-    EXPECT_EQ(combineFisher(W{{0.8, 1}}), combineFisher(W{{0.8, 40}}));  // repeats add nothing
+    EXPECT_DOUBLE_EQ(combineFisher(W{{0.8, 1}}), combineFisher(W{{0.8, 40}}));  // repeats add nothing
     for (const auto& words : {W(100000, {0.99, 1}), W(100000, {0.01, 1}), W{{0.0, 1}, {1.0, 1}}}) {
         const double score = combineFisher(words);
         EXPECT_TRUE(std::isfinite(score));

@@ -10,12 +10,12 @@
 
 namespace qbxhost {
 
-inline constexpr std::int32_t kItemHeader = 100000;
-inline constexpr std::int32_t kItemBody = 100001;
-inline constexpr std::int32_t kItemRawMessage = 100005;
-inline constexpr std::int32_t kItemReplyAddress = 45;
-inline constexpr std::int32_t kItemDecodedFrom = 70;
-inline constexpr std::int32_t kItemDecodedTo = 71;
+using qbx::kItemBody;
+using qbx::kItemDecodedFrom;
+using qbx::kItemDecodedTo;
+using qbx::kItemHeader;
+using qbx::kItemRawMessage;
+using qbx::kItemReplyAddress;
 
 // A header value longer than this is cut: the callback's texts stay small whatever the file.
 inline constexpr std::size_t kMaxHeaderValueBytes = 64 * 1024;
