@@ -1,0 +1,31 @@
+// Arbitrary source through compile and run with the core library and a small budget: no crash,
+// no leak, no escaped exception, bounded time and memory.
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <string_view>
+
+#include "scripting/pascal/pascal.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    using namespace qbx::scripting::pascal;
+    const std::string_view source(reinterpret_cast<const char*>(data), size);
+    static Environment* env = [] {
+        auto* e = new Environment;
+        addCoreLibrary(*e);
+        e->limits.maxSteps = 20000;
+        e->limits.maxStringLength = 1 << 16;
+        e->limits.maxStringMemory = 1 << 20;
+        e->limits.maxSourceLength = 1 << 16;
+        return e;
+    }();
+    const CompileResult compiled = compile(source, env->limits);
+    if (compiled.error) {
+        if (compiled.program || compiled.error->message.empty()) std::abort();
+        return 0;
+    }
+    const RunResult result = run(*compiled.program, *env);
+    if (result.error && result.error->text().empty()) std::abort();
+    (void)toText(result.value);
+    return 0;
+}

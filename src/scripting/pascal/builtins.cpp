@@ -1,0 +1,229 @@
+// The interpreter's own small runtime library, one table row per function. Behaviour follows
+// Delphi's System and SysUtils routines of the same names, with every out-of-range case an
+// error instead of undefined memory access.
+#include <cmath>
+#include <string>
+
+#include "core/text.h"
+#include "scripting/pascal/pascal.h"
+
+namespace qbx::scripting::pascal {
+
+namespace {
+
+using Args = std::span<Value>;
+
+std::string_view stringArg(const Value& v, std::string& holder) {
+    if (v.isString()) return v.string();
+    holder = v.toStringArg();  // Empty gives ''; anything else throws
+    return holder;
+}
+
+// Delphi's Val for integers: leading blanks, a sign, decimal digits or "$"/"0x" hexadecimal,
+// nothing after. Bounded to the 32-bit Integer range as StrToInt is.
+bool parseDelphiInteger(std::string_view text, std::int64_t& out) {
+    std::size_t i = 0;
+    while (i < text.size() && text[i] == ' ') ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+    int base = 10;
+    if (i < text.size() && text[i] == '$') {
+        base = 16;
+        ++i;
+    } else if (i + 1 < text.size() && text[i] == '0' && (text[i + 1] == 'x' || text[i + 1] == 'X')) {
+        base = 16;
+        i += 2;
+    }
+    if (i >= text.size()) return false;
+    std::int64_t value = 0;
+    for (; i < text.size(); ++i) {
+        const char c = text[i];
+        int d;
+        if (c >= '0' && c <= '9') d = c - '0';
+        else if (base == 16 && c >= 'a' && c <= 'f') d = c - 'a' + 10;
+        else if (base == 16 && c >= 'A' && c <= 'F') d = c - 'A' + 10;
+        else return false;
+        value = value * base + d;
+        if (value > 0xFFFFFFFFll) return false;
+    }
+    if (base == 10 && value > (negative ? 2147483648ll : 2147483647ll)) return false;
+    if (base == 16 && value > 0x7FFFFFFF) value = static_cast<std::int32_t>(static_cast<std::uint32_t>(value));
+    out = negative ? -value : value;
+    return true;
+}
+
+std::int64_t checkedToInt64(double d) {
+    if (!(d > -9.2233720368547758e18 && d < 9.2233720368547758e18))
+        throw RuntimeError("Invalid floating point operation", "EInvalidOp");
+    return static_cast<std::int64_t>(d);
+}
+
+// Halves go to the even neighbour, independent of the FPU's rounding mode.
+double roundHalfEven(double x) {
+    const double floor = std::floor(x);
+    const double diff = x - floor;
+    if (diff > 0.5) return floor + 1;
+    if (diff < 0.5) return floor;
+    return std::fmod(floor, 2.0) == 0.0 ? floor : floor + 1;
+}
+
+std::string asciiCase(std::string_view text, bool upper) {
+    std::string out(text);
+    for (char& c : out) {
+        if (upper && c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
+        if (!upper && c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
+    }
+    return out;
+}
+
+Value length(Args a, CallContext&) {
+    std::string h;
+    return Value(static_cast<std::int64_t>(stringArg(a[0], h).size()));
+}
+
+Value copy(Args a, CallContext&) {
+    std::string h;
+    const std::string_view s = stringArg(a[0], h);
+    std::int64_t index = a[1].toInteger();
+    std::int64_t count = a.size() > 2 ? a[2].toInteger() : static_cast<std::int64_t>(s.size());
+    if (index < 1) index = 1;
+    const auto size = static_cast<std::int64_t>(s.size());
+    if (index > size || count <= 0) return Value(std::string());
+    if (count > size - index + 1) count = size - index + 1;
+    return Value(s.substr(static_cast<std::size_t>(index - 1), static_cast<std::size_t>(count)));
+}
+
+Value pos(Args a, CallContext&) {
+    std::string h1, h2;
+    const std::string_view sub = stringArg(a[0], h1);
+    const std::string_view s = stringArg(a[1], h2);
+    if (sub.empty()) return Value(std::int64_t{0});
+    const std::size_t at = s.find(sub);
+    return Value(at == std::string_view::npos ? std::int64_t{0} : static_cast<std::int64_t>(at + 1));
+}
+
+Value intToStr(Args a, CallContext&) { return Value(decimal(a[0].toInteger())); }
+
+Value strToInt(Args a, CallContext& c) {
+    std::string h;
+    const std::string_view s = stringArg(a[0], h);
+    std::int64_t v = 0;
+    if (!parseDelphiInteger(s, v)) c.fail("'" + std::string(s.substr(0, 200)) + "' is not a valid integer value", "EConvertError");
+    return Value(v);
+}
+
+Value strToIntDef(Args a, CallContext&) {
+    std::string h;
+    std::int64_t v = 0;
+    if (!a[0].isString() && !a[0].isEmpty()) return Value(a[1].toInteger());
+    if (!parseDelphiInteger(stringArg(a[0], h), v)) return Value(a[1].toInteger());
+    return Value(v);
+}
+
+Value floatToStr(Args a, CallContext&) { return Value(floatToText(a[0].toDouble())); }
+
+Value chr(Args a, CallContext&) {
+    return Value(std::string(1, static_cast<char>(static_cast<std::uint8_t>(a[0].toInteger()))));
+}
+
+Value ord(Args a, CallContext& c) {
+    const Value& v = a[0];
+    if (v.isString() && v.string().size() == 1) return Value(std::int64_t{static_cast<unsigned char>(v.string()[0])});
+    if (v.kind() == Kind::Boolean) return Value(std::int64_t{v.boolean() ? 1 : 0});
+    if (v.kind() == Kind::Integer) return v;
+    c.fail("Ordinal type required, not '" + std::string(v.typeName()) + "'");
+}
+
+Value upperCase(Args a, CallContext&) {
+    std::string h;
+    return Value(asciiCase(stringArg(a[0], h), true));
+}
+Value lowerCase(Args a, CallContext&) {
+    std::string h;
+    return Value(asciiCase(stringArg(a[0], h), false));
+}
+Value ansiUpperCase(Args a, CallContext&) {
+    std::string h;
+    return Value(toUpper1251(stringArg(a[0], h)));
+}
+Value ansiLowerCase(Args a, CallContext&) {
+    std::string h;
+    return Value(toLower1251(stringArg(a[0], h)));
+}
+Value trim(Args a, CallContext&) {
+    std::string h;
+    return Value(trimBlankOrControl(stringArg(a[0], h)));
+}
+
+Value step(Args a, std::int64_t sign) {
+    const std::int64_t by = a.size() > 1 ? a[1].toInteger() : 1;
+    const std::int64_t v = a[0].toInteger();
+    a[0] = Value(static_cast<std::int64_t>(static_cast<std::uint64_t>(v) +
+                                          static_cast<std::uint64_t>(sign) * static_cast<std::uint64_t>(by)));
+    return Value();
+}
+Value inc(Args a, CallContext&) { return step(a, 1); }
+Value dec(Args a, CallContext&) { return step(a, -1); }
+
+Value abs(Args a, CallContext&) {
+    if (a[0].kind() == Kind::Integer) {
+        const std::int64_t v = a[0].integer();
+        return Value(v < 0 ? static_cast<std::int64_t>(0 - static_cast<std::uint64_t>(v)) : v);
+    }
+    return Value(std::fabs(a[0].toDouble()));
+}
+
+Value round(Args a, CallContext&) {
+    if (a[0].kind() == Kind::Integer) return a[0];
+    return Value(checkedToInt64(roundHalfEven(a[0].toDouble())));
+}
+
+Value trunc(Args a, CallContext&) {
+    if (a[0].kind() == Kind::Integer) return a[0];
+    return Value(checkedToInt64(std::trunc(a[0].toDouble())));
+}
+
+Value sqrt(Args a, CallContext& c) {
+    const double x = a[0].toDouble();
+    if (x < 0) c.fail("Invalid floating point operation", "EInvalidOp");
+    return Value(std::sqrt(x));
+}
+
+struct Builtin {
+    std::string_view name;
+    int minArgs;
+    int maxArgs;
+    std::uint32_t varParams;
+    Value (*function)(Args, CallContext&);
+};
+
+constexpr Builtin kBuiltins[] = {
+    {"Length", 1, 1, 0, length},
+    {"Copy", 2, 3, 0, copy},
+    {"Pos", 2, 2, 0, pos},
+    {"IntToStr", 1, 1, 0, intToStr},
+    {"StrToInt", 1, 1, 0, strToInt},
+    {"StrToIntDef", 2, 2, 0, strToIntDef},
+    {"FloatToStr", 1, 1, 0, floatToStr},
+    {"Chr", 1, 1, 0, chr},
+    {"Ord", 1, 1, 0, ord},
+    {"UpperCase", 1, 1, 0, upperCase},
+    {"LowerCase", 1, 1, 0, lowerCase},
+    {"AnsiUpperCase", 1, 1, 0, ansiUpperCase},
+    {"AnsiLowerCase", 1, 1, 0, ansiLowerCase},
+    {"Trim", 1, 1, 0, trim},
+    {"Inc", 1, 2, 1, inc},
+    {"Dec", 1, 2, 1, dec},
+    {"Abs", 1, 1, 0, abs},
+    {"Round", 1, 1, 0, round},
+    {"Trunc", 1, 1, 0, trunc},
+    {"Sqrt", 1, 1, 0, sqrt},
+};
+
+}  // namespace
+
+void addCoreLibrary(Environment& environment) {
+    for (const auto& b : kBuiltins) environment.addFunction(b.name, b.minArgs, b.maxArgs, b.function, b.varParams);
+}
+
+}  // namespace qbx::scripting::pascal

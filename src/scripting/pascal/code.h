@@ -1,0 +1,86 @@
+// The compiled form: one Proto per routine (index 0 is the main block), each a vector of 32-bit
+// words. A word holds the opcode in its low 8 bits and an unsigned operand A in the high 24
+// bits; a few instructions take extra operand words. Jump targets are absolute word indices.
+//
+// Frames live on one value stack: slot i of the running routine is stack[base + i]. The main
+// block's frame starts at 0, so program-level variables are absolute stack indices ("global").
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "scripting/pascal/pascal.h"
+#include "scripting/pascal/value.h"
+
+namespace qbx::scripting::pascal {
+
+enum Op : std::uint8_t {
+    PUSHK,      // A: constant
+    PUSHI,      // A: small integer (24 bits, sign-extended)
+    PUSHEMPTY,
+    PUSHTRUE,
+    PUSHFALSE,
+    LOADL,      // A: local slot
+    STOREL,     // A: local slot (converts to the declared type)
+    LOADG,      // A: global slot
+    STOREG,
+    LOADR,      // A: local slot holding a reference
+    STORER,
+    REFL,       // pushes a reference to local A
+    REFG,       // pushes a reference to global A
+    PASSR,      // pushes the reference held in local A
+    APPENDL,    // slot A := slot A + popped value, in place where the string is unshared
+    APPENDG,
+    POP,
+    ADD, SUB, MUL, FDIV, IDIV, MOD, AND, OR, XOR, SHL, SHR,
+    EQ, NE, LT, GT, LE, GE,
+    NEG, NOT,
+    INRANGE,    // value lo hi -> lo <= value <= hi
+    INDEX,      // string index -> one-character string
+    SETCHAR,    // string index char -> string with that character replaced
+    ISCLASS,    // class-name pattern-name -> Boolean (Exception matches every class)
+    JMP,        // A: target
+    JMPF,       // A: target; pops a Boolean
+    JMPT,
+    ANDJ,       // A: target; a False Boolean on top stays and jumps, else falls through
+    ORJ,        // A: target; a True Boolean on top stays and jumps
+    FORTEST,    // A: exit target; words: variable (bit 31: global), limit slot (bit 31: downto)
+    FORSTEP,    // A: body target; same words
+    CALL,       // A: routine
+    CALLN,      // A: name; words: argument count, reference mask
+    RET,
+    TRYX,       // A: handler; word: first of the three exception slots
+    TRYF,       // A: handler; word: marker slot, followed by the three exception slots
+    POPH,
+    RAISE,      // A: constant class name; pops the message
+    RERAISE,    // A: first of the three exception slots
+    ENDF,       // A: marker slot
+};
+
+struct SourcePos {
+    std::uint32_t line;
+    std::uint32_t column;
+};
+
+struct Proto {
+    std::string name;
+    std::vector<std::uint32_t> code;
+    std::vector<SourcePos> positions;  // one per code word
+    std::vector<Value> constants;
+    std::vector<DeclaredType> slotTypes;  // parameters, then (functions) Result, then locals
+    std::vector<bool> byRef;              // per parameter
+    std::uint32_t paramCount = 0;
+    bool isFunction = false;
+    std::uint32_t maxOperands = 0;  // operand stack depth above the slots
+};
+
+struct Program {
+    std::vector<Proto> protos;
+    std::vector<std::string> names;         // late-bound names, upper-cased
+    std::vector<std::string> displayNames;  // as written, for messages
+};
+
+constexpr std::uint32_t kGlobalBit = 0x80000000u;
+
+}  // namespace qbx::scripting::pascal

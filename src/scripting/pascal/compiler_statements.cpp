@@ -1,0 +1,392 @@
+#include "scripting/pascal/compiler.h"
+
+namespace qbx::scripting::pascal::detail {
+
+void Compiler::statementList(std::initializer_list<Tok> terminators) {
+    for (;;) {
+        statement();
+        if (std::find(terminators.begin(), terminators.end(), tok_.type) != terminators.end()) return;
+        if (tok_.type != Tok::Semicolon) expected("';'");
+        next();
+        if (std::find(terminators.begin(), terminators.end(), tok_.type) != terminators.end()) return;
+    }
+}
+
+void Compiler::statement() {
+    NestingGuard guard(*this);
+    switch (tok_.type) {
+        case Tok::Ident: identStatement(); return;
+        case Tok::Begin:
+            next();
+            statementList({Tok::End_});
+            next();
+            return;
+        case Tok::If: ifStatement(); return;
+        case Tok::While: whileStatement(); return;
+        case Tok::Repeat: repeatStatement(); return;
+        case Tok::For: forStatement(); return;
+        case Tok::Case: caseStatement(); return;
+        case Tok::Try: tryStatement(); return;
+        case Tok::Raise: raiseStatement(); return;
+        case Tok::Exit: exitStatement(); return;
+        case Tok::Break:
+            next();
+            leave(Tok::Break);
+            return;
+        case Tok::Continue:
+            next();
+            leave(Tok::Continue);
+            return;
+        case Tok::Semicolon: case Tok::End_: case Tok::Else: case Tok::Until: case Tok::Except:
+        case Tok::Finally: case Tok::End:
+            return;  // the empty statement
+        default: expected("Statement");
+    }
+}
+
+void Compiler::identStatement() {
+    const Token name = tok_;
+    const SourcePos pos = here();
+    next();
+    const Symbol* found = lookup(name.text);
+    if (found == nullptr) {
+        if (tok_.type == Tok::Assign || tok_.type == Tok::LBracket)
+            failNamed(pos, "Unknown identifier '", name.raw);
+        callLateBound(name, false);
+        return;
+    }
+    const Symbol s = *found;
+    switch (s.kind) {
+        case Symbol::Var: assignment(name, s); return;
+        case Symbol::Routine:
+            if (tok_.type == Tok::Assign && name.text == fs_->ownName) {
+                assignment(name, *lookup("RESULT"));
+                return;
+            }
+            callRoutine(name, s, false);
+            return;
+        case Symbol::Const: failNamed(pos, "Cannot assign to constant '", name.raw);
+        case Symbol::ExceptVar: failAt(pos, "Statement expected");
+    }
+}
+
+void Compiler::assignment(const Token& name, const Symbol& target) {
+    const SourcePos namePos{static_cast<std::uint32_t>(name.line), static_cast<std::uint32_t>(name.column)};
+    if (tok_.type == Tok::LBracket) {
+        emitLoad(namePos, target);
+        next();
+        expression();
+        expect(Tok::RBracket);
+        const SourcePos pos = here();
+        expect(Tok::Assign);
+        expression();
+        emitAt(pos, SETCHAR);
+        emitStore(pos, target);
+        return;
+    }
+    const SourcePos pos = here();
+    if (tok_.type != Tok::Assign) expected("':='");
+    next();
+    const std::size_t start = proto().code.size();
+    expression();
+    // "v := v + x" appends in place: worth it for strings built in loops. Only when nothing
+    // between the load and the '+' can reach v (no calls).
+    auto& code = proto().code;
+    const bool simpleTarget = !target.byRef && code.size() > start + 1 &&
+                              code[start] == (static_cast<std::uint32_t>(isGlobalFromHere(target) ? LOADG : LOADL) | (target.slot << 8)) &&
+                              code.back() == ADD;
+    if (simpleTarget) {
+        // The loaded v must be the left operand of the last '+' and nothing else may touch it:
+        // every instruction in between works on values above it.
+        bool safe = true;
+        int depth = 1;
+        for (std::size_t i = start + 1; i < code.size() - 1; i += instructionLength(code[i])) {
+            const auto op = static_cast<Op>(code[i] & 0xFF);
+            if (op == CALL || op == CALLN || operandsTaken(op) > depth - 1) safe = false;
+            depth += stackEffect(op);
+        }
+        safe = safe && depth == 2;
+        if (safe) {
+            for (std::size_t i = start + 1; i < code.size() - 1; i += instructionLength(code[i])) {
+                const auto op = static_cast<Op>(code[i] & 0xFF);
+                if ((op == ANDJ || op == ORJ || op == JMP || op == JMPF || op == JMPT) && (code[i] >> 8) > start)
+                    code[i] -= 1u << 8;
+            }
+            code.erase(code.begin() + static_cast<std::ptrdiff_t>(start));
+            proto().positions.erase(proto().positions.begin() + static_cast<std::ptrdiff_t>(start));
+            code.back() = static_cast<std::uint32_t>(isGlobalFromHere(target) ? APPENDG : APPENDL) | (target.slot << 8);
+            proto().positions.back() = pos;
+            fs_->depth -= 1;
+            return;
+        }
+    }
+    emitStore(pos, target);
+}
+
+void Compiler::ifStatement() {
+    next();
+    const SourcePos condition = here();
+    expression();
+    expect(Tok::Then);
+    const std::size_t toElse = emitAt(condition, JMPF);
+    statement();
+    if (tok_.type == Tok::Else) {
+        next();
+        const std::size_t toEnd = emit(JMP);
+        patch(toElse, label());
+        statement();
+        patch(toEnd, label());
+    } else {
+        patch(toElse, label());
+    }
+}
+
+void Compiler::whileStatement() {
+    next();
+    const std::uint32_t top = label();
+    const SourcePos condition = here();
+    expression();
+    expect(Tok::Do);
+    const std::size_t toExit = emitAt(condition, JMPF);
+    fs_->blocks.push_back({Block::Loop, {}, {}, 0, {}});
+    statement();
+    Block block = std::move(fs_->blocks.back());
+    fs_->blocks.pop_back();
+    emitAt(condition, JMP, top);
+    for (auto j : block.continues) patch(j, top);
+    patch(toExit, label());
+    patchHere(block.breaks);
+}
+
+void Compiler::repeatStatement() {
+    next();
+    const std::uint32_t top = label();
+    fs_->blocks.push_back({Block::Loop, {}, {}, 0, {}});
+    statementList({Tok::Until});
+    Block block = std::move(fs_->blocks.back());
+    fs_->blocks.pop_back();
+    next();
+    patchHere(block.continues);
+    const SourcePos condition = here();
+    expression();
+    emitAt(condition, JMPF, top);
+    patchHere(block.breaks);
+}
+
+void Compiler::forStatement() {
+    next();
+    const SourcePos varPos = here();
+    const Token name = tok_;
+    if (tok_.type != Tok::Ident) expected("Identifier");
+    next();
+    const Symbol* found = lookup(name.text);
+    if (found == nullptr) failNamed(varPos, "Unknown identifier '", name.raw);
+    if (found->kind != Symbol::Var || found->byRef) failNamed(varPos, "Illegal loop variable '", name.raw);
+    const Symbol var = *found;
+    expect(Tok::Assign);
+    expression();
+    emitStore(varPos, var);
+    bool down = false;
+    if (accept(Tok::Downto)) down = true;
+    else expect(Tok::To);
+    expression();
+    const std::uint32_t limit = newSlot(DeclaredType::Variant);
+    emit(STOREL, limit);
+    const std::uint32_t varWord = var.slot | (isGlobalFromHere(var) ? kGlobalBit : 0u);
+    const std::uint32_t limitWord = limit | (down ? kGlobalBit : 0u);
+    const SourcePos doPos = here();
+    expect(Tok::Do);
+    const std::size_t test = emitAt(doPos, FORTEST);
+    word(varWord);
+    word(limitWord);
+    const std::uint32_t body = label();
+    fs_->blocks.push_back({Block::Loop, {}, {}, 0, {}});
+    statement();
+    Block block = std::move(fs_->blocks.back());
+    fs_->blocks.pop_back();
+    patchHere(block.continues);
+    emitAt(doPos, FORSTEP, body);
+    word(varWord);
+    word(limitWord);
+    patch(test, label());
+    patchHere(block.breaks);
+}
+
+void Compiler::caseStatement() {
+    next();
+    expression();
+    const std::uint32_t selector = newSlot(DeclaredType::Variant);
+    emit(STOREL, selector);
+    expect(Tok::Of);
+    std::vector<std::size_t> toEnd;
+    while (tok_.type != Tok::Else && tok_.type != Tok::End_) {
+        std::vector<std::size_t> toBody;
+        do {
+            const SourcePos pos = here();
+            emitAt(pos, LOADL, selector);
+            expression();
+            if (accept(Tok::DotDot)) {
+                expression();
+                emitAt(pos, INRANGE);
+            } else {
+                emitAt(pos, EQ);
+            }
+            toBody.push_back(emit(JMPT));
+        } while (accept(Tok::Comma));
+        expect(Tok::Colon);
+        const std::size_t toNext = emit(JMP);
+        patchHere(toBody);
+        statement();
+        toEnd.push_back(emit(JMP));
+        patch(toNext, label());
+        if (!accept(Tok::Semicolon)) break;
+    }
+    if (accept(Tok::Else)) {
+        if (tok_.type != Tok::End_) statementList({Tok::End_});
+    }
+    expect(Tok::End_);
+    patchHere(toEnd);
+}
+
+void Compiler::tryStatement() {
+    next();
+    const std::size_t enter = emit(TRYX);  // turned into TRYF below when it is a finally block
+    word(0);
+    // Whether this is a finally or an except block shows only after the body, so the body is
+    // compiled for either: break, continue and exit inside it leave through a marker and a jump
+    // that a finally block sends through its code and an except block straight on (ENDF).
+    const std::uint32_t marker = newSlot(DeclaredType::Variant);
+    newSlot(DeclaredType::Variant);
+    newSlot(DeclaredType::Variant);
+    newSlot(DeclaredType::Variant);
+    fs_->blocks.push_back({Block::Try, {}, {}, marker, {}});
+    statementList({Tok::Except, Tok::Finally});
+    Block block = std::move(fs_->blocks.back());
+    fs_->blocks.pop_back();
+    auto& code = proto().code;
+    if (tok_.type == Tok::Finally) {
+        next();
+        code[enter] = static_cast<std::uint32_t>(TRYF) | (code[enter] & ~0xFFu);
+        code[enter + 1] = marker;
+        emit(POPH);
+        emit(PUSHEMPTY);
+        emit(STOREL, marker);
+        patch(enter, label());
+        patchHere(block.toFinally);
+        statementList({Tok::End_});
+        next();
+        emit(ENDF, marker);
+        return;
+    }
+    next();
+    code[enter + 1] = marker + 1;
+    emit(POPH);
+    const std::size_t toEnd = emit(JMP);
+    // Leaving the body by exit, break or continue: no finally code, on to the marked target.
+    patchHere(block.toFinally);
+    emit(ENDF, marker);
+    const std::size_t toEnd2 = emit(JMP);
+    patch(enter, label());
+    const std::uint32_t slots = marker + 1;
+    fs_->handlerSlots.push_back(slots);
+    std::vector<std::size_t> handled;
+    if (tok_.type == Tok::Ident && tok_.text == "ON") {
+        while (tok_.type == Tok::Ident && tok_.text == "ON") {
+            next();
+            Token varName;
+            Token className = tok_;
+            if (tok_.type != Tok::Ident) expected("Exception class");
+            next();
+            if (accept(Tok::Colon)) {
+                varName = className;
+                className = tok_;
+                if (tok_.type != Tok::Ident) expected("Exception class");
+                next();
+            }
+            const SourcePos pos = here();
+            expect(Tok::Do);
+            emitAt(pos, LOADL, slots + 1);
+            emitAt(pos, PUSHK, constant(Value(className.text)));
+            emitAt(pos, ISCLASS);
+            const std::size_t toNext = emitAt(pos, JMPF);
+            if (!varName.text.empty()) {
+                Symbol e;
+                e.kind = Symbol::ExceptVar;
+                e.slot = slots;
+                fs_->exceptVars.emplace_back(varName.text, e);
+            }
+            statement();
+            if (!varName.text.empty()) fs_->exceptVars.pop_back();
+            handled.push_back(emit(JMP));
+            patch(toNext, label());
+            if (!accept(Tok::Semicolon)) break;
+        }
+        if (accept(Tok::Else)) {
+            if (tok_.type != Tok::End_) statementList({Tok::End_});
+            handled.push_back(emit(JMP));
+        }
+        emit(RERAISE, slots);
+    } else if (tok_.type != Tok::End_) {
+        statementList({Tok::End_});
+    }
+    expect(Tok::End_);
+    fs_->handlerSlots.pop_back();
+    patch(toEnd, label());
+    patch(toEnd2, label());
+    patchHere(handled);
+}
+
+void Compiler::exitStatement() {
+    const SourcePos pos = here();
+    next();
+    if (accept(Tok::LParen)) {
+        expression();
+        expect(Tok::RParen);
+        const Symbol* result = lookup("RESULT");
+        if (result == nullptr || (!fs_->isMain && fs_->ownName.empty()))
+            failAt(pos, "A procedure cannot return a value");
+        emitStore(pos, *result);
+    }
+    leave(Tok::Exit);
+}
+
+void Compiler::raiseStatement() {
+    const SourcePos pos = here();
+    next();
+    if (tok_.type != Tok::Ident) {
+        if (fs_->handlerSlots.empty()) failAt(pos, "Re-raising an exception is only allowed in an exception handler");
+        emitAt(pos, RERAISE, fs_->handlerSlots.back());
+        return;
+    }
+    const Token className = tok_;
+    next();
+    expect(Tok::Dot);
+    if (tok_.type != Tok::Ident || tok_.text != "CREATE") expected("'Create'");
+    next();
+    expect(Tok::LParen);
+    expression();
+    expect(Tok::RParen);
+    emitAt(pos, RAISE, constant(Value(className.raw)));
+}
+
+// Leaves the innermost loop (break, continue) or the routine (exit) through every try block in
+// between: an except block's handler is popped, a finally block's code runs first.
+void Compiler::leave(Tok kind) {
+    for (std::size_t i = fs_->blocks.size(); i-- > 0;) {
+        if (fs_->blocks[i].kind == Block::Loop) {
+            if (kind == Tok::Exit) continue;
+            const std::size_t j = emit(JMP);
+            (kind == Tok::Break ? fs_->blocks[i].breaks : fs_->blocks[i].continues).push_back(j);
+            return;
+        }
+        emit(POPH);
+        const std::size_t mark = emit(PUSHI);
+        emit(STOREL, fs_->blocks[i].marker);
+        fs_->blocks[i].toFinally.push_back(emit(JMP));
+        patch(mark, label());
+    }
+    if (kind != Tok::Exit) fail(std::string(kind == Tok::Break ? "BREAK" : "CONTINUE") + " outside of a loop");
+    fs_->exitJumps.push_back(emit(JMP));
+}
+
+}  // namespace qbx::scripting::pascal::detail

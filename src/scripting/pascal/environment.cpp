@@ -1,0 +1,41 @@
+#include "core/text.h"
+#include "scripting/pascal/operators.h"
+#include "scripting/pascal/pascal.h"
+
+namespace qbx::scripting::pascal {
+
+std::string ScriptError::text() const {
+    if (line <= 0) return message;
+    return "Line " + decimal(line) + ", column " + decimal(column) + ": " + message;
+}
+
+void CallContext::checkLength(std::size_t length) const {
+    StringBudget{&limits_, baseline_}.check(length);
+}
+
+void CallContext::fail(const std::string& message, const std::string& className) const {
+    throw RuntimeError(message, className);
+}
+
+void Environment::addFunction(std::string_view name, int minArgs, int maxArgs, NativeFn function,
+                              std::uint32_t varParams) {
+    Entry entry;
+    entry.name = std::string(name);
+    entry.native = NativeFunction{std::move(function), minArgs, maxArgs, varParams};
+    entries_[toUpper1251(name)] = std::move(entry);
+}
+
+void Environment::addConstant(std::string_view name, Value value) {
+    Entry entry;
+    entry.name = std::string(name);
+    entry.isConstant = true;
+    entry.constant = std::move(value);
+    entries_[toUpper1251(name)] = std::move(entry);
+}
+
+const Environment::Entry* Environment::find(std::string_view upperName) const {
+    const auto it = entries_.find(std::string(upperName));
+    return it == entries_.end() ? nullptr : &it->second;
+}
+
+}  // namespace qbx::scripting::pascal

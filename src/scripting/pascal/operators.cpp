@@ -1,0 +1,178 @@
+#include "scripting/pascal/operators.h"
+
+#include <cmath>
+#include <string>
+
+namespace qbx::scripting::pascal {
+
+namespace {
+
+[[noreturn]] void incompatible(const Value& a, const Value& b) {
+    throw RuntimeError("Incompatible types: '" + std::string(a.typeName()) + "' and '" +
+                       std::string(b.typeName()) + "'");
+}
+
+Value checkedReal(double d) {
+    if (!std::isfinite(d)) throw RuntimeError("Floating point overflow", "EOverflow");
+    return Value(d);
+}
+
+std::int64_t wrapAdd(std::int64_t a, std::int64_t b) {
+    return static_cast<std::int64_t>(static_cast<std::uint64_t>(a) + static_cast<std::uint64_t>(b));
+}
+std::int64_t wrapSub(std::int64_t a, std::int64_t b) {
+    return static_cast<std::int64_t>(static_cast<std::uint64_t>(a) - static_cast<std::uint64_t>(b));
+}
+std::int64_t wrapMul(std::int64_t a, std::int64_t b) {
+    return static_cast<std::int64_t>(static_cast<std::uint64_t>(a) * static_cast<std::uint64_t>(b));
+}
+
+[[noreturn]] void divisionByZero() { throw RuntimeError("Division by zero", "EDivByZero"); }
+
+// Empty beside a number reads as 0, beside a string as ''.
+Value fillEmpty(const Value& v, const Value& other) {
+    if (!v.isEmpty()) return v;
+    if (other.isString()) return Value(std::string());
+    return Value(std::int64_t{0});
+}
+
+}  // namespace
+
+void StringBudget::check(std::size_t newLength) const {
+    if (newLength > limits->maxStringLength)
+        throw RuntimeError("Script stopped: string length limit", "Exception", true);
+    if (liveStringBytes() + static_cast<std::int64_t>(newLength) - baseline >
+        static_cast<std::int64_t>(limits->maxStringMemory))
+        throw RuntimeError("Script stopped: memory limit", "Exception", true);
+}
+
+Value binaryOp(Op op, const Value& a0, const Value& b0, const StringBudget& budget) {
+    if (a0.isNull() || b0.isNull()) {
+        if (a0.kind() == Kind::Boolean || b0.kind() == Kind::Boolean) incompatible(a0, b0);
+        return Value::null();
+    }
+    const Value a = fillEmpty(a0, b0);
+    const Value b = fillEmpty(b0, a);
+    const Kind ka = a.kind();
+    const Kind kb = b.kind();
+    if (ka == Kind::Integer && kb == Kind::Integer) {
+        const std::int64_t x = a.integer();
+        const std::int64_t y = b.integer();
+        switch (op) {
+            case ADD: return Value(wrapAdd(x, y));
+            case SUB: return Value(wrapSub(x, y));
+            case MUL: return Value(wrapMul(x, y));
+            case FDIV:
+                if (y == 0) divisionByZero();
+                return checkedReal(static_cast<double>(x) / static_cast<double>(y));
+            case IDIV:
+                if (y == 0) divisionByZero();
+                if (y == -1) return Value(wrapSub(0, x));
+                return Value(x / y);
+            case MOD:
+                if (y == 0) divisionByZero();
+                if (y == -1) return Value(std::int64_t{0});
+                return Value(x % y);
+            case AND: return Value(x & y);
+            case OR: return Value(x | y);
+            case XOR: return Value(x ^ y);
+            case SHL: return Value(static_cast<std::int64_t>(static_cast<std::uint64_t>(x) << (y & 63)));
+            case SHR: return Value(static_cast<std::int64_t>(static_cast<std::uint64_t>(x) >> (y & 63)));
+            default: break;
+        }
+        incompatible(a, b);
+    }
+    if (a.isNumber() && b.isNumber()) {
+        const double x = a.toDouble();
+        const double y = b.toDouble();
+        switch (op) {
+            case ADD: return checkedReal(x + y);
+            case SUB: return checkedReal(x - y);
+            case MUL: return checkedReal(x * y);
+            case FDIV:
+                if (y == 0.0) divisionByZero();
+                return checkedReal(x / y);
+            default: break;
+        }
+        incompatible(a, b);
+    }
+    if (ka == Kind::String && kb == Kind::String && op == ADD) {
+        const std::size_t length = a.string().size() + b.string().size();
+        budget.check(length);
+        std::string joined;
+        joined.reserve(length);
+        joined.append(a.string());
+        joined.append(b.string());
+        return Value(std::move(joined));
+    }
+    if (ka == Kind::Boolean && kb == Kind::Boolean) {
+        switch (op) {
+            case AND: return Value(a.boolean() && b.boolean());
+            case OR: return Value(a.boolean() || b.boolean());
+            case XOR: return Value(a.boolean() != b.boolean());
+            default: break;
+        }
+    }
+    incompatible(a, b);
+}
+
+bool valuesEqual(const Value& a0, const Value& b0) {
+    if (a0.isNull() || b0.isNull()) return a0.isNull() && b0.isNull();
+    if (a0.isEmpty() && b0.isEmpty()) return true;
+    const Value a = fillEmpty(a0, b0);
+    const Value b = fillEmpty(b0, a);
+    if (a.kind() == Kind::Integer && b.kind() == Kind::Integer) return a.integer() == b.integer();
+    if (a.isNumber() && b.isNumber()) return a.toDouble() == b.toDouble();
+    if (a.isString() && b.isString()) return a.string() == b.string();
+    if (a.kind() == Kind::Boolean && b.kind() == Kind::Boolean) return a.boolean() == b.boolean();
+    incompatible(a, b);
+}
+
+int compareValues(const Value& a0, const Value& b0) {
+    if (a0.isNull() || b0.isNull()) throw RuntimeError("Invalid variant operation", "EVariantError");
+    if (a0.isEmpty() && b0.isEmpty()) return 0;
+    const Value a = fillEmpty(a0, b0);
+    const Value b = fillEmpty(b0, a);
+    if (a.kind() == Kind::Integer && b.kind() == Kind::Integer)
+        return a.integer() < b.integer() ? -1 : (a.integer() > b.integer() ? 1 : 0);
+    if (a.isNumber() && b.isNumber()) {
+        const double x = a.toDouble();
+        const double y = b.toDouble();
+        return x < y ? -1 : (x > y ? 1 : 0);
+    }
+    if (a.isString() && b.isString()) {
+        const int c = a.string().compare(b.string());
+        return c < 0 ? -1 : (c > 0 ? 1 : 0);
+    }
+    if (a.kind() == Kind::Boolean && b.kind() == Kind::Boolean)
+        return static_cast<int>(a.boolean()) - static_cast<int>(b.boolean());
+    incompatible(a, b);
+}
+
+Value negateValue(const Value& v) {
+    switch (v.kind()) {
+        case Kind::Integer: return Value(wrapSub(0, v.integer()));
+        case Kind::Double: return Value(-v.real());
+        case Kind::Empty: return Value(std::int64_t{0});
+        case Kind::Null: return v;
+        default: break;
+    }
+    throw RuntimeError("Incompatible types: '" + std::string(v.typeName()) + "' cannot be negated");
+}
+
+Value notValue(const Value& v) {
+    switch (v.kind()) {
+        case Kind::Boolean: return Value(!v.boolean());
+        case Kind::Integer: return Value(~v.integer());
+        case Kind::Null: return v;
+        default: break;
+    }
+    throw RuntimeError("Incompatible types: 'not' applied to '" + std::string(v.typeName()) + "'");
+}
+
+bool conditionValue(const Value& v) {
+    if (v.kind() == Kind::Boolean) return v.boolean();
+    throw RuntimeError("Incompatible types: 'Boolean' and '" + std::string(v.typeName()) + "'");
+}
+
+}  // namespace qbx::scripting::pascal

@@ -1,0 +1,33 @@
+// The operators of the script language over values: Delphi's rules for Integer and Double
+// (integers wrap, "/" is always a float division), strings concatenated with "+" and compared
+// byte by byte, Boolean logic. Empty acts as 0 or '' beside a number or a string; Null makes
+// arithmetic Null. Mixing a string with a number is an error, never a silent conversion.
+#pragma once
+
+#include <cstdint>
+
+#include "scripting/pascal/code.h"
+#include "scripting/pascal/pascal.h"
+#include "scripting/pascal/value.h"
+
+namespace qbx::scripting::pascal {
+
+// Bounds that string-producing operations check: one string's length and the bytes of strings
+// the run has added since it began.
+struct StringBudget {
+    const Limits* limits;
+    std::int64_t baseline;
+    void check(std::size_t newLength) const;
+};
+
+// op is one of ADD .. SHR.
+Value binaryOp(Op op, const Value& a, const Value& b, const StringBudget& budget);
+bool valuesEqual(const Value& a, const Value& b);
+// Negative, zero or positive; throws for values without an order.
+int compareValues(const Value& a, const Value& b);
+Value negateValue(const Value& v);
+Value notValue(const Value& v);
+// A condition: only a Boolean is accepted.
+bool conditionValue(const Value& v);
+
+}  // namespace qbx::scripting::pascal

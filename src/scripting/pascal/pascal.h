@@ -1,0 +1,126 @@
+// The Pascal script interpreter: compile a source once, run the compiled program any number of
+// times against an Environment of host functions and constants.
+//
+// Nothing here throws to the caller: compile and run report failures as a ScriptError with the
+// line and column. A Program may be run repeatedly, but by one thread at a time (strings shared
+// between runs are counted without atomics).
+//
+// Choices a script can see:
+// - Integers are 64-bit and wrap on overflow; a variable declared Integer (32-bit), Cardinal,
+//   Byte or Word wraps the value to its width on assignment, so such variables print as in
+//   Delphi. div and mod of the lowest Int64 by -1 wrap too; shl and shr take the count mod 64.
+// - "/" always gives a Double; a division by zero of any kind is the error "Division by zero",
+//   an infinite result "Floating point overflow": no NaN or infinity ever reaches a value.
+// - A string and a number never mix silently: 'a' + 1 is "Incompatible types". Empty (an
+//   unassigned Variant) reads as 0 or ''; Null makes arithmetic Null and its text is "".
+// - One step is one executed instruction (a loop turn costs a few); limit errors end the run
+//   whatever try blocks surround them.
+// - Names the script does not declare are looked up in the Environment when the run reaches
+//   them, so a misspelt name is reported then, with its place.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+
+#include "scripting/pascal/value.h"
+
+namespace qbx::scripting::pascal {
+
+struct Limits {
+    int maxNesting = 200;                       // statements and parentheses in the source
+    int maxCallDepth = 200;                     // script routine frames
+    std::int64_t maxSteps = 50'000'000;         // executed instructions per run
+    std::size_t maxStringLength = 64u << 20;    // bytes in one string
+    std::size_t maxStringMemory = 256u << 20;   // bytes of strings a run may add
+    std::size_t maxSourceLength = 4u << 20;     // bytes of source text
+};
+
+struct ScriptError {
+    int line = 0;
+    int column = 0;
+    std::string message;
+    // "Line 3, column 7: " + message; a failure without a place gives the message alone.
+    std::string text() const;
+};
+
+// What a native function sees besides its arguments.
+class CallContext {
+public:
+    CallContext(const Limits& limits, std::int64_t stringBaseline)
+        : limits_(limits), baseline_(stringBaseline) {}
+    const Limits& limits() const { return limits_; }
+    // Throws the run-ending error when a string of this length would pass the limit.
+    void checkLength(std::size_t length) const;
+    // A script error the script can catch (class "Exception" unless named).
+    [[noreturn]] void fail(const std::string& message, const std::string& className = "Exception") const;
+
+private:
+    const Limits& limits_;
+    std::int64_t baseline_;
+};
+
+// Arguments arrive as values; a parameter marked as var holds a copy of the variable, and what
+// the function leaves in it is stored back into the variable after the call.
+using NativeFn = std::function<Value(std::span<Value> args, CallContext& context)>;
+
+struct NativeFunction {
+    NativeFn function;
+    int minArgs = 0;
+    int maxArgs = 0;
+    std::uint32_t varParams = 0;  // bit i: argument i is a var parameter
+};
+
+// The names a script can reach beyond its own declarations. Names ignore case (1251 tables);
+// adding a name again replaces the earlier entry, so constants can be refreshed before each run.
+// The environment must not change while a run is under way (a native must not register names).
+class Environment {
+public:
+    Limits limits;
+
+    void addFunction(std::string_view name, int minArgs, int maxArgs, NativeFn function,
+                     std::uint32_t varParams = 0);
+    void addConstant(std::string_view name, Value value);
+
+    struct Entry {
+        std::string name;  // as registered, for messages
+        bool isConstant = false;
+        Value constant;
+        NativeFunction native;
+    };
+    const Entry* find(std::string_view upperName) const;
+
+private:
+    std::unordered_map<std::string, Entry> entries_;
+};
+
+// The interpreter's own runtime library: Length, Copy, Pos, IntToStr, StrToInt, StrToIntDef,
+// FloatToStr, Chr, Ord, UpperCase, LowerCase, AnsiUpperCase, AnsiLowerCase, Trim, Inc, Dec, Abs,
+// Round, Trunc, Sqrt.
+void addCoreLibrary(Environment& environment);
+
+struct Program;  // compiled code, immutable once built
+
+struct CompileResult {
+    std::shared_ptr<const Program> program;  // null on error
+    std::optional<ScriptError> error;
+};
+
+// A source is either a program (program/uses/var/const/routines, then "begin ... end.") or a
+// bare expression, whose value is the script's value.
+CompileResult compile(std::string_view source, const Limits& limits = {});
+
+struct RunResult {
+    Value value;  // the main block's Result (Empty unless assigned), or the bare expression
+    std::optional<ScriptError> error;
+};
+
+RunResult run(const Program& program, Environment& environment);
+
+}  // namespace qbx::scripting::pascal

@@ -1,0 +1,191 @@
+#include "scripting/pascal/value.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstdlib>
+
+#include "core/text.h"
+
+namespace qbx::scripting::pascal {
+
+namespace {
+
+thread_local std::int64_t g_liveStringBytes = 0;
+
+StringBox* newBox(std::string&& text) {
+    auto* box = new StringBox{1, text.capacity(), std::move(text)};
+    g_liveStringBytes += static_cast<std::int64_t>(box->accounted);
+    return box;
+}
+
+std::string_view declaredName(DeclaredType t) {
+    static constexpr std::string_view names[] = {"Variant", "Integer", "Cardinal", "Int64",
+                                                  "Byte",    "Word",    "Double",   "String",
+                                                  "Char",    "Boolean"};
+    return names[static_cast<int>(t)];
+}
+
+[[noreturn]] void incompatible(DeclaredType target, const Value& v) {
+    throw RuntimeError("Incompatible types: '" + std::string(declaredName(target)) + "' and '" +
+                       std::string(v.typeName()) + "'");
+}
+
+// Wraps to the declared width the way a Delphi store without range checks does.
+std::int64_t wrapTo(DeclaredType t, std::int64_t v) {
+    const auto u = static_cast<std::uint64_t>(v);
+    switch (t) {
+        case DeclaredType::Integer: return static_cast<std::int32_t>(static_cast<std::uint32_t>(u));
+        case DeclaredType::Cardinal: return static_cast<std::uint32_t>(u);
+        case DeclaredType::Byte: return static_cast<std::uint8_t>(u);
+        case DeclaredType::Word: return static_cast<std::uint16_t>(u);
+        default: return v;
+    }
+}
+
+}  // namespace
+
+Value::Value(std::string_view s) : Value(std::string(s)) {}
+
+Value::Value(std::string&& s) : kind_(Kind::String), declared_(DeclaredType::Variant), s_(newBox(std::move(s))) {}
+
+void Value::destroy(StringBox* box) noexcept {
+    g_liveStringBytes -= static_cast<std::int64_t>(box->accounted);
+    delete box;
+}
+
+std::int64_t liveStringBytes() { return g_liveStringBytes; }
+
+void reaccount(StringBox& box) {
+    const std::size_t now = box.text.capacity();
+    g_liveStringBytes += static_cast<std::int64_t>(now) - static_cast<std::int64_t>(box.accounted);
+    box.accounted = now;
+}
+
+std::string_view Value::typeName() const {
+    switch (kind_) {
+        case Kind::Empty: return "Empty";
+        case Kind::Null: return "Null";
+        case Kind::Boolean: return "Boolean";
+        case Kind::Integer: return "Integer";
+        case Kind::Double: return "Double";
+        case Kind::String: return "String";
+        case Kind::Ref: break;
+    }
+    return "Reference";
+}
+
+std::int64_t Value::toInteger() const {
+    if (kind_ == Kind::Integer) return i_;
+    if (kind_ == Kind::Empty) return 0;
+    incompatible(DeclaredType::Integer, *this);
+}
+
+double Value::toDouble() const {
+    if (kind_ == Kind::Double) return d_;
+    if (kind_ == Kind::Integer) return static_cast<double>(i_);
+    if (kind_ == Kind::Empty) return 0.0;
+    incompatible(DeclaredType::Double, *this);
+}
+
+std::string Value::toStringArg() const {
+    if (kind_ == Kind::String) return s_->text;
+    if (kind_ == Kind::Empty) return {};
+    incompatible(DeclaredType::String, *this);
+}
+
+bool Value::toBoolean() const {
+    if (kind_ == Kind::Boolean) return b_;
+    incompatible(DeclaredType::Boolean, *this);
+}
+
+void Value::assign(const Value& v) { assign(Value(v)); }
+
+void Value::assign(Value&& v) {
+    switch (declared_) {
+        case DeclaredType::Variant: *this = std::move(v); return;
+        case DeclaredType::Integer:
+        case DeclaredType::Cardinal:
+        case DeclaredType::Int64:
+        case DeclaredType::Byte:
+        case DeclaredType::Word:
+            if (v.kind_ == Kind::Integer || v.kind_ == Kind::Empty) {
+                *this = Value(wrapTo(declared_, v.kind_ == Kind::Integer ? v.i_ : 0));
+                return;
+            }
+            break;
+        case DeclaredType::Double:
+            if (v.kind_ == Kind::Double || v.kind_ == Kind::Integer || v.kind_ == Kind::Empty) {
+                *this = Value(v.toDouble());
+                return;
+            }
+            break;
+        case DeclaredType::String:
+            if (v.kind_ == Kind::String) {
+                *this = std::move(v);
+                return;
+            }
+            if (v.kind_ == Kind::Empty) {
+                *this = Value(std::string());
+                return;
+            }
+            break;
+        case DeclaredType::Char:
+            if (v.kind_ == Kind::String && v.s_->text.size() == 1) {
+                *this = std::move(v);
+                return;
+            }
+            break;
+        case DeclaredType::Boolean:
+            if (v.kind_ == Kind::Boolean) {
+                *this = std::move(v);
+                return;
+            }
+            break;
+    }
+    incompatible(declared_, v);
+}
+
+std::string floatToText(double d) {
+    if (d == 0.0 || !std::isfinite(d)) return "0";
+    char buffer[48];
+    const auto r = std::to_chars(buffer, buffer + sizeof buffer, d, std::chars_format::scientific, 14);
+    const std::string_view text(buffer, static_cast<std::size_t>(r.ptr - buffer));
+    const bool negative = text.front() == '-';
+    const std::size_t ePos = text.find('e');
+    std::string digits;
+    for (char c : text.substr(0, ePos))
+        if (c >= '0' && c <= '9') digits += c;
+    while (digits.size() > 1 && digits.back() == '0') digits.pop_back();
+    int exponent = 0;
+    std::from_chars(text.data() + ePos + (text[ePos + 1] == '+' ? 2 : 1), text.data() + text.size(), exponent);
+    std::string out = negative ? "-" : "";
+    const int point = exponent + 1;  // digits before the decimal point
+    if (point > 15 || point < -3) {
+        out += digits[0];
+        if (digits.size() > 1) out += "." + digits.substr(1);
+        out += 'E';
+        out += decimal(exponent);
+    } else if (point <= 0) {
+        out += "0." + std::string(static_cast<std::size_t>(-point), '0') + digits;
+    } else if (digits.size() <= static_cast<std::size_t>(point)) {
+        out += digits + std::string(static_cast<std::size_t>(point) - digits.size(), '0');
+    } else {
+        out += digits.substr(0, static_cast<std::size_t>(point)) + "." + digits.substr(static_cast<std::size_t>(point));
+    }
+    return out;
+}
+
+std::string toText(const Value& v) {
+    switch (v.kind()) {
+        case Kind::String: return std::string(v.string());
+        case Kind::Integer: return decimal(v.integer());
+        case Kind::Double: return floatToText(v.real());
+        case Kind::Boolean: return v.boolean() ? "True" : "False";
+        case Kind::Empty:
+        case Kind::Null:
+        case Kind::Ref: break;
+    }
+    return {};
+}
+
+}  // namespace qbx::scripting::pascal

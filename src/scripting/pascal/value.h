@@ -1,0 +1,154 @@
+// Values of the Pascal script interpreter: a 16-byte tagged cell. Strings are shared,
+// reference-counted byte buffers (code page 1251) so that copying a value is cheap and a string
+// held by one variable only can grow in place.
+//
+// Integers are 64-bit and wrap on overflow (two's complement). A variable declared Integer,
+// Cardinal, Byte or Word wraps the value to its own width when assigned, as Delphi does with
+// overflow checks off, so such results print as Delphi would print them.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+namespace qbx::scripting::pascal {
+
+enum class Kind : std::uint8_t { Empty, Null, Boolean, Integer, Double, String, Ref };
+
+// The declared type of a variable; assignment converts to it or fails.
+enum class DeclaredType : std::uint8_t {
+    Variant, Integer, Cardinal, Int64, Byte, Word, Double, String, Char, Boolean
+};
+
+// A failure inside the script's own world: catchable by try/except unless fatal. Natives throw
+// it to report a script error; the interpreter adds the position.
+class RuntimeError : public std::runtime_error {
+public:
+    explicit RuntimeError(const std::string& message, std::string className = "Exception",
+                          bool fatal = false)
+        : std::runtime_error(message), message_(message), className_(std::move(className)), fatal_(fatal) {}
+    // The whole message: what() stops at the first #0 a script put into it.
+    const std::string& message() const { return message_; }
+    const std::string& className() const { return className_; }
+    // Limits (steps, memory, call depth) end the script; try/except cannot hold them.
+    bool fatal() const { return fatal_; }
+
+private:
+    std::string message_;
+    std::string className_;
+    bool fatal_;
+};
+
+struct StringBox {
+    std::uint32_t refs;
+    std::size_t accounted;  // bytes counted against the memory budget
+    std::string text;
+};
+
+class Value {
+public:
+    Value() noexcept : kind_(Kind::Empty), declared_(DeclaredType::Variant), i_(0) {}
+    Value(bool b) noexcept : kind_(Kind::Boolean), declared_(DeclaredType::Variant), b_(b) {}
+    Value(int i) noexcept : kind_(Kind::Integer), declared_(DeclaredType::Variant), i_(i) {}
+    Value(std::int64_t i) noexcept : kind_(Kind::Integer), declared_(DeclaredType::Variant), i_(i) {}
+    Value(double d) noexcept : kind_(Kind::Double), declared_(DeclaredType::Variant), d_(d) {}
+    Value(std::string_view s);
+    Value(const std::string& s) : Value(std::string_view(s)) {}
+    Value(const char* s) : Value(std::string_view(s)) {}
+    Value(std::string&& s);
+    static Value null() noexcept {
+        Value v;
+        v.kind_ = Kind::Null;
+        return v;
+    }
+    static Value ref(std::uint32_t index) noexcept {
+        Value v;
+        v.kind_ = Kind::Ref;
+        v.i_ = index;
+        return v;
+    }
+
+    Value(const Value& o) noexcept : kind_(o.kind_), declared_(DeclaredType::Variant), i_(o.i_) {
+        if (kind_ == Kind::String) ++s_->refs;
+    }
+    Value(Value&& o) noexcept : kind_(o.kind_), declared_(DeclaredType::Variant), i_(o.i_) {
+        o.kind_ = Kind::Empty;
+    }
+    // Copies the contents only: a variable keeps its declared type (see assign for conversion).
+    Value& operator=(const Value& o) noexcept {
+        if (o.kind_ == Kind::String) ++o.s_->refs;
+        release();
+        kind_ = o.kind_;
+        i_ = o.i_;
+        return *this;
+    }
+    Value& operator=(Value&& o) noexcept {
+        if (this != &o) {
+            release();
+            kind_ = o.kind_;
+            i_ = o.i_;
+            o.kind_ = Kind::Empty;
+        }
+        return *this;
+    }
+    ~Value() { release(); }
+
+    Kind kind() const { return kind_; }
+    DeclaredType declared() const { return declared_; }
+    void setDeclared(DeclaredType t) { declared_ = t; }
+    bool isEmpty() const { return kind_ == Kind::Empty; }
+    bool isNull() const { return kind_ == Kind::Null; }
+    bool isString() const { return kind_ == Kind::String; }
+    bool isInteger() const { return kind_ == Kind::Integer; }
+    bool isNumber() const { return kind_ == Kind::Integer || kind_ == Kind::Double; }
+
+    // Raw access; the kind must match.
+    bool boolean() const { return b_; }
+    std::int64_t integer() const { return i_; }
+    double real() const { return d_; }
+    std::string_view string() const { return s_->text; }
+    std::uint32_t refIndex() const { return static_cast<std::uint32_t>(i_); }
+    StringBox* box() const { return s_; }
+
+    // Conversions for natives; each throws RuntimeError when the value does not fit.
+    std::int64_t toInteger() const;   // Empty -> 0; Double -> error
+    double toDouble() const;          // Empty -> 0, Integer -> double
+    std::string toStringArg() const;  // String or Empty only
+    bool toBoolean() const;
+    // Assignment through a declared variable: converts to the declared type or throws.
+    void assign(const Value& v);
+    void assign(Value&& v);
+
+    // Name of the kind for messages ("Integer", "String", ...).
+    std::string_view typeName() const;
+
+private:
+    void release() noexcept {
+        if (kind_ == Kind::String && --s_->refs == 0) destroy(s_);
+    }
+    static void destroy(StringBox* box) noexcept;
+    Kind kind_;
+    DeclaredType declared_;
+    union {
+        bool b_;
+        std::int64_t i_;
+        double d_;
+        StringBox* s_;
+    };
+};
+
+// Bytes held by live strings of this thread; the interpreter bounds a run by its growth.
+std::int64_t liveStringBytes();
+// Re-counts a string that grew in place.
+void reaccount(StringBox& box);
+
+// The script's value as text: a string unchanged, Empty and Null "", integers in decimal, floats
+// as floatToText, booleans "True"/"False".
+std::string toText(const Value& v);
+// Delphi's FloatToStr: the shortest of up to 15 significant digits, fixed notation while the
+// decimal exponent lies in -4 .. 14, else "1.5E-7" / "1E20" (no plus sign, no leading zeros).
+std::string floatToText(double d);
+
+}  // namespace qbx::scripting::pascal
