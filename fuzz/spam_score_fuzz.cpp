@@ -26,12 +26,12 @@ struct FuzzedHost {
 
 int partOf(std::int32_t id) {
     switch (id) {
-        case qbx::statistics::kItemHeader: return 0;
-        case qbx::statistics::kItemBody: return 1;
-        case qbx::statistics::kItemRawMessage: return 2;
-        case qbx::statistics::kItemReplyAddress: return 3;
-        case qbx::statistics::kItemDecodedFrom: return 4;
-        case qbx::statistics::kItemDecodedTo: return 5;
+        case qbx::kItemHeader: return 0;
+        case qbx::kItemBody: return 1;
+        case qbx::kItemRawMessage: return 2;
+        case qbx::kItemReplyAddress: return 3;
+        case qbx::kItemDecodedFrom: return 4;
+        case qbx::kItemDecodedTo: return 5;
         default: return -1;
     }
 }
