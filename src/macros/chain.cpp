@@ -8,6 +8,7 @@
 #include "macros/dispatcher.h"
 #include "macros/engine_macros.h"
 #include "macros/own_macros.h"
+#include "scripting/script_macros.h"
 
 namespace qbx::macros {
 namespace {
@@ -22,7 +23,9 @@ constexpr ChainEntry prefix(std::string_view name, Branch branch = nullptr) {
 
 constexpr ChainEntry kChain[] = {
     // Scripts.
-    exact("EJS"), exact("EVS"), exact("EPS"), prefix("FN"), exact("S"),
+    exact("EJS", scripting::macroEjs), exact("EVS", scripting::macroEvs),
+    exact("EPS", scripting::macroEps), prefix("FN", scripting::macroFn),
+    exact("S", scripting::macroS),
     // Hashes.
     exact("ZVXMD5", own::zvxMd5), exact("ZVXCRC32", own::zvxCrc32),
     exact("ZVXCRC16", own::zvxCrc16),

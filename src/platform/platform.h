@@ -52,6 +52,21 @@ public:
     virtual bool flush() = 0;
 };
 
+// Whether the file name ends in the suffix, ASCII letters compared without regard to case (the
+// suffixes asked for are extensions such as ".s").
+inline bool nameHasSuffix(std::string_view name, std::string_view suffix) {
+    if (suffix.size() > name.size()) return false;
+    const std::string_view tail = name.substr(name.size() - suffix.size());
+    for (std::size_t i = 0; i < suffix.size(); ++i) {
+        char a = tail[i];
+        char b = suffix[i];
+        if (a >= 'A' && a <= 'Z') a = static_cast<char>(a - 'A' + 'a');
+        if (b >= 'A' && b <= 'Z') b = static_cast<char>(b - 'A' + 'a');
+        if (a != b) return false;
+    }
+    return true;
+}
+
 class FileSystem {
 public:
     virtual ~FileSystem() = default;
@@ -75,6 +90,12 @@ public:
     virtual bool replaceFile(const std::string& from, const std::string& to) = 0;
     // Creates or truncates a file and keeps it open for writing.
     virtual std::unique_ptr<OutputFile> createFile(const std::string& path) = 0;
+    // The plain files (no folders) of the folder whose names end in the suffix (matched
+    // without regard to case; an empty suffix matches every name), names only, sorted
+    // bytewise; at most kMaxListedFiles of them. Empty when the folder is missing.
+    virtual std::vector<std::string> listFiles(const std::string& folder,
+                                               std::string_view suffix) = 0;
+    static constexpr std::size_t kMaxListedFiles = 4096;
 };
 
 // ---- INI files through the system's profile functions ----------------------------------------

@@ -1,6 +1,7 @@
 #include "win/compose.h"
 
 #include "core/plugin.h"
+#include "scripting/script_runner.h"
 #include "statistics/spam_entry.h"
 #include "statistics/spam_model.h"
 #include "statistics/stat_item.h"
@@ -13,6 +14,7 @@ void installSubsystems(Plugin& plugin) {
     statistics::installStatistics(plugin);
     plugin.factories.updateSpamFrequencies = statistics::updateSpamFrequencies;
     statistics::installSpamEntryPoints(plugin);
+    scripting::installScripting(plugin);
 }
 
 }  // namespace qbx

@@ -130,6 +130,20 @@ TEST_F(PlatformContract, FilesFoldersAndTheReadCap) {
     EXPECT_EQ(files_.readFile(at("empty"), 0), std::string());
 }
 
+TEST_F(PlatformContract, ListsPlainFilesBySuffixSorted) {
+    spit(dir_ / "b.s", "");
+    spit(dir_ / "A.S", "");
+    spit(dir_ / "c.sx", "");    // longer extension: its short 8.3 name must not match
+    spit(dir_ / "notes.txt", "");
+    fs::create_directory(dir_ / "folder.s");
+    EXPECT_EQ(files_.listFiles(at(), ".s"), (std::vector<std::string>{"A.S", "b.s"}));
+    EXPECT_EQ(files_.listFiles(toModulePath(dir_.string()), ".s").size(), 2u);  // no separator
+    EXPECT_EQ(files_.listFiles(at(), "").size(), 4u);
+    EXPECT_TRUE(files_.listFiles(at("missing"), ".s").empty());
+    EXPECT_TRUE(files_.listFiles(at("b.s"), ".s").empty());
+    EXPECT_TRUE(files_.listFiles("", ".s").empty());
+}
+
 TEST_F(PlatformContract, AtomicWriteReplacesAndLeavesNoTemporaryFile) {
     ASSERT_TRUE(files_.writeFileAtomic(at("data.bin"), "old contents"));
     ASSERT_TRUE(files_.writeFileAtomic(at("data.bin"), std::string("new\0bytes", 9)));

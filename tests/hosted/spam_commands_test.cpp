@@ -28,29 +28,15 @@ std::vector<std::string> asStrings(const std::vector<std::string_view>& views) {
 
 TEST(QbxhostMailSource, SplitsAnMboxAtFromLinesAfterAnEmptyLine) {
     const std::string mbox =
-        "From alice Mon Jan  1 00:00:00 2024\n"
-        "Subject: one\n"
-        "\n"
-        "body one\n"
-        "From here on: not after an empty line\n"
-        "\n"
-        "From bob Tue Jan  2 00:00:00 2024\r\n"
-        "Subject: two\r\n"
-        "\r\n"
-        "body two\r\n"
-        "\r\n"
-        "From carol\n"
-        "\n"
-        "From dave\n"
-        "Subject: last";
+        "From alice Mon Jan  1 00:00:00 2024\nSubject: one\n\nbody one\n"
+        "From here on: not after an empty line\n\n"
+        "From bob Tue Jan  2 00:00:00 2024\r\nSubject: two\r\n\r\nbody two\r\n\r\n"
+        "From carol\n\nFrom dave\nSubject: last";
     ASSERT_TRUE(isMbox(mbox));
     EXPECT_EQ(asStrings(splitMbox(mbox)),
               (std::vector<std::string>{
                   "Subject: one\n\nbody one\nFrom here on: not after an empty line\n",
-                  "Subject: two\r\n\r\nbody two\r\n",
-                  "",
-                  "Subject: last",
-              }));
+                  "Subject: two\r\n\r\nbody two\r\n", "", "Subject: last"}));
     EXPECT_FALSE(isMbox("Subject: x\n\nFrom y\n"));
     EXPECT_FALSE(isMbox(">From x\n"));
     EXPECT_TRUE(splitMbox("").empty());
@@ -69,8 +55,7 @@ TEST(QbxhostMailSource, VisitsFilesFoldersAndMboxesInOrder) {
     spit(scratch.path / "huge", "");
     std::filesystem::resize_file(scratch.path / "huge", kMaxMessageFileBytes + 1);
 
-    std::vector<std::string> visited;
-    std::vector<std::string> problems;
+    std::vector<std::string> visited, problems;
     const std::string corpus = dir + "/corpus";
     const bool allRead = forEachMessage(
         {corpus, dir + "/single", dir + "/huge"},
@@ -80,12 +65,9 @@ TEST(QbxhostMailSource, VisitsFilesFoldersAndMboxesInOrder) {
         [&](const std::string& line) { problems.push_back(line); });
     EXPECT_TRUE(allRead);  // an oversized file is skipped, not a failure
     EXPECT_EQ(visited, (std::vector<std::string>{
-                           corpus + "/a=Subject: a\n\nA",
-                           corpus + "/b=Subject: b\n\nB",
-                           corpus + "/m#1=Subject: m1\n\nM1\n",
-                           corpus + "/m#2=Subject: m2\n\nM2\n",
-                           dir + "/single=Subject: s\n\nS\n",
-                       }));
+                           corpus + "/a=Subject: a\n\nA", corpus + "/b=Subject: b\n\nB",
+                           corpus + "/m#1=Subject: m1\n\nM1\n", corpus + "/m#2=Subject: m2\n\nM2\n",
+                           dir + "/single=Subject: s\n\nS\n"}));
     ASSERT_EQ(problems.size(), 1u);
     EXPECT_NE(problems[0].find("skipped " + dir + "/huge"), std::string::npos);
 
@@ -97,17 +79,10 @@ TEST(QbxhostMailSource, VisitsFilesFoldersAndMboxesInOrder) {
 
 TEST(QbxhostMessageItems, SplitsTheHeaderBlockFromTheBodyAndTakesTheAddresses) {
     const std::string crlf =
-        "Received: by x\r\n"
-        "FROM: Alice <alice@example.org>\r\n"
-        "From-Extra: not this\r\n"
-        "reply-to: <replies@example.org>,\r\n"
-        "\t<more@example.org>\r\n"
-        "To: bob@example.org\r\n"
-        "To: second@example.org\r\n"
-        "\r\n"
-        "Body line\r\n"
-        "\r\n"
-        "From: not a header\r\n";
+        "Received: by x\r\nFROM: Alice <alice@example.org>\r\nFrom-Extra: not this\r\n"
+        "reply-to: <replies@example.org>,\r\n\t<more@example.org>\r\n"
+        "To: bob@example.org\r\nTo: second@example.org\r\n\r\n"
+        "Body line\r\n\r\nFrom: not a header\r\n";
     const MessageItems items = parseMessage(crlf);
     EXPECT_EQ(items.raw, crlf);
     EXPECT_EQ(items.header, crlf.substr(0, crlf.find("\r\n\r\n")));
@@ -134,14 +109,11 @@ TEST(QbxhostMessageItems, CallbackAnswersLengthQueriesAndShortBuffers) {
     const std::string raw = "From: a@b\nReply-To: r@b\n\n0123456789";
     const MessageItems items = parseMessage(raw);
     const auto context = reinterpret_cast<std::intptr_t>(&items);
-    EXPECT_EQ(messageItemCallback(context, kItemBody, nullptr, -1), 10);
-    EXPECT_EQ(messageItemCallback(context, kItemHeader, nullptr, -1), 23);
-    EXPECT_EQ(messageItemCallback(context, kItemRawMessage, nullptr, -1),
-              static_cast<std::int32_t>(raw.size()));
-    EXPECT_EQ(messageItemCallback(context, kItemDecodedFrom, nullptr, -1), 3);
-    EXPECT_EQ(messageItemCallback(context, kItemReplyAddress, nullptr, -1), 3);
-    EXPECT_EQ(messageItemCallback(context, kItemDecodedTo, nullptr, -1), 0);
-    EXPECT_EQ(messageItemCallback(context, 12345, nullptr, -1), 0);
+    const std::pair<std::int32_t, std::int32_t> lengths[] = {
+        {kItemBody, 10}, {kItemHeader, 23}, {kItemRawMessage, static_cast<std::int32_t>(raw.size())},
+        {kItemDecodedFrom, 3}, {kItemReplyAddress, 3}, {kItemDecodedTo, 0}, {12345, 0}};
+    for (const auto& [id, length] : lengths)
+        EXPECT_EQ(messageItemCallback(context, id, nullptr, -1), length) << id;
 
     char buffer[16];
     std::memset(buffer, '#', sizeof buffer);
@@ -181,13 +153,10 @@ TEST(QbxhostSpamRun, ScoresAndFeedsEveryMessageAndCountsTheResults) {
     const std::string mbox = (scratch.path / "mbox").string();
     spit(mbox, "From a\n\n60\n\nFrom b\n\n40\n\nFrom c\n\n50\n\nFrom d\n\n-1\n\nFrom e\n\n100\n\n"
                "From f\n\n0\n\nFrom g\n\n-7\n");
-    std::ostringstream out;
-    std::ostringstream problems;
+    std::ostringstream out, problems;
     const SpamRun scored = scoreMessages(&scoreFromBody, {mbox}, out, problems);
-    EXPECT_EQ(scored.messages, 7u);
-    EXPECT_EQ(scored.spam, 2u);
-    EXPECT_EQ(scored.ham, 2u);
-    EXPECT_EQ(scored.unknown, 2u);
+    EXPECT_EQ(std::vector<std::size_t>({scored.messages, scored.spam, scored.ham, scored.unknown}),
+              std::vector<std::size_t>({7, 2, 2, 2}));
     const std::string text = out.str();
     EXPECT_EQ(text.rfind("60\t" + mbox + "#1\n40\t" + mbox + "#2\n50\t" + mbox + "#3\n", 0), 0u);
     EXPECT_NE(text.find("\n-7\t" + mbox + "#7\nscored 7 messages in "), std::string::npos);
@@ -237,13 +206,10 @@ TEST(QbxhostSpamRun, DrivesTheModulesSpamEntryPoints) {
          "From c\n\n\n\nFrom d\nSubject: no body\n");
     Host host(module);
     host.initialize();
-    std::ostringstream out;
-    std::ostringstream problems;
-    EXPECT_EQ(feedMessages(host.exports().feedSpam, true, {mbox}, out, problems).messages, 4u);
-    EXPECT_EQ(feedMessages(host.exports().feedSpam, false, {mbox}, out, problems).messages,
-              4u);
-    const SpamRun scored = scoreMessages(host.exports().getSpamScore, {mbox}, out, problems);
-    EXPECT_EQ(scored.messages, 4u);
+    std::ostringstream out, problems;
+    for (const bool spam : {true, false})
+        EXPECT_EQ(feedMessages(host.exports().feedSpam, spam, {mbox}, out, problems).messages, 4u);
+    EXPECT_EQ(scoreMessages(host.exports().getSpamScore, {mbox}, out, problems).messages, 4u);
     std::istringstream lines(out.str());
     for (std::string line; std::getline(lines, line);) {
         if (line.find('\t') == std::string::npos) continue;

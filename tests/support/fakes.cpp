@@ -178,6 +178,21 @@ std::unique_ptr<OutputFile> FakeFileSystem::createFile(const std::string& path) 
     return std::make_unique<FakeOutputFile>(state_, &target);
 }
 
+std::vector<std::string> FakeFileSystem::listFiles(const std::string& folder,
+                                                   std::string_view suffix) {
+    std::vector<std::string> names;
+    const std::string prefix = norm(folder) + "\\";
+    for (const auto& [path, bytes] : state_->files) {
+        if (path.size() <= prefix.size() || path.compare(0, prefix.size(), prefix) != 0) continue;
+        const std::string name = path.substr(prefix.size());
+        if (name.find('\\') == std::string::npos && nameHasSuffix(name, suffix))
+            names.push_back(name);
+    }
+    std::sort(names.begin(), names.end());
+    if (names.size() > kMaxListedFiles) names.resize(kMaxListedFiles);
+    return names;
+}
+
 void FakeFileSystem::put(const std::string& path, std::string bytes) {
     state_->files[norm(path)] = std::move(bytes);
 }

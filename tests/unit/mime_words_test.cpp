@@ -14,8 +14,7 @@ const std::string kPrivet = "\xCF\xF0\xE8\xE2\xE5\xF2";  // "Привет" in 12
 
 struct Case {
     const char* name;
-    std::string encoded;
-    std::string decoded;
+    std::string encoded, decoded;
 };
 
 TEST(MimeWords, DecodesEachCharsetInto1251) {
@@ -37,32 +36,30 @@ TEST(MimeWords, DecodesEachCharsetInto1251) {
 }
 
 TEST(MimeWords, JoinsNeighboursAcrossBlanksOnly) {
-    EXPECT_EQ(decodeMimeWords("=?utf-8?Q?a?= \r\n\t=?utf-8?Q?b?="), "ab");
-    EXPECT_EQ(decodeMimeWords("=?utf-8?Q?a?==?utf-8?Q?b?="), "ab");
-    EXPECT_EQ(decodeMimeWords("=?utf-8?Q?a?= x =?utf-8?Q?b?="), "a x b");
-    EXPECT_EQ(decodeMimeWords("Ivan =?utf-8?Q?b?= Petrov"), "Ivan b Petrov");
-    // The blank before a malformed neighbour belongs to the text, not to a join.
-    EXPECT_EQ(decodeMimeWords("=?utf-8?Q?a?= =?utf-8?X?b?="), "a =?utf-8?X?b?=");
+    const Case cases[] = {
+        {"blanks", "=?utf-8?Q?a?= \r\n\t=?utf-8?Q?b?=", "ab"},
+        {"adjacent", "=?utf-8?Q?a?==?utf-8?Q?b?=", "ab"},
+        {"text between", "=?utf-8?Q?a?= x =?utf-8?Q?b?=", "a x b"},
+        {"in text", "Ivan =?utf-8?Q?b?= Petrov", "Ivan b Petrov"},
+        // The blank before a malformed neighbour belongs to the text, not to a join.
+        {"malformed neighbour", "=?utf-8?Q?a?= =?utf-8?X?b?=", "a =?utf-8?X?b?="}};
+    for (const Case& c : cases) EXPECT_EQ(decodeMimeWords(c.encoded), c.decoded) << c.name;
 }
 
 TEST(MimeWords, MalformedWordsStayAsWritten) {
-    for (const std::string& text : std::vector<std::string>{"=?utf-8?X?abc?=", "=?utf-8?B?ab!c?=", "=??Q?a?=", "=?utf-8?Q?a b?=", "=?utf-8?Q?abc",
-          "=?utf-8?Q", "=?", "a=?b", "=?utf-8?B?YQ==YQ?=",
-          "=?" + std::string(100, 'c') + "?Q?a?="})
+    for (const std::string& text : std::vector<std::string>{
+             "=?utf-8?X?abc?=", "=?utf-8?B?ab!c?=", "=??Q?a?=", "=?utf-8?Q?a b?=", "=?utf-8?Q?abc",
+             "=?utf-8?Q", "=?", "a=?b", "=?utf-8?B?YQ==YQ?=", "=?" + std::string(100, 'c') + "?Q?a?="})
         EXPECT_EQ(decodeMimeWords(text), text) << text;
 }
 
 TEST(MimeWords, HostileInputStaysBoundedAndLinear) {
-    std::string runs;
+    std::string runs, many, joined;
     for (int i = 0; i < 40000; ++i) runs += "=?a?q?";  // every attempt fails late
     EXPECT_TRUE(decodeMimeWords(runs) == runs);
     const std::string huge = "=?utf-8?Q?a?=" + std::string(kMaxMimeWordsInput, 'x');
     EXPECT_TRUE(decodeMimeWords(huge) == huge);
-    std::string many, joined;
-    for (int i = 0; i < 10000; ++i) {
-        many += "=?utf-8?Q?ab?= ";
-        joined += "ab";
-    }
+    for (int i = 0; i < 10000; ++i) many += "=?utf-8?Q?ab?= ", joined += "ab";
     EXPECT_TRUE(decodeMimeWords(many) == joined + " ");
 }
 

@@ -38,11 +38,9 @@ WordTrie trieOf(const std::vector<std::pair<std::string, std::int32_t>>& words) 
 
 TEST(SpamModelRoundTest, HalvesGoToTheEvenNeighbour) {
     const std::vector<std::pair<double, std::int32_t>> cases = {
-        {2.5, 2},   {3.5, 4},   {0.5, 0},   {1.5, 2},       {2.4, 2},
-        {2.6, 3},   {-2.5, -2}, {-3.5, -4}, {-2.6, -3},     {0.0, 0},
-        {7.0, 7},   {2.5000000001, 3},      {std::nan(""), 0},
-        {1e300, kIntMax},       {-1e300, kIntMin},          {2147483647.5, kIntMax},
-    };
+        {2.5, 2}, {3.5, 4}, {0.5, 0}, {1.5, 2}, {2.4, 2}, {2.6, 3}, {-2.5, -2}, {-3.5, -4},
+        {-2.6, -3}, {0.0, 0}, {7.0, 7}, {2.5000000001, 3}, {std::nan(""), 0}, {1e300, kIntMax},
+        {-1e300, kIntMin}, {2147483647.5, kIntMax}};
     for (const auto& [value, expected] : cases) EXPECT_EQ(roundHalfEven(value), expected) << value;
 }
 
@@ -94,28 +92,24 @@ TEST(SpamModelThresholdTest, LogsAndFloorsInThePartsOrder) {
         SpamThresholds expected;
         std::vector<std::string> lines;
     };
+    const auto linesFor = [](const SpamThresholds& t, std::int32_t nonSpamShown) {
+        return std::vector<std::string>{"Getting freqs", "spam frequency: " + decimal(t.spamMin),
+                                        "non-spam frequency: " + decimal(nonSpamShown),
+                                        "Maxspam frequency: " + decimal(t.maxSpam),
+                                        "Maxnonpam frequency: " + decimal(t.maxNonSpam)};
+    };
+    const std::vector<std::pair<std::string, std::int32_t>> twoFour = {
+        {"aaa", 3}, {"bbb", 3}, {"ccc", 2}, {"ddd", 2}, {"eee", 2}};
+    // Averages 2.4: the spam line shows the floor, the non-spam line the value before it; 2.5
+    // rounds to 2 and 3.5 to 4.
     const std::vector<Case> cases = {
-        // Averages 2.4: the spam line shows the floor, the non-spam line the value before it.
-        {{{"aaa", 3}, {"bbb", 3}, {"ccc", 2}, {"ddd", 2}, {"eee", 2}},
-         {{"aaa", 3}, {"bbb", 3}, {"ccc", 2}, {"ddd", 2}, {"eee", 2}},
-         {3, 2, 3, 2},
-         {"Getting freqs", "spam frequency: 3", "non-spam frequency: 2", "Maxspam frequency: 2",
-          "Maxnonpam frequency: 2"}},
-        // 2.5 rounds to 2 and 3.5 to 4.
-        {{{"aaa", 2}, {"bbb", 3}},
-         {{"aaa", 3}, {"bbb", 4}},
-         {3, 2, 4, 4},
-         {"Getting freqs", "spam frequency: 3", "non-spam frequency: 4", "Maxspam frequency: 2",
-          "Maxnonpam frequency: 4"}},
-        {{{"aaa", 10}, {"bbb", 30}},
-         {{"aaa", 1}, {"bbb", 2}},
-         {20, 20, 3, 2},
-         {"Getting freqs", "spam frequency: 20", "non-spam frequency: 2", "Maxspam frequency: 20",
-          "Maxnonpam frequency: 2"}},
+        {twoFour, twoFour, {3, 2, 3, 2}, linesFor({3, 2, 3, 2}, 2)},
+        {{{"aaa", 2}, {"bbb", 3}}, {{"aaa", 3}, {"bbb", 4}}, {3, 2, 4, 4}, linesFor({3, 2, 4, 4}, 4)},
+        {{{"aaa", 10}, {"bbb", 30}}, {{"aaa", 1}, {"bbb", 2}}, {20, 20, 3, 2},
+         linesFor({20, 20, 3, 2}, 2)},
     };
     for (const auto& c : cases) {
-        const WordTrie spam = trieOf(c.spam);
-        const WordTrie nonSpam = trieOf(c.nonSpam);
+        const WordTrie spam = trieOf(c.spam), nonSpam = trieOf(c.nonSpam);
         std::vector<std::string> lines;
         EXPECT_EQ(computeThresholds(&spam, &nonSpam, [&](const std::string& l) { lines.push_back(l); }),
                   c.expected);
@@ -130,35 +124,20 @@ TEST(SpamModelThresholdTest, LogsAndFloorsInThePartsOrder) {
 }
 
 TEST(SpamModelWordProbabilityTest, CombinesBothSidesAndClamps) {
-    const SpamThresholds normal{3, 7, 3, 7};
-    const SpamThresholds maxBelowMin{3, 2, 3, 2};
-    const SpamThresholds maxEqualsMin{3, 3, 3, 3};
-    const SpamThresholds zero{};
-    const SpamThresholds extreme{kIntMin, kIntMax, kIntMax, kIntMin};
+    const SpamThresholds normal{3, 7, 3, 7}, maxBelowMin{3, 2, 3, 2}, maxEqualsMin{3, 3, 3, 3},
+        zero{}, extreme{kIntMin, kIntMax, kIntMax, kIntMin};
+    // Absent or below Min on both sides: -1; one side only: clamped into 0.01..0.99; above Max
+    // counts as Max; ps 0 is still information; Max below Min: never informative; Max equal to
+    // Min: the side is 1 once the count reaches Min; zero thresholds: no division by zero.
     const std::vector<std::tuple<SpamThresholds, std::int32_t, std::int32_t, double>> cases = {
-        {normal, 0, 0, -1.0},         // absent from both items
-        {normal, 2, 2, -1.0},         // below Min on both sides
-        {normal, 0, 7, 0.01},         // non-spam only, pn 1: 0 clamped up
-        {normal, 7, 0, 0.99},         // spam only, ps 1: 1 clamped down
-        {normal, 5, 5, 0.5},          // equal on both sides
-        {normal, 1000, 0, 0.99},      // above Max counts as Max
-        {normal, 1000, 1000, 0.5},
-        {normal, 3, 0, 0.5},          // ps 0 is still information
-        {normal, 5, 0, 0.75},
-        {normal, 0, 5, 0.25},
-        {normal, 6, 4, 0.75},
-        {maxBelowMin, 1000, 0, -1.0},  // no count reaches Min: never informative
-        {maxBelowMin, 1000, 7, -1.0},
-        {maxEqualsMin, 3, 0, 0.99},    // the side is 1 once the count reaches Min
-        {maxEqualsMin, 50, 0, 0.99},
-        {maxEqualsMin, 2, 0, -1.0},
-        {maxEqualsMin, 0, 3, 0.01},
-        {maxEqualsMin, 3, 3, 0.5},
-        {zero, 5, 5, 0.5},             // before any update: no division by zero
-        {zero, -5, 0, 0.01},
-        {normal, kIntMin, kIntMax, 0.01},
-        {extreme, kIntMax, kIntMax, 0.99},
-        {extreme, kIntMin, 0, 0.5},
+        {normal, 0, 0, -1.0},      {normal, 2, 2, -1.0},          {normal, 0, 7, 0.01},
+        {normal, 7, 0, 0.99},      {normal, 5, 5, 0.5},           {normal, 1000, 0, 0.99},
+        {normal, 1000, 1000, 0.5}, {normal, 3, 0, 0.5},           {normal, 5, 0, 0.75},
+        {normal, 0, 5, 0.25},      {normal, 6, 4, 0.75},          {maxBelowMin, 1000, 0, -1.0},
+        {maxBelowMin, 1000, 7, -1.0}, {maxEqualsMin, 3, 0, 0.99}, {maxEqualsMin, 50, 0, 0.99},
+        {maxEqualsMin, 2, 0, -1.0}, {maxEqualsMin, 0, 3, 0.01},   {maxEqualsMin, 3, 3, 0.5},
+        {zero, 5, 5, 0.5},         {zero, -5, 0, 0.01},           {normal, kIntMin, kIntMax, 0.01},
+        {extreme, kIntMax, kIntMax, 0.99}, {extreme, kIntMin, 0, 0.5},
     };
     for (const auto& [t, fs, fn, expected] : cases)
         EXPECT_DOUBLE_EQ(wordSpamProbability(t, fs, fn), expected)
@@ -167,8 +146,7 @@ TEST(SpamModelWordProbabilityTest, CombinesBothSidesAndClamps) {
 
 // The Part's own products, for comparison where they do not underflow.
 double productScore(const std::vector<WordEvidence>& words) {
-    double s = 1.0;
-    double h = 1.0;
+    double s = 1.0, h = 1.0;
     for (const auto& w : words) {
         if (w.p < 0) continue;
         const double p = w.n > 1 ? std::exp(w.n * std::log(w.p)) : w.p;
@@ -177,6 +155,8 @@ double productScore(const std::vector<WordEvidence>& words) {
     }
     return s + h == 0 ? 0.5 : s / (s + h);
 }
+
+bool inUnitRange(double score) { return std::isfinite(score) && score >= 0.0 && score <= 1.0; }
 
 TEST(SpamModelScoreTest, MatchesTheProductsAndStaysFinite) {
     using W = std::vector<WordEvidence>;
@@ -209,12 +189,8 @@ TEST(SpamModelScoreTest, MatchesTheProductsAndStaysFinite) {
         mixed.push_back({0.99, 1});
         mixed.push_back({0.01, kIntMax});
     }
-    for (const auto& words : {mixed, W{{0.99, kIntMax}}, W{{0.01, kIntMax}}, W(100000, {0.5, 1})}) {
-        const double score = combineScore(words);
-        EXPECT_TRUE(std::isfinite(score));
-        EXPECT_GE(score, 0.0);
-        EXPECT_LE(score, 1.0);
-    }
+    for (const auto& words : {mixed, W{{0.99, kIntMax}}, W{{0.01, kIntMax}}, W(100000, {0.5, 1})})
+        EXPECT_TRUE(inUnitRange(combineScore(words)));
 }
 
 TEST(SpamModelFisherTest, ChiSquareTailAndCombination) {
@@ -240,12 +216,8 @@ TEST(SpamModelFisherTest, ChiSquareTailAndCombination) {
     EXPECT_NEAR(combineFisher(W{{0.5, 1}}), 0.5, 1e-12);
     EXPECT_NEAR(combineFisher(W{{0.8, 1}, {0.2, 1}, {0.7, 5}, {0.3, 5}}), 0.5, 1e-12);
     EXPECT_DOUBLE_EQ(combineFisher(W{{0.8, 1}}), combineFisher(W{{0.8, 40}}));  // repeats add nothing
-    for (const auto& words : {W(100000, {0.99, 1}), W(100000, {0.01, 1}), W{{0.0, 1}, {1.0, 1}}}) {
-        const double score = combineFisher(words);
-        EXPECT_TRUE(std::isfinite(score));
-        EXPECT_GE(score, 0.0);
-        EXPECT_LE(score, 1.0);
-    }
+    for (const auto& words : {W(100000, {0.99, 1}), W(100000, {0.01, 1}), W{{0.0, 1}, {1.0, 1}}})
+        EXPECT_TRUE(inUnitRange(combineFisher(words)));
 }
 
 // ---- through the Plugin context -----------------------------------------------------------------
@@ -272,10 +244,8 @@ protected:
         for (int i = 0; i < times; ++i) ASSERT_TRUE(tree(slot).addText(normal, 1, kNow));
     }
     void setThresholds(const SpamThresholds& t) {
-        plugin.spam.spamMin = t.spamMin;
-        plugin.spam.maxSpam = t.maxSpam;
-        plugin.spam.nonSpamMin = t.nonSpamMin;
-        plugin.spam.maxNonSpam = t.maxNonSpam;
+        std::tie(plugin.spam.spamMin, plugin.spam.maxSpam, plugin.spam.nonSpamMin,
+                 plugin.spam.maxNonSpam) = std::tie(t.spamMin, t.maxSpam, t.nonSpamMin, t.maxNonSpam);
     }
     SpamThresholds thresholds() const {
         return {plugin.spam.spamMin, plugin.spam.maxSpam, plugin.spam.nonSpamMin,
@@ -308,11 +278,9 @@ TEST_F(SpamModelPluginTest, UpdateReadsBothItemsAndLogs) {
     logLines.clear();
     updateSpamFrequencies(plugin);
     EXPECT_EQ(thresholds(), (SpamThresholds{3, 3, 3, 2}));
-    EXPECT_THAT(logLines, ::testing::IsSupersetOf({std::string("Getting freqs"),
-                                                   std::string("spam frequency: 3"),
-                                                   std::string("non-spam frequency: 2"),
-                                                   std::string("Maxspam frequency: 3"),
-                                                   std::string("Maxnonpam frequency: 2")}));
+    EXPECT_THAT(logLines, ::testing::IsSupersetOf<std::vector<std::string>>(
+                              {"Getting freqs", "spam frequency: 3", "non-spam frequency: 2",
+                               "Maxspam frequency: 3", "Maxnonpam frequency: 2"}));
 
     plugin.mads[static_cast<std::size_t>(Slot::NonSpam)].reset();  // a missing side: no entries
     updateSpamFrequencies(plugin);

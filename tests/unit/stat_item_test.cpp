@@ -15,6 +15,7 @@
 namespace qbx::statistics {
 namespace {
 
+using ::testing::AllOf;
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 using ::testing::IsSubsetOf;
@@ -55,8 +56,6 @@ protected:
     std::vector<std::string> logLines;
 };
 
-// ---- creation, dump, storing ----------------------------------------------------------------
-
 TEST_F(StatItemTest, MissingFileGivesEmptyItemWithCreationLinesAndDump) {
     plugin.settings.dumpStatistics = true;
     auto spam = item();
@@ -66,10 +65,8 @@ TEST_F(StatItemTest, MissingFileGivesEmptyItemWithCreationLinesAndDump) {
                                           "Creating sorter", "Creating storage",
                                           "Loading storage entries", "Successfully created"}),
                 IsSubsetOf(logLines));
-    const std::string text = dump();
-    EXPECT_THAT(text, HasSubstr("12:00:00: Created\r\n"));
-    EXPECT_THAT(text, HasSubstr(": Branches: 0\r\n"));
-    EXPECT_THAT(text, HasSubstr(": Leaves: 0\r\n"));
+    for (const char* line : {"12:00:00: Created\r\n", ": Branches: 0\r\n", ": Leaves: 0\r\n"})
+        EXPECT_THAT(dump(), HasSubstr(line));
     spam.reset();
     EXPECT_THAT(dump(), HasSubstr(": Freeing\r\n"));
 }
@@ -86,9 +83,8 @@ TEST_F(StatItemTest, DumpFollowsTheSettingOfCreationAndTheCurrentOne) {
     plugin.settings.dumpStatistics = true;
     loud->store().addToTree("hello", 1);
     loud->storeIfChanged();
-    EXPECT_THAT(dump("Words"), Not(HasSubstr("Check is off")));
-    EXPECT_THAT(dump("Words"), HasSubstr("Storing C:\\QBX\\Statistics\\Words.Stat..."));
-    EXPECT_THAT(dump("Words"), HasSubstr("> [hello]\r\n"));
+    EXPECT_THAT(dump("Words"), AllOf(Not(HasSubstr("Check is off")), HasSubstr("> [hello]\r\n"),
+                                     HasSubstr("Storing C:\\QBX\\Statistics\\Words.Stat...")));
 }
 
 TEST_F(StatItemTest, StoresOnlyWhenChanged) {
@@ -112,9 +108,8 @@ TEST_F(StatItemTest, TrainingCountsTextsNotOccurrences) {
     spam->storeIfChanged();
 
     auto reloaded = item();
-    EXPECT_EQ(reloaded->frequency("cheap"), 2);
-    EXPECT_EQ(reloaded->frequency("pills"), 2);
-    EXPECT_EQ(reloaded->frequency("watches"), 1);
+    for (const auto& [word, n] : {std::pair{"cheap", 2}, {"pills", 2}, {"watches", 1}})
+        EXPECT_EQ(reloaded->frequency(word), n) << word;
     EXPECT_EQ(reloaded->store().tree().find("cheap")->size, 30);  // weight x occurrences
     EXPECT_FALSE(reloaded->store().tree().rootIsEntry());
 }
@@ -129,23 +124,17 @@ TEST_F(StatItemTest, TrainingStripsLatinAndKeepsNegativeWeightsUntilReload) {
     EXPECT_EQ(item()->store().tree().find("\xEF\xF0\xE8\xE2\xE5\xF2")->size, 0);
 }
 
-// ---- sorting ------------------------------------------------------------------------------------
-
 TEST_F(StatItemTest, SortsDescendingByCountOrBySize) {
-    struct Case {
-        bool byCount;
-        std::vector<std::string> order;
-    };
-    for (const Case& c : {Case{true, {"b", "c", "a"}}, Case{false, {"a", "c", "b"}}}) {
+    for (const bool byCount : {true, false}) {
         auto spam = item();
-        spam->setSortByCount(c.byCount);
+        spam->setSortByCount(byCount);
         spam->store().appendRecord(plain("a", 1, 300));
         spam->store().appendRecord(plain("b", 5, 100));
         spam->store().appendRecord(plain("c", 3, 200));
         spam->sortIfChanged();
-        std::vector<std::string> keys;
-        for (std::size_t i = 0; i < spam->store().count(); ++i) keys.push_back(spam->store().key(i));
-        EXPECT_EQ(keys, c.order) << "by count: " << c.byCount;
+        using List = std::vector<std::pair<std::string, std::int32_t>>;
+        EXPECT_EQ(plainList(spam->store()), (byCount ? List{{"b", 5}, {"c", 3}, {"a", 1}}
+                                                     : List{{"a", 1}, {"c", 3}, {"b", 5}}));
     }
 }
 
@@ -160,32 +149,20 @@ TEST_F(StatItemTest, SortMergesEqualKeysMeetingAtTheGap) {
     ASSERT_EQ(s.count(), 3u);
     EXPECT_EQ(plainList(s), (std::vector<std::pair<std::string, std::int32_t>>{
                                 {"y", 5}, {"x", 3}, {"", 0}}));
-    const StatEntry merged = s.record(1);
-    EXPECT_EQ(merged.size, 30);
-    EXPECT_EQ(merged.cdate, 45000.0);
-    EXPECT_EQ(merged.mdate, 45002.0);
+    EXPECT_EQ(s.record(1), (StatEntry{"x", 45002.0, 45000.0, 30, s.record(1).marker, 3}));
 }
-
-// ---- export -------------------------------------------------------------------------------------
 
 TEST_F(StatItemTest, ExportStatusAndJoinedText) {
     auto words = item("Words", 0);
     for (const char* key : {"alpha", "beta", "gamma", "other"}) words->store().addToTree(key, 1);
 
-    struct Case {
-        const char* expression;
-        const char* templ;
-        const char* separator;
-        int status;
-        const char* text;
-    };
-    for (const Case& c : {
-             Case{"^(alpha|beta|gamma)$", "$$cnt", ",$$nl", 1, "1,\r\n2,\r\n3"},
-             Case{"zzz", "$$cnt", ",", 0, ""},
-             Case{"^o", "$$cnt. $$entry ($$val/$$size)", "", 1, "1. other (1/1)"},
-             // A separator that holds a reference is trimmed like any expansion.
-             Case{"a$", "[$$entry]", " $$cnt ", 1, "[alpha]2[beta]3[gamma]"},
-         }) {
+    // A separator that holds a reference is trimmed like any expansion.
+    const struct { const char *expression, *templ, *separator; int status; const char* text; } cases[] = {
+        {"^(alpha|beta|gamma)$", "$$cnt", ",$$nl", 1, "1,\r\n2,\r\n3"},
+        {"zzz", "$$cnt", ",", 0, ""},
+        {"^o", "$$cnt. $$entry ($$val/$$size)", "", 1, "1. other (1/1)"},
+        {"a$", "[$$entry]", " $$cnt ", 1, "[alpha]2[beta]3[gamma]"}};
+    for (const auto& c : cases) {
         const ExportResult r = words->exportEntries(c.expression, c.templ, c.separator);
         EXPECT_EQ(r.status, c.status) << c.expression;
         EXPECT_EQ(r.text, c.text) << c.expression;
@@ -196,6 +173,11 @@ TEST_F(StatItemTest, ExportStatusAndJoinedText) {
     const ExportResult bad = words->exportEntries("(alpha", "$$entry", "");
     EXPECT_EQ(bad.status, -1);
     EXPECT_THAT(bad.text, HasSubstr("parenthesis"));
+
+    // Dates drop the time at midnight.
+    words->store().tree().mergeRecord(plain("dated", 1, 1, 45000.0, 45000.75), 45000.0);
+    EXPECT_EQ(words->exportEntries("dated", "$$cdate|$$mdate", "").text,
+              "15.03.2023|15.03.2023 18:00:00");
 }
 
 TEST_F(StatItemTest, ExportPutsKeysInLiterally) {
@@ -209,15 +191,6 @@ TEST_F(StatItemTest, ExportPutsKeysInLiterally) {
     }
     EXPECT_EQ(words->exportEntries("secret", "<$$entry>", "").text, "<$$secret>");
 }
-
-TEST_F(StatItemTest, ExportDatesDropTheTimeAtMidnight) {
-    auto words = item("Words", 0);
-    words->store().tree().mergeRecord(plain("dated", 1, 1, 45000.0, 45000.75), 45000.0);
-    EXPECT_EQ(words->exportEntries("dated", "$$cdate|$$mdate", "").text,
-              "15.03.2023|15.03.2023 18:00:00");
-}
-
-// ---- mailbox backup ----------------------------------------------------------------------------
 
 TEST_F(StatItemTest, MailboxBackupQuotesFromLinesAndEndsLinesWithLf) {
     plugin.settings.madMask = "box.unix";
@@ -247,21 +220,15 @@ TEST_F(StatItemTest, MailboxFileNameComesFromTheMask) {
 TEST_F(StatItemTest, IgnoreStringIsCaseInsensitiveIncludingCyrillic) {
     auto traffic = item("Traffic", 9);
     const std::string header = "Subject: \xD1\xCF\xC0\xCC here\r\n";  // СПАМ
-    struct Case {
-        bool on;
-        const char* ignore;
-        bool accepted;
-    };
-    for (const Case& c : {Case{true, "\xF1\xEF\xE0\xEC", false},  // спам
-                          Case{false, "\xF1\xEF\xE0\xEC", true}, Case{true, "", true},
-                          Case{true, "eggs", true}}) {
+    const struct { bool on; const char* ignore; bool accepted; } cases[] = {
+        {true, "\xF1\xEF\xE0\xEC", false}, {false, "\xF1\xEF\xE0\xEC", true},  // спам
+        {true, "", true}, {true, "eggs", true}};
+    for (const auto& c : cases) {
         plugin.settings.madIgnoreSpecific = c.on;
         plugin.settings.madIgnoreString = c.ignore;
         EXPECT_EQ(traffic->acceptsLetter(header), c.accepted) << c.on << " " << c.ignore;
     }
 }
-
-// ---- the slots -----------------------------------------------------------------------------------
 
 TEST_F(StatItemTest, FactoryFillsSlotsAndTheLoopsStoreThem) {
     installStatistics(plugin);
@@ -269,8 +236,7 @@ TEST_F(StatItemTest, FactoryFillsSlotsAndTheLoopsStoreThem) {
     plugin.mads[6] = plugin.factories.statisticsItem(plugin, kStatDir + std::string("Spam"), 6);
     ASSERT_NE(statItem(plugin, Slot::Spam), nullptr);
     EXPECT_EQ(statItem(plugin, Slot::Words), nullptr);
-    EXPECT_EQ(statItem(plugin, 16), nullptr);
-    EXPECT_EQ(statItem(plugin, -1), nullptr);
+    EXPECT_TRUE(statItem(plugin, 16) == nullptr && statItem(plugin, -1) == nullptr);
 
     statItem(plugin, Slot::Spam)->addText("viagra viagra", 4, false, 1);
     sortAllMads(plugin);  // sorting writes nothing

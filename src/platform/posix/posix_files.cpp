@@ -1,3 +1,4 @@
+#include <dirent.h>
 #include <fcntl.h>
 #include <stdio.h>
 #include <sys/stat.h>
@@ -5,8 +6,11 @@
 
 #include <atomic>
 #include <cerrno>
+#include <memory>
 #include <new>
+#include <algorithm>
 #include <string>
+#include <vector>
 
 #include "platform/posix/posix_services.h"
 
@@ -15,6 +19,8 @@ namespace {
 
 constexpr std::size_t kMaxPathBytes = 64u << 10;
 constexpr std::size_t kReadChunk = 64u << 10;
+// Entries looked at in one listing, matching or not: a huge folder costs bounded time.
+constexpr std::size_t kMaxScannedEntries = 1u << 16;
 
 bool writeAll(int fd, std::string_view bytes) {
     while (!bytes.empty()) {
@@ -223,6 +229,35 @@ std::unique_ptr<OutputFile> PosixFileSystem::createFile(const std::string& path)
         ::close(fd);
         return nullptr;
     }
+}
+
+std::vector<std::string> PosixFileSystem::listFiles(const std::string& folder,
+                                                    std::string_view suffix) {
+    std::vector<std::string> names;
+    try {
+        const std::string native = folderPath(folder);
+        if (native.empty()) return names;
+        const std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(native.c_str()), &::closedir);
+        if (!dir) return names;
+        std::size_t scanned = 0;
+        while (scanned < kMaxScannedEntries) {
+            const dirent* entry = ::readdir(dir.get());
+            if (entry == nullptr) break;
+            ++scanned;
+            const std::string_view name(entry->d_name);
+            if (name == "." || name == ".." || !nameHasSuffix(name, suffix)) continue;
+            // stat, not d_type: a link to a file counts as the file, as it does for reading.
+            struct stat st {};
+            const std::string path = native + "/" + std::string(name);
+            if (::stat(path.c_str(), &st) != 0 || S_ISDIR(st.st_mode)) continue;
+            names.emplace_back(name);
+        }
+        std::sort(names.begin(), names.end());
+        if (names.size() > kMaxListedFiles) names.resize(kMaxListedFiles);
+    } catch (...) {
+        names.clear();
+    }
+    return names;
 }
 
 }  // namespace qbx::posix

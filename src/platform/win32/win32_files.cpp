@@ -1,7 +1,10 @@
 #include <windows.h>
 
+#include <algorithm>
 #include <atomic>
 #include <new>
+#include <string>
+#include <vector>
 
 #include "platform/win32/win32_services.h"
 
@@ -201,6 +204,84 @@ std::unique_ptr<OutputFile> Win32FileSystem::createFile(const std::string& path)
         CloseHandle(handle);
         return nullptr;
     }
+}
+
+namespace {
+
+constexpr std::size_t kMaxScannedEntries = 1u << 16;
+
+// The ANSI-code-page path as UTF-16 (the other file functions take it in the ANSI code page).
+std::optional<std::wstring> widePath(const std::string& path) {
+    if (path.empty() || path.size() > kMaxPathBytes) return std::nullopt;
+    const int length = static_cast<int>(path.size());
+    const int count = MultiByteToWideChar(CP_ACP, 0, path.data(), length, nullptr, 0);
+    if (count <= 0) return std::nullopt;
+    std::wstring wide(static_cast<std::size_t>(count), L'\0');
+    if (MultiByteToWideChar(CP_ACP, 0, path.data(), length, wide.data(), count) != count)
+        return std::nullopt;
+    return wide;
+}
+
+// The name in the ANSI code page; nothing when it has characters the code page lacks, since
+// the ANSI file functions could not open it under any spelling we could give.
+std::optional<std::string> ansiName(const wchar_t* name) {
+    BOOL lossy = FALSE;
+    const int count =
+        WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, name, -1, nullptr, 0, nullptr, &lossy);
+    if (count <= 1 || lossy) return std::nullopt;
+    std::string text(static_cast<std::size_t>(count), '\0');
+    if (WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, name, -1, text.data(), count, nullptr,
+                            &lossy) != count ||
+        lossy)
+        return std::nullopt;
+    text.pop_back();  // the terminating zero
+    return text;
+}
+
+class FindHandle {
+public:
+    explicit FindHandle(HANDLE handle) : handle_(handle) {}
+    ~FindHandle() {
+        if (handle_ != INVALID_HANDLE_VALUE) FindClose(handle_);
+    }
+    FindHandle(const FindHandle&) = delete;
+    FindHandle& operator=(const FindHandle&) = delete;
+    HANDLE get() const { return handle_; }
+
+private:
+    HANDLE handle_;
+};
+
+}  // namespace
+
+std::vector<std::string> Win32FileSystem::listFiles(const std::string& folder,
+                                                    std::string_view suffix) {
+    std::vector<std::string> names;
+    try {
+        std::string pattern = folder;
+        if (!pattern.empty() && pattern.back() != '\\' && pattern.back() != '/') pattern += '\\';
+        // "*" and our own suffix test: a pattern such as "*.s" would also match the short
+        // 8.3 names of longer extensions.
+        pattern += '*';
+        if (folder.empty() || !zeroTerminated(pattern)) return names;
+        const auto wide = widePath(pattern);
+        if (!wide) return names;
+        WIN32_FIND_DATAW found{};
+        const FindHandle find(FindFirstFileW(wide->c_str(), &found));
+        if (find.get() == INVALID_HANDLE_VALUE) return names;
+        std::size_t scanned = 0;
+        do {
+            ++scanned;
+            if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) continue;
+            const auto name = ansiName(found.cFileName);
+            if (name && nameHasSuffix(*name, suffix)) names.push_back(*name);
+        } while (scanned < kMaxScannedEntries && FindNextFileW(find.get(), &found));
+        std::sort(names.begin(), names.end());
+        if (names.size() > kMaxListedFiles) names.resize(kMaxListedFiles);
+    } catch (...) {
+        names.clear();
+    }
+    return names;
 }
 
 }  // namespace qbx::win32

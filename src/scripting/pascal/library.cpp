@@ -1,0 +1,43 @@
+#include "scripting/pascal/library.h"
+
+#include <cmath>
+
+#include "scripting/pascal/library_support.h"
+
+namespace qbx::scripting::pascal {
+
+namespace library {
+
+void addRows(Environment& environment, std::span<const Row> rows, const RuntimeServices& services) {
+    for (const Row& row : rows) {
+        auto* function = row.function;
+        environment.addFunction(
+            row.name, row.minArgs, row.maxArgs,
+            [function, services](Args a, CallContext& c) { return function(a, c, services); },
+            row.varParams);
+    }
+}
+
+std::string_view stringArg(const Value& v, std::string& holder) {
+    if (v.isString()) return v.string();
+    holder = v.toStringArg();
+    return holder;
+}
+
+Value realResult(double d) {
+    if (std::isnan(d)) throw RuntimeError("Invalid floating point operation", "EInvalidOp");
+    if (std::isinf(d)) throw RuntimeError("Floating point overflow", "EOverflow");
+    return Value(d);
+}
+
+}  // namespace library
+
+void addRuntimeLibrary(Environment& environment, const RuntimeServices& services) {
+    library::addStringFunctions(environment, services);
+    library::addFormatFunction(environment, services);
+    library::addMathFunctions(environment, services);
+    library::addDateFunctions(environment, services);
+    library::addSystemFunctions(environment, services);
+}
+
+}  // namespace qbx::scripting::pascal

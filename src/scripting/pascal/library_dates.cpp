@@ -1,0 +1,156 @@
+// Date and time routines of SysUtils. A TDateTime is a Double of days since 1899-12-30 whose
+// fraction is the time of day; the texts of DateToStr and TimeToStr are the system's formats.
+#include <cmath>
+
+#include "core/datetime.h"
+#include "core/text.h"
+#include "scripting/pascal/library_support.h"
+
+namespace qbx::scripting::pascal::library {
+
+namespace {
+
+constexpr double kFirstDay = -693593.0;  // 0001-01-01
+constexpr double kPastLastDay = 2958466.0;  // 10000-01-01
+
+// Years 1 .. 9999 only: everything after (texts, calendar arithmetic) can rely on it.
+double dateTimeArg(const Value& v) {
+    const double d = v.toDouble();
+    if (!(d >= kFirstDay && d < kPastLastDay))
+        throw RuntimeError("Invalid argument to date encode", "EConvertError");
+    return d;
+}
+
+double now(const RuntimeServices& s) { return need(s.clock, "The clock").now(); }
+
+Value nowValue(Args, CallContext&, const RuntimeServices& s) { return Value(now(s)); }
+Value dateValue(Args, CallContext&, const RuntimeServices& s) { return Value(std::floor(now(s))); }
+Value timeValue(Args, CallContext&, const RuntimeServices& s) {
+    const double d = now(s);
+    return Value(d - std::floor(d));
+}
+
+Value dateToStr(Args a, CallContext&, const RuntimeServices& s) {
+    return Value(need(s.locale, "The locale").shortDate(dateTimeArg(a[0])));
+}
+
+Value timeToStr(Args a, CallContext&, const RuntimeServices& s) {
+    return Value(need(s.locale, "The locale").longTime(dateTimeArg(a[0])));
+}
+
+// Delphi leaves the time out at midnight exactly.
+Value dateTimeToStr(Args a, CallContext&, const RuntimeServices& s) {
+    const double d = dateTimeArg(a[0]);
+    LocaleFormat& locale = need(s.locale, "The locale");
+    if (d == std::trunc(d)) return Value(locale.shortDate(d));
+    return Value(locale.shortDate(d) + " " + locale.longTime(d));
+}
+
+std::string twoDigits(int n) { return padLeft(decimal(n), 2, '0'); }
+
+// Tokens: yyyy yy mm m dd d hh h nn n ss s (an m right after an hour is minutes, as in Delphi),
+// text in double or single quotes copied as it stands; any other character is copied.
+std::string formatDateTime(std::string_view format, double dateTime, CallContext& c) {
+    const DateTimeFields f = decodeDateTime(dateTime);
+    std::string out;
+    bool afterHour = false;
+    std::size_t i = 0;
+    while (i < format.size()) {
+        const char ch = format[i];
+        if (ch == '"' || ch == '\'') {
+            std::size_t end = format.find(ch, i + 1);
+            if (end == std::string_view::npos) end = format.size();
+            out.append(format.substr(i + 1, end - i - 1));
+            i = end + 1;
+            c.checkLength(out.size());
+            continue;
+        }
+        const char lower = static_cast<char>(ch >= 'A' && ch <= 'Z' ? ch + 32 : ch);
+        std::size_t run = 1;
+        if (lower == 'y' || lower == 'm' || lower == 'd' || lower == 'h' || lower == 'n' || lower == 's')
+            while (i + run < format.size() && toLower1251(format[i + run]) == lower) ++run;
+        const bool two = run >= 2;
+        switch (lower) {
+            case 'y': out += run >= 3 ? padLeft(decimal(f.year), 4, '0') : twoDigits(f.year % 100); break;
+            case 'm': {
+                const int v = afterHour ? f.minute : f.month;
+                out += two ? twoDigits(v) : decimal(v);
+                break;
+            }
+            case 'd': out += two ? twoDigits(f.day) : decimal(f.day); break;
+            case 'h': out += two ? twoDigits(f.hour) : decimal(f.hour); break;
+            case 'n': out += two ? twoDigits(f.minute) : decimal(f.minute); break;
+            case 's': out += two ? twoDigits(f.second) : decimal(f.second); break;
+            default: out += ch;
+        }
+        if (lower == 'h') afterHour = true;
+        else if (lower != ' ' && lower != ':') afterHour = false;
+        i += run;
+        c.checkLength(out.size());
+    }
+    return out;
+}
+
+Value formatDateTimeValue(Args a, CallContext& c, const RuntimeServices&) {
+    std::string h;
+    const std::string_view format = stringArg(a[0], h);
+    return Value(formatDateTime(format, dateTimeArg(a[1]), c));
+}
+
+bool leapYear(std::int64_t y) { return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0; }
+
+Value encodeDate(Args a, CallContext& c, const RuntimeServices&) {
+    const std::int64_t y = a[0].toInteger(), m = a[1].toInteger(), d = a[2].toInteger();
+    static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    if (y < 1 || y > 9999 || m < 1 || m > 12 || d < 1 ||
+        d > kDays[m - 1] + (m == 2 && leapYear(y) ? 1 : 0))
+        c.fail("Invalid argument to date encode", "EConvertError");
+    DateTimeFields f;
+    f.year = static_cast<int>(y);
+    f.month = static_cast<int>(m);
+    f.day = static_cast<int>(d);
+    return Value(encodeDateTime(f));
+}
+
+Value decodeDate(Args a, CallContext&, const RuntimeServices&) {
+    const DateTimeFields f = decodeDateTime(dateTimeArg(a[0]));
+    a[1] = Value(f.year);
+    a[2] = Value(f.month);
+    a[3] = Value(f.day);
+    return Value();
+}
+
+// Sunday is 1; 1899-12-30 was a Saturday.
+Value dayOfWeek(Args a, CallContext&, const RuntimeServices&) {
+    const auto days = static_cast<std::int64_t>(std::floor(dateTimeArg(a[0])));
+    return Value(((days % 7) + 7 + 6) % 7 + 1);
+}
+
+Value incDay(Args a, CallContext&, const RuntimeServices&) {
+    const double d = dateTimeArg(a[0]);
+    const std::int64_t by = a.size() > 1 ? a[1].toInteger() : 1;
+    if (by < -4'000'000 || by > 4'000'000) throw RuntimeError("Invalid argument to date encode", "EConvertError");
+    return Value(d + static_cast<double>(by));
+}
+
+constexpr Row kRows[] = {
+    {"Now", 0, 0, 0, nowValue},
+    {"Date", 0, 0, 0, dateValue},
+    {"Time", 0, 0, 0, timeValue},
+    {"DateToStr", 1, 1, 0, dateToStr},
+    {"TimeToStr", 1, 1, 0, timeToStr},
+    {"DateTimeToStr", 1, 1, 0, dateTimeToStr},
+    {"FormatDateTime", 2, 2, 0, formatDateTimeValue},
+    {"EncodeDate", 3, 3, 0, encodeDate},
+    {"DecodeDate", 4, 4, (1u << 1) | (1u << 2) | (1u << 3), decodeDate},
+    {"DayOfWeek", 1, 1, 0, dayOfWeek},
+    {"IncDay", 1, 2, 0, incDay},
+};
+
+}  // namespace
+
+void addDateFunctions(Environment& environment, const RuntimeServices& services) {
+    addRows(environment, kRows, services);
+}
+
+}  // namespace qbx::scripting::pascal::library

@@ -1,0 +1,61 @@
+#include "scripting/script_macros.h"
+
+#include <string_view>
+
+#include "core/plugin.h"
+#include "macros/arguments.h"
+#include "scripting/script_runner.h"
+
+namespace qbx::scripting {
+namespace {
+
+constexpr int kScriptNotFound = 400;
+constexpr int kScriptErrorPrefix = 401;
+constexpr std::string_view kFnPrefix = "FN";
+
+std::string notStarted(const Plugin& plugin) {
+    return plugin.strings[kScriptErrorPrefix] + " Scripting is not started";
+}
+
+std::string runSource(qbx::macros::MacroCall& call, ActiveLanguage language) {
+    ScriptRunner* runner = scriptRunner(call.plugin);
+    if (runner == nullptr) return notStarted(call.plugin);
+    const ActiveOutcome outcome =
+        runner->runActive(qbx::macros::getParamText(call.params, 0), language);
+    return outcome.ok ? outcome.text : call.plugin.strings[kScriptErrorPrefix] + " " + outcome.text;
+}
+
+}  // namespace
+
+std::string macroFn(qbx::macros::MacroCall& call) {
+    ScriptRunner* runner = scriptRunner(call.plugin);
+    if (runner == nullptr) return call.plugin.strings[kScriptNotFound];
+    takeFnArguments(runner->params(), call.params);
+    const std::string_view name = std::string_view(call.name).substr(kFnPrefix.size());
+    return runner->runScript(name);
+}
+
+std::string macroS(qbx::macros::MacroCall& call) {
+    ScriptRunner* runner = scriptRunner(call.plugin);
+    if (runner == nullptr) return call.plugin.strings[kScriptNotFound];
+    takeSArguments(runner->params(), call.params);
+    const std::string result = runner->runScript(qbx::macros::getParamText(call.params, 0));
+    call.plugin.log.write("Result: " + result);
+    return result;
+}
+
+std::string macroEps(qbx::macros::MacroCall& call) {
+    ScriptRunner* runner = scriptRunner(call.plugin);
+    if (runner == nullptr) return notStarted(call.plugin);
+    return runner->runPascal(qbx::macros::getParamText(call.params, 0));
+}
+
+std::string macroEjs(qbx::macros::MacroCall& call) {
+    return runSource(call, ActiveLanguage::JScript);
+}
+
+std::string macroEvs(qbx::macros::MacroCall& call) {
+    return runSource(call, ActiveLanguage::VBScript);
+}
+
+}  // namespace qbx::scripting

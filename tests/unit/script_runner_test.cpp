@@ -1,0 +1,183 @@
+// Stored scripts run through the dispatcher as the host calls them: parameters of FN and S,
+// names that find nothing, errors as results, variables seen by scripts, restarts and the
+// disabled mode, and the way out to the JScript and VBScript engines.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "macro_fixture.h"
+#include "scripting/script_runner.h"
+
+namespace qbx::scripting {
+namespace {
+
+using ::testing::HasSubstr;
+using ::testing::StartsWith;
+
+constexpr const char* kDir = "C:\\QBX\\Scripts\\";
+
+// Records what it is given and answers from a script of its own.
+struct EngineLog {
+    std::vector<std::string> sources;
+    ActiveOutcome answer{true, "42"};
+    bool throws = false;
+};
+
+class RecordingEngine final : public ActiveScriptEngine {
+public:
+    explicit RecordingEngine(EngineLog& log) : log_(log) {}
+    ActiveOutcome run(std::string_view source, ActiveLanguage) override {
+        log_.sources.emplace_back(source);
+        if (log_.throws) throw std::runtime_error("engine fell over");
+        return log_.answer;
+    }
+
+private:
+    EngineLog& log_;
+};
+
+class ScriptRunnerTest : public test::MacroFixture {
+protected:
+    ScriptRunnerTest() { plugin.settings.scriptingDir = kDir; }
+
+    void put(const std::string& file, const std::string& text) {
+        fake.files.put(std::string(kDir) + file, text);
+    }
+    void start(ActiveScriptEngineFactory engines = {}) {
+        installScripting(plugin, std::move(engines));
+        plugin.scripting = plugin.factories.scripting(plugin);
+    }
+    ScriptRunner& runner() { return *scriptRunner(plugin); }
+};
+
+TEST_F(ScriptRunnerTest, FnAndSHandTheirArgumentsToTheScript) {
+    put("args.s",
+        "@SCRIPT ARGS\r\n@LANG PAS\r\nbegin\r\n  Result := IntToStr(ParamCount) + ':' + "
+        "ParamStr(1) + ':' + ParamStr(2) + ':' + GetParams(0)\r\nend.\r\n");
+    start();
+    EXPECT_EQ(run("FNARGS", {"a", "b", "c"}), "3:a:b:a");
+    // FN overwrites only as many parameters as it gets; the macro name ignores case.
+    EXPECT_EQ(run("fnArgs", {"x"}), "1:x:b:x");
+    // S: the first argument names the script; the others are its parameters, cleared first.
+    EXPECT_EQ(run("S", {"args", "p"}), "1:p::args");
+    EXPECT_TRUE(logged("Result: 1:p::args"));
+    EXPECT_EQ(run("S", {"ARGS"}), "0:::ARGS");
+}
+
+TEST_F(ScriptRunnerTest, NamesThatFindNothingAndScriptsWithoutALanguage) {
+    put("a.s", "@SCRIPT PLAIN\r\nbegin end.\r\n@SCRIPT EMPTY\r\n@LANG PAS\r\n");
+    start();
+    EXPECT_EQ(run("FNMISSING"), "Script not found");
+    EXPECT_EQ(run("FN"), "Script not found");  // the empty name
+    EXPECT_EQ(run("S"), "Script not found");
+    EXPECT_EQ(run("S", {""}), "Script not found");
+    EXPECT_EQ(run("FNPLAIN"), "Unsupported scripting language");
+    EXPECT_EQ(runner().scriptNameList(), "PLAIN");  // EMPTY has no text: not offered
+}
+
+TEST_F(ScriptRunnerTest, PascalErrorsBecomeTheResultWithTheirPlace) {
+    put("bad.s",
+        "@SCRIPT DIV\r\n@LANG PAS\r\nvar n: Integer;\r\nbegin\r\n  Result := 1 div n\r\nend.\r\n"
+        "@SCRIPT SYNTAX\r\n@LANG PAS\r\nbegin Result := end.\r\n");
+    start();
+    EXPECT_EQ(run("FNDIV"), "Script error: Line 3, column 15: Division by zero");
+    EXPECT_THAT(run("FNSYNTAX"), StartsWith("Script error: Line 1, column "));
+    EXPECT_EQ(run("EPS", {"UnknownThing"}),
+              "Script error: Line 1, column 1: Unknown identifier 'UnknownThing'");
+    EXPECT_EQ(run("EPS", {"2 * 21"}), "42");
+    EXPECT_EQ(run("EPS", {"nl + IntToStr(tpxSubject) + ParamStr(0) + ParamStr(101) + Test('0')"}),
+              "\r\n222");
+}
+
+TEST_F(ScriptRunnerTest, ScriptsSeeTheMacroCallAndTheVariablesOfTheirRun) {
+    put("v.s", "@SCRIPT YEAR\r\n@LANG PAS\r\nzvx_year + '/' + GetTemplate(tpxSubject)\r\n");
+    start();
+    data.items[222] = "Hello";
+    ASSERT_TRUE(plugin.variables.storeInt("year", 2024));
+    EXPECT_EQ(run("FNYEAR"), "2024/Hello");
+    ASSERT_TRUE(plugin.variables.storeStr("year", "2025"));
+    EXPECT_EQ(run("FNYEAR"), "2025/Hello");
+    // EPS publishes nothing of its own, but sees what the last stored run published.
+    ASSERT_TRUE(plugin.variables.storeStr("year", "2026"));
+    EXPECT_EQ(run("EPS", {"zvx_year"}), "2025");
+}
+
+TEST_F(ScriptRunnerTest, StartAndRestartReadTheFolderAgain) {
+    put("one.s", "@SCRIPT A\r\n@LANG PAS\r\n'a'\r\n@SCRIPT B\r\n@LANG PAS\r\n'b'\r\n");
+    put("notes.txt", "@SCRIPT C\r\n@LANG PAS\r\n'c'\r\n");
+    start();
+    EXPECT_TRUE(logged("Initiating scripting subsystem..."));
+    EXPECT_TRUE(logged("2 scripts have been registered"));
+    EXPECT_TRUE(logged("Scripting subsystem initiated successfully"));
+    EXPECT_EQ(runner().scriptNameList(), "A\r\nB");
+    EXPECT_EQ(run("FNB"), "b");
+
+    ASSERT_TRUE(fake.files.deleteFile(std::string(kDir) + "one.s"));
+    put("two.s", "@SCRIPT C\r\n@LANG PAS\r\n'c2'\r\n");
+    runner().start();
+    EXPECT_EQ(runner().scriptNameList(), "C");
+    EXPECT_EQ(runner().table().entries.size(), 3u);  // the one script and two spare entries
+    EXPECT_EQ(run("FNB"), "Script not found");
+    EXPECT_EQ(run("FNC"), "c2");
+
+    runner().stop();
+    EXPECT_TRUE(logged("Stopping scripting system..."));
+    EXPECT_TRUE(logged("Scripting system has been stopped"));
+    EXPECT_EQ(run("FNC"), "Script error: Scripting is not started");
+}
+
+TEST_F(ScriptRunnerTest, DisabledModeRegistersNothing) {
+    put("one.s", "@SCRIPT A\r\n@LANG PAS\r\n'a'\r\n");
+    plugin.settings.needsRestart = true;
+    start();
+    EXPECT_EQ(runner().scriptNameList(), "");
+    EXPECT_EQ(run("FNA"), "Script not found");
+    EXPECT_EQ(run("EPS", {"'still here'"}), "still here");
+}
+
+TEST_F(ScriptRunnerTest, WithoutScriptingTheMacrosAnswerWithTexts) {
+    EXPECT_EQ(run("FNA"), "Script not found");
+    EXPECT_EQ(run("S", {"A"}), "Script not found");
+    EXPECT_EQ(run("EPS", {"1"}), "Script error: Scripting is not started");
+}
+
+TEST_F(ScriptRunnerTest, ActiveScriptsWithoutAnEngine) {
+    put("js.s", "@SCRIPT J\r\n@LANG JS\r\n1+1\r\n@SCRIPT V\r\n@LANG VB\r\nx = 1\r\n");
+    start();
+    // A stored JScript script's failure is its result as it stands.
+    EXPECT_EQ(run("FNJ"), "JScript is not available");
+    EXPECT_EQ(run("FNV"), "Script error: VBScript is not available");
+    EXPECT_EQ(run("EJS", {"1"}), "Script error: JScript is not available");
+    EXPECT_EQ(run("EVS", {"1"}), "Script error: VBScript is not available");
+}
+
+TEST_F(ScriptRunnerTest, ActiveScriptsGoThroughTheEngine) {
+    put("js.s",
+        "@SCRIPT J\r\n@LANG JS\r\nGetParams(); ParamStr[1]\r\n@SCRIPT V\r\n@LANG VB\r\nx\r\n");
+    EngineLog engine;
+    start([&engine](Plugin&) { return std::make_unique<RecordingEngine>(engine); });
+
+    EXPECT_EQ(run("FNJ", {"say \"hi\""}), "42");
+    ASSERT_EQ(engine.sources.size(), 1u);
+    EXPECT_THAT(engine.sources[0], StartsWith("var ParamCount=1;\r\n"));
+    EXPECT_THAT(engine.sources[0], HasSubstr("ParamStr[1]=\"say \\\"hi\\\"\";"));
+    EXPECT_THAT(engine.sources[0], HasSubstr(";};GetParams(); ParamStr[1]\r\n"));
+    EXPECT_TRUE(logged("Running script lang \"JScript\""));
+    EXPECT_TRUE(logged("\r\n*****************\r\n42\r\n*****************\r\n"));
+
+    engine.answer = {false, "Syntax error"};
+    EXPECT_EQ(run("FNJ"), "Syntax error");
+    EXPECT_EQ(run("FNV"), "Script error: Syntax error");
+    EXPECT_TRUE(logged("VBS mode"));
+    EXPECT_EQ(run("EJS", {"x"}), "Script error: Syntax error");
+    EXPECT_EQ(engine.sources.back(), "x");  // EJS: the source alone, no prelude
+
+    engine.throws = true;
+    EXPECT_EQ(run("EVS", {"x"}), "Script error: engine fell over");
+}
+
+}  // namespace
+}  // namespace qbx::scripting
