@@ -8,6 +8,7 @@
 
 #include "core/text.h"
 #include "host.h"
+#include "hosted/scratch.h"
 #include "item_table.h"
 #include "platform/platform.h"
 
@@ -15,12 +16,7 @@ namespace {
 
 using qbxhost::Host;
 
-// The module beside the test program (the tests run in the build folder).
-#if defined(_WIN32)
-constexpr const char* kModule = "QBX.tbp";
-#else
-constexpr const char* kModule = "./QBX.tbp";
-#endif
+using qbx::test::kModule;
 
 std::string freshHome() {
     static int counter = 0;

@@ -9,6 +9,13 @@
 
 namespace qbx::test {
 
+// The module beside the test program (the system tests run in the build folder).
+#if defined(_WIN32)
+inline constexpr const char* kModule = "QBX.tbp";
+#else
+inline constexpr const char* kModule = "./QBX.tbp";
+#endif
+
 inline std::string uniqueName() {
     static int counter = 0;
     return std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()) + "-" +

@@ -13,11 +13,7 @@ namespace {
 
 using qbxhost::Host;
 
-#if defined(_WIN32)
-constexpr const char* kModule = "QBX.tbp";
-#else
-constexpr const char* kModule = "./QBX.tbp";
-#endif
+using qbx::test::kModule;
 
 TEST(HostedScripts, RunsAStoredPascalScriptThroughTheExports) {
     // Kept like the other hosts' homes: the process's temporary folder now lies inside it, and

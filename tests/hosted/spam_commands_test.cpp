@@ -179,11 +179,6 @@ TEST(QbxhostSpamRun, ScoresAndFeedsEveryMessageAndCountsTheResults) {
 
 // The real module through the real callback: every message is answered, with a score in range.
 TEST(QbxhostSpamRun, DrivesTheModulesSpamEntryPoints) {
-#if defined(_WIN32)
-    const char* module = "QBX.tbp";
-#else
-    const char* module = "./QBX.tbp";
-#endif
     // Not a scratch folder: the process's temporary folder points into the home from here on.
     const auto home = std::filesystem::current_path() / "test-homes" /
                       ("spam-module-" + qbx::test::uniqueName());
@@ -204,7 +199,7 @@ TEST(QbxhostSpamRun, DrivesTheModulesSpamEntryPoints) {
          "Content-Type: text/plain; charset=KOI8-R\r\n"
          "\r\n\xf0\xd2\xc9\xd7\xc5\xd4 \"quoted\" 'text'\r\n\r\n"
          "From c\n\n\n\nFrom d\nSubject: no body\n");
-    Host host(module);
+    Host host(qbx::test::kModule);
     host.initialize();
     std::ostringstream out, problems;
     for (const bool spam : {true, false})

@@ -145,12 +145,7 @@ void Compiler::declarations(bool allowRoutines) {
 
 void Compiler::varSection() {
     while (tok_.type == Tok::Ident) {
-        std::vector<Token> names;
-        do {
-            if (tok_.type != Tok::Ident) expected("Identifier");
-            names.push_back(tok_);
-            next();
-        } while (accept(Tok::Comma));
+        const std::vector<Token> names = identifierList();
         expect(Tok::Colon);
         const DeclaredType type = typeName();
         std::vector<Symbol> declared;
@@ -218,12 +213,7 @@ void Compiler::routine(bool isFunction) {
                 bool byRef = false;
                 if (accept(Tok::Var)) byRef = true;
                 else accept(Tok::Const);
-                std::vector<Token> names;
-                do {
-                    if (tok_.type != Tok::Ident) expected("Identifier");
-                    names.push_back(tok_);
-                    next();
-                } while (accept(Tok::Comma));
+                const std::vector<Token> names = identifierList();
                 DeclaredType type = DeclaredType::Variant;
                 if (accept(Tok::Colon)) type = typeName();
                 else if (!byRef) expected("':'");

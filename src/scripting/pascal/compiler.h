@@ -95,6 +95,16 @@ private:
         next();
         return true;
     }
+    // "a, b, c": the names of one declaration, as tokens for their positions.
+    std::vector<Token> identifierList() {
+        std::vector<Token> names;
+        do {
+            if (tok_.type != Tok::Ident) expected("Identifier");
+            names.push_back(tok_);
+            next();
+        } while (accept(Tok::Comma));
+        return names;
+    }
     [[gnu::noinline]] std::string identifier() {
         if (tok_.type != Tok::Ident) expected("Identifier");
         std::string name = tok_.text;
