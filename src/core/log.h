@@ -60,6 +60,13 @@ private:
     std::unique_ptr<OutputFile> startupFile_;
     std::function<void(const std::string&)> mirror_;
     std::uint32_t lastTick_ = 0;
+    std::string cachedTime_;  // the system's text for the second of the last line
+    double cachedSecond_ = 0;
+    char cachedSeparator_ = '.';
+    bool timeCached_ = false;
+    std::uint64_t cachedHeap_ = 0;  // the heap figure of the tick of the last line
+    std::uint32_t heapTick_ = 0;
+    bool heapCached_ = false;
     bool started_ = false;
     bool mirroring_ = false;  // a mirror that logs does not see its own lines again
 };

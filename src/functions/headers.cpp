@@ -368,10 +368,12 @@ std::string getMailer(std::string_view block) {
     return "unknown";
 }
 
+std::string lowerContentType(std::string_view block) {
+    return toLower1251(firstHeaderValue(block, "content-type", true, {}));
+}
+
 std::string getCharset(std::string_view block) {
-    // Matching the name in any case and lower-casing only the value is what lower-casing the
-    // whole block first gives, without copying a block of megabytes.
-    const std::string value = toLower1251(firstHeaderValue(block, "content-type", true, {}));
+    const std::string value = lowerContentType(block);
     constexpr std::string_view kCharset = "charset=";
     const std::size_t at = value.find(kCharset);
     std::string_view charset;

@@ -64,6 +64,9 @@ std::string serverList(std::string_view block, std::string_view separator, bool 
 std::string getMailer(std::string_view block);
 // The charset of the Content-Type header in lower case, "unknown" when there is none.
 std::string getCharset(std::string_view block);
+// The first "content-type" line (name in any case) with its continuation lines, lower-cased:
+// what lower-casing the whole block and then looking it up gives, without copying the block.
+std::string lowerContentType(std::string_view block);
 
 // The display name of an address header's value (the header name may be included).
 std::string addressDisplayName(std::string_view value);

@@ -23,7 +23,7 @@ namespace qbx::statistics {
 namespace {
 
 // A message's words fit easily; a body built to blow the scratch trie up stops counting here.
-constexpr std::size_t kScratchNodeBudget = std::size_t{1} << 18;
+constexpr std::size_t kScratchKeyBytes = std::size_t{1} << 18;
 constexpr int kNonSpamBit = 1 << static_cast<int>(Slot::NonSpam);
 
 // The monitor's and the period's counters wrap as the 32-bit counters they are.
@@ -68,8 +68,7 @@ std::string trafficDay(double dateTime) {
 }
 
 bool saysKoi8(std::string_view header) {
-    return functions::getHeaderValue(toLower1251(header), "content-type").find("koi8") !=
-           std::string::npos;
+    return functions::lowerContentType(header).find("koi8") != std::string::npos;
 }
 
 std::string trimmed(std::string_view text) {
@@ -418,11 +417,10 @@ double messageSpamProbability(Plugin& plugin, std::string_view body, std::string
     if (!plugin.settings.antispamActive) return -1.0;
     const std::string text = prepareTrainingText(
         functions::getHeaderValue(header, "Subject:") + "\r\n" + std::string(body), header);
-    const double at = now(plugin);
-    // A trie of its own, without hooks: counting a message neither writes a file nor lets the
-    // host's window messages run.
-    WordTrie words(at, kScratchNodeBudget);
-    words.addText(text, 1, at);
+    // Counted apart: counting a message neither writes a file nor lets the host's window
+    // messages run.
+    const TextWords words =
+        distinctWords(text, WordTrie::kDefaultMinWordLength, 1, kScratchKeyBytes);
     const auto treeOf = [&](Slot slot) -> const WordTrie* {
         const StatItem* item = statItem(plugin, slot);
         return item != nullptr ? &item->store().tree() : nullptr;
@@ -430,7 +428,7 @@ double messageSpamProbability(Plugin& plugin, std::string_view body, std::string
     const SpamThresholds thresholds{plugin.spam.spamMin, plugin.spam.maxSpam,
                                     plugin.spam.nonSpamMin, plugin.spam.maxNonSpam};
     const std::vector<WordEvidence> evidence =
-        textEvidence(thresholds, treeOf(Slot::Spam), treeOf(Slot::NonSpam), words);
+        textEvidence(thresholds, treeOf(Slot::Spam), treeOf(Slot::NonSpam), words.words);
     if (evidence.empty()) return -1.0;
     const std::span<const WordEvidence> all(evidence);
     return combiner == ScoreCombiner::Fisher ? combineFisher(all) : combineScore(all);

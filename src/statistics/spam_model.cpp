@@ -237,6 +237,26 @@ std::vector<WordEvidence> textEvidence(const SpamThresholds& thresholds,
     return evidence;
 }
 
+std::vector<WordEvidence> textEvidence(const SpamThresholds& thresholds,
+                                       const WordTrie* spamTree, const WordTrie* nonSpamTree,
+                                       std::span<const TextWord> textWords) {
+    std::vector<std::string_view> keys;
+    keys.reserve(textWords.size());
+    for (const TextWord& word : textWords) keys.push_back(word.key);
+    std::vector<std::int32_t> spamCounts(keys.size(), 0);
+    std::vector<std::int32_t> nonSpamCounts(keys.size(), 0);
+    if (spamTree != nullptr) spamTree->countsOf(keys, spamCounts);
+    if (nonSpamTree != nullptr) nonSpamTree->countsOf(keys, nonSpamCounts);
+
+    std::vector<WordEvidence> evidence;
+    evidence.reserve(textWords.size());
+    for (std::size_t i = 0; i < textWords.size(); ++i) {
+        const double p = wordSpamProbability(thresholds, spamCounts[i], nonSpamCounts[i]);
+        if (p != kNoInformation) evidence.push_back({p, textWords[i].count});
+    }
+    return evidence;
+}
+
 // --- Plugin layer -------------------------------------------------------------------------------
 
 namespace {

@@ -14,6 +14,7 @@
 #include <string_view>
 #include <vector>
 
+#include "statistics/text_words.h"
 #include "statistics/word_trie.h"
 
 namespace qbx {
@@ -109,6 +110,10 @@ std::vector<WordCount> wordCounts(const WordTrie& textTree);
 std::vector<WordEvidence> textEvidence(const SpamThresholds& thresholds,
                                        const WordTrie* spamTree, const WordTrie* nonSpamTree,
                                        const WordTrie& textTree);
+// The same for a text's distinct words, in their order.
+std::vector<WordEvidence> textEvidence(const SpamThresholds& thresholds,
+                                       const WordTrie* spamTree, const WordTrie* nonSpamTree,
+                                       std::span<const TextWord> textWords);
 
 // --- Plugin layer -------------------------------------------------------------------------------
 

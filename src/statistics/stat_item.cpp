@@ -12,6 +12,7 @@
 #include "core/text.h"
 #include "functions/headers.h"
 #include "macros/expressions.h"
+#include "statistics/text_words.h"
 
 namespace qbx::statistics {
 namespace {
@@ -249,22 +250,20 @@ void StatItem::addText(std::string_view text, std::int32_t minWordLength, bool s
                        std::int32_t weight) {
     try {
         Log& log = plugin_.log;
-        const double now = plugin_.platform.clock->now();
-        // Counted apart first so that each distinct word counts once per text in the list.
-        WordTrie words(now, WordTrie::kDefaultNodeBudget,
-                       WordTrieHooks{[&log](std::string_view line) { log.write(line); }, {}});
+        // Counted apart first so that each distinct word counts once per text in the list,
+        // in the order a trie of the text would give them.
         std::string s(text);
         if (stripLatin)
             for (char& c : s)
                 if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z')) c = ' ';
-        words.setMinWordLength(minWordLength);
-        try {
-            words.addText(s, weight, now);
-        } catch (...) {
-            log.write("Exception while adding text ");
-        }
-        words.forEachEntry(
-            [&](const StatEntry& entry) { store_->addOrIncrement(entry.key, entry.size); });
+        TextWords words = distinctWords(s, minWordLength, weight, WordTrie::kDefaultNodeBudget);
+        if (words.full)
+            log.write("@@@ Word tree is full at " +
+                      decimal(static_cast<std::int64_t>(WordTrie::kDefaultNodeBudget)) +
+                      " nodes: new keys are not counted");
+        sortAsTrieWalk(words.words);
+        for (const TextWord& word : words.words)
+            store_->addOrIncrement(word.key, word.size);
     } catch (...) {
     }
 }

@@ -211,11 +211,28 @@ void WordTrie::markEntry(std::uint32_t index) {
     if (index != 0) ++wordCount_;
 }
 
-bool WordTrie::countWord(std::string_view word, std::int32_t weight, double now) {
-    const std::uint32_t index = reach(word, now);
+std::uint32_t WordTrie::enter(std::string_view key, std::uint64_t hash, double now) {
+    std::uint32_t index = key.empty() ? 0 : index_.find(key, hash);
+    if (index == 0) {
+        markEntry(0);  // the root: never filed, it needs no walk
+    } else if (index == KeyIndex::kAbsent) {
+        index = reach(key, now);
+        if (index == kNoNode) return kNoNode;
+        markEntry(index);
+        try {
+            index_.insert(key, hash, index);
+        } catch (...) {
+            indexComplete_ = false;  // the count itself goes on
+        }
+    }
+    setKey(index, key);
+    return index;
+}
+
+bool WordTrie::countWord(std::string_view word, std::uint64_t hash, std::int32_t weight,
+                         double now) {
+    const std::uint32_t index = enter(word, hash, now);
     if (index == kNoNode) return false;
-    setKey(index, word.substr(0, kMaxKeyLength));
-    markEntry(index);
     Node& n = node(index);
     n.size = wrappingAdd(n.size, weight);
     n.count = wrappingAdd(n.count, 1);
@@ -224,7 +241,8 @@ bool WordTrie::countWord(std::string_view word, std::int32_t weight, double now)
 
 bool WordTrie::addWord(std::string_view word, std::int32_t weight, double now) noexcept {
     try {
-        return countWord(word, weight, now);
+        const std::string_view key = word.substr(0, kMaxKeyLength);
+        return countWord(key, KeyIndex::hashOf(key), weight, now);
     } catch (...) {
         return false;
     }
@@ -233,21 +251,30 @@ bool WordTrie::addWord(std::string_view word, std::int32_t weight, double now) n
 bool WordTrie::addText(std::string_view text, std::int32_t weight, double now) noexcept {
     if (addTextBusy_) return false;
     addTextBusy_ = true;
-    // Positions 1..n of the text framed by one blank on each side, without copying it.
-    const std::size_t framed = text.size() + 2;
-    std::size_t start = 1;
+    // Words are counted a few behind the tokenizer, so that the index slot of each is already
+    // on its way from memory when its turn comes. The order of counting stays the text's.
+    constexpr std::size_t kAhead = 8;
+    std::array<std::pair<std::string_view, std::uint64_t>, kAhead> pending;
+    std::size_t head = 0;
+    std::size_t waiting = 0;
     std::string_view word;
+    const auto countNext = [&] {
+        const auto& [next, hash] = pending[head];
+        word = next;
+        head = (head + 1) % kAhead;
+        --waiting;
+        countWord(word, hash, weight, now);  // a key refused by the budget is no failure
+    };
     try {
-        for (std::size_t i = 1; i <= framed; ++i) {
-            const bool edge = i == 1 || i == framed;
-            if (!edge && isWordLetter(static_cast<unsigned char>(text[i - 2]))) continue;
-            const std::size_t gap = i - start;
-            if (gap >= static_cast<std::size_t>(std::max(minWordLength_, 0))) {
-                word = gap == 0 ? std::string_view() : text.substr(start - 1, gap - 1);
-                countWord(word, weight, now);  // a key refused by the budget is no failure
-            }
-            start = i;
-        }
+        forEachWord(text, minWordLength_, [&](std::string_view next) {
+            if (waiting == kAhead) countNext();
+            const std::string_view key = next.substr(0, kMaxKeyLength);
+            const std::uint64_t hash = KeyIndex::hashOf(key);
+            index_.prefetch(hash);
+            pending[(head + waiting) % kAhead] = {key, hash};
+            ++waiting;
+        });
+        while (waiting > 0) countNext();
     } catch (...) {
         addTextBusy_ = false;
         try {
@@ -265,10 +292,8 @@ bool WordTrie::addText(std::string_view text, std::int32_t weight, double now) n
 bool WordTrie::mergeRecord(const StatEntry& record, double now) noexcept {
     try {
         const std::string_view key = std::string_view(record.key).substr(0, kMaxKeyLength);
-        const std::uint32_t index = reach(key, now);
+        const std::uint32_t index = enter(key, KeyIndex::hashOf(key), now);
         if (index == kNoNode) return false;
-        setKey(index, key);
-        markEntry(index);
         Node& n = node(index);
         if (record.cdate < n.cdate) n.cdate = record.cdate;
         if (record.mdate > n.mdate) n.mdate = record.mdate;
@@ -294,17 +319,55 @@ StatEntry WordTrie::entryOf(std::uint32_t index, const std::string& path) const 
     return entry;
 }
 
-std::uint32_t WordTrie::locate(std::string_view key) const {
+std::uint32_t WordTrie::candidate(std::string_view key, std::uint64_t hash) const {
     if (key.size() > kMaxDepth) return kNoNode;
+    if (key.empty()) return 0;
+    const std::uint32_t filed = index_.find(key, hash);
+    if (filed != KeyIndex::kAbsent) return filed;
+    if (indexComplete_) return kNoNode;
     std::uint32_t index = 0;
     for (char c : key) {
         index = child(index, slotOf(c));
         if (index == kNoNode) return kNoNode;
     }
+    return index;
+}
+
+bool WordTrie::isEntryFor(std::uint32_t index, std::string_view key) const {
     const Node& n = node(index);
-    if (!(n.flags & kEntryFlag)) return kNoNode;
-    const bool same = (n.flags & kExactKeyFlag) ? exactKeys_.at(index) == key : !hasControl(key);
-    return same ? index : kNoNode;
+    if (!(n.flags & kEntryFlag)) return false;
+    return (n.flags & kExactKeyFlag) ? exactKeys_.at(index) == key : !hasControl(key);
+}
+
+std::uint32_t WordTrie::locate(std::string_view key) const {
+    if (key.size() > kMaxDepth) return kNoNode;
+    const std::uint32_t index = candidate(key, KeyIndex::hashOf(key));
+    return index != kNoNode && isEntryFor(index, key) ? index : kNoNode;
+}
+
+void WordTrie::countsOf(std::span<const std::string_view> keys,
+                        std::span<std::int32_t> counts) const {
+    constexpr std::size_t kBatch = 16;
+    std::array<std::uint64_t, kBatch> hashes{};
+    std::array<std::uint32_t, kBatch> nodes{};
+    const std::size_t total = std::min(keys.size(), counts.size());
+    for (std::size_t base = 0; base < total; base += kBatch) {
+        const std::size_t n = std::min(kBatch, total - base);
+        // Three passes over the batch: the reads of one pass are in flight together.
+        for (std::size_t i = 0; i < n; ++i) {
+            if (keys[base + i].size() > kMaxDepth) continue;  // never filed: found by no one
+            hashes[i] = KeyIndex::hashOf(keys[base + i]);
+            index_.prefetch(hashes[i]);
+        }
+        for (std::size_t i = 0; i < n; ++i) {
+            nodes[i] = candidate(keys[base + i], hashes[i]);
+            if (nodes[i] != kNoNode) prefetchNode(nodes[i]);
+        }
+        for (std::size_t i = 0; i < n; ++i) {
+            const bool found = nodes[i] != kNoNode && isEntryFor(nodes[i], keys[base + i]);
+            counts[base + i] = found ? node(nodes[i]).count : 0;
+        }
+    }
 }
 
 std::optional<StatEntry> WordTrie::find(std::string_view key) const {
@@ -365,6 +428,7 @@ std::size_t WordTrie::memoryBytes() const noexcept {
     std::size_t bytes = sizeof(*this) + chunks_.capacity() * sizeof(chunks_[0]);
     for (const auto& chunk : chunks_) bytes += chunk.capacity() * sizeof(Node);
     bytes += links_.capacity() * sizeof(std::uint32_t);
+    bytes += index_.memoryBytes();
     bytes += exactKeys_.bucket_count() * sizeof(void*);
     for (const auto& [index, key] : exactKeys_)
         bytes += sizeof(std::pair<const std::uint32_t, std::string>) + 2 * sizeof(void*) +

@@ -157,6 +157,21 @@ TEST(WordTrieTest, WalkIsPreOrderOverCodes32To255AndMatchesAModel) {
     EXPECT_EQ(trie.countWords(), model.size());
     EXPECT_EQ(trie.countNodes(), prefixes.size());
     for (const auto& [key, count] : model) ASSERT_EQ(trie.find(key)->count, count) << key;
+    // The paths between entries are no entries.
+    for (const std::string& prefix : prefixes) {
+        if (!model.contains(prefix)) {
+            ASSERT_EQ(trie.countOf(prefix), 0) << prefix;
+        }
+    }
+    // Many keys at once answer as one by one: entries, paths, an unknown and an overlong key.
+    std::vector<std::string_view> keys(prefixes.begin(), prefixes.end());
+    const std::string overlong(81, 'a');
+    keys.push_back("never added");
+    keys.push_back(overlong);
+    std::vector<std::int32_t> many(keys.size(), -1);
+    trie.countsOf(keys, many);
+    for (std::size_t i = 0; i < keys.size(); ++i)
+        ASSERT_EQ(many[i], trie.countOf(keys[i])) << keys[i];
 
     // Updated entries are written back, except the key.
     trie.updateEntries([](StatEntry& e) {

@@ -1,0 +1,98 @@
+#include "statistics/key_index.h"
+
+#include <algorithm>
+#include <new>
+
+namespace qbx::statistics {
+namespace {
+
+unsigned char pathByte(char c) noexcept {
+    const auto code = static_cast<unsigned char>(c);
+    return code < 32 ? static_cast<unsigned char>(' ') : code;
+}
+
+constexpr std::size_t kFirstCapacity = 64;
+
+}  // namespace
+
+std::uint64_t KeyIndex::hashOf(std::string_view key) noexcept {
+    std::uint64_t h = 0xcbf29ce484222325ull;  // FNV-1a, then a full mix for the upper half
+    for (char c : key) h = (h ^ pathByte(c)) * 0x100000001b3ull;
+    h ^= h >> 33;
+    h *= 0xff51afd7ed558ccdull;
+    h ^= h >> 33;
+    h *= 0xc4ceb9fe1a85ec53ull;
+    h ^= h >> 33;
+    return h;
+}
+
+std::uint64_t KeyIndex::packedOf(std::string_view key) noexcept {
+    std::uint64_t packed = key.size();
+    const std::size_t kept = key.size() <= kInlineBytes ? key.size() : 3;
+    for (std::size_t i = 0; i < kept; ++i)
+        packed |= std::uint64_t{pathByte(key[i])} << (8 * (i + 1));
+    return packed;
+}
+
+bool KeyIndex::sameLongKey(const Slot& slot, std::string_view key) const noexcept {
+    const char* stored = keys_.data() + (slot.packed >> 32);
+    for (std::size_t i = 0; i < key.size(); ++i)
+        if (static_cast<unsigned char>(stored[i]) != pathByte(key[i])) return false;
+    return true;
+}
+
+std::uint32_t KeyIndex::find(std::string_view key, std::uint64_t hash) const noexcept {
+    if (slots_.empty() || key.size() > kMaxKeyBytes) return kAbsent;
+    const std::uint32_t tag = tagOf(hash);
+    const std::uint64_t packed = packedOf(key);
+    const bool isShort = key.size() <= kInlineBytes;
+    const std::size_t mask = slots_.size() - 1;
+    for (std::size_t i = tag & mask;; i = (i + 1) & mask) {
+        const Slot& slot = slots_[i];
+        if (slot.node == kAbsent) return kAbsent;
+        if (slot.tag != tag) continue;
+        if (isShort ? slot.packed == packed
+                    : static_cast<std::uint32_t>(slot.packed) == packed && sameLongKey(slot, key))
+            return slot.node;
+    }
+}
+
+void KeyIndex::insert(std::string_view key, std::uint64_t hash, std::uint32_t node) {
+    if (key.size() > kMaxKeyBytes || node == kAbsent) throw std::bad_alloc();
+    if ((size_ + 1) * 4 > slots_.size() * 3) grow();
+    std::uint64_t packed = packedOf(key);
+    if (key.size() > kInlineBytes) {
+        if (keys_.size() + key.size() > 0xFFFFFFFFu) throw std::bad_alloc();
+        const std::size_t needed = keys_.size() + key.size();
+        if (needed > keys_.capacity())  // the one step that may throw
+            keys_.reserve(std::max(needed, keys_.capacity() * 2));
+        packed |= std::uint64_t{keys_.size()} << 32;
+        for (char c : key) keys_.push_back(static_cast<char>(pathByte(c)));
+    }
+
+    const std::uint32_t tag = tagOf(hash);
+    const std::size_t mask = slots_.size() - 1;
+    std::size_t i = tag & mask;
+    while (slots_[i].node != kAbsent) i = (i + 1) & mask;
+    slots_[i] = Slot{node, tag, packed};
+    ++size_;
+}
+
+void KeyIndex::grow() {
+    const std::size_t capacity = slots_.empty() ? kFirstCapacity : slots_.size() * 2;
+    std::vector<Slot> bigger(capacity);
+    const std::size_t mask = capacity - 1;
+    for (const Slot& slot : slots_) {
+        if (slot.node == kAbsent) continue;
+        std::size_t i = slot.tag & mask;
+        while (bigger[i].node != kAbsent) i = (i + 1) & mask;
+        bigger[i] = slot;
+    }
+    slots_.swap(bigger);
+}
+
+std::size_t KeyIndex::memoryBytes() const noexcept {
+    return slots_.capacity() * sizeof(Slot) + keys_.capacity();
+}
+
+}  // namespace qbx::statistics

@@ -1,0 +1,80 @@
+#include "statistics/text_words.h"
+
+#include <algorithm>
+
+#include "statistics/key_index.h"
+#include "statistics/stat_entry.h"
+#include "statistics/word_trie.h"
+
+namespace qbx::statistics {
+namespace {
+
+std::int32_t wrappingAdd(std::int32_t a, std::int32_t b) {
+    return static_cast<std::int32_t>(static_cast<std::uint32_t>(a) + static_cast<std::uint32_t>(b));
+}
+
+// Open addressing over positions in the word list (+1, so that 0 is an empty slot).
+class WordTable {
+public:
+    explicit WordTable(std::vector<TextWord>& words) : words_(words), slots_(64) {}
+
+    // The word's entry, made when new; null when a new key would pass the budget.
+    TextWord* entry(std::string_view key, std::size_t& budget) {
+        const std::uint64_t hash = KeyIndex::hashOf(key);
+        std::size_t mask = slots_.size() - 1;
+        std::size_t i = static_cast<std::size_t>(hash >> 32) & mask;
+        for (; slots_[i] != 0; i = (i + 1) & mask) {
+            TextWord& word = words_[slots_[i] - 1];
+            if (word.key == key) return &word;
+        }
+        if (key.size() > budget) return nullptr;
+        budget -= key.size();
+        words_.push_back(TextWord{key, 0, 0});
+        slots_[i] = static_cast<std::uint32_t>(words_.size());
+        if (words_.size() * 2 > slots_.size()) grow();
+        return &words_.back();
+    }
+
+private:
+    void grow() {
+        std::vector<std::uint32_t> bigger(slots_.size() * 2);
+        const std::size_t mask = bigger.size() - 1;
+        for (std::uint32_t position = 1; position <= words_.size(); ++position) {
+            const std::uint64_t hash = KeyIndex::hashOf(words_[position - 1].key);
+            std::size_t i = static_cast<std::size_t>(hash >> 32) & mask;
+            while (bigger[i] != 0) i = (i + 1) & mask;
+            bigger[i] = position;
+        }
+        slots_.swap(bigger);
+    }
+
+    std::vector<TextWord>& words_;
+    std::vector<std::uint32_t> slots_;
+};
+
+}  // namespace
+
+TextWords distinctWords(std::string_view text, std::int32_t minWordLength, std::int32_t weight,
+                        std::size_t keyByteBudget) {
+    TextWords result;
+    WordTable table(result.words);
+    std::size_t budget = keyByteBudget;
+    forEachWord(text, minWordLength, [&](std::string_view word) {
+        TextWord* entry = table.entry(word.substr(0, kMaxKeyLength), budget);
+        if (entry == nullptr) {
+            result.full = true;
+            return;
+        }
+        entry->count = wrappingAdd(entry->count, 1);
+        entry->size = wrappingAdd(entry->size, weight);
+    });
+    return result;
+}
+
+void sortAsTrieWalk(std::vector<TextWord>& words) {
+    // char_traits<char> compares as unsigned char: the order of the trie's children.
+    std::sort(words.begin(), words.end(),
+              [](const TextWord& a, const TextWord& b) { return a.key < b.key; });
+}
+
+}  // namespace qbx::statistics

@@ -1,0 +1,94 @@
+#include "statistics/text_words.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "statistics/key_index.h"
+#include "statistics/word_trie.h"
+
+namespace qbx::statistics {
+namespace {
+
+using Counted = std::vector<std::tuple<std::string, std::int32_t, std::int32_t>>;
+
+// Letters, separators and a few long runs, so that keys pass 80 characters now and then.
+std::string randomText(std::mt19937& random) {
+    static const std::string pieces[] = {"ab", "abc", "\xE0\xE1\xE2", "\xA8\xB8", "@", " ", ",",
+                                         "\r\n", "1", "q", std::string(85, 'z')};
+    std::string text;
+    const int count = static_cast<int>(random() % 60);
+    for (int i = 0; i < count; ++i) text += pieces[random() % std::size(pieces)];
+    return text;
+}
+
+TEST(TextWordsTest, CountsLikeATrieOfTheTextAndSortsIntoItsWalkOrder) {
+    std::mt19937 random(2024);
+    for (int round = 0; round < 400; ++round) {
+        const std::string text = randomText(random);
+        const std::int32_t minLength = static_cast<std::int32_t>(random() % 7) - 1;
+        const std::int32_t weight = static_cast<std::int32_t>(random() % 5) - 1;
+
+        WordTrie trie(1.0);
+        trie.setMinWordLength(minLength);
+        ASSERT_TRUE(trie.addText(text, weight, 1.0));
+        Counted expected;
+        trie.forEachEntry(
+            [&](const StatEntry& e) { expected.emplace_back(e.key, e.count, e.size); });
+
+        TextWords words = distinctWords(text, minLength, weight, 1u << 20);
+        EXPECT_FALSE(words.full);
+        sortAsTrieWalk(words.words);
+        Counted actual;
+        for (const TextWord& w : words.words) actual.emplace_back(w.key, w.count, w.size);
+        ASSERT_EQ(actual, expected) << "text [" << text << "] min " << minLength;
+    }
+}
+
+TEST(TextWordsTest, KeepsFirstAppearanceOrderAndStopsTakingNewKeysAtTheBudget) {
+    const TextWords words = distinctWords("gamma alpha gamma beta delta", 4, 2, 15);
+    ASSERT_EQ(words.words.size(), 3u);  // 5 + 5 + 4 bytes fit, "delta" would pass 15
+    EXPECT_TRUE(words.full);
+    EXPECT_EQ(words.words[0].key, "gamma");
+    EXPECT_EQ(words.words[0].count, 2);
+    EXPECT_EQ(words.words[0].size, 4);
+    EXPECT_EQ(words.words[1].key, "alpha");
+    EXPECT_EQ(words.words[2].key, "beta");
+}
+
+TEST(KeyIndexTest, FindsWhatWasFiledInPathFormAndNothingElse) {
+    KeyIndex index;
+    std::vector<std::string> keys;
+    for (int i = 0; i < 5000; ++i) keys.push_back("k" + std::to_string(i * 7919));
+    for (std::uint32_t i = 0; i < keys.size(); ++i)
+        index.insert(keys[i], KeyIndex::hashOf(keys[i]), i + 1);
+    EXPECT_EQ(index.size(), keys.size());
+    for (std::uint32_t i = 0; i < keys.size(); ++i) ASSERT_EQ(index.find(keys[i]), i + 1);
+    EXPECT_EQ(index.find("k"), KeyIndex::kAbsent);
+    EXPECT_EQ(index.find("k0x"), KeyIndex::kAbsent);
+    EXPECT_EQ(index.find(""), KeyIndex::kAbsent);
+
+    // A control character is filed and found as the blank the trie files it under.
+    index.insert(std::string("a\x01z"), KeyIndex::hashOf(std::string("a\x01z")), 9);
+    EXPECT_EQ(index.find("a z"), 9u);
+    EXPECT_EQ(index.find(std::string("a\tz")), 9u);
+    EXPECT_EQ(index.find(std::string(300, 'a')), KeyIndex::kAbsent);
+
+    // Keys that fit the slot and keys that do not, alike in length and first bytes.
+    for (const std::string_view key : {"abcdefg", "abcdefh", "abcdefgh1", "abcdefgh2", "abc"}) {
+        const auto node = static_cast<std::uint32_t>(key.size() * 100 + key.back());
+        index.insert(key, KeyIndex::hashOf(key), node);
+    }
+    EXPECT_EQ(index.find("abcdefg"), 700u + 'g');
+    EXPECT_EQ(index.find("abcdefh"), 700u + 'h');
+    EXPECT_EQ(index.find("abcdefgh1"), 900u + '1');
+    EXPECT_EQ(index.find("abcdefgh2"), 900u + '2');
+    EXPECT_EQ(index.find("abcdefgh3"), KeyIndex::kAbsent);
+    EXPECT_EQ(index.find("abc"), 300u + 'c');
+}
+
+}  // namespace
+}  // namespace qbx::statistics
