@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <exception>
+#include <optional>
 #include <span>
 #include <stdexcept>
 #include <utility>
@@ -168,15 +169,17 @@ private:
         }
 
         log_.write("Stage 2");
+        // The bottom-most hop, looked for once for both items.
+        std::optional<std::string> received;
         try {
-            const std::string received = functions::getLastHeaderValue(header, "Received:");
-            addTo(plugin_, Slot::SenderIp, trimmed(functions::findIPv4InText(received)), r);
+            received = functions::getLastHeaderValue(header, "Received:");
+            addTo(plugin_, Slot::SenderIp, trimmed(functions::findIPv4InText(*received)), r);
         } catch (...) {
             log_.write("2.b");
         }
         try {
-            const std::string received = functions::getLastHeaderValue(header, "Received:");
-            addTo(plugin_, Slot::SenderServer, trimmed(functions::receivedByServer(received)), r);
+            if (!received) received = functions::getLastHeaderValue(header, "Received:");
+            addTo(plugin_, Slot::SenderServer, trimmed(functions::receivedByServer(*received)), r);
         } catch (...) {
             log_.write("2.c");
         }

@@ -262,8 +262,8 @@ void StatItem::addText(std::string_view text, std::int32_t minWordLength, bool s
                       decimal(static_cast<std::int64_t>(WordTrie::kDefaultNodeBudget)) +
                       " nodes: new keys are not counted");
         sortAsTrieWalk(words.words);
-        for (const TextWord& word : words.words)
-            store_->addOrIncrement(word.key, word.size);
+        const double now = plugin_.platform.clock->now();
+        for (const TextWord& word : words.words) store_->addOrIncrement(word.key, word.size, now);
     } catch (...) {
     }
 }

@@ -160,8 +160,11 @@ void StatStore::swap(std::size_t i, std::size_t j) {
 }
 
 std::int32_t StatStore::addOrIncrement(std::string_view key, std::int32_t amount) {
+    return addOrIncrement(key, amount, context_.clock.now());
+}
+
+std::int32_t StatStore::addOrIncrement(std::string_view key, std::int32_t amount, double now) {
     dirty_ = true;
-    const double now = context_.clock.now();
     try {
         if (!indexValid_) {
             index_.clear();
@@ -171,7 +174,7 @@ std::int32_t StatStore::addOrIncrement(std::string_view key, std::int32_t amount
         }
         // Stored keys are at most 80 characters: a longer key is never found, as it never was.
         if (key.size() <= kMaxKeyLength) {
-            const auto found = index_.find(std::string(key));
+            const auto found = index_.find(key);
             if (found != index_.end()) {
                 StatEntry& record = plain_[found->second];
                 record.count = wrappingAdd(record.count, 1);

@@ -56,6 +56,8 @@ public:
     // Counts the key in the plain list: the index of the record when it existed, 0 when it was
     // appended. Keys are compared whole (case-sensitive) against the records' trimmed keys.
     std::int32_t addOrIncrement(std::string_view key, std::int32_t amount);
+    // The same with the time the caller read: a text's words are all counted at one moment.
+    std::int32_t addOrIncrement(std::string_view key, std::int32_t amount, double now);
 
     // --- the tree ---
     WordTrie& tree() noexcept { return tree_; }
@@ -85,7 +87,14 @@ private:
     bool dirty_ = false;
     std::int32_t treeEntriesWritten_ = 0;
     // trimmed key -> first plain index holding it; rebuilt after records move or change.
-    std::unordered_map<std::string, std::size_t> index_;
+    // Looked up by string_view: counting a word allocates nothing.
+    struct KeyHash {
+        using is_transparent = void;
+        std::size_t operator()(std::string_view key) const noexcept {
+            return std::hash<std::string_view>{}(key);
+        }
+    };
+    std::unordered_map<std::string, std::size_t, KeyHash, std::equal_to<>> index_;
     bool indexValid_ = true;
     // A damaged file that could not be moved aside; writes to it are refused.
     std::string guardedFile_;
