@@ -1,5 +1,6 @@
 #include "scripting/script_runner.h"
 
+#include <algorithm>
 #include <charconv>
 #include <exception>
 #include <limits>
@@ -74,10 +75,6 @@ private:
 };
 
 }  // namespace
-
-std::string_view languageName(ActiveLanguage language) {
-    return language == ActiveLanguage::VBScript ? "VBScript" : "JScript";
-}
 
 ScriptRunner::ScriptRunner(Plugin& plugin, ActiveScriptEngineFactory engines)
     : plugin_(plugin), engines_(std::move(engines)) {}
@@ -258,7 +255,10 @@ ActiveOutcome ScriptRunner::runActive(std::string_view source, ActiveLanguage la
         if (!engine) return {false, name + " is not available"};
         plugin_.log.write("Running script lang \"" + name + "\"");
         if (language == ActiveLanguage::VBScript) plugin_.log.write("VBS mode");
-        return engine->run(source, language);
+        const std::span<const std::string> params(
+            params_.values.data() + 1,
+            static_cast<std::size_t>(std::clamp(params_.count, 0, kMaxScriptParams)));
+        return engine->run(source, language, params);
     } catch (...) {
         return {false, describe(std::current_exception())};
     }

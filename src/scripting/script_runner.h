@@ -13,6 +13,7 @@
 #include <unordered_map>
 
 #include "core/subsystems.h"
+#include "platform/active_script.h"
 #include "scripting/pascal/pascal.h"
 #include "scripting/script_params.h"
 #include "scripting/script_store.h"
@@ -23,24 +24,10 @@ struct Plugin;
 
 namespace qbx::scripting {
 
-enum class ActiveLanguage : std::uint8_t { JScript, VBScript };
-
-// "JScript" or "VBScript", as the engines and the log name them.
-std::string_view languageName(ActiveLanguage language);
-
-// One run of a JScript or VBScript source in the system's script engine.
-struct ActiveOutcome {
-    bool ok = false;
-    std::string text;  // the result value as text, or the engine's error message
-};
-
-class ActiveScriptEngine {
-public:
-    virtual ~ActiveScriptEngine() = default;
-    // JScript: the value of the whole source. VBScript: the source is added as code and run.
-    // May throw; the runner turns anything thrown into an error message.
-    virtual ActiveOutcome run(std::string_view source, ActiveLanguage language) = 0;
-};
+using qbx::ActiveLanguage;
+using qbx::ActiveOutcome;
+using qbx::ActiveScriptEngine;
+using qbx::languageName;
 
 // Makes one engine per run; empty, or giving null, where the system has none.
 using ActiveScriptEngineFactory = std::function<std::unique_ptr<ActiveScriptEngine>(Plugin&)>;
@@ -70,7 +57,8 @@ public:
     std::string runScript(std::string_view name);
     // RunPascalScript: the source's value as text, or Strings[401] + " " + the error.
     std::string runPascal(std::string_view source);
-    // RunActiveScript with the errors caught: the engine's result, or its error message.
+    // RunActiveScript with the errors caught: the engine's result, or its error message. The
+    // current script parameters go along (VBScript's Main receives them).
     ActiveOutcome runActive(std::string_view source, ActiveLanguage language);
     // PublishVariablesToScripts: a constant "zvx_" + name per used variable, replacing the
     // constants of the same names from earlier runs.

@@ -6,6 +6,10 @@
 #include "statistics/spam_model.h"
 #include "statistics/stat_item.h"
 
+#ifdef _WIN32
+#include "platform/win32/win32_active_script.h"
+#endif
+
 namespace qbx {
 
 void installSubsystems(Plugin& plugin) {
@@ -14,7 +18,12 @@ void installSubsystems(Plugin& plugin) {
     statistics::installStatistics(plugin);
     plugin.factories.updateSpamFrequencies = statistics::updateSpamFrequencies;
     statistics::installSpamEntryPoints(plugin);
+#ifdef _WIN32
+    scripting::installScripting(
+        plugin, [](Plugin&) { return win32::makeActiveScriptEngine(win32::ActiveScriptOptions{}); });
+#else
     scripting::installScripting(plugin);
+#endif
 }
 
 }  // namespace qbx

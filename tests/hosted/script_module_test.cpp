@@ -1,5 +1,6 @@
-// A stored Pascal script run through the built module: found in the scripts folder at
-// start-up, offered to the host as a macro, and run with the call's arguments.
+// Stored scripts run through the built module: found in the scripts folder at start-up, offered
+// to the host as macros, and run with the call's arguments; Pascal in our interpreter, JScript
+// and VBScript in the system's engines (where the system has them).
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -15,7 +16,8 @@ using qbxhost::Host;
 
 using qbx::test::kModule;
 
-TEST(HostedScripts, RunsAStoredPascalScriptThroughTheExports) {
+// A fresh host home whose module finds the given script file.
+void homeWithScripts(const std::string& file, const std::string& text) {
     // Kept like the other hosts' homes: the process's temporary folder now lies inside it, and
     // later tests still use that.
     const std::filesystem::path home =
@@ -29,12 +31,15 @@ TEST(HostedScripts, RunsAStoredPascalScriptThroughTheExports) {
     // The module's folder is the plug-in folder the host's list names; its scripts lie below.
     const std::filesystem::path scripts = home / "Plugins" / "Scripts";
     std::filesystem::create_directories(scripts);
-    qbx::test::spit(scripts / "hosted.s",
+    qbx::test::spit(scripts / file, text);
+}
+
+TEST(HostedScripts, RunsAStoredPascalScriptThroughTheExports) {
+    homeWithScripts("hosted.s",
                     "@script Greet\r\n@lang pas\r\n"
                     "begin\r\n"
                     "  Result := 'Hello, ' + ParamStr(1) + '! (' + IntToStr(ParamCount) + ')'\r\n"
                     "end.\r\n");
-
     {
         Host host(kModule);
         host.initialize();
@@ -50,6 +55,42 @@ TEST(HostedScripts, RunsAStoredPascalScriptThroughTheExports) {
     }
     // The module saved our scripts folder at its shut-down; the next test's module must not
     // find these scripts there.
+    qbx::systemPlatform().registry->writeString("Software\\ZVX", "ScriptingDir", "");
+}
+
+TEST(HostedScripts, RunsJScriptAndVBScriptThroughTheExports) {
+    homeWithScripts("active.s",
+                    "@script Sum\r\n@lang js\r\nGetParams();\r\n"
+                    "ParamStr[1] + '+' + ParamStr[2] + '=' + (+ParamStr[1] + +ParamStr[2])\r\n"
+                    "@script Swap\r\n@lang vb\r\n"
+                    "Function Main(a, b)\r\n  Main = b & \" \" & a\r\nEnd Function\r\n"
+                    "@script Fails\r\n@lang js\r\nthrow new Error('out of luck')\r\n");
+    {
+        Host host(kModule);
+        host.initialize();
+        auto& data = host.data();
+#if defined(_WIN32)
+        EXPECT_EQ(host.callMacro(data, "EJS", {"var a = 6;\r\na * 7"}), "42");
+        EXPECT_EQ(
+            host.callMacro(data, "EVS", {"Function Main()\r\nMain = 1.5 * 2\r\nEnd Function"}),
+            "3");
+        EXPECT_EQ(host.callMacro(data, "EVS", {"x = 1"}), "");
+        EXPECT_EQ(host.callMacro(data, "FNSUM", {"2", "3"}), "2+3=5");
+        EXPECT_EQ(host.callMacro(data, "S", {"swap", "world", "hello"}), "hello world");
+        EXPECT_EQ(host.callMacro(data, "FNSWAP", {"\xEC\xE8\xF0", "\xEF\xF0\xE8\xE2\xE5\xF2"}),
+                  "\xEF\xF0\xE8\xE2\xE5\xF2 \xEC\xE8\xF0");  // code page 1251 both ways
+        // A stored JScript script's error is its result; the others' carry the prefix.
+        EXPECT_EQ(host.callMacro(data, "FNFAILS", {}), "out of luck");
+        EXPECT_EQ(host.callMacro(data, "EJS", {"throw new Error('no')"}), "Script error: no");
+#else
+        EXPECT_EQ(host.callMacro(data, "EJS", {"1"}), "Script error: JScript is not available");
+        EXPECT_EQ(host.callMacro(data, "EVS", {"1"}), "Script error: VBScript is not available");
+        EXPECT_EQ(host.callMacro(data, "FNSUM", {"2", "3"}), "JScript is not available");
+        EXPECT_EQ(host.callMacro(data, "FNSWAP", {"a", "b"}),
+                  "Script error: VBScript is not available");
+#endif
+        host.finalize();
+    }
     qbx::systemPlatform().registry->writeString("Software\\ZVX", "ScriptingDir", "");
 }
 

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,7 @@ constexpr const char* kDir = "C:\\QBX\\Scripts\\";
 // Records what it is given and answers from a script of its own.
 struct EngineLog {
     std::vector<std::string> sources;
+    std::vector<std::vector<std::string>> params;
     ActiveOutcome answer{true, "42"};
     bool throws = false;
 };
@@ -29,8 +31,10 @@ struct EngineLog {
 class RecordingEngine final : public ActiveScriptEngine {
 public:
     explicit RecordingEngine(EngineLog& log) : log_(log) {}
-    ActiveOutcome run(std::string_view source, ActiveLanguage) override {
+    ActiveOutcome run(std::string_view source, ActiveLanguage,
+                      std::span<const std::string> params) override {
         log_.sources.emplace_back(source);
+        log_.params.emplace_back(params.begin(), params.end());
         if (log_.throws) throw std::runtime_error("engine fell over");
         return log_.answer;
     }
@@ -167,6 +171,12 @@ TEST_F(ScriptRunnerTest, ActiveScriptsGoThroughTheEngine) {
     EXPECT_THAT(engine.sources[0], HasSubstr(";};GetParams(); ParamStr[1]\r\n"));
     EXPECT_TRUE(logged("Running script lang \"JScript\""));
     EXPECT_TRUE(logged("\r\n*****************\r\n42\r\n*****************\r\n"));
+
+    // VBScript's Main gets the parameters of the run: FN's arguments, or S's after the name.
+    EXPECT_EQ(run("FNV", {"p1", "p2"}), "42");
+    EXPECT_EQ(engine.params.back(), (std::vector<std::string>{"p1", "p2"}));
+    EXPECT_EQ(run("S", {"v"}), "42");
+    EXPECT_TRUE(engine.params.back().empty());
 
     engine.answer = {false, "Syntax error"};
     EXPECT_EQ(run("FNJ"), "Syntax error");

@@ -13,6 +13,8 @@
 #include <string>
 #include <string_view>
 
+#include "core/formatting.h"
+
 namespace qbx::scripting::pascal {
 
 enum class Kind : std::uint8_t { Empty, Null, Boolean, Integer, Double, String, Ref };
@@ -147,8 +149,6 @@ void reaccount(StringBox& box);
 // The script's value as text: a string unchanged, Empty and Null "", integers in decimal, floats
 // as floatToText, booleans "True"/"False".
 std::string toText(const Value& v);
-// Delphi's FloatToStr: the shortest of up to 15 significant digits, fixed notation while the
-// decimal exponent lies in -4 .. 14, else "1.5E-7" / "1E20" (no plus sign, no leading zeros).
-std::string floatToText(double d);
+using qbx::floatToText;
 
 }  // namespace qbx::scripting::pascal

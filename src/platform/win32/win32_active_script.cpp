@@ -1,0 +1,41 @@
+#include "platform/win32/win32_active_script.h"
+
+#include "platform/win32/active_script_ways.h"
+
+namespace qbx::win32 {
+namespace {
+
+class Win32ActiveScriptEngine final : public ActiveScriptEngine {
+public:
+    explicit Win32ActiveScriptEngine(const ActiveScriptOptions& options) : options_(options) {}
+
+    ActiveOutcome run(std::string_view source, ActiveLanguage language,
+                      std::span<const std::string> params) override {
+        // Declared first: every object of the run is released before the apartment goes.
+        const ComApartment apartment;
+        if (!apartment.usable())
+            return {false,
+                    "COM is not available (" + active::hresultText(apartment.result()) + ")"};
+        const std::optional<Bstr> code = active::toBstr(source);
+        if (!code) return {false, "The script text cannot be handed to the engine"};
+
+        if (options_.way != ScriptEngineWay::Direct) {
+            active::WayResult control =
+                active::runThroughControl(code->get(), language, params, options_);
+            if (control.created || options_.way == ScriptEngineWay::ScriptControl)
+                return std::move(control.outcome);
+        }
+        return active::runDirect(code->get(), language, params, options_).outcome;
+    }
+
+private:
+    ActiveScriptOptions options_;
+};
+
+}  // namespace
+
+std::unique_ptr<ActiveScriptEngine> makeActiveScriptEngine(const ActiveScriptOptions& options) {
+    return std::make_unique<Win32ActiveScriptEngine>(options);
+}
+
+}  // namespace qbx::win32
