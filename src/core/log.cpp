@@ -133,19 +133,17 @@ std::string Log::tempPath(std::string_view name) const {
 }
 
 std::string Log::linePrefix(std::uint32_t delta) {
-    double now = 0;
-    std::uint64_t heap = 0;
-    if (platform_.clock != nullptr) {
-        now = platform_.clock->now();
-        // Read once per tick of the clock: some systems answer by parsing a text file, and
-        // lines of one millisecond would show the same figure anyway.
-        if (!heapCached_ || heapTick_ != lastTick_) {
-            cachedHeap_ = platform_.clock->heapBytesInUse();
-            heapTick_ = lastTick_;
-            heapCached_ = true;
-        }
-        heap = cachedHeap_;
+    // The date-time and the heap figure are read once per tick of the clock: some systems
+    // answer the heap query by parsing a text file, and lines of one millisecond would show
+    // the same figures anyway.
+    if (platform_.clock != nullptr && (!tickCached_ || cachedTick_ != lastTick_)) {
+        cachedNow_ = platform_.clock->now();
+        cachedHeap_ = platform_.clock->heapBytesInUse();
+        cachedTick_ = lastTick_;
+        tickCached_ = true;
     }
+    const double now = platform_.clock != nullptr ? cachedNow_ : 0.0;
+    const std::uint64_t heap = platform_.clock != nullptr ? cachedHeap_ : 0;
     // The time of day shows whole seconds: asking the system to format it again for every
     // line of the same second would only cost the host's thread time.
     const double second = std::floor(now * 86400.0);

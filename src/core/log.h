@@ -64,9 +64,10 @@ private:
     double cachedSecond_ = 0;
     char cachedSeparator_ = '.';
     bool timeCached_ = false;
-    std::uint64_t cachedHeap_ = 0;  // the heap figure of the tick of the last line
-    std::uint32_t heapTick_ = 0;
-    bool heapCached_ = false;
+    double cachedNow_ = 0;          // the date-time and heap figure of the last line's tick
+    std::uint64_t cachedHeap_ = 0;
+    std::uint32_t cachedTick_ = 0;
+    bool tickCached_ = false;
     bool started_ = false;
     bool mirroring_ = false;  // a mirror that logs does not see its own lines again
 };

@@ -17,16 +17,6 @@ constexpr std::size_t kDenseClass = 6;
 // A word in the failure line: the stored key is never longer.
 constexpr std::size_t kMaxLoggedWord = kMaxKeyLength;
 
-constexpr std::array<bool, 256> kLetters = [] {
-    std::array<bool, 256> table{};
-    for (int c = 64; c <= 90; ++c) table[c] = true;
-    for (int c = 97; c <= 122; ++c) table[c] = true;
-    for (int c = 192; c <= 255; ++c) table[c] = true;
-    table[168] = true;
-    table[184] = true;
-    return table;
-}();
-
 std::uint8_t slotOf(char c) {
     const auto code = static_cast<unsigned char>(c);
     return code < 32 ? std::uint8_t{32} : code;
@@ -56,8 +46,6 @@ std::int32_t wrappingAdd(std::int32_t a, std::int32_t b) {
 }
 
 }  // namespace
-
-bool isWordLetter(unsigned char c) { return kLetters[c]; }
 
 WordTrie::WordTrie(double now, std::size_t nodeBudget, WordTrieHooks hooks)
     : hooks_(std::move(hooks)), nodeBudget_(std::min(nodeBudget, kMaxNodeBudget)) {

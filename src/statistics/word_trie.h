@@ -27,7 +27,16 @@
 namespace qbx::statistics {
 
 // The tokenizer's letters: "@", A..Z, a..z, 192..255 and the two Cyrillic Yo letters (168, 184).
-bool isWordLetter(unsigned char c);
+inline constexpr std::array<bool, 256> kWordLetters = [] {
+    std::array<bool, 256> table{};
+    for (int c = 64; c <= 90; ++c) table[c] = true;
+    for (int c = 97; c <= 122; ++c) table[c] = true;
+    for (int c = 192; c <= 255; ++c) table[c] = true;
+    table[168] = true;
+    table[184] = true;
+    return table;
+}();
+inline bool isWordLetter(unsigned char c) { return kWordLetters[c]; }
 
 // The tokenizer: splits the text at every non-letter and gives each word whose length is at
 // least the minimum word length minus one, in text order (with a minimum of 0 or less, the
