@@ -386,20 +386,55 @@ std::string randomCase(std::string_view text, const RandomBelow& random) {
     return out;
 }
 
-std::string normalizeSpamText(std::string_view text, bool lower) {
-    std::string out;
-    out.reserve(text.size() + 1);
-    out += ' ';
-    for (char c : text) {
+namespace {
+
+// NormalizeSpamText per byte: the byte it becomes, or kSeparatorMark for a separator. Every
+// row of the normaliser gives one character, so the whole step is a byte map.
+constexpr std::uint16_t kSeparatorMark = 256;
+using NormalizerTable = std::array<std::uint16_t, 256>;
+
+NormalizerTable normalizerTable(bool lower) {
+    NormalizerTable table{};
+    for (std::size_t i = 0; i < table.size(); ++i) {
+        char c = static_cast<char>(i);
         if (lower) c = toLower1251(c);
         if (const std::string_view* latin = kNormaliserMap.find(c)) {
-            out += *latin;
+            table[i] = static_cast<unsigned char>(latin->front());
         } else if (kSeparators[static_cast<unsigned char>(c)]) {
-            if (out.back() != ' ') out += ' ';
+            table[i] = kSeparatorMark;
         } else {
-            out += c;
+            table[i] = static_cast<unsigned char>(c);
         }
     }
+    return table;
+}
+
+constexpr bool everyNormaliserRowIsOneCharacter() {
+    for (const LetterRow& row : kNormaliser)
+        if (row.to.size() != 1) return false;
+    return true;
+}
+static_assert(everyNormaliserRowIsOneCharacter());
+
+}  // namespace
+
+std::string normalizeSpamText(std::string_view text, bool lower) {
+    static const NormalizerTable kAsIs = normalizerTable(false);
+    static const NormalizerTable kLowered = normalizerTable(true);
+    const NormalizerTable& table = lower ? kLowered : kAsIs;
+    // Never longer than the text and its leading blank: written in place, then cut.
+    std::string out(text.size() + 1, ' ');
+    char* next = out.data() + 1;
+    char last = ' ';
+    for (char c : text) {
+        const std::uint16_t to = table[static_cast<unsigned char>(c)];
+        if (to == kSeparatorMark) {
+            if (last != ' ') *next++ = last = ' ';
+        } else {
+            *next++ = last = static_cast<char>(to);
+        }
+    }
+    out.resize(static_cast<std::size_t>(next - out.data()));
     return out;
 }
 

@@ -218,9 +218,14 @@ std::uint32_t WordTrie::enter(std::string_view key, std::uint64_t hash, double n
 }
 
 bool WordTrie::countWord(std::string_view word, std::uint64_t hash, std::int32_t weight,
-                         double now) {
-    const std::uint32_t index = enter(word, hash, now);
-    if (index == kNoNode) return false;
+                         double now, std::uint32_t filedNode) {
+    std::uint32_t index = filedNode;
+    if (index == KeyIndex::kAbsent) {
+        index = enter(word, hash, now);
+        if (index == kNoNode) return false;
+    } else {
+        setKey(index, word);
+    }
     Node& n = node(index);
     n.size = wrappingAdd(n.size, weight);
     n.count = wrappingAdd(n.count, 1);
@@ -239,28 +244,41 @@ bool WordTrie::addWord(std::string_view word, std::int32_t weight, double now) n
 bool WordTrie::addText(std::string_view text, std::int32_t weight, double now) noexcept {
     if (addTextBusy_) return false;
     addTextBusy_ = true;
-    // Words are counted a few behind the tokenizer, so that the index slot of each is already
-    // on its way from memory when its turn comes. The order of counting stays the text's.
+    // Words are counted a few behind the tokenizer: when a word's turn comes, its index slot
+    // and (for a known word) its node are already on their way from memory. The order of
+    // counting stays the text's.
+    struct Pending {
+        std::string_view key;
+        std::uint64_t hash;
+        std::uint32_t node;  // found half-way, or kAbsent: then looked up at its turn
+    };
     constexpr std::size_t kAhead = 8;
-    std::array<std::pair<std::string_view, std::uint64_t>, kAhead> pending;
+    constexpr std::size_t kNodeAhead = 4;
+    std::array<Pending, kAhead> pending{};
     std::size_t head = 0;
     std::size_t waiting = 0;
     std::string_view word;
     const auto countNext = [&] {
-        const auto& [next, hash] = pending[head];
-        word = next;
+        const Pending next = pending[head];
+        word = next.key;
         head = (head + 1) % kAhead;
         --waiting;
-        countWord(word, hash, weight, now);  // a key refused by the budget is no failure
+        // A key filed once keeps its node: what was found half-way still holds.
+        countWord(word, next.hash, weight, now, next.node);  // a refused key is no failure
     };
     try {
-        forEachWord(text, minWordLength_, [&](std::string_view next) {
+        forEachWord(text, minWordLength_, [&](std::string_view found) {
             if (waiting == kAhead) countNext();
-            const std::string_view key = next.substr(0, kMaxKeyLength);
+            const std::string_view key = found.substr(0, kMaxKeyLength);
             const std::uint64_t hash = KeyIndex::hashOf(key);
             index_.prefetch(hash);
-            pending[(head + waiting) % kAhead] = {key, hash};
+            pending[(head + waiting) % kAhead] = {key, hash, KeyIndex::kAbsent};
             ++waiting;
+            if (waiting > kNodeAhead) {
+                Pending& half = pending[(head + waiting - 1 - kNodeAhead) % kAhead];
+                if (!half.key.empty()) half.node = index_.find(half.key, half.hash);
+                if (half.node != KeyIndex::kAbsent) prefetchNode(half.node);
+            }
         });
         while (waiting > 0) countNext();
     } catch (...) {

@@ -154,7 +154,9 @@ private:
     void markEntry(std::uint32_t index);
     void setKey(std::uint32_t index, std::string_view key);
     StatEntry entryOf(std::uint32_t index, const std::string& path) const;
-    bool countWord(std::string_view word, std::uint64_t hash, std::int32_t weight, double now);
+    // filedNode: the word's node when the caller found it in the index already.
+    bool countWord(std::string_view word, std::uint64_t hash, std::int32_t weight, double now,
+                   std::uint32_t filedNode = KeyIndex::kAbsent);
     void noteBudget() noexcept;
     template <typename Visit>
     void walk(std::uint32_t index, std::string& path, Visit& visit) const;
