@@ -6,18 +6,20 @@
 namespace qbx::statistics {
 namespace {
 
-unsigned char pathByte(char c) noexcept {
+template <bool FoldControls>
+unsigned char keyByte(char c) noexcept {
     const auto code = static_cast<unsigned char>(c);
-    return code < 32 ? static_cast<unsigned char>(' ') : code;
+    return FoldControls && code < 32 ? static_cast<unsigned char>(' ') : code;
 }
 
 constexpr std::size_t kFirstCapacity = 64;
 
 }  // namespace
 
-std::uint64_t KeyIndex::hashOf(std::string_view key) noexcept {
+template <bool FoldControls>
+std::uint64_t BasicKeyIndex<FoldControls>::hashOf(std::string_view key) noexcept {
     std::uint64_t h = 0xcbf29ce484222325ull;  // FNV-1a, then a full mix for the upper half
-    for (char c : key) h = (h ^ pathByte(c)) * 0x100000001b3ull;
+    for (char c : key) h = (h ^ keyByte<FoldControls>(c)) * 0x100000001b3ull;
     h ^= h >> 33;
     h *= 0xff51afd7ed558ccdull;
     h ^= h >> 33;
@@ -26,22 +28,27 @@ std::uint64_t KeyIndex::hashOf(std::string_view key) noexcept {
     return h;
 }
 
-std::uint64_t KeyIndex::packedOf(std::string_view key) noexcept {
+template <bool FoldControls>
+std::uint64_t BasicKeyIndex<FoldControls>::packedOf(std::string_view key) noexcept {
     std::uint64_t packed = key.size();
     const std::size_t kept = key.size() <= kInlineBytes ? key.size() : 3;
     for (std::size_t i = 0; i < kept; ++i)
-        packed |= std::uint64_t{pathByte(key[i])} << (8 * (i + 1));
+        packed |= std::uint64_t{keyByte<FoldControls>(key[i])} << (8 * (i + 1));
     return packed;
 }
 
-bool KeyIndex::sameLongKey(const Slot& slot, std::string_view key) const noexcept {
+template <bool FoldControls>
+bool BasicKeyIndex<FoldControls>::sameLongKey(const Slot& slot,
+                                              std::string_view key) const noexcept {
     const char* stored = keys_.data() + (slot.packed >> 32);
     for (std::size_t i = 0; i < key.size(); ++i)
-        if (static_cast<unsigned char>(stored[i]) != pathByte(key[i])) return false;
+        if (static_cast<unsigned char>(stored[i]) != keyByte<FoldControls>(key[i])) return false;
     return true;
 }
 
-std::uint32_t KeyIndex::find(std::string_view key, std::uint64_t hash) const noexcept {
+template <bool FoldControls>
+std::uint32_t BasicKeyIndex<FoldControls>::find(std::string_view key,
+                                                std::uint64_t hash) const noexcept {
     if (slots_.empty() || key.size() > kMaxKeyBytes) return kAbsent;
     const std::uint32_t tag = tagOf(hash);
     const std::uint64_t packed = packedOf(key);
@@ -57,7 +64,9 @@ std::uint32_t KeyIndex::find(std::string_view key, std::uint64_t hash) const noe
     }
 }
 
-void KeyIndex::insert(std::string_view key, std::uint64_t hash, std::uint32_t node) {
+template <bool FoldControls>
+void BasicKeyIndex<FoldControls>::insert(std::string_view key, std::uint64_t hash,
+                                         std::uint32_t node) {
     if (key.size() > kMaxKeyBytes || node == kAbsent) throw std::bad_alloc();
     if ((size_ + 1) * 4 > slots_.size() * 3) grow();
     std::uint64_t packed = packedOf(key);
@@ -67,7 +76,7 @@ void KeyIndex::insert(std::string_view key, std::uint64_t hash, std::uint32_t no
         if (needed > keys_.capacity())  // the one step that may throw
             keys_.reserve(std::max(needed, keys_.capacity() * 2));
         packed |= std::uint64_t{keys_.size()} << 32;
-        for (char c : key) keys_.push_back(static_cast<char>(pathByte(c)));
+        for (char c : key) keys_.push_back(static_cast<char>(keyByte<FoldControls>(c)));
     }
 
     const std::uint32_t tag = tagOf(hash);
@@ -78,7 +87,8 @@ void KeyIndex::insert(std::string_view key, std::uint64_t hash, std::uint32_t no
     ++size_;
 }
 
-void KeyIndex::grow() {
+template <bool FoldControls>
+void BasicKeyIndex<FoldControls>::grow() {
     const std::size_t capacity = slots_.empty() ? kFirstCapacity : slots_.size() * 2;
     std::vector<Slot> bigger(capacity);
     const std::size_t mask = capacity - 1;
@@ -91,8 +101,12 @@ void KeyIndex::grow() {
     slots_.swap(bigger);
 }
 
-std::size_t KeyIndex::memoryBytes() const noexcept {
+template <bool FoldControls>
+std::size_t BasicKeyIndex<FoldControls>::memoryBytes() const noexcept {
     return slots_.capacity() * sizeof(Slot) + keys_.capacity();
 }
+
+template class BasicKeyIndex<true>;
+template class BasicKeyIndex<false>;
 
 }  // namespace qbx::statistics

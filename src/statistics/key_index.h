@@ -1,6 +1,7 @@
-// A hash index from a trie key to its node, so that finding a known word costs one or two
-// memory reads instead of a walk down the trie. Keys are taken in the trie's path form: a code
-// below 32 counts as the blank, as the trie files it. The index only grows, as the trie does.
+// A hash index from a key to a number (a trie's node, a list's record), so that finding a known
+// word costs one or two memory reads instead of a walk down a trie or through a chain of
+// buckets. KeyIndex takes keys in a trie's path form: a code below 32 counts as the blank, as
+// the trie files it; ExactKeyIndex compares keys byte for byte.
 #pragma once
 
 #include <cstddef>
@@ -10,7 +11,8 @@
 
 namespace qbx::statistics {
 
-class KeyIndex {
+template <bool FoldControls>
+class BasicKeyIndex {
 public:
     static constexpr std::uint32_t kAbsent = 0xFFFFFFFFu;
     static constexpr std::size_t kMaxKeyBytes = 255;
@@ -27,6 +29,17 @@ public:
     // Files the key under `node`; the key must not be present. Throws std::bad_alloc, leaving
     // the index as it was.
     void insert(std::string_view key, std::uint64_t hash, std::uint32_t node);
+
+    // Files the key unless it is there already (the first filing stands).
+    void insertIfAbsent(std::string_view key, std::uint32_t node) {
+        const std::uint64_t hash = hashOf(key);
+        if (find(key, hash) == kAbsent) insert(key, hash, node);
+    }
+    void clear() noexcept {
+        slots_.clear();
+        keys_.clear();
+        size_ = 0;
+    }
 
     std::size_t size() const noexcept { return size_; }
     std::size_t memoryBytes() const noexcept;
@@ -50,8 +63,13 @@ private:
     void grow();
 
     std::vector<Slot> slots_;  // a power of two in size, at most three quarters used
-    std::vector<char> keys_;   // the bytes of the long keys, in path form
+    std::vector<char> keys_;   // the bytes of the long keys, folded as compared
     std::size_t size_ = 0;
 };
+
+using KeyIndex = BasicKeyIndex<true>;
+using ExactKeyIndex = BasicKeyIndex<false>;
+extern template class BasicKeyIndex<true>;
+extern template class BasicKeyIndex<false>;
 
 }  // namespace qbx::statistics

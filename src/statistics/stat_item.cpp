@@ -261,9 +261,14 @@ void StatItem::addText(std::string_view text, std::int32_t minWordLength, bool s
             log.write("@@@ Word tree is full at " +
                       decimal(static_cast<std::int64_t>(WordTrie::kDefaultNodeBudget)) +
                       " nodes: new keys are not counted");
-        sortAsTrieWalk(words.words);
+        // Words the list holds are counted in place; only the new ones need the trie's order,
+        // in which they are appended.
         const double now = plugin_.platform.clock->now();
-        for (const TextWord& word : words.words) store_->addOrIncrement(word.key, word.size, now);
+        std::vector<TextWord> fresh;
+        for (const TextWord& word : words.words)
+            if (!store_->incrementIfPresent(word.key, word.size, now)) fresh.push_back(word);
+        sortAsTrieWalk(fresh);
+        for (const TextWord& word : fresh) store_->addOrIncrement(word.key, word.size, now);
     } catch (...) {
     }
 }

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <new>
 #include <stdexcept>
 #include <utility>
 
@@ -137,9 +138,21 @@ void StatStore::clearRecord(std::size_t index) {
 
 void StatStore::appendRecord(const StatEntry& record) {
     plain_.push_back(asStored(record));
-    // The first record of a key keeps its place in the index; a later one never replaces it.
-    if (indexValid_) index_.try_emplace(std::string(trimBlankOrControl(plain_.back().key)), plain_.size() - 1);
+    fileLastRecord();
     dirty_ = true;
+}
+
+void StatStore::fileLastRecord() noexcept {
+    if (!indexValid_) return;
+    // The first record of a key keeps its place in the index; a later one never replaces it.
+    try {
+        const std::size_t position = plain_.size() - 1;
+        if (position >= ExactKeyIndex::kAbsent) throw std::bad_alloc();
+        index_.insertIfAbsent(trimBlankOrControl(plain_.back().key),
+                              static_cast<std::uint32_t>(position));
+    } catch (...) {
+        indexValid_ = false;  // rebuilt at the next count
+    }
 }
 
 void StatStore::swap(std::size_t i, std::size_t j) {
@@ -163,30 +176,39 @@ std::int32_t StatStore::addOrIncrement(std::string_view key, std::int32_t amount
     return addOrIncrement(key, amount, context_.clock.now());
 }
 
-std::int32_t StatStore::addOrIncrement(std::string_view key, std::int32_t amount, double now) {
+std::optional<std::int32_t> StatStore::incrementIfPresent(std::string_view key,
+                                                          std::int32_t amount, double now) {
     dirty_ = true;
     try {
         if (!indexValid_) {
             index_.clear();
+            if (plain_.size() >= ExactKeyIndex::kAbsent) throw std::bad_alloc();
             for (std::size_t i = 0; i < plain_.size(); ++i)
-                index_.try_emplace(std::string(trimBlankOrControl(plain_[i].key)), i);
+                index_.insertIfAbsent(trimBlankOrControl(plain_[i].key),
+                                      static_cast<std::uint32_t>(i));
             indexValid_ = true;
         }
         // Stored keys are at most 80 characters: a longer key is never found, as it never was.
         if (key.size() <= kMaxKeyLength) {
-            const auto found = index_.find(key);
-            if (found != index_.end()) {
-                StatEntry& record = plain_[found->second];
+            const std::uint32_t found = index_.find(key);
+            if (found != ExactKeyIndex::kAbsent) {
+                StatEntry& record = plain_[found];
                 record.count = wrappingAdd(record.count, 1);
                 record.size = wrappingAdd(record.size, amount);
                 record.mdate = now;
-                return clampedInt32(found->second);
+                return clampedInt32(found);
             }
         }
     } catch (...) {
         indexValid_ = false;
         context_.log.write("Can't increment item", 1);
     }
+    return std::nullopt;
+}
+
+std::int32_t StatStore::addOrIncrement(std::string_view key, std::int32_t amount, double now) {
+    if (const std::optional<std::int32_t> found = incrementIfPresent(key, amount, now))
+        return *found;
     try {
         StatEntry record;
         record.key = storedKey(key);
@@ -196,12 +218,7 @@ std::int32_t StatStore::addOrIncrement(std::string_view key, std::int32_t amount
         record.mdate = now;
         record.marker = kMarkerStored;
         plain_.push_back(std::move(record));
-        try {
-            if (indexValid_)
-                index_.try_emplace(std::string(trimBlankOrControl(plain_.back().key)), plain_.size() - 1);
-        } catch (...) {
-            indexValid_ = false;  // rebuilt at the next call
-        }
+        fileLastRecord();
     } catch (...) {
         context_.log.write("Can't add item", 1);
     }

@@ -12,11 +12,12 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
+#include "statistics/key_index.h"
 #include "statistics/stat_entry.h"
 #include "statistics/word_trie.h"
 
@@ -58,6 +59,9 @@ public:
     std::int32_t addOrIncrement(std::string_view key, std::int32_t amount);
     // The same with the time the caller read: a text's words are all counted at one moment.
     std::int32_t addOrIncrement(std::string_view key, std::int32_t amount, double now);
+    // Counts the key only when the list holds it: the record's index, or nothing.
+    std::optional<std::int32_t> incrementIfPresent(std::string_view key, std::int32_t amount,
+                                                   double now);
 
     // --- the tree ---
     WordTrie& tree() noexcept { return tree_; }
@@ -81,20 +85,17 @@ public:
     std::int32_t treeEntriesWritten() const noexcept { return treeEntriesWritten_; }
 
 private:
+    // Files the last record of the list in the index (when the index is in use).
+    void fileLastRecord() noexcept;
+
     StoreContext context_;
     std::vector<StatEntry> plain_;
     WordTrie tree_;
     bool dirty_ = false;
     std::int32_t treeEntriesWritten_ = 0;
     // trimmed key -> first plain index holding it; rebuilt after records move or change.
-    // Looked up by string_view: counting a word allocates nothing.
-    struct KeyHash {
-        using is_transparent = void;
-        std::size_t operator()(std::string_view key) const noexcept {
-            return std::hash<std::string_view>{}(key);
-        }
-    };
-    std::unordered_map<std::string, std::size_t, KeyHash, std::equal_to<>> index_;
+    // The list's trimmed keys to their first record.
+    ExactKeyIndex index_;
     bool indexValid_ = true;
     // A damaged file that could not be moved aside; writes to it are refused.
     std::string guardedFile_;

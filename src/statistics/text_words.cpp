@@ -13,43 +13,50 @@ std::int32_t wrappingAdd(std::int32_t a, std::int32_t b) {
     return static_cast<std::int32_t>(static_cast<std::uint32_t>(a) + static_cast<std::uint32_t>(b));
 }
 
-// Open addressing over positions in the word list (+1, so that 0 is an empty slot).
+// Open addressing over positions in the word list (+1, so that 0 is an empty slot), each with
+// the upper half of its key's hash: keys are compared only when those agree.
 class WordTable {
 public:
     explicit WordTable(std::vector<TextWord>& words) : words_(words), slots_(64) {}
 
     // The word's entry, made when new; null when a new key would pass the budget.
     TextWord* entry(std::string_view key, std::size_t& budget) {
-        const std::uint64_t hash = KeyIndex::hashOf(key);
-        std::size_t mask = slots_.size() - 1;
-        std::size_t i = static_cast<std::size_t>(hash >> 32) & mask;
-        for (; slots_[i] != 0; i = (i + 1) & mask) {
-            TextWord& word = words_[slots_[i] - 1];
+        const auto tag = static_cast<std::uint32_t>(KeyIndex::hashOf(key) >> 32);
+        const std::size_t mask = slots_.size() - 1;
+        std::size_t i = tag & mask;
+        for (; slots_[i].position != 0; i = (i + 1) & mask) {
+            if (slots_[i].tag != tag) continue;
+            TextWord& word = words_[slots_[i].position - 1];
             if (word.key == key) return &word;
         }
         if (key.size() > budget) return nullptr;
         budget -= key.size();
         words_.push_back(TextWord{key, 0, 0});
-        slots_[i] = static_cast<std::uint32_t>(words_.size());
+        slots_[i] = Slot{static_cast<std::uint32_t>(words_.size()), tag};
         if (words_.size() * 2 > slots_.size()) grow();
         return &words_.back();
     }
 
 private:
+    struct Slot {
+        std::uint32_t position = 0;
+        std::uint32_t tag = 0;
+    };
+
     void grow() {
-        std::vector<std::uint32_t> bigger(slots_.size() * 2);
+        std::vector<Slot> bigger(slots_.size() * 2);
         const std::size_t mask = bigger.size() - 1;
-        for (std::uint32_t position = 1; position <= words_.size(); ++position) {
-            const std::uint64_t hash = KeyIndex::hashOf(words_[position - 1].key);
-            std::size_t i = static_cast<std::size_t>(hash >> 32) & mask;
-            while (bigger[i] != 0) i = (i + 1) & mask;
-            bigger[i] = position;
+        for (const Slot& slot : slots_) {
+            if (slot.position == 0) continue;
+            std::size_t i = slot.tag & mask;
+            while (bigger[i].position != 0) i = (i + 1) & mask;
+            bigger[i] = slot;
         }
         slots_.swap(bigger);
     }
 
     std::vector<TextWord>& words_;
-    std::vector<std::uint32_t> slots_;
+    std::vector<Slot> slots_;
 };
 
 }  // namespace

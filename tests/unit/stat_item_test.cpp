@@ -104,7 +104,12 @@ TEST_F(StatItemTest, StoresOnlyWhenChanged) {
 TEST_F(StatItemTest, TrainingCountsTextsNotOccurrences) {
     auto spam = item();
     spam->addText("cheap pills, cheap watches", 4, false, 10);
-    spam->addText("cheap pills", 4, false, 10);
+    spam->addText("zebra cheap apple pills", 4, false, 10);
+    // Known words are counted in place, new ones appended in the trie's order.
+    using Row = std::pair<std::string, std::int32_t>;
+    EXPECT_THAT(plainList(spam->store()), ElementsAre(Row{"cheap", 2}, Row{"pills", 2},
+                                                      Row{"watches", 1}, Row{"apple", 1},
+                                                      Row{"zebra", 1}));
     spam->storeIfChanged();
 
     auto reloaded = item();

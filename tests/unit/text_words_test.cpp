@@ -90,5 +90,18 @@ TEST(KeyIndexTest, FindsWhatWasFiledInPathFormAndNothingElse) {
     EXPECT_EQ(index.find("abc"), 300u + 'c');
 }
 
+TEST(KeyIndexTest, TheExactIndexTellsControlCharactersFromBlanksAndKeepsTheFirstFiling) {
+    ExactKeyIndex index;
+    index.insertIfAbsent("a z", 1);
+    index.insertIfAbsent(std::string("a\x01z"), 2);
+    index.insertIfAbsent("a z", 3);  // a later record of the key does not replace the first
+    EXPECT_EQ(index.find("a z"), 1u);
+    EXPECT_EQ(index.find(std::string("a\x01z")), 2u);
+    EXPECT_EQ(index.find(std::string("a\tz")), ExactKeyIndex::kAbsent);
+    index.clear();
+    EXPECT_EQ(index.find("a z"), ExactKeyIndex::kAbsent);
+    EXPECT_EQ(index.size(), 0u);
+}
+
 }  // namespace
 }  // namespace qbx::statistics
