@@ -76,6 +76,10 @@ TEST(KeyIndexTest, FindsWhatWasFiledInPathFormAndNothingElse) {
     EXPECT_EQ(index.find("a z"), 9u);
     EXPECT_EQ(index.find(std::string("a\tz")), 9u);
     EXPECT_EQ(index.find(std::string(300, 'a')), KeyIndex::kAbsent);
+    // Also past the first eight bytes, and in the last, short, piece.
+    const std::string folded("abcdefgh\x1Fjklmnopq\x02s");
+    index.insert(folded, KeyIndex::hashOf("abcdefgh jklmnopq s"), 8);
+    EXPECT_EQ(index.find("abcdefgh jklmnopq s"), 8u);
 
     // Keys that fit the slot and keys that do not, alike in length and first bytes.
     for (const std::string_view key : {"abcdefg", "abcdefh", "abcdefgh1", "abcdefgh2", "abc"}) {
