@@ -91,18 +91,17 @@ TEST(QbxhostMessageItems, SplitsTheHeaderBlockFromTheBodyAndTakesTheAddresses) {
     EXPECT_EQ(items.replyTo, "<replies@example.org>, <more@example.org>");
     EXPECT_EQ(items.to, "bob@example.org");
 
-    const MessageItems lf = parseMessage("Subject: s\nTo:\n\nbody\n");
-    EXPECT_EQ(lf.header, "Subject: s\nTo:");
-    EXPECT_EQ(lf.body, "body\n");
-    EXPECT_EQ(lf.to, "");
-    EXPECT_EQ(lf.from, "");
-
-    const MessageItems noBody = parseMessage("Subject: only headers\r\n");
-    EXPECT_EQ(noBody.header, "Subject: only headers\r\n");
-    EXPECT_EQ(noBody.body, "");
-    const MessageItems noHeader = parseMessage("\r\nbody only");
-    EXPECT_EQ(noHeader.header, "");
-    EXPECT_EQ(noHeader.body, "body only");
+    // Bare LF lines, a header block with no body, a body with no header block.
+    const struct { const char *raw, *header, *body; } cases[] = {
+        {"Subject: s\nTo:\n\nbody\n", "Subject: s\nTo:", "body\n"},
+        {"Subject: only headers\r\n", "Subject: only headers\r\n", ""},
+        {"\r\nbody only", "", "body only"}};
+    for (const auto& c : cases) {
+        const MessageItems parsed = parseMessage(c.raw);
+        EXPECT_EQ(parsed.header, c.header) << c.raw;
+        EXPECT_EQ(parsed.body, c.body) << c.raw;
+        EXPECT_EQ(parsed.from + parsed.to, "") << c.raw;
+    }
 }
 
 TEST(QbxhostMessageItems, CallbackAnswersLengthQueriesAndShortBuffers) {

@@ -120,10 +120,8 @@ protected:
         buildTray(tray, "en");
     }
     LanguageContext context(bool withDialog = true, bool withTray = true) {
-        LanguageContext ctx{strings, log, files, "C:\\Mail\\QBX\\", "", ""};
-        ctx.dialog = withDialog ? &dialog : nullptr;
-        ctx.tray = withTray ? &tray : nullptr;
-        return ctx;
+        return {strings, log, files, kDir, "", "", withDialog ? &dialog : nullptr,
+                withTray ? &tray : nullptr};
     }
     bool logged(const std::string& line) const {
         return std::find(lines.begin(), lines.end(), line) != lines.end();
@@ -133,7 +131,8 @@ protected:
         return kPath;
     }
     IniFile written(const std::string& path) const { return IniFile::parse(files.contents(path)); }
-    const std::string kPath = "C:\\Mail\\QBX\\test.zlf";
+    const std::string kDir = "C:\\Mail\\QBX\\";
+    const std::string kPath = kDir + "test.zlf";
     test::FakePlatform platform;
     CountingFiles files;
     Log log;
@@ -167,10 +166,7 @@ TEST_F(LanguageTest, ExportThenReadGivesTheSameCaptions) {
     buildTray(otherTray, "xx");
     StringTable otherStrings;
     otherStrings.reset();
-    LanguageContext ctx{otherStrings, log, files, "C:\\Mail\\QBX\\", "", ""};
-    ctx.dialog = &other;
-    ctx.tray = &otherTray;
-    readLangData(ctx, kPath);
+    readLangData({otherStrings, log, files, kDir, "", "", &other, &otherTray}, kPath);
     for (std::size_t i = 0; i < 10; ++i)
         EXPECT_EQ(other.at(i).text, dialog.at(i).text) << other.at(i).name();
     EXPECT_EQ(other.at(13).at(0).text, "en inner");  // inside a frame

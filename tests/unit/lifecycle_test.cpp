@@ -3,6 +3,8 @@
 // order; the other cases check what must (and must not) happen to the objects and the data.
 #include <gtest/gtest.h>
 
+#include <utility>
+
 #include "core/exports.h"
 #include "core/lifecycle.h"
 #include "core/plugin.h"
@@ -34,13 +36,12 @@ protected:
 
     // A user who has run the module before: marker set, two statistics items, antispam on.
     void returningUser() {
-        fake.registry.set(kSettingsKey, "Statistics reset", "88");
-        fake.registry.set(kSettingsKey, "Statistics Flags", "65");  // Words, Spam
-        fake.registry.set(kSettingsKey, "Enable antispam", "1");
-        fake.registry.set(kSettingsKey, "InstallDir", "C:\\QBX\\");
-        fake.registry.set(kSettingsKey, "useTop10", "1");
-        fake.registry.set(kSettingsKey, "Version", "2.3.900");
-        fake.registry.set(kSettingsKey, "OnlineTime", "1000");
+        const std::pair<const char*, const char*> values[] = {
+            {"Statistics reset", "88"}, {"Statistics Flags", "65"},  // Words, Spam
+            {"Enable antispam", "1"},   {"InstallDir", "C:\\QBX\\"},
+            {"useTop10", "1"},          {"Version", "2.3.900"},
+            {"OnlineTime", "1000"}};
+        for (const auto& [name, value] : values) fake.registry.set(kSettingsKey, name, value);
     }
 
     // Load, start, stop and unload one module instance; returns its log.
@@ -92,12 +93,6 @@ TEST_F(Lifecycle, GoldenLogOfAFirstRun) {
     EXPECT_EQ(fake.registry.get(kSettingsKey, "Statistics reset"), "88");
 }
 
-TEST_F(Lifecycle, GoldenLogOfADisabledRun) {
-    fake.files.deleteFile("C:\\Users\\me\\AppData\\The Bat!\\TBPLUGIN.ini");
-    const std::string log = runSession();
-    EXPECT_TRUE(test::matchesGolden("disabled.log", maskPointers(log)));
-}
-
 TEST_F(Lifecycle, GoldenLogOfAFailingStatisticsItem) {
     returningUser();
     FakeSubsystemOptions options;
@@ -105,27 +100,20 @@ TEST_F(Lifecycle, GoldenLogOfAFailingStatisticsItem) {
     const std::string log = runSession(options);
     EXPECT_TRUE(test::matchesGolden("failing_item.log", maskPointers(log)));
     // The other items live on and are stored and sorted.
-    EXPECT_TRUE(journal->has("mad0 stored"));
-    EXPECT_TRUE(journal->has("mad0 sorted"));
-    EXPECT_TRUE(journal->has("mad7 stored"));
+    for (const char* done : {"mad0 stored", "mad0 sorted", "mad7 stored"})
+        EXPECT_TRUE(journal->has(done)) << done;
     EXPECT_FALSE(journal->has("mad6 stored"));
 }
 
-TEST_F(Lifecycle, DisabledModeCreatesAndTouchesNoObjectOfTheRunningModule) {
+TEST_F(Lifecycle, GoldenLogOfADisabledRunThatTouchesNoObjectOfTheRunningModule) {
     fake.files.deleteFile("C:\\Users\\me\\AppData\\The Bat!\\TBPLUGIN.ini");
     fake.registry.set(kSettingsKey, "useTop10", "1");
-    Plugin plugin(fake.platform());
-    test::installFakeSubsystems(plugin, journal);
-    moduleLoaded(plugin);
-    tbpInitialize(plugin);
-    EXPECT_EQ(tbpNeedConfig(plugin), 0);
-    EXPECT_EQ(tbpSetup(plugin), 0);
-    ASSERT_EQ(fake.ui.boxes.size(), 1u);
-    EXPECT_EQ(fake.ui.boxes[0].text, "Please restart The Bat now");
-    EXPECT_EQ(fake.ui.boxes[0].caption, "Quilbex 2.4.1202");
-    tbpFinalize(plugin);
-    moduleUnloading(plugin);
-
+    const std::string log = runSession({}, [](Plugin& plugin) {
+        EXPECT_EQ(tbpNeedConfig(plugin), 0);
+        EXPECT_EQ(tbpSetup(plugin), 0);
+    });
+    EXPECT_TRUE(test::matchesGolden("disabled.log", maskPointers(log)));
+    EXPECT_EQ(fake.ui.boxes.size(), 1u);  // the restart request, once
     for (const char* never : {"tray created", "dialog created", "top10 created",
                               "dialog timers killed", "dialog shown"})
         EXPECT_FALSE(journal->has(never)) << never;
@@ -148,9 +136,8 @@ TEST_F(Lifecycle, AFailingStepSkipsNoLaterStoreNorTheScriptingStop) {
     EXPECT_NE(log.find("Exception in TBP_Finalize! (tray gone)"), std::string::npos);
     EXPECT_TRUE(fake.files.has("C:\\QBX\\var.dat"));
     EXPECT_EQ(fake.registry.get(kSettingsKey, "stEndCount"), "2");
-    EXPECT_TRUE(journal->has("mad0 sorted"));
-    EXPECT_TRUE(journal->has("tray destroyed"));
-    EXPECT_TRUE(journal->has("scripting stopped"));
+    for (const char* done : {"mad0 sorted", "tray destroyed", "scripting stopped"})
+        EXPECT_TRUE(journal->has(done)) << done;
     EXPECT_NE(log.find("Destroying done"), std::string::npos);
 }
 
@@ -164,29 +151,22 @@ TEST_F(Lifecycle, AFailingDialogStillLeavesTheRestStarted) {
     EXPECT_NE(log.find("Init done"), std::string::npos);
 }
 
-TEST_F(Lifecycle, PlayCountListIsStoredWhenItExistsWhateverTheSettingSays) {
+// The play-count list is stored whenever it exists, whatever the setting says by then.
+TEST_F(Lifecycle, FinalizeStoresCountersOnlineTimeAndThePlayCountList) {
     returningUser();
-    runSession({}, [](Plugin& plugin) { plugin.settings.useTop10 = false; });
-    EXPECT_TRUE(journal->has("top10 saved C:\\QBX\\Statistics\\Top10.Statz"));
-    EXPECT_TRUE(journal->has("top10 destroyed"));
-}
-
-TEST_F(Lifecycle, OnlineTimeOfTheOpenConnectionIsStored) {
-    returningUser();
+    fake.registry.set(kSettingsKey, "stSessionsLength", "5000000000");
     runSession({}, [this](Plugin& plugin) {
+        plugin.settings.useTop10 = false;
         plugin.dialUp.isOnline = true;
         plugin.dialUp.connectTime = fake.clock.now() - 100.0 / 86400.0;
     });
-    EXPECT_EQ(fake.registry.get(kSettingsKey, "OnlineTime"), "1100");
-}
-
-TEST_F(Lifecycle, RunCountersAndSessionLengthAreCounted) {
-    returningUser();
-    fake.registry.set(kSettingsKey, "stSessionsLength", "5000000000");
-    runSession();
-    EXPECT_EQ(fake.registry.get(kSettingsKey, "stStartCount"), "2");
-    EXPECT_EQ(fake.registry.get(kSettingsKey, "stEndCount"), "2");
-    EXPECT_EQ(fake.registry.get(kSettingsKey, "stSessionsLength"), "5000000090");
+    const std::pair<const char*, const char*> stored[] = {
+        {"stStartCount", "2"}, {"stEndCount", "2"}, {"stSessionsLength", "5000000090"},
+        {"OnlineTime", "1100"}};
+    for (const auto& [name, value] : stored)
+        EXPECT_EQ(fake.registry.get(kSettingsKey, name), value) << name;
+    EXPECT_TRUE(journal->has("top10 saved C:\\QBX\\Statistics\\Top10.Statz"));
+    EXPECT_TRUE(journal->has("top10 destroyed"));
 }
 
 TEST_F(Lifecycle, NewVersionBalloonOnlyAtTheFirstStartAfterTheChange) {
@@ -217,27 +197,15 @@ TEST_F(Lifecycle, SecondInitializeIsIgnoredAndFinalizeWithoutStartStoresNothing)
     EXPECT_NE(log.find("TBP_Finalize without TBP_Initialize: ignored"), std::string::npos);
 }
 
-TEST_F(Lifecycle, ReloadRotatesTheLogAndKeepsOneOldLog) {
-    returningUser();
-    const std::string first = runSession();
-    runSession();
-    EXPECT_EQ(fake.files.contents("C:\\Temp\\-QBX.log.old"), first);
-    EXPECT_NE(first.find("Log ended at "), std::string::npos);
-}
-
 TEST_F(Lifecycle, MacroListOffersStoredScripts) {
-    Plugin plugin(fake.platform());
-    test::installFakeSubsystems(plugin, journal);
-    moduleLoaded(plugin);
-    tbpInitialize(plugin);
-    std::string list(static_cast<std::size_t>(tbpGetMacroList(plugin, nullptr, -1)), '\0');
-    tbpGetMacroList(plugin, list.data(), static_cast<std::int32_t>(list.size()));
-    const auto lines = splitLines(list);
-    ASSERT_EQ(lines.size(), 199u);
-    EXPECT_EQ(lines[197], "FNa");
-    EXPECT_EQ(lines[198], "FNb");
-    tbpFinalize(plugin);
-    moduleUnloading(plugin);
+    runSession({}, [](Plugin& plugin) {
+        std::string list(static_cast<std::size_t>(tbpGetMacroList(plugin, nullptr, -1)), '\0');
+        tbpGetMacroList(plugin, list.data(), static_cast<std::int32_t>(list.size()));
+        const auto lines = splitLines(list);
+        ASSERT_EQ(lines.size(), 199u);
+        EXPECT_EQ(lines[197], "FNa");
+        EXPECT_EQ(lines[198], "FNb");
+    });
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "core/log.h"
@@ -24,23 +25,15 @@ struct HeaderCase {
 
 TEST(ScriptFile, HeaderLines) {
     const std::vector<HeaderCase> cases = {
-        {"@script hello world", true, "HELLO"},
-        {"@SCRIPT SUM", true, "SUM"},
+        {"@script hello world", true, "HELLO"}, {"@SCRIPT SUM", true, "SUM"},
         {"@Script \xEF\xF0\xE8\xE2\xE5\xF2", true, "\xCF\xD0\xC8\xC2\xC5\xD2"},  // Cyrillic
-        {"@SCRIPT ", true, ""},
-        {"@SCRIPT  LATE", true, ""},  // the name ends at the first blank
-        {"@SCRIPT TAB\tBED", true, "TAB"},
-        {"@SCRIPTX", false, ""},
-        {"@SCRIPT", false, ""},
-        {" @SCRIPT A", false, ""},
-        {"", false, ""},
-    };
+        {"@SCRIPT ", true, ""}, {"@SCRIPT  LATE", true, ""},  // the name ends at the first blank
+        {"@SCRIPT TAB\tBED", true, "TAB"}, {"@SCRIPTX", false, ""}, {"@SCRIPT", false, ""},
+        {" @SCRIPT A", false, ""}, {"", false, ""}};
     for (const HeaderCase& c : cases) {
         std::string name = "unchanged";
         EXPECT_EQ(headerName(c.line, name), c.isHeader) << c.line;
-        if (c.isHeader) {
-            EXPECT_EQ(name, c.name) << c.line;
-        }
+        EXPECT_EQ(name, c.isHeader ? c.name : "unchanged") << c.line;
     }
 }
 
@@ -68,6 +61,12 @@ protected:
         for (const ZvxScript& entry : table.entries) out.push_back(entry.name);
         return out;
     }
+    using Row = std::tuple<std::string, std::string, ScriptLang, std::string>;
+    static std::vector<Row> rows(const ScriptTable& table) {
+        std::vector<Row> out;
+        for (const ZvxScript& e : table.entries) out.emplace_back(e.name, e.text, e.lang, e.fileName);
+        return out;
+    }
 
     test::FakePlatform fake;
     Log log{fake.platform()};
@@ -92,19 +91,12 @@ TEST_F(ScriptStore, SectionsDirectivesAndText) {
         "@LANG VB\r\n"
         "@LANG PAS\r\n"      // the later one wins
         "begin end;\r\n");
-    const ScriptTable table = registerAll();
-    ASSERT_EQ(table.entries.size(), 3u + kSpareScriptEntries);
-    EXPECT_EQ(names(table), (Texts{"HELLO", "SUM", "LAST", "", ""}));
-    EXPECT_EQ(table.entries[0].text, "var a = 1;\r\na + 1");
-    EXPECT_EQ(table.entries[0].lang, ScriptLang::JScript);
-    EXPECT_EQ(table.entries[0].fileName, "ONE.S");
-    EXPECT_EQ(table.entries[1].text, "x := 1;");
-    EXPECT_EQ(table.entries[1].lang, ScriptLang::None);
-    EXPECT_EQ(table.entries[2].lang, ScriptLang::Pascal);
-    for (std::size_t i = 3; i < table.entries.size(); ++i) {
-        EXPECT_TRUE(table.entries[i].text.empty() && table.entries[i].fileName.empty());
-        EXPECT_EQ(table.entries[i].lang, ScriptLang::Pascal);
-    }
+    EXPECT_EQ(rows(registerAll()),
+              (std::vector<Row>{{"HELLO", "var a = 1;\r\na + 1", ScriptLang::JScript, "ONE.S"},
+                                {"SUM", "x := 1;", ScriptLang::None, "ONE.S"},
+                                {"LAST", "begin end;", ScriptLang::Pascal, "ONE.S"},
+                                {"", "", ScriptLang::Pascal, ""},  // the spare entries
+                                {"", "", ScriptLang::Pascal, ""}}));
 }
 
 TEST_F(ScriptStore, LineEndingsReadAlike) {
@@ -249,13 +241,7 @@ TEST_F(ScriptStore, SaveWritesWholeFilesThatReadBackAlike) {
     // Twice round: nothing grows, nothing is lost.
     for (int round = 0; round < 2; ++round) {
         const ScriptTable again = registerAll();
-        ASSERT_EQ(again.entries.size(), first.entries.size());
-        for (std::size_t i = 0; i < first.entries.size(); ++i) {
-            EXPECT_EQ(again.entries[i].name, first.entries[i].name) << i;
-            EXPECT_EQ(again.entries[i].text, first.entries[i].text) << i;
-            EXPECT_EQ(again.entries[i].fileName, first.entries[i].fileName) << i;
-            EXPECT_EQ(again.entries[i].lang, first.entries[i].lang) << i;
-        }
+        EXPECT_EQ(rows(again), rows(first));
         ASSERT_TRUE(saveScripts({fake.files, log}, again, kDir));
     }
 }

@@ -87,40 +87,34 @@ TEST(SpamModelTreeCountTest, WalksEntriesOnlyAndTreatsNullAsEmpty) {
 }
 
 TEST(SpamModelThresholdTest, LogsAndFloorsInThePartsOrder) {
-    struct Case {
-        std::vector<std::pair<std::string, std::int32_t>> spam, nonSpam;
-        SpamThresholds expected;
-        std::vector<std::string> lines;
-    };
-    const auto linesFor = [](const SpamThresholds& t, std::int32_t nonSpamShown) {
-        return std::vector<std::string>{"Getting freqs", "spam frequency: " + decimal(t.spamMin),
-                                        "non-spam frequency: " + decimal(nonSpamShown),
-                                        "Maxspam frequency: " + decimal(t.maxSpam),
-                                        "Maxnonpam frequency: " + decimal(t.maxNonSpam)};
-    };
-    const std::vector<std::pair<std::string, std::int32_t>> twoFour = {
-        {"aaa", 3}, {"bbb", 3}, {"ccc", 2}, {"ddd", 2}, {"eee", 2}};
+    using Words = std::vector<std::pair<std::string, std::int32_t>>;
+    const Words twoFour = {{"aaa", 3}, {"bbb", 3}, {"ccc", 2}, {"ddd", 2}, {"eee", 2}};
     // Averages 2.4: the spam line shows the floor, the non-spam line the value before it; 2.5
-    // rounds to 2 and 3.5 to 4.
-    const std::vector<Case> cases = {
-        {twoFour, twoFour, {3, 2, 3, 2}, linesFor({3, 2, 3, 2}, 2)},
-        {{{"aaa", 2}, {"bbb", 3}}, {{"aaa", 3}, {"bbb", 4}}, {3, 2, 4, 4}, linesFor({3, 2, 4, 4}, 4)},
-        {{{"aaa", 10}, {"bbb", 30}}, {{"aaa", 1}, {"bbb", 2}}, {20, 20, 3, 2},
-         linesFor({20, 20, 3, 2}, 2)},
+    // rounds to 2 and 3.5 to 4. A missing item: average 0 (Min floored to 3), Max 0.
+    const struct {
+        Words spam, nonSpam;
+        SpamThresholds expected;
+        std::int32_t nonSpamShown;
+        bool missing;
+    } cases[] = {
+        {twoFour, twoFour, {3, 2, 3, 2}, 2, false},
+        {{{"aaa", 2}, {"bbb", 3}}, {{"aaa", 3}, {"bbb", 4}}, {3, 2, 4, 4}, 4, false},
+        {{{"aaa", 10}, {"bbb", 30}}, {{"aaa", 1}, {"bbb", 2}}, {20, 20, 3, 2}, 2, false},
+        {{}, {}, {3, 0, 3, 0}, 0, true},
     };
     for (const auto& c : cases) {
         const WordTrie spam = trieOf(c.spam), nonSpam = trieOf(c.nonSpam);
         std::vector<std::string> lines;
-        EXPECT_EQ(computeThresholds(&spam, &nonSpam, [&](const std::string& l) { lines.push_back(l); }),
+        EXPECT_EQ(computeThresholds(c.missing ? nullptr : &spam, c.missing ? nullptr : &nonSpam,
+                                    [&](const std::string& l) { lines.push_back(l); }),
                   c.expected);
-        EXPECT_EQ(lines, c.lines);
+        const SpamThresholds& t = c.expected;
+        EXPECT_EQ(lines, (std::vector<std::string>{
+                             "Getting freqs", "spam frequency: " + decimal(t.spamMin),
+                             "non-spam frequency: " + decimal(c.nonSpamShown),
+                             "Maxspam frequency: " + decimal(t.maxSpam),
+                             "Maxnonpam frequency: " + decimal(t.maxNonSpam)}));
     }
-
-    // A missing item: average 0 (Min floored to 3, the non-spam line showing 0), Max 0.
-    std::vector<std::string> lines;
-    EXPECT_EQ(computeThresholds(nullptr, nullptr, [&](const std::string& l) { lines.push_back(l); }),
-              (SpamThresholds{3, 0, 3, 0}));
-    EXPECT_EQ(lines[2], "non-spam frequency: 0");
 }
 
 TEST(SpamModelWordProbabilityTest, CombinesBothSidesAndClamps) {
@@ -278,9 +272,7 @@ TEST_F(SpamModelPluginTest, UpdateReadsBothItemsAndLogs) {
     logLines.clear();
     updateSpamFrequencies(plugin);
     EXPECT_EQ(thresholds(), (SpamThresholds{3, 3, 3, 2}));
-    EXPECT_THAT(logLines, ::testing::IsSupersetOf<std::vector<std::string>>(
-                              {"Getting freqs", "spam frequency: 3", "non-spam frequency: 2",
-                               "Maxspam frequency: 3", "Maxnonpam frequency: 2"}));
+    EXPECT_THAT(logLines, ::testing::Contains("Maxnonpam frequency: 2"));  // reaches the log
 
     plugin.mads[static_cast<std::size_t>(Slot::NonSpam)].reset();  // a missing side: no entries
     updateSpamFrequencies(plugin);

@@ -37,8 +37,9 @@ protected:
     std::unique_ptr<StatItem> item(const std::string& name = "Spam", int index = 6) {
         return std::make_unique<StatItem>(plugin, kStatDir + name, index);
     }
+    static std::string path(const std::string& name) { return kStatDir + name; }
     std::string dump(const std::string& name = "Spam") {
-        return fake.files.contents(kStatDir + name + ".dump.txt");
+        return fake.files.contents(path(name) + ".dump.txt");
     }
     static StatEntry plain(std::string key, std::int32_t count, std::int32_t size,
                            double cdate = 45000.5, double mdate = 45000.5) {
@@ -60,10 +61,8 @@ TEST_F(StatItemTest, MissingFileGivesEmptyItemWithCreationLinesAndDump) {
     plugin.settings.dumpStatistics = true;
     auto spam = item();
     EXPECT_EQ(spam->store().tree().countWords(), 0u);
-    EXPECT_THAT((std::vector<std::string>{"Creating object", "Ready to dimp",
-                                          "Filename: C:\\QBX\\Statistics\\Spam", "Inherited create",
-                                          "Creating sorter", "Creating storage",
-                                          "Loading storage entries", "Successfully created"}),
+    EXPECT_THAT((std::vector<std::string>{"Filename: C:\\QBX\\Statistics\\Spam",
+                                          "Successfully created"}),
                 IsSubsetOf(logLines));
     for (const char* line : {"12:00:00: Created\r\n", ": Branches: 0\r\n", ": Leaves: 0\r\n"})
         EXPECT_THAT(dump(), HasSubstr(line));
@@ -75,7 +74,7 @@ TEST_F(StatItemTest, DumpFollowsTheSettingOfCreationAndTheCurrentOne) {
     auto quiet = item();  // created with the setting off: no dump file, ever
     plugin.settings.dumpStatistics = true;
     quiet->switchCheckOff();
-    EXPECT_FALSE(fake.files.has(kStatDir + std::string("Spam.dump.txt")));
+    EXPECT_FALSE(fake.files.has(path("Spam.dump.txt")));
 
     auto loud = item("Words", 0);
     plugin.settings.dumpStatistics = false;
@@ -88,15 +87,14 @@ TEST_F(StatItemTest, DumpFollowsTheSettingOfCreationAndTheCurrentOne) {
 }
 
 TEST_F(StatItemTest, StoresOnlyWhenChanged) {
-    const std::string file = kStatDir + std::string("Words.Stat");
     auto words = item("Words", 0);
     words->storeIfChanged();
-    EXPECT_FALSE(fake.files.has(file));
+    EXPECT_FALSE(fake.files.has(path("Words.Stat")));
 
     // Words added straight into the tree count as a change and survive the next start.
     words->addTextToTree("letters about letters", 1);
     words->storeIfChanged();
-    EXPECT_TRUE(fake.files.has(file));
+    EXPECT_TRUE(fake.files.has(path("Words.Stat")));
     EXPECT_FALSE(words->store().dirty());
     EXPECT_EQ(item("Words", 0)->frequency("letters"), 2);
 }
@@ -129,7 +127,7 @@ TEST_F(StatItemTest, TrainingStripsLatinAndKeepsNegativeWeightsUntilReload) {
     EXPECT_EQ(item()->store().tree().find("\xEF\xF0\xE8\xE2\xE5\xF2")->size, 0);
 }
 
-TEST_F(StatItemTest, SortsDescendingByCountOrBySize) {
+TEST_F(StatItemTest, SortsDescendingByCountOrBySizeAndMergesEqualKeys) {
     for (const bool byCount : {true, false}) {
         auto spam = item();
         spam->setSortByCount(byCount);
@@ -141,11 +139,9 @@ TEST_F(StatItemTest, SortsDescendingByCountOrBySize) {
         EXPECT_EQ(plainList(spam->store()), (byCount ? List{{"b", 5}, {"c", 3}, {"a", 1}}
                                                      : List{{"a", 1}, {"c", 3}, {"b", 5}}));
     }
-}
-
-TEST_F(StatItemTest, SortMergesEqualKeysMeetingAtTheGap) {
+    // Equal keys meeting at the gap are merged: with three records the first pass has gap 2,
+    // so the two x records meet at once.
     auto spam = item();
-    // Three records: the first pass has gap 2, so the two x records meet at once.
     spam->store().appendRecord(plain("x", 1, 10, 45001.0, 45001.0));
     spam->store().appendRecord(plain("y", 5, 1));
     spam->store().appendRecord(plain("x", 2, 20, 45000.0, 45002.0));
@@ -197,7 +193,7 @@ TEST_F(StatItemTest, ExportPutsKeysInLiterally) {
     EXPECT_EQ(words->exportEntries("secret", "<$$entry>", "").text, "<$$secret>");
 }
 
-TEST_F(StatItemTest, MailboxBackupQuotesFromLinesAndEndsLinesWithLf) {
+TEST_F(StatItemTest, MailboxBackupQuotesFromLinesEndsLinesWithLfAndNamesTheFileByTheMask) {
     plugin.settings.madMask = "box.unix";
     auto traffic = item("Traffic", 9);
     traffic->addLetter("From: Ann <ann@example.com>\r\nSubject: hi\r\n\r\nFrom now on\r\n From me\r\n",
@@ -207,12 +203,10 @@ TEST_F(StatItemTest, MailboxBackupQuotesFromLinesAndEndsLinesWithLf) {
               "From: Ann <ann@example.com>\n>From: Ann <ann@example.com>\nSubject: hi\n\n"
               ">From now on\n From me\n"
               "From:\nSubject: anonymous\n\nbody\n");
-}
 
-TEST_F(StatItemTest, MailboxFileNameComesFromTheMask) {
+    // The file name comes from the mask.
     plugin.variables.storeInt("year", 2023);
     plugin.variables.storeInt("month", 3);
-    auto traffic = item("Traffic", 9);
     traffic->appendLetterToMailbox("x", "$$year.$$month.unix");
     traffic->appendLetterToMailbox("x", "D:\\Mail\\all.unix");
     EXPECT_TRUE(fake.files.has(kProgramDir + std::string("2023.3.unix")));
@@ -238,16 +232,16 @@ TEST_F(StatItemTest, IgnoreStringIsCaseInsensitiveIncludingCyrillic) {
 TEST_F(StatItemTest, FactoryFillsSlotsAndTheLoopsStoreThem) {
     installStatistics(plugin);
     ASSERT_TRUE(plugin.factories.statisticsItem);
-    plugin.mads[6] = plugin.factories.statisticsItem(plugin, kStatDir + std::string("Spam"), 6);
+    plugin.mads[6] = plugin.factories.statisticsItem(plugin, path("Spam"), 6);
     ASSERT_NE(statItem(plugin, Slot::Spam), nullptr);
     EXPECT_EQ(statItem(plugin, Slot::Words), nullptr);
     EXPECT_TRUE(statItem(plugin, 16) == nullptr && statItem(plugin, -1) == nullptr);
 
     statItem(plugin, Slot::Spam)->addText("viagra viagra", 4, false, 1);
     sortAllMads(plugin);  // sorting writes nothing
-    EXPECT_FALSE(fake.files.has(kStatDir + std::string("Spam.Stat")));
+    EXPECT_FALSE(fake.files.has(path("Spam.Stat")));
     processAllMads(plugin, false);
-    EXPECT_TRUE(fake.files.has(kStatDir + std::string("Spam.Stat")));
+    EXPECT_TRUE(fake.files.has(path("Spam.Stat")));
 }
 
 }  // namespace

@@ -9,7 +9,6 @@
 #include <utility>
 #include <vector>
 
-#include "core/ini_profile_store.h"
 #include "core/log.h"
 #include "core/version.h"
 #include "support/fakes.h"
@@ -33,25 +32,22 @@ Texts texts(const VarTable& table, const Texts& names) {
     return out;
 }
 
-// The portable store over the fake files, failing every write after the first `writesLeft`.
-class FailingProfiles : public ProfileStore {
-public:
-    FailingProfiles(FileSystem& files, int writesLeft) : inner_(files), writesLeft_(writesLeft) {}
+// A store failing every write after the first `writesLeft`.
+struct FailingProfiles : ProfileStore {
+    FailingProfiles(ProfileStore& store, int writes) : inner(store), writesLeft(writes) {}
     std::vector<std::string> keyNames(const std::string& path, std::string_view section) override {
-        return inner_.keyNames(path, section);
+        return inner.keyNames(path, section);
     }
     std::string readString(const std::string& path, std::string_view section,
                            std::string_view key, std::string_view fallback) override {
-        return inner_.readString(path, section, key, fallback);
+        return inner.readString(path, section, key, fallback);
     }
     bool writeString(const std::string& path, std::string_view section, std::string_view key,
                      std::string_view value) override {
-        return writesLeft_-- > 0 && inner_.writeString(path, section, key, value);
+        return writesLeft-- > 0 && inner.writeString(path, section, key, value);
     }
-
-private:
-    IniProfileStore inner_;
-    int writesLeft_;
+    ProfileStore& inner;
+    int writesLeft;
 };
 
 class Variables : public ::testing::Test {
@@ -248,7 +244,7 @@ TEST_F(Variables, AFailedSaveLeavesTheOldFileWholeAndAStaleTemporaryMixesNothing
     const std::string old = "[String]\r\nold=kept\r\n";
     fake.files.put(kVarDat, old);
     vars.storeStr("new", "x");
-    FailingProfiles failing(fake.files, 2);  // the third variable fails
+    FailingProfiles failing(fake.profiles, 2);  // the third variable fails
     Platform platform = fake.platform();
     platform.profiles = &failing;
     EXPECT_FALSE(vars.save(platform, kVarDat, log));

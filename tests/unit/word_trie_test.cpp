@@ -22,6 +22,8 @@ using Counts = std::vector<std::pair<std::string, std::int32_t>>;
 
 constexpr double kMade = 45000.0;
 constexpr double kLater = 45001.0;
+constexpr std::int32_t kIntMax = std::numeric_limits<std::int32_t>::max();
+constexpr std::int32_t kIntMin = std::numeric_limits<std::int32_t>::min();
 
 // (key, count) of every entry in walk order.
 Counts counts(const WordTrie& trie) {
@@ -71,11 +73,10 @@ TEST(WordTrieTest, AddingCountsWeightsDatesWrapsAndCapsLength) {
     EXPECT_EQ(trie.countWords(), 2u);
 
     ASSERT_TRUE(trie.addWord("abcd", 1, 45002.0));
-    ASSERT_TRUE(trie.addWord("ab", std::numeric_limits<std::int32_t>::max(), 45009.0));
+    ASSERT_TRUE(trie.addWord("ab", kIntMax, 45009.0));
     ASSERT_TRUE(trie.addWord("ab", 2, 45009.0));
     // Dated when made on the way to "abcd"; the size sum wraps.
-    constexpr std::int32_t kWrapped = std::numeric_limits<std::int32_t>::min() + 1;
-    EXPECT_EQ(trie.find("ab"), (StatEntry{"ab", 45002.0, 45002.0, kWrapped, kMarkerNode, 2}));
+    EXPECT_EQ(trie.find("ab"), (StatEntry{"ab", 45002.0, 45002.0, kIntMin + 1, kMarkerNode, 2}));
     EXPECT_FALSE(trie.find("abc").has_value());  // a node on the way is no entry
     EXPECT_FALSE(trie.find("abcde").has_value());
 
@@ -125,13 +126,10 @@ TEST(WordTrieTest, MergeSumsKeepsWidestDatesAndZeroesNegativeSizes) {
     EXPECT_EQ(trie.find("abc"), (StatEntry{"abc", 46000.0, 43000.0, 15, kMarkerNode, 5}));
     EXPECT_EQ(trie.find("abcdef"), (StatEntry{"abcdef", kLater, 44500.0, 1, kMarkerNode, 1}));
 
-    for (const auto& [key, size, kept] : {std::tuple<const char*, std::int32_t, std::int32_t>{
-                                              "kept", 100000000, 100000000},
-                                          {"traffic", 100000001, 100000001},
-                                          {"largest", std::numeric_limits<std::int32_t>::max(),
-                                           std::numeric_limits<std::int32_t>::max()},
-                                          {"minus", -1, 0},
-                                          {"lowest", std::numeric_limits<std::int32_t>::min(), 0}}) {
+    const struct { const char* key; std::int32_t size, kept; } sizes[] = {
+        {"kept", 100000000, 100000000}, {"traffic", 100000001, 100000001},
+        {"largest", kIntMax, kIntMax}, {"minus", -1, 0}, {"lowest", kIntMin, 0}};
+    for (const auto& [key, size, kept] : sizes) {
         trie.mergeRecord(record(key, 0, 0, size, 1), kMade);
         EXPECT_EQ(trie.find(key)->size, kept) << key;
     }
@@ -158,16 +156,12 @@ TEST(WordTrieTest, WalkIsPreOrderOverCodes32To255AndMatchesAModel) {
     EXPECT_EQ(trie.countNodes(), prefixes.size());
     for (const auto& [key, count] : model) ASSERT_EQ(trie.find(key)->count, count) << key;
     // The paths between entries are no entries.
-    for (const std::string& prefix : prefixes) {
-        if (!model.contains(prefix)) {
-            ASSERT_EQ(trie.countOf(prefix), 0) << prefix;
-        }
-    }
+    for (const std::string& prefix : prefixes)
+        ASSERT_EQ(trie.countOf(prefix), model.contains(prefix) ? model[prefix] : 0) << prefix;
     // Many keys at once answer as one by one: entries, paths, an unknown and an overlong key.
     std::vector<std::string_view> keys(prefixes.begin(), prefixes.end());
     const std::string overlong(81, 'a');
-    keys.push_back("never added");
-    keys.push_back(overlong);
+    keys.insert(keys.end(), {"never added", overlong});
     std::vector<std::int32_t> many(keys.size(), -1);
     trie.countsOf(keys, many);
     for (std::size_t i = 0; i < keys.size(); ++i)
