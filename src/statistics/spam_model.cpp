@@ -228,13 +228,11 @@ std::vector<WordCount> wordCounts(const WordTrie& textTree) {
 std::vector<WordEvidence> textEvidence(const SpamThresholds& thresholds,
                                        const WordTrie* spamTree, const WordTrie* nonSpamTree,
                                        const WordTrie& textTree) {
-    std::vector<WordEvidence> evidence;
-    textTree.forEachEntry([&](const StatEntry& entry) {
-        const double p = wordSpamProbability(thresholds, countIn(spamTree, entry.key),
-                                             countIn(nonSpamTree, entry.key));
-        if (p != kNoInformation) evidence.push_back({p, entry.count});
-    });
-    return evidence;
+    const std::vector<WordCount> counted = wordCounts(textTree);
+    std::vector<TextWord> words;
+    words.reserve(counted.size());
+    for (const WordCount& word : counted) words.push_back({word.word, word.count, 0});
+    return textEvidence(thresholds, spamTree, nonSpamTree, words);
 }
 
 std::vector<WordEvidence> textEvidence(const SpamThresholds& thresholds,

@@ -257,10 +257,7 @@ void StatItem::addText(std::string_view text, std::int32_t minWordLength, bool s
             for (char& c : s)
                 if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z')) c = ' ';
         TextWords words = distinctWords(s, minWordLength, weight, WordTrie::kDefaultNodeBudget);
-        if (words.full)
-            log.write("@@@ Word tree is full at " +
-                      decimal(static_cast<std::int64_t>(WordTrie::kDefaultNodeBudget)) +
-                      " nodes: new keys are not counted");
+        if (words.full) log.write(budgetReachedLine(WordTrie::kDefaultNodeBudget));
         // Words the list holds are counted in place; only the new ones need the trie's order,
         // in which they are appended.
         const double now = plugin_.platform.clock->now();

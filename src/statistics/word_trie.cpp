@@ -170,13 +170,17 @@ std::uint32_t WordTrie::reach(std::string_view key, double now) {
     return index;
 }
 
+std::string budgetReachedLine(std::size_t budget) {
+    return "@@@ Word tree is full at " + decimal(static_cast<std::int64_t>(budget)) +
+           " nodes: new keys are not counted";
+}
+
 void WordTrie::noteBudget() noexcept {
     if (budgetLogged_) return;
     budgetLogged_ = true;
     try {
         if (hooks_.log)
-            hooks_.log("@@@ Word tree is full at " + decimal(static_cast<std::int64_t>(nodeBudget_)) +
-                       " nodes: new keys are not counted");
+            hooks_.log(budgetReachedLine(nodeBudget_));
     } catch (...) {
     }
 }

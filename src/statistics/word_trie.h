@@ -56,6 +56,9 @@ void forEachWord(std::string_view text, std::int32_t minWordLength, Visit&& visi
     }
 }
 
+// The log line of a word count that ran out of room at `budget` nodes.
+std::string budgetReachedLine(std::size_t budget);
+
 struct WordTrieHooks {
     std::function<void(std::string_view)> log;  // a line for the module's log (level 1)
     std::function<void()> pumpMessages;         // lets the host's queued window messages run
