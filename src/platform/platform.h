@@ -11,6 +11,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace qbx {
@@ -70,6 +71,9 @@ inline bool nameHasSuffix(std::string_view name, std::string_view suffix) {
 class FileSystem {
 public:
     virtual ~FileSystem() = default;
+    // The system's reason for the latest call of this object that failed ("Access is
+    // denied."), for the failure lines of the callers; read it right after the failure.
+    const std::string& lastError() const noexcept { return lastError_; }
     virtual bool fileExists(const std::string& path) = 0;
     virtual bool directoryExists(const std::string& path) = 0;
     // One level only; true when the folder exists afterwards.
@@ -96,6 +100,19 @@ public:
     virtual std::vector<std::string> listFiles(const std::string& folder,
                                                std::string_view suffix) = 0;
     static constexpr std::size_t kMaxListedFiles = 4096;
+
+protected:
+    // Records the reason of a failed call; returns false for the caller's convenience.
+    bool fail(std::string reason) noexcept {
+        try {
+            lastError_ = std::move(reason);
+        } catch (...) {
+        }
+        return false;
+    }
+
+private:
+    std::string lastError_;
 };
 
 // ---- INI files through the system's profile functions ----------------------------------------

@@ -125,8 +125,14 @@ TEST_F(PlatformContract, FilesFoldersAndTheReadCap) {
     spit(dir_ / "f", std::string(100, 'x'));
     EXPECT_EQ(files_.readFile(at("f"), 100), std::string(100, 'x'));
     EXPECT_EQ(files_.readFile(at("f"), 99), std::nullopt);
+    EXPECT_EQ(files_.lastError(), "longer than 99 bytes");
     EXPECT_EQ(files_.readFile(at("missing"), 100), std::nullopt);
-    EXPECT_EQ(files_.readFile(at(), 100), std::nullopt);  // a folder
+    const std::string missing = files_.lastError();  // the system's own words
+    EXPECT_FALSE(missing.empty());
+    EXPECT_EQ(files_.readFile(at(), 100), std::nullopt);
+    EXPECT_EQ(files_.lastError(), "a folder is in its place");
+    EXPECT_FALSE(files_.deleteFile(at("missing")));
+    EXPECT_EQ(files_.lastError(), missing);
     spit(dir_ / "empty", "");
     EXPECT_EQ(files_.readFile(at("empty"), 0), std::string());
 }
@@ -154,6 +160,7 @@ TEST_F(PlatformContract, AtomicWriteReplacesAndLeavesNoTemporaryFile) {
     EXPECT_FALSE(files_.writeFileAtomic(at("missing\\data.bin"), "x"));
     fs::create_directory(dir_ / "folder");
     EXPECT_FALSE(files_.writeFileAtomic(at("folder"), "x"));  // a folder is in the way
+    EXPECT_FALSE(files_.lastError().empty());
     EXPECT_EQ(names(), (std::vector<std::string>{"data.bin", "folder"}));
 }
 

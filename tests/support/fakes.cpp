@@ -111,9 +111,10 @@ bool FakeFileSystem::directoryExists(const std::string& path) {
 bool FakeFileSystem::createDirectory(const std::string& path) {
     const std::string n = norm(path);
     if (directoryExists(n)) return true;
-    if (!folderWritable(n)) return false;
+    if (!folderWritable(n)) return fail("Access is denied.");
     const auto slash = n.rfind('\\');
-    if (slash != std::string::npos && !directoryExists(n.substr(0, slash))) return false;
+    if (slash != std::string::npos && !directoryExists(n.substr(0, slash)))
+        return fail("The system cannot find the path specified.");
     state_->folders[n] = true;
     return true;
 }
@@ -132,30 +133,48 @@ bool FakeFileSystem::createDirectories(const std::string& path) {
 }
 
 std::optional<std::string> FakeFileSystem::readFile(const std::string& path, std::size_t maxBytes) {
-    auto it = state_->files.find(norm(path));
-    if (it == state_->files.end() || it->second.size() > maxBytes) return std::nullopt;
+    const std::string n = norm(path);
+    auto it = state_->files.find(n);
+    if (it == state_->files.end()) {
+        fail(state_->folders.count(n) != 0 ? "a folder is in its place"
+                                           : "The system cannot find the file specified.");
+        return std::nullopt;
+    }
+    if (unreadableFiles.count(n) != 0) {
+        fail("Access is denied.");
+        return std::nullopt;
+    }
+    if (it->second.size() > maxBytes) {
+        fail("longer than " + std::to_string(maxBytes) + " bytes");
+        return std::nullopt;
+    }
     return it->second;
 }
 
 bool FakeFileSystem::writeFileAtomic(const std::string& path, std::string_view bytes) {
-    state_->files[norm(path)] = std::string(bytes);
+    const std::string n = norm(path);
+    if (failWrites) return fail("There is not enough space on the disk.");
+    if (state_->folders.count(n) != 0) return fail("Access is denied.");
+    state_->files[n] = std::string(bytes);
     return true;
 }
 
 bool FakeFileSystem::appendToExistingFile(const std::string& path, std::string_view bytes) {
     auto it = state_->files.find(norm(path));
-    if (it == state_->files.end()) return false;
+    if (it == state_->files.end()) return fail("The system cannot find the file specified.");
     it->second.append(bytes);
     return true;
 }
 
 bool FakeFileSystem::deleteFile(const std::string& path) {
-    return state_->files.erase(norm(path)) != 0;
+    return state_->files.erase(norm(path)) != 0 ||
+           fail("The system cannot find the file specified.");
 }
 
 bool FakeFileSystem::renameFile(const std::string& from, const std::string& to) {
     auto it = state_->files.find(norm(from));
-    if (it == state_->files.end() || state_->files.count(norm(to)) != 0) return false;
+    if (it == state_->files.end()) return fail("The system cannot find the file specified.");
+    if (state_->files.count(norm(to)) != 0) return fail("Cannot create a file when that file already exists.");
     std::string bytes = std::move(it->second);
     state_->files.erase(it);
     state_->files[norm(to)] = std::move(bytes);
@@ -164,7 +183,8 @@ bool FakeFileSystem::renameFile(const std::string& from, const std::string& to) 
 
 bool FakeFileSystem::replaceFile(const std::string& from, const std::string& to) {
     auto it = state_->files.find(norm(from));
-    if (failReplace || it == state_->files.end()) return false;
+    if (failReplace) return fail("The process cannot access the file because it is being used by another process.");
+    if (it == state_->files.end()) return fail("The system cannot find the file specified.");
     std::string bytes = std::move(it->second);
     state_->files.erase(it);
     state_->files[norm(to)] = std::move(bytes);
@@ -172,7 +192,10 @@ bool FakeFileSystem::replaceFile(const std::string& from, const std::string& to)
 }
 
 std::unique_ptr<OutputFile> FakeFileSystem::createFile(const std::string& path) {
-    if (failCreateFile) return nullptr;
+    if (failCreateFile) {
+        fail("Access is denied.");
+        return nullptr;
+    }
     std::string& target = state_->files[norm(path)];
     target.clear();
     return std::make_unique<FakeOutputFile>(state_, &target);

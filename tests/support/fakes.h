@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -62,6 +63,11 @@ public:
     bool failCreateFile = false;
     // replaceFile fails while set (the target locked by another program).
     bool failReplace = false;
+    // writeFileAtomic fails while set (a full disk).
+    bool failWrites = false;
+    // Files (case-folded paths) that exist but cannot be read (no permission).
+    std::set<std::string> unreadableFiles;
+    void makeUnreadable(const std::string& path) { unreadableFiles.insert(norm(path)); }
 
 private:
     static std::string norm(const std::string& path);

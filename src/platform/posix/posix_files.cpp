@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <cerrno>
+#include <cstring>
 #include <memory>
 #include <new>
 #include <algorithm>
@@ -41,6 +42,16 @@ std::string folderPath(const std::string& path) {
     while (native.size() > 1 && native.back() == '/') native.pop_back();
     return native;
 }
+
+// The system's text for an error number ("Permission denied").
+std::string reasonOf(int error) {
+    char buffer[256] = {};
+    // The GNU form returns the text, which may or may not be the buffer.
+    const char* text = ::strerror_r(error, buffer, sizeof buffer);
+    return text != nullptr ? std::string(text) : "error " + std::to_string(error);
+}
+
+std::string lastReason() { return reasonOf(errno); }
 
 bool isDirectory(const std::string& native) {
     struct stat st {};
@@ -89,15 +100,15 @@ bool PosixFileSystem::directoryExists(const std::string& path) {
 
 bool PosixFileSystem::createDirectory(const std::string& path) {
     const std::string native = folderPath(path);
-    if (native.empty()) return false;
-    ::mkdir(native.c_str(), 0777);
-    return isDirectory(native);
+    if (native.empty()) return fail("unusable path");
+    if (::mkdir(native.c_str(), 0777) != 0 && errno != EEXIST) return fail(lastReason());
+    return isDirectory(native) || fail("a file of that name is in the way");
 }
 
 bool PosixFileSystem::createDirectories(const std::string& path) {
     try {
         const std::string native = folderPath(path);
-        if (native.empty()) return false;
+        if (native.empty()) return fail("unusable path");
         if (isDirectory(native)) return true;
         // Each prefix in turn; failures on the way (existing or forbidden parents) only
         // matter if the last folder cannot be made.
@@ -106,26 +117,37 @@ bool PosixFileSystem::createDirectories(const std::string& path) {
             const std::string prefix = native.substr(0, slash);
             if (!prefix.empty() && prefix.back() != '/') ::mkdir(prefix.c_str(), 0777);
         }
-        ::mkdir(native.c_str(), 0777);
-        return isDirectory(native);
+        if (::mkdir(native.c_str(), 0777) != 0 && errno != EEXIST) return fail(lastReason());
+        return isDirectory(native) || fail("a file of that name is in the way");
     } catch (...) {
-        return false;
+        return fail("out of memory");
     }
 }
 
 std::optional<std::string> PosixFileSystem::readFile(const std::string& path,
                                                      std::size_t maxBytes) {
     const std::string native = toNativePath(path);
-    if (native.empty()) return std::nullopt;
+    if (native.empty()) {
+        fail("unusable path");
+        return std::nullopt;
+    }
     // Not blocking: opening a FIFO would otherwise wait for a writer for ever. Regular
     // files, the only ones read, ignore the flag.
     const int fd = ::open(native.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) return std::nullopt;
+    if (fd < 0) {
+        fail(lastReason());
+        return std::nullopt;
+    }
     std::optional<std::string> result;
     try {
         struct stat st {};
-        if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) &&
-            static_cast<std::uint64_t>(st.st_size) <= maxBytes) {
+        if (::fstat(fd, &st) != 0) {
+            fail(lastReason());
+        } else if (!S_ISREG(st.st_mode)) {
+            fail(S_ISDIR(st.st_mode) ? "a folder is in its place" : "not a plain file");
+        } else if (static_cast<std::uint64_t>(st.st_size) > maxBytes) {
+            fail("longer than " + std::to_string(maxBytes) + " bytes");
+        } else {
             // The size is only a hint (the file may grow while we read); the cap is enforced
             // on what actually arrives.
             std::string bytes;
@@ -136,12 +158,12 @@ std::optional<std::string> PosixFileSystem::readFile(const std::string& path,
                 const ssize_t n = ::read(fd, chunk.data(), chunk.size());
                 if (n < 0) {
                     if (errno == EINTR) continue;
-                    ok = false;
+                    ok = fail(lastReason());
                     break;
                 }
                 if (n == 0) break;
                 if (static_cast<std::size_t>(n) > maxBytes - bytes.size()) {
-                    ok = false;
+                    ok = fail("longer than " + std::to_string(maxBytes) + " bytes");
                     break;
                 }
                 bytes.append(chunk.data(), static_cast<std::size_t>(n));
@@ -150,6 +172,7 @@ std::optional<std::string> PosixFileSystem::readFile(const std::string& path,
         }
     } catch (const std::bad_alloc&) {
         result.reset();
+        fail("out of memory");
     }
     ::close(fd);
     return result;
@@ -159,70 +182,88 @@ bool PosixFileSystem::writeFileAtomic(const std::string& path, std::string_view 
     static std::atomic<unsigned> sequence{0};
     try {
         const std::string target = toNativePath(path);
-        if (target.empty() || target.back() == '/') return false;
+        if (target.empty() || target.back() == '/') return fail("unusable path");
         const std::string temp = target + ".tmp" + std::to_string(::getpid()) + "." +
                                  std::to_string(sequence.fetch_add(1));
         const int fd =
             ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0666);
-        if (fd < 0) return false;
+        if (fd < 0) return fail(lastReason());
         bool ok = writeAll(fd, bytes) && ::fsync(fd) == 0;
-        ok = (::close(fd) == 0) && ok;
-        ok = ok && ::rename(temp.c_str(), target.c_str()) == 0;
+        std::string reason = ok ? std::string() : lastReason();
+        if (::close(fd) != 0 && ok) {
+            ok = false;
+            reason = lastReason();
+        }
+        if (ok && ::rename(temp.c_str(), target.c_str()) != 0) {
+            ok = false;
+            reason = lastReason();
+        }
         if (!ok) {
             ::unlink(temp.c_str());
-            return false;
+            return fail(std::move(reason));
         }
         syncFolderOf(target);
         return true;
     } catch (...) {
-        return false;
+        return fail("out of memory");
     }
 }
 
 bool PosixFileSystem::appendToExistingFile(const std::string& path, std::string_view bytes) {
     const std::string native = toNativePath(path);
-    if (native.empty()) return false;
+    if (native.empty()) return fail("unusable path");
     const int fd = ::open(native.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) return false;
+    if (fd < 0) return fail(lastReason());
     struct stat st {};
-    const bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && writeAll(fd, bytes);
-    return (::close(fd) == 0) && ok;
+    bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+    if (!ok) fail("not a plain file");
+    if (ok && !writeAll(fd, bytes)) ok = fail(lastReason());
+    if (::close(fd) != 0 && ok) ok = fail(lastReason());
+    return ok;
 }
 
 bool PosixFileSystem::deleteFile(const std::string& path) {
     const std::string native = toNativePath(path);
-    return !native.empty() && ::unlink(native.c_str()) == 0;
+    if (native.empty()) return fail("unusable path");
+    return ::unlink(native.c_str()) == 0 || fail(lastReason());
 }
 
 bool PosixFileSystem::renameFile(const std::string& from, const std::string& to) {
     const std::string source = folderPath(from);
     const std::string target = folderPath(to);
-    if (source.empty() || target.empty()) return false;
+    if (source.empty() || target.empty()) return fail("unusable path");
     if (::renameat2(AT_FDCWD, source.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) == 0) {
         return true;
     }
-    if (errno != EINVAL && errno != ENOSYS) return false;
+    if (errno != EINVAL && errno != ENOSYS) return fail(lastReason());
     // A file system without the no-replace flag: check, then rename (not atomic, but the
     // only callers rotate our own files).
     struct stat st {};
-    if (::lstat(target.c_str(), &st) == 0 || errno != ENOENT) return false;
-    return ::rename(source.c_str(), target.c_str()) == 0;
+    if (::lstat(target.c_str(), &st) == 0) return fail(reasonOf(EEXIST));
+    if (errno != ENOENT) return fail(lastReason());
+    return ::rename(source.c_str(), target.c_str()) == 0 || fail(lastReason());
 }
 
 bool PosixFileSystem::replaceFile(const std::string& from, const std::string& to) {
     const std::string source = toNativePath(from);
     const std::string target = toNativePath(to);
-    if (source.empty() || target.empty()) return false;
-    if (::rename(source.c_str(), target.c_str()) != 0) return false;
+    if (source.empty() || target.empty()) return fail("unusable path");
+    if (::rename(source.c_str(), target.c_str()) != 0) return fail(lastReason());
     syncFolderOf(target);
     return true;
 }
 
 std::unique_ptr<OutputFile> PosixFileSystem::createFile(const std::string& path) {
     const std::string native = toNativePath(path);
-    if (native.empty()) return nullptr;
+    if (native.empty()) {
+        fail("unusable path");
+        return nullptr;
+    }
     const int fd = ::open(native.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (fd < 0) return nullptr;
+    if (fd < 0) {
+        fail(lastReason());
+        return nullptr;
+    }
     try {
         return std::make_unique<PosixOutputFile>(fd);
     } catch (...) {

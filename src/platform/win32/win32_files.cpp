@@ -55,6 +55,25 @@ DWORD attributesOf(const std::string& path) {
 
 bool isSeparator(char c) { return c == '\\' || c == '/'; }
 
+// The system's text for an error code ("Access is denied."), without its line break.
+std::string reasonOf(DWORD error) {
+    char* text = nullptr;
+    const DWORD length = FormatMessageA(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+        nullptr, error, 0, reinterpret_cast<char*>(&text), 0, nullptr);
+    std::string reason;
+    try {
+        if (length > 0 && text != nullptr) reason.assign(text, length);
+    } catch (...) {
+    }
+    if (text != nullptr) LocalFree(text);
+    while (!reason.empty() && static_cast<unsigned char>(reason.back()) <= ' ') reason.pop_back();
+    if (reason.empty()) reason = "error " + std::to_string(error);
+    return reason;
+}
+
+std::string lastReason() { return reasonOf(GetLastError()); }
+
 class Win32OutputFile final : public OutputFile {
 public:
     explicit Win32OutputFile(HANDLE file) : file_(file) {}
@@ -82,15 +101,16 @@ bool Win32FileSystem::directoryExists(const std::string& path) {
 
 bool Win32FileSystem::createDirectory(const std::string& path) {
     const auto p = usablePath(path);
-    if (!p) return false;
-    CreateDirectoryA(p->c_str(), nullptr);
-    return directoryExists(*p);
+    if (!p) return fail("unusable path");
+    if (!CreateDirectoryA(p->c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS)
+        return fail(lastReason());
+    return directoryExists(*p) || fail("a file of that name is in the way");
 }
 
 bool Win32FileSystem::createDirectories(const std::string& path) {
     try {
         auto p = usablePath(path);
-        if (!p) return false;
+        if (!p) return fail("unusable path");
         std::string& folder = *p;
         while (folder.size() > 1 && isSeparator(folder.back())) folder.pop_back();
         if (directoryExists(folder)) return true;
@@ -100,26 +120,47 @@ bool Win32FileSystem::createDirectories(const std::string& path) {
             if (isSeparator(folder[i]) && !isSeparator(folder[i - 1]) && folder[i - 1] != ':')
                 CreateDirectoryA(folder.substr(0, i).c_str(), nullptr);
         }
-        CreateDirectoryA(folder.c_str(), nullptr);
-        return directoryExists(folder);
+        if (!CreateDirectoryA(folder.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS)
+            return fail(lastReason());
+        return directoryExists(folder) || fail("a file of that name is in the way");
     } catch (...) {
-        return false;
+        return fail("out of memory");
     }
 }
 
 std::optional<std::string> Win32FileSystem::readFile(const std::string& path,
                                                      std::size_t maxBytes) {
     const auto p = usablePath(path);
-    if (!p) return std::nullopt;
+    if (!p) {
+        fail("unusable path");
+        return std::nullopt;
+    }
+    const DWORD attributes = GetFileAttributesA(p->c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+        fail("a folder is in its place");
+        return std::nullopt;
+    }
     FileHandle file(CreateFileA(p->c_str(), GENERIC_READ,
                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                 OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-    // Only disk files: a device or pipe name could block the host's thread for ever.
-    if (!file.valid() || GetFileType(file.get()) != FILE_TYPE_DISK) return std::nullopt;
-    LARGE_INTEGER size{};
-    if (!GetFileSizeEx(file.get(), &size) || size.QuadPart < 0 ||
-        static_cast<unsigned long long>(size.QuadPart) > maxBytes)
+    if (!file.valid()) {
+        fail(lastReason());
         return std::nullopt;
+    }
+    // Only disk files: a device or pipe name could block the host's thread for ever.
+    if (GetFileType(file.get()) != FILE_TYPE_DISK) {
+        fail("not a plain file");
+        return std::nullopt;
+    }
+    LARGE_INTEGER size{};
+    if (!GetFileSizeEx(file.get(), &size) || size.QuadPart < 0) {
+        fail(lastReason());
+        return std::nullopt;
+    }
+    if (static_cast<unsigned long long>(size.QuadPart) > maxBytes) {
+        fail("longer than " + std::to_string(maxBytes) + " bytes");
+        return std::nullopt;
+    }
     try {
         std::string bytes;
         bytes.reserve(static_cast<std::size_t>(size.QuadPart));
@@ -127,14 +168,20 @@ std::optional<std::string> Win32FileSystem::readFile(const std::string& path,
         for (;;) {
             DWORD got = 0;
             if (!ReadFile(file.get(), chunk.data(), static_cast<DWORD>(chunk.size()), &got,
-                          nullptr))
+                          nullptr)) {
+                fail(lastReason());
                 return std::nullopt;
+            }
             if (got == 0) break;
-            if (got > maxBytes - bytes.size()) return std::nullopt;  // grew while we read
+            if (got > maxBytes - bytes.size()) {  // grew while we read
+                fail("longer than " + std::to_string(maxBytes) + " bytes");
+                return std::nullopt;
+            }
             bytes.append(chunk.data(), got);
         }
         return bytes;
     } catch (const std::bad_alloc&) {
+        fail("out of memory");
         return std::nullopt;
     }
 }
@@ -143,61 +190,82 @@ bool Win32FileSystem::writeFileAtomic(const std::string& path, std::string_view 
     static std::atomic<unsigned> sequence{0};
     try {
         const auto target = usablePath(path);
-        if (!target || isSeparator(target->back())) return false;
+        if (!target || isSeparator(target->back())) return fail("unusable path");
         const std::string temp = *target + ".tmp" + std::to_string(GetCurrentProcessId()) + "." +
                                  std::to_string(sequence.fetch_add(1));
         FileHandle file(CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                     FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (!file.valid()) return false;
+        if (!file.valid()) return fail(lastReason());
         bool ok = writeAll(file.get(), bytes) && FlushFileBuffers(file.get());
-        ok = file.close() && ok;
-        ok = ok && MoveFileExA(temp.c_str(), target->c_str(),
-                               MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
-        if (!ok) DeleteFileA(temp.c_str());
-        return ok;
+        std::string reason = ok ? std::string() : lastReason();
+        if (!file.close() && ok) {
+            ok = false;
+            reason = lastReason();
+        }
+        if (ok && !MoveFileExA(temp.c_str(), target->c_str(),
+                               MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+            ok = false;
+            reason = lastReason();
+        }
+        if (!ok) {
+            DeleteFileA(temp.c_str());
+            return fail(std::move(reason));
+        }
+        return true;
     } catch (...) {
-        return false;
+        return fail("out of memory");
     }
 }
 
 bool Win32FileSystem::appendToExistingFile(const std::string& path, std::string_view bytes) {
     const auto p = usablePath(path);
-    if (!p) return false;
+    if (!p) return fail("unusable path");
     FileHandle file(CreateFileA(p->c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                 nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.valid() || GetFileType(file.get()) != FILE_TYPE_DISK) return false;
-    const bool ok = writeAll(file.get(), bytes);
-    return file.close() && ok;
+    if (!file.valid()) return fail(lastReason());
+    if (GetFileType(file.get()) != FILE_TYPE_DISK) return fail("not a plain file");
+    bool ok = writeAll(file.get(), bytes) || fail(lastReason());
+    if (!file.close() && ok) ok = fail(lastReason());
+    return ok;
 }
 
 bool Win32FileSystem::deleteFile(const std::string& path) {
     const auto p = usablePath(path);
-    return p && DeleteFileA(p->c_str());
+    if (!p) return fail("unusable path");
+    return DeleteFileA(p->c_str()) || fail(lastReason());
 }
 
 bool Win32FileSystem::renameFile(const std::string& from, const std::string& to) {
     const auto source = usablePath(from);
     const auto target = usablePath(to);
-    return source && target && MoveFileA(source->c_str(), target->c_str());  // never replaces
+    if (!source || !target) return fail("unusable path");
+    return MoveFileA(source->c_str(), target->c_str()) || fail(lastReason());  // never replaces
 }
 
 bool Win32FileSystem::replaceFile(const std::string& from, const std::string& to) {
     const auto source = usablePath(from);
     const auto target = usablePath(to);
-    return source && target &&
-           MoveFileExA(source->c_str(), target->c_str(),
-                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+    if (!source || !target) return fail("unusable path");
+    return MoveFileExA(source->c_str(), target->c_str(),
+                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) ||
+           fail(lastReason());
 }
 
 std::unique_ptr<OutputFile> Win32FileSystem::createFile(const std::string& path) {
     const auto p = usablePath(path);
-    if (!p) return nullptr;
+    if (!p) {
+        fail("unusable path");
+        return nullptr;
+    }
     // Others may read the file, and rename or delete it (the next load rotates the log),
     // while we hold it.
     const HANDLE handle =
         CreateFileA(p->c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
                     CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (handle == INVALID_HANDLE_VALUE) return nullptr;
+    if (handle == INVALID_HANDLE_VALUE) {
+        fail(lastReason());
+        return nullptr;
+    }
     try {
         return std::make_unique<Win32OutputFile>(handle);
     } catch (...) {
