@@ -1,5 +1,6 @@
 #include "core/log.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cmath>
@@ -167,6 +168,50 @@ std::string Log::linePrefix(std::uint32_t delta) {
     return line;
 }
 
+void Log::writeToFile(std::string_view prefix, std::string_view text) noexcept {
+    if (file_ == nullptr || capped_) return;
+    try {
+        const std::uint64_t size = prefix.size() + text.size() + kLineEnd.size();
+        if (started_ && bytesWritten_ + size > kMaxLogBytes) {
+            capped_ = true;
+            std::string line(prefix);
+            line += "***** Log stopped at " + decimal(static_cast<std::int64_t>(kMaxLogBytes >> 20)) +
+                    " MB: the rest of this session is not written";
+            line += kLineEnd;
+            file_->write(line);
+            file_->flush();
+            return;
+        }
+        bytesWritten_ += size;
+        if (text.size() <= kOneWriteLimit) {
+            // One write per line: each is a call into the system.
+            std::string line;
+            line.reserve(static_cast<std::size_t>(size));
+            line.append(prefix).append(text).append(kLineEnd);
+            file_->write(line);
+        } else {
+            // In pieces: a long text reaches the file without being copied.
+            if (!prefix.empty()) file_->write(prefix);
+            file_->write(text);
+            file_->write(kLineEnd);
+        }
+        file_->flush();
+    } catch (...) {
+    }
+}
+
+void Log::flushRepeats() noexcept {
+    if (repeats_ == 0) return;
+    const std::uint64_t count = repeats_;
+    repeats_ = 0;
+    try {
+        writeToFile(linePrefix(0), "Last line repeated " +
+                                       decimal(static_cast<std::int64_t>(count)) +
+                                       (count == 1 ? " more time" : " more times"));
+    } catch (...) {
+    }
+}
+
 void Log::write(std::string_view text, int level) noexcept {
     try {
         std::uint32_t delta = 0;
@@ -177,25 +222,21 @@ void Log::write(std::string_view text, int level) noexcept {
         }
         if (level > kDebugLevel) return;
 
-        const std::string prefix = started_ ? linePrefix(delta) : std::string();
-        if (file_ != nullptr) {
-            try {
-                if (text.size() <= kOneWriteLimit) {
-                    // One write per line: each is a call into the system.
-                    std::string line;
-                    line.reserve(prefix.size() + text.size() + kLineEnd.size());
-                    line.append(prefix).append(text).append(kLineEnd);
-                    file_->write(line);
-                } else {
-                    // In pieces: a long text reaches the file without being copied.
-                    if (!prefix.empty()) file_->write(prefix);
-                    file_->write(text);
-                    file_->write(kLineEnd);
-                }
-                file_->flush();
-            } catch (...) {
+        if (started_) {
+            // A run of equal lines (a loop that fails the same way each turn) costs one line
+            // and a count, in the file and in the dialog's list alike.
+            if (text == lastText_ && !text.empty()) {
+                ++repeats_;
+                return;
             }
+            flushRepeats();
+            if (text.size() <= kOneWriteLimit)
+                lastText_.assign(text);
+            else
+                lastText_.clear();  // long lines are not compared
         }
+        const std::string prefix = started_ ? linePrefix(delta) : std::string();
+        writeToFile(prefix, text);
         // A mirror that logs in turn gets its line into the file but not back into itself.
         if (mirror_ && !mirroring_) {
             mirroring_ = true;
@@ -235,12 +276,19 @@ void Log::open() noexcept {
         }
     } catch (...) {
     }
+    lastText_.clear();
+    repeats_ = 0;
+    bytesWritten_ = 0;
+    capped_ = false;
     for (std::string_view line : kHeader) write(line);
     started_ = true;
 }
 
 void Log::close() noexcept {
+    flushRepeats();
+    lastText_.clear();
     started_ = false;
+    capped_ = false;  // the last line is written whatever the size
     try {
         std::string stamp;
         if (platform_.clock != nullptr && platform_.locale != nullptr) {

@@ -13,6 +13,9 @@
 namespace qbx {
 
 inline constexpr int kDebugLevel = 5;  // lines above this level are dropped; callers pass 1
+// The log of one session stops growing past this size (one line says so): a runaway template
+// must not fill the user's disk.
+inline constexpr std::uint64_t kMaxLogBytes = std::uint64_t{64} << 20;
 
 class Log {
 public:
@@ -22,6 +25,8 @@ public:
     Log& operator=(const Log&) = delete;
 
     // WriteLog: never throws. Prefixed "[time] [heap K] [ms]: text" once the header is written.
+    // A line that repeats the one before is counted instead of written; the count follows as
+    // one line when another line comes (or the log ends).
     void write(std::string_view text, int level = 1) noexcept;
 
     // OpenLog: deletes "-QBX.log.old", renames "-QBX.log" to it, creates "-QBX.log", writes
@@ -54,6 +59,10 @@ private:
     // "[time] [heap K] [ms]: " of a line written now.
     std::string linePrefix(std::uint32_t delta);
     std::string tempPath(std::string_view name) const;
+    // Writes one whole line to the file, within the session's size cap.
+    void writeToFile(std::string_view prefix, std::string_view text) noexcept;
+    // The count line of the repeats held back, if any.
+    void flushRepeats() noexcept;
 
     Platform platform_;
     std::unique_ptr<OutputFile> file_;
@@ -70,6 +79,10 @@ private:
     bool tickCached_ = false;
     bool started_ = false;
     bool mirroring_ = false;  // a mirror that logs does not see its own lines again
+    std::string lastText_;          // the latest prefixed line's text, for the repeat count
+    std::uint64_t repeats_ = 0;     // of lastText_, held back
+    std::uint64_t bytesWritten_ = 0;  // to the file in this session
+    bool capped_ = false;           // past kMaxLogBytes: nothing more is written
 };
 
 // The text written for a Windows exception code ("@@@@ Unknown exception" for others).

@@ -174,6 +174,35 @@ TEST_F(LogTest, TextIsDataWrittenWholeAndMirrorsCannotBreakOrFeedTheLog) {
     EXPECT_EQ(lastLine(), kNow + "echo of " + kNow + "a");
 }
 
+TEST_F(LogTest, RepeatedLinesAreCountedAndTheSessionStopsAtTheCap) {
+    log.open();
+    Lines mirrored;
+    mirrorTo(mirrored);
+    for (int i = 0; i < 4; ++i) log.write("same");
+    log.write("other");
+    log.write("once");
+    log.write("once");
+    log.close();
+    EXPECT_THAT(linesFrom(), ElementsAre(kNow + "same", kNow + "Last line repeated 3 more times",
+                                         kNow + "other", kNow + "once",
+                                         kNow + "Last line repeated 1 more time", kEnded));
+    EXPECT_EQ(mirrored.size(), 4u);  // the dialog's list holds each line once too
+
+    // A runaway writer gets one line saying the log stops, and nothing after it but the end.
+    log.open();
+    const std::string big(60000, 'x');
+    for (int i = 0; i < 1200; ++i) log.write(big + std::to_string(i));
+    const std::uint64_t size = fake.files.contents(kLogPath).size();
+    EXPECT_LE(size, kMaxLogBytes + 200);
+    EXPECT_GT(size, kMaxLogBytes - 70000);
+    log.write("late");
+    log.close();
+    const Lines all = lines();
+    ASSERT_GE(all.size(), 2u);
+    EXPECT_NE(all[all.size() - 2].find("***** Log stopped at 64 MB"), std::string::npos);
+    EXPECT_EQ(all.back(), kEnded);
+}
+
 TEST(LogFailures, ThrowingServicesAndMissingServicesNeverEscape) {
     struct ThrowingFile : OutputFile {
         bool write(std::string_view) override { throw std::bad_alloc(); }
