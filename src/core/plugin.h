@@ -72,6 +72,12 @@ struct Plugin {
     HostRef<ITBPDataProvider> curData;
     HostRef<ITBPDataProvider> curParams;
     int macroDepth = 0;  // nested macro calls now running (ours and the host's)
+    // The work done for the running outermost macro call (see macros/work_budget.h).
+    struct MacroWork {
+        std::uint32_t startTick = 0;
+        std::int64_t units = 0;
+        bool exhausted = false;
+    } macroWork;
 
     // Objects of the upper layers; null while they do not exist.
     std::unique_ptr<RecipientFilter> recipientFilter;

@@ -1,5 +1,7 @@
 #include "macros/arguments.h"
 
+#include "macros/nested_arguments.h"
+
 #include <algorithm>
 #include <limits>
 
@@ -46,6 +48,11 @@ void setItemText(ITBPDataProvider* provider, std::int32_t id, std::string_view t
     constexpr auto kMax = static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max());
     const auto length = static_cast<std::int32_t>(std::min(text.size(), kMax));
     provider->SetItemText(id, text.data(), length);
+}
+
+MarkedText getParamTemplate(ITBPDataProvider* provider, std::int32_t index) {
+    if (auto marked = nestedArgument(provider, index)) return std::move(*marked);
+    return templateText(getParamText(provider, index));
 }
 
 }  // namespace qbx::macros

@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "core/host_api.h"
+#include "macros/marked_text.h"
 
 namespace qbx::macros {
 
@@ -26,5 +27,9 @@ std::int32_t getParamInt(ITBPDataProvider* provider, std::int32_t index);
 // The number of arguments, within 0 .. kMaxParamCount.
 std::int32_t getParamCount(ITBPDataProvider* provider);
 void setItemText(ITBPDataProvider* provider, std::int32_t id, std::string_view text);
+// Item index of an argument that is evaluated as a template: as the calling template marked
+// it when the call is nested, else all of it template (the host's containers hold what the
+// user wrote; host macros in it were expanded by the host before we were called).
+MarkedText getParamTemplate(ITBPDataProvider* provider, std::int32_t index);
 
 }  // namespace qbx::macros

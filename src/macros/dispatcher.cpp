@@ -7,6 +7,7 @@
 #include "core/plugin.h"
 #include "core/text.h"
 #include "macros/arguments.h"
+#include "macros/work_budget.h"
 
 namespace qbx::macros {
 namespace {
@@ -47,6 +48,12 @@ std::int32_t runCall(Plugin& plugin, const char* name, std::int32_t nameLength,
                    kMacroResultId};
     plugin.log.write("TBP_ExecMacro [%" + call.name + "]");
 
+    if (plugin.macroDepth == 0) {
+        beginOutermostCall(plugin);
+    } else if (!spendMacroWork(plugin, call.name)) {
+        storeEmpty(call);
+        return call.resultId;
+    }
     if (plugin.macroDepth >= kMaxNestingDepth) {
         plugin.log.write("***** ERROR!!! Macro calls nested deeper than " +
                          decimal(kMaxNestingDepth) + " levels: " + call.name);

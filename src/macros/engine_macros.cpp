@@ -56,9 +56,8 @@ double roundHalfEven(double value) {
     return lower;
 }
 
-double evaluateCondition(MacroCall& call, const std::string& expression) {
-    const double value =
-        evaluateExpression(contextOf(call), expandHostMacros(call, expression));
+double finiteCondition(MacroCall& call, std::int32_t index) {
+    const double value = evaluateCondition(call, getParamTemplate(call.params, index));
     if (!std::isfinite(value)) throw ExpressionError("the expression has no finite value");
     return value;
 }
@@ -92,21 +91,27 @@ std::string zvxInc(MacroCall& call) {
 }
 
 std::string zvxEval(MacroCall& call) {
-    return expandMacroCalls(call, expandVariables(contextOf(call), arg(call, 0)));
+    return evaluateCalls(call, getParamTemplate(call.params, 0));
 }
 
+// Variables are expanded in the template's own text only: a "$$" in data stays as it is.
 std::string zvxEv(MacroCall& call) {
-    return expandVariables(contextOf(call), arg(call, 0));
+    const MarkedText text = getParamTemplate(call.params, 0);
+    if (!holdsData(text)) return expandVariables(contextOf(call), flatten(text));
+    std::string out;
+    for (const TextPiece& piece : text)
+        out += piece.isData ? piece.text : expandVariables(contextOf(call), piece.text);
+    return out;
 }
 
 std::string zvxCase(MacroCall& call) {
-    const double k = roundHalfEven(evaluateCondition(call, arg(call, 0)));
+    const double k = roundHalfEven(finiteCondition(call, 0));
     if (k < 1.0 || k >= static_cast<double>(getParamCount(call.params))) return {};
     return arg(call, static_cast<std::int32_t>(k));
 }
 
 std::string zvxIf(MacroCall& call) {
-    const double condition = evaluateCondition(call, arg(call, 0));
+    const double condition = finiteCondition(call, 0);
     return arg(call, condition != 0.0 ? 1 : 2);
 }
 
@@ -115,7 +120,7 @@ std::string zvxFor(MacroCall& call) {
     const std::string name = arg(call, 0);
     const std::int32_t from = getParamInt(call.params, 1);
     const std::int32_t to = getParamInt(call.params, 2);
-    const std::string templ = arg(call, 3);
+    const MarkedText templ = getParamTemplate(call.params, 3);
     const std::string separator =
         separatorFromLetter(getParamChar(call.params, 4), SeparatorUser::ForLoop);
     return runForLoop(call, name, from, to, templ, separator);

@@ -12,6 +12,7 @@
 #include "core/text.h"
 #include "core/variables.h"
 #include "macros/expression_quoting.h"
+#include "macros/marked_text.h"
 
 namespace qbx::macros {
 namespace {
@@ -48,19 +49,21 @@ bool isSpacedChar(char c) {
 }
 
 // A long text is logged by its start (or, for the quote lines, by its end): the log is for
-// reading, and a line per pass of a huge text must not cost its whole length each time.
-void logText(Log& log, std::string_view prefix, std::string_view text, bool keepEnd = false) {
+// reading, and a line per pass of a huge text must not cost its whole length each time. Data
+// held aside is shown as it is.
+void logText(const ExpressionContext& ctx, std::string_view prefix, std::string_view text,
+             bool keepEnd = false) {
     std::string line(prefix);
-    if (text.size() <= kMaxLogText) {
-        line += text;
-    } else if (keepEnd) {
-        line += "...";
-        line += text.substr(text.size() - kMaxLogText);
-    } else {
-        line += text.substr(0, kMaxLogText);
-        line += "...";
-    }
-    log.write(line);
+    const bool cut = text.size() > kMaxLogText;
+    const std::size_t from = cut && keepEnd ? text.size() - kMaxLogText : 0;
+    const std::size_t count = cut ? kMaxLogText : text.size();
+    if (cut && keepEnd) line += "...";
+    if (ctx.held != nullptr && text.find(kHeldMark) != std::string_view::npos)
+        line += ctx.held->revealWindow(text, from, count);
+    else
+        line += text.substr(from, count);
+    if (cut && !keepEnd) line += "...";
+    ctx.log.write(line);
 }
 
 // result := trim(result + " " + token), without copying the result each time: once it is
@@ -219,7 +222,7 @@ std::string TokenEvaluator::evaluate(std::string_view text, int depth) {
     std::string result;
 
     for (;;) {
-        logText(ctx_.log, "Evaluating tokens: ", *current);
+        logText(ctx_, "Evaluating tokens: ", *current);
         if (current->empty()) break;
         if (overBudget(current->size())) {
             result = std::move(*current);
@@ -357,7 +360,7 @@ std::string TokenEvaluator::evaluate(std::string_view text, int depth) {
         // No operator anywhere.
         ctx_.log.write("...");
         result = dospaces(ctx_, *current);
-        logText(ctx_.log, "Result evaluating tokens: ", result);
+        logText(ctx_, "Result evaluating tokens: ", result);
         break;
     }
 
@@ -390,90 +393,51 @@ std::string TokenEvaluator::subExpression(std::string_view text, int depth) {
     return evaluate(folded, depth);
 }
 
-// Where the text goes on after a "$$" reference has been replaced: the value, then the rest of
-// the text. Kept as a stack of pieces, so that each replacement costs the length of the name
-// and not that of the whole text.
-class PieceStream {
-public:
-    explicit PieceStream(std::string_view text) { pieces_.push_back(text); }
-
-    bool atEnd() {
-        while (!pieces_.empty() && pieces_.back().empty()) pieces_.pop_back();
-        return pieces_.empty();
-    }
-    char peek() { return pieces_.back().front(); }  // only when !atEnd()
-    char take() {
-        const char c = pieces_.back().front();
-        pieces_.back().remove_prefix(1);
-        return c;
-    }
-    void push(std::string_view piece) {
-        if (!piece.empty()) pieces_.push_back(piece);
-    }
-    void drainInto(std::string& out, std::size_t limit) {
-        while (!pieces_.empty() && out.size() < limit) {
-            std::string_view& top = pieces_.back();
-            const std::size_t count = std::min(top.size(), limit - out.size());
-            out.append(top.substr(0, count));
-            top.remove_prefix(count);
-            if (top.empty()) pieces_.pop_back();
-        }
-    }
-
-private:
-    std::vector<std::string_view> pieces_;
-};
-
 }  // namespace
 
-// Each pass replaces the leftmost "$$name" and searches again from the start, so a value
-// that holds a reference (or that forms one with the text after it) is expanded too. The
-// text before the replaced reference never changes again except for its last character,
-// which may pair with a "$" that follows: the work is done as one stream from left to right.
+// One pass from left to right: a reference is "$$" and the run of name characters after it
+// (the run may be empty); what replaces it is never looked at again.
 std::string expandVariables(const ExpressionContext& ctx, std::string_view text) {
     if (text.find("$$") == std::string_view::npos) return std::string(text);
 
     std::map<std::string, std::string, std::less<>> values;  // each variable read once
-    PieceStream stream(text);
     std::string out;
-    int passes = 0;
-    std::size_t consumed = 0;
-    while (!stream.atEnd()) {
-        const char c = stream.take();
-        ++consumed;
-        if (c != '$' || out.empty() || out.back() != '$') {
-            out += c;
-            if (out.size() > kMaxExpressionText) {
-                ctx.log.write("Expanding variables: text too long, expansion stopped");
-                out.resize(kMaxExpressionText);
-                break;
-            }
-            continue;
-        }
-        if (passes >= kMaxPasses || consumed > kMaxWork) {
-            ctx.log.write("Expanding variables: too many references, expansion stopped");
-            out += c;
-            stream.drainInto(out, kMaxExpressionText);
+    std::size_t i = 0;
+    while (i < text.size()) {
+        const std::size_t at = text.find("$$", i);
+        const std::size_t stop = at == std::string_view::npos ? text.size() : at;
+        out.append(text.substr(i, stop - i));
+        if (out.size() > kMaxExpressionText) {
+            ctx.log.write("Expanding variables: text too long, expansion stopped");
+            out.resize(kMaxExpressionText);
             break;
         }
-        ++passes;
-        out.pop_back();
-        std::string name;
-        while (!stream.atEnd() && isNameChar(stream.peek()) && consumed <= 2 * kMaxWork) {
-            name += stream.take();
-            ++consumed;
-        }
+        if (at == std::string_view::npos) break;
+        std::size_t end = at + 2;
+        while (end < text.size() && isNameChar(text[end])) ++end;
+        const std::string_view name = text.substr(at + 2, end - at - 2);
+        i = end;
         if (name.empty()) continue;
         auto it = values.find(name);
-        if (it == values.end()) it = values.emplace(name, ctx.vars.text(name)).first;
-        stream.push(it->second);
+        if (it == values.end()) {
+            std::string value = ctx.vars.text(name);
+            if (ctx.held != nullptr && ctx.vars.type(name) == static_cast<int>(VarKind::String))
+                value = ctx.held->hold(value);
+            it = values.emplace(std::string(name), std::move(value)).first;
+        }
+        out += it->second;
+        if (out.size() > kMaxExpressionText) {
+            ctx.log.write("Expanding variables: text too long, expansion stopped");
+            out.resize(kMaxExpressionText);
+            break;
+        }
     }
     trimInPlace(out);
     return out;
 }
 
 std::string evaluateVars(const ExpressionContext& ctx, std::string_view text) {
-    logText(ctx.log, "Evaluating vars: ", text);
+    logText(ctx, "Evaluating vars: ", text);
     const Tokens tokens = cutTokens(text);
     bool quote = false;
     std::string out;
@@ -490,7 +454,9 @@ std::string evaluateVars(const ExpressionContext& ctx, std::string_view text) {
             case 0:
                 quote = true;
                 piece = ctx.vars.text(name);
-                if (needsEscaping(piece)) {
+                if (ctx.held != nullptr) {
+                    piece = ctx.held->hold(piece);  // no quote of its own to mistake
+                } else if (needsEscaping(piece)) {
                     piece = doubleQuotes(piece);
                     data = true;
                 }
@@ -525,12 +491,12 @@ std::string evaluateVars(const ExpressionContext& ctx, std::string_view text) {
             if (out.back() != '"' || lastIsData) out += '"';
         }
     }
-    logText(ctx.log, "Result evaluating vars: ", out);
+    logText(ctx, "Result evaluating vars: ", out);
     return out;
 }
 
 std::string dospaces(const ExpressionContext& ctx, std::string_view text) {
-    logText(ctx.log, "Dospaces: ", text);
+    logText(ctx, "Dospaces: ", text);
     std::string padded;
     padded.reserve(text.size() + 3);
     padded += ' ';
@@ -555,7 +521,7 @@ std::string dospaces(const ExpressionContext& ctx, std::string_view text) {
             if (c == '"') {
                 out += c;
                 quoted = true;
-                logText(ctx.log, "ISQUOT: ", std::string_view(padded).substr(0, i + 2), true);
+                logText(ctx, "ISQUOT: ", std::string_view(padded).substr(0, i + 2), true);
                 continue;
             }
         } else {
@@ -568,7 +534,7 @@ std::string dospaces(const ExpressionContext& ctx, std::string_view text) {
             out += c;
             if (c == '"') {
                 quoted = false;
-                logText(ctx.log, "NOQUOT: ", std::string_view(padded).substr(0, i + 1), true);
+                logText(ctx, "NOQUOT: ", std::string_view(padded).substr(0, i + 1), true);
             }
             continue;
         }
@@ -590,7 +556,7 @@ std::string dospaces(const ExpressionContext& ctx, std::string_view text) {
             out += ' ';
         }
     }
-    logText(ctx.log, "Dospaces result: ", out);
+    logText(ctx, "Dospaces result: ", out);
     return out;
 }
 
@@ -609,7 +575,7 @@ std::string joinTokens(const std::vector<std::string>& tokens) {
 }
 
 std::string foldMacroCalls(const ExpressionContext& ctx, std::string_view text) {
-    logText(ctx.log, "Evaluating macro_tmp: ", text);
+    logText(ctx, "Evaluating macro_tmp: ", text);
     std::vector<std::string> tokens = tokenizeExpression(text);
     for (std::size_t i = 0; i < tokens.size(); ++i) {
         std::string& token = tokens[i];
@@ -626,7 +592,7 @@ std::string foldMacroCalls(const ExpressionContext& ctx, std::string_view text) 
         token += '"';
     }
     const std::string result = joinTokens(tokens);
-    logText(ctx.log, "Result evaluating macro: ", result);
+    logText(ctx, "Result evaluating macro: ", result);
     return result;
 }
 

@@ -18,16 +18,23 @@ class VarTable;
 
 namespace macros {
 
+class HeldTexts;
+
 // What the expression functions read: the variables, the interface texts (Strings[93] and
-// [97]) and the log their stages write to.
+// [97]) and the log their stages write to. With `held`, the texts are those of a template
+// under evaluation: a String variable's value is held aside as data (macros/marked_text.h)
+// instead of being spliced into the text, and log lines show the data put back.
 struct ExpressionContext {
     const VarTable& vars;
     const StringTable& strings;
     Log& log;
+    HeldTexts* held = nullptr;
 };
 
 inline constexpr std::size_t kMaxExpressionText = 1u << 20;  // longer results are cut there
 
+// Every "$$name" replaced by the variable's value, in one pass: a value is never read for
+// further references.
 std::string expandVariables(const ExpressionContext& ctx, std::string_view text);
 std::string evaluateVars(const ExpressionContext& ctx, std::string_view text);
 std::string dospaces(const ExpressionContext& ctx, std::string_view text);
@@ -49,6 +56,8 @@ struct ExpressionError : std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 double evaluateExpression(const ExpressionContext& ctx, std::string_view text);
+// The same for a text whose variables are expanded already.
+double evaluateNumber(std::string_view text);
 
 }  // namespace macros
 }  // namespace qbx

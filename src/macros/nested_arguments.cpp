@@ -5,6 +5,7 @@
 #include <cstring>
 #include <limits>
 #include <utility>
+#include <vector>
 
 #include "core/text.h"
 
@@ -17,10 +18,27 @@ constexpr std::int32_t kNoInterface = static_cast<std::int32_t>(0x80004002u);
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wnon-virtual-dtor"  // COM layout: deleted by its own Release
 #endif
+class NestedArguments;
+
+// The containers of ours alive now: at most one per nesting level and the kept ones. Host
+// thread only.
+std::vector<const NestedArguments*>& liveContainers() {
+    static std::vector<const NestedArguments*> live;
+    return live;
+}
+
 class NestedArguments final : public ITBPDataProvider {
 public:
-    explicit NestedArguments(std::vector<std::string> arguments)
-        : items_(std::move(arguments)) {}
+    explicit NestedArguments(std::vector<MarkedText> arguments) : marks_(std::move(arguments)) {
+        items_.reserve(marks_.size());
+        for (const MarkedText& argument : marks_) items_.push_back(flatten(argument));
+        liveContainers().push_back(this);
+    }
+
+    const MarkedText* marks(std::int32_t id) const {
+        if (id < 0 || id >= count()) return nullptr;
+        return &marks_[static_cast<std::size_t>(id)];
+    }
 
     std::int32_t QBX_STDCALL QueryInterface(const void*, void** object) override {
         if (object != nullptr) *object = nullptr;
@@ -48,9 +66,12 @@ public:
         // Only the call's own items can be written; the count never changes.
         if (id < 0 || id >= count()) return 0;
         try {
-            items_[static_cast<std::size_t>(id)] =
-                text != nullptr && length > 0 ? std::string(text, static_cast<std::size_t>(length))
-                                              : std::string();
+            std::string value = text != nullptr && length > 0
+                                    ? std::string(text, static_cast<std::size_t>(length))
+                                    : std::string();
+            // Whoever writes here is no template.
+            marks_[static_cast<std::size_t>(id)] = dataText(value);
+            items_[static_cast<std::size_t>(id)] = std::move(value);
         } catch (...) {
         }
         return 0;
@@ -77,7 +98,10 @@ public:
     }
 
 private:
-    ~NestedArguments() = default;
+    ~NestedArguments() {
+        auto& live = liveContainers();
+        live.erase(std::remove(live.begin(), live.end(), this), live.end());
+    }
 
     static std::int32_t clampLength(std::size_t length) {
         return static_cast<std::int32_t>(
@@ -89,6 +113,7 @@ private:
         return &items_[static_cast<std::size_t>(id)];
     }
 
+    std::vector<MarkedText> marks_;
     std::vector<std::string> items_;
     std::uint32_t references_ = 0;
 };
@@ -98,8 +123,18 @@ private:
 
 }  // namespace
 
-HostRef<ITBPDataProvider> makeNestedArguments(std::vector<std::string> arguments) {
+HostRef<ITBPDataProvider> makeNestedArguments(std::vector<MarkedText> arguments) {
     return HostRef<ITBPDataProvider>(new NestedArguments(std::move(arguments)));
+}
+
+std::optional<MarkedText> nestedArgument(ITBPDataProvider* params, std::int32_t index) {
+    if (params == nullptr) return std::nullopt;
+    for (const NestedArguments* live : liveContainers()) {
+        if (static_cast<const ITBPDataProvider*>(live) != params) continue;
+        const MarkedText* marks = live->marks(index);
+        return marks != nullptr ? *marks : MarkedText{};
+    }
+    return std::nullopt;
 }
 
 }  // namespace qbx::macros

@@ -173,8 +173,11 @@ private:
 }  // namespace
 
 double evaluateExpression(const ExpressionContext& ctx, std::string_view text) {
-    const std::string expanded = expandVariables(ctx, text);
-    return NumericParser(expanded).parse();
+    return evaluateNumber(expandVariables(ctx, text));
+}
+
+double evaluateNumber(std::string_view text) {
+    return NumericParser(text).parse();
 }
 
 }  // namespace qbx::macros

@@ -14,6 +14,7 @@
 #include "macros/dispatcher.h"
 #include "macros/expressions.h"
 #include "macros/nested_arguments.h"
+#include "macros/work_budget.h"
 
 namespace qbx::macros {
 namespace {
@@ -36,10 +37,6 @@ constexpr std::size_t kMaxLoggedText = 4096;
 std::string loggable(std::string_view text) {
     if (text.size() <= kMaxLoggedText) return std::string(text);
     return std::string(text.substr(0, kMaxLoggedText)) + "...";
-}
-
-ExpressionContext contextOf(const MacroCall& call) {
-    return ExpressionContext{call.plugin.variables, call.plugin.strings, call.plugin.log};
 }
 
 std::int32_t lengthOf(std::string_view text) {
@@ -107,18 +104,59 @@ public:
     }
 };
 
+// One evaluation of a template: the call it runs in and the data it holds aside.
+struct Evaluation {
+    explicit Evaluation(MacroCall& c) : call(c) {}
+    ExpressionContext context() {
+        return ExpressionContext{call.plugin.variables, call.plugin.strings, call.plugin.log,
+                                 &held};
+    }
+    std::string reveal(std::string_view encoded) const {
+        return held.reveal(encoded, kMaxExpressionText);
+    }
+    MacroCall& call;
+    HeldTexts held;
+};
+
+// What the host makes of a text of the template's own: the text itself when it holds no
+// host macro, else data (the sender's name, the subject: message text).
+std::string hostExpandSegment(Evaluation& ev, std::string_view segment) {
+    std::string out = expandHostMacros(ev.call, segment);
+    if (out == segment) return out;
+    return ev.held.hold(out);
+}
+
+// The host expands the template's own stretches only; held data passes by it. A text without
+// data goes to the host in one piece, as it always has.
+std::string hostExpand(Evaluation& ev, std::string_view encoded) {
+    if (encoded.find(kHeldMark) == std::string_view::npos) return hostExpandSegment(ev, encoded);
+    std::string out;
+    std::size_t start = 0;
+    while (start < encoded.size()) {
+        const std::size_t at = encoded.find(kHeldMark, start);
+        const std::size_t stop = at == std::string_view::npos ? encoded.size() : at;
+        if (stop > start) out += hostExpandSegment(ev, encoded.substr(start, stop - start));
+        if (at == std::string_view::npos) break;
+        const std::size_t end = std::min(encoded.size(), at + kPlaceholderSize);
+        out.append(encoded.substr(at, end - at));
+        start = end;
+    }
+    return out;
+}
+
+std::string expandCalls(Evaluation& ev, std::string_view text);
+
 // The template pipeline. A bracket group of a call stops before unquoting: its texts stay
-// quoted through the argument split, so what a macro or a variable gave is data there and
-// cannot turn into further arguments or calls.
-std::string runPipeline(MacroCall& call, std::string_view text, bool finish) {
-    const ExpressionContext ctx = contextOf(call);
+// quoted through the argument split.
+std::string runPipeline(Evaluation& ev, std::string_view text, bool finish) {
+    const ExpressionContext ctx = ev.context();
     std::string step = evaluateVars(ctx, text);
     step = dospaces(ctx, step);
-    step = expandMacroCalls(call, step);
+    step = expandCalls(ev, step);
     step = evaluateTokens(ctx, step);
     if (!finish) return step;
     step = unquoteText(step);
-    return expandHostMacros(call, step);
+    return hostExpand(ev, step);
 }
 
 // A quote at the very end of a call token goes, as unquoting does it to a text that does not
@@ -129,7 +167,7 @@ void dropTrailingQuotes(std::string& token) {
 }
 
 std::string runNestedCall(MacroCall& call, const std::string& name,
-                          std::vector<std::string> arguments) {
+                          std::vector<MarkedText> arguments) {
     Plugin& plugin = call.plugin;
     const HostRef<ITBPDataProvider> params = makeNestedArguments(std::move(arguments));
     setItemText(call.data, kMacroResultId, kNoResultYet);
@@ -150,20 +188,8 @@ std::string runNestedCall(MacroCall& call, const std::string& name,
     return result;
 }
 
-}  // namespace
-
-std::string expandHostMacros(MacroCall& call, std::string_view text) {
-    if (call.data == nullptr) return std::string(text);
-    const HostRef<ITBPDataProvider> data(call.data);
-    setItemText(call.data, kScratchItem, text);
-    {
-        const KeptContainers kept(call.plugin);
-        call.data->ExpandMacros(text.data(), lengthOf(text), 0, call.data);
-    }
-    return getParamText(call.data, kScratchItem);
-}
-
-std::string expandMacroCalls(MacroCall& call, std::string_view text) {
+std::string expandCalls(Evaluation& ev, std::string_view text) {
+    MacroCall& call = ev.call;
     Log& log = call.plugin.log;
     std::vector<std::string> tokens = tokenizeExpression(text);
     const std::size_t count = tokens.size();
@@ -180,18 +206,19 @@ std::string expandMacroCalls(MacroCall& call, std::string_view text) {
             continue;
         }
         const std::string name = callName(token);
-        log.write("mname=" + loggable(name));
-        log.write("mname=" + loggable(expandHostMacros(call, name)));
+        log.write("mname=" + loggable(ev.reveal(name)));
+        log.write("mname=" + loggable(ev.reveal(hostExpand(ev, name))));
 
         if (const auto group = findBracketGroup(token)) {
             const GroupLevel level(call.plugin.macroDepth);
             if (!level.entered()) {
                 log.write("***** ERROR!!! Macro calls nested deeper than " +
-                          decimal(kMaxNestingDepth) + " levels: " + loggable(name));
+                          decimal(kMaxNestingDepth) + " levels: " + loggable(ev.reveal(name)));
             } else {
                 const std::string inner = runPipeline(
-                    call, std::string_view(token).substr(group->open + 1,
-                                                         group->close - group->open - 1),
+                    ev,
+                    std::string_view(token).substr(group->open + 1,
+                                                   group->close - group->open - 1),
                     false);
                 token = token.substr(0, group->open + 1) + " " + inner + " " +
                         token.substr(group->close);
@@ -199,17 +226,26 @@ std::string expandMacroCalls(MacroCall& call, std::string_view text) {
         }
         dropTrailingQuotes(token);
 
-        const std::vector<std::string> items = splitCallItems(token);
-        std::vector<std::string> arguments;
-        arguments.reserve(items.size());
-        for (std::size_t k = 1; k < items.size(); ++k)
-            arguments.push_back(trimControls(evaluateTemplate(call, items[k])));
-
-        std::string result = runNestedCall(call, name, std::move(arguments));
+        std::string result;
+        if (name.find(kHeldMark) != std::string::npos) {
+            // Data glued to a "$" names nothing of ours: it is never run.
+            log.write("@@ Nested macro name holds data, not called: " +
+                      loggable(ev.reveal(name)));
+        } else {
+            const std::vector<std::string> items = splitCallItems(token);
+            std::vector<MarkedText> arguments;
+            arguments.reserve(items.size());
+            for (std::size_t k = 1; k < items.size(); ++k) {
+                MarkedText argument = ev.held.split(runPipeline(ev, items[k], true));
+                trimMarked(argument);
+                arguments.push_back(std::move(argument));
+            }
+            result = runNestedCall(call, name, std::move(arguments));
+        }
         if (result.size() > kMaxExpressionText) result.resize(kMaxExpressionText);
-        token = readsAsInteger(result) ? std::move(result) : quoteText(result);
+        resultBytes += result.size();
+        token = readsAsInteger(result) ? std::move(result) : quoteText(ev.held.hold(result));
 
-        resultBytes += token.size();
         if (resultBytes > kMaxExpressionText) {
             log.write("@@ Template text cut: nested results past " +
                       decimal(static_cast<std::int64_t>(kMaxExpressionText)) + " bytes");
@@ -218,16 +254,48 @@ std::string expandMacroCalls(MacroCall& call, std::string_view text) {
         }
     }
     std::string result = joinTokens(tokens);
-    log.write("Result: " + loggable(result));
+    log.write("Result: " + loggable(ev.reveal(result)));
     return result;
 }
 
-std::string evaluateTemplate(MacroCall& call, std::string_view text) {
-    return runPipeline(call, text, true);
+}  // namespace
+
+std::string expandHostMacros(MacroCall& call, std::string_view text) {
+    if (call.data == nullptr) return std::string(text);
+    if (!spendMacroWork(call.plugin, "host expansion")) return {};
+    const HostRef<ITBPDataProvider> data(call.data);
+    setItemText(call.data, kScratchItem, text);
+    {
+        const KeptContainers kept(call.plugin);
+        call.data->ExpandMacros(text.data(), lengthOf(text), 0, call.data);
+    }
+    return getParamText(call.data, kScratchItem);
+}
+
+std::string expandMacroCalls(MacroCall& call, const MarkedText& text) {
+    Evaluation ev(call);
+    return ev.reveal(expandCalls(ev, ev.held.admit(text)));
+}
+
+std::string evaluateCalls(MacroCall& call, const MarkedText& text) {
+    Evaluation ev(call);
+    const std::string variables = expandVariables(ev.context(), ev.held.admit(text));
+    return ev.reveal(expandCalls(ev, variables));
+}
+
+std::string evaluateTemplate(MacroCall& call, const MarkedText& text) {
+    Evaluation ev(call);
+    return ev.reveal(runPipeline(ev, ev.held.admit(text), true));
+}
+
+double evaluateCondition(MacroCall& call, const MarkedText& expression) {
+    Evaluation ev(call);
+    const std::string hosted = hostExpand(ev, ev.held.admit(expression));
+    return evaluateNumber(ev.reveal(expandVariables(ev.context(), hosted)));
 }
 
 std::string runForLoop(MacroCall& call, std::string_view name, std::int32_t from,
-                       std::int32_t to, std::string_view templ, std::string_view separator) {
+                       std::int32_t to, const MarkedText& templ, std::string_view separator) {
     Plugin& plugin = call.plugin;
     if (!plugin.variables.storeTempInt(name, from)) return plugin.strings[kTooManyVariables];
 
@@ -239,6 +307,7 @@ std::string runForLoop(MacroCall& call, std::string_view name, std::int32_t from
             plugin.log.write("@@ FOR loop stopped after " + decimal(kMaxLoopTurns) + " turns");
             break;
         }
+        if (!spendMacroWork(plugin, "FOR turn")) break;
         plugin.variables.storeTempInt(name, static_cast<std::int32_t>(v));
         const std::string piece = evaluateTemplate(call, templ);
         if (v != from) result += separator;

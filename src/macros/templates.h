@@ -7,19 +7,27 @@
 #include <string_view>
 
 #include "macros/macro_call.h"
+#include "macros/marked_text.h"
 
 namespace qbx::macros {
 
-// The host expands its own %-macros in text (through data item 0).
+// The host expands its own %-macros in a text of the template's own (through data item 0).
 std::string expandHostMacros(MacroCall& call, std::string_view text);
-// Runs every $NAME(arguments) call of the text through the dispatcher and puts its result in
-// its place (numbers bare, texts quoted).
-std::string expandMacroCalls(MacroCall& call, std::string_view text);
+// Runs every $NAME(arguments) call of the template through the dispatcher and puts its result
+// in its place (numbers bare, texts quoted). Data pieces are never read for calls.
+std::string expandMacroCalls(MacroCall& call, const MarkedText& text);
+// ZVXEVAL: variables, then nested calls.
+std::string evaluateCalls(MacroCall& call, const MarkedText& text);
 // The whole pipeline: variables, spacing, nested calls, arithmetic, unquoting, host macros.
-std::string evaluateTemplate(MacroCall& call, std::string_view text);
+// The host's expander sees only the template's own text; what macros produced reaches it
+// never.
+std::string evaluateTemplate(MacroCall& call, const MarkedText& text);
 // The template once per value of the loop variable, joined by the separator; Strings[98] when
 // the variable table is full.
 std::string runForLoop(MacroCall& call, std::string_view name, std::int32_t from, std::int32_t to,
-                       std::string_view templ, std::string_view separator);
+                       const MarkedText& templ, std::string_view separator);
+// A condition of ZVXIF and ZVXCASE: host macros of the template, variables, then the numeric
+// evaluator (ExpressionError when it cannot read the text).
+double evaluateCondition(MacroCall& call, const MarkedText& expression);
 
 }  // namespace qbx::macros

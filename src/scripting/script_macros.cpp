@@ -17,7 +17,21 @@ std::string notStarted(const Plugin& plugin) {
     return plugin.strings[kScriptErrorPrefix] + " Scripting is not started";
 }
 
+// The script text of EPS, EJS and EVS is code: text that the calling template produced (the
+// message's, a variable's, a macro's result) is never run as a script.
+bool refusesProducedCode(qbx::macros::MacroCall& call, std::string& answer) {
+    const qbx::macros::MarkedText code = qbx::macros::getParamTemplate(call.params, 0);
+    if (!qbx::macros::holdsData(code)) return false;
+    call.plugin.log.write("***** ERROR!!! Macro " + call.name +
+                          ": script text produced by another macro or a variable is not run");
+    answer = call.plugin.strings[kScriptErrorPrefix] +
+             " Script text produced by another macro or a variable is not run";
+    return true;
+}
+
 std::string runSource(qbx::macros::MacroCall& call, ActiveLanguage language) {
+    std::string refused;
+    if (refusesProducedCode(call, refused)) return refused;
     ScriptRunner* runner = scriptRunner(call.plugin);
     if (runner == nullptr) return notStarted(call.plugin);
     const ActiveOutcome outcome =
@@ -45,6 +59,8 @@ std::string macroS(qbx::macros::MacroCall& call) {
 }
 
 std::string macroEps(qbx::macros::MacroCall& call) {
+    std::string refused;
+    if (refusesProducedCode(call, refused)) return refused;
     ScriptRunner* runner = scriptRunner(call.plugin);
     if (runner == nullptr) return notStarted(call.plugin);
     return runner->runPascal(qbx::macros::getParamText(call.params, 0));

@@ -174,4 +174,25 @@ TEST_F(HostedModule, KeepsSavedVariablesAcrossRestarts) {
     EXPECT_EQ(host.callMacro(host.data(), "ZVXEV", {"$$year + 1"}), "2026 + 1");
 }
 
+TEST_F(HostedModule, MailTextIsNeverRunByTheModuleNorByTheHostsExpander) {
+    Host host(kModule);
+    host.initialize();
+    auto& data = host.data();
+    const std::string hostile = "Hello %ZVXSET(\"pwned\",\"host\") $ZVXSET(pwned,module)";
+    data.set(243, "From: a@b\r\nSubject: " + hostile + "\r\n");  // the message's headers
+    const std::string templates[] = {
+        "%ZVXEVAL(\"$ZVXREPLACE($ZVXGETHEADER(Subject:),Hello,Hi)\")",
+        "%ZVXFOR(\"i\",\"1\",\"1\",\"$ZVXGETHEADER(Subject:)\",\"C\")",
+        "%ZVXEVAL(\"$ZVXEVAL($ZVXGETHEADER(Subject:))\")",
+    };
+    for (const std::string& text : templates) {
+        const std::string out = host.expandTemplate(data, text);
+        EXPECT_NE(out.find("$ZVXSET(pwned,module)"), std::string::npos) << text << " -> " << out;
+    }
+    EXPECT_EQ(host.callMacro(data, "ZVXVAR", {"pwned"}), "");
+    // A variable that calls itself twice is text, not four billion calls.
+    host.callMacro(data, "ZVXSET", {"a", "$ZVXEVAL($$a)$ZVXEVAL($$a)"});
+    EXPECT_EQ(host.expandTemplate(data, "%ZVXEVAL(\"$$a\")"), "$ZVXEVAL($$a)$ZVXEVAL($$a)");
+}
+
 }  // namespace

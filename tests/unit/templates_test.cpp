@@ -40,10 +40,13 @@ protected:
         plugin.curData.reset();
         plugin.curParams.reset();
     }
-    std::string evaluate(std::string_view text) { return evaluateTemplate(outer, text); }
+    std::string evaluate(std::string_view text) {
+        return evaluateTemplate(outer, templateText(text));
+    }
+    std::string calls(std::string_view text) { return expandMacroCalls(outer, templateText(text)); }
     std::string loop(const char* name, int from, int to, std::string_view body,
                      std::string_view separator = ",") {
-        return runForLoop(outer, name, from, to, body, separator);
+        return runForLoop(outer, name, from, to, templateText(body), separator);
     }
     // The call the template runs in, with arguments of its own.
     FakeContainer outerParams{Texts{"zzz", "a", "b", "c"}};
@@ -57,7 +60,7 @@ TEST_F(TemplateTest, NestedCallsRunAndTravelAsNumbersOrQuotedTexts) {
              {"$ZVXREPLACE( 99999999999 , 1 , 1 )", "\"99999999999\""},
              {"$ZVXREPLACE( -7 , 1 , 2 )", "-7"},
              {"$ZVXSTRCMP(a,a)", "1"}})  // unspaced: one token, answered under its own name
-        EXPECT_EQ(expandMacroCalls(outer, text), expected) << text;
+        EXPECT_EQ(calls(text), expected) << text;
     EXPECT_TRUE(logged("TBP_ExecMacro [%ZVXVER]"));
     EXPECT_TRUE(logged("mname=ZVXVER"));
     EXPECT_TRUE(logged("Result: \"" + kVer + "\""));
@@ -113,14 +116,14 @@ TEST_F(TemplateTest, KeptContainersOfTheRunningCallComeBackAfterANestedCall) {
 
 TEST_F(TemplateTest, UnknownNameGivesAnEmptyTextNotThePreviousResult) {
     data.items[kMacroResultId] = "previous result";
-    EXPECT_EQ(expandMacroCalls(outer, "$NOSUCHMACRO( 1 )"), "\"\"");
+    EXPECT_EQ(calls("$NOSUCHMACRO( 1 )"), "\"\"");
     EXPECT_EQ(evaluate("\"[\" + $NOSUCHMACRO + \"]\""), "[]");
     EXPECT_TRUE(logged("@@ Nested macro NOSUCHMACRO stored no result"));
     // What was put in the result item to tell "nothing stored" does not stay there.
     EXPECT_EQ(data.items[kMacroResultId], "");
     // A macro whose result is the empty text is no failure.
     logLines.clear();
-    EXPECT_EQ(expandMacroCalls(outer, "$ZVXREPLACE( \"\" , a , b )"), "\"\"");
+    EXPECT_EQ(calls("$ZVXREPLACE( \"\" , a , b )"), "\"\"");
     EXPECT_FALSE(logged("stored no result"));
 }
 
@@ -198,7 +201,8 @@ TEST(CallToken, HostileTokensAndIntegerResults) {
 TEST(NestedArguments, AnswersItsOwnItemsAndCountOnlyAndLivesUntilItsLastReference) {
     HostRef<ITBPDataProvider> kept;
     {
-        HostRef<ITBPDataProvider> args = makeNestedArguments({"first", "", "-12"});
+        HostRef<ITBPDataProvider> args = makeNestedArguments(
+            {templateText("first"), templateText(""), dataText("-12")});
         kept = HostRef<ITBPDataProvider>(args.get());
     }
     // Still readable through the reference left (the sanitizers see a use after free).

@@ -1,0 +1,81 @@
+// Template text and produced text, told apart. A template is what the user wrote: it may hold
+// macro calls, variable references and the host's own macros. Everything a macro produces
+// (message data, variables' values, results of calls, script and file contents) is data: it
+// is never read for calls or references again, by us or by the host's expander.
+//
+// While a template is evaluated its data pieces are held aside and stand in the text as
+// placeholders that no step of the expression language can read as anything: a mark byte
+// that code page 1251 leaves unassigned and six digits. The placeholders travel through
+// spacing, tokens, quoting and arithmetic like a word; only the last step puts the data back.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace qbx::macros {
+
+struct TextPiece {
+    std::string text;
+    bool isData = false;
+    bool operator==(const TextPiece&) const = default;
+};
+using MarkedText = std::vector<TextPiece>;
+
+MarkedText templateText(std::string_view text);
+MarkedText dataText(std::string_view text);
+std::string flatten(const MarkedText& text);
+bool holdsData(const MarkedText& text);
+// Blanks and control characters removed at both ends of the whole text.
+void trimMarked(MarkedText& text);
+
+inline constexpr char kHeldMark = '\x98';
+inline constexpr std::size_t kPlaceholderSize = 7;  // the mark and six digits
+inline constexpr std::size_t kMaxHeldPieces = 999999;  // the next index stands for ""
+inline constexpr std::size_t kEmptyPiece = kMaxHeldPieces;
+// Past this many bytes held in one evaluation, further data is held as the empty text.
+inline constexpr std::size_t kMaxHeldBytes = std::size_t{16} << 20;
+
+// The data pieces of one evaluation. Host thread only; lives as long as the evaluation.
+class HeldTexts {
+public:
+    // The placeholder that stands for the data.
+    std::string hold(std::string_view data);
+    // The text to evaluate: template pieces as they are (a mark byte in them is held as data,
+    // so that every mark in the result starts a placeholder), data pieces held.
+    std::string admit(const MarkedText& text);
+    // The text with its data put back, at most `limit` bytes.
+    std::string reveal(std::string_view encoded, std::size_t limit = std::string::npos) const;
+    // The same, piece by piece.
+    MarkedText split(std::string_view encoded) const;
+    // A part of an encoded text for a log line: the placeholder cut at its start is skipped.
+    std::string revealWindow(std::string_view encoded, std::size_t from, std::size_t count) const;
+    std::size_t heldBytes() const { return bytes_; }
+    // Whether some data had to be held as the empty text.
+    bool overflowed() const { return full_; }
+
+    // Calls piece(text, isData) for each stretch of the encoded text, data put back.
+    template <typename Piece>
+    void forEachPiece(std::string_view encoded, Piece&& piece) const {
+        std::size_t start = 0;
+        for (std::size_t at = encoded.find(kHeldMark); at != std::string_view::npos;
+             at = encoded.find(kHeldMark, start)) {
+            if (at > start) piece(encoded.substr(start, at - start), false);
+            const std::string* data = lookup(encoded, at);
+            if (data != nullptr && !data->empty()) piece(std::string_view(*data), true);
+            start = std::min(encoded.size(), at + (data != nullptr ? kPlaceholderSize : 1));
+        }
+        if (start < encoded.size()) piece(encoded.substr(start), false);
+    }
+
+private:
+    // The held text of the placeholder at `at`; null for a broken one (a cut text).
+    const std::string* lookup(std::string_view encoded, std::size_t at) const;
+
+    std::vector<std::string> pieces_;
+    std::size_t bytes_ = 0;
+    bool full_ = false;
+};
+
+}  // namespace qbx::macros

@@ -1,0 +1,43 @@
+#include "macros/work_budget.h"
+
+#include <string>
+
+#include "core/plugin.h"
+#include "core/text.h"
+
+namespace qbx::macros {
+namespace {
+
+std::uint32_t tickOf(const Plugin& plugin) {
+    return plugin.platform.clock != nullptr ? plugin.platform.clock->tickCount() : 0;
+}
+
+}  // namespace
+
+void beginOutermostCall(Plugin& plugin) noexcept {
+    try {
+        plugin.macroWork = Plugin::MacroWork{};
+        plugin.macroWork.startTick = tickOf(plugin);
+    } catch (...) {
+    }
+}
+
+bool spendMacroWork(Plugin& plugin, std::string_view what) noexcept {
+    Plugin::MacroWork& work = plugin.macroWork;
+    if (work.exhausted) return false;
+    try {
+        ++work.units;
+        const std::uint32_t elapsed = tickOf(plugin) - work.startTick;  // wraps at 2^32
+        if (work.units <= kMaxWorkUnits && elapsed <= kMaxWorkMilliseconds) return true;
+        work.exhausted = true;
+        plugin.log.write("***** ERROR!!! Macro work limit reached at " + std::string(what) +
+                         " (" + decimal(work.units - 1) + " nested steps, " +
+                         decimal(static_cast<std::int64_t>(elapsed)) +
+                         " ms): further nested calls answer empty");
+    } catch (...) {
+        work.exhausted = true;
+    }
+    return false;
+}
+
+}  // namespace qbx::macros

@@ -1,0 +1,28 @@
+// The work one outermost macro call may cause: nested calls (ours, and the host's calling
+// back into us while it expands its own macros), host expansions and loop turns, and the time
+// they take. Depth alone does not bound a template: two calls per level of 32 levels are
+// four billion calls. Past the budget every further piece of work answers empty, and one
+// line says so.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+namespace qbx {
+
+struct Plugin;
+
+namespace macros {
+
+inline constexpr std::int64_t kMaxWorkUnits = 100000;
+inline constexpr std::uint32_t kMaxWorkMilliseconds = 5000;
+
+// A call that arrives while no other macro call runs starts a new budget.
+void beginOutermostCall(Plugin& plugin) noexcept;
+
+// Takes one unit for `what` (a macro name, "host expansion", "FOR turn"); false once the
+// budget of the running outermost call is used up (logged at the first refusal).
+bool spendMacroWork(Plugin& plugin, std::string_view what) noexcept;
+
+}  // namespace macros
+}  // namespace qbx

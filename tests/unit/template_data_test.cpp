@@ -1,0 +1,133 @@
+// What a template produces is data: the message's text, variables' values and the results of
+// nested calls never run as calls, never reach the host's expander and never run as scripts;
+// and one outermost call cannot make unbounded work.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "macro_fixture.h"
+#include "macros/templates.h"
+#include "macros/work_budget.h"
+
+namespace qbx::macros {
+namespace {
+
+using Texts = std::vector<std::string>;
+
+const std::string kHostile = "Hello %EJS(\"run()\") $ZVXVER $$who";
+
+class TemplateDataTest : public test::MacroFixture {
+protected:
+    TemplateDataTest() {
+        data.items[kHeadersItem] = "From: a@b\r\nSubject: " + kHostile + "\r\n";
+        plugin.variables.storeStr("who", "$ZVXSVER %EVS(x)");
+        // The host sees only the template's own text; it knows one macro of its own.
+        data.expander = [this](std::string text) {
+            hostSaw.push_back(text);
+            for (auto at = text.find("%FROM"); at != std::string::npos; at = text.find("%FROM"))
+                text.replace(at, 5, "$ZVXVER %EPS(1)");
+            return text;
+        };
+    }
+    bool hostSawAny(std::string_view text) const {
+        for (const std::string& seen : hostSaw)
+            if (seen.find(text) != std::string::npos) return true;
+        return false;
+    }
+    bool ran(std::string_view macro) const {
+        return logged("TBP_ExecMacro [%" + std::string(macro) + "]");
+    }
+    Texts hostSaw;
+};
+
+TEST_F(TemplateDataTest, MessageTextNeverRunsNorReachesTheHost) {
+    EXPECT_EQ(run("ZVXEVAL", {"$ZVXREPLACE($ZVXGETHEADER(Subject:),Hello,Hi)"}),
+              "\"Hi %EJS(\"run()\") $ZVXVER $$who\"");
+    EXPECT_EQ(run("ZVXFOR", {"i", "1", "2", "$ZVXGETHEADER(Subject:)", "C"}),
+              kHostile + "," + kHostile);
+    // The template's own host macro is expanded; the subject beside it is not shown to the host.
+    const std::string reply = run("ZVXFOR", {"i", "1", "1", "Re: $ZVXGETHEADER(Subject:) by %FROM", "C"});
+    EXPECT_NE(reply.find(kHostile), std::string::npos) << reply;
+    EXPECT_NE(reply.find("by $ZVXVER %EPS(1)"), std::string::npos) << reply;
+    EXPECT_TRUE(hostSawAny(" by %FROM"));
+    // A call whose argument came from the message or the host gets it as data, also when it
+    // evaluates its argument.
+    EXPECT_EQ(run("ZVXEVAL", {"$ZVXEVAL($ZVXGETHEADER(Subject:))"}), "\"" + kHostile + "\"");
+    EXPECT_EQ(run("ZVXEVAL", {"$ZVXEVAL(%FROM)"}), "\"$ZVXVER %EPS(1)\"");
+    EXPECT_EQ(run("ZVXFOR", {"i", "1", "1", "$ZVXFOR(j, 1, 1, $ZVXGETHEADER(Subject:), C)", "C"}),
+              kHostile);
+    EXPECT_EQ(run("ZVXEV", {"$ZVXEV($ZVXGETHEADER(Subject:))"}),
+              "$ZVXEV($ZVXGETHEADER(Subject:))");  // ZVXEV runs no calls at all
+    EXPECT_FALSE(hostSawAny("%EJS"));
+    EXPECT_FALSE(hostSawAny("%EVS"));
+    EXPECT_FALSE(hostSawAny("%EPS"));
+    for (const char* macro : {"ZVXVER", "ZVXSVER", "EJS", "EVS", "EPS"}) EXPECT_FALSE(ran(macro)) << macro;
+}
+
+TEST_F(TemplateDataTest, VariablesAreSplicedOnceAsData) {
+    EXPECT_EQ(run("ZVXEVAL", {"$$who"}), "$ZVXSVER %EVS(x)");
+    EXPECT_EQ(run("ZVXEV", {"[$$who]"}), "[$ZVXSVER %EVS(x)]");
+    EXPECT_EQ(run("ZVXFOR", {"i", "1", "2", "$$who", "C"}), "$ZVXSVER %EVS(x),$ZVXSVER %EVS(x)");
+    // A value cannot complete a name the template began.
+    plugin.variables.storeStr("tail", "VER");
+    EXPECT_EQ(run("ZVXEVAL", {"$ZVX$$tail"}), "\"\"");
+    EXPECT_TRUE(logged("@@ Nested macro name holds data, not called: ZVXVER"));
+    EXPECT_FALSE(ran("ZVXVER"));
+    EXPECT_FALSE(ran("ZVXSVER"));
+    EXPECT_FALSE(hostSawAny("%EVS"));
+    // The template's own calls still run, with variables as their arguments.
+    plugin.variables.storeStr("word", "abc");
+    EXPECT_EQ(run("ZVXEVAL", {"$ZVXREPLACE($$word,b,x)"}), "\"axc\"");
+    EXPECT_EQ(run("ZVXFOR", {"i", "1", "3", "$ZVXSTRCMP( $$i , 2 )", "C"}), "0,1,0");
+}
+
+TEST_F(TemplateDataTest, ASelfCallingVariableIsTextNotABomb) {
+    run("ZVXSET", {"a", "$ZVXEVAL($$a)$ZVXEVAL($$a)"});
+    EXPECT_EQ(run("ZVXEVAL", {"$$a"}), "$ZVXEVAL($$a)$ZVXEVAL($$a)");
+    EXPECT_EQ(run("ZVXFOR", {"i", "1", "3", "$$a", "S"}).size(), 3 * 26 + 2);
+    int calls = 0;
+    for (const std::string& line : logLines) calls += line.find("TBP_ExecMacro") != std::string::npos;
+    EXPECT_EQ(calls, 3);  // ZVXSET, ZVXEVAL and ZVXFOR, nothing nested
+}
+
+TEST_F(TemplateDataTest, ScriptMacrosNeverRunProducedText) {
+    for (const char* macro : {"EPS", "EJS", "EVS"}) {
+        logLines.clear();
+        const std::string result =
+            run("ZVXEVAL", {"$" + std::string(macro) + "($ZVXGETHEADER(Subject:))"});
+        EXPECT_NE(result.find("is not run"), std::string::npos) << result;
+        EXPECT_TRUE(logged("script text produced by another macro or a variable is not run"));
+        logLines.clear();
+        run("ZVXEVAL", {"$" + std::string(macro) + "($$who)"});
+        EXPECT_TRUE(logged("is not run")) << macro;
+    }
+}
+
+TEST_F(TemplateDataTest, OneOutermostCallHasABudgetOfWork) {
+    // Many calls per turn: past the budget every further call answers empty, said once.
+    std::string body;
+    for (int i = 0; i < 12; ++i) body += "$ZVXSTRCMP(a,a) ";
+    const std::string result = run("ZVXFOR", {"i", "1", "10000", body, ""});
+    EXPECT_LT(result.size(), 10000u * 24);
+    int limitLines = 0;
+    for (const std::string& line : logLines)
+        limitLines += line.find("Macro work limit reached") != std::string::npos;
+    EXPECT_EQ(limitLines, 1);
+    // The next outermost call has a budget of its own.
+    EXPECT_EQ(run("ZVXEVAL", {"$ZVXSTRCMP(a,a)"}), "1");
+
+    // Time counts too: a host that takes 10 ms per expansion stops the loop at 5 s.
+    logLines.clear();
+    data.expander = [this](std::string text) {
+        fake.clock.advanceMs(10);
+        return text;
+    };
+    const std::string timed = run("ZVXFOR", {"i", "1", "10000", "x", ""});
+    EXPECT_LE(timed.size(), kMaxWorkMilliseconds / 10 + 2);
+    EXPECT_GE(timed.size(), kMaxWorkMilliseconds / 10 / 2);
+    EXPECT_TRUE(logged("Macro work limit reached"));
+}
+
+}  // namespace
+}  // namespace qbx::macros
