@@ -3,6 +3,7 @@
 #include <exception>
 #include <string_view>
 
+#include "core/counters.h"
 #include "core/datetime.h"
 #include "core/formatting.h"
 #include "core/guard.h"
@@ -182,7 +183,7 @@ void startPlugin(Plugin& plugin) {
     });
 
     plugin.startTime = plugin.platform.clock->now();
-    settings.stStartCount += 1;
+    addToCounter(settings.stStartCount, 1);
     pump(plugin);
 
     showSplashStatus(plugin, "Creating aux modules");
@@ -275,13 +276,12 @@ void stopPlugin(Plugin& plugin) {
     });
 
     step(plugin, kStopFailure, [&] {
-        settings.stSessionsLength += secondsBetween(clock.now(), plugin.startTime);
-        settings.stEndCount += 1;
+        addToCounter(settings.stSessionsLength, secondsBetween(clock.now(), plugin.startTime));
+        addToCounter(settings.stEndCount, 1);
         // The session on line so far counts before the settings are stored.
         if (plugin.dialUp.isOnline)
-            settings.onlineTime = static_cast<std::int32_t>(
-                static_cast<std::uint32_t>(settings.onlineTime) +
-                static_cast<std::uint32_t>(secondsBetween(clock.now(), plugin.dialUp.connectTime)));
+            addToCounter(settings.onlineTime,
+                         secondsBetween(clock.now(), plugin.dialUp.connectTime));
     });
 
     step(plugin, kStopFailure, [&] { saveSettings(settings, SettingsIo{plugin.platform, log}); });

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <limits>
 
+#include "core/counters.h"
 #include "core/datetime.h"
 #include "core/plugin.h"
 
@@ -32,12 +33,12 @@ std::int32_t sessionSeconds(const Plugin& plugin) {
 }
 
 std::int32_t totalSessionSeconds(const Plugin& plugin) {
-    // The stored length is a count of seconds, so its low half is read as unsigned: a wrapped
-    // negative would otherwise subtract from the session.
-    const auto stored = static_cast<std::uint32_t>(
-        static_cast<std::uint64_t>(plugin.settings.stSessionsLength) & 0xFFFFFFFFu);
-    const std::int64_t total = std::int64_t{sessionSeconds(plugin)} + std::int64_t{stored};
-    return fitsInt32(total) ? static_cast<std::int32_t>(total) : kFaultSeconds;
+    // The whole stored length counts: its low half alone would make a long total small again.
+    const std::int64_t stored = plugin.settings.stSessionsLength;
+    if (stored < 0) return kFaultSeconds;  // only a damaged counter is negative
+    std::int32_t total = sessionSeconds(plugin);
+    addToCounter(total, stored);
+    return total;
 }
 
 void resetStatistics(Plugin& plugin) {

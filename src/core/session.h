@@ -10,7 +10,8 @@ struct Plugin;
 // Whole seconds between now and the start time, either direction; 1 when the span cannot be
 // told or does not fit in 32 bits.
 std::int32_t sessionSeconds(const Plugin& plugin);
-// sessionSeconds plus the low 32 bits of "stSessionsLength"; 1 when the sum does not fit.
+// sessionSeconds plus "stSessionsLength", held at the 32-bit maximum when the sum is larger;
+// 1 when the stored length is negative.
 std::int32_t totalSessionSeconds(const Plugin& plugin);
 
 // "Clear statistics": zeroes the traffic and online counters, sets the per-run divisors

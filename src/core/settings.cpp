@@ -1,12 +1,15 @@
 #include "core/settings.h"
 
 #include <algorithm>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
 #include <type_traits>
+#include <utility>
 #include <variant>
 
+#include "core/folder_setting.h"
 #include "core/ini_file.h"
 #include "core/log.h"
 #include "core/settings_values.h"
@@ -35,6 +38,16 @@ constexpr std::string_view kPathDelimiters = "\\/:";
 std::string folderOf(std::string_view path) {
     const auto cut = path.find_last_of(kPathDelimiters);
     return cut == std::string_view::npos ? std::string() : std::string(path.substr(0, cut + 1));
+}
+
+// A registry text inside a log line: on one line and of a readable length.
+std::string forLog(std::string_view text) {
+    constexpr std::size_t kShown = 120;
+    std::string shown(text.substr(0, kShown));
+    for (char& c : shown)
+        if (isBlankOrControl(c)) c = ' ';
+    if (text.size() > kShown) shown += "...";
+    return shown;
 }
 
 std::string fileNameOf(std::string_view path) {
@@ -77,21 +90,47 @@ public:
 private:
     std::string expand(std::string_view text) { return p_.environment->expandVariables(text); }
 
+    const std::string& moduleFolder() {
+        if (!moduleFolder_) moduleFolder_ = folderOf(p_.environment->modulePath());
+        return *moduleFolder_;
+    }
+
     void read(int number) {
         const ValueRow* row = findValueRow(number);
         if (row == nullptr) return;
-        if (readValue(*row, s_, *p_.registry, now_) == ReadResult::WrongType)
-            log_.write(std::string("Registry value \"") + row->name +
-                       "\" is not a text value, default used");
-        if (row->expand) {
-            std::visit(
-                [&](auto member) {
-                    if constexpr (std::is_same_v<std::remove_cvref_t<decltype(s_.*member)>,
-                                                 std::string>)
-                        s_.*member = expand(s_.*member);
-                },
-                row->field);
-        }
+        const ReadOutcome outcome = readValue(*row, s_, *p_.registry, now_);
+        const std::string value = std::string("Registry value \"") + row->name + "\"";
+        if (outcome.result == ReadResult::WrongType)
+            log_.write(value + " is not a text value, default used");
+        if (outcome.result == ReadResult::OutOfRange)
+            log_.write(value + " is \"" + forLog(outcome.text) + "\", out of range " +
+                       decimal(row->range.min) + ".." + decimal(row->range.max) + ", default " +
+                       fieldText(*row, s_) + " used");
+        std::string* text = textField(*row);
+        if (text == nullptr) return;
+        if (row->expand) *text = expand(*text);
+        // Only what the registry held: a default is the installation folder and a subfolder.
+        if (row->kind != ValueKind::Folder || outcome.result != ReadResult::Stored ||
+            text->empty())
+            return;
+        // Refused, the folder is left empty: each folder's own default then applies.
+        ResolvedFolder resolved = resolveFolderSetting(*text, moduleFolder());
+        if (!resolved.refusal.empty())
+            log_.write(value + " is \"" + forLog(*text) + "\", refused: " + resolved.refusal +
+                       ", default used");
+        *text = std::move(resolved.folder);
+    }
+
+    std::string* textField(const ValueRow& row) {
+        return std::visit(
+            [&](auto member) -> std::string* {
+                if constexpr (std::is_same_v<std::remove_cvref_t<decltype(s_.*member)>,
+                                             std::string>)
+                    return &(s_.*member);
+                else
+                    return nullptr;
+            },
+            row.field);
     }
 
     void readRange(int first, int last) {
@@ -177,6 +216,7 @@ private:
         } catch (...) {
         }
         if (created) return;
+        log_.write("Cannot create folder " + folder);
         folder = fallback;
         log_.write(failureLine);
         if (!p_.files->createDirectories(folder)) log_.write("Cannot create folder " + folder);
@@ -196,7 +236,6 @@ private:
                     read(56);
                     if (s_.ucDir.empty()) s_.ucDir = s_.installDir + "UC\\";
                     log_.write("UCdir: " + s_.ucDir);
-                    if (!s_.ucDir.empty() && s_.ucDir.back() != '\\') s_.ucDir += '\\';
                     createOrFallBack(s_.ucDir, s_.installDir + "UC\\",
                                      "Exception 2 (bad UC directory, unable to use)");
 
@@ -267,6 +306,7 @@ private:
     const Platform& p_;
     Log& log_;
     DateTimeFields now_;
+    std::optional<std::string> moduleFolder_;  // asked for when the first folder is resolved
 };
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <array>
 #include <limits>
 #include <type_traits>
+#include <utility>
 
 #include "core/text.h"
 #include "core/version.h"
@@ -25,40 +26,53 @@ constexpr ValueDefault underInstallDir(const char* t) {
 constexpr auto I = ValueKind::Int;
 constexpr auto B = ValueKind::Bool;
 constexpr auto T = ValueKind::Text;
+constexpr auto F = ValueKind::Folder;
+
+constexpr ValueRange between(std::int64_t min, std::int64_t max) { return {min, max}; }
+constexpr ValueRange kAnyInt32 = between(std::numeric_limits<std::int32_t>::min(),
+                                         std::numeric_limits<std::int32_t>::max());
+constexpr ValueRange kCount32 = between(0, std::numeric_limits<std::int32_t>::max());
+constexpr ValueRange kCount64 = between(0, std::numeric_limits<std::int64_t>::max());
+constexpr ValueRange kVirtualKey = between(0, 255);  // 0: no key
+constexpr ValueRange kMonitorMillimetres = between(1, 65535);
 
 using S = Settings;
 
+// A number's range is its field's type, narrowed where a value outside means nothing: the
+// calendar fields of the period start, the tray's icon sets, the dialog's unit lists, virtual-key
+// codes, a word length the spam filter can use, a monitor that has a size. Counters are never
+// negative. "CompressionLevel" takes any number: every one outside 0..3 means no compression.
 // clang-format off
 constexpr std::array<ValueRow, 69> kRows{{
-    {1,  kZ, "keysf1",           I, num(0),   &S::keysf1, false},
-    {2,  kZ, "keysf2",           I, num(0),   &S::keysf2, false},
-    {3,  kZ, "keysf3",           I, num(0),   &S::keysf3, false},
-    {4,  kZ, "sortmode",         I, num(0),   &S::sortmode, false},
-    {5,  kZ, "stYear",           I, now(NowField::Year),   &S::stYear, false},
-    {6,  kZ, "ucInterval",       I, num(14),  &S::ucInterval, false},
-    {7,  kZ, "stDay",            I, now(NowField::Day),    &S::stDay, false},
-    {8,  kZ, "stMonth",          I, now(NowField::Month),  &S::stMonth, false},
-    {9,  kZ, "stHour",           I, now(NowField::Hour),   &S::stHour, false},
-    {10, kZ, "stMin",            I, now(NowField::Minute), &S::stMin, false},
-    {11, kZ, "stMinLen",         I, num(5),   &S::stMinLen, false},
-    {12, kZ, "stSec",            I, now(NowField::Second), &S::stSec, false},
-    {13, kZ, "stMsec",           I, now(NowField::Millisecond), &S::stMsec, false},
-    {14, kZ, "stLetterCount",    I, num(1),   &S::stLetterCount, false},
-    {15, kZ, "OnlineTime",       I, num(0),   &S::onlineTime, false},
-    {16, kZ, "stStartCount",     I, num(1),   &S::stStartCount, false},
-    {17, kZ, "traymode",         I, num(2),   &S::traymode, false},
-    {18, kZ, "stEndCount",       I, num(1),   &S::stEndCount, false},
-    {19, kZ, "stTotalSize",      I, num(0),   &S::stTotalSize, false},
-    {20, kZ, "tun",              I, num(1),   &S::tun, false},
-    {21, kZ, "stHeaderSize",     I, num(0),   &S::stHeaderSize, false},
-    {22, kZ, "osc",              I, num(0),   &S::osc, false},
-    {23, kZ, "stTextSize",       I, num(0),   &S::stTextSize, false},
-    {24, kZ, "stSessionsLength", I, num(1),   &S::stSessionsLength, false},
-    {25, kZ, "Log level",        I, num(5),   &S::logLevel, false},
+    {1,  kZ, "keysf1",           I, num(0),   &S::keysf1, false, kVirtualKey},
+    {2,  kZ, "keysf2",           I, num(0),   &S::keysf2, false, kVirtualKey},
+    {3,  kZ, "keysf3",           I, num(0),   &S::keysf3, false, kVirtualKey},
+    {4,  kZ, "sortmode",         I, num(0),   &S::sortmode, false, kAnyInt32},
+    {5,  kZ, "stYear",           I, now(NowField::Year),   &S::stYear, false, between(1, 9999)},
+    {6,  kZ, "ucInterval",       I, num(14),  &S::ucInterval, false, kCount32},
+    {7,  kZ, "stDay",            I, now(NowField::Day),    &S::stDay, false, between(1, 31)},
+    {8,  kZ, "stMonth",          I, now(NowField::Month),  &S::stMonth, false, between(1, 12)},
+    {9,  kZ, "stHour",           I, now(NowField::Hour),   &S::stHour, false, between(0, 23)},
+    {10, kZ, "stMin",            I, now(NowField::Minute), &S::stMin, false, between(0, 59)},
+    {11, kZ, "stMinLen",         I, num(5),   &S::stMinLen, false, between(1, 80)},
+    {12, kZ, "stSec",            I, now(NowField::Second), &S::stSec, false, between(0, 59)},
+    {13, kZ, "stMsec",           I, now(NowField::Millisecond), &S::stMsec, false, between(0, 999)},
+    {14, kZ, "stLetterCount",    I, num(1),   &S::stLetterCount, false, kCount32},
+    {15, kZ, "OnlineTime",       I, num(0),   &S::onlineTime, false, kCount32},
+    {16, kZ, "stStartCount",     I, num(1),   &S::stStartCount, false, kCount64},
+    {17, kZ, "traymode",         I, num(2),   &S::traymode, false, between(0, 2)},
+    {18, kZ, "stEndCount",       I, num(1),   &S::stEndCount, false, kCount64},
+    {19, kZ, "stTotalSize",      I, num(0),   &S::stTotalSize, false, kCount64},
+    {20, kZ, "tun",              I, num(1),   &S::tun, false, kAnyInt32},
+    {21, kZ, "stHeaderSize",     I, num(0),   &S::stHeaderSize, false, kCount64},
+    {22, kZ, "osc",              I, num(0),   &S::osc, false, kCount32},
+    {23, kZ, "stTextSize",       I, num(0),   &S::stTextSize, false, kCount64},
+    {24, kZ, "stSessionsLength", I, num(1),   &S::stSessionsLength, false, kCount64},
+    {25, kZ, "Log level",        I, num(5),   &S::logLevel, false, kAnyInt32},
     {26, kZ, "Dump Statistics",  B, num(0),   &S::dumpStatistics, false},
-    {27, kZ, "mmWidth",          I, num(320), &S::mmWidth, false},
-    {28, kZ, "CompressionLevel", I, num(3),   &S::compressionLevel, false},
-    {29, kZ, "mmHeight",         I, num(240), &S::mmHeight, false},
+    {27, kZ, "mmWidth",          I, num(320), &S::mmWidth, false, kMonitorMillimetres},
+    {28, kZ, "CompressionLevel", I, num(3),   &S::compressionLevel, false, kAnyInt32},
+    {29, kZ, "mmHeight",         I, num(240), &S::mmHeight, false, kMonitorMillimetres},
     {30, kZ, "UUEC",             B, num(1),   &S::uuec, false},
     {31, kZ, "Enable antispam",  B, num(0),   &S::enableAntispam, false},
     {32, kZ, "useTop10",         B, num(0),   &S::useTop10, false},
@@ -74,32 +88,32 @@ constexpr std::array<ValueRow, 69> kRows{{
     {41, kZ, "gk_ALT",           B, num(0),   &S::gkAlt, false},
     {42, kZ, "gk_SH",            B, num(0),   &S::gkShift, false},
     {43, kZ, "gk_CTRL",          B, num(1),   &S::gkCtrl, false},
-    {44, kZ, "gk_KEY",           I, num(113), &S::gkKey, false},  // F2
+    {44, kZ, "gk_KEY",           I, num(113), &S::gkKey, false, kVirtualKey},  // F2
     {45, kZ, "sthb",             B, num(1),   &S::sthb, false},
     {46, kZ, "sMouseTracking",   B, num(0),   &S::sMouseTracking, false},
     {47, kV, "version",          T, txt(""),  &S::viewerVersion, false},
     {48, kZ, "sWATracking",      B, num(1),   &S::sWATracking, false},
     {49, kH, "ProgramDir",       T, txt(""),  &S::programDir, true},
     {50, kH, "Working Directory", T, txt(""), &S::hostWorkingDir, true},
-    {51, kZ, "InstallDir",       T, txt(""),  &S::installDir, true},
+    {51, kZ, "InstallDir",       F, txt(""),  &S::installDir, true},
     {52, kV, "filename",         T, underInstallDir("zvxv.exe"), &S::viewerFilename, false},
     {53, kZ, "CustomDateFormat", T, txt("d/mm/yy hh:nn"), &S::customDateFormat, false},
     {54, kZ, "sLangFile",        T, txt("english.zlf"), &S::sLangFile, false},
-    {55, kZ, "StatDir",          T, underInstallDir("Statistics\\"), &S::statDir, true},
-    {56, kZ, "UCdir",            T, underInstallDir("UC\\"), &S::ucDir, true},
+    {55, kZ, "StatDir",          F, underInstallDir("Statistics\\"), &S::statDir, true},
+    {56, kZ, "UCdir",            F, underInstallDir("UC\\"), &S::ucDir, true},
     {57, kZ, "The MAD mask",     T, txt("$$year.$$month.unix"), &S::madMask, false},
     {58, kZ, "MAD backup enabled", B, num(0), &S::madBackupEnabled, false},
     {59, kZ, "Look for recipients", B, num(0), &S::lookForRecipients, false},
     {60, kZ, "MAD ignore specific strings", B, num(0), &S::madIgnoreSpecific, false},
     {61, kZ, "The MAD ignore string", T, txt(""), &S::madIgnoreString, false},
-    {62, kZ, "stbKind",          I, num(0),   &S::stbKind, false},
-    {63, kZ, "sttKind",          I, num(0),   &S::sttKind, false},
+    {62, kZ, "stbKind",          I, num(0),   &S::stbKind, false, between(0, 4)},
+    {63, kZ, "sttKind",          I, num(0),   &S::sttKind, false, between(0, 9)},
     {64, kZ, "igquotes",         B, num(1),   &S::igquotes, false},
     {65, kZ, "iglatin",          B, num(0),   &S::iglatin, false},
     {66, kZ, "igcyrillic",       B, num(0),   &S::igcyrillic, false},
     {67, kZ, "noigspam",         B, num(1),   &S::noigspam, false},
-    {68, kZ, "Statistics Flags", I, num(0),   &S::statisticsFlags, false},
-    {70, kZ, "ScriptingDir",     T, underInstallDir("Scripts\\"), &S::scriptingDir, false},
+    {68, kZ, "Statistics Flags", I, num(0),   &S::statisticsFlags, false, kAnyInt32},
+    {70, kZ, "ScriptingDir",     F, underInstallDir("Scripts\\"), &S::scriptingDir, false},
 }};
 
 constexpr auto R = SavedSource::Row;
@@ -186,7 +200,8 @@ constexpr const ValueRow* rowNamed(std::string_view key, std::string_view name) 
 constexpr bool kindMatchesField(const ValueRow& row) {
     switch (row.kind) {
     case ValueKind::Bool: return std::holds_alternative<bool Settings::*>(row.field);
-    case ValueKind::Text: return std::holds_alternative<std::string Settings::*>(row.field);
+    case ValueKind::Text:
+    case ValueKind::Folder: return std::holds_alternative<std::string Settings::*>(row.field);
     case ValueKind::Int:
         return !std::holds_alternative<bool Settings::*>(row.field) &&
                !std::holds_alternative<std::string Settings::*>(row.field);
@@ -194,17 +209,40 @@ constexpr bool kindMatchesField(const ValueRow& row) {
     return false;
 }
 
+// A number row's range lies within its field's type and holds its constant default; no other
+// row has one.
+constexpr bool rangeMatchesField(const ValueRow& row) {
+    if (row.kind != ValueKind::Int) return row.range.empty();
+    if (row.range.empty()) return false;
+    if (row.fallback.source == DefaultSource::Constant &&
+        !row.range.contains(row.fallback.number))
+        return false;
+    return std::visit(
+        [&](auto member) {
+            using Field = std::remove_cvref_t<decltype(std::declval<Settings>().*member)>;
+            if constexpr (std::is_integral_v<Field> && !std::is_same_v<Field, bool>)
+                return row.range.min >= std::int64_t{std::numeric_limits<Field>::min()} &&
+                       static_cast<std::uint64_t>(row.range.max) <=
+                           std::uint64_t{std::numeric_limits<Field>::max()};
+            else
+                return false;
+        },
+        row.field);
+}
+
 constexpr bool rowsWellFormed() {
     int previous = 0;
     for (const ValueRow& row : kRows) {
-        if (row.number <= previous || !kindMatchesField(row)) return false;
+        if (row.number <= previous || !kindMatchesField(row) || !rangeMatchesField(row))
+            return false;
         if (row.number == 69) return false;  // the marker has no field
         previous = row.number;
     }
     return previous == 70;
 }
 
-static_assert(rowsWellFormed(), "rows must ascend to 70, skip 69 and match their fields");
+static_assert(rowsWellFormed(),
+              "rows must ascend to 70, skip 69 and match their fields and ranges");
 
 #if !defined(__clang__)  // beyond clang's constexpr step limit; every gcc build checks it
 constexpr bool saveOrderResolves() {
@@ -222,29 +260,42 @@ constexpr bool saveOrderResolves() {
 static_assert(saveOrderResolves(), "every saved value must name one row or a special value");
 #endif
 
-// Integers stored for 32-bit and narrower fields must lie in the 32-bit range the value was
-// always stored in; a longer number reads as unparsable. The 64-bit totals take the full range.
-template <class Field>
-bool parseFor(std::string_view text, std::int64_t& value) {
-    std::int64_t parsed = 0;
-    if (!parseInt64(text, parsed)) return false;
-    if constexpr (!std::is_same_v<Field, std::int64_t>) {
-        if (parsed < std::numeric_limits<std::int32_t>::min() ||
-            parsed > std::numeric_limits<std::int32_t>::max())
-            return false;
-    }
-    value = parsed;
-    return true;
+// A whole decimal number, perhaps too long for 64 bits, as parseInt64 would take it.
+bool looksLikeInteger(std::string_view text) {
+    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
+    if (!text.empty() && (text.front() == '+' || text.front() == '-')) text.remove_prefix(1);
+    return !text.empty() && text.find_first_not_of("0123456789") == std::string_view::npos;
 }
 
-// uint16 and byte fields wrap modulo their width, as a 32-bit integer assigned to them always
-// did (stYear "-1" reads as 65535); conversion to an unsigned type is defined for any value.
+// A number row's text: a number outside the row's range (64 bits included) is out of range,
+// anything that is no number unparsable.
+ReadResult parseNumber(const ValueRow& row, std::string_view text, std::int64_t& value) {
+    std::int64_t parsed = 0;
+    if (!parseInt64(text, parsed))
+        return looksLikeInteger(text) ? ReadResult::OutOfRange : ReadResult::Unparsable;
+    if (!row.range.contains(parsed)) return ReadResult::OutOfRange;
+    value = parsed;
+    return ReadResult::Stored;
+}
+
+// A flag is any 32-bit number, true when it is not 0.
+ReadResult parseFlag(std::string_view text, std::int64_t& value) {
+    std::int64_t parsed = 0;
+    if (!parseInt64(text, parsed) || parsed < std::numeric_limits<std::int32_t>::min() ||
+        parsed > std::numeric_limits<std::int32_t>::max())
+        return ReadResult::Unparsable;
+    value = parsed;
+    return ReadResult::Stored;
+}
+
+// Every range lies within its field's type, so the number converts exactly.
 template <class Field>
 Field narrowTo(std::int64_t value) {
     if constexpr (std::is_same_v<Field, bool>)
         return value != 0;
     else
-        return static_cast<Field>(value);  // int32: already in range; unsigned: modular
+        return static_cast<Field>(value);
 }
 
 std::int64_t nowField(NowField field, const DateTimeFields& now) {
@@ -278,24 +329,28 @@ const ValueRow* findValueRow(int number) {
 
 std::span<const SavedValue> saveOrder() { return kSaveOrder; }
 
-ReadResult readValue(const ValueRow& row, Settings& settings, Registry& registry,
-                     const DateTimeFields& now) {
-    const RegValue stored = registry.readString(row.key, row.name);
-    ReadResult result = stored.status == RegStatus::Ok        ? ReadResult::Stored
-                        : stored.status == RegStatus::Missing ? ReadResult::Missing
-                                                              : ReadResult::WrongType;
+ReadOutcome readValue(const ValueRow& row, Settings& settings, Registry& registry,
+                      const DateTimeFields& now) {
+    RegValue stored = registry.readString(row.key, row.name);
+    ReadOutcome outcome;
+    outcome.result = stored.status == RegStatus::Ok        ? ReadResult::Stored
+                     : stored.status == RegStatus::Missing ? ReadResult::Missing
+                                                           : ReadResult::WrongType;
+    outcome.text = std::move(stored.text);
     std::visit(
         [&](auto member) {
             using Field = std::remove_cvref_t<decltype(settings.*member)>;
             if constexpr (std::is_same_v<Field, std::string>) {
-                settings.*member = result == ReadResult::Stored
-                                       ? stored.text
+                settings.*member = outcome.result == ReadResult::Stored
+                                       ? outcome.text
                                        : defaultText(row.fallback, settings);
             } else {
                 std::int64_t value = 0;
-                if (result == ReadResult::Stored && !parseFor<Field>(stored.text, value))
-                    result = ReadResult::Unparsable;
-                if (result != ReadResult::Stored)
+                if (outcome.result == ReadResult::Stored)
+                    outcome.result = std::is_same_v<Field, bool>
+                                         ? parseFlag(outcome.text, value)
+                                         : parseNumber(row, outcome.text, value);
+                if (outcome.result != ReadResult::Stored)
                     value = row.fallback.source == DefaultSource::Now
                                 ? nowField(row.fallback.now, now)
                                 : row.fallback.number;
@@ -303,17 +358,10 @@ ReadResult readValue(const ValueRow& row, Settings& settings, Registry& registry
             }
         },
         row.field);
-    return result;
+    return outcome;
 }
 
-std::string storedText(const SavedValue& value, const Settings& settings) {
-    switch (value.source) {
-    case SavedSource::VersionText: return std::string(kVersionText);
-    case SavedSource::ViewerPath: return settings.viewerFilename;
-    case SavedSource::Row: break;
-    }
-    const ValueRow* row = rowNamed(value.key, value.name);
-    if (row == nullptr) return {};  // ruled out at compile time
+std::string fieldText(const ValueRow& row, const Settings& settings) {
     return std::visit(
         [&](auto member) -> std::string {
             using Field = std::remove_cvref_t<decltype(settings.*member)>;
@@ -324,7 +372,18 @@ std::string storedText(const SavedValue& value, const Settings& settings) {
             else
                 return decimal(static_cast<std::int64_t>(settings.*member));
         },
-        row->field);
+        row.field);
+}
+
+std::string storedText(const SavedValue& value, const Settings& settings) {
+    switch (value.source) {
+    case SavedSource::VersionText: return std::string(kVersionText);
+    case SavedSource::ViewerPath: return settings.viewerFilename;
+    case SavedSource::Row: break;
+    }
+    const ValueRow* row = rowNamed(value.key, value.name);
+    if (row == nullptr) return {};  // ruled out at compile time
+    return fieldText(*row, settings);
 }
 
 }  // namespace qbx

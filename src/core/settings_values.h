@@ -16,7 +16,8 @@ namespace qbx {
 
 class Registry;
 
-enum class ValueKind : std::uint8_t { Int, Bool, Text };
+// Folder: a text naming a folder, which the loader resolves before using it.
+enum class ValueKind : std::uint8_t { Int, Bool, Text, Folder };
 
 // Where a missing (or unusable) value's default comes from.
 enum class DefaultSource : std::uint8_t {
@@ -33,6 +34,15 @@ struct ValueDefault {
     NowField now = NowField::Year;
 };
 
+// The values an Int row accepts; a stored number outside them gives the row's default. Rows of
+// other kinds leave it empty.
+struct ValueRange {
+    std::int64_t min = 1;
+    std::int64_t max = 0;
+    constexpr bool empty() const { return min > max; }
+    constexpr bool contains(std::int64_t value) const { return value >= min && value <= max; }
+};
+
 using SettingsField =
     std::variant<std::int32_t Settings::*, std::int64_t Settings::*, std::uint16_t Settings::*,
                  std::uint8_t Settings::*, bool Settings::*, std::string Settings::*>;
@@ -45,6 +55,7 @@ struct ValueRow {
     ValueDefault fallback;
     SettingsField field;
     bool expand;  // %VAR% references are expanded after reading
+    ValueRange range = {};
 };
 
 // Every stored value the loader reads, ascending by number. Number 69 ("Statistics reset", the
@@ -61,12 +72,21 @@ struct SavedValue {
 // The values SaveSettings writes, in its fixed order.
 std::span<const SavedValue> saveOrder();
 
-enum class ReadResult : std::uint8_t { Stored, Missing, WrongType, Unparsable };
+enum class ReadResult : std::uint8_t { Stored, Missing, WrongType, Unparsable, OutOfRange };
 
-// Reads one value into its field. A missing, wrong-typed or unparsable value stores the row's
-// default, so one bad value never disturbs another. Expansion is left to the caller.
-ReadResult readValue(const ValueRow& row, Settings& settings, Registry& registry,
-                     const DateTimeFields& now);
+struct ReadOutcome {
+    ReadResult result = ReadResult::Missing;
+    std::string text;  // the stored text, when there was one
+};
+
+// Reads one value into its field. A missing, wrong-typed, unparsable or out-of-range value
+// stores the row's default, so one bad value never disturbs another. Expansion and the
+// resolution of folders are left to the caller.
+ReadOutcome readValue(const ValueRow& row, Settings& settings, Registry& registry,
+                      const DateTimeFields& now);
+
+// The field's current value as the registry holds it.
+std::string fieldText(const ValueRow& row, const Settings& settings);
 
 // The registry text of one value as SaveSettings writes it.
 std::string storedText(const SavedValue& value, const Settings& settings);

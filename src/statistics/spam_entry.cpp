@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "core/counters.h"
 #include "core/datetime.h"
 #include "core/formatting.h"
 #include "core/guard.h"
@@ -26,12 +27,6 @@ namespace {
 // A message's words fit easily; a body built to blow the scratch trie up stops counting here.
 constexpr std::size_t kScratchKeyBytes = std::size_t{1} << 18;
 constexpr int kNonSpamBit = 1 << static_cast<int>(Slot::NonSpam);
-
-// The monitor's and the period's counters wrap as the 32-bit counters they are.
-void addWrapping(std::int32_t& counter, std::int64_t amount) {
-    counter = static_cast<std::int32_t>(static_cast<std::uint32_t>(counter) +
-                                        static_cast<std::uint32_t>(amount));
-}
 
 // Held while a score is being computed: a second call that arrives meanwhile (a window message
 // of the host's that calls again) is turned away, and the flag drops on every way out.
@@ -118,11 +113,11 @@ public:
             return;
         }
         Settings& settings = plugin_.settings;
-        plugin_.dialUp.receivedBytes += sizes_.raw;
-        settings.stHeaderSize += sizes_.header;
-        settings.stTotalSize += sizes_.raw;
-        settings.stTextSize += sizes_.body;
-        addWrapping(settings.stLetterCount, 1);
+        addToCounter(plugin_.dialUp.receivedBytes, sizes_.raw);
+        addToCounter(settings.stHeaderSize, sizes_.header);
+        addToCounter(settings.stTotalSize, sizes_.raw);
+        addToCounter(settings.stTextSize, sizes_.body);
+        addToCounter(settings.stLetterCount, 1);
         recipient_ = "---";
 
         try {
@@ -162,8 +157,8 @@ private:
                 score = -1;
                 log_.write("$$$ Missed!!");
             } else {
-                if (score >= 60) addWrapping(plugin_.spam.detectedSpam, 1);
-                if (score <= 40) addWrapping(plugin_.spam.detectedNonSpam, 1);
+                if (score >= 60) addToCounter(plugin_.spam.detectedSpam, 1);
+                if (score <= 40) addToCounter(plugin_.spam.detectedNonSpam, 1);
                 log_.write("&&& Spam score: " + decimal(score));
             }
         }
@@ -327,7 +322,7 @@ private:
 void feedSteps(Plugin& plugin, std::intptr_t context, std::int32_t isSpam,
                HostDataCallback callback, const SpamEntryHooks& hooks) {
     if (!plugin.settings.antispamActive) return;
-    addWrapping(plugin.spam.lettersProcessed, 1);
+    addToCounter(plugin.spam.lettersProcessed, 1);
     if (hooks.showMonitor) hooks.showMonitor(plugin);
     if ((plugin.settings.madFlags & kNonSpamBit) == 0) return;
 
@@ -339,9 +334,9 @@ void feedSteps(Plugin& plugin, std::intptr_t context, std::int32_t isSpam,
     const std::string body =
         prepareTrainingText(readHostItem(context, callback, kItemBody, bodyLength), header);
 
-    if (isSpam == 1) addWrapping(plugin.spam.spamFed, 1);
-    if (isSpam == 0) addWrapping(plugin.spam.nonSpamFed, 1);
-    addWrapping(plugin.spam.bytesProcessed, raw);
+    if (isSpam == 1) addToCounter(plugin.spam.spamFed, 1);
+    if (isSpam == 0) addToCounter(plugin.spam.nonSpamFed, 1);
+    addToCounter(plugin.spam.bytesProcessed, raw);
 
     const Slot slot = isSpam != 0 ? Slot::Spam : Slot::NonSpam;
     if (StatItem* item = statItem(plugin, slot))
@@ -385,8 +380,8 @@ std::int32_t getSpamScore(Plugin& plugin, std::intptr_t context, HostDataCallbac
     FpuShield shield;
     std::int32_t score = -1;
     try {
-        addWrapping(plugin.spam.incomingScored, 1);
-        addWrapping(plugin.spam.lettersProcessed, 1);
+        addToCounter(plugin.spam.incomingScored, 1);
+        addToCounter(plugin.spam.lettersProcessed, 1);
         if (plugin.settings.madFlags == 0) return -1;
         if (plugin.spam.scoreBusy) {
             plugin.log.write("Rejected!");

@@ -155,12 +155,14 @@ TEST_F(SessionTest, SecondsSinceStartEitherDirectionAndOneWhenUnknownOrTooLong) 
     EXPECT_EQ(sessionSeconds(plugin), 1);
 }
 
-TEST_F(SessionTest, TotalAddsLowHalfOfStoredLength) {
+TEST_F(SessionTest, TotalAddsTheWholeStoredLengthAndStopsAt32Bits) {
     plugin.startTime = fakes.clock.dateTime - 100 * kSecond;
+    constexpr std::int64_t kMax32 = std::numeric_limits<std::int32_t>::max();
     const std::pair<std::int64_t, std::int64_t> cases[] = {
-        {5000, 5100}, {(std::int64_t{7} << 32) + 5000, 5100},
-        {std::numeric_limits<std::int32_t>::max(), 1},  // the sum overflows 32 bits
-        {-1, 1}};                                       // damaged: reads as 2^32 - 1, too long
+        {5000, 5100}, {kMax32 - 100, kMax32}, {kMax32 - 99, kMax32},
+        {(std::int64_t{7} << 32) + 5000, kMax32},  // its low half alone would give 5100
+        {std::numeric_limits<std::int64_t>::max(), kMax32},
+        {-1, 1}};  // only a damaged counter is negative
     for (const auto& [stored, total] : cases) {
         plugin.settings.stSessionsLength = stored;
         EXPECT_EQ(totalSessionSeconds(plugin), total) << stored;

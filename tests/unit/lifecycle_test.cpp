@@ -3,6 +3,8 @@
 // order; the other cases check what must (and must not) happen to the objects and the data.
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <limits>
 #include <utility>
 
 #include "core/exports.h"
@@ -167,6 +169,27 @@ TEST_F(Lifecycle, FinalizeStoresCountersOnlineTimeAndThePlayCountList) {
         EXPECT_EQ(fake.registry.get(kSettingsKey, name), value) << name;
     EXPECT_TRUE(journal->has("top10 saved C:\\QBX\\Statistics\\Top10.Statz"));
     EXPECT_TRUE(journal->has("top10 destroyed"));
+}
+
+// Stored at their maximum, the run counters stay there and read back as stored next time.
+TEST_F(Lifecycle, RunCountersAtTheirMaximumStayThere) {
+    returningUser();
+    const std::string max64 = decimal(std::numeric_limits<std::int64_t>::max());
+    const std::string max32 = decimal(std::numeric_limits<std::int32_t>::max());
+    for (const char* name : {"stStartCount", "stEndCount", "stSessionsLength"})
+        fake.registry.set(kSettingsKey, name, max64);
+    fake.registry.set(kSettingsKey, "OnlineTime",
+                      decimal(std::numeric_limits<std::int32_t>::max() - 10));
+    for (int run = 0; run < 2; ++run) {
+        const std::string log = runSession({}, [this](Plugin& plugin) {
+            plugin.dialUp.isOnline = true;
+            plugin.dialUp.connectTime = fake.clock.now() - 100.0 / 86400.0;
+        });
+        EXPECT_EQ(log.find("out of range"), std::string::npos);
+        for (const char* name : {"stStartCount", "stEndCount", "stSessionsLength"})
+            EXPECT_EQ(fake.registry.get(kSettingsKey, name), max64) << name;
+        EXPECT_EQ(fake.registry.get(kSettingsKey, "OnlineTime"), max32);
+    }
 }
 
 TEST_F(Lifecycle, NewVersionBalloonOnlyAtTheFirstStartAfterTheChange) {

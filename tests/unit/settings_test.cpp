@@ -182,10 +182,10 @@ TEST_F(SettingsTest, FoldersAndLanguageFileAreNormalised) {
     load();
     EXPECT_EQ(settings.sLangFile, "russian.zlf");
     EXPECT_EQ(settings.ucDir, "D:\\Data\\UC\\");
-    EXPECT_EQ(settings.statDir, "D:\\Stats");  // used as stored
+    EXPECT_EQ(settings.statDir, "D:\\Stats\\");
     EXPECT_TRUE(fake.files.directoryExists("D:\\Data\\UC"));
     EXPECT_TRUE(fake.files.directoryExists("D:\\Stats"));
-    EXPECT_TRUE(logged("UCdir: D:\\Data\\UC"));
+    EXPECT_TRUE(logged("UCdir: D:\\Data\\UC\\"));
     set("sLangFile", "");
     settings = Settings{};
     load();
@@ -202,6 +202,8 @@ TEST_F(SettingsTest, UnusableFoldersFallBackUnderTheInstallation) {
     EXPECT_TRUE(fake.files.directoryExists(settings.statDir));
     EXPECT_TRUE(logged("Exception 1 (bad statistics directory, unable to use)"));
     EXPECT_TRUE(logged("Exception 2 (bad UC directory, unable to use)"));
+    EXPECT_TRUE(logged("Cannot create folder Q:\\Locked\\Stats\\"));
+    EXPECT_TRUE(logged("Cannot create folder Q:\\Locked\\UC\\"));
 }
 
 TEST_F(SettingsTest, ScriptsFolderThatCannotBeCreatedFailsTheLoad) {
@@ -212,22 +214,116 @@ TEST_F(SettingsTest, ScriptsFolderThatCannotBeCreatedFailsTheLoad) {
 
 TEST_F(SettingsTest, OneBadValueLeavesItsNeighboursAlone) {
     installed();
-    // Unparsable, beyond 32 bits, wrapping at 16 bits, negative, beyond a byte:
     set({{"keysf1", "7"}, {"keysf3", "9"}, {"ucInterval", "30"}, {"traymode", "two"},
-         {"gk_KEY", "99999999999"}, {"mmWidth", "70000"}, {"stYear", "-1"}, {"stbKind", "258"},
          {"The MAD mask", "x.mbox"}, {"noigspam", "0"}});
     for (const char* name : {"keysf2", "UCdir", "Statistics Flags"})
         fake.registry.setWrongType(kSettingsKey, name);
     load();
-    const std::int64_t numbers[] = {settings.keysf1,  settings.keysf2, settings.keysf3,
-                                    settings.ucInterval, settings.traymode, settings.gkKey,
-                                    settings.mmWidth, settings.stYear, settings.stbKind,
+    const std::int64_t numbers[] = {settings.keysf1,  settings.keysf2,   settings.keysf3,
+                                    settings.ucInterval, settings.traymode,
                                     settings.statisticsFlags};
-    EXPECT_THAT(numbers, ElementsAreArray({7, 0, 9, 30, 2, 113, 70000 - 65536, 65535, 2, 256}));
+    EXPECT_THAT(numbers, ElementsAreArray({7, 0, 9, 30, 2, 256}));
     EXPECT_EQ(settings.ucDir, "C:\\QBX\\UC\\");
     EXPECT_EQ(settings.madMask, "x.mbox");
     EXPECT_FALSE(settings.noigspam);
     EXPECT_TRUE(logged("Registry value \"keysf2\" is not a text value, default used"));
+    EXPECT_FALSE(logged("\"traymode\" is \"two\"")) << "no number, no range to tell";
+}
+
+// Each value outside its row's range takes the default with one line; values inside stay quiet.
+TEST_F(SettingsTest, NumbersOutsideTheirRangeTakeTheirDefault) {
+    struct Case {
+        const char* name;
+        const char* text;
+        const char* value;  // afterwards, as it would be stored
+        const char* line;   // the line's tail after the name; none when in range
+    };
+    const Case cases[] = {  // one case a value
+        {"traymode", "3", "2", "is \"3\", out of range 0..2, default 2 used"},
+        {"stMinLen", "0", "5", "is \"0\", out of range 1..80, default 5 used"},
+        {"stMin", "59", "59", nullptr},
+        {"mmWidth", "70000", "320", "is \"70000\", out of range 1..65535, default 320 used"},
+        {"ucInterval", "-1", "14", "is \"-1\", out of range 0..2147483647, default 14 used"},
+        {"stMonth", "13", "3", "is \"13\", out of range 1..12, default 3 used"},
+        {"stHour", "24", "12", "is \"24\", out of range 0..23, default 12 used"},
+        {"stbKind", "258", "0", "is \"258\", out of range 0..4, default 0 used"},
+        {"sttKind", "9", "9", nullptr},
+        {"gk_KEY", "99999999999", "113",
+         "is \"99999999999\", out of range 0..255, default 113 used"},
+        {"stLetterCount", "-1", "1", "is \"-1\", out of range 0..2147483647, default 1 used"},
+        {"osc", "2147483648", "0", "is \"2147483648\", out of range 0..2147483647, default 0 used"},
+        {"stTotalSize", "-1294967296", "0",  // the low half of 3 GB, as it used to be stored
+         "is \"-1294967296\", out of range 0..9223372036854775807, default 0 used"},
+        {"stStartCount", "9223372036854775808", "1",
+         "is \"9223372036854775808\", out of range 0..9223372036854775807, default 1 used"},
+        {"stSessionsLength", "9223372036854775807", "9223372036854775807", nullptr},
+        {"CompressionLevel", "7", "7", nullptr},  // any other level: no compression
+        {"Log level", "-9", "-9", nullptr},
+        {"UUEC", "-7", "1", nullptr},  // a flag is on when it is not 0
+        {"useTop10", "2", "1", nullptr},
+    };
+    installed();
+    for (const Case& c : cases) set(c.name, c.text);
+    load();
+    save();
+    std::ptrdiff_t expectedLines = 0;
+    for (const Case& c : cases) {
+        EXPECT_EQ(stored(c.name), c.value) << c.name;
+        if (c.line == nullptr) continue;
+        ++expectedLines;
+        EXPECT_TRUE(logged("Registry value \"" + std::string(c.name) + "\" " + c.line)) << c.name;
+    }
+    EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
+                            [](const std::string& line) {
+                                return line.find("out of range") != std::string::npos;
+                            }),
+              expectedLines);
+}
+
+// A folder setting is a full folder ending in a backslash, taken from the module's folder when
+// relative; one the system would read as a device, or cannot hold, gives way to its default.
+TEST_F(SettingsTest, FolderSettingsAreResolvedOrRefused) {
+    fake.environment.module = "C:\\Mail\\Plugins\\QBX.tbp";  // as the host loaded it
+    fake.environment.variables["DATA"] = "Data";
+    installed("Z:\\etc\\passwd");
+    set({{"StatDir", "%DATA%\\Stats"},  // relative once expanded
+         {"UCdir", "D:\\x\\CON\\"},
+         {"ScriptingDir", "\\\\?\\D:\\s"}});
+    load();
+    EXPECT_EQ(settings.installDir, "Z:\\etc\\passwd\\");
+    EXPECT_EQ(folders(), (Texts{"C:\\Mail\\Plugins\\Data\\Stats\\", "Z:\\etc\\passwd\\UC\\",
+                                "Z:\\etc\\passwd\\Scripts\\"}));
+    for (const char* line :
+         {"Registry value \"UCdir\" is \"D:\\x\\CON\\\", refused: device name \"CON\", "
+          "default used",
+          "Registry value \"ScriptingDir\" is \"\\\\?\\D:\\s\", refused: device or namespace path, "
+          "default used",
+          "Statdir: C:\\Mail\\Plugins\\Data\\Stats\\", "UCdir: Z:\\etc\\passwd\\UC\\",
+          "Scripting dir is: Z:\\etc\\passwd\\Scripts\\", "ZVX dir is Z:\\etc\\passwd\\"})
+        EXPECT_TRUE(logged(line)) << line;
+    EXPECT_FALSE(fake.files.directoryExists("D:\\x\\CON"));
+
+    // A refused or relative installation folder: the module's folder is where it lies.
+    fake.files.put(kPluginList, "[Plugins]\r\nCount=1\r\nPlugin #1=C:\\Mail\\Plugins\\QBX.tbp\r\n");
+    for (const auto& [stored, used] :
+         {std::pair{"NUL", "c:\\mail\\plugins\\"}, {"QBX", "C:\\Mail\\Plugins\\QBX\\"}}) {
+        set({{"InstallDir", stored}, {"StatDir", ""}});
+        settings = Settings{};
+        load();
+        EXPECT_EQ(settings.installDir, used) << stored;
+        EXPECT_EQ(settings.statDir, std::string(used) + "Statistics\\") << stored;
+    }
+    EXPECT_TRUE(logged("Registry value \"InstallDir\" is \"NUL\", refused: device name \"NUL\", "
+                       "default used"));
+}
+
+TEST_F(SettingsTest, ARefusedTextIsLoggedOnOneLineOfBoundedLength) {
+    installed();
+    set("UCdir", ("D:\\x\r\n" + std::string(500, 'y')).c_str());
+    load();
+    EXPECT_EQ(settings.ucDir, "C:\\QBX\\UC\\");
+    EXPECT_TRUE(logged("Registry value \"UCdir\" is \"D:\\x  " + std::string(114, 'y') +
+                       "...\", refused: control character, default used"));
 }
 
 TEST_F(SettingsTest, SaveWritesItsFixedOrder) {
@@ -272,13 +368,22 @@ TEST_F(SettingsTest, LoadSaveLoadKeepsEveryValue) {
         if (row.key != std::string(kSettingsKey) || name == "InstallDir") continue;
         switch (row.kind) {
         case ValueKind::Bool: set(row.name, row.fallback.number != 0 ? "0" : "1"); break;
-        case ValueKind::Int: set(row.name, decimal(row.number + 1).c_str()); break;
-        case ValueKind::Text: set(row.name, ("C:\\Values\\" + name + "\\").c_str()); break;
+        case ValueKind::Int: {
+            // In range and, where the range allows, not the default.
+            const std::int64_t wanted = row.number + 1;
+            const ValueRange r = row.range;
+            set(row.name, decimal(r.contains(wanted) ? wanted
+                                                     : r.min + wanted % (r.max - r.min + 1))
+                              .c_str());
+            break;
+        }
+        case ValueKind::Text:
+        case ValueKind::Folder: set(row.name, ("C:\\Values\\" + name + "\\").c_str()); break;
         }
     }
     // Totals keep all 64 bits.
     const Values totals = {
-        {"stStartCount", "4294967296"}, {"stEndCount", "-5"},
+        {"stStartCount", "4294967296"}, {"stEndCount", "5"},
         {"stTotalSize", "9223372036854775807"}, {"stHeaderSize", "123456789012345"},
         {"stSessionsLength", "8589934593"}};
     set(totals);

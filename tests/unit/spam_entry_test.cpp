@@ -236,6 +236,30 @@ TEST_F(SpamEntry, TrafficKeysAndAmounts) {
     EXPECT_EQ(plugin.dialUp.receivedBytes, 3);
 }
 
+// Totals from a damaged or hostile registry, or a very long run, stop at their maximum: a
+// wrapped total would be stored negative.
+TEST_F(SpamEntry, TotalsAndMonitorCountersStopAtTheirMaximum) {
+    constexpr std::int64_t kMax64 = std::numeric_limits<std::int64_t>::max();
+    constexpr std::int32_t kMax32 = std::numeric_limits<std::int32_t>::max();
+    Settings& s = plugin.settings;
+    s.stHeaderSize = s.stTotalSize = s.stTextSize = kMax64 - 1;
+    s.stLetterCount = kMax32;
+    plugin.dialUp.receivedBytes = kMax64 - 1;
+    plugin.spam.incomingScored = plugin.spam.lettersProcessed = kMax32;
+    plugin.spam.bytesProcessed = kMax32 - 1;
+    enable({Slot::Spam, Slot::NonSpam});
+    score();
+    feed(1);
+    EXPECT_EQ(std::vector<std::int64_t>({s.stHeaderSize, s.stTotalSize, s.stTextSize,
+                                         plugin.dialUp.receivedBytes}),
+              std::vector<std::int64_t>(4, kMax64));
+    const SpamState& monitor = plugin.spam;
+    EXPECT_EQ(std::vector<std::int32_t>({s.stLetterCount, monitor.incomingScored,
+                                         monitor.lettersProcessed, monitor.bytesProcessed,
+                                         monitor.spamFed}),
+              std::vector<std::int32_t>({kMax32, kMax32, kMax32, kMax32, 1}));
+}
+
 TEST_F(SpamEntry, RecipientRulesSeeTheToAddressBeforeUnknown) {
     enable({Slot::Traffic, Slot::RawTraffic, Slot::Senders});
     plugin.settings.lookForRecipients = true;
