@@ -14,6 +14,7 @@
 #include "core/guard.h"
 #include "core/plugin.h"
 #include "core/text.h"
+#include "functions/encoded_blocks.h"
 #include "functions/headers.h"
 #include "functions/letters.h"
 #include "functions/mime_words.h"
@@ -69,6 +70,16 @@ bool saysKoi8(std::string_view header) {
 
 std::string trimmed(std::string_view text) {
     return std::string(trimBlankOrControl(text));
+}
+
+// Attachments' base64 and uuencoded lines are no words: what is counted and scored goes
+// without them, and the log says how much was left out.
+functions::EncodedBlocksLeftOut leaveOutEncoded(std::string_view body, Log& log) {
+    functions::EncodedBlocksLeftOut result = functions::leaveOutEncodedBlocks(body);
+    if (result.lines > 0)
+        log.write("Encoded data left out: " + decimal(static_cast<std::int64_t>(result.lines)) +
+                  " lines (" + decimal(static_cast<std::int64_t>(result.bytes)) + " bytes)");
+    return result;
 }
 
 // 100 · p to the nearest integer; anything that is no probability gives -1.
@@ -145,13 +156,15 @@ private:
     void readAndCount(std::int32_t& score) {
         const std::int32_t r = sizes_.raw;
         log_.write("Stage 1");
-        std::string body = read(kItemBody, sizes_.body);
+        const std::string body = read(kItemBody, sizes_.body);
         const std::string header = read(kItemHeader, sizes_.header);
         const std::string mailer = functions::getMailer(header);
+        const functions::EncodedBlocksLeftOut encoded = leaveOutEncoded(body, log_);
+        const std::string_view text = encoded.textOf(body);
         if (plugin_.settings.antispamActive) {
             const double p = hooks_.probability
-                                 ? hooks_.probability(plugin_, body, header)
-                                 : messageSpamProbability(plugin_, body, header, hooks_.combiner);
+                                 ? hooks_.probability(plugin_, text, header)
+                                 : messageSpamProbability(plugin_, text, header, hooks_.combiner);
             score = scoreOf(p);
             if (score < 0) {
                 score = -1;
@@ -187,14 +200,14 @@ private:
                     log_.write("------- is not UUE");
                 }
             }
-            for (char& c : body)
-                if (c == '"' || c == '\'') c = ' ';
         } catch (...) {
             log_.write("2.d");
         }
 
         log_.write("Stage 3");
-        std::string words = toLower1251(body);
+        std::string words = toLower1251(text);
+        for (char& c : words)
+            if (c == '"' || c == '\'') c = ' ';
         if (saysKoi8(header)) words = koi8ToLowerWin1251(words);
         try {
             if (StatItem* item = statItem(plugin_, Slot::Words)) {
@@ -331,8 +344,9 @@ void feedSteps(Plugin& plugin, std::intptr_t context, std::int32_t isSpam,
     const std::int32_t bodyLength = hostItemLength(context, callback, kItemBody);
     const std::int32_t headerLength = hostItemLength(context, callback, kItemHeader);
     const std::string header = readHostItem(context, callback, kItemHeader, headerLength);
+    const std::string message = readHostItem(context, callback, kItemBody, bodyLength);
     const std::string body =
-        prepareTrainingText(readHostItem(context, callback, kItemBody, bodyLength), header);
+        prepareTrainingText(leaveOutEncoded(message, plugin.log).textOf(message), header);
 
     if (isSpam == 1) addToCounter(plugin.spam.spamFed, 1);
     if (isSpam == 0) addToCounter(plugin.spam.nonSpamFed, 1);

@@ -55,18 +55,21 @@ struct SpamEntryHooks {
     std::function<void(Plugin&, std::string_view body)> addUuePart;
     // The anti-spam monitor: shown, its hide timer restarted, for every fed message.
     std::function<void(Plugin&)> showMonitor;
-    // The message's spam probability (-1 for none). Empty: messageSpamProbability.
+    // The message's spam probability (-1 for none), given the body without its encoded
+    // attachment lines. Empty: messageSpamProbability.
     std::function<double(Plugin&, std::string_view body, std::string_view header)> probability;
     ScoreCombiner combiner = ScoreCombiner::Fisher;
 };
 
+// Scores the message and feeds the items; the body's encoded attachment lines (base64,
+// uuencode) count for neither the score nor the Words item.
 // 0 .. 100, or -1 when there is no score (no item enabled, filter off, nothing known, a call
 // while the previous one runs, a part that cannot be measured). Never throws.
 std::int32_t getSpamScore(Plugin& plugin, std::intptr_t context, HostDataCallback callback,
                           const SpamEntryHooks& hooks = {});
 
-// Trains the Spam (isSpam not 0) or NonSpam (isSpam 0) item with the message's body. Never
-// throws: a failure is logged.
+// Trains the Spam (isSpam not 0) or NonSpam (isSpam 0) item with the message's body, its
+// encoded attachment lines left out. Never throws: a failure is logged.
 void feedSpam(Plugin& plugin, std::intptr_t context, std::int32_t isSpam,
               HostDataCallback callback, const SpamEntryHooks& hooks = {});
 

@@ -18,6 +18,7 @@
 #include "core/text.h"
 #include "statistics/spam_entry.h"
 #include "statistics/stat_item.h"
+#include "support/encoded_samples.h"
 #include "support/fakes.h"
 
 namespace qbx::statistics {
@@ -410,6 +411,75 @@ TEST_F(SpamEntry, FeedingWithoutTheNonSpamBitOrWithAFailingHostTrainsNothing) {
     feed(1);  // must not throw
     EXPECT_TRUE(logged("***** ERROR!!! Exception in TBP_FeedSpam: host failed"));
     EXPECT_TRUE(plain(Slot::Spam).empty());
+}
+
+// A letter with a zipped file: the attachment's 270 lines of base64 split into thousands of
+// random letter runs if they were words.
+struct LetterWithAttachment {
+    std::string text = "Cheap pills here, order now\r\n\r\n--b\r\n"
+                       "Content-Type: application/zip\r\nContent-Transfer-Encoding: base64\r\n\r\n";
+    std::string attachment = test::base64Lines(test::noiseBytes(15390));
+    std::string tail = "--b--\r\n";
+    std::string body() const { return text + attachment + tail; }
+    std::string bodyWithout() const { return text + tail; }
+    std::string logLine() const {
+        return "Encoded data left out: 270 lines (" + decimal(std::int64_t(attachment.size())) +
+               " bytes)";
+    }
+};
+
+TEST_F(SpamEntry, TrainingLeavesEncodedAttachmentsOut) {
+    enable({Slot::Spam, Slot::NonSpam});
+    const LetterWithAttachment letter;
+    message.items[kItemBody] = letter.bodyWithout();
+    feed(0);
+    EXPECT_TRUE(log.empty());  // nothing left out, nothing said
+    message.items[kItemBody] = letter.body();
+    feed(1);
+    EXPECT_EQ(plain(Slot::Spam), plain(Slot::NonSpam));  // the text's words, and no more
+    EXPECT_EQ(plain(Slot::Spam)["pills"], 1);
+    EXPECT_EQ(std::count(log.begin(), log.end(), letter.logLine()), 1);
+    EXPECT_EQ(plugin.spam.bytesProcessed, 600);  // the whole message still counts as processed
+}
+
+TEST_F(SpamEntry, ScoringLeavesEncodedAttachmentsOutOfTheScoreAndTheWordsItem) {
+    enable({Slot::Words});
+    const LetterWithAttachment letter;
+    message.items[kItemBody] = letter.bodyWithout();
+    score(scoring([] { return 0.5; }));
+    const std::size_t textWords = statItem(plugin, Slot::Words)->store().tree().countWords();
+    ASSERT_EQ(count(Slot::Words, "pills"), 1);
+
+    log.clear();
+    message.items[kItemBody] = letter.body();
+    std::string rated, handed;
+    SpamEntryHooks hooks;
+    hooks.probability = [&](Plugin&, std::string_view body, std::string_view) {
+        rated = body;
+        return 0.5;
+    };
+    hooks.isUuePart = [](Plugin&, std::string_view) { return true; };
+    hooks.addUuePart = [&](Plugin&, std::string_view body) { handed = body; };
+    score(hooks);
+    EXPECT_EQ(rated, letter.bodyWithout());
+    EXPECT_EQ(handed, letter.body());  // the attachment-part completer needs the data itself
+    EXPECT_EQ(statItem(plugin, Slot::Words)->store().tree().countWords(), textWords);
+    EXPECT_EQ(count(Slot::Words, "pills"), 2);
+    EXPECT_EQ(std::count(log.begin(), log.end(), letter.logLine()), 1);
+    EXPECT_TRUE(logged("Adding " + decimal(std::int64_t(letter.bodyWithout().size())) +
+                       " byte to mad"));
+
+    // The default rating reads the same text: with the attachment's letter runs known as spam
+    // and the text's words as ham, the letter still scores as ham.
+    enable({Slot::Spam, Slot::NonSpam});
+    plugin.spam = SpamState{.spamMin = 3, .maxSpam = 10, .nonSpamMin = 3, .maxNonSpam = 10};
+    const std::string runs = prepareTrainingText(letter.attachment, "");
+    const std::string words = prepareTrainingText(letter.bodyWithout(), "");
+    for (int i = 0; i < 10; ++i) {
+        ASSERT_TRUE(statItem(plugin, Slot::Spam)->store().tree().addText(runs, 1, 0));
+        ASSERT_TRUE(statItem(plugin, Slot::NonSpam)->store().tree().addText(words, 1, 0));
+    }
+    EXPECT_LT(score(), 40);
 }
 
 TEST(HostItems, ReadsStopAtZeroAndAtTheCopiedCount) {
