@@ -216,10 +216,11 @@ private:
         } catch (...) {
         }
         if (created) return;
-        log_.write("Cannot create folder " + folder);
+        log_.write("Cannot create folder " + folder + ": " + p_.files->lastError());
         folder = fallback;
         log_.write(failureLine);
-        if (!p_.files->createDirectories(folder)) log_.write("Cannot create folder " + folder);
+        if (!p_.files->createDirectories(folder))
+            log_.write("Cannot create folder " + folder + ": " + p_.files->lastError());
     }
 
     void readWorkingFolders() {
@@ -286,7 +287,7 @@ private:
             if (!s_.needsRestart && !s_.installDir.empty() &&
                 !p_.files->directoryExists(s_.installDir) &&
                 !p_.files->createDirectory(s_.installDir))
-                log_.write("Cannot create folder " + s_.installDir);
+                log_.write("Cannot create folder " + s_.installDir + ": " + p_.files->lastError());
         } catch (...) {
             log_.writeStartupLog("Exception block 4");
         }
@@ -299,7 +300,8 @@ private:
         if (s_.scriptingDir.empty()) s_.scriptingDir = s_.installDir + "Scripts\\";
         log_.write("Scripting dir is: " + s_.scriptingDir);
         if (!p_.files->createDirectories(s_.scriptingDir))
-            throw std::runtime_error("Cannot create the scripts folder " + s_.scriptingDir);
+            throw std::runtime_error("Cannot create the scripts folder " + s_.scriptingDir + ": " +
+                                     p_.files->lastError());
     }
 
     Settings& s_;

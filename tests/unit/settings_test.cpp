@@ -202,8 +202,8 @@ TEST_F(SettingsTest, UnusableFoldersFallBackUnderTheInstallation) {
     EXPECT_TRUE(fake.files.directoryExists(settings.statDir));
     EXPECT_TRUE(logged("Exception 1 (bad statistics directory, unable to use)"));
     EXPECT_TRUE(logged("Exception 2 (bad UC directory, unable to use)"));
-    EXPECT_TRUE(logged("Cannot create folder Q:\\Locked\\Stats\\"));
-    EXPECT_TRUE(logged("Cannot create folder Q:\\Locked\\UC\\"));
+    EXPECT_TRUE(logged("Cannot create folder Q:\\Locked\\Stats\\: Access is denied."));
+    EXPECT_TRUE(logged("Cannot create folder Q:\\Locked\\UC\\: Access is denied."));
 }
 
 TEST_F(SettingsTest, ScriptsFolderThatCannotBeCreatedFailsTheLoad) {
