@@ -23,15 +23,21 @@ bool isScriptFileName(std::string_view name) {
     });
 }
 
-std::optional<ScriptFile> readScriptFile(ScriptStoreIo io, const std::string& path) {
+// Nothing when the file cannot be read or used; `reason` then says why.
+std::optional<ScriptFile> readScriptFile(ScriptStoreIo io, const std::string& path,
+                                         std::string* reason = nullptr) {
+    const auto failed = [&](std::string why) -> std::optional<ScriptFile> {
+        if (reason != nullptr) *reason = std::move(why);
+        return std::nullopt;
+    };
     try {
         const std::optional<std::string> bytes = io.files.readFile(path, kMaxScriptFileBytes);
-        if (!bytes) return std::nullopt;
+        if (!bytes) return failed(io.files.lastError());
         ScriptFile file;
-        if (!parseScriptFile(*bytes, file)) return std::nullopt;
+        if (!parseScriptFile(*bytes, file)) return failed("more lines than a script file may hold");
         return file;
-    } catch (const std::exception&) {
-        return std::nullopt;
+    } catch (const std::exception& e) {
+        return failed(e.what());
     }
 }
 
@@ -63,9 +69,11 @@ ScriptTable registerScripts(ScriptStoreIo io, const ScriptFolder& folder) {
 
     std::size_t detected = 0;
     for (const std::string& name : files) {
-        const std::optional<ScriptFile> file = readScriptFile(io, folder.dir + name);
+        std::string reason;
+        const std::optional<ScriptFile> file = readScriptFile(io, folder.dir + name, &reason);
         if (!file) {
-            io.log.write("Exception on GetScriptNum");
+            io.log.write("Exception on GetScriptNum: script file " + folder.dir + name +
+                         " skipped: " + reason);
             continue;
         }
         detected += scriptCount(*file);
