@@ -21,10 +21,18 @@ constexpr std::int32_t kNoInterface = static_cast<std::int32_t>(0x80004002u);
 class NestedArguments;
 
 // The containers of ours alive now: at most one per nesting level and the kept ones. Host
-// thread only.
-std::vector<const NestedArguments*>& liveContainers() {
-    static std::vector<const NestedArguments*> live;
-    return live;
+// thread only. A kept container may be released after the module's statics are destroyed;
+// the flag, which has no destructor, tells it so.
+bool liveListGone = false;
+
+struct LiveList {
+    std::vector<const NestedArguments*> items;
+    ~LiveList() { liveListGone = true; }
+};
+
+std::vector<const NestedArguments*>* liveContainers() {
+    static LiveList live;
+    return liveListGone ? nullptr : &live.items;
 }
 
 class NestedArguments final : public ITBPDataProvider {
@@ -32,7 +40,7 @@ public:
     explicit NestedArguments(std::vector<MarkedText> arguments) : marks_(std::move(arguments)) {
         items_.reserve(marks_.size());
         for (const MarkedText& argument : marks_) items_.push_back(flatten(argument));
-        liveContainers().push_back(this);
+        if (auto* live = liveContainers()) live->push_back(this);
     }
 
     const MarkedText* marks(std::int32_t id) const {
@@ -99,8 +107,8 @@ public:
 
 private:
     ~NestedArguments() {
-        auto& live = liveContainers();
-        live.erase(std::remove(live.begin(), live.end(), this), live.end());
+        if (auto* live = liveContainers())
+            live->erase(std::remove(live->begin(), live->end(), this), live->end());
     }
 
     static std::int32_t clampLength(std::size_t length) {
@@ -129,7 +137,9 @@ HostRef<ITBPDataProvider> makeNestedArguments(std::vector<MarkedText> arguments)
 
 std::optional<MarkedText> nestedArgument(ITBPDataProvider* params, std::int32_t index) {
     if (params == nullptr) return std::nullopt;
-    for (const NestedArguments* live : liveContainers()) {
+    const auto* all = liveContainers();
+    if (all == nullptr) return std::nullopt;
+    for (const NestedArguments* live : *all) {
         if (static_cast<const ITBPDataProvider*>(live) != params) continue;
         const MarkedText* marks = live->marks(index);
         return marks != nullptr ? *marks : MarkedText{};
