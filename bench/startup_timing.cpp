@@ -1,16 +1,20 @@
-// Start-up plus shut-down timing and stored scripts through TBP_ExecMacro for the Windows builds
-// (run under Wine): a plain loop with the median of the runs, since Google Benchmark is not
-// built for mingw here.
+// Start-up plus shut-down timing, stored scripts through TBP_ExecMacro and var.dat for the
+// Windows builds (run under Wine): a plain loop with the median of the runs, since Google
+// Benchmark is not built for mingw here.
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
 #include "bench_home.h"
+#include "core/log.h"
+#include "core/variables.h"
 #include "host.h"
 #include "platform/platform.h"
+#include "var_dat_sample.h"
 
 namespace {
 
@@ -77,6 +81,23 @@ int main() {
         }
         host.finalize();
     }
+    // var.dat: a 15 MB file loaded at start-up, a full table of long values saved at shut-down.
+    {
+        const qbx::Platform platform = qbx::systemPlatform();
+        qbx::Log log(platform);
+        const std::string path = home + "\\var.dat";
+        std::ofstream(path, std::ios::binary) << bench::largeVarDat();
+        qbx::VarTable vars;
+        const double load = medianMs(5, [&] { vars.load(platform, path, log); });
+        std::printf("LoadLargeVarDat         %8.2f ms (median of 5): %d variables\n", load,
+                    vars.count());
+        bench::fillWithLongTexts(vars);
+        bool saved = true;
+        const double save = medianMs(10, [&] { saved = vars.save(platform, path, log) && saved; });
+        std::printf("SaveFullTableOfLongTexts %7.2f ms (median of 10): %s\n", save,
+                    saved ? "saved" : "FAILED");
+    }
+
     std::error_code ignored;
     std::filesystem::remove_all(home, ignored);
     return 0;

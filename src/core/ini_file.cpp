@@ -24,7 +24,7 @@ std::string_view unquote(std::string_view value) {
 // quotes, which reading takes off again.
 bool needsQuotes(std::string_view value) {
     if (value.empty()) return false;
-    return isIniBlank(value.front()) || isIniBlank(value.back()) ||
+    return isProfileBlank(value.front()) || isProfileBlank(value.back()) ||
            (value.size() >= 2 && isQuote(value.front()) && value.front() == value.back());
 }
 
@@ -164,6 +164,11 @@ std::vector<std::string> IniFile::keyNames(std::string_view section) const {
         for (const auto& e : s->entries) names.push_back(e.key);
     }
     return names;
+}
+
+std::span<const IniFile::Entry> IniFile::entries(std::string_view section) const {
+    const Section* s = findSection(section);
+    return s == nullptr ? std::span<const Entry>() : std::span<const Entry>(s->entries);
 }
 
 std::string IniFile::serialize() const {

@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -21,7 +22,9 @@ class FileSystem;
 constexpr bool isIniBlank(char c) {
     return c == ' ' || c == '\t' || c == '\v' || c == '\f' || c == '\x1A';
 }
-// The system's profile functions also strip the code page's no-break space.
+// Some versions of the system's profile functions also strip the code page's no-break space
+// (Wine's keep it): a value with one at an end is written in quotes, which every reader takes
+// off again, and the variables file holds no name with one at an end.
 constexpr bool isProfileBlank(char c) {
     return isIniBlank(c) || c == '\xA0';
 }
@@ -49,15 +52,18 @@ public:
     bool hasSection(std::string_view section) const;
     std::vector<std::string> sectionNames() const;
     std::vector<std::string> keyNames(std::string_view section) const;
+    // The section's keys and values in file order, the first of each name only; empty when
+    // the section is missing. Valid until the document changes.
+    struct Entry {
+        std::string key;
+        std::string value;
+    };
+    std::span<const Entry> entries(std::string_view section) const;
 
     // "[Section]" lines and "key=value" lines, CR LF line ends.
     std::string serialize() const;
 
 private:
-    struct Entry {
-        std::string key;
-        std::string value;
-    };
     // Names are looked up by their upper-cased form, so that parsing and querying a large
     // file stays linear.
     using Index = std::unordered_map<std::string, std::size_t>;

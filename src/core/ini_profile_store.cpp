@@ -7,7 +7,10 @@ namespace qbx {
 std::vector<std::string> IniProfileStore::keyNames(const std::string& path,
                                                    std::string_view section) {
     try {
-        return loadIniFile(files_, path).keyNames(section);
+        std::vector<std::string> names = loadIniFile(files_, path).keyNames(section);
+        // The system's functions list no nameless keys.
+        std::erase(names, std::string());
+        return names;
     } catch (...) {  // out of memory: as good as an unreadable file
         return {};
     }

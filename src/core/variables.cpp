@@ -1,11 +1,13 @@
 #include "core/variables.h"
 
 #include <limits>
+#include <optional>
 #include <unordered_set>
 
 #include "core/ini_file.h"
 #include "core/log.h"
 #include "core/text.h"
+#include "core/var_file.h"
 #include "core/version.h"
 #include "platform/platform.h"
 
@@ -20,13 +22,46 @@ constexpr std::size_t kMaxLoggedNameBytes = 80;
 // 32 KiB on, and the file's lines must stay within what our own INI reader takes.
 constexpr std::size_t kMaxFileTextBytes = 32000;
 
+bool isLineBreak(char c) { return c == '\r' || c == '\n'; }
+
 // A name that would come back from "var.dat" as another name, as a section header, as a
 // comment, or not at all.
 bool fileCanHoldName(std::string_view name) {
     if (name.empty() || name.size() > kMaxFileTextBytes) return false;
     if (name.front() == '[' || name.front() == ';') return false;
     if (isProfileBlank(name.front()) || isProfileBlank(name.back())) return false;
-    return name.find_first_of(std::string_view("=\r\n\0", 4)) == std::string_view::npos;
+    for (char c : name)
+        if (c == '=' || isLineBreak(c) || isForeignToVarFile(c)) return false;
+    return true;
+}
+
+// Line breaks would start lines of their own, other control characters would make the file
+// read as damaged: both are saved as blanks.
+std::string valueForFile(std::string_view text) {
+    std::string value(text);
+    for (char& c : value)
+        if (isLineBreak(c) || isForeignToVarFile(c)) c = ' ';
+    return value;
+}
+
+// A log line whose text may fail to build (out of memory): then there is no line.
+template <class Text>
+void logNoexcept(Log& log, Text&& text) noexcept {
+    try {
+        log.write(text());
+    } catch (...) {
+    }
+}
+
+bool keptDamagedFileAside(FileSystem& files, const std::string& path, const std::string& reason,
+                          Log& log) {
+    const KeptAside aside = keepAside(files, path);
+    if (aside.kept)
+        log.write("Damaged " + path + " (" + reason + ") kept as " + aside.detail);
+    else
+        log.write("Damaged " + path + " (" + reason + ") cannot be kept aside (" + aside.detail +
+                  "): left as it is and not written this session");
+    return aside.kept;
 }
 
 // A name fit for one log line.
@@ -135,81 +170,111 @@ const VarRec& VarTable::entry(int index) const {
     return entries_[static_cast<std::size_t>(index)];
 }
 
-void VarTable::load(const Platform& platform, const std::string& path, Log&) {
+void VarTable::load(const Platform& platform, const std::string& path, Log& log) {
+    // Until the file has been read whole or found missing, save() leaves it alone: a load cut
+    // short must not end in the user's variables being written over with the presets.
+    unreadableFile_ = path;
     reset();
+    if (platform.files == nullptr) return;
+    FileSystem& files = *platform.files;
     try {
-        if (platform.files == nullptr || platform.profiles == nullptr) return;
-        if (!platform.files->fileExists(path)) return;
-        ProfileStore& profiles = *platform.profiles;
-        for (const auto section : {kStringSection, kIntegerSection}) {
-            for (const std::string& key : profiles.keyNames(path, section)) {
-                // Once the table is full only keys of variables it holds can change anything;
-                // the others are not even read.
-                if (find(key) < 0 && count() >= kCapacity) continue;
-                const std::string value = profiles.readString(path, section, key, "");
-                if (section == kStringSection)
-                    storeStr(key, value);
-                else
-                    storeInt(key, integerFromFile(value));
+        removeStaleTemporaries(files, path, log);
+        const std::optional<std::string> bytes = files.readFile(path, IniFile::kMaxFileBytes);
+        if (!bytes) {
+            const std::string reason = files.lastError();
+            if (reason == tooLongReason(IniFile::kMaxFileBytes)) {
+                if (keptDamagedFileAside(files, path, reason, log)) unreadableFile_.clear();
+            } else if (files.fileExists(path) || files.directoryExists(path)) {
+                log.write("Cannot read " + path + " (" + reason +
+                          "): left as it is and not written this session");
+            } else {
+                unreadableFile_.clear();  // no file yet
             }
+            return;
         }
-    } catch (...) {  // out of memory: the table keeps what was read so far
+        if (const std::size_t at = firstForeignByte(*bytes); at != std::string::npos) {
+            const auto byte = static_cast<unsigned char>((*bytes)[at]);
+            if (keptDamagedFileAside(files, path,
+                                     "holds byte 0x" + hexUpper(byte, 2) + " at offset " +
+                                         decimal(static_cast<std::int64_t>(at)),
+                                     log))
+                unreadableFile_.clear();
+            return;
+        }
+        loadText(*bytes);
+        unreadableFile_.clear();
+    } catch (...) {  // out of memory: the table keeps what was read so far, the file is kept
+        logNoexcept(log, [&] {
+            return "Cannot read " + path + " (out of memory): left as it is and not written "
+                   "this session";
+        });
     }
 }
 
-bool VarTable::save(const Platform& platform, const std::string& path, Log& log) const {
-    if (platform.files == nullptr || platform.profiles == nullptr) return false;
-    FileSystem& files = *platform.files;
-    const std::string temp = path + ".tmp";
-    try {
-        // A leftover of an interrupted save would mix its keys into this one.
-        if (files.fileExists(temp) && !files.deleteFile(temp)) return false;
-
-        // The profile functions match keys without regard to case: of two names that differ
-        // only in case, the second would overwrite the first one's value.
-        std::unordered_set<std::string> written[2];
-        bool wroteAny = false;
-        for (int i = 1; i <= kCapacity; ++i) {
-            const VarRec& e = entries_[static_cast<std::size_t>(i)];
-            if (!e.used || e.noSave) continue;
-            if (e.kind != VarKind::String && e.kind != VarKind::Integer) continue;
-            const bool isString = e.kind == VarKind::String;
-            if (!fileCanHoldName(e.name)) {
-                log.write("Variable \"" + loggedName(e.name) +
-                          "\" not saved: its name cannot stand in var.dat");
-                continue;
-            }
-            if (!written[isString ? 0 : 1].insert(toUpper1251(e.name)).second) {
-                log.write("Variable \"" + loggedName(e.name) +
-                          "\" not saved: var.dat holds a variable of that name in other case");
-                continue;
-            }
-            if (isString && e.text.size() > kMaxFileTextBytes) {
-                log.write("Variable \"" + loggedName(e.name) +
-                          "\" not saved: its value is too long for var.dat");
-                continue;
-            }
-            const bool ok = isString ? platform.profiles->writeString(
-                                           temp, kStringSection, e.name, lineBreaksToBlanks(e.text))
-                                     : platform.profiles->writeString(
-                                           temp, kIntegerSection, e.name, decimal(e.value));
-            if (!ok) {
-                files.deleteFile(temp);
-                return false;
-            }
-            wroteAny = true;
+void VarTable::loadText(std::string_view bytes) {
+    const IniFile ini = IniFile::parse(bytes);
+    int used = count();
+    for (const auto section : {kStringSection, kIntegerSection}) {
+        for (const IniFile::Entry& entry : ini.entries(section)) {
+            if (entry.key.empty()) continue;  // the profile functions list no nameless keys
+            const bool known = find(entry.key) >= 0;
+            // Once the table is full only keys of variables it holds can change anything.
+            if (!known && used >= kCapacity) continue;
+            if (section == kStringSection)
+                storeStr(entry.key, entry.value);
+            else
+                storeInt(entry.key, integerFromFile(entry.value));
+            if (!known) ++used;
         }
-        if (!wroteAny) return !files.fileExists(path) || files.deleteFile(path);
-        if (files.replaceFile(temp, path)) return true;
-        files.deleteFile(temp);
-        return false;
-    } catch (...) {
-        try {
-            files.deleteFile(temp);
-        } catch (...) {
-        }
-        return false;
     }
+}
+
+std::string VarTable::fileText(Log& log) const {
+    IniFile ini;
+    // Keys match without regard to case: of two names that differ only in case, the second
+    // would come back with the first one's value.
+    std::unordered_set<std::string> written[2];
+    for (int i = 1; i <= kCapacity; ++i) {
+        const VarRec& e = entries_[static_cast<std::size_t>(i)];
+        if (!e.used || e.noSave) continue;
+        if (e.kind != VarKind::String && e.kind != VarKind::Integer) continue;
+        const bool isString = e.kind == VarKind::String;
+        if (!fileCanHoldName(e.name)) {
+            log.write("Variable \"" + loggedName(e.name) +
+                      "\" not saved: its name cannot stand in var.dat");
+            continue;
+        }
+        if (!written[isString ? 0 : 1].insert(toUpper1251(e.name)).second) {
+            log.write("Variable \"" + loggedName(e.name) +
+                      "\" not saved: var.dat holds a variable of that name in other case");
+            continue;
+        }
+        if (isString && e.text.size() > kMaxFileTextBytes) {
+            log.write("Variable \"" + loggedName(e.name) +
+                      "\" not saved: its value is too long for var.dat");
+            continue;
+        }
+        if (isString)
+            ini.set(kStringSection, e.name, valueForFile(e.text));
+        else
+            ini.set(kIntegerSection, e.name, decimal(e.value));
+    }
+    return ini.serialize();
+}
+
+bool VarTable::save(const Platform& platform, const std::string& path, Log& log) const {
+    if (platform.files == nullptr) return false;
+    try {
+        if (!unreadableFile_.empty() && unreadableFile_ == path) {
+            log.write("Variables not saved: " + path + " could not be read at start");
+            return false;
+        }
+        if (platform.files->writeFileAtomic(path, fileText(log))) return true;
+        log.write("Cannot save variables to " + path + ": " + platform.files->lastError());
+    } catch (...) {
+        logNoexcept(log, [&] { return "Cannot save variables to " + path + ": out of memory"; });
+    }
+    return false;
 }
 
 std::string varValueText(const VarRec& entry) {

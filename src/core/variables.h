@@ -46,19 +46,29 @@ public:
     // Entry 1..100 (for lists); an index outside reads as a free entry.
     const VarRec& entry(int index) const;
 
-    // reset(), then the saved variables of the file (through the platform's profile
-    // functions); a missing file leaves the presets.
+    // reset(), then the saved variables of the file, read once and parsed the way the
+    // system's profile functions read it; a missing file leaves the presets. Leftover
+    // temporary files of earlier saves are removed first. A file that exists but cannot be
+    // read is left alone and not written this session; a damaged one (bytes var.dat never
+    // holds, or longer than the reader takes) is kept aside as "<path>.bad..." first. Both
+    // are logged with the path and the reason.
     void load(const Platform& platform, const std::string& path, Log& log);
-    // The saved variables, written to "<path>.tmp" through the profile functions and renamed
-    // over the old file, which a failure leaves as it was. Variables whose name the file
-    // cannot hold (or that another saved name differs from only in case, or whose value is
-    // too long for it) are skipped and logged; line breaks in values are saved as blanks.
+    // The saved variables as one text, written to a temporary file renamed over the old one,
+    // which a failure leaves as it was; the failure is logged with the path and the system's
+    // reason. Variables whose name the file cannot hold (or that another saved name differs
+    // from only in case, or whose value is too long for it) are skipped and logged; line
+    // breaks and other control characters in values are saved as blanks.
     bool save(const Platform& platform, const std::string& path, Log& log) const;
 
 private:
     bool store(std::string_view name, VarKind kind, std::string_view text, std::int32_t value,
                bool temporary);
+    void loadText(std::string_view bytes);
+    std::string fileText(Log& log) const;
+
     std::array<VarRec, kCapacity + 1> entries_{};  // entry 0 unused
+    // The file the last load could not read whole, which save() leaves alone.
+    std::string unreadableFile_;
 };
 
 std::string varValueText(const VarRec& entry);

@@ -68,6 +68,12 @@ inline bool nameHasSuffix(std::string_view name, std::string_view suffix) {
     return true;
 }
 
+// The reason readFile gives for a file longer than its cap, which callers tell apart from a
+// file they cannot read at all.
+inline std::string tooLongReason(std::size_t maxBytes) {
+    return "longer than " + std::to_string(maxBytes) + " bytes";
+}
+
 class FileSystem {
 public:
     virtual ~FileSystem() = default;
@@ -80,7 +86,8 @@ public:
     virtual bool createDirectory(const std::string& path) = 0;
     // The folder and all missing parents; true when the folder exists afterwards.
     virtual bool createDirectories(const std::string& path) = 0;
-    // The whole file, or nothing when it is missing, unreadable or longer than maxBytes.
+    // The whole file, or nothing when it is missing, unreadable or longer than maxBytes (the
+    // reason then being tooLongReason(maxBytes)).
     virtual std::optional<std::string> readFile(const std::string& path, std::size_t maxBytes) = 0;
     // Writes to a temporary name beside the file and renames it over the old one.
     virtual bool writeFileAtomic(const std::string& path, std::string_view bytes) = 0;

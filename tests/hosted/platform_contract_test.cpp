@@ -207,10 +207,9 @@ TEST_F(PlatformContract, LogFileStaysReadableAndRotatableWhileOpen) {
     EXPECT_FALSE(files_.deleteFile(at("log.old")));
 }
 
-// "var.dat" through the system's profile functions and the rename-over; what the variables
-// table makes of its entries is pinned over the fakes.
+// "var.dat" written and read back through the build's file services; what the variables table
+// makes of its entries is pinned over the fakes.
 TEST_F(PlatformContract, VariablesFileRoundTrips) {
-    ASSERT_NE(platform_.profiles, nullptr);
     Log log(platform_);
     const std::string path = at("var.dat");
     spit(dir_ / "var.dat", "[String]\r\nold=1\r\n");
@@ -228,18 +227,80 @@ TEST_F(PlatformContract, VariablesFileRoundTrips) {
     EXPECT_EQ(back.text("a"), "line  break");
     EXPECT_EQ(back.text("cyr"), "\xC7\xED\xE0\xF7\xE5\xED\xE8\xE5");
 
-    // A second save over the first, read back at once: no stale cached copy on either side.
+    // A second save over the first, read back at once.
     back.storeStr("b", "changed");
     ASSERT_TRUE(back.save(platform_, path, log));
     VarTable again;
     again.load(platform_, path, log);
     EXPECT_EQ(again.text("b"), "changed");
 
-    // A stale temporary file is not mixed in.
-    spit(dir_ / "var.dat.tmp", "[String]\r\nstale=1\r\n");
-    ASSERT_TRUE(VarTable().save(platform_, path, log));
-    EXPECT_EQ(slurp(dir_ / "var.dat"),
-              "[String]\r\nver=" + std::string(kVersionText) + "\r\nAuthor=Quilbex team\r\n");
+    // The temporary files of cut-short saves go at the next load, and nothing else does.
+    for (const char* name : {"var.dat.tmp", "var.dat.tmp4242.7", "var.dat.tmpx", "var.dat.tmp1"})
+        spit(dir_ / name, "[String]\r\nstale=1\r\n");
+    again.load(platform_, path, log);
+    EXPECT_EQ(names(), (std::vector<std::string>{"var.dat", "var.dat.tmp1", "var.dat.tmpx"}));
+    EXPECT_EQ(again.find("stale"), -1);
+}
+
+// The variables file must read the same through the system's profile functions (older
+// versions of the module, and anyone editing it through them) as through our own reader.
+TEST_F(PlatformContract, VariablesFileReadsAsTheProfileFunctionsReadIt) {
+    ASSERT_NE(platform_.profiles, nullptr);
+    ProfileStore& profiles = *platform_.profiles;
+    Log log(platform_);
+    const std::vector<std::pair<std::string, std::string>> awkward = {
+        {"lead", "  lead"}, {"trail", "trail\t "}, {"dq", "\"both\""}, {"sq", "'single'"},
+        {"half", "\"half"}, {"inner", "a \"b\" c"}, {"eq", "=a=b"}, {"semi", ";not a comment"},
+        {"section", "[Integer]"}, {"nbsp", "\xA0x\xA0"}, {"empty", ""}, {"blank", " "},
+        {"cyr", "\xCF\xF0\xE8\xE2\xE5\xF2, \xEC\xE8\xF0"}, {"\xC8\xEC\xFF", "1251 name"}};
+
+    // Our writer, the system's reader.
+    const std::string ours = at("ours.dat");
+    VarTable vars;
+    std::vector<std::string> keys = {"ver", "Author"};
+    for (const auto& [name, value] : awkward) {
+        vars.storeStr(name, value);
+        keys.push_back(name);
+    }
+    vars.storeInt("int", -42);
+    ASSERT_TRUE(vars.save(platform_, ours, log));
+    EXPECT_EQ(profiles.keyNames(ours, "String"), keys);
+    for (const auto& [name, value] : awkward)
+        EXPECT_EQ(profiles.readString(ours, "string", name, "<none>"), value) << name;
+    EXPECT_EQ(profiles.readString(ours, "Integer", "INT", ""), "-42");
+
+    // The system's writer, our reader.
+    const std::string theirs = at("theirs.dat");
+    for (const auto& [name, value] : awkward)
+        ASSERT_TRUE(profiles.writeString(theirs, "String", name, value)) << name;
+    ASSERT_TRUE(profiles.writeString(theirs, "Integer", "int", "-42"));
+    VarTable back;
+    back.load(platform_, theirs, log);
+    EXPECT_EQ(back.count(), vars.count());
+    for (const auto& [name, value] : awkward) EXPECT_EQ(back.text(name), value) << name;
+    EXPECT_EQ(back.type("int"), 1);
+    EXPECT_EQ(back.text("int"), "-42");
+
+    // Text as editors leave it: each key the system lists reads as the system reads it.
+    const std::string hand = at("hand.dat");
+    spit(dir_ / "hand.dat",
+         "; by hand\r\n[string]\r\n  a  =  spaced  \r\n\tb\t=\t\"q\"\t\r\nc='x'\r\n"
+         "d=\"mixed'\r\nDup=first\r\nDUP=second\r\n=nameless\r\nno equals\r\ne==x=y\r\n"
+         "f=\r\n\xA0g\xA0=\xA0h\xA0\r\n;i=1\r\n[Integer]\r\nn = 7 \r\n");
+    VarTable read;
+    read.load(platform_, hand, log);
+    std::vector<std::string> distinct;
+    for (const std::string& key : profiles.keyNames(hand, "String")) {
+        if (std::any_of(distinct.begin(), distinct.end(),
+                        [&](const std::string& seen) { return equalsIgnoreCase1251(seen, key); }))
+            continue;  // the system reads the first of the name again
+        distinct.push_back(key);
+        EXPECT_EQ(read.text(key), profiles.readString(hand, "String", key, "<none>")) << key;
+    }
+    EXPECT_EQ(distinct,
+              (std::vector<std::string>{"a", "b", "c", "d", "Dup", "e", "f", "\xA0g\xA0"}));
+    EXPECT_EQ(read.text("n"), profiles.readString(hand, "Integer", "n", ""));
+    EXPECT_EQ(read.count(), 2 + 9);
 }
 
 TEST_F(PlatformContract, ExpandsKnownNamesAndKeepsTheRest) {

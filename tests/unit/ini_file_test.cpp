@@ -58,6 +58,17 @@ TEST(IniFile, FirstMatchWinsAndRepeatedSectionsContinue) {
     EXPECT_EQ(ini.keyNames("a"), (Names{"k", "late"}));
 }
 
+// Readers differ on the no-break space at a value's ends: written in quotes, it reads back
+// the same through every one of them.
+TEST(IniFile, ANoBreakSpaceAtAValuesEndIsQuoted) {
+    IniFile ini;
+    ini.set("S", "k", "\xA0v");
+    ini.set("S", "m", "v\xA0");
+    EXPECT_EQ(ini.serialize(), "[S]\r\nk=\"\xA0v\"\r\nm=\"v\xA0\"\r\n");
+    EXPECT_EQ(IniFile::parse(ini.serialize()).get("S", "k"), "\xA0v");
+    EXPECT_EQ(IniFile::parse("[S]\r\nk=\xA0v\xA0\r\n").get("S", "k"), "\xA0v\xA0");
+}
+
 TEST(IniFile, GetIntReadsTheLeadingDecimalInteger) {
     const IniFile ini = IniFile::parse(
         "[N]\na=42\nb=  -17xyz\nc=+5\nd=abc\ne=\nf=-\ng=0x1F\nh=4294967297\ni=\"12\"\nj=- 3\n");

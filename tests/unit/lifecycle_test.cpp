@@ -143,6 +143,21 @@ TEST_F(Lifecycle, AFailingStepSkipsNoLaterStoreNorTheScriptingStop) {
     EXPECT_NE(log.find("Destroying done"), std::string::npos);
 }
 
+TEST_F(Lifecycle, AVarDatThatCannotBeReadOutlivesTheSession) {
+    returningUser();
+    const std::string path = "C:\\QBX\\var.dat";
+    const std::string saved = "[String]\r\nmine=1\r\n";
+    fake.files.put(path, saved);
+    fake.files.makeUnreadable(path);
+    const std::string log = runSession();
+    EXPECT_EQ(fake.files.contents(path), saved);
+    EXPECT_NE(log.find("Cannot read C:\\QBX\\var.dat (Access is denied.): left as it is and not "
+                       "written this session"),
+              std::string::npos);
+    EXPECT_NE(log.find("Variables not saved: C:\\QBX\\var.dat could not be read at start"),
+              std::string::npos);
+}
+
 TEST_F(Lifecycle, AFailingDialogStillLeavesTheRestStarted) {
     returningUser();
     FakeSubsystemOptions options;

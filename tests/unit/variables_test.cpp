@@ -9,7 +9,9 @@
 #include <utility>
 #include <vector>
 
+#include "core/ini_file.h"
 #include "core/log.h"
+#include "core/var_file.h"
 #include "core/version.h"
 #include "support/fakes.h"
 
@@ -31,24 +33,6 @@ Texts texts(const VarTable& table, const Texts& names) {
         out.push_back(table.find(name) < 0 ? "-" : table.text(name));
     return out;
 }
-
-// A store failing every write after the first `writesLeft`.
-struct FailingProfiles : ProfileStore {
-    FailingProfiles(ProfileStore& store, int writes) : inner(store), writesLeft(writes) {}
-    std::vector<std::string> keyNames(const std::string& path, std::string_view section) override {
-        return inner.keyNames(path, section);
-    }
-    std::string readString(const std::string& path, std::string_view section,
-                           std::string_view key, std::string_view fallback) override {
-        return inner.readString(path, section, key, fallback);
-    }
-    bool writeString(const std::string& path, std::string_view section, std::string_view key,
-                     std::string_view value) override {
-        return writesLeft-- > 0 && inner.writeString(path, section, key, value);
-    }
-    ProfileStore& inner;
-    int writesLeft;
-};
 
 class Variables : public ::testing::Test {
 protected:
@@ -240,30 +224,146 @@ TEST_F(Variables, WhatTheFileCannotHoldIsSkippedAndLogged) {
     EXPECT_EQ(logged("Variable \"too long\" not saved: its value is too long for var.dat"), 1);
 }
 
-TEST_F(Variables, AFailedSaveLeavesTheOldFileWholeAndAStaleTemporaryMixesNothingIn) {
+TEST_F(Variables, WrittenAndReadAsTheSystemsProfileFunctionsDo) {
+    // Values that reading would change are quoted, and so is a no-break space at an end.
+    for (const auto& [name, value] : std::vector<std::pair<std::string, std::string>>{
+             {"nbsp", "\xA0x\xA0"}, {"pad", " p "}, {"tab", "\tt"}, {"dq", "\"q\""},
+             {"sq", "'s'"}, {"half", "\"h"}, {"eq", "=a;b"}, {"empty", ""}, {"ctl", "a\x01\x1A"}})
+        vars.storeStr(name, value);
+    vars.storeInt("n", -5);
+    ASSERT_TRUE(save());
+    EXPECT_EQ(fake.files.contents(kVarDat),
+              kPresetsOnly +
+                  "nbsp=\"\xA0x\xA0\"\r\npad=\" p \"\r\ntab=\"\tt\"\r\ndq=\"\"q\"\"\r\n"
+                  "sq=\"'s'\"\r\nhalf=\"h\r\neq==a;b\r\nempty=\r\nctl=\"a  \"\r\n"
+                  "[Integer]\r\nn=-5\r\n");
+
+    // A file as others write it: names and sections in any case, blanks around names and
+    // values, quotes, comments, stray lines; the first of a name wins.
+    fake.files.put(kVarDat,
+                   "\xEF\xBB\xBF; saved by hand\r\n[ string ]\r\n  a  =  spaced  \r\n"
+                   "\xA0nb\xA0=\xA0v\xA0\r\nq=\"  kept  \"\r\nDup=first\r\ndup=second\r\n"
+                   "=nameless\r\nno equals\r\n;c=comment\r\ntabbed\t=\tx\ty\t\r\nempty=\r\n"
+                   "[INTEGER]\r\ni = \"42\"\r\nj=-0\r\nk=12abc\r\n\x1A");
+    load();
+    EXPECT_EQ(vars.count(), 11);
+    EXPECT_EQ(texts(vars, {"a", "\xA0nb\xA0", "q", "Dup", "dup", "", "no equals", ";c", "tabbed",
+                           "empty", "i", "j", "k"}),
+              (Texts{"spaced", "\xA0v\xA0", "  kept  ", "first", "-", "-", "-", "-", "x\ty", "",
+                     "42", "0", "0"}));
+    EXPECT_TRUE(logLines.empty());
+}
+
+TEST_F(Variables, AFileThatCannotBeReadIsLeftAloneAndNotWrittenThisSession) {
+    const std::string old = "[String]\r\nkept=1\r\n";
+    for (const bool folder : {false, true}) {
+        test::FakePlatform other;
+        Log otherLog{other.platform()};
+        std::vector<std::string> lines;
+        otherLog.setMirror([&](const std::string& line) { lines.push_back(line); });
+        if (folder) {
+            ASSERT_TRUE(other.files.createDirectories(kVarDat));
+        } else {
+            other.files.put(kVarDat, old);
+            other.files.makeUnreadable(kVarDat);
+        }
+        VarTable table;
+        table.load(other.platform(), kVarDat, otherLog);
+        EXPECT_EQ(table.count(), 2);
+        table.storeStr("new", "x");
+        EXPECT_FALSE(table.save(other.platform(), kVarDat, otherLog));
+        EXPECT_FALSE(table.save(other.platform(), kVarDat, otherLog));  // the backup timer's turn
+        EXPECT_EQ(other.files.has(kVarDat), !folder);
+        if (!folder) {
+            EXPECT_EQ(other.files.contents(kVarDat), old);
+        }
+        const std::string reason = folder ? "a folder is in its place" : "Access is denied.";
+        const std::string refused =
+            "Variables not saved: C:\\QBX\\var.dat could not be read at start";
+        EXPECT_EQ(lines, (Texts{"Cannot read C:\\QBX\\var.dat (" + reason +
+                                    "): left as it is and not written this session",
+                                refused, refused}))
+            << reason;
+    }
+}
+
+TEST_F(Variables, ADamagedFileIsKeptAsideUnderAFreeNameBeforeItIsWritten) {
+    const std::string huge = "[String]\r\nx=" + std::string(IniFile::kMaxFileBytes, 'x');
+    const std::pair<std::string, std::string> damaged[] = {
+        {std::string("[String]\r\na=1\0\r\n", 15), "holds byte 0x00 at offset 13"},
+        {"[String]\r\nb=\x01\x02\r\n", "holds byte 0x01 at offset 12"},
+        {"[String]\r\n\x1A\r\nc=1\r\n", "holds byte 0x1A at offset 10"},  // not at the end
+        {huge, "longer than 16777216 bytes"}};
+    fake.files.put(kVarDat + ".bad", "from an earlier session");
+    int next = 2;
+    for (const auto& [bytes, reason] : damaged) {
+        fake.files.put(kVarDat, bytes);
+        vars.storeStr("earlier", "x");
+        load();
+        EXPECT_EQ(vars.count(), 2) << reason;
+        const std::string aside = kVarDat + ".bad" + std::to_string(next++);
+        EXPECT_TRUE(fake.files.contents(aside) == bytes) << reason;
+        ASSERT_FALSE(logLines.empty());
+        EXPECT_EQ(logLines.back(), "Damaged C:\\QBX\\var.dat (" + reason + ") kept as " + aside);
+        EXPECT_FALSE(fake.files.has(kVarDat));
+        ASSERT_TRUE(save());
+    }
+    EXPECT_EQ(fake.files.contents(kVarDat + ".bad"), "from an earlier session");
+    EXPECT_EQ(fake.files.contents(kVarDat), kPresetsOnly);
+
+    // No free name left: the file stays where it is, and so does every kept copy.
+    for (int i = next; i <= kMaxKeptAside; ++i)
+        fake.files.put(kVarDat + ".bad" + std::to_string(i), "");
+    fake.files.put(kVarDat, damaged[0].first);
+    logLines.clear();
+    load();
+    EXPECT_FALSE(save());
+    EXPECT_EQ(fake.files.contents(kVarDat), damaged[0].first);
+    EXPECT_EQ(fake.files.contents(kVarDat + ".bad2"), damaged[0].first);
+    EXPECT_EQ(logLines.front(),
+              "Damaged C:\\QBX\\var.dat (holds byte 0x00 at offset 13) cannot be kept aside (no "
+              "free name up to C:\\QBX\\var.dat.bad100): left as it is and not written this "
+              "session");
+
+    // Tabs, line ends of any kind and a closing Ctrl-Z run are what a var.dat may hold.
+    fake.files.put(kVarDat, "[String]\r\nt=\ta\tb\t\nu=2\r\x1A\x1A");
+    load();
+    EXPECT_EQ(texts(vars, {"t", "u"}), (Texts{"a\tb", "2"}));
+}
+
+TEST_F(Variables, AFailedSaveIsLoggedWithTheSystemsReasonAndLeavesTheOldFile) {
     const std::string old = "[String]\r\nold=kept\r\n";
     fake.files.put(kVarDat, old);
     vars.storeStr("new", "x");
-    FailingProfiles failing(fake.profiles, 2);  // the third variable fails
-    Platform platform = fake.platform();
-    platform.profiles = &failing;
-    EXPECT_FALSE(vars.save(platform, kVarDat, log));
-    EXPECT_EQ(fake.files.contents(kVarDat), old);
-    EXPECT_FALSE(fake.files.has(kVarDat + ".tmp"));
-    fake.files.failReplace = true;
+    fake.files.failWrites = true;
     EXPECT_FALSE(save());
     EXPECT_EQ(fake.files.contents(kVarDat), old);
-    EXPECT_FALSE(fake.files.has(kVarDat + ".tmp"));
-    platform.profiles = nullptr;
-    EXPECT_FALSE(vars.save(platform, kVarDat, log));
-    vars.load(platform, kVarDat, log);
+    EXPECT_EQ(logLines, Texts{"Cannot save variables to C:\\QBX\\var.dat: There is not enough "
+                              "space on the disk."});
+    Platform none = fake.platform();
+    none.files = nullptr;
+    EXPECT_FALSE(vars.save(none, kVarDat, log));
+    vars.load(none, kVarDat, log);
     EXPECT_EQ(vars.count(), 2);
+}
+
+TEST_F(Variables, LoadingRemovesOnlyTheTemporaryFilesOfOurOwnSaves) {
+    const Texts ours = {"var.dat.tmp", "var.dat.tmp123.4", "VAR.DAT.TMP99.0"};
+    const Texts others = {"var.dat.tmp.bak", "var.dat.tmpx", "var.dat.tmp12", "var.dat.tmp1.2.3",
+                          "var.dat.tmp.5", "var.dat.tmp5.", "var.dat.tmp-1.2", "xvar.dat.tmp1.2",
+                          "var.dat.bad", "settings.tmp1.2"};
+    for (const auto* names : {&ours, &others})
+        for (const std::string& name : *names)
+            fake.files.put("C:\\QBX\\" + name, "[String]\r\ns=1\r\n");
+    fake.files.put(kVarDat, "[String]\r\nv=1\r\n");
+    load();
+    for (const std::string& name : ours) EXPECT_FALSE(fake.files.has("C:\\QBX\\" + name)) << name;
+    for (const std::string& name : others) EXPECT_TRUE(fake.files.has("C:\\QBX\\" + name)) << name;
+    EXPECT_EQ(texts(vars, {"v", "s"}), (Texts{"1", "-"}));
+    EXPECT_EQ(logLines, Texts{"Removed 3 stale temporary files of C:\\QBX\\var.dat"});
+    logLines.clear();
+    load();
     EXPECT_TRUE(logLines.empty());
-    fake.files.failReplace = false;
-    fake.files.put(kVarDat + ".tmp", "[String]\r\nstale=1\r\n[Integer]\r\nver=9\r\n");
-    ASSERT_TRUE(save());
-    EXPECT_EQ(fake.files.contents(kVarDat), kPresetsOnly);
-    EXPECT_FALSE(fake.files.has(kVarDat + ".tmp"));
 }
 
 }  // namespace

@@ -158,7 +158,7 @@ std::optional<std::string> Win32FileSystem::readFile(const std::string& path,
         return std::nullopt;
     }
     if (static_cast<unsigned long long>(size.QuadPart) > maxBytes) {
-        fail("longer than " + std::to_string(maxBytes) + " bytes");
+        fail(tooLongReason(maxBytes));
         return std::nullopt;
     }
     try {
@@ -174,7 +174,7 @@ std::optional<std::string> Win32FileSystem::readFile(const std::string& path,
             }
             if (got == 0) break;
             if (got > maxBytes - bytes.size()) {  // grew while we read
-                fail("longer than " + std::to_string(maxBytes) + " bytes");
+                fail(tooLongReason(maxBytes));
                 return std::nullopt;
             }
             bytes.append(chunk.data(), got);
