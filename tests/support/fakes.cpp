@@ -145,7 +145,7 @@ std::optional<std::string> FakeFileSystem::readFile(const std::string& path, std
         return std::nullopt;
     }
     if (it->second.size() > maxBytes) {
-        fail("longer than " + std::to_string(maxBytes) + " bytes");
+        fail(tooLongReason(maxBytes));
         return std::nullopt;
     }
     return it->second;

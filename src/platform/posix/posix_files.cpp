@@ -146,7 +146,7 @@ std::optional<std::string> PosixFileSystem::readFile(const std::string& path,
         } else if (!S_ISREG(st.st_mode)) {
             fail(S_ISDIR(st.st_mode) ? "a folder is in its place" : "not a plain file");
         } else if (static_cast<std::uint64_t>(st.st_size) > maxBytes) {
-            fail("longer than " + std::to_string(maxBytes) + " bytes");
+            fail(tooLongReason(maxBytes));
         } else {
             // The size is only a hint (the file may grow while we read); the cap is enforced
             // on what actually arrives.
@@ -163,7 +163,7 @@ std::optional<std::string> PosixFileSystem::readFile(const std::string& path,
                 }
                 if (n == 0) break;
                 if (static_cast<std::size_t>(n) > maxBytes - bytes.size()) {
-                    ok = fail("longer than " + std::to_string(maxBytes) + " bytes");
+                    ok = fail(tooLongReason(maxBytes));
                     break;
                 }
                 bytes.append(chunk.data(), static_cast<std::size_t>(n));
@@ -183,8 +183,8 @@ bool PosixFileSystem::writeFileAtomic(const std::string& path, std::string_view 
     try {
         const std::string target = toNativePath(path);
         if (target.empty() || target.back() == '/') return fail("unusable path");
-        const std::string temp = target + ".tmp" + std::to_string(::getpid()) + "." +
-                                 std::to_string(sequence.fetch_add(1));
+        const std::string temp = atomicTemporaryName(
+            target, static_cast<std::uint64_t>(::getpid()), sequence.fetch_add(1));
         const int fd =
             ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0666);
         if (fd < 0) return fail(lastReason());
