@@ -53,19 +53,66 @@ public:
     virtual bool flush() = 0;
 };
 
+// Whether two pieces of file names are the same, ASCII letters compared without regard to case.
+inline bool sameNameText(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        char x = a[i];
+        char y = b[i];
+        if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
+        if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
+        if (x != y) return false;
+    }
+    return true;
+}
+
 // Whether the file name ends in the suffix, ASCII letters compared without regard to case (the
 // suffixes asked for are extensions such as ".s").
 inline bool nameHasSuffix(std::string_view name, std::string_view suffix) {
-    if (suffix.size() > name.size()) return false;
-    const std::string_view tail = name.substr(name.size() - suffix.size());
-    for (std::size_t i = 0; i < suffix.size(); ++i) {
-        char a = tail[i];
-        char b = suffix[i];
-        if (a >= 'A' && a <= 'Z') a = static_cast<char>(a - 'A' + 'a');
-        if (b >= 'A' && b <= 'Z') b = static_cast<char>(b - 'A' + 'a');
-        if (a != b) return false;
-    }
-    return true;
+    return suffix.size() <= name.size() &&
+           sameNameText(name.substr(name.size() - suffix.size()), suffix);
+}
+
+// The name FileSystem::writeFileAtomic writes under before renaming it over the target:
+// "<target>.tmp<process id>.<sequence>". A save that is killed half-way leaves it behind.
+inline std::string atomicTemporaryName(std::string_view target, std::uint64_t processId,
+                                       std::uint64_t sequence) {
+    std::string name(target);
+    name += ".tmp";
+    name += std::to_string(processId);
+    name += '.';
+    name += std::to_string(sequence);
+    return name;
+}
+
+// Whether a file name (without folder) is such a temporary name of the file name `target`:
+// the target, ".tmp", digits, a dot, digits and nothing else. Only these may be removed as
+// leftovers, so nothing looser matches.
+inline bool isAtomicTemporaryNameOf(std::string_view name, std::string_view target) {
+    constexpr std::string_view kTmp = ".tmp";
+    if (name.size() <= target.size() + kTmp.size()) return false;
+    if (!sameNameText(name.substr(0, target.size()), target) ||
+        !sameNameText(name.substr(target.size(), kTmp.size()), kTmp))
+        return false;
+    const std::string_view numbers = name.substr(target.size() + kTmp.size());
+    const auto allDigits = [](std::string_view text) {
+        if (text.empty()) return false;
+        for (const char c : text)
+            if (c < '0' || c > '9') return false;
+        return true;
+    };
+    const std::size_t dot = numbers.find('.');
+    return dot != std::string_view::npos && allDigits(numbers.substr(0, dot)) &&
+           allDigits(numbers.substr(dot + 1));
+}
+
+// The reason FileSystem::readFile gives for a file over its cap. It is the one refusal that
+// is about the file's content rather than about getting at it.
+inline std::string tooLongReason(std::size_t maxBytes) {
+    return "longer than " + std::to_string(maxBytes) + " bytes";
+}
+inline bool isTooLongReason(std::string_view reason) {
+    return reason.starts_with("longer than ");
 }
 
 // The reason readFile gives for a file longer than its cap, which callers tell apart from a

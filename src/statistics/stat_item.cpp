@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "core/datetime.h"
+#include "core/guard.h"
 #include "core/plugin.h"
 #include "core/regex_1251.h"
 #include "core/text.h"
@@ -145,10 +146,12 @@ StatItem::StatItem(Plugin& plugin, std::string baseName, int index)
             log.write("OK");
             baseName_ = baseName;
             log.write("Loading storage entries");
+            store_->removeStaleTemporaries(baseName_ + ".Stat");
             try {
                 store_->load(baseName_);
             } catch (...) {
-                log.write("Can't load");
+                log.write("Can't load " + baseName_ + ".Stat: " +
+                          describeException(std::current_exception()));
             }
             store_->tree().clearRootEntry();
         } catch (...) {
@@ -185,7 +188,9 @@ void StatItem::storeIfChanged() {
         dumpItems();
         store_->store(baseName_ + ".Stat", plugin_.settings.compressionLevel);
     } catch (...) {
-        plugin_.log.write("***** ERROR!!! Can't store mad");
+        // The classic words first: they are what people search logs for.
+        plugin_.log.write("***** ERROR!!! Can't store mad " + baseName_ + ".Stat: " +
+                          describeException(std::current_exception()));
     }
 }
 
@@ -240,7 +245,8 @@ void StatItem::sort() {
             }
         } while (!(clean && gap == 1));
     } catch (...) {
-        plugin_.log.write("Exception while sorting in #" + decimal(index_));
+        plugin_.log.write("Exception while sorting in #" + decimal(index_) + ": " +
+                          describeException(std::current_exception()));
     }
 }
 
@@ -407,17 +413,21 @@ void processMad(Plugin& plugin, int index, bool sort) {
     if (index < 0 || index >= kStatItemCount) return;
     StatisticsItem* item = plugin.mads[static_cast<std::size_t>(index)].get();
     if (!item) return;
+    const auto failed = [&](std::string_view line) {
+        plugin.log.write(std::string(line) + " " + kStatItemNames[static_cast<std::size_t>(index)] +
+                         ": " + describeException(std::current_exception()));
+    };
     if (sort) {
         try {
             item->sortIfChanged();
         } catch (...) {
-            plugin.log.write("***** ERROR!!! Failed to sort mad data");
+            failed("***** ERROR!!! Failed to sort mad data");
         }
     } else {
         try {
             item->storeIfChanged();
         } catch (...) {
-            plugin.log.write("***** ERROR!!! Failed to store mad data");
+            failed("***** ERROR!!! Failed to store mad data");
         }
     }
 }

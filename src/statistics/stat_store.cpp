@@ -8,6 +8,7 @@
 #include <stdexcept>
 #include <utility>
 
+#include "core/guard.h"
 #include "core/log.h"
 #include "core/text.h"
 #include "platform/platform.h"
@@ -85,6 +86,187 @@ private:
     std::vector<Bytef> chunk_ = std::vector<Bytef>(kChunkBytes);
     std::string out_;
 };
+
+// What walking a ".Stat" stream came to.
+struct InflateOutcome {
+    std::uint64_t records = 0;      // whole records handed over, the header included
+    std::size_t trailingBytes = 0;  // of a last record cut short, which is not handed over
+    std::string damage;             // why the stream could not be read to its end mark
+};
+
+std::string zlibDamage(const z_stream& stream, int result) {
+    if (result == Z_BUF_ERROR) return "the compressed data end before their end mark";
+    if (result == Z_NEED_DICT) return "the compressed data need a preset dictionary";
+    return stream.msg != nullptr ? std::string(stream.msg) : "damaged compressed data";
+}
+
+// Inflates the stream held in `file` and hands each whole record to visit(index, bytes) in file
+// order until it returns false. Only one chunk is held at a time, so the same bytes can be
+// walked again at the cost of inflating them again.
+template <typename Visit>
+InflateOutcome inflateRecords(std::string& file, Visit&& visit) {
+    InflateOutcome outcome;
+    z_stream stream{};
+    if (const int init = inflateInit(&stream); init != Z_OK) {
+        if (init == Z_MEM_ERROR) throw std::bad_alloc();
+        throw std::runtime_error("zlib cannot start inflating");
+    }
+    struct End {
+        z_stream& s;
+        ~End() { inflateEnd(&s); }
+    } end{stream};
+
+    std::size_t fed = 0;  // zlib counts its input in uInt: a longer file goes in slices
+    std::vector<std::uint8_t> chunk(kChunkBytes);
+    StatEntryBytes pending{};
+    std::size_t pendingBytes = 0;
+    std::uint64_t inflated = 0;
+    for (;;) {
+        if (stream.avail_in == 0 && fed < file.size()) {
+            const std::size_t slice =
+                std::min<std::size_t>(file.size() - fed, std::numeric_limits<uInt>::max());
+            stream.next_in = reinterpret_cast<Bytef*>(file.data() + fed);
+            stream.avail_in = static_cast<uInt>(slice);
+            fed += slice;
+        }
+        stream.next_out = chunk.data();
+        stream.avail_out = static_cast<uInt>(chunk.size());
+        const int result = inflate(&stream, Z_NO_FLUSH);
+        if (result == Z_MEM_ERROR) throw std::bad_alloc();
+        const std::size_t produced = chunk.size() - stream.avail_out;
+        inflated += produced;
+
+        for (std::size_t at = 0; at < produced;) {
+            const std::size_t take = std::min(kStatEntrySize - pendingBytes, produced - at);
+            std::copy_n(chunk.begin() + static_cast<std::ptrdiff_t>(at), take,
+                        pending.begin() + static_cast<std::ptrdiff_t>(pendingBytes));
+            pendingBytes += take;
+            at += take;
+            if (pendingBytes < kStatEntrySize) break;
+            pendingBytes = 0;
+            if (!visit(outcome.records++, std::as_const(pending))) return outcome;
+        }
+
+        if (result == Z_STREAM_END) break;
+        const bool moreInput = result == Z_BUF_ERROR && fed < file.size();
+        // Damaged data, a stream that ends before its end mark, or one that would not end.
+        if (result != Z_OK && !moreInput) {
+            outcome.damage = zlibDamage(stream, result);
+            return outcome;
+        }
+        if (inflated > kMaxInflatedBytes) {
+            outcome.damage = "the data inflate to more than " +
+                             decimal(static_cast<std::int64_t>(kMaxInflatedBytes)) + " bytes";
+            return outcome;
+        }
+    }
+    outcome.trailingBytes = pendingBytes;
+    return outcome;
+}
+
+std::string_view keyOf(const StatEntryBytes& bytes) {
+    return {reinterpret_cast<const char*>(bytes.data() + 1),
+            std::min<std::size_t>(bytes[0], kMaxKeyLength)};
+}
+
+// Whether the key comes before the other in the order the tree writes its entries: character
+// by character, a code below 32 taken as the blank (it shares the blank's path), a key before
+// the longer keys it begins.
+bool beforeInTreeOrder(std::string_view a, std::string_view b) {
+    const auto slot = [](char c) {
+        const auto code = static_cast<unsigned char>(c);
+        return code < 32 ? 32u : unsigned{code};
+    };
+    for (std::size_t i = 0; i < a.size() && i < b.size(); ++i)
+        if (slot(a[i]) != slot(b[i])) return slot(a[i]) < slot(b[i]);
+    return a.size() < b.size();
+}
+
+// Where the run of records in strictly rising tree order that the latest record belongs to
+// began.
+class TreeOrderRun {
+public:
+    void add(std::uint64_t index, std::string_view key) {
+        if (!started_ || !beforeInTreeOrder(previous_, key)) start_ = index;
+        started_ = true;
+        previous_.assign(key);
+    }
+    std::uint64_t start() const noexcept { return start_; }
+
+private:
+    std::string previous_;
+    std::uint64_t start_ = 0;
+    bool started_ = false;
+};
+
+struct MergeOutcome {
+    InflateOutcome whole;  // of the walk over the whole stream
+    std::uint64_t leftOutTrained = 0;
+    std::uint64_t leftOutNew = 0;
+};
+
+// Merges a ".Stat" stream into the tree, what was trained before ahead of what the last session
+// added, so that a tree that runs out of nodes refuses new keys rather than trained ones.
+//
+// The stream holds the header, whose size counts the plain records, then the plain records (the
+// last session's new keys), then the tree's entries in pre-order. The header counts the plain
+// list with its blank records, which are not written, so the first tree entries may stand
+// within that count. They are told apart by the tree's order: they begin the run of rising keys
+// that goes on past the count. (A plain record can pass for one only by coming before every
+// tree entry in that order.)
+//
+// Three walks over the same bytes: the header and everything past the count; the tree entries
+// within the count; the plain records. Each record is merged once; a record that fails is
+// reported through wrongEntry and the rest go on.
+template <typename WrongEntry>
+MergeOutcome mergeTrainedFirst(std::string& file, WordTrie& tree, double now,
+                               WrongEntry&& wrongEntry) {
+    MergeOutcome outcome;
+    const auto merge = [&](const StatEntryBytes& bytes, std::uint64_t& leftOut) {
+        try {
+            StatEntry record = parseStatEntry(bytes);
+            // Older files numbered their layout below 135 and used the reserved bytes, which
+            // are not carried over anyway.
+            if (record.marker != kMarkerEmpty && record.marker < kMarkerStored)
+                record.marker = kMarkerStored;
+            if (record.marker != kMarkerEmpty && !tree.mergeRecord(record, now)) ++leftOut;
+        } catch (...) {
+            wrongEntry();
+        }
+    };
+
+    std::uint64_t plainCount = 0;
+    std::uint64_t treeStart = 1;  // the index of the first tree entry
+    TreeOrderRun run;
+    outcome.whole = inflateRecords(file, [&](std::uint64_t index, const StatEntryBytes& bytes) {
+        if (index == 0) {
+            const std::int32_t size = parseStatEntry(bytes).size;
+            plainCount = size > 0 ? static_cast<std::uint64_t>(size) : 0;
+            merge(bytes, outcome.leftOutTrained);
+            return true;
+        }
+        if (index <= plainCount + 1) run.add(index, keyOf(bytes));
+        if (index == plainCount + 1) treeStart = run.start();
+        if (index > plainCount) merge(bytes, outcome.leftOutTrained);
+        return true;
+    });
+    // Damage ends the walks where the first one ended: what came before it is merged all the same.
+    const std::uint64_t lastIndex = outcome.whole.records > 0 ? outcome.whole.records - 1 : 0;
+    if (lastIndex >= 1 && lastIndex <= plainCount) treeStart = run.start();  // none past the count
+    const std::uint64_t plainEnd = std::min(plainCount, lastIndex);
+
+    if (treeStart <= plainEnd)
+        inflateRecords(file, [&](std::uint64_t index, const StatEntryBytes& bytes) {
+            if (index >= treeStart) merge(bytes, outcome.leftOutTrained);
+            return index < plainEnd;
+        });
+    if (treeStart > 1 && lastIndex >= 1)
+        inflateRecords(file, [&](std::uint64_t index, const StatEntryBytes& bytes) {
+            if (index >= 1) merge(bytes, outcome.leftOutNew);
+            return index + 1 < treeStart;
+        });
+    return outcome;
+}
 
 }  // namespace
 
@@ -246,123 +428,167 @@ std::int32_t StatStore::treeCount(std::string_view key) const {
 void StatStore::load(const std::string& baseName) {
     context_.log.write("TZStorage is about to load from " + baseName, 1);
     dirty_ = false;
+    const std::string fileName = baseName + ".Stat";
     bool ok = false;
     try {
-        ok = read(baseName + ".Stat");
+        ok = read(fileName);
     } catch (...) {
+        readFailure_ = describeException(std::current_exception());
     }
-    if (!ok) context_.log.write("Cannot load entry!!!!!!!!!", 1);
+    if (!ok) context_.log.write("Cannot load entry!!!!!!!!! " + fileName + ": " + readFailure_, 1);
+}
+
+bool StatStore::keepAside(const std::string& fileName, const std::string& damage) noexcept {
+    // A name nobody holds: an older damaged file kept aside is the user's data too.
+    constexpr int kMaxKeptAside = 100;
+    const auto badName = [&](int n) { return fileName + ".bad" + (n == 1 ? "" : decimal(n)); };
+    try {
+        readFailure_ = damage;
+        Log& log = context_.log;
+        FileSystem& files = context_.files;
+        for (int n = 1; n <= kMaxKeptAside; ++n) {
+            const std::string bad = badName(n);
+            if (files.fileExists(bad) || files.directoryExists(bad)) continue;
+            if (files.renameFile(fileName, bad)) {
+                log.write("Damaged file kept as " + bad, 1);
+                return false;
+            }
+            const std::string reason = files.lastError();
+            guardedFile_ = fileName;
+            guardReason_ = "not written in this session, as it is damaged (" + damage +
+                           ") and could not be kept aside (" + reason + ")";
+            log.write("Cannot keep damaged file " + fileName + " as " + bad + " (" + reason +
+                          "): it is not written in this session",
+                      1);
+            return false;
+        }
+        guardedFile_ = fileName;
+        guardReason_ = "not written in this session, as it is damaged (" + damage +
+                       ") and every name to keep it aside is taken";
+        log.write("Cannot keep damaged file " + fileName + " (" + badName(1) + " to " +
+                      badName(kMaxKeptAside) + " are taken): it is not written in this session",
+                  1);
+    } catch (...) {
+        guardedFile_ = fileName;
+    }
+    return false;
+}
+
+bool StatStore::leaveAlone(const std::string& fileName, const std::string& reason) noexcept {
+    try {
+        readFailure_ = reason;
+        guardedFile_ = fileName;
+        guardReason_ = "not written in this session, as it could not be read (" + reason + ")";
+        context_.log.write("Cannot read " + fileName + " (" + reason +
+                               "): it is left as it is and not written in this session",
+                           1);
+    } catch (...) {
+        guardedFile_ = fileName;
+    }
+    return false;
 }
 
 bool StatStore::read(const std::string& fileName) {
     Log& log = context_.log;
+    FileSystem& files = context_.files;
     dirty_ = false;
+    readFailure_.clear();
     log.write("Z-Reading from " + fileName, 1);
     plain_.clear();
     plain_.shrink_to_fit();
     index_.clear();
     indexValid_ = true;
 
-    if (!context_.files.fileExists(fileName)) {
+    // A folder in the file's place is no missing file: what is trained now could never be
+    // saved, and the user must learn why.
+    if (!files.fileExists(fileName) && !files.directoryExists(fileName)) {
         log.write("File " + fileName + " does not exists", 1);
         return true;
     }
 
-    // Whatever cannot be read whole is moved out of the way first, so that the next write of
-    // this store cannot replace the only copy of the user's data.
-    const auto keepAside = [&]() noexcept {
-        try {
-            const std::string bad = fileName + ".bad";
-            if (context_.files.replaceFile(fileName, bad) || context_.files.renameFile(fileName, bad))
-                log.write("Damaged file kept as " + bad, 1);
-            else {
-                // The damaged file is still in place: never write over it in this session.
-                guardedFile_ = fileName;
-                log.write("Cannot keep damaged file " + fileName + " as " + bad, 1);
-            }
-        } catch (...) {
-        }
-        return false;
-    };
-
     try {
         log.write("Creating file stream", 1);
-        std::optional<std::string> file = context_.files.readFile(fileName, kMaxFileBytes);
-        if (!file) return keepAside();
-
+        std::optional<std::string> file = files.readFile(fileName, kMaxFileBytes);
+        if (!file) {
+            const std::string reason = files.lastError();
+            // Too long is about the content; anything else (no permission, a folder, a lock)
+            // says nothing about the data, which stay where they are.
+            return isTooLongReason(reason) ? keepAside(fileName, reason)
+                                           : leaveAlone(fileName, reason);
+        }
         log.write("Creating Z-stream", 1);
-        z_stream stream{};
-        if (inflateInit(&stream) != Z_OK) return keepAside();
-        struct End {
-            z_stream& s;
-            ~End() { inflateEnd(&s); }
-        } end{stream};
         log.write("Beginning read process", 1);
 
-        std::size_t fed = 0;  // zlib counts its input in uInt: a longer file goes in slices
-        std::vector<std::uint8_t> chunk(kChunkBytes);
-        StatEntryBytes pending{};
-        std::size_t pendingBytes = 0;
-        std::int64_t reads = 0;
-        std::uint64_t inflated = 0;
         const double now = context_.clock.now();
-
-        for (;;) {
-            if (stream.avail_in == 0 && fed < file->size()) {
-                const std::size_t slice =
-                    std::min<std::size_t>(file->size() - fed, std::numeric_limits<uInt>::max());
-                stream.next_in = reinterpret_cast<Bytef*>(file->data() + fed);
-                stream.avail_in = static_cast<uInt>(slice);
-                fed += slice;
-            }
-            stream.next_out = chunk.data();
-            stream.avail_out = static_cast<uInt>(chunk.size());
-            const int result = inflate(&stream, Z_NO_FLUSH);
-            const std::size_t produced = chunk.size() - stream.avail_out;
-            inflated += produced;
-
-            for (std::size_t at = 0; at < produced;) {
-                const std::size_t take = std::min(kStatEntrySize - pendingBytes, produced - at);
-                std::copy_n(chunk.begin() + static_cast<std::ptrdiff_t>(at), take,
-                            pending.begin() + static_cast<std::ptrdiff_t>(pendingBytes));
-                pendingBytes += take;
-                at += take;
-                if (pendingBytes < kStatEntrySize) break;
-                pendingBytes = 0;
-                ++reads;
-                try {
-                    StatEntry record = parseStatEntry(pending);
-                    // Older files numbered their layout below 135 and used the reserved
-                    // bytes, which are not carried over anyway.
-                    if (record.marker != kMarkerEmpty && record.marker < kMarkerStored)
-                        record.marker = kMarkerStored;
-                    if (record.marker != kMarkerEmpty) tree_.mergeRecord(record, now);
-                } catch (...) {
-                    log.write("Wrong entry detected", 1);
-                }
-            }
-
-            if (result == Z_STREAM_END) break;
-            const bool moreInput = result == Z_BUF_ERROR && fed < file->size();
-            // Damaged data, a stream that ends before its end mark, or one that would not end.
-            if ((result != Z_OK && !moreInput) || inflated > kMaxInflatedBytes) return keepAside();
-        }
-        ++reads;  // the final short read, counted like every other
+        const MergeOutcome merged = mergeTrainedFirst(*file, tree_, now, [&] {
+            log.write("Wrong entry detected", 1);
+        });
+        const InflateOutcome& whole = merged.whole;
+        if (merged.leftOutTrained + merged.leftOutNew > 0)
+            log.write("@@@ Word tree of " + fileName + " is full at " +
+                          decimal(static_cast<std::int64_t>(tree_.nodeBudget())) + " nodes: " +
+                          decimal(static_cast<std::int64_t>(merged.leftOutNew)) + " new and " +
+                          decimal(static_cast<std::int64_t>(merged.leftOutTrained)) +
+                          " trained keys left out",
+                      1);
+        if (!whole.damage.empty()) return keepAside(fileName, whole.damage);
+        if (whole.trailingBytes > 0)
+            log.write("Ignored " + decimal(static_cast<std::int64_t>(whole.trailingBytes)) +
+                          " bytes at the end of " + fileName + ": not a whole record",
+                      1);
 
         log.write("All entries were read", 1);
-        log.write("Z-Read " + decimal(reads) + " entries from " + fileName +
+        // Counted as the classic reader counts its reads: every whole record and the final
+        // short read.
+        log.write("Z-Read " + decimal(static_cast<std::int64_t>(whole.records + 1)) +
+                      " entries from " + fileName +
                       ", br:" + decimal(static_cast<std::int64_t>(tree_.countNodes())) +
                       ", lv:" + decimal(static_cast<std::int64_t>(tree_.countWords())),
                   1);
         return true;
     } catch (...) {
-        return keepAside();
+        // Most likely memory, not the file: the file stays, and so does the refusal to write
+        // over it, since the tree holds only part of it.
+        std::string reason = "unknown failure";
+        try {
+            reason = describeException(std::current_exception());
+        } catch (...) {
+        }
+        return leaveAlone(fileName, reason);
     }
+}
+
+std::size_t StatStore::removeStaleTemporaries(const std::string& fileName) noexcept {
+    std::size_t removed = 0;
+    try {
+        FileSystem& files = context_.files;
+        const std::size_t slash = fileName.find_last_of("\\/");
+        if (slash == std::string::npos) return 0;
+        const std::string folder = fileName.substr(0, slash + 1);
+        const std::string name = fileName.substr(slash + 1);
+        for (const std::string& found : files.listFiles(fileName.substr(0, slash), "")) {
+            if (!isAtomicTemporaryNameOf(found, name)) continue;
+            if (files.deleteFile(folder + found))
+                ++removed;
+            else
+                context_.log.write("Cannot remove stale temporary file " + folder + found + ": " +
+                                       files.lastError(),
+                                   1);
+        }
+        if (removed > 0)
+            context_.log.write("Removed " + decimal(static_cast<std::int64_t>(removed)) +
+                                   " stale temporary files of " + fileName,
+                               1);
+    } catch (...) {
+        // Leftovers cost only disk space; the load that follows matters more.
+    }
+    return removed;
 }
 
 void StatStore::store(const std::string& fileName, std::int32_t compressionLevel) {
     if (!guardedFile_.empty() && guardedFile_ == fileName)
-        throw std::runtime_error("damaged file could not be kept aside: " + fileName);
+        throw std::runtime_error(guardReason_.empty() ? "not written in this session"
+                                                      : guardReason_);
     Deflater out(zlibLevelFor(compressionLevel));
     const double now = context_.clock.now();
 
@@ -388,7 +614,7 @@ void StatStore::store(const std::string& fileName, std::int32_t compressionLevel
 
     const std::string bytes = out.finish();
     if (!context_.files.writeFileAtomic(fileName, bytes))
-        throw std::runtime_error("Cannot write " + fileName);
+        throw std::runtime_error(context_.files.lastError());
 
     if (!plain_.empty())
         context_.log.write("Z-Stored " + decimal(static_cast<std::int64_t>(plain_.size())) +

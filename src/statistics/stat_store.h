@@ -6,8 +6,13 @@
 // The file is one zlib stream of 136-byte records: a header record (empty key, both dates the
 // time of writing, size = plain records, marker 135), the plain records with a non-blank key,
 // then the tree's entries in pre-order. It is written to a temporary file and renamed over the
-// old one; a file that cannot be read is set aside as "<name>.bad" before anything can
-// overwrite it.
+// old one. A damaged file is moved aside under the first free name of "<name>.bad", ".bad2",
+// ... before anything can overwrite it; one that cannot be opened at all is left where it is,
+// and the store refuses to write over it for the rest of the session.
+//
+// Reading merges what was trained before (the tree's entries) ahead of what the last session
+// added (the plain records), so that when the tree's node budget runs out it is new keys that
+// are left out, never trained ones.
 #pragma once
 
 #include <cstddef>
@@ -70,15 +75,22 @@ public:
     std::int32_t treeCount(std::string_view key) const;  // exact key; 0 when absent
 
     // --- the file ---
-    // Logs, reads baseName + ".Stat"; a failed read is logged ("Cannot load entry!!!!!!!!!")
-    // and not passed on.
+    // Logs, reads baseName + ".Stat"; a failed read is logged ("Cannot load entry!!!!!!!!!"
+    // with the file and the reason) and not passed on.
     void load(const std::string& baseName);
     // Reads a ".Stat" file into the tree; false when the file could not be read whole (the
-    // records merged before the failure stay). A missing file is not a failure.
+    // records merged before the failure stay; readFailure() tells why). A missing file is not
+    // a failure.
     bool read(const std::string& fileName);
-    // Writes the file at the given "CompressionLevel". Throws std::runtime_error when it cannot
-    // be written; the old file and the dirty flag then stay as they were.
+    const std::string& readFailure() const noexcept { return readFailure_; }
+    // Writes the file at the given "CompressionLevel". Throws std::runtime_error, whose text is
+    // the reason, when it cannot be written or must not be (a file this session could not
+    // read); the old file and the dirty flag then stay as they were.
     void store(const std::string& fileName, std::int32_t compressionLevel);
+    // Removes what killed saves of the file left behind (FileSystem::writeFileAtomic's
+    // temporary names of exactly this file) and logs how many; the number removed. Failures
+    // are logged or swallowed.
+    std::size_t removeStaleTemporaries(const std::string& fileName) noexcept;
 
     bool dirty() const noexcept { return dirty_; }
     void markDirty() noexcept { dirty_ = true; }
@@ -87,6 +99,10 @@ public:
 private:
     // Files the last record of the list in the index (when the index is in use).
     void fileLastRecord() noexcept;
+    // Sets a damaged file aside (false: the read failed); when it cannot be, guards it.
+    bool keepAside(const std::string& fileName, const std::string& damage) noexcept;
+    // Leaves a file that cannot be read where it is and guards it (false: the read failed).
+    bool leaveAlone(const std::string& fileName, const std::string& reason) noexcept;
 
     StoreContext context_;
     std::vector<StatEntry> plain_;
@@ -97,8 +113,11 @@ private:
     // The list's trimmed keys to their first record.
     ExactKeyIndex index_;
     bool indexValid_ = true;
-    // A damaged file that could not be moved aside; writes to it are refused.
+    // A file this session could not read and that is still in place: writes to it are
+    // refused with the reason, since they would replace the user's data.
     std::string guardedFile_;
+    std::string guardReason_;
+    std::string readFailure_;
 };
 
 }  // namespace qbx::statistics

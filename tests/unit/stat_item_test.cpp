@@ -5,17 +5,21 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "core/plugin.h"
+#include "core/text.h"
 #include "support/fakes.h"
 
 namespace qbx::statistics {
 namespace {
 
 using ::testing::AllOf;
+using ::testing::Contains;
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 using ::testing::IsSubsetOf;
@@ -68,6 +72,106 @@ TEST_F(StatItemTest, MissingFileGivesEmptyItemWithCreationLinesAndDump) {
         EXPECT_THAT(dump(), HasSubstr(line));
     spam.reset();
     EXPECT_THAT(dump(), HasSubstr(": Freeing\r\n"));
+}
+
+// What killed saves left behind is removed before the file is read; nothing else is.
+TEST_F(StatItemTest, CreationRemovesStaleTemporariesOfItsOwnFileOnly) {
+    auto first = item();
+    first->addText("trained words", 4, false, 1);
+    first->storeIfChanged();
+    first.reset();
+    const std::string stat = fake.files.contents(path("Spam.Stat"));
+
+    const std::vector<std::string> stale = {"Spam.Stat.tmp1234.0", "Spam.Stat.tmp99.17",
+                                            "SPAM.STAT.TMP5.5"};
+    const std::vector<std::string> others = {
+        "Spam.Stat.bad",     "Spam.Stat.tmp",       "Spam.Stat.tmp12",     "Spam.Stat.tmp12.",
+        "Spam.Stat.tmp.1",   "Spam.Stat.tmpx.1",    "Spam.Stat.tmp1.2.bak", "Spam.Stat.tmp1.2x",
+        "Spam.Stat.tmp-1.2", "Spam.Stat.tmp1 .2",   "NonSpam.Stat.tmp1.2", "XSpam.Stat.tmp1.2",
+        "Spam.Statz.tmp1.2", "Spam.dump.txt.tmp1.2"};
+    for (const auto* names : {&stale, &others})
+        for (const std::string& name : *names) fake.files.put(path(name), "part of a save");
+    logLines.clear();
+    auto spam = item();
+    for (const std::string& name : stale) EXPECT_FALSE(fake.files.has(path(name))) << name;
+    for (const std::string& name : others) EXPECT_TRUE(fake.files.has(path(name))) << name;
+    EXPECT_EQ(fake.files.contents(path("Spam.Stat")), stat);
+    EXPECT_EQ(spam->frequency("trained"), 1);
+    const auto removed = std::find(logLines.begin(), logLines.end(),
+                                   "Removed 3 stale temporary files of " + path("Spam.Stat"));
+    EXPECT_LT(removed, std::find(logLines.begin(), logLines.end(),
+                                 "TZStorage is about to load from " + path("Spam")));
+
+    logLines.clear();
+    item();  // nothing left: nothing said
+    EXPECT_THAT(logLines, Not(Contains(HasSubstr("stale"))));
+}
+
+// Two sessions that cannot open a healthy file: neither replaces it with its own training,
+// and each says why.
+TEST_F(StatItemTest, AFileThatCannotBeOpenedIsNeverReplacedAndTheFailuresSayWhy) {
+    auto healthy = item();
+    for (int i = 0; i < 50; ++i) healthy->store().addToTree("trained" + decimal(i), 1);
+    healthy->storeIfChanged();
+    healthy.reset();
+    const std::string stat = fake.files.contents(path("Spam.Stat"));
+    const std::string file = path("Spam.Stat");
+
+    const struct {
+        const char* what;
+        void (*prepare)(test::FakeFileSystem&, const std::string&);
+        std::string reason;
+    } cases[] = {
+        {"no permission", [](test::FakeFileSystem& f, const std::string& p) { f.makeUnreadable(p); },
+         "Access is denied."},
+        {"a folder",
+         [](test::FakeFileSystem& f, const std::string& p) {
+             f.deleteFile(p);
+             f.createDirectories(p);
+         },
+         "a folder is in its place"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        c.prepare(fake.files, file);
+        for (int session = 0; session < 2; ++session) {
+            logLines.clear();
+            auto spam = item();
+            EXPECT_THAT(logLines, Contains("Cannot read " + file + " (" + c.reason +
+                                           "): it is left as it is and not written in this session"));
+            EXPECT_THAT(logLines, Contains("Cannot load entry!!!!!!!!! " + file + ": " + c.reason));
+            spam->addText("new words of this session", 4, false, 1);
+            spam->storeIfChanged();
+            EXPECT_EQ(logLines.back(), "***** ERROR!!! Can't store mad " + file +
+                                           ": not written in this session, as it could not be read (" +
+                                           c.reason + ")");
+        }
+        EXPECT_FALSE(fake.files.has(file + ".bad"));
+        fake.files.unreadableFiles.clear();
+    }
+    EXPECT_FALSE(fake.files.has(file));  // the folder is all there is
+}
+
+TEST_F(StatItemTest, FailureLinesOfStoringAndOfTheItemLoopsNameTheItemAndTheReason) {
+    auto spam = item();
+    spam->addText("words", 4, false, 1);
+    fake.files.failWrites = true;
+    spam->storeIfChanged();
+    EXPECT_EQ(logLines.back(), "***** ERROR!!! Can't store mad " + path("Spam.Stat") +
+                                   ": There is not enough space on the disk.");
+    EXPECT_TRUE(spam->store().dirty());
+
+    struct Failing : StatisticsItem {
+        void storeIfChanged() override { throw std::runtime_error("the disk is gone"); }
+        void sortIfChanged() override { throw std::runtime_error("out of memory"); }
+        void setSortByCount(bool) override {}
+        void switchCheckOff() override {}
+    };
+    plugin.mads[7] = std::make_unique<Failing>();
+    processAllMads(plugin, false);
+    EXPECT_EQ(logLines.back(), "***** ERROR!!! Failed to store mad data NonSpam: the disk is gone");
+    sortAllMads(plugin);
+    EXPECT_EQ(logLines.back(), "***** ERROR!!! Failed to sort mad data NonSpam: out of memory");
 }
 
 TEST_F(StatItemTest, DumpFollowsTheSettingOfCreationAndTheCurrentOne) {

@@ -4,9 +4,12 @@
 #include <gtest/gtest.h>
 #include <zlib.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <fstream>
+#include <functional>
 #include <random>
+#include <set>
 #include <iterator>
 #include <stdexcept>
 #include <string>
@@ -22,21 +25,31 @@ namespace {
 
 using ::testing::Contains;
 using ::testing::ElementsAre;
+using ::testing::HasSubstr;
 using ::testing::IsEmpty;
 using ::testing::Not;
 
 const std::string kFile = "C:\\Mail\\Plugins\\Words.Stat";
 
-// The fake that can also refuse to write (a full disk) or to move files (a locked folder).
+// The fake that can also refuse to write (a full disk), to move files (a locked folder) or to
+// read them for a reason of its choice.
 class RefusingFiles : public test::FakeFileSystem {
 public:
     bool writeFileAtomic(const std::string& path, std::string_view bytes) override {
-        return !refuse && FakeFileSystem::writeFileAtomic(path, bytes);
+        if (refuse) return fail("There is not enough space on the disk.");
+        return FakeFileSystem::writeFileAtomic(path, bytes);
     }
     bool renameFile(const std::string& from, const std::string& to) override {
-        return !failReplace && FakeFileSystem::renameFile(from, to);
+        if (failReplace) return fail("Access is denied.");
+        return FakeFileSystem::renameFile(from, to);
+    }
+    std::optional<std::string> readFile(const std::string& path, std::size_t maxBytes) override {
+        if (readRefusal.empty()) return FakeFileSystem::readFile(path, maxBytes);
+        fail(readRefusal);
+        return std::nullopt;
     }
     bool refuse = false;
+    std::string readRefusal;
 };
 
 StatEntry entry(std::string key, double cdate, double mdate, std::int32_t size, std::uint8_t marker,
@@ -172,6 +185,7 @@ TEST_F(StatStoreTest, ReadingMergesPlainRecordsOfOneKeyIntoOneEntryAndIsClean) {
     store.markDirty();
     ASSERT_TRUE(store.read(kFile));
     EXPECT_FALSE(store.dirty());
+    EXPECT_THAT(lines, Contains("Ignored 135 bytes at the end of " + kFile + ": not a whole record"));
     EXPECT_EQ(lines.back(), "Z-Read 6 entries from " + kFile + ", br:3, lv:1");
     store.tree().clearRootEntry();
     EXPECT_THAT(treeOf(store), ElementsAre(entry("key", 43000, 46000, 7, kMarkerNode, 6)));
@@ -198,7 +212,9 @@ TEST_F(StatStoreTest, ReadsAFileWrittenByAnotherWriter) {
              {std::string(80, 'x'), 1}, {"a\tb", 2}, {"   ", 1}})
         EXPECT_EQ(store.treeCount(key), n) << key;
     EXPECT_THAT(lines, ElementsAre("Z-Reading from " + kFile, "Creating file stream", "Creating Z-stream",
-                                   "Beginning read process", "All entries were read",
+                                   "Beginning read process",
+                                   "Ignored 8 bytes at the end of " + kFile + ": not a whole record",
+                                   "All entries were read",
                                    "Z-Read 12 entries from " + kFile + ", br:103, lv:7"));
 }
 
@@ -213,50 +229,143 @@ TEST_F(StatStoreTest, AMissingFileIsNoFailure) {
     EXPECT_FALSE(files.has(kFile + ".bad"));
 }
 
-TEST_F(StatStoreTest, AFileThatCannotBeReadWholeIsKeptAsideBeforeAnythingOverwritesIt) {
-    std::vector<StatEntry> many{entry("", 45000, 45000, 0, kMarkerStored, 0)};
+TEST_F(StatStoreTest, ADamagedFileIsKeptAsideUnderAFreeNameBeforeAnythingOverwritesIt) {
+    std::vector<StatEntry> many{entry("", 45000, 45000, 10, kMarkerStored, 0)};
     for (int i = 0; i < 3000; ++i) many.push_back(entry("k" + decimal(i), 1, 1, i, kMarkerStored, 1));
     const std::string whole = zstream(many);
     std::string flipped = whole;
     flipped[flipped.size() / 2] = static_cast<char>(flipped[flipped.size() / 2] ^ 0x55);
-    const std::vector<std::pair<const char*, std::string>> cases = {
-        {"not zlib", "this is not a zlib stream at all"},
-        {"empty", ""},
-        {"truncated", whole.substr(0, whole.size() / 2)},
-        {"without end mark", whole.substr(0, whole.size() - 4)},
-        {"damaged", flipped},
+    const std::string cut = "the compressed data end before their end mark";
+    const struct {
+        const char* what;
+        std::string bytes;
+        std::string reason;
+    } cases[] = {
+        {"not zlib", "this is not a zlib stream at all", "incorrect header check"},
+        {"empty", "", cut},
+        {"truncated", whole.substr(0, whole.size() / 2), cut},
+        {"without end mark", whole.substr(0, whole.size() - 4), cut},
+        {"damaged", flipped, ""},
     };
-    for (const auto& [what, bytes] : cases) {
-        SCOPED_TRACE(what);
-        files.put(kFile + ".bad", "an older damaged file");
-        files.put(kFile, bytes);
+    // Older damaged files, and a folder, hold the first names: none of them is touched.
+    files.put(kFile + ".bad", "an older damaged file");
+    files.put(kFile + ".bad2", "another one");
+    ASSERT_TRUE(files.createDirectories(kFile + ".bad4"));
+    const std::vector<std::string> freeNames = {".bad3", ".bad5", ".bad6", ".bad7", ".bad8"};
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        const auto& c = cases[i];
+        SCOPED_TRACE(c.what);
+        files.put(kFile, c.bytes);
         lines.clear();
         StatStore damaged(context());
         damaged.load("C:\\Mail\\Plugins\\Words");
         EXPECT_FALSE(files.has(kFile));
-        EXPECT_EQ(files.contents(kFile + ".bad"), bytes);
-        EXPECT_THAT(lines, Contains("Damaged file kept as " + kFile + ".bad"));
-        EXPECT_EQ(lines.back(), "Cannot load entry!!!!!!!!!");
+        EXPECT_EQ(files.contents(kFile + freeNames[i]), c.bytes);
+        EXPECT_THAT(lines, Contains("Damaged file kept as " + kFile + freeNames[i]));
+        EXPECT_THAT(lines.back(), HasSubstr("Cannot load entry!!!!!!!!! " + kFile + ": " + c.reason));
         EXPECT_THAT(lines, Not(Contains("All entries were read")));
         EXPECT_FALSE(damaged.dirty());
+        damaged.addOrIncrement("new", 1);
+        damaged.store(kFile, 2);  // a fresh file: the damaged one is safe
     }
-    // What was merged before the damage stays.
+    EXPECT_EQ(files.contents(kFile + ".bad"), "an older damaged file");
+    EXPECT_EQ(files.contents(kFile + ".bad2"), "another one");
+
+    // What was merged before the damage stays, from the plain part as from the tree part.
     files.put(kFile, whole.substr(0, whole.size() / 2));
     StatStore partial(context());
     EXPECT_FALSE(partial.read(kFile));
     EXPECT_GT(partial.tree().countWords(), 100u);
     EXPECT_EQ(partial.treeCount("k0"), 1);
+    EXPECT_EQ(partial.treeCount("k20"), 1);
 }
 
 TEST_F(StatStoreTest, ADamagedFileThatCannotBeMovedAsideIsNeverWrittenOver) {
-    files.put(kFile, "damaged");
-    files.failReplace = true;
-    EXPECT_FALSE(store.read(kFile));
-    EXPECT_THAT(lines, Contains("Cannot keep damaged file " + kFile + " as " + kFile + ".bad"));
-    store.addOrIncrement("abc", 1);
-    EXPECT_THROW(store.store(kFile, 2), std::runtime_error);
-    EXPECT_EQ(files.contents(kFile), "damaged");
-    EXPECT_TRUE(store.dirty());
+    for (const bool allNamesTaken : {false, true}) {
+        SCOPED_TRACE(allNamesTaken);
+        files.put(kFile, "damaged");
+        files.failReplace = !allNamesTaken;
+        for (int n = 1; allNamesTaken && n <= 100; ++n)
+            files.put(kFile + ".bad" + (n == 1 ? "" : decimal(n)), "kept");
+        lines.clear();
+        StatStore guarded(context());
+        EXPECT_FALSE(guarded.read(kFile));
+        EXPECT_EQ(lines.back(),
+                  allNamesTaken ? "Cannot keep damaged file " + kFile + " (" + kFile + ".bad to " + kFile +
+                                      ".bad100 are taken): it is not written in this session"
+                                : "Cannot keep damaged file " + kFile + " as " + kFile +
+                                      ".bad (Access is denied.): it is not written in this session");
+        guarded.addOrIncrement("abc", 1);
+        try {
+            guarded.store(kFile, 2);
+            ADD_FAILURE() << "written over";
+        } catch (const std::runtime_error& refused) {
+            EXPECT_THAT(refused.what(), HasSubstr("not written in this session, as it is damaged"));
+        }
+        EXPECT_EQ(files.contents(kFile), "damaged");
+        EXPECT_TRUE(guarded.dirty());
+        EXPECT_FALSE(files.has(kFile + ".bad101"));
+    }
+}
+
+// A file that cannot be opened says nothing about its data: moving it aside and writing a
+// new one would replace the user's store with this session's training.
+TEST_F(StatStoreTest, AFileThatCannotBeOpenedIsLeftAloneAndNeverWrittenOver) {
+    const std::string healthy = zstream({entry("", 1, 1, 0, kMarkerStored, 0),
+                                         entry("trained", 1, 1, 1, kMarkerStored, 1)});
+    const struct {
+        const char* what;
+        std::function<void(RefusingFiles&)> prepare;
+        std::string reason;
+    } cases[] = {
+        {"no permission", [](RefusingFiles& f) { f.makeUnreadable(kFile); }, "Access is denied."},
+        {"locked", [](RefusingFiles& f) { f.readRefusal = "The process cannot access the file."; },
+         "The process cannot access the file."},
+        {"a folder",
+         [](RefusingFiles& f) {
+             f.deleteFile(kFile);
+             f.createDirectories(kFile);
+         },
+         "a folder is in its place"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        RefusingFiles own;
+        own.put(kFile, healthy);
+        c.prepare(own);
+        lines.clear();
+        StatStore guarded({log, own, fake.clock});
+        guarded.load("C:\\Mail\\Plugins\\Words");
+        EXPECT_THAT(lines, Contains("Cannot read " + kFile + " (" + c.reason +
+                                    "): it is left as it is and not written in this session"));
+        EXPECT_EQ(lines.back(), "Cannot load entry!!!!!!!!! " + kFile + ": " + c.reason);
+        EXPECT_FALSE(own.has(kFile + ".bad"));
+
+        guarded.addOrIncrement("this session", 1);
+        for (int attempt = 0; attempt < 2; ++attempt) {
+            try {
+                guarded.store(kFile, 2);
+                ADD_FAILURE() << "written over";
+            } catch (const std::runtime_error& refused) {
+                EXPECT_EQ(std::string(refused.what()),
+                          "not written in this session, as it could not be read (" + c.reason + ")");
+            }
+        }
+        EXPECT_TRUE(guarded.dirty());
+        if (own.has(kFile)) {
+            EXPECT_EQ(own.contents(kFile), healthy);
+        }
+        EXPECT_EQ(own.has(kFile), !own.directoryExists(kFile));
+    }
+
+    // A file over the size cap is damage, not a matter of access: it is kept aside.
+    files.put(kFile, healthy);
+    files.readRefusal = tooLongReason(256u << 20);
+    lines.clear();
+    StatStore tooLong(context());
+    tooLong.load("C:\\Mail\\Plugins\\Words");
+    EXPECT_EQ(files.contents(kFile + ".bad"), healthy);
+    EXPECT_EQ(lines.back(), "Cannot load entry!!!!!!!!! " + kFile + ": longer than 268435456 bytes");
 }
 
 TEST_F(StatStoreTest, AFailedWriteThrowsAndKeepsTheOldFileAndTheDirtyFlag) {
@@ -301,6 +410,94 @@ TEST_F(StatStoreTest, AKeyTheTreeRefusesIsLoggedAndLeavesTheDirtyFlag) {
     }
     small.addToTree("abc", 1);  // known keys go on counting
     EXPECT_EQ(small.treeCount("abc"), 2);
+}
+
+// Distinct words of letters drawn from the alphabet, shortest..longest letters long.
+std::vector<std::string> randomWords(std::size_t n, std::size_t shortest, std::size_t longest,
+                                     std::string_view alphabet, unsigned seed) {
+    std::mt19937 random(seed);
+    std::uniform_int_distribution<std::size_t> length(shortest, longest);
+    std::uniform_int_distribution<std::size_t> letter(0, alphabet.size() - 1);
+    std::set<std::string> seen;
+    std::vector<std::string> words;
+    while (words.size() < n) {
+        std::string word;
+        for (std::size_t i = length(random); i > 0; --i) word += alphabet[letter(random)];
+        if (seen.insert(word).second) words.push_back(word);
+    }
+    return words;
+}
+
+constexpr std::string_view kLower = "abcdefghijklmnopqrstuvwxyz";
+constexpr std::string_view kBase64Letters = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
+
+// A session trained the words into the tree, a later one added junk (the words of attachments)
+// to the plain list, more than the budget holds: after the next load every trained word is
+// still there, and only junk was left out.
+class FullTreeTest : public StatStoreTest {
+protected:
+    FullTreeTest() {
+        StatStore first(context());
+        for (const std::string& word : trained) first.addToTree(word, 1);
+        first.store(kFile, 2);
+        budget = first.tree().countNodes() + 300;
+    }
+    std::size_t trainedKept(const StatStore& s) const {
+        std::size_t kept = 0;
+        for (const std::string& word : trained) kept += s.treeCount(word) > 0 ? 1 : 0;
+        return kept;
+    }
+
+    const std::vector<std::string> trained = randomWords(400, 4, 9, kLower, 1);
+    const std::vector<std::string> junk = randomWords(200, 40, 76, kBase64Letters, 2);
+    std::size_t budget = 0;
+};
+
+TEST_F(FullTreeTest, NewKeysAreLeftOutNeverTrainedOnesAndKnownKeysGoOnCounting) {
+    StatStore second(context(budget));
+    ASSERT_TRUE(second.read(kFile));
+    for (const std::string& word : junk) second.addOrIncrement(word, 1);
+    second.addOrIncrement(trained[7], 1);
+    second.store(kFile, 2);
+    const std::size_t records = recordsOf(files.contents(kFile)).size();
+
+    lines.clear();
+    StatStore third(context(budget));
+    ASSERT_TRUE(third.read(kFile));
+    EXPECT_EQ(trainedKept(third), trained.size());
+    EXPECT_EQ(third.treeCount(trained[7]), 2);
+    EXPECT_LE(third.tree().countNodes(), budget);
+    third.tree().clearRootEntry();
+    const std::size_t junkKept = third.tree().countWords() - trained.size();
+    EXPECT_GT(junkKept, 0u);
+    EXPECT_LT(junkKept, junk.size());
+    EXPECT_THAT(lines, Contains("@@@ Word tree of " + kFile + " is full at " +
+                                decimal(static_cast<std::int64_t>(budget)) + " nodes: " +
+                                decimal(static_cast<std::int64_t>(junk.size() - junkKept)) +
+                                " new and 0 trained keys left out"));
+    // The read counts as it always did: every record, and the final short read.
+    EXPECT_THAT(lines.back(),
+                HasSubstr("Z-Read " + decimal(static_cast<std::int64_t>(records + 1)) + " entries"));
+}
+
+// Records of the plain list that a sort merged away stay in the header's count but are not
+// written: the count then reaches into the tree's entries, which are still trained ones.
+TEST_F(FullTreeTest, TreeEntriesWithinTheHeadersCountAreTakenForTrainedOnes) {
+    StatStore second(context(budget));
+    ASSERT_TRUE(second.read(kFile));
+    for (const std::string& word : junk) second.addOrIncrement(word, 1);
+    constexpr std::size_t kMerged = 60;
+    for (std::size_t i = 0; i < kMerged; ++i) second.clearRecord(second.count() - 1 - i);
+    second.store(kFile, 2);
+    const std::vector<StatEntry> written = recordsOf(files.contents(kFile));
+    ASSERT_EQ(written[0].size, static_cast<std::int32_t>(junk.size()));
+    // The first tree entries stand within the count.
+    ASSERT_EQ(written[junk.size() - kMerged + 1].key,
+              *std::min_element(trained.begin(), trained.end()));
+
+    StatStore third(context(budget));
+    ASSERT_TRUE(third.read(kFile));
+    EXPECT_EQ(trainedKept(third), trained.size());
 }
 
 TEST_F(StatStoreTest, RecordAccessAnswersOutOfRangeWithoutFailing) {

@@ -183,8 +183,8 @@ bool PosixFileSystem::writeFileAtomic(const std::string& path, std::string_view 
     try {
         const std::string target = toNativePath(path);
         if (target.empty() || target.back() == '/') return fail("unusable path");
-        const std::string temp = target + ".tmp" + std::to_string(::getpid()) + "." +
-                                 std::to_string(sequence.fetch_add(1));
+        const std::string temp = atomicTemporaryName(
+            target, static_cast<std::uint64_t>(::getpid()), sequence.fetch_add(1));
         const int fd =
             ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0666);
         if (fd < 0) return fail(lastReason());

@@ -191,8 +191,8 @@ bool Win32FileSystem::writeFileAtomic(const std::string& path, std::string_view 
     try {
         const auto target = usablePath(path);
         if (!target || isSeparator(target->back())) return fail("unusable path");
-        const std::string temp = *target + ".tmp" + std::to_string(GetCurrentProcessId()) + "." +
-                                 std::to_string(sequence.fetch_add(1));
+        const std::string temp =
+            atomicTemporaryName(*target, GetCurrentProcessId(), sequence.fetch_add(1));
         FileHandle file(CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                     FILE_ATTRIBUTE_NORMAL, nullptr));
         if (!file.valid()) return fail(lastReason());
