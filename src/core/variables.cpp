@@ -5,6 +5,7 @@
 #include <unordered_set>
 
 #include "core/ini_file.h"
+#include "core/kept_files.h"
 #include "core/log.h"
 #include "core/text.h"
 #include "core/var_file.h"
@@ -57,9 +58,9 @@ bool keptDamagedFileAside(FileSystem& files, const std::string& path, const std:
                           Log& log) {
     const KeptAside aside = keepAside(files, path);
     if (aside.kept)
-        log.write("Damaged " + path + " (" + reason + ") kept as " + aside.detail);
+        log.write("Damaged " + path + " (" + reason + ") kept as " + aside.path);
     else
-        log.write("Damaged " + path + " (" + reason + ") cannot be kept aside (" + aside.detail +
+        log.write("Damaged " + path + " (" + reason + ") cannot be kept aside (" + aside.failure +
                   "): left as it is and not written this session");
     return aside.kept;
 }
@@ -178,7 +179,7 @@ void VarTable::load(const Platform& platform, const std::string& path, Log& log)
     if (platform.files == nullptr) return;
     FileSystem& files = *platform.files;
     try {
-        removeStaleTemporaries(files, path, log);
+        removeStaleTemporaries(files, path, log, true);  // older versions saved to "var.dat.tmp"
         const std::optional<std::string> bytes = files.readFile(path, IniFile::kMaxFileBytes);
         if (!bytes) {
             const std::string reason = files.lastError();

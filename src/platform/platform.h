@@ -115,12 +115,6 @@ inline bool isTooLongReason(std::string_view reason) {
     return reason.starts_with("longer than ");
 }
 
-// The reason readFile gives for a file longer than its cap, which callers tell apart from a
-// file they cannot read at all.
-inline std::string tooLongReason(std::size_t maxBytes) {
-    return "longer than " + std::to_string(maxBytes) + " bytes";
-}
-
 class FileSystem {
 public:
     virtual ~FileSystem() = default;

@@ -8,6 +8,7 @@
 
 #include "core/datetime.h"
 #include "core/guard.h"
+#include "core/kept_files.h"
 #include "core/plugin.h"
 #include "core/regex_1251.h"
 #include "core/text.h"
@@ -146,7 +147,7 @@ StatItem::StatItem(Plugin& plugin, std::string baseName, int index)
             log.write("OK");
             baseName_ = baseName;
             log.write("Loading storage entries");
-            store_->removeStaleTemporaries(baseName_ + ".Stat");
+            removeStaleTemporaries(*plugin_.platform.files, baseName_ + ".Stat", log);
             try {
                 store_->load(baseName_);
             } catch (...) {

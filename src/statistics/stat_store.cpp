@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "core/guard.h"
+#include "core/kept_files.h"
 #include "core/log.h"
 #include "core/text.h"
 #include "platform/platform.h"
@@ -439,35 +440,20 @@ void StatStore::load(const std::string& baseName) {
 }
 
 bool StatStore::keepAside(const std::string& fileName, const std::string& damage) noexcept {
-    // A name nobody holds: an older damaged file kept aside is the user's data too.
-    constexpr int kMaxKeptAside = 100;
-    const auto badName = [&](int n) { return fileName + ".bad" + (n == 1 ? "" : decimal(n)); };
     try {
         readFailure_ = damage;
-        Log& log = context_.log;
-        FileSystem& files = context_.files;
-        for (int n = 1; n <= kMaxKeptAside; ++n) {
-            const std::string bad = badName(n);
-            if (files.fileExists(bad) || files.directoryExists(bad)) continue;
-            if (files.renameFile(fileName, bad)) {
-                log.write("Damaged file kept as " + bad, 1);
-                return false;
-            }
-            const std::string reason = files.lastError();
-            guardedFile_ = fileName;
-            guardReason_ = "not written in this session, as it is damaged (" + damage +
-                           ") and could not be kept aside (" + reason + ")";
-            log.write("Cannot keep damaged file " + fileName + " as " + bad + " (" + reason +
-                          "): it is not written in this session",
-                      1);
+        const KeptAside aside = qbx::keepAside(context_.files, fileName);
+        if (aside.kept) {
+            context_.log.write("Damaged file kept as " + aside.path, 1);
             return false;
         }
         guardedFile_ = fileName;
         guardReason_ = "not written in this session, as it is damaged (" + damage +
-                       ") and every name to keep it aside is taken";
-        log.write("Cannot keep damaged file " + fileName + " (" + badName(1) + " to " +
-                      badName(kMaxKeptAside) + " are taken): it is not written in this session",
-                  1);
+                       ") and could not be kept aside (" + aside.failure + ")";
+        context_.log.write("Cannot keep damaged file " + fileName +
+                               (aside.path.empty() ? "" : " as " + aside.path) + " (" +
+                               aside.failure + "): it is not written in this session",
+                           1);
     } catch (...) {
         guardedFile_ = fileName;
     }
@@ -556,33 +542,6 @@ bool StatStore::read(const std::string& fileName) {
         }
         return leaveAlone(fileName, reason);
     }
-}
-
-std::size_t StatStore::removeStaleTemporaries(const std::string& fileName) noexcept {
-    std::size_t removed = 0;
-    try {
-        FileSystem& files = context_.files;
-        const std::size_t slash = fileName.find_last_of("\\/");
-        if (slash == std::string::npos) return 0;
-        const std::string folder = fileName.substr(0, slash + 1);
-        const std::string name = fileName.substr(slash + 1);
-        for (const std::string& found : files.listFiles(fileName.substr(0, slash), "")) {
-            if (!isAtomicTemporaryNameOf(found, name)) continue;
-            if (files.deleteFile(folder + found))
-                ++removed;
-            else
-                context_.log.write("Cannot remove stale temporary file " + folder + found + ": " +
-                                       files.lastError(),
-                                   1);
-        }
-        if (removed > 0)
-            context_.log.write("Removed " + decimal(static_cast<std::int64_t>(removed)) +
-                                   " stale temporary files of " + fileName,
-                               1);
-    } catch (...) {
-        // Leftovers cost only disk space; the load that follows matters more.
-    }
-    return removed;
 }
 
 void StatStore::store(const std::string& fileName, std::int32_t compressionLevel) {

@@ -87,11 +87,6 @@ public:
     // the reason, when it cannot be written or must not be (a file this session could not
     // read); the old file and the dirty flag then stay as they were.
     void store(const std::string& fileName, std::int32_t compressionLevel);
-    // Removes what killed saves of the file left behind (FileSystem::writeFileAtomic's
-    // temporary names of exactly this file) and logs how many; the number removed. Failures
-    // are logged or swallowed.
-    std::size_t removeStaleTemporaries(const std::string& fileName) noexcept;
-
     bool dirty() const noexcept { return dirty_; }
     void markDirty() noexcept { dirty_ = true; }
     std::int32_t treeEntriesWritten() const noexcept { return treeEntriesWritten_; }

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "core/ini_file.h"
+#include "core/kept_files.h"
 #include "core/log.h"
 #include "core/var_file.h"
 #include "core/version.h"
@@ -321,8 +322,9 @@ TEST_F(Variables, ADamagedFileIsKeptAsideUnderAFreeNameBeforeItIsWritten) {
     EXPECT_EQ(fake.files.contents(kVarDat), damaged[0].first);
     EXPECT_EQ(fake.files.contents(kVarDat + ".bad2"), damaged[0].first);
     EXPECT_EQ(logLines.front(),
-              "Damaged C:\\QBX\\var.dat (holds byte 0x00 at offset 13) cannot be kept aside (no "
-              "free name up to C:\\QBX\\var.dat.bad100): left as it is and not written this "
+              "Damaged C:\\QBX\\var.dat (holds byte 0x00 at offset 13) cannot be kept aside "
+              "(C:\\QBX\\var.dat.bad to C:\\QBX\\var.dat.bad100 are taken): left as it is and "
+              "not written this "
               "session");
 
     // Tabs, line ends of any kind and a closing Ctrl-Z run are what a var.dat may hold.

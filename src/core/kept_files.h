@@ -1,0 +1,32 @@
+// Keeping the user's files safe: a damaged file is moved aside under a name no other file
+// holds, and the leftovers of saves that were cut short are cleared away.
+#pragma once
+
+#include <string>
+
+namespace qbx {
+
+class FileSystem;
+class Log;
+
+// At most this many damaged copies of one file are kept: "<path>.bad", "<path>.bad2", ...
+inline constexpr int kMaxKeptAside = 100;
+
+struct KeptAside {
+    bool kept = false;
+    std::string path;     // where the file now is, or the free name the rename was refused
+                          // under; empty when every name is taken
+    std::string failure;  // why the file is still in place; empty when kept
+};
+
+// Renames the file to the first of the names above that nothing holds; never over another
+// file, so what was kept aside before stays.
+KeptAside keepAside(FileSystem& files, const std::string& path);
+
+// Deletes the temporary files that saves of `path` write beside it ("<name>.tmp<pid>.<seq>",
+// and with `bareTmp` the older "<name>.tmp"), nothing else; logs how many went and how many
+// could not be removed, with the first reason. Never throws.
+void removeStaleTemporaries(FileSystem& files, const std::string& path, Log& log,
+                            bool bareTmp = false) noexcept;
+
+}  // namespace qbx
