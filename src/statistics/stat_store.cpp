@@ -392,6 +392,14 @@ std::optional<std::int32_t> StatStore::incrementIfPresent(std::string_view key,
 std::int32_t StatStore::addOrIncrement(std::string_view key, std::int32_t amount, double now) {
     if (const std::optional<std::int32_t> found = incrementIfPresent(key, amount, now))
         return *found;
+    if (plain_.size() >= context_.nodeBudget) {
+        if (plainRefused_++ == 0)
+            context_.log.write("@@@ Plain list is full at " +
+                                   decimal(static_cast<std::int64_t>(plain_.size())) +
+                                   " records: new keys are left out",
+                               1);
+        return 0;
+    }
     try {
         StatEntry record;
         record.key = storedKey(key);
@@ -481,6 +489,7 @@ bool StatStore::read(const std::string& fileName) {
     readFailure_.clear();
     log.write("Z-Reading from " + fileName, 1);
     plain_.clear();
+    plainRefused_ = 0;
     plain_.shrink_to_fit();
     index_.clear();
     indexValid_ = true;
@@ -580,6 +589,11 @@ void StatStore::store(const std::string& fileName, std::int32_t compressionLevel
                                " plain entries to " + fileName,
                            1);
     context_.log.write("Z-Stored " + decimal(written) + " tree entries to " + fileName, 1);
+    if (plainRefused_ > 0)
+        context_.log.write("@@@ " + decimal(plainRefused_) + " new keys of " + fileName +
+                               " were left out: its plain list is full at " +
+                               decimal(static_cast<std::int64_t>(plain_.size())) + " records",
+                           1);
     dirty_ = false;
 }
 

@@ -39,6 +39,8 @@ struct StoreContext {
     Log& log;
     FileSystem& files;
     Clock& clock;
+    // Nodes of the tree; also the most records the plain list takes: more new keys than the
+    // tree has nodes could never all be kept when the file is read again.
     std::size_t nodeBudget = WordTrie::kDefaultNodeBudget;
 };
 
@@ -110,6 +112,7 @@ private:
     bool indexValid_ = true;
     // A file this session could not read and that is still in place: writes to it are
     // refused with the reason, since they would replace the user's data.
+    std::int64_t plainRefused_ = 0;  // new keys left out of a full plain list since the load
     std::string guardedFile_;
     std::string guardReason_;
     std::string readFailure_;

@@ -412,6 +412,19 @@ TEST_F(StatStoreTest, AKeyTheTreeRefusesIsLoggedAndLeavesTheDirtyFlag) {
     EXPECT_EQ(small.treeCount("abc"), 2);
 }
 
+TEST_F(StatStoreTest, APlainListHoldsNoMoreNewKeysThanTheTreeHasNodesAndSaysSo) {
+    StatStore small(context(3));
+    for (const char* key : {"a", "b", "c", "d", "e", "a"}) small.addOrIncrement(key, 1);
+    EXPECT_EQ(small.count(), 3u);
+    EXPECT_EQ(small.cnt(0), 2);  // a known key still counts
+    EXPECT_EQ(std::count(lines.begin(), lines.end(),
+                         "@@@ Plain list is full at 3 records: new keys are left out"),
+              1);
+    small.store(kFile, 0);
+    EXPECT_EQ(lines.back(), "@@@ 2 new keys of " + kFile +
+                                " were left out: its plain list is full at 3 records");
+}
+
 // Distinct words of letters drawn from the alphabet, shortest..longest letters long.
 std::vector<std::string> randomWords(std::size_t n, std::size_t shortest, std::size_t longest,
                                      std::string_view alphabet, unsigned seed) {
