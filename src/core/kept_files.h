@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 namespace qbx {
 
@@ -28,5 +29,8 @@ KeptAside keepAside(FileSystem& files, const std::string& path);
 // could not be removed, with the first reason. Never throws.
 void removeStaleTemporaries(FileSystem& files, const std::string& path, Log& log,
                             bool bareTmp = false) noexcept;
+// The same for every file of the folder whose name ends in `suffix` (the scripts, "*.s").
+void removeStaleTemporariesIn(FileSystem& files, const std::string& folder,
+                              std::string_view suffix, Log& log) noexcept;
 
 }  // namespace qbx

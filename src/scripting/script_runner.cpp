@@ -7,6 +7,7 @@
 #include <span>
 #include <utility>
 
+#include "core/kept_files.h"
 #include "core/plugin.h"
 #include "scripting/bat_utils_table.h"
 #include "scripting/js_prelude.h"
@@ -142,6 +143,7 @@ void ScriptRunner::start() {
     ScriptFolder folder;
     if (!plugin_.settings.needsRestart && !plugin_.settings.scriptingDir.empty()) {
         folder.dir = plugin_.settings.scriptingDir;
+        removeStaleTemporariesIn(*plugin_.platform.files, folder.dir, ".s", log);
         folder.entryNames = plugin_.platform.files->listFiles(folder.dir, ".s");
     }
     table_ = registerScripts(ScriptStoreIo{*plugin_.platform.files, log}, folder);
