@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "core/cp1251.h"
+#include "base/cp1251.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);

@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "functions/encoded_blocks.h"
+#include "mail/encoded_blocks.h"
 
 namespace {
 
@@ -30,7 +30,7 @@ std::vector<std::string_view> linesOf(std::string_view text) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view body(reinterpret_cast<const char*>(data), size);
-    const qbx::functions::EncodedBlocksLeftOut result = qbx::functions::leaveOutEncodedBlocks(body);
+    const qbx::mail::EncodedBlocksLeftOut result = qbx::mail::leaveOutEncodedBlocks(body);
     const std::string_view kept = result.textOf(body);
     if (result.lines == 0) {
         check(result.bytes == 0 && result.kept.empty() && kept.data() == body.data());

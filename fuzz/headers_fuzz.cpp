@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "functions/headers.h"
+#include "mail/headers.h"
 
 namespace {
 
@@ -29,33 +29,33 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     const std::string_view block = input;
 
-    check(qbx::functions::getHeaderValue(block, name).size() <= block.size());
-    check(qbx::functions::getHeaderValue(block, "Received:").size() <= block.size());
-    const std::string last = qbx::functions::getLastHeaderValue(block, name);
+    check(qbx::mail::getHeaderValue(block, name).size() <= block.size());
+    check(qbx::mail::getHeaderValue(block, "Received:").size() <= block.size());
+    const std::string last = qbx::mail::getLastHeaderValue(block, name);
     check(last.size() <= block.size());
-    const std::string lastReceived = qbx::functions::getLastHeaderValue(block, "Received:");
+    const std::string lastReceived = qbx::mail::getLastHeaderValue(block, "Received:");
 
-    const std::string ip = qbx::functions::findIPv4InText(block);
-    check(ip.empty() || (qbx::functions::isValidIPv4(ip) && qbx::functions::isDottedDigits(ip)));
-    const std::string hopIp = qbx::functions::findIPv4InText(lastReceived);
-    check(hopIp.empty() || qbx::functions::isValidIPv4(hopIp));
-    check(qbx::functions::receivedByServer(block).size() <= block.size());
-    check(qbx::functions::receivedByServer(lastReceived).size() <= lastReceived.size());
-    (void)qbx::functions::isValidIPv4(block);
+    const std::string ip = qbx::mail::findIPv4InText(block);
+    check(ip.empty() || (qbx::mail::isValidIPv4(ip) && qbx::mail::isDottedDigits(ip)));
+    const std::string hopIp = qbx::mail::findIPv4InText(lastReceived);
+    check(hopIp.empty() || qbx::mail::isValidIPv4(hopIp));
+    check(qbx::mail::receivedByServer(block).size() <= block.size());
+    check(qbx::mail::receivedByServer(lastReceived).size() <= lastReceived.size());
+    (void)qbx::mail::isValidIPv4(block);
 
-    const qbx::functions::ReceivedHop hop = qbx::functions::receivedHops(block);
+    const qbx::mail::ReceivedHop hop = qbx::mail::receivedHops(block);
     check(hop.by.size() <= block.size() && hop.from.size() <= block.size());
-    check(qbx::functions::stripBrackets(block).size() <= block.size());
-    check(qbx::functions::stripQuotes(block).size() <= block.size());
+    check(qbx::mail::stripBrackets(block).size() <= block.size());
+    check(qbx::mail::stripQuotes(block).size() <= block.size());
 
     // Every hop gives at most two names, each no longer than its entry, plus the separators.
     for (const bool drop : {true, false}) {
-        const std::string servers = qbx::functions::serverList(block, "\r\n", drop);
+        const std::string servers = qbx::mail::serverList(block, "\r\n", drop);
         check(servers.size() <= 3 * block.size());
     }
-    check(!qbx::functions::getMailer(block).empty());
-    check(!qbx::functions::getCharset(block).empty());
-    check(qbx::functions::addressDisplayName(block).size() <= block.size());
-    check(qbx::functions::addressOnly(block).size() <= block.size());
+    check(!qbx::mail::getMailer(block).empty());
+    check(!qbx::mail::getCharset(block).empty());
+    check(qbx::mail::addressDisplayName(block).size() <= block.size());
+    check(qbx::mail::addressOnly(block).size() <= block.size());
     return 0;
 }

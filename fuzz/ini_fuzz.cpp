@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "core/ini_file.h"
+#include "base/ini_file.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "functions/letters.h"
+#include "mail/letters.h"
 
 namespace {
 
@@ -20,7 +20,7 @@ bool isSeparator(unsigned char c) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
     for (bool lower : {false, true}) {
-        const std::string normal = qbx::functions::normalizeSpamText(bytes, lower);
+        const std::string normal = qbx::mail::normalizeSpamText(bytes, lower);
         if (normal.empty() || normal.size() > size + 1 || normal[0] != ' ') std::abort();
         // A byte of the text yields at most one byte, and a separator never yields one after
         // a blank: so no separator's blank stands beside another blank unless the text had one.
@@ -32,17 +32,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         for (char c : bytes) separators += isSeparator(static_cast<unsigned char>(c));
         if (blanksOut > 1 + blanksInText + separators) std::abort();
     }
-    if (qbx::functions::translit(bytes).size() > 3 * size) std::abort();
-    if (qbx::functions::leetTranslit(bytes).size() > 3 * size) std::abort();
+    if (qbx::mail::translit(bytes).size() > 3 * size) std::abort();
+    if (qbx::mail::leetTranslit(bytes).size() > 3 * size) std::abort();
     // The input's own bytes as the draws: every value, in range or not, must be tamed.
     std::size_t next = 0;
-    const qbx::functions::RandomBelow replay = [&](int) {
+    const qbx::mail::RandomBelow replay = [&](int) {
         if (size == 0) return 0;
         const int value = static_cast<std::int8_t>(data[next % size]) * 1000;
         ++next;
         return value;
     };
-    if (qbx::functions::garbleText(bytes, 50, replay).size() != size) std::abort();
-    if (qbx::functions::randomCase(bytes, replay).size() != size) std::abort();
+    if (qbx::mail::garbleText(bytes, 50, replay).size() != size) std::abort();
+    if (qbx::mail::randomCase(bytes, replay).size() != size) std::abort();
     return 0;
 }

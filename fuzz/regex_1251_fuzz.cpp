@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "core/regex_1251.h"
+#include "base/regex_1251.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size < 2) return 0;

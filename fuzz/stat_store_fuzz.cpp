@@ -9,7 +9,7 @@
 #include <string>
 
 #include "core/log.h"
-#include "core/text.h"
+#include "base/text.h"
 #include "statistics/stat_store.h"
 #include "support/fakes.h"
 

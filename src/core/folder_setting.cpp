@@ -3,7 +3,7 @@
 #include <array>
 #include <utility>
 
-#include "core/text.h"
+#include "base/text.h"
 
 namespace qbx {
 namespace {

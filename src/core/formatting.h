@@ -31,10 +31,6 @@ std::string formatDuration(int unit, bool addName, std::int64_t seconds, const S
 // gives the empty text. With addName, units 0..4 get " " + their name from the string table.
 std::string formatByteSize(int unit, bool addName, std::int64_t bytes, const StringTable& strings);
 
-// A floating value as scripts give it back (Delphi's FloatToStr): the shortest of up to 15
-// significant digits, fixed notation while the decimal exponent lies in -4 .. 14, else
-// "1.5E-7" / "1E20" (no plus sign, no leading zeros); 0 for zero, infinities and NaN.
-std::string floatToText(double d);
 
 // Every byte other than 0-9, A-Z, a-z becomes "%XX" (capital hex).
 std::string percentEncodeAll(std::string_view text);

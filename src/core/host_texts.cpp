@@ -5,7 +5,7 @@
 #include <cstring>
 #include <limits>
 
-#include "core/text.h"
+#include "base/text.h"
 #include "core/version.h"
 
 namespace qbx {

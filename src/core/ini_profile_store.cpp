@@ -1,6 +1,6 @@
 #include "core/ini_profile_store.h"
 
-#include "core/ini_file.h"
+#include "core/ini_io.h"
 
 namespace qbx {
 

@@ -2,10 +2,10 @@
 
 #include <optional>
 
-#include "core/ini_file.h"
+#include "core/ini_io.h"
 #include "core/log.h"
 #include "core/strings.h"
-#include "core/text.h"
+#include "base/text.h"
 #include "core/ui_components.h"
 #include "core/version.h"
 #include "platform/platform.h"

@@ -4,13 +4,13 @@
 #include <string_view>
 
 #include "core/counters.h"
-#include "core/datetime.h"
+#include "base/datetime.h"
 #include "core/formatting.h"
 #include "core/guard.h"
 #include "core/language.h"
 #include "core/language_loader.h"
 #include "core/plugin.h"
-#include "core/text.h"
+#include "base/text.h"
 #include "core/version.h"
 
 namespace qbx {

@@ -7,7 +7,7 @@
 #include <system_error>
 #include <utility>
 
-#include "core/text.h"
+#include "base/text.h"
 
 namespace qbx {
 namespace {

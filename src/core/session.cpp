@@ -4,7 +4,7 @@
 #include <limits>
 
 #include "core/counters.h"
-#include "core/datetime.h"
+#include "base/datetime.h"
 #include "core/plugin.h"
 
 namespace qbx {

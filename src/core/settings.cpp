@@ -10,10 +10,10 @@
 #include <variant>
 
 #include "core/folder_setting.h"
-#include "core/ini_file.h"
+#include "core/ini_io.h"
 #include "core/log.h"
 #include "core/settings_values.h"
-#include "core/text.h"
+#include "base/text.h"
 #include "core/version.h"
 #include "platform/platform.h"
 

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "core/datetime.h"
+#include "base/datetime.h"
 
 namespace qbx {
 

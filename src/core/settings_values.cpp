@@ -5,7 +5,7 @@
 #include <type_traits>
 #include <utility>
 
-#include "core/text.h"
+#include "base/text.h"
 #include "core/version.h"
 #include "platform/platform.h"
 

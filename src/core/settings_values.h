@@ -9,7 +9,7 @@
 #include <string_view>
 #include <variant>
 
-#include "core/datetime.h"
+#include "base/datetime.h"
 #include "core/settings.h"
 
 namespace qbx {

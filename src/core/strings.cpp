@@ -1,6 +1,6 @@
 #include "core/strings.h"
 
-#include "core/cp1251.h"
+#include "base/cp1251.h"
 
 namespace qbx {
 namespace {

@@ -4,10 +4,10 @@
 #include <optional>
 #include <unordered_set>
 
-#include "core/ini_file.h"
+#include "base/ini_file.h"
 #include "core/kept_files.h"
 #include "core/log.h"
-#include "core/text.h"
+#include "base/text.h"
 #include "core/var_file.h"
 #include "core/version.h"
 #include "platform/platform.h"

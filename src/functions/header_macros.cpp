@@ -3,8 +3,8 @@
 #include <string_view>
 
 #include "core/plugin.h"
-#include "core/text.h"
-#include "functions/headers.h"
+#include "base/text.h"
+#include "mail/headers.h"
 #include "macros/arguments.h"
 #include "macros/mode_letters.h"
 
@@ -28,7 +28,7 @@ std::string trimmed(std::string_view text) {
 std::string zvxGetHeader(MacroCall& call) {
     const std::string name = macros::getParamText(call.params, 0);
     Log& log = call.plugin.log;
-    const std::string value = getHeaderValue(headerBlock(call), name,
+    const std::string value = mail::getHeaderValue(headerBlock(call), name,
                                              [&log](std::string_view line) { log.write(line, 1); });
     // The value still begins with the name; the name is followed by its colon.
     const std::size_t skip = name.size() + 1;
@@ -37,28 +37,28 @@ std::string zvxGetHeader(MacroCall& call) {
 }
 
 std::string zvxCharset(MacroCall& call) {
-    return getCharset(headerBlock(call));
+    return mail::getCharset(headerBlock(call));
 }
 
 std::string zvxMailer(MacroCall& call) {
-    return getMailer(headerBlock(call));
+    return mail::getMailer(headerBlock(call));
 }
 
 std::string zvxServList(MacroCall& call) {
     const std::string separator = macros::separatorFromLetter(
         macros::getParamChar(call.params, 0), macros::SeparatorUser::ServerList);
     const bool dropAddresses = macros::getParamText(call.params, 1) != "ALL";
-    return serverList(headerBlock(call), separator, dropAddresses);
+    return mail::serverList(headerBlock(call), separator, dropAddresses);
 }
 
 std::string zvxDeliveryFromIp(MacroCall& call) {
     std::string name = macros::getParamText(call.params, 0);
     if (name.empty()) name = kReceived;
-    return findIPv4InText(getLastHeaderValue(headerBlock(call), name));
+    return mail::findIPv4InText(mail::getLastHeaderValue(headerBlock(call), name));
 }
 
 std::string zvxDeliveryFromServer(MacroCall& call) {
-    return trimmed(receivedByServer(getLastHeaderValue(headerBlock(call), kReceived)));
+    return trimmed(mail::receivedByServer(mail::getLastHeaderValue(headerBlock(call), kReceived)));
 }
 
 }  // namespace qbx::functions

@@ -1,9 +1,9 @@
 #include "functions/letter_macros.h"
 
 #include "core/plugin.h"
-#include "functions/letters.h"
+#include "mail/letters.h"
 #include "macros/arguments.h"
-#include "macros/random_source.h"
+#include "base/random_source.h"
 
 namespace qbx::functions {
 namespace {
@@ -16,27 +16,27 @@ std::string text(const MacroCall& call) {
     return macros::getParamText(call.params, 0);
 }
 
-RandomBelow processDraws() {
-    return [](int bound) { return macros::randomBelow(bound); };
+mail::RandomBelow processDraws() {
+    return [](int bound) { return randomBelow(bound); };
 }
 
 }  // namespace
 
 std::string zvxTranslit(MacroCall& call) {
-    return translit(text(call));
+    return mail::translit(text(call));
 }
 
 std::string zvxTranslit2(MacroCall& call) {
-    return leetTranslit(text(call));
+    return mail::leetTranslit(text(call));
 }
 
 std::string zvxRCase(MacroCall& call) {
-    return randomCase(text(call), processDraws());
+    return mail::randomCase(text(call), processDraws());
 }
 
 std::string zvxIzvrat(MacroCall& call) {
     if (macros::getParamCount(call.params) < 2) return call.plugin.strings[kAskForTextAndParameter];
-    return garbleText(text(call), macros::getParamInt(call.params, 1), processDraws());
+    return mail::garbleText(text(call), macros::getParamInt(call.params, 1), processDraws());
 }
 
 }  // namespace qbx::functions

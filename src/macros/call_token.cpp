@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <limits>
 
-#include "core/text.h"
+#include "base/text.h"
 
 namespace qbx::macros {
 

@@ -5,7 +5,7 @@
 
 #include "core/guard.h"
 #include "core/plugin.h"
-#include "core/text.h"
+#include "base/text.h"
 #include "macros/arguments.h"
 #include "macros/work_budget.h"
 

@@ -8,7 +8,7 @@
 #include <string_view>
 
 #include "core/plugin.h"
-#include "core/text.h"
+#include "base/text.h"
 #include "macros/arguments.h"
 #include "macros/expressions.h"
 #include "macros/mode_letters.h"

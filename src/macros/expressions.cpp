@@ -9,7 +9,7 @@
 
 #include "core/log.h"
 #include "core/strings.h"
-#include "core/text.h"
+#include "base/text.h"
 #include "core/variables.h"
 #include "macros/expression_quoting.h"
 #include "macros/marked_text.h"

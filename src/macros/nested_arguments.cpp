@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-#include "core/text.h"
+#include "base/text.h"
 
 namespace qbx::macros {
 namespace {

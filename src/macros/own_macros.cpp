@@ -1,6 +1,6 @@
 #include "macros/own_macros.h"
 
-#include "macros/random_source.h"
+#include "base/random_source.h"
 
 #include <boost/crc.hpp>
 
@@ -13,11 +13,11 @@
 #include <random>
 #include <string_view>
 
-#include "core/datetime.h"
+#include "base/datetime.h"
 #include "core/host_texts.h"
 #include "core/plugin.h"
 #include "core/session.h"
-#include "core/text.h"
+#include "base/text.h"
 #include "core/version.h"
 #include "macros/arguments.h"
 #include "macros/templates.h"

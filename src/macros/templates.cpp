@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "core/plugin.h"
-#include "core/text.h"
+#include "base/text.h"
 #include "macros/arguments.h"
 #include "macros/call_token.h"
 #include "macros/dispatcher.h"

@@ -3,7 +3,7 @@
 #include <string>
 
 #include "core/plugin.h"
-#include "core/text.h"
+#include "base/text.h"
 
 namespace qbx::macros {
 namespace {

@@ -7,7 +7,7 @@
 #include <utility>
 
 #include "core/log.h"
-#include "core/text.h"
+#include "base/text.h"
 #include "platform/platform.h"
 
 namespace qbx::scripting {

@@ -9,15 +9,15 @@
 #include <vector>
 
 #include "core/counters.h"
-#include "core/datetime.h"
+#include "base/datetime.h"
 #include "core/formatting.h"
 #include "core/guard.h"
 #include "core/plugin.h"
-#include "core/text.h"
-#include "functions/encoded_blocks.h"
-#include "functions/headers.h"
-#include "functions/letters.h"
-#include "functions/mime_words.h"
+#include "base/text.h"
+#include "mail/encoded_blocks.h"
+#include "mail/headers.h"
+#include "mail/letters.h"
+#include "mail/mime_words.h"
 #include "statistics/spam_model.h"
 #include "statistics/stat_item.h"
 #include "statistics/word_trie.h"
@@ -65,7 +65,7 @@ std::string trafficDay(double dateTime) {
 }
 
 bool saysKoi8(std::string_view header) {
-    return functions::lowerContentType(header).find("koi8") != std::string::npos;
+    return mail::lowerContentType(header).find("koi8") != std::string::npos;
 }
 
 std::string trimmed(std::string_view text) {
@@ -74,8 +74,8 @@ std::string trimmed(std::string_view text) {
 
 // Attachments' base64 and uuencoded lines are no words: what is counted and scored goes
 // without them, and the log says how much was left out.
-functions::EncodedBlocksLeftOut leaveOutEncoded(std::string_view body, Log& log) {
-    functions::EncodedBlocksLeftOut result = functions::leaveOutEncodedBlocks(body);
+mail::EncodedBlocksLeftOut leaveOutEncoded(std::string_view body, Log& log) {
+    mail::EncodedBlocksLeftOut result = mail::leaveOutEncodedBlocks(body);
     if (result.lines > 0)
         log.write("Encoded data left out: " + decimal(static_cast<std::int64_t>(result.lines)) +
                   " lines (" + decimal(static_cast<std::int64_t>(result.bytes)) + " bytes)");
@@ -158,8 +158,8 @@ private:
         log_.write("Stage 1");
         const std::string body = read(kItemBody, sizes_.body);
         const std::string header = read(kItemHeader, sizes_.header);
-        const std::string mailer = functions::getMailer(header);
-        const functions::EncodedBlocksLeftOut encoded = leaveOutEncoded(body, log_);
+        const std::string mailer = mail::getMailer(header);
+        const mail::EncodedBlocksLeftOut encoded = leaveOutEncoded(body, log_);
         const std::string_view text = encoded.textOf(body);
         if (plugin_.settings.antispamActive) {
             const double p = hooks_.probability
@@ -180,14 +180,14 @@ private:
         // The bottom-most hop, looked for once for both items.
         std::optional<std::string> received;
         try {
-            received = functions::getLastHeaderValue(header, "Received:");
-            addTo(plugin_, Slot::SenderIp, trimmed(functions::findIPv4InText(*received)), r);
+            received = mail::getLastHeaderValue(header, "Received:");
+            addTo(plugin_, Slot::SenderIp, trimmed(mail::findIPv4InText(*received)), r);
         } catch (...) {
             log_.write("2.b");
         }
         try {
-            if (!received) received = functions::getLastHeaderValue(header, "Received:");
-            addTo(plugin_, Slot::SenderServer, trimmed(functions::receivedByServer(*received)), r);
+            if (!received) received = mail::getLastHeaderValue(header, "Received:");
+            addTo(plugin_, Slot::SenderServer, trimmed(mail::receivedByServer(*received)), r);
         } catch (...) {
             log_.write("2.c");
         }
@@ -221,24 +221,24 @@ private:
         }
 
         log_.write("Stage 4");
-        addTo(plugin_, Slot::Charsets, functions::getCharset(header), r);
+        addTo(plugin_, Slot::Charsets, mail::getCharset(header), r);
 
         log_.write("Stage 5");
         if (statItem(plugin_, Slot::Servers) != nullptr) {
             const std::string servers =
-                toLower1251(functions::serverList(header, "\r\n", true));
+                toLower1251(mail::serverList(header, "\r\n", true));
             for (const std::string& line : splitLines(servers))
                 addTo(plugin_, Slot::Servers, trimmed(line), r);
         }
 
-        std::string from = functions::addressOnly(readHostItem(context_, callback_, kItemDecodedFrom));
+        std::string from = mail::addressOnly(readHostItem(context_, callback_, kItemDecodedFrom));
         if (from.empty()) from = "unknown";
         log_.write("Stage 6");
-        std::string to = functions::addressOnly(readHostItem(context_, callback_, kItemDecodedTo));
+        std::string to = mail::addressOnly(readHostItem(context_, callback_, kItemDecodedTo));
         recipient_ = to;
         if (to.empty()) to = "unknown";
         std::string reply =
-            functions::addressOnly(readHostItem(context_, callback_, kItemReplyAddress));
+            mail::addressOnly(readHostItem(context_, callback_, kItemReplyAddress));
         if (reply.empty()) reply = from;
 
         log_.write("Stage 7a");
@@ -250,29 +250,29 @@ private:
         addTo(plugin_, Slot::Senders, to, r);
 
         log_.write("Stage 8");
-        const std::string fromValue = functions::getHeaderValue(header, "From:");
+        const std::string fromValue = mail::getHeaderValue(header, "From:");
         std::string name;
         try {
-            name = functions::addressDisplayName(fromValue);
+            name = mail::addressDisplayName(fromValue);
         } catch (...) {
             name = fromValue;
         }
         try {
-            name = functions::decodeMimeWords(name);
+            name = mail::decodeMimeWords(name);
         } catch (...) {
         }
         addTo(plugin_, Slot::SenderNames, name, r);
 
         log_.write("Stage 9");
-        const std::string toValue = functions::getHeaderValue(header, "To:");
+        const std::string toValue = mail::getHeaderValue(header, "To:");
         try {
-            name = functions::addressDisplayName(toValue);
+            name = mail::addressDisplayName(toValue);
         } catch (...) {
             log_.write("Exception while cutting name, using " + toValue);
             name = toValue;
         }
         try {
-            name = functions::decodeMimeWords(name);
+            name = mail::decodeMimeWords(name);
         } catch (...) {
             log_.write("Exception while decoding name");
         }
@@ -421,15 +421,15 @@ void feedSpam(Plugin& plugin, std::intptr_t context, std::int32_t isSpam,
 
 std::string prepareTrainingText(std::string_view body, std::string_view header) {
     // Lower-cased while normalised: one pass over the text instead of a lower-cased copy.
-    if (saysKoi8(header)) return functions::normalizeSpamText(koi8ToLowerWin1251(body), true);
-    return functions::normalizeSpamText(body, true);
+    if (saysKoi8(header)) return mail::normalizeSpamText(koi8ToLowerWin1251(body), true);
+    return mail::normalizeSpamText(body, true);
 }
 
 double messageSpamProbability(Plugin& plugin, std::string_view body, std::string_view header,
                               ScoreCombiner combiner) {
     if (!plugin.settings.antispamActive) return -1.0;
     const std::string text = prepareTrainingText(
-        functions::getHeaderValue(header, "Subject:") + "\r\n" + std::string(body), header);
+        mail::getHeaderValue(header, "Subject:") + "\r\n" + std::string(body), header);
     // Counted apart: counting a message neither writes a file nor lets the host's window
     // messages run.
     const TextWords words =

@@ -5,8 +5,8 @@
 #include <limits>
 
 #include "core/plugin.h"
-#include "core/text.h"
-#include "functions/letters.h"
+#include "base/text.h"
+#include "mail/letters.h"
 #include "statistics/stat_item.h"
 
 namespace qbx::statistics {
@@ -291,7 +291,7 @@ double getWordSpamProbability(Plugin& plugin, std::string_view word) {
 
 double getTextSpamScore(Plugin& plugin, std::string_view text) {
     if (!plugin.settings.antispamActive) return 0.5;
-    const std::string normalized = functions::normalizeSpamText(toLower1251(text), false);
+    const std::string normalized = mail::normalizeSpamText(toLower1251(text), false);
 
     constexpr auto kScratch = static_cast<std::size_t>(Slot::Temp2);
     plugin.mads[kScratch].reset();

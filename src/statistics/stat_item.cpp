@@ -6,13 +6,13 @@
 #include <stdexcept>
 #include <utility>
 
-#include "core/datetime.h"
+#include "base/datetime.h"
 #include "core/guard.h"
 #include "core/kept_files.h"
 #include "core/plugin.h"
-#include "core/regex_1251.h"
-#include "core/text.h"
-#include "functions/headers.h"
+#include "base/regex_1251.h"
+#include "base/text.h"
+#include "mail/headers.h"
 #include "macros/expressions.h"
 #include "statistics/text_words.h"
 
@@ -361,7 +361,7 @@ void StatItem::appendLetterToMailbox(std::string_view letter, std::string_view m
 
     // The first line always starts with "From:", also for a letter that has none; it is the
     // line a reader of the file splits letters at.
-    std::string from = lineBreaksToBlanks(functions::getHeaderValue(letter, "From:"));
+    std::string from = lineBreaksToBlanks(mail::getHeaderValue(letter, "From:"));
     std::string out = from.empty() ? std::string("From:") : std::move(from);
     out += '\n';
     out.reserve(out.size() + letter.size() + letter.size() / 16);

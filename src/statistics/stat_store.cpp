@@ -11,7 +11,7 @@
 #include "core/guard.h"
 #include "core/kept_files.h"
 #include "core/log.h"
-#include "core/text.h"
+#include "base/text.h"
 #include "platform/platform.h"
 
 namespace qbx::statistics {

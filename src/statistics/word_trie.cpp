@@ -5,7 +5,7 @@
 #include <new>
 #include <utility>
 
-#include "core/text.h"
+#include "base/text.h"
 
 namespace qbx::statistics {
 namespace {

@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <string>
 
-#include "core/text.h"
+#include "base/text.h"
 #include "host.h"
 #include "hosted/scratch.h"
 #include "item_table.h"

@@ -11,9 +11,9 @@
 #include <tuple>
 #include <vector>
 
-#include "core/datetime.h"
+#include "base/datetime.h"
 #include "core/log.h"
-#include "core/text.h"
+#include "base/text.h"
 #include "core/variables.h"
 #include "core/version.h"
 #include "hosted/scratch.h"

@@ -7,7 +7,7 @@
 
 #include <optional>
 
-#include "core/text.h"
+#include "base/text.h"
 #include "hosted/scratch.h"
 #include "platform/platform.h"
 #include "platform/posix/posix_services.h"

@@ -2,7 +2,7 @@
 
 #include <stdexcept>
 
-#include "core/text.h"
+#include "base/text.h"
 
 namespace qbx::test {
 

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "core/datetime.h"
-#include "core/text.h"
+#include "base/datetime.h"
+#include "base/text.h"
 
 namespace qbx::test {
 namespace {

@@ -6,7 +6,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "core/text.h"
+#include "base/text.h"
 
 namespace qbx::test {
 

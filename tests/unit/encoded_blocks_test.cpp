@@ -6,10 +6,10 @@
 #include <string_view>
 #include <vector>
 
-#include "functions/encoded_blocks.h"
+#include "mail/encoded_blocks.h"
 #include "support/encoded_samples.h"
 
-namespace qbx::functions {
+namespace qbx::mail {
 namespace {
 
 using test::base64Lines;
@@ -202,4 +202,4 @@ TEST(EncodedBlocks, HostileBodiesStayLinear) {
 }
 
 }  // namespace
-}  // namespace qbx::functions
+}  // namespace qbx::mail

@@ -5,12 +5,12 @@
 #include <string>
 #include <vector>
 
-#include "core/datetime.h"
+#include "base/datetime.h"
 #include "core/formatting.h"
 #include "core/plugin.h"
 #include "core/session.h"
 #include "core/strings.h"
-#include "core/text.h"
+#include "base/text.h"
 #include "support/fakes.h"
 
 namespace qbx {

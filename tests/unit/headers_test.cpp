@@ -5,9 +5,9 @@
 #include <utility>
 #include <vector>
 
-#include "functions/headers.h"
+#include "mail/headers.h"
 
-namespace qbx::functions {
+namespace qbx::mail {
 namespace {
 
 // Three hops (the first from a client that gave only its address), a folded DKIM signature
@@ -198,4 +198,4 @@ TEST(HeaderBounds, HugeAndHostileBlocksStayLinearAndBounded) {
 }
 
 }  // namespace
-}  // namespace qbx::functions
+}  // namespace qbx::mail

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "core/host_texts.h"
-#include "core/text.h"
+#include "base/text.h"
 #include "core/version.h"
 
 namespace qbx {

@@ -1,4 +1,4 @@
-#include "core/ini_file.h"
+#include "base/ini_file.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "core/text.h"
+#include "base/text.h"
+#include "core/ini_io.h"
 #include "support/fakes.h"
 
 namespace qbx {

@@ -10,7 +10,7 @@
 #include <tuple>
 #include <vector>
 
-#include "core/ini_file.h"
+#include "base/ini_file.h"
 #include "core/log.h"
 #include "core/strings.h"
 #include "core/ui_components.h"

@@ -5,10 +5,10 @@
 #include <string_view>
 #include <vector>
 
-#include "core/cp1251.h"
-#include "core/text.h"
+#include "base/cp1251.h"
+#include "base/text.h"
 #include "macro_fixture.h"
-#include "macros/random_source.h"
+#include "base/random_source.h"
 
 namespace qbx::functions {
 namespace {
@@ -63,7 +63,7 @@ TEST_F(LetterMacros, RandomCaseChangesOnlyCase) {
 TEST_F(LetterMacros, DrawsComeFromTheProcessGenerator) {
     const std::string text = cp("Мягкие французские булки");
     const auto draw = [&] {
-        macros::processRandom().seed(1251);
+        processRandom().seed(1251);
         return run("ZVXRCASE", {text}) + "|" + run("ZVXIZVRAT", {text, "50"});
     };
     EXPECT_EQ(draw(), draw());

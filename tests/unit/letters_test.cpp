@@ -8,11 +8,11 @@
 #include <utility>
 #include <vector>
 
-#include "core/cp1251.h"
-#include "core/text.h"
-#include "functions/letters.h"
+#include "base/cp1251.h"
+#include "base/text.h"
+#include "mail/letters.h"
 
-namespace qbx::functions {
+namespace qbx::mail {
 namespace {
 
 // The tests write Russian in UTF-8; the functions see code page 1251.
@@ -208,4 +208,4 @@ TEST(Letters, EveryByteThroughEveryFunction) {
 }
 
 }  // namespace
-}  // namespace qbx::functions
+}  // namespace qbx::mail

@@ -11,7 +11,7 @@
 #include "core/lifecycle.h"
 #include "core/plugin.h"
 #include "core/settings.h"
-#include "core/text.h"
+#include "base/text.h"
 #include "support/fake_subsystems.h"
 #include "support/fakes.h"
 #include "support/golden.h"

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "core/text.h"
+#include "base/text.h"
 #include "support/fakes.h"
 
 namespace qbx {

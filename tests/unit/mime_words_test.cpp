@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "functions/mime_words.h"
+#include "mail/mime_words.h"
 
-namespace qbx::functions {
+namespace qbx::mail {
 namespace {
 
 const std::string kPrivet = "\xCF\xF0\xE8\xE2\xE5\xF2";  // "Привет" in 1251
@@ -64,4 +64,4 @@ TEST(MimeWords, HostileInputStaysBoundedAndLinear) {
 }
 
 }  // namespace
-}  // namespace qbx::functions
+}  // namespace qbx::mail

@@ -5,8 +5,8 @@
 #include <tuple>
 #include <vector>
 
-#include "core/datetime.h"
-#include "core/text.h"
+#include "base/datetime.h"
+#include "base/text.h"
 #include "macro_fixture.h"
 #include "macros/arguments.h"
 #include "macros/own_macros.h"

@@ -4,6 +4,7 @@
 
 #include <stdexcept>
 
+#include "base/float_text.h"
 #include "pascal_test_support.h"
 
 namespace qbx::scripting::pascal {

@@ -1,6 +1,6 @@
 // The 1251 regular expressions: casing and classes from our tables, the library's compile
 // errors, and a backtracking pattern that gives up instead of hanging the host.
-#include "core/regex_1251.h"
+#include "base/regex_1251.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

@@ -11,7 +11,7 @@
 #include "core/log.h"
 #include "core/settings.h"
 #include "core/settings_values.h"
-#include "core/text.h"
+#include "base/text.h"
 #include "core/version.h"
 #include "support/fakes.h"
 

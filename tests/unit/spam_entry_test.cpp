@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "core/plugin.h"
-#include "core/text.h"
+#include "base/text.h"
 #include "statistics/spam_entry.h"
 #include "statistics/stat_item.h"
 #include "support/encoded_samples.h"

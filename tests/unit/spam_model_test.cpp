@@ -13,8 +13,8 @@
 #include <vector>
 
 #include "core/plugin.h"
-#include "core/text.h"
-#include "functions/letters.h"
+#include "base/text.h"
+#include "mail/letters.h"
 #include "statistics/stat_item.h"
 #include "support/fakes.h"
 
@@ -234,7 +234,7 @@ protected:
     }
     // Trains a side the way the scorer will see the text: lower-cased and normalised.
     void train(Slot slot, std::string_view text, int times) {
-        const std::string normal = functions::normalizeSpamText(toLower1251(text), false);
+        const std::string normal = mail::normalizeSpamText(toLower1251(text), false);
         for (int i = 0; i < times; ++i) ASSERT_TRUE(tree(slot).addText(normal, 1, kNow));
     }
     void setThresholds(const SpamThresholds& t) {

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "core/plugin.h"
-#include "core/text.h"
+#include "base/text.h"
 #include "support/fakes.h"
 
 namespace qbx::statistics {

@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "core/log.h"
-#include "core/text.h"
+#include "base/text.h"
 #include "support/fakes.h"
 #include "support/golden.h"
 

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "core/datetime.h"
-#include "core/text.h"
+#include "base/datetime.h"
+#include "base/text.h"
 
 namespace qbx {
 namespace {

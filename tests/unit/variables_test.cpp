@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-#include "core/ini_file.h"
+#include "base/ini_file.h"
 #include "core/kept_files.h"
 #include "core/log.h"
 #include "core/var_file.h"

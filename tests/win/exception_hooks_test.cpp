@@ -7,7 +7,7 @@
 #include <string>
 
 #include "core/log.h"
-#include "core/text.h"
+#include "base/text.h"
 #include "support/fakes.h"
 // The hooks are built into the module only; the test program compiles its own copy.
 #include "win/exception_hooks.h"

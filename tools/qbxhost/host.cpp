@@ -6,7 +6,7 @@
 #include <stdexcept>
 
 #include "core/settings.h"
-#include "core/text.h"
+#include "base/text.h"
 #include "item_table.h"
 #include "platform/platform.h"
 

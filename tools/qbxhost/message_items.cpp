@@ -4,7 +4,7 @@
 #include <cstring>
 #include <limits>
 
-#include "core/text.h"
+#include "base/text.h"
 
 namespace qbxhost {
 namespace {

@@ -8,7 +8,7 @@
 extern "C" std::size_t __sanitizer_get_current_allocated_bytes();
 #endif
 
-#include "core/datetime.h"
+#include "base/datetime.h"
 #include "platform/posix/posix_services.h"
 
 namespace qbx::posix {

@@ -1,6 +1,6 @@
 #include <string>
 
-#include "core/datetime.h"
+#include "base/datetime.h"
 #include "platform/posix/posix_services.h"
 
 namespace qbx::posix {

@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "core/text.h"
+#include "base/text.h"
 
 #include "platform/posix/posix_services.h"
 

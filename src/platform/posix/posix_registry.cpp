@@ -3,7 +3,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "core/ini_file.h"
+#include "base/ini_file.h"
 #include "platform/posix/posix_services.h"
 
 namespace qbx::posix {
@@ -99,7 +99,7 @@ bool IniRegistry::writeString(std::string_view key, std::string_view name,
         updated.set(section, name, value);
         const auto slash = path.rfind('/');
         if (slash != std::string::npos && slash > 0) files_.createDirectories(path.substr(0, slash));
-        if (!saveIniFile(files_, path, updated)) return false;
+        if (!files_.writeFileAtomic(path, updated.serialize())) return false;
         cache_ = std::move(updated);
         cachedStamp_ = stampOf(path);
         return true;

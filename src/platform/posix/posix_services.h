@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-#include "core/ini_file.h"
+#include "base/ini_file.h"
 #include "platform/platform.h"
 
 namespace qbx::posix {

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "core/formatting.h"
-#include "core/text.h"
+#include "base/text.h"
 
 namespace qbx::win32::active {
 namespace {

@@ -11,6 +11,7 @@
 #include <string>
 #include <string_view>
 
+#include "base/float_text.h"
 #include "platform/win32/com_holders.h"
 #include "platform/win32/win32_active_script.h"
 

@@ -1,7 +1,7 @@
 #include <windows.h>
 #include <psapi.h>
 
-#include "core/datetime.h"
+#include "base/datetime.h"
 #include "platform/win32/win32_services.h"
 
 namespace qbx::win32 {

@@ -9,7 +9,7 @@
 #include <stdexcept>
 #include <vector>
 
-#include "core/text.h"
+#include "base/text.h"
 
 namespace qbx {
 namespace {

@@ -3,7 +3,7 @@
 #include <cmath>
 #include <string>
 
-#include "core/datetime.h"
+#include "base/datetime.h"
 #include "platform/win32/win32_services.h"
 
 namespace qbx::win32 {

@@ -1,7 +1,7 @@
 #include <windows.h>
 
-#include "core/ini_file.h"
-#include "core/text.h"
+#include "base/ini_file.h"
+#include "base/text.h"
 #include "platform/win32/win32_services.h"
 
 namespace qbx::win32 {

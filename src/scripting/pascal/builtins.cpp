@@ -4,7 +4,8 @@
 #include <cmath>
 #include <string>
 
-#include "core/text.h"
+#include "base/float_text.h"
+#include "base/text.h"
 #include "scripting/pascal/pascal.h"
 
 namespace qbx::scripting::pascal {

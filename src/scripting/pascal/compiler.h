@@ -9,7 +9,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "core/text.h"
+#include "base/text.h"
 #include "scripting/pascal/code.h"
 #include "scripting/pascal/lexer.h"
 

@@ -1,4 +1,4 @@
-#include "core/text.h"
+#include "base/text.h"
 #include "scripting/pascal/operators.h"
 #include "scripting/pascal/pascal.h"
 

@@ -3,7 +3,7 @@
 #include <charconv>
 #include <cmath>
 
-#include "core/text.h"
+#include "base/text.h"
 
 namespace qbx::scripting::pascal {
 

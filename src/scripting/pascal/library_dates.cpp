@@ -2,8 +2,8 @@
 // fraction is the time of day; the texts of DateToStr and TimeToStr are the system's formats.
 #include <cmath>
 
-#include "core/datetime.h"
-#include "core/text.h"
+#include "base/datetime.h"
+#include "base/text.h"
 #include "scripting/pascal/library_support.h"
 
 namespace qbx::scripting::pascal::library {

@@ -7,7 +7,8 @@
 #include <charconv>
 #include <cmath>
 
-#include "core/text.h"
+#include "base/float_text.h"
+#include "base/text.h"
 #include "scripting/pascal/library_support.h"
 
 namespace qbx::scripting::pascal::library {

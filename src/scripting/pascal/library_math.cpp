@@ -3,7 +3,7 @@
 #include <cmath>
 #include <random>
 
-#include "macros/random_source.h"
+#include "base/random_source.h"
 #include "scripting/pascal/library_support.h"
 
 namespace qbx::scripting::pascal::library {
@@ -12,10 +12,10 @@ namespace {
 
 // Draws come from the process's one generator, so scripts and macros share one sequence.
 Value random(Args a, CallContext&, const RuntimeServices&) {
-    if (a.empty()) return Value(std::uniform_real_distribution<double>(0.0, 1.0)(macros::processRandom()));
+    if (a.empty()) return Value(std::uniform_real_distribution<double>(0.0, 1.0)(processRandom()));
     const std::int64_t range = a[0].toInteger();
     if (range <= 1) return Value(std::int64_t{0});
-    return Value(std::uniform_int_distribution<std::int64_t>(0, range - 1)(macros::processRandom()));
+    return Value(std::uniform_int_distribution<std::int64_t>(0, range - 1)(processRandom()));
 }
 
 // The generator is seeded from the system once per process; seeding it again from the clock

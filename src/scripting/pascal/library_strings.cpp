@@ -3,7 +3,7 @@
 #include <charconv>
 #include <system_error>
 
-#include "core/text.h"
+#include "base/text.h"
 #include "scripting/pascal/library_support.h"
 
 namespace qbx::scripting::pascal::library {

@@ -1,7 +1,7 @@
 // File names, the tick count, message boxes and the registry. File names follow Delphi's
 // rules for Windows: "\" and the drive's ":" end a folder, the extension starts at the last
 // "." after them.
-#include "core/text.h"
+#include "base/text.h"
 #include "scripting/pascal/library_support.h"
 
 namespace qbx::scripting::pascal::library {

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "core/text.h"
+#include "base/text.h"
 
 namespace qbx::scripting::pascal {
 

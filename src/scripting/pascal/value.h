@@ -13,6 +13,7 @@
 #include <string>
 #include <string_view>
 
+#include "base/float_text.h"
 #include "core/formatting.h"
 
 namespace qbx::scripting::pascal {

@@ -4,7 +4,7 @@
 #include <new>
 #include <vector>
 
-#include "core/text.h"
+#include "base/text.h"
 #include "scripting/pascal/code.h"
 #include "scripting/pascal/operators.h"
 

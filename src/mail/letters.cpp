@@ -1,12 +1,12 @@
-#include "functions/letters.h"
+#include "mail/letters.h"
 
 #include <array>
 #include <cstddef>
 #include <span>
 
-#include "core/text.h"
+#include "base/text.h"
 
-namespace qbx::functions {
+namespace qbx::mail {
 namespace {
 
 // One letter and what it becomes. Tables are searched from the top and the first row naming
@@ -438,4 +438,4 @@ std::string normalizeSpamText(std::string_view text, bool lower) {
     return out;
 }
 
-}  // namespace qbx::functions
+}  // namespace qbx::mail

@@ -1,9 +1,9 @@
-#include "macros/random_source.h"
+#include "base/random_source.h"
 
 #include <chrono>
 #include <cstdint>
 
-namespace qbx::macros {
+namespace qbx {
 
 std::mt19937& processRandom() {
     static std::mt19937 engine = [] {
@@ -26,4 +26,4 @@ int randomBelow(int bound) {
     return std::uniform_int_distribution<int>(0, bound - 1)(processRandom());
 }
 
-}  // namespace qbx::macros
+}  // namespace qbx

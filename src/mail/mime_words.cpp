@@ -1,12 +1,12 @@
-#include "functions/mime_words.h"
+#include "mail/mime_words.h"
 
 #include <array>
 #include <cstdint>
 
-#include "core/cp1251.h"
-#include "core/text.h"
+#include "base/cp1251.h"
+#include "base/text.h"
 
-namespace qbx::functions {
+namespace qbx::mail {
 namespace {
 
 using HighHalf = std::array<std::uint8_t, 128>;  // bytes 0x80..0xFF as 1251 bytes
@@ -238,4 +238,4 @@ std::string decodeMimeWords(std::string_view text) {
     return out;
 }
 
-}  // namespace qbx::functions
+}  // namespace qbx::mail

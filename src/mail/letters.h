@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-namespace qbx::functions {
+namespace qbx::mail {
 
 // Returns a whole number drawn uniformly from 0 .. bound - 1 (bound >= 1). A value outside
 // that range is reduced into it rather than trusted as an index; an empty source draws 0.
@@ -40,4 +40,4 @@ std::string randomCase(std::string_view text, const RandomBelow& random);
 // The result is one byte longer than the text at most.
 std::string normalizeSpamText(std::string_view text, bool lower);
 
-}  // namespace qbx::functions
+}  // namespace qbx::mail

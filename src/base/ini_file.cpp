@@ -1,7 +1,6 @@
-#include "core/ini_file.h"
+#include "base/ini_file.h"
 
-#include "core/text.h"
-#include "platform/platform.h"
+#include "base/text.h"
 
 namespace qbx {
 namespace {
@@ -194,22 +193,6 @@ std::string IniFile::serialize() const {
         }
     }
     return out;
-}
-
-IniFile loadIniFile(FileSystem& files, const std::string& path) {
-    try {
-        if (auto bytes = files.readFile(path, IniFile::kMaxFileBytes)) return IniFile::parse(*bytes);
-    } catch (...) {  // an unreadable file reads as an empty one
-    }
-    return IniFile{};
-}
-
-bool saveIniFile(FileSystem& files, const std::string& path, const IniFile& ini) {
-    try {
-        return files.writeFileAtomic(path, ini.serialize());
-    } catch (...) {
-        return false;
-    }
 }
 
 }  // namespace qbx

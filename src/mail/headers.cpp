@@ -1,12 +1,12 @@
-#include "functions/headers.h"
+#include "mail/headers.h"
 
 #include <algorithm>
 #include <cstdint>
 #include <vector>
 
-#include "core/text.h"
+#include "base/text.h"
 
-namespace qbx::functions {
+namespace qbx::mail {
 namespace {
 
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
@@ -406,4 +406,4 @@ std::string addressOnly(std::string_view value) {
     return std::string(trimBlankOrControl(address));
 }
 
-}  // namespace qbx::functions
+}  // namespace qbx::mail

@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-namespace qbx::functions {
+namespace qbx::mail {
 
 // A text longer than this comes back as it is: no header value a mailer sends comes near it.
 inline constexpr std::size_t kMaxMimeWordsInput = 256 * 1024;
@@ -18,4 +18,4 @@ inline constexpr std::size_t kMaxMimeWordsInput = 256 * 1024;
 // white space join without it; a malformed word stays as written.
 std::string decodeMimeWords(std::string_view text);
 
-}  // namespace qbx::functions
+}  // namespace qbx::mail

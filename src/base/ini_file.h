@@ -15,7 +15,6 @@
 
 namespace qbx {
 
-class FileSystem;
 
 // The blanks the profile functions strip around names and values; Ctrl-Z is the end-of-file
 // mark of old editors.
@@ -81,10 +80,5 @@ private:
     std::vector<Section> sections_;
     Index sectionIndex_;
 };
-
-// A missing, unreadable or oversized file gives an empty document.
-IniFile loadIniFile(FileSystem& files, const std::string& path);
-// Written to a temporary name and renamed over the old file.
-bool saveIniFile(FileSystem& files, const std::string& path, const IniFile& ini);
 
 }  // namespace qbx

@@ -1,4 +1,4 @@
-#include "functions/encoded_blocks.h"
+#include "mail/encoded_blocks.h"
 
 #include <array>
 #include <cstdint>
@@ -6,9 +6,9 @@
 #include <optional>
 #include <utility>
 
-#include "core/text.h"
+#include "base/text.h"
 
-namespace qbx::functions {
+namespace qbx::mail {
 namespace {
 
 // The kinds of the base64 alphabet's characters; 0 for every other byte.
@@ -263,4 +263,4 @@ EncodedBlocksLeftOut leaveOutEncodedBlocks(std::string_view body) {
     return scanner.finish();
 }
 
-}  // namespace qbx::functions
+}  // namespace qbx::mail

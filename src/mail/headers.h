@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-namespace qbx::functions {
+namespace qbx::mail {
 
 // Lines of a block past this many are not looked at: no real header block comes near it.
 inline constexpr std::size_t kMaxHeaderLines = 100000;
@@ -73,4 +73,4 @@ std::string addressDisplayName(std::string_view value);
 // The bare address of an address header's value, in lower case.
 std::string addressOnly(std::string_view value);
 
-}  // namespace qbx::functions
+}  // namespace qbx::mail

@@ -4,7 +4,7 @@
 
 #include <random>
 
-namespace qbx::macros {
+namespace qbx {
 
 // Seeded on first use from the system's entropy source (when it has one) and the clock.
 std::mt19937& processRandom();
@@ -12,4 +12,4 @@ std::mt19937& processRandom();
 // A whole number drawn uniformly from 0 .. bound - 1; 0 without a draw for a bound below 2.
 int randomBelow(int bound);
 
-}  // namespace qbx::macros
+}  // namespace qbx

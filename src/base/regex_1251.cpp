@@ -4,7 +4,7 @@
 // cannot clash with another translation unit's instantiations.
 #define BOOST_REGEX_MAX_STATE_COUNT 10000000
 
-#include "core/regex_1251.h"
+#include "base/regex_1251.h"
 
 #include <array>
 #include <cstdint>
@@ -13,7 +13,7 @@
 
 #include <boost/regex.hpp>
 
-#include "core/text.h"
+#include "base/text.h"
 
 namespace qbx {
 namespace {

@@ -32,7 +32,7 @@
 #include <string>
 #include <string_view>
 
-namespace qbx::functions {
+namespace qbx::mail {
 
 // A base64 line shorter than this is taken only inside a block or right after part headers.
 inline constexpr std::size_t kMinEncodedLineWidth = 40;
@@ -50,4 +50,4 @@ struct EncodedBlocksLeftOut {
 // lines around them keep their breaks and their order.
 EncodedBlocksLeftOut leaveOutEncodedBlocks(std::string_view body);
 
-}  // namespace qbx::functions
+}  // namespace qbx::mail
