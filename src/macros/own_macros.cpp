@@ -3,6 +3,7 @@
 #include "base/random_source.h"
 
 #include <boost/crc.hpp>
+#include <stdexcept>
 
 #include <algorithm>
 #include <array>
@@ -21,7 +22,6 @@
 #include "core/version.h"
 #include "macros/arguments.h"
 #include "macros/templates.h"
-#include "platform/hashing.h"
 
 namespace qbx::macros::own {
 namespace {
@@ -372,7 +372,9 @@ std::string zvxCutOn(MacroCall& call) {
 // ---- hashes and random text ---------------------------------------------------------------
 
 std::string zvxMd5(MacroCall& call) {
-    return md5Digest(arg(call, 0));  // the raw 16 bytes, zero bytes included
+    Hashing* hashing = call.plugin.platform.hashing;
+    if (hashing == nullptr) throw std::runtime_error("no MD5 in this build");
+    return hashing->md5(arg(call, 0));  // the raw 16 bytes, zero bytes included
 }
 
 std::string zvxCrc32(MacroCall& call) {

@@ -224,6 +224,16 @@ public:
     virtual char decimalSeparator() = 0;
 };
 
+// ---- digests ----------------------------------------------------------------------------------
+
+class Hashing {
+public:
+    virtual ~Hashing() = default;
+    // The 16 raw bytes of the MD5 digest of bytes (not hexadecimal). Throws std::runtime_error
+    // when the system offers no MD5 (a policy that forbids it, say).
+    virtual std::string md5(std::string_view bytes) = 0;
+};
+
 // ---- the user-interface thread -------------------------------------------------------------
 
 enum class MessageIcon { Information, Warning, Error };
@@ -246,6 +256,7 @@ struct Platform {
     LocaleFormat* locale = nullptr;
     UserInterface* ui = nullptr;
     ProfileStore* profiles = nullptr;
+    Hashing* hashing = nullptr;
 };
 
 // The real services of this build (Win32 in the DLL, stand-ins natively); they live as long

@@ -9,7 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "core/ini_profile_store.h"
+#include "platform/hashing.h"
+#include "platform/ini_profile_store.h"
 #include "platform/platform.h"
 
 namespace qbx::test {
@@ -134,9 +135,10 @@ struct FakePlatform {
     FakeLocale locale;
     FakeUi ui;
     IniProfileStore profiles{files};  // the portable store over the fake files
+    SystemHashing hashing;            // digests are the system's own in every build
 
     Platform platform() {
-        return Platform{&registry, &files, &environment, &clock, &locale, &ui, &profiles};
+        return Platform{&registry, &files, &environment, &clock, &locale, &ui, &profiles, &hashing};
     }
 };
 

@@ -1,4 +1,5 @@
-#include "core/ini_profile_store.h"
+#include "platform/hashing.h"
+#include "platform/ini_profile_store.h"
 #include "platform/posix/posix_services.h"
 
 namespace qbx {
@@ -11,7 +12,8 @@ Platform systemPlatform() {
     static posix::PosixLocale locale;
     static posix::ConsoleUi ui;
     static IniProfileStore profiles(files);
-    return Platform{&registry, &files, &environment, &clock, &locale, &ui, &profiles};
+    static SystemHashing hashing;
+    return Platform{&registry, &files, &environment, &clock, &locale, &ui, &profiles, &hashing};
 }
 
 }  // namespace qbx

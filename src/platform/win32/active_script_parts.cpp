@@ -8,7 +8,6 @@
 #include <utility>
 #include <vector>
 
-#include "core/formatting.h"
 #include "base/text.h"
 
 namespace qbx::win32::active {

@@ -1,3 +1,4 @@
+#include "platform/hashing.h"
 #include "platform/win32/win32_services.h"
 
 namespace qbx {
@@ -12,7 +13,8 @@ Platform systemPlatform() {
     static auto* locale = new win32::Win32Locale;
     static auto* ui = new win32::Win32Ui;
     static auto* profiles = new win32::Win32ProfileStore;
-    return Platform{registry, files, environment, clock, locale, ui, profiles};
+    static auto* hashing = new SystemHashing;
+    return Platform{registry, files, environment, clock, locale, ui, profiles, hashing};
 }
 
 }  // namespace qbx

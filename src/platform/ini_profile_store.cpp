@@ -1,13 +1,22 @@
-#include "core/ini_profile_store.h"
+#include "platform/ini_profile_store.h"
 
-#include "core/ini_io.h"
+#include "base/ini_file.h"
 
 namespace qbx {
+namespace {
+
+// A missing, unreadable or oversized file reads as an empty document.
+IniFile readIni(FileSystem& files, const std::string& path) {
+    if (auto bytes = files.readFile(path, IniFile::kMaxFileBytes)) return IniFile::parse(*bytes);
+    return IniFile{};
+}
+
+}  // namespace
 
 std::vector<std::string> IniProfileStore::keyNames(const std::string& path,
                                                    std::string_view section) {
     try {
-        std::vector<std::string> names = loadIniFile(files_, path).keyNames(section);
+        std::vector<std::string> names = readIni(files_, path).keyNames(section);
         // The system's functions list no nameless keys.
         std::erase(names, std::string());
         return names;
@@ -19,7 +28,7 @@ std::vector<std::string> IniProfileStore::keyNames(const std::string& path,
 std::string IniProfileStore::readString(const std::string& path, std::string_view section,
                                         std::string_view key, std::string_view fallback) {
     try {
-        return loadIniFile(files_, path).getString(section, key, fallback);
+        return readIni(files_, path).getString(section, key, fallback);
     } catch (...) {
         return std::string(fallback);
     }
@@ -36,7 +45,7 @@ bool IniProfileStore::writeString(const std::string& path, std::string_view sect
             ini = IniFile::parse(*bytes);
         }
         ini.set(section, key, value);
-        return saveIniFile(files_, path, ini);
+        return files_.writeFileAtomic(path, ini.serialize());
     } catch (...) {
         return false;
     }
