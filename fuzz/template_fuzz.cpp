@@ -11,6 +11,8 @@
 #include <vector>
 
 #include "core/plugin.h"
+#include "functions/chain.h"
+#include "macros/dispatcher.h"
 #include "macros/expressions.h"
 #include "macros/macro_call.h"
 #include "macros/templates.h"
@@ -42,6 +44,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::replace(message.begin(), message.end(), kDataMark, 'x');
     const std::string hostile = std::string(1, kDataMark) + "%ZVXVER$ZVXVER(1)$$who" + message;
 
+    qbx::macros::installMacroTable(qbx::functions::macroTable());
     qbx::test::FakePlatform fake;
     qbx::test::FakeContainer mail;  // its expander gives its input back
     mail.expander = [](const std::string& in) {

@@ -11,41 +11,7 @@
 namespace qbx {
 namespace {
 
-// Offered to the host in this order; the dispatcher answers them (ZVXTEST is offered though
-// nothing answers it, and a few answered names are deliberately not offered).
-constexpr auto kMacroNames = std::to_array<std::string_view>({
-    "ZVX", "ZVXVER", "ZVXTIME", "ZVXDRVFREE", "ZVXTRANSLIT", "ZVXTRANSLIT2", "ZVXREPLACECHAR",
-    "ZVXMKLINK", "ZVXXOR", "ZVXCPUSPEED", "ZVXMEMLOAD", "ZVXTICKCOUNT", "ZVXMEMTVIRT",
-    "ZVXMEMAVIRT", "ZVXMEMTPAGE", "ZVXMEMAPAGE", "ZVXMEMTPHYS", "ZVXMEMAPHYS", "ZVXUSERNAME",
-    "ZVXCOMPNAME", "ZVXBATT", "ZVXBATTSECLEFT", "ZVXCNT", "ZVXSE", "ZVXSTARTUPINFO",
-    "ZVXMOUSEINFO", "ZVXDRVLIST", "ZVXDRVSIZE", "ZVXKBD", "ZVXPRN", "ZVXMOUSEPOS", "ZVXTIMELEFT",
-    "ZVXCPUNAME", "ZVXCPUNAMEL", "ZVXCPUVENDOR", "ZVXDAYSFROM", "ZVXHOURSFROM", "ZVXMINSFROM",
-    "ZVXFILL", "ZVXCUTON", "ZVXCUTFROMTO", "ZVXVOLNAME", "ZVXVOLSNUM", "ZVXVOLFS", "ZVXGETIP",
-    "ZVXBIOSNAME", "ZVXBIOSCOPY", "ZVXBIOSINFO", "ZVXBIOSDATE", "ZVXPROCLIST", "ZVXTASKLIST",
-    "ZVXWINVER", "ZVXRCASE", "ZVXSTRINGS", "ZVXREPLACE", "ZVXCITE", "ZVXDELIVERYTIME",
-    "ZVXREPLYTIME", "ZVXGETHEADER", "ZVXREVERSE", "ZVXCPUTICKS", "ZVXGETLINKS", "ZVXPS",
-    "ZVXKILLCITE", "ZVXCUTHERE", "ZVXGP", "ZVXFILESCOUNT", "ZVXFILESLIST", "ZVXFILESSIZE",
-    "ZVXSVER", "ZVXMKPLAIN", "ZVXDELIVTIME", "ZVXSERVLIST", "ZVXDELIVERYFROMDATE",
-    "ZVXDELIVERYFROMSERVER", "ZVXDELIVERYFROMIP", "ZVXDELIVERYTODATE", "ZVXKILLEMPTYSTR",
-    "ZVXIZVRAT", "ZVXSECSTOSTRRUS", "ZVXBYTESTOSTRRUS", "ZVXDAYSLEFT", "ZVXNUMTOSTRA",
-    "ZVXNUMTOSTR", "ZVXREPLACENUM", "ZVXENCRYPT", "ZVXDECRYPT", "ZVXDECODESTR", "ZVXCRC32",
-    "ZVXCRC16", "ZVXMD5", "ZVXMOUSESPEED", "ZVXMOUSEWAY", "ZVXSCREENRRATE", "ZVXSCREENDEPTH",
-    "ZVXSCREENRES", "ZVXSTRTRIM", "ZVXRND", "ZVXGETSTR", "ZVXDAYPROGRESS", "ZVXCHARSET",
-    "ZVXMAILER", "ZVXTZ", "ZVXTZBIAS", "ZVXTEST", "ZVXWOY", "ZVXDOY", "ZVXHOM", "ZVXVOLUME",
-    "ZVXHOW", "ZVXHOY", "ZVXREPLACEREGEXP", "ZVXGREP", "ZVXFVER", "ZVXREGREAD", "ZVXEV", "ZVXEVAL",
-    "ZVXVAR", "ZVXSET", "ZVXINC", "ZVXFOR", "ZVXIP", "ZVXLOCALIP", "ZVXLOCALIPLIST", "ZVXSPLIT",
-    "ZVXGETSMS", "ZVXPUTUUE", "STAT", "STATCOUNT", "STATTIME", "STATTIMES", "NPTOP", "ZVXATTCOUNT",
-    "ZVXCASE", "ZVXIF", "EJS", "EVS", "EPS", "ZVXSTRCMP", "ZVXSTRIN", "ZVXSELECT", "ZVXDAYSTO",
-    "ZVXSETINIINT", "ZVXGETINIINT", "ZVXINCINIINT", "ZVXSETINISTR", "ZVXGETINISTR", "ZVXDATESHIFT",
-    "ZVXSEPARATOR", "ZVXONLINETIME", "ZVXIFONLINE", "ZVXDIALUPNAME", "ZVXEXTRACTSTR", "ZVXSYMCNT",
-    "ZVXLINCNT", "ZVXINETTIME", "ZVXWRAP", "ZVXBRIEF", "ZVXLASTLOG", "STATSTARTCOUNT",
-    "STATENDCOUNT", "STATSESSIONTIME", "STATSESSIONTOTALTIME", "STATS", "STATMS",
-    "STATSESSIONMEANTIME", "STATTRAFFIC", "MBMSENSORNAME", "MBMSENSORVAL", "WAVER", "WASTATUS",
-    "WAPOS", "WAPLLEN", "WAPLPOS", "WABITRATE", "WARATE", "WACH", "WANP", "WAEQ", "WAIF", "NP",
-    "NPIF", "NPP", "S", "FBIF", "FBNP", "1B1IF", "1B1NP", "1B1TIME", "STPIF", "STPNP", "APIF",
-    "APNP", "QCDIF", "QCDNP", "QCDPLPOS", "QCDTIME"
-});
-static_assert(kMacroNames.size() == kFixedMacroCount);
+std::span<const std::string_view> installedNames;
 
 constexpr std::string_view kLineEnd = "\r\n";
 
@@ -110,14 +76,18 @@ std::string buildAboutPage() {
     return page;
 }
 
-std::span<const std::string_view> fixedMacroNames() {
-    return kMacroNames;
+void installOfferedMacroNames(std::span<const std::string_view> names) noexcept {
+    installedNames = names;
+}
+
+std::span<const std::string_view> offeredMacroNames() noexcept {
+    return installedNames;
 }
 
 std::string buildMacroList(std::string_view scriptNameList) {
     std::string list;
-    list.reserve(kMacroNames.size() * 12 + scriptNameList.size() * 2);
-    for (const std::string_view name : kMacroNames) {
+    list.reserve(installedNames.size() * 12 + scriptNameList.size() * 2);
+    for (const std::string_view name : installedNames) {
         list += name;
         list += kLineEnd;
     }
@@ -130,7 +100,7 @@ std::string buildMacroList(std::string_view scriptNameList) {
 }
 
 std::string macroCount(std::string_view scriptNameList) {
-    std::int64_t count = static_cast<std::int64_t>(kMacroNames.size());
+    std::int64_t count = static_cast<std::int64_t>(installedNames.size());
     forEachScriptName(scriptNameList, [&count](const std::string&) { ++count; });
     return decimal(count);
 }

@@ -19,10 +19,10 @@ std::int32_t copyToHostBuffer(std::string_view text, char* buffer, std::int32_t 
 // The about page (HTML, code page 1251) with the version text in its place.
 std::string buildAboutPage();
 
-inline constexpr std::size_t kFixedMacroCount = 197;
-
-// The built-in macro names offered to the host, in their fixed order.
-std::span<const std::string_view> fixedMacroNames();
+// The built-in macro names offered to the host, in their order: the macro table's, installed
+// by the composition root when the module loads (empty until then). Host thread only.
+void installOfferedMacroNames(std::span<const std::string_view> names) noexcept;
+std::span<const std::string_view> offeredMacroNames() noexcept;
 
 // The built-in names, then "FN" + name for every non-empty line of scriptNameList (the stored
 // scripts, one name a line); every line ends in CR LF.

@@ -62,15 +62,29 @@ std::int32_t runCall(Plugin& plugin, const char* name, std::int32_t nameLength,
     }
     const DepthLevel level(plugin.macroDepth);
 
-    // Every entry is tested; a name with two entries runs both branches, in chain order.
-    for (const ChainEntry& entry : chain()) {
+    // Every entry is tested; a name with two entries runs both branches, in table order.
+    for (const ChainEntry& entry : macroTable()) {
         if (!entryMatches(entry, call.name) || entry.branch == nullptr) continue;
         if (!runBranch(call, entry.branch)) break;
     }
     return call.resultId;
 }
 
+std::span<const ChainEntry> installedTable;
+
 }  // namespace
+
+void installMacroTable(std::span<const ChainEntry> table) noexcept {
+    installedTable = table;
+}
+
+std::span<const ChainEntry> macroTable() noexcept {
+    return installedTable;
+}
+
+bool entryMatches(const ChainEntry& entry, std::string_view upperName) {
+    return entry.prefix ? upperName.starts_with(entry.name) : upperName == entry.name;
+}
 
 bool runBranch(MacroCall& call, Branch branch) noexcept {
     FpuShield shield;

@@ -1,5 +1,6 @@
-// TBP_ExecMacro: the name goes along one fixed chain of entries; every entry that matches runs
-// its branch and stores its text under the call's result id.
+// TBP_ExecMacro: the name goes along the macro table that the composition root installs; every
+// entry that matches runs its branch and stores its text under the call's result id. The
+// engine knows no handler: the table (functions/chain.cpp) names them.
 #pragma once
 
 #include <cstdint>
@@ -21,10 +22,13 @@ struct ChainEntry {
     std::string_view name;  // exact upper-case name; the one prefix entry is "FN"
     bool prefix;            // matches every name that begins with `name`
     Branch branch;          // null while the feature behind it is not built
+    bool offered;           // listed to the host by TBP_GetMacroList
 };
 
-// The 203 entries in chain order.
-std::span<const ChainEntry> chain();
+// The table every call goes along, in order; empty until one is installed. Installed once by
+// the composition root when the module loads (tests install their own); host thread only.
+void installMacroTable(std::span<const ChainEntry> table) noexcept;
+std::span<const ChainEntry> macroTable() noexcept;
 
 // Whether the entry answers the upper-cased name.
 bool entryMatches(const ChainEntry& entry, std::string_view upperName);

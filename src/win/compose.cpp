@@ -1,6 +1,9 @@
 #include "win/compose.h"
 
+#include "core/host_texts.h"
 #include "core/plugin.h"
+#include "functions/chain.h"
+#include "macros/dispatcher.h"
 #include "scripting/script_runner.h"
 #include "statistics/spam_entry.h"
 #include "statistics/spam_model.h"
@@ -13,6 +16,8 @@
 namespace qbx {
 
 void installSubsystems(Plugin& plugin) {
+    macros::installMacroTable(functions::macroTable());
+    installOfferedMacroNames(functions::offeredMacroNames());
     // Each layer registers its objects here as it is built; a step whose factory is still empty
     // finds no object.
     statistics::installStatistics(plugin);

@@ -2,14 +2,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <set>
+#include <span>
 #include <stdexcept>
 #include <string>
 #include <tuple>
 #include <vector>
 
-#include "core/host_texts.h"
 #include "macro_fixture.h"
+#include "macros/arguments.h"
 #include "macros/dispatcher.h"
 
 namespace qbx::macros {
@@ -19,71 +19,35 @@ using test::FakeContainer;
 using test::MacroFixture;
 using test::Stores;
 
-// 1-based chain positions that answer a name.
-std::vector<int> matchingPositions(std::string_view upperName) {
-    std::vector<int> positions;
-    const auto entries = chain();
-    for (std::size_t i = 0; i < entries.size(); ++i)
-        if (entryMatches(entries[i], upperName)) positions.push_back(static_cast<int>(i) + 1);
-    return positions;
-}
+// The engine with a small table of its own: what the dispatcher does with rows, whatever the
+// product's table holds.
+std::string echo(MacroCall& call) { return getParamText(call.params, 0); }
+std::string first(MacroCall&) { return "first"; }
+std::string second(MacroCall&) { return "second"; }
+std::string prefixed(MacroCall& call) { return "script " + call.name; }
 
-TEST(DispatcherChain, CountEndsAndTwins) {
-    const auto entries = chain();
-    ASSERT_EQ(entries.size(), 203u);
-    EXPECT_EQ(entries.front().name, "EJS");
-    EXPECT_EQ(entries.back().name, "ZVXTRANSLIT2");
-    const std::vector<std::pair<std::string_view, std::vector<int>>> cases = {
-        {"FN", {4}}, {"FNMYSCRIPT", {4}}, {"S", {5}}, {"STATCOUNT", {41, 47}},
-        {"ZVXNUMTOSTRA", {111, 117}}, {"F", {}}, {"XFN", {}}, {" ZVXVER", {}}, {"ZVXVER ", {}},
-        {"ZVXTEST", {}}};
-    for (const auto& [name, positions] : cases)
-        EXPECT_EQ(matchingPositions(name), positions) << name;
-}
+constexpr ChainEntry kSmallTable[] = {
+    {"ECHO", false, echo, true},   {"TWIN", false, first, true}, {"RUN", true, prefixed, false},
+    {"TWIN", false, second, false}, {"IDLE", false, nullptr, true},
+};
 
-TEST(DispatcherChain, AnswersTheOfferedNamesAndFourMore) {
-    std::set<std::string_view> chained;
-    for (const ChainEntry& entry : chain())
-        if (!entry.prefix) chained.insert(entry.name);
-    std::set<std::string_view> offered(fixedMacroNames().begin(), fixedMacroNames().end());
-    offered.erase("ZVXTEST");  // offered, answered by nothing
-    for (std::string_view extra : {"ZVXRAWSOURCE", "ZVXDELIVERYTIMEBOX", "ZVXTEMPPATH", "ZVX_CPU"})
-        offered.insert(extra);
-    EXPECT_EQ(chained, offered);
-}
+class SmallTable : public MacroFixture {
+protected:
+    SmallTable() { installMacroTable(kSmallTable); }
+    ~SmallTable() override { installMacroTable(full_); }
+    std::span<const ChainEntry> full_ = macroTable();
+};
 
-// Features not built yet: the chain knows the names, nothing answers them. Each feature that
-// lands takes its names off this list.
-TEST(DispatcherChain, EntriesStillWithoutABranch) {
-    const std::vector<std::string_view> expected = {
-        "ZVXDECODESTR", "ZVXEXTRACTSTR", "ZVXBRIEF", "ZVXLASTLOG", "ZVXINETTIME", "ZVXSYMCNT",
-        "ZVXLINCNT", "ZVXDATESHIFT", "ZVXDAYSTO", "ZVXGETINIINT", "ZVXSETINIINT", "ZVXGETINISTR",
-        "ZVXSETINISTR", "ZVXINCINIINT", "ZVXIFONLINE", "ZVXONLINETIME", "ZVXDELIVTIME", "ZVXREGREAD",
-        "ZVXCNT", "MBMSENSORNAME", "MBMSENSORVAL", "ZVXWRAP", "STAT", "ZVXDECRYPT", "ZVXENCRYPT",
-        "WAIF", "APIF", "NPTOP", "NPP", "NP", "NPIF", "FBIF", "STPIF", "QCDIF", "1B1IF", "WAVER",
-        "WACH", "WANP", "FBNP", "STPNP", "APNP", "QCDNP", "QCDPLPOS", "QCDTIME", "1B1NP", "1B1TIME",
-        "WAEQ", "WARATE", "WABITRATE", "WAPLPOS", "WAPLLEN", "WAPOS", "WASTATUS", "ZVXGP", "ZVXWOY",
-        "ZVXVOLUME", "ZVXDOY", "ZVXHOM", "ZVXHOW", "ZVXHOY", "ZVXBYTESTOSTRRUS", "ZVXSEPARATOR",
-        "ZVXDAYPROGRESS", "ZVXDELIVERYFROMDATE", "ZVXGETSMS", "ZVXDELIVERYTODATE", "ZVXDELIVERYTIME",
-        "ZVXDELIVERYTIMEBOX", "ZVXREPLYTIME", "ZVXREPLACENUM", "ZVXNUMTOSTRA", "ZVXNUMTOSTR",
-        "ZVXSTARTUPINFO", "ZVXNUMTOSTRA", "ZVXMOUSEINFO", "ZVXMOUSEPOS", "ZVXMOUSEWAY", "ZVXMOUSESPEED",
-        "ZVXKBD", "ZVXPRN", "ZVXDRVLIST", "ZVXPROCLIST", "ZVXTASKLIST", "ZVXSCREENRES", "ZVXCPUSPEED",
-        "ZVXCOMPNAME", "ZVXBATTSECLEFT", "ZVXWINVER", "ZVXBATT", "ZVXUSERNAME", "ZVXMEMLOAD",
-        "ZVXMEMTPHYS", "ZVXMEMAPHYS", "ZVXMEMTPAGE", "ZVXMEMAPAGE", "ZVXMEMTVIRT", "ZVXMEMAVIRT",
-        "ZVXCPUTICKS", "ZVXTICKCOUNT", "ZVXCPUNAME", "ZVXCPUVENDOR", "ZVXCPUNAMEL", "ZVXIP",
-        "ZVXLOCALIP", "ZVXLOCALIPLIST", "ZVXTEMPPATH", "ZVXTIME", "ZVXSECSTOSTRRUS", "ZVXDAYSFROM",
-        "ZVXHOURSFROM", "ZVXMINSFROM", "ZVXSE", "ZVXDRVFREE", "ZVXDRVSIZE", "ZVXTIMELEFT",
-        "ZVXDAYSLEFT", "ZVXVOLNAME", "ZVXVOLSNUM", "ZVXKILLEMPTYSTR", "ZVXGETSTR", "ZVXSTRTRIM",
-        "ZVXMKPLAIN", "ZVXVOLFS", "ZVXGETIP", "ZVXBIOSNAME", "ZVXBIOSCOPY", "ZVXBIOSINFO",
-        "ZVXBIOSDATE", "ZVXPUTUUE", "ZVXFILL", "ZVXFVER", "ZVXFILESSIZE", "ZVXSPLIT", "ZVXFILESCOUNT",
-        "ZVXFILESLIST", "ZVXREPLACEREGEXP", "ZVXGREP", "ZVXDIALUPNAME", "ZVXCITE", "ZVXPS",
-        "ZVXKILLCITE", "ZVXGETLINKS", "ZVXREVERSE", "ZVXSCREENDEPTH", "ZVXSCREENRRATE", "ZVXMKLINK",
-        "ZVX_CPU", "ZVXTZ", "ZVXTZBIAS", "ZVXREPLACECHAR",
-    };
-    std::vector<std::string_view> missing;
-    for (const ChainEntry& entry : chain())
-        if (entry.branch == nullptr) missing.push_back(entry.name);
-    EXPECT_EQ(missing, expected);
+TEST_F(SmallTable, EveryMatchingRowRunsInTableOrderAndIdleRowsStoreNothing) {
+    EXPECT_EQ(run("echo", {"x"}), "x");
+    EXPECT_EQ(run("TWIN"), "second");
+    EXPECT_EQ(data.stores, (Stores{{kMacroResultId, "first"}, {kMacroResultId, "second"}}));
+    EXPECT_EQ(run("RUNTHIS"), "script RUNTHIS");
+    EXPECT_EQ(run("RUN"), "script RUN");
+    for (const char* name : {"IDLE", "XRUN", "ECHO ", "ZVXVER"}) {
+        EXPECT_EQ(run(name), "<nothing>") << name;
+        EXPECT_TRUE(data.stores.empty()) << name;
+    }
 }
 
 class Dispatcher : public MacroFixture {};

@@ -11,7 +11,9 @@
 #include <utility>
 #include <vector>
 
+#include "core/host_texts.h"
 #include "core/plugin.h"
+#include "functions/chain.h"
 #include "macros/dispatcher.h"
 #include "support/fake_container.h"
 #include "support/fakes.h"
@@ -23,6 +25,9 @@ using Stores = std::vector<std::pair<std::int32_t, std::string>>;
 class MacroFixture : public ::testing::Test {
 protected:
     MacroFixture() {
+        // The product's table, as the composition root installs it.
+        macros::installMacroTable(functions::macroTable());
+        installOfferedMacroNames(functions::offeredMacroNames());
         plugin.strings.reset();  // the built-in texts, as the module's load gives them
         plugin.log.setMirror([this](const std::string& line) { logLines.push_back(line); });
     }

@@ -1,0 +1,161 @@
+// THE macro table: every macro the module answers, and the names it offers to the host. The
+// only file that includes every handler. A row's name is matched exactly (one prefix row,
+// "FN", answers every stored script); a row without a handler is a name recognised and not
+// answered yet. Rows stand in the order the host lists the names; the rows the host is not
+// offered come last. Every row whose name matches runs, in table order: STATCOUNT and
+// ZVXNUMTOSTRA have two rows each, and both of their handlers store.
+#include "functions/chain.h"
+
+#include <algorithm>
+#include <array>
+#include <cstddef>
+
+#include "functions/header_macros.h"
+#include "functions/letter_macros.h"
+#include "macros/engine_macros.h"
+#include "macros/own_macros.h"
+#include "scripting/script_macros.h"
+
+namespace qbx::functions {
+namespace {
+
+using macros::ChainEntry;
+
+constexpr ChainEntry offered(std::string_view name, macros::Branch branch = nullptr) {
+    return ChainEntry{name, false, branch, true};
+}
+
+constexpr ChainEntry hidden(std::string_view name, macros::Branch branch = nullptr) {
+    return ChainEntry{name, false, branch, false};
+}
+
+constexpr ChainEntry prefixHidden(std::string_view name, macros::Branch branch = nullptr) {
+    return ChainEntry{name, true, branch, false};
+}
+
+constexpr ChainEntry kTable[] = {
+    offered("ZVX", macros::own::zvx), offered("ZVXVER", macros::own::zvxVer), offered("ZVXTIME"),
+    offered("ZVXDRVFREE"), offered("ZVXTRANSLIT", zvxTranslit),
+    offered("ZVXTRANSLIT2", zvxTranslit2), offered("ZVXREPLACECHAR"), offered("ZVXMKLINK"),
+    offered("ZVXXOR", macros::own::zvxXor), offered("ZVXCPUSPEED"), offered("ZVXMEMLOAD"),
+    offered("ZVXTICKCOUNT"), offered("ZVXMEMTVIRT"), offered("ZVXMEMAVIRT"), offered("ZVXMEMTPAGE"),
+    offered("ZVXMEMAPAGE"), offered("ZVXMEMTPHYS"), offered("ZVXMEMAPHYS"), offered("ZVXUSERNAME"),
+    offered("ZVXCOMPNAME"), offered("ZVXBATT"), offered("ZVXBATTSECLEFT"), offered("ZVXCNT"),
+    offered("ZVXSE"), offered("ZVXSTARTUPINFO"), offered("ZVXMOUSEINFO"), offered("ZVXDRVLIST"),
+    offered("ZVXDRVSIZE"), offered("ZVXKBD"), offered("ZVXPRN"), offered("ZVXMOUSEPOS"),
+    offered("ZVXTIMELEFT"), offered("ZVXCPUNAME"), offered("ZVXCPUNAMEL"), offered("ZVXCPUVENDOR"),
+    offered("ZVXDAYSFROM"), offered("ZVXHOURSFROM"), offered("ZVXMINSFROM"), offered("ZVXFILL"),
+    offered("ZVXCUTON", macros::own::zvxCutOn), offered("ZVXCUTFROMTO", macros::own::zvxCutFromTo),
+    offered("ZVXVOLNAME"), offered("ZVXVOLSNUM"), offered("ZVXVOLFS"), offered("ZVXGETIP"),
+    offered("ZVXBIOSNAME"), offered("ZVXBIOSCOPY"), offered("ZVXBIOSINFO"), offered("ZVXBIOSDATE"),
+    offered("ZVXPROCLIST"), offered("ZVXTASKLIST"), offered("ZVXWINVER"),
+    offered("ZVXRCASE", zvxRCase), offered("ZVXSTRINGS", macros::own::zvxStrings),
+    offered("ZVXREPLACE", macros::own::zvxReplace), offered("ZVXCITE"), offered("ZVXDELIVERYTIME"),
+    offered("ZVXREPLYTIME"), offered("ZVXGETHEADER", zvxGetHeader), offered("ZVXREVERSE"),
+    offered("ZVXCPUTICKS"), offered("ZVXGETLINKS"), offered("ZVXPS"), offered("ZVXKILLCITE"),
+    offered("ZVXCUTHERE", macros::own::zvxCutHere), offered("ZVXGP"), offered("ZVXFILESCOUNT"),
+    offered("ZVXFILESLIST"), offered("ZVXFILESSIZE"), offered("ZVXSVER", macros::own::zvxSver),
+    offered("ZVXMKPLAIN"), offered("ZVXDELIVTIME"), offered("ZVXSERVLIST", zvxServList),
+    offered("ZVXDELIVERYFROMDATE"), offered("ZVXDELIVERYFROMSERVER", zvxDeliveryFromServer),
+    offered("ZVXDELIVERYFROMIP", zvxDeliveryFromIp), offered("ZVXDELIVERYTODATE"),
+    offered("ZVXKILLEMPTYSTR"), offered("ZVXIZVRAT", zvxIzvrat), offered("ZVXSECSTOSTRRUS"),
+    offered("ZVXBYTESTOSTRRUS"), offered("ZVXDAYSLEFT"), offered("ZVXNUMTOSTRA"),
+    offered("ZVXNUMTOSTR"), offered("ZVXREPLACENUM"), offered("ZVXENCRYPT"), offered("ZVXDECRYPT"),
+    offered("ZVXDECODESTR"), offered("ZVXCRC32", macros::own::zvxCrc32),
+    offered("ZVXCRC16", macros::own::zvxCrc16), offered("ZVXMD5", macros::own::zvxMd5),
+    offered("ZVXMOUSESPEED"), offered("ZVXMOUSEWAY"), offered("ZVXSCREENRRATE"),
+    offered("ZVXSCREENDEPTH"), offered("ZVXSCREENRES"), offered("ZVXSTRTRIM"),
+    offered("ZVXRND", macros::own::zvxRnd), offered("ZVXGETSTR"), offered("ZVXDAYPROGRESS"),
+    offered("ZVXCHARSET", zvxCharset), offered("ZVXMAILER", zvxMailer), offered("ZVXTZ"),
+    offered("ZVXTZBIAS"), offered("ZVXTEST"), offered("ZVXWOY"), offered("ZVXDOY"),
+    offered("ZVXHOM"), offered("ZVXVOLUME"), offered("ZVXHOW"), offered("ZVXHOY"),
+    offered("ZVXREPLACEREGEXP"), offered("ZVXGREP"), offered("ZVXFVER"), offered("ZVXREGREAD"),
+    offered("ZVXEV", macros::engine::zvxEv), offered("ZVXEVAL", macros::engine::zvxEval),
+    offered("ZVXVAR", macros::engine::zvxVar), offered("ZVXSET", macros::engine::zvxSet),
+    offered("ZVXINC", macros::engine::zvxInc), offered("ZVXFOR", macros::engine::zvxFor),
+    offered("ZVXIP"), offered("ZVXLOCALIP"), offered("ZVXLOCALIPLIST"), offered("ZVXSPLIT"),
+    offered("ZVXGETSMS"), offered("ZVXPUTUUE"), offered("STAT"),
+    offered("STATCOUNT", macros::own::statCount), offered("STATTIME", macros::own::statTime),
+    offered("STATTIMES", macros::own::statTimes), offered("NPTOP"),
+    offered("ZVXATTCOUNT", macros::own::zvxAttCount), offered("ZVXCASE", macros::engine::zvxCase),
+    offered("ZVXIF", macros::engine::zvxIf), offered("EJS", scripting::macroEjs),
+    offered("EVS", scripting::macroEvs), offered("EPS", scripting::macroEps),
+    offered("ZVXSTRCMP", macros::own::zvxStrCmp), offered("ZVXSTRIN", macros::own::zvxStrIn),
+    offered("ZVXSELECT", macros::own::zvxSelect), offered("ZVXDAYSTO"), offered("ZVXSETINIINT"),
+    offered("ZVXGETINIINT"), offered("ZVXINCINIINT"), offered("ZVXSETINISTR"),
+    offered("ZVXGETINISTR"), offered("ZVXDATESHIFT"), offered("ZVXSEPARATOR"),
+    offered("ZVXONLINETIME"), offered("ZVXIFONLINE"), offered("ZVXDIALUPNAME"),
+    offered("ZVXEXTRACTSTR"), offered("ZVXSYMCNT"), offered("ZVXLINCNT"), offered("ZVXINETTIME"),
+    offered("ZVXWRAP"), offered("ZVXBRIEF"), offered("ZVXLASTLOG"),
+    offered("STATSTARTCOUNT", macros::own::statStartCount),
+    offered("STATENDCOUNT", macros::own::statEndCount),
+    offered("STATSESSIONTIME", macros::own::statSessionTime),
+    offered("STATSESSIONTOTALTIME", macros::own::statSessionTotalTime),
+    offered("STATS", macros::own::statS), offered("STATMS", macros::own::statMs),
+    offered("STATSESSIONMEANTIME", macros::own::statSessionMeanTime),
+    offered("STATTRAFFIC", macros::own::statTraffic), offered("MBMSENSORNAME"),
+    offered("MBMSENSORVAL"), offered("WAVER"), offered("WASTATUS"), offered("WAPOS"),
+    offered("WAPLLEN"), offered("WAPLPOS"), offered("WABITRATE"), offered("WARATE"),
+    offered("WACH"), offered("WANP"), offered("WAEQ"), offered("WAIF"), offered("NP"),
+    offered("NPIF"), offered("NPP"), offered("S", scripting::macroS), offered("FBIF"),
+    offered("FBNP"), offered("1B1IF"), offered("1B1NP"), offered("1B1TIME"), offered("STPIF"),
+    offered("STPNP"), offered("APIF"), offered("APNP"), offered("QCDIF"), offered("QCDNP"),
+    offered("QCDPLPOS"), offered("QCDTIME"),
+    // Answered but not offered; the second entries of the two names the chain holds twice.
+    prefixHidden("FN", scripting::macroFn), hidden("STATCOUNT", macros::own::statCount),
+    hidden("ZVXRAWSOURCE", macros::own::zvxRawSource), hidden("ZVXDELIVERYTIMEBOX"),
+    hidden("ZVXNUMTOSTRA"), hidden("ZVXTEMPPATH"), hidden("ZVX_CPU"),
+};
+
+constexpr std::size_t kRows = 204;
+constexpr std::size_t kOffered = 197;
+static_assert(std::size(kTable) == kRows, "the table has 204 rows");
+
+constexpr bool isUpperCase(std::string_view name) {
+    for (char c : name)
+        if (c >= 'a' && c <= 'z') return false;
+    return !name.empty();
+}
+
+constexpr bool wellFormed() {
+    std::size_t prefixes = 0;
+    std::size_t repeats = 0;
+    std::size_t offers = 0;
+    bool offeredFirst = true;
+    for (std::size_t i = 0; i < std::size(kTable); ++i) {
+        if (!isUpperCase(kTable[i].name)) return false;
+        if (kTable[i].prefix) ++prefixes;
+        if (kTable[i].offered) {
+            ++offers;
+            if (i >= kOffered) offeredFirst = false;
+        }
+        for (std::size_t j = 0; j < i; ++j) {
+            if (kTable[j].name != kTable[i].name) continue;
+            ++repeats;
+            if (kTable[i].offered) return false;  // a name is offered once
+        }
+    }
+    return prefixes == 1 && repeats == 2 && offers == kOffered && offeredFirst;
+}
+static_assert(wellFormed(),
+              "upper-case names, one prefix row, exactly two twins, 197 names offered first");
+
+constexpr std::array<std::string_view, kOffered> offeredNames() {
+    std::array<std::string_view, kOffered> names{};
+    for (std::size_t i = 0; i < kOffered; ++i) names[i] = kTable[i].name;
+    return names;
+}
+
+constexpr std::array<std::string_view, kOffered> kOfferedNames = offeredNames();
+
+}  // namespace
+
+std::span<const macros::ChainEntry> macroTable() {
+    return kTable;
+}
+
+std::span<const std::string_view> offeredMacroNames() {
+    return kOfferedNames;
+}
+
+}  // namespace qbx::functions
