@@ -1,6 +1,7 @@
 #include "core/variables.h"
 
 #include <limits>
+#include <map>
 #include <optional>
 #include <unordered_set>
 
@@ -276,6 +277,51 @@ bool VarTable::save(const Platform& platform, const std::string& path, Log& log)
         logNoexcept(log, [&] { return "Cannot save variables to " + path + ": out of memory"; });
     }
     return false;
+}
+
+std::string expandVariableReferences(const VarTable& vars, std::string_view text,
+                                     std::size_t maxBytes, bool& cut,
+                                     const SplicedValue& spliced) {
+    cut = false;
+    if (text.find("$$") == std::string_view::npos) return std::string(text);
+    const auto isNameChar = [](char c) {
+        return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_';
+    };
+    std::map<std::string, std::string, std::less<>> values;  // each variable read once
+    std::string out;
+    std::size_t i = 0;
+    while (i < text.size()) {
+        const std::size_t at = text.find("$$", i);
+        const std::size_t stop = at == std::string_view::npos ? text.size() : at;
+        out.append(text.substr(i, stop - i));
+        if (at != std::string_view::npos) {
+            std::size_t end = at + 2;
+            while (end < text.size() && isNameChar(text[end])) ++end;
+            const std::string_view name = text.substr(at + 2, end - at - 2);
+            i = end;
+            if (!name.empty()) {
+                auto it = values.find(name);
+                if (it == values.end()) {
+                    std::string value = vars.text(name);
+                    if (spliced) {
+                        const int type = vars.type(name);
+                        value = spliced(name, type == 1 ? VarKind::Integer : VarKind::String,
+                                        std::move(value));
+                    }
+                    it = values.emplace(std::string(name), std::move(value)).first;
+                }
+                out += it->second;
+            }
+        } else {
+            i = text.size();
+        }
+        if (out.size() > maxBytes) {
+            out.resize(maxBytes);
+            cut = true;
+            break;
+        }
+    }
+    return std::string(trimBlankOrControl(out));
 }
 
 std::string varValueText(const VarRec& entry) {

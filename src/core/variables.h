@@ -4,7 +4,9 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -70,6 +72,18 @@ private:
     // The file the last load could not read whole, which save() leaves alone.
     std::string unreadableFile_;
 };
+
+// Every "$$name" of the text (name: the run of letters and "_" after "$$", which may be empty)
+// replaced by the variable's value, in one pass from left to right: a value is never read for
+// references again. `spliced`, when given, makes the text that stands for a variable from its
+// name, kind and value (the macro engine holds texts aside this way). The result is cut at
+// maxBytes (then `cut` is set) and trimmed of blanks and control characters at both ends when
+// anything was replaced; a text without "$$" comes back as it is.
+using SplicedValue =
+    std::function<std::string(std::string_view name, VarKind kind, std::string value)>;
+std::string expandVariableReferences(const VarTable& vars, std::string_view text,
+                                     std::size_t maxBytes, bool& cut,
+                                     const SplicedValue& spliced = {});
 
 std::string varValueText(const VarRec& entry);
 std::string varTypeName(const VarRec& entry);

@@ -398,41 +398,14 @@ std::string TokenEvaluator::subExpression(std::string_view text, int depth) {
 // One pass from left to right: a reference is "$$" and the run of name characters after it
 // (the run may be empty); what replaces it is never looked at again.
 std::string expandVariables(const ExpressionContext& ctx, std::string_view text) {
-    if (text.find("$$") == std::string_view::npos) return std::string(text);
-
-    std::map<std::string, std::string, std::less<>> values;  // each variable read once
-    std::string out;
-    std::size_t i = 0;
-    while (i < text.size()) {
-        const std::size_t at = text.find("$$", i);
-        const std::size_t stop = at == std::string_view::npos ? text.size() : at;
-        out.append(text.substr(i, stop - i));
-        if (out.size() > kMaxExpressionText) {
-            ctx.log.write("Expanding variables: text too long, expansion stopped");
-            out.resize(kMaxExpressionText);
-            break;
-        }
-        if (at == std::string_view::npos) break;
-        std::size_t end = at + 2;
-        while (end < text.size() && isNameChar(text[end])) ++end;
-        const std::string_view name = text.substr(at + 2, end - at - 2);
-        i = end;
-        if (name.empty()) continue;
-        auto it = values.find(name);
-        if (it == values.end()) {
-            std::string value = ctx.vars.text(name);
-            if (ctx.held != nullptr && ctx.vars.type(name) == static_cast<int>(VarKind::String))
-                value = ctx.held->hold(value);
-            it = values.emplace(std::string(name), std::move(value)).first;
-        }
-        out += it->second;
-        if (out.size() > kMaxExpressionText) {
-            ctx.log.write("Expanding variables: text too long, expansion stopped");
-            out.resize(kMaxExpressionText);
-            break;
-        }
-    }
-    trimInPlace(out);
+    bool cut = false;
+    SplicedValue hold;
+    if (ctx.held != nullptr)
+        hold = [&ctx](std::string_view, VarKind kind, std::string value) {
+            return kind == VarKind::String ? ctx.held->hold(value) : value;
+        };
+    std::string out = expandVariableReferences(ctx.vars, text, kMaxExpressionText, cut, hold);
+    if (cut) ctx.log.write("Expanding variables: text too long, expansion stopped");
     return out;
 }
 

@@ -13,7 +13,6 @@
 #include "base/regex_1251.h"
 #include "base/text.h"
 #include "mail/headers.h"
-#include "macros/expressions.h"
 #include "statistics/text_words.h"
 
 namespace qbx::statistics {
@@ -40,57 +39,14 @@ std::string dateTimeText(LocaleFormat& locale, double dateTime) {
     return text;
 }
 
-macros::ExpressionContext expressionContext(Plugin& plugin) {
-    return macros::ExpressionContext{plugin.variables, plugin.strings, plugin.log};
-}
+// Texts of an export line and of the mailbox name are cut there.
+constexpr std::size_t kMaxExpandedText = std::size_t{1} << 20;
 
-bool isNameChar(char c) {
-    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_';
-}
-
-// Expands "$$" references the way the expression language does, except that the entry's own
-// variables are put in literally: their values (a key is a word of someone's mail) are never
-// read as references again, so a key "$$year" stays "$$year". The text is cut at those
-// references; every other piece goes through the ordinary expansion, bracketed by '#' so that
-// its trimming cannot eat blanks that stand next to an entry value. The joined result is then
-// trimmed once, as a whole expansion would be.
-std::string expandWithEntry(Plugin& plugin, std::string_view text, const EntryValues& values) {
-    if (text.find("$$") == std::string_view::npos) return std::string(text);
-    const auto context = expressionContext(plugin);
-    std::string out;
-    auto expandPiece = [&](std::string_view piece) {
-        if (piece.find("$$") == std::string_view::npos) {
-            out += piece;
-            return;
-        }
-        std::string wrapped;
-        wrapped.reserve(piece.size() + 2);
-        wrapped += '#';
-        wrapped += piece;
-        wrapped += '#';
-        std::string expanded = macros::expandVariables(context, wrapped);
-        std::string_view inner = expanded;
-        if (!inner.empty() && inner.front() == '#') inner.remove_prefix(1);
-        if (!inner.empty() && inner.back() == '#') inner.remove_suffix(1);
-        out += inner;
-    };
-    std::size_t pieceStart = 0;
-    std::size_t at = text.find("$$");
-    while (at != std::string_view::npos) {
-        std::size_t end = at + 2;
-        while (end < text.size() && isNameChar(text[end])) ++end;
-        const std::string_view name = text.substr(at + 2, end - at - 2);
-        for (std::size_t v = 0; v < kEntryVariables.size(); ++v) {
-            if (name != kEntryVariables[v]) continue;
-            expandPiece(text.substr(pieceStart, at - pieceStart));
-            out += values[v];
-            pieceStart = end;
-            break;
-        }
-        at = text.find("$$", end);
-    }
-    expandPiece(text.substr(pieceStart));
-    return std::string(trimBlankOrControl(out));
+// "$$" references expanded once: a value (an entry's key is a word of someone's mail) is
+// never read as a reference again.
+std::string expanded(const Plugin& plugin, std::string_view text) {
+    bool cut = false;
+    return expandVariableReferences(plugin.variables, text, kMaxExpandedText, cut);
 }
 
 std::string replaceAll(std::string_view text, std::string_view what, std::string_view with) {
@@ -309,20 +265,16 @@ ExportResult StatItem::exportEntries(std::string_view expression, std::string_vi
         const EntryValues values = {
             entry.key, dateTimeText(locale, entry.cdate), dateTimeText(locale, entry.mdate),
             decimal(static_cast<std::uint32_t>(entry.size)), decimal(entry.count)};
-        // While the template expands, the entry's variables hold nothing from the mail: a
-        // reference put together from pieces ("$" + "$entry") cannot pull a key in for
-        // expansion. They get their values once the line is built.
-        for (std::string_view name : kEntryVariables) vars.storeTempStr(name, "");
+        for (std::size_t v = 0; v < kEntryVariables.size(); ++v)
+            vars.storeTempStr(kEntryVariables[v], values[v]);
         vars.incInt("cnt", 1);
-        const std::string line = expandWithEntry(plugin_, templ, values);
+        const std::string line = expanded(plugin_, templ);
         if (result.text.empty()) {
             result.text = line;
         } else {
-            result.text += expandWithEntry(plugin_, separatorText, values);
+            result.text += expanded(plugin_, separatorText);
             result.text += line;
         }
-        for (std::size_t v = 0; v < kEntryVariables.size(); ++v)
-            vars.storeTempStr(kEntryVariables[v], values[v]);
         if (result.text.size() > kMaxExportText) {
             result.text.resize(kMaxExportText);
             plugin_.log.write("Export cut at " + decimal(static_cast<std::int64_t>(kMaxExportText)) +
@@ -351,7 +303,7 @@ bool StatItem::acceptsLetter(std::string_view text) const {
 }
 
 void StatItem::appendLetterToMailbox(std::string_view letter, std::string_view mask) {
-    std::string fileName = macros::expandVariables(expressionContext(plugin_), mask);
+    std::string fileName = expanded(plugin_, mask);
     if (!fileName.empty() && !isAbsolutePath(fileName))
         fileName = backupFolder(plugin_.settings) + fileName;
     logToDump("The mad #" + decimal(index_) + ": \"Storing " +
