@@ -1,5 +1,6 @@
-// A host's home for one test: prepared as qbxhost prepares its own, and removed when the test
-// ends, with the process variables that point into it put back as they were.
+// A host's home for one test: prepared as qbxhost prepares its own, as a fresh installation, and
+// removed when the test ends, with the process variables that point into it put back as they
+// were.
 #pragma once
 
 #include <cstdlib>
@@ -9,6 +10,7 @@
 
 #include "host.h"
 #include "hosted/scratch.h"
+#include "platform/platform.h"
 #include "platform/process.h"
 
 namespace qbx::test {
@@ -17,8 +19,10 @@ class HostHome {
 public:
     explicit HostHome(const std::string& prefix) : folder_(prefix) {
         qbxhost::prepareHome(folder_.path.string());
+        forgetModuleFolders();
     }
     ~HostHome() {
+        forgetModuleFolders();
         for (const auto& [name, value] : saved_) {
             if (value) {
                 setProcessVariable(name, *value);
@@ -38,6 +42,14 @@ public:
     std::string string() const { return folder_.path.string(); }
 
 private:
+    // The Windows registry is shared by every test and every run: the module is to find its
+    // folders in this home, and no later module is to create them in a home that is gone.
+    static void forgetModuleFolders() {
+        Registry& registry = *systemPlatform().registry;
+        for (const char* name : {"InstallDir", "StatDir", "UCdir", "ScriptingDir"})
+            registry.writeString("Software\\ZVX", name, "");
+    }
+
     struct SavedVariable {
         const char* name;
         std::optional<std::string> value;

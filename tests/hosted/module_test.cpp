@@ -19,12 +19,6 @@ using qbx::test::kModule;
 
 class HostedModule : public ::testing::Test {
 protected:
-    void SetUp() override {
-        // The Windows registry is shared by every test of the program: start each one as a
-        // fresh installation that has to find its folder.
-        qbx::systemPlatform().registry->writeString("Software\\ZVX", "InstallDir", "");
-        qbx::systemPlatform().registry->writeString("Software\\ZVX", "ScriptingDir", "");
-    }
     std::string logPath(const char* name = "-QBX.log") {
         return qbx::toModulePath(home) + "\\tmp\\" + name;
     }

@@ -17,12 +17,8 @@ using qbxhost::Host;
 
 using qbx::test::kModule;
 
-// Makes the home a fresh installation whose module finds the given script file.
+// Puts a script file where the home's module looks for its scripts.
 void addScript(const qbx::test::HostHome& home, const std::string& file, const std::string& text) {
-    // The Windows registry is shared by every test of the program: a fresh installation, whose
-    // scripts folder is not the one an earlier test's module saved.
-    qbx::systemPlatform().registry->writeString("Software\\ZVX", "InstallDir", "");
-    qbx::systemPlatform().registry->writeString("Software\\ZVX", "ScriptingDir", "");
     // The module's folder is the plug-in folder the host's list names; its scripts lie below.
     const std::filesystem::path scripts = home.path() / "Plugins" / "Scripts";
     std::filesystem::create_directories(scripts);
@@ -49,9 +45,6 @@ TEST(HostedScripts, RunsAStoredPascalScriptThroughTheExports) {
                   "Script error: Line 1, column 3: Division by zero");
         host.finalize();
     }
-    // The module saved our scripts folder at its shut-down; the next test's module must not
-    // find these scripts there.
-    qbx::systemPlatform().registry->writeString("Software\\ZVX", "ScriptingDir", "");
 }
 
 TEST(HostedScripts, RunsJScriptAndVBScriptThroughTheExports) {
@@ -88,7 +81,6 @@ TEST(HostedScripts, RunsJScriptAndVBScriptThroughTheExports) {
 #endif
         host.finalize();
     }
-    qbx::systemPlatform().registry->writeString("Software\\ZVX", "ScriptingDir", "");
 }
 
 }  // namespace

@@ -181,7 +181,6 @@ TEST(QbxhostSpamRun, ScoresAndFeedsEveryMessageAndCountsTheResults) {
 TEST(QbxhostSpamRun, DrivesTheModulesSpamEntryPoints) {
     const qbx::test::HostHome home("spam-module-");
     qbx::Registry& registry = *qbx::systemPlatform().registry;
-    registry.writeString("Software\\ZVX", "InstallDir", "");
     // Under Windows the registry outlives the test: the period totals scoring adds to are put
     // back afterwards, so that later tests see the installation as they left it.
     const char* const totals[] = {"stLetterCount", "stTotalSize", "stHeaderSize", "stTextSize"};
