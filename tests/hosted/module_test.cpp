@@ -2,12 +2,11 @@
 // dlopen, in the Windows builds by LoadLibrary under Wine), driven through its exports.
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <filesystem>
 #include <string>
 
 #include "base/text.h"
 #include "host.h"
+#include "hosted/host_home.h"
 #include "hosted/scratch.h"
 #include "item_table.h"
 #include "platform/platform.h"
@@ -18,23 +17,8 @@ using qbxhost::Host;
 
 using qbx::test::kModule;
 
-std::string freshHome() {
-    static int counter = 0;
-    const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
-    return "test-homes/hosted-" + std::to_string(stamp) + "-" + std::to_string(++counter);
-}
-
 class HostedModule : public ::testing::Test {
 protected:
-    void SetUp() override {
-        home = std::filesystem::absolute(freshHome()).string();
-        std::filesystem::create_directories(home);
-        qbxhost::prepareHome(home);
-        // The Windows registry is shared by every test of the program: start each one as a
-        // fresh installation that has to find its folder.
-        qbx::systemPlatform().registry->writeString("Software\\ZVX", "InstallDir", "");
-        qbx::systemPlatform().registry->writeString("Software\\ZVX", "ScriptingDir", "");
-    }
     std::string logPath(const char* name = "-QBX.log") {
         return qbx::toModulePath(home) + "\\tmp\\" + name;
     }
@@ -43,7 +27,8 @@ protected:
         return bytes ? *bytes : std::string();
     }
 
-    std::string home;
+    const qbx::test::HostHome home_{"hosted-"};
+    const std::string home = home_.string();
 };
 
 TEST_F(HostedModule, AnswersTheQueriesByTheHostsRules) {

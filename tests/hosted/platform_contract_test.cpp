@@ -53,7 +53,7 @@ protected:
         return out;
     }
 
-    const test::ScratchFolder scratch_{fs::absolute("test-homes"), "platform-"};
+    const test::ScratchFolder scratch_{"platform-"};
     const fs::path& dir_ = scratch_.path;
     Platform platform_ = systemPlatform();
     Registry& registry_ = *platform_.registry;

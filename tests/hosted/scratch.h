@@ -35,7 +35,14 @@ inline void spit(const std::filesystem::path& path, const std::string& bytes) {
     std::ofstream(path, std::ios::binary) << bytes;
 }
 
+// Where the system tests keep their homes and scratch folders: test-homes/ in the working
+// folder, which CTest makes the build folder (and removes after the tests).
+inline std::filesystem::path testHomes() {
+    return std::filesystem::absolute("test-homes");
+}
+
 struct ScratchFolder {
+    explicit ScratchFolder(const std::string& prefix) : ScratchFolder(testHomes(), prefix) {}
     ScratchFolder(const std::filesystem::path& parent, const std::string& prefix)
         : path(parent / (prefix + uniqueName())) {
         std::filesystem::create_directories(path);

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "host.h"
+#include "hosted/host_home.h"
 #include "hosted/scratch.h"
 #include "platform/platform.h"
 
@@ -16,30 +17,21 @@ using qbxhost::Host;
 
 using qbx::test::kModule;
 
-// A fresh host home whose module finds the given script file.
-void homeWithScripts(const std::string& file, const std::string& text) {
-    // Kept like the other hosts' homes: the process's temporary folder now lies inside it, and
-    // later tests still use that.
-    const std::filesystem::path home =
-        std::filesystem::absolute("test-homes") / ("hosted-scripts-" + qbx::test::uniqueName());
-    std::filesystem::create_directories(home);
-    qbxhost::prepareHome(home.string());
-    // The Windows registry is shared by every test of the program: a fresh installation, whose
-    // scripts folder is not the one an earlier test's module saved.
-    qbx::systemPlatform().registry->writeString("Software\\ZVX", "InstallDir", "");
-    qbx::systemPlatform().registry->writeString("Software\\ZVX", "ScriptingDir", "");
+// Puts a script file where the home's module looks for its scripts.
+void addScript(const qbx::test::HostHome& home, const std::string& file, const std::string& text) {
     // The module's folder is the plug-in folder the host's list names; its scripts lie below.
-    const std::filesystem::path scripts = home / "Plugins" / "Scripts";
+    const std::filesystem::path scripts = home.path() / "Plugins" / "Scripts";
     std::filesystem::create_directories(scripts);
     qbx::test::spit(scripts / file, text);
 }
 
 TEST(HostedScripts, RunsAStoredPascalScriptThroughTheExports) {
-    homeWithScripts("hosted.s",
-                    "@script Greet\r\n@lang pas\r\n"
-                    "begin\r\n"
-                    "  Result := 'Hello, ' + ParamStr(1) + '! (' + IntToStr(ParamCount) + ')'\r\n"
-                    "end.\r\n");
+    const qbx::test::HostHome home("hosted-scripts-");
+    addScript(home, "hosted.s",
+              "@script Greet\r\n@lang pas\r\n"
+              "begin\r\n"
+              "  Result := 'Hello, ' + ParamStr(1) + '! (' + IntToStr(ParamCount) + ')'\r\n"
+              "end.\r\n");
     {
         Host host(kModule);
         host.initialize();
@@ -53,18 +45,16 @@ TEST(HostedScripts, RunsAStoredPascalScriptThroughTheExports) {
                   "Script error: Line 1, column 3: Division by zero");
         host.finalize();
     }
-    // The module saved our scripts folder at its shut-down; the next test's module must not
-    // find these scripts there.
-    qbx::systemPlatform().registry->writeString("Software\\ZVX", "ScriptingDir", "");
 }
 
 TEST(HostedScripts, RunsJScriptAndVBScriptThroughTheExports) {
-    homeWithScripts("active.s",
-                    "@script Sum\r\n@lang js\r\nGetParams();\r\n"
-                    "ParamStr[1] + '+' + ParamStr[2] + '=' + (+ParamStr[1] + +ParamStr[2])\r\n"
-                    "@script Swap\r\n@lang vb\r\n"
-                    "Function Main(a, b)\r\n  Main = b & \" \" & a\r\nEnd Function\r\n"
-                    "@script Fails\r\n@lang js\r\nthrow new Error('out of luck')\r\n");
+    const qbx::test::HostHome home("hosted-scripts-");
+    addScript(home, "active.s",
+              "@script Sum\r\n@lang js\r\nGetParams();\r\n"
+              "ParamStr[1] + '+' + ParamStr[2] + '=' + (+ParamStr[1] + +ParamStr[2])\r\n"
+              "@script Swap\r\n@lang vb\r\n"
+              "Function Main(a, b)\r\n  Main = b & \" \" & a\r\nEnd Function\r\n"
+              "@script Fails\r\n@lang js\r\nthrow new Error('out of luck')\r\n");
     {
         Host host(kModule);
         host.initialize();
@@ -91,7 +81,6 @@ TEST(HostedScripts, RunsJScriptAndVBScriptThroughTheExports) {
 #endif
         host.finalize();
     }
-    qbx::systemPlatform().registry->writeString("Software\\ZVX", "ScriptingDir", "");
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "host.h"
+#include "hosted/host_home.h"
 #include "hosted/scratch.h"
 #include "mail_source.h"
 #include "message_items.h"
@@ -43,7 +44,7 @@ TEST(QbxhostMailSource, SplitsAnMboxAtFromLinesAfterAnEmptyLine) {
 }
 
 TEST(QbxhostMailSource, VisitsFilesFoldersAndMboxesInOrder) {
-    ScratchFolder scratch(std::filesystem::current_path() / "test-homes", "mail-source-");
+    const ScratchFolder scratch("mail-source-");
     const std::string dir = scratch.path.string();
     std::filesystem::create_directories(scratch.path / "corpus" / "nested");
     spit(scratch.path / "corpus" / "b", "Subject: b\n\nB");
@@ -148,7 +149,7 @@ std::int32_t QBX_STDCALL recordFeed(std::intptr_t context, std::int32_t isSpam,
 }
 
 TEST(QbxhostSpamRun, ScoresAndFeedsEveryMessageAndCountsTheResults) {
-    ScratchFolder scratch(std::filesystem::current_path() / "test-homes", "spam-run-");
+    const ScratchFolder scratch("spam-run-");
     const std::string mbox = (scratch.path / "mbox").string();
     spit(mbox, "From a\n\n60\n\nFrom b\n\n40\n\nFrom c\n\n50\n\nFrom d\n\n-1\n\nFrom e\n\n100\n\n"
                "From f\n\n0\n\nFrom g\n\n-7\n");
@@ -178,19 +179,14 @@ TEST(QbxhostSpamRun, ScoresAndFeedsEveryMessageAndCountsTheResults) {
 
 // The real module through the real callback: every message is answered, with a score in range.
 TEST(QbxhostSpamRun, DrivesTheModulesSpamEntryPoints) {
-    // Not a scratch folder: the process's temporary folder points into the home from here on.
-    const auto home = std::filesystem::current_path() / "test-homes" /
-                      ("spam-module-" + qbx::test::uniqueName());
-    std::filesystem::create_directories(home);
-    qbxhost::prepareHome(home.string());
+    const qbx::test::HostHome home("spam-module-");
     qbx::Registry& registry = *qbx::systemPlatform().registry;
-    registry.writeString("Software\\ZVX", "InstallDir", "");
     // Under Windows the registry outlives the test: the period totals scoring adds to are put
     // back afterwards, so that later tests see the installation as they left it.
     const char* const totals[] = {"stLetterCount", "stTotalSize", "stHeaderSize", "stTextSize"};
     std::vector<qbx::RegValue> saved;
     for (const char* name : totals) saved.push_back(registry.readString("Software\\ZVX", name));
-    const std::string mbox = (home / "mbox").string();
+    const std::string mbox = (home.path() / "mbox").string();
     spit(mbox,
          "From a\nFrom: Alice <alice@example.org>\nTo: bob@example.org\nSubject: hi\n\n"
          "Cheap watches, buy now\n\n"
