@@ -1,6 +1,7 @@
 #include "base/datetime.h"
 
 #include <cmath>
+#include <string>
 
 namespace qbx {
 namespace {
@@ -69,6 +70,72 @@ std::int64_t secondsBetween(double a, double b) {
     if (!std::isfinite(span) || span > 9.0e18) return 0;
     // A tiny allowance keeps 10.0 seconds that come out as 9.9999999 counting as 10.
     return static_cast<std::int64_t>(span + 1e-6);
+}
+
+bool isLeapYear(std::int64_t year) {
+    return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+}
+
+int daysInMonth(std::int64_t year, int month) {
+    static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    if (month < 1 || month > 12) return 0;
+    return month == 2 && isLeapYear(year) ? 29 : kDays[month - 1];
+}
+
+int dayOfWeek(double dateTime) {
+    const auto days = static_cast<std::int64_t>(std::floor(dateTime));
+    return static_cast<int>(((days % 7) + 7 + 6) % 7 + 1);
+}
+
+namespace {
+
+std::string digits(int value, std::size_t width) {
+    std::string text = std::to_string(value);
+    if (text.size() < width) text.insert(0, width - text.size(), '0');
+    return text;
+}
+
+char lowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; }
+
+}  // namespace
+
+std::string formatDateTime(std::string_view format, double dateTime) {
+    const DateTimeFields f = decodeDateTime(dateTime);
+    std::string out;
+    out.reserve(format.size() * 2);
+    bool afterHour = false;
+    std::size_t i = 0;
+    while (i < format.size()) {
+        const char ch = format[i];
+        if (ch == '"' || ch == '\'') {
+            std::size_t end = format.find(ch, i + 1);
+            if (end == std::string_view::npos) end = format.size();
+            out.append(format.substr(i + 1, end - i - 1));
+            i = end + 1;
+            continue;
+        }
+        const char lower = lowerAscii(ch);
+        std::size_t run = 1;
+        if (lower == 'y' || lower == 'm' || lower == 'd' || lower == 'h' || lower == 'n' ||
+            lower == 's')
+            while (i + run < format.size() && lowerAscii(format[i + run]) == lower) ++run;
+        const std::size_t width = run >= 2 ? 2 : 1;
+        switch (lower) {
+            case 'y': out += run >= 3 ? digits(f.year, 4) : digits(f.year % 100, 2); break;
+            case 'm': out += digits(afterHour ? f.minute : f.month, width); break;
+            case 'd': out += digits(f.day, width); break;
+            case 'h': out += digits(f.hour, width); break;
+            case 'n': out += digits(f.minute, width); break;
+            case 's': out += digits(f.second, width); break;
+            default: out += ch;
+        }
+        if (lower == 'h')
+            afterHour = true;
+        else if (lower != ' ' && lower != ':')
+            afterHour = false;
+        i += run;
+    }
+    return out;
 }
 
 }  // namespace qbx

@@ -53,5 +53,23 @@ TEST(DateTime, KnownDaysRoundTripsAndSecondsBetween) {
     EXPECT_EQ(secondsBetween(b, a), 10);
 }
 
+TEST(DateTime, CalendarAndTheFormatEngine) {
+    for (const auto& [year, leap] : std::vector<std::pair<int, bool>>{
+             {2024, true}, {1900, false}, {2000, true}, {2023, false}, {-4, true}})
+        EXPECT_EQ(isLeapYear(year), leap) << year;
+    EXPECT_EQ(daysInMonth(2024, 2), 29);
+    EXPECT_EQ(daysInMonth(2023, 2), 28);
+    EXPECT_EQ(daysInMonth(2023, 13), 0);
+    EXPECT_EQ(dayOfWeek(0.75), 7);                                      // 1899-12-30, Saturday
+    EXPECT_EQ(dayOfWeek(encodeDateTime({2026, 12, 6, 0, 0, 0, 0})), 1);  // a Sunday
+    EXPECT_EQ(dayOfWeek(-1.5), 5);                                      // 1899-12-28, Thursday
+    const double t = encodeDateTime({2006, 3, 8, 7, 5, 9, 0});
+    EXPECT_EQ(formatDateTime("yyyy-mm-dd hh:nn:ss", t), "2006-03-08 07:05:09");
+    EXPECT_EQ(formatDateTime("YY/M/D H:N:S", t), "06/3/8 7:5:9");
+    EXPECT_EQ(formatDateTime("hh:mm", t), "07:05");  // m after an hour is the minute
+    EXPECT_EQ(formatDateTime("\"d\" d 'unclosed", t), "d 8 unclosed");
+    EXPECT_EQ(formatDateTime("", t), "");
+}
+
 }  // namespace
 }  // namespace qbx

@@ -46,64 +46,18 @@ Value dateTimeToStr(Args a, CallContext&, const RuntimeServices& s) {
     return Value(locale.shortDate(d) + " " + locale.longTime(d));
 }
 
-std::string twoDigits(int n) { return padLeft(decimal(n), 2, '0'); }
-
-// Tokens: yyyy yy mm m dd d hh h nn n ss s (an m right after an hour is minutes, as in Delphi),
-// text in double or single quotes copied as it stands; any other character is copied.
-std::string formatDateTime(std::string_view format, double dateTime, CallContext& c) {
-    const DateTimeFields f = decodeDateTime(dateTime);
-    std::string out;
-    bool afterHour = false;
-    std::size_t i = 0;
-    while (i < format.size()) {
-        const char ch = format[i];
-        if (ch == '"' || ch == '\'') {
-            std::size_t end = format.find(ch, i + 1);
-            if (end == std::string_view::npos) end = format.size();
-            out.append(format.substr(i + 1, end - i - 1));
-            i = end + 1;
-            c.checkLength(out.size());
-            continue;
-        }
-        const char lower = static_cast<char>(ch >= 'A' && ch <= 'Z' ? ch + 32 : ch);
-        std::size_t run = 1;
-        if (lower == 'y' || lower == 'm' || lower == 'd' || lower == 'h' || lower == 'n' || lower == 's')
-            while (i + run < format.size() && toLower1251(format[i + run]) == lower) ++run;
-        const bool two = run >= 2;
-        switch (lower) {
-            case 'y': out += run >= 3 ? padLeft(decimal(f.year), 4, '0') : twoDigits(f.year % 100); break;
-            case 'm': {
-                const int v = afterHour ? f.minute : f.month;
-                out += two ? twoDigits(v) : decimal(v);
-                break;
-            }
-            case 'd': out += two ? twoDigits(f.day) : decimal(f.day); break;
-            case 'h': out += two ? twoDigits(f.hour) : decimal(f.hour); break;
-            case 'n': out += two ? twoDigits(f.minute) : decimal(f.minute); break;
-            case 's': out += two ? twoDigits(f.second) : decimal(f.second); break;
-            default: out += ch;
-        }
-        if (lower == 'h') afterHour = true;
-        else if (lower != ' ' && lower != ':') afterHour = false;
-        i += run;
-        c.checkLength(out.size());
-    }
-    return out;
-}
-
 Value formatDateTimeValue(Args a, CallContext& c, const RuntimeServices&) {
     std::string h;
     const std::string_view format = stringArg(a[0], h);
-    return Value(formatDateTime(format, dateTimeArg(a[1]), c));
+    std::string text = formatDateTime(format, dateTimeArg(a[1]));
+    c.checkLength(text.size());
+    return Value(std::move(text));
 }
-
-bool leapYear(std::int64_t y) { return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0; }
 
 Value encodeDate(Args a, CallContext& c, const RuntimeServices&) {
     const std::int64_t y = a[0].toInteger(), m = a[1].toInteger(), d = a[2].toInteger();
-    static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
     if (y < 1 || y > 9999 || m < 1 || m > 12 || d < 1 ||
-        d > kDays[m - 1] + (m == 2 && leapYear(y) ? 1 : 0))
+        d > daysInMonth(y, static_cast<int>(m)))
         c.fail("Invalid argument to date encode", "EConvertError");
     DateTimeFields f;
     f.year = static_cast<int>(y);
@@ -121,9 +75,8 @@ Value decodeDate(Args a, CallContext&, const RuntimeServices&) {
 }
 
 // Sunday is 1; 1899-12-30 was a Saturday.
-Value dayOfWeek(Args a, CallContext&, const RuntimeServices&) {
-    const auto days = static_cast<std::int64_t>(std::floor(dateTimeArg(a[0])));
-    return Value(((days % 7) + 7 + 6) % 7 + 1);
+Value dayOfWeekValue(Args a, CallContext&, const RuntimeServices&) {
+    return Value(dayOfWeek(dateTimeArg(a[0])));
 }
 
 Value incDay(Args a, CallContext&, const RuntimeServices&) {
@@ -143,7 +96,7 @@ constexpr Row kRows[] = {
     {"FormatDateTime", 2, 2, 0, formatDateTimeValue},
     {"EncodeDate", 3, 3, 0, encodeDate},
     {"DecodeDate", 4, 4, (1u << 1) | (1u << 2) | (1u << 3), decodeDate},
-    {"DayOfWeek", 1, 1, 0, dayOfWeek},
+    {"DayOfWeek", 1, 1, 0, dayOfWeekValue},
     {"IncDay", 1, 2, 0, incDay},
 };
 
