@@ -78,6 +78,12 @@ struct Plugin {
         std::int64_t units = 0;
         bool exhausted = false;
     } macroWork;
+    // The FOR loops now running (nested through their templates) and the turns they have
+    // taken together (see macros/templates.cpp).
+    struct LoopTurns {
+        int running = 0;
+        std::int64_t used = 0;
+    } loopTurns;
 
     // Objects of the upper layers; null while they do not exist.
     std::unique_ptr<RecipientFilter> recipientFilter;

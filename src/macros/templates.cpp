@@ -82,26 +82,23 @@ private:
     bool entered_;
 };
 
-// Turns of the running loops; host thread only.
-struct LoopTurns {
-    int running = 0;
-    std::int64_t used = 0;
-};
-LoopTurns loopTurns;
-
+// The turns of the loops running in one module context.
 class LoopScope {
 public:
-    LoopScope() {
-        if (loopTurns.running++ == 0) loopTurns.used = 0;
+    explicit LoopScope(Plugin::LoopTurns& turns) : turns_(turns) {
+        if (turns_.running++ == 0) turns_.used = 0;
     }
-    ~LoopScope() { --loopTurns.running; }
+    ~LoopScope() { --turns_.running; }
     LoopScope(const LoopScope&) = delete;
     LoopScope& operator=(const LoopScope&) = delete;
     bool takeTurn() {
-        if (loopTurns.used >= kMaxLoopTurns) return false;
-        ++loopTurns.used;
+        if (turns_.used >= kMaxLoopTurns) return false;
+        ++turns_.used;
         return true;
     }
+
+private:
+    Plugin::LoopTurns& turns_;
 };
 
 // One evaluation of a template: the call it runs in and the data it holds aside.
@@ -299,7 +296,7 @@ std::string runForLoop(MacroCall& call, std::string_view name, std::int32_t from
     Plugin& plugin = call.plugin;
     if (!plugin.variables.storeTempInt(name, from)) return plugin.strings[kTooManyVariables];
 
-    LoopScope scope;
+    LoopScope scope(plugin.loopTurns);
     std::string result;
     // 64 bits: a loop up to the largest 32-bit value ends.
     for (std::int64_t v = from; v <= to; ++v) {

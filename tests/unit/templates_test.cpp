@@ -182,6 +182,28 @@ TEST_F(TemplateTest, LoopLimits) {
     EXPECT_EQ(loop("v5", 1, 2, "$$v5"), "1,2");  // one that exists needs no new entry
 }
 
+TEST_F(TemplateTest, LoopTurnsAreCountedPerModuleContext) {
+    // A second module context runs a loop of the whole turn limit while a loop of this one is
+    // in its first turn: the turns of one context never count against the other.
+    test::FakePlatform otherFake;
+    Plugin other{otherFake.platform()};
+    other.log.setMirror([this](const std::string& line) { logLines.push_back(line); });
+    FakeContainer otherData;
+    FakeContainer otherParams;
+    MacroCall otherCall{other, &otherData, &otherParams, "ZVXFOR", kMacroResultId};
+    std::string otherResult;
+    data.expander = [&](const std::string& text) {
+        otherResult = runForLoop(otherCall, "k", 1, 10000, templateText("x"), "");
+        return text;
+    };
+    EXPECT_EQ(loop("i", 1, 1, "y"), "y");
+    EXPECT_EQ(otherResult, std::string(10000, 'x'));
+    EXPECT_EQ(other.variables.text("k"), "10000");
+    EXPECT_FALSE(logged("FOR loop stopped"));
+    other.curData.reset();
+    other.curParams.reset();
+}
+
 TEST(CallToken, HostileTokensAndIntegerResults) {
     const auto stray = findBracketGroup("$F)(a)");
     ASSERT_TRUE(stray);
