@@ -19,10 +19,6 @@
 namespace qbx::macros {
 namespace {
 
-// What item 118997 holds while a nested call runs: still there afterwards means the call
-// stored nothing, and the previous macro's result must not stand in for it.
-constexpr std::string_view kNoResultYet = "\x01QBX: nested call pending\x01";
-
 // A loop's text and its turns are bounded: a template is user input, and every turn runs the
 // whole pipeline with its host calls and log lines. The turns of loops nested through their
 // templates count together.
@@ -167,22 +163,19 @@ std::string runNestedCall(MacroCall& call, const std::string& name,
                           std::vector<MarkedText> arguments) {
     Plugin& plugin = call.plugin;
     const HostRef<ITBPDataProvider> params = makeNestedArguments(std::move(arguments));
-    setItemText(call.data, kMacroResultId, kNoResultYet);
-    std::int32_t id = kMacroResultId;
+    MacroOutcome outcome;
     {
         const KeptContainers kept(plugin);
-        id = execMacro(plugin, name.data(), lengthOf(name), call.data, params.get());
+        outcome = runMacro(plugin, name.data(), lengthOf(name), call.data, params.get());
     }
-    std::string result = getParamText(call.data, id);
-    const bool nothingStored = id == kMacroResultId && result == kNoResultYet;
-    if (nothingStored || (id != kMacroResultId &&
-                          getParamText(call.data, kMacroResultId) == kNoResultYet))
+    if (outcome.stored) return getParamText(call.data, outcome.resultId);
+    plugin.log.write("@@ Nested macro " + loggable(name) + " stored no result");
+    // The result item may still hold an earlier call's text, which would pass for this call's
+    // to whoever reads it next. Emptied only then: a host that keeps the first text stored
+    // under an item must see nothing stored by a call that has no result.
+    if (!getParamText(call.data, kMacroResultId).empty())
         setItemText(call.data, kMacroResultId, {});
-    if (nothingStored) {
-        plugin.log.write("@@ Nested macro " + loggable(name) + " stored no result");
-        return {};
-    }
-    return result;
+    return {};
 }
 
 std::string expandCalls(Evaluation& ev, std::string_view text) {

@@ -119,12 +119,33 @@ TEST_F(TemplateTest, UnknownNameGivesAnEmptyTextNotThePreviousResult) {
     EXPECT_EQ(calls("$NOSUCHMACRO( 1 )"), "\"\"");
     EXPECT_EQ(evaluate("\"[\" + $NOSUCHMACRO + \"]\""), "[]");
     EXPECT_TRUE(logged("@@ Nested macro NOSUCHMACRO stored no result"));
-    // What was put in the result item to tell "nothing stored" does not stay there.
+    // Nor does the result item keep the previous text for whoever reads it next.
     EXPECT_EQ(data.items[kMacroResultId], "");
     // A macro whose result is the empty text is no failure.
     logLines.clear();
     EXPECT_EQ(calls("$ZVXREPLACE( \"\" , a , b )"), "\"\"");
     EXPECT_FALSE(logged("stored no result"));
+}
+
+// A host may keep the first of two texts stored under one item: the result item receives the
+// results of the calls that have one and nothing else.
+TEST_F(TemplateTest, OnlyResultsAreStoredInTheResultItem) {
+    const auto resultStores = [this] {
+        Texts texts;
+        for (const auto& [id, text] : data.stores)
+            if (id == kMacroResultId) texts.push_back(text);
+        return texts;
+    };
+    EXPECT_EQ(evaluate("$NOSUCHMACRO( 1 ) + $ZVXTEST"), "");  // ZVXTEST has no branch
+    EXPECT_EQ(resultStores(), Texts{});
+    // A call without a result empties the item only when it holds an earlier call's text.
+    EXPECT_EQ(evaluate("$ZVXREPLACE(ab, b, c) + $NOSUCHMACRO + $ZVXSTRCMP(a, a)"), "ac1");
+    EXPECT_EQ(resultStores(), (Texts{"ac", "", "1"}));
+    data.stores.clear();
+    EXPECT_EQ(evaluate("$NOSUCHMACRO + $NOSUCHMACRO"), "");
+    EXPECT_EQ(resultStores(), Texts{""});
+    for (const auto& [id, text] : data.stores)
+        EXPECT_EQ(text.find_first_of("\x01\x02"), std::string::npos) << id << ": " << text;
 }
 
 TEST_F(TemplateTest, DeepNestingStopsAtTheDispatcherBound) {
