@@ -178,6 +178,13 @@ std::string runNestedCall(MacroCall& call, const std::string& name,
     return {};
 }
 
+// The name of a call as the log has always shown it: the head of the call token after its
+// "$", with the "(" the head ends in, before the head takes its arguments in.
+std::string nameAsLogged(std::string_view head) {
+    if (head.size() > 1 && head.back() == '(') return std::string(head.substr(1));
+    return callName(head);
+}
+
 std::string expandCalls(Evaluation& ev, std::string_view text) {
     MacroCall& call = ev.call;
     Log& log = call.plugin.log;
@@ -189,6 +196,7 @@ std::string expandCalls(Evaluation& ev, std::string_view text) {
         if (tokens[i].empty() || tokens[i].front() != '$') continue;
         // A "$" with no name after it is a dollar sign, not a call.
         if (callName(tokens[i]).empty()) continue;
+        const std::string loggedName = nameAsLogged(tokens[i]);
         absorbCallArguments(tokens, i);
         std::string& token = tokens[i];
         if (full) {  // past the size limit no further call runs
@@ -196,8 +204,8 @@ std::string expandCalls(Evaluation& ev, std::string_view text) {
             continue;
         }
         const std::string name = callName(token);
-        log.write("mname=" + loggable(ev.reveal(name)));
-        log.write("mname=" + loggable(ev.reveal(hostExpand(ev, name))));
+        log.write("mname=" + loggable(ev.reveal(loggedName)));
+        log.write("mname=" + loggable(ev.reveal(hostExpand(ev, loggedName))));
 
         if (const auto group = findBracketGroup(token)) {
             const GroupLevel level(call.plugin.macroDepth);

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <tuple>
 #include <utility>
@@ -64,6 +65,33 @@ TEST_F(TemplateTest, NestedCallsRunAndTravelAsNumbersOrQuotedTexts) {
     EXPECT_TRUE(logged("TBP_ExecMacro [%ZVXVER]"));
     EXPECT_TRUE(logged("mname=ZVXVER"));
     EXPECT_TRUE(logged("Result: \"" + kVer + "\""));
+}
+
+// The log shows a call's name as its head stands in the template, the bracket of a head that
+// takes its arguments in included; the call itself goes by the name without it.
+TEST_F(TemplateTest, CallNamesAreLoggedAsTheirHeadsStand) {
+    const auto lines = [this](const std::string& line) {
+        return std::count(logLines.begin(), logLines.end(), line);
+    };
+    EXPECT_EQ(calls("$ZVXREPLACE( ab , b , c ) $ZVXSTRCMP(a,a) $ZVXVER"),
+              "\"ac\" 1 \"" + kVer + "\"");
+    EXPECT_EQ(lines("mname=ZVXREPLACE("), 2);  // the name, then the host's expansion of it
+    EXPECT_EQ(lines("TBP_ExecMacro [%ZVXREPLACE]"), 1);
+    EXPECT_EQ(lines("mname=ZVXSTRCMP"), 2);  // one unspaced token: the name ends at its "("
+    EXPECT_EQ(lines("mname=ZVXVER"), 2);
+    // The host expands the name as the log shows it.
+    logLines.clear();
+    data.expander = [](const std::string& text) { return "[" + text + "]"; };
+    calls("$ZVXSTRINGS( x )");
+    EXPECT_EQ(lines("mname=ZVXSTRINGS("), 1);
+    EXPECT_EQ(lines("mname=[ZVXSTRINGS(]"), 1);
+    // Data in a name is shown as the data it stands for; such a name is never called.
+    logLines.clear();
+    data.expander = nullptr;
+    plugin.variables.storeStr("tail", "VER");
+    EXPECT_EQ(evaluateCalls(outer, templateText("$ZVX$$tail( 1 )")), "\"\"");
+    EXPECT_EQ(lines("mname=ZVXVER("), 2);
+    EXPECT_EQ(lines("@@ Nested macro name holds data, not called: ZVXVER"), 1);
 }
 
 TEST_F(TemplateTest, TemplatesWithCalls) {
