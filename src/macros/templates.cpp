@@ -270,11 +270,6 @@ std::string expandHostMacros(MacroCall& call, std::string_view text) {
     return getParamText(call.data, kScratchItem);
 }
 
-std::string expandMacroCalls(MacroCall& call, const MarkedText& text) {
-    Evaluation ev(call);
-    return ev.reveal(expandCalls(ev, ev.held.admit(text)));
-}
-
 std::string evaluateCalls(MacroCall& call, const MarkedText& text) {
     Evaluation ev(call);
     const std::string variables = expandVariables(ev.context(), ev.held.admit(text));
