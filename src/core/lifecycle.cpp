@@ -16,8 +16,6 @@
 namespace qbx {
 namespace {
 
-constexpr std::string_view kSupportAddress = "support@quilbex.invalid";
-
 bool enabled(const Plugin& plugin) {
     return !plugin.settings.needsRestart;
 }
@@ -51,19 +49,14 @@ void createStatisticsItems(Plugin& plugin) {
         const auto slot = static_cast<std::size_t>(i);
         const std::string name = kStatItemNames[slot];
         plugin.mads[slot].reset();
-        plugin.madMemKB[slot] = 0;
         if ((plugin.settings.madFlags & (1 << i)) == 0) continue;
         plugin.log.write(name + " is ON");
-        const std::uint64_t before = plugin.platform.clock->heapBytesInUse();
         try {
             plugin.log.write("Creating object for statistics item....");
             if (plugin.factories.statisticsItem)
                 plugin.mads[slot] = plugin.factories.statisticsItem(plugin,
                                                                     plugin.settings.statDir + name, i);
             plugin.log.write("Creating OK");
-            const auto grown =
-                static_cast<std::uint32_t>(plugin.platform.clock->heapBytesInUse() - before);
-            plugin.madMemKB[slot] = grown / 1024.0;
             plugin.log.write("Pointer to mad " + decimal(i) + " is " +
                              pointerText(plugin.mads[slot].get()));
         } catch (...) {
@@ -99,16 +92,6 @@ void loadPlayCountList(Plugin& plugin) {
 
 }  // namespace
 
-std::string questionLink() {
-    return "mailto:" + std::string(kSupportAddress) + "?Subject=ZVX-" +
-           percentEncodeAll(kVersionText);
-}
-
-std::string bugReportLink() {
-    return "mailto:" + std::string(kSupportAddress) + "?Subject=Bugreport-ZVX-" +
-           percentEncodeAll(kVersionText);
-}
-
 void showSplashStatus(Plugin& plugin, const std::string& text) {
     plugin.log.write(text);
     try {
@@ -132,10 +115,7 @@ void autoexec(Plugin& plugin) {
         plugin.variables.reset();
         log.startupLog("Getting data from reg");
         log.startupLog("Setting up variables");
-        plugin.questionLink = questionLink();
-        plugin.bugReportLink = bugReportLink();
         plugin.dialUp.connectTime = plugin.platform.clock->now();
-        plugin.lastSmsTime = plugin.dialUp.connectTime;
         log.startupLog("Starting scripting subsystem");
         log.write("Autoexec ended");
     } catch (...) {
@@ -259,7 +239,6 @@ void startPlugin(Plugin& plugin) {
         }
     });
     pump(plugin);
-    plugin.lastTop10Title.clear();
     plugin.started = true;
 }
 

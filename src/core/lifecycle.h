@@ -19,8 +19,4 @@ void startPlugin(Plugin& plugin);
 void stopPlugin(Plugin& plugin);
 void showSplashStatus(Plugin& plugin, const std::string& text);
 
-// The support links built at load ("mailto:" + address + "?Subject=" + subject).
-std::string questionLink();
-std::string bugReportLink();
-
 }  // namespace qbx

@@ -1,5 +1,12 @@
 // The module's one log: "-QBX.log" in the temporary folder, rotated at every load to
 // "-QBX.log.old", every line flushed at once. Also the two start-up logs.
+//
+// The texts the classic log has always written stay exactly as they are, terse as some are:
+// "k=2", "Exception 7", the exclamation line "!-!-!-!-! ZVX NEEDS REBOOT", the stage numbers
+// "1" to "7" of the shut-down. Users read our log beside logs of earlier versions, so those
+// texts are pinned on purpose by the golden logs (tests/golden/*.log) and by the unit tests; a
+// change there is a deliberate one. Lines that new code adds are plain sentences that say what
+// happened, to what, and why.
 #pragma once
 
 #include <cstdint>

@@ -61,12 +61,8 @@ struct Plugin {
     HostMode hostMode = HostMode::Unknown;
     bool started = false;  // between StartPlugin and StopPlugin
     double startTime = 0;
-    double lastSmsTime = 0;
     DialUpState dialUp;
     SpamState spam;
-    std::string questionLink;   // support links built at load
-    std::string bugReportLink;
-    std::string lastTop10Title;
 
     // The containers of the latest macro call, kept until the next call and released at unload.
     HostRef<ITBPDataProvider> curData;
@@ -78,6 +74,12 @@ struct Plugin {
         std::int64_t units = 0;
         bool exhausted = false;
     } macroWork;
+    // The FOR loops now running (nested through their templates) and the turns they have
+    // taken together (see macros/templates.cpp).
+    struct LoopTurns {
+        int running = 0;
+        std::int64_t used = 0;
+    } loopTurns;
 
     // Objects of the upper layers; null while they do not exist.
     std::unique_ptr<RecipientFilter> recipientFilter;
@@ -86,7 +88,6 @@ struct Plugin {
     std::unique_ptr<ScriptingHost> scripting;
     std::unique_ptr<TrayModule> trayModule;
     std::array<std::unique_ptr<StatisticsItem>, kStatItemCount> mads{};
-    std::array<double, kStatItemCount> madMemKB{};
     std::unique_ptr<SettingsDialog> settingsDialog;
     std::unique_ptr<PlayCountList> top10List;
 };

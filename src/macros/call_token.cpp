@@ -83,10 +83,6 @@ std::vector<std::string> splitCallItems(std::string_view token) {
     return items;
 }
 
-std::string trimControls(std::string_view text) {
-    return std::string(trimBlankOrControl(text));
-}
-
 bool readsAsInteger(std::string_view text) {
     bool negative = false;
     if (!text.empty() && (text.front() == '-' || text.front() == '+')) {

@@ -34,9 +34,6 @@ std::optional<BracketGroup> findBracketGroup(std::string_view token);
 // keeps its quotes; empty items are dropped. Item 0 is the "$" and the name.
 std::vector<std::string> splitCallItems(std::string_view token);
 
-// Blanks and control characters removed at both ends.
-std::string trimControls(std::string_view text);
-
 // Whether a macro result can travel bare in a token text: an optional sign and decimal digits
 // that fit 32 bits. Everything else travels quoted.
 bool readsAsInteger(std::string_view text);

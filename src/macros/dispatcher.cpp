@@ -36,12 +36,12 @@ void storeEmpty(MacroCall& call) noexcept {
     }
 }
 
-std::int32_t runCall(Plugin& plugin, const char* name, std::int32_t nameLength,
+MacroOutcome runCall(Plugin& plugin, const char* name, std::int32_t nameLength,
                      ITBPDataProvider* data, ITBPDataProvider* params) {
     if (nameLength > kMaxNameLength) {
         plugin.log.write("***** ERROR!!! TBP_ExecMacro: a name of " + decimal(nameLength) +
                          " bytes is ignored");
-        return kMacroResultId;
+        return {};
     }
     MacroCall call{plugin, data, params,
                    toUpper1251(std::string_view(name, static_cast<std::size_t>(nameLength))),
@@ -52,22 +52,24 @@ std::int32_t runCall(Plugin& plugin, const char* name, std::int32_t nameLength,
         beginOutermostCall(plugin);
     } else if (!spendMacroWork(plugin, call.name)) {
         storeEmpty(call);
-        return call.resultId;
+        return {call.resultId, true};
     }
     if (plugin.macroDepth >= kMaxNestingDepth) {
         plugin.log.write("***** ERROR!!! Macro calls nested deeper than " +
                          decimal(kMaxNestingDepth) + " levels: " + call.name);
         storeEmpty(call);
-        return call.resultId;
+        return {call.resultId, true};
     }
     const DepthLevel level(plugin.macroDepth);
 
     // Every entry is tested; a name with two entries runs both branches, in table order.
+    bool stored = false;
     for (const ChainEntry& entry : macroTable()) {
         if (!entryMatches(entry, call.name) || entry.branch == nullptr) continue;
+        stored = true;  // a failing branch stores the empty text
         if (!runBranch(call, entry.branch)) break;
     }
-    return call.resultId;
+    return {call.resultId, stored};
 }
 
 std::span<const ChainEntry> installedTable;
@@ -105,6 +107,11 @@ bool runBranch(MacroCall& call, Branch branch) noexcept {
 
 std::int32_t execMacro(Plugin& plugin, const char* name, std::int32_t nameLength,
                        ITBPDataProvider* data, ITBPDataProvider* params) noexcept {
+    return runMacro(plugin, name, nameLength, data, params).resultId;
+}
+
+MacroOutcome runMacro(Plugin& plugin, const char* name, std::int32_t nameLength,
+                      ITBPDataProvider* data, ITBPDataProvider* params) noexcept {
     FpuShield shield;
     // The call's own references, besides the kept ones: a nested call or the host may drop
     // theirs while this call still runs.
@@ -113,7 +120,7 @@ std::int32_t execMacro(Plugin& plugin, const char* name, std::int32_t nameLength
     // The script functions read the latest call's containers; also an empty name replaces them.
     plugin.curData = HostRef<ITBPDataProvider>(data);
     plugin.curParams = HostRef<ITBPDataProvider>(params);
-    if (nameLength <= 0 || name == nullptr) return kMacroResultId;
+    if (nameLength <= 0 || name == nullptr) return {};
     try {
         return runCall(plugin, name, nameLength, data, params);
     } catch (...) {
@@ -123,7 +130,7 @@ std::int32_t execMacro(Plugin& plugin, const char* name, std::int32_t nameLength
                              describeException(std::current_exception()));
         } catch (...) {
         }
-        return kMacroResultId;
+        return {};
     }
 }
 

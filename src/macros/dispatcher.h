@@ -44,5 +44,16 @@ bool runBranch(MacroCall& call, Branch branch) noexcept;
 std::int32_t execMacro(Plugin& plugin, const char* name, std::int32_t nameLength,
                        ITBPDataProvider* data, ITBPDataProvider* params) noexcept;
 
+// What a call did: the id of its result and whether it stored anything under it. A name that
+// matches no entry with a branch stores nothing (nor does an empty or overlong one); a branch
+// that fails, a refused call and one nested too deeply store the empty text.
+struct MacroOutcome {
+    std::int32_t resultId = kMacroResultId;
+    bool stored = false;
+};
+// execMacro for the nested calls of a template, which must tell "no result" from a result.
+MacroOutcome runMacro(Plugin& plugin, const char* name, std::int32_t nameLength,
+                      ITBPDataProvider* data, ITBPDataProvider* params) noexcept;
+
 }  // namespace macros
 }  // namespace qbx

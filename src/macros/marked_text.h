@@ -51,7 +51,6 @@ public:
     MarkedText split(std::string_view encoded) const;
     // A part of an encoded text for a log line: the placeholder cut at its start is skipped.
     std::string revealWindow(std::string_view encoded, std::size_t from, std::size_t count) const;
-    std::size_t heldBytes() const { return bytes_; }
     // Whether some data had to be held as the empty text.
     bool overflowed() const { return full_; }
 

@@ -19,10 +19,6 @@
 namespace qbx::macros {
 namespace {
 
-// What item 118997 holds while a nested call runs: still there afterwards means the call
-// stored nothing, and the previous macro's result must not stand in for it.
-constexpr std::string_view kNoResultYet = "\x01QBX: nested call pending\x01";
-
 // A loop's text and its turns are bounded: a template is user input, and every turn runs the
 // whole pipeline with its host calls and log lines. The turns of loops nested through their
 // templates count together.
@@ -82,26 +78,23 @@ private:
     bool entered_;
 };
 
-// Turns of the running loops; host thread only.
-struct LoopTurns {
-    int running = 0;
-    std::int64_t used = 0;
-};
-LoopTurns loopTurns;
-
+// The turns of the loops running in one module context.
 class LoopScope {
 public:
-    LoopScope() {
-        if (loopTurns.running++ == 0) loopTurns.used = 0;
+    explicit LoopScope(Plugin::LoopTurns& turns) : turns_(turns) {
+        if (turns_.running++ == 0) turns_.used = 0;
     }
-    ~LoopScope() { --loopTurns.running; }
+    ~LoopScope() { --turns_.running; }
     LoopScope(const LoopScope&) = delete;
     LoopScope& operator=(const LoopScope&) = delete;
     bool takeTurn() {
-        if (loopTurns.used >= kMaxLoopTurns) return false;
-        ++loopTurns.used;
+        if (turns_.used >= kMaxLoopTurns) return false;
+        ++turns_.used;
         return true;
     }
+
+private:
+    Plugin::LoopTurns& turns_;
 };
 
 // One evaluation of a template: the call it runs in and the data it holds aside.
@@ -170,22 +163,26 @@ std::string runNestedCall(MacroCall& call, const std::string& name,
                           std::vector<MarkedText> arguments) {
     Plugin& plugin = call.plugin;
     const HostRef<ITBPDataProvider> params = makeNestedArguments(std::move(arguments));
-    setItemText(call.data, kMacroResultId, kNoResultYet);
-    std::int32_t id = kMacroResultId;
+    MacroOutcome outcome;
     {
         const KeptContainers kept(plugin);
-        id = execMacro(plugin, name.data(), lengthOf(name), call.data, params.get());
+        outcome = runMacro(plugin, name.data(), lengthOf(name), call.data, params.get());
     }
-    std::string result = getParamText(call.data, id);
-    const bool nothingStored = id == kMacroResultId && result == kNoResultYet;
-    if (nothingStored || (id != kMacroResultId &&
-                          getParamText(call.data, kMacroResultId) == kNoResultYet))
+    if (outcome.stored) return getParamText(call.data, outcome.resultId);
+    plugin.log.write("@@ Nested macro " + loggable(name) + " stored no result");
+    // The result item may still hold an earlier call's text, which would pass for this call's
+    // to whoever reads it next. Emptied only then: a host that keeps the first text stored
+    // under an item must see nothing stored by a call that has no result.
+    if (!getParamText(call.data, kMacroResultId).empty())
         setItemText(call.data, kMacroResultId, {});
-    if (nothingStored) {
-        plugin.log.write("@@ Nested macro " + loggable(name) + " stored no result");
-        return {};
-    }
-    return result;
+    return {};
+}
+
+// The name of a call as the log has always shown it: the head of the call token after its
+// "$", with the "(" the head ends in, before the head takes its arguments in.
+std::string nameAsLogged(std::string_view head) {
+    if (head.size() > 1 && head.back() == '(') return std::string(head.substr(1));
+    return callName(head);
 }
 
 std::string expandCalls(Evaluation& ev, std::string_view text) {
@@ -199,6 +196,7 @@ std::string expandCalls(Evaluation& ev, std::string_view text) {
         if (tokens[i].empty() || tokens[i].front() != '$') continue;
         // A "$" with no name after it is a dollar sign, not a call.
         if (callName(tokens[i]).empty()) continue;
+        const std::string loggedName = nameAsLogged(tokens[i]);
         absorbCallArguments(tokens, i);
         std::string& token = tokens[i];
         if (full) {  // past the size limit no further call runs
@@ -206,8 +204,8 @@ std::string expandCalls(Evaluation& ev, std::string_view text) {
             continue;
         }
         const std::string name = callName(token);
-        log.write("mname=" + loggable(ev.reveal(name)));
-        log.write("mname=" + loggable(ev.reveal(hostExpand(ev, name))));
+        log.write("mname=" + loggable(ev.reveal(loggedName)));
+        log.write("mname=" + loggable(ev.reveal(hostExpand(ev, loggedName))));
 
         if (const auto group = findBracketGroup(token)) {
             const GroupLevel level(call.plugin.macroDepth);
@@ -272,11 +270,6 @@ std::string expandHostMacros(MacroCall& call, std::string_view text) {
     return getParamText(call.data, kScratchItem);
 }
 
-std::string expandMacroCalls(MacroCall& call, const MarkedText& text) {
-    Evaluation ev(call);
-    return ev.reveal(expandCalls(ev, ev.held.admit(text)));
-}
-
 std::string evaluateCalls(MacroCall& call, const MarkedText& text) {
     Evaluation ev(call);
     const std::string variables = expandVariables(ev.context(), ev.held.admit(text));
@@ -299,7 +292,7 @@ std::string runForLoop(MacroCall& call, std::string_view name, std::int32_t from
     Plugin& plugin = call.plugin;
     if (!plugin.variables.storeTempInt(name, from)) return plugin.strings[kTooManyVariables];
 
-    LoopScope scope;
+    LoopScope scope(plugin.loopTurns);
     std::string result;
     // 64 bits: a loop up to the largest 32-bit value ends.
     for (std::int64_t v = from; v <= to; ++v) {

@@ -13,10 +13,9 @@ namespace qbx::macros {
 
 // The host expands its own %-macros in a text of the template's own (through data item 0).
 std::string expandHostMacros(MacroCall& call, std::string_view text);
-// Runs every $NAME(arguments) call of the template through the dispatcher and puts its result
-// in its place (numbers bare, texts quoted). Data pieces are never read for calls.
-std::string expandMacroCalls(MacroCall& call, const MarkedText& text);
-// ZVXEVAL: variables, then nested calls.
+// ZVXEVAL: variables, then every $NAME(arguments) call of the template run through the
+// dispatcher and replaced by its result (numbers bare, texts quoted). Data pieces are never
+// read for calls.
 std::string evaluateCalls(MacroCall& call, const MarkedText& text);
 // The whole pipeline: variables, spacing, nested calls, arithmetic, unquoting, host macros.
 // The host's expander sees only the template's own text; what macros produced reaches it

@@ -137,9 +137,6 @@ public:
     virtual bool deleteFile(const std::string& path) = 0;
     // Fails when the target exists.
     virtual bool renameFile(const std::string& from, const std::string& to) = 0;
-    // Renames over an existing target in one step, so that the target is either the old file
-    // or the new one, never missing.
-    virtual bool replaceFile(const std::string& from, const std::string& to) = 0;
     // Creates or truncates a file and keeps it open for writing.
     virtual std::unique_ptr<OutputFile> createFile(const std::string& path) = 0;
     // The plain files (no folders) of the folder whose names end in the suffix (matched

@@ -110,6 +110,35 @@ bool measure(std::intptr_t context, HostDataCallback callback, Sizes& sizes) {
            sizes.raw <= kMaxHostItemBytes;
 }
 
+// One guarded step of the scoring: a failure is logged under the step's own line (none when
+// it is empty) and the steps after it still run. True when the step completed.
+template <typename Step>
+bool guardedStep(Log& log, std::string_view failureLine, Step&& step) {
+    try {
+        step();
+        return true;
+    } catch (...) {
+        if (!failureLine.empty()) log.write(failureLine);
+        return false;
+    }
+}
+
+// What the feeders of the statistics items share: the message's parts as read once, its size,
+// and what one feeder found for the next.
+struct MessageParts {
+    std::string header;
+    std::string body;
+    mail::EncodedBlocksLeftOut encoded;
+    std::int32_t size = 0;  // of the raw message: the weight of every key
+    std::optional<std::string> lastHop;  // the bottom-most Received value, looked for once
+    std::string from;  // the sender's address, "unknown" when there is none
+    std::string to;    // the recipient's address, "unknown" when there is none
+    std::string reply;  // the reply address, the sender's when there is none
+
+    // The body without its encoded attachment lines: the words of the score and the items.
+    std::string_view text() const { return encoded.textOf(body); }
+};
+
 class MessageScorer {
 public:
     MessageScorer(Plugin& plugin, std::intptr_t context, HostDataCallback callback,
@@ -131,21 +160,9 @@ public:
         addToCounter(settings.stLetterCount, 1);
         recipient_ = "---";
 
-        try {
-            readAndCount(score);
-        } catch (...) {
-            log_.write("Exception 7");
-        }
-        try {
-            backUp();
-        } catch (...) {
-            log_.write("Exception 5");
-        }
-        try {
-            countTraffic();
-        } catch (...) {
-            log_.write("Exception 6");
-        }
+        guardedStep(log_, "Exception 7", [&] { readAndCount(score); });
+        guardedStep(log_, "Exception 5", [&] { backUp(); });
+        guardedStep(log_, "Exception 6", [&] { countTraffic(); });
     }
 
 private:
@@ -153,135 +170,176 @@ private:
         return readHostItem(context_, callback_, id, length, copied);
     }
 
+    // The message read, scored and counted into the statistics items, stage by stage in the
+    // classic order. A stage that fails ends the counting (the caller logs it); the steps that
+    // may fail alone are guarded each by itself.
     void readAndCount(std::int32_t& score) {
-        const std::int32_t r = sizes_.raw;
         log_.write("Stage 1");
-        const std::string body = read(kItemBody, sizes_.body);
-        const std::string header = read(kItemHeader, sizes_.header);
-        const std::string mailer = mail::getMailer(header);
-        const mail::EncodedBlocksLeftOut encoded = leaveOutEncoded(body, log_);
-        const std::string_view text = encoded.textOf(body);
-        if (plugin_.settings.antispamActive) {
-            const double p = hooks_.probability
-                                 ? hooks_.probability(plugin_, text, header)
-                                 : messageSpamProbability(plugin_, text, header, hooks_.combiner);
-            score = scoreOf(p);
-            if (score < 0) {
-                score = -1;
-                log_.write("$$$ Missed!!");
+        MessageParts parts;
+        parts.size = sizes_.raw;
+        parts.body = read(kItemBody, sizes_.body);
+        parts.header = read(kItemHeader, sizes_.header);
+        parts.encoded = leaveOutEncoded(parts.body, log_);
+        scoreMessage(parts, score);
+
+        using Feeder = void (MessageScorer::*)(MessageParts&);
+        struct Stage {
+            std::string_view line;  // logged before the feeder runs; none when empty
+            Feeder feed;
+        };
+        static constexpr Stage kStages[] = {
+            {"Stage 2", &MessageScorer::feedSenderIp},
+            {"", &MessageScorer::feedSenderServer},
+            {"", &MessageScorer::handOverUuePart},
+            {"Stage 3", &MessageScorer::feedWords},
+            {"Stage 4", &MessageScorer::feedCharsets},
+            {"Stage 5", &MessageScorer::feedServers},
+            {"", &MessageScorer::readSender},  // a host that fails here fails after "Stage 5"
+            {"Stage 6", &MessageScorer::readRecipients},
+            {"Stage 7a", &MessageScorer::feedMailers},
+            {"Stage 7b", &MessageScorer::feedRecipients},
+            {"Stage 7c", &MessageScorer::feedSenders},
+            {"Stage 8", &MessageScorer::feedSenderNames},
+            {"Stage 9", &MessageScorer::feedRecipientName},
+        };
+        for (const Stage& stage : kStages) {
+            if (!stage.line.empty()) log_.write(stage.line);
+            (this->*stage.feed)(parts);
+        }
+        log_.write("End 7");
+    }
+
+    void scoreMessage(const MessageParts& parts, std::int32_t& score) {
+        if (!plugin_.settings.antispamActive) return;
+        const double p = hooks_.probability
+                             ? hooks_.probability(plugin_, parts.text(), parts.header)
+                             : messageSpamProbability(plugin_, parts.text(), parts.header,
+                                                      hooks_.combiner);
+        score = scoreOf(p);
+        if (score < 0) {
+            score = -1;
+            log_.write("$$$ Missed!!");
+            return;
+        }
+        if (score >= 60) addToCounter(plugin_.spam.detectedSpam, 1);
+        if (score <= 40) addToCounter(plugin_.spam.detectedNonSpam, 1);
+        log_.write("&&& Spam score: " + decimal(score));
+    }
+
+    const std::string& findLastHop(MessageParts& parts) {
+        if (!parts.lastHop)
+            parts.lastHop = mail::getLastHeaderValue(parts.header, "Received:");
+        return *parts.lastHop;
+    }
+
+    void feedSenderIp(MessageParts& parts) {
+        guardedStep(log_, "2.b", [&] {
+            addTo(plugin_, Slot::SenderIp, trimmed(mail::findIPv4InText(findLastHop(parts))),
+                  parts.size);
+        });
+    }
+
+    void feedSenderServer(MessageParts& parts) {
+        guardedStep(log_, "2.c", [&] {
+            addTo(plugin_, Slot::SenderServer,
+                  trimmed(mail::receivedByServer(findLastHop(parts))), parts.size);
+        });
+    }
+
+    // Not an item: the body that is one part of an encoded attachment goes to the completer.
+    void handOverUuePart(MessageParts& parts) {
+        guardedStep(log_, "2.d", [&] {
+            if (!plugin_.settings.uuec) return;
+            if (hooks_.isUuePart && hooks_.isUuePart(plugin_, parts.body)) {
+                if (hooks_.addUuePart) hooks_.addUuePart(plugin_, parts.body);
+                log_.write("-++---- is UUE");
             } else {
-                if (score >= 60) addToCounter(plugin_.spam.detectedSpam, 1);
-                if (score <= 40) addToCounter(plugin_.spam.detectedNonSpam, 1);
-                log_.write("&&& Spam score: " + decimal(score));
+                log_.write("------- is not UUE");
             }
-        }
+        });
+    }
 
-        log_.write("Stage 2");
-        // The bottom-most hop, looked for once for both items.
-        std::optional<std::string> received;
-        try {
-            received = mail::getLastHeaderValue(header, "Received:");
-            addTo(plugin_, Slot::SenderIp, trimmed(mail::findIPv4InText(*received)), r);
-        } catch (...) {
-            log_.write("2.b");
-        }
-        try {
-            if (!received) received = mail::getLastHeaderValue(header, "Received:");
-            addTo(plugin_, Slot::SenderServer, trimmed(mail::receivedByServer(*received)), r);
-        } catch (...) {
-            log_.write("2.c");
-        }
-        try {
-            if (plugin_.settings.uuec) {
-                if (hooks_.isUuePart && hooks_.isUuePart(plugin_, body)) {
-                    if (hooks_.addUuePart) hooks_.addUuePart(plugin_, body);
-                    log_.write("-++---- is UUE");
-                } else {
-                    log_.write("------- is not UUE");
-                }
-            }
-        } catch (...) {
-            log_.write("2.d");
-        }
-
-        log_.write("Stage 3");
-        std::string words = toLower1251(text);
+    void feedWords(MessageParts& parts) {
+        std::string words = toLower1251(parts.text());
         for (char& c : words)
             if (c == '"' || c == '\'') c = ' ';
-        if (saysKoi8(header)) words = koi8ToLowerWin1251(words);
-        try {
+        if (saysKoi8(parts.header)) words = koi8ToLowerWin1251(words);
+        guardedStep(log_, "Can't add words!", [&] {
             if (StatItem* item = statItem(plugin_, Slot::Words)) {
                 log_.write("Adding " + decimal(static_cast<std::int64_t>(words.size())) +
                            " byte to mad");
-                item->addTextToTree(words, r);
+                item->addTextToTree(words, parts.size);
                 log_.write("Done");
             }
-        } catch (...) {
-            log_.write("Can't add words!");
-        }
+        });
+    }
 
-        log_.write("Stage 4");
-        addTo(plugin_, Slot::Charsets, mail::getCharset(header), r);
+    void feedCharsets(MessageParts& parts) {
+        addTo(plugin_, Slot::Charsets, mail::getCharset(parts.header), parts.size);
+    }
 
-        log_.write("Stage 5");
-        if (statItem(plugin_, Slot::Servers) != nullptr) {
-            const std::string servers =
-                toLower1251(mail::serverList(header, "\r\n", true));
-            for (const std::string& line : splitLines(servers))
-                addTo(plugin_, Slot::Servers, trimmed(line), r);
-        }
+    void feedServers(MessageParts& parts) {
+        if (statItem(plugin_, Slot::Servers) == nullptr) return;
+        const std::string servers =
+            toLower1251(mail::serverList(parts.header, "\r\n", true));
+        for (const std::string& line : splitLines(servers))
+            addTo(plugin_, Slot::Servers, trimmed(line), parts.size);
+    }
 
-        std::string from = mail::addressOnly(readHostItem(context_, callback_, kItemDecodedFrom));
-        if (from.empty()) from = "unknown";
-        log_.write("Stage 6");
-        std::string to = mail::addressOnly(readHostItem(context_, callback_, kItemDecodedTo));
-        recipient_ = to;
-        if (to.empty()) to = "unknown";
-        std::string reply =
-            mail::addressOnly(readHostItem(context_, callback_, kItemReplyAddress));
-        if (reply.empty()) reply = from;
+    // An address the host decodes from the header, without its display name.
+    std::string hostAddress(std::int32_t id) {
+        return mail::addressOnly(readHostItem(context_, callback_, id));
+    }
 
-        log_.write("Stage 7a");
-        addTo(plugin_, Slot::Mailers, mailer, r);
-        log_.write("Stage 7b");
-        addTo(plugin_, Slot::Recipients, from, r);
-        if (reply != from) addTo(plugin_, Slot::Recipients, reply, r);
-        log_.write("Stage 7c");
-        addTo(plugin_, Slot::Senders, to, r);
+    void readSender(MessageParts& parts) {
+        parts.from = hostAddress(kItemDecodedFrom);
+        if (parts.from.empty()) parts.from = "unknown";
+    }
 
-        log_.write("Stage 8");
-        const std::string fromValue = mail::getHeaderValue(header, "From:");
+    void readRecipients(MessageParts& parts) {
+        parts.to = hostAddress(kItemDecodedTo);
+        recipient_ = parts.to;  // the traffic rules see it before it becomes "unknown"
+        if (parts.to.empty()) parts.to = "unknown";
+        parts.reply = hostAddress(kItemReplyAddress);
+        if (parts.reply.empty()) parts.reply = parts.from;
+    }
+
+    void feedMailers(MessageParts& parts) {
+        addTo(plugin_, Slot::Mailers, mail::getMailer(parts.header), parts.size);
+    }
+
+    // The Recipients item counts the From address (and a reply address of its own), the Senders
+    // item the To address: the classic files hold them so.
+    void feedRecipients(MessageParts& parts) {
+        addTo(plugin_, Slot::Recipients, parts.from, parts.size);
+        if (parts.reply != parts.from)
+            addTo(plugin_, Slot::Recipients, parts.reply, parts.size);
+    }
+
+    void feedSenders(MessageParts& parts) {
+        addTo(plugin_, Slot::Senders, parts.to, parts.size);
+    }
+
+    void feedSenderNames(MessageParts& parts) {
+        const std::string fromValue = mail::getHeaderValue(parts.header, "From:");
         std::string name;
-        try {
-            name = mail::addressDisplayName(fromValue);
-        } catch (...) {
+        if (!guardedStep(log_, {}, [&] { name = mail::addressDisplayName(fromValue); }))
             name = fromValue;
-        }
-        try {
-            name = mail::decodeMimeWords(name);
-        } catch (...) {
-        }
-        addTo(plugin_, Slot::SenderNames, name, r);
+        guardedStep(log_, {}, [&] { name = mail::decodeMimeWords(name); });
+        addTo(plugin_, Slot::SenderNames, name, parts.size);
+    }
 
-        log_.write("Stage 9");
-        const std::string toValue = mail::getHeaderValue(header, "To:");
-        try {
-            name = mail::addressDisplayName(toValue);
-        } catch (...) {
+    void feedRecipientName(MessageParts& parts) {
+        const std::string toValue = mail::getHeaderValue(parts.header, "To:");
+        std::string name;
+        if (!guardedStep(log_, {}, [&] { name = mail::addressDisplayName(toValue); })) {
             log_.write("Exception while cutting name, using " + toValue);
             name = toValue;
         }
-        try {
-            name = mail::decodeMimeWords(name);
-        } catch (...) {
-            log_.write("Exception while decoding name");
-        }
-        try {
-            addTo(plugin_, Slot::RecipientName, name, r);
-        } catch (...) {
-            log_.write("Unable to add words!");
-        }
-        log_.write("End 7");
+        guardedStep(log_, "Exception while decoding name",
+                    [&] { name = mail::decodeMimeWords(name); });
+        guardedStep(log_, "Unable to add words!",
+                    [&] { addTo(plugin_, Slot::RecipientName, name, parts.size); });
     }
 
     void backUp() {

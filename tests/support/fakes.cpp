@@ -181,16 +181,6 @@ bool FakeFileSystem::renameFile(const std::string& from, const std::string& to) 
     return true;
 }
 
-bool FakeFileSystem::replaceFile(const std::string& from, const std::string& to) {
-    auto it = state_->files.find(norm(from));
-    if (failReplace) return fail("The process cannot access the file because it is being used by another process.");
-    if (it == state_->files.end()) return fail("The system cannot find the file specified.");
-    std::string bytes = std::move(it->second);
-    state_->files.erase(it);
-    state_->files[norm(to)] = std::move(bytes);
-    return true;
-}
-
 std::unique_ptr<OutputFile> FakeFileSystem::createFile(const std::string& path) {
     if (failCreateFile) {
         fail("Access is denied.");

@@ -49,7 +49,6 @@ public:
     bool appendToExistingFile(const std::string& path, std::string_view bytes) override;
     bool deleteFile(const std::string& path) override;
     bool renameFile(const std::string& from, const std::string& to) override;
-    bool replaceFile(const std::string& from, const std::string& to) override;
     std::unique_ptr<OutputFile> createFile(const std::string& path) override;
     // Names come back lower-cased: the fake keeps its paths case-folded.
     std::vector<std::string> listFiles(const std::string& folder,
@@ -62,8 +61,6 @@ public:
     std::vector<std::string> unwritableFolders;
     // createFile gives no file while set (a locked or read-only folder).
     bool failCreateFile = false;
-    // replaceFile fails while set (the target locked by another program).
-    bool failReplace = false;
     // writeFileAtomic fails while set (a full disk).
     bool failWrites = false;
     // Files (case-folded paths) that exist but cannot be read (no permission).

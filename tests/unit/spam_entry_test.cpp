@@ -327,6 +327,45 @@ TEST_F(SpamEntry, AFailingStageSkipsToBackupAndTraffic) {
     EXPECT_EQ(score(scoring([] { return 0.7; })), 70);
 }
 
+// The scoring's log line by line: the stage lines in their classic order with the lines of the
+// steps between them. A step guarded by itself fails alone; any other failure ends the feeding
+// of the items, and the backup and the traffic still run.
+TEST_F(SpamEntry, TheStagesAreLoggedInTheirClassicOrder) {
+    enable({Slot::Words, Slot::Charsets, Slot::Senders, Slot::Traffic});
+    plugin.settings.uuec = true;
+    const auto expected = [](const std::string& uueLine, const std::vector<std::string>& fed) {
+        std::vector<std::string> lines = {"Stage 1", "&&& Spam score: 25", "Stage 2", uueLine};
+        lines.insert(lines.end(), fed.begin(), fed.end());
+        lines.push_back("Incrementing traffic counter " + kDay);
+        lines.push_back("Done" + kDay);
+        return lines;
+    };
+    const std::vector<std::string> upToStage5 = {"Stage 3", "Adding 18 byte to mad", "Done",
+                                                 "Stage 4", "Stage 5"};
+    std::vector<std::string> allFed = upToStage5;
+    for (const char* line : {"Stage 6", "Stage 7a", "Stage 7b", "Stage 7c", "Stage 8", "Stage 9",
+                             "End 7"})
+        allFed.emplace_back(line);
+
+    SpamEntryHooks hooks = scoring([] { return 0.25; });
+    score(hooks);
+    EXPECT_EQ(log, expected("------- is not UUE", allFed));
+
+    log.clear();
+    hooks.isUuePart = [](Plugin&, std::string_view) -> bool { throw std::runtime_error("x"); };
+    score(hooks);
+    EXPECT_EQ(log, expected("2.d", allFed));
+    EXPECT_EQ(count(Slot::Senders, "petr@example.net"), 2);
+
+    log.clear();
+    message.throwing = {kItemDecodedFrom};
+    score(hooks);
+    std::vector<std::string> cutShort = upToStage5;
+    cutShort.emplace_back("Exception 7");
+    EXPECT_EQ(log, expected("2.d", cutShort));
+    EXPECT_EQ(count(Slot::Senders, "petr@example.net"), 2);
+}
+
 TEST_F(SpamEntry, UuePartsGoToTheCompleterWithTheirQuotes) {
     enable({Slot::Words});
     message.items[kItemBody] = "section 1 of 2 of file \"a.zip\"";

@@ -40,7 +40,7 @@ public:
         return FakeFileSystem::writeFileAtomic(path, bytes);
     }
     bool renameFile(const std::string& from, const std::string& to) override {
-        if (failReplace) return fail("Access is denied.");
+        if (refuseRename) return fail("Access is denied.");
         return FakeFileSystem::renameFile(from, to);
     }
     std::optional<std::string> readFile(const std::string& path, std::size_t maxBytes) override {
@@ -49,6 +49,7 @@ public:
         return std::nullopt;
     }
     bool refuse = false;
+    bool refuseRename = false;
     std::string readRefusal;
 };
 
@@ -284,7 +285,7 @@ TEST_F(StatStoreTest, ADamagedFileThatCannotBeMovedAsideIsNeverWrittenOver) {
     for (const bool allNamesTaken : {false, true}) {
         SCOPED_TRACE(allNamesTaken);
         files.put(kFile, "damaged");
-        files.failReplace = !allNamesTaken;
+        files.refuseRename = !allNamesTaken;
         for (int n = 1; allNamesTaken && n <= 100; ++n)
             files.put(kFile + ".bad" + (n == 1 ? "" : decimal(n)), "kept");
         lines.clear();

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <tuple>
 #include <utility>
@@ -43,7 +44,8 @@ protected:
     std::string evaluate(std::string_view text) {
         return evaluateTemplate(outer, templateText(text));
     }
-    std::string calls(std::string_view text) { return expandMacroCalls(outer, templateText(text)); }
+    // Variables and nested calls only, as ZVXEVAL takes its text.
+    std::string calls(std::string_view text) { return evaluateCalls(outer, templateText(text)); }
     std::string loop(const char* name, int from, int to, std::string_view body,
                      std::string_view separator = ",") {
         return runForLoop(outer, name, from, to, templateText(body), separator);
@@ -64,6 +66,33 @@ TEST_F(TemplateTest, NestedCallsRunAndTravelAsNumbersOrQuotedTexts) {
     EXPECT_TRUE(logged("TBP_ExecMacro [%ZVXVER]"));
     EXPECT_TRUE(logged("mname=ZVXVER"));
     EXPECT_TRUE(logged("Result: \"" + kVer + "\""));
+}
+
+// The log shows a call's name as its head stands in the template, the bracket of a head that
+// takes its arguments in included; the call itself goes by the name without it.
+TEST_F(TemplateTest, CallNamesAreLoggedAsTheirHeadsStand) {
+    const auto lines = [this](const std::string& line) {
+        return std::count(logLines.begin(), logLines.end(), line);
+    };
+    EXPECT_EQ(calls("$ZVXREPLACE( ab , b , c ) $ZVXSTRCMP(a,a) $ZVXVER"),
+              "\"ac\" 1 \"" + kVer + "\"");
+    EXPECT_EQ(lines("mname=ZVXREPLACE("), 2);  // the name, then the host's expansion of it
+    EXPECT_EQ(lines("TBP_ExecMacro [%ZVXREPLACE]"), 1);
+    EXPECT_EQ(lines("mname=ZVXSTRCMP"), 2);  // one unspaced token: the name ends at its "("
+    EXPECT_EQ(lines("mname=ZVXVER"), 2);
+    // The host expands the name as the log shows it.
+    logLines.clear();
+    data.expander = [](const std::string& text) { return "[" + text + "]"; };
+    calls("$ZVXSTRINGS( x )");
+    EXPECT_EQ(lines("mname=ZVXSTRINGS("), 1);
+    EXPECT_EQ(lines("mname=[ZVXSTRINGS(]"), 1);
+    // Data in a name is shown as the data it stands for; such a name is never called.
+    logLines.clear();
+    data.expander = nullptr;
+    plugin.variables.storeStr("tail", "VER");
+    EXPECT_EQ(calls("$ZVX$$tail( 1 )"), "\"\"");
+    EXPECT_EQ(lines("mname=ZVXVER("), 2);
+    EXPECT_EQ(lines("@@ Nested macro name holds data, not called: ZVXVER"), 1);
 }
 
 TEST_F(TemplateTest, TemplatesWithCalls) {
@@ -119,12 +148,33 @@ TEST_F(TemplateTest, UnknownNameGivesAnEmptyTextNotThePreviousResult) {
     EXPECT_EQ(calls("$NOSUCHMACRO( 1 )"), "\"\"");
     EXPECT_EQ(evaluate("\"[\" + $NOSUCHMACRO + \"]\""), "[]");
     EXPECT_TRUE(logged("@@ Nested macro NOSUCHMACRO stored no result"));
-    // What was put in the result item to tell "nothing stored" does not stay there.
+    // Nor does the result item keep the previous text for whoever reads it next.
     EXPECT_EQ(data.items[kMacroResultId], "");
     // A macro whose result is the empty text is no failure.
     logLines.clear();
     EXPECT_EQ(calls("$ZVXREPLACE( \"\" , a , b )"), "\"\"");
     EXPECT_FALSE(logged("stored no result"));
+}
+
+// A host may keep the first of two texts stored under one item: the result item receives the
+// results of the calls that have one and nothing else.
+TEST_F(TemplateTest, OnlyResultsAreStoredInTheResultItem) {
+    const auto resultStores = [this] {
+        Texts texts;
+        for (const auto& [id, text] : data.stores)
+            if (id == kMacroResultId) texts.push_back(text);
+        return texts;
+    };
+    EXPECT_EQ(evaluate("$NOSUCHMACRO( 1 ) + $ZVXTEST"), "");  // ZVXTEST has no branch
+    EXPECT_EQ(resultStores(), Texts{});
+    // A call without a result empties the item only when it holds an earlier call's text.
+    EXPECT_EQ(evaluate("$ZVXREPLACE(ab, b, c) + $NOSUCHMACRO + $ZVXSTRCMP(a, a)"), "ac1");
+    EXPECT_EQ(resultStores(), (Texts{"ac", "", "1"}));
+    data.stores.clear();
+    EXPECT_EQ(evaluate("$NOSUCHMACRO + $NOSUCHMACRO"), "");
+    EXPECT_EQ(resultStores(), Texts{""});
+    for (const auto& [id, text] : data.stores)
+        EXPECT_EQ(text.find_first_of("\x01\x02"), std::string::npos) << id << ": " << text;
 }
 
 TEST_F(TemplateTest, DeepNestingStopsAtTheDispatcherBound) {
@@ -182,6 +232,28 @@ TEST_F(TemplateTest, LoopLimits) {
     EXPECT_EQ(loop("v5", 1, 2, "$$v5"), "1,2");  // one that exists needs no new entry
 }
 
+TEST_F(TemplateTest, LoopTurnsAreCountedPerModuleContext) {
+    // A second module context runs a loop of the whole turn limit while a loop of this one is
+    // in its first turn: the turns of one context never count against the other.
+    test::FakePlatform otherFake;
+    Plugin other{otherFake.platform()};
+    other.log.setMirror([this](const std::string& line) { logLines.push_back(line); });
+    FakeContainer otherData;
+    FakeContainer otherParams;
+    MacroCall otherCall{other, &otherData, &otherParams, "ZVXFOR", kMacroResultId};
+    std::string otherResult;
+    data.expander = [&](const std::string& text) {
+        otherResult = runForLoop(otherCall, "k", 1, 10000, templateText("x"), "");
+        return text;
+    };
+    EXPECT_EQ(loop("i", 1, 1, "y"), "y");
+    EXPECT_EQ(otherResult, std::string(10000, 'x'));
+    EXPECT_EQ(other.variables.text("k"), "10000");
+    EXPECT_FALSE(logged("FOR loop stopped"));
+    other.curData.reset();
+    other.curParams.reset();
+}
+
 TEST(CallToken, HostileTokensAndIntegerResults) {
     const auto stray = findBracketGroup("$F)(a)");
     ASSERT_TRUE(stray);
@@ -195,7 +267,6 @@ TEST(CallToken, HostileTokensAndIntegerResults) {
         EXPECT_TRUE(readsAsInteger(yes)) << yes;
     for (const char* no : {"", "-", "2147483648", "-2147483649", " 5", "5 ", "1.5", "$1F", "1e3"})
         EXPECT_FALSE(readsAsInteger(no)) << no;
-    EXPECT_EQ(trimControls(" \t\r\nx y\x01 "), "x y");
 }
 
 TEST(NestedArguments, AnswersItsOwnItemsAndCountOnlyAndLivesUntilItsLastReference) {

@@ -22,6 +22,8 @@ TEST(Text, CasingNumbersPaddingAndLines) {
     EXPECT_EQ(splitLines("a\r\nb\r\n"), (Lines{"a", "b"}));
     EXPECT_EQ(splitLines("a\n\nb"), (Lines{"a", "", "b"}));  // inner empty lines kept
     EXPECT_TRUE(splitLines("").empty());
+    EXPECT_EQ(trimBlankOrControl(" \t\r\nx y\x01 "), "x y");
+    EXPECT_EQ(trimBlankOrControl("\x01 \x1F"), "");
 }
 
 TEST(Text, ParseInt64RejectsPartialNumbers) {

@@ -244,15 +244,6 @@ bool PosixFileSystem::renameFile(const std::string& from, const std::string& to)
     return ::rename(source.c_str(), target.c_str()) == 0 || fail(lastReason());
 }
 
-bool PosixFileSystem::replaceFile(const std::string& from, const std::string& to) {
-    const std::string source = toNativePath(from);
-    const std::string target = toNativePath(to);
-    if (source.empty() || target.empty()) return fail("unusable path");
-    if (::rename(source.c_str(), target.c_str()) != 0) return fail(lastReason());
-    syncFolderOf(target);
-    return true;
-}
-
 std::unique_ptr<OutputFile> PosixFileSystem::createFile(const std::string& path) {
     const std::string native = toNativePath(path);
     if (native.empty()) {

@@ -32,7 +32,6 @@ public:
     bool appendToExistingFile(const std::string& path, std::string_view bytes) override;
     bool deleteFile(const std::string& path) override;
     bool renameFile(const std::string& from, const std::string& to) override;
-    bool replaceFile(const std::string& from, const std::string& to) override;
     std::unique_ptr<OutputFile> createFile(const std::string& path) override;
     std::vector<std::string> listFiles(const std::string& folder,
                                        std::string_view suffix) override;

@@ -242,15 +242,6 @@ bool Win32FileSystem::renameFile(const std::string& from, const std::string& to)
     return MoveFileA(source->c_str(), target->c_str()) || fail(lastReason());  // never replaces
 }
 
-bool Win32FileSystem::replaceFile(const std::string& from, const std::string& to) {
-    const auto source = usablePath(from);
-    const auto target = usablePath(to);
-    if (!source || !target) return fail("unusable path");
-    return MoveFileExA(source->c_str(), target->c_str(),
-                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) ||
-           fail(lastReason());
-}
-
 std::unique_ptr<OutputFile> Win32FileSystem::createFile(const std::string& path) {
     const auto p = usablePath(path);
     if (!p) {

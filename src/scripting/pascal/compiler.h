@@ -207,7 +207,6 @@ private:
     [[gnu::noinline]] void varSection();
     [[gnu::noinline]] void constSection();
     [[gnu::noinline]] void routine(bool isFunction);
-    void finishRoutine();
 
     // ---- statements
     void statement();

@@ -93,11 +93,6 @@ std::string Value::toStringArg() const {
     incompatible(DeclaredType::String, *this);
 }
 
-bool Value::toBoolean() const {
-    if (kind_ == Kind::Boolean) return b_;
-    incompatible(DeclaredType::Boolean, *this);
-}
-
 void Value::assign(const Value& v) { assign(Value(v)); }
 
 void Value::assign(Value&& v) {

@@ -119,7 +119,6 @@ public:
     std::int64_t toInteger() const;   // Empty -> 0; Double -> error
     double toDouble() const;          // Empty -> 0, Integer -> double
     std::string toStringArg() const;  // String or Empty only
-    bool toBoolean() const;
     // Assignment through a declared variable: converts to the declared type or throws.
     void assign(const Value& v);
     void assign(Value&& v);
