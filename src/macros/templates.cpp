@@ -178,11 +178,11 @@ std::string runNestedCall(MacroCall& call, const std::string& name,
     return {};
 }
 
-// The name of a call as the log has always shown it: the head of the call token after its
-// "$", with the "(" the head ends in, before the head takes its arguments in.
-std::string nameAsLogged(std::string_view head) {
-    if (head.size() > 1 && head.back() == '(') return std::string(head.substr(1));
-    return callName(head);
+// The name of a call as the log has always shown it: the call token after its "$" as it
+// stands before a head takes its arguments in ("ZVXREPLACE(" of a spaced call, the whole
+// "ZVXSTRCMP(a,a)" of an unspaced one). The call itself goes by callName.
+std::string nameAsLogged(std::string_view token) {
+    return std::string(token.substr(1));
 }
 
 std::string expandCalls(Evaluation& ev, std::string_view text) {

@@ -68,8 +68,8 @@ TEST_F(TemplateTest, NestedCallsRunAndTravelAsNumbersOrQuotedTexts) {
     EXPECT_TRUE(logged("Result: \"" + kVer + "\""));
 }
 
-// The log shows a call's name as its head stands in the template, the bracket of a head that
-// takes its arguments in included; the call itself goes by the name without it.
+// The log shows a call's name as its token stands in the template before the head takes its
+// arguments in; the call itself goes by the name without the bracket.
 TEST_F(TemplateTest, CallNamesAreLoggedAsTheirHeadsStand) {
     const auto lines = [this](const std::string& line) {
         return std::count(logLines.begin(), logLines.end(), line);
@@ -78,7 +78,7 @@ TEST_F(TemplateTest, CallNamesAreLoggedAsTheirHeadsStand) {
               "\"ac\" 1 \"" + kVer + "\"");
     EXPECT_EQ(lines("mname=ZVXREPLACE("), 2);  // the name, then the host's expansion of it
     EXPECT_EQ(lines("TBP_ExecMacro [%ZVXREPLACE]"), 1);
-    EXPECT_EQ(lines("mname=ZVXSTRCMP"), 2);  // one unspaced token: the name ends at its "("
+    EXPECT_EQ(lines("mname=ZVXSTRCMP(a,a)"), 2);  // one unspaced token, shown whole
     EXPECT_EQ(lines("mname=ZVXVER"), 2);
     // The host expands the name as the log shows it.
     logLines.clear();
