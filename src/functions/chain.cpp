@@ -11,6 +11,7 @@
 #include <cstddef>
 
 #include "functions/header_macros.h"
+#include "functions/identity/identity_macros.h"
 #include "functions/letter_macros.h"
 #include "macros/engine_macros.h"
 #include "macros/own_macros.h"
@@ -34,7 +35,7 @@ constexpr ChainEntry prefixHidden(std::string_view name, macros::Branch branch =
 }
 
 constexpr ChainEntry kTable[] = {
-    offered("ZVX", macros::own::zvx), offered("ZVXVER", macros::own::zvxVer), offered("ZVXTIME"),
+    offered("ZVX", identity::zvx), offered("ZVXVER", identity::zvxVer), offered("ZVXTIME"),
     offered("ZVXDRVFREE"), offered("ZVXTRANSLIT", zvxTranslit),
     offered("ZVXTRANSLIT2", zvxTranslit2), offered("ZVXREPLACECHAR"), offered("ZVXMKLINK"),
     offered("ZVXXOR", macros::own::zvxXor), offered("ZVXCPUSPEED"), offered("ZVXMEMLOAD"),
@@ -54,7 +55,7 @@ constexpr ChainEntry kTable[] = {
     offered("ZVXREPLYTIME"), offered("ZVXGETHEADER", zvxGetHeader), offered("ZVXREVERSE"),
     offered("ZVXCPUTICKS"), offered("ZVXGETLINKS"), offered("ZVXPS"), offered("ZVXKILLCITE"),
     offered("ZVXCUTHERE", macros::own::zvxCutHere), offered("ZVXGP"), offered("ZVXFILESCOUNT"),
-    offered("ZVXFILESLIST"), offered("ZVXFILESSIZE"), offered("ZVXSVER", macros::own::zvxSver),
+    offered("ZVXFILESLIST"), offered("ZVXFILESSIZE"), offered("ZVXSVER", identity::zvxSver),
     offered("ZVXMKPLAIN"), offered("ZVXDELIVTIME"), offered("ZVXSERVLIST", zvxServList),
     offered("ZVXDELIVERYFROMDATE"), offered("ZVXDELIVERYFROMSERVER", zvxDeliveryFromServer),
     offered("ZVXDELIVERYFROMIP", zvxDeliveryFromIp), offered("ZVXDELIVERYTODATE"),

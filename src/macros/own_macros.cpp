@@ -19,7 +19,6 @@
 #include "core/plugin.h"
 #include "core/session.h"
 #include "base/text.h"
-#include "core/version.h"
 #include "macros/arguments.h"
 #include "macros/templates.h"
 
@@ -191,23 +190,6 @@ void logCut(const MacroCall& call) {
 }
 
 }  // namespace
-
-// ---- identity -----------------------------------------------------------------------------
-
-std::string zvx(MacroCall& call) {
-    const Plugin& plugin = call.plugin;
-    const std::string scripts = plugin.scripting ? plugin.scripting->scriptNameList() : "";
-    return std::string(kProductName) + " " + std::string(kVersionText) + "\r\n" +
-           buildMacroList(scripts);
-}
-
-std::string zvxSver(MacroCall&) {
-    return "QBX " + std::string(kVersionText);
-}
-
-std::string zvxVer(MacroCall&) {
-    return std::string(kProductName) + " " + std::string(kVersionText) + " beta";
-}
 
 // ---- statistics ---------------------------------------------------------------------------
 

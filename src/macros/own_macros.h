@@ -9,11 +9,6 @@
 
 namespace qbx::macros::own {
 
-// Identity.
-std::string zvx(MacroCall& call);
-std::string zvxSver(MacroCall& call);
-std::string zvxVer(MacroCall& call);
-
 // Statistics counters and the statistics period.
 std::string statCount(MacroCall& call);
 std::string statTimes(MacroCall& call);

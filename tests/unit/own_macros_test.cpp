@@ -36,15 +36,6 @@ struct CommaLocale : test::FakeLocale {
     char decimalSeparator() override { return ','; }
 };
 
-TEST_F(OwnMacros, Identity) {
-    EXPECT_EQ(run("ZVXVER"), "Quilbex 2.4.1202 Summer edition beta");
-    EXPECT_EQ(run("ZVXSVER"), "QBX 2.4.1202 Summer edition");
-    const std::string all = run("ZVX");
-    EXPECT_EQ(all.rfind("Quilbex 2.4.1202 Summer edition\r\nZVX\r\nZVXVER\r\n", 0), 0u);
-    EXPECT_EQ(splitLines(all).size(), 1u + 197u);
-    EXPECT_EQ(all.substr(all.size() - 9), "QCDTIME\r\n");
-}
-
 TEST_F(OwnMacros, SizesInEveryUnitAndAmount) {
     Settings& s = plugin.settings;
     s.stHeaderSize = 300;
