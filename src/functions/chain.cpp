@@ -10,6 +10,7 @@
 #include <array>
 #include <cstddef>
 
+#include "functions/counters/counters_macros.h"
 #include "functions/header_macros.h"
 #include "functions/identity/identity_macros.h"
 #include "functions/letter_macros.h"
@@ -76,8 +77,8 @@ constexpr ChainEntry kTable[] = {
     offered("ZVXINC", macros::engine::zvxInc), offered("ZVXFOR", macros::engine::zvxFor),
     offered("ZVXIP"), offered("ZVXLOCALIP"), offered("ZVXLOCALIPLIST"), offered("ZVXSPLIT"),
     offered("ZVXGETSMS"), offered("ZVXPUTUUE"), offered("STAT"),
-    offered("STATCOUNT", macros::own::statCount), offered("STATTIME", macros::own::statTime),
-    offered("STATTIMES", macros::own::statTimes), offered("NPTOP"),
+    offered("STATCOUNT", counters::statCount), offered("STATTIME", counters::statTime),
+    offered("STATTIMES", counters::statTimes), offered("NPTOP"),
     offered("ZVXATTCOUNT", macros::own::zvxAttCount), offered("ZVXCASE", macros::engine::zvxCase),
     offered("ZVXIF", macros::engine::zvxIf), offered("EJS", scripting::macroEjs),
     offered("EVS", scripting::macroEvs), offered("EPS", scripting::macroEps),
@@ -88,13 +89,13 @@ constexpr ChainEntry kTable[] = {
     offered("ZVXONLINETIME"), offered("ZVXIFONLINE"), offered("ZVXDIALUPNAME"),
     offered("ZVXEXTRACTSTR"), offered("ZVXSYMCNT"), offered("ZVXLINCNT"), offered("ZVXINETTIME"),
     offered("ZVXWRAP"), offered("ZVXBRIEF"), offered("ZVXLASTLOG"),
-    offered("STATSTARTCOUNT", macros::own::statStartCount),
-    offered("STATENDCOUNT", macros::own::statEndCount),
-    offered("STATSESSIONTIME", macros::own::statSessionTime),
-    offered("STATSESSIONTOTALTIME", macros::own::statSessionTotalTime),
-    offered("STATS", macros::own::statS), offered("STATMS", macros::own::statMs),
-    offered("STATSESSIONMEANTIME", macros::own::statSessionMeanTime),
-    offered("STATTRAFFIC", macros::own::statTraffic), offered("MBMSENSORNAME"),
+    offered("STATSTARTCOUNT", counters::statStartCount),
+    offered("STATENDCOUNT", counters::statEndCount),
+    offered("STATSESSIONTIME", counters::statSessionTime),
+    offered("STATSESSIONTOTALTIME", counters::statSessionTotalTime),
+    offered("STATS", counters::statS), offered("STATMS", counters::statMs),
+    offered("STATSESSIONMEANTIME", counters::statSessionMeanTime),
+    offered("STATTRAFFIC", counters::statTraffic), offered("MBMSENSORNAME"),
     offered("MBMSENSORVAL"), offered("WAVER"), offered("WASTATUS"), offered("WAPOS"),
     offered("WAPLLEN"), offered("WAPLPOS"), offered("WABITRATE"), offered("WARATE"),
     offered("WACH"), offered("WANP"), offered("WAEQ"), offered("WAIF"), offered("NP"),
@@ -103,7 +104,7 @@ constexpr ChainEntry kTable[] = {
     offered("STPNP"), offered("APIF"), offered("APNP"), offered("QCDIF"), offered("QCDNP"),
     offered("QCDPLPOS"), offered("QCDTIME"),
     // Answered but not offered; the second entries of the two names the chain holds twice.
-    prefixHidden("FN", scripting::macroFn), hidden("STATCOUNT", macros::own::statCount),
+    prefixHidden("FN", scripting::macroFn), hidden("STATCOUNT", counters::statCount),
     hidden("ZVXRAWSOURCE", macros::own::zvxRawSource), hidden("ZVXDELIVERYTIMEBOX"),
     hidden("ZVXNUMTOSTRA"), hidden("ZVXTEMPPATH"), hidden("ZVX_CPU"),
 };

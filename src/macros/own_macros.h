@@ -9,19 +9,6 @@
 
 namespace qbx::macros::own {
 
-// Statistics counters and the statistics period.
-std::string statCount(MacroCall& call);
-std::string statTimes(MacroCall& call);
-std::string statTime(MacroCall& call);
-std::string statTraffic(MacroCall& call);
-std::string statS(MacroCall& call);
-std::string statMs(MacroCall& call);
-std::string statSessionTotalTime(MacroCall& call);
-std::string statSessionTime(MacroCall& call);
-std::string statStartCount(MacroCall& call);
-std::string statEndCount(MacroCall& call);
-std::string statSessionMeanTime(MacroCall& call);
-
 // The current message.
 std::string zvxAttCount(MacroCall& call);
 std::string zvxRawSource(MacroCall& call);
