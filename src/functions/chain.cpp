@@ -11,9 +11,9 @@
 #include <cstddef>
 
 #include "functions/counters/counters_macros.h"
-#include "functions/header_macros.h"
 #include "functions/identity/identity_macros.h"
 #include "functions/letter_macros.h"
+#include "functions/message/message_macros.h"
 #include "macros/engine_macros.h"
 #include "macros/own_macros.h"
 #include "scripting/script_macros.h"
@@ -53,13 +53,13 @@ constexpr ChainEntry kTable[] = {
     offered("ZVXPROCLIST"), offered("ZVXTASKLIST"), offered("ZVXWINVER"),
     offered("ZVXRCASE", zvxRCase), offered("ZVXSTRINGS", macros::own::zvxStrings),
     offered("ZVXREPLACE", macros::own::zvxReplace), offered("ZVXCITE"), offered("ZVXDELIVERYTIME"),
-    offered("ZVXREPLYTIME"), offered("ZVXGETHEADER", zvxGetHeader), offered("ZVXREVERSE"),
+    offered("ZVXREPLYTIME"), offered("ZVXGETHEADER", message::zvxGetHeader), offered("ZVXREVERSE"),
     offered("ZVXCPUTICKS"), offered("ZVXGETLINKS"), offered("ZVXPS"), offered("ZVXKILLCITE"),
     offered("ZVXCUTHERE", macros::own::zvxCutHere), offered("ZVXGP"), offered("ZVXFILESCOUNT"),
     offered("ZVXFILESLIST"), offered("ZVXFILESSIZE"), offered("ZVXSVER", identity::zvxSver),
-    offered("ZVXMKPLAIN"), offered("ZVXDELIVTIME"), offered("ZVXSERVLIST", zvxServList),
-    offered("ZVXDELIVERYFROMDATE"), offered("ZVXDELIVERYFROMSERVER", zvxDeliveryFromServer),
-    offered("ZVXDELIVERYFROMIP", zvxDeliveryFromIp), offered("ZVXDELIVERYTODATE"),
+    offered("ZVXMKPLAIN"), offered("ZVXDELIVTIME"), offered("ZVXSERVLIST", message::zvxServList),
+    offered("ZVXDELIVERYFROMDATE"), offered("ZVXDELIVERYFROMSERVER", message::zvxDeliveryFromServer),
+    offered("ZVXDELIVERYFROMIP", message::zvxDeliveryFromIp), offered("ZVXDELIVERYTODATE"),
     offered("ZVXKILLEMPTYSTR"), offered("ZVXIZVRAT", zvxIzvrat), offered("ZVXSECSTOSTRRUS"),
     offered("ZVXBYTESTOSTRRUS"), offered("ZVXDAYSLEFT"), offered("ZVXNUMTOSTRA"),
     offered("ZVXNUMTOSTR"), offered("ZVXREPLACENUM"), offered("ZVXENCRYPT"), offered("ZVXDECRYPT"),
@@ -68,7 +68,7 @@ constexpr ChainEntry kTable[] = {
     offered("ZVXMOUSESPEED"), offered("ZVXMOUSEWAY"), offered("ZVXSCREENRRATE"),
     offered("ZVXSCREENDEPTH"), offered("ZVXSCREENRES"), offered("ZVXSTRTRIM"),
     offered("ZVXRND", macros::own::zvxRnd), offered("ZVXGETSTR"), offered("ZVXDAYPROGRESS"),
-    offered("ZVXCHARSET", zvxCharset), offered("ZVXMAILER", zvxMailer), offered("ZVXTZ"),
+    offered("ZVXCHARSET", message::zvxCharset), offered("ZVXMAILER", message::zvxMailer), offered("ZVXTZ"),
     offered("ZVXTZBIAS"), offered("ZVXTEST"), offered("ZVXWOY"), offered("ZVXDOY"),
     offered("ZVXHOM"), offered("ZVXVOLUME"), offered("ZVXHOW"), offered("ZVXHOY"),
     offered("ZVXREPLACEREGEXP"), offered("ZVXGREP"), offered("ZVXFVER"), offered("ZVXREGREAD"),
@@ -79,7 +79,7 @@ constexpr ChainEntry kTable[] = {
     offered("ZVXGETSMS"), offered("ZVXPUTUUE"), offered("STAT"),
     offered("STATCOUNT", counters::statCount), offered("STATTIME", counters::statTime),
     offered("STATTIMES", counters::statTimes), offered("NPTOP"),
-    offered("ZVXATTCOUNT", macros::own::zvxAttCount), offered("ZVXCASE", macros::engine::zvxCase),
+    offered("ZVXATTCOUNT", message::zvxAttCount), offered("ZVXCASE", macros::engine::zvxCase),
     offered("ZVXIF", macros::engine::zvxIf), offered("EJS", scripting::macroEjs),
     offered("EVS", scripting::macroEvs), offered("EPS", scripting::macroEps),
     offered("ZVXSTRCMP", macros::own::zvxStrCmp), offered("ZVXSTRIN", macros::own::zvxStrIn),
@@ -105,7 +105,7 @@ constexpr ChainEntry kTable[] = {
     offered("QCDPLPOS"), offered("QCDTIME"),
     // Answered but not offered; the second entries of the two names the chain holds twice.
     prefixHidden("FN", scripting::macroFn), hidden("STATCOUNT", counters::statCount),
-    hidden("ZVXRAWSOURCE", macros::own::zvxRawSource), hidden("ZVXDELIVERYTIMEBOX"),
+    hidden("ZVXRAWSOURCE", message::zvxRawSource), hidden("ZVXDELIVERYTIMEBOX"),
     hidden("ZVXNUMTOSTRA"), hidden("ZVXTEMPPATH"), hidden("ZVX_CPU"),
 };
 

@@ -20,7 +20,6 @@
 #include "core/session.h"
 #include "base/text.h"
 #include "macros/arguments.h"
-#include "macros/templates.h"
 
 namespace qbx::macros::own {
 namespace {
@@ -40,19 +39,6 @@ void logCut(const MacroCall& call) {
 }
 
 }  // namespace
-
-// ---- the current message ------------------------------------------------------------------
-
-std::string zvxAttCount(MacroCall& call) {
-    // The host lists the attachments separated by commas, or says "<none>".
-    const std::string list = expandHostMacros(call, "%OATTACHMENTS");
-    if (list == "<none>") return "0";
-    return decimal(1 + std::count(list.begin(), list.end(), ','));
-}
-
-std::string zvxRawSource(MacroCall& call) {
-    return getParamText(call.data, kMsgIdItem);
-}
 
 // ---- text operations ----------------------------------------------------------------------
 

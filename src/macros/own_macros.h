@@ -9,10 +9,6 @@
 
 namespace qbx::macros::own {
 
-// The current message.
-std::string zvxAttCount(MacroCall& call);
-std::string zvxRawSource(MacroCall& call);
-
 // Text operations.
 std::string zvxCutHere(MacroCall& call);
 std::string zvxStrCmp(MacroCall& call);
