@@ -14,6 +14,7 @@
 #include "functions/identity/identity_macros.h"
 #include "functions/letter_macros.h"
 #include "functions/message/message_macros.h"
+#include "functions/text/text_macros.h"
 #include "macros/engine_macros.h"
 #include "macros/own_macros.h"
 #include "scripting/script_macros.h"
@@ -47,15 +48,15 @@ constexpr ChainEntry kTable[] = {
     offered("ZVXDRVSIZE"), offered("ZVXKBD"), offered("ZVXPRN"), offered("ZVXMOUSEPOS"),
     offered("ZVXTIMELEFT"), offered("ZVXCPUNAME"), offered("ZVXCPUNAMEL"), offered("ZVXCPUVENDOR"),
     offered("ZVXDAYSFROM"), offered("ZVXHOURSFROM"), offered("ZVXMINSFROM"), offered("ZVXFILL"),
-    offered("ZVXCUTON", macros::own::zvxCutOn), offered("ZVXCUTFROMTO", macros::own::zvxCutFromTo),
+    offered("ZVXCUTON", text::zvxCutOn), offered("ZVXCUTFROMTO", text::zvxCutFromTo),
     offered("ZVXVOLNAME"), offered("ZVXVOLSNUM"), offered("ZVXVOLFS"), offered("ZVXGETIP"),
     offered("ZVXBIOSNAME"), offered("ZVXBIOSCOPY"), offered("ZVXBIOSINFO"), offered("ZVXBIOSDATE"),
     offered("ZVXPROCLIST"), offered("ZVXTASKLIST"), offered("ZVXWINVER"),
-    offered("ZVXRCASE", zvxRCase), offered("ZVXSTRINGS", macros::own::zvxStrings),
-    offered("ZVXREPLACE", macros::own::zvxReplace), offered("ZVXCITE"), offered("ZVXDELIVERYTIME"),
+    offered("ZVXRCASE", zvxRCase), offered("ZVXSTRINGS", text::zvxStrings),
+    offered("ZVXREPLACE", text::zvxReplace), offered("ZVXCITE"), offered("ZVXDELIVERYTIME"),
     offered("ZVXREPLYTIME"), offered("ZVXGETHEADER", message::zvxGetHeader), offered("ZVXREVERSE"),
     offered("ZVXCPUTICKS"), offered("ZVXGETLINKS"), offered("ZVXPS"), offered("ZVXKILLCITE"),
-    offered("ZVXCUTHERE", macros::own::zvxCutHere), offered("ZVXGP"), offered("ZVXFILESCOUNT"),
+    offered("ZVXCUTHERE", text::zvxCutHere), offered("ZVXGP"), offered("ZVXFILESCOUNT"),
     offered("ZVXFILESLIST"), offered("ZVXFILESSIZE"), offered("ZVXSVER", identity::zvxSver),
     offered("ZVXMKPLAIN"), offered("ZVXDELIVTIME"), offered("ZVXSERVLIST", message::zvxServList),
     offered("ZVXDELIVERYFROMDATE"), offered("ZVXDELIVERYFROMSERVER", message::zvxDeliveryFromServer),
@@ -67,7 +68,7 @@ constexpr ChainEntry kTable[] = {
     offered("ZVXCRC16", macros::own::zvxCrc16), offered("ZVXMD5", macros::own::zvxMd5),
     offered("ZVXMOUSESPEED"), offered("ZVXMOUSEWAY"), offered("ZVXSCREENRRATE"),
     offered("ZVXSCREENDEPTH"), offered("ZVXSCREENRES"), offered("ZVXSTRTRIM"),
-    offered("ZVXRND", macros::own::zvxRnd), offered("ZVXGETSTR"), offered("ZVXDAYPROGRESS"),
+    offered("ZVXRND", text::zvxRnd), offered("ZVXGETSTR"), offered("ZVXDAYPROGRESS"),
     offered("ZVXCHARSET", message::zvxCharset), offered("ZVXMAILER", message::zvxMailer), offered("ZVXTZ"),
     offered("ZVXTZBIAS"), offered("ZVXTEST"), offered("ZVXWOY"), offered("ZVXDOY"),
     offered("ZVXHOM"), offered("ZVXVOLUME"), offered("ZVXHOW"), offered("ZVXHOY"),
@@ -82,8 +83,8 @@ constexpr ChainEntry kTable[] = {
     offered("ZVXATTCOUNT", message::zvxAttCount), offered("ZVXCASE", macros::engine::zvxCase),
     offered("ZVXIF", macros::engine::zvxIf), offered("EJS", scripting::macroEjs),
     offered("EVS", scripting::macroEvs), offered("EPS", scripting::macroEps),
-    offered("ZVXSTRCMP", macros::own::zvxStrCmp), offered("ZVXSTRIN", macros::own::zvxStrIn),
-    offered("ZVXSELECT", macros::own::zvxSelect), offered("ZVXDAYSTO"), offered("ZVXSETINIINT"),
+    offered("ZVXSTRCMP", text::zvxStrCmp), offered("ZVXSTRIN", text::zvxStrIn),
+    offered("ZVXSELECT", text::zvxSelect), offered("ZVXDAYSTO"), offered("ZVXSETINIINT"),
     offered("ZVXGETINIINT"), offered("ZVXINCINIINT"), offered("ZVXSETINISTR"),
     offered("ZVXGETINISTR"), offered("ZVXDATESHIFT"), offered("ZVXSEPARATOR"),
     offered("ZVXONLINETIME"), offered("ZVXIFONLINE"), offered("ZVXDIALUPNAME"),
