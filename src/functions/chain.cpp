@@ -11,12 +11,12 @@
 #include <cstddef>
 
 #include "functions/counters/counters_macros.h"
+#include "functions/encoding/encoding_macros.h"
 #include "functions/identity/identity_macros.h"
 #include "functions/letter_macros.h"
 #include "functions/message/message_macros.h"
 #include "functions/text/text_macros.h"
 #include "macros/engine_macros.h"
-#include "macros/own_macros.h"
 #include "scripting/script_macros.h"
 
 namespace qbx::functions {
@@ -40,7 +40,7 @@ constexpr ChainEntry kTable[] = {
     offered("ZVX", identity::zvx), offered("ZVXVER", identity::zvxVer), offered("ZVXTIME"),
     offered("ZVXDRVFREE"), offered("ZVXTRANSLIT", zvxTranslit),
     offered("ZVXTRANSLIT2", zvxTranslit2), offered("ZVXREPLACECHAR"), offered("ZVXMKLINK"),
-    offered("ZVXXOR", macros::own::zvxXor), offered("ZVXCPUSPEED"), offered("ZVXMEMLOAD"),
+    offered("ZVXXOR", encoding::zvxXor), offered("ZVXCPUSPEED"), offered("ZVXMEMLOAD"),
     offered("ZVXTICKCOUNT"), offered("ZVXMEMTVIRT"), offered("ZVXMEMAVIRT"), offered("ZVXMEMTPAGE"),
     offered("ZVXMEMAPAGE"), offered("ZVXMEMTPHYS"), offered("ZVXMEMAPHYS"), offered("ZVXUSERNAME"),
     offered("ZVXCOMPNAME"), offered("ZVXBATT"), offered("ZVXBATTSECLEFT"), offered("ZVXCNT"),
@@ -64,8 +64,8 @@ constexpr ChainEntry kTable[] = {
     offered("ZVXKILLEMPTYSTR"), offered("ZVXIZVRAT", zvxIzvrat), offered("ZVXSECSTOSTRRUS"),
     offered("ZVXBYTESTOSTRRUS"), offered("ZVXDAYSLEFT"), offered("ZVXNUMTOSTRA"),
     offered("ZVXNUMTOSTR"), offered("ZVXREPLACENUM"), offered("ZVXENCRYPT"), offered("ZVXDECRYPT"),
-    offered("ZVXDECODESTR"), offered("ZVXCRC32", macros::own::zvxCrc32),
-    offered("ZVXCRC16", macros::own::zvxCrc16), offered("ZVXMD5", macros::own::zvxMd5),
+    offered("ZVXDECODESTR"), offered("ZVXCRC32", encoding::zvxCrc32),
+    offered("ZVXCRC16", encoding::zvxCrc16), offered("ZVXMD5", encoding::zvxMd5),
     offered("ZVXMOUSESPEED"), offered("ZVXMOUSEWAY"), offered("ZVXSCREENRRATE"),
     offered("ZVXSCREENDEPTH"), offered("ZVXSCREENRES"), offered("ZVXSTRTRIM"),
     offered("ZVXRND", text::zvxRnd), offered("ZVXGETSTR"), offered("ZVXDAYPROGRESS"),

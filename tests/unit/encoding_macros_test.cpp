@@ -1,25 +1,21 @@
-// The macros the dispatcher answers itself, called as the host calls them.
+// The encoding macros, called as the host calls them.
 #include <gtest/gtest.h>
 
 #include <string>
 #include <tuple>
 #include <vector>
 
-#include "base/datetime.h"
-#include "base/text.h"
 #include "macro_fixture.h"
-#include "macros/arguments.h"
-#include "macros/own_macros.h"
 
-namespace qbx::macros {
+namespace qbx::functions::encoding {
 namespace {
 
 using namespace std::string_literals;
 using Args = std::vector<std::string>;
 
-class OwnMacros : public test::MacroFixture {};
+class EncodingMacros : public test::MacroFixture {};
 
-TEST_F(OwnMacros, TextMacros) {
+TEST_F(EncodingMacros, DigestsChecksumsAndXor) {
     const std::vector<std::tuple<std::string, Args, std::string>> cases = {
         {"ZVXCRC32", {"123456789"}, "340BC6D9"}, {"ZVXCRC16", {"123456789"}, "6F91"},
         {"ZVXCRC32", {}, "FFFFFFFF"}, {"ZVXCRC16", {}, "FFFF"},
@@ -34,4 +30,4 @@ TEST_F(OwnMacros, TextMacros) {
 }
 
 }  // namespace
-}  // namespace qbx::macros
+}  // namespace qbx::functions::encoding
