@@ -13,7 +13,7 @@
 #include "functions/counters/counters_macros.h"
 #include "functions/encoding/encoding_macros.h"
 #include "functions/identity/identity_macros.h"
-#include "functions/letter_macros.h"
+#include "functions/letters/letters_macros.h"
 #include "functions/message/message_macros.h"
 #include "functions/text/text_macros.h"
 #include "macros/engine_macros.h"
@@ -38,8 +38,8 @@ constexpr ChainEntry prefixHidden(std::string_view name, macros::Branch branch =
 
 constexpr ChainEntry kTable[] = {
     offered("ZVX", identity::zvx), offered("ZVXVER", identity::zvxVer), offered("ZVXTIME"),
-    offered("ZVXDRVFREE"), offered("ZVXTRANSLIT", zvxTranslit),
-    offered("ZVXTRANSLIT2", zvxTranslit2), offered("ZVXREPLACECHAR"), offered("ZVXMKLINK"),
+    offered("ZVXDRVFREE"), offered("ZVXTRANSLIT", letters::zvxTranslit),
+    offered("ZVXTRANSLIT2", letters::zvxTranslit2), offered("ZVXREPLACECHAR"), offered("ZVXMKLINK"),
     offered("ZVXXOR", encoding::zvxXor), offered("ZVXCPUSPEED"), offered("ZVXMEMLOAD"),
     offered("ZVXTICKCOUNT"), offered("ZVXMEMTVIRT"), offered("ZVXMEMAVIRT"), offered("ZVXMEMTPAGE"),
     offered("ZVXMEMAPAGE"), offered("ZVXMEMTPHYS"), offered("ZVXMEMAPHYS"), offered("ZVXUSERNAME"),
@@ -52,7 +52,7 @@ constexpr ChainEntry kTable[] = {
     offered("ZVXVOLNAME"), offered("ZVXVOLSNUM"), offered("ZVXVOLFS"), offered("ZVXGETIP"),
     offered("ZVXBIOSNAME"), offered("ZVXBIOSCOPY"), offered("ZVXBIOSINFO"), offered("ZVXBIOSDATE"),
     offered("ZVXPROCLIST"), offered("ZVXTASKLIST"), offered("ZVXWINVER"),
-    offered("ZVXRCASE", zvxRCase), offered("ZVXSTRINGS", text::zvxStrings),
+    offered("ZVXRCASE", letters::zvxRCase), offered("ZVXSTRINGS", text::zvxStrings),
     offered("ZVXREPLACE", text::zvxReplace), offered("ZVXCITE"), offered("ZVXDELIVERYTIME"),
     offered("ZVXREPLYTIME"), offered("ZVXGETHEADER", message::zvxGetHeader), offered("ZVXREVERSE"),
     offered("ZVXCPUTICKS"), offered("ZVXGETLINKS"), offered("ZVXPS"), offered("ZVXKILLCITE"),
@@ -61,7 +61,7 @@ constexpr ChainEntry kTable[] = {
     offered("ZVXMKPLAIN"), offered("ZVXDELIVTIME"), offered("ZVXSERVLIST", message::zvxServList),
     offered("ZVXDELIVERYFROMDATE"), offered("ZVXDELIVERYFROMSERVER", message::zvxDeliveryFromServer),
     offered("ZVXDELIVERYFROMIP", message::zvxDeliveryFromIp), offered("ZVXDELIVERYTODATE"),
-    offered("ZVXKILLEMPTYSTR"), offered("ZVXIZVRAT", zvxIzvrat), offered("ZVXSECSTOSTRRUS"),
+    offered("ZVXKILLEMPTYSTR"), offered("ZVXIZVRAT", letters::zvxIzvrat), offered("ZVXSECSTOSTRRUS"),
     offered("ZVXBYTESTOSTRRUS"), offered("ZVXDAYSLEFT"), offered("ZVXNUMTOSTRA"),
     offered("ZVXNUMTOSTR"), offered("ZVXREPLACENUM"), offered("ZVXENCRYPT"), offered("ZVXDECRYPT"),
     offered("ZVXDECODESTR"), offered("ZVXCRC32", encoding::zvxCrc32),
