@@ -15,9 +15,9 @@
 #include "functions/identity/identity_macros.h"
 #include "functions/letters/letters_macros.h"
 #include "functions/message/message_macros.h"
+#include "functions/scripts/scripts_macros.h"
 #include "functions/text/text_macros.h"
 #include "macros/engine_macros.h"
-#include "scripting/script_macros.h"
 
 namespace qbx::functions {
 namespace {
@@ -81,8 +81,8 @@ constexpr ChainEntry kTable[] = {
     offered("STATCOUNT", counters::statCount), offered("STATTIME", counters::statTime),
     offered("STATTIMES", counters::statTimes), offered("NPTOP"),
     offered("ZVXATTCOUNT", message::zvxAttCount), offered("ZVXCASE", macros::engine::zvxCase),
-    offered("ZVXIF", macros::engine::zvxIf), offered("EJS", scripting::macroEjs),
-    offered("EVS", scripting::macroEvs), offered("EPS", scripting::macroEps),
+    offered("ZVXIF", macros::engine::zvxIf), offered("EJS", scripts::macroEjs),
+    offered("EVS", scripts::macroEvs), offered("EPS", scripts::macroEps),
     offered("ZVXSTRCMP", text::zvxStrCmp), offered("ZVXSTRIN", text::zvxStrIn),
     offered("ZVXSELECT", text::zvxSelect), offered("ZVXDAYSTO"), offered("ZVXSETINIINT"),
     offered("ZVXGETINIINT"), offered("ZVXINCINIINT"), offered("ZVXSETINISTR"),
@@ -100,12 +100,12 @@ constexpr ChainEntry kTable[] = {
     offered("MBMSENSORVAL"), offered("WAVER"), offered("WASTATUS"), offered("WAPOS"),
     offered("WAPLLEN"), offered("WAPLPOS"), offered("WABITRATE"), offered("WARATE"),
     offered("WACH"), offered("WANP"), offered("WAEQ"), offered("WAIF"), offered("NP"),
-    offered("NPIF"), offered("NPP"), offered("S", scripting::macroS), offered("FBIF"),
+    offered("NPIF"), offered("NPP"), offered("S", scripts::macroS), offered("FBIF"),
     offered("FBNP"), offered("1B1IF"), offered("1B1NP"), offered("1B1TIME"), offered("STPIF"),
     offered("STPNP"), offered("APIF"), offered("APNP"), offered("QCDIF"), offered("QCDNP"),
     offered("QCDPLPOS"), offered("QCDTIME"),
     // Answered but not offered; the second entries of the two names the chain holds twice.
-    prefixHidden("FN", scripting::macroFn), hidden("STATCOUNT", counters::statCount),
+    prefixHidden("FN", scripts::macroFn), hidden("STATCOUNT", counters::statCount),
     hidden("ZVXRAWSOURCE", message::zvxRawSource), hidden("ZVXDELIVERYTIMEBOX"),
     hidden("ZVXNUMTOSTRA"), hidden("ZVXTEMPPATH"), hidden("ZVX_CPU"),
 };
