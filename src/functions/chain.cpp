@@ -10,11 +10,14 @@
 #include <array>
 #include <cstddef>
 
-#include "functions/header_macros.h"
-#include "functions/letter_macros.h"
+#include "functions/counters/counters_macros.h"
+#include "functions/encoding/encoding_macros.h"
+#include "functions/identity/identity_macros.h"
+#include "functions/letters/letters_macros.h"
+#include "functions/message/message_macros.h"
+#include "functions/scripts/scripts_macros.h"
+#include "functions/text/text_macros.h"
 #include "macros/engine_macros.h"
-#include "macros/own_macros.h"
-#include "scripting/script_macros.h"
 
 namespace qbx::functions {
 namespace {
@@ -34,10 +37,10 @@ constexpr ChainEntry prefixHidden(std::string_view name, macros::Branch branch =
 }
 
 constexpr ChainEntry kTable[] = {
-    offered("ZVX", macros::own::zvx), offered("ZVXVER", macros::own::zvxVer), offered("ZVXTIME"),
-    offered("ZVXDRVFREE"), offered("ZVXTRANSLIT", zvxTranslit),
-    offered("ZVXTRANSLIT2", zvxTranslit2), offered("ZVXREPLACECHAR"), offered("ZVXMKLINK"),
-    offered("ZVXXOR", macros::own::zvxXor), offered("ZVXCPUSPEED"), offered("ZVXMEMLOAD"),
+    offered("ZVX", identity::zvx), offered("ZVXVER", identity::zvxVer), offered("ZVXTIME"),
+    offered("ZVXDRVFREE"), offered("ZVXTRANSLIT", letters::zvxTranslit),
+    offered("ZVXTRANSLIT2", letters::zvxTranslit2), offered("ZVXREPLACECHAR"), offered("ZVXMKLINK"),
+    offered("ZVXXOR", encoding::zvxXor), offered("ZVXCPUSPEED"), offered("ZVXMEMLOAD"),
     offered("ZVXTICKCOUNT"), offered("ZVXMEMTVIRT"), offered("ZVXMEMAVIRT"), offered("ZVXMEMTPAGE"),
     offered("ZVXMEMAPAGE"), offered("ZVXMEMTPHYS"), offered("ZVXMEMAPHYS"), offered("ZVXUSERNAME"),
     offered("ZVXCOMPNAME"), offered("ZVXBATT"), offered("ZVXBATTSECLEFT"), offered("ZVXCNT"),
@@ -45,28 +48,31 @@ constexpr ChainEntry kTable[] = {
     offered("ZVXDRVSIZE"), offered("ZVXKBD"), offered("ZVXPRN"), offered("ZVXMOUSEPOS"),
     offered("ZVXTIMELEFT"), offered("ZVXCPUNAME"), offered("ZVXCPUNAMEL"), offered("ZVXCPUVENDOR"),
     offered("ZVXDAYSFROM"), offered("ZVXHOURSFROM"), offered("ZVXMINSFROM"), offered("ZVXFILL"),
-    offered("ZVXCUTON", macros::own::zvxCutOn), offered("ZVXCUTFROMTO", macros::own::zvxCutFromTo),
+    offered("ZVXCUTON", text::zvxCutOn), offered("ZVXCUTFROMTO", text::zvxCutFromTo),
     offered("ZVXVOLNAME"), offered("ZVXVOLSNUM"), offered("ZVXVOLFS"), offered("ZVXGETIP"),
     offered("ZVXBIOSNAME"), offered("ZVXBIOSCOPY"), offered("ZVXBIOSINFO"), offered("ZVXBIOSDATE"),
     offered("ZVXPROCLIST"), offered("ZVXTASKLIST"), offered("ZVXWINVER"),
-    offered("ZVXRCASE", zvxRCase), offered("ZVXSTRINGS", macros::own::zvxStrings),
-    offered("ZVXREPLACE", macros::own::zvxReplace), offered("ZVXCITE"), offered("ZVXDELIVERYTIME"),
-    offered("ZVXREPLYTIME"), offered("ZVXGETHEADER", zvxGetHeader), offered("ZVXREVERSE"),
+    offered("ZVXRCASE", letters::zvxRCase), offered("ZVXSTRINGS", text::zvxStrings),
+    offered("ZVXREPLACE", text::zvxReplace), offered("ZVXCITE"), offered("ZVXDELIVERYTIME"),
+    offered("ZVXREPLYTIME"), offered("ZVXGETHEADER", message::zvxGetHeader), offered("ZVXREVERSE"),
     offered("ZVXCPUTICKS"), offered("ZVXGETLINKS"), offered("ZVXPS"), offered("ZVXKILLCITE"),
-    offered("ZVXCUTHERE", macros::own::zvxCutHere), offered("ZVXGP"), offered("ZVXFILESCOUNT"),
-    offered("ZVXFILESLIST"), offered("ZVXFILESSIZE"), offered("ZVXSVER", macros::own::zvxSver),
-    offered("ZVXMKPLAIN"), offered("ZVXDELIVTIME"), offered("ZVXSERVLIST", zvxServList),
-    offered("ZVXDELIVERYFROMDATE"), offered("ZVXDELIVERYFROMSERVER", zvxDeliveryFromServer),
-    offered("ZVXDELIVERYFROMIP", zvxDeliveryFromIp), offered("ZVXDELIVERYTODATE"),
-    offered("ZVXKILLEMPTYSTR"), offered("ZVXIZVRAT", zvxIzvrat), offered("ZVXSECSTOSTRRUS"),
+    offered("ZVXCUTHERE", text::zvxCutHere), offered("ZVXGP"), offered("ZVXFILESCOUNT"),
+    offered("ZVXFILESLIST"), offered("ZVXFILESSIZE"), offered("ZVXSVER", identity::zvxSver),
+    offered("ZVXMKPLAIN"), offered("ZVXDELIVTIME"), offered("ZVXSERVLIST", message::zvxServList),
+    offered("ZVXDELIVERYFROMDATE"),
+    offered("ZVXDELIVERYFROMSERVER", message::zvxDeliveryFromServer),
+    offered("ZVXDELIVERYFROMIP", message::zvxDeliveryFromIp), offered("ZVXDELIVERYTODATE"),
+    offered("ZVXKILLEMPTYSTR"), offered("ZVXIZVRAT", letters::zvxIzvrat),
+    offered("ZVXSECSTOSTRRUS"),
     offered("ZVXBYTESTOSTRRUS"), offered("ZVXDAYSLEFT"), offered("ZVXNUMTOSTRA"),
     offered("ZVXNUMTOSTR"), offered("ZVXREPLACENUM"), offered("ZVXENCRYPT"), offered("ZVXDECRYPT"),
-    offered("ZVXDECODESTR"), offered("ZVXCRC32", macros::own::zvxCrc32),
-    offered("ZVXCRC16", macros::own::zvxCrc16), offered("ZVXMD5", macros::own::zvxMd5),
+    offered("ZVXDECODESTR"), offered("ZVXCRC32", encoding::zvxCrc32),
+    offered("ZVXCRC16", encoding::zvxCrc16), offered("ZVXMD5", encoding::zvxMd5),
     offered("ZVXMOUSESPEED"), offered("ZVXMOUSEWAY"), offered("ZVXSCREENRRATE"),
     offered("ZVXSCREENDEPTH"), offered("ZVXSCREENRES"), offered("ZVXSTRTRIM"),
-    offered("ZVXRND", macros::own::zvxRnd), offered("ZVXGETSTR"), offered("ZVXDAYPROGRESS"),
-    offered("ZVXCHARSET", zvxCharset), offered("ZVXMAILER", zvxMailer), offered("ZVXTZ"),
+    offered("ZVXRND", text::zvxRnd), offered("ZVXGETSTR"), offered("ZVXDAYPROGRESS"),
+    offered("ZVXCHARSET", message::zvxCharset), offered("ZVXMAILER", message::zvxMailer),
+    offered("ZVXTZ"),
     offered("ZVXTZBIAS"), offered("ZVXTEST"), offered("ZVXWOY"), offered("ZVXDOY"),
     offered("ZVXHOM"), offered("ZVXVOLUME"), offered("ZVXHOW"), offered("ZVXHOY"),
     offered("ZVXREPLACEREGEXP"), offered("ZVXGREP"), offered("ZVXFVER"), offered("ZVXREGREAD"),
@@ -75,35 +81,35 @@ constexpr ChainEntry kTable[] = {
     offered("ZVXINC", macros::engine::zvxInc), offered("ZVXFOR", macros::engine::zvxFor),
     offered("ZVXIP"), offered("ZVXLOCALIP"), offered("ZVXLOCALIPLIST"), offered("ZVXSPLIT"),
     offered("ZVXGETSMS"), offered("ZVXPUTUUE"), offered("STAT"),
-    offered("STATCOUNT", macros::own::statCount), offered("STATTIME", macros::own::statTime),
-    offered("STATTIMES", macros::own::statTimes), offered("NPTOP"),
-    offered("ZVXATTCOUNT", macros::own::zvxAttCount), offered("ZVXCASE", macros::engine::zvxCase),
-    offered("ZVXIF", macros::engine::zvxIf), offered("EJS", scripting::macroEjs),
-    offered("EVS", scripting::macroEvs), offered("EPS", scripting::macroEps),
-    offered("ZVXSTRCMP", macros::own::zvxStrCmp), offered("ZVXSTRIN", macros::own::zvxStrIn),
-    offered("ZVXSELECT", macros::own::zvxSelect), offered("ZVXDAYSTO"), offered("ZVXSETINIINT"),
+    offered("STATCOUNT", counters::statCount), offered("STATTIME", counters::statTime),
+    offered("STATTIMES", counters::statTimes), offered("NPTOP"),
+    offered("ZVXATTCOUNT", message::zvxAttCount), offered("ZVXCASE", macros::engine::zvxCase),
+    offered("ZVXIF", macros::engine::zvxIf), offered("EJS", scripts::macroEjs),
+    offered("EVS", scripts::macroEvs), offered("EPS", scripts::macroEps),
+    offered("ZVXSTRCMP", text::zvxStrCmp), offered("ZVXSTRIN", text::zvxStrIn),
+    offered("ZVXSELECT", text::zvxSelect), offered("ZVXDAYSTO"), offered("ZVXSETINIINT"),
     offered("ZVXGETINIINT"), offered("ZVXINCINIINT"), offered("ZVXSETINISTR"),
     offered("ZVXGETINISTR"), offered("ZVXDATESHIFT"), offered("ZVXSEPARATOR"),
     offered("ZVXONLINETIME"), offered("ZVXIFONLINE"), offered("ZVXDIALUPNAME"),
     offered("ZVXEXTRACTSTR"), offered("ZVXSYMCNT"), offered("ZVXLINCNT"), offered("ZVXINETTIME"),
     offered("ZVXWRAP"), offered("ZVXBRIEF"), offered("ZVXLASTLOG"),
-    offered("STATSTARTCOUNT", macros::own::statStartCount),
-    offered("STATENDCOUNT", macros::own::statEndCount),
-    offered("STATSESSIONTIME", macros::own::statSessionTime),
-    offered("STATSESSIONTOTALTIME", macros::own::statSessionTotalTime),
-    offered("STATS", macros::own::statS), offered("STATMS", macros::own::statMs),
-    offered("STATSESSIONMEANTIME", macros::own::statSessionMeanTime),
-    offered("STATTRAFFIC", macros::own::statTraffic), offered("MBMSENSORNAME"),
+    offered("STATSTARTCOUNT", counters::statStartCount),
+    offered("STATENDCOUNT", counters::statEndCount),
+    offered("STATSESSIONTIME", counters::statSessionTime),
+    offered("STATSESSIONTOTALTIME", counters::statSessionTotalTime),
+    offered("STATS", counters::statS), offered("STATMS", counters::statMs),
+    offered("STATSESSIONMEANTIME", counters::statSessionMeanTime),
+    offered("STATTRAFFIC", counters::statTraffic), offered("MBMSENSORNAME"),
     offered("MBMSENSORVAL"), offered("WAVER"), offered("WASTATUS"), offered("WAPOS"),
     offered("WAPLLEN"), offered("WAPLPOS"), offered("WABITRATE"), offered("WARATE"),
     offered("WACH"), offered("WANP"), offered("WAEQ"), offered("WAIF"), offered("NP"),
-    offered("NPIF"), offered("NPP"), offered("S", scripting::macroS), offered("FBIF"),
+    offered("NPIF"), offered("NPP"), offered("S", scripts::macroS), offered("FBIF"),
     offered("FBNP"), offered("1B1IF"), offered("1B1NP"), offered("1B1TIME"), offered("STPIF"),
     offered("STPNP"), offered("APIF"), offered("APNP"), offered("QCDIF"), offered("QCDNP"),
     offered("QCDPLPOS"), offered("QCDTIME"),
     // Answered but not offered; the second entries of the two names the chain holds twice.
-    prefixHidden("FN", scripting::macroFn), hidden("STATCOUNT", macros::own::statCount),
-    hidden("ZVXRAWSOURCE", macros::own::zvxRawSource), hidden("ZVXDELIVERYTIMEBOX"),
+    prefixHidden("FN", scripts::macroFn), hidden("STATCOUNT", counters::statCount),
+    hidden("ZVXRAWSOURCE", message::zvxRawSource), hidden("ZVXDELIVERYTIMEBOX"),
     hidden("ZVXNUMTOSTRA"), hidden("ZVXTEMPPATH"), hidden("ZVX_CPU"),
 };
 

@@ -1,6 +1,6 @@
-// Stored scripts run through the dispatcher as the host calls them: parameters of FN and S,
-// names that find nothing, errors as results, variables seen by scripts, restarts and the
-// disabled mode, and the way out to the JScript and VBScript engines.
+// Stored scripts run through the dispatcher as the host calls them: names that find nothing,
+// errors as results, variables seen by scripts, restarts and the disabled mode, and the way
+// out to the JScript and VBScript engines.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "macro_fixture.h"
+#include "script_fixture.h"
 #include "scripting/script_runner.h"
 
 namespace qbx::scripting {
@@ -17,8 +17,6 @@ namespace {
 
 using ::testing::HasSubstr;
 using ::testing::StartsWith;
-
-constexpr const char* kDir = "C:\\QBX\\Scripts\\";
 
 // Records what it is given and answers from a script of its own.
 struct EngineLog {
@@ -43,33 +41,7 @@ private:
     EngineLog& log_;
 };
 
-class ScriptRunnerTest : public test::MacroFixture {
-protected:
-    ScriptRunnerTest() { plugin.settings.scriptingDir = kDir; }
-
-    void put(const std::string& file, const std::string& text) {
-        fake.files.put(std::string(kDir) + file, text);
-    }
-    void start(ActiveScriptEngineFactory engines = {}) {
-        installScripting(plugin, std::move(engines));
-        plugin.scripting = plugin.factories.scripting(plugin);
-    }
-    ScriptRunner& runner() { return *scriptRunner(plugin); }
-};
-
-TEST_F(ScriptRunnerTest, FnAndSHandTheirArgumentsToTheScript) {
-    put("args.s",
-        "@SCRIPT ARGS\r\n@LANG PAS\r\nbegin\r\n  Result := IntToStr(ParamCount) + ':' + "
-        "ParamStr(1) + ':' + ParamStr(2) + ':' + GetParams(0)\r\nend.\r\n");
-    start();
-    EXPECT_EQ(run("FNARGS", {"a", "b", "c"}), "3:a:b:a");
-    // FN overwrites only as many parameters as it gets; the macro name ignores case.
-    EXPECT_EQ(run("fnArgs", {"x"}), "1:x:b:x");
-    // S: the first argument names the script; the others are its parameters, cleared first.
-    EXPECT_EQ(run("S", {"args", "p"}), "1:p::args");
-    EXPECT_TRUE(logged("Result: 1:p::args"));
-    EXPECT_EQ(run("S", {"ARGS"}), "0:::ARGS");
-}
+class ScriptRunnerTest : public test::ScriptFixture {};
 
 TEST_F(ScriptRunnerTest, NamesThatFindNothingAndScriptsWithoutALanguage) {
     put("a.s", "@SCRIPT PLAIN\r\nbegin end.\r\n@SCRIPT EMPTY\r\n@LANG PAS\r\n");
@@ -140,12 +112,6 @@ TEST_F(ScriptRunnerTest, DisabledModeRegistersNothing) {
     EXPECT_EQ(runner().scriptNameList(), "");
     EXPECT_EQ(run("FNA"), "Script not found");
     EXPECT_EQ(run("EPS", {"'still here'"}), "still here");
-}
-
-TEST_F(ScriptRunnerTest, WithoutScriptingTheMacrosAnswerWithTexts) {
-    EXPECT_EQ(run("FNA"), "Script not found");
-    EXPECT_EQ(run("S", {"A"}), "Script not found");
-    EXPECT_EQ(run("EPS", {"1"}), "Script error: Scripting is not started");
 }
 
 TEST_F(ScriptRunnerTest, ActiveScriptsWithoutAnEngine) {

@@ -6,11 +6,11 @@
 #include <vector>
 
 #include "base/cp1251.h"
+#include "base/random_source.h"
 #include "base/text.h"
 #include "macro_fixture.h"
-#include "base/random_source.h"
 
-namespace qbx::functions {
+namespace qbx::functions::letters {
 namespace {
 
 using Args = std::vector<std::string>;
@@ -18,16 +18,16 @@ using Args = std::vector<std::string>;
 // The tests write Russian in UTF-8; the macros see code page 1251.
 std::string cp(std::string_view utf8) { return utf8ToCp1251(utf8); }
 
-class LetterMacros : public test::MacroFixture {};
+class LettersMacros : public test::MacroFixture {};
 
-TEST_F(LetterMacros, TransliterationBothWays) {
+TEST_F(LettersMacros, TransliterationBothWays) {
     EXPECT_EQ(run("ZVXTRANSLIT", {cp("Щука и Объём, красный")}), "Schuka i Ob'yom, krasny");
     EXPECT_EQ(run("zvxtranslit2", {cp("ЖУК и ляля")}), ">|<YK u /|R/|R");
     EXPECT_EQ(run("ZVXTRANSLIT"), "");
     EXPECT_EQ(run("ZVXTRANSLIT2", {"plain 42"}), "plain 42");
 }
 
-TEST_F(LetterMacros, GarblerAsksForBothArgumentsInTheUsersLanguage) {
+TEST_F(LettersMacros, GarblerAsksForBothArgumentsInTheUsersLanguage) {
     const std::string ask = cp("задайте текст и параметр!");
     EXPECT_EQ(run("ZVXIZVRAT"), ask);
     EXPECT_EQ(run("ZVXIZVRAT", {cp("текст")}), ask);
@@ -37,7 +37,7 @@ TEST_F(LetterMacros, GarblerAsksForBothArgumentsInTheUsersLanguage) {
 
 // The percentage is the host's integer reading of argument 1; the letter classes themselves
 // are the letter tables' business.
-TEST_F(LetterMacros, GarblerPercentage) {
+TEST_F(LettersMacros, GarblerPercentage) {
     const std::string text = cp("Съешь ещё этих мягких булок, Bob 2024");
     for (const char* keeps : {"0", "-5", "", "abc"})
         EXPECT_EQ(run("ZVXIZVRAT", {text, keeps}), text) << keeps;
@@ -49,7 +49,7 @@ TEST_F(LetterMacros, GarblerPercentage) {
     }
 }
 
-TEST_F(LetterMacros, RandomCaseChangesOnlyCase) {
+TEST_F(LettersMacros, RandomCaseChangesOnlyCase) {
     const std::string text = cp("Привет, World! Ёжик 42 ") + std::string(200, 'q');
     const std::string mixed = run("ZVXRCASE", {text});
     ASSERT_EQ(mixed.size(), text.size());
@@ -60,7 +60,7 @@ TEST_F(LetterMacros, RandomCaseChangesOnlyCase) {
 
 // Both random macros draw from the generator the other macros share: reseeding it repeats
 // their results.
-TEST_F(LetterMacros, DrawsComeFromTheProcessGenerator) {
+TEST_F(LettersMacros, DrawsComeFromTheProcessGenerator) {
     const std::string text = cp("Мягкие французские булки");
     const auto draw = [&] {
         processRandom().seed(1251);
@@ -70,4 +70,4 @@ TEST_F(LetterMacros, DrawsComeFromTheProcessGenerator) {
 }
 
 }  // namespace
-}  // namespace qbx::functions
+}  // namespace qbx::functions::letters

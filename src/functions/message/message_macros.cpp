@@ -1,14 +1,16 @@
-#include "functions/header_macros.h"
+#include "functions/message/message_macros.h"
 
+#include <algorithm>
 #include <string_view>
 
-#include "core/plugin.h"
 #include "base/text.h"
-#include "mail/headers.h"
+#include "core/plugin.h"
 #include "macros/arguments.h"
 #include "macros/mode_letters.h"
+#include "macros/templates.h"
+#include "mail/headers.h"
 
-namespace qbx::functions {
+namespace qbx::functions::message {
 namespace {
 
 using macros::MacroCall;
@@ -61,4 +63,15 @@ std::string zvxDeliveryFromServer(MacroCall& call) {
     return trimmed(mail::receivedByServer(mail::getLastHeaderValue(headerBlock(call), kReceived)));
 }
 
-}  // namespace qbx::functions
+std::string zvxAttCount(MacroCall& call) {
+    // The host lists the attachments separated by commas, or says "<none>".
+    const std::string list = macros::expandHostMacros(call, "%OATTACHMENTS");
+    if (list == "<none>") return "0";
+    return decimal(1 + std::count(list.begin(), list.end(), ','));
+}
+
+std::string zvxRawSource(MacroCall& call) {
+    return macros::getParamText(call.data, macros::kMsgIdItem);
+}
+
+}  // namespace qbx::functions::message

@@ -1,4 +1,4 @@
-#include "scripting/script_macros.h"
+#include "functions/scripts/scripts_macros.h"
 
 #include <string_view>
 
@@ -6,8 +6,12 @@
 #include "macros/arguments.h"
 #include "scripting/script_runner.h"
 
-namespace qbx::scripting {
+namespace qbx::functions::scripts {
 namespace {
+
+using macros::MacroCall;
+using scripting::ScriptRunner;
+using scripting::scriptRunner;
 
 constexpr int kScriptNotFound = 400;
 constexpr int kScriptErrorPrefix = 401;
@@ -19,9 +23,9 @@ std::string notStarted(const Plugin& plugin) {
 
 // The script text of EPS, EJS and EVS is code: text that the calling template produced (the
 // message's, a variable's, a macro's result) is never run as a script.
-bool refusesProducedCode(qbx::macros::MacroCall& call, std::string& answer) {
-    const qbx::macros::MarkedText code = qbx::macros::getParamTemplate(call.params, 0);
-    if (!qbx::macros::holdsData(code)) return false;
+bool refusesProducedCode(MacroCall& call, std::string& answer) {
+    const macros::MarkedText code = macros::getParamTemplate(call.params, 0);
+    if (!macros::holdsData(code)) return false;
     call.plugin.log.write("***** ERROR!!! Macro " + call.name +
                           ": script text produced by another macro or a variable is not run");
     answer = call.plugin.strings[kScriptErrorPrefix] +
@@ -29,49 +33,48 @@ bool refusesProducedCode(qbx::macros::MacroCall& call, std::string& answer) {
     return true;
 }
 
-std::string runSource(qbx::macros::MacroCall& call, ActiveLanguage language) {
+std::string runSource(MacroCall& call, ActiveLanguage language) {
     std::string refused;
     if (refusesProducedCode(call, refused)) return refused;
     ScriptRunner* runner = scriptRunner(call.plugin);
     if (runner == nullptr) return notStarted(call.plugin);
-    const ActiveOutcome outcome =
-        runner->runActive(qbx::macros::getParamText(call.params, 0), language);
+    const ActiveOutcome outcome = runner->runActive(macros::getParamText(call.params, 0), language);
     return outcome.ok ? outcome.text : call.plugin.strings[kScriptErrorPrefix] + " " + outcome.text;
 }
 
 }  // namespace
 
-std::string macroFn(qbx::macros::MacroCall& call) {
+std::string macroFn(MacroCall& call) {
     ScriptRunner* runner = scriptRunner(call.plugin);
     if (runner == nullptr) return call.plugin.strings[kScriptNotFound];
-    takeFnArguments(runner->params(), call.params);
+    scripting::takeFnArguments(runner->params(), call.params);
     const std::string_view name = std::string_view(call.name).substr(kFnPrefix.size());
     return runner->runScript(name);
 }
 
-std::string macroS(qbx::macros::MacroCall& call) {
+std::string macroS(MacroCall& call) {
     ScriptRunner* runner = scriptRunner(call.plugin);
     if (runner == nullptr) return call.plugin.strings[kScriptNotFound];
-    takeSArguments(runner->params(), call.params);
-    const std::string result = runner->runScript(qbx::macros::getParamText(call.params, 0));
+    scripting::takeSArguments(runner->params(), call.params);
+    const std::string result = runner->runScript(macros::getParamText(call.params, 0));
     call.plugin.log.write("Result: " + result);
     return result;
 }
 
-std::string macroEps(qbx::macros::MacroCall& call) {
+std::string macroEps(MacroCall& call) {
     std::string refused;
     if (refusesProducedCode(call, refused)) return refused;
     ScriptRunner* runner = scriptRunner(call.plugin);
     if (runner == nullptr) return notStarted(call.plugin);
-    return runner->runPascal(qbx::macros::getParamText(call.params, 0));
+    return runner->runPascal(macros::getParamText(call.params, 0));
 }
 
-std::string macroEjs(qbx::macros::MacroCall& call) {
+std::string macroEjs(MacroCall& call) {
     return runSource(call, ActiveLanguage::JScript);
 }
 
-std::string macroEvs(qbx::macros::MacroCall& call) {
+std::string macroEvs(MacroCall& call) {
     return runSource(call, ActiveLanguage::VBScript);
 }
 
-}  // namespace qbx::scripting
+}  // namespace qbx::functions::scripts

@@ -1,4 +1,5 @@
-// The header macros, called as the host calls them on a message's header block.
+// The message macros, called as the host calls them: the header block's facts, the attachment
+// count through the host's own expansion, and the message id.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -8,7 +9,7 @@
 #include "macro_fixture.h"
 #include "macros/macro_call.h"
 
-namespace qbx::functions {
+namespace qbx::functions::message {
 namespace {
 
 using Args = std::vector<std::string>;
@@ -38,12 +39,12 @@ const std::string kBlock =
 
 const std::string kServers = "laptop.home,relay.example.net,mx2.example.net,mail.example.org";
 
-class HeaderMacros : public test::MacroFixture {
+class MessageMacros : public test::MacroFixture {
 protected:
     void useBlock(const std::string& block) { data.items[macros::kHeadersItem] = block; }
 };
 
-TEST_F(HeaderMacros, ReadTheMessagesHeaderBlock) {
+TEST_F(MessageMacros, ReadTheMessagesHeaderBlock) {
     useBlock(kBlock);
     const std::vector<Row> rows = {
         {"ZVXGETHEADER", {"Subject"}, "Quarterly report, version 1.2"},
@@ -70,7 +71,7 @@ TEST_F(HeaderMacros, ReadTheMessagesHeaderBlock) {
         EXPECT_EQ(run(name, args), expected) << name << " " << (args.empty() ? "" : args[0]);
 }
 
-TEST_F(HeaderMacros, ServerListSeparatorLetters) {
+TEST_F(MessageMacros, ServerListSeparatorLetters) {
     useBlock(kBlock);
     const std::vector<std::pair<std::string, std::string>> rows = {
         {"c", ","}, {"L", "\r\n"}, {"l", "\r\n"}, {"M", "-"}, {"m", "-"},
@@ -83,7 +84,7 @@ TEST_F(HeaderMacros, ServerListSeparatorLetters) {
             << letter;
 }
 
-TEST_F(HeaderMacros, NothingToReportInABlockWithoutThoseHeaders) {
+TEST_F(MessageMacros, NothingToReportInABlockWithoutThoseHeaders) {
     for (const std::string& block : {std::string(), std::string("Subject: hi\r\n\r\n")}) {
         if (!block.empty()) useBlock(block);  // first round: the host has no header item
         EXPECT_EQ(run("ZVXCHARSET"), "unknown");
@@ -95,7 +96,7 @@ TEST_F(HeaderMacros, NothingToReportInABlockWithoutThoseHeaders) {
     }
 }
 
-TEST_F(HeaderMacros, OtherMailersAndAServerNameAtTheLineEnd) {
+TEST_F(MessageMacros, OtherMailersAndAServerNameAtTheLineEnd) {
     useBlock("X-Newsreader: Forte Agent 1.8/32.548\r\n"
              "Content-Type: text/plain; charset=windows-1251; format=flowed\r\n"
              "Received: from a.example (a.example [192.0.2.1]) by b.example\r\n");
@@ -105,5 +106,25 @@ TEST_F(HeaderMacros, OtherMailersAndAServerNameAtTheLineEnd) {
     EXPECT_EQ(run("ZVXDELIVERYFROMIP"), "192.0.2.1");
 }
 
+TEST_F(MessageMacros, AttachmentCountThroughTheHostsExpansion) {
+    std::string answer;
+    std::string asked;
+    data.expander = [&](const std::string& text) {
+        asked = text;
+        return answer;
+    };
+    for (const auto& [list, expected] : std::vector<std::pair<std::string, std::string>>{
+             {"<none>", "0"}, {"a.txt, b.zip, c.doc", "3"}, {"", "1"}, {"<NONE>", "1"}}) {
+        answer = list;
+        EXPECT_EQ(run("ZVXATTCOUNT"), expected) << list;
+    }
+    EXPECT_EQ(asked, "%OATTACHMENTS");
+}
+
+TEST_F(MessageMacros, RawSourceIsTheMessageId) {
+    data.items[234] = "<id@example.org>";  // tpxMsgID
+    EXPECT_EQ(run("ZVXRAWSOURCE"), "<id@example.org>");
+}
+
 }  // namespace
-}  // namespace qbx::functions
+}  // namespace qbx::functions::message

@@ -7,7 +7,7 @@
 
 #include "macros/macro_call.h"
 
-namespace qbx::functions {
+namespace qbx::functions::letters {
 
 // Argument 0: the text.
 std::string zvxTranslit(macros::MacroCall& call);
@@ -17,4 +17,4 @@ std::string zvxRCase(macros::MacroCall& call);
 // both arguments the user is asked for them (Strings[38]).
 std::string zvxIzvrat(macros::MacroCall& call);
 
-}  // namespace qbx::functions
+}  // namespace qbx::functions::letters

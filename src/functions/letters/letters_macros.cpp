@@ -1,11 +1,11 @@
-#include "functions/letter_macros.h"
+#include "functions/letters/letters_macros.h"
 
-#include "core/plugin.h"
-#include "mail/letters.h"
-#include "macros/arguments.h"
 #include "base/random_source.h"
+#include "core/plugin.h"
+#include "macros/arguments.h"
+#include "mail/letters.h"
 
-namespace qbx::functions {
+namespace qbx::functions::letters {
 namespace {
 
 using macros::MacroCall;
@@ -39,4 +39,4 @@ std::string zvxIzvrat(MacroCall& call) {
     return mail::garbleText(text(call), macros::getParamInt(call.params, 1), processDraws());
 }
 
-}  // namespace qbx::functions
+}  // namespace qbx::functions::letters

@@ -1,0 +1,33 @@
+// The script macros, called as the host calls them: how FN and S hand their arguments to the
+// script they run, and what each answers when scripting has not started.
+#include <gtest/gtest.h>
+
+#include "script_fixture.h"
+
+namespace qbx::functions::scripts {
+namespace {
+
+class ScriptsMacros : public test::ScriptFixture {};
+
+TEST_F(ScriptsMacros, FnAndSHandTheirArgumentsToTheScript) {
+    put("args.s",
+        "@SCRIPT ARGS\r\n@LANG PAS\r\nbegin\r\n  Result := IntToStr(ParamCount) + ':' + "
+        "ParamStr(1) + ':' + ParamStr(2) + ':' + GetParams(0)\r\nend.\r\n");
+    start();
+    EXPECT_EQ(run("FNARGS", {"a", "b", "c"}), "3:a:b:a");
+    // FN overwrites only as many parameters as it gets; the macro name ignores case.
+    EXPECT_EQ(run("fnArgs", {"x"}), "1:x:b:x");
+    // S: the first argument names the script; the others are its parameters, cleared first.
+    EXPECT_EQ(run("S", {"args", "p"}), "1:p::args");
+    EXPECT_TRUE(logged("Result: 1:p::args"));
+    EXPECT_EQ(run("S", {"ARGS"}), "0:::ARGS");
+}
+
+TEST_F(ScriptsMacros, WithoutScriptingTheMacrosAnswerWithTexts) {
+    EXPECT_EQ(run("FNA"), "Script not found");
+    EXPECT_EQ(run("S", {"A"}), "Script not found");
+    EXPECT_EQ(run("EPS", {"1"}), "Script error: Scripting is not started");
+}
+
+}  // namespace
+}  // namespace qbx::functions::scripts
