@@ -37,15 +37,6 @@ std::string fixedText(double value, int decimals, char separator) {
     return text;
 }
 
-bool isLeapYear(int year) {
-    return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-}
-
-int daysInMonth(int year, int month) {
-    static constexpr std::array<int, 12> kDays = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    return month == 2 && isLeapYear(year) ? 29 : kDays[static_cast<std::size_t>(month - 1)];
-}
-
 std::string twoDigits(std::int64_t value) {
     return padLeft(decimal(value), 2, '0');
 }
