@@ -8,11 +8,20 @@
 #include <memory>
 #include <string>
 
+#include "core/factories.h"
 #include "core/host_api.h"
 #include "core/log.h"
+// The objects the context holds; a caller of one reaches its port through the context.
+#include "core/ports/play_count_list.h"
+#include "core/ports/recipient_filter.h"
+#include "core/ports/scripting_host.h"
+#include "core/ports/settings_dialog.h"
+#include "core/ports/splash_window.h"
+#include "core/ports/split_file_list.h"
+#include "core/ports/statistics_item.h"
+#include "core/ports/tray_module.h"
 #include "core/settings.h"
 #include "core/strings.h"
-#include "core/subsystems.h"
 #include "core/variables.h"
 #include "platform/platform.h"
 
@@ -81,7 +90,8 @@ struct Plugin {
         std::int64_t used = 0;
     } loopTurns;
 
-    // Objects of the upper layers; null while they do not exist.
+    // Objects of the upper layers, known by their ports (core/ports/); null while they do not
+    // exist.
     std::unique_ptr<RecipientFilter> recipientFilter;
     std::unique_ptr<SplashWindow> splash;
     std::unique_ptr<SplitFileList> splitFiles;

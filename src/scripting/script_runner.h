@@ -12,7 +12,7 @@
 #include <string_view>
 #include <unordered_map>
 
-#include "core/subsystems.h"
+#include "core/ports/scripting_host.h"
 #include "platform/active_script.h"
 #include "scripting/pascal/pascal.h"
 #include "scripting/script_params.h"

@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-#include "core/subsystems.h"
+#include "core/ports/statistics_item.h"
 #include "statistics/stat_store.h"
 
 namespace qbx {
@@ -19,11 +19,8 @@ class OutputFile;
 
 namespace qbx::statistics {
 
-enum class Slot : int {
-    Words = 0, Charsets = 1, Mailers = 2, Recipients = 3, Senders = 4, Temp2 = 5, Spam = 6,
-    NonSpam = 7, RawTraffic = 8, Traffic = 9, SenderIp = 10, SenderNames = 11,
-    RecipientName = 12, DialUp = 13, SenderServer = 14, Servers = 15
-};
+// The slots are core's: the start-up creates the items in them.
+using Slot = qbx::StatSlot;
 
 struct ExportResult {
     int status = 0;    // -1 the expression failed (text = its error), 0 nothing, 1 text
