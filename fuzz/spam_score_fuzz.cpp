@@ -81,7 +81,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     plugin.settings.uuec = (switches & 4) != 0;
     plugin.settings.madFlags = 0xFFFF;
     for (int i = 0; i < qbx::kStatItemCount; ++i)
-        plugin.mads[static_cast<std::size_t>(i)] = std::make_unique<qbx::statistics::StatItem>(
+        plugin.statItems[static_cast<std::size_t>(i)] = std::make_unique<qbx::statistics::StatItem>(
             plugin, plugin.settings.statDir + qbx::kStatItemNames[static_cast<std::size_t>(i)], i);
 
     const auto context = reinterpret_cast<std::intptr_t>(&host);

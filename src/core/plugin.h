@@ -97,7 +97,7 @@ struct Plugin {
     std::unique_ptr<SplitFileList> splitFiles;
     std::unique_ptr<ScriptingHost> scripting;
     std::unique_ptr<TrayModule> trayModule;
-    std::array<std::unique_ptr<StatisticsItem>, kStatItemCount> mads{};
+    std::array<std::unique_ptr<StatisticsItem>, kStatItemCount> statItems{};
     std::unique_ptr<SettingsDialog> settingsDialog;
     std::unique_ptr<PlayCountList> top10List;
 };

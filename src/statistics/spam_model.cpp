@@ -294,9 +294,9 @@ double getTextSpamScore(Plugin& plugin, std::string_view text) {
     const std::string normalized = mail::normalizeSpamText(toLower1251(text), false);
 
     constexpr auto kScratch = static_cast<std::size_t>(Slot::Temp2);
-    plugin.mads[kScratch].reset();
+    plugin.statItems[kScratch].reset();
     if (plugin.factories.statisticsItem)
-        plugin.mads[kScratch] = plugin.factories.statisticsItem(
+        plugin.statItems[kScratch] = plugin.factories.statisticsItem(
             plugin, plugin.settings.statDir + kStatItemNames[kScratch], static_cast<int>(kScratch));
     if (StatItem* scratch = statItem(plugin, Slot::Temp2)) {
         const double now = plugin.platform.clock != nullptr ? plugin.platform.clock->now() : 0.0;

@@ -77,10 +77,10 @@ StatItem* statItem(Plugin& plugin, Slot slot);
 StatItem* statItem(Plugin& plugin, int slot);
 
 // The item loops of the start-up, the shut-down and the dialog.
-void processMad(Plugin& plugin, int index, bool sort);
-void safeProcessMad(Plugin& plugin, int index, bool sort);
-void processAllMads(Plugin& plugin, bool sort);
-inline void sortAllMads(Plugin& plugin) { processAllMads(plugin, true); }
+void processItem(Plugin& plugin, int index, bool sort);
+void safeProcessItem(Plugin& plugin, int index, bool sort);
+void processAllItems(Plugin& plugin, bool sort);
+inline void sortAllItems(Plugin& plugin) { processAllItems(plugin, true); }
 
 // Registers the item factory with the start-up.
 void installStatistics(Plugin& plugin);

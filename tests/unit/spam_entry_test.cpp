@@ -89,7 +89,7 @@ protected:
         for (Slot slot : slots) {
             const auto i = static_cast<std::size_t>(slot);
             plugin.settings.madFlags |= 1 << i;
-            plugin.mads[i] = std::make_unique<StatItem>(
+            plugin.statItems[i] = std::make_unique<StatItem>(
                 plugin, plugin.settings.statDir + kStatItemNames[i], static_cast<int>(i));
         }
         log.clear();
@@ -284,7 +284,7 @@ TEST_F(SpamEntry, RecipientRulesSeeTheToAddressBeforeUnknown) {
     EXPECT_EQ(asked, (std::vector<std::string>{"petr@example.net", ""}));
     EXPECT_EQ(count(Slot::Senders, "unknown"), 1);
 
-    plugin.mads[static_cast<std::size_t>(Slot::RawTraffic)].reset();
+    plugin.statItems[static_cast<std::size_t>(Slot::RawTraffic)].reset();
     score(hooks);
     EXPECT_TRUE(logged("!!!!!!!!!!@@!@!@!@!@!@!"));
 }

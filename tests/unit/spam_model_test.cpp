@@ -227,8 +227,8 @@ protected:
 
     WordTrie& tree(Slot slot) {
         const auto index = static_cast<std::size_t>(slot);
-        if (!plugin.mads[index])
-            plugin.mads[index] = plugin.factories.statisticsItem(
+        if (!plugin.statItems[index])
+            plugin.statItems[index] = plugin.factories.statisticsItem(
                 plugin, plugin.settings.statDir + kStatItemNames[index], static_cast<int>(index));
         return statItem(plugin, slot)->store().tree();
     }
@@ -262,7 +262,7 @@ TEST_F(SpamModelPluginTest, FilterOffGivesNeutralValuesAndTouchesNothing) {
     EXPECT_TRUE(logLines.empty());
     EXPECT_EQ(getWordSpamProbability(plugin, "viagra"), -1.0);
     EXPECT_EQ(getTextSpamScore(plugin, "viagra viagra"), 0.5);
-    EXPECT_EQ(plugin.mads[static_cast<std::size_t>(Slot::Temp2)], nullptr);
+    EXPECT_EQ(plugin.statItems[static_cast<std::size_t>(Slot::Temp2)], nullptr);
 }
 
 TEST_F(SpamModelPluginTest, UpdateReadsBothItemsAndLogs) {
@@ -274,7 +274,7 @@ TEST_F(SpamModelPluginTest, UpdateReadsBothItemsAndLogs) {
     EXPECT_EQ(thresholds(), (SpamThresholds{3, 3, 3, 2}));
     EXPECT_THAT(logLines, ::testing::Contains("Maxnonpam frequency: 2"));  // reaches the log
 
-    plugin.mads[static_cast<std::size_t>(Slot::NonSpam)].reset();  // a missing side: no entries
+    plugin.statItems[static_cast<std::size_t>(Slot::NonSpam)].reset();  // a missing side: no entries
     updateSpamFrequencies(plugin);
     EXPECT_EQ(thresholds(), (SpamThresholds{3, 3, 3, 0}));
 }
@@ -304,8 +304,9 @@ TEST_F(SpamModelPluginTest, WordAndTextScoresUseTheTrainedCounts) {
 TEST_F(SpamModelPluginTest, TextScoreReplacesTheScratchItemWithoutMarkingIt) {
     train(Slot::Spam, "viagra", 11);
     setThresholds({3, 13, 3, 13});
-    auto& slot = plugin.mads[static_cast<std::size_t>(Slot::Temp2)];
-    slot = plugin.factories.statisticsItem(plugin, "C:\\QBX\\Statistics\\old", 5);
+    auto& slot = plugin.statItems[static_cast<std::size_t>(Slot::Temp2)];
+    slot = plugin.factories.statisticsItem(plugin, "C:\\QBX\\Statistics\\old",
+                                           static_cast<int>(Slot::Temp2));
     statItem(plugin, Slot::Temp2)->store().tree().addWord("viagra", 1, kNow);
 
     getTextSpamScore(plugin, "viagra");
