@@ -355,7 +355,8 @@ void StatItem::dumpItems() {
 
 StatItem* statItem(Plugin& plugin, int slot) {
     if (slot < 0 || slot >= kStatItemCount) return nullptr;
-    return dynamic_cast<StatItem*>(plugin.statItems[static_cast<std::size_t>(slot)].get());
+    return ownObjects<StatisticsItem, StatItem>().find(
+        plugin.statItems[static_cast<std::size_t>(slot)].get());
 }
 
 StatItem* statItem(Plugin& plugin, Slot slot) {

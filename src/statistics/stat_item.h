@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 
+#include "core/own_objects.h"
 #include "core/ports/statistics_item.h"
 #include "statistics/stat_store.h"
 
@@ -70,6 +71,8 @@ private:
     bool sortByCount_ = true;
     std::unique_ptr<StatStore> store_;
     std::unique_ptr<OutputFile> dump_;
+    OwnObjects<StatisticsItem, StatItem>::Entry entry_{ownObjects<StatisticsItem, StatItem>(),
+                                                       this};
 };
 
 // The item in a slot, or null when the slot is empty (or holds something else).

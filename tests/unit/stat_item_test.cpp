@@ -168,6 +168,7 @@ TEST_F(StatItemTest, FailureLinesOfStoringAndOfTheItemLoopsNameTheItemAndTheReas
         void switchCheckOff() override {}
     };
     plugin.statItems[slotIndex(Slot::NonSpam)] = std::make_unique<Failing>();
+    EXPECT_EQ(statItem(plugin, Slot::NonSpam), nullptr);  // an item, but not one of ours
     processAllItems(plugin, false);
     EXPECT_EQ(logLines.back(), "***** ERROR!!! Failed to store mad data NonSpam: the disk is gone");
     sortAllItems(plugin);
