@@ -4,12 +4,9 @@
 // of an object includes the one port it calls (core/ports/).
 #pragma once
 
-#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
-
-#include "core/host_api.h"
 
 namespace qbx {
 
@@ -34,12 +31,7 @@ struct Factories {
         statisticsItem;
     std::function<std::unique_ptr<SettingsDialog>(Plugin&)> settingsDialog;
     std::function<std::unique_ptr<PlayCountList>(Plugin&)> playCountList;
-    std::function<void(Plugin&)> updateSpamFrequencies;
     std::function<void(Plugin&)> updateTrafficInfo;
-    // The mail entry points; empty: no score (-1), nothing trained.
-    std::function<std::int32_t(Plugin&, std::intptr_t context, HostDataCallback)> getSpamScore;
-    std::function<void(Plugin&, std::intptr_t context, std::int32_t isSpam, HostDataCallback)>
-        feedSpam;
 };
 
 }  // namespace qbx

@@ -123,7 +123,7 @@ void autoexec(Plugin& plugin) {
         plugin.variables.reset();
         log.startupLog("Getting data from reg");
         log.startupLog("Setting up variables");
-        plugin.dialUp.connectTime = plugin.platform.clock->now();
+        if (plugin.dialUp) plugin.dialUp->connectTime = plugin.platform.clock->now();
         log.startupLog("Starting scripting subsystem");
         log.write("Autoexec ended");
     } catch (...) {
@@ -230,8 +230,7 @@ void startPlugin(Plugin& plugin) {
         step(plugin, kStartFailure, [&] { loadPlayCountList(plugin); });
 
     step(plugin, kStartFailure, [&] {
-        if (enabled(plugin) && plugin.factories.updateSpamFrequencies)
-            plugin.factories.updateSpamFrequencies(plugin);
+        if (enabled(plugin) && plugin.spamFilter) plugin.spamFilter->updateThresholds();
     });
 
     pump(plugin);
@@ -266,9 +265,9 @@ void stopPlugin(Plugin& plugin) {
         addToCounter(settings.stSessionsLength, secondsBetween(clock.now(), plugin.startTime));
         addToCounter(settings.stEndCount, 1);
         // The session on line so far counts before the settings are stored.
-        if (plugin.dialUp.isOnline)
+        if (plugin.dialUp && plugin.dialUp->isOnline)
             addToCounter(settings.onlineTime,
-                         secondsBetween(clock.now(), plugin.dialUp.connectTime));
+                         secondsBetween(clock.now(), plugin.dialUp->connectTime));
     });
 
     step(plugin, kStopFailure, [&] { saveSettings(settings, SettingsIo{plugin.platform, log}); });
@@ -307,7 +306,7 @@ void stopPlugin(Plugin& plugin) {
     });
     log.write("6");
     step(plugin, kStopFailure, [&] {
-        if (plugin.dialUp.isOnline && plugin.factories.updateTrafficInfo)
+        if (plugin.dialUp && plugin.dialUp->isOnline && plugin.factories.updateTrafficInfo)
             plugin.factories.updateTrafficInfo(plugin);
     });
     log.write("Destroying Mainform");

@@ -174,8 +174,8 @@ TEST_F(Lifecycle, FinalizeStoresCountersOnlineTimeAndThePlayCountList) {
     fake.registry.set(kSettingsKey, "stSessionsLength", "5000000000");
     runSession({}, [this](Plugin& plugin) {
         plugin.settings.useTop10 = false;
-        plugin.dialUp.isOnline = true;
-        plugin.dialUp.connectTime = fake.clock.now() - 100.0 / 86400.0;
+        plugin.dialUp->isOnline = true;
+        plugin.dialUp->connectTime = fake.clock.now() - 100.0 / 86400.0;
     });
     const std::pair<const char*, const char*> stored[] = {
         {"stStartCount", "2"}, {"stEndCount", "2"}, {"stSessionsLength", "5000000090"},
@@ -197,8 +197,8 @@ TEST_F(Lifecycle, RunCountersAtTheirMaximumStayThere) {
                       decimal(std::numeric_limits<std::int32_t>::max() - 10));
     for (int run = 0; run < 2; ++run) {
         const std::string log = runSession({}, [this](Plugin& plugin) {
-            plugin.dialUp.isOnline = true;
-            plugin.dialUp.connectTime = fake.clock.now() - 100.0 / 86400.0;
+            plugin.dialUp->isOnline = true;
+            plugin.dialUp->connectTime = fake.clock.now() - 100.0 / 86400.0;
         });
         EXPECT_EQ(log.find("out of range"), std::string::npos);
         for (const char* name : {"stStartCount", "stEndCount", "stSessionsLength"})

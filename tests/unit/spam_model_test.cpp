@@ -15,6 +15,7 @@
 #include "core/plugin.h"
 #include "base/text.h"
 #include "mail/letters.h"
+#include "statistics/spam_filter.h"
 #include "statistics/stat_item.h"
 #include "support/fakes.h"
 
@@ -223,6 +224,7 @@ protected:
         plugin.settings.antispamActive = true;
         plugin.log.setMirror([this](const std::string& line) { logLines.push_back(line); });
         installStatistics(plugin);
+        installSpamFilter(plugin);
     }
 
     WordTrie& tree(Slot slot) {
@@ -237,14 +239,8 @@ protected:
         const std::string normal = mail::normalizeSpamText(toLower1251(text), false);
         for (int i = 0; i < times; ++i) ASSERT_TRUE(tree(slot).addText(normal, 1, kNow));
     }
-    void setThresholds(const SpamThresholds& t) {
-        std::tie(plugin.spam.spamMin, plugin.spam.maxSpam, plugin.spam.nonSpamMin,
-                 plugin.spam.maxNonSpam) = std::tie(t.spamMin, t.maxSpam, t.nonSpamMin, t.maxNonSpam);
-    }
-    SpamThresholds thresholds() const {
-        return {plugin.spam.spamMin, plugin.spam.maxSpam, plugin.spam.nonSpamMin,
-                plugin.spam.maxNonSpam};
-    }
+    void setThresholds(const SpamThresholds& t) { spamFilter(plugin)->thresholds = t; }
+    SpamThresholds thresholds() { return spamFilter(plugin)->thresholds; }
 
     test::FakePlatform fake;
     Plugin plugin{fake.platform()};
