@@ -81,6 +81,7 @@ TEST_F(Lifecycle, GoldenLogOfANormalStartAndStop) {
     returningUser();
     const std::string log = runSession();
     EXPECT_TRUE(test::matchesGolden("start_stop.log", maskPointers(log)));
+    EXPECT_EQ(journal->count("spam thresholds updated"), 1u);  // once the items are loaded
 }
 
 TEST_F(Lifecycle, GoldenLogOfAFirstRun) {
@@ -117,7 +118,7 @@ TEST_F(Lifecycle, GoldenLogOfADisabledRunThatTouchesNoObjectOfTheRunningModule) 
     EXPECT_TRUE(test::matchesGolden("disabled.log", maskPointers(log)));
     EXPECT_EQ(fake.ui.boxes.size(), 1u);  // the restart request, once
     for (const char* never : {"tray created", "dialog created", "top10 created",
-                              "dialog timers killed", "dialog shown"})
+                              "dialog timers killed", "dialog shown", "spam thresholds updated"})
         EXPECT_FALSE(journal->has(never)) << never;
     EXPECT_FALSE(fake.files.has("var.dat"));
     EXPECT_EQ(journal->count("mad"), 0u);
