@@ -13,6 +13,7 @@
 
 #include "core/plugin.h"
 #include "statistics/spam_entry.h"
+#include "statistics/spam_filter.h"
 #include "statistics/stat_item.h"
 #include "support/fakes.h"
 
@@ -80,14 +81,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     plugin.settings.madBackupEnabled = (switches & 2) != 0;
     plugin.settings.uuec = (switches & 4) != 0;
     plugin.settings.madFlags = 0xFFFF;
+    qbx::statistics::installSpamFilter(plugin);
     for (int i = 0; i < qbx::kStatItemCount; ++i)
-        plugin.mads[static_cast<std::size_t>(i)] = std::make_unique<qbx::statistics::StatItem>(
+        plugin.statItems[static_cast<std::size_t>(i)] = std::make_unique<qbx::statistics::StatItem>(
             plugin, plugin.settings.statDir + qbx::kStatItemNames[static_cast<std::size_t>(i)], i);
 
     const auto context = reinterpret_cast<std::intptr_t>(&host);
     const std::int32_t score = qbx::statistics::getSpamScore(plugin, context, fuzzedCallback);
     if (score < -1 || score > 100) std::abort();
-    if (plugin.spam.scoreBusy) std::abort();
+    if (qbx::statistics::spamFilter(plugin)->scoreBusy) std::abort();
     qbx::statistics::feedSpam(plugin, context, static_cast<std::int8_t>(data[13]), fuzzedCallback);
     return 0;
 }

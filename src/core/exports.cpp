@@ -67,15 +67,4 @@ std::int32_t tbpNeedCOM() {
     return 1;
 }
 
-std::int32_t tbpGetSpamScore(Plugin& plugin, std::intptr_t context, HostDataCallback callback) {
-    if (!plugin.factories.getSpamScore) return -1;
-    return plugin.factories.getSpamScore(plugin, context, callback);
-}
-
-std::int32_t tbpFeedSpam(Plugin& plugin, std::intptr_t context, std::int32_t isSpam,
-                         HostDataCallback callback) {
-    if (plugin.factories.feedSpam) plugin.factories.feedSpam(plugin, context, isSpam, callback);
-    return 1;
-}
-
 }  // namespace qbx

@@ -1,10 +1,9 @@
 // What each export of the host's plug-in interface does, over one Plugin context. The export
-// shims in win/ wrap these in the guard and the calling convention.
+// shims in win/ wrap these in the guard and the calling convention. The macro and the mail
+// entry points go from the shims straight to their layers (macros, statistics).
 #pragma once
 
 #include <cstdint>
-
-#include "core/host_api.h"
 
 namespace qbx {
 
@@ -20,8 +19,5 @@ std::int32_t tbpGetMacroList(Plugin& plugin, char* buffer, std::int32_t size);
 std::int32_t tbpGetStatus();
 std::int32_t tbpNeedConfig(const Plugin& plugin);
 std::int32_t tbpNeedCOM();
-std::int32_t tbpGetSpamScore(Plugin& plugin, std::intptr_t context, HostDataCallback callback);
-std::int32_t tbpFeedSpam(Plugin& plugin, std::intptr_t context, std::int32_t isSpam,
-                         HostDataCallback callback);
 
 }  // namespace qbx

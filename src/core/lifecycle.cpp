@@ -48,34 +48,42 @@ void createStatisticsItems(Plugin& plugin) {
     for (int i = 0; i < kStatItemCount; ++i) {
         const auto slot = static_cast<std::size_t>(i);
         const std::string name = kStatItemNames[slot];
-        plugin.mads[slot].reset();
+        plugin.statItems[slot].reset();
         if ((plugin.settings.madFlags & (1 << i)) == 0) continue;
         plugin.log.write(name + " is ON");
         try {
             plugin.log.write("Creating object for statistics item....");
             if (plugin.factories.statisticsItem)
-                plugin.mads[slot] = plugin.factories.statisticsItem(plugin,
-                                                                    plugin.settings.statDir + name, i);
+                plugin.statItems[slot] =
+                    plugin.factories.statisticsItem(plugin, plugin.settings.statDir + name, i);
             plugin.log.write("Creating OK");
             plugin.log.write("Pointer to mad " + decimal(i) + " is " +
-                             pointerText(plugin.mads[slot].get()));
+                             pointerText(plugin.statItems[slot].get()));
         } catch (...) {
-            plugin.mads[slot].reset();
+            plugin.statItems[slot].reset();
             plugin.log.write("Error creating " + name);
         }
     }
 }
 
+// The items whose checks are off from the start, and those sorted by count as the user chose;
+// in this order (the items' dump files show it).
+constexpr StatSlot kCheckOffFirst[] = {StatSlot::DialUp,      StatSlot::Spam,
+                                       StatSlot::NonSpam,     StatSlot::Charsets,
+                                       StatSlot::SenderNames, StatSlot::RecipientName};
+constexpr StatSlot kSortedByCount[] = {StatSlot::Mailers, StatSlot::Senders, StatSlot::Recipients,
+                                       StatSlot::SenderNames, StatSlot::RecipientName};
+constexpr StatSlot kCheckOffLast[] = {StatSlot::SenderIp, StatSlot::SenderServer,
+                                      StatSlot::Servers, StatSlot::Traffic};
+
 void prepareStatisticsItems(Plugin& plugin) {
-    auto checkOff = [&](std::initializer_list<int> items) {
-        for (int i : items)
-            if (auto& item = plugin.mads[static_cast<std::size_t>(i)]) item->switchCheckOff();
-    };
-    checkOff({13, 6, 7, 1, 11, 12});
-    for (int i : {2, 4, 3, 11, 12})
-        if (auto& item = plugin.mads[static_cast<std::size_t>(i)])
-            item->setSortByCount(plugin.settings.stSortMode);
-    checkOff({10, 14, 15, 9});
+    const auto itemIn = [&](StatSlot slot) { return plugin.statItems[slotIndex(slot)].get(); };
+    for (StatSlot slot : kCheckOffFirst)
+        if (StatisticsItem* item = itemIn(slot)) item->switchCheckOff();
+    for (StatSlot slot : kSortedByCount)
+        if (StatisticsItem* item = itemIn(slot)) item->setSortByCount(plugin.settings.stSortMode);
+    for (StatSlot slot : kCheckOffLast)
+        if (StatisticsItem* item = itemIn(slot)) item->switchCheckOff();
 }
 
 void loadPlayCountList(Plugin& plugin) {
@@ -107,7 +115,7 @@ void autoexec(Plugin& plugin) {
     log.startupLogOpen();
     log.startupLog("ZVX autoexec start");
     try {
-        for (auto& item : plugin.mads) item.reset();
+        for (auto& item : plugin.statItems) item.reset();
         log.write("Beginning autoexec");
         log.startupLog("Resetting language resources");
         plugin.strings.reset();
@@ -115,7 +123,7 @@ void autoexec(Plugin& plugin) {
         plugin.variables.reset();
         log.startupLog("Getting data from reg");
         log.startupLog("Setting up variables");
-        plugin.dialUp.connectTime = plugin.platform.clock->now();
+        if (plugin.dialUp) plugin.dialUp->connectTime = plugin.platform.clock->now();
         log.startupLog("Starting scripting subsystem");
         log.write("Autoexec ended");
     } catch (...) {
@@ -222,8 +230,7 @@ void startPlugin(Plugin& plugin) {
         step(plugin, kStartFailure, [&] { loadPlayCountList(plugin); });
 
     step(plugin, kStartFailure, [&] {
-        if (enabled(plugin) && plugin.factories.updateSpamFrequencies)
-            plugin.factories.updateSpamFrequencies(plugin);
+        if (enabled(plugin) && plugin.spamFilter) plugin.spamFilter->updateThresholds();
     });
 
     pump(plugin);
@@ -258,9 +265,9 @@ void stopPlugin(Plugin& plugin) {
         addToCounter(settings.stSessionsLength, secondsBetween(clock.now(), plugin.startTime));
         addToCounter(settings.stEndCount, 1);
         // The session on line so far counts before the settings are stored.
-        if (plugin.dialUp.isOnline)
+        if (plugin.dialUp && plugin.dialUp->isOnline)
             addToCounter(settings.onlineTime,
-                         secondsBetween(clock.now(), plugin.dialUp.connectTime));
+                         secondsBetween(clock.now(), plugin.dialUp->connectTime));
     });
 
     step(plugin, kStopFailure, [&] { saveSettings(settings, SettingsIo{plugin.platform, log}); });
@@ -279,7 +286,7 @@ void stopPlugin(Plugin& plugin) {
     });
 
     log.write("4");
-    for (auto& item : plugin.mads)
+    for (auto& item : plugin.statItems)
         if (item) step(plugin, kStopFailure, [&] { item->storeIfChanged(); });
 
     log.write("");
@@ -299,7 +306,7 @@ void stopPlugin(Plugin& plugin) {
     });
     log.write("6");
     step(plugin, kStopFailure, [&] {
-        if (plugin.dialUp.isOnline && plugin.factories.updateTrafficInfo)
+        if (plugin.dialUp && plugin.dialUp->isOnline && plugin.factories.updateTrafficInfo)
             plugin.factories.updateTrafficInfo(plugin);
     });
     log.write("Destroying Mainform");
@@ -309,7 +316,7 @@ void stopPlugin(Plugin& plugin) {
         if (plugin.splitFiles) plugin.splitFiles->deleteTempFiles();
     });
     log.write("Storing statistics");
-    for (auto& item : plugin.mads)
+    for (auto& item : plugin.statItems)
         if (item) step(plugin, kStopFailure, [&] { item->sortIfChanged(); });
     log.write("Final done");
     step(plugin, kStopFailure, [&] {

@@ -8,42 +8,28 @@
 #include <memory>
 #include <string>
 
+#include "core/factories.h"
 #include "core/host_api.h"
 #include "core/log.h"
+// The objects the context holds; a caller of one reaches its port through the context.
+#include "core/ports/dial_up_watch.h"
+#include "core/ports/play_count_list.h"
+#include "core/ports/recipient_filter.h"
+#include "core/ports/scripting_host.h"
+#include "core/ports/settings_dialog.h"
+#include "core/ports/spam_filter.h"
+#include "core/ports/splash_window.h"
+#include "core/ports/split_file_list.h"
+#include "core/ports/statistics_item.h"
+#include "core/ports/tray_module.h"
 #include "core/settings.h"
 #include "core/strings.h"
-#include "core/subsystems.h"
 #include "core/variables.h"
 #include "platform/platform.h"
 
 namespace qbx {
 
 enum class HostMode : std::uint8_t { Unknown = 0, TheBat = 1 };
-
-// Dial-up state kept by the tray module's connection watch.
-struct DialUpState {
-    bool isOnline = false;
-    double connectTime = 0;
-    std::string name;
-    std::int64_t receivedBytes = 0;
-};
-
-// The spam filter's thresholds (0 until the first update), the re-entry flag of the scoring
-// entry point and the anti-spam monitor's counters.
-struct SpamState {
-    std::int32_t spamMin = 0;
-    std::int32_t maxSpam = 0;
-    std::int32_t nonSpamMin = 0;
-    std::int32_t maxNonSpam = 0;
-    bool scoreBusy = false;
-    std::int32_t incomingScored = 0;
-    std::int32_t lettersProcessed = 0;
-    std::int32_t detectedSpam = 0;
-    std::int32_t detectedNonSpam = 0;
-    std::int32_t spamFed = 0;
-    std::int32_t nonSpamFed = 0;
-    std::int32_t bytesProcessed = 0;
-};
 
 struct Plugin {
     explicit Plugin(const Platform& platform);
@@ -61,8 +47,8 @@ struct Plugin {
     HostMode hostMode = HostMode::Unknown;
     bool started = false;  // between StartPlugin and StopPlugin
     double startTime = 0;
-    DialUpState dialUp;
-    SpamState spam;
+    // Made with the context until the tray module owns the connection watch.
+    std::unique_ptr<DialUpWatch> dialUp;
 
     // The containers of the latest macro call, kept until the next call and released at unload.
     HostRef<ITBPDataProvider> curData;
@@ -81,13 +67,15 @@ struct Plugin {
         std::int64_t used = 0;
     } loopTurns;
 
-    // Objects of the upper layers; null while they do not exist.
+    // Objects of the upper layers, known by their ports (core/ports/); null while they do not
+    // exist.
+    std::unique_ptr<SpamFilter> spamFilter;  // from the module's load to its unload
     std::unique_ptr<RecipientFilter> recipientFilter;
     std::unique_ptr<SplashWindow> splash;
     std::unique_ptr<SplitFileList> splitFiles;
     std::unique_ptr<ScriptingHost> scripting;
     std::unique_ptr<TrayModule> trayModule;
-    std::array<std::unique_ptr<StatisticsItem>, kStatItemCount> mads{};
+    std::array<std::unique_ptr<StatisticsItem>, kStatItemCount> statItems{};
     std::unique_ptr<SettingsDialog> settingsDialog;
     std::unique_ptr<PlayCountList> top10List;
 };

@@ -276,7 +276,7 @@ void installScripting(Plugin& plugin, ActiveScriptEngineFactory engines) {
 }
 
 ScriptRunner* scriptRunner(Plugin& plugin) {
-    return dynamic_cast<ScriptRunner*>(plugin.scripting.get());
+    return ownObjects<ScriptingHost, ScriptRunner>().find(plugin.scripting.get());
 }
 
 }  // namespace qbx::scripting

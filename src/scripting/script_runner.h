@@ -12,7 +12,8 @@
 #include <string_view>
 #include <unordered_map>
 
-#include "core/subsystems.h"
+#include "core/own_objects.h"
+#include "core/ports/scripting_host.h"
 #include "platform/active_script.h"
 #include "scripting/pascal/pascal.h"
 #include "scripting/script_params.h"
@@ -80,6 +81,8 @@ private:
     std::unordered_map<std::string, std::shared_ptr<const pascal::Program>> programs_;
     std::size_t programSourceBytes_ = 0;
     int runDepth_ = 0;
+    OwnObjects<ScriptingHost, ScriptRunner>::Entry entry_{ownObjects<ScriptingHost, ScriptRunner>(),
+                                                          this};
 };
 
 // Registers the scripting factory of the start-up; engines may be left empty.

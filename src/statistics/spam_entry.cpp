@@ -18,6 +18,7 @@
 #include "mail/headers.h"
 #include "mail/letters.h"
 #include "mail/mime_words.h"
+#include "statistics/spam_filter.h"
 #include "statistics/spam_model.h"
 #include "statistics/stat_item.h"
 #include "statistics/word_trie.h"
@@ -141,9 +142,14 @@ struct MessageParts {
 
 class MessageScorer {
 public:
-    MessageScorer(Plugin& plugin, std::intptr_t context, HostDataCallback callback,
-                  const SpamEntryHooks& hooks)
-        : plugin_(plugin), log_(plugin.log), context_(context), callback_(callback), hooks_(hooks) {}
+    MessageScorer(Plugin& plugin, MonitorCounters& monitor, std::intptr_t context,
+                  HostDataCallback callback, const SpamEntryHooks& hooks)
+        : plugin_(plugin),
+          monitor_(monitor),
+          log_(plugin.log),
+          context_(context),
+          callback_(callback),
+          hooks_(hooks) {}
 
     // Steps after the busy flag is taken; `score` holds what was reached when a failure ends
     // them early.
@@ -153,7 +159,7 @@ public:
             return;
         }
         Settings& settings = plugin_.settings;
-        addToCounter(plugin_.dialUp.receivedBytes, sizes_.raw);
+        if (plugin_.dialUp) addToCounter(plugin_.dialUp->receivedBytes, sizes_.raw);
         addToCounter(settings.stHeaderSize, sizes_.header);
         addToCounter(settings.stTotalSize, sizes_.raw);
         addToCounter(settings.stTextSize, sizes_.body);
@@ -221,8 +227,8 @@ private:
             log_.write("$$$ Missed!!");
             return;
         }
-        if (score >= 60) addToCounter(plugin_.spam.detectedSpam, 1);
-        if (score <= 40) addToCounter(plugin_.spam.detectedNonSpam, 1);
+        if (score >= 60) addToCounter(monitor_.detectedSpam, 1);
+        if (score <= 40) addToCounter(monitor_.detectedNonSpam, 1);
         log_.write("&&& Spam score: " + decimal(score));
     }
 
@@ -382,6 +388,7 @@ private:
     }
 
     Plugin& plugin_;
+    MonitorCounters& monitor_;
     Log& log_;
     std::intptr_t context_;
     HostDataCallback callback_;
@@ -390,10 +397,10 @@ private:
     std::string recipient_;
 };
 
-void feedSteps(Plugin& plugin, std::intptr_t context, std::int32_t isSpam,
-               HostDataCallback callback, const SpamEntryHooks& hooks) {
+void feedSteps(Plugin& plugin, MonitorCounters& monitor, std::intptr_t context,
+               std::int32_t isSpam, HostDataCallback callback, const SpamEntryHooks& hooks) {
     if (!plugin.settings.antispamActive) return;
-    addToCounter(plugin.spam.lettersProcessed, 1);
+    addToCounter(monitor.lettersProcessed, 1);
     if (hooks.showMonitor) hooks.showMonitor(plugin);
     if ((plugin.settings.madFlags & kNonSpamBit) == 0) return;
 
@@ -406,9 +413,9 @@ void feedSteps(Plugin& plugin, std::intptr_t context, std::int32_t isSpam,
     const std::string body =
         prepareTrainingText(leaveOutEncoded(message, plugin.log).textOf(message), header);
 
-    if (isSpam == 1) addToCounter(plugin.spam.spamFed, 1);
-    if (isSpam == 0) addToCounter(plugin.spam.nonSpamFed, 1);
-    addToCounter(plugin.spam.bytesProcessed, raw);
+    if (isSpam == 1) addToCounter(monitor.spamFed, 1);
+    if (isSpam == 0) addToCounter(monitor.nonSpamFed, 1);
+    addToCounter(monitor.bytesProcessed, raw);
 
     const Slot slot = isSpam != 0 ? Slot::Spam : Slot::NonSpam;
     if (StatItem* item = statItem(plugin, slot))
@@ -452,16 +459,18 @@ std::int32_t getSpamScore(Plugin& plugin, std::intptr_t context, HostDataCallbac
     FpuShield shield;
     std::int32_t score = -1;
     try {
-        addToCounter(plugin.spam.incomingScored, 1);
-        addToCounter(plugin.spam.lettersProcessed, 1);
+        SpamFilterState* filter = spamFilter(plugin);
+        if (filter == nullptr) return -1;
+        addToCounter(filter->monitor.incomingScored, 1);
+        addToCounter(filter->monitor.lettersProcessed, 1);
         if (plugin.settings.madFlags == 0) return -1;
-        if (plugin.spam.scoreBusy) {
+        if (filter->scoreBusy) {
             plugin.log.write("Rejected!");
             return -1;
         }
-        BusyFlag busy(plugin.spam.scoreBusy);
+        BusyFlag busy(filter->scoreBusy);
         try {
-            MessageScorer(plugin, context, callback, hooks).run(score);
+            MessageScorer(plugin, filter->monitor, context, callback, hooks).run(score);
         } catch (...) {
             plugin.log.write("GENERAL UNCATCHED EXCEPTION WHILE PROCESSING THE INCOMING MAIL");
         }
@@ -471,10 +480,24 @@ std::int32_t getSpamScore(Plugin& plugin, std::intptr_t context, HostDataCallbac
     return score;
 }
 
+std::int32_t getSpamScore(Plugin& plugin, std::intptr_t context, HostDataCallback callback) {
+    // The filter lives from the module's load to its unload: its hooks outlast the call.
+    const SpamFilterState* filter = spamFilter(plugin);
+    return filter != nullptr ? getSpamScore(plugin, context, callback, filter->hooks) : -1;
+}
+
 void feedSpam(Plugin& plugin, std::intptr_t context, std::int32_t isSpam,
               HostDataCallback callback, const SpamEntryHooks& hooks) {
-    guardedVoid(&plugin.log, "TBP_FeedSpam",
-                [&] { feedSteps(plugin, context, isSpam, callback, hooks); });
+    guardedVoid(&plugin.log, "TBP_FeedSpam", [&] {
+        if (SpamFilterState* filter = spamFilter(plugin))
+            feedSteps(plugin, filter->monitor, context, isSpam, callback, hooks);
+    });
+}
+
+void feedSpam(Plugin& plugin, std::intptr_t context, std::int32_t isSpam,
+              HostDataCallback callback) {
+    if (const SpamFilterState* filter = spamFilter(plugin))
+        feedSpam(plugin, context, isSpam, callback, filter->hooks);
 }
 
 std::string prepareTrainingText(std::string_view body, std::string_view header) {
@@ -496,24 +519,13 @@ double messageSpamProbability(Plugin& plugin, std::string_view body, std::string
         const StatItem* item = statItem(plugin, slot);
         return item != nullptr ? &item->store().tree() : nullptr;
     };
-    const SpamThresholds thresholds{plugin.spam.spamMin, plugin.spam.maxSpam,
-                                    plugin.spam.nonSpamMin, plugin.spam.maxNonSpam};
+    const SpamFilterState* filter = spamFilter(plugin);
+    const SpamThresholds thresholds = filter != nullptr ? filter->thresholds : SpamThresholds{};
     const std::vector<WordEvidence> evidence =
         textEvidence(thresholds, treeOf(Slot::Spam), treeOf(Slot::NonSpam), words.words);
     if (evidence.empty()) return -1.0;
     const std::span<const WordEvidence> all(evidence);
     return combiner == ScoreCombiner::Fisher ? combineFisher(all) : combineScore(all);
-}
-
-void installSpamEntryPoints(Plugin& plugin, SpamEntryHooks hooks) {
-    plugin.factories.getSpamScore = [hooks](Plugin& p, std::intptr_t context,
-                                            HostDataCallback callback) {
-        return getSpamScore(p, context, callback, hooks);
-    };
-    plugin.factories.feedSpam = [hooks](Plugin& p, std::intptr_t context, std::int32_t isSpam,
-                                        HostDataCallback callback) {
-        feedSpam(p, context, isSpam, callback, hooks);
-    };
 }
 
 }  // namespace qbx::statistics

@@ -63,15 +63,21 @@ struct SpamEntryHooks {
 
 // Scores the message and feeds the items; the body's encoded attachment lines (base64,
 // uuencode) count for neither the score nor the Words item.
-// 0 .. 100, or -1 when there is no score (no item enabled, filter off, nothing known, a call
-// while the previous one runs, a part that cannot be measured). Never throws.
+// 0 .. 100, or -1 when there is no score (no spam filter installed, no item enabled, filter
+// off, nothing known, a call while the previous one runs, a part that cannot be measured).
+// Never throws. Without hooks, those installed with the filter (statistics/spam_filter.h):
+// that is the host's way in.
+std::int32_t getSpamScore(Plugin& plugin, std::intptr_t context, HostDataCallback callback);
 std::int32_t getSpamScore(Plugin& plugin, std::intptr_t context, HostDataCallback callback,
-                          const SpamEntryHooks& hooks = {});
+                          const SpamEntryHooks& hooks);
 
 // Trains the Spam (isSpam not 0) or NonSpam (isSpam 0) item with the message's body, its
-// encoded attachment lines left out. Never throws: a failure is logged.
+// encoded attachment lines left out; nothing without a spam filter. Never throws: a failure is
+// logged.
 void feedSpam(Plugin& plugin, std::intptr_t context, std::int32_t isSpam,
-              HostDataCallback callback, const SpamEntryHooks& hooks = {});
+              HostDataCallback callback);
+void feedSpam(Plugin& plugin, std::intptr_t context, std::int32_t isSpam,
+              HostDataCallback callback, const SpamEntryHooks& hooks);
 
 // The body prepared as training prepares it: KOI8-R folded when the Content-Type says koi8,
 // lower-cased, normalised.
@@ -82,8 +88,5 @@ std::string prepareTrainingText(std::string_view body, std::string_view header);
 // distinct word once; -1 when the filter is off or no word of the message is known to it.
 double messageSpamProbability(Plugin& plugin, std::string_view body, std::string_view header,
                               ScoreCombiner combiner = ScoreCombiner::Fisher);
-
-// Registers both entry points with the exports.
-void installSpamEntryPoints(Plugin& plugin, SpamEntryHooks hooks = {});
 
 }  // namespace qbx::statistics

@@ -7,6 +7,7 @@
 #include "core/plugin.h"
 #include "base/text.h"
 #include "mail/letters.h"
+#include "statistics/spam_filter.h"
 #include "statistics/stat_item.h"
 
 namespace qbx::statistics {
@@ -259,9 +260,10 @@ std::vector<WordEvidence> textEvidence(const SpamThresholds& thresholds,
 
 namespace {
 
-SpamThresholds thresholdsOf(const Plugin& plugin) {
-    return {plugin.spam.spamMin, plugin.spam.maxSpam, plugin.spam.nonSpamMin,
-            plugin.spam.maxNonSpam};
+// All 0 (no word tells anything) without a filter.
+SpamThresholds thresholdsOf(Plugin& plugin) {
+    const SpamFilterState* filter = spamFilter(plugin);
+    return filter != nullptr ? filter->thresholds : SpamThresholds{};
 }
 
 const WordTrie* treeOf(Plugin& plugin, Slot slot) {
@@ -277,10 +279,7 @@ void updateSpamFrequencies(Plugin& plugin) {
         t = computeThresholds(treeOf(plugin, Slot::Spam), treeOf(plugin, Slot::NonSpam),
                               [&](const std::string& line) { plugin.log.write(line, 1); });
     }
-    plugin.spam.spamMin = t.spamMin;
-    plugin.spam.maxSpam = t.maxSpam;
-    plugin.spam.nonSpamMin = t.nonSpamMin;
-    plugin.spam.maxNonSpam = t.maxNonSpam;
+    if (SpamFilterState* filter = spamFilter(plugin)) filter->thresholds = t;
 }
 
 double getWordSpamProbability(Plugin& plugin, std::string_view word) {
@@ -294,9 +293,9 @@ double getTextSpamScore(Plugin& plugin, std::string_view text) {
     const std::string normalized = mail::normalizeSpamText(toLower1251(text), false);
 
     constexpr auto kScratch = static_cast<std::size_t>(Slot::Temp2);
-    plugin.mads[kScratch].reset();
+    plugin.statItems[kScratch].reset();
     if (plugin.factories.statisticsItem)
-        plugin.mads[kScratch] = plugin.factories.statisticsItem(
+        plugin.statItems[kScratch] = plugin.factories.statisticsItem(
             plugin, plugin.settings.statDir + kStatItemNames[kScratch], static_cast<int>(kScratch));
     if (StatItem* scratch = statItem(plugin, Slot::Temp2)) {
         const double now = plugin.platform.clock != nullptr ? plugin.platform.clock->now() : 0.0;

@@ -2,7 +2,7 @@
 // trees, the probability of one word, and the score of a whole text.
 //
 // The pure layer works on tries and numbers only; the Plugin layer reads the items in their
-// slots and the thresholds kept in the Plugin context.
+// slots and the thresholds the spam filter keeps (statistics/spam_filter.h).
 #pragma once
 
 #include <array>
@@ -118,7 +118,7 @@ std::vector<WordEvidence> textEvidence(const SpamThresholds& thresholds,
 // --- Plugin layer -------------------------------------------------------------------------------
 
 // Filter off: the four thresholds 0, nothing logged. Otherwise recomputed from the Spam and
-// NonSpam items and logged.
+// NonSpam items and logged. Kept by the installed spam filter (none: computed, not kept).
 void updateSpamFrequencies(Plugin& plugin);
 // -1 with the filter off.
 double getWordSpamProbability(Plugin& plugin, std::string_view word);

@@ -355,16 +355,17 @@ void StatItem::dumpItems() {
 
 StatItem* statItem(Plugin& plugin, int slot) {
     if (slot < 0 || slot >= kStatItemCount) return nullptr;
-    return dynamic_cast<StatItem*>(plugin.mads[static_cast<std::size_t>(slot)].get());
+    return ownObjects<StatisticsItem, StatItem>().find(
+        plugin.statItems[static_cast<std::size_t>(slot)].get());
 }
 
 StatItem* statItem(Plugin& plugin, Slot slot) {
     return statItem(plugin, static_cast<int>(slot));
 }
 
-void processMad(Plugin& plugin, int index, bool sort) {
+void processItem(Plugin& plugin, int index, bool sort) {
     if (index < 0 || index >= kStatItemCount) return;
-    StatisticsItem* item = plugin.mads[static_cast<std::size_t>(index)].get();
+    StatisticsItem* item = plugin.statItems[static_cast<std::size_t>(index)].get();
     if (!item) return;
     const auto failed = [&](std::string_view line) {
         plugin.log.write(std::string(line) + " " + kStatItemNames[static_cast<std::size_t>(index)] +
@@ -385,17 +386,17 @@ void processMad(Plugin& plugin, int index, bool sort) {
     }
 }
 
-void safeProcessMad(Plugin& plugin, int index, bool sort) {
+void safeProcessItem(Plugin& plugin, int index, bool sort) {
     try {
-        processMad(plugin, index, sort);
+        processItem(plugin, index, sort);
     } catch (...) {
         plugin.log.write("Warning! Unsafe exception detected when saving mad!");
     }
 }
 
-void processAllMads(Plugin& plugin, bool sort) {
+void processAllItems(Plugin& plugin, bool sort) {
     for (int i = 0; i < kStatItemCount; ++i)
-        if (plugin.mads[static_cast<std::size_t>(i)]) safeProcessMad(plugin, i, sort);
+        if (plugin.statItems[static_cast<std::size_t>(i)]) safeProcessItem(plugin, i, sort);
 }
 
 void installStatistics(Plugin& plugin) {

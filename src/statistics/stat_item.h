@@ -9,7 +9,8 @@
 #include <string>
 #include <string_view>
 
-#include "core/subsystems.h"
+#include "core/own_objects.h"
+#include "core/ports/statistics_item.h"
 #include "statistics/stat_store.h"
 
 namespace qbx {
@@ -19,11 +20,8 @@ class OutputFile;
 
 namespace qbx::statistics {
 
-enum class Slot : int {
-    Words = 0, Charsets = 1, Mailers = 2, Recipients = 3, Senders = 4, Temp2 = 5, Spam = 6,
-    NonSpam = 7, RawTraffic = 8, Traffic = 9, SenderIp = 10, SenderNames = 11,
-    RecipientName = 12, DialUp = 13, SenderServer = 14, Servers = 15
-};
+// The slots are core's: the start-up creates the items in them.
+using Slot = qbx::StatSlot;
 
 struct ExportResult {
     int status = 0;    // -1 the expression failed (text = its error), 0 nothing, 1 text
@@ -73,6 +71,8 @@ private:
     bool sortByCount_ = true;
     std::unique_ptr<StatStore> store_;
     std::unique_ptr<OutputFile> dump_;
+    OwnObjects<StatisticsItem, StatItem>::Entry entry_{ownObjects<StatisticsItem, StatItem>(),
+                                                       this};
 };
 
 // The item in a slot, or null when the slot is empty (or holds something else).
@@ -80,10 +80,10 @@ StatItem* statItem(Plugin& plugin, Slot slot);
 StatItem* statItem(Plugin& plugin, int slot);
 
 // The item loops of the start-up, the shut-down and the dialog.
-void processMad(Plugin& plugin, int index, bool sort);
-void safeProcessMad(Plugin& plugin, int index, bool sort);
-void processAllMads(Plugin& plugin, bool sort);
-inline void sortAllMads(Plugin& plugin) { processAllMads(plugin, true); }
+void processItem(Plugin& plugin, int index, bool sort);
+void safeProcessItem(Plugin& plugin, int index, bool sort);
+void processAllItems(Plugin& plugin, bool sort);
+inline void sortAllItems(Plugin& plugin) { processAllItems(plugin, true); }
 
 // Registers the item factory with the start-up.
 void installStatistics(Plugin& plugin);

@@ -5,8 +5,7 @@
 #include "functions/chain.h"
 #include "macros/dispatcher.h"
 #include "scripting/script_runner.h"
-#include "statistics/spam_entry.h"
-#include "statistics/spam_model.h"
+#include "statistics/spam_filter.h"
 #include "statistics/stat_item.h"
 
 #ifdef _WIN32
@@ -21,8 +20,7 @@ void installSubsystems(Plugin& plugin) {
     // Each layer registers its objects here as it is built; a step whose factory is still empty
     // finds no object.
     statistics::installStatistics(plugin);
-    plugin.factories.updateSpamFrequencies = statistics::updateSpamFrequencies;
-    statistics::installSpamEntryPoints(plugin);
+    statistics::installSpamFilter(plugin);
 #ifdef _WIN32
     scripting::installScripting(
         plugin, [](Plugin&) { return win32::makeActiveScriptEngine(win32::ActiveScriptOptions{}); });

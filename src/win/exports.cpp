@@ -7,6 +7,7 @@
 #include "core/host_api.h"
 #include "core/plugin.h"
 #include "macros/dispatcher.h"
+#include "statistics/spam_entry.h"
 #include "win/module_instance.h"
 
 #if defined(_WIN32)
@@ -113,13 +114,15 @@ QBX_EXPORT std::int32_t QBX_STDCALL TBP_ExecMacro(const char* name, std::int32_t
 QBX_EXPORT std::int32_t QBX_STDCALL TBP_GetSpamScore(std::intptr_t context,
                                                      qbx::HostDataCallback callback) {
     return withPlugin("TBP_GetSpamScore", std::int32_t{-1},
-                      [&](Plugin& p) { return qbx::tbpGetSpamScore(p, context, callback); });
+                      [&](Plugin& p) { return qbx::statistics::getSpamScore(p, context, callback); });
 }
 
 QBX_EXPORT std::int32_t QBX_STDCALL TBP_FeedSpam(std::intptr_t context, std::int32_t isSpam,
                                                  qbx::HostDataCallback callback) {
-    return withPlugin("TBP_FeedSpam", std::int32_t{1},
-                      [&](Plugin& p) { return qbx::tbpFeedSpam(p, context, isSpam, callback); });
+    return withPlugin("TBP_FeedSpam", std::int32_t{1}, [&](Plugin& p) {
+        qbx::statistics::feedSpam(p, context, isSpam, callback);
+        return std::int32_t{1};
+    });
 }
 
 // ---- the second host's entry points: present, answering neutrally --------------------------

@@ -14,7 +14,7 @@ using JournalPtr = std::shared_ptr<Journal>;
 // "<tag> <what>" to the journal, and the destructor "<tag> <freed>" when freed is given.
 class Fake final : public StatisticsItem, public TrayModule, public SettingsDialog,
                    public PlayCountList, public SplitFileList, public ScriptingHost,
-                   public SplashWindow, public RecipientFilter {
+                   public SplashWindow, public RecipientFilter, public SpamFilter {
 public:
     Fake(JournalPtr j, std::string tag, std::string freed, bool failHide = false)
         : j_(std::move(j)), tag_(std::move(tag)), freed_(std::move(freed)), failHide_(failHide) {}
@@ -54,6 +54,7 @@ public:
     std::string scriptNameList() const override { return "a\r\nb\r\n"; }
     void setStage(const std::string& text) override { add(text); }
     void close() override { add("closed"); }
+    void updateThresholds() override { j_->add("spam thresholds updated"); }
 
 private:
     void add(const std::string& what) const { j_->add(tag_ + " " + what); }
@@ -83,7 +84,6 @@ void installFakeSubsystems(Plugin& plugin, JournalPtr journal, FakeSubsystemOpti
     f.trayModule = maker(journal, "tray created", "tray", "destroyed", options.failingTrayHide);
     f.playCountList = maker(journal, "top10 created", "top10", "destroyed");
     f.initAttachmentCompleter = note("attachment parts checked");
-    f.updateSpamFrequencies = note("spam thresholds updated");
     f.updateTrafficInfo = note("traffic rules applied");
     f.statisticsItem = [=](Plugin&, const std::string& base,
                            int index) -> std::unique_ptr<StatisticsItem> {
@@ -97,6 +97,7 @@ void installFakeSubsystems(Plugin& plugin, JournalPtr journal, FakeSubsystemOpti
         journal->add("dialog created");
         return std::make_unique<Fake>(journal, "dialog", "destroyed");
     };
+    plugin.spamFilter = std::make_unique<Fake>(journal, "spam filter", "");
 }
 
 }  // namespace qbx::test

@@ -9,7 +9,6 @@
 #include <vector>
 
 #include "core/plugin.h"
-#include "core/subsystems.h"
 
 namespace qbx::test {
 

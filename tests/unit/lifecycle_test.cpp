@@ -81,6 +81,7 @@ TEST_F(Lifecycle, GoldenLogOfANormalStartAndStop) {
     returningUser();
     const std::string log = runSession();
     EXPECT_TRUE(test::matchesGolden("start_stop.log", maskPointers(log)));
+    EXPECT_EQ(journal->count("spam thresholds updated"), 1u);  // once the items are loaded
 }
 
 TEST_F(Lifecycle, GoldenLogOfAFirstRun) {
@@ -117,7 +118,7 @@ TEST_F(Lifecycle, GoldenLogOfADisabledRunThatTouchesNoObjectOfTheRunningModule) 
     EXPECT_TRUE(test::matchesGolden("disabled.log", maskPointers(log)));
     EXPECT_EQ(fake.ui.boxes.size(), 1u);  // the restart request, once
     for (const char* never : {"tray created", "dialog created", "top10 created",
-                              "dialog timers killed", "dialog shown"})
+                              "dialog timers killed", "dialog shown", "spam thresholds updated"})
         EXPECT_FALSE(journal->has(never)) << never;
     EXPECT_FALSE(fake.files.has("var.dat"));
     EXPECT_EQ(journal->count("mad"), 0u);
@@ -174,8 +175,8 @@ TEST_F(Lifecycle, FinalizeStoresCountersOnlineTimeAndThePlayCountList) {
     fake.registry.set(kSettingsKey, "stSessionsLength", "5000000000");
     runSession({}, [this](Plugin& plugin) {
         plugin.settings.useTop10 = false;
-        plugin.dialUp.isOnline = true;
-        plugin.dialUp.connectTime = fake.clock.now() - 100.0 / 86400.0;
+        plugin.dialUp->isOnline = true;
+        plugin.dialUp->connectTime = fake.clock.now() - 100.0 / 86400.0;
     });
     const std::pair<const char*, const char*> stored[] = {
         {"stStartCount", "2"}, {"stEndCount", "2"}, {"stSessionsLength", "5000000090"},
@@ -197,8 +198,8 @@ TEST_F(Lifecycle, RunCountersAtTheirMaximumStayThere) {
                       decimal(std::numeric_limits<std::int32_t>::max() - 10));
     for (int run = 0; run < 2; ++run) {
         const std::string log = runSession({}, [this](Plugin& plugin) {
-            plugin.dialUp.isOnline = true;
-            plugin.dialUp.connectTime = fake.clock.now() - 100.0 / 86400.0;
+            plugin.dialUp->isOnline = true;
+            plugin.dialUp->connectTime = fake.clock.now() - 100.0 / 86400.0;
         });
         EXPECT_EQ(log.find("out of range"), std::string::npos);
         for (const char* name : {"stStartCount", "stEndCount", "stSessionsLength"})

@@ -17,6 +17,7 @@
 #include "core/plugin.h"
 #include "base/text.h"
 #include "statistics/spam_entry.h"
+#include "statistics/spam_filter.h"
 #include "statistics/stat_item.h"
 #include "support/encoded_samples.h"
 #include "support/fakes.h"
@@ -73,6 +74,7 @@ protected:
         plugin.settings.statDir = "C:\\QBX\\Statistics\\";
         plugin.settings.antispamActive = true;
         plugin.log.setMirror([this](const std::string& line) { log.push_back(line); });
+        installSpamFilter(plugin);
         message.items = {
             {kItemHeader,
              "Received: from relay.example.org ([10.1.2.3]) by mx.example.net\r\n"
@@ -89,7 +91,7 @@ protected:
         for (Slot slot : slots) {
             const auto i = static_cast<std::size_t>(slot);
             plugin.settings.madFlags |= 1 << i;
-            plugin.mads[i] = std::make_unique<StatItem>(
+            plugin.statItems[i] = std::make_unique<StatItem>(
                 plugin, plugin.settings.statDir + kStatItemNames[i], static_cast<int>(i));
         }
         log.clear();
@@ -100,6 +102,7 @@ protected:
     void feed(std::int32_t isSpam) {
         feedSpam(plugin, reinterpret_cast<std::intptr_t>(&message), isSpam, hostCallback);
     }
+    SpamFilterState& filter() { return *spamFilter(plugin); }
     std::int32_t count(Slot slot, std::string_view key) {
         return statItem(plugin, slot)->frequency(key);
     }
@@ -124,14 +127,23 @@ protected:
 };
 
 TEST_F(SpamEntry, NoItemEnabledCountsTheLetterAndReadsNothing) {
-    installSpamEntryPoints(plugin);  // the host's way in
-    ASSERT_TRUE(plugin.factories.getSpamScore && plugin.factories.feedSpam);
-    EXPECT_EQ(plugin.factories.getSpamScore(plugin, reinterpret_cast<std::intptr_t>(&message),
-                                            hostCallback),
-              -1);
-    EXPECT_EQ(plugin.spam.incomingScored, 1);
-    EXPECT_EQ(plugin.spam.lettersProcessed, 1);
+    // The host's way in: the hooks installed with the filter.
+    EXPECT_EQ(getSpamScore(plugin, reinterpret_cast<std::intptr_t>(&message), hostCallback), -1);
+    EXPECT_EQ(filter().monitor.incomingScored, 1);
+    EXPECT_EQ(filter().monitor.lettersProcessed, 1);
     EXPECT_TRUE(message.calls.empty());
+}
+
+// The filter is installed with the module; without one there is nothing to count into.
+TEST_F(SpamEntry, WithoutAFilterNothingIsScoredTrainedOrRead) {
+    enable({Slot::Spam, Slot::NonSpam, Slot::Charsets});
+    plugin.spamFilter.reset();
+    EXPECT_EQ(score(), -1);
+    EXPECT_EQ(getSpamScore(plugin, reinterpret_cast<std::intptr_t>(&message), hostCallback), -1);
+    feed(1);
+    EXPECT_TRUE(message.calls.empty());
+    EXPECT_TRUE(plain(Slot::Spam).empty());
+    EXPECT_EQ(count(Slot::Charsets, "windows-1251"), 0);
 }
 
 TEST_F(SpamEntry, ACallWhileBusyIsRejectedAndFeedsNothing) {
@@ -143,13 +155,13 @@ TEST_F(SpamEntry, ACallWhileBusyIsRejectedAndFeedsNothing) {
     score();
     EXPECT_EQ(nested, -1);
     EXPECT_TRUE(logged("Rejected!"));
-    EXPECT_EQ(plugin.spam.incomingScored, 2);
+    EXPECT_EQ(filter().monitor.incomingScored, 2);
     EXPECT_EQ(count(Slot::Charsets, "windows-1251"), 1);  // the outer call's only
-    EXPECT_FALSE(plugin.spam.scoreBusy);                    // dropped by the outer call
+    EXPECT_FALSE(filter().scoreBusy);                    // dropped by the outer call
 
-    plugin.spam.scoreBusy = true;  // left set by a call still running: not ours to clear
+    filter().scoreBusy = true;  // left set by a call still running: not ours to clear
     EXPECT_EQ(score(), -1);
-    EXPECT_TRUE(plugin.spam.scoreBusy);
+    EXPECT_TRUE(filter().scoreBusy);
 }
 
 TEST_F(SpamEntry, FailingSizeQueriesEndTheCallAndFreeTheFlag) {
@@ -165,8 +177,8 @@ TEST_F(SpamEntry, FailingSizeQueriesEndTheCallAndFreeTheFlag) {
         message.lengths.clear();
         EXPECT_EQ(run(), -1);
         EXPECT_TRUE(logged("@ Exception while determining size of mail parts; ignored"));
-        EXPECT_FALSE(plugin.spam.scoreBusy);
-        EXPECT_EQ(plugin.dialUp.receivedBytes, 0);
+        EXPECT_FALSE(filter().scoreBusy);
+        EXPECT_EQ(plugin.dialUp->receivedBytes, 0);
         EXPECT_EQ(count(Slot::Charsets, "windows-1251"), 0);
     }
 }
@@ -209,12 +221,12 @@ TEST_F(SpamEntry, ScoreEdgesAndRounding) {
         {std::nan(""), -1, 0, 0},
     };
     for (const auto& row : rows) {
-        plugin.spam.detectedSpam = plugin.spam.detectedNonSpam = 0;
+        filter().monitor.detectedSpam = filter().monitor.detectedNonSpam = 0;
         log.clear();
         const double p = row.p;
         EXPECT_EQ(score(scoring([p] { return p; })), row.score) << p;
-        EXPECT_EQ(plugin.spam.detectedSpam, row.spam) << p;
-        EXPECT_EQ(plugin.spam.detectedNonSpam, row.nonSpam) << p;
+        EXPECT_EQ(filter().monitor.detectedSpam, row.spam) << p;
+        EXPECT_EQ(filter().monitor.detectedNonSpam, row.nonSpam) << p;
         EXPECT_TRUE(logged(row.score < 0 ? "$$$ Missed!!" : "&&& Spam score: " + decimal(row.score)));
     }
 }
@@ -234,7 +246,7 @@ TEST_F(SpamEntry, TrafficKeysAndAmounts) {
     EXPECT_EQ(std::vector<std::int64_t>({s.stHeaderSize, s.stTotalSize, s.stTextSize,
                                          std::int64_t{s.stLetterCount}}),
               std::vector<std::int64_t>({11, 3, 4, 2}));
-    EXPECT_EQ(plugin.dialUp.receivedBytes, 3);
+    EXPECT_EQ(plugin.dialUp->receivedBytes, 3);
 }
 
 // Totals from a damaged or hostile registry, or a very long run, stop at their maximum: a
@@ -245,16 +257,16 @@ TEST_F(SpamEntry, TotalsAndMonitorCountersStopAtTheirMaximum) {
     Settings& s = plugin.settings;
     s.stHeaderSize = s.stTotalSize = s.stTextSize = kMax64 - 1;
     s.stLetterCount = kMax32;
-    plugin.dialUp.receivedBytes = kMax64 - 1;
-    plugin.spam.incomingScored = plugin.spam.lettersProcessed = kMax32;
-    plugin.spam.bytesProcessed = kMax32 - 1;
+    plugin.dialUp->receivedBytes = kMax64 - 1;
+    filter().monitor.incomingScored = filter().monitor.lettersProcessed = kMax32;
+    filter().monitor.bytesProcessed = kMax32 - 1;
     enable({Slot::Spam, Slot::NonSpam});
     score();
     feed(1);
     EXPECT_EQ(std::vector<std::int64_t>({s.stHeaderSize, s.stTotalSize, s.stTextSize,
-                                         plugin.dialUp.receivedBytes}),
+                                         plugin.dialUp->receivedBytes}),
               std::vector<std::int64_t>(4, kMax64));
-    const SpamState& monitor = plugin.spam;
+    const MonitorCounters& monitor = filter().monitor;
     EXPECT_EQ(std::vector<std::int32_t>({s.stLetterCount, monitor.incomingScored,
                                          monitor.lettersProcessed, monitor.bytesProcessed,
                                          monitor.spamFed}),
@@ -284,7 +296,7 @@ TEST_F(SpamEntry, RecipientRulesSeeTheToAddressBeforeUnknown) {
     EXPECT_EQ(asked, (std::vector<std::string>{"petr@example.net", ""}));
     EXPECT_EQ(count(Slot::Senders, "unknown"), 1);
 
-    plugin.mads[static_cast<std::size_t>(Slot::RawTraffic)].reset();
+    plugin.statItems[static_cast<std::size_t>(Slot::RawTraffic)].reset();
     score(hooks);
     EXPECT_TRUE(logged("!!!!!!!!!!@@!@!@!@!@!@!"));
 }
@@ -321,7 +333,7 @@ TEST_F(SpamEntry, AFailingStageSkipsToBackupAndTraffic) {
     EXPECT_TRUE(logged("Exception 7"));
     EXPECT_EQ(count(Slot::Senders, "petr@example.net"), 0);
     EXPECT_EQ(count(Slot::Traffic, kDay + "T"), 1);
-    EXPECT_FALSE(plugin.spam.scoreBusy);
+    EXPECT_FALSE(filter().scoreBusy);
     // A host that fails while the fields are read: the score reached is still returned.
     message.throwing = {kItemDecodedFrom};
     EXPECT_EQ(score(scoring([] { return 0.7; })), 70);
@@ -398,7 +410,7 @@ TEST_F(SpamEntry, BackupTakesTheHostsCopiedSizeAsTheMessageSize) {
 TEST_F(SpamEntry, TheMessageScoreComesFromTheTrainedWords) {
     enable({Slot::Spam, Slot::NonSpam, Slot::Charsets});
     plugin.settings.madFlags |= 1 << 7;
-    plugin.spam = SpamState{.spamMin = 3, .maxSpam = 10, .nonSpamMin = 3, .maxNonSpam = 10};
+    filter().thresholds = {.spamMin = 3, .maxSpam = 10, .nonSpamMin = 3, .maxNonSpam = 10};
     for (int i = 0; i < 10; ++i) {
         statItem(plugin, Slot::Spam)->store().tree().addWord("viagra", 1, 0);
         statItem(plugin, Slot::NonSpam)->store().tree().addWord("meeting", 1, 0);
@@ -412,7 +424,7 @@ TEST_F(SpamEntry, TheMessageScoreComesFromTheTrainedWords) {
 
     message.items[kItemBody] = spamBody;
     EXPECT_EQ(score(), 99);  // one distinct word of p = 0.99
-    EXPECT_EQ(plugin.spam.detectedSpam, 1);
+    EXPECT_EQ(filter().monitor.detectedSpam, 1);
     message.items[kItemBody] = "unknown words only";
     EXPECT_EQ(score(), -1);
     EXPECT_TRUE(logged("$$$ Missed!!"));
@@ -423,26 +435,26 @@ TEST_F(SpamEntry, FeedingTrainsTheChosenItemAndCounts) {
     message.items[kItemBody] = "Buy cheap pills now, cheap!";
     feed(2);
     EXPECT_EQ(plain(Slot::Spam)[" cheap"] + plain(Slot::Spam)["cheap"], 1);
-    EXPECT_EQ(plugin.spam.spamFed + plugin.spam.nonSpamFed, 0);
-    EXPECT_EQ(plugin.spam.lettersProcessed, 1);
-    EXPECT_EQ(plugin.spam.bytesProcessed, 300);
+    EXPECT_EQ(filter().monitor.spamFed + filter().monitor.nonSpamFed, 0);
+    EXPECT_EQ(filter().monitor.lettersProcessed, 1);
+    EXPECT_EQ(filter().monitor.bytesProcessed, 300);
     feed(1);
     feed(0);
-    EXPECT_EQ(plugin.spam.spamFed, 1);
-    EXPECT_EQ(plugin.spam.nonSpamFed, 1);
+    EXPECT_EQ(filter().monitor.spamFed, 1);
+    EXPECT_EQ(filter().monitor.nonSpamFed, 1);
     EXPECT_NE(plain(Slot::NonSpam).count("pills"), 0u);
     EXPECT_EQ(plain(Slot::Spam)["pills"], 2);
 
     plugin.settings.antispamActive = false;
     feed(1);
-    EXPECT_EQ(plugin.spam.lettersProcessed, 3);
+    EXPECT_EQ(filter().monitor.lettersProcessed, 3);
 }
 
 TEST_F(SpamEntry, FeedingWithoutTheNonSpamBitOrWithAFailingHostTrainsNothing) {
     enable({Slot::Spam});
     message.items[kItemBody] = "pills pills";
     feed(1);
-    EXPECT_EQ(plugin.spam.lettersProcessed, 1);
+    EXPECT_EQ(filter().monitor.lettersProcessed, 1);
     EXPECT_TRUE(plain(Slot::Spam).empty());
 
     enable({Slot::NonSpam});
@@ -478,7 +490,7 @@ TEST_F(SpamEntry, TrainingLeavesEncodedAttachmentsOut) {
     EXPECT_EQ(plain(Slot::Spam), plain(Slot::NonSpam));  // the text's words, and no more
     EXPECT_EQ(plain(Slot::Spam)["pills"], 1);
     EXPECT_EQ(std::count(log.begin(), log.end(), letter.logLine()), 1);
-    EXPECT_EQ(plugin.spam.bytesProcessed, 600);  // the whole message still counts as processed
+    EXPECT_EQ(filter().monitor.bytesProcessed, 600);  // the whole message still counts as processed
 }
 
 TEST_F(SpamEntry, ScoringLeavesEncodedAttachmentsOutOfTheScoreAndTheWordsItem) {
@@ -511,7 +523,7 @@ TEST_F(SpamEntry, ScoringLeavesEncodedAttachmentsOutOfTheScoreAndTheWordsItem) {
     // The default rating reads the same text: with the attachment's letter runs known as spam
     // and the text's words as ham, the letter still scores as ham.
     enable({Slot::Spam, Slot::NonSpam});
-    plugin.spam = SpamState{.spamMin = 3, .maxSpam = 10, .nonSpamMin = 3, .maxNonSpam = 10};
+    filter().thresholds = {.spamMin = 3, .maxSpam = 10, .nonSpamMin = 3, .maxNonSpam = 10};
     const std::string runs = prepareTrainingText(letter.attachment, "");
     const std::string words = prepareTrainingText(letter.bodyWithout(), "");
     for (int i = 0; i < 10; ++i) {

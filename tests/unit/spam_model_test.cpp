@@ -15,6 +15,7 @@
 #include "core/plugin.h"
 #include "base/text.h"
 #include "mail/letters.h"
+#include "statistics/spam_filter.h"
 #include "statistics/stat_item.h"
 #include "support/fakes.h"
 
@@ -223,12 +224,13 @@ protected:
         plugin.settings.antispamActive = true;
         plugin.log.setMirror([this](const std::string& line) { logLines.push_back(line); });
         installStatistics(plugin);
+        installSpamFilter(plugin);
     }
 
     WordTrie& tree(Slot slot) {
         const auto index = static_cast<std::size_t>(slot);
-        if (!plugin.mads[index])
-            plugin.mads[index] = plugin.factories.statisticsItem(
+        if (!plugin.statItems[index])
+            plugin.statItems[index] = plugin.factories.statisticsItem(
                 plugin, plugin.settings.statDir + kStatItemNames[index], static_cast<int>(index));
         return statItem(plugin, slot)->store().tree();
     }
@@ -237,14 +239,8 @@ protected:
         const std::string normal = mail::normalizeSpamText(toLower1251(text), false);
         for (int i = 0; i < times; ++i) ASSERT_TRUE(tree(slot).addText(normal, 1, kNow));
     }
-    void setThresholds(const SpamThresholds& t) {
-        std::tie(plugin.spam.spamMin, plugin.spam.maxSpam, plugin.spam.nonSpamMin,
-                 plugin.spam.maxNonSpam) = std::tie(t.spamMin, t.maxSpam, t.nonSpamMin, t.maxNonSpam);
-    }
-    SpamThresholds thresholds() const {
-        return {plugin.spam.spamMin, plugin.spam.maxSpam, plugin.spam.nonSpamMin,
-                plugin.spam.maxNonSpam};
-    }
+    void setThresholds(const SpamThresholds& t) { spamFilter(plugin)->thresholds = t; }
+    SpamThresholds thresholds() { return spamFilter(plugin)->thresholds; }
 
     test::FakePlatform fake;
     Plugin plugin{fake.platform()};
@@ -262,7 +258,7 @@ TEST_F(SpamModelPluginTest, FilterOffGivesNeutralValuesAndTouchesNothing) {
     EXPECT_TRUE(logLines.empty());
     EXPECT_EQ(getWordSpamProbability(plugin, "viagra"), -1.0);
     EXPECT_EQ(getTextSpamScore(plugin, "viagra viagra"), 0.5);
-    EXPECT_EQ(plugin.mads[static_cast<std::size_t>(Slot::Temp2)], nullptr);
+    EXPECT_EQ(plugin.statItems[static_cast<std::size_t>(Slot::Temp2)], nullptr);
 }
 
 TEST_F(SpamModelPluginTest, UpdateReadsBothItemsAndLogs) {
@@ -274,7 +270,7 @@ TEST_F(SpamModelPluginTest, UpdateReadsBothItemsAndLogs) {
     EXPECT_EQ(thresholds(), (SpamThresholds{3, 3, 3, 2}));
     EXPECT_THAT(logLines, ::testing::Contains("Maxnonpam frequency: 2"));  // reaches the log
 
-    plugin.mads[static_cast<std::size_t>(Slot::NonSpam)].reset();  // a missing side: no entries
+    plugin.statItems[static_cast<std::size_t>(Slot::NonSpam)].reset();  // a missing side: no entries
     updateSpamFrequencies(plugin);
     EXPECT_EQ(thresholds(), (SpamThresholds{3, 3, 3, 0}));
 }
@@ -304,8 +300,9 @@ TEST_F(SpamModelPluginTest, WordAndTextScoresUseTheTrainedCounts) {
 TEST_F(SpamModelPluginTest, TextScoreReplacesTheScratchItemWithoutMarkingIt) {
     train(Slot::Spam, "viagra", 11);
     setThresholds({3, 13, 3, 13});
-    auto& slot = plugin.mads[static_cast<std::size_t>(Slot::Temp2)];
-    slot = plugin.factories.statisticsItem(plugin, "C:\\QBX\\Statistics\\old", 5);
+    auto& slot = plugin.statItems[static_cast<std::size_t>(Slot::Temp2)];
+    slot = plugin.factories.statisticsItem(plugin, "C:\\QBX\\Statistics\\old",
+                                           static_cast<int>(Slot::Temp2));
     statItem(plugin, Slot::Temp2)->store().tree().addWord("viagra", 1, kNow);
 
     getTextSpamScore(plugin, "viagra");

@@ -167,10 +167,11 @@ TEST_F(StatItemTest, FailureLinesOfStoringAndOfTheItemLoopsNameTheItemAndTheReas
         void setSortByCount(bool) override {}
         void switchCheckOff() override {}
     };
-    plugin.mads[7] = std::make_unique<Failing>();
-    processAllMads(plugin, false);
+    plugin.statItems[slotIndex(Slot::NonSpam)] = std::make_unique<Failing>();
+    EXPECT_EQ(statItem(plugin, Slot::NonSpam), nullptr);  // an item, but not one of ours
+    processAllItems(plugin, false);
     EXPECT_EQ(logLines.back(), "***** ERROR!!! Failed to store mad data NonSpam: the disk is gone");
-    sortAllMads(plugin);
+    sortAllItems(plugin);
     EXPECT_EQ(logLines.back(), "***** ERROR!!! Failed to sort mad data NonSpam: out of memory");
 }
 
@@ -336,15 +337,16 @@ TEST_F(StatItemTest, IgnoreStringIsCaseInsensitiveIncludingCyrillic) {
 TEST_F(StatItemTest, FactoryFillsSlotsAndTheLoopsStoreThem) {
     installStatistics(plugin);
     ASSERT_TRUE(plugin.factories.statisticsItem);
-    plugin.mads[6] = plugin.factories.statisticsItem(plugin, path("Spam"), 6);
+    plugin.statItems[slotIndex(Slot::Spam)] =
+        plugin.factories.statisticsItem(plugin, path("Spam"), static_cast<int>(Slot::Spam));
     ASSERT_NE(statItem(plugin, Slot::Spam), nullptr);
     EXPECT_EQ(statItem(plugin, Slot::Words), nullptr);
     EXPECT_TRUE(statItem(plugin, 16) == nullptr && statItem(plugin, -1) == nullptr);
 
     statItem(plugin, Slot::Spam)->addText("viagra viagra", 4, false, 1);
-    sortAllMads(plugin);  // sorting writes nothing
+    sortAllItems(plugin);  // sorting writes nothing
     EXPECT_FALSE(fake.files.has(path("Spam.Stat")));
-    processAllMads(plugin, false);
+    processAllItems(plugin, false);
     EXPECT_TRUE(fake.files.has(path("Spam.Stat")));
 }
 

@@ -1,0 +1,53 @@
+// The spam filter's own state while the module is loaded: the thresholds (0 until the first
+// update), the re-entry flag of the scoring, the anti-spam monitor's counters and the hooks of
+// the two mail entry points. Installed with the statistics layer; the Plugin holds it through
+// its port, and this layer finds it again with spamFilter().
+#pragma once
+
+#include <cstdint>
+
+#include "core/own_objects.h"
+#include "core/ports/spam_filter.h"
+#include "statistics/spam_entry.h"
+#include "statistics/spam_model.h"
+
+namespace qbx {
+struct Plugin;
+}
+
+namespace qbx::statistics {
+
+// What the anti-spam monitor shows: messages scored and trained, and their verdicts.
+struct MonitorCounters {
+    std::int32_t incomingScored = 0;
+    std::int32_t lettersProcessed = 0;
+    std::int32_t detectedSpam = 0;
+    std::int32_t detectedNonSpam = 0;
+    std::int32_t spamFed = 0;
+    std::int32_t nonSpamFed = 0;
+    std::int32_t bytesProcessed = 0;
+};
+
+class SpamFilterState final : public SpamFilter {
+public:
+    SpamFilterState(Plugin& plugin, SpamEntryHooks entryHooks);
+
+    void updateThresholds() override;  // updateSpamFrequencies
+
+    SpamThresholds thresholds;
+    bool scoreBusy = false;
+    MonitorCounters monitor;
+    SpamEntryHooks hooks;
+
+private:
+    Plugin& plugin_;
+    OwnObjects<SpamFilter, SpamFilterState>::Entry entry_;
+};
+
+// The filter the Plugin holds; null before the install (or when it holds another kind).
+SpamFilterState* spamFilter(Plugin& plugin);
+
+// Creates the filter, with the hooks the mail entry points use.
+void installSpamFilter(Plugin& plugin, SpamEntryHooks hooks = {});
+
+}  // namespace qbx::statistics
