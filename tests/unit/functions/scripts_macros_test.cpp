@@ -2,7 +2,7 @@
 // script they run, and what each answers when scripting has not started.
 #include <gtest/gtest.h>
 
-#include "script_fixture.h"
+#include "support/script_fixture.h"
 
 namespace qbx::functions::scripts {
 namespace {

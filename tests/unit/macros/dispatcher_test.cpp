@@ -8,7 +8,7 @@
 #include <tuple>
 #include <vector>
 
-#include "macro_fixture.h"
+#include "support/macro_fixture.h"
 #include "macros/arguments.h"
 #include "macros/dispatcher.h"
 

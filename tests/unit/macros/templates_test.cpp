@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "core/version.h"
-#include "macro_fixture.h"
+#include "support/macro_fixture.h"
 #include "macros/call_token.h"
 #include "macros/nested_arguments.h"
 

@@ -6,7 +6,7 @@
 #include <tuple>
 #include <vector>
 
-#include "macro_fixture.h"
+#include "support/macro_fixture.h"
 #include "macros/macro_call.h"
 
 namespace qbx::functions::message {

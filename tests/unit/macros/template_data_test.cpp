@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "macro_fixture.h"
+#include "support/macro_fixture.h"
 #include "macros/templates.h"
 #include "macros/work_budget.h"
 

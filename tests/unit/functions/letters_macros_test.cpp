@@ -8,7 +8,7 @@
 #include "base/cp1251.h"
 #include "base/random_source.h"
 #include "base/text.h"
-#include "macro_fixture.h"
+#include "support/macro_fixture.h"
 
 namespace qbx::functions::letters {
 namespace {

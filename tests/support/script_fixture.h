@@ -5,7 +5,7 @@
 #include <string>
 #include <utility>
 
-#include "macro_fixture.h"
+#include "support/macro_fixture.h"
 #include "scripting/script_runner.h"
 
 namespace qbx::test {

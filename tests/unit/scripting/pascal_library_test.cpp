@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "support/fakes.h"
-#include "pascal_test_support.h"
+#include "support/pascal_test_support.h"
 #include "scripting/pascal/library.h"
 
 namespace qbx::scripting::pascal {

@@ -39,18 +39,23 @@ TEST(AboutPage, ShowsTheVersionInPlaceOfTheMarker) {
     EXPECT_EQ(page.rfind("</html>"), page.size() - std::strlen("</html>\r\n"));
 }
 
-// A list of three names stands for the product's.
+// A list of three names stands for the product's while a test runs.
 constexpr std::string_view kNames[] = {"ZVX", "ZVXVER", "QCDTIME"};
 
-TEST(MacroList, TheInstalledNamesOneALine) {
-    installOfferedMacroNames(kNames);
+class MacroList : public ::testing::Test {
+protected:
+    MacroList() { installOfferedMacroNames(kNames); }
+    ~MacroList() override { installOfferedMacroNames(before_); }
+    std::span<const std::string_view> before_ = offeredMacroNames();
+};
+
+TEST_F(MacroList, TheInstalledNamesOneALine) {
     EXPECT_EQ(offeredMacroNames().size(), 3u);
     EXPECT_EQ(buildMacroList(""), "ZVX\r\nZVXVER\r\nQCDTIME\r\n");
     EXPECT_EQ(macroCount(""), "3");
 }
 
-TEST(MacroList, StoredScriptsFollowAsFnLinesAndAreCounted) {
-    installOfferedMacroNames(kNames);
+TEST_F(MacroList, StoredScriptsFollowAsFnLinesAndAreCounted) {
     const std::string list = buildMacroList("a\r\nb\r\n");
     EXPECT_EQ(list, buildMacroList("") + "FNa\r\nFNb\r\n");
     EXPECT_EQ(macroCount("a\r\nb\r\n"), "5");

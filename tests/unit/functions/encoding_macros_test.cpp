@@ -5,7 +5,7 @@
 #include <tuple>
 #include <vector>
 
-#include "macro_fixture.h"
+#include "support/macro_fixture.h"
 
 namespace qbx::functions::encoding {
 namespace {

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "base/text.h"
-#include "macro_fixture.h"
+#include "support/macro_fixture.h"
 
 namespace qbx::functions::identity {
 namespace {

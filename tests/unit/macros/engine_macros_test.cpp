@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "macro_fixture.h"
+#include "support/macro_fixture.h"
 #include "macros/dispatcher.h"
 #include "macros/expressions.h"
 

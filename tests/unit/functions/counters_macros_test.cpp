@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "base/datetime.h"
-#include "macro_fixture.h"
+#include "support/macro_fixture.h"
 
 namespace qbx::functions::counters {
 namespace {

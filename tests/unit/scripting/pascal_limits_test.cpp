@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "pascal_test_support.h"
+#include "support/pascal_test_support.h"
 
 namespace qbx::scripting::pascal {
 namespace {

@@ -1,7 +1,7 @@
 // Small scripts and what they give: the value as text, or "!" and the error with its place.
 #include <gtest/gtest.h>
 
-#include "pascal_test_support.h"
+#include "support/pascal_test_support.h"
 
 namespace qbx::scripting::pascal {
 namespace {

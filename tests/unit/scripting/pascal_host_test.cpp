@@ -5,7 +5,7 @@
 #include <stdexcept>
 
 #include "base/float_text.h"
-#include "pascal_test_support.h"
+#include "support/pascal_test_support.h"
 
 namespace qbx::scripting::pascal {
 namespace {

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "base/random_source.h"
-#include "macro_fixture.h"
+#include "support/macro_fixture.h"
 #include "macros/arguments.h"
 
 namespace qbx::functions::text {

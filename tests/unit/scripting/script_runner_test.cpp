@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "script_fixture.h"
+#include "support/script_fixture.h"
 #include "scripting/script_runner.h"
 
 namespace qbx::scripting {
