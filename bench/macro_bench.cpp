@@ -80,7 +80,12 @@ void EvaluateTokens(benchmark::State& state) {
     for (auto _ : state) benchmark::DoNotOptimize(qbx::macros::evaluateTokens(ctx, text));
     state.SetComplexityN(state.range(0));
 }
-BENCHMARK(EvaluateTokens)->Arg(10)->Arg(100)->Arg(1000)->Arg(5000)->Unit(benchmark::kMicrosecond)
+BENCHMARK(EvaluateTokens)
+    ->Arg(10)
+    ->Arg(100)
+    ->Arg(1000)
+    ->Arg(5000)
+    ->Unit(benchmark::kMicrosecond)
     ->Complexity();
 
 }  // namespace

@@ -37,7 +37,9 @@ void runScript(benchmark::State& state, const char* source, const char* expected
     }
 }
 
-void IntegerAdditions1e6(benchmark::State& state) { runScript(state, kIntegerLoop, "500000500000"); }
+void IntegerAdditions1e6(benchmark::State& state) {
+    runScript(state, kIntegerLoop, "500000500000");
+}
 BENCHMARK(IntegerAdditions1e6)->Unit(benchmark::kMillisecond);
 
 void StringAppends1e5(benchmark::State& state) { runScript(state, kStringLoop, "100000"); }

@@ -33,7 +33,9 @@ void fill(StatStore& store, std::int64_t words) {
 
 struct Fixture {
     explicit Fixture(std::int64_t words)
-        : home(benchHome("store")), platform(qbx::systemPlatform()), log(platform),
+        : home(benchHome("store")),
+          platform(qbx::systemPlatform()),
+          log(platform),
           store({log, *platform.files, *platform.clock, 4'000'000}),
           file(home + "/Words.Stat") {
         fill(store, words);
@@ -52,8 +54,8 @@ void StoreSave(benchmark::State& state) {
     const auto words = static_cast<double>(f.store.tree().countWords());
     state.counters["words"] = words;
     state.counters["nodes"] = static_cast<double>(f.store.tree().countNodes());
-    state.counters["bytes/node"] =
-        static_cast<double>(f.store.tree().memoryBytes()) / static_cast<double>(f.store.tree().countNodes());
+    state.counters["bytes/node"] = static_cast<double>(f.store.tree().memoryBytes()) /
+                                   static_cast<double>(f.store.tree().countNodes());
     state.counters["file bytes/word"] =
         static_cast<double>(std::filesystem::file_size(f.file)) / words;
     state.SetItemsProcessed(state.iterations() * state.range(0));
@@ -72,8 +74,12 @@ void StoreLoad(benchmark::State& state) {
 }
 
 // Levels 2 (the default) and 0 (none).
-BENCHMARK(StoreSave)->ArgsProduct({{10'000, 100'000, 1'000'000}, {2, 0}})->Unit(benchmark::kMillisecond);
-BENCHMARK(StoreLoad)->ArgsProduct({{10'000, 100'000, 1'000'000}, {2, 0}})->Unit(benchmark::kMillisecond);
+BENCHMARK(StoreSave)
+    ->ArgsProduct({{10'000, 100'000, 1'000'000}, {2, 0}})
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(StoreLoad)
+    ->ArgsProduct({{10'000, 100'000, 1'000'000}, {2, 0}})
+    ->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

@@ -13,9 +13,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const qbx::ResolvedFolder resolved = qbx::resolveFolderSetting(value, "C:\\Mail\\Plugins\\");
     if (resolved.folder.empty()) return 0;
     const char last = resolved.folder.back();
-    const bool absolute = (resolved.folder.size() >= 3 && resolved.folder[1] == ':') ||
-                          resolved.folder.rfind("\\\\", 0) == 0 || resolved.folder.rfind("//", 0) == 0 ||
-                          resolved.folder.rfind("\\/", 0) == 0 || resolved.folder.rfind("/\\", 0) == 0;
+    const bool absolute =
+        (resolved.folder.size() >= 3 && resolved.folder[1] == ':') ||
+        resolved.folder.rfind("\\\\", 0) == 0 || resolved.folder.rfind("//", 0) == 0 ||
+        resolved.folder.rfind("\\/", 0) == 0 || resolved.folder.rfind("/\\", 0) == 0;
     if ((last != '\\' && last != '/') || !absolute || !resolved.refusal.empty()) std::abort();
     return 0;
 }

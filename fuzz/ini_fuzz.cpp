@@ -14,7 +14,9 @@ void check(bool condition) {
     if (!condition) std::abort();
 }
 
-bool hasLineBreak(std::string_view text) { return text.find_first_of("\r\n") != std::string_view::npos; }
+bool hasLineBreak(std::string_view text) {
+    return text.find_first_of("\r\n") != std::string_view::npos;
+}
 
 }  // namespace
 

@@ -11,8 +11,9 @@
 namespace {
 
 bool isSeparator(unsigned char c) {
-    return c < 32 || std::string_view("~`!@#$%^&*()_+-=[]{};':\",./<>?|\\").find(static_cast<char>(c)) !=
-                         std::string_view::npos;
+    return c < 32 ||
+           std::string_view("~`!@#$%^&*()_+-=[]{};':\",./<>?|\\").find(static_cast<char>(c)) !=
+               std::string_view::npos;
 }
 
 }  // namespace

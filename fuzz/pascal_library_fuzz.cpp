@@ -37,15 +37,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string_view input(reinterpret_cast<const char*>(data), size);
     const std::size_t cut1 = input.find('\0');
     const std::string_view first = input.substr(0, cut1);
-    const std::string_view rest = cut1 == std::string_view::npos ? std::string_view() : input.substr(cut1 + 1);
+    const std::string_view rest =
+        cut1 == std::string_view::npos ? std::string_view() : input.substr(cut1 + 1);
     const std::size_t cut2 = rest.find('\0');
     const std::string_view second = rest.substr(0, cut2);
-    const std::string_view third = cut2 == std::string_view::npos ? std::string_view() : rest.substr(cut2 + 1);
+    const std::string_view third =
+        cut2 == std::string_view::npos ? std::string_view() : rest.substr(cut2 + 1);
 
-    call(*env, "FORMAT", {Value(first), Value(std::int64_t{-42}), Value(second), Value(2.675), Value()});
+    call(*env, "FORMAT",
+         {Value(first), Value(std::int64_t{-42}), Value(second), Value(2.675), Value()});
     call(*env, "FORMAT", {Value(first), Value(-1e300), Value(1e-300)});
     call(*env, "FORMATDATETIME", {Value(first), Value(45000.123456)});
-    call(*env, "STRINGREPLACE", {Value(first), Value(second), Value(third), Value(static_cast<std::int64_t>(size % 4))});
+    call(*env, "STRINGREPLACE",
+         {Value(first), Value(second), Value(third), Value(static_cast<std::int64_t>(size % 4))});
     call(*env, "STRTOFLOAT", {Value(first)});
     return 0;
 }

@@ -50,7 +50,8 @@ std::int32_t QBX_STDCALL fuzzedCallback(std::intptr_t context, std::int32_t id, 
     }
     if (size <= 0) std::abort();  // the module never offers an empty buffer
     // Write only what was offered, as an honest host would; the reported count may lie.
-    std::memcpy(buffer, text.data(), std::min<std::size_t>(text.size(), static_cast<std::size_t>(size)));
+    std::memcpy(buffer, text.data(),
+                std::min<std::size_t>(text.size(), static_cast<std::size_t>(size)));
     return std::min(length, size) + host.copySkew[part];
 }
 

@@ -17,8 +17,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const StatEntry second = parseStatEntry(written);
         // Compared through the bytes: a NaN date is still the same date.
         if (serialiseStatEntry(second) != written) std::abort();
-        if (second.key != first.key || second.size != first.size ||
-            second.count != first.count || second.marker != first.marker)
+        if (second.key != first.key || second.size != first.size || second.count != first.count ||
+            second.marker != first.marker)
             std::abort();
     }
     return 0;

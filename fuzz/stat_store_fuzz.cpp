@@ -8,8 +8,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "core/log.h"
 #include "base/text.h"
+#include "core/log.h"
 #include "statistics/stat_store.h"
 #include "support/fakes.h"
 
@@ -58,7 +58,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     std::string packed(compressBound(static_cast<uLong>(size)), '\0');
     uLongf length = static_cast<uLongf>(packed.size());
-    if (compress(reinterpret_cast<Bytef*>(packed.data()), &length, data, static_cast<uLong>(size)) == Z_OK) {
+    if (compress(reinterpret_cast<Bytef*>(packed.data()), &length, data,
+                 static_cast<uLong>(size)) == Z_OK) {
         packed.resize(length);
         readAsFile(packed);
     }

@@ -18,7 +18,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     (void)evaluateSubExpression(ctx, text);
     if (expandVariables(ctx, text).size() > kMaxExpressionText + text.size()) std::abort();
     // The template order: variables, spacing, tokens, unquoting.
-    (void)unquoteText(evaluateTokens(ctx, joinTokens(tokenizeExpression(
-                                                dospaces(ctx, evaluateVars(ctx, text))))));
+    (void)unquoteText(evaluateTokens(
+        ctx, joinTokens(tokenizeExpression(dospaces(ctx, evaluateVars(ctx, text))))));
     return 0;
 }

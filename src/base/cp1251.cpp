@@ -28,7 +28,8 @@ std::uint32_t toUnicode(unsigned char byte) {
 
 char fromUnicode(std::uint32_t cp) {
     if (cp < 0x80) return static_cast<char>(cp);
-    if (cp >= kCyrillicA && cp < kCyrillicA + 64) return static_cast<char>(0xC0 + (cp - kCyrillicA));
+    if (cp >= kCyrillicA && cp < kCyrillicA + 64)
+        return static_cast<char>(0xC0 + (cp - kCyrillicA));
     for (std::size_t i = 0; i < kHigh.size(); ++i)
         if (kHigh[i] == cp) return static_cast<char>(0x80 + i);
     return '?';

@@ -59,9 +59,9 @@ double encodeDateTime(const DateTimeFields& f) {
     year += month0 >= 0 ? month0 / 12 : (month0 - 11) / 12;
     month0 = ((month0 % 12) + 12) % 12;
     const std::int64_t days = daysFromCivil(year, static_cast<int>(month0 + 1), 1) + f.day - 1;
-    const std::int64_t ms = ((static_cast<std::int64_t>(f.hour) * 60 + f.minute) * 60 + f.second) *
-                                1000 +
-                            f.millisecond;
+    const std::int64_t ms =
+        ((static_cast<std::int64_t>(f.hour) * 60 + f.minute) * 60 + f.second) * 1000 +
+        f.millisecond;
     return static_cast<double>(days) + static_cast<double>(ms) / kMsPerDay;
 }
 
@@ -72,9 +72,7 @@ std::int64_t secondsBetween(double a, double b) {
     return static_cast<std::int64_t>(span + 1e-6);
 }
 
-bool isLeapYear(std::int64_t year) {
-    return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-}
+bool isLeapYear(std::int64_t year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
 
 int daysInMonth(std::int64_t year, int month) {
     static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};

@@ -29,9 +29,7 @@ bool needsQuotes(std::string_view value) {
 
 // A line break inside a name or value would start a line of its own (a forged key or
 // section) when the file is read back; it is written as a blank instead.
-void appendOneLine(std::string& out, std::string_view text) {
-    out += lineBreaksToBlanks(text);
-}
+void appendOneLine(std::string& out, std::string_view text) { out += lineBreaksToBlanks(text); }
 
 constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
 

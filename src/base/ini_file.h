@@ -15,7 +15,6 @@
 
 namespace qbx {
 
-
 // The blanks the profile functions strip around names and values; Ctrl-Z is the end-of-file
 // mark of old editors.
 constexpr bool isIniBlank(char c) {
@@ -24,9 +23,7 @@ constexpr bool isIniBlank(char c) {
 // Some versions of the system's profile functions also strip the code page's no-break space
 // (Wine's keep it): a value with one at an end is written in quotes, which every reader takes
 // off again, and the variables file holds no name with one at an end.
-constexpr bool isProfileBlank(char c) {
-    return isIniBlank(c) || c == '\xA0';
-}
+constexpr bool isProfileBlank(char c) { return isIniBlank(c) || c == '\xA0'; }
 
 class IniFile {
 public:

@@ -98,13 +98,32 @@ public:
 
     char_class_type lookup_classname(const char* p1, const char* p2) const {
         static constexpr std::array<char_class_type, 22> masks = {
-            0,      kAlnum, kAlpha, kBlank,      kCntrl, kDigit,          kDigit, kGraph,
-            kHorizontal,   kLower, kLower, kPrint, kPunct, kSpace, kSpace, kUpper,
-            0 /* unicode: nothing here is beyond one byte */, kUpper, kVertical,
-            kAlnum | kWord, kAlnum | kWord, kXdigit};
+            0,
+            kAlnum,
+            kAlpha,
+            kBlank,
+            kCntrl,
+            kDigit,
+            kDigit,
+            kGraph,
+            kHorizontal,
+            kLower,
+            kLower,
+            kPrint,
+            kPunct,
+            kSpace,
+            kSpace,
+            kUpper,
+            0 /* unicode: nothing here is beyond one byte */,
+            kUpper,
+            kVertical,
+            kAlnum | kWord,
+            kAlnum | kWord,
+            kXdigit};
         int id = detail::get_default_class_id(p1, p2);
         if (id < 0) {
-            const std::string lower = toLower1251(std::string_view(p1, static_cast<std::size_t>(p2 - p1)));
+            const std::string lower =
+                toLower1251(std::string_view(p1, static_cast<std::size_t>(p2 - p1)));
             id = detail::get_default_class_id(lower.data(), lower.data() + lower.size());
         }
         const auto slot = static_cast<std::size_t>(id + 1);
@@ -124,9 +143,12 @@ public:
 
     int value(char c, int radix) const {
         int v = -1;
-        if (c >= '0' && c <= '9') v = c - '0';
-        else if (c >= 'a' && c <= 'z') v = c - 'a' + 10;
-        else if (c >= 'A' && c <= 'Z') v = c - 'A' + 10;
+        if (c >= '0' && c <= '9')
+            v = c - '0';
+        else if (c >= 'a' && c <= 'z')
+            v = c - 'a' + 10;
+        else if (c >= 'A' && c <= 'Z')
+            v = c - 'A' + 10;
         return v < radix ? v : -1;
     }
 
@@ -141,9 +163,8 @@ public:
                                                     : boost::regex_constants::syntax_char;
     }
     boost::regex_constants::escape_syntax_type escape_syntax_type(char c) const {
-        return static_cast<unsigned char>(c) < 0x80
-                   ? detail::get_default_escape_syntax_type(c)
-                   : boost::regex_constants::escape_type_identity;
+        return static_cast<unsigned char>(c) < 0x80 ? detail::get_default_escape_syntax_type(c)
+                                                    : boost::regex_constants::escape_type_identity;
     }
     std::intmax_t toi(const char*& p1, const char* p2, int radix) const {
         return detail::global_toi(p1, p2, radix, *this);

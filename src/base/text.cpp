@@ -54,13 +54,9 @@ constexpr CaseTables kCase{};
 
 }  // namespace
 
-char toUpper1251(char c) {
-    return static_cast<char>(kCase.upper[static_cast<unsigned char>(c)]);
-}
+char toUpper1251(char c) { return static_cast<char>(kCase.upper[static_cast<unsigned char>(c)]); }
 
-char toLower1251(char c) {
-    return static_cast<char>(kCase.lower[static_cast<unsigned char>(c)]);
-}
+char toLower1251(char c) { return static_cast<char>(kCase.lower[static_cast<unsigned char>(c)]); }
 
 std::string toUpper1251(std::string_view text) {
     std::string out(text);
@@ -100,8 +96,7 @@ std::string hexUpper(std::uint64_t value, int digits) {
 }
 
 std::string pointerText(const void* pointer) {
-    return hexUpper(reinterpret_cast<std::uintptr_t>(pointer),
-                    static_cast<int>(sizeof(void*) * 2));
+    return hexUpper(reinterpret_cast<std::uintptr_t>(pointer), static_cast<int>(sizeof(void*) * 2));
 }
 
 std::string padLeft(std::string_view text, std::size_t width, char fill) {

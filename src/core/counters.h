@@ -11,8 +11,8 @@ namespace qbx {
 
 // Counts only grow: an amount below zero adds nothing.
 template <std::signed_integral Counter>
-    requires(sizeof(Counter) <= sizeof(std::int64_t))
-constexpr void addToCounter(Counter& counter, std::int64_t amount) {
+requires(sizeof(Counter) <= sizeof(std::int64_t)) constexpr void addToCounter(Counter& counter,
+                                                                              std::int64_t amount) {
     if (amount <= 0) return;
     constexpr std::int64_t kMax = std::numeric_limits<Counter>::max();
     const std::int64_t current = counter;

@@ -55,16 +55,10 @@ std::int32_t tbpGetMacroList(Plugin& plugin, char* buffer, std::int32_t size) {
     return copyToHostBuffer(buildMacroList(scripts), buffer, size);
 }
 
-std::int32_t tbpGetStatus() {
-    return 0;
-}
+std::int32_t tbpGetStatus() { return 0; }
 
-std::int32_t tbpNeedConfig(const Plugin& plugin) {
-    return plugin.settings.needsRestart ? 0 : 1;
-}
+std::int32_t tbpNeedConfig(const Plugin& plugin) { return plugin.settings.needsRestart ? 0 : 1; }
 
-std::int32_t tbpNeedCOM() {
-    return 1;
-}
+std::int32_t tbpNeedCOM() { return 1; }
 
 }  // namespace qbx

@@ -4,8 +4,8 @@
 #include <charconv>
 #include <cmath>
 
-#include "core/strings.h"
 #include "base/text.h"
+#include "core/strings.h"
 #include "platform/platform.h"
 
 namespace qbx {
@@ -96,18 +96,17 @@ std::string formatDuration(int unit, bool addName, std::int64_t seconds, const S
             return text;
         }
         case 8:
-        case 9:
-            return russianWords ? russianWords(seconds, unit == 8 ? 1 : 2) : std::string();
-        default:
-            return {};
+        case 9: return russianWords ? russianWords(seconds, unit == 8 ? 1 : 2) : std::string();
+        default: return {};
     }
 }
 
 std::string formatByteSize(int unit, bool addName, std::int64_t bytes, const StringTable& strings) {
     if (unit < 0 || unit >= kByteUnits) return {};
-    std::string text = unit == 0 ? decimal(bytes)
-                                 : decimal(static_cast<std::int64_t>(
-                                       static_cast<std::uint64_t>(bytes) >> (10 * unit)));
+    std::string text =
+        unit == 0
+            ? decimal(bytes)
+            : decimal(static_cast<std::int64_t>(static_cast<std::uint64_t>(bytes) >> (10 * unit)));
     if (addName) {
         text += ' ';
         text += strings[str::kByteUnit0 + unit];

@@ -31,7 +31,6 @@ std::string formatDuration(int unit, bool addName, std::int64_t seconds, const S
 // gives the empty text. With addName, units 0..4 get " " + their name from the string table.
 std::string formatByteSize(int unit, bool addName, std::int64_t bytes, const StringTable& strings);
 
-
 // Every byte other than 0-9, A-Z, a-z becomes "%XX" (capital hex).
 std::string percentEncodeAll(std::string_view text);
 // Only bytes 0x80..0xFF become "%XX"; spaces and the rest of ASCII are kept.

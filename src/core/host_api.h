@@ -49,7 +49,7 @@ struct ITBPDataProvider : IHostUnknown {
 // The host's data callback of the mail entry points: a length query (null buffer, size -1) or
 // a read of up to `size` bytes.
 using HostDataCallback = std::int32_t(QBX_STDCALL*)(std::intptr_t context, std::int32_t itemId,
-                                                     char* buffer, std::int32_t size);
+                                                    char* buffer, std::int32_t size);
 
 // The items of one message that the callback supplies.
 inline constexpr std::int32_t kItemHeader = 100000;

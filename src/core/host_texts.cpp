@@ -80,9 +80,7 @@ void installOfferedMacroNames(std::span<const std::string_view> names) noexcept 
     installedNames = names;
 }
 
-std::span<const std::string_view> offeredMacroNames() noexcept {
-    return installedNames;
-}
+std::span<const std::string_view> offeredMacroNames() noexcept { return installedNames; }
 
 std::string buildMacroList(std::string_view scriptNameList) {
     std::string list;

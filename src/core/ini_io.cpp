@@ -6,7 +6,8 @@ namespace qbx {
 
 IniFile loadIniFile(FileSystem& files, const std::string& path) {
     try {
-        if (auto bytes = files.readFile(path, IniFile::kMaxFileBytes)) return IniFile::parse(*bytes);
+        if (auto bytes = files.readFile(path, IniFile::kMaxFileBytes))
+            return IniFile::parse(*bytes);
     } catch (...) {  // an unreadable file reads as an empty one
     }
     return IniFile{};

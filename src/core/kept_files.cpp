@@ -2,8 +2,8 @@
 
 #include <cstdint>
 
-#include "core/log.h"
 #include "base/text.h"
+#include "core/log.h"
 #include "platform/platform.h"
 
 namespace qbx {
@@ -25,8 +25,8 @@ namespace {
 // Deletes the names of the folder that `isLeftover` picks; logs how many went and how many
 // could not be removed, with the first reason.
 template <class Pick>
-void removeLeftovers(FileSystem& files, const std::string& folder, const std::string& of,
-                     Log& log, Pick isLeftover) noexcept {
+void removeLeftovers(FileSystem& files, const std::string& folder, const std::string& of, Log& log,
+                     Pick isLeftover) noexcept {
     try {
         std::int64_t removed = 0;
         std::int64_t left = 0;
@@ -42,8 +42,8 @@ void removeLeftovers(FileSystem& files, const std::string& folder, const std::st
         if (removed > 0)
             log.write("Removed " + decimal(removed) + " stale temporary files of " + of);
         if (left > 0)
-            log.write("Cannot remove " + decimal(left) + " stale temporary files of " + of +
-                      " (" + reason + ")");
+            log.write("Cannot remove " + decimal(left) + " stale temporary files of " + of + " (" +
+                      reason + ")");
     } catch (...) {
         // Leftovers cost only disk space; what follows them matters more.
     }
@@ -65,19 +65,18 @@ void removeStaleTemporaries(FileSystem& files, const std::string& path, Log& log
     }
 }
 
-void removeStaleTemporariesIn(FileSystem& files, const std::string& folder,
-                              std::string_view suffix, Log& log) noexcept {
+void removeStaleTemporariesIn(FileSystem& files, const std::string& folder, std::string_view suffix,
+                              Log& log) noexcept {
     try {
         std::string dir = folder;
         if (!dir.empty() && dir.back() != '\\' && dir.back() != '/') dir += '\\';
-        removeLeftovers(files, dir, dir + "*" + std::string(suffix), log,
-                        [&](std::string_view name) {
-                            const std::size_t tmp = name.rfind(".tmp");
-                            if (tmp == std::string_view::npos) return false;
-                            const std::string_view target = name.substr(0, tmp);
-                            return nameHasSuffix(target, suffix) &&
-                                   isAtomicTemporaryNameOf(name, target);
-                        });
+        removeLeftovers(
+            files, dir, dir + "*" + std::string(suffix), log, [&](std::string_view name) {
+                const std::size_t tmp = name.rfind(".tmp");
+                if (tmp == std::string_view::npos) return false;
+                const std::string_view target = name.substr(0, tmp);
+                return nameHasSuffix(target, suffix) && isAtomicTemporaryNameOf(name, target);
+            });
     } catch (...) {
     }
 }

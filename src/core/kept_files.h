@@ -30,7 +30,7 @@ KeptAside keepAside(FileSystem& files, const std::string& path);
 void removeStaleTemporaries(FileSystem& files, const std::string& path, Log& log,
                             bool bareTmp = false) noexcept;
 // The same for every file of the folder whose name ends in `suffix` (the scripts, "*.s").
-void removeStaleTemporariesIn(FileSystem& files, const std::string& folder,
-                              std::string_view suffix, Log& log) noexcept;
+void removeStaleTemporariesIn(FileSystem& files, const std::string& folder, std::string_view suffix,
+                              Log& log) noexcept;
 
 }  // namespace qbx

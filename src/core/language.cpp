@@ -2,10 +2,10 @@
 
 #include <optional>
 
+#include "base/text.h"
 #include "core/ini_io.h"
 #include "core/log.h"
 #include "core/strings.h"
-#include "base/text.h"
 #include "core/ui_components.h"
 #include "core/version.h"
 #include "platform/platform.h"
@@ -150,7 +150,8 @@ std::string setupItemCaption(const StringTable& strings) {
 }
 
 std::string viewerItemCaption(const StringTable& strings, std::string_view viewerVersion) {
-    return std::string(trimBlankOrControl(strings[str::kViewerItem] + " " + std::string(viewerVersion)));
+    return std::string(
+        trimBlankOrControl(strings[str::kViewerItem] + " " + std::string(viewerVersion)));
 }
 
 std::string comboItemKey(std::string_view comboName, int index) {

@@ -3,22 +3,20 @@
 #include <exception>
 #include <string_view>
 
-#include "core/counters.h"
 #include "base/datetime.h"
+#include "base/text.h"
+#include "core/counters.h"
 #include "core/formatting.h"
 #include "core/guard.h"
 #include "core/language.h"
 #include "core/language_loader.h"
 #include "core/plugin.h"
-#include "base/text.h"
 #include "core/version.h"
 
 namespace qbx {
 namespace {
 
-bool enabled(const Plugin& plugin) {
-    return !plugin.settings.needsRestart;
-}
+bool enabled(const Plugin& plugin) { return !plugin.settings.needsRestart; }
 
 void pump(Plugin& plugin) {
     if (plugin.platform.ui) plugin.platform.ui->pumpMessages();
@@ -32,8 +30,8 @@ void step(Plugin& plugin, std::string_view failureLine, Body&& body) noexcept {
         body();
     } catch (...) {
         try {
-            plugin.log.write(std::string(failureLine) + " (" + describeException(std::current_exception()) +
-                             ")");
+            plugin.log.write(std::string(failureLine) + " (" +
+                             describeException(std::current_exception()) + ")");
         } catch (...) {
         }
     }
@@ -73,8 +71,8 @@ constexpr StatSlot kCheckOffFirst[] = {StatSlot::DialUp,      StatSlot::Spam,
                                        StatSlot::SenderNames, StatSlot::RecipientName};
 constexpr StatSlot kSortedByCount[] = {StatSlot::Mailers, StatSlot::Senders, StatSlot::Recipients,
                                        StatSlot::SenderNames, StatSlot::RecipientName};
-constexpr StatSlot kCheckOffLast[] = {StatSlot::SenderIp, StatSlot::SenderServer,
-                                      StatSlot::Servers, StatSlot::Traffic};
+constexpr StatSlot kCheckOffLast[] = {StatSlot::SenderIp, StatSlot::SenderServer, StatSlot::Servers,
+                                      StatSlot::Traffic};
 
 void prepareStatisticsItems(Plugin& plugin) {
     const auto itemIn = [&](StatSlot slot) { return plugin.statItems[slotIndex(slot)].get(); };
@@ -156,7 +154,8 @@ void startPlugin(Plugin& plugin) {
             plugin.recipientFilter = plugin.factories.recipientFilter(plugin);
     });
     step(plugin, kStartFailure, [&] {
-        if (settings.splashmode && plugin.factories.splash) plugin.splash = plugin.factories.splash(plugin);
+        if (settings.splashmode && plugin.factories.splash)
+            plugin.splash = plugin.factories.splash(plugin);
     });
     // These three run in disabled mode too.
     step(plugin, kStartFailure, [&] {
@@ -296,7 +295,8 @@ void stopPlugin(Plugin& plugin) {
     });
     log.write("Preparing to destroy");
     step(plugin, kStopFailure, [&] {
-        if (enabled(plugin)) plugin.variables.save(plugin.platform, settings.installDir + "var.dat", log);
+        if (enabled(plugin))
+            plugin.variables.save(plugin.platform, settings.installDir + "var.dat", log);
     });
     log.write("5");
     step(plugin, kStopFailure, [&] {

@@ -69,7 +69,8 @@ constexpr std::array<ExceptionCodeEntry, 20> kExceptionCodes = {{
      "@@@@ The thread tried to access a page that was not present, and the system was unable "
      "to load the page. For example, this exception might occur if a network connection is "
      "lost while running a program over the network."},
-    {0xC0000094u, "@@@@ The thread tried to divide an integer value by an integer divisor of zero."},
+    {0xC0000094u,
+     "@@@@ The thread tried to divide an integer value by an integer divisor of zero."},
     {0xC0000095u,
      "@@@@ The result of an integer operation caused a carry out of the most significant bit "
      "of the result."},
@@ -95,8 +96,8 @@ constexpr std::string_view kUnknownException = "@@@@ Unknown exception";
 std::string kilobytes(std::uint64_t bytes, char separator) {
     std::array<char, 64> buf{};
     const double kb = static_cast<double>(bytes) / 1024.0;
-    auto [end, ec] = std::to_chars(buf.data(), buf.data() + buf.size(), kb,
-                                   std::chars_format::fixed, 1);
+    auto [end, ec] =
+        std::to_chars(buf.data(), buf.data() + buf.size(), kb, std::chars_format::fixed, 1);
     if (ec != std::errc()) return "?";
     std::string out(buf.data(), end);
     for (char& c : out)
@@ -124,9 +125,7 @@ Log::Log(const Platform& platform) : platform_(platform) {}
 
 Log::~Log() = default;
 
-std::string Log::path() const {
-    return tempPath(kLogName);
-}
+std::string Log::path() const { return tempPath(kLogName); }
 
 std::string Log::tempPath(std::string_view name) const {
     if (platform_.environment == nullptr) return std::string(name);
@@ -175,7 +174,8 @@ void Log::writeToFile(std::string_view prefix, std::string_view text) noexcept {
         if (started_ && bytesWritten_ + size > kMaxLogBytes) {
             capped_ = true;
             std::string line(prefix);
-            line += "***** Log stopped at " + decimal(static_cast<std::int64_t>(kMaxLogBytes >> 20)) +
+            line += "***** Log stopped at " +
+                    decimal(static_cast<std::int64_t>(kMaxLogBytes >> 20)) +
                     " MB: the rest of this session is not written";
             line += kLineEnd;
             file_->write(line);
@@ -349,8 +349,8 @@ void Log::writeStartupLog(std::string_view text) noexcept {
     }
 }
 
-void Log::logLowLevelException(const void* object, const void* address,
-                               std::string_view className, const std::string* message) noexcept {
+void Log::logLowLevelException(const void* object, const void* address, std::string_view className,
+                               const std::string* message) noexcept {
     try {
         write("");
         write("#### Low-level exception detected");

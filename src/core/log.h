@@ -80,16 +80,16 @@ private:
     double cachedSecond_ = 0;
     char cachedSeparator_ = '.';
     bool timeCached_ = false;
-    double cachedNow_ = 0;          // the date-time and heap figure of the last line's tick
+    double cachedNow_ = 0;  // the date-time and heap figure of the last line's tick
     std::uint64_t cachedHeap_ = 0;
     std::uint32_t cachedTick_ = 0;
     bool tickCached_ = false;
     bool started_ = false;
-    bool mirroring_ = false;  // a mirror that logs does not see its own lines again
-    std::string lastText_;          // the latest prefixed line's text, for the repeat count
-    std::uint64_t repeats_ = 0;     // of lastText_, held back
+    bool mirroring_ = false;          // a mirror that logs does not see its own lines again
+    std::string lastText_;            // the latest prefixed line's text, for the repeat count
+    std::uint64_t repeats_ = 0;       // of lastText_, held back
     std::uint64_t bytesWritten_ = 0;  // to the file in this session
-    bool capped_ = false;           // past kMaxLogBytes: nothing more is written
+    bool capped_ = false;             // past kMaxLogBytes: nothing more is written
 };
 
 // The text written for a Windows exception code ("@@@@ Unknown exception" for others).

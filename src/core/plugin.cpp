@@ -10,8 +10,6 @@ Plugin::Plugin(const Platform& services)
     });
 }
 
-Plugin::~Plugin() {
-    log.setMirror(nullptr);
-}
+Plugin::~Plugin() { log.setMirror(nullptr); }
 
 }  // namespace qbx

@@ -3,8 +3,8 @@
 #include <cmath>
 #include <limits>
 
-#include "core/counters.h"
 #include "base/datetime.h"
+#include "core/counters.h"
 #include "core/plugin.h"
 
 namespace qbx {
@@ -55,8 +55,8 @@ void resetStatistics(Plugin& plugin) {
     s.stStartCount = 1;
     s.stEndCount = 1;
 
-    const double now = plugin.platform.clock != nullptr ? plugin.platform.clock->now()
-                                                        : plugin.startTime;
+    const double now =
+        plugin.platform.clock != nullptr ? plugin.platform.clock->now() : plugin.startTime;
     plugin.startTime = now;
     const DateTimeFields f = decodeDateTime(now);
     s.stYear = static_cast<std::uint16_t>(f.year);

@@ -9,11 +9,11 @@
 #include <utility>
 #include <variant>
 
+#include "base/text.h"
 #include "core/folder_setting.h"
 #include "core/ini_io.h"
 #include "core/log.h"
 #include "core/settings_values.h"
-#include "base/text.h"
 #include "core/version.h"
 #include "platform/platform.h"
 
@@ -56,16 +56,14 @@ std::string fileNameOf(std::string_view path) {
 }
 
 void requireServices(const Platform& p, bool forLoading) {
-    if (p.registry == nullptr ||
-        (forLoading && (p.files == nullptr || p.environment == nullptr || p.clock == nullptr ||
-                        p.ui == nullptr)))
+    if (p.registry == nullptr || (forLoading && (p.files == nullptr || p.environment == nullptr ||
+                                                 p.clock == nullptr || p.ui == nullptr)))
         throw std::invalid_argument("settings: platform services missing");
 }
 
 class Loader {
 public:
-    Loader(Settings& settings, SettingsIo io)
-        : s_(settings), p_(io.platform), log_(io.log) {}
+    Loader(Settings& settings, SettingsIo io) : s_(settings), p_(io.platform), log_(io.log) {}
 
     void run() {
         log_.write("Reading data from registry");
@@ -110,8 +108,7 @@ private:
         if (text == nullptr) return;
         if (row->expand) *text = expand(*text);
         // Only what the registry held: a default is the installation folder and a subfolder.
-        if (row->kind != ValueKind::Folder || outcome.result != ReadResult::Stored ||
-            text->empty())
+        if (row->kind != ValueKind::Folder || outcome.result != ReadResult::Stored || text->empty())
             return;
         // Refused, the folder is left empty: each folder's own default then applies.
         ResolvedFolder resolved = resolveFolderSetting(*text, moduleFolder());
@@ -180,8 +177,7 @@ private:
         if (!listPath.empty() && listPath.back() != '\\') listPath += '\\';
         listPath += "TBPLUGIN.ini";
         const IniFile list = loadIniFile(*p_.files, listPath);
-        const std::int32_t count =
-            std::min(list.getInt("Plugins", "Count", 0), kMaxPluginEntries);
+        const std::int32_t count = std::min(list.getInt("Plugins", "Count", 0), kMaxPluginEntries);
         const std::string moduleName = toLower1251(kModuleFileName);
         for (std::int32_t n = 1; n <= count; ++n) {
             const auto entry = list.get("Plugins", "Plugin #" + decimal(n));

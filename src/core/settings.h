@@ -67,14 +67,14 @@ struct Settings {
     bool sMouseTracking = false;
     std::string viewerVersion;  // "version" in the viewer key
     bool sWATracking = true;
-    std::string programDir;        // host's "ProgramDir", expanded
-    std::string hostWorkingDir;    // host's "Working Directory", expanded
-    std::string installDir;        // "InstallDir"
-    std::string viewerFilename;    // "filename" in the viewer key; empty when missing
+    std::string programDir;      // host's "ProgramDir", expanded
+    std::string hostWorkingDir;  // host's "Working Directory", expanded
+    std::string installDir;      // "InstallDir"
+    std::string viewerFilename;  // "filename" in the viewer key; empty when missing
     std::string customDateFormat = "d/mm/yy hh:nn";
     std::string sLangFile = "english.zlf";
     std::string statDir;
-    std::string ucDir;  // "UCdir"
+    std::string ucDir;                            // "UCdir"
     std::string madMask = "$$year.$$month.unix";  // "The MAD mask"
     bool madBackupEnabled = false;
     bool lookForRecipients = false;

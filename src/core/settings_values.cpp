@@ -29,8 +29,8 @@ constexpr auto T = ValueKind::Text;
 constexpr auto F = ValueKind::Folder;
 
 constexpr ValueRange between(std::int64_t min, std::int64_t max) { return {min, max}; }
-constexpr ValueRange kAnyInt32 = between(std::numeric_limits<std::int32_t>::min(),
-                                         std::numeric_limits<std::int32_t>::max());
+constexpr ValueRange kAnyInt32 =
+    between(std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max());
 constexpr ValueRange kCount32 = between(0, std::numeric_limits<std::int32_t>::max());
 constexpr ValueRange kCount64 = between(0, std::numeric_limits<std::int64_t>::max());
 constexpr ValueRange kVirtualKey = between(0, 255);  // 0: no key
@@ -199,12 +199,12 @@ constexpr const ValueRow* rowNamed(std::string_view key, std::string_view name) 
 
 constexpr bool kindMatchesField(const ValueRow& row) {
     switch (row.kind) {
-    case ValueKind::Bool: return std::holds_alternative<bool Settings::*>(row.field);
-    case ValueKind::Text:
-    case ValueKind::Folder: return std::holds_alternative<std::string Settings::*>(row.field);
-    case ValueKind::Int:
-        return !std::holds_alternative<bool Settings::*>(row.field) &&
-               !std::holds_alternative<std::string Settings::*>(row.field);
+        case ValueKind::Bool: return std::holds_alternative<bool Settings::*>(row.field);
+        case ValueKind::Text:
+        case ValueKind::Folder: return std::holds_alternative<std::string Settings::*>(row.field);
+        case ValueKind::Int:
+            return !std::holds_alternative<bool Settings::*>(row.field) &&
+                   !std::holds_alternative<std::string Settings::*>(row.field);
     }
     return false;
 }
@@ -214,8 +214,7 @@ constexpr bool kindMatchesField(const ValueRow& row) {
 constexpr bool rangeMatchesField(const ValueRow& row) {
     if (row.kind != ValueKind::Int) return row.range.empty();
     if (row.range.empty()) return false;
-    if (row.fallback.source == DefaultSource::Constant &&
-        !row.range.contains(row.fallback.number))
+    if (row.fallback.source == DefaultSource::Constant && !row.range.contains(row.fallback.number))
         return false;
     return std::visit(
         [&](auto member) {
@@ -300,13 +299,13 @@ Field narrowTo(std::int64_t value) {
 
 std::int64_t nowField(NowField field, const DateTimeFields& now) {
     switch (field) {
-    case NowField::Year: return now.year;
-    case NowField::Month: return now.month;
-    case NowField::Day: return now.day;
-    case NowField::Hour: return now.hour;
-    case NowField::Minute: return now.minute;
-    case NowField::Second: return now.second;
-    case NowField::Millisecond: return now.millisecond;
+        case NowField::Year: return now.year;
+        case NowField::Month: return now.month;
+        case NowField::Day: return now.day;
+        case NowField::Hour: return now.hour;
+        case NowField::Minute: return now.minute;
+        case NowField::Second: return now.second;
+        case NowField::Millisecond: return now.millisecond;
     }
     return 0;
 }
@@ -377,9 +376,9 @@ std::string fieldText(const ValueRow& row, const Settings& settings) {
 
 std::string storedText(const SavedValue& value, const Settings& settings) {
     switch (value.source) {
-    case SavedSource::VersionText: return std::string(kVersionText);
-    case SavedSource::ViewerPath: return settings.viewerFilename;
-    case SavedSource::Row: break;
+        case SavedSource::VersionText: return std::string(kVersionText);
+        case SavedSource::ViewerPath: return settings.viewerFilename;
+        case SavedSource::Row: break;
     }
     const ValueRow* row = rowNamed(value.key, value.name);
     if (row == nullptr) return {};  // ruled out at compile time

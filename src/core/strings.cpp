@@ -270,7 +270,9 @@ constexpr DefaultText kDefaults[] = {
     {319, "1by1 time info:"},
     {320, "Quintessential time info:"},
     {321, "Quintessential track info:"},
-    {350, "Bugreport was created and placed in your default inbox folder. If you wish to add some comments, edit this letter before sending out."},
+    {350,
+     "Bugreport was created and placed in your default inbox folder. If you wish to add some "
+     "comments, edit this letter before sending out."},
     {400, "Script not found"},
     {401, "Script error:"},
     {402, "<Undefined>"},

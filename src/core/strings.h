@@ -28,15 +28,15 @@ private:
 
 // Indexes with a role of their own.
 namespace str {
-inline constexpr int kNotAvailable = 40;     // "n/a", the placeholder of failed macros
-inline constexpr int kDurationUnit0 = 44;    // 44..49 "sec" .. "y"
-inline constexpr int kByteUnit0 = 80;        // 80..84 "b" .. "Tb"
-inline constexpr int kSetupItem = 192;       // first word of the tray menu's setup caption
-inline constexpr int kNewVersion = 193;      // the new-version balloon
-inline constexpr int kHelpFile = 198;        // help file name in the installation folder
+inline constexpr int kNotAvailable = 40;   // "n/a", the placeholder of failed macros
+inline constexpr int kDurationUnit0 = 44;  // 44..49 "sec" .. "y"
+inline constexpr int kByteUnit0 = 80;      // 80..84 "b" .. "Tb"
+inline constexpr int kSetupItem = 192;     // first word of the tray menu's setup caption
+inline constexpr int kNewVersion = 193;    // the new-version balloon
+inline constexpr int kHelpFile = 198;      // help file name in the installation folder
 inline constexpr int kLanguageName = 199;
 inline constexpr int kLanguageAuthor = 200;
-inline constexpr int kViewerItem = 229;      // first word of the tray menu's viewer caption
+inline constexpr int kViewerItem = 229;  // first word of the tray menu's viewer caption
 }  // namespace str
 
 }  // namespace qbx

@@ -6,9 +6,9 @@
 #include <unordered_set>
 
 #include "base/ini_file.h"
+#include "base/text.h"
 #include "core/kept_files.h"
 #include "core/log.h"
-#include "base/text.h"
 #include "core/var_file.h"
 #include "core/version.h"
 #include "platform/platform.h"
@@ -79,7 +79,8 @@ std::string loggedName(std::string_view name) {
 std::int32_t integerFromFile(std::string_view text) {
     std::int64_t value = 0;
     if (!parseInt64(text, value) || value < std::numeric_limits<std::int32_t>::min() ||
-        value > std::numeric_limits<std::int32_t>::max()) return 0;
+        value > std::numeric_limits<std::int32_t>::max())
+        return 0;
     return static_cast<std::int32_t>(value);
 }
 
@@ -98,8 +99,8 @@ int VarTable::find(std::string_view name) const {
     return -1;
 }
 
-bool VarTable::store(std::string_view name, VarKind kind, std::string_view text,
-                     std::int32_t value, bool temporary) {
+bool VarTable::store(std::string_view name, VarKind kind, std::string_view text, std::int32_t value,
+                     bool temporary) {
     int index = find(name);
     if (index < 0) {
         for (int i = 1; i <= kCapacity && index < 0; ++i)
@@ -207,7 +208,8 @@ void VarTable::load(const Platform& platform, const std::string& path, Log& log)
         unreadableFile_.clear();
     } catch (...) {  // out of memory: the table keeps what was read so far, the file is kept
         logNoexcept(log, [&] {
-            return "Cannot read " + path + " (out of memory): left as it is and not written "
+            return "Cannot read " + path +
+                   " (out of memory): left as it is and not written "
                    "this session";
         });
     }
@@ -280,8 +282,7 @@ bool VarTable::save(const Platform& platform, const std::string& path, Log& log)
 }
 
 std::string expandVariableReferences(const VarTable& vars, std::string_view text,
-                                     std::size_t maxBytes, bool& cut,
-                                     const SplicedValue& spliced) {
+                                     std::size_t maxBytes, bool& cut, const SplicedValue& spliced) {
     cut = false;
     if (text.find("$$") == std::string_view::npos) return std::string(text);
     const auto isNameChar = [](char c) {

@@ -34,13 +34,13 @@ public:
 
     // Index 1..100 of the used entry with that name, or -1.
     int find(std::string_view name) const;
-    bool storeStr(std::string_view name, std::string_view text);        // saved
-    bool storeInt(std::string_view name, std::int32_t value);           // saved
-    bool storeTempStr(std::string_view name, std::string_view text);    // temporary
-    bool storeTempInt(std::string_view name, std::int32_t value);       // temporary
+    bool storeStr(std::string_view name, std::string_view text);      // saved
+    bool storeInt(std::string_view name, std::int32_t value);         // saved
+    bool storeTempStr(std::string_view name, std::string_view text);  // temporary
+    bool storeTempInt(std::string_view name, std::int32_t value);     // temporary
     // Adds delta (wrapping) to an existing variable and makes it an Integer; never creates one.
     bool incInt(std::string_view name, std::int32_t delta);
-    int type(std::string_view name) const;  // 0 String, 1 Integer, 2 absent
+    int type(std::string_view name) const;          // 0 String, 1 Integer, 2 absent
     std::string text(std::string_view name) const;  // empty when absent
     int count() const;
     // Clears the table and stores the presets "ver" and "Author".

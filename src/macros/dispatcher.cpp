@@ -3,9 +3,9 @@
 #include <exception>
 #include <string>
 
+#include "base/text.h"
 #include "core/guard.h"
 #include "core/plugin.h"
-#include "base/text.h"
 #include "macros/arguments.h"
 #include "macros/work_budget.h"
 
@@ -76,13 +76,9 @@ std::span<const ChainEntry> installedTable;
 
 }  // namespace
 
-void installMacroTable(std::span<const ChainEntry> table) noexcept {
-    installedTable = table;
-}
+void installMacroTable(std::span<const ChainEntry> table) noexcept { installedTable = table; }
 
-std::span<const ChainEntry> macroTable() noexcept {
-    return installedTable;
-}
+std::span<const ChainEntry> macroTable() noexcept { return installedTable; }
 
 bool entryMatches(const ChainEntry& entry, std::string_view upperName) {
     return entry.prefix ? upperName.starts_with(entry.name) : upperName == entry.name;

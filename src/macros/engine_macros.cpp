@@ -7,8 +7,8 @@
 #include <stdexcept>
 #include <string_view>
 
-#include "core/plugin.h"
 #include "base/text.h"
+#include "core/plugin.h"
 #include "macros/arguments.h"
 #include "macros/expressions.h"
 #include "macros/mode_letters.h"
@@ -64,9 +64,7 @@ double finiteCondition(MacroCall& call, std::int32_t index) {
 
 }  // namespace
 
-std::string zvxVar(MacroCall& call) {
-    return call.plugin.variables.text(arg(call, 0));
-}
+std::string zvxVar(MacroCall& call) { return call.plugin.variables.text(arg(call, 0)); }
 
 std::string zvxSet(MacroCall& call) {
     const std::string name = arg(call, 0);

@@ -7,9 +7,9 @@
 #include <memory>
 #include <utility>
 
+#include "base/text.h"
 #include "core/log.h"
 #include "core/strings.h"
-#include "base/text.h"
 #include "core/variables.h"
 #include "macros/expression_quoting.h"
 #include "macros/marked_text.h"
@@ -24,8 +24,8 @@ constexpr int kUnpairedBracketsText = 97;
 // self-referring variable or a huge text ends in a logged, partial result instead of a hang.
 constexpr int kMaxPasses = 10000;
 constexpr std::size_t kMaxWork = 8u * kMaxExpressionText;  // characters processed, all passes
-constexpr int kMaxDepth = 64;                                // nested evaluations
-constexpr std::size_t kMaxLogText = 4096;                    // of the text in one log line
+constexpr int kMaxDepth = 64;                              // nested evaluations
+constexpr std::size_t kMaxLogText = 4096;                  // of the text in one log line
 
 void trimInPlace(std::string& text) {
     while (!text.empty() && isBlankOrControl(text.back())) text.pop_back();
@@ -34,9 +34,7 @@ void trimInPlace(std::string& text) {
     if (first > 0) text.erase(0, first);
 }
 
-bool isNameChar(char c) {
-    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_';
-}
+bool isNameChar(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_'; }
 
 bool isOperator(char c) { return c == '+' || c == '-' || c == '*' || c == '/'; }
 
@@ -190,16 +188,13 @@ std::string TokenEvaluator::operation(std::string_view left, std::string_view op
     const std::int64_t x = operandValue(left);
     const std::int64_t y = operandValue(right);
     switch (op.front()) {
-    case '+':
-        return decimal(wrap32(x + y));
-    case '-':
-        return decimal(wrap32(x - y));
-    case '*':
-        return decimal(wrap32(x * y));
-    default:
-        if (y == 0) return quoteText(ctx_.strings[kDivisionByZeroText]);
-        // 64-bit: the one quotient that does not fit, -2147483648 / -1, wraps to itself.
-        return decimal(wrap32(x / y));
+        case '+': return decimal(wrap32(x + y));
+        case '-': return decimal(wrap32(x - y));
+        case '*': return decimal(wrap32(x * y));
+        default:
+            if (y == 0) return quoteText(ctx_.strings[kDivisionByZeroText]);
+            // 64-bit: the one quotient that does not fit, -2147483648 / -1, wraps to itself.
+            return decimal(wrap32(x / y));
     }
 }
 
@@ -424,21 +419,18 @@ std::string evaluateVars(const ExpressionContext& ctx, std::string_view text) {
         if (token.size() >= 2 && token[0] == '$' && token[1] == '$') {
             const std::string name(token.substr(2));
             switch (ctx.vars.type(name)) {
-            case 0:
-                quote = true;
-                piece = ctx.vars.text(name);
-                if (ctx.held != nullptr) {
-                    piece = ctx.held->hold(piece);  // no quote of its own to mistake
-                } else if (needsEscaping(piece)) {
-                    piece = doubleQuotes(piece);
-                    data = true;
-                }
-                break;
-            case 1:
-                piece = ctx.vars.text(name);
-                break;
-            default:
-                break;
+                case 0:
+                    quote = true;
+                    piece = ctx.vars.text(name);
+                    if (ctx.held != nullptr) {
+                        piece = ctx.held->hold(piece);  // no quote of its own to mistake
+                    } else if (needsEscaping(piece)) {
+                        piece = doubleQuotes(piece);
+                        data = true;
+                    }
+                    break;
+                case 1: piece = ctx.vars.text(name); break;
+                default: break;
             }
         } else {
             piece.assign(token);

@@ -15,11 +15,11 @@ namespace macros {
 
 // Item ids of the data container that the macro engine reads or writes.
 inline constexpr std::int32_t kScratchItem = 0;
-inline constexpr std::int32_t kToItem = 218;         // tpxTo
-inline constexpr std::int32_t kMsgIdItem = 234;      // tpxMsgID
-inline constexpr std::int32_t kTextItem = 241;       // tpxText
-inline constexpr std::int32_t kHeadersItem = 243;    // tpxHeaders
-inline constexpr std::int32_t kFullTextItem = 254;   // tpxFullText
+inline constexpr std::int32_t kToItem = 218;        // tpxTo
+inline constexpr std::int32_t kMsgIdItem = 234;     // tpxMsgID
+inline constexpr std::int32_t kTextItem = 241;      // tpxText
+inline constexpr std::int32_t kHeadersItem = 243;   // tpxHeaders
+inline constexpr std::int32_t kFullTextItem = 254;  // tpxFullText
 
 struct MacroCall {
     Plugin& plugin;

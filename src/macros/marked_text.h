@@ -31,7 +31,7 @@ bool holdsData(const MarkedText& text);
 void trimMarked(MarkedText& text);
 
 inline constexpr char kHeldMark = '\x98';
-inline constexpr std::size_t kPlaceholderSize = 7;  // the mark and six digits
+inline constexpr std::size_t kPlaceholderSize = 7;     // the mark and six digits
 inline constexpr std::size_t kMaxHeldPieces = 999999;  // the next index stands for ""
 inline constexpr std::size_t kEmptyPiece = kMaxHeldPieces;
 // Past this many bytes held in one evaluation, further data is held as the empty text.

@@ -176,8 +176,6 @@ double evaluateExpression(const ExpressionContext& ctx, std::string_view text) {
     return evaluateNumber(expandVariables(ctx, text));
 }
 
-double evaluateNumber(std::string_view text) {
-    return NumericParser(text).parse();
-}
+double evaluateNumber(std::string_view text) { return NumericParser(text).parse(); }
 
 }  // namespace qbx::macros

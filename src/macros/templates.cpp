@@ -7,8 +7,8 @@
 #include <utility>
 #include <vector>
 
-#include "core/plugin.h"
 #include "base/text.h"
+#include "core/plugin.h"
 #include "macros/arguments.h"
 #include "macros/call_token.h"
 #include "macros/dispatcher.h"
@@ -181,9 +181,7 @@ std::string runNestedCall(MacroCall& call, const std::string& name,
 // The name of a call as the log has always shown it: the call token after its "$" as it
 // stands before a head takes its arguments in ("ZVXREPLACE(" of a spaced call, the whole
 // "ZVXSTRCMP(a,a)" of an unspaced one). The call itself goes by callName.
-std::string nameAsLogged(std::string_view token) {
-    return std::string(token.substr(1));
-}
+std::string nameAsLogged(std::string_view token) { return std::string(token.substr(1)); }
 
 std::string expandCalls(Evaluation& ev, std::string_view text) {
     MacroCall& call = ev.call;
@@ -215,8 +213,7 @@ std::string expandCalls(Evaluation& ev, std::string_view text) {
             } else {
                 const std::string inner = runPipeline(
                     ev,
-                    std::string_view(token).substr(group->open + 1,
-                                                   group->close - group->open - 1),
+                    std::string_view(token).substr(group->open + 1, group->close - group->open - 1),
                     false);
                 token = token.substr(0, group->open + 1) + " " + inner + " " +
                         token.substr(group->close);
@@ -227,8 +224,7 @@ std::string expandCalls(Evaluation& ev, std::string_view text) {
         std::string result;
         if (name.find(kHeldMark) != std::string::npos) {
             // Data glued to a "$" names nothing of ours: it is never run.
-            log.write("@@ Nested macro name holds data, not called: " +
-                      loggable(ev.reveal(name)));
+            log.write("@@ Nested macro name holds data, not called: " + loggable(ev.reveal(name)));
         } else {
             const std::vector<std::string> items = splitCallItems(token);
             std::vector<MarkedText> arguments;
@@ -287,8 +283,8 @@ double evaluateCondition(MacroCall& call, const MarkedText& expression) {
     return evaluateNumber(ev.reveal(expandVariables(ev.context(), hosted)));
 }
 
-std::string runForLoop(MacroCall& call, std::string_view name, std::int32_t from,
-                       std::int32_t to, const MarkedText& templ, std::string_view separator) {
+std::string runForLoop(MacroCall& call, std::string_view name, std::int32_t from, std::int32_t to,
+                       const MarkedText& templ, std::string_view separator) {
     Plugin& plugin = call.plugin;
     if (!plugin.variables.storeTempInt(name, from)) return plugin.strings[kTooManyVariables];
 

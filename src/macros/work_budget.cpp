@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "core/plugin.h"
 #include "base/text.h"
+#include "core/plugin.h"
 
 namespace qbx::macros {
 namespace {
@@ -30,8 +30,8 @@ bool spendMacroWork(Plugin& plugin, std::string_view what) noexcept {
         const std::uint32_t elapsed = tickOf(plugin) - work.startTick;  // wraps at 2^32
         if (work.units <= kMaxWorkUnits && elapsed <= kMaxWorkMilliseconds) return true;
         work.exhausted = true;
-        plugin.log.write("***** ERROR!!! Macro work limit reached at " + std::string(what) +
-                         " (" + decimal(work.units - 1) + " nested steps, " +
+        plugin.log.write("***** ERROR!!! Macro work limit reached at " + std::string(what) + " (" +
+                         decimal(work.units - 1) + " nested steps, " +
                          decimal(static_cast<std::int64_t>(elapsed)) +
                          " ms): further nested calls answer empty");
     } catch (...) {

@@ -83,9 +83,7 @@ constexpr std::array<CharsetEntry, 13> kCharsets = {{
 // Longer charset names are not names: the word is left as written.
 constexpr std::size_t kMaxCharsetLength = 64;
 
-bool isMimeBlank(char c) {
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
-}
+bool isMimeBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
 int hexValue(char c) {
     if (c >= '0' && c <= '9') return c - '0';
@@ -148,10 +146,8 @@ std::string toCp1251(std::string_view charset, std::string bytes) {
     for (const CharsetEntry& entry : kCharsets) {
         if (entry.name != name) continue;
         switch (entry.conversion) {
-            case Conversion::Keep:
-                return bytes;
-            case Conversion::Utf8:
-                return utf8ToCp1251(bytes);
+            case Conversion::Keep: return bytes;
+            case Conversion::Utf8: return utf8ToCp1251(bytes);
             case Conversion::Table:
                 for (char& ch : bytes) {
                     const auto c = static_cast<unsigned char>(ch);

@@ -16,8 +16,8 @@ public:
     explicit IniProfileStore(FileSystem& files) : files_(files) {}
 
     std::vector<std::string> keyNames(const std::string& path, std::string_view section) override;
-    std::string readString(const std::string& path, std::string_view section,
-                           std::string_view key, std::string_view fallback) override;
+    std::string readString(const std::string& path, std::string_view section, std::string_view key,
+                           std::string_view fallback) override;
     bool writeString(const std::string& path, std::string_view section, std::string_view key,
                      std::string_view value) override;
 

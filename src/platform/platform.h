@@ -111,9 +111,7 @@ inline bool isAtomicTemporaryNameOf(std::string_view name, std::string_view targ
 inline std::string tooLongReason(std::size_t maxBytes) {
     return "longer than " + std::to_string(maxBytes) + " bytes";
 }
-inline bool isTooLongReason(std::string_view reason) {
-    return reason.starts_with("longer than ");
-}
+inline bool isTooLongReason(std::string_view reason) { return reason.starts_with("longer than "); }
 
 class FileSystem {
 public:

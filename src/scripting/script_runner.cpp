@@ -163,9 +163,7 @@ void ScriptRunner::stop() {
     log.write("Scripting system has been stopped");
 }
 
-std::string ScriptRunner::scriptNameList() const {
-    return scripting::scriptNameList(table_);
-}
+std::string ScriptRunner::scriptNameList() const { return scripting::scriptNameList(table_); }
 
 void ScriptRunner::publishVariables() {
     if (!environment_ || runDepth_ > 0) return;
@@ -184,8 +182,7 @@ std::string ScriptRunner::runScript(std::string_view name) {
         if (found.index < 0) return plugin_.strings[kScriptNotFound];
         const ZvxScript& script = table_.entries[static_cast<std::size_t>(found.index)];
         switch (script.lang) {
-            case ScriptLang::Pascal:
-                return runPascal(found.text);
+            case ScriptLang::Pascal: return runPascal(found.text);
             case ScriptLang::VBScript: {
                 const ActiveOutcome outcome = runActive(found.text, ActiveLanguage::VBScript);
                 return outcome.ok ? outcome.text : scriptError(outcome.text);
@@ -199,8 +196,7 @@ std::string ScriptRunner::runScript(std::string_view name) {
                                   std::string(kJScriptLogSeparator));
                 return result;
             }
-            case ScriptLang::None:
-                break;
+            case ScriptLang::None: break;
         }
         return plugin_.strings[kUnsupportedLanguage];
     } catch (...) {
@@ -249,8 +245,7 @@ std::string ScriptRunner::runPascal(std::string_view source) {
 ActiveOutcome ScriptRunner::runActive(std::string_view source, ActiveLanguage language) {
     const std::string name(languageName(language));
     try {
-        if (runDepth_ > 0)
-            return {false, "A script cannot be started while another one runs"};
+        if (runDepth_ > 0) return {false, "A script cannot be started while another one runs"};
         const RunScope scope(runDepth_);
         std::unique_ptr<ActiveScriptEngine> engine;
         if (engines_) engine = engines_(plugin_);

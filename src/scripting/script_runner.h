@@ -66,8 +66,7 @@ public:
     void publishVariables();
 
 private:
-    std::shared_ptr<const pascal::Program> compiled(std::string_view source,
-                                                    std::string& error);
+    std::shared_ptr<const pascal::Program> compiled(std::string_view source, std::string& error);
     void registerBatUtils(pascal::Environment& environment);
     std::string scriptError(const std::string& message) const;
 

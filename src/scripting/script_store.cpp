@@ -6,8 +6,8 @@
 #include <optional>
 #include <utility>
 
-#include "core/log.h"
 #include "base/text.h"
+#include "core/log.h"
 #include "platform/platform.h"
 
 namespace qbx::scripting {

@@ -19,7 +19,7 @@ class Log;
 namespace qbx::scripting {
 
 struct ZvxScript {
-    std::string name;      // upper-cased
+    std::string name;  // upper-cased
     std::string text;
     std::string fileName;  // without folder, upper-cased
     std::uint8_t flag = 0;

@@ -8,12 +8,12 @@
 #include <utility>
 #include <vector>
 
-#include "core/counters.h"
 #include "base/datetime.h"
+#include "base/text.h"
+#include "core/counters.h"
 #include "core/formatting.h"
 #include "core/guard.h"
 #include "core/plugin.h"
-#include "base/text.h"
 #include "mail/encoded_blocks.h"
 #include "mail/headers.h"
 #include "mail/letters.h"
@@ -69,9 +69,7 @@ bool saysKoi8(std::string_view header) {
     return mail::lowerContentType(header).find("koi8") != std::string::npos;
 }
 
-std::string trimmed(std::string_view text) {
-    return std::string(trimBlankOrControl(text));
-}
+std::string trimmed(std::string_view text) { return std::string(trimBlankOrControl(text)); }
 
 // Attachments' base64 and uuencoded lines are no words: what is counted and scored goes
 // without them, and the log says how much was left out.
@@ -130,11 +128,11 @@ struct MessageParts {
     std::string header;
     std::string body;
     mail::EncodedBlocksLeftOut encoded;
-    std::int32_t size = 0;  // of the raw message: the weight of every key
+    std::int32_t size = 0;               // of the raw message: the weight of every key
     std::optional<std::string> lastHop;  // the bottom-most Received value, looked for once
-    std::string from;  // the sender's address, "unknown" when there is none
-    std::string to;    // the recipient's address, "unknown" when there is none
-    std::string reply;  // the reply address, the sender's when there is none
+    std::string from;                    // the sender's address, "unknown" when there is none
+    std::string to;                      // the recipient's address, "unknown" when there is none
+    std::string reply;                   // the reply address, the sender's when there is none
 
     // The body without its encoded attachment lines: the words of the score and the items.
     std::string_view text() const { return encoded.textOf(body); }
@@ -217,10 +215,10 @@ private:
 
     void scoreMessage(const MessageParts& parts, std::int32_t& score) {
         if (!plugin_.settings.antispamActive) return;
-        const double p = hooks_.probability
-                             ? hooks_.probability(plugin_, parts.text(), parts.header)
-                             : messageSpamProbability(plugin_, parts.text(), parts.header,
-                                                      hooks_.combiner);
+        const double p =
+            hooks_.probability
+                ? hooks_.probability(plugin_, parts.text(), parts.header)
+                : messageSpamProbability(plugin_, parts.text(), parts.header, hooks_.combiner);
         score = scoreOf(p);
         if (score < 0) {
             score = -1;
@@ -233,8 +231,7 @@ private:
     }
 
     const std::string& findLastHop(MessageParts& parts) {
-        if (!parts.lastHop)
-            parts.lastHop = mail::getLastHeaderValue(parts.header, "Received:");
+        if (!parts.lastHop) parts.lastHop = mail::getLastHeaderValue(parts.header, "Received:");
         return *parts.lastHop;
     }
 
@@ -247,8 +244,8 @@ private:
 
     void feedSenderServer(MessageParts& parts) {
         guardedStep(log_, "2.c", [&] {
-            addTo(plugin_, Slot::SenderServer,
-                  trimmed(mail::receivedByServer(findLastHop(parts))), parts.size);
+            addTo(plugin_, Slot::SenderServer, trimmed(mail::receivedByServer(findLastHop(parts))),
+                  parts.size);
         });
     }
 
@@ -286,8 +283,7 @@ private:
 
     void feedServers(MessageParts& parts) {
         if (statItem(plugin_, Slot::Servers) == nullptr) return;
-        const std::string servers =
-            toLower1251(mail::serverList(parts.header, "\r\n", true));
+        const std::string servers = toLower1251(mail::serverList(parts.header, "\r\n", true));
         for (const std::string& line : splitLines(servers))
             addTo(plugin_, Slot::Servers, trimmed(line), parts.size);
     }
@@ -318,13 +314,10 @@ private:
     // item the To address: the classic files hold them so.
     void feedRecipients(MessageParts& parts) {
         addTo(plugin_, Slot::Recipients, parts.from, parts.size);
-        if (parts.reply != parts.from)
-            addTo(plugin_, Slot::Recipients, parts.reply, parts.size);
+        if (parts.reply != parts.from) addTo(plugin_, Slot::Recipients, parts.reply, parts.size);
     }
 
-    void feedSenders(MessageParts& parts) {
-        addTo(plugin_, Slot::Senders, parts.to, parts.size);
-    }
+    void feedSenders(MessageParts& parts) { addTo(plugin_, Slot::Senders, parts.to, parts.size); }
 
     void feedSenderNames(MessageParts& parts) {
         const std::string fromValue = mail::getHeaderValue(parts.header, "From:");
@@ -374,8 +367,7 @@ private:
         log_.write("Done" + day);
 
         if (!plugin_.settings.lookForRecipients || plugin_.settingsDialog == nullptr) return;
-        if (statItem(plugin_, Slot::RawTraffic) == nullptr)
-            log_.write("!!!!!!!!!!@@!@!@!@!@!@!");
+        if (statItem(plugin_, Slot::RawTraffic) == nullptr) log_.write("!!!!!!!!!!@@!@!@!@!@!@!");
         // The expression is compiled by the settings dialog from its recipient list; until the
         // dialog offers it through the hook, no address is collected.
         if (!hooks_.recipientMatches || !hooks_.recipientMatches(plugin_, recipient_)) return;
@@ -397,8 +389,8 @@ private:
     std::string recipient_;
 };
 
-void feedSteps(Plugin& plugin, MonitorCounters& monitor, std::intptr_t context,
-               std::int32_t isSpam, HostDataCallback callback, const SpamEntryHooks& hooks) {
+void feedSteps(Plugin& plugin, MonitorCounters& monitor, std::intptr_t context, std::int32_t isSpam,
+               HostDataCallback callback, const SpamEntryHooks& hooks) {
     if (!plugin.settings.antispamActive) return;
     addToCounter(monitor.lettersProcessed, 1);
     if (hooks.showMonitor) hooks.showMonitor(plugin);
@@ -442,10 +434,9 @@ std::string readHostItem(std::intptr_t context, HostDataCallback callback, std::
     const std::int32_t limit = answer >= 0 && answer <= length ? answer : length;
     if (copied != nullptr) *copied = limit;
     const void* zero = std::memchr(buffer.data(), 0, static_cast<std::size_t>(limit));
-    const std::size_t size = zero != nullptr
-                                 ? static_cast<std::size_t>(static_cast<const char*>(zero) -
-                                                            buffer.data())
-                                 : static_cast<std::size_t>(limit);
+    const std::size_t size =
+        zero != nullptr ? static_cast<std::size_t>(static_cast<const char*>(zero) - buffer.data())
+                        : static_cast<std::size_t>(limit);
     buffer.resize(size);
     return buffer;
 }
@@ -486,8 +477,8 @@ std::int32_t getSpamScore(Plugin& plugin, std::intptr_t context, HostDataCallbac
     return filter != nullptr ? getSpamScore(plugin, context, callback, filter->hooks) : -1;
 }
 
-void feedSpam(Plugin& plugin, std::intptr_t context, std::int32_t isSpam,
-              HostDataCallback callback, const SpamEntryHooks& hooks) {
+void feedSpam(Plugin& plugin, std::intptr_t context, std::int32_t isSpam, HostDataCallback callback,
+              const SpamEntryHooks& hooks) {
     guardedVoid(&plugin.log, "TBP_FeedSpam", [&] {
         if (SpamFilterState* filter = spamFilter(plugin))
             feedSteps(plugin, filter->monitor, context, isSpam, callback, hooks);

@@ -76,8 +76,8 @@ std::int32_t getSpamScore(Plugin& plugin, std::intptr_t context, HostDataCallbac
 // logged.
 void feedSpam(Plugin& plugin, std::intptr_t context, std::int32_t isSpam,
               HostDataCallback callback);
-void feedSpam(Plugin& plugin, std::intptr_t context, std::int32_t isSpam,
-              HostDataCallback callback, const SpamEntryHooks& hooks);
+void feedSpam(Plugin& plugin, std::intptr_t context, std::int32_t isSpam, HostDataCallback callback,
+              const SpamEntryHooks& hooks);
 
 // The body prepared as training prepares it: KOI8-R folded when the Content-Type says koi8,
 // lower-cased, normalised.

@@ -12,9 +12,7 @@ SpamFilterState::SpamFilterState(Plugin& plugin, SpamEntryHooks entryHooks)
       plugin_(plugin),
       entry_(ownObjects<SpamFilter, SpamFilterState>(), this) {}
 
-void SpamFilterState::updateThresholds() {
-    updateSpamFrequencies(plugin_);
-}
+void SpamFilterState::updateThresholds() { updateSpamFrequencies(plugin_); }
 
 SpamFilterState* spamFilter(Plugin& plugin) {
     return ownObjects<SpamFilter, SpamFilterState>().find(plugin.spamFilter.get());

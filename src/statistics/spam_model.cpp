@@ -4,8 +4,8 @@
 #include <cmath>
 #include <limits>
 
-#include "core/plugin.h"
 #include "base/text.h"
+#include "core/plugin.h"
 #include "mail/letters.h"
 #include "statistics/spam_filter.h"
 #include "statistics/stat_item.h"
@@ -61,8 +61,9 @@ std::int32_t roundHalfEven(double value) noexcept {
     const double fraction = value - whole;
     auto result = static_cast<std::int64_t>(whole);
     if (fraction > 0.5 || (fraction == 0.5 && (result % 2) != 0)) ++result;
-    return static_cast<std::int32_t>(std::clamp<std::int64_t>(
-        result, std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max()));
+    return static_cast<std::int32_t>(
+        std::clamp<std::int64_t>(result, std::numeric_limits<std::int32_t>::min(),
+                                 std::numeric_limits<std::int32_t>::max()));
 }
 
 void TopCounts::add(std::int32_t count) noexcept {
@@ -222,13 +223,14 @@ double combineFisher(std::span<const WordEvidence> words) noexcept {
 
 std::vector<WordCount> wordCounts(const WordTrie& textTree) {
     std::vector<WordCount> words;
-    textTree.forEachEntry([&](const StatEntry& entry) { words.push_back({entry.key, entry.count}); });
+    textTree.forEachEntry([&](const StatEntry& entry) {
+        words.push_back({entry.key, entry.count});
+    });
     return words;
 }
 
-std::vector<WordEvidence> textEvidence(const SpamThresholds& thresholds,
-                                       const WordTrie* spamTree, const WordTrie* nonSpamTree,
-                                       const WordTrie& textTree) {
+std::vector<WordEvidence> textEvidence(const SpamThresholds& thresholds, const WordTrie* spamTree,
+                                       const WordTrie* nonSpamTree, const WordTrie& textTree) {
     const std::vector<WordCount> counted = wordCounts(textTree);
     std::vector<TextWord> words;
     words.reserve(counted.size());
@@ -236,8 +238,8 @@ std::vector<WordEvidence> textEvidence(const SpamThresholds& thresholds,
     return textEvidence(thresholds, spamTree, nonSpamTree, words);
 }
 
-std::vector<WordEvidence> textEvidence(const SpamThresholds& thresholds,
-                                       const WordTrie* spamTree, const WordTrie* nonSpamTree,
+std::vector<WordEvidence> textEvidence(const SpamThresholds& thresholds, const WordTrie* spamTree,
+                                       const WordTrie* nonSpamTree,
                                        std::span<const TextWord> textWords) {
     std::vector<std::string_view> keys;
     keys.reserve(textWords.size());

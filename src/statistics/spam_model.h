@@ -107,12 +107,11 @@ struct WordCount {
 std::vector<WordCount> wordCounts(const WordTrie& textTree);
 
 // The informative words of a text's trie, rated against the two trained trees.
-std::vector<WordEvidence> textEvidence(const SpamThresholds& thresholds,
-                                       const WordTrie* spamTree, const WordTrie* nonSpamTree,
-                                       const WordTrie& textTree);
+std::vector<WordEvidence> textEvidence(const SpamThresholds& thresholds, const WordTrie* spamTree,
+                                       const WordTrie* nonSpamTree, const WordTrie& textTree);
 // The same for a text's distinct words, in their order.
-std::vector<WordEvidence> textEvidence(const SpamThresholds& thresholds,
-                                       const WordTrie* spamTree, const WordTrie* nonSpamTree,
+std::vector<WordEvidence> textEvidence(const SpamThresholds& thresholds, const WordTrie* spamTree,
+                                       const WordTrie* nonSpamTree,
                                        std::span<const TextWord> textWords);
 
 // --- Plugin layer -------------------------------------------------------------------------------

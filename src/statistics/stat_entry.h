@@ -22,10 +22,10 @@ inline constexpr std::uint8_t kMarkerNode = 136;    // made by a trie node
 // 1..134: a record of the older layout; readers repair it to kMarkerStored.
 
 struct StatEntry {
-    std::string key;         // code page 1251; at most kMaxKeyLength bytes are ever stored
-    double mdate = 0.0;      // last change (days since 1899-12-30)
-    double cdate = 0.0;      // first counted
-    std::int32_t size = 0;   // sum of the amounts added with the key
+    std::string key;        // code page 1251; at most kMaxKeyLength bytes are ever stored
+    double mdate = 0.0;     // last change (days since 1899-12-30)
+    double cdate = 0.0;     // first counted
+    std::int32_t size = 0;  // sum of the amounts added with the key
     std::uint8_t marker = kMarkerEmpty;
     std::int32_t count = 0;  // times counted
 

@@ -7,11 +7,11 @@
 #include <utility>
 
 #include "base/datetime.h"
+#include "base/regex_1251.h"
+#include "base/text.h"
 #include "core/guard.h"
 #include "core/kept_files.h"
 #include "core/plugin.h"
-#include "base/regex_1251.h"
-#include "base/text.h"
 #include "mail/headers.h"
 #include "statistics/text_words.h"
 
@@ -88,7 +88,8 @@ StatItem::StatItem(Plugin& plugin, std::string baseName, int index)
         log.write("Creating object");
         if (plugin_.settings.dumpStatistics) {
             log.write("Ready to dimp");
-            if (plugin_.platform.files) dump_ = plugin_.platform.files->createFile(baseName + ".dump.txt");
+            if (plugin_.platform.files)
+                dump_ = plugin_.platform.files->createFile(baseName + ".dump.txt");
         }
         logToDump("Created");
         try {
@@ -107,8 +108,8 @@ StatItem::StatItem(Plugin& plugin, std::string baseName, int index)
             try {
                 store_->load(baseName_);
             } catch (...) {
-                log.write("Can't load " + baseName_ + ".Stat: " +
-                          describeException(std::current_exception()));
+                log.write("Can't load " + baseName_ +
+                          ".Stat: " + describeException(std::current_exception()));
             }
             store_->tree().clearRootEntry();
         } catch (...) {
@@ -146,8 +147,8 @@ void StatItem::storeIfChanged() {
         store_->store(baseName_ + ".Stat", plugin_.settings.compressionLevel);
     } catch (...) {
         // The classic words first: they are what people search logs for.
-        plugin_.log.write("***** ERROR!!! Can't store mad " + baseName_ + ".Stat: " +
-                          describeException(std::current_exception()));
+        plugin_.log.write("***** ERROR!!! Can't store mad " + baseName_ +
+                          ".Stat: " + describeException(std::current_exception()));
     }
 }
 
@@ -181,11 +182,12 @@ void StatItem::sort() {
                 if (!keyI.empty() && keyI == s.key(j)) {
                     StatEntry merged = s.record(i);
                     const StatEntry other = s.record(j);
-                    merged.size = static_cast<std::int32_t>(static_cast<std::uint32_t>(merged.size) +
-                                                            static_cast<std::uint32_t>(other.size));
-                    merged.count = static_cast<std::int32_t>(
-                        static_cast<std::uint32_t>(merged.count) +
-                        static_cast<std::uint32_t>(other.count));
+                    merged.size =
+                        static_cast<std::int32_t>(static_cast<std::uint32_t>(merged.size) +
+                                                  static_cast<std::uint32_t>(other.size));
+                    merged.count =
+                        static_cast<std::int32_t>(static_cast<std::uint32_t>(merged.count) +
+                                                  static_cast<std::uint32_t>(other.count));
                     if (other.cdate < merged.cdate) merged.cdate = other.cdate;
                     if (other.mdate > merged.mdate) merged.mdate = other.mdate;
                     s.putRecord(i, merged);
@@ -277,8 +279,8 @@ ExportResult StatItem::exportEntries(std::string_view expression, std::string_vi
         }
         if (result.text.size() > kMaxExportText) {
             result.text.resize(kMaxExportText);
-            plugin_.log.write("Export cut at " + decimal(static_cast<std::int64_t>(kMaxExportText)) +
-                              " bytes");
+            plugin_.log.write("Export cut at " +
+                              decimal(static_cast<std::int64_t>(kMaxExportText)) + " bytes");
             cut = true;
         }
     });
@@ -359,9 +361,7 @@ StatItem* statItem(Plugin& plugin, int slot) {
         plugin.statItems[static_cast<std::size_t>(slot)].get());
 }
 
-StatItem* statItem(Plugin& plugin, Slot slot) {
-    return statItem(plugin, static_cast<int>(slot));
-}
+StatItem* statItem(Plugin& plugin, Slot slot) { return statItem(plugin, static_cast<int>(slot)); }
 
 void processItem(Plugin& plugin, int index, bool sort) {
     if (index < 0 || index >= kStatItemCount) return;
@@ -400,8 +400,10 @@ void processAllItems(Plugin& plugin, bool sort) {
 }
 
 void installStatistics(Plugin& plugin) {
-    plugin.factories.statisticsItem = [](Plugin& p, const std::string& baseName, int index)
-        -> std::unique_ptr<StatisticsItem> { return std::make_unique<StatItem>(p, baseName, index); };
+    plugin.factories.statisticsItem = [](Plugin& p, const std::string& baseName,
+                                         int index) -> std::unique_ptr<StatisticsItem> {
+        return std::make_unique<StatItem>(p, baseName, index);
+    };
 }
 
 }  // namespace qbx::statistics

@@ -24,7 +24,7 @@ namespace qbx::statistics {
 using Slot = qbx::StatSlot;
 
 struct ExportResult {
-    int status = 0;    // -1 the expression failed (text = its error), 0 nothing, 1 text
+    int status = 0;  // -1 the expression failed (text = its error), 0 nothing, 1 text
     std::string text;
 };
 

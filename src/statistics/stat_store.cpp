@@ -8,10 +8,10 @@
 #include <stdexcept>
 #include <utility>
 
+#include "base/text.h"
 #include "core/guard.h"
 #include "core/kept_files.h"
 #include "core/log.h"
-#include "base/text.h"
 #include "platform/platform.h"
 
 namespace qbx::statistics {
@@ -31,8 +31,8 @@ std::int32_t wrappingAdd(std::int32_t a, std::int32_t b) {
 }
 
 std::int32_t clampedInt32(std::size_t value) {
-    return static_cast<std::int32_t>(
-        std::min<std::size_t>(value, static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max())));
+    return static_cast<std::int32_t>(std::min<std::size_t>(
+        value, static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max())));
 }
 
 std::string storedKey(std::string_view key) { return std::string(key.substr(0, kMaxKeyLength)); }
@@ -77,7 +77,8 @@ private:
             stream_.avail_out = static_cast<uInt>(chunk_.size());
             result = deflate(&stream_, flush);
             if (result == Z_STREAM_ERROR) throw std::runtime_error("deflate failed");
-            out_.append(reinterpret_cast<const char*>(chunk_.data()), chunk_.size() - stream_.avail_out);
+            out_.append(reinterpret_cast<const char*>(chunk_.data()),
+                        chunk_.size() - stream_.avail_out);
         } while (stream_.avail_out == 0 || (flush == Z_FINISH && result != Z_STREAM_END));
         batch_.clear();
     }
@@ -282,8 +283,10 @@ int zlibLevelFor(std::int32_t compressionLevel) noexcept {
 
 StatStore::StatStore(StoreContext context)
     : context_(context),
-      tree_(context.clock.now(), context.nodeBudget,
-            WordTrieHooks{[log = &context.log](std::string_view line) { log->write(line, 1); }, {}}) {}
+      tree_(
+          context.clock.now(), context.nodeBudget,
+          WordTrieHooks{[log = &context.log](std::string_view line) { log->write(line, 1); }, {}}) {
+}
 
 // ---- the plain list ------------------------------------------------------------------------
 
@@ -343,7 +346,8 @@ void StatStore::swap(std::size_t i, std::size_t j) {
         bool readable = true;
         for (const std::size_t at : {i, j}) {
             if (at < plain_.size()) continue;
-            context_.log.write("Warning: can't retrieve index #" + decimal(static_cast<std::int64_t>(at)), 1);
+            context_.log.write(
+                "Warning: can't retrieve index #" + decimal(static_cast<std::int64_t>(at)), 1);
             readable = false;
         }
         if (!readable) return;
@@ -359,8 +363,8 @@ std::int32_t StatStore::addOrIncrement(std::string_view key, std::int32_t amount
     return addOrIncrement(key, amount, context_.clock.now());
 }
 
-std::optional<std::int32_t> StatStore::incrementIfPresent(std::string_view key,
-                                                          std::int32_t amount, double now) {
+std::optional<std::int32_t> StatStore::incrementIfPresent(std::string_view key, std::int32_t amount,
+                                                          double now) {
     dirty_ = true;
     try {
         if (!indexValid_) {
@@ -422,7 +426,8 @@ std::int32_t StatStore::addToTree(std::string_view key, std::int32_t amount) {
     if (tree_.addWord(key, amount, context_.clock.now())) {
         dirty_ = true;
     } else {
-        context_.log.write("@@ Error while adding [" + storedKey(key) + "] [" + decimal(amount) + "]", 1);
+        context_.log.write(
+            "@@ Error while adding [" + storedKey(key) + "] [" + decimal(amount) + "]", 1);
     }
     return 0;
 }
@@ -515,15 +520,14 @@ bool StatStore::read(const std::string& fileName) {
         log.write("Beginning read process", 1);
 
         const double now = context_.clock.now();
-        const MergeOutcome merged = mergeTrainedFirst(*file, tree_, now, [&] {
-            log.write("Wrong entry detected", 1);
-        });
+        const MergeOutcome merged =
+            mergeTrainedFirst(*file, tree_, now, [&] { log.write("Wrong entry detected", 1); });
         const InflateOutcome& whole = merged.whole;
         if (merged.leftOutTrained + merged.leftOutNew > 0)
             log.write("@@@ Word tree of " + fileName + " is full at " +
-                          decimal(static_cast<std::int64_t>(tree_.nodeBudget())) + " nodes: " +
-                          decimal(static_cast<std::int64_t>(merged.leftOutNew)) + " new and " +
-                          decimal(static_cast<std::int64_t>(merged.leftOutTrained)) +
+                          decimal(static_cast<std::int64_t>(tree_.nodeBudget())) +
+                          " nodes: " + decimal(static_cast<std::int64_t>(merged.leftOutNew)) +
+                          " new and " + decimal(static_cast<std::int64_t>(merged.leftOutTrained)) +
                           " trained keys left out",
                       1);
         if (!whole.damage.empty()) return keepAside(fileName, whole.damage);

@@ -53,10 +53,10 @@ public:
 
     // --- the plain list ---
     std::size_t count() const noexcept { return plain_.size(); }
-    std::string key(std::size_t index) const;        // trimmed; empty when out of range
-    std::int32_t size(std::size_t index) const;      // 0 for old-layout records, -1 out of range
-    std::int32_t cnt(std::size_t index) const;       // -1 out of range
-    StatEntry record(std::size_t index) const;       // all zero when out of range
+    std::string key(std::size_t index) const;    // trimmed; empty when out of range
+    std::int32_t size(std::size_t index) const;  // 0 for old-layout records, -1 out of range
+    std::int32_t cnt(std::size_t index) const;   // -1 out of range
+    StatEntry record(std::size_t index) const;   // all zero when out of range
     void putRecord(std::size_t index, const StatEntry& record);
     void clearRecord(std::size_t index);
     void appendRecord(const StatEntry& record);
@@ -74,7 +74,7 @@ public:
     WordTrie& tree() noexcept { return tree_; }
     const WordTrie& tree() const noexcept { return tree_; }
     std::int32_t addToTree(std::string_view key, std::int32_t amount);  // always 0
-    std::int32_t treeCount(std::string_view key) const;  // exact key; 0 when absent
+    std::int32_t treeCount(std::string_view key) const;                 // exact key; 0 when absent
 
     // --- the file ---
     // Logs, reads baseName + ".Stat"; a failed read is logged ("Cannot load entry!!!!!!!!!"

@@ -63,8 +63,8 @@ std::uint32_t WordTrie::newNode(double now) {
     if (chunk.size() == chunk.capacity()) {
         // The first chunk grows with the tree so that small trees stay small; later ones are
         // taken whole, which keeps the slack of a large tree to one chunk.
-        const std::size_t wanted = chunks_.size() == 1 ? std::max<std::size_t>(16, chunk.capacity() * 2)
-                                                      : kChunkSize;
+        const std::size_t wanted =
+            chunks_.size() == 1 ? std::max<std::size_t>(16, chunk.capacity() * 2) : kChunkSize;
         chunk.reserve(std::min<std::size_t>(wanted, kChunkSize));
     }
     chunk.push_back(Node{now, now, 0, 0, 0, 0, kMarkerNode, 0});
@@ -179,8 +179,7 @@ void WordTrie::noteBudget() noexcept {
     if (budgetLogged_) return;
     budgetLogged_ = true;
     try {
-        if (hooks_.log)
-            hooks_.log(budgetReachedLine(nodeBudget_));
+        if (hooks_.log) hooks_.log(budgetReachedLine(nodeBudget_));
     } catch (...) {
     }
 }
@@ -221,8 +220,8 @@ std::uint32_t WordTrie::enter(std::string_view key, std::uint64_t hash, double n
     return index;
 }
 
-bool WordTrie::countWord(std::string_view word, std::uint64_t hash, std::int32_t weight,
-                         double now, std::uint32_t filedNode) {
+bool WordTrie::countWord(std::string_view word, std::uint64_t hash, std::int32_t weight, double now,
+                         std::uint32_t filedNode) {
     std::uint32_t index = filedNode;
     if (index == KeyIndex::kAbsent) {
         index = enter(word, hash, now);
@@ -289,7 +288,8 @@ bool WordTrie::addText(std::string_view text, std::int32_t weight, double now) n
         addTextBusy_ = false;
         try {
             if (hooks_.log)
-                hooks_.log("@@@ Can't add word [" + std::string(word.substr(0, kMaxLoggedWord)) + "]");
+                hooks_.log("@@@ Can't add word [" + std::string(word.substr(0, kMaxLoggedWord)) +
+                           "]");
             if (hooks_.pumpMessages) hooks_.pumpMessages();
         } catch (...) {
         }

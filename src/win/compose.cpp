@@ -22,8 +22,9 @@ void installSubsystems(Plugin& plugin) {
     statistics::installStatistics(plugin);
     statistics::installSpamFilter(plugin);
 #ifdef _WIN32
-    scripting::installScripting(
-        plugin, [](Plugin&) { return win32::makeActiveScriptEngine(win32::ActiveScriptOptions{}); });
+    scripting::installScripting(plugin, [](Plugin&) {
+        return win32::makeActiveScriptEngine(win32::ActiveScriptOptions{});
+    });
 #else
     scripting::installScripting(plugin);
 #endif

@@ -15,8 +15,7 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved
             // reserved != null: the process is ending, not FreeLibrary.
             qbx::unloadModule(reserved != nullptr);
             break;
-        default:
-            break;
+        default: break;
     }
     return TRUE;
 }
@@ -25,9 +24,7 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved
 
 #include <cstdlib>
 
-static void qbxModuleUnloaded() {
-    qbx::unloadModule(false);
-}
+static void qbxModuleUnloaded() { qbx::unloadModule(false); }
 
 // The unload step is registered as an exit handler of this shared object after the platform's
 // static objects exist, so it runs before they are destroyed, at dlclose and at exit alike.

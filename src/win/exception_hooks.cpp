@@ -4,10 +4,10 @@
 
 #include <windows.h>
 
+#include <cxxabi.h>
 #include <atomic>
 #include <cstdint>
 #include <cstdlib>
-#include <cxxabi.h>
 #include <exception>
 #include <string>
 #include <typeinfo>

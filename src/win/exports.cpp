@@ -90,7 +90,8 @@ QBX_EXPORT std::int32_t QBX_STDCALL TBP_GetMacroList(char* buffer, std::int32_t 
 }
 
 QBX_EXPORT std::int32_t QBX_STDCALL TBP_GetStatus() {
-    return guarded(pluginLog(), "TBP_GetStatus", std::int32_t{0}, [] { return qbx::tbpGetStatus(); });
+    return guarded(pluginLog(), "TBP_GetStatus", std::int32_t{0},
+                   [] { return qbx::tbpGetStatus(); });
 }
 
 QBX_EXPORT std::int32_t QBX_STDCALL TBP_NeedConfig() {
@@ -113,8 +114,9 @@ QBX_EXPORT std::int32_t QBX_STDCALL TBP_ExecMacro(const char* name, std::int32_t
 
 QBX_EXPORT std::int32_t QBX_STDCALL TBP_GetSpamScore(std::intptr_t context,
                                                      qbx::HostDataCallback callback) {
-    return withPlugin("TBP_GetSpamScore", std::int32_t{-1},
-                      [&](Plugin& p) { return qbx::statistics::getSpamScore(p, context, callback); });
+    return withPlugin("TBP_GetSpamScore", std::int32_t{-1}, [&](Plugin& p) {
+        return qbx::statistics::getSpamScore(p, context, callback);
+    });
 }
 
 QBX_EXPORT std::int32_t QBX_STDCALL TBP_FeedSpam(std::intptr_t context, std::int32_t isSpam,

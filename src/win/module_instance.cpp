@@ -17,9 +17,7 @@ Plugin* g_plugin = nullptr;
 
 }  // namespace
 
-Plugin* loadedPlugin() noexcept {
-    return g_plugin;
-}
+Plugin* loadedPlugin() noexcept { return g_plugin; }
 
 void loadModule() noexcept {
     FpuShield shield;

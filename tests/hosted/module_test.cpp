@@ -65,8 +65,7 @@ TEST_F(HostedModule, AnswersTheQueriesByTheHostsRules) {
 TEST_F(HostedModule, KeepsTheLatestContainersUntilItIsUnloaded) {
     Host host(kModule);
     host.initialize();
-    EXPECT_EQ(host.callMacro(host.data(), "ZVXVER", {}),
-              "Quilbex 2.4.1202 Summer edition beta");
+    EXPECT_EQ(host.callMacro(host.data(), "ZVXVER", {}), "Quilbex 2.4.1202 Summer edition beta");
     EXPECT_EQ(host.data().references(), 2u);  // kept by the module after the call
     host.finalize();
     EXPECT_EQ(host.data().references(), 2u);  // still kept after TBP_Finalize
@@ -93,9 +92,7 @@ TEST_F(HostedModule, StartsAndStopsWritingItsLogAndSettings) {
     EXPECT_EQ(registry.readString("Software\\ZVX", "Statistics Flags").text, "256");
 
     // Unload and load again in the same process: the log rotates.
-    {
-        Host host(kModule);
-    }
+    { Host host(kModule); }
     EXPECT_EQ(readModuleFile(logPath("-QBX.log.old")), log);
     EXPECT_NE(readModuleFile(logPath()).find("Log ended at "), std::string::npos);
 }
@@ -137,7 +134,8 @@ TEST_F(HostedModule, AnswersTheMacroEnginesMacros) {
         EXPECT_EQ(host.callMacro(data, row.name, row.arguments), row.expected) << row.name;
     EXPECT_EQ(host.callMacro(data, "ZVXMD5", {"abc"}),
               std::string("\x90\x01\x50\x98\x3c\xd2\x4f\xb0\xd6\x96\x3f\x7d\x28\xe1\x7f\x72", 16));
-    EXPECT_EQ(host.callMacro(data, "ZVXRND", {"8", "2"}).find_first_not_of("01"), std::string::npos);
+    EXPECT_EQ(host.callMacro(data, "ZVXRND", {"8", "2"}).find_first_not_of("01"),
+              std::string::npos);
     // ZVXTEST is offered but nothing answers it: the item keeps what it held.
     data.set(qbx::kMacroResultId, "untouched");
     EXPECT_EQ(host.callMacro(data, "ZVXTEST", {}), "untouched");

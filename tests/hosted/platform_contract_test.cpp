@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "base/datetime.h"
-#include "core/log.h"
 #include "base/text.h"
+#include "core/log.h"
 #include "core/variables.h"
 #include "core/version.h"
 #include "hosted/scratch.h"
@@ -65,8 +65,8 @@ protected:
 };
 
 TEST_F(PlatformContract, RegistryTextsComeBackExactly) {
-    const std::vector<std::string> values = {"5", "", "  padded  ", "\"quoted\"", "'x'",
-                                             "a=b;c", "\xC0\xE1\xE2 1251", "%TEMP%\\x"};
+    const std::vector<std::string> values = {"5",   "",      "  padded  ",        "\"quoted\"",
+                                             "'x'", "a=b;c", "\xC0\xE1\xE2 1251", "%TEMP%\\x"};
     const auto name = [](std::size_t i) { return std::string("v").append(std::to_string(i)); };
     for (std::size_t i = 0; i < values.size(); ++i)
         ASSERT_TRUE(registry_.writeString(key_, name(i), values[i]));
@@ -90,8 +90,7 @@ TEST_F(PlatformContract, RegistryKeysAreSeparateAndWhatCannotComeBackIsRefused) 
     EXPECT_EQ(registry_.readString(key_, "other").status, RegStatus::Missing);
     EXPECT_EQ(registry_.readString(key_ + "\\none", "version").status, RegStatus::Missing);
     EXPECT_EQ(registry_.readString(key_ + "-sibling", "version").status, RegStatus::Missing);
-    EXPECT_EQ(registry_.readString(key_, std::string("version\0x", 9)).status,
-              RegStatus::Missing);
+    EXPECT_EQ(registry_.readString(key_, std::string("version\0x", 9)).status, RegStatus::Missing);
 
     ASSERT_TRUE(registry_.writeString(key_, "a", "1"));
     // A NUL would cut the text short unseen.
@@ -106,7 +105,8 @@ TEST_F(PlatformContract, RegistryKeysAreSeparateAndWhatCannotComeBackIsRefused) 
 TEST_F(PlatformContract, FilesFoldersAndTheReadCap) {
     spit(dir_ / "a.txt", "x");
     for (const auto& [path, file, folder] : {std::tuple{at("a.txt"), true, false},
-                                             {at(), false, true}, {at("missing"), false, false},
+                                             {at(), false, true},
+                                             {at("missing"), false, false},
                                              {std::string(), false, false}}) {
         EXPECT_EQ(files_.fileExists(path), file) << path;
         EXPECT_EQ(files_.directoryExists(path), folder) << path;
@@ -140,7 +140,7 @@ TEST_F(PlatformContract, FilesFoldersAndTheReadCap) {
 TEST_F(PlatformContract, ListsPlainFilesBySuffixSorted) {
     spit(dir_ / "b.s", "");
     spit(dir_ / "A.S", "");
-    spit(dir_ / "c.sx", "");    // longer extension: its short 8.3 name must not match
+    spit(dir_ / "c.sx", "");  // longer extension: its short 8.3 name must not match
     spit(dir_ / "notes.txt", "");
     fs::create_directory(dir_ / "folder.s");
     EXPECT_EQ(files_.listFiles(at(), ".s"), (std::vector<std::string>{"A.S", "b.s"}));
@@ -239,10 +239,20 @@ TEST_F(PlatformContract, VariablesFileReadsAsTheProfileFunctionsReadIt) {
     ProfileStore& profiles = *platform_.profiles;
     Log log(platform_);
     const std::vector<std::pair<std::string, std::string>> awkward = {
-        {"lead", "  lead"}, {"trail", "trail\t "}, {"dq", "\"both\""}, {"sq", "'single'"},
-        {"half", "\"half"}, {"inner", "a \"b\" c"}, {"eq", "=a=b"}, {"semi", ";not a comment"},
-        {"section", "[Integer]"}, {"nbsp", "\xA0x\xA0"}, {"empty", ""}, {"blank", " "},
-        {"cyr", "\xCF\xF0\xE8\xE2\xE5\xF2, \xEC\xE8\xF0"}, {"\xC8\xEC\xFF", "1251 name"}};
+        {"lead", "  lead"},
+        {"trail", "trail\t "},
+        {"dq", "\"both\""},
+        {"sq", "'single'"},
+        {"half", "\"half"},
+        {"inner", "a \"b\" c"},
+        {"eq", "=a=b"},
+        {"semi", ";not a comment"},
+        {"section", "[Integer]"},
+        {"nbsp", "\xA0x\xA0"},
+        {"empty", ""},
+        {"blank", " "},
+        {"cyr", "\xCF\xF0\xE8\xE2\xE5\xF2, \xEC\xE8\xF0"},
+        {"\xC8\xEC\xFF", "1251 name"}};
 
     // Our writer, the system's reader.
     const std::string ours = at("ours.dat");
@@ -300,9 +310,13 @@ TEST_F(PlatformContract, ExpandsKnownNamesAndKeepsTheRest) {
     setProcessVariable("QBX_TEST_BIG", std::string(20000, 'b'));
     EXPECT_EQ(env_.expandVariables("%QBX_TEST_BIG%"), std::string(20000, 'b'));
     // Unknown names, stray percent signs, and results past the system's limit: kept as they are.
-    const std::string kept[] = {"%QBX_NO_SUCH_VARIABLE%\\x", "100% sure %QBX_TEST_DIR%",
-                                "50%%QBX_TEST_DIR%", "open %QBX_TEST_DIR", "",
-                                "%QBX_TEST_BIG%%QBX_TEST_BIG%", std::string(40000, '%')};
+    const std::string kept[] = {"%QBX_NO_SUCH_VARIABLE%\\x",
+                                "100% sure %QBX_TEST_DIR%",
+                                "50%%QBX_TEST_DIR%",
+                                "open %QBX_TEST_DIR",
+                                "",
+                                "%QBX_TEST_BIG%%QBX_TEST_BIG%",
+                                std::string(40000, '%')};
     for (const std::string& text : kept)
         EXPECT_EQ(env_.expandVariables(text), text) << text.substr(0, 40);
     setProcessVariable("QBX_TEST_BIG", "");

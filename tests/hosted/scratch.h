@@ -37,9 +37,7 @@ inline void spit(const std::filesystem::path& path, const std::string& bytes) {
 
 // Where the system tests keep their homes and scratch folders: test-homes/ in the working
 // folder, which CTest makes the build folder (and removes after the tests).
-inline std::filesystem::path testHomes() {
-    return std::filesystem::absolute("test-homes");
-}
+inline std::filesystem::path testHomes() { return std::filesystem::absolute("test-homes"); }
 
 struct ScratchFolder {
     explicit ScratchFolder(const std::string& prefix) : ScratchFolder(testHomes(), prefix) {}

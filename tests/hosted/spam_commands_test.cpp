@@ -73,8 +73,9 @@ TEST(QbxhostMailSource, VisitsFilesFoldersAndMboxesInOrder) {
     EXPECT_NE(problems[0].find("skipped " + dir + "/huge"), std::string::npos);
 
     problems.clear();
-    EXPECT_FALSE(forEachMessage({dir + "/missing"}, [](const std::string&, std::string_view) {},
-                                [&](const std::string& line) { problems.push_back(line); }));
+    EXPECT_FALSE(forEachMessage(
+        {dir + "/missing"}, [](const std::string&, std::string_view) {},
+        [&](const std::string& line) { problems.push_back(line); }));
     EXPECT_EQ(problems.size(), 1u);
 }
 
@@ -93,10 +94,11 @@ TEST(QbxhostMessageItems, SplitsTheHeaderBlockFromTheBodyAndTakesTheAddresses) {
     EXPECT_EQ(items.to, "bob@example.org");
 
     // Bare LF lines, a header block with no body, a body with no header block.
-    const struct { const char *raw, *header, *body; } cases[] = {
-        {"Subject: s\nTo:\n\nbody\n", "Subject: s\nTo:", "body\n"},
-        {"Subject: only headers\r\n", "Subject: only headers\r\n", ""},
-        {"\r\nbody only", "", "body only"}};
+    const struct {
+        const char *raw, *header, *body;
+    } cases[] = {{"Subject: s\nTo:\n\nbody\n", "Subject: s\nTo:", "body\n"},
+                 {"Subject: only headers\r\n", "Subject: only headers\r\n", ""},
+                 {"\r\nbody only", "", "body only"}};
     for (const auto& c : cases) {
         const MessageItems parsed = parseMessage(c.raw);
         EXPECT_EQ(parsed.header, c.header) << c.raw;
@@ -110,8 +112,13 @@ TEST(QbxhostMessageItems, CallbackAnswersLengthQueriesAndShortBuffers) {
     const MessageItems items = parseMessage(raw);
     const auto context = reinterpret_cast<std::intptr_t>(&items);
     const std::pair<std::int32_t, std::int32_t> lengths[] = {
-        {kItemBody, 10}, {kItemHeader, 23}, {kItemRawMessage, static_cast<std::int32_t>(raw.size())},
-        {kItemDecodedFrom, 3}, {kItemReplyAddress, 3}, {kItemDecodedTo, 0}, {12345, 0}};
+        {kItemBody, 10},
+        {kItemHeader, 23},
+        {kItemRawMessage, static_cast<std::int32_t>(raw.size())},
+        {kItemDecodedFrom, 3},
+        {kItemReplyAddress, 3},
+        {kItemDecodedTo, 0},
+        {12345, 0}};
     for (const auto& [id, length] : lengths)
         EXPECT_EQ(messageItemCallback(context, id, nullptr, -1), length) << id;
 
@@ -151,8 +158,9 @@ std::int32_t QBX_STDCALL recordFeed(std::intptr_t context, std::int32_t isSpam,
 TEST(QbxhostSpamRun, ScoresAndFeedsEveryMessageAndCountsTheResults) {
     const ScratchFolder scratch("spam-run-");
     const std::string mbox = (scratch.path / "mbox").string();
-    spit(mbox, "From a\n\n60\n\nFrom b\n\n40\n\nFrom c\n\n50\n\nFrom d\n\n-1\n\nFrom e\n\n100\n\n"
-               "From f\n\n0\n\nFrom g\n\n-7\n");
+    spit(mbox,
+         "From a\n\n60\n\nFrom b\n\n40\n\nFrom c\n\n50\n\nFrom d\n\n-1\n\nFrom e\n\n100\n\n"
+         "From f\n\n0\n\nFrom g\n\n-7\n");
     std::ostringstream out, problems;
     const SpamRun scored = scoreMessages(&scoreFromBody, {mbox}, out, problems);
     EXPECT_EQ(std::vector<std::size_t>({scored.messages, scored.spam, scored.ham, scored.unknown}),
@@ -168,8 +176,8 @@ TEST(QbxhostSpamRun, ScoresAndFeedsEveryMessageAndCountsTheResults) {
     fedAs.clear();
     std::ostringstream fedOut;
     EXPECT_TRUE(feedMessages(&recordFeed, true, {single}, fedOut, problems).allRead);
-    EXPECT_FALSE(feedMessages(&recordFeed, false, {single, single + "-missing"}, fedOut, problems)
-                     .allRead);
+    EXPECT_FALSE(
+        feedMessages(&recordFeed, false, {single, single + "-missing"}, fedOut, problems).allRead);
     EXPECT_EQ(fedAs, (std::vector<std::string>{"1:x@y", "0:x@y"}));
     EXPECT_EQ(fedOut.str().rfind("fed 1 messages (spam) in ", 0), 0u);
     EXPECT_NE(fedOut.str().find("\nfed 1 messages (ham) in "), std::string::npos);
@@ -209,9 +217,9 @@ TEST(QbxhostSpamRun, DrivesTheModulesSpamEntryPoints) {
     EXPECT_EQ(problems.str(), "");
     host.finalize();
     for (std::size_t i = 0; i < saved.size(); ++i)
-        registry.writeString("Software\\ZVX", totals[i],
-                             saved[i].status == qbx::RegStatus::Ok ? saved[i].text
-                                                                   : (i == 0 ? "1" : "0"));
+        registry.writeString(
+            "Software\\ZVX", totals[i],
+            saved[i].status == qbx::RegStatus::Ok ? saved[i].text : (i == 0 ? "1" : "0"));
 }
 
 }  // namespace

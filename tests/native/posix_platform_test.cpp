@@ -51,8 +51,12 @@ protected:
 TEST(PosixPaths, DriveLettersAndBackslashes) {
     const std::pair<std::string_view, const char*> toNative[] = {
         {"Z:\\tmp\\qbx-no-such\\x.log", "/tmp/qbx-no-such/x.log"},
-        {"c:\\tmp\\qbx-no-such\\", "/tmp/qbx-no-such/"}, {"C:\\Mail\\x", "/Mail/x"},
-        {"Z:", "/"}, {"Z:tmp", "/tmp"}, {"/tmp/qbx", "/tmp/qbx"}, {"sub\\file", "sub/file"},
+        {"c:\\tmp\\qbx-no-such\\", "/tmp/qbx-no-such/"},
+        {"C:\\Mail\\x", "/Mail/x"},
+        {"Z:", "/"},
+        {"Z:tmp", "/tmp"},
+        {"/tmp/qbx", "/tmp/qbx"},
+        {"sub\\file", "sub/file"},
         {std::string_view("Z:\\a\0b", 6), ""}};
     for (const auto& [windows, native] : toNative) EXPECT_EQ(toNativePath(windows), native);
     EXPECT_EQ(toWindowsPath("/tmp/a"), "Z:\\tmp\\a");

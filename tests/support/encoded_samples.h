@@ -28,8 +28,8 @@ inline std::string base64Lines(std::string_view bytes, std::size_t width = 76,
     for (std::size_t i = 0; i < bytes.size(); i += 3) {
         std::uint32_t group = 0;
         for (std::size_t k = 0; k < 3; ++k)
-            group = group << 8 |
-                    (i + k < bytes.size() ? static_cast<unsigned char>(bytes[i + k]) : 0u);
+            group =
+                group << 8 | (i + k < bytes.size() ? static_cast<unsigned char>(bytes[i + k]) : 0u);
         for (std::size_t k = 0; k < 4; ++k)
             flat += k <= bytes.size() - i ? kAlphabet[(group >> (18 - 6 * k)) & 63] : '=';
     }

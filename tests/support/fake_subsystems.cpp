@@ -12,13 +12,21 @@ using JournalPtr = std::shared_ptr<Journal>;
 
 // One fake plays every object (no two interfaces share a member name): each call writes
 // "<tag> <what>" to the journal, and the destructor "<tag> <freed>" when freed is given.
-class Fake final : public StatisticsItem, public TrayModule, public SettingsDialog,
-                   public PlayCountList, public SplitFileList, public ScriptingHost,
-                   public SplashWindow, public RecipientFilter, public SpamFilter {
+class Fake final : public StatisticsItem,
+                   public TrayModule,
+                   public SettingsDialog,
+                   public PlayCountList,
+                   public SplitFileList,
+                   public ScriptingHost,
+                   public SplashWindow,
+                   public RecipientFilter,
+                   public SpamFilter {
 public:
     Fake(JournalPtr j, std::string tag, std::string freed, bool failHide = false)
         : j_(std::move(j)), tag_(std::move(tag)), freed_(std::move(freed)), failHide_(failHide) {}
-    ~Fake() override { if (!freed_.empty()) add(freed_); }
+    ~Fake() override {
+        if (!freed_.empty()) add(freed_);
+    }
     void storeIfChanged() override { add("stored"); }
     void sortIfChanged() override { add("sorted"); }
     void setSortByCount(bool byCount) override { add(byCount ? "sort by count" : "sort by key"); }

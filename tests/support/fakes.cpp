@@ -174,7 +174,8 @@ bool FakeFileSystem::deleteFile(const std::string& path) {
 bool FakeFileSystem::renameFile(const std::string& from, const std::string& to) {
     auto it = state_->files.find(norm(from));
     if (it == state_->files.end()) return fail("The system cannot find the file specified.");
-    if (state_->files.count(norm(to)) != 0) return fail("Cannot create a file when that file already exists.");
+    if (state_->files.count(norm(to)) != 0)
+        return fail("Cannot create a file when that file already exists.");
     std::string bytes = std::move(it->second);
     state_->files.erase(it);
     state_->files[norm(to)] = std::move(bytes);

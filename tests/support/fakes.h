@@ -51,8 +51,7 @@ public:
     bool renameFile(const std::string& from, const std::string& to) override;
     std::unique_ptr<OutputFile> createFile(const std::string& path) override;
     // Names come back lower-cased: the fake keeps its paths case-folded.
-    std::vector<std::string> listFiles(const std::string& folder,
-                                       std::string_view suffix) override;
+    std::vector<std::string> listFiles(const std::string& folder, std::string_view suffix) override;
 
     void put(const std::string& path, std::string bytes);
     std::string contents(const std::string& path) const;  // "" when missing
@@ -105,7 +104,7 @@ public:
 
 class FakeLocale : public LocaleFormat {
 public:
-    std::string longTime(double dateTime) override;  // HH:MM:SS
+    std::string longTime(double dateTime) override;   // HH:MM:SS
     std::string shortDate(double dateTime) override;  // DD.MM.YYYY
     char decimalSeparator() override { return '.'; }
 };

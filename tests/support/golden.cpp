@@ -39,7 +39,8 @@ bool matchesGolden(const std::string& name, const std::string& actual) {
         const std::string w = i < want.size() ? want[i] : "<end>";
         const std::string g = i < got.size() ? got[i] : "<end>";
         if (w != g) {
-            ADD_FAILURE() << name << " line " << i + 1 << "\n  expected: " << w << "\n  actual:   " << g;
+            ADD_FAILURE() << name << " line " << i + 1 << "\n  expected: " << w
+                          << "\n  actual:   " << g;
             return false;
         }
     }

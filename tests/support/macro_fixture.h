@@ -34,8 +34,8 @@ protected:
 
     std::int32_t call(std::string_view name, const std::vector<std::string>& arguments = {}) {
         FakeContainer& params = parameters.emplace_back(arguments);
-        return macros::execMacro(plugin, name.data(), static_cast<std::int32_t>(name.size()),
-                                 &data, &params);
+        return macros::execMacro(plugin, name.data(), static_cast<std::int32_t>(name.size()), &data,
+                                 &params);
     }
 
     // One call; the text stored under the usual result id ("<nothing>" when none was).

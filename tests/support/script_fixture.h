@@ -5,8 +5,8 @@
 #include <string>
 #include <utility>
 
-#include "support/macro_fixture.h"
 #include "scripting/script_runner.h"
+#include "support/macro_fixture.h"
 
 namespace qbx::test {
 

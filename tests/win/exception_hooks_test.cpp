@@ -6,8 +6,8 @@
 #include <stdexcept>
 #include <string>
 
-#include "core/log.h"
 #include "base/text.h"
+#include "core/log.h"
 #include "support/fakes.h"
 // The hooks are built into the module only; the test program compiles its own copy.
 #include "win/exception_hooks.h"

@@ -78,10 +78,17 @@ protected:
 TEST_F(ProfileStoreTest, ValuesComeBackAsWrittenAndKeysInFileOrder) {
     const std::string file = dir_ + "a.ini";
     const std::vector<std::pair<std::string, std::string>> values = {
-        {"zeta", "plain"},       {"alpha", "  outer blanks  "}, {"quoted", "\"John\" <j@x>"},
-        {"both", "\"both ends\""}, {"single", "'x'"},           {"lone", "\""},
-        {"tabs", "\tx\t"},        {"nbsp", "\xA0x\xA0"},        {"empty", ""},
-        {"cyr", "\xEF\xF0\xE8\xE2\xE5\xF2 \xEC\xE8\xF0"},     {"equals", "a=b;c [d]"}};
+        {"zeta", "plain"},
+        {"alpha", "  outer blanks  "},
+        {"quoted", "\"John\" <j@x>"},
+        {"both", "\"both ends\""},
+        {"single", "'x'"},
+        {"lone", "\""},
+        {"tabs", "\tx\t"},
+        {"nbsp", "\xA0x\xA0"},
+        {"empty", ""},
+        {"cyr", "\xEF\xF0\xE8\xE2\xE5\xF2 \xEC\xE8\xF0"},
+        {"equals", "a=b;c [d]"}};
     for (const auto& [key, value] : values) ASSERT_TRUE(store_.writeString(file, "S", key, value));
     std::vector<std::string> expectedKeys;
     for (const auto& [key, value] : values) {

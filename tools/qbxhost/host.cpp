@@ -5,8 +5,8 @@
 #include <filesystem>
 #include <stdexcept>
 
-#include "core/settings.h"
 #include "base/text.h"
+#include "core/settings.h"
 #include "item_table.h"
 #include "platform/platform.h"
 
@@ -75,9 +75,7 @@ Host::Host(const std::string& modulePath) {
     exports_.feedSpam = resolve<Exports::FeedSpam>(lib, "TBP_FeedSpam");
 }
 
-Host::~Host() {
-    unload();
-}
+Host::~Host() { unload(); }
 
 void Host::unload() {
     if (!library_) return;
@@ -115,8 +113,8 @@ std::vector<std::string> Host::macroNames() const {
 std::string Host::callMacro(ItemTable& data, const std::string& name,
                             const std::vector<std::string>& arguments) {
     params_.setArguments(arguments);
-    const std::int32_t id = exports_.execMacro(name.data(), static_cast<std::int32_t>(name.size()),
-                                               &data, &params_);
+    const std::int32_t id =
+        exports_.execMacro(name.data(), static_cast<std::int32_t>(name.size()), &data, &params_);
     const std::string* result = data.find(id);
     return result ? *result : std::string();
 }
@@ -183,8 +181,10 @@ std::string Host::expandTemplate(ItemTable& data, const std::string& text, int d
                 }
                 arguments.push_back(expandTemplate(data, argument, depth + 1));
             }
-            if (closed) next = p;
-            else arguments.clear();
+            if (closed)
+                next = p;
+            else
+                arguments.clear();
         }
         data.setExpander([this, &data, depth](const std::string& t) {
             return expandTemplate(data, t, depth + 1);

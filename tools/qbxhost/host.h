@@ -70,7 +70,7 @@ public:
     std::string expandTemplate(ItemTable& data, const std::string& text, int depth = 0);
 
 private:
-    ItemTable data_;    // declared before library_: destroyed after the module is freed
+    ItemTable data_;  // declared before library_: destroyed after the module is freed
     ItemTable params_;
     std::unique_ptr<qbx::DynamicLibrary> library_;
     Exports exports_;

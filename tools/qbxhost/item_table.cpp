@@ -22,13 +22,9 @@ std::int32_t ItemTable::QueryInterface(const void*, void** object) {
     return static_cast<std::int32_t>(0x80004002u);  // E_NOINTERFACE: only the container is offered
 }
 
-std::uint32_t ItemTable::AddRef() {
-    return ++references_;
-}
+std::uint32_t ItemTable::AddRef() { return ++references_; }
 
-std::uint32_t ItemTable::Release() {
-    return references_ > 0 ? --references_ : 0;
-}
+std::uint32_t ItemTable::Release() { return references_ > 0 ? --references_ : 0; }
 
 std::int32_t ItemTable::GetItemText(std::int32_t id, char* buffer, std::int32_t size) {
     const std::string* text = find(id);
@@ -51,13 +47,12 @@ std::int32_t ItemTable::GetItemInt(std::int32_t id) {
     return text ? static_cast<std::int32_t>(std::strtol(text->c_str(), nullptr, 10)) : 0;
 }
 
-std::int32_t ItemTable::GetItemCount() {
-    return static_cast<std::int32_t>(items_.size());
-}
+std::int32_t ItemTable::GetItemCount() { return static_cast<std::int32_t>(items_.size()); }
 
 std::int32_t ItemTable::ExpandMacros(const char* text, std::int32_t length, std::int32_t,
                                      qbx::ITBPDataProvider*) {
-    std::string source = (text && length > 0) ? std::string(text, static_cast<std::size_t>(length)) : "";
+    std::string source =
+        (text && length > 0) ? std::string(text, static_cast<std::size_t>(length)) : "";
     items_[0] = expander_ ? expander_(source) : source;
     return 0;
 }

@@ -42,9 +42,7 @@ std::vector<std::string> listMessageFiles(const std::string& path,
     return files;
 }
 
-bool isMbox(std::string_view bytes) {
-    return bytes.substr(0, kEnvelope.size()) == kEnvelope;
-}
+bool isMbox(std::string_view bytes) { return bytes.substr(0, kEnvelope.size()) == kEnvelope; }
 
 std::vector<std::string_view> splitMbox(std::string_view bytes) {
     struct Separator {

@@ -41,13 +41,13 @@ void appendBounded(std::string& value, std::string_view part) {
 
 std::string_view MessageItems::item(std::int32_t id) const {
     switch (id) {
-    case kItemHeader: return header;
-    case kItemBody: return body;
-    case kItemRawMessage: return raw;
-    case kItemReplyAddress: return replyTo;
-    case kItemDecodedFrom: return from;
-    case kItemDecodedTo: return to;
-    default: return {};
+        case kItemHeader: return header;
+        case kItemBody: return body;
+        case kItemRawMessage: return raw;
+        case kItemReplyAddress: return replyTo;
+        case kItemDecodedFrom: return from;
+        case kItemDecodedTo: return to;
+        default: return {};
     }
 }
 

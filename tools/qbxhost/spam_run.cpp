@@ -20,8 +20,7 @@ std::string timing(const SpamRun& run) {
     std::ostringstream text;
     text << "in " << std::fixed << std::setprecision(6) << run.seconds << " s, "
          << std::setprecision(1)
-         << (run.seconds > 0 ? static_cast<double>(run.messages) / run.seconds : 0.0)
-         << " msg/s";
+         << (run.seconds > 0 ? static_cast<double>(run.messages) / run.seconds : 0.0) << " msg/s";
     return text.str();
 }
 
@@ -69,9 +68,12 @@ SpamRun scoreMessages(SpamScoreExport score, const std::vector<std::string>& pat
             const std::int32_t result = timedCall(run, raw, [&](std::intptr_t context) {
                 return score(context, &messageItemCallback);
             });
-            if (result < 0) ++run.unknown;
-            else if (result >= 60) ++run.spam;
-            else if (result <= 40) ++run.ham;
+            if (result < 0)
+                ++run.unknown;
+            else if (result >= 60)
+                ++run.spam;
+            else if (result <= 40)
+                ++run.ham;
             lines += std::to_string(result);
             lines += '\t';
             lines += label;

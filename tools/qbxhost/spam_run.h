@@ -18,11 +18,11 @@ using SpamScoreExport = std::int32_t(QBX_STDCALL*)(std::intptr_t, qbx::HostDataC
 
 struct SpamRun {
     std::size_t messages = 0;
-    double seconds = 0;         // parsing and export calls only
-    std::size_t spam = 0;       // score >= 60
-    std::size_t ham = 0;        // 0 <= score <= 40
-    std::size_t unknown = 0;    // no score (-1, or any negative answer)
-    bool allRead = true;        // false when some path or file could not be read
+    double seconds = 0;       // parsing and export calls only
+    std::size_t spam = 0;     // score >= 60
+    std::size_t ham = 0;      // 0 <= score <= 40
+    std::size_t unknown = 0;  // no score (-1, or any negative answer)
+    bool allRead = true;      // false when some path or file could not be read
 };
 
 // Feeds every message as spam or as not spam; prints

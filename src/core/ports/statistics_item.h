@@ -8,23 +8,32 @@
 namespace qbx {
 
 enum class StatSlot : int {
-    Words = 0, Charsets = 1, Mailers = 2, Recipients = 3, Senders = 4, Temp2 = 5, Spam = 6,
-    NonSpam = 7, RawTraffic = 8, Traffic = 9, SenderIp = 10, SenderNames = 11,
-    RecipientName = 12, DialUp = 13, SenderServer = 14, Servers = 15
+    Words = 0,
+    Charsets = 1,
+    Mailers = 2,
+    Recipients = 3,
+    Senders = 4,
+    Temp2 = 5,
+    Spam = 6,
+    NonSpam = 7,
+    RawTraffic = 8,
+    Traffic = 9,
+    SenderIp = 10,
+    SenderNames = 11,
+    RecipientName = 12,
+    DialUp = 13,
+    SenderServer = 14,
+    Servers = 15
 };
 
 inline constexpr int kStatItemCount = 16;
 inline constexpr std::array<const char*, kStatItemCount> kStatItemNames = {
-    "Words",     "Charsets", "Mailers",     "Recipients",    "Senders",  "temp2",
-    "Spam",      "NonSpam",  "Madrawtraffic", "Traffic",     "Sender_IP", "SenderNames",
-    "RecipientName", "DialUp", "Sender_Server", "Servers"};
+    "Words",         "Charsets", "Mailers",       "Recipients", "Senders",   "temp2",
+    "Spam",          "NonSpam",  "Madrawtraffic", "Traffic",    "Sender_IP", "SenderNames",
+    "RecipientName", "DialUp",   "Sender_Server", "Servers"};
 
-constexpr std::size_t slotIndex(StatSlot slot) noexcept {
-    return static_cast<std::size_t>(slot);
-}
-constexpr const char* slotName(StatSlot slot) noexcept {
-    return kStatItemNames[slotIndex(slot)];
-}
+constexpr std::size_t slotIndex(StatSlot slot) noexcept { return static_cast<std::size_t>(slot); }
+constexpr const char* slotName(StatSlot slot) noexcept { return kStatItemNames[slotIndex(slot)]; }
 
 class StatisticsItem {
 public:

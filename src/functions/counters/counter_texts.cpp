@@ -37,9 +37,7 @@ std::string fixedText(double value, int decimals, char separator) {
     return text;
 }
 
-std::string twoDigits(std::int64_t value) {
-    return padLeft(decimal(value), 2, '0');
-}
+std::string twoDigits(std::int64_t value) { return padLeft(decimal(value), 2, '0'); }
 
 struct SizeUnit {
     char letter;
@@ -61,7 +59,12 @@ struct TimeUnit {
 
 // "Y" is 365.25 weeks, as the counters have always been read.
 constexpr std::array<TimeUnit, 6> kTimeUnits = {{
-    {'S', 1.0}, {'M', 60.0}, {'H', 3600.0}, {'D', 86400.0}, {'W', 604800.0}, {'Y', 220903200.0},
+    {'S', 1.0},
+    {'M', 60.0},
+    {'H', 3600.0},
+    {'D', 86400.0},
+    {'W', 604800.0},
+    {'Y', 220903200.0},
 }};
 
 }  // namespace
@@ -124,8 +127,6 @@ std::string sizeText(double value, char unitLetter, const StringTable& strings,
     return text;
 }
 
-std::string wholeText(double value) {
-    return fixedText(roundHalfEven(value), 0, '.');
-}
+std::string wholeText(double value) { return fixedText(roundHalfEven(value), 0, '.'); }
 
 }  // namespace qbx::functions::counters

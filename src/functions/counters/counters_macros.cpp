@@ -37,13 +37,9 @@ std::int64_t periodSeconds(const Plugin& plugin) {
 
 }  // namespace
 
-std::string statCount(MacroCall& call) {
-    return decimal(call.plugin.settings.stLetterCount);
-}
+std::string statCount(MacroCall& call) { return decimal(call.plugin.settings.stLetterCount); }
 
-std::string statTimes(MacroCall& call) {
-    return decimal(periodSeconds(call.plugin));
-}
+std::string statTimes(MacroCall& call) { return decimal(periodSeconds(call.plugin)); }
 
 std::string statTime(MacroCall& call) {
     return periodText(periodSeconds(call.plugin), call.plugin.strings);
@@ -76,17 +72,11 @@ std::string statSessionTotalTime(MacroCall& call) {
     return decimal(totalSessionSeconds(call.plugin));
 }
 
-std::string statSessionTime(MacroCall& call) {
-    return decimal(sessionSeconds(call.plugin));
-}
+std::string statSessionTime(MacroCall& call) { return decimal(sessionSeconds(call.plugin)); }
 
-std::string statStartCount(MacroCall& call) {
-    return decimal(call.plugin.settings.stStartCount);
-}
+std::string statStartCount(MacroCall& call) { return decimal(call.plugin.settings.stStartCount); }
 
-std::string statEndCount(MacroCall& call) {
-    return decimal(call.plugin.settings.stEndCount);
-}
+std::string statEndCount(MacroCall& call) { return decimal(call.plugin.settings.stEndCount); }
 
 std::string statSessionMeanTime(MacroCall& call) {
     const std::int64_t ends = call.plugin.settings.stEndCount;

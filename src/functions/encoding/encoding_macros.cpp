@@ -13,9 +13,7 @@ namespace {
 
 using macros::MacroCall;
 
-std::string text(const MacroCall& call) {
-    return macros::getParamText(call.params, 0);
-}
+std::string text(const MacroCall& call) { return macros::getParamText(call.params, 0); }
 
 }  // namespace
 
@@ -25,13 +23,9 @@ std::string zvxMd5(MacroCall& call) {
     return hashing->md5(text(call));  // the raw 16 bytes, zero bytes included
 }
 
-std::string zvxCrc32(MacroCall& call) {
-    return hexUpper(crc32Jam(text(call)), 2);
-}
+std::string zvxCrc32(MacroCall& call) { return hexUpper(crc32Jam(text(call)), 2); }
 
-std::string zvxCrc16(MacroCall& call) {
-    return hexUpper(crc16Mcrf4xx(text(call)), 2);
-}
+std::string zvxCrc16(MacroCall& call) { return hexUpper(crc16Mcrf4xx(text(call)), 2); }
 
 std::string zvxXor(MacroCall& call) {
     std::string bytes = text(call);

@@ -15,9 +15,7 @@ std::string zvx(MacroCall& call) {
            buildMacroList(scripts);
 }
 
-std::string zvxSver(MacroCall&) {
-    return "QBX " + std::string(kVersionText);
-}
+std::string zvxSver(MacroCall&) { return "QBX " + std::string(kVersionText); }
 
 std::string zvxVer(MacroCall&) {
     return std::string(kProductName) + " " + std::string(kVersionText) + " beta";

@@ -12,9 +12,7 @@ using macros::MacroCall;
 
 constexpr int kAskForTextAndParameter = 38;
 
-std::string text(const MacroCall& call) {
-    return macros::getParamText(call.params, 0);
-}
+std::string text(const MacroCall& call) { return macros::getParamText(call.params, 0); }
 
 mail::RandomBelow processDraws() {
     return [](int bound) { return randomBelow(bound); };
@@ -22,17 +20,11 @@ mail::RandomBelow processDraws() {
 
 }  // namespace
 
-std::string zvxTranslit(MacroCall& call) {
-    return mail::translit(text(call));
-}
+std::string zvxTranslit(MacroCall& call) { return mail::translit(text(call)); }
 
-std::string zvxTranslit2(MacroCall& call) {
-    return mail::leetTranslit(text(call));
-}
+std::string zvxTranslit2(MacroCall& call) { return mail::leetTranslit(text(call)); }
 
-std::string zvxRCase(MacroCall& call) {
-    return mail::randomCase(text(call), processDraws());
-}
+std::string zvxRCase(MacroCall& call) { return mail::randomCase(text(call), processDraws()); }
 
 std::string zvxIzvrat(MacroCall& call) {
     if (macros::getParamCount(call.params) < 2) return call.plugin.strings[kAskForTextAndParameter];

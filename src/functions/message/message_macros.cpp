@@ -21,34 +21,28 @@ std::string headerBlock(const MacroCall& call) {
     return macros::getParamText(call.data, macros::kHeadersItem);
 }
 
-std::string trimmed(std::string_view text) {
-    return std::string(trimBlankOrControl(text));
-}
+std::string trimmed(std::string_view text) { return std::string(trimBlankOrControl(text)); }
 
 }  // namespace
 
 std::string zvxGetHeader(MacroCall& call) {
     const std::string name = macros::getParamText(call.params, 0);
     Log& log = call.plugin.log;
-    const std::string value = mail::getHeaderValue(headerBlock(call), name,
-                                             [&log](std::string_view line) { log.write(line, 1); });
+    const std::string value = mail::getHeaderValue(
+        headerBlock(call), name, [&log](std::string_view line) { log.write(line, 1); });
     // The value still begins with the name; the name is followed by its colon.
     const std::size_t skip = name.size() + 1;
     if (value.size() <= skip) return {};
     return trimmed(std::string_view(value).substr(skip));
 }
 
-std::string zvxCharset(MacroCall& call) {
-    return mail::getCharset(headerBlock(call));
-}
+std::string zvxCharset(MacroCall& call) { return mail::getCharset(headerBlock(call)); }
 
-std::string zvxMailer(MacroCall& call) {
-    return mail::getMailer(headerBlock(call));
-}
+std::string zvxMailer(MacroCall& call) { return mail::getMailer(headerBlock(call)); }
 
 std::string zvxServList(MacroCall& call) {
-    const std::string separator = macros::separatorFromLetter(
-        macros::getParamChar(call.params, 0), macros::SeparatorUser::ServerList);
+    const std::string separator = macros::separatorFromLetter(macros::getParamChar(call.params, 0),
+                                                              macros::SeparatorUser::ServerList);
     const bool dropAddresses = macros::getParamText(call.params, 1) != "ALL";
     return mail::serverList(headerBlock(call), separator, dropAddresses);
 }

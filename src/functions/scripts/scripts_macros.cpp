@@ -69,12 +69,8 @@ std::string macroEps(MacroCall& call) {
     return runner->runPascal(macros::getParamText(call.params, 0));
 }
 
-std::string macroEjs(MacroCall& call) {
-    return runSource(call, ActiveLanguage::JScript);
-}
+std::string macroEjs(MacroCall& call) { return runSource(call, ActiveLanguage::JScript); }
 
-std::string macroEvs(MacroCall& call) {
-    return runSource(call, ActiveLanguage::VBScript);
-}
+std::string macroEvs(MacroCall& call) { return runSource(call, ActiveLanguage::VBScript); }
 
 }  // namespace qbx::functions::scripts

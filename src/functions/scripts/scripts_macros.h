@@ -9,7 +9,7 @@
 
 namespace qbx::functions::scripts {
 
-std::string macroFn(macros::MacroCall& call);   // every name that begins with "FN"
+std::string macroFn(macros::MacroCall& call);  // every name that begins with "FN"
 std::string macroS(macros::MacroCall& call);
 std::string macroEps(macros::MacroCall& call);
 std::string macroEjs(macros::MacroCall& call);

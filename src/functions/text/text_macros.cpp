@@ -29,13 +29,9 @@ void logCut(const MacroCall& call) {
 
 }  // namespace
 
-std::string zvxCutHere(MacroCall&) {
-    return "\r\n-- ";
-}
+std::string zvxCutHere(MacroCall&) { return "\r\n-- "; }
 
-std::string zvxStrCmp(MacroCall& call) {
-    return arg(call, 0) == arg(call, 1) ? "1" : "0";
-}
+std::string zvxStrCmp(MacroCall& call) { return arg(call, 0) == arg(call, 1) ? "1" : "0"; }
 
 // The arguments are read one at a time: a call may have many, each of them long.
 std::string zvxStrIn(MacroCall& call) {

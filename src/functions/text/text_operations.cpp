@@ -4,8 +4,8 @@
 
 namespace qbx::functions::text {
 
-BoundedText replaceAll(std::string_view text, std::string_view search,
-                       std::string_view replacement, std::size_t maxSize) {
+BoundedText replaceAll(std::string_view text, std::string_view search, std::string_view replacement,
+                       std::size_t maxSize) {
     BoundedText result;
     if (search.empty()) {
         result.text = text;

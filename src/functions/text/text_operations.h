@@ -19,8 +19,8 @@ struct BoundedText {
 // Every occurrence of search replaced, left to right without overlap; an empty search matches
 // nowhere. When the text built so far passes maxSize at a replacement, it is cut to maxSize
 // and the rest of the text is left out.
-BoundedText replaceAll(std::string_view text, std::string_view search,
-                       std::string_view replacement, std::size_t maxSize);
+BoundedText replaceAll(std::string_view text, std::string_view search, std::string_view replacement,
+                       std::size_t maxSize);
 
 // What follows the first "from", up to the first "to" after it; a marker that is empty or not
 // found cuts nothing.

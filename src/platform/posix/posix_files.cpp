@@ -4,12 +4,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <memory>
 #include <new>
-#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -60,9 +60,9 @@ bool isDirectory(const std::string& native) {
 
 void syncFolderOf(const std::string& native) {
     const auto slash = native.rfind('/');
-    const std::string folder =
-        slash == std::string::npos ? std::string(".") : slash == 0 ? std::string("/")
-                                                                   : native.substr(0, slash);
+    const std::string folder = slash == std::string::npos ? std::string(".")
+                               : slash == 0               ? std::string("/")
+                                                          : native.substr(0, slash);
     const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0) return;
     ::fsync(fd);
@@ -183,8 +183,8 @@ bool PosixFileSystem::writeFileAtomic(const std::string& path, std::string_view 
     try {
         const std::string target = toNativePath(path);
         if (target.empty() || target.back() == '/') return fail("unusable path");
-        const std::string temp = atomicTemporaryName(
-            target, static_cast<std::uint64_t>(::getpid()), sequence.fetch_add(1));
+        const std::string temp = atomicTemporaryName(target, static_cast<std::uint64_t>(::getpid()),
+                                                     sequence.fetch_add(1));
         const int fd =
             ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0666);
         if (fd < 0) return fail(lastReason());

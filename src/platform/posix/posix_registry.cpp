@@ -84,8 +84,7 @@ RegValue IniRegistry::readString(std::string_view key, std::string_view name) {
     }
 }
 
-bool IniRegistry::writeString(std::string_view key, std::string_view name,
-                              std::string_view value) {
+bool IniRegistry::writeString(std::string_view key, std::string_view name, std::string_view value) {
     const std::string_view section = registryKeyPath(key);
     // Line breaks would split the line into new values or sections of their own.
     if (!usableSection(section) || !usableName(name) || hasLineBreakOrNul(value)) return false;
@@ -98,7 +97,8 @@ bool IniRegistry::writeString(std::string_view key, std::string_view name,
         IniFile updated = cache_;
         updated.set(section, name, value);
         const auto slash = path.rfind('/');
-        if (slash != std::string::npos && slash > 0) files_.createDirectories(path.substr(0, slash));
+        if (slash != std::string::npos && slash > 0)
+            files_.createDirectories(path.substr(0, slash));
         if (!files_.writeFileAtomic(path, updated.serialize())) return false;
         cache_ = std::move(updated);
         cachedStamp_ = stampOf(path);

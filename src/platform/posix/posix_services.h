@@ -33,8 +33,7 @@ public:
     bool deleteFile(const std::string& path) override;
     bool renameFile(const std::string& from, const std::string& to) override;
     std::unique_ptr<OutputFile> createFile(const std::string& path) override;
-    std::vector<std::string> listFiles(const std::string& folder,
-                                       std::string_view suffix) override;
+    std::vector<std::string> listFiles(const std::string& folder, std::string_view suffix) override;
 };
 
 // Values live in the INI file named by QBX_REGISTRY (default ~/.qbx/registry.ini): one
@@ -45,8 +44,7 @@ public:
 class IniRegistry final : public Registry {
 public:
     RegValue readString(std::string_view key, std::string_view name) override;
-    bool writeString(std::string_view key, std::string_view name,
-                     std::string_view value) override;
+    bool writeString(std::string_view key, std::string_view name, std::string_view value) override;
 
     // The file in use: $QBX_REGISTRY, else $HOME/.qbx/registry.ini; empty when neither is set.
     static std::string registryPath();

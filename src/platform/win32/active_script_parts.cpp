@@ -113,39 +113,25 @@ ActiveOutcome variantText(const VARIANT& in) {
     if (FAILED(hr)) return {false, plainError(hr)};
     switch (V_VT(&value)) {
         case VT_EMPTY:
-        case VT_NULL:
-            return {true, {}};
-        case VT_BSTR:
-            return {true, fromWide(V_BSTR(&value), SysStringLen(V_BSTR(&value)))};
-        case VT_BOOL:
-            return {true, V_BOOL(&value) != VARIANT_FALSE ? "True" : "False"};
-        case VT_I1:
-            return {true, decimal(V_I1(&value))};
-        case VT_I2:
-            return {true, decimal(V_I2(&value))};
-        case VT_I4:
-            return {true, decimal(V_I4(&value))};
-        case VT_INT:
-            return {true, decimal(V_INT(&value))};
-        case VT_I8:
-            return {true, decimal(V_I8(&value))};
-        case VT_UI1:
-            return {true, decimal(V_UI1(&value))};
-        case VT_UI2:
-            return {true, decimal(V_UI2(&value))};
-        case VT_UI4:
-            return {true, decimal(V_UI4(&value))};
-        case VT_UINT:
-            return {true, decimal(V_UINT(&value))};
+        case VT_NULL: return {true, {}};
+        case VT_BSTR: return {true, fromWide(V_BSTR(&value), SysStringLen(V_BSTR(&value)))};
+        case VT_BOOL: return {true, V_BOOL(&value) != VARIANT_FALSE ? "True" : "False"};
+        case VT_I1: return {true, decimal(V_I1(&value))};
+        case VT_I2: return {true, decimal(V_I2(&value))};
+        case VT_I4: return {true, decimal(V_I4(&value))};
+        case VT_INT: return {true, decimal(V_INT(&value))};
+        case VT_I8: return {true, decimal(V_I8(&value))};
+        case VT_UI1: return {true, decimal(V_UI1(&value))};
+        case VT_UI2: return {true, decimal(V_UI2(&value))};
+        case VT_UI4: return {true, decimal(V_UI4(&value))};
+        case VT_UINT: return {true, decimal(V_UINT(&value))};
         case VT_UI8: {
             char buffer[24];
             const auto end = std::to_chars(buffer, buffer + sizeof buffer, V_UI8(&value)).ptr;
             return {true, std::string(buffer, end)};
         }
-        case VT_R4:
-            return {true, floatResult(V_R4(&value))};
-        case VT_R8:
-            return {true, floatResult(V_R8(&value))};
+        case VT_R4: return {true, floatResult(V_R4(&value))};
+        case VT_R8: return {true, floatResult(V_R8(&value))};
         case VT_CY:
         case VT_DECIMAL: {
             // Through a double: the system's own text would use the locale's separator.
@@ -154,8 +140,7 @@ ActiveOutcome variantText(const VARIANT& in) {
             if (FAILED(hr)) return {false, plainError(hr)};
             return {true, floatResult(V_R8(number.get()))};
         }
-        default:
-            break;
+        default: break;
     }
     Variant text;
     hr = VariantChangeType(text.get(), &value, 0, VT_BSTR);

@@ -44,8 +44,8 @@ ErrorRecord takeError(EXCEPINFO& info);
 std::string errorText(const ErrorRecord& record, HRESULT hr);
 
 // A result value as text: strings as they are, Empty and Null empty, integers in decimal,
-// floating values as the Pascal scripts' results (floatToText), booleans "True"/"False", anything else as the system
-// converts it to a string.
+// floating values as the Pascal scripts' results (floatToText), booleans "True"/"False", anything
+// else as the system converts it to a string.
 ActiveOutcome variantText(const VARIANT& value);
 
 // Main of a VBScript script, looked up on the script's global object.

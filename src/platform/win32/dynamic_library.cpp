@@ -19,9 +19,7 @@ private:
 
 }  // namespace
 
-std::string DynamicLibrary::lastError() {
-    return "error " + std::to_string(GetLastError());
-}
+std::string DynamicLibrary::lastError() { return "error " + std::to_string(GetLastError()); }
 
 std::unique_ptr<DynamicLibrary> openLibrary(const std::string& path) {
     HMODULE module = LoadLibraryA(path.c_str());

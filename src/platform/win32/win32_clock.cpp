@@ -1,4 +1,5 @@
 #include <windows.h>
+
 #include <psapi.h>
 
 #include "base/datetime.h"

@@ -81,13 +81,11 @@ std::string Win32Environment::expandVariables(std::string_view text) {
 }
 
 std::string Win32Environment::tempDirectory() {
-    std::string folder = askForFolder([](DWORD size, char* buffer) {
-        return GetTempPathA(size, buffer);
-    });
+    std::string folder =
+        askForFolder([](DWORD size, char* buffer) { return GetTempPathA(size, buffer); });
     if (folder.empty()) {
-        folder = askForFolder([](DWORD size, char* buffer) {
-            return GetWindowsDirectoryA(buffer, size);
-        });
+        folder = askForFolder(
+            [](DWORD size, char* buffer) { return GetWindowsDirectoryA(buffer, size); });
         if (folder.empty()) folder = "C:\\Windows";
         folder = withOneBackslash(folder) + "Temp";
     }
@@ -95,9 +93,8 @@ std::string Win32Environment::tempDirectory() {
 }
 
 std::string Win32Environment::systemDirectory() {
-    return withoutBackslash(askForFolder([](DWORD size, char* buffer) {
-        return GetSystemDirectoryA(buffer, size);
-    }));
+    return withoutBackslash(
+        askForFolder([](DWORD size, char* buffer) { return GetSystemDirectoryA(buffer, size); }));
 }
 
 std::string Win32Environment::hostProgramPath() { return moduleFileName(nullptr); }

@@ -40,7 +40,8 @@ std::optional<std::string> usablePath(std::string_view path) {
 
 bool writeAll(HANDLE file, std::string_view bytes) {
     while (!bytes.empty()) {
-        const DWORD part = static_cast<DWORD>(bytes.size() < kChunkBytes ? bytes.size() : kChunkBytes);
+        const DWORD part =
+            static_cast<DWORD>(bytes.size() < kChunkBytes ? bytes.size() : kChunkBytes);
         DWORD written = 0;
         if (!WriteFile(file, bytes.data(), part, &written, nullptr) || written == 0) return false;
         bytes.remove_prefix(written);

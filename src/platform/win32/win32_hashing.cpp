@@ -1,6 +1,7 @@
 #include "platform/hashing.h"
 
 #include <windows.h>
+
 #include <bcrypt.h>
 
 #include <algorithm>
@@ -16,9 +17,7 @@ namespace {
 
 constexpr ULONG kMd5Length = 16;
 
-bool succeeded(NTSTATUS status) {
-    return status >= 0;
-}
+bool succeeded(NTSTATUS status) { return status >= 0; }
 
 [[noreturn]] void fail(const char* step, NTSTATUS status) {
     throw std::runtime_error(std::string("MD5: ") + step + " failed (0x" +
@@ -28,7 +27,8 @@ bool succeeded(NTSTATUS status) {
 class Algorithm {
 public:
     Algorithm() {
-        const NTSTATUS status = BCryptOpenAlgorithmProvider(&handle_, BCRYPT_MD5_ALGORITHM, nullptr, 0);
+        const NTSTATUS status =
+            BCryptOpenAlgorithmProvider(&handle_, BCRYPT_MD5_ALGORITHM, nullptr, 0);
         if (!succeeded(status)) fail("BCryptOpenAlgorithmProvider", status);
     }
     ~Algorithm() { BCryptCloseAlgorithmProvider(handle_, 0); }
@@ -51,8 +51,8 @@ public:
                                             sizeof objectLength, &written, 0);
         if (!succeeded(status)) fail("BCryptGetProperty", status);
         object_.resize(objectLength);
-        status = BCryptCreateHash(algorithm.get(), &handle_, object_.data(), objectLength,
-                                  nullptr, 0, 0);
+        status = BCryptCreateHash(algorithm.get(), &handle_, object_.data(), objectLength, nullptr,
+                                  0, 0);
         if (!succeeded(status)) fail("BCryptCreateHash", status);
     }
     ~Hash() { BCryptDestroyHash(handle_); }

@@ -11,7 +11,6 @@ constexpr std::size_t kFirstBufferBytes = 512;
 
 bool isQuote(char c) { return c == '"' || c == '\''; }
 
-
 std::string valueToWrite(std::string_view value) {
     std::string line = lineBreaksToBlanks(value);
     if (line.empty()) return line;
@@ -82,8 +81,8 @@ std::string Win32ProfileStore::readString(const std::string& path, std::string_v
         if (!file || file->empty() || !sectionName || !keyName) return std::string(fallback);
         std::string value = readGrowing(
             [&](char* buffer, DWORD size) {
-                return GetPrivateProfileStringA(sectionName->c_str(), keyName->c_str(), "",
-                                                buffer, size, file->c_str());
+                return GetPrivateProfileStringA(sectionName->c_str(), keyName->c_str(), "", buffer,
+                                                size, file->c_str());
             },
             1);
         // The functions would trim blanks off a default; an empty answer is checked instead.

@@ -70,9 +70,8 @@ bool Win32Registry::writeString(std::string_view key, std::string_view name,
         if (!path || path->empty() || !valueName || !text || text->size() >= kMaxValueBytes)
             return false;
         KeyHandle handle;
-        if (RegCreateKeyExA(HKEY_CURRENT_USER, path->c_str(), 0, nullptr,
-                            REG_OPTION_NON_VOLATILE, KEY_SET_VALUE, nullptr, handle.out(),
-                            nullptr) != ERROR_SUCCESS)
+        if (RegCreateKeyExA(HKEY_CURRENT_USER, path->c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                            KEY_SET_VALUE, nullptr, handle.out(), nullptr) != ERROR_SUCCESS)
             return false;
         return RegSetValueExA(handle.get(), valueName->c_str(), 0, REG_SZ,
                               reinterpret_cast<const BYTE*>(text->c_str()),

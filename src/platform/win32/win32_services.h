@@ -17,8 +17,7 @@ class Win32Registry final : public Registry {
 public:
     static constexpr std::size_t kMaxValueBytes = 1u << 20;
     RegValue readString(std::string_view key, std::string_view name) override;
-    bool writeString(std::string_view key, std::string_view name,
-                     std::string_view value) override;
+    bool writeString(std::string_view key, std::string_view name, std::string_view value) override;
 };
 
 class Win32FileSystem final : public FileSystem {
@@ -33,8 +32,7 @@ public:
     bool deleteFile(const std::string& path) override;
     bool renameFile(const std::string& from, const std::string& to) override;
     std::unique_ptr<OutputFile> createFile(const std::string& path) override;
-    std::vector<std::string> listFiles(const std::string& folder,
-                                       std::string_view suffix) override;
+    std::vector<std::string> listFiles(const std::string& folder, std::string_view suffix) override;
 };
 
 // The system's profile functions. A value that reading would change (blanks or matching quotes
@@ -48,8 +46,8 @@ public:
     static constexpr std::size_t kMaxWriteBytes = 32766;
     static constexpr std::size_t kMaxKeyNames = 1u << 16;
     std::vector<std::string> keyNames(const std::string& path, std::string_view section) override;
-    std::string readString(const std::string& path, std::string_view section,
-                           std::string_view key, std::string_view fallback) override;
+    std::string readString(const std::string& path, std::string_view section, std::string_view key,
+                           std::string_view fallback) override;
     bool writeString(const std::string& path, std::string_view section, std::string_view key,
                      std::string_view value) override;
 };

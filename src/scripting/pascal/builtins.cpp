@@ -31,7 +31,8 @@ bool parseDelphiInteger(std::string_view text, std::int64_t& out) {
     if (i < text.size() && text[i] == '$') {
         base = 16;
         ++i;
-    } else if (i + 1 < text.size() && text[i] == '0' && (text[i + 1] == 'x' || text[i + 1] == 'X')) {
+    } else if (i + 1 < text.size() && text[i] == '0' &&
+               (text[i + 1] == 'x' || text[i + 1] == 'X')) {
         base = 16;
         i += 2;
     }
@@ -40,15 +41,20 @@ bool parseDelphiInteger(std::string_view text, std::int64_t& out) {
     for (; i < text.size(); ++i) {
         const char c = text[i];
         int d;
-        if (c >= '0' && c <= '9') d = c - '0';
-        else if (base == 16 && c >= 'a' && c <= 'f') d = c - 'a' + 10;
-        else if (base == 16 && c >= 'A' && c <= 'F') d = c - 'A' + 10;
-        else return false;
+        if (c >= '0' && c <= '9')
+            d = c - '0';
+        else if (base == 16 && c >= 'a' && c <= 'f')
+            d = c - 'a' + 10;
+        else if (base == 16 && c >= 'A' && c <= 'F')
+            d = c - 'A' + 10;
+        else
+            return false;
         value = value * base + d;
         if (value > 0xFFFFFFFFll) return false;
     }
     if (base == 10 && value > (negative ? 2147483648ll : 2147483647ll)) return false;
-    if (base == 16 && value > 0x7FFFFFFF) value = static_cast<std::int32_t>(static_cast<std::uint32_t>(value));
+    if (base == 16 && value > 0x7FFFFFFF)
+        value = static_cast<std::int32_t>(static_cast<std::uint32_t>(value));
     out = negative ? -value : value;
     return true;
 }
@@ -100,7 +106,8 @@ Value pos(Args a, CallContext&) {
     const std::string_view s = stringArg(a[1], h2);
     if (sub.empty()) return Value(std::int64_t{0});
     const std::size_t at = s.find(sub);
-    return Value(at == std::string_view::npos ? std::int64_t{0} : static_cast<std::int64_t>(at + 1));
+    return Value(at == std::string_view::npos ? std::int64_t{0}
+                                              : static_cast<std::int64_t>(at + 1));
 }
 
 Value intToStr(Args a, CallContext&) { return Value(decimal(a[0].toInteger())); }
@@ -109,7 +116,9 @@ Value strToInt(Args a, CallContext& c) {
     std::string h;
     const std::string_view s = stringArg(a[0], h);
     std::int64_t v = 0;
-    if (!parseDelphiInteger(s, v)) c.fail("'" + std::string(s.substr(0, 200)) + "' is not a valid integer value", "EConvertError");
+    if (!parseDelphiInteger(s, v))
+        c.fail("'" + std::string(s.substr(0, 200)) + "' is not a valid integer value",
+               "EConvertError");
     return Value(v);
 }
 
@@ -129,7 +138,8 @@ Value chr(Args a, CallContext&) {
 
 Value ord(Args a, CallContext& c) {
     const Value& v = a[0];
-    if (v.isString() && v.string().size() == 1) return Value(std::int64_t{static_cast<unsigned char>(v.string()[0])});
+    if (v.isString() && v.string().size() == 1)
+        return Value(std::int64_t{static_cast<unsigned char>(v.string()[0])});
     if (v.kind() == Kind::Boolean) return Value(std::int64_t{v.boolean() ? 1 : 0});
     if (v.kind() == Kind::Integer) return v;
     c.fail("Ordinal type required, not '" + std::string(v.typeName()) + "'");
@@ -160,7 +170,8 @@ Value step(Args a, std::int64_t sign) {
     const std::int64_t by = a.size() > 1 ? a[1].toInteger() : 1;
     const std::int64_t v = a[0].toInteger();
     a[0] = Value(static_cast<std::int64_t>(static_cast<std::uint64_t>(v) +
-                                          static_cast<std::uint64_t>(sign) * static_cast<std::uint64_t>(by)));
+                                           static_cast<std::uint64_t>(sign) *
+                                               static_cast<std::uint64_t>(by)));
     return Value();
 }
 Value inc(Args a, CallContext&) { return step(a, 1); }
@@ -224,7 +235,8 @@ constexpr Builtin kBuiltins[] = {
 }  // namespace
 
 void addCoreLibrary(Environment& environment) {
-    for (const auto& b : kBuiltins) environment.addFunction(b.name, b.minArgs, b.maxArgs, b.function, b.varParams);
+    for (const auto& b : kBuiltins)
+        environment.addFunction(b.name, b.minArgs, b.maxArgs, b.function, b.varParams);
 }
 
 }  // namespace qbx::scripting::pascal

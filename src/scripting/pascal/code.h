@@ -16,46 +16,62 @@
 namespace qbx::scripting::pascal {
 
 enum Op : std::uint8_t {
-    PUSHK,      // A: constant
-    PUSHI,      // A: small integer (24 bits, sign-extended)
+    PUSHK,  // A: constant
+    PUSHI,  // A: small integer (24 bits, sign-extended)
     PUSHEMPTY,
     PUSHTRUE,
     PUSHFALSE,
-    LOADL,      // A: local slot
-    STOREL,     // A: local slot (converts to the declared type)
-    LOADG,      // A: global slot
+    LOADL,   // A: local slot
+    STOREL,  // A: local slot (converts to the declared type)
+    LOADG,   // A: global slot
     STOREG,
-    LOADR,      // A: local slot holding a reference
+    LOADR,  // A: local slot holding a reference
     STORER,
-    REFL,       // pushes a reference to local A
-    REFG,       // pushes a reference to global A
-    PASSR,      // pushes the reference held in local A
-    APPENDL,    // slot A := slot A + popped value, in place where the string is unshared
+    REFL,     // pushes a reference to local A
+    REFG,     // pushes a reference to global A
+    PASSR,    // pushes the reference held in local A
+    APPENDL,  // slot A := slot A + popped value, in place where the string is unshared
     APPENDG,
     POP,
-    ADD, SUB, MUL, FDIV, IDIV, MOD, AND, OR, XOR, SHL, SHR,
-    EQ, NE, LT, GT, LE, GE,
-    NEG, NOT,
-    INRANGE,    // value lo hi -> lo <= value <= hi
-    INDEX,      // string index -> one-character string
-    SETCHAR,    // string index char -> string with that character replaced
-    ISCLASS,    // class-name pattern-name -> Boolean (Exception matches every class)
-    JMP,        // A: target
-    JMPF,       // A: target; pops a Boolean
+    ADD,
+    SUB,
+    MUL,
+    FDIV,
+    IDIV,
+    MOD,
+    AND,
+    OR,
+    XOR,
+    SHL,
+    SHR,
+    EQ,
+    NE,
+    LT,
+    GT,
+    LE,
+    GE,
+    NEG,
+    NOT,
+    INRANGE,  // value lo hi -> lo <= value <= hi
+    INDEX,    // string index -> one-character string
+    SETCHAR,  // string index char -> string with that character replaced
+    ISCLASS,  // class-name pattern-name -> Boolean (Exception matches every class)
+    JMP,      // A: target
+    JMPF,     // A: target; pops a Boolean
     JMPT,
-    ANDJ,       // A: target; a False Boolean on top stays and jumps, else falls through
-    ORJ,        // A: target; a True Boolean on top stays and jumps
-    FORTEST,    // A: exit target; words: variable (bit 31: global), limit slot (bit 31: downto)
-    FORSTEP,    // A: body target; same words
-    CALL,       // A: routine
-    CALLN,      // A: name; words: argument count, reference mask
+    ANDJ,     // A: target; a False Boolean on top stays and jumps, else falls through
+    ORJ,      // A: target; a True Boolean on top stays and jumps
+    FORTEST,  // A: exit target; words: variable (bit 31: global), limit slot (bit 31: downto)
+    FORSTEP,  // A: body target; same words
+    CALL,     // A: routine
+    CALLN,    // A: name; words: argument count, reference mask
     RET,
-    TRYX,       // A: handler; word: first of the three exception slots
-    TRYF,       // A: handler; word: marker slot, followed by the three exception slots
+    TRYX,  // A: handler; word: first of the three exception slots
+    TRYF,  // A: handler; word: marker slot, followed by the three exception slots
     POPH,
-    RAISE,      // A: constant class name; pops the message
-    RERAISE,    // A: first of the three exception slots
-    ENDF,       // A: marker slot
+    RAISE,    // A: constant class name; pops the message
+    RERAISE,  // A: first of the three exception slots
+    ENDF,     // A: marker slot
 };
 
 struct SourcePos {

@@ -28,33 +28,70 @@ DeclaredType typeByName(const std::string& upper, bool& known) {
 
 int stackEffect(Op op) {
     switch (op) {
-        case PUSHK: case PUSHI: case PUSHEMPTY: case PUSHTRUE: case PUSHFALSE: case LOADL:
-        case LOADG: case LOADR: case REFL: case REFG: case PASSR:
-            return 1;
-        case STOREL: case STOREG: case STORER: case APPENDL: case APPENDG: case POP: case ADD:
-        case SUB: case MUL: case FDIV: case IDIV: case MOD: case AND: case OR: case XOR:
-        case SHL: case SHR: case EQ: case NE: case LT: case GT: case LE: case GE: case INDEX:
-        case ISCLASS: case JMPF: case JMPT: case RAISE:
-            return -1;
-        case INRANGE: case SETCHAR:
-            return -2;
-        default:
-            return 0;
+        case PUSHK:
+        case PUSHI:
+        case PUSHEMPTY:
+        case PUSHTRUE:
+        case PUSHFALSE:
+        case LOADL:
+        case LOADG:
+        case LOADR:
+        case REFL:
+        case REFG:
+        case PASSR: return 1;
+        case STOREL:
+        case STOREG:
+        case STORER:
+        case APPENDL:
+        case APPENDG:
+        case POP:
+        case ADD:
+        case SUB:
+        case MUL:
+        case FDIV:
+        case IDIV:
+        case MOD:
+        case AND:
+        case OR:
+        case XOR:
+        case SHL:
+        case SHR:
+        case EQ:
+        case NE:
+        case LT:
+        case GT:
+        case LE:
+        case GE:
+        case INDEX:
+        case ISCLASS:
+        case JMPF:
+        case JMPT:
+        case RAISE: return -1;
+        case INRANGE:
+        case SETCHAR: return -2;
+        default: return 0;
     }
 }
 
 int operandsTaken(Op op) {
     switch (op) {
-        case NEG: case NOT: case ANDJ: case ORJ: return 1;
-        case INRANGE: case SETCHAR: return 3;
+        case NEG:
+        case NOT:
+        case ANDJ:
+        case ORJ: return 1;
+        case INRANGE:
+        case SETCHAR: return 3;
         default: return stackEffect(op) < 0 ? 2 : 0;
     }
 }
 
 std::size_t instructionLength(std::uint32_t word) {
     switch (static_cast<Op>(word & 0xFF)) {
-        case FORTEST: case FORSTEP: case CALLN: return 3;
-        case TRYX: case TRYF: return 2;
+        case FORTEST:
+        case FORSTEP:
+        case CALLN: return 3;
+        case TRYX:
+        case TRYF: return 2;
         default: return 1;
     }
 }
@@ -211,12 +248,16 @@ void Compiler::routine(bool isFunction) {
         if (tok_.type != Tok::RParen) {
             do {
                 bool byRef = false;
-                if (accept(Tok::Var)) byRef = true;
-                else accept(Tok::Const);
+                if (accept(Tok::Var))
+                    byRef = true;
+                else
+                    accept(Tok::Const);
                 const std::vector<Token> names = identifierList();
                 DeclaredType type = DeclaredType::Variant;
-                if (accept(Tok::Colon)) type = typeName();
-                else if (!byRef) expected("':'");
+                if (accept(Tok::Colon))
+                    type = typeName();
+                else if (!byRef)
+                    expected("':'");
                 for (const auto& n : names) {
                     if (proto().paramCount >= kMaxParams) fail("Too many parameters");
                     Symbol s;
@@ -255,15 +296,20 @@ using detail::Compiler;
 
 bool startsProgram(Tok t) {
     switch (t) {
-        case Tok::Program: case Tok::Uses: case Tok::Var: case Tok::Const: case Tok::Begin:
-        case Tok::Function: case Tok::Procedure:
-            return true;
-        default:
-            return false;
+        case Tok::Program:
+        case Tok::Uses:
+        case Tok::Var:
+        case Tok::Const:
+        case Tok::Begin:
+        case Tok::Function:
+        case Tok::Procedure: return true;
+        default: return false;
     }
 }
 
-ScriptError toScriptError(const CompileError& e) { return ScriptError{e.line, e.column, e.message}; }
+ScriptError toScriptError(const CompileError& e) {
+    return ScriptError{e.line, e.column, e.message};
+}
 
 }  // namespace
 
@@ -279,9 +325,12 @@ CompileResult compile(std::string_view source, const Limits& limits) {
         auto attempt = [&](int kind) {
             auto built = std::make_shared<Program>();
             Compiler compiler(source, limits, *built);
-            if (kind == 0) compiler.compileProgram();
-            else if (kind == 1) compiler.compileExpressionScript();
-            else compiler.compileStatementScript();
+            if (kind == 0)
+                compiler.compileProgram();
+            else if (kind == 1)
+                compiler.compileExpressionScript();
+            else
+                compiler.compileStatementScript();
             return built;
         };
         if (program) {

@@ -32,8 +32,8 @@ struct Block {
     enum Kind { Loop, Try } kind;
     std::vector<std::size_t> breaks;
     std::vector<std::size_t> continues;
-    std::uint32_t marker = 0;               // Try: where a leaving jump notes its target
-    std::vector<std::size_t> toFinally;     // Try: leaving jumps, patched to the finally code
+    std::uint32_t marker = 0;            // Try: where a leaving jump notes its target
+    std::vector<std::size_t> toFinally;  // Try: leaving jumps, patched to the finally code
 };
 
 struct FuncState {
@@ -69,20 +69,27 @@ private:
         prevEnd_ = {static_cast<std::uint32_t>(tok_.line), static_cast<std::uint32_t>(tok_.column)};
         tok_ = lex_.next();
     }
-    SourcePos here() const { return {static_cast<std::uint32_t>(tok_.line), static_cast<std::uint32_t>(tok_.column)}; }
-    [[noreturn, gnu::noinline, gnu::cold]] void failAt(SourcePos pos, const std::string& message) const {
-        throw CompileError{static_cast<int>(pos.line), static_cast<int>(pos.column), message, tok_.offset};
+    SourcePos here() const {
+        return {static_cast<std::uint32_t>(tok_.line), static_cast<std::uint32_t>(tok_.column)};
+    }
+    [[noreturn, gnu::noinline, gnu::cold]] void failAt(SourcePos pos,
+                                                       const std::string& message) const {
+        throw CompileError{static_cast<int>(pos.line), static_cast<int>(pos.column), message,
+                           tok_.offset};
     }
     // Message building kept out of the recursive parsing functions: their frames stay small.
-    [[noreturn, gnu::noinline, gnu::cold]] void failNamed(SourcePos pos, const char* before, const std::string& name,
+    [[noreturn, gnu::noinline, gnu::cold]] void failNamed(SourcePos pos, const char* before,
+                                                          const std::string& name,
                                                           const char* after = "'") const {
         failAt(pos, before + name + after);
     }
-    [[noreturn, gnu::noinline, gnu::cold]] void failVariableRequired(SourcePos pos, std::uint32_t parameter,
-                                                                     const std::string& name) const {
+    [[noreturn, gnu::noinline, gnu::cold]] void failVariableRequired(
+        SourcePos pos, std::uint32_t parameter, const std::string& name) const {
         failAt(pos, "Variable required for parameter " + decimal(parameter) + " of '" + name + "'");
     }
-    [[noreturn, gnu::noinline, gnu::cold]] void fail(const std::string& message) const { failAt(here(), message); }
+    [[noreturn, gnu::noinline, gnu::cold]] void fail(const std::string& message) const {
+        failAt(here(), message);
+    }
     [[noreturn, gnu::noinline, gnu::cold]] void expected(std::string_view what) const {
         fail(std::string(what) + " expected but " + std::string(tokenName(tok_.type)) + " found");
     }
@@ -113,7 +120,8 @@ private:
     }
     struct NestingGuard {
         explicit NestingGuard(Compiler& c) : compiler(c) {
-            if (++compiler.nesting_ > compiler.limits_.maxNesting) compiler.fail("Nesting too deep");
+            if (++compiler.nesting_ > compiler.limits_.maxNesting)
+                compiler.fail("Nesting too deep");
         }
         ~NestingGuard() { --compiler.nesting_; }
         Compiler& compiler;
@@ -136,9 +144,12 @@ private:
     }
     void adjustDepth(int delta) {
         fs_->depth += delta;
-        proto().maxOperands = std::max(proto().maxOperands, static_cast<std::uint32_t>(std::max(fs_->depth, 0)));
+        proto().maxOperands =
+            std::max(proto().maxOperands, static_cast<std::uint32_t>(std::max(fs_->depth, 0)));
     }
-    std::uint32_t label() const { return static_cast<std::uint32_t>(prog_.protos[fs_->proto].code.size()); }
+    std::uint32_t label() const {
+        return static_cast<std::uint32_t>(prog_.protos[fs_->proto].code.size());
+    }
     void patch(std::size_t at, std::uint32_t target) {
         auto& w = proto().code[at];
         w = (w & 0xFFu) | (target << 8);
@@ -165,7 +176,8 @@ private:
         return static_cast<std::uint32_t>(slots.size() - 1);
     }
     [[gnu::noinline]] std::uint32_t nameIndex(const Token& t) {
-        const auto [it, added] = nameIndex_.emplace(t.text, static_cast<std::uint32_t>(prog_.names.size()));
+        const auto [it, added] =
+            nameIndex_.emplace(t.text, static_cast<std::uint32_t>(prog_.names.size()));
         if (added) {
             if (prog_.names.size() >= kMaxConstants) fail("Script too large");
             prog_.names.push_back(t.text);
@@ -229,7 +241,8 @@ private:
     void term();
     void factor();
     [[gnu::noinline]] void identFactor();
-    [[gnu::noinline]] void exceptionMember(SourcePos pos, std::uint32_t slot, const std::string& variable);
+    [[gnu::noinline]] void exceptionMember(SourcePos pos, std::uint32_t slot,
+                                           const std::string& variable);
     [[gnu::noinline]] void callRoutine(const Token& name, const Symbol& routine, bool wantValue);
     [[gnu::noinline]] void callLateBound(const Token& name, bool wantValue);
     bool argumentAsReference(std::size_t start);

@@ -27,9 +27,21 @@ void Compiler::simpleExpression() {
     for (;;) {
         const SourcePos pos = here();
         switch (tok_.type) {
-            case Tok::Plus: next(); term(); emitAt(pos, ADD); break;
-            case Tok::Minus: next(); term(); emitAt(pos, SUB); break;
-            case Tok::Xor: next(); term(); emitAt(pos, XOR); break;
+            case Tok::Plus:
+                next();
+                term();
+                emitAt(pos, ADD);
+                break;
+            case Tok::Minus:
+                next();
+                term();
+                emitAt(pos, SUB);
+                break;
+            case Tok::Xor:
+                next();
+                term();
+                emitAt(pos, XOR);
+                break;
             case Tok::Or: {
                 next();
                 const std::size_t jump = emitAt(pos, ORJ);
@@ -75,29 +87,55 @@ void Compiler::factor() {
     NestingGuard guard(*this);
     const SourcePos pos = here();
     switch (tok_.type) {
-        case Tok::Int: pushInteger(pos, tok_.integer); next(); break;
-        case Tok::Float: emitAt(pos, PUSHK, constant(Value(tok_.real))); next(); break;
-        case Tok::String: emitAt(pos, PUSHK, constant(Value(tok_.text))); next(); break;
-        case Tok::True: emitAt(pos, PUSHTRUE); next(); break;
-        case Tok::False: emitAt(pos, PUSHFALSE); next(); break;
-        case Tok::Nil: emitAt(pos, PUSHK, constant(Value::null())); next(); break;
+        case Tok::Int:
+            pushInteger(pos, tok_.integer);
+            next();
+            break;
+        case Tok::Float:
+            emitAt(pos, PUSHK, constant(Value(tok_.real)));
+            next();
+            break;
+        case Tok::String:
+            emitAt(pos, PUSHK, constant(Value(tok_.text)));
+            next();
+            break;
+        case Tok::True:
+            emitAt(pos, PUSHTRUE);
+            next();
+            break;
+        case Tok::False:
+            emitAt(pos, PUSHFALSE);
+            next();
+            break;
+        case Tok::Nil:
+            emitAt(pos, PUSHK, constant(Value::null()));
+            next();
+            break;
         case Tok::LParen:
             next();
             expression();
             expect(Tok::RParen);
             break;
-        case Tok::Not: next(); factor(); emitAt(pos, NOT); return;
+        case Tok::Not:
+            next();
+            factor();
+            emitAt(pos, NOT);
+            return;
         case Tok::Minus:
             next();
             if (tok_.type == Tok::Int && tok_.integer >= 0) {
-                pushInteger(pos, static_cast<std::int64_t>(0 - static_cast<std::uint64_t>(tok_.integer)));
+                pushInteger(
+                    pos, static_cast<std::int64_t>(0 - static_cast<std::uint64_t>(tok_.integer)));
                 next();
             } else {
                 factor();
                 emitAt(pos, NEG);
             }
             return;
-        case Tok::Plus: next(); factor(); return;
+        case Tok::Plus:
+            next();
+            factor();
+            return;
         case Tok::Ident: identFactor(); break;
         default: expected("Expression");
     }
@@ -131,9 +169,12 @@ void Compiler::identFactor() {
 void Compiler::exceptionMember(SourcePos pos, std::uint32_t slot, const std::string& variable) {
     expect(Tok::Dot);
     const std::string field = identifier();
-    if (field == "MESSAGE") emitAt(pos, LOADL, slot);
-    else if (field == "CLASSNAME") emitAt(pos, LOADL, slot + 1);
-    else failAt(pos, "Unknown member '" + field + "' of '" + variable + "'");
+    if (field == "MESSAGE")
+        emitAt(pos, LOADL, slot);
+    else if (field == "CLASSNAME")
+        emitAt(pos, LOADL, slot + 1);
+    else
+        failAt(pos, "Unknown member '" + field + "' of '" + variable + "'");
 }
 
 // An argument that is a lone variable becomes a reference to it.
@@ -148,7 +189,8 @@ bool Compiler::argumentAsReference(std::size_t start) {
 }
 
 void Compiler::callRoutine(const Token& name, const Symbol& routine, bool wantValue) {
-    const SourcePos pos{static_cast<std::uint32_t>(name.line), static_cast<std::uint32_t>(name.column)};
+    const SourcePos pos{static_cast<std::uint32_t>(name.line),
+                        static_cast<std::uint32_t>(name.column)};
     const std::uint32_t index = routine.proto;
     const std::uint32_t paramCount = prog_.protos[index].paramCount;
     const bool isFunction = prog_.protos[index].isFunction;
@@ -157,7 +199,8 @@ void Compiler::callRoutine(const Token& name, const Symbol& routine, bool wantVa
     if (accept(Tok::LParen)) {
         if (tok_.type != Tok::RParen) {
             do {
-                if (count >= paramCount) failNamed(here(), "Too many actual parameters for '", name.raw);
+                if (count >= paramCount)
+                    failNamed(here(), "Too many actual parameters for '", name.raw);
                 const std::size_t start = proto().code.size();
                 const SourcePos argPos = here();
                 lastVarLoad_ = SIZE_MAX;
@@ -176,13 +219,15 @@ void Compiler::callRoutine(const Token& name, const Symbol& routine, bool wantVa
 }
 
 void Compiler::callLateBound(const Token& name, bool wantValue) {
-    const SourcePos pos{static_cast<std::uint32_t>(name.line), static_cast<std::uint32_t>(name.column)};
+    const SourcePos pos{static_cast<std::uint32_t>(name.line),
+                        static_cast<std::uint32_t>(name.column)};
     std::uint32_t count = 0;
     std::uint32_t refMask = 0;
     if (accept(Tok::LParen)) {
         if (tok_.type != Tok::RParen) {
             do {
-                if (count >= static_cast<std::uint32_t>(kMaxParams)) failNamed(here(), "Too many actual parameters for '", name.raw);
+                if (count >= static_cast<std::uint32_t>(kMaxParams))
+                    failNamed(here(), "Too many actual parameters for '", name.raw);
                 const std::size_t start = proto().code.size();
                 lastVarLoad_ = SIZE_MAX;
                 expression();

@@ -5,10 +5,12 @@ namespace qbx::scripting::pascal::detail {
 void Compiler::statementList(std::initializer_list<Tok> terminators) {
     for (;;) {
         statement();
-        if (std::find(terminators.begin(), terminators.end(), tok_.type) != terminators.end()) return;
+        if (std::find(terminators.begin(), terminators.end(), tok_.type) != terminators.end())
+            return;
         if (tok_.type != Tok::Semicolon) expected("';'");
         next();
-        if (std::find(terminators.begin(), terminators.end(), tok_.type) != terminators.end()) return;
+        if (std::find(terminators.begin(), terminators.end(), tok_.type) != terminators.end())
+            return;
     }
 }
 
@@ -37,9 +39,13 @@ void Compiler::statement() {
             next();
             leave(Tok::Continue);
             return;
-        case Tok::Semicolon: case Tok::End_: case Tok::Else: case Tok::Until: case Tok::Except:
-        case Tok::Finally: case Tok::End:
-            return;  // the empty statement
+        case Tok::Semicolon:
+        case Tok::End_:
+        case Tok::Else:
+        case Tok::Until:
+        case Tok::Except:
+        case Tok::Finally:
+        case Tok::End: return;  // the empty statement
         default: expected("Statement");
     }
 }
@@ -71,7 +77,8 @@ void Compiler::identStatement() {
 }
 
 void Compiler::assignment(const Token& name, const Symbol& target) {
-    const SourcePos namePos{static_cast<std::uint32_t>(name.line), static_cast<std::uint32_t>(name.column)};
+    const SourcePos namePos{static_cast<std::uint32_t>(name.line),
+                            static_cast<std::uint32_t>(name.column)};
     if (tok_.type == Tok::LBracket) {
         emitLoad(namePos, target);
         next();
@@ -92,9 +99,11 @@ void Compiler::assignment(const Token& name, const Symbol& target) {
     // "v := v + x" appends in place: worth it for strings built in loops. Only when nothing
     // between the load and the '+' can reach v (no calls).
     auto& code = proto().code;
-    const bool simpleTarget = !target.byRef && code.size() > start + 1 &&
-                              code[start] == (static_cast<std::uint32_t>(isGlobalFromHere(target) ? LOADG : LOADL) | (target.slot << 8)) &&
-                              code.back() == ADD;
+    const bool simpleTarget =
+        !target.byRef && code.size() > start + 1 &&
+        code[start] == (static_cast<std::uint32_t>(isGlobalFromHere(target) ? LOADG : LOADL) |
+                        (target.slot << 8)) &&
+        code.back() == ADD;
     if (simpleTarget) {
         // The loaded v must be the left operand of the last '+' and nothing else may touch it:
         // every instruction in between works on values above it.
@@ -109,12 +118,14 @@ void Compiler::assignment(const Token& name, const Symbol& target) {
         if (safe) {
             for (std::size_t i = start + 1; i < code.size() - 1; i += instructionLength(code[i])) {
                 const auto op = static_cast<Op>(code[i] & 0xFF);
-                if ((op == ANDJ || op == ORJ || op == JMP || op == JMPF || op == JMPT) && (code[i] >> 8) > start)
+                if ((op == ANDJ || op == ORJ || op == JMP || op == JMPF || op == JMPT) &&
+                    (code[i] >> 8) > start)
                     code[i] -= 1u << 8;
             }
             code.erase(code.begin() + static_cast<std::ptrdiff_t>(start));
             proto().positions.erase(proto().positions.begin() + static_cast<std::ptrdiff_t>(start));
-            code.back() = static_cast<std::uint32_t>(isGlobalFromHere(target) ? APPENDG : APPENDL) | (target.slot << 8);
+            code.back() = static_cast<std::uint32_t>(isGlobalFromHere(target) ? APPENDG : APPENDL) |
+                          (target.slot << 8);
             proto().positions.back() = pos;
             fs_->depth -= 1;
             return;
@@ -181,14 +192,17 @@ void Compiler::forStatement() {
     next();
     const Symbol* found = lookup(name.text);
     if (found == nullptr) failNamed(varPos, "Unknown identifier '", name.raw);
-    if (found->kind != Symbol::Var || found->byRef) failNamed(varPos, "Illegal loop variable '", name.raw);
+    if (found->kind != Symbol::Var || found->byRef)
+        failNamed(varPos, "Illegal loop variable '", name.raw);
     const Symbol var = *found;
     expect(Tok::Assign);
     expression();
     emitStore(varPos, var);
     bool down = false;
-    if (accept(Tok::Downto)) down = true;
-    else expect(Tok::To);
+    if (accept(Tok::Downto))
+        down = true;
+    else
+        expect(Tok::To);
     expression();
     const std::uint32_t limit = newSlot(DeclaredType::Variant);
     emit(STOREL, limit);
@@ -354,7 +368,8 @@ void Compiler::raiseStatement() {
     const SourcePos pos = here();
     next();
     if (tok_.type != Tok::Ident) {
-        if (fs_->handlerSlots.empty()) failAt(pos, "Re-raising an exception is only allowed in an exception handler");
+        if (fs_->handlerSlots.empty())
+            failAt(pos, "Re-raising an exception is only allowed in an exception handler");
         emitAt(pos, RERAISE, fs_->handlerSlots.back());
         return;
     }
@@ -385,7 +400,8 @@ void Compiler::leave(Tok kind) {
         fs_->blocks[i].toFinally.push_back(emit(JMP));
         patch(mark, label());
     }
-    if (kind != Tok::Exit) fail(std::string(kind == Tok::Break ? "BREAK" : "CONTINUE") + " outside of a loop");
+    if (kind != Tok::Exit)
+        fail(std::string(kind == Tok::Break ? "BREAK" : "CONTINUE") + " outside of a loop");
     fs_->exitJumps.push_back(emit(JMP));
 }
 

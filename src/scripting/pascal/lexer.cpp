@@ -15,19 +15,44 @@ struct Keyword {
 };
 
 constexpr Keyword kKeywords[] = {
-    {"AND", Tok::And},       {"BEGIN", Tok::Begin},     {"BREAK", Tok::Break},
-    {"CASE", Tok::Case},     {"CONST", Tok::Const},     {"CONTINUE", Tok::Continue},
-    {"DIV", Tok::Div},       {"DO", Tok::Do},           {"DOWNTO", Tok::Downto},
-    {"ELSE", Tok::Else},     {"END", Tok::End_},        {"EXCEPT", Tok::Except},
-    {"EXIT", Tok::Exit},     {"FALSE", Tok::False},     {"FINALLY", Tok::Finally},
-    {"FOR", Tok::For},       {"FUNCTION", Tok::Function}, {"IF", Tok::If},
-    {"MOD", Tok::Mod},       {"NIL", Tok::Nil},         {"NOT", Tok::Not},
-    {"OF", Tok::Of},         {"OR", Tok::Or},           {"PROCEDURE", Tok::Procedure},
-    {"PROGRAM", Tok::Program}, {"RAISE", Tok::Raise},   {"REPEAT", Tok::Repeat},
-    {"SHL", Tok::Shl},       {"SHR", Tok::Shr},         {"THEN", Tok::Then},
-    {"TO", Tok::To},         {"TRUE", Tok::True},       {"TRY", Tok::Try},
-    {"UNTIL", Tok::Until},   {"USES", Tok::Uses},       {"VAR", Tok::Var},
-    {"WHILE", Tok::While},   {"XOR", Tok::Xor},
+    {"AND", Tok::And},
+    {"BEGIN", Tok::Begin},
+    {"BREAK", Tok::Break},
+    {"CASE", Tok::Case},
+    {"CONST", Tok::Const},
+    {"CONTINUE", Tok::Continue},
+    {"DIV", Tok::Div},
+    {"DO", Tok::Do},
+    {"DOWNTO", Tok::Downto},
+    {"ELSE", Tok::Else},
+    {"END", Tok::End_},
+    {"EXCEPT", Tok::Except},
+    {"EXIT", Tok::Exit},
+    {"FALSE", Tok::False},
+    {"FINALLY", Tok::Finally},
+    {"FOR", Tok::For},
+    {"FUNCTION", Tok::Function},
+    {"IF", Tok::If},
+    {"MOD", Tok::Mod},
+    {"NIL", Tok::Nil},
+    {"NOT", Tok::Not},
+    {"OF", Tok::Of},
+    {"OR", Tok::Or},
+    {"PROCEDURE", Tok::Procedure},
+    {"PROGRAM", Tok::Program},
+    {"RAISE", Tok::Raise},
+    {"REPEAT", Tok::Repeat},
+    {"SHL", Tok::Shl},
+    {"SHR", Tok::Shr},
+    {"THEN", Tok::Then},
+    {"TO", Tok::To},
+    {"TRUE", Tok::True},
+    {"TRY", Tok::Try},
+    {"UNTIL", Tok::Until},
+    {"USES", Tok::Uses},
+    {"VAR", Tok::Var},
+    {"WHILE", Tok::While},
+    {"XOR", Tok::Xor},
 };
 
 bool isIdentStart(char c) {
@@ -79,7 +104,9 @@ std::string_view tokenName(Tok t) {
     return "token";
 }
 
-void Lexer::fail(const std::string& message) const { throw CompileError{line_, column_, message, pos_}; }
+void Lexer::fail(const std::string& message) const {
+    throw CompileError{line_, column_, message, pos_};
+}
 
 void Lexer::advance() {
     if (src_[pos_] == '\n') {
@@ -165,7 +192,8 @@ void Lexer::string(Token& t) {
         if (peek() == '\'') {
             advance();
             for (;;) {
-                if (pos_ >= src_.size() || peek() == '\n' || peek() == '\r') fail("Unterminated string");
+                if (pos_ >= src_.size() || peek() == '\n' || peek() == '\r')
+                    fail("Unterminated string");
                 if (peek() == '\'') {
                     if (peek(1) != '\'') break;
                     advance();
@@ -242,8 +270,10 @@ Token Lexer::next() {
         case ';': t.type = Tok::Semicolon; break;
         case '<':
             t.type = Tok::Lt;
-            if (peek() == '>') t.type = Tok::Ne, advance();
-            else if (peek() == '=') t.type = Tok::Le, advance();
+            if (peek() == '>')
+                t.type = Tok::Ne, advance();
+            else if (peek() == '=')
+                t.type = Tok::Le, advance();
             break;
         case '>':
             t.type = Tok::Gt;

@@ -11,13 +11,70 @@
 namespace qbx::scripting::pascal {
 
 enum class Tok : std::uint8_t {
-    End, Ident, Int, Float, String,
-    Plus, Minus, Star, Slash, Eq, Ne, Lt, Gt, Le, Ge, Assign, LParen, RParen, LBracket,
-    RBracket, Comma, Semicolon, Colon, Dot, DotDot,
+    End,
+    Ident,
+    Int,
+    Float,
+    String,
+    Plus,
+    Minus,
+    Star,
+    Slash,
+    Eq,
+    Ne,
+    Lt,
+    Gt,
+    Le,
+    Ge,
+    Assign,
+    LParen,
+    RParen,
+    LBracket,
+    RBracket,
+    Comma,
+    Semicolon,
+    Colon,
+    Dot,
+    DotDot,
     // keywords
-    And, Begin, Break, Case, Const, Continue, Div, Do, Downto, Else, End_, Except, Exit, False,
-    Finally, For, Function, If, Mod, Nil, Not, Of, Or, Procedure, Program, Raise, Repeat, Shl,
-    Shr, Then, To, True, Try, Until, Uses, Var, While, Xor,
+    And,
+    Begin,
+    Break,
+    Case,
+    Const,
+    Continue,
+    Div,
+    Do,
+    Downto,
+    Else,
+    End_,
+    Except,
+    Exit,
+    False,
+    Finally,
+    For,
+    Function,
+    If,
+    Mod,
+    Nil,
+    Not,
+    Of,
+    Or,
+    Procedure,
+    Program,
+    Raise,
+    Repeat,
+    Shl,
+    Shr,
+    Then,
+    To,
+    True,
+    Try,
+    Until,
+    Uses,
+    Var,
+    While,
+    Xor,
 };
 
 struct Token {
@@ -25,8 +82,8 @@ struct Token {
     int line = 1;
     int column = 1;
     std::size_t offset = 0;
-    std::string text;    // identifier upper-cased, or the string's value
-    std::string raw;     // identifier as written
+    std::string text;  // identifier upper-cased, or the string's value
+    std::string raw;   // identifier as written
     std::int64_t integer = 0;
     double real = 0.0;
 };
@@ -47,7 +104,9 @@ public:
 private:
     [[noreturn]] void fail(const std::string& message) const;
     void skipBlanksAndComments();
-    char peek(std::size_t ahead = 0) const { return pos_ + ahead < src_.size() ? src_[pos_ + ahead] : '\0'; }
+    char peek(std::size_t ahead = 0) const {
+        return pos_ + ahead < src_.size() ? src_[pos_ + ahead] : '\0';
+    }
     void advance();
     void number(Token& t);
     void string(Token& t);

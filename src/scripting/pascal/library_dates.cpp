@@ -10,7 +10,7 @@ namespace qbx::scripting::pascal::library {
 
 namespace {
 
-constexpr double kFirstDay = -693593.0;  // 0001-01-01
+constexpr double kFirstDay = -693593.0;     // 0001-01-01
 constexpr double kPastLastDay = 2958466.0;  // 10000-01-01
 
 // Years 1 .. 9999 only: everything after (texts, calendar arithmetic) can rely on it.
@@ -56,8 +56,7 @@ Value formatDateTimeValue(Args a, CallContext& c, const RuntimeServices&) {
 
 Value encodeDate(Args a, CallContext& c, const RuntimeServices&) {
     const std::int64_t y = a[0].toInteger(), m = a[1].toInteger(), d = a[2].toInteger();
-    if (y < 1 || y > 9999 || m < 1 || m > 12 || d < 1 ||
-        d > daysInMonth(y, static_cast<int>(m)))
+    if (y < 1 || y > 9999 || m < 1 || m > 12 || d < 1 || d > daysInMonth(y, static_cast<int>(m)))
         c.fail("Invalid argument to date encode", "EConvertError");
     DateTimeFields f;
     f.year = static_cast<int>(y);
@@ -82,7 +81,8 @@ Value dayOfWeekValue(Args a, CallContext&, const RuntimeServices&) {
 Value incDay(Args a, CallContext&, const RuntimeServices&) {
     const double d = dateTimeArg(a[0]);
     const std::int64_t by = a.size() > 1 ? a[1].toInteger() : 1;
-    if (by < -4'000'000 || by > 4'000'000) throw RuntimeError("Invalid argument to date encode", "EConvertError");
+    if (by < -4'000'000 || by > 4'000'000)
+        throw RuntimeError("Invalid argument to date encode", "EConvertError");
     return Value(d + static_cast<double>(by));
 }
 

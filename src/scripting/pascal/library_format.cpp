@@ -2,8 +2,8 @@
 // interpreter has no open-array literal. The format text is parsed here, byte by byte; no part
 // of it ever reaches a C formatting function.
 //
-// A directive is "%" ["-"] [width] ["." precision] type, with the types d x s f and "%%". A missing argument or one of the wrong
-// kind is EConvertError, as in Delphi.
+// A directive is "%" ["-"] [width] ["." precision] type, with the types d x s f and "%%". A missing
+// argument or one of the wrong kind is EConvertError, as in Delphi.
 #include <charconv>
 #include <cmath>
 
@@ -26,12 +26,14 @@ struct Directive {
 };
 
 [[noreturn]] void invalid(std::string_view directive) {
-    throw RuntimeError("Format '" + std::string(directive.substr(0, 100)) + "' invalid or incompatible with argument",
+    throw RuntimeError("Format '" + std::string(directive.substr(0, 100)) +
+                           "' invalid or incompatible with argument",
                        "EConvertError");
 }
 
 [[noreturn]] void missing(std::string_view directive) {
-    throw RuntimeError("No argument for format '" + std::string(directive.substr(0, 100)) + "'", "EConvertError");
+    throw RuntimeError("No argument for format '" + std::string(directive.substr(0, 100)) + "'",
+                       "EConvertError");
 }
 
 // Digits after the point of an exactly rounded decimal text, rounding halves away from zero
@@ -41,8 +43,8 @@ std::string fixedText(double value, int precision) {
     const double magnitude = std::fabs(value);
     char buffer[400];
     const int extra = 25;
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, magnitude, std::chars_format::fixed,
-                                      precision + extra);
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, magnitude,
+                                      std::chars_format::fixed, precision + extra);
     if (result.ec != std::errc()) return floatToText(value);
     std::string digits(buffer, result.ptr);
     const std::size_t point = digits.find('.');
@@ -86,8 +88,9 @@ std::string integerText(const Value& v, char type, int precision, std::string_vi
     bool negative = false;
     if (type == 'x') {
         // A negative value that fits an Integer shows its 32 bits, as Delphi's Integer does.
-        const std::uint64_t bits = n < 0 && n >= INT32_MIN ? static_cast<std::uint32_t>(static_cast<std::int32_t>(n))
-                                                           : static_cast<std::uint64_t>(n);
+        const std::uint64_t bits = n < 0 && n >= INT32_MIN
+                                       ? static_cast<std::uint32_t>(static_cast<std::int32_t>(n))
+                                       : static_cast<std::uint64_t>(n);
         digits = hexUpper(bits);
     } else {
         digits = decimal(n);
@@ -104,7 +107,8 @@ std::string integerText(const Value& v, char type, int precision, std::string_vi
 std::string floatText(const Value& v, int precision, char separator, std::string_view directive) {
     if (!v.isNumber()) invalid(directive);
     const double d = v.toDouble();
-    const int digits = precision < 0 ? 2 : (precision > kMaxFloatDigits ? kMaxFloatDigits : precision);
+    const int digits =
+        precision < 0 ? 2 : (precision > kMaxFloatDigits ? kMaxFloatDigits : precision);
     // Past 18 integral digits Delphi leaves fixed notation too.
     if (std::fabs(d) >= 1e18) return withSeparator(floatToText(d), separator);
     return withSeparator(fixedText(d, digits), separator);
@@ -119,7 +123,8 @@ public:
         std::size_t i = 0;
         while (i < format_.size()) {
             const std::size_t percent = format_.find('%', i);
-            const std::size_t literalEnd = percent == std::string_view::npos ? format_.size() : percent;
+            const std::size_t literalEnd =
+                percent == std::string_view::npos ? format_.size() : percent;
             append(format_.substr(i, literalEnd - i));
             if (percent == std::string_view::npos) break;
             i = directive(percent);
@@ -167,7 +172,8 @@ private:
             if (d.precision < 0) d.precision = 0;
         }
         if (i >= format_.size()) invalid(format_.substr(start));
-        d.type = static_cast<char>(format_[i] >= 'A' && format_[i] <= 'Z' ? format_[i] + 32 : format_[i]);
+        d.type = static_cast<char>(format_[i] >= 'A' && format_[i] <= 'Z' ? format_[i] + 32
+                                                                          : format_[i]);
         const std::string_view text = format_.substr(start, i - start + 1);
         ++i;
         std::string field;
@@ -179,9 +185,10 @@ private:
                 const Value& v = nextArg(text);
                 if (!v.isString() && !v.isEmpty()) invalid(text);
                 const std::string_view s = v.isString() ? v.string() : std::string_view();
-                field = std::string(d.precision >= 0 && static_cast<std::size_t>(d.precision) < s.size()
-                                        ? s.substr(0, static_cast<std::size_t>(d.precision))
-                                        : s);
+                field =
+                    std::string(d.precision >= 0 && static_cast<std::size_t>(d.precision) < s.size()
+                                    ? s.substr(0, static_cast<std::size_t>(d.precision))
+                                    : s);
                 break;
             }
             default: invalid(text);

@@ -22,7 +22,9 @@ Value random(Args a, CallContext&, const RuntimeServices&) {
 // would only make draws of scripts started in the same tick repeat each other.
 Value randomize(Args, CallContext&, const RuntimeServices&) { return Value(); }
 
-Value intPart(Args a, CallContext&, const RuntimeServices&) { return Value(std::trunc(a[0].toDouble())); }
+Value intPart(Args a, CallContext&, const RuntimeServices&) {
+    return Value(std::trunc(a[0].toDouble()));
+}
 
 Value fracPart(Args a, CallContext&, const RuntimeServices&) {
     const double x = a[0].toDouble();
@@ -46,7 +48,9 @@ Value sqr(Args a, CallContext&, const RuntimeServices&) {
     return realResult(x * x);
 }
 
-Value exponential(Args a, CallContext&, const RuntimeServices&) { return realResult(std::exp(a[0].toDouble())); }
+Value exponential(Args a, CallContext&, const RuntimeServices&) {
+    return realResult(std::exp(a[0].toDouble()));
+}
 
 Value ln(Args a, CallContext&, const RuntimeServices&) {
     const double x = a[0].toDouble();
@@ -66,19 +70,16 @@ Value extreme(Args a, bool wantMax) {
 Value maxOf(Args a, CallContext&, const RuntimeServices&) { return extreme(a, true); }
 Value minOf(Args a, CallContext&, const RuntimeServices&) { return extreme(a, false); }
 
-Value odd(Args a, CallContext&, const RuntimeServices&) { return Value((a[0].toInteger() & 1) != 0); }
+Value odd(Args a, CallContext&, const RuntimeServices&) {
+    return Value((a[0].toInteger() & 1) != 0);
+}
 
 constexpr Row kRows[] = {
-    {"Random", 0, 1, 0, random},
-    {"Randomize", 0, 0, 0, randomize},
-    {"Int", 1, 1, 0, intPart},
-    {"Frac", 1, 1, 0, fracPart},
-    {"Power", 2, 2, 0, power},
-    {"Sqr", 1, 1, 0, sqr},
-    {"Exp", 1, 1, 0, exponential},
-    {"Ln", 1, 1, 0, ln},
-    {"Max", 2, 2, 0, maxOf},
-    {"Min", 2, 2, 0, minOf},
+    {"Random", 0, 1, 0, random},   {"Randomize", 0, 0, 0, randomize},
+    {"Int", 1, 1, 0, intPart},     {"Frac", 1, 1, 0, fracPart},
+    {"Power", 2, 2, 0, power},     {"Sqr", 1, 1, 0, sqr},
+    {"Exp", 1, 1, 0, exponential}, {"Ln", 1, 1, 0, ln},
+    {"Max", 2, 2, 0, maxOf},       {"Min", 2, 2, 0, minOf},
     {"Odd", 1, 1, 0, odd},
 };
 

@@ -99,9 +99,12 @@ Value strToFloat(Args a, CallContext& c, const RuntimeServices& services) {
     bool valid = !trimmed.empty() && trimmed.size() <= 400;
     for (std::size_t i = 0; valid && i < trimmed.size(); ++i) {
         const char ch = trimmed[i];
-        if (ch == separator) text += '.';
-        else if ((ch >= '0' && ch <= '9') || ch == 'e' || ch == 'E' || ch == '-' || ch == '+') text += ch;
-        else valid = false;
+        if (ch == separator)
+            text += '.';
+        else if ((ch >= '0' && ch <= '9') || ch == 'e' || ch == 'E' || ch == '-' || ch == '+')
+            text += ch;
+        else
+            valid = false;
     }
     double d = 0;
     if (valid) {
@@ -111,7 +114,8 @@ Value strToFloat(Args a, CallContext& c, const RuntimeServices& services) {
         valid = error == std::errc() && end == text.data() + text.size();
     }
     if (!valid)
-        c.fail("'" + std::string(raw.substr(0, 200)) + "' is not a valid floating point value", "EConvertError");
+        c.fail("'" + std::string(raw.substr(0, 200)) + "' is not a valid floating point value",
+               "EConvertError");
     return Value(d);
 }
 
@@ -172,12 +176,16 @@ Value quotedStr(Args a, CallContext& c, const RuntimeServices&) {
 
 Value stringOfChar(Args a, CallContext& c, const RuntimeServices&) {
     char ch = 0;
-    if (a[0].isString() && a[0].string().size() == 1) ch = a[0].string()[0];
-    else if (a[0].isInteger()) ch = static_cast<char>(static_cast<std::uint8_t>(a[0].integer()));
-    else c.fail("Incompatible types: 'Char' and '" + std::string(a[0].typeName()) + "'");
+    if (a[0].isString() && a[0].string().size() == 1)
+        ch = a[0].string()[0];
+    else if (a[0].isInteger())
+        ch = static_cast<char>(static_cast<std::uint8_t>(a[0].integer()));
+    else
+        c.fail("Incompatible types: 'Char' and '" + std::string(a[0].typeName()) + "'");
     const std::int64_t count = a[1].toInteger();
     if (count <= 0) return Value(std::string());
-    if (static_cast<std::uint64_t>(count) > c.limits().maxStringLength) c.checkLength(c.limits().maxStringLength + 1);
+    if (static_cast<std::uint64_t>(count) > c.limits().maxStringLength)
+        c.checkLength(c.limits().maxStringLength + 1);
     c.checkLength(static_cast<std::size_t>(count));
     return Value(std::string(static_cast<std::size_t>(count), ch));
 }
@@ -188,22 +196,17 @@ Value ansiPos(Args a, CallContext&, const RuntimeServices&) {
     const std::string_view s = stringArg(a[1], h2);
     if (sub.empty()) return Value(std::int64_t{0});
     const std::size_t at = s.find(sub);
-    return Value(at == std::string_view::npos ? std::int64_t{0} : static_cast<std::int64_t>(at + 1));
+    return Value(at == std::string_view::npos ? std::int64_t{0}
+                                              : static_cast<std::int64_t>(at + 1));
 }
 
 constexpr Row kRows[] = {
-    {"Delete", 3, 3, 1u << 0, deleteText},
-    {"Insert", 3, 3, 1u << 1, insertText},
-    {"StringReplace", 3, 4, 0, stringReplace},
-    {"IntToHex", 1, 2, 0, intToHex},
-    {"StrToFloat", 1, 1, 0, strToFloat},
-    {"TrimLeft", 1, 1, 0, trimLeft},
-    {"TrimRight", 1, 1, 0, trimRight},
-    {"CompareText", 2, 2, 0, compareText},
-    {"CompareStr", 2, 2, 0, compareStr},
-    {"QuotedStr", 1, 1, 0, quotedStr},
-    {"StringOfChar", 2, 2, 0, stringOfChar},
-    {"AnsiPos", 2, 2, 0, ansiPos},
+    {"Delete", 3, 3, 1u << 0, deleteText},     {"Insert", 3, 3, 1u << 1, insertText},
+    {"StringReplace", 3, 4, 0, stringReplace}, {"IntToHex", 1, 2, 0, intToHex},
+    {"StrToFloat", 1, 1, 0, strToFloat},       {"TrimLeft", 1, 1, 0, trimLeft},
+    {"TrimRight", 1, 1, 0, trimRight},         {"CompareText", 2, 2, 0, compareText},
+    {"CompareStr", 2, 2, 0, compareStr},       {"QuotedStr", 1, 1, 0, quotedStr},
+    {"StringOfChar", 2, 2, 0, stringOfChar},   {"AnsiPos", 2, 2, 0, ansiPos},
 };
 
 }  // namespace

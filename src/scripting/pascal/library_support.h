@@ -30,8 +30,7 @@ Value realResult(double d);
 // The service, or the script error that it is not available in this host.
 template <typename T>
 T& need(T* service, std::string_view what) {
-    if (service == nullptr)
-        throw RuntimeError(std::string(what) + " is not available", "EOSError");
+    if (service == nullptr) throw RuntimeError(std::string(what) + " is not available", "EOSError");
     return *service;
 }
 

@@ -95,8 +95,10 @@ std::string_view registryKey(std::string_view key) {
         if (key.size() >= root.size() && equalsIgnoreCase1251(key.substr(0, root.size()), root))
             key.remove_prefix(root.size());
     key = registryKeyPath(key);
-    if (key.empty() || key.size() > kMaxRegistryText || equalsIgnoreCase1251(key.substr(0, 5), "HKEY_"))
-        throw RuntimeError("Invalid registry key '" + std::string(key.substr(0, 200)) + "'", "ERegistryException");
+    if (key.empty() || key.size() > kMaxRegistryText ||
+        equalsIgnoreCase1251(key.substr(0, 5), "HKEY_"))
+        throw RuntimeError("Invalid registry key '" + std::string(key.substr(0, 200)) + "'",
+                           "ERegistryException");
     return key;
 }
 
@@ -123,19 +125,16 @@ Value regWriteString(Args a, CallContext&, const RuntimeServices& s) {
     const std::string_view name = registryName(stringArg(a[1], h2));
     const std::string_view value = stringArg(a[2], h3);
     if (!need(s.registry, "The registry").writeString(key, name, value))
-        throw RuntimeError("Failed to set data for '" + std::string(name.substr(0, 200)) + "'", "ERegistryException");
+        throw RuntimeError("Failed to set data for '" + std::string(name.substr(0, 200)) + "'",
+                           "ERegistryException");
     return Value();
 }
 
 constexpr Row kRows[] = {
-    {"FileExists", 1, 1, 0, fileExists},
-    {"ExtractFileName", 1, 1, 0, extractFileName},
-    {"ExtractFilePath", 1, 1, 0, extractFilePath},
-    {"ExtractFileExt", 1, 1, 0, extractFileExt},
-    {"ChangeFileExt", 2, 2, 0, changeFileExt},
-    {"GetTickCount", 0, 0, 0, getTickCount},
-    {"MessageBox", 1, 4, 0, messageBox},
-    {"RegReadString", 3, 3, 0, regReadString},
+    {"FileExists", 1, 1, 0, fileExists},           {"ExtractFileName", 1, 1, 0, extractFileName},
+    {"ExtractFilePath", 1, 1, 0, extractFilePath}, {"ExtractFileExt", 1, 1, 0, extractFileExt},
+    {"ChangeFileExt", 2, 2, 0, changeFileExt},     {"GetTickCount", 0, 0, 0, getTickCount},
+    {"MessageBox", 1, 4, 0, messageBox},           {"RegReadString", 3, 3, 0, regReadString},
     {"RegWriteString", 3, 3, 0, regWriteString},
 };
 

@@ -76,8 +76,10 @@ Value binaryOp(Op op, const Value& a0, const Value& b0, const StringBudget& budg
             case AND: return Value(x & y);
             case OR: return Value(x | y);
             case XOR: return Value(x ^ y);
-            case SHL: return Value(static_cast<std::int64_t>(static_cast<std::uint64_t>(x) << (y & 63)));
-            case SHR: return Value(static_cast<std::int64_t>(static_cast<std::uint64_t>(x) >> (y & 63)));
+            case SHL:
+                return Value(static_cast<std::int64_t>(static_cast<std::uint64_t>(x) << (y & 63)));
+            case SHR:
+                return Value(static_cast<std::int64_t>(static_cast<std::uint64_t>(x) >> (y & 63)));
             default: break;
         }
         incompatible(a, b);
@@ -129,7 +131,8 @@ bool valuesEqual(const Value& a0, const Value& b0) {
 }
 
 int compareValues(const Value& a0, const Value& b0) {
-    if (a0.isNull() || b0.isNull()) throw RuntimeError("Invalid variant operation", "EVariantError");
+    if (a0.isNull() || b0.isNull())
+        throw RuntimeError("Invalid variant operation", "EVariantError");
     if (a0.isEmpty() && b0.isEmpty()) return 0;
     const Value a = fillEmpty(a0, b0);
     const Value b = fillEmpty(b0, a);

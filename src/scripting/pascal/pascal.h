@@ -34,12 +34,12 @@
 namespace qbx::scripting::pascal {
 
 struct Limits {
-    int maxNesting = 200;                       // statements and parentheses in the source
-    int maxCallDepth = 200;                     // script routine frames
-    std::int64_t maxSteps = 50'000'000;         // executed instructions per run
-    std::size_t maxStringLength = 64u << 20;    // bytes in one string
-    std::size_t maxStringMemory = 256u << 20;   // bytes of strings a run may add
-    std::size_t maxSourceLength = 4u << 20;     // bytes of source text
+    int maxNesting = 200;                      // statements and parentheses in the source
+    int maxCallDepth = 200;                    // script routine frames
+    std::int64_t maxSteps = 50'000'000;        // executed instructions per run
+    std::size_t maxStringLength = 64u << 20;   // bytes in one string
+    std::size_t maxStringMemory = 256u << 20;  // bytes of strings a run may add
+    std::size_t maxSourceLength = 4u << 20;    // bytes of source text
 };
 
 struct ScriptError {
@@ -59,7 +59,8 @@ public:
     // Throws the run-ending error when a string of this length would pass the limit.
     void checkLength(std::size_t length) const;
     // A script error the script can catch (class "Exception" unless named).
-    [[noreturn]] void fail(const std::string& message, const std::string& className = "Exception") const;
+    [[noreturn]] void fail(const std::string& message,
+                           const std::string& className = "Exception") const;
 
 private:
     const Limits& limits_;

@@ -20,8 +20,8 @@ StringBox* newBox(std::string&& text) {
 
 std::string_view declaredName(DeclaredType t) {
     static constexpr std::string_view names[] = {"Variant", "Integer", "Cardinal", "Int64",
-                                                  "Byte",    "Word",    "Double",   "String",
-                                                  "Char",    "Boolean"};
+                                                 "Byte",    "Word",    "Double",   "String",
+                                                 "Char",    "Boolean"};
     return names[static_cast<int>(t)];
 }
 
@@ -46,7 +46,8 @@ std::int64_t wrapTo(DeclaredType t, std::int64_t v) {
 
 Value::Value(std::string_view s) : Value(std::string(s)) {}
 
-Value::Value(std::string&& s) : kind_(Kind::String), declared_(DeclaredType::Variant), s_(newBox(std::move(s))) {}
+Value::Value(std::string&& s)
+    : kind_(Kind::String), declared_(DeclaredType::Variant), s_(newBox(std::move(s))) {}
 
 void Value::destroy(StringBox* box) noexcept {
     g_liveStringBytes -= static_cast<std::int64_t>(box->accounted);

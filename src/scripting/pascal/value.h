@@ -22,7 +22,16 @@ enum class Kind : std::uint8_t { Empty, Null, Boolean, Integer, Double, String, 
 
 // The declared type of a variable; assignment converts to it or fails.
 enum class DeclaredType : std::uint8_t {
-    Variant, Integer, Cardinal, Int64, Byte, Word, Double, String, Char, Boolean
+    Variant,
+    Integer,
+    Cardinal,
+    Int64,
+    Byte,
+    Word,
+    Double,
+    String,
+    Char,
+    Boolean
 };
 
 // A failure inside the script's own world: catchable by try/except unless fatal. Natives throw
@@ -31,7 +40,10 @@ class RuntimeError : public std::runtime_error {
 public:
     explicit RuntimeError(const std::string& message, std::string className = "Exception",
                           bool fatal = false)
-        : std::runtime_error(message), message_(message), className_(std::move(className)), fatal_(fatal) {}
+        : std::runtime_error(message),
+          message_(message),
+          className_(std::move(className)),
+          fatal_(fatal) {}
     // The whole message: what() stops at the first #0 a script put into it.
     const std::string& message() const { return message_; }
     const std::string& className() const { return className_; }
@@ -55,7 +67,8 @@ public:
     Value() noexcept : kind_(Kind::Empty), declared_(DeclaredType::Variant), i_(0) {}
     Value(bool b) noexcept : kind_(Kind::Boolean), declared_(DeclaredType::Variant), b_(b) {}
     Value(int i) noexcept : kind_(Kind::Integer), declared_(DeclaredType::Variant), i_(i) {}
-    Value(std::int64_t i) noexcept : kind_(Kind::Integer), declared_(DeclaredType::Variant), i_(i) {}
+    Value(std::int64_t i) noexcept
+        : kind_(Kind::Integer), declared_(DeclaredType::Variant), i_(i) {}
     Value(double d) noexcept : kind_(Kind::Double), declared_(DeclaredType::Variant), d_(d) {}
     Value(std::string_view s);
     Value(const std::string& s) : Value(std::string_view(s)) {}

@@ -21,22 +21,27 @@ struct Frame {
 struct Handler {
     std::uint32_t pc;
     std::uint32_t frame;  // index into frames
-    std::uint32_t slot;   // first exception slot (message, class, position); a finally's marker before it
+    // The first exception slot (message, class, position); a finally's marker before it.
+    std::uint32_t slot;
     bool isFinally;
 };
 
 Value defaultValue(DeclaredType t) {
     switch (t) {
-        case DeclaredType::Integer: case DeclaredType::Cardinal: case DeclaredType::Int64:
-        case DeclaredType::Byte: case DeclaredType::Word:
-            return Value(std::int64_t{0});
+        case DeclaredType::Integer:
+        case DeclaredType::Cardinal:
+        case DeclaredType::Int64:
+        case DeclaredType::Byte:
+        case DeclaredType::Word: return Value(std::int64_t{0});
         case DeclaredType::Double: return Value(0.0);
         case DeclaredType::Boolean: return Value(false);
         default: return Value();
     }
 }
 
-std::int64_t packPos(SourcePos p) { return static_cast<std::int64_t>((std::uint64_t{p.line} << 32) | p.column); }
+std::int64_t packPos(SourcePos p) {
+    return static_cast<std::int64_t>((std::uint64_t{p.line} << 32) | p.column);
+}
 SourcePos unpackPos(std::int64_t v) {
     const auto u = static_cast<std::uint64_t>(v);
     return {static_cast<std::uint32_t>(u >> 32), static_cast<std::uint32_t>(u & 0xFFFFFFFFu)};
@@ -48,7 +53,8 @@ inline void store(Value& target, Value&& v) {
     if (t == DeclaredType::Variant || (t == DeclaredType::Int64 && v.kind() == Kind::Integer)) {
         target = std::move(v);
     } else if (t == DeclaredType::Integer && v.kind() == Kind::Integer) {
-        target = Value(std::int64_t{static_cast<std::int32_t>(static_cast<std::uint32_t>(v.integer()))});
+        target =
+            Value(std::int64_t{static_cast<std::int32_t>(static_cast<std::uint32_t>(v.integer()))});
     } else {
         target.assign(std::move(v));
     }
@@ -57,15 +63,19 @@ inline void store(Value& target, Value&& v) {
 // The ordinal behind a for-loop value: an integer or a one-character string.
 std::int64_t ordinal(const Value& v) {
     if (v.kind() == Kind::Integer) return v.integer();
-    if (v.kind() == Kind::String && v.string().size() == 1) return static_cast<unsigned char>(v.string()[0]);
+    if (v.kind() == Kind::String && v.string().size() == 1)
+        return static_cast<unsigned char>(v.string()[0]);
     throw RuntimeError("Ordinal type required, not '" + std::string(v.typeName()) + "'");
 }
 
 class Machine {
 public:
     Machine(const Program& program, Environment& environment)
-        : program_(program), env_(environment), limits_(environment.limits),
-          budget_{&limits_, liveStringBytes()}, resolved_(program.names.size(), nullptr) {}
+        : program_(program),
+          env_(environment),
+          limits_(environment.limits),
+          budget_{&limits_, liveStringBytes()},
+          resolved_(program.names.size(), nullptr) {}
 
     RunResult run();
 
@@ -79,7 +89,9 @@ private:
         const Proto& p = program_.protos[frames_.back().proto];
         return ip_ < p.positions.size() ? p.positions[ip_] : SourcePos{0, 0};
     }
-    [[noreturn]] static void fatal(const char* message) { throw RuntimeError(message, "Exception", true); }
+    [[noreturn]] static void fatal(const char* message) {
+        throw RuntimeError(message, "Exception", true);
+    }
     Value& slot(std::uint32_t index) { return stack_[frames_.back().base + index]; }
     void push(Value v) { stack_[top_++] = std::move(v); }
 
@@ -107,7 +119,8 @@ void Machine::ensureStack(std::size_t cells) {
 }
 
 void Machine::enter(std::uint32_t protoIndex, std::uint32_t base, std::uint32_t returnPc) {
-    if (static_cast<int>(frames_.size()) > limits_.maxCallDepth) fatal("Script stopped: call depth limit");
+    if (static_cast<int>(frames_.size()) > limits_.maxCallDepth)
+        fatal("Script stopped: call depth limit");
     const Proto& p = program_.protos[protoIndex];
     const std::size_t slots = p.slotTypes.size();
     ensureStack(base + slots + p.maxOperands + 4);
@@ -117,8 +130,10 @@ void Machine::enter(std::uint32_t protoIndex, std::uint32_t base, std::uint32_t 
         if (i < p.paramCount) {
             Value arg = std::move(cell);
             cell.setDeclared(t);
-            if (p.byRef[i]) cell = std::move(arg);
-            else cell.assign(std::move(arg));
+            if (p.byRef[i])
+                cell = std::move(arg);
+            else
+                cell.assign(std::move(arg));
         } else {
             cell.setDeclared(t);
             cell = defaultValue(t);
@@ -133,7 +148,8 @@ void Machine::callNative(std::uint32_t nameIndex, std::uint32_t count, std::uint
     const Environment::Entry* entry = resolved_[nameIndex];
     if (entry == nullptr) {
         entry = env_.find(program_.names[nameIndex]);
-        if (entry == nullptr) throw RuntimeError("Unknown identifier '" + program_.displayNames[nameIndex] + "'");
+        if (entry == nullptr)
+            throw RuntimeError("Unknown identifier '" + program_.displayNames[nameIndex] + "'");
         resolved_[nameIndex] = entry;
     }
     const std::uint32_t first = top_ - count;
@@ -143,8 +159,10 @@ void Machine::callNative(std::uint32_t nameIndex, std::uint32_t count, std::uint
         return;
     }
     const NativeFunction& fn = entry->native;
-    if (static_cast<int>(count) < fn.minArgs) throw RuntimeError("Not enough actual parameters for '" + entry->name + "'");
-    if (static_cast<int>(count) > fn.maxArgs) throw RuntimeError("Too many actual parameters for '" + entry->name + "'");
+    if (static_cast<int>(count) < fn.minArgs)
+        throw RuntimeError("Not enough actual parameters for '" + entry->name + "'");
+    if (static_cast<int>(count) > fn.maxArgs)
+        throw RuntimeError("Too many actual parameters for '" + entry->name + "'");
     std::uint32_t refs[32];
     for (std::uint32_t i = 0; i < count; ++i) {
         Value& arg = stack_[first + i];
@@ -153,7 +171,8 @@ void Machine::callNative(std::uint32_t nameIndex, std::uint32_t count, std::uint
             refs[i] = arg.refIndex();
             arg = stack_[refs[i]];
         } else if (isVar) {
-            throw RuntimeError("Variable required for parameter " + decimal(i + 1) + " of '" + entry->name + "'");
+            throw RuntimeError("Variable required for parameter " + decimal(i + 1) + " of '" +
+                               entry->name + "'");
         }
     }
     CallContext context(limits_, budget_.baseline);
@@ -173,7 +192,8 @@ bool Machine::unwind(const std::string& message, const std::string& className, S
     handlers_.pop_back();
     while (frames_.size() - 1 > h.frame) frames_.pop_back();
     const Frame& f = frames_.back();
-    const std::uint32_t keep = f.base + static_cast<std::uint32_t>(program_.protos[f.proto].slotTypes.size());
+    const std::uint32_t keep =
+        f.base + static_cast<std::uint32_t>(program_.protos[f.proto].slotTypes.size());
     for (std::uint32_t i = keep; i < top_; ++i) stack_[i] = Value();
     top_ = keep;
     if (h.isFinally) slot(h.slot - 1) = Value(std::int64_t{-1});
@@ -208,20 +228,24 @@ RunResult Machine::run() {
             } catch (const std::bad_alloc&) {
                 pos = {0, 0};
             }
-            result.error = ScriptError{static_cast<int>(pos.line), static_cast<int>(pos.column), e.message()};
+            result.error =
+                ScriptError{static_cast<int>(pos.line), static_cast<int>(pos.column), e.message()};
         } catch (const std::bad_alloc&) {
             const SourcePos pos = currentPos();
-            result.error = ScriptError{static_cast<int>(pos.line), static_cast<int>(pos.column), "Script stopped: out of memory"};
+            result.error = ScriptError{static_cast<int>(pos.line), static_cast<int>(pos.column),
+                                       "Script stopped: out of memory"};
         } catch (const std::exception& e) {
             // A native function failed in its own way: the script may still handle it.
             const SourcePos pos = currentPos();
             const std::string message = e.what();
             if (unwind(message, "Exception", pos)) continue;
-            result.error = ScriptError{static_cast<int>(pos.line), static_cast<int>(pos.column), message};
+            result.error =
+                ScriptError{static_cast<int>(pos.line), static_cast<int>(pos.column), message};
         } catch (...) {
             const SourcePos pos = currentPos();
             if (unwind("Native function failed", "Exception", pos)) continue;
-            result.error = ScriptError{static_cast<int>(pos.line), static_cast<int>(pos.column), "Native function failed"};
+            result.error = ScriptError{static_cast<int>(pos.line), static_cast<int>(pos.column),
+                                       "Native function failed"};
         }
         return result;
     }
@@ -254,7 +278,9 @@ void Machine::execute() {
             const std::uint32_t a = w >> 8;
             switch (static_cast<Op>(w & 0xFF)) {
                 case PUSHK: s[top++] = constants[a]; break;
-                case PUSHI: s[top++] = Value(static_cast<std::int64_t>(static_cast<std::int32_t>(w) >> 8)); break;
+                case PUSHI:
+                    s[top++] = Value(static_cast<std::int64_t>(static_cast<std::int32_t>(w) >> 8));
+                    break;
                 case PUSHEMPTY: s[top++] = Value(); break;
                 case PUSHTRUE: s[top++] = Value(true); break;
                 case PUSHFALSE: s[top++] = Value(false); break;
@@ -273,14 +299,19 @@ void Machine::execute() {
                     Value& v = s[top - 1];
                     if (target.kind() == Kind::Integer && v.kind() == Kind::Integer &&
                         target.declared() == DeclaredType::Int64) {
-                        target = Value(static_cast<std::int64_t>(static_cast<std::uint64_t>(target.integer()) +
-                                                                 static_cast<std::uint64_t>(v.integer())));
-                    } else if (target.kind() == Kind::String && v.kind() == Kind::String && target.box()->refs == 1 &&
-                               (target.declared() == DeclaredType::String || target.declared() == DeclaredType::Variant)) {
+                        target = Value(
+                            static_cast<std::int64_t>(static_cast<std::uint64_t>(target.integer()) +
+                                                      static_cast<std::uint64_t>(v.integer())));
+                    } else if (target.kind() == Kind::String && v.kind() == Kind::String &&
+                               target.box()->refs == 1 &&
+                               (target.declared() == DeclaredType::String ||
+                                target.declared() == DeclaredType::Variant)) {
                         StringBox& box = *target.box();
                         budget_.check(box.text.size() + v.string().size());
-                        if (&box == v.box()) box.text += std::string(v.string());
-                        else box.text.append(v.string());
+                        if (&box == v.box())
+                            box.text += std::string(v.string());
+                        else
+                            box.text.append(v.string());
                         reaccount(box);
                     } else {
                         target.assign(binaryOp(ADD, target, v, budget_));
@@ -291,38 +322,53 @@ void Machine::execute() {
                 case POP: s[--top] = Value(); break;
                 case ADD:
                     if (s[top - 2].kind() == Kind::Integer && s[top - 1].kind() == Kind::Integer) {
-                        s[top - 2] = Value(static_cast<std::int64_t>(static_cast<std::uint64_t>(s[top - 2].integer()) +
-                                                                      static_cast<std::uint64_t>(s[top - 1].integer())));
+                        s[top - 2] = Value(static_cast<std::int64_t>(
+                            static_cast<std::uint64_t>(s[top - 2].integer()) +
+                            static_cast<std::uint64_t>(s[top - 1].integer())));
                         s[--top] = Value();
                         break;
                     }
                     [[fallthrough]];
                 case SUB:
                     if (s[top - 2].kind() == Kind::Integer && s[top - 1].kind() == Kind::Integer) {
-                        s[top - 2] = Value(static_cast<std::int64_t>(static_cast<std::uint64_t>(s[top - 2].integer()) -
-                                                                     static_cast<std::uint64_t>(s[top - 1].integer())));
+                        s[top - 2] = Value(static_cast<std::int64_t>(
+                            static_cast<std::uint64_t>(s[top - 2].integer()) -
+                            static_cast<std::uint64_t>(s[top - 1].integer())));
                         s[--top] = Value();
                         break;
                     }
                     [[fallthrough]];
-                case MUL: case FDIV: case IDIV: case MOD: case AND: case OR: case XOR: case SHL: case SHR: {
+                case MUL:
+                case FDIV:
+                case IDIV:
+                case MOD:
+                case AND:
+                case OR:
+                case XOR:
+                case SHL:
+                case SHR: {
                     Value r = binaryOp(static_cast<Op>(w & 0xFF), s[top - 2], s[top - 1], budget_);
                     s[--top] = Value();
                     s[top - 1] = std::move(r);
                     break;
                 }
-                case EQ: case NE: {
+                case EQ:
+                case NE: {
                     const bool eq = valuesEqual(s[top - 2], s[top - 1]);
                     s[--top] = Value();
                     s[top - 1] = Value((w & 0xFF) == EQ ? eq : !eq);
                     break;
                 }
-                case LT: case GT: case LE: case GE: {
+                case LT:
+                case GT:
+                case LE:
+                case GE: {
                     const Value& x = s[top - 2];
                     const Value& y = s[top - 1];
-                    const int c = (x.kind() == Kind::Integer && y.kind() == Kind::Integer)
-                                      ? (x.integer() < y.integer() ? -1 : (x.integer() > y.integer() ? 1 : 0))
-                                      : compareValues(x, y);
+                    const int c =
+                        (x.kind() == Kind::Integer && y.kind() == Kind::Integer)
+                            ? (x.integer() < y.integer() ? -1 : (x.integer() > y.integer() ? 1 : 0))
+                            : compareValues(x, y);
                     const Op op = static_cast<Op>(w & 0xFF);
                     const bool r = op == LT ? c < 0 : op == GT ? c > 0 : op == LE ? c <= 0 : c >= 0;
                     s[--top] = Value();
@@ -332,7 +378,8 @@ void Machine::execute() {
                 case NEG: s[top - 1] = negateValue(s[top - 1]); break;
                 case NOT: s[top - 1] = notValue(s[top - 1]); break;
                 case INRANGE: {
-                    const bool r = compareValues(s[top - 3], s[top - 2]) >= 0 && compareValues(s[top - 3], s[top - 1]) <= 0;
+                    const bool r = compareValues(s[top - 3], s[top - 2]) >= 0 &&
+                                   compareValues(s[top - 3], s[top - 1]) <= 0;
                     s[--top] = Value();
                     s[--top] = Value();
                     s[top - 1] = Value(r);
@@ -341,8 +388,11 @@ void Machine::execute() {
                 case INDEX: {
                     const Value& str = s[top - 2];
                     const std::int64_t i = s[top - 1].toInteger();
-                    if (!str.isString()) throw RuntimeError("Incompatible types: 'String' and '" + std::string(str.typeName()) + "'");
-                    if (i < 1 || static_cast<std::uint64_t>(i) > str.string().size()) throw RuntimeError("String index out of range", "ERangeError");
+                    if (!str.isString())
+                        throw RuntimeError("Incompatible types: 'String' and '" +
+                                           std::string(str.typeName()) + "'");
+                    if (i < 1 || static_cast<std::uint64_t>(i) > str.string().size())
+                        throw RuntimeError("String index out of range", "ERangeError");
                     Value r(std::string(1, str.string()[static_cast<std::size_t>(i - 1)]));
                     s[--top] = Value();
                     s[top - 1] = std::move(r);
@@ -352,9 +402,14 @@ void Machine::execute() {
                     const Value& str = s[top - 3];
                     const std::int64_t i = s[top - 2].toInteger();
                     const Value& c = s[top - 1];
-                    if (!str.isString()) throw RuntimeError("Incompatible types: 'String' and '" + std::string(str.typeName()) + "'");
-                    if (!c.isString() || c.string().size() != 1) throw RuntimeError("Incompatible types: 'Char' and '" + std::string(c.typeName()) + "'");
-                    if (i < 1 || static_cast<std::uint64_t>(i) > str.string().size()) throw RuntimeError("String index out of range", "ERangeError");
+                    if (!str.isString())
+                        throw RuntimeError("Incompatible types: 'String' and '" +
+                                           std::string(str.typeName()) + "'");
+                    if (!c.isString() || c.string().size() != 1)
+                        throw RuntimeError("Incompatible types: 'Char' and '" +
+                                           std::string(c.typeName()) + "'");
+                    if (i < 1 || static_cast<std::uint64_t>(i) > str.string().size())
+                        throw RuntimeError("String index out of range", "ERangeError");
                     std::string copy(str.string());
                     copy[static_cast<std::size_t>(i - 1)] = c.string()[0];
                     s[--top] = Value();
@@ -364,39 +419,48 @@ void Machine::execute() {
                 }
                 case ISCLASS: {
                     const std::string_view pattern = s[top - 1].string();
-                    const bool r = pattern == "EXCEPTION" || equalsIgnoreCase1251(s[top - 2].string(), pattern);
+                    const bool r = pattern == "EXCEPTION" ||
+                                   equalsIgnoreCase1251(s[top - 2].string(), pattern);
                     s[--top] = Value();
                     s[top - 1] = Value(r);
                     break;
                 }
                 case JMP: pc = a; break;
-                case JMPF: case JMPT: {
+                case JMPF:
+                case JMPT: {
                     const Value& cv = s[top - 1];
                     const bool c = cv.kind() == Kind::Boolean ? cv.boolean() : conditionValue(cv);
                     s[--top] = Value();
                     if (c == ((w & 0xFF) == JMPT)) pc = a;
                     break;
                 }
-                case ANDJ: case ORJ: {
+                case ANDJ:
+                case ORJ: {
                     const Value& v = s[top - 1];
                     if (v.kind() == Kind::Boolean && v.boolean() == ((w & 0xFF) == ORJ)) pc = a;
                     break;
                 }
-                case FORTEST: case FORSTEP: {
+                case FORTEST:
+                case FORSTEP: {
                     const std::uint32_t varWord = code[pc];
                     const std::uint32_t limitWord = code[pc + 1];
                     pc += 2;
-                    Value& var = (varWord & kGlobalBit) ? s[varWord & ~kGlobalBit] : s[base + varWord];
+                    Value& var =
+                        (varWord & kGlobalBit) ? s[varWord & ~kGlobalBit] : s[base + varWord];
                     const Value& limit = s[base + (limitWord & ~kGlobalBit)];
                     const bool down = (limitWord & kGlobalBit) != 0;
-                    const std::int64_t v = var.kind() == Kind::Integer ? var.integer() : ordinal(var);
-                    const std::int64_t l = limit.kind() == Kind::Integer ? limit.integer() : ordinal(limit);
+                    const std::int64_t v =
+                        var.kind() == Kind::Integer ? var.integer() : ordinal(var);
+                    const std::int64_t l =
+                        limit.kind() == Kind::Integer ? limit.integer() : ordinal(limit);
                     if ((w & 0xFF) == FORTEST) {
                         if (down ? v < l : v > l) pc = a;
                     } else if (v != l) {
                         const std::int64_t n = down ? v - 1 : v + 1;
-                        if (var.kind() == Kind::String) var.assign(Value(std::string(1, static_cast<char>(n))));
-                        else store(var, Value(n));
+                        if (var.kind() == Kind::String)
+                            var.assign(Value(std::string(1, static_cast<char>(n))));
+                        else
+                            store(var, Value(n));
                         pc = a;
                     }
                     break;
@@ -439,7 +503,8 @@ void Machine::execute() {
                     reload();
                     break;
                 }
-                case TRYX: case TRYF: {
+                case TRYX:
+                case TRYF: {
                     const std::uint32_t slotWord = code[pc++];
                     const bool isFinally = (w & 0xFF) == TRYF;
                     handlers_.push_back({a, static_cast<std::uint32_t>(frames_.size() - 1),
@@ -455,7 +520,8 @@ void Machine::execute() {
                 case RERAISE: {
                     rethrowPos_ = unpackPos(s[base + a + 2].integer());
                     hasRethrowPos_ = true;
-                    throw RuntimeError(std::string(s[base + a].string()), std::string(s[base + a + 1].string()));
+                    throw RuntimeError(std::string(s[base + a].string()),
+                                       std::string(s[base + a + 1].string()));
                 }
                 case ENDF: {
                     const Value& marker = s[base + a];
@@ -466,7 +532,8 @@ void Machine::execute() {
                     }
                     rethrowPos_ = unpackPos(s[base + a + 3].integer());
                     hasRethrowPos_ = true;
-                    throw RuntimeError(std::string(s[base + a + 1].string()), std::string(s[base + a + 2].string()));
+                    throw RuntimeError(std::string(s[base + a + 1].string()),
+                                       std::string(s[base + a + 2].string()));
                 }
             }
         }

@@ -26,18 +26,18 @@ TEST(Cp1251, MissingAndMalformedCharactersBecomeOneQuestionMarkWithoutSwallowing
     const std::pair<const char*, const char*> cases[] = {
         {"é日本", "???"},
         {"a😀b", "a?b"},
-        {"\xEF\xBB\xBF", "?"},           // a byte-order mark is a character too
-        {"\x80x", "?x"},                 // stray continuation
-        {"\xD0", "?"},                   // truncated at the end
-        {"\xD0x", "?x"},                 // broken by an ASCII byte
-        {"\xD0\xD0\x90", "?\xC0"},       // broken by a new sequence
-        {"\xE2\x82x", "?x"},             // valid prefix counts once
-        {"\xC0\x80\xC1\xBF", "????"},    // overlong two-byte forms
-        {"\xE0\x80\x80", "???"},         // overlong three-byte form
-        {"\xED\xA0\x80", "???"},         // surrogate
-        {"\xF4\x90\x80\x80", "????"},    // past U+10FFFF
-        {"\xF5\xFF\xFE", "???"},         // never a lead byte
-        {"\xF0\x9F\x98", "?"}};          // truncated four-byte form
+        {"\xEF\xBB\xBF", "?"},         // a byte-order mark is a character too
+        {"\x80x", "?x"},               // stray continuation
+        {"\xD0", "?"},                 // truncated at the end
+        {"\xD0x", "?x"},               // broken by an ASCII byte
+        {"\xD0\xD0\x90", "?\xC0"},     // broken by a new sequence
+        {"\xE2\x82x", "?x"},           // valid prefix counts once
+        {"\xC0\x80\xC1\xBF", "????"},  // overlong two-byte forms
+        {"\xE0\x80\x80", "???"},       // overlong three-byte form
+        {"\xED\xA0\x80", "???"},       // surrogate
+        {"\xF4\x90\x80\x80", "????"},  // past U+10FFFF
+        {"\xF5\xFF\xFE", "???"},       // never a lead byte
+        {"\xF0\x9F\x98", "?"}};        // truncated four-byte form
     for (const auto& [utf8, expected] : cases) EXPECT_EQ(utf8ToCp1251(utf8), expected) << utf8;
 }
 

@@ -34,11 +34,17 @@ TEST(IniFile, BlanksQuotesCommentsStrayLinesAndLineEnds) {
         "orphan=before any section\n  [ S ]  \n  a  =  spaced value \t\nb=\"  quoted  \"\n"
         "c='single'\nd=\"mismatched'\ne=\"\nf=x=y\n; g=commented\n  ;h=commented too\n"
         "no equals sign here\ni=\n=nameless\nj=a;b\n");
-    const std::pair<const char*, Value> cases[] = {
-        {"a", "spaced value"}, {"b", "  quoted  "}, {"c", "single"}, {"d", "\"mismatched'"},
-        {"e", "\""}, {"f", "x=y"}, {"g", std::nullopt}, {";h", std::nullopt},
-        {"i", ""},  // present and empty is not missing
-        {"", "nameless"}, {"j", "a;b"}};  // no comments after a value
+    const std::pair<const char*, Value> cases[] = {{"a", "spaced value"},
+                                                   {"b", "  quoted  "},
+                                                   {"c", "single"},
+                                                   {"d", "\"mismatched'"},
+                                                   {"e", "\""},
+                                                   {"f", "x=y"},
+                                                   {"g", std::nullopt},
+                                                   {";h", std::nullopt},
+                                                   {"i", ""},  // present and empty is not missing
+                                                   {"", "nameless"},
+                                                   {"j", "a;b"}};  // no comments after a value
     for (const auto& [key, value] : cases) EXPECT_EQ(ini.get("S", key), value) << key;
     EXPECT_EQ(ini.getString("S", "i", "fallback"), "");
     EXPECT_EQ(ini.getString("S", "missing", "fallback"), "fallback");
@@ -74,8 +80,8 @@ TEST(IniFile, GetIntReadsTheLeadingDecimalInteger) {
     const IniFile ini = IniFile::parse(
         "[N]\na=42\nb=  -17xyz\nc=+5\nd=abc\ne=\nf=-\ng=0x1F\nh=4294967297\ni=\"12\"\nj=- 3\n");
     const std::pair<const char*, int> cases[] = {
-        {"a", 42}, {"b", -17}, {"c", 5}, {"d", 7}, {"e", 7}, {"f", 7}, {"g", 0},
-        {"h", 1},  // wraps at 32 bits, no overflow
+        {"a", 42}, {"b", -17}, {"c", 5}, {"d", 7},
+        {"e", 7},  {"f", 7},   {"g", 0}, {"h", 1},  // wraps at 32 bits, no overflow
         {"i", 12}, {"j", 7}};
     for (const auto& [key, value] : cases) EXPECT_EQ(ini.getInt("N", key, 7), value) << key;
     EXPECT_EQ(ini.getInt("N", "missing", -9), -9);
@@ -114,9 +120,13 @@ TEST(IniFile, ManySectionsAndKeys) {
 
 TEST(IniFile, SetSerializeAndParseRoundTrip) {
     IniFile ini;
-    const std::pair<const char*, const char*> values[] = {
-        {"plain", "value"}, {"blanks", "  padded  "}, {"quoted", "\"inner\""}, {"single", "'x'"},
-        {"equals", "a=b"}, {"empty", ""}, {"cyr", "\xEF\xF0\xE8\xE2\xE5\xF2"}};
+    const std::pair<const char*, const char*> values[] = {{"plain", "value"},
+                                                          {"blanks", "  padded  "},
+                                                          {"quoted", "\"inner\""},
+                                                          {"single", "'x'"},
+                                                          {"equals", "a=b"},
+                                                          {"empty", ""},
+                                                          {"cyr", "\xEF\xF0\xE8\xE2\xE5\xF2"}};
     for (const auto& [key, value] : values) ini.set("Main", key, value);
     ini.set("MAIN", "PLAIN", "replaced");  // same key, other case: replaced in place
     EXPECT_EQ(ini.keyNames("Main"),

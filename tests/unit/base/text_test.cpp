@@ -62,9 +62,9 @@ TEST(DateTime, CalendarAndTheFormatEngine) {
     EXPECT_EQ(daysInMonth(2024, 2), 29);
     EXPECT_EQ(daysInMonth(2023, 2), 28);
     EXPECT_EQ(daysInMonth(2023, 13), 0);
-    EXPECT_EQ(dayOfWeek(0.75), 7);                                      // 1899-12-30, Saturday
+    EXPECT_EQ(dayOfWeek(0.75), 7);                                       // 1899-12-30, Saturday
     EXPECT_EQ(dayOfWeek(encodeDateTime({2026, 12, 6, 0, 0, 0, 0})), 1);  // a Sunday
-    EXPECT_EQ(dayOfWeek(-1.5), 5);                                      // 1899-12-28, Thursday
+    EXPECT_EQ(dayOfWeek(-1.5), 5);                                       // 1899-12-28, Thursday
     const double t = encodeDateTime({2006, 3, 8, 7, 5, 9, 0});
     EXPECT_EQ(formatDateTime("yyyy-mm-dd hh:nn:ss", t), "2006-03-08 07:05:09");
     EXPECT_EQ(formatDateTime("YY/M/D H:N:S", t), "06/3/8 7:5:9");

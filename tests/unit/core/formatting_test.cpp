@@ -6,11 +6,11 @@
 #include <vector>
 
 #include "base/datetime.h"
+#include "base/text.h"
 #include "core/formatting.h"
 #include "core/plugin.h"
 #include "core/session.h"
 #include "core/strings.h"
-#include "base/text.h"
 #include "support/fakes.h"
 
 namespace qbx {
@@ -40,25 +40,43 @@ TEST(FormatDuration, UnitsClockFormsSignsAndExtremes) {
     const StringTable t = unitNames();
     const SizeCase cases[] = {
         // Units divide and truncate toward zero.
-        {1, true, 3725, "62 mi."}, {0, true, 59, "59 s."}, {2, false, 7199, "1"},
-        {3, true, 86400 * 3 - 1, "2 dy."}, {4, true, 2628000, "1 mo."},
-        {5, true, 31556952LL * 2 - 1, "1 yr."}, {1, false, -119, "-1"}, {1, false, -59, "0"},
+        {1, true, 3725, "62 mi."},
+        {0, true, 59, "59 s."},
+        {2, false, 7199, "1"},
+        {3, true, 86400 * 3 - 1, "2 dy."},
+        {4, true, 2628000, "1 mo."},
+        {5, true, 31556952LL * 2 - 1, "1 yr."},
+        {1, false, -119, "-1"},
+        {1, false, -59, "0"},
         // Clock forms: hours never wrap, 30-day months and 360-day years, years keep all their
         // digits, and no unit name is appended.
-        {6, false, 3725, "1:02:05"}, {6, false, 90000, "25:00:00"}, {6, false, 0, "0:00:00"},
-        {7, false, 90061, "01/00/00 01:01:01"}, {7, false, 3600, "01:00:00"},
-        {7, false, 86399, "23:59:59"}, {7, false, 400LL * 86400 + 5, "10/01/01 00:00:05"},
-        {7, false, 360LL * 86400 * 123, "00/00/123 00:00:00"}, {6, true, 61, "0:01:01"},
+        {6, false, 3725, "1:02:05"},
+        {6, false, 90000, "25:00:00"},
+        {6, false, 0, "0:00:00"},
+        {7, false, 90061, "01/00/00 01:01:01"},
+        {7, false, 3600, "01:00:00"},
+        {7, false, 86399, "23:59:59"},
+        {7, false, 400LL * 86400 + 5, "10/01/01 00:00:05"},
+        {7, false, 360LL * 86400 * 123, "00/00/123 00:00:00"},
+        {6, true, 61, "0:01:01"},
         // Negative spans carry one leading minus.
-        {6, false, -3725, "-1:02:05"}, {6, false, -5, "-0:00:05"},
-        {7, false, -90061, "-01/00/00 01:01:01"}, {7, false, -3600, "-01:00:00"},
+        {6, false, -3725, "-1:02:05"},
+        {6, false, -5, "-0:00:05"},
+        {7, false, -90061, "-01/00/00 01:01:01"},
+        {7, false, -3600, "-01:00:00"},
         // 2^63 s = 2562047788015215 h 30 min 8 s.
-        {0, false, kInt64Min, "-9223372036854775808"}, {1, false, kInt64Min, "-153722867280912930"},
+        {0, false, kInt64Min, "-9223372036854775808"},
+        {1, false, kInt64Min, "-153722867280912930"},
         {6, false, kInt64Min, "-2562047788015215:30:08"},
         {6, false, kInt64Max, "2562047788015215:30:07"},
         // Russian words without their routine, and unknown units, give empty text.
-        {8, false, 42, ""}, {9, true, 42, ""}, {10, true, 5, ""}, {12, true, 5, ""},
-        {255, true, 5, ""}, {-1, true, 5, ""}, {1000, true, 5, ""}};
+        {8, false, 42, ""},
+        {9, true, 42, ""},
+        {10, true, 5, ""},
+        {12, true, 5, ""},
+        {255, true, 5, ""},
+        {-1, true, 5, ""},
+        {1000, true, 5, ""}};
     for (const SizeCase& c : cases)
         EXPECT_EQ(formatDuration(c.unit, c.withName, c.value, t), c.expected)
             << c.unit << " " << c.value;
@@ -80,13 +98,21 @@ TEST(FormatDuration, RussianWordsComeFromTheGivenRoutine) {
 
 TEST(FormatByteSize, ShiftsTenBitsAUnitAsUnsignedWithoutRounding) {
     const StringTable t = unitNames();
-    const SizeCase cases[] = {
-        {1, true, 1536, "1 KB."}, {1, false, 2047, "1"}, {0, true, 100, "100 B."},
-        {2, true, 3LL << 20, "3 MB."}, {3, true, (5LL << 30) - 1, "4 GB."},
-        {4, false, 1LL << 41, "2"}, {4, true, kInt64Max, "8388607 TB."},
-        {0, false, -1, "-1"}, {1, false, -1, "18014398509481983"},  // (2^64 - 1) >> 10
-        {4, false, kInt64Min, "8388608"}, {5, true, 100, ""}, {6, true, 100, ""},
-        {64, true, 100, ""}, {255, true, 100, ""}, {-1, true, 100, ""}};
+    const SizeCase cases[] = {{1, true, 1536, "1 KB."},
+                              {1, false, 2047, "1"},
+                              {0, true, 100, "100 B."},
+                              {2, true, 3LL << 20, "3 MB."},
+                              {3, true, (5LL << 30) - 1, "4 GB."},
+                              {4, false, 1LL << 41, "2"},
+                              {4, true, kInt64Max, "8388607 TB."},
+                              {0, false, -1, "-1"},
+                              {1, false, -1, "18014398509481983"},  // (2^64 - 1) >> 10
+                              {4, false, kInt64Min, "8388608"},
+                              {5, true, 100, ""},
+                              {6, true, 100, ""},
+                              {64, true, 100, ""},
+                              {255, true, 100, ""},
+                              {-1, true, 100, ""}};
     for (const SizeCase& c : cases)
         EXPECT_EQ(formatByteSize(c.unit, c.withName, c.value, t), c.expected)
             << c.unit << " " << c.value;
@@ -159,7 +185,9 @@ TEST_F(SessionTest, TotalAddsTheWholeStoredLengthAndStopsAt32Bits) {
     plugin.startTime = fakes.clock.dateTime - 100 * kSecond;
     constexpr std::int64_t kMax32 = std::numeric_limits<std::int32_t>::max();
     const std::pair<std::int64_t, std::int64_t> cases[] = {
-        {5000, 5100}, {kMax32 - 100, kMax32}, {kMax32 - 99, kMax32},
+        {5000, 5100},
+        {kMax32 - 100, kMax32},
+        {kMax32 - 99, kMax32},
         {(std::int64_t{7} << 32) + 5000, kMax32},  // its low half alone would give 5100
         {std::numeric_limits<std::int64_t>::max(), kMax32},
         {-1, 1}};  // only a damaged counter is negative
@@ -187,9 +215,9 @@ TEST_F(SessionTest, ResetStatisticsRestartsCountersAndPeriod) {
               Counts(4, 1));
     EXPECT_EQ(plugin.startTime, fakes.clock.dateTime);
     EXPECT_EQ(totalSessionSeconds(plugin), 1);
-    EXPECT_EQ((std::vector<int>{s.stYear, s.stMonth, s.stDay, s.stHour, s.stMin, s.stSec,
-                                s.stMsec}),
-              (std::vector<int>{2024, 2, 29, 13, 14, 15, 250}));
+    EXPECT_EQ(
+        (std::vector<int>{s.stYear, s.stMonth, s.stDay, s.stHour, s.stMin, s.stSec, s.stMsec}),
+        (std::vector<int>{2024, 2, 29, 13, 14, 15, 250}));
 }
 
 }  // namespace

@@ -6,8 +6,8 @@
 #include <set>
 #include <string>
 
-#include "core/host_texts.h"
 #include "base/text.h"
+#include "core/host_texts.h"
 #include "core/version.h"
 
 namespace qbx {
@@ -65,8 +65,8 @@ TEST_F(MacroList, StoredScriptsFollowAsFnLinesAndAreCounted) {
     EXPECT_EQ(macroCount("a\r\n\r\nb"), "5");
     EXPECT_EQ(macroCount("\r\n"), "3");
     const std::string scripts = "one\r\ntwo words\r\n\xC8\xEC\xFF\r\n";
-    EXPECT_EQ(macroCount(scripts), decimal(static_cast<std::int64_t>(
-                                       splitLines(buildMacroList(scripts)).size())));
+    EXPECT_EQ(macroCount(scripts),
+              decimal(static_cast<std::int64_t>(splitLines(buildMacroList(scripts)).size())));
 }
 
 }  // namespace

@@ -19,9 +19,9 @@ TEST(KeptFiles, ScriptFoldersLoseOnlyTheTemporariesOfTheirScripts) {
     log.setMirror([&lines](const std::string& line) { lines.push_back(line); });
     const std::string dir = "C:\\QBX\\Scripts\\";
     const std::vector<std::string> gone = {"a.s.tmp12.3", "C.S.tmp5.60"};
-    const std::vector<std::string> kept = {"a.s",          "a.stmp1.2",     "notes.txt.tmp1.2",
-                                           "b.s.tmp",      "b.s.tmp1",      "b.s.tmp1.x",
-                                           "b.s.tmpx.1",   "b.s.bad",       "d.s.tmp1.2.s"};
+    const std::vector<std::string> kept = {"a.s",        "a.stmp1.2", "notes.txt.tmp1.2",
+                                           "b.s.tmp",    "b.s.tmp1",  "b.s.tmp1.x",
+                                           "b.s.tmpx.1", "b.s.bad",   "d.s.tmp1.2.s"};
     for (const auto& name : gone) fake.files.put(dir + name, "x");
     for (const auto& name : kept) fake.files.put(dir + name, "x");
     removeStaleTemporariesIn(fake.files, "C:\\QBX\\Scripts", ".s", log);

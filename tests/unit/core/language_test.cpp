@@ -87,11 +87,12 @@ struct CountingFiles : test::FakeFileSystem {
 // The settings dialog as far as the language files see it, every caption starting with `tag`.
 void buildDialog(FakeComponent& form, const std::string& tag) {
     const std::tuple<const char*, K, const char*> controls[] = {
-        {"lbTitle", K::Label, "title"}, {"btOk", K::Button, "ok"}, {"rbOne", K::RadioButton, "one"},
-        {"cpStats", K::CaptionPanel, "stats"}, {"roMore", K::RollOutPanel, "more"},
-        {"tsMain", K::TabSheet, "main"}, {"cbLog", K::CheckBox, "log"},
-        {"gbBox", K::GroupBox, "box"}, {"rgMode", K::RadioGroup, "mode"},
-        {"pnTop", K::Panel, "top"}, {"pnEmpty", K::Panel, nullptr}, {"miCopy", K::MenuItem, "copy"},
+        {"lbTitle", K::Label, "title"},      {"btOk", K::Button, "ok"},
+        {"rbOne", K::RadioButton, "one"},    {"cpStats", K::CaptionPanel, "stats"},
+        {"roMore", K::RollOutPanel, "more"}, {"tsMain", K::TabSheet, "main"},
+        {"cbLog", K::CheckBox, "log"},       {"gbBox", K::GroupBox, "box"},
+        {"rgMode", K::RadioGroup, "mode"},   {"pnTop", K::Panel, "top"},
+        {"pnEmpty", K::Panel, nullptr},      {"miCopy", K::MenuItem, "copy"},
         {"edName", K::Other, "edit"}};
     for (const auto& [id, type, text] : controls) form.add(id, type, text ? tag + " " + text : "");
     form.add("frDebug", K::Other).add("lbInner", K::Label, tag + " inner");  // a frame
@@ -120,7 +121,13 @@ protected:
         buildTray(tray, "en");
     }
     LanguageContext context(bool withDialog = true, bool withTray = true) {
-        return {strings, log, files, kDir, "", "", withDialog ? &dialog : nullptr,
+        return {strings,
+                log,
+                files,
+                kDir,
+                "",
+                "",
+                withDialog ? &dialog : nullptr,
                 withTray ? &tray : nullptr};
     }
     bool logged(const std::string& line) const {
@@ -182,11 +189,11 @@ TEST_F(LanguageTest, ExportLeavesOutSeparatorsDataCombosEmptyPanelsAndTheDialogs
     ASSERT_TRUE(writeLangData(context(), kPath));
     const IniFile ini = written(kPath);
     const std::tuple<const char*, const char*, std::optional<std::string>> entries[] = {
-        {"Labels", "lbTitle", "en title"}, {"Panels", "pnTop", "en top"},
-        {"Panels", "pnEmpty", std::nullopt}, {"Labels", "lbInner", "en inner"},
-        {"Combos", "cmUnits00", "en unit 0"}, {"Combos", "cmUnits09", "en unit 9"},
-        {"Combos", "cmUnits10", "en unit 10"}, {"Menus", "miSep1", std::nullopt},
-        {"Menus", "miSep2", std::nullopt}, {"Menus", "miExit", "en exit"},
+        {"Labels", "lbTitle", "en title"},       {"Panels", "pnTop", "en top"},
+        {"Panels", "pnEmpty", std::nullopt},     {"Labels", "lbInner", "en inner"},
+        {"Combos", "cmUnits00", "en unit 0"},    {"Combos", "cmUnits09", "en unit 9"},
+        {"Combos", "cmUnits10", "en unit 10"},   {"Menus", "miSep1", std::nullopt},
+        {"Menus", "miSep2", std::nullopt},       {"Menus", "miExit", "en exit"},
         {"Menus", "miDeep", std::nullopt},  // two levels only
         {"Menus", "miCopy", std::nullopt},  // the dialog's own menu
         {"Strings", "285", "Statistics search"}, {"Strings", "287", std::nullopt}};

@@ -7,12 +7,12 @@
 #include <limits>
 #include <utility>
 
+#include "base/text.h"
 #include "core/exports.h"
 #include "core/host_texts.h"
 #include "core/lifecycle.h"
 #include "core/plugin.h"
 #include "core/settings.h"
-#include "base/text.h"
 #include "support/fake_subsystems.h"
 #include "support/fakes.h"
 #include "support/golden.h"
@@ -41,9 +41,8 @@ protected:
     void returningUser() {
         const std::pair<const char*, const char*> values[] = {
             {"Statistics reset", "88"}, {"Statistics Flags", "65"},  // Words, Spam
-            {"Enable antispam", "1"},   {"InstallDir", "C:\\QBX\\"},
-            {"useTop10", "1"},          {"Version", "2.3.900"},
-            {"OnlineTime", "1000"}};
+            {"Enable antispam", "1"},   {"InstallDir", "C:\\QBX\\"}, {"useTop10", "1"},
+            {"Version", "2.3.900"},     {"OnlineTime", "1000"}};
         for (const auto& [name, value] : values) fake.registry.set(kSettingsKey, name, value);
     }
 
@@ -71,8 +70,9 @@ std::string maskPointers(const std::string& log) {
     for (const std::string& line : splitLines(log)) {
         const auto at = line.find("Pointer to mad ");
         const auto is = line.rfind(" is ");
-        out += at != std::string::npos && is != std::string::npos ? line.substr(0, is) + " is <address>"
-                                                                   : line;
+        out += at != std::string::npos && is != std::string::npos
+                   ? line.substr(0, is) + " is <address>"
+                   : line;
         out += "\r\n";
     }
     return out;
@@ -90,7 +90,8 @@ TEST_F(Lifecycle, GoldenLogOfAFirstRun) {
     EXPECT_TRUE(test::matchesGolden("first_run.log", maskPointers(log)));
     // Recipients, Senders and Spam for this run only; the stored flags keep raw traffic.
     for (int i = 0; i < kStatItemCount; ++i)
-        EXPECT_EQ(journal->count("mad" + decimal(i) + " created"), i == 3 || i == 4 || i == 6 ? 1u : 0u)
+        EXPECT_EQ(journal->count("mad" + decimal(i) + " created"),
+                  i == 3 || i == 4 || i == 6 ? 1u : 0u)
             << i;
     EXPECT_TRUE(journal->has("mad3 created c:\\mail\\plugins\\Statistics\\Recipients"));
     EXPECT_EQ(fake.registry.get(kSettingsKey, "Statistics Flags"), "256");
@@ -124,8 +125,9 @@ TEST_F(Lifecycle, GoldenLogOfADisabledRunThatTouchesNoObjectOfTheRunningModule) 
     EXPECT_FALSE(fake.files.has("var.dat"));
     EXPECT_EQ(journal->count("mad"), 0u);
     // What runs in disabled mode as well.
-    for (const char* always : {"recipient filter created", "split files created",
-                               "scripting started", "scripting stopped", "attachment parts checked"})
+    for (const char* always :
+         {"recipient filter created", "split files created", "scripting started",
+          "scripting stopped", "attachment parts checked"})
         EXPECT_TRUE(journal->has(always)) << always;
     // The user's stored settings are left as they were.
     EXPECT_FALSE(fake.registry.has(kSettingsKey, "stStartCount"));
@@ -179,9 +181,10 @@ TEST_F(Lifecycle, FinalizeStoresCountersOnlineTimeAndThePlayCountList) {
         plugin.dialUp->isOnline = true;
         plugin.dialUp->connectTime = fake.clock.now() - 100.0 / 86400.0;
     });
-    const std::pair<const char*, const char*> stored[] = {
-        {"stStartCount", "2"}, {"stEndCount", "2"}, {"stSessionsLength", "5000000090"},
-        {"OnlineTime", "1100"}};
+    const std::pair<const char*, const char*> stored[] = {{"stStartCount", "2"},
+                                                          {"stEndCount", "2"},
+                                                          {"stSessionsLength", "5000000090"},
+                                                          {"OnlineTime", "1100"}};
     for (const auto& [name, value] : stored)
         EXPECT_EQ(fake.registry.get(kSettingsKey, name), value) << name;
     EXPECT_TRUE(journal->has("top10 saved C:\\QBX\\Statistics\\Top10.Statz"));

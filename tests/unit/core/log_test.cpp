@@ -89,10 +89,10 @@ TEST_F(LogTest, HeapColumnHasOneDecimalInTheLocaleSeparator) {
     fake.clock.heap = 0;
     fake.clock.tick += 1;
     commaLog.write("c");
-    EXPECT_EQ(linesFrom(), (Lines{"[12:00:00] [      1,5K] [     0]: a",
-                                  "[12:00:00] [      1,5K] [     0]: a2",
-                                  "[12:00:00] [123456789,5K] [     1]: b",
-                                  "[12:00:00] [      0,0K] [     1]: c"}));
+    EXPECT_EQ(
+        linesFrom(),
+        (Lines{"[12:00:00] [      1,5K] [     0]: a", "[12:00:00] [      1,5K] [     0]: a2",
+               "[12:00:00] [123456789,5K] [     1]: b", "[12:00:00] [      0,0K] [     1]: c"}));
 }
 
 TEST_F(LogTest, LinesBeforeOpenAndAfterCloseAreBareAndReachOnlyTheMirror) {
@@ -183,9 +183,9 @@ TEST_F(LogTest, RepeatedLinesAreCountedAndTheSessionStopsAtTheCap) {
     log.write("once");
     log.write("once");
     log.close();
-    EXPECT_THAT(linesFrom(), ElementsAre(kNow + "same", kNow + "Last line repeated 3 more times",
-                                         kNow + "other", kNow + "once",
-                                         kNow + "Last line repeated 1 more time", kEnded));
+    EXPECT_THAT(linesFrom(),
+                ElementsAre(kNow + "same", kNow + "Last line repeated 3 more times", kNow + "other",
+                            kNow + "once", kNow + "Last line repeated 1 more time", kEnded));
     EXPECT_EQ(mirrored.size(), 4u);  // the dialog's list holds each line once too
 
     // A runaway writer gets one line saying the log stops, and nothing after it but the end.
@@ -296,10 +296,10 @@ TEST_F(LogTest, ExceptionReportLines) {
     EXPECT_THAT(linesFrom(5, true),
                 ElementsAre("", "#### Low-level exception detected", addr, obj,
                             "Exception object class: std::runtime_error",
-                            "Exception object name: bad %s input", "",
-                            "", "#### Low-level exception detected", addr, obj,
-                            "Exception object class: Widget", "",
-                            "", "#### Low-level exception detected", "Exception address: " + none,
+                            "Exception object name: bad %s input", "", "",
+                            "#### Low-level exception detected", addr, obj,
+                            "Exception object class: Widget", "", "",
+                            "#### Low-level exception detected", "Exception address: " + none,
                             "Exception object: " + none, "Exception object class: <none>", ""));
     const std::size_t before = lines().size();
     log.logUnhandledFault(0xC0000005u, reinterpret_cast<const void*>(std::uintptr_t{0x401000}), 1,

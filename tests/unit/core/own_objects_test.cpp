@@ -19,9 +19,7 @@ public:
 
 class Stranger final : public Port {};
 
-Own* found(const std::unique_ptr<Port>& held) {
-    return ownObjects<Port, Own>().find(held.get());
-}
+Own* found(const std::unique_ptr<Port>& held) { return ownObjects<Port, Own>().find(held.get()); }
 
 TEST(OwnObjects, FindsOnlyTheLayersOwnLiveObjects) {
     std::unique_ptr<Port> held = std::make_unique<Own>();

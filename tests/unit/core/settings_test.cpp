@@ -3,15 +3,15 @@
 
 #include <algorithm>
 #include <initializer_list>
-#include <utility>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "base/text.h"
 #include "core/log.h"
 #include "core/settings.h"
 #include "core/settings_values.h"
-#include "base/text.h"
 #include "core/version.h"
 #include "support/fakes.h"
 
@@ -107,7 +107,9 @@ TEST_F(SettingsTest, EmptyRegistryGivesTheDefaults) {
 
 TEST_F(SettingsTest, WorkingFlagsFollowTheStoredFlags) {
     const std::pair<std::int32_t, std::int32_t> cases[] = {
-        {64, 448}, {32, 256}, {0, 256},
+        {64, 448},
+        {32, 256},
+        {0, 256},
         {128 | 32 | 8, 256 | 8},  // NonSpam follows Spam, temp2 never on
         {-1, -1 & ~32}};
     for (const auto& [storedFlags, working] : cases)
@@ -214,14 +216,18 @@ TEST_F(SettingsTest, ScriptsFolderThatCannotBeCreatedFailsTheLoad) {
 
 TEST_F(SettingsTest, OneBadValueLeavesItsNeighboursAlone) {
     installed();
-    set({{"keysf1", "7"}, {"keysf3", "9"}, {"ucInterval", "30"}, {"traymode", "two"},
-         {"The MAD mask", "x.mbox"}, {"noigspam", "0"}});
+    set({{"keysf1", "7"},
+         {"keysf3", "9"},
+         {"ucInterval", "30"},
+         {"traymode", "two"},
+         {"The MAD mask", "x.mbox"},
+         {"noigspam", "0"}});
     for (const char* name : {"keysf2", "UCdir", "Statistics Flags"})
         fake.registry.setWrongType(kSettingsKey, name);
     load();
-    const std::int64_t numbers[] = {settings.keysf1,  settings.keysf2,   settings.keysf3,
-                                    settings.ucInterval, settings.traymode,
-                                    settings.statisticsFlags};
+    const std::int64_t numbers[] = {settings.keysf1,   settings.keysf2,
+                                    settings.keysf3,   settings.ucInterval,
+                                    settings.traymode, settings.statisticsFlags};
     EXPECT_THAT(numbers, ElementsAreArray({7, 0, 9, 30, 2, 256}));
     EXPECT_EQ(settings.ucDir, "C:\\QBX\\UC\\");
     EXPECT_EQ(settings.madMask, "x.mbox");
@@ -238,7 +244,8 @@ TEST_F(SettingsTest, NumbersOutsideTheirRangeTakeTheirDefault) {
         const char* value;  // afterwards, as it would be stored
         const char* line;   // the line's tail after the name; none when in range
     };
-    const Case cases[] = {  // one case a value
+    const Case cases[] = {
+        // one case a value
         {"traymode", "3", "2", "is \"3\", out of range 0..2, default 2 used"},
         {"stMinLen", "0", "5", "is \"0\", out of range 1..80, default 5 used"},
         {"stMin", "59", "59", nullptr},
@@ -313,8 +320,9 @@ TEST_F(SettingsTest, FolderSettingsAreResolvedOrRefused) {
         EXPECT_EQ(settings.installDir, used) << stored;
         EXPECT_EQ(settings.statDir, std::string(used) + "Statistics\\") << stored;
     }
-    EXPECT_TRUE(logged("Registry value \"InstallDir\" is \"NUL\", refused: device name \"NUL\", "
-                       "default used"));
+    EXPECT_TRUE(
+        logged("Registry value \"InstallDir\" is \"NUL\", refused: device name \"NUL\", "
+               "default used"));
 }
 
 TEST_F(SettingsTest, ARefusedTextIsLoggedOnOneLineOfBoundedLength) {
@@ -367,25 +375,26 @@ TEST_F(SettingsTest, LoadSaveLoadKeepsEveryValue) {
         const std::string name = row.name;
         if (row.key != std::string(kSettingsKey) || name == "InstallDir") continue;
         switch (row.kind) {
-        case ValueKind::Bool: set(row.name, row.fallback.number != 0 ? "0" : "1"); break;
-        case ValueKind::Int: {
-            // In range and, where the range allows, not the default.
-            const std::int64_t wanted = row.number + 1;
-            const ValueRange r = row.range;
-            set(row.name, decimal(r.contains(wanted) ? wanted
-                                                     : r.min + wanted % (r.max - r.min + 1))
-                              .c_str());
-            break;
-        }
-        case ValueKind::Text:
-        case ValueKind::Folder: set(row.name, ("C:\\Values\\" + name + "\\").c_str()); break;
+            case ValueKind::Bool: set(row.name, row.fallback.number != 0 ? "0" : "1"); break;
+            case ValueKind::Int: {
+                // In range and, where the range allows, not the default.
+                const std::int64_t wanted = row.number + 1;
+                const ValueRange r = row.range;
+                set(row.name,
+                    decimal(r.contains(wanted) ? wanted : r.min + wanted % (r.max - r.min + 1))
+                        .c_str());
+                break;
+            }
+            case ValueKind::Text:
+            case ValueKind::Folder: set(row.name, ("C:\\Values\\" + name + "\\").c_str()); break;
         }
     }
     // Totals keep all 64 bits.
-    const Values totals = {
-        {"stStartCount", "4294967296"}, {"stEndCount", "5"},
-        {"stTotalSize", "9223372036854775807"}, {"stHeaderSize", "123456789012345"},
-        {"stSessionsLength", "8589934593"}};
+    const Values totals = {{"stStartCount", "4294967296"},
+                           {"stEndCount", "5"},
+                           {"stTotalSize", "9223372036854775807"},
+                           {"stHeaderSize", "123456789012345"},
+                           {"stSessionsLength", "8589934593"}};
     set(totals);
     set({{"Statistics Flags", "64"}, {"stTextSize", "7"}, {"sLangFile", "german.zlf"}});
     load();

@@ -24,8 +24,8 @@ using Texts = std::vector<std::string>;
 constexpr std::int32_t kMin = std::numeric_limits<std::int32_t>::min();
 constexpr std::int32_t kMax = std::numeric_limits<std::int32_t>::max();
 const std::string kVarDat = "C:\\QBX\\var.dat";
-const std::string kPresetsOnly = "[String]\r\nver=" + std::string(kVersionText) +
-                                 "\r\nAuthor=Quilbex team\r\n";
+const std::string kPresetsOnly =
+    "[String]\r\nver=" + std::string(kVersionText) + "\r\nAuthor=Quilbex team\r\n";
 
 // Each name's text; "-" for a name the table does not hold.
 Texts texts(const VarTable& table, const Texts& names) {
@@ -37,7 +37,9 @@ Texts texts(const VarTable& table, const Texts& names) {
 
 class Variables : public ::testing::Test {
 protected:
-    Variables() { log.setMirror([this](const std::string& line) { logLines.push_back(line); }); }
+    Variables() {
+        log.setMirror([this](const std::string& line) { logLines.push_back(line); });
+    }
     bool save() { return vars.save(fake.platform(), kVarDat, log); }
     void load() { vars.load(fake.platform(), kVarDat, log); }
     VarTable roundTrip() {
@@ -130,8 +132,9 @@ TEST_F(Variables, RoundTripKeepsSavedValuesAndDropsTemporaryOnes) {
     ASSERT_TRUE(save());
     EXPECT_EQ(fake.files.contents(kVarDat), kPresetsOnly);
     const Texts names = {"greeting", "quoted", "both quoted", "padded", "empty", "cyr", "equals"};
-    const Texts values = {"Hello, world", "\"John\" <j@x>", "'x'", "  two blanks  ", "",
-                          "\xEF\xF0\xE8\xE2\xE5\xF2", "a=b;c"};
+    const Texts values = {
+        "Hello, world", "\"John\" <j@x>", "'x'", "  two blanks  ", "", "\xEF\xF0\xE8\xE2\xE5\xF2",
+        "a=b;c"};
     for (std::size_t i = 0; i < names.size(); ++i) vars.storeStr(names[i], values[i]);
     vars.storeInt("low", kMin);
     vars.storeInt("high", kMax);
@@ -173,8 +176,9 @@ TEST_F(Variables, LoadingStartsFromThePresetsReadsIntegersStrictlyAndStopsAtTheC
     vars.storeStr("old", "x");
     load();  // no file
     EXPECT_EQ(vars.count(), 2);
-    fake.files.put(kVarDat, "[Integer]\r\nplain=-12\r\nword=abc\r\nhuge=2147483648\r\n"
-                            "float=4.2\r\nempty=\r\nlow=-2147483648\r\n");
+    fake.files.put(kVarDat,
+                   "[Integer]\r\nplain=-12\r\nword=abc\r\nhuge=2147483648\r\n"
+                   "float=4.2\r\nempty=\r\nlow=-2147483648\r\n");
     load();
     EXPECT_EQ(texts(vars, {"plain", "word", "huge", "float", "empty", "low", "old"}),
               (Texts{"-12", "0", "0", "0", "0", "-2147483648", "-"}));
@@ -190,13 +194,26 @@ TEST_F(Variables, LoadingStartsFromThePresetsReadsIntegersStrictlyAndStopsAtTheC
 }
 
 TEST_F(Variables, WhatTheFileCannotHoldIsSkippedAndLogged) {
-    const Texts bad = {"a=b", "line\r\nbreak", "lf\nonly", "[section]", ";comment", " lead",
-                       "trail\t", "", std::string("nul\0byte", 8), std::string(32001, 'n')};
+    const Texts bad = {"a=b",
+                       "line\r\nbreak",
+                       "lf\nonly",
+                       "[section]",
+                       ";comment",
+                       " lead",
+                       "trail\t",
+                       "",
+                       std::string("nul\0byte", 8),
+                       std::string(32001, 'n')};
     for (const auto& name : bad) ASSERT_TRUE(vars.storeStr(name, "v"));
     // Line breaks in values become blanks, never further variables.
     for (const auto& [name, value] : std::vector<std::pair<std::string, std::string>>{
-             {"in]side", "ok"}, {"inner blank", "ok"}, {"Year", "first"}, {"year", "second"},
-             {"nl", "\r\n"}, {"forged", "x\r\n[Integer]\r\nevil=1\r\nver=0"}, {"lf", "a\nb\rc"}})
+             {"in]side", "ok"},
+             {"inner blank", "ok"},
+             {"Year", "first"},
+             {"year", "second"},
+             {"nl", "\r\n"},
+             {"forged", "x\r\n[Integer]\r\nevil=1\r\nver=0"},
+             {"lf", "a\nb\rc"}})
         vars.storeStr(name, value);
     vars.storeInt("good", 1);
     vars.storeInt("YEAR", 5);  // another section: no clash with "Year"
@@ -205,8 +222,8 @@ TEST_F(Variables, WhatTheFileCannotHoldIsSkippedAndLogged) {
     vars.storeStr("too long", longest + "x");
     const VarTable back = roundTrip();
     EXPECT_EQ(back.count(), 11);
-    EXPECT_EQ(texts(back, {"good", "in]side", "inner blank", "Year", "year", "YEAR", "nl",
-                           "forged", "lf", "evil", "ver", "too long"}),
+    EXPECT_EQ(texts(back, {"good", "in]side", "inner blank", "Year", "year", "YEAR", "nl", "forged",
+                           "lf", "evil", "ver", "too long"}),
               (Texts{"1", "ok", "ok", "first", "-", "5", "  ", "x  [Integer]  evil=1  ver=0",
                      "a b c", "-", std::string(kVersionText), "-"}));
     EXPECT_TRUE(back.text("fits") == longest);
@@ -221,15 +238,23 @@ TEST_F(Variables, WhatTheFileCannotHoldIsSkippedAndLogged) {
         });
     };
     EXPECT_EQ(logged("Variable \"year\" not saved: var.dat holds a variable of that name in "
-                     "other case"), 1);
+                     "other case"),
+              1);
     EXPECT_EQ(logged("Variable \"too long\" not saved: its value is too long for var.dat"), 1);
 }
 
 TEST_F(Variables, WrittenAndReadAsTheSystemsProfileFunctionsDo) {
     // Values that reading would change are quoted, and so is a no-break space at an end.
-    for (const auto& [name, value] : std::vector<std::pair<std::string, std::string>>{
-             {"nbsp", "\xA0x\xA0"}, {"pad", " p "}, {"tab", "\tt"}, {"dq", "\"q\""},
-             {"sq", "'s'"}, {"half", "\"h"}, {"eq", "=a;b"}, {"empty", ""}, {"ctl", "a\x01\x1A"}})
+    for (const auto& [name, value] :
+         std::vector<std::pair<std::string, std::string>>{{"nbsp", "\xA0x\xA0"},
+                                                          {"pad", " p "},
+                                                          {"tab", "\tt"},
+                                                          {"dq", "\"q\""},
+                                                          {"sq", "'s'"},
+                                                          {"half", "\"h"},
+                                                          {"eq", "=a;b"},
+                                                          {"empty", ""},
+                                                          {"ctl", "a\x01\x1A"}})
         vars.storeStr(name, value);
     vars.storeInt("n", -5);
     ASSERT_TRUE(save());
@@ -351,9 +376,10 @@ TEST_F(Variables, AFailedSaveIsLoggedWithTheSystemsReasonAndLeavesTheOldFile) {
 
 TEST_F(Variables, LoadingRemovesOnlyTheTemporaryFilesOfOurOwnSaves) {
     const Texts ours = {"var.dat.tmp", "var.dat.tmp123.4", "VAR.DAT.TMP99.0"};
-    const Texts others = {"var.dat.tmp.bak", "var.dat.tmpx", "var.dat.tmp12", "var.dat.tmp1.2.3",
-                          "var.dat.tmp.5", "var.dat.tmp5.", "var.dat.tmp-1.2", "xvar.dat.tmp1.2",
-                          "var.dat.bad", "settings.tmp1.2"};
+    const Texts others = {"var.dat.tmp.bak",  "var.dat.tmpx",    "var.dat.tmp12",
+                          "var.dat.tmp1.2.3", "var.dat.tmp.5",   "var.dat.tmp5.",
+                          "var.dat.tmp-1.2",  "xvar.dat.tmp1.2", "var.dat.bad",
+                          "settings.tmp1.2"};
     for (const auto* names : {&ours, &others})
         for (const std::string& name : *names)
             fake.files.put("C:\\QBX\\" + name, "[String]\r\ns=1\r\n");

@@ -57,8 +57,8 @@ TEST_F(CountersMacros, TrafficPerTimeUnit) {
     plugin.settings.stTotalSize = 7200;
     periodStartedSecondsAgo(3600);
     const std::vector<std::pair<std::string, std::string>> perUnit = {
-        {"H", "7200"},     {"S", "2"},          {"X", "2"},          {"M", "120"},
-        {"D", "172800"},   {"W", "1209600"},    {"Y", "441806400"}};
+        {"H", "7200"},   {"S", "2"},       {"X", "2"},        {"M", "120"},
+        {"D", "172800"}, {"W", "1209600"}, {"Y", "441806400"}};
     for (const auto& [unit, expected] : perUnit)
         EXPECT_EQ(run("STATTRAFFIC", {"T", "B", unit}), expected) << unit;
     EXPECT_EQ(run("STATTRAFFIC", {"T", "K", "H"}), "7 Kb");
@@ -69,7 +69,8 @@ TEST_F(CountersMacros, TrafficPerTimeUnit) {
 TEST_F(CountersMacros, PeriodLengthAgainstTheClock) {
     // A start in the future: the distance counts.
     const std::vector<std::tuple<double, std::string, std::string>> cases = {
-        {3725, "STATTIMES", "3725"}, {3725, "STATTIME", "01 h 02 min 05 sec"},
+        {3725, "STATTIMES", "3725"},
+        {3725, "STATTIME", "01 h 02 min 05 sec"},
         {-30, "STATTIMES", "30"}};
     for (const auto& [ago, macro, expected] : cases) {
         periodStartedSecondsAgo(ago);

@@ -17,11 +17,15 @@ class EncodingMacros : public test::MacroFixture {};
 
 TEST_F(EncodingMacros, DigestsChecksumsAndXor) {
     const std::vector<std::tuple<std::string, Args, std::string>> cases = {
-        {"ZVXCRC32", {"123456789"}, "340BC6D9"}, {"ZVXCRC16", {"123456789"}, "6F91"},
-        {"ZVXCRC32", {}, "FFFFFFFF"}, {"ZVXCRC16", {}, "FFFF"},
+        {"ZVXCRC32", {"123456789"}, "340BC6D9"},
+        {"ZVXCRC16", {"123456789"}, "6F91"},
+        {"ZVXCRC32", {}, "FFFFFFFF"},
+        {"ZVXCRC16", {}, "FFFF"},
         // The low byte of the key.
-        {"ZVXXOR", {"aB", "32"}, "Ab"}, {"ZVXXOR", {"text", "256"}, "text"},
-        {"ZVXXOR", {"\x0f", "-1"}, "\xf0"}, {"ZVXXOR", {"text", "0"}, "text"},
+        {"ZVXXOR", {"aB", "32"}, "Ab"},
+        {"ZVXXOR", {"text", "256"}, "text"},
+        {"ZVXXOR", {"\x0f", "-1"}, "\xf0"},
+        {"ZVXXOR", {"text", "0"}, "text"},
         // The raw digest, its zero byte included.
         {"ZVXMD5", {"abc"}, "\x90\x01\x50\x98\x3c\xd2\x4f\xb0\xd6\x96\x3f\x7d\x28\xe1\x7f\x72"},
         {"ZVXMD5", {}, "\xd4\x1d\x8c\xd9\x8f\x00\xb2\x04\xe9\x80\x09\x98\xec\xf8\x42\x7e"s}};

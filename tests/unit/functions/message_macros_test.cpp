@@ -6,8 +6,8 @@
 #include <tuple>
 #include <vector>
 
-#include "support/macro_fixture.h"
 #include "macros/macro_call.h"
+#include "support/macro_fixture.h"
 
 namespace qbx::functions::message {
 namespace {
@@ -75,12 +75,12 @@ TEST_F(MessageMacros, ServerListSeparatorLetters) {
     useBlock(kBlock);
     const std::vector<std::pair<std::string, std::string>> rows = {
         {"c", ","}, {"L", "\r\n"}, {"l", "\r\n"}, {"M", "-"}, {"m", "-"},
-        {"S", " "}, {"N", " "}, {"X", " "}, {"", " "},
+        {"S", " "}, {"N", " "},    {"X", " "},    {"", " "},
     };
     for (const auto& [letter, separator] : rows)
-        EXPECT_EQ(run("ZVXSERVLIST", {letter}),
-                  "laptop.home" + separator + "relay.example.net" + separator +
-                      "mx2.example.net" + separator + "mail.example.org")
+        EXPECT_EQ(run("ZVXSERVLIST", {letter}), "laptop.home" + separator + "relay.example.net" +
+                                                    separator + "mx2.example.net" + separator +
+                                                    "mail.example.org")
             << letter;
 }
 
@@ -97,9 +97,10 @@ TEST_F(MessageMacros, NothingToReportInABlockWithoutThoseHeaders) {
 }
 
 TEST_F(MessageMacros, OtherMailersAndAServerNameAtTheLineEnd) {
-    useBlock("X-Newsreader: Forte Agent 1.8/32.548\r\n"
-             "Content-Type: text/plain; charset=windows-1251; format=flowed\r\n"
-             "Received: from a.example (a.example [192.0.2.1]) by b.example\r\n");
+    useBlock(
+        "X-Newsreader: Forte Agent 1.8/32.548\r\n"
+        "Content-Type: text/plain; charset=windows-1251; format=flowed\r\n"
+        "Received: from a.example (a.example [192.0.2.1]) by b.example\r\n");
     EXPECT_EQ(run("ZVXMAILER"), "Forte Agent 1.8/32.548");
     EXPECT_EQ(run("ZVXCHARSET"), "windows-1251");
     EXPECT_EQ(run("ZVXDELIVERYFROMSERVER"), "b.example");  // also where it ends the line

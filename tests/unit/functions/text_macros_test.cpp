@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "base/random_source.h"
-#include "support/macro_fixture.h"
 #include "macros/arguments.h"
+#include "support/macro_fixture.h"
 
 namespace qbx::functions::text {
 namespace {
@@ -20,19 +20,25 @@ class TextMacros : public test::MacroFixture {};
 TEST_F(TextMacros, ArgumentsCompareChooseAndJoin) {
     const std::vector<std::tuple<std::string, Args, std::string>> cases = {
         {"ZVXCUTHERE", {}, "\r\n-- "},
-        {"ZVXSTRCMP", {"abc", "abc"}, "1"}, {"ZVXSTRCMP", {"abc", "ABC"}, "0"},
+        {"ZVXSTRCMP", {"abc", "abc"}, "1"},
+        {"ZVXSTRCMP", {"abc", "ABC"}, "0"},
         {"ZVXSTRCMP", {}, "1"},  // two empty texts
-        {"ZVXSTRIN", {"b", "a", "b", "c"}, "1"}, {"ZVXSTRIN", {"B", "a", "b", "c"}, "0"},
+        {"ZVXSTRIN", {"b", "a", "b", "c"}, "1"},
+        {"ZVXSTRIN", {"B", "a", "b", "c"}, "0"},
         {"ZVXSTRIN", {"b"}, "0"},
         // The last complete pair wins; an unpaired last argument is no pair.
         {"ZVXSELECT", {"b", "a", "1", "b", "2", "b", "3"}, "3"},
-        {"ZVXSELECT", {"z", "a", "1", "b", "2"}, ""}, {"ZVXSELECT", {"b", "b", "2", "b"}, "2"},
-        {"ZVXSELECT", {"b"}, ""}, {"ZVXSTRINGS", {"a", "", "c"}, "a\r\n\r\nc"},
+        {"ZVXSELECT", {"z", "a", "1", "b", "2"}, ""},
+        {"ZVXSELECT", {"b", "b", "2", "b"}, "2"},
+        {"ZVXSELECT", {"b"}, ""},
+        {"ZVXSTRINGS", {"a", "", "c"}, "a\r\n\r\nc"},
         // Text, search and replacement; a missing replacement is empty.
-        {"ZVXREPLACE", {"a-b-c", "-", "--"}, "a--b--c"}, {"ZVXREPLACE", {"abc", "b"}, "ac"},
+        {"ZVXREPLACE", {"a-b-c", "-", "--"}, "a--b--c"},
+        {"ZVXREPLACE", {"abc", "b"}, "ac"},
         {"ZVXCUTFROMTO", {"Subject: hello [x]", "Subject: ", " ["}, "hello"},
         {"ZVXCUTFROMTO", {"ab|c", "|"}, "c"},
-        {"ZVXCUTON", {"text\r\n-- \r\nsig", "\r\n-- "}, "text"}, {"ZVXCUTON", {"text"}, "text"}};
+        {"ZVXCUTON", {"text\r\n-- \r\nsig", "\r\n-- "}, "text"},
+        {"ZVXCUTON", {"text"}, "text"}};
     for (const auto& [name, args, expected] : cases)
         EXPECT_EQ(run(name, args), expected) << name << " " << (args.empty() ? "" : args[0]);
 }

@@ -15,9 +15,11 @@ using Triple = std::tuple<std::string, std::string, std::string>;
 
 TEST(TextOperations, ReplaceLeftToRightWithoutOverlap) {
     // Case-sensitive; an empty search changes nothing.
-    const std::vector<std::pair<Triple, std::string>> cases = {
-        {{"aaa", "aa", "b"}, "ba"}, {{"a-b-c", "-", "--"}, "a--b--c"},
-        {{"Abc abc", "abc", "x"}, "Abc x"}, {{"abc", "", "x"}, "abc"}, {{"abc", "b", ""}, "ac"}};
+    const std::vector<std::pair<Triple, std::string>> cases = {{{"aaa", "aa", "b"}, "ba"},
+                                                               {{"a-b-c", "-", "--"}, "a--b--c"},
+                                                               {{"Abc abc", "abc", "x"}, "Abc x"},
+                                                               {{"abc", "", "x"}, "abc"},
+                                                               {{"abc", "b", ""}, "ac"}};
     for (const auto& [in, expected] : cases) {
         const auto& [text, search, replacement] = in;
         const BoundedText result = replaceAll(text, search, replacement, 100);

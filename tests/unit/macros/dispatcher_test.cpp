@@ -8,9 +8,9 @@
 #include <tuple>
 #include <vector>
 
-#include "support/macro_fixture.h"
 #include "macros/arguments.h"
 #include "macros/dispatcher.h"
+#include "support/macro_fixture.h"
 
 namespace qbx::macros {
 namespace {
@@ -27,7 +27,7 @@ std::string second(MacroCall&) { return "second"; }
 std::string prefixed(MacroCall& call) { return "script " + call.name; }
 
 constexpr ChainEntry kSmallTable[] = {
-    {"ECHO", false, echo, true},   {"TWIN", false, first, true}, {"RUN", true, prefixed, false},
+    {"ECHO", false, echo, true},    {"TWIN", false, first, true},   {"RUN", true, prefixed, false},
     {"TWIN", false, second, false}, {"IDLE", false, nullptr, true},
 };
 
@@ -101,9 +101,8 @@ TEST_F(Dispatcher, NullContainersAndOverlongNamesAreNoFault) {
 
 TEST_F(Dispatcher, FailingBranchIsLoggedAndLeavesAnEmptyTextAndOthersChooseTheirId) {
     MacroCall call{plugin, &data, nullptr, "ZVXSOMETHING"};
-    EXPECT_FALSE(runBranch(call, [](MacroCall&) -> std::string {
-        throw std::runtime_error("disk on fire");
-    }));
+    EXPECT_FALSE(runBranch(
+        call, [](MacroCall&) -> std::string { throw std::runtime_error("disk on fire"); }));
     EXPECT_TRUE(logged("***** ERROR!!! Exception in macro ZVXSOMETHING: disk on fire"));
     EXPECT_EQ(data.stores, (Stores{{kMacroResultId, ""}}));
     EXPECT_FALSE(runBranch(call, [](MacroCall&) -> std::string { throw 42; }));
@@ -129,12 +128,16 @@ TEST_F(Dispatcher, NestingThroughTheHostEndsAtTheLimit) {
     EXPECT_EQ(deepest, kMaxNestingDepth);
     EXPECT_EQ(data.expandCalls, kMaxNestingDepth);
     EXPECT_EQ(plugin.macroDepth, 0);
-    EXPECT_EQ(std::count_if(logLines.begin(), logLines.end(), [](const std::string& line) {
-                  return line.find("nested deeper than 32 levels: ZVXATTCOUNT") != std::string::npos;
-              }), 1);
+    EXPECT_EQ(std::count_if(logLines.begin(), logLines.end(),
+                            [](const std::string& line) {
+                                return line.find("nested deeper than 32 levels: ZVXATTCOUNT") !=
+                                       std::string::npos;
+                            }),
+              1);
     // The refused call stored an empty text, each of the 32 levels its count.
     EXPECT_EQ(std::count_if(data.stores.begin(), data.stores.end(),
-                            [](const auto& store) { return store.second.empty(); }), 1);
+                            [](const auto& store) { return store.second.empty(); }),
+              1);
 }
 
 }  // namespace

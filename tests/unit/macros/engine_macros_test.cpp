@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "support/macro_fixture.h"
 #include "macros/dispatcher.h"
 #include "macros/expressions.h"
+#include "support/macro_fixture.h"
 
 namespace qbx::macros {
 namespace {
@@ -45,10 +45,22 @@ protected:
 TEST_F(EngineMacroTest, SetMakesAnIntegerOnlyFromTheExactIntegerText) {
     apply(zvxSet, {"v", "1"});
     const int index = vars.find("v");
-    for (const auto& [value, type] : std::vector<std::pair<std::string, int>>{
-             {"42", 1}, {"-7", 1}, {"0", 1}, {"2147483647", 1}, {"-2147483648", 1}, {"042", 0},
-             {"+42", 0}, {" 42", 0}, {"42 ", 0}, {"4.2", 0}, {"abc", 0}, {"", 0}, {"-0", 0},
-             {"-", 0}, {"2147483648", 0}, {"-2147483649", 0}}) {
+    for (const auto& [value, type] : std::vector<std::pair<std::string, int>>{{"42", 1},
+                                                                              {"-7", 1},
+                                                                              {"0", 1},
+                                                                              {"2147483647", 1},
+                                                                              {"-2147483648", 1},
+                                                                              {"042", 0},
+                                                                              {"+42", 0},
+                                                                              {" 42", 0},
+                                                                              {"42 ", 0},
+                                                                              {"4.2", 0},
+                                                                              {"abc", 0},
+                                                                              {"", 0},
+                                                                              {"-0", 0},
+                                                                              {"-", 0},
+                                                                              {"2147483648", 0},
+                                                                              {"-2147483649", 0}}) {
         EXPECT_EQ(apply(zvxSet, {"v", value}), "");
         EXPECT_EQ(vars.type("v"), type) << value;
         EXPECT_EQ(apply(zvxVar, {"v"}), value);
@@ -96,10 +108,18 @@ TEST_F(EngineMacroTest, IfAndCaseChooseAfterHostExpansion) {
         EXPECT_EQ(apply(zvxIf, {condition, "then", "else"}), expected) << condition;
     EXPECT_EQ(apply(zvxIf, {"0"}), "");
     // The selector is rounded half to even.
-    for (const auto& [selector, expected] : std::vector<std::pair<std::string, std::string>>{
-             {"1", "one"}, {"2.5", "two"}, {"3.5", "four"}, {"1.5", "two"}, {"0.5", ""},
-             {"2.4999", "two"}, {"0", ""}, {"-1", ""}, {"5", ""}, {"10000000000000", ""},
-             {"%N - 1", "four"}})
+    for (const auto& [selector, expected] :
+         std::vector<std::pair<std::string, std::string>>{{"1", "one"},
+                                                          {"2.5", "two"},
+                                                          {"3.5", "four"},
+                                                          {"1.5", "two"},
+                                                          {"0.5", ""},
+                                                          {"2.4999", "two"},
+                                                          {"0", ""},
+                                                          {"-1", ""},
+                                                          {"5", ""},
+                                                          {"10000000000000", ""},
+                                                          {"%N - 1", "four"}})
         EXPECT_EQ(apply(zvxCase, {selector, "one", "two", "three", "four"}), expected) << selector;
 }
 

@@ -48,7 +48,8 @@ protected:
 TEST(ExpressionTokens, SplittingJoiningAndQuoting) {
     // Quoted parts are not split, runs of separators give no empty tokens, a tab separates not.
     EXPECT_THAT(tokenizeExpression("  a\r\n\r\nb   c "), ElementsAre("a", "b", "c"));
-    EXPECT_THAT(tokenizeExpression("x\"a b\"y 'c \" d' e"), ElementsAre("x\"a b\"y", "'c \" d'", "e"));
+    EXPECT_THAT(tokenizeExpression("x\"a b\"y 'c \" d' e"),
+                ElementsAre("x\"a b\"y", "'c \" d'", "e"));
     EXPECT_THAT(tokenizeExpression("1 \"open + 2 3"), ElementsAre("1", "\"open + 2 3"));
     EXPECT_THAT(tokenizeExpression("a\tb"), ElementsAre("a\tb"));
     EXPECT_TRUE(tokenizeExpression(" \r\n ").empty());
@@ -57,19 +58,27 @@ TEST(ExpressionTokens, SplittingJoiningAndQuoting) {
     EXPECT_EQ(joinTokens({}), "");
     EXPECT_EQ(keepTokenRange("a  b c d", 1, 2), "b c");
     EXPECT_EQ(keepTokenRange("a b c", -5, 1) + "|" + keepTokenRange("a b c", 2, 99) + "|" +
-                  keepTokenRange("a b c", 2, 1), "a b|c|");
+                  keepTokenRange("a b c", 2, 1),
+              "a b|c|");
     // Texts without inner quotes get the missing outer ones; a quoted text is left alone.
-    eachText(quoteText, {{"", "\"\""}, {"\"", "\""}, {"abc", "\"abc\""}, {"\"abc", "\"abc\""},
-                         {"abc\"", "\"abc\""}, {"\"abc\"", "\"abc\""},
+    eachText(quoteText, {{"", "\"\""},
+                         {"\"", "\""},
+                         {"abc", "\"abc\""},
+                         {"\"abc", "\"abc\""},
+                         {"abc\"", "\"abc\""},
+                         {"\"abc\"", "\"abc\""},
                          {"\"a \"\"b\"\"\"", "\"a \"\"b\"\"\""},
                          {"\"John\" <j@x>", "\"\"\"John\"\" <j@x>\""}});
     // Double quotes first, then single ones; what is no quoted text is left alone.
-    eachText(unquoteText, {{"\"\"", ""}, {"'x'", "x"}, {"\"'x'\"", "x"}, {"\"", ""},
-                           {"it's", "it's"}, {"a\"\"b", "a\"\"b"}});
+    eachText(unquoteText, {{"\"\"", ""},
+                           {"'x'", "x"},
+                           {"\"'x'\"", "x"},
+                           {"\"", ""},
+                           {"it's", "it's"},
+                           {"a\"\"b", "a\"\"b"}});
     // Data with inner quotes is one token and comes back whole.
-    for (const std::string data :
-         {"\"John\" <j@x>", "say \"hi\" + $X(1)", "a\"b", "\"\"\"", "x \"y\" 'z'", "'a\"b'",
-          "a\"\"b", "(\" , \")"}) {
+    for (const std::string data : {"\"John\" <j@x>", "say \"hi\" + $X(1)", "a\"b", "\"\"\"",
+                                   "x \"y\" 'z'", "'a\"b'", "a\"\"b", "(\" , \")"}) {
         const std::string quoted = quoteText(data);
         EXPECT_EQ(tokenizeExpression(quoted).size(), 1u) << data;
         EXPECT_EQ(unquoteText(quoted), data);
@@ -85,20 +94,29 @@ TEST_F(ExpressionsTest, VariableReferences) {
     vars.storeStr("dollar", "$");
     // Trimmed only when a reference was replaced; a value is data: neither a reference in it
     // nor a "$" at its end that meets the "$name" after it is expanded.
-    each(expandVariables, {{"a $$x b", "a 1 b"}, {"a $$unknown b", "a  b"}, {"$$x2", "12"},
-                           {"$$a+1", "5+1"}, {" \t$$n ", "-42"}, {"$$$x", "$x"},
+    each(expandVariables, {{"a $$x b", "a 1 b"},
+                           {"a $$unknown b", "a  b"},
+                           {"$$x2", "12"},
+                           {"$$a+1", "5+1"},
+                           {" \t$$n ", "-42"},
+                           {"$$$x", "$x"},
                            {"  no reference $ here  ", "  no reference $ here  "},
-                           {"$$outer!", "[$$inner]!"}, {"$$dollar$inner", "$$inner"}});
+                           {"$$outer!", "[$$inner]!"},
+                           {"$$dollar$inner", "$$inner"}});
     // evaluateVars quotes the whole text when a string was used.
     vars.storeStr("name", "John");
     vars.storeInt("five", 5);
     vars.storeStr("empty", "");
     vars.storeStr("from", "\"John\" <j-d@x>");
-    each(evaluateVars, {{"$$five + 1", "5 + 1"}, {"Hello   $$name !", "\"Hello John !\""},
-                        {"$$five+1", ""}, {"$$nobody x", "x"}, {"$$empty", "\"\""},
+    each(evaluateVars, {{"$$five + 1", "5 + 1"},
+                        {"Hello   $$name !", "\"Hello John !\""},
+                        {"$$five+1", ""},
+                        {"$$nobody x", "x"},
+                        {"$$empty", "\"\""},
                         {"$$from", "\"\"\"John\"\" <j-d@x>\""},
                         {"\"Dear \" + $$name", "\"Dear \" + John\""}});
-    EXPECT_THAT(lines, IsSupersetOf({"Evaluating vars: $$five + 1", "Result evaluating vars: 5 + 1"}));
+    EXPECT_THAT(lines,
+                IsSupersetOf({"Evaluating vars: $$five + 1", "Result evaluating vars: 5 + 1"}));
 }
 
 TEST_F(ExpressionsTest, SelfReferringVariablesExpandOnceAndLongTextsAreCut) {
@@ -112,9 +130,13 @@ TEST_F(ExpressionsTest, SelfReferringVariablesExpandOnceAndLongTextsAreCut) {
 }
 
 TEST_F(ExpressionsTest, DospacesSpacesOperatorsAndKeepsCallHeadsAndQuotedParts) {
-    each(dospaces, {{"1+2*(3-4)", "1 + 2 * ( 3 - 4 )  "}, {"$ZVXVAR(a,b)", "$ZVXVAR( a , b )  "},
-                    {"-5 + 3", "- 5 +  3 "}, {"(-5+3)", "( -5 + 3 )  "}, {"2.5*x", "2.5 * x "},
-                    {"\"a+(b)\"+c", "\"a+(b)\" + c "}, {"", "  "},
+    each(dospaces, {{"1+2*(3-4)", "1 + 2 * ( 3 - 4 )  "},
+                    {"$ZVXVAR(a,b)", "$ZVXVAR( a , b )  "},
+                    {"-5 + 3", "- 5 +  3 "},
+                    {"(-5+3)", "( -5 + 3 )  "},
+                    {"2.5*x", "2.5 * x "},
+                    {"\"a+(b)\"+c", "\"a+(b)\" + c "},
+                    {"", "  "},
                     {"\"a\"\"-b\"-c", "\"a\"\"-b\" - c "}});  // a doubled quote is no end
     lines.clear();
     dospaces(ctx, "\"q\"+1");
@@ -124,22 +146,42 @@ TEST_F(ExpressionsTest, DospacesSpacesOperatorsAndKeepsCallHeadsAndQuotedParts) 
 
 TEST_F(ExpressionsTest, TokenArithmeticIs32BitAndStrictlyLeftToRight) {
     // Odd operands read as zero; a minus before "/" glues to it.
-    each(evaluateTokens,
-         {{"2 + 3 * 4", "20"}, {"( 2 + 3 ) * 4", "20"}, {"2 + ( 3 * 4 )", "14"}, {"10 / 3", "3"},
-          {"-7 / 2", "-3"}, {"5 / 0", kDivByZero}, {"+ 5 + 3", "8"}, {"* 5", "0"}, {"7", "7"},
-          {"a b", "a b"}, {"", ""}, {"2147483647 + 1", "-2147483648"},
-          {"-2147483648 - 1", "2147483647"}, {"65536 * 65536", "0"},
-          {"-2147483648 / -1", "-2147483648"}, {"-2147483648 + 0", "-2147483648"},
-          {"2147483648 + 1", "1"}, {"+7 + 007", "14"}, {"abc + 2", "2"}, {"0x10 + 1", "1"},
-          {"2.5 * 2", "0"}, {"- / 3", "-/ 3"},
-          // A quoted operand concatenates whatever the operator.
-          {"\"ab\" + \"cd\"", "\"abcd\""}, {"\"a\" + \"long\"", "\"along\""},
-          {"\"x\" * 3", "\"x3\""}, {"+ \"a\"", "\"a\""}, {"\"Dear \" + John\"", "\"Dear John\""},
-          // Only brackets around the whole expression are checked.
-          {"( ( 1 + 2 )", kUnpaired}, {"( 1 + 2", "( 3"}, {"( ( 1 + 2 ) * ( 3 ) )", " 9 "},
-          {"( )", "  "},
-          // Rebuilds that change nothing stop.
-          {"a b +", "a b +"}, {"( (5 )", "( (5 )"}});
+    each(evaluateTokens, {{"2 + 3 * 4", "20"},
+                          {"( 2 + 3 ) * 4", "20"},
+                          {"2 + ( 3 * 4 )", "14"},
+                          {"10 / 3", "3"},
+                          {"-7 / 2", "-3"},
+                          {"5 / 0", kDivByZero},
+                          {"+ 5 + 3", "8"},
+                          {"* 5", "0"},
+                          {"7", "7"},
+                          {"a b", "a b"},
+                          {"", ""},
+                          {"2147483647 + 1", "-2147483648"},
+                          {"-2147483648 - 1", "2147483647"},
+                          {"65536 * 65536", "0"},
+                          {"-2147483648 / -1", "-2147483648"},
+                          {"-2147483648 + 0", "-2147483648"},
+                          {"2147483648 + 1", "1"},
+                          {"+7 + 007", "14"},
+                          {"abc + 2", "2"},
+                          {"0x10 + 1", "1"},
+                          {"2.5 * 2", "0"},
+                          {"- / 3", "-/ 3"},
+                          // A quoted operand concatenates whatever the operator.
+                          {"\"ab\" + \"cd\"", "\"abcd\""},
+                          {"\"a\" + \"long\"", "\"along\""},
+                          {"\"x\" * 3", "\"x3\""},
+                          {"+ \"a\"", "\"a\""},
+                          {"\"Dear \" + John\"", "\"Dear John\""},
+                          // Only brackets around the whole expression are checked.
+                          {"( ( 1 + 2 )", kUnpaired},
+                          {"( 1 + 2", "( 3"},
+                          {"( ( 1 + 2 ) * ( 3 ) )", " 9 "},
+                          {"( )", "  "},
+                          // Rebuilds that change nothing stop.
+                          {"a b +", "a b +"},
+                          {"( (5 )", "( (5 )"}});
     EXPECT_EQ(evaluateTokens(ctx, dospaces(ctx, "-5 + 3")), "-2");
     EXPECT_EQ(evaluateTokens(ctx, dospaces(ctx, "(-5+3)")), " -2 ");
     EXPECT_FALSE(evaluateTokens(ctx, "x ( (5 ) y").empty());
@@ -158,8 +200,8 @@ TEST_F(ExpressionsTest, ListsPlainWordsAndTheMarkOfEachRule) {
     lines.clear();
     for (const char* text : {"( 1 )", "- 1 + 2", "+ 1 2 3", "* 1", "+ \"x\" y", "1 + ( 2 ) + 3"})
         evaluateTokens(ctx, text);
-    EXPECT_THAT(lines, IsSupersetOf({"Evaluating tokens: ( 1 )", "k=2", "-", "+", "*/", "else",
-                                     ")", "synops", "...", "Result evaluating tokens:  1 2 3 "}));
+    EXPECT_THAT(lines, IsSupersetOf({"Evaluating tokens: ( 1 )", "k=2", "-", "+", "*/", "else", ")",
+                                     "synops", "...", "Result evaluating tokens:  1 2 3 "}));
 }
 
 TEST_F(ExpressionsTest, LongExpressionsNeitherRecurseDeeplyNorRunForEver) {
@@ -182,18 +224,51 @@ TEST_F(ExpressionsTest, NumericEvaluator) {
     vars.storeStr("ping", "$$pong");
     vars.storeStr("pong", "$$ping");
     const std::vector<std::pair<std::string, double>> cases = {
-        {"3*0.5", 1.5}, {"2-2", 0}, {"2.5", 2.5}, {" 1 + 2 * 3 ", 7}, {"(1+2)*3", 9},
-        {"8/4/2", 1}, {"2-3-4", -5}, {"- -3 + +1", 4}, {"-(2+3)", -5}, {".5 + 5.", 5.5},
-        {"1+1 = 2", 1}, {"1 <> 1", 0}, {"2<3", 1}, {"2 > 3", 0}, {"3 <= 3", 1}, {"2 >= 3", 0},
-        {"(1 < 2) + (2 < 1)", 1}, {std::string(200, '(') + "4" + std::string(200, ')'), 4},
-        {"$$count * $$half", 2}, {"$$count>3", 1}};
+        {"3*0.5", 1.5},
+        {"2-2", 0},
+        {"2.5", 2.5},
+        {" 1 + 2 * 3 ", 7},
+        {"(1+2)*3", 9},
+        {"8/4/2", 1},
+        {"2-3-4", -5},
+        {"- -3 + +1", 4},
+        {"-(2+3)", -5},
+        {".5 + 5.", 5.5},
+        {"1+1 = 2", 1},
+        {"1 <> 1", 0},
+        {"2<3", 1},
+        {"2 > 3", 0},
+        {"3 <= 3", 1},
+        {"2 >= 3", 0},
+        {"(1 < 2) + (2 < 1)", 1},
+        {std::string(200, '(') + "4" + std::string(200, ')'), 4},
+        {"$$count * $$half", 2},
+        {"$$count>3", 1}};
     for (const auto& [text, value] : cases) EXPECT_EQ(evaluateExpression(ctx, text), value) << text;
     const std::string big = "1" + std::string(300, '0');
-    for (const std::string& bad : std::vector<std::string>{
-             "", "   ", "abc", "1 +", "(1", "1)", "1 2", "1/0", "1/(2-2)", "1e5", "1,5", ".",
-             "1..2", "<", "2 =", "$$unknown", "$$ping", "5 % 2", "1" + std::string(400, '0'),
-             big + "*" + big, "(" + big + "*" + big + ") > 1",
-             std::string(257, '(') + "1" + std::string(257, ')')}) {
+    for (const std::string& bad :
+         std::vector<std::string>{"",
+                                  "   ",
+                                  "abc",
+                                  "1 +",
+                                  "(1",
+                                  "1)",
+                                  "1 2",
+                                  "1/0",
+                                  "1/(2-2)",
+                                  "1e5",
+                                  "1,5",
+                                  ".",
+                                  "1..2",
+                                  "<",
+                                  "2 =",
+                                  "$$unknown",
+                                  "$$ping",
+                                  "5 % 2",
+                                  "1" + std::string(400, '0'),
+                                  big + "*" + big,
+                                  "(" + big + "*" + big + ") > 1",
+                                  std::string(257, '(') + "1" + std::string(257, ')')}) {
         EXPECT_THROW(evaluateExpression(ctx, bad), ExpressionError) << bad.substr(0, 20);
     }
 }

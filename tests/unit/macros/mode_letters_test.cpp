@@ -27,10 +27,26 @@ TEST(ModeLetters, LetterTables) {
     expectRows(byteUnit, "BKMGTkP ", {0, 1, 2, 3, 4, 0, 0, 0});
     expectRows(russianByteScale, "KMGTBk ", {2, 3, 4, 5, 1, 1, 1});
     // Latin and Cyrillic capitals; lower-case "d" and "д" have no row.
-    expectRows(russianCase, "I\xC8" "R\xD0" "D\xC4" "T\xD2" "P\xCF" "d\xE4" " X",
+    expectRows(russianCase,
+               "I\xC8"
+               "R\xD0"
+               "D\xC4"
+               "T\xD2"
+               "P\xCF"
+               "d\xE4"
+               " X",
                {1, 1, 2, 2, 3, 3, 4, 4, 5, 5, 1, 1, 1, 1});
-    expectRows(genderTwoValue, "F\xC6" "f\xE6" "MN ", {2, 2, 1, 1, 1, 1, 1});
-    expectRows(genderFourValue, "M\xCC" "F\xC6" "N\xD1" "P\xCD" "X ",
+    expectRows(genderTwoValue,
+               "F\xC6"
+               "f\xE6"
+               "MN ",
+               {2, 2, 1, 1, 1, 1, 1});
+    expectRows(genderFourValue,
+               "M\xCC"
+               "F\xC6"
+               "N\xD1"
+               "P\xCD"
+               "X ",
                {1, 1, 2, 2, 3, 3, 4, 4, 1, 1});
     // Only one macro upper-cases the unit-name letter first.
     EXPECT_TRUE(unitNameRequested('U'));
@@ -58,12 +74,24 @@ TEST(ModeLetters, NumeralLettersAreUpperCasedAndEmptyArgumentsKeepTheirX) {
 TEST(ModeLetters, SeparatorRowsAndFallbacksPerMacro) {
     using U = SeparatorUser;
     const std::vector<std::tuple<char, U, std::string>> cases = {
-        {'C', U::ForLoop, ","},        {'c', U::ForLoop, ","},        {'L', U::ForLoop, "\r\n"},
-        {'s', U::ForLoop, " "},        {'N', U::ForLoop, ""},         {'X', U::ForLoop, ""},
-        {'M', U::ForLoop, ""},         {' ', U::Grep, ""},            {'n', U::Grep, ""},
-        {'l', U::Grep, "\r\n"},        {'N', U::LocalIpList, "\r\n"}, {'X', U::LocalIpList, "\r\n"},
-        {'c', U::LocalIpList, ","},    {'S', U::LocalIpList, " "},    {'M', U::ServerList, "-"},
-        {'m', U::ServerList, "-"},     {'N', U::ServerList, " "},     {' ', U::ServerList, " "},
+        {'C', U::ForLoop, ","},
+        {'c', U::ForLoop, ","},
+        {'L', U::ForLoop, "\r\n"},
+        {'s', U::ForLoop, " "},
+        {'N', U::ForLoop, ""},
+        {'X', U::ForLoop, ""},
+        {'M', U::ForLoop, ""},
+        {' ', U::Grep, ""},
+        {'n', U::Grep, ""},
+        {'l', U::Grep, "\r\n"},
+        {'N', U::LocalIpList, "\r\n"},
+        {'X', U::LocalIpList, "\r\n"},
+        {'c', U::LocalIpList, ","},
+        {'S', U::LocalIpList, " "},
+        {'M', U::ServerList, "-"},
+        {'m', U::ServerList, "-"},
+        {'N', U::ServerList, " "},
+        {' ', U::ServerList, " "},
         {'C', U::ServerList, ","},
     };
     for (const auto& [letter, user, expected] : cases)

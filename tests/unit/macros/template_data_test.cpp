@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "support/macro_fixture.h"
 #include "macros/templates.h"
 #include "macros/work_budget.h"
+#include "support/macro_fixture.h"
 
 namespace qbx::macros {
 namespace {
@@ -47,7 +47,8 @@ TEST_F(TemplateDataTest, MessageTextNeverRunsNorReachesTheHost) {
     EXPECT_EQ(run("ZVXFOR", {"i", "1", "2", "$ZVXGETHEADER(Subject:)", "C"}),
               kHostile + "," + kHostile);
     // The template's own host macro is expanded; the subject beside it is not shown to the host.
-    const std::string reply = run("ZVXFOR", {"i", "1", "1", "Re: $ZVXGETHEADER(Subject:) by %FROM", "C"});
+    const std::string reply =
+        run("ZVXFOR", {"i", "1", "1", "Re: $ZVXGETHEADER(Subject:) by %FROM", "C"});
     EXPECT_NE(reply.find(kHostile), std::string::npos) << reply;
     EXPECT_NE(reply.find("by $ZVXVER %EPS(1)"), std::string::npos) << reply;
     EXPECT_TRUE(hostSawAny(" by %FROM"));
@@ -62,7 +63,8 @@ TEST_F(TemplateDataTest, MessageTextNeverRunsNorReachesTheHost) {
     EXPECT_FALSE(hostSawAny("%EJS"));
     EXPECT_FALSE(hostSawAny("%EVS"));
     EXPECT_FALSE(hostSawAny("%EPS"));
-    for (const char* macro : {"ZVXVER", "ZVXSVER", "EJS", "EVS", "EPS"}) EXPECT_FALSE(ran(macro)) << macro;
+    for (const char* macro : {"ZVXVER", "ZVXSVER", "EJS", "EVS", "EPS"})
+        EXPECT_FALSE(ran(macro)) << macro;
 }
 
 TEST_F(TemplateDataTest, VariablesAreSplicedOnceAsData) {
@@ -87,7 +89,8 @@ TEST_F(TemplateDataTest, ASelfCallingVariableIsTextNotABomb) {
     EXPECT_EQ(run("ZVXEVAL", {"$$a"}), "$ZVXEVAL($$a)$ZVXEVAL($$a)");
     EXPECT_EQ(run("ZVXFOR", {"i", "1", "3", "$$a", "S"}).size(), 3 * 26 + 2);
     int calls = 0;
-    for (const std::string& line : logLines) calls += line.find("TBP_ExecMacro") != std::string::npos;
+    for (const std::string& line : logLines)
+        calls += line.find("TBP_ExecMacro") != std::string::npos;
     EXPECT_EQ(calls, 3);  // ZVXSET, ZVXEVAL and ZVXFOR, nothing nested
 }
 

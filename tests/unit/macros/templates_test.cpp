@@ -11,9 +11,9 @@
 #include <vector>
 
 #include "core/version.h"
-#include "support/macro_fixture.h"
 #include "macros/call_token.h"
 #include "macros/nested_arguments.h"
+#include "support/macro_fixture.h"
 
 namespace qbx::macros {
 namespace {
@@ -56,12 +56,14 @@ protected:
 };
 
 TEST_F(TemplateTest, NestedCallsRunAndTravelAsNumbersOrQuotedTexts) {
-    for (const auto& [text, expected] : Cases{
-             {"$ZVXVER", "\"" + kVer + "\""}, {"x $ZVXSTRCMP( a , a ) y", "x 1 y"},
-             {"$ZVXREPLACE( ab , b , c )", "\"ac\""}, {"$ZVXREPLACE( 0042 , 1 , 2 )", "0042"},
-             {"$ZVXREPLACE( 99999999999 , 1 , 1 )", "\"99999999999\""},
-             {"$ZVXREPLACE( -7 , 1 , 2 )", "-7"},
-             {"$ZVXSTRCMP(a,a)", "1"}})  // unspaced: one token, answered under its own name
+    for (const auto& [text, expected] :
+         Cases{{"$ZVXVER", "\"" + kVer + "\""},
+               {"x $ZVXSTRCMP( a , a ) y", "x 1 y"},
+               {"$ZVXREPLACE( ab , b , c )", "\"ac\""},
+               {"$ZVXREPLACE( 0042 , 1 , 2 )", "0042"},
+               {"$ZVXREPLACE( 99999999999 , 1 , 1 )", "\"99999999999\""},
+               {"$ZVXREPLACE( -7 , 1 , 2 )", "-7"},
+               {"$ZVXSTRCMP(a,a)", "1"}})  // unspaced: one token, answered under its own name
         EXPECT_EQ(calls(text), expected) << text;
     EXPECT_TRUE(logged("TBP_ExecMacro [%ZVXVER]"));
     EXPECT_TRUE(logged("mname=ZVXVER"));
@@ -98,23 +100,27 @@ TEST_F(TemplateTest, CallNamesAreLoggedAsTheirHeadsStand) {
 TEST_F(TemplateTest, TemplatesWithCalls) {
     plugin.variables.storeStr("title", "Say \"Hello\"");
     plugin.variables.storeStr("from", "\"John\" <j-d@x>");
-    for (const auto& [text, expected] : Cases{
-             {"$ZVXVER", kVer},
-             {"$ZVXSTRCMP(a,a) + 41", "42"}, {"2 * $ZVXSTRCMP(q, q) + 3", "5"},
-             {"\"<\" + $ZVXREPLACE(abc, b, x) + \">\"", "<axc>"},
-             {"$ZVXREPLACE(\"a, (b) ,c\", \",\", \";\")", "a; (b) ;c"},
-             {"$ZVXSTRINGS('x  y', \"(z)\")", "x  y\r\n(z)"},
-             // A result with quotes is data, also as the argument of a further call.
-             {"$ZVXREPLACE(%FROM, q, z)", "\"John\" <j@x>"},
-             {"$ZVXREPLACE(%FROM, q, z) + \" ok\"", "\"John\" <j@x> ok"},
-             {"$ZVXSTRINGS($ZVXREPLACE(%FROM, q, z), end)", "\"John\" <j@x>\r\nend"},
-             {"$ZVXSTRINGS($ZVXSTRCMP(a, a), b, c)", "1\r\nb\r\nc"},
-             {"\"[\" + $ZVXREPLACE($ZVXREPLACE(abc, b, x), x, y) + \"]\"", "[ayc]"},
-             {"$ZVXSTRINGS((1 + 2) * 3, 4)", "9\r\n4"},
-             // A variable's text with quotes stays data through every step.
-             {"Now: $$title", "Now: Say \"Hello\""}, {"$$from", "\"John\" <j-d@x>"},
-             // The outer call has "a" among its arguments; the nested call sees only its own.
-             {"$ZVXSTRIN(a)", "0"}, {"$ZVXSTRINGS(x)", "x"}, {"$ZVXSTRINGS", ""}})
+    for (const auto& [text, expected] :
+         Cases{{"$ZVXVER", kVer},
+               {"$ZVXSTRCMP(a,a) + 41", "42"},
+               {"2 * $ZVXSTRCMP(q, q) + 3", "5"},
+               {"\"<\" + $ZVXREPLACE(abc, b, x) + \">\"", "<axc>"},
+               {"$ZVXREPLACE(\"a, (b) ,c\", \",\", \";\")", "a; (b) ;c"},
+               {"$ZVXSTRINGS('x  y', \"(z)\")", "x  y\r\n(z)"},
+               // A result with quotes is data, also as the argument of a further call.
+               {"$ZVXREPLACE(%FROM, q, z)", "\"John\" <j@x>"},
+               {"$ZVXREPLACE(%FROM, q, z) + \" ok\"", "\"John\" <j@x> ok"},
+               {"$ZVXSTRINGS($ZVXREPLACE(%FROM, q, z), end)", "\"John\" <j@x>\r\nend"},
+               {"$ZVXSTRINGS($ZVXSTRCMP(a, a), b, c)", "1\r\nb\r\nc"},
+               {"\"[\" + $ZVXREPLACE($ZVXREPLACE(abc, b, x), x, y) + \"]\"", "[ayc]"},
+               {"$ZVXSTRINGS((1 + 2) * 3, 4)", "9\r\n4"},
+               // A variable's text with quotes stays data through every step.
+               {"Now: $$title", "Now: Say \"Hello\""},
+               {"$$from", "\"John\" <j-d@x>"},
+               // The outer call has "a" among its arguments; the nested call sees only its own.
+               {"$ZVXSTRIN(a)", "0"},
+               {"$ZVXSTRINGS(x)", "x"},
+               {"$ZVXSTRINGS", ""}})
         EXPECT_EQ(evaluate(text), expected) << text;
     EXPECT_TRUE(outerParams.stores.empty());
     EXPECT_EQ(outerParams.items.size(), 4u);
@@ -272,8 +278,8 @@ TEST(CallToken, HostileTokensAndIntegerResults) {
 TEST(NestedArguments, AnswersItsOwnItemsAndCountOnlyAndLivesUntilItsLastReference) {
     HostRef<ITBPDataProvider> kept;
     {
-        HostRef<ITBPDataProvider> args = makeNestedArguments(
-            {templateText("first"), templateText(""), dataText("-12")});
+        HostRef<ITBPDataProvider> args =
+            makeNestedArguments({templateText("first"), templateText(""), dataText("-12")});
         kept = HostRef<ITBPDataProvider>(args.get());
     }
     // Still readable through the reference left (the sanitizers see a use after free).

@@ -44,8 +44,8 @@ TEST(EncodedBlocks, AMimeAttachmentGoesWithItsLastLineAndTheTextAroundStays) {
         // 17 lines of 76 characters and a padded one of 44
         const std::string encoded = base64Lines(noiseBytes(1000), 76, eol);
         ASSERT_EQ(encoded.substr(encoded.size() - 2 - eol.size(), 2), "==");
-        const std::string text = std::string("Dear friend,") + std::string(eol) +
-                                 "see the file." + std::string(eol) + std::string(eol);
+        const std::string text = std::string("Dear friend,") + std::string(eol) + "see the file." +
+                                 std::string(eol) + std::string(eol);
         const std::string tail = std::string(eol) + "--boundary--" + std::string(eol);
         const std::string body = text + encoded + tail;
         const EncodedBlocksLeftOut result = leaveOutEncodedBlocks(body);
@@ -62,12 +62,12 @@ TEST(EncodedBlocks, LastLinesCloseTheBlockOnlyAtAMultipleOfFour) {
         std::string last;
         bool goes;
     } cases[] = {
-        {"short, no padding", "QUJDRA\r\n", false},    // 6: the block would end at 230
-        {"short, four", "QUJD\r\n", true},             // 4: 228 + 4
+        {"short, no padding", "QUJDRA\r\n", false},  // 6: the block would end at 230
+        {"short, four", "QUJD\r\n", true},           // 4: 228 + 4
         {"padded", "QUI=\r\n", true},
         {"padded, eight", "QUJDRA==\r\n", true},
         {"padded, one short", "QUJDRA=\r\n", false},
-        {"signature", "Regards\r\n", false},           // 7 letters right after the data
+        {"signature", "Regards\r\n", false},  // 7 letters right after the data
         {"rule", std::string(40, '/') + "\r\n", false},
         {"longer than the block", std::string(80, 'x') + "\r\n", false},
     };

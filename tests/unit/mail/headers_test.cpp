@@ -57,7 +57,9 @@ TEST(HeaderValue, FirstMatchLastMatchFoldingAndLog) {
     EXPECT_EQ(getLastHeaderValue("X-Original-Received: a\nB: b\n", "Received:"),
               "X-Original-Received: a");
     for (const auto& [block, name] : {std::pair<std::string, const char*>{kChain, "Cc:"},
-                                      {kChain, ""}, {"", "Subject:"}, {kChain, "X-Spam-Flag:"}}) {
+                                      {kChain, ""},
+                                      {"", "Subject:"},
+                                      {kChain, "X-Spam-Flag:"}}) {
         EXPECT_EQ(getHeaderValue(block, name), "") << name;
         EXPECT_EQ(getLastHeaderValue(block, name), "") << name;
     }
@@ -77,19 +79,25 @@ TEST(HeaderFunctions, OneArgumentTable) {
           {"from a by mx.example.com", "mx.example.com"},
           {"from a by mx.example.com; Tue", "mx.example.com;"},  // ";" is a host-name byte
           {"from hot-standby (192.0.2.1) by mx.example", "mx.example"},
-          {"from a by [192.0.2.1]", ""}, {"from nearby relay with SMTP", ""},
-          {"from a BY mx", ""}, {"by ", ""}}},
+          {"from a by [192.0.2.1]", ""},
+          {"from nearby relay with SMTP", ""},
+          {"from a BY mx", ""},
+          {"by ", ""}}},
         {findIPv4InText,
          {{"from mx2.example.net (mx2.example.net [192.0.2.25]) by x", "192.0.2.25"},
           {"from 10.0.0.1 ([198.51.100.7])", "198.51.100.7"},  // from the first bracket on
           {"by mx (Exim 4.96.1) id 300.1.1.1 from 192.0.2.4 x", "192.0.2.4"},
-          {"(HELO laptop.home) 203.0.113.9", "203.0.113.9"}, {"[x] 192.0.2.45", "192.0.2.45"},
-          {"from [1.2.3.4.5] 1.2.3 x", ""}, {"", ""}, {"....", ""}}},
+          {"(HELO laptop.home) 203.0.113.9", "203.0.113.9"},
+          {"[x] 192.0.2.45", "192.0.2.45"},
+          {"from [1.2.3.4.5] 1.2.3 x", ""},
+          {"", ""},
+          {"....", ""}}},
         {getMailer,
          {{kChain, "The Mail Program 9.1"},
           {"X-FTN-PID: GoldED+ 1.1.5\nX-Newsreader: Knews\n", "GoldED+ 1.1.5"},
           {"X-Mailer:   \nX-Newsreader: Forte Agent 1.93\n", "Forte Agent 1.93"},
-          {"x-mailer: lower\n", "unknown"}, {"", "unknown"}}},
+          {"x-mailer: lower\n", "unknown"},
+          {"", "unknown"}}},
         {getCharset,
          {{kChain, "koi8-r"},
           {"CONTENT-TYPE: text/plain; CHARSET=Windows-1251\n", "windows-1251"},
@@ -102,13 +110,15 @@ TEST(HeaderFunctions, OneArgumentTable) {
          {{"To: \"Petr Sidorov\" <petr@example.org>", "Petr Sidorov"},
           {"From: =?koi8-r?B?6dfBzg==?= <Ivan@Example.RU>", "=?koi8-r?B?6dfBzg==?="},
           {"From: \"Re: the list\" <list@example.org>", "Re: the list"},
-          {"From: <ivan@example.ru>", ""}, {"<ivan@example.ru>", "<ivan@example.ru>"},
+          {"From: <ivan@example.ru>", ""},
+          {"<ivan@example.ru>", "<ivan@example.ru>"},
           {"From: \xC8\xE2\xE0\xED <i@example.ru>", "\xC8\xE2\xE0\xED"}}},
         {addressOnly,
          {{"\"Petr Sidorov\" <Petr@Example.ORG>", "petr@example.org"},
           {"Ivan@Example.RU (Ivan Petrov)", "ivan@example.ru"},
           {" a@example.org, b@example.org", "a@example.org"},
-          {"\xC8\xE2\xE0\xED <\xC8@x.ru>", "\xE8@x.ru"} /* 1251 casing */, {"", ""}}},
+          {"\xC8\xE2\xE0\xED <\xC8@x.ru>", "\xE8@x.ru"} /* 1251 casing */,
+          {"", ""}}},
     };
     for (const auto& [fn, rows] : tables)
         for (const auto& [in, out] : rows) EXPECT_EQ(fn(in), out) << in;
@@ -123,26 +133,31 @@ TEST(HeaderFunctions, PredicatesAndStrippers) {
     EXPECT_TRUE(isDottedDigits("") && isDottedDigits("192.0.2.1"));
     EXPECT_FALSE(isDottedDigits("192.0.2.1x"));
     using Strip = std::string_view (*)(std::string_view);
-    for (const auto& [fn, in, out] : {
-             std::tuple<Strip, const char*, const char*>{stripBrackets, "(a)", "a"},
-             {stripBrackets, "[[a]]", "[a]"}, {stripBrackets, "?a?", "a"}, {stripBrackets, "(", "("},
-             {stripBrackets, "(a]", "(a]"}, {stripQuotes, "\"'Ivan'\"", "Ivan"},
-             {stripQuotes, "\"Ivan", "Ivan"}, {stripQuotes, "\"", ""}})
+    for (const auto& [fn, in, out] :
+         {std::tuple<Strip, const char*, const char*>{stripBrackets, "(a)", "a"},
+          {stripBrackets, "[[a]]", "[a]"},
+          {stripBrackets, "?a?", "a"},
+          {stripBrackets, "(", "("},
+          {stripBrackets, "(a]", "(a]"},
+          {stripQuotes, "\"'Ivan'\"", "Ivan"},
+          {stripQuotes, "\"Ivan", "Ivan"},
+          {stripQuotes, "\"", ""}})
         EXPECT_EQ(fn(in), out) << in;
 }
 
 TEST(ReceivedChain, HopsAndServerList) {
-    for (const auto& [in, out] : {
-             std::pair<const char*, const char*>{
-                 "from unknown (HELO relay.example) (203.0.113.9) by mx.example with SMTP",
-                 "mx.example|relay.example"},
-             {"from [192.0.2.1] (helo=client.example) by mx", "mx|helo=client.example"},
-             {"from 192.0.2.1 (client.example) by mx.example", "mx.example|client.example"},
-             {"from mail.example (other.example) by mx.example", "mx.example|mail.example"},
-             {"from unknown (HELO relay.example [192.0.2.1]) by mx", "mx|relay.example"},
-             {"from  \t a.example\tby\tb.example", "b.example|a.example"},
-             {"from a.example by", "|a.example"}, {"with SMTP by", "|"},
-             {"from \"odd name\" by mx", "mx|\"odd name\""}}) {
+    for (const auto& [in, out] :
+         {std::pair<const char*, const char*>{
+              "from unknown (HELO relay.example) (203.0.113.9) by mx.example with SMTP",
+              "mx.example|relay.example"},
+          {"from [192.0.2.1] (helo=client.example) by mx", "mx|helo=client.example"},
+          {"from 192.0.2.1 (client.example) by mx.example", "mx.example|client.example"},
+          {"from mail.example (other.example) by mx.example", "mx.example|mail.example"},
+          {"from unknown (HELO relay.example [192.0.2.1]) by mx", "mx|relay.example"},
+          {"from  \t a.example\tby\tb.example", "b.example|a.example"},
+          {"from a.example by", "|a.example"},
+          {"with SMTP by", "|"},
+          {"from \"odd name\" by mx", "mx|\"odd name\""}}) {
         const ReceivedHop h = receivedHops(in);
         EXPECT_EQ(h.by + "|" + h.from, out) << in;
     }

@@ -35,7 +35,8 @@ struct ScriptedRandom {
 };
 
 RandomBelow seeded(std::mt19937& engine) {
-    return [&engine](int bound) { return std::uniform_int_distribution<int>(0, bound - 1)(engine); };
+    return
+        [&engine](int bound) { return std::uniform_int_distribution<int>(0, bound - 1)(engine); };
 }
 
 bool isRussian(char c) {
@@ -53,30 +54,65 @@ void expectRowByRow(Fn fn, std::string_view sourceUtf8, std::string_view target)
 }
 
 TEST(Letters, TranslitEveryRowAndTheSingleYRule) {
-    for (const auto& [letter, latin] :
-         {Rows{"Ё", "Yo"}, {"ё", "yo"}, {"Ж", "Zh"}, {"ж", "zh"}, {"Х", "Kh"}, {"х", "kh"},
-          {"Ц", "Ts"}, {"ц", "ts"}, {"Ч", "Ch"}, {"ч", "ch"}, {"Ш", "Sh"}, {"ш", "sh"},
-          {"Щ", "Sch"}, {"щ", "sch"}, {"Ю", "Yu"}, {"ю", "yu"}, {"Я", "Ya"}, {"я", "ya"},
-          {"Щука", "Schuka"}, {"Объём", "Ob'yom"}, {"красный", "krasny"}, {"синий", "siniy"},
-          {"йод", "yod"}, {"ЫЙ", "Y"}, {"Май й", "May y"}, {"yй", "y"} /* Latin y counts too */,
-          {"яй", "yay"}, {"Юрий Ёлкин", "Yuriy Yolkin"}, {"Hello, 123!", "Hello, 123!"}, {"", ""}})
+    for (const auto& [letter, latin] : {Rows{"Ё", "Yo"},
+                                        {"ё", "yo"},
+                                        {"Ж", "Zh"},
+                                        {"ж", "zh"},
+                                        {"Х", "Kh"},
+                                        {"х", "kh"},
+                                        {"Ц", "Ts"},
+                                        {"ц", "ts"},
+                                        {"Ч", "Ch"},
+                                        {"ч", "ch"},
+                                        {"Ш", "Sh"},
+                                        {"ш", "sh"},
+                                        {"Щ", "Sch"},
+                                        {"щ", "sch"},
+                                        {"Ю", "Yu"},
+                                        {"ю", "yu"},
+                                        {"Я", "Ya"},
+                                        {"я", "ya"},
+                                        {"Щука", "Schuka"},
+                                        {"Объём", "Ob'yom"},
+                                        {"красный", "krasny"},
+                                        {"синий", "siniy"},
+                                        {"йод", "yod"},
+                                        {"ЫЙ", "Y"},
+                                        {"Май й", "May y"},
+                                        {"yй", "y"} /* Latin y counts too */,
+                                        {"яй", "yay"},
+                                        {"Юрий Ёлкин", "Yuriy Yolkin"},
+                                        {"Hello, 123!", "Hello, 123!"},
+                                        {"", ""}})
         EXPECT_EQ(translit(cp(letter)), latin) << letter;
     EXPECT_EQ(translit(cp("ЇєІў№")), cp("ЇєІў№"));
     const char* source = "йукенгзфывапролдэсмитьбъЙУКЕНГЗФЫВАПРОЛДЭСМИТЬБЪ";
     const std::string_view target = "yukengzfyvaproldesmit'b'YUKENGZFYVAPROLDESMIT'B'";
     expectRowByRow([](const std::string& s) { return translit(s); }, source, target);
     // After a letter that is no "y", so the "y" rule never holds a target back.
-    expectRowByRow([](const std::string& s) {
-        const std::string t = translit("a" + s);
-        return t[0] == 'a' ? t.substr(1) : "!" + t;
-    }, source, target);
+    expectRowByRow(
+        [](const std::string& s) {
+            const std::string t = translit("a" + s);
+            return t[0] == 'a' ? t.substr(1) : "!" + t;
+        },
+        source, target);
 }
 
 TEST(Letters, LookAlikeEveryRowAndWords) {
-    for (const auto& [letter, drawn] :
-         {Rows{"Ж", ">|<"}, {"Л", "/|"}, {"л", "/|"}, {"Ы", "b|"}, {"ы", "b|"}, {"Ю", "|O"},
-          {"ю", "|O"}, {"Я", "R"}, {"я", "R"}, {"ЖУК", ">|<YK"}, {"ляля", "/|R/|R"},
-          {"жыр, 42", "*b|p, 42"}, {"plain", "plain"}, {"", ""}})
+    for (const auto& [letter, drawn] : {Rows{"Ж", ">|<"},
+                                        {"Л", "/|"},
+                                        {"л", "/|"},
+                                        {"Ы", "b|"},
+                                        {"ы", "b|"},
+                                        {"Ю", "|O"},
+                                        {"ю", "|O"},
+                                        {"Я", "R"},
+                                        {"я", "R"},
+                                        {"ЖУК", ">|<YK"},
+                                        {"ляля", "/|R/|R"},
+                                        {"жыр, 42", "*b|p, 42"},
+                                        {"plain", "plain"},
+                                        {"", ""}})
         EXPECT_EQ(leetTranslit(cp(letter)), drawn) << letter;
     expectRowByRow([](const std::string& s) { return leetTranslit(s); },
                    "йукеёнгшщзхъфвароджэчсмитьбЙУКЕНГШЩЗХЪФВАРОДЭЧСМИТЬБЁПпЦц",
@@ -123,7 +159,8 @@ TEST(Letters, GarbleTextDrawsOncePerByteThenForTheLetter) {
     EXPECT_EQ(random.bounds, (std::vector<int>{100, 100, 23, 100}));
 
     std::mt19937 engine(7);
-    const std::string sample = cp("Съешь же ещё этих мягких французских булок, да выпей чаю. QBX 2.4");
+    const std::string sample =
+        cp("Съешь же ещё этих мягких французских булок, да выпей чаю. QBX 2.4");
     EXPECT_EQ(garbleText(sample, 0, seeded(engine)), sample);
     EXPECT_EQ(garbleText(sample, -5, seeded(engine)), sample);
     // Over 100%: every letter stays within its class, every other byte is kept.
@@ -133,7 +170,8 @@ TEST(Letters, GarbleTextDrawsOncePerByteThenForTheLetter) {
         int k = 3;
         while (k >= 0 && cp(kGarbleClassesUtf8[k]).find(sample[i]) == std::string::npos) --k;
         EXPECT_TRUE(k < 0 ? out[i] == sample[i]
-                          : cp(kGarbleClassesUtf8[k]).find(out[i]) != std::string::npos) << i;
+                          : cp(kGarbleClassesUtf8[k]).find(out[i]) != std::string::npos)
+            << i;
     }
 }
 
@@ -168,16 +206,21 @@ TEST(Letters, NormaliserSeparatorsAndMixedSpellings) {
         EXPECT_EQ(normalizeSpamText(std::string(1, static_cast<char>(c)), true), " ") << c;
     EXPECT_EQ(normalizeSpamText(punctuation + std::string("\0\r\n\t", 4) + "x", false), " x");
     const std::string pure = " ckugka ha vuagpy";
-    for (const auto& [in, lower, out] : {
-             std::tuple<const char*, bool, std::string>{"a  b", false, " a  b"},
-             {"a, b", false, " a  b"}, {" lead", false, "  lead"}, {"", true, " "},
-             {"", false, " "},
-             {"«50%» №7 €", false, cp(" «50 » №7 €")},  // digits and other bytes stay
-             {"ПРИВЕТ, мир!", true, " npuvet  mup "}, {"Скидка на Виагру", true, pure},
-             {"CKИДKA HA ВИAГPУ", true, pure},  // C K A H P Latin
-             {"сkидkа нa виaгрy", true, pure},  // k a y Latin
-             {"в.и.а.г.р.а", true, " v u a g p a"}, {"в_и-а*г/р\\а", true, " v u a g p a"},
-             {"FREE money", false, " FREE money"}, {"FREE money", true, " free money"}})
+    for (const auto& [in, lower, out] :
+         {std::tuple<const char*, bool, std::string>{"a  b", false, " a  b"},
+          {"a, b", false, " a  b"},
+          {" lead", false, "  lead"},
+          {"", true, " "},
+          {"", false, " "},
+          {"«50%» №7 €", false, cp(" «50 » №7 €")},  // digits and other bytes stay
+          {"ПРИВЕТ, мир!", true, " npuvet  mup "},
+          {"Скидка на Виагру", true, pure},
+          {"CKИДKA HA ВИAГPУ", true, pure},  // C K A H P Latin
+          {"сkидkа нa виaгрy", true, pure},  // k a y Latin
+          {"в.и.а.г.р.а", true, " v u a g p a"},
+          {"в_и-а*г/р\\а", true, " v u a g p a"},
+          {"FREE money", false, " FREE money"},
+          {"FREE money", true, " free money"}})
         EXPECT_EQ(normalizeSpamText(cp(in), lower), out) << in;
 }
 

@@ -49,7 +49,8 @@ TEST(MimeWords, JoinsNeighboursAcrossBlanksOnly) {
 TEST(MimeWords, MalformedWordsStayAsWritten) {
     for (const std::string& text : std::vector<std::string>{
              "=?utf-8?X?abc?=", "=?utf-8?B?ab!c?=", "=??Q?a?=", "=?utf-8?Q?a b?=", "=?utf-8?Q?abc",
-             "=?utf-8?Q", "=?", "a=?b", "=?utf-8?B?YQ==YQ?=", "=?" + std::string(100, 'c') + "?Q?a?="})
+             "=?utf-8?Q", "=?", "a=?b",
+             "=?utf-8?B?YQ==YQ?=", "=?" + std::string(100, 'c') + "?Q?a?="})
         EXPECT_EQ(decodeMimeWords(text), text) << text;
 }
 

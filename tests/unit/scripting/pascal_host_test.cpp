@@ -26,18 +26,25 @@ TEST(PascalHost, NativeFunctionsAndConstants) {
     EXPECT_EQ(outcome("JOIN(TPXSUBJECT) + nl", env), "222|\r\n");
     EXPECT_EQ(outcome("begin Result := tpxsubject; Join(1) end.", env), "222");
     EXPECT_EQ(outcome("Join()", env), "!Line 1, column 1: Not enough actual parameters for 'Join'");
-    EXPECT_EQ(outcome("Join(1,2,3,4)", env), "!Line 1, column 1: Too many actual parameters for 'Join'");
-    EXPECT_EQ(outcome("tpxSubject(1)", env), "!Line 1, column 1: 'tpxSubject' is a constant, not a function");
+    EXPECT_EQ(outcome("Join(1,2,3,4)", env),
+              "!Line 1, column 1: Too many actual parameters for 'Join'");
+    EXPECT_EQ(outcome("tpxSubject(1)", env),
+              "!Line 1, column 1: 'tpxSubject' is a constant, not a function");
 }
 
 TEST(PascalHost, NativeVarParameterWritesBackThroughDeclaredType) {
     Environment env = standardEnvironment();
-    env.addFunction("SetTo", 2, 2, [](std::span<Value> args, CallContext&) {
-        args[0] = args[1];
-        return Value();
-    }, 1u);
+    env.addFunction(
+        "SetTo", 2, 2,
+        [](std::span<Value> args, CallContext&) {
+            args[0] = args[1];
+            return Value();
+        },
+        1u);
     EXPECT_EQ(outcome("var s: String; begin SetTo(s, 'x'); Result := s end.", env), "x");
-    EXPECT_EQ(outcome("procedure P(var v: Variant); begin SetTo(v, 5) end; var i: Integer; begin P(i); Result := i end.", env),
+    EXPECT_EQ(outcome("procedure P(var v: Variant); begin SetTo(v, 5) end; var i: Integer; begin "
+                      "P(i); Result := i end.",
+                      env),
               "5");
     EXPECT_EQ(outcome("var s: String; begin SetTo(s, 1) end.", env),
               "!Line 1, column 22: Incompatible types: 'String' and 'Integer'");
@@ -49,11 +56,15 @@ TEST(PascalHost, NativeFailuresBecomeScriptExceptions) {
         if (args.empty()) context.fail("no luck", "EHostError");
         throw std::runtime_error("library says no");
     });
-    env.addFunction("Huge", 0, 0, [](std::span<Value>, CallContext&) { return Value(std::string(2000, 'x')); });
+    env.addFunction("Huge", 0, 0,
+                    [](std::span<Value>, CallContext&) { return Value(std::string(2000, 'x')); });
     env.limits.maxStringLength = 1000;
-    EXPECT_EQ(outcome("begin try Fails except on E: EHostError do Result := E.Message end end.", env), "no luck");
-    EXPECT_EQ(outcome("begin try Fails(1) except on E: Exception do Result := E.Message end end.", env),
-              "library says no");
+    EXPECT_EQ(
+        outcome("begin try Fails except on E: EHostError do Result := E.Message end end.", env),
+        "no luck");
+    EXPECT_EQ(
+        outcome("begin try Fails(1) except on E: Exception do Result := E.Message end end.", env),
+        "library says no");
     EXPECT_EQ(outcome("begin\n  Fails\nend.", env), "!Line 2, column 3: no luck");
     EXPECT_EQ(outcome("begin try Result := Huge except Result := 'caught' end end.", env),
               "!Line 1, column 21: Script stopped: string length limit");
@@ -61,8 +72,8 @@ TEST(PascalHost, NativeFailuresBecomeScriptExceptions) {
 
 TEST(PascalHost, CompiledProgramRunsAgainWithFreshStateAndCurrentConstants) {
     Environment env = standardEnvironment();
-    const CompileResult compiled =
-        compile("var calls: Integer; begin Inc(calls); Result := zvx_year + ':' + IntToStr(calls) end.");
+    const CompileResult compiled = compile(
+        "var calls: Integer; begin Inc(calls); Result := zvx_year + ':' + IntToStr(calls) end.");
     ASSERT_FALSE(compiled.error);
     env.addConstant("zvx_year", Value("2024"));
     RunResult first = run(*compiled.program, env);
@@ -94,7 +105,9 @@ TEST(PascalHost, ResultKindsAndTheirText) {
 
 TEST(PascalHost, NamesIgnoreCaseUnderTheCodePageTables) {
     // "Счёт" and "СЧЁТ" in code page 1251.
-    EXPECT_EQ(outcome("var \xD1\xF7\xB8\xF2: Integer; BEGIN \xD1\xD7\xA8\xD2 := 3; RESULT := \xF1\xF7\xB8\xF2 * 2 END."), "6");
+    EXPECT_EQ(outcome("var \xD1\xF7\xB8\xF2: Integer; BEGIN \xD1\xD7\xA8\xD2 := 3; RESULT := "
+                      "\xF1\xF7\xB8\xF2 * 2 END."),
+              "6");
     EXPECT_EQ(outcome("begin RESULT := LENGTH('abc') + length('d') end."), "4");
 }
 

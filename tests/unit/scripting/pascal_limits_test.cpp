@@ -20,7 +20,8 @@ std::string repeat(std::string_view part, int count) {
 
 TEST(PascalLimits, NestingDepthOfExpressionsAndStatements) {
     EXPECT_EQ(outcome(repeat("(", 199) + "1" + repeat(")", 199)), "1");
-    EXPECT_EQ(outcome(repeat("(", 300) + "1" + repeat(")", 300)), "!Line 1, column 201: Nesting too deep");
+    EXPECT_EQ(outcome(repeat("(", 300) + "1" + repeat(")", 300)),
+              "!Line 1, column 201: Nesting too deep");
     EXPECT_EQ(outcome(repeat("-", 300) + "1"), "!Line 1, column 201: Nesting too deep");
     EXPECT_EQ(outcome("begin " + repeat("begin ", 300) + repeat("end ", 300) + "end."),
               "!Line 1, column 1201: Nesting too deep");
@@ -31,8 +32,11 @@ TEST(PascalLimits, NestingDepthOfExpressionsAndStatements) {
 TEST(PascalLimits, StepBudgetStopsEndlessLoopsEvenInsideTry) {
     Environment env = standardEnvironment();
     env.limits.maxSteps = 100000;
-    EXPECT_EQ(outcome("begin while True do ; end.", env), "!Line 1, column 13: Script stopped: step limit");
-    EXPECT_EQ(outcome("begin\n  repeat\n    try\n      while True do ;\n    except\n    end\n  until False\nend.", env),
+    EXPECT_EQ(outcome("begin while True do ; end.", env),
+              "!Line 1, column 13: Script stopped: step limit");
+    EXPECT_EQ(outcome("begin\n  repeat\n    try\n      while True do ;\n    except\n    end\n  "
+                      "until False\nend.",
+                      env),
               "!Line 4, column 13: Script stopped: step limit");
     EXPECT_EQ(outcome("var i: Byte; begin for i := 0 to 300 do ; end.", env),
               "!Line 1, column 38: Script stopped: step limit");
@@ -41,12 +45,15 @@ TEST(PascalLimits, StepBudgetStopsEndlessLoopsEvenInsideTry) {
 }
 
 TEST(PascalLimits, EndlessRecursionStopsAtTheCallDepth) {
-    EXPECT_EQ(outcome("procedure P; begin P end; begin P end."), "!Line 1, column 20: Script stopped: call depth limit");
-    EXPECT_EQ(outcome("function F(n: Integer): Integer; begin try Result := F(n + 1) except Result := 0 end end;\n"
+    EXPECT_EQ(outcome("procedure P; begin P end; begin P end."),
+              "!Line 1, column 20: Script stopped: call depth limit");
+    EXPECT_EQ(outcome("function F(n: Integer): Integer; begin try Result := F(n + 1) except Result "
+                      ":= 0 end end;\n"
                       "begin Result := F(0) end."),
               "!Line 1, column 54: Script stopped: call depth limit");
     // 199 nested calls are within the limit.
-    EXPECT_EQ(outcome("function D(n: Integer): Integer; begin if n = 0 then Result := 0 else Result := D(n - 1) + 1 end;\n"
+    EXPECT_EQ(outcome("function D(n: Integer): Integer; begin if n = 0 then Result := 0 else "
+                      "Result := D(n - 1) + 1 end;\n"
                       "begin Result := D(199) end."),
               "199");
 }
@@ -61,7 +68,8 @@ TEST(PascalLimits, StringLengthAndStringMemory) {
               "!Line 1, column 59: Script stopped: string length limit");
     EXPECT_EQ(outcome("var s: String; begin try while True do s := s + 'abc' except end end.", env),
               "!Line 1, column 42: Script stopped: memory limit");
-    EXPECT_EQ(outcome("var a, b, c, d, e, f: String; begin a := 'x'; while Length(a) < 500000 do a := a + a;\n"
+    EXPECT_EQ(outcome("var a, b, c, d, e, f: String; begin a := 'x'; while Length(a) < 500000 do a "
+                      ":= a + a;\n"
                       "b := a + '1'; c := a + '2'; d := a + '3'; e := a + '4'; f := a + '5' end.",
                       env),
               "!Line 2, column 36: Script stopped: memory limit");
@@ -74,11 +82,13 @@ TEST(PascalLimits, OversizedSourceIsRefused) {
 }
 
 TEST(PascalLimits, IntegerOverflowWrapsWithoutFault) {
-    EXPECT_EQ(outcome("var i: Int64; begin i := 9223372036854775807; i := i * 3; Result := i end."), "9223372036854775805");
+    EXPECT_EQ(outcome("var i: Int64; begin i := 9223372036854775807; i := i * 3; Result := i end."),
+              "9223372036854775805");
     EXPECT_EQ(outcome("-9223372036854775807 - 1 div -1"), "-9223372036854775806");
     EXPECT_EQ(outcome("var i: Int64; begin i := -9223372036854775807 - 1; Result := i div -1 end."),
               "-9223372036854775808");
-    EXPECT_EQ(outcome("var i: Int64; begin i := -9223372036854775807 - 1; Result := i mod -1 end."), "0");
+    EXPECT_EQ(outcome("var i: Int64; begin i := -9223372036854775807 - 1; Result := i mod -1 end."),
+              "0");
     EXPECT_EQ(outcome("1 shl 70"), "64");
     EXPECT_EQ(outcome("Abs(-9223372036854775807 - 1)"), "-9223372036854775808");
 }

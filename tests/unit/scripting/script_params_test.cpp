@@ -63,8 +63,8 @@ TEST(ScriptParams, AtMostAHundredAndNothingOutside) {
     takeSArguments(params, 150, over(many));
     EXPECT_EQ(params.count, 100);
     EXPECT_EQ(scriptParam(params, 100), "v100");
-    for (const std::int64_t outside : {std::int64_t{0}, std::int64_t{-1}, std::int64_t{101},
-                                       std::int64_t{1} << 40})
+    for (const std::int64_t outside :
+         {std::int64_t{0}, std::int64_t{-1}, std::int64_t{101}, std::int64_t{1} << 40})
         EXPECT_EQ(scriptParam(params, outside), "");
 }
 

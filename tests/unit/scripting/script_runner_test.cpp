@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "support/script_fixture.h"
 #include "scripting/script_runner.h"
+#include "support/script_fixture.h"
 
 namespace qbx::scripting {
 namespace {

@@ -25,11 +25,16 @@ struct HeaderCase {
 
 TEST(ScriptFile, HeaderLines) {
     const std::vector<HeaderCase> cases = {
-        {"@script hello world", true, "HELLO"}, {"@SCRIPT SUM", true, "SUM"},
+        {"@script hello world", true, "HELLO"},
+        {"@SCRIPT SUM", true, "SUM"},
         {"@Script \xEF\xF0\xE8\xE2\xE5\xF2", true, "\xCF\xD0\xC8\xC2\xC5\xD2"},  // Cyrillic
-        {"@SCRIPT ", true, ""}, {"@SCRIPT  LATE", true, ""},  // the name ends at the first blank
-        {"@SCRIPT TAB\tBED", true, "TAB"}, {"@SCRIPTX", false, ""}, {"@SCRIPT", false, ""},
-        {" @SCRIPT A", false, ""}, {"", false, ""}};
+        {"@SCRIPT ", true, ""},
+        {"@SCRIPT  LATE", true, ""},  // the name ends at the first blank
+        {"@SCRIPT TAB\tBED", true, "TAB"},
+        {"@SCRIPTX", false, ""},
+        {"@SCRIPT", false, ""},
+        {" @SCRIPT A", false, ""},
+        {"", false, ""}};
     for (const HeaderCase& c : cases) {
         std::string name = "unchanged";
         EXPECT_EQ(headerName(c.line, name), c.isHeader) << c.line;
@@ -47,7 +52,9 @@ TEST(ScriptFile, BoundsRejectTheWholeFile) {
 
 class ScriptStore : public ::testing::Test {
 protected:
-    ScriptStore() { log.setMirror([this](const std::string& line) { logLines.push_back(line); }); }
+    ScriptStore() {
+        log.setMirror([this](const std::string& line) { logLines.push_back(line); });
+    }
 
     void put(const std::string& name, const std::string& bytes) {
         fake.files.put(kDir + name, bytes);
@@ -64,7 +71,8 @@ protected:
     using Row = std::tuple<std::string, std::string, ScriptLang, std::string>;
     static std::vector<Row> rows(const ScriptTable& table) {
         std::vector<Row> out;
-        for (const ZvxScript& e : table.entries) out.emplace_back(e.name, e.text, e.lang, e.fileName);
+        for (const ZvxScript& e : table.entries)
+            out.emplace_back(e.name, e.text, e.lang, e.fileName);
         return out;
     }
 
@@ -84,12 +92,12 @@ TEST_F(ScriptStore, SectionsDirectivesAndText) {
         "a + 1\r\n"
         "\r\n"
         "@SCRIPT sum\r\n"
-        "@LANG JS \r\n"      // a trailing blank: no match
-        "@SCRIPTX\r\n"       // an unknown directive, ignored
+        "@LANG JS \r\n"  // a trailing blank: no match
+        "@SCRIPTX\r\n"   // an unknown directive, ignored
         "x := 1;\r\n"
         "@SCRIPT LAST\r\n"
         "@LANG VB\r\n"
-        "@LANG PAS\r\n"      // the later one wins
+        "@LANG PAS\r\n"  // the later one wins
         "begin end;\r\n");
     EXPECT_EQ(rows(registerAll()),
               (std::vector<Row>{{"HELLO", "var a = 1;\r\na + 1", ScriptLang::JScript, "ONE.S"},
@@ -101,8 +109,8 @@ TEST_F(ScriptStore, SectionsDirectivesAndText) {
 
 TEST_F(ScriptStore, LineEndingsReadAlike) {
     for (const std::string eol : {"\r\n", "\n", "\r"}) {
-        fake.files.put(kDir + "e.s", "@SCRIPT E" + eol + "@LANG JS" + eol + "a" + eol + eol +
-                                         "b" + eol);
+        fake.files.put(kDir + "e.s",
+                       "@SCRIPT E" + eol + "@LANG JS" + eol + "a" + eol + eol + "b" + eol);
         entryNames = {"e.s"};
         const ScriptTable table = registerAll();
         EXPECT_EQ(table.entries[0].text, "a\r\n\r\nb");
@@ -130,7 +138,7 @@ TEST_F(ScriptStore, NamelessSectionsCountOnlyBetweenNamedOnes) {
 TEST_F(ScriptStore, DuplicatesAndLookup) {
     put("d.s",
         "@SCRIPT A\nx\n"
-        "@SCRIPT A\ny\n"       // consecutive: one script of both sections
+        "@SCRIPT A\ny\n"  // consecutive: one script of both sections
         "@SCRIPT EMPTY\n@LANG JS\n"
         "@SCRIPT \xF2\xE5\xF1\xF2\nt\n"
         "@SCRIPT A\nz\n");
@@ -165,10 +173,10 @@ TEST_F(ScriptStore, FilesAndTheirListing) {
 TEST_F(ScriptStore, LogLines) {
     put("s.s", "@SCRIPT HI\n@LANG JS\n@foo\n1\n");
     registerAll();
-    EXPECT_EQ(logLines, (Texts{"Registering scripts...", "Total scripts detected: 1",
-                               "##### @LANG JS", "##### @foo",
-                               "Scripting Macro [s.s:HI] has been read",
-                               "1 scripts have been registered"}));
+    EXPECT_EQ(logLines,
+              (Texts{"Registering scripts...", "Total scripts detected: 1", "##### @LANG JS",
+                     "##### @foo", "Scripting Macro [s.s:HI] has been read",
+                     "1 scripts have been registered"}));
 }
 
 TEST_F(ScriptStore, UnreadableFileIsSkipped) {
@@ -178,10 +186,11 @@ TEST_F(ScriptStore, UnreadableFileIsSkipped) {
     const ScriptTable table = registerAll();
     EXPECT_EQ(names(table), (Texts{"OK", "", ""}));
     // Each skipped file is named with the reason.
-    EXPECT_NE(std::find(logLines.begin(), logLines.end(),
-                        "Exception on GetScriptNum: script file " + kDir + "big.s skipped: longer than " +
-                            std::to_string(kMaxScriptFileBytes) + " bytes"),
-              logLines.end());
+    EXPECT_NE(
+        std::find(logLines.begin(), logLines.end(),
+                  "Exception on GetScriptNum: script file " + kDir + "big.s skipped: longer than " +
+                      std::to_string(kMaxScriptFileBytes) + " bytes"),
+        logLines.end());
     EXPECT_NE(std::find(logLines.begin(), logLines.end(),
                         "Exception on GetScriptNum: script file " + kDir +
                             "gone.s skipped: The system cannot find the file specified."),

@@ -14,8 +14,8 @@
 #include <string>
 #include <vector>
 
-#include "core/plugin.h"
 #include "base/text.h"
+#include "core/plugin.h"
 #include "statistics/spam_entry.h"
 #include "statistics/spam_filter.h"
 #include "statistics/stat_item.h"
@@ -157,7 +157,7 @@ TEST_F(SpamEntry, ACallWhileBusyIsRejectedAndFeedsNothing) {
     EXPECT_TRUE(logged("Rejected!"));
     EXPECT_EQ(filter().monitor.incomingScored, 2);
     EXPECT_EQ(count(Slot::Charsets, "windows-1251"), 1);  // the outer call's only
-    EXPECT_FALSE(filter().scoreBusy);                    // dropped by the outer call
+    EXPECT_FALSE(filter().scoreBusy);                     // dropped by the outer call
 
     filter().scoreBusy = true;  // left set by a call still running: not ours to clear
     EXPECT_EQ(score(), -1);
@@ -199,10 +199,14 @@ TEST_F(SpamEntry, FilterOffStillFeedsEveryItem) {
             Slot::Servers});
     EXPECT_EQ(score(), -1);
     const std::pair<Slot, const char*> fed[] = {
-        {Slot::Words, "hello"}, {Slot::Charsets, "windows-1251"}, {Slot::Mailers, "Mailer 1"},
+        {Slot::Words, "hello"},
+        {Slot::Charsets, "windows-1251"},
+        {Slot::Mailers, "Mailer 1"},
         {Slot::Recipients, "ivan@example.org"},  // From, reply empty: once
-        {Slot::Senders, "petr@example.net"}, {Slot::SenderIp, "10.1.2.3"},
-        {Slot::SenderServer, "mx.example.net"}, {Slot::SenderNames, "Ivan"},  // word decoded
+        {Slot::Senders, "petr@example.net"},
+        {Slot::SenderIp, "10.1.2.3"},
+        {Slot::SenderServer, "mx.example.net"},
+        {Slot::SenderNames, "Ivan"},  // word decoded
         {Slot::RecipientName, "Petr"}};
     for (const auto& [slot, key] : fed) EXPECT_EQ(count(slot, key), 1) << key;
     EXPECT_EQ(size(Slot::Words, "hello"), 300);  // weighted by the raw size
@@ -215,10 +219,13 @@ TEST_F(SpamEntry, FilterOffStillFeedsEveryItem) {
 
 TEST_F(SpamEntry, ScoreEdgesAndRounding) {
     enable({Slot::Charsets});
-    const struct { double p; std::int32_t score, spam, nonSpam; } rows[] = {
-        {0.6, 60, 1, 0},   {0.4, 40, 0, 1},   {0.41, 41, 0, 0}, {0.59, 59, 0, 0},
-        {0.125, 12, 0, 1}, {0.375, 38, 0, 1}, {1.0, 100, 1, 0}, {-1.0, -1, 0, 0},
-        {std::nan(""), -1, 0, 0},
+    const struct {
+        double p;
+        std::int32_t score, spam, nonSpam;
+    } rows[] = {
+        {0.6, 60, 1, 0},  {0.4, 40, 0, 1},   {0.41, 41, 0, 0},
+        {0.59, 59, 0, 0}, {0.125, 12, 0, 1}, {0.375, 38, 0, 1},
+        {1.0, 100, 1, 0}, {-1.0, -1, 0, 0},  {std::nan(""), -1, 0, 0},
     };
     for (const auto& row : rows) {
         filter().monitor.detectedSpam = filter().monitor.detectedNonSpam = 0;
@@ -227,15 +234,16 @@ TEST_F(SpamEntry, ScoreEdgesAndRounding) {
         EXPECT_EQ(score(scoring([p] { return p; })), row.score) << p;
         EXPECT_EQ(filter().monitor.detectedSpam, row.spam) << p;
         EXPECT_EQ(filter().monitor.detectedNonSpam, row.nonSpam) << p;
-        EXPECT_TRUE(logged(row.score < 0 ? "$$$ Missed!!" : "&&& Spam score: " + decimal(row.score)));
+        EXPECT_TRUE(
+            logged(row.score < 0 ? "$$$ Missed!!" : "&&& Spam score: " + decimal(row.score)));
     }
 }
 
 TEST_F(SpamEntry, TrafficKeysAndAmounts) {
     enable({Slot::Traffic});
     message.items[kItemHeader] = "From: a@b\r\n";  // 11 bytes
-    message.items[kItemBody] = "body";              // 4
-    message.items[kItemRawMessage] = "raw";         // 3: less than its parts
+    message.items[kItemBody] = "body";             // 4
+    message.items[kItemRawMessage] = "raw";        // 3: less than its parts
     score();
     for (const auto& [kind, bytes] : {std::pair{"T", 3}, {"H", 11}, {"X", 4}, {"A", 3 - 4 - 11}})
         EXPECT_EQ(size(Slot::Traffic, kDay + kind), bytes) << kind;
@@ -243,8 +251,8 @@ TEST_F(SpamEntry, TrafficKeysAndAmounts) {
     EXPECT_TRUE(logged("Incrementing traffic counter " + kDay));
     EXPECT_TRUE(logged("Done" + kDay));
     const auto& s = plugin.settings;
-    EXPECT_EQ(std::vector<std::int64_t>({s.stHeaderSize, s.stTotalSize, s.stTextSize,
-                                         std::int64_t{s.stLetterCount}}),
+    EXPECT_EQ(std::vector<std::int64_t>(
+                  {s.stHeaderSize, s.stTotalSize, s.stTextSize, std::int64_t{s.stLetterCount}}),
               std::vector<std::int64_t>({11, 3, 4, 2}));
     EXPECT_EQ(plugin.dialUp->receivedBytes, 3);
 }
@@ -263,8 +271,8 @@ TEST_F(SpamEntry, TotalsAndMonitorCountersStopAtTheirMaximum) {
     enable({Slot::Spam, Slot::NonSpam});
     score();
     feed(1);
-    EXPECT_EQ(std::vector<std::int64_t>({s.stHeaderSize, s.stTotalSize, s.stTextSize,
-                                         plugin.dialUp->receivedBytes}),
+    EXPECT_EQ(std::vector<std::int64_t>(
+                  {s.stHeaderSize, s.stTotalSize, s.stTextSize, plugin.dialUp->receivedBytes}),
               std::vector<std::int64_t>(4, kMax64));
     const MonitorCounters& monitor = filter().monitor;
     EXPECT_EQ(std::vector<std::int32_t>({s.stLetterCount, monitor.incomingScored,
@@ -314,7 +322,8 @@ TEST_F(SpamEntry, ADistinctReplyAddressIsCountedBesideFrom) {
 
 TEST_F(SpamEntry, Koi8ContentTypeConvertsTheBodyOnlyWhenTheHeaderSaysSo) {
     enable({Slot::Words});
-    const std::string koi8Privet = "\xF0\xD2\xC9\xD7\xC5\xD4", privet1251 = "\xEF\xF0\xE8\xE2\xE5\xF2";
+    const std::string koi8Privet = "\xF0\xD2\xC9\xD7\xC5\xD4",
+                      privet1251 = "\xEF\xF0\xE8\xE2\xE5\xF2";
     message.items[kItemHeader] = "Content-Type: text/plain; Charset=\"KOI8-R\"\r\n";
     message.items[kItemBody] = koi8Privet;
     score();
@@ -355,8 +364,8 @@ TEST_F(SpamEntry, TheStagesAreLoggedInTheirClassicOrder) {
     const std::vector<std::string> upToStage5 = {"Stage 3", "Adding 18 byte to mad", "Done",
                                                  "Stage 4", "Stage 5"};
     std::vector<std::string> allFed = upToStage5;
-    for (const char* line : {"Stage 6", "Stage 7a", "Stage 7b", "Stage 7c", "Stage 8", "Stage 9",
-                             "End 7"})
+    for (const char* line :
+         {"Stage 6", "Stage 7a", "Stage 7b", "Stage 7c", "Stage 8", "Stage 9", "End 7"})
         allFed.emplace_back(line);
 
     SpamEntryHooks hooks = scoring([] { return 0.25; });
@@ -416,7 +425,8 @@ TEST_F(SpamEntry, TheMessageScoreComesFromTheTrainedWords) {
         statItem(plugin, Slot::NonSpam)->store().tree().addWord("meeting", 1, 0);
     }
     const std::string spamBody = "Cheap VIAGRA, viagra!";
-    EXPECT_NEAR(messageSpamProbability(plugin, spamBody, "", ScoreCombiner::Products), 0.9801, 1e-9);
+    EXPECT_NEAR(messageSpamProbability(plugin, spamBody, "", ScoreCombiner::Products), 0.9801,
+                1e-9);
     EXPECT_GT(messageSpamProbability(plugin, spamBody, "", ScoreCombiner::Fisher), 0.6);
     EXPECT_GT(messageSpamProbability(plugin, "", "Subject: viagra\r\n"), 0.6);  // Subject counts
     EXPECT_LT(messageSpamProbability(plugin, "the meeting", "", ScoreCombiner::Fisher), 0.4);
@@ -467,8 +477,9 @@ TEST_F(SpamEntry, FeedingWithoutTheNonSpamBitOrWithAFailingHostTrainsNothing) {
 // A letter with a zipped file: the attachment's 270 lines of base64 split into thousands of
 // random letter runs if they were words.
 struct LetterWithAttachment {
-    std::string text = "Cheap pills here, order now\r\n\r\n--b\r\n"
-                       "Content-Type: application/zip\r\nContent-Transfer-Encoding: base64\r\n\r\n";
+    std::string text =
+        "Cheap pills here, order now\r\n\r\n--b\r\n"
+        "Content-Type: application/zip\r\nContent-Transfer-Encoding: base64\r\n\r\n";
     std::string attachment = test::base64Lines(test::noiseBytes(15390));
     std::string tail = "--b--\r\n";
     std::string body() const { return text + attachment + tail; }
@@ -517,8 +528,8 @@ TEST_F(SpamEntry, ScoringLeavesEncodedAttachmentsOutOfTheScoreAndTheWordsItem) {
     EXPECT_EQ(statItem(plugin, Slot::Words)->store().tree().countWords(), textWords);
     EXPECT_EQ(count(Slot::Words, "pills"), 2);
     EXPECT_EQ(std::count(log.begin(), log.end(), letter.logLine()), 1);
-    EXPECT_TRUE(logged("Adding " + decimal(std::int64_t(letter.bodyWithout().size())) +
-                       " byte to mad"));
+    EXPECT_TRUE(
+        logged("Adding " + decimal(std::int64_t(letter.bodyWithout().size())) + " byte to mad"));
 
     // The default rating reads the same text: with the attachment's letter runs known as spam
     // and the text's words as ham, the letter still scores as ham.
@@ -539,8 +550,11 @@ TEST(HostItems, ReadsStopAtZeroAndAtTheCopiedCount) {
     const auto context = reinterpret_cast<std::intptr_t>(&message);
     EXPECT_EQ(readHostItem(context, hostCallback, 1), "abc");
     std::int32_t copied = -1;
-    const struct { std::int32_t answer; const char* text; std::int32_t copied; } rows[] = {
-        {2, "ab", 2}, {-7, "abcdef", 6}, {1000, "abcdef", 6}};
+    const struct {
+        std::int32_t answer;
+        const char* text;
+        std::int32_t copied;
+    } rows[] = {{2, "ab", 2}, {-7, "abcdef", 6}, {1000, "abcdef", 6}};
     for (const auto& row : rows) {
         message.fillAnswers[2] = row.answer;
         EXPECT_EQ(readHostItem(context, hostCallback, 2, 6, &copied), row.text) << row.answer;

@@ -12,8 +12,8 @@
 #include <utility>
 #include <vector>
 
-#include "core/plugin.h"
 #include "base/text.h"
+#include "core/plugin.h"
 #include "mail/letters.h"
 #include "statistics/spam_filter.h"
 #include "statistics/stat_item.h"
@@ -39,9 +39,10 @@ WordTrie trieOf(const std::vector<std::pair<std::string, std::int32_t>>& words) 
 
 TEST(SpamModelRoundTest, HalvesGoToTheEvenNeighbour) {
     const std::vector<std::pair<double, std::int32_t>> cases = {
-        {2.5, 2}, {3.5, 4}, {0.5, 0}, {1.5, 2}, {2.4, 2}, {2.6, 3}, {-2.5, -2}, {-3.5, -4},
-        {-2.6, -3}, {0.0, 0}, {7.0, 7}, {2.5000000001, 3}, {std::nan(""), 0}, {1e300, kIntMax},
-        {-1e300, kIntMin}, {2147483647.5, kIntMax}};
+        {2.5, 2},          {3.5, 4},         {0.5, 0},          {1.5, 2},
+        {2.4, 2},          {2.6, 3},         {-2.5, -2},        {-3.5, -4},
+        {-2.6, -3},        {0.0, 0},         {7.0, 7},          {2.5000000001, 3},
+        {std::nan(""), 0}, {1e300, kIntMax}, {-1e300, kIntMin}, {2147483647.5, kIntMax}};
     for (const auto& [value, expected] : cases) EXPECT_EQ(roundHalfEven(value), expected) << value;
 }
 
@@ -125,14 +126,29 @@ TEST(SpamModelWordProbabilityTest, CombinesBothSidesAndClamps) {
     // counts as Max; ps 0 is still information; Max below Min: never informative; Max equal to
     // Min: the side is 1 once the count reaches Min; zero thresholds: no division by zero.
     const std::vector<std::tuple<SpamThresholds, std::int32_t, std::int32_t, double>> cases = {
-        {normal, 0, 0, -1.0},      {normal, 2, 2, -1.0},          {normal, 0, 7, 0.01},
-        {normal, 7, 0, 0.99},      {normal, 5, 5, 0.5},           {normal, 1000, 0, 0.99},
-        {normal, 1000, 1000, 0.5}, {normal, 3, 0, 0.5},           {normal, 5, 0, 0.75},
-        {normal, 0, 5, 0.25},      {normal, 6, 4, 0.75},          {maxBelowMin, 1000, 0, -1.0},
-        {maxBelowMin, 1000, 7, -1.0}, {maxEqualsMin, 3, 0, 0.99}, {maxEqualsMin, 50, 0, 0.99},
-        {maxEqualsMin, 2, 0, -1.0}, {maxEqualsMin, 0, 3, 0.01},   {maxEqualsMin, 3, 3, 0.5},
-        {zero, 5, 5, 0.5},         {zero, -5, 0, 0.01},           {normal, kIntMin, kIntMax, 0.01},
-        {extreme, kIntMax, kIntMax, 0.99}, {extreme, kIntMin, 0, 0.5},
+        {normal, 0, 0, -1.0},
+        {normal, 2, 2, -1.0},
+        {normal, 0, 7, 0.01},
+        {normal, 7, 0, 0.99},
+        {normal, 5, 5, 0.5},
+        {normal, 1000, 0, 0.99},
+        {normal, 1000, 1000, 0.5},
+        {normal, 3, 0, 0.5},
+        {normal, 5, 0, 0.75},
+        {normal, 0, 5, 0.25},
+        {normal, 6, 4, 0.75},
+        {maxBelowMin, 1000, 0, -1.0},
+        {maxBelowMin, 1000, 7, -1.0},
+        {maxEqualsMin, 3, 0, 0.99},
+        {maxEqualsMin, 50, 0, 0.99},
+        {maxEqualsMin, 2, 0, -1.0},
+        {maxEqualsMin, 0, 3, 0.01},
+        {maxEqualsMin, 3, 3, 0.5},
+        {zero, 5, 5, 0.5},
+        {zero, -5, 0, 0.01},
+        {normal, kIntMin, kIntMax, 0.01},
+        {extreme, kIntMax, kIntMax, 0.99},
+        {extreme, kIntMin, 0, 0.5},
     };
     for (const auto& [t, fs, fn, expected] : cases)
         EXPECT_DOUBLE_EQ(wordSpamProbability(t, fs, fn), expected)
@@ -210,7 +226,8 @@ TEST(SpamModelFisherTest, ChiSquareTailAndCombination) {
     EXPECT_NEAR(combineFisher(W{{0.9, 1}, {0.1, 1}}), 0.5, 1e-12);
     EXPECT_NEAR(combineFisher(W{{0.5, 1}}), 0.5, 1e-12);
     EXPECT_NEAR(combineFisher(W{{0.8, 1}, {0.2, 1}, {0.7, 5}, {0.3, 5}}), 0.5, 1e-12);
-    EXPECT_DOUBLE_EQ(combineFisher(W{{0.8, 1}}), combineFisher(W{{0.8, 40}}));  // repeats add nothing
+    EXPECT_DOUBLE_EQ(combineFisher(W{{0.8, 1}}),
+                     combineFisher(W{{0.8, 40}}));  // repeats add nothing
     for (const auto& words : {W(100000, {0.99, 1}), W(100000, {0.01, 1}), W{{0.0, 1}, {1.0, 1}}})
         EXPECT_TRUE(inUnitRange(combineFisher(words)));
 }
@@ -270,7 +287,8 @@ TEST_F(SpamModelPluginTest, UpdateReadsBothItemsAndLogs) {
     EXPECT_EQ(thresholds(), (SpamThresholds{3, 3, 3, 2}));
     EXPECT_THAT(logLines, ::testing::Contains("Maxnonpam frequency: 2"));  // reaches the log
 
-    plugin.statItems[static_cast<std::size_t>(Slot::NonSpam)].reset();  // a missing side: no entries
+    plugin.statItems[static_cast<std::size_t>(Slot::NonSpam)]
+        .reset();  // a missing side: no entries
     updateSpamFrequencies(plugin);
     EXPECT_EQ(thresholds(), (SpamThresholds{3, 3, 3, 0}));
 }
@@ -288,8 +306,9 @@ TEST_F(SpamModelPluginTest, WordAndTextScoresUseTheTrainedCounts) {
 
     // Lower-cased by the 1251 tables before counting: three occurrences, p^3 before both products.
     EXPECT_NEAR(getTextSpamScore(plugin, "VIAGRA, Viagra; viagra!"), 0.729, 1e-12);
-    EXPECT_NEAR(getTextSpamScore(plugin, "\xC2\xC8\xC0\xC3\xD0\xC0 \xC2\xC8\xC0\xC3\xD0\xC0 "
-                                         "\xE2\xe8\xe0\xe3\xf0\xe0"),
+    EXPECT_NEAR(getTextSpamScore(plugin,
+                                 "\xC2\xC8\xC0\xC3\xD0\xC0 \xC2\xC8\xC0\xC3\xD0\xC0 "
+                                 "\xE2\xe8\xe0\xe3\xf0\xe0"),
                 0.729, 1e-12);
     EXPECT_NEAR(getTextSpamScore(plugin, "viagra meeting unknown"),
                 0.9 * 0.01 / (0.9 * 0.01 + 0.1 * 0.99), 1e-12);

@@ -58,7 +58,8 @@ TEST(StatEntryTest, DamagedLengthByteIsClampedAndReservedBytesAreDropped) {
 
     const StatEntryBytes rewritten = serialiseStatEntry(parsed);
     EXPECT_EQ(rewritten[0], 80);
-    for (std::size_t i : {81u, 96u, 103u, 125u, 126u, 127u, 132u, 135u}) EXPECT_EQ(rewritten[i], 0) << i;
+    for (std::size_t i : {81u, 96u, 103u, 125u, 126u, 127u, 132u, 135u})
+        EXPECT_EQ(rewritten[i], 0) << i;
 }
 
 }  // namespace

@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "core/plugin.h"
 #include "base/text.h"
+#include "core/plugin.h"
 #include "support/fakes.h"
 
 namespace qbx::statistics {
@@ -65,9 +65,9 @@ TEST_F(StatItemTest, MissingFileGivesEmptyItemWithCreationLinesAndDump) {
     plugin.settings.dumpStatistics = true;
     auto spam = item();
     EXPECT_EQ(spam->store().tree().countWords(), 0u);
-    EXPECT_THAT((std::vector<std::string>{"Filename: C:\\QBX\\Statistics\\Spam",
-                                          "Successfully created"}),
-                IsSubsetOf(logLines));
+    EXPECT_THAT(
+        (std::vector<std::string>{"Filename: C:\\QBX\\Statistics\\Spam", "Successfully created"}),
+        IsSubsetOf(logLines));
     for (const char* line : {"12:00:00: Created\r\n", ": Branches: 0\r\n", ": Leaves: 0\r\n"})
         EXPECT_THAT(dump(), HasSubstr(line));
     spam.reset();
@@ -85,9 +85,9 @@ TEST_F(StatItemTest, CreationRemovesStaleTemporariesOfItsOwnFileOnly) {
     const std::vector<std::string> stale = {"Spam.Stat.tmp1234.0", "Spam.Stat.tmp99.17",
                                             "SPAM.STAT.TMP5.5"};
     const std::vector<std::string> others = {
-        "Spam.Stat.bad",     "Spam.Stat.tmp",       "Spam.Stat.tmp12",     "Spam.Stat.tmp12.",
+        "Spam.Stat.bad",     "Spam.Stat.tmp",       "Spam.Stat.tmp12",      "Spam.Stat.tmp12.",
         "Spam.Stat.tmp.1",   "Spam.Stat.tmpx.1",    "Spam.Stat.tmp1.2.bak", "Spam.Stat.tmp1.2x",
-        "Spam.Stat.tmp-1.2", "Spam.Stat.tmp1 .2",   "NonSpam.Stat.tmp1.2", "XSpam.Stat.tmp1.2",
+        "Spam.Stat.tmp-1.2", "Spam.Stat.tmp1 .2",   "NonSpam.Stat.tmp1.2",  "XSpam.Stat.tmp1.2",
         "Spam.Statz.tmp1.2", "Spam.dump.txt.tmp1.2"};
     for (const auto* names : {&stale, &others})
         for (const std::string& name : *names) fake.files.put(path(name), "part of a save");
@@ -122,7 +122,8 @@ TEST_F(StatItemTest, AFileThatCannotBeOpenedIsNeverReplacedAndTheFailuresSayWhy)
         void (*prepare)(test::FakeFileSystem&, const std::string&);
         std::string reason;
     } cases[] = {
-        {"no permission", [](test::FakeFileSystem& f, const std::string& p) { f.makeUnreadable(p); },
+        {"no permission",
+         [](test::FakeFileSystem& f, const std::string& p) { f.makeUnreadable(p); },
          "Access is denied."},
         {"a folder",
          [](test::FakeFileSystem& f, const std::string& p) {
@@ -137,14 +138,16 @@ TEST_F(StatItemTest, AFileThatCannotBeOpenedIsNeverReplacedAndTheFailuresSayWhy)
         for (int session = 0; session < 2; ++session) {
             logLines.clear();
             auto spam = item();
-            EXPECT_THAT(logLines, Contains("Cannot read " + file + " (" + c.reason +
-                                           "): it is left as it is and not written in this session"));
+            EXPECT_THAT(logLines,
+                        Contains("Cannot read " + file + " (" + c.reason +
+                                 "): it is left as it is and not written in this session"));
             EXPECT_THAT(logLines, Contains("Cannot load entry!!!!!!!!! " + file + ": " + c.reason));
             spam->addText("new words of this session", 4, false, 1);
             spam->storeIfChanged();
-            EXPECT_EQ(logLines.back(), "***** ERROR!!! Can't store mad " + file +
-                                           ": not written in this session, as it could not be read (" +
-                                           c.reason + ")");
+            EXPECT_EQ(logLines.back(),
+                      "***** ERROR!!! Can't store mad " + file +
+                          ": not written in this session, as it could not be read (" + c.reason +
+                          ")");
         }
         EXPECT_FALSE(fake.files.has(file + ".bad"));
         fake.files.unreadableFiles.clear();
@@ -210,9 +213,9 @@ TEST_F(StatItemTest, TrainingCountsTextsNotOccurrences) {
     spam->addText("zebra cheap apple pills", 4, false, 10);
     // Known words are counted in place, new ones appended in the trie's order.
     using Row = std::pair<std::string, std::int32_t>;
-    EXPECT_THAT(plainList(spam->store()), ElementsAre(Row{"cheap", 2}, Row{"pills", 2},
-                                                      Row{"watches", 1}, Row{"apple", 1},
-                                                      Row{"zebra", 1}));
+    EXPECT_THAT(plainList(spam->store()),
+                ElementsAre(Row{"cheap", 2}, Row{"pills", 2}, Row{"watches", 1}, Row{"apple", 1},
+                            Row{"zebra", 1}));
     spam->storeIfChanged();
 
     auto reloaded = item();
@@ -225,8 +228,8 @@ TEST_F(StatItemTest, TrainingCountsTextsNotOccurrences) {
 TEST_F(StatItemTest, TrainingStripsLatinAndKeepsNegativeWeightsUntilReload) {
     auto spam = item();
     spam->addText("hello \xEF\xF0\xE8\xE2\xE5\xF2 world", 4, true, -5);  // привет
-    EXPECT_THAT(plainList(spam->store()), ElementsAre(std::pair<std::string, std::int32_t>(
-                                              "\xEF\xF0\xE8\xE2\xE5\xF2", 1)));
+    EXPECT_THAT(plainList(spam->store()),
+                ElementsAre(std::pair<std::string, std::int32_t>("\xEF\xF0\xE8\xE2\xE5\xF2", 1)));
     EXPECT_EQ(spam->store().size(0), -5);
     spam->storeIfChanged();
     EXPECT_EQ(item()->store().tree().find("\xEF\xF0\xE8\xE2\xE5\xF2")->size, 0);
@@ -253,8 +256,8 @@ TEST_F(StatItemTest, SortsDescendingByCountOrBySizeAndMergesEqualKeys) {
     spam->sort();
     const StatStore& s = spam->store();
     ASSERT_EQ(s.count(), 3u);
-    EXPECT_EQ(plainList(s), (std::vector<std::pair<std::string, std::int32_t>>{
-                                {"y", 5}, {"x", 3}, {"", 0}}));
+    EXPECT_EQ(plainList(s),
+              (std::vector<std::pair<std::string, std::int32_t>>{{"y", 5}, {"x", 3}, {"", 0}}));
     EXPECT_EQ(s.record(1), (StatEntry{"x", 45002.0, 45000.0, 30, s.record(1).marker, 3}));
 }
 
@@ -263,11 +266,14 @@ TEST_F(StatItemTest, ExportStatusAndJoinedText) {
     for (const char* key : {"alpha", "beta", "gamma", "other"}) words->store().addToTree(key, 1);
 
     // A separator that holds a reference is trimmed like any expansion.
-    const struct { const char *expression, *templ, *separator; int status; const char* text; } cases[] = {
-        {"^(alpha|beta|gamma)$", "$$cnt", ",$$nl", 1, "1,\r\n2,\r\n3"},
-        {"zzz", "$$cnt", ",", 0, ""},
-        {"^o", "$$cnt. $$entry ($$val/$$size)", "", 1, "1. other (1/1)"},
-        {"a$", "[$$entry]", " $$cnt ", 1, "[alpha]2[beta]3[gamma]"}};
+    const struct {
+        const char *expression, *templ, *separator;
+        int status;
+        const char* text;
+    } cases[] = {{"^(alpha|beta|gamma)$", "$$cnt", ",$$nl", 1, "1,\r\n2,\r\n3"},
+                 {"zzz", "$$cnt", ",", 0, ""},
+                 {"^o", "$$cnt. $$entry ($$val/$$size)", "", 1, "1. other (1/1)"},
+                 {"a$", "[$$entry]", " $$cnt ", 1, "[alpha]2[beta]3[gamma]"}};
     for (const auto& c : cases) {
         const ExportResult r = words->exportEntries(c.expression, c.templ, c.separator);
         EXPECT_EQ(r.status, c.status) << c.expression;
@@ -301,8 +307,9 @@ TEST_F(StatItemTest, ExportPutsKeysInLiterally) {
 TEST_F(StatItemTest, MailboxBackupQuotesFromLinesEndsLinesWithLfAndNamesTheFileByTheMask) {
     plugin.settings.madMask = "box.unix";
     auto traffic = item("Traffic", 9);
-    traffic->addLetter("From: Ann <ann@example.com>\r\nSubject: hi\r\n\r\nFrom now on\r\n From me\r\n",
-                       "From: Ann <ann@example.com>\r\nSubject: hi\r\n");
+    traffic->addLetter(
+        "From: Ann <ann@example.com>\r\nSubject: hi\r\n\r\nFrom now on\r\n From me\r\n",
+        "From: Ann <ann@example.com>\r\nSubject: hi\r\n");
     traffic->addLetter("Subject: anonymous\r\n\r\nbody", "Subject: anonymous\r\n");
     EXPECT_EQ(fake.files.contents(kProgramDir + std::string("box.unix")),
               "From: Ann <ann@example.com>\n>From: Ann <ann@example.com>\nSubject: hi\n\n"
@@ -324,9 +331,14 @@ TEST_F(StatItemTest, MailboxBackupQuotesFromLinesEndsLinesWithLfAndNamesTheFileB
 TEST_F(StatItemTest, IgnoreStringIsCaseInsensitiveIncludingCyrillic) {
     auto traffic = item("Traffic", 9);
     const std::string header = "Subject: \xD1\xCF\xC0\xCC here\r\n";  // СПАМ
-    const struct { bool on; const char* ignore; bool accepted; } cases[] = {
-        {true, "\xF1\xEF\xE0\xEC", false}, {false, "\xF1\xEF\xE0\xEC", true},  // спам
-        {true, "", true}, {true, "eggs", true}};
+    const struct {
+        bool on;
+        const char* ignore;
+        bool accepted;
+    } cases[] = {{true, "\xF1\xEF\xE0\xEC", false},
+                 {false, "\xF1\xEF\xE0\xEC", true},  // спам
+                 {true, "", true},
+                 {true, "eggs", true}};
     for (const auto& c : cases) {
         plugin.settings.madIgnoreSpecific = c.on;
         plugin.settings.madIgnoreString = c.ignore;

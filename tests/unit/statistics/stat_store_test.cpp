@@ -8,15 +8,15 @@
 #include <cstdint>
 #include <fstream>
 #include <functional>
+#include <iterator>
 #include <random>
 #include <set>
-#include <iterator>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
-#include "core/log.h"
 #include "base/text.h"
+#include "core/log.h"
 #include "support/fakes.h"
 #include "support/golden.h"
 
@@ -68,8 +68,8 @@ std::vector<StatEntry> recordsOf(const std::string& file) {
     EXPECT_EQ(length % kStatEntrySize, 0u);
     std::vector<StatEntry> out;
     for (std::size_t at = 0; at + kStatEntrySize <= length; at += kStatEntrySize)
-        out.push_back(parseStatEntry(std::span<const std::uint8_t, kStatEntrySize>(raw.data() + at,
-                                                                                   kStatEntrySize)));
+        out.push_back(parseStatEntry(
+            std::span<const std::uint8_t, kStatEntrySize>(raw.data() + at, kStatEntrySize)));
     return out;
 }
 
@@ -82,8 +82,8 @@ std::string zstream(const std::vector<StatEntry>& records, std::string tail = {}
     raw += tail;
     std::string out(compressBound(static_cast<uLong>(raw.size())), '\0');
     uLongf length = static_cast<uLongf>(out.size());
-    compress(reinterpret_cast<Bytef*>(out.data()), &length, reinterpret_cast<const Bytef*>(raw.data()),
-             static_cast<uLong>(raw.size()));
+    compress(reinterpret_cast<Bytef*>(out.data()), &length,
+             reinterpret_cast<const Bytef*>(raw.data()), static_cast<uLong>(raw.size()));
     out.resize(length);
     return out;
 }
@@ -124,7 +124,8 @@ TEST_F(StatStoreTest, RoundTripsAtEveryLevel) {
     store.addToTree("tree", 250000000);  // byte totals above 10^8 survive
     store.addToTree("abc", 1);
     const std::string words(4000, 'w');
-    for (int i = 0; i < 200; ++i) store.addOrIncrement(words.substr(0, 20 + static_cast<std::size_t>(i % 60)), i);
+    for (int i = 0; i < 200; ++i)
+        store.addOrIncrement(words.substr(0, 20 + static_cast<std::size_t>(i % 60)), i);
 
     std::vector<std::size_t> sizes;
     for (const std::int32_t level : {0, 1, 2, 3, -1, 4}) {
@@ -132,7 +133,8 @@ TEST_F(StatStoreTest, RoundTripsAtEveryLevel) {
         sizes.push_back(files.contents(kFile).size());
         const auto back = reread();
         ASSERT_EQ(back.size(), 63u) << level;
-        EXPECT_EQ(back[0], entry("abc", fake.clock.dateTime, fake.clock.dateTime, 21, kMarkerNode, 3));
+        EXPECT_EQ(back[0],
+                  entry("abc", fake.clock.dateTime, fake.clock.dateTime, 21, kMarkerNode, 3));
         EXPECT_EQ(back[1].key, "tree");
         EXPECT_EQ(back[1].size, 250000000);
     }
@@ -146,8 +148,9 @@ TEST_F(StatStoreTest, RoundTripsAtEveryLevel) {
 
 TEST_F(StatStoreTest, WritesHeaderThenNonBlankPlainRecordsThenTreeEntriesInPreOrder) {
     store.store(kFile, 3);  // an empty store writes the header alone
-    EXPECT_THAT(recordsOf(files.contents(kFile)),
-                ElementsAre(entry("", fake.clock.dateTime, fake.clock.dateTime, 0, kMarkerStored, 0)));
+    EXPECT_THAT(
+        recordsOf(files.contents(kFile)),
+        ElementsAre(entry("", fake.clock.dateTime, fake.clock.dateTime, 0, kMarkerStored, 0)));
     EXPECT_THAT(lines, ElementsAre("Z-Stored 0 tree entries to " + kFile));
     lines.clear();
 
@@ -186,7 +189,8 @@ TEST_F(StatStoreTest, ReadingMergesPlainRecordsOfOneKeyIntoOneEntryAndIsClean) {
     store.markDirty();
     ASSERT_TRUE(store.read(kFile));
     EXPECT_FALSE(store.dirty());
-    EXPECT_THAT(lines, Contains("Ignored 135 bytes at the end of " + kFile + ": not a whole record"));
+    EXPECT_THAT(lines,
+                Contains("Ignored 135 bytes at the end of " + kFile + ": not a whole record"));
     EXPECT_EQ(lines.back(), "Z-Read 6 entries from " + kFile + ", br:3, lv:1");
     store.tree().clearRootEntry();
     EXPECT_THAT(treeOf(store), ElementsAre(entry("key", 43000, 46000, 7, kMarkerNode, 6)));
@@ -212,11 +216,12 @@ TEST_F(StatStoreTest, ReadsAFileWrittenByAnotherWriter) {
     for (const auto& [key, n] : std::vector<std::pair<std::string, std::int32_t>>{
              {std::string(80, 'x'), 1}, {"a\tb", 2}, {"   ", 1}})
         EXPECT_EQ(store.treeCount(key), n) << key;
-    EXPECT_THAT(lines, ElementsAre("Z-Reading from " + kFile, "Creating file stream", "Creating Z-stream",
-                                   "Beginning read process",
-                                   "Ignored 8 bytes at the end of " + kFile + ": not a whole record",
-                                   "All entries were read",
-                                   "Z-Read 12 entries from " + kFile + ", br:103, lv:7"));
+    EXPECT_THAT(
+        lines,
+        ElementsAre("Z-Reading from " + kFile, "Creating file stream", "Creating Z-stream",
+                    "Beginning read process",
+                    "Ignored 8 bytes at the end of " + kFile + ": not a whole record",
+                    "All entries were read", "Z-Read 12 entries from " + kFile + ", br:103, lv:7"));
 }
 
 TEST_F(StatStoreTest, AMissingFileIsNoFailure) {
@@ -232,7 +237,8 @@ TEST_F(StatStoreTest, AMissingFileIsNoFailure) {
 
 TEST_F(StatStoreTest, ADamagedFileIsKeptAsideUnderAFreeNameBeforeAnythingOverwritesIt) {
     std::vector<StatEntry> many{entry("", 45000, 45000, 10, kMarkerStored, 0)};
-    for (int i = 0; i < 3000; ++i) many.push_back(entry("k" + decimal(i), 1, 1, i, kMarkerStored, 1));
+    for (int i = 0; i < 3000; ++i)
+        many.push_back(entry("k" + decimal(i), 1, 1, i, kMarkerStored, 1));
     const std::string whole = zstream(many);
     std::string flipped = whole;
     flipped[flipped.size() / 2] = static_cast<char>(flipped[flipped.size() / 2] ^ 0x55);
@@ -263,7 +269,8 @@ TEST_F(StatStoreTest, ADamagedFileIsKeptAsideUnderAFreeNameBeforeAnythingOverwri
         EXPECT_FALSE(files.has(kFile));
         EXPECT_EQ(files.contents(kFile + freeNames[i]), c.bytes);
         EXPECT_THAT(lines, Contains("Damaged file kept as " + kFile + freeNames[i]));
-        EXPECT_THAT(lines.back(), HasSubstr("Cannot load entry!!!!!!!!! " + kFile + ": " + c.reason));
+        EXPECT_THAT(lines.back(),
+                    HasSubstr("Cannot load entry!!!!!!!!! " + kFile + ": " + c.reason));
         EXPECT_THAT(lines, Not(Contains("All entries were read")));
         EXPECT_FALSE(damaged.dirty());
         damaged.addOrIncrement("new", 1);
@@ -292,10 +299,11 @@ TEST_F(StatStoreTest, ADamagedFileThatCannotBeMovedAsideIsNeverWrittenOver) {
         StatStore guarded(context());
         EXPECT_FALSE(guarded.read(kFile));
         EXPECT_EQ(lines.back(),
-                  allNamesTaken ? "Cannot keep damaged file " + kFile + " (" + kFile + ".bad to " + kFile +
-                                      ".bad100 are taken): it is not written in this session"
-                                : "Cannot keep damaged file " + kFile + " as " + kFile +
-                                      ".bad (Access is denied.): it is not written in this session");
+                  allNamesTaken
+                      ? "Cannot keep damaged file " + kFile + " (" + kFile + ".bad to " + kFile +
+                            ".bad100 are taken): it is not written in this session"
+                      : "Cannot keep damaged file " + kFile + " as " + kFile +
+                            ".bad (Access is denied.): it is not written in this session");
         guarded.addOrIncrement("abc", 1);
         try {
             guarded.store(kFile, 2);
@@ -312,8 +320,8 @@ TEST_F(StatStoreTest, ADamagedFileThatCannotBeMovedAsideIsNeverWrittenOver) {
 // A file that cannot be opened says nothing about its data: moving it aside and writing a
 // new one would replace the user's store with this session's training.
 TEST_F(StatStoreTest, AFileThatCannotBeOpenedIsLeftAloneAndNeverWrittenOver) {
-    const std::string healthy = zstream({entry("", 1, 1, 0, kMarkerStored, 0),
-                                         entry("trained", 1, 1, 1, kMarkerStored, 1)});
+    const std::string healthy = zstream(
+        {entry("", 1, 1, 0, kMarkerStored, 0), entry("trained", 1, 1, 1, kMarkerStored, 1)});
     const struct {
         const char* what;
         std::function<void(RefusingFiles&)> prepare;
@@ -348,8 +356,9 @@ TEST_F(StatStoreTest, AFileThatCannotBeOpenedIsLeftAloneAndNeverWrittenOver) {
                 guarded.store(kFile, 2);
                 ADD_FAILURE() << "written over";
             } catch (const std::runtime_error& refused) {
-                EXPECT_EQ(std::string(refused.what()),
-                          "not written in this session, as it could not be read (" + c.reason + ")");
+                EXPECT_EQ(
+                    std::string(refused.what()),
+                    "not written in this session, as it could not be read (" + c.reason + ")");
             }
         }
         EXPECT_TRUE(guarded.dirty());
@@ -366,7 +375,8 @@ TEST_F(StatStoreTest, AFileThatCannotBeOpenedIsLeftAloneAndNeverWrittenOver) {
     StatStore tooLong(context());
     tooLong.load("C:\\Mail\\Plugins\\Words");
     EXPECT_EQ(files.contents(kFile + ".bad"), healthy);
-    EXPECT_EQ(lines.back(), "Cannot load entry!!!!!!!!! " + kFile + ": longer than 268435456 bytes");
+    EXPECT_EQ(lines.back(),
+              "Cannot load entry!!!!!!!!! " + kFile + ": longer than 268435456 bytes");
 }
 
 TEST_F(StatStoreTest, AFailedWriteThrowsAndKeepsTheOldFileAndTheDirtyFlag) {
@@ -388,9 +398,15 @@ TEST_F(StatStoreTest, TreeCountFindsExactKeysOnly) {
     store.addToTree(std::string(100, 'y'), 1);  // counted under its first 80 characters
     EXPECT_TRUE(store.dirty());
     // "abc" is a node on the way, no entry.
-    for (const auto& [key, n] : std::vector<std::pair<std::string, std::int32_t>>{
-             {"abcdef", 1}, {"abc", 0}, {"abcdefg", 0}, {"tab\there", 1}, {"tab here", 0},
-             {std::string(80, 'y'), 1}, {std::string(81, 'y'), 0}, {"", 0}})
+    for (const auto& [key, n] :
+         std::vector<std::pair<std::string, std::int32_t>>{{"abcdef", 1},
+                                                           {"abc", 0},
+                                                           {"abcdefg", 0},
+                                                           {"tab\there", 1},
+                                                           {"tab here", 0},
+                                                           {std::string(80, 'y'), 1},
+                                                           {std::string(81, 'y'), 0},
+                                                           {"", 0}})
         EXPECT_EQ(store.treeCount(key), n) << key;
     store.addToTree("", 1);  // the root: never written
     EXPECT_EQ(store.treeCount(""), 1);
@@ -422,8 +438,8 @@ TEST_F(StatStoreTest, APlainListHoldsNoMoreNewKeysThanTheTreeHasNodesAndSaysSo) 
                          "@@@ Plain list is full at 3 records: new keys are left out"),
               1);
     small.store(kFile, 0);
-    EXPECT_EQ(lines.back(), "@@@ 2 new keys of " + kFile +
-                                " were left out: its plain list is full at 3 records");
+    EXPECT_EQ(lines.back(),
+              "@@@ 2 new keys of " + kFile + " were left out: its plain list is full at 3 records");
 }
 
 // Distinct words of letters drawn from the alphabet, shortest..longest letters long.
@@ -490,8 +506,9 @@ TEST_F(FullTreeTest, NewKeysAreLeftOutNeverTrainedOnesAndKnownKeysGoOnCounting) 
                                 decimal(static_cast<std::int64_t>(junk.size() - junkKept)) +
                                 " new and 0 trained keys left out"));
     // The read counts as it always did: every record, and the final short read.
-    EXPECT_THAT(lines.back(),
-                HasSubstr("Z-Read " + decimal(static_cast<std::int64_t>(records + 1)) + " entries"));
+    EXPECT_THAT(
+        lines.back(),
+        HasSubstr("Z-Read " + decimal(static_cast<std::int64_t>(records + 1)) + " entries"));
 }
 
 // Records of the plain list that a sort merged away stay in the header's count but are not
@@ -553,10 +570,21 @@ TEST_F(StatStoreTest, AddOrIncrementAgreesWithALinearSearchUnderEveryOperation) 
                               kMarkerStored, 1));
         return 0;
     };
-    const std::vector<std::string> keys = {"a", "b", " a", "a ", "", "\t", "abc", "ABC",
-                                           std::string(80, 'q'), std::string(81, 'q'), " b\r\n"};
+    const std::vector<std::string> keys = {"a",
+                                           "b",
+                                           " a",
+                                           "a ",
+                                           "",
+                                           "\t",
+                                           "abc",
+                                           "ABC",
+                                           std::string(80, 'q'),
+                                           std::string(81, 'q'),
+                                           " b\r\n"};
     std::mt19937 random(20240601);
-    const auto pick = [&](std::size_t n) { return std::uniform_int_distribution<std::size_t>(0, n - 1)(random); };
+    const auto pick = [&](std::size_t n) {
+        return std::uniform_int_distribution<std::size_t>(0, n - 1)(random);
+    };
     for (int step = 0; step < 4000; ++step) {
         fake.clock.dateTime += 0.001;
         const std::size_t op = pick(10);

@@ -17,8 +17,9 @@ using Counted = std::vector<std::tuple<std::string, std::int32_t, std::int32_t>>
 
 // Letters, separators and a few long runs, so that keys pass 80 characters now and then.
 std::string randomText(std::mt19937& random) {
-    static const std::string pieces[] = {"ab", "abc", "\xE0\xE1\xE2", "\xA8\xB8", "@", " ", ",",
-                                         "\r\n", "1", "q", std::string(85, 'z')};
+    static const std::string pieces[] = {
+        "ab", "abc", "\xE0\xE1\xE2",      "\xA8\xB8", "@", " ", ",", "\r\n",
+        "1",  "q",   std::string(85, 'z')};
     std::string text;
     const int count = static_cast<int>(random() % 60);
     for (int i = 0; i < count; ++i) text += pieces[random() % std::size(pieces)];

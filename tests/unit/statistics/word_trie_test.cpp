@@ -8,8 +8,8 @@
 #include <map>
 #include <random>
 #include <set>
-#include <tuple>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -46,15 +46,24 @@ StatEntry record(std::string key, double cdate, double mdate, std::int32_t size,
 
 TEST(WordTrieTokenizerTest, SplitsAtEveryNonLetterAndHonoursTheMinimumLength) {
     const std::vector<std::tuple<std::string, std::int32_t, Counts>> cases = {
-        {"abc def", 4, {{"abc", 1}, {"def", 1}}}, {"ab cd", 4, {}}, {"xyz", 4, {{"xyz", 1}}},
-        {"foo1bar", 4, {{"bar", 1}, {"foo", 1}}}, {"e-mail", 4, {{"mail", 1}}},
-        {"one_two", 4, {{"one", 1}, {"two", 1}}}, {"", 4, {}},
+        {"abc def", 4, {{"abc", 1}, {"def", 1}}},
+        {"ab cd", 4, {}},
+        {"xyz", 4, {{"xyz", 1}}},
+        {"foo1bar", 4, {{"bar", 1}, {"foo", 1}}},
+        {"e-mail", 4, {{"mail", 1}}},
+        {"one_two", 4, {{"one", 1}, {"two", 1}}},
+        {"", 4, {}},
         {"user@host", 4, {{"user@host", 1}}},  // "@" is a letter
         {"[abc]{abc}\tabc\r\nabc", 4, {{"abc", 4}}},
-        {"\xE4\xEE\xEC \xA8\xEB\xEA\xE0 \xB8\xB8\xB8", 4,
+        {"\xE4\xEE\xEC \xA8\xEB\xEA\xE0 \xB8\xB8\xB8",
+         4,
          {{"\xA8\xEB\xEA\xE0", 1}, {"\xB8\xB8\xB8", 1}, {"\xE4\xEE\xEC", 1}}},
-        {"abc\x85" "def\xA0ghi\xBFjkl", 4, {{"abc", 1}, {"def", 1}, {"ghi", 1}, {"jkl", 1}}},
-        {"ABC abc", 4, {{"ABC", 1}, {"abc", 1}}}, {"ab cd a", 3, {{"ab", 1}, {"cd", 1}}},
+        {"abc\x85"
+         "def\xA0ghi\xBFjkl",
+         4,
+         {{"abc", 1}, {"def", 1}, {"ghi", 1}, {"jkl", 1}}},
+        {"ABC abc", 4, {{"ABC", 1}, {"abc", 1}}},
+        {"ab cd a", 3, {{"ab", 1}, {"cd", 1}}},
         {"a  b", 1, {{"", 1}, {"a", 1}, {"b", 1}}},  // adjacent separators: an empty word
         {"a  b", 0, {{"", 2}, {"a", 1}, {"b", 1}}},  // at 0 the opening blank closes one too
         {"a", -5, {{"", 1}, {"a", 1}}},
@@ -126,9 +135,14 @@ TEST(WordTrieTest, MergeSumsKeepsWidestDatesAndZeroesNegativeSizes) {
     EXPECT_EQ(trie.find("abc"), (StatEntry{"abc", 46000.0, 43000.0, 15, kMarkerNode, 5}));
     EXPECT_EQ(trie.find("abcdef"), (StatEntry{"abcdef", kLater, 44500.0, 1, kMarkerNode, 1}));
 
-    const struct { const char* key; std::int32_t size, kept; } sizes[] = {
-        {"kept", 100000000, 100000000}, {"traffic", 100000001, 100000001},
-        {"largest", kIntMax, kIntMax}, {"minus", -1, 0}, {"lowest", kIntMin, 0}};
+    const struct {
+        const char* key;
+        std::int32_t size, kept;
+    } sizes[] = {{"kept", 100000000, 100000000},
+                 {"traffic", 100000001, 100000001},
+                 {"largest", kIntMax, kIntMax},
+                 {"minus", -1, 0},
+                 {"lowest", kIntMin, 0}};
     for (const auto& [key, size, kept] : sizes) {
         trie.mergeRecord(record(key, 0, 0, size, 1), kMade);
         EXPECT_EQ(trie.find(key)->size, kept) << key;
