@@ -77,15 +77,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     qbx::test::FakePlatform fake;
     qbx::Plugin plugin(fake.platform());
-    plugin.settings.statDir = "C:\\QBX\\Statistics\\";
+    plugin.settings.statisticsDir = "C:\\QBX\\Statistics\\";
     plugin.settings.antispamActive = (switches & 1) != 0;
-    plugin.settings.madBackupEnabled = (switches & 2) != 0;
-    plugin.settings.uuec = (switches & 4) != 0;
-    plugin.settings.madFlags = 0xFFFF;
+    plugin.settings.mailboxBackupOn = (switches & 2) != 0;
+    plugin.settings.attachmentCompleterOn = (switches & 4) != 0;
+    plugin.settings.enabledItems = 0xFFFF;
     qbx::statistics::installSpamFilter(plugin);
     for (int i = 0; i < qbx::kStatItemCount; ++i)
         plugin.statItems[static_cast<std::size_t>(i)] = std::make_unique<qbx::statistics::StatItem>(
-            plugin, plugin.settings.statDir + qbx::kStatItemNames[static_cast<std::size_t>(i)], i);
+            plugin,
+            plugin.settings.statisticsDir + qbx::kStatItemNames[static_cast<std::size_t>(i)], i);
 
     const auto context = reinterpret_cast<std::intptr_t>(&host);
     const std::int32_t score = qbx::statistics::getSpamScore(plugin, context, fuzzedCallback);

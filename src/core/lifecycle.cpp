@@ -47,13 +47,13 @@ void createStatisticsItems(Plugin& plugin) {
         const auto slot = static_cast<std::size_t>(i);
         const std::string name = kStatItemNames[slot];
         plugin.statItems[slot].reset();
-        if ((plugin.settings.madFlags & (1 << i)) == 0) continue;
+        if ((plugin.settings.enabledItems & (1 << i)) == 0) continue;
         plugin.log.write(name + " is ON");
         try {
             plugin.log.write("Creating object for statistics item....");
             if (plugin.factories.statisticsItem)
-                plugin.statItems[slot] =
-                    plugin.factories.statisticsItem(plugin, plugin.settings.statDir + name, i);
+                plugin.statItems[slot] = plugin.factories.statisticsItem(
+                    plugin, plugin.settings.statisticsDir + name, i);
             plugin.log.write("Creating OK");
             plugin.log.write("Pointer to mad " + decimal(i) + " is " +
                              pointerText(plugin.statItems[slot].get()));
@@ -79,7 +79,8 @@ void prepareStatisticsItems(Plugin& plugin) {
     for (StatSlot slot : kCheckOffFirst)
         if (StatisticsItem* item = itemIn(slot)) item->switchCheckOff();
     for (StatSlot slot : kSortedByCount)
-        if (StatisticsItem* item = itemIn(slot)) item->setSortByCount(plugin.settings.stSortMode);
+        if (StatisticsItem* item = itemIn(slot))
+            item->setSortByCount(plugin.settings.sortItemsByCount);
     for (StatSlot slot : kCheckOffLast)
         if (StatisticsItem* item = itemIn(slot)) item->switchCheckOff();
 }
@@ -88,7 +89,8 @@ void loadPlayCountList(Plugin& plugin) {
     showSplashStatus(plugin, "Loading misc statistics");
     if (plugin.factories.playCountList) plugin.top10List = plugin.factories.playCountList(plugin);
     pump(plugin);
-    if (plugin.top10List) plugin.top10List->loadFromFile(plugin.settings.statDir + "Top10.Statz");
+    if (plugin.top10List)
+        plugin.top10List->loadFromFile(plugin.settings.statisticsDir + "Top10.Statz");
     pump(plugin);
     showSplashStatus(plugin, "Misc statistics loaded");
     if (plugin.top10List)
@@ -102,7 +104,7 @@ void showSplashStatus(Plugin& plugin, const std::string& text) {
     plugin.log.write(text);
     try {
         pump(plugin);
-        if (plugin.settings.splashmode && plugin.splash) plugin.splash->setStage(text);
+        if (plugin.settings.showSplash && plugin.splash) plugin.splash->setStage(text);
     } catch (...) {
         plugin.log.write("Cant't show splash string");
     }
@@ -154,7 +156,7 @@ void startPlugin(Plugin& plugin) {
             plugin.recipientFilter = plugin.factories.recipientFilter(plugin);
     });
     step(plugin, kStartFailure, [&] {
-        if (settings.splashmode && plugin.factories.splash)
+        if (settings.showSplash && plugin.factories.splash)
             plugin.splash = plugin.factories.splash(plugin);
     });
     // These three run in disabled mode too.
@@ -165,12 +167,12 @@ void startPlugin(Plugin& plugin) {
         if (plugin.factories.scripting) plugin.scripting = plugin.factories.scripting(plugin);
     });
     step(plugin, kStartFailure, [&] {
-        if (settings.uuec && plugin.factories.initAttachmentCompleter)
+        if (settings.attachmentCompleterOn && plugin.factories.initAttachmentCompleter)
             plugin.factories.initAttachmentCompleter(plugin);
     });
 
     plugin.startTime = plugin.platform.clock->now();
-    addToCounter(settings.stStartCount, 1);
+    addToCounter(settings.startCount, 1);
     pump(plugin);
 
     showSplashStatus(plugin, "Creating aux modules");
@@ -183,7 +185,7 @@ void startPlugin(Plugin& plugin) {
     step(plugin, kStartFailure, [&] {
         if (!enabled(plugin) || !plugin.trayModule) return;
         plugin.trayModule->installExceptionHandler();
-        plugin.trayModule->setTrayVisible(settings.traymode != 0);
+        plugin.trayModule->setTrayVisible(settings.trayIconMode != 0);
         plugin.trayModule->setSetupItemCaption(setupItemCaption(plugin.strings));
     });
 
@@ -198,7 +200,7 @@ void startPlugin(Plugin& plugin) {
 
     step(plugin, kStartFailure, [&] {
         if (!enabled(plugin)) return;
-        if (plugin.trayModule) plugin.trayModule->setMouseTracking(settings.sMouseTracking);
+        if (plugin.trayModule) plugin.trayModule->setMouseTracking(settings.mouseTracking);
         plugin.variables.load(plugin.platform, settings.installDir + "var.dat", log);
     });
 
@@ -218,14 +220,14 @@ void startPlugin(Plugin& plugin) {
     });
     showSplashStatus(plugin, "Mainform created");
 
-    if (enabled(plugin) && !settings.sLangFile.empty()) {
+    if (enabled(plugin) && !settings.languageFile.empty()) {
         showSplashStatus(plugin, "Loading language resources");
         step(plugin, kStartFailure,
-             [&] { applyLanguageFile(plugin, settings.installDir + settings.sLangFile); });
+             [&] { applyLanguageFile(plugin, settings.installDir + settings.languageFile); });
     }
 
     pump(plugin);
-    if (enabled(plugin) && settings.useTop10)
+    if (enabled(plugin) && settings.playCountListOn)
         step(plugin, kStartFailure, [&] { loadPlayCountList(plugin); });
 
     step(plugin, kStartFailure, [&] {
@@ -261,11 +263,11 @@ void stopPlugin(Plugin& plugin) {
     });
 
     step(plugin, kStopFailure, [&] {
-        addToCounter(settings.stSessionsLength, secondsBetween(clock.now(), plugin.startTime));
-        addToCounter(settings.stEndCount, 1);
+        addToCounter(settings.totalSessionSeconds, secondsBetween(clock.now(), plugin.startTime));
+        addToCounter(settings.endCount, 1);
         // The session on line so far counts before the settings are stored.
         if (plugin.dialUp && plugin.dialUp->isOnline)
-            addToCounter(settings.onlineTime,
+            addToCounter(settings.onlineSeconds,
                          secondsBetween(clock.now(), plugin.dialUp->connectTime));
     });
 
@@ -280,7 +282,7 @@ void stopPlugin(Plugin& plugin) {
         if (!plugin.top10List) return;
         log.write("Storing Top10: br:" + decimal(plugin.top10List->countNodes()) +
                   ", lf:" + decimal(plugin.top10List->countEntries()));
-        plugin.top10List->saveToFile(settings.statDir + "Top10.Statz");
+        plugin.top10List->saveToFile(settings.statisticsDir + "Top10.Statz");
         plugin.top10List.reset();
     });
 

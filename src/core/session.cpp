@@ -34,7 +34,7 @@ std::int32_t sessionSeconds(const Plugin& plugin) {
 
 std::int32_t totalSessionSeconds(const Plugin& plugin) {
     // The whole stored length counts: its low half alone would make a long total small again.
-    const std::int64_t stored = plugin.settings.stSessionsLength;
+    const std::int64_t stored = plugin.settings.totalSessionSeconds;
     if (stored < 0) return kFaultSeconds;  // only a damaged counter is negative
     std::int32_t total = sessionSeconds(plugin);
     addToCounter(total, stored);
@@ -44,28 +44,28 @@ std::int32_t totalSessionSeconds(const Plugin& plugin) {
 void resetStatistics(Plugin& plugin) {
     plugin.log.write("Statistics reset");
     Settings& s = plugin.settings;
-    s.onlineTime = 0;
-    s.osc = 0;
-    s.stTotalSize = 0;
-    s.stHeaderSize = 0;
-    s.stTextSize = 0;
+    s.onlineSeconds = 0;
+    s.dialUpConnectionsFinished = 0;
+    s.totalBytes = 0;
+    s.headerBytes = 0;
+    s.bodyBytes = 0;
     // Divisors of the per-run means: one, as their registry defaults, never zero.
-    s.stLetterCount = 1;
-    s.stSessionsLength = 1;
-    s.stStartCount = 1;
-    s.stEndCount = 1;
+    s.messagesCounted = 1;
+    s.totalSessionSeconds = 1;
+    s.startCount = 1;
+    s.endCount = 1;
 
     const double now =
         plugin.platform.clock != nullptr ? plugin.platform.clock->now() : plugin.startTime;
     plugin.startTime = now;
     const DateTimeFields f = decodeDateTime(now);
-    s.stYear = static_cast<std::uint16_t>(f.year);
-    s.stMonth = static_cast<std::uint16_t>(f.month);
-    s.stDay = static_cast<std::uint16_t>(f.day);
-    s.stHour = static_cast<std::uint16_t>(f.hour);
-    s.stMin = static_cast<std::uint16_t>(f.minute);
-    s.stSec = static_cast<std::uint16_t>(f.second);
-    s.stMsec = static_cast<std::uint16_t>(f.millisecond);
+    s.periodStartYear = static_cast<std::uint16_t>(f.year);
+    s.periodStartMonth = static_cast<std::uint16_t>(f.month);
+    s.periodStartDay = static_cast<std::uint16_t>(f.day);
+    s.periodStartHour = static_cast<std::uint16_t>(f.hour);
+    s.periodStartMinute = static_cast<std::uint16_t>(f.minute);
+    s.periodStartSecond = static_cast<std::uint16_t>(f.second);
+    s.periodStartMillisecond = static_cast<std::uint16_t>(f.millisecond);
 }
 
 }  // namespace qbx

@@ -78,9 +78,9 @@ public:
         log_.write("Stage 1-12");
         if (s_.needsRestart) {
             log_.write("!-!-!-!-! ZVX NEEDS REBOOT");
-            s_.madFlags = 0;
+            s_.enabledItems = 0;
         }
-        s_.antispamActive = s_.enableAntispam && (s_.madFlags & kNonSpamBit) != 0;
+        s_.antispamActive = s_.enableAntispam && (s_.enabledItems & kNonSpamBit) != 0;
         log_.write(s_.antispamActive ? "Antispam is enabled" : "Antispam is disabled");
         log_.write("Done");
     }
@@ -149,7 +149,7 @@ private:
             readRange(49, 54);
             if (!s_.viewerFilename.empty() && !p_.files->fileExists(s_.viewerFilename))
                 s_.viewerFilename.clear();
-            if (s_.sLangFile.empty()) s_.sLangFile = kDefaultLangFile;
+            if (s_.languageFile.empty()) s_.languageFile = kDefaultLangFile;
         } catch (...) {
             log_.writeStartupLog("Exception block 1");
         }
@@ -159,8 +159,8 @@ private:
         log_.write("Stage 1-6");
         try {
             // Language files are looked up in the installation folder only.
-            s_.sLangFile = fileNameOf(s_.sLangFile);
-            if (s_.sLangFile.empty()) s_.sLangFile = kDefaultLangFile;
+            s_.languageFile = fileNameOf(s_.languageFile);
+            if (s_.languageFile.empty()) s_.languageFile = kDefaultLangFile;
             if (s_.installDir.empty()) searchPluginList();
         } catch (...) {
             log_.writeStartupLog("Exception block 2");
@@ -196,8 +196,8 @@ private:
     void enterDisabledMode() {
         s_.needsRestart = true;
         s_.installDir.clear();
-        s_.ucDir.clear();
-        s_.statDir.clear();
+        s_.partsDir.clear();
+        s_.statisticsDir.clear();
         const std::string caption = std::string(kProductName) + " " + std::string(kVersionNumber);
         p_.ui->messageBox("Please restart The Bat now", caption, MessageIcon::Information);
     }
@@ -225,15 +225,16 @@ private:
             if (!s_.needsRestart) {
                 try {
                     read(55);
-                    if (s_.statDir.empty()) s_.statDir = expand(s_.installDir + "Statistics\\");
-                    log_.write("Statdir: " + s_.statDir);
-                    createOrFallBack(s_.statDir, s_.installDir + "Statistics\\",
+                    if (s_.statisticsDir.empty())
+                        s_.statisticsDir = expand(s_.installDir + "Statistics\\");
+                    log_.write("Statdir: " + s_.statisticsDir);
+                    createOrFallBack(s_.statisticsDir, s_.installDir + "Statistics\\",
                                      "Exception 1 (bad statistics directory, unable to use)");
 
                     read(56);
-                    if (s_.ucDir.empty()) s_.ucDir = s_.installDir + "UC\\";
-                    log_.write("UCdir: " + s_.ucDir);
-                    createOrFallBack(s_.ucDir, s_.installDir + "UC\\",
+                    if (s_.partsDir.empty()) s_.partsDir = s_.installDir + "UC\\";
+                    log_.write("UCdir: " + s_.partsDir);
+                    createOrFallBack(s_.partsDir, s_.installDir + "UC\\",
                                      "Exception 2 (bad UC directory, unable to use)");
 
                     log_.write("Stage 1-8");
@@ -256,18 +257,18 @@ private:
 
     void readFlags() {
         readRange(64, 68);
-        s_.madFlags = deriveMadFlags(s_.statisticsFlags);
-        s_.statisticsFlags = s_.madFlags;
-        log_.write("Mad flags: " + hexUpper(static_cast<std::uint32_t>(s_.madFlags)) + " (" +
-                   decimal(s_.madFlags) + ")");
+        s_.enabledItems = deriveMadFlags(s_.statisticsFlags);
+        s_.statisticsFlags = s_.enabledItems;
+        log_.write("Mad flags: " + hexUpper(static_cast<std::uint32_t>(s_.enabledItems)) + " (" +
+                   decimal(s_.enabledItems) + ")");
         const RegValue marker = p_.registry->readString(kSettingsKey, kFirstRunMarker);
         std::int64_t markerValue = 0;
         const bool firstRunDone = marker.status == RegStatus::Ok &&
                                   parseInt64(marker.text, markerValue) &&
                                   markerValue == kFirstRunDone;
         if (!firstRunDone) {
-            s_.madFlags = kFirstRunFlags;  // this run only; the stored flags stay derived
-            s_.sMouseTracking = false;
+            s_.enabledItems = kFirstRunFlags;  // this run only; the stored flags stay derived
+            s_.mouseTracking = false;
             log_.write("Statistics reset performed");
         }
         // A disabled run (typically the very first one, before the host lists the module)
@@ -293,10 +294,10 @@ private:
     void createScriptingDir() {
         if (s_.needsRestart) return;
         read(70);
-        if (s_.scriptingDir.empty()) s_.scriptingDir = s_.installDir + "Scripts\\";
-        log_.write("Scripting dir is: " + s_.scriptingDir);
-        if (!p_.files->createDirectories(s_.scriptingDir))
-            throw std::runtime_error("Cannot create the scripts folder " + s_.scriptingDir + ": " +
+        if (s_.scriptsDir.empty()) s_.scriptsDir = s_.installDir + "Scripts\\";
+        log_.write("Scripting dir is: " + s_.scriptsDir);
+        if (!p_.files->createDirectories(s_.scriptsDir))
+            throw std::runtime_error("Cannot create the scripts folder " + s_.scriptsDir + ": " +
                                      p_.files->lastError());
     }
 

@@ -19,80 +19,80 @@ inline constexpr const char* kHostKey = "Software\\RIT\\The Bat!";
 
 struct Settings {
     // ---- stored values, in the order LoadSettings reads them ----
-    std::int32_t keysf1 = 0;
-    std::int32_t keysf2 = 0;
-    std::int32_t keysf3 = 0;
-    std::int32_t sortmode = 0;
-    std::uint16_t stYear = 0;  // period start; defaults are the fields of "now"
-    std::int32_t ucInterval = 14;
-    std::uint16_t stDay = 0;
-    std::uint16_t stMonth = 0;
-    std::uint16_t stHour = 0;
-    std::uint16_t stMin = 0;
-    std::uint16_t stMinLen = 5;
-    std::uint16_t stSec = 0;
-    std::uint16_t stMsec = 0;
-    std::int32_t stLetterCount = 1;
-    std::int32_t onlineTime = 0;  // "OnlineTime", seconds
-    std::int64_t stStartCount = 1;
-    std::int32_t traymode = 2;
-    std::int64_t stEndCount = 1;
-    std::int64_t stTotalSize = 0;
-    std::int32_t tun = 1;
-    std::int64_t stHeaderSize = 0;
-    std::int32_t osc = 0;
-    std::int64_t stTextSize = 0;
-    std::int64_t stSessionsLength = 1;
+    std::int32_t dialogChordKey1 = 0;
+    std::int32_t dialogChordKey2 = 0;
+    std::int32_t dialogChordKey3 = 0;
+    std::int32_t passThroughSortMode = 0;
+    std::uint16_t periodStartYear = 0;  // period start; defaults are the fields of "now"
+    std::int32_t pendingPartsMaxAgeDays = 14;
+    std::uint16_t periodStartDay = 0;
+    std::uint16_t periodStartMonth = 0;
+    std::uint16_t periodStartHour = 0;
+    std::uint16_t periodStartMinute = 0;
+    std::uint16_t spamMinWordLength = 5;
+    std::uint16_t periodStartSecond = 0;
+    std::uint16_t periodStartMillisecond = 0;
+    std::int32_t messagesCounted = 1;
+    std::int32_t onlineSeconds = 0;  // "OnlineTime", seconds
+    std::int64_t startCount = 1;
+    std::int32_t trayIconMode = 2;
+    std::int64_t endCount = 1;
+    std::int64_t totalBytes = 0;
+    std::int32_t passThroughTun = 1;
+    std::int64_t headerBytes = 0;
+    std::int32_t dialUpConnectionsFinished = 0;
+    std::int64_t bodyBytes = 0;
+    std::int64_t totalSessionSeconds = 1;
     std::int32_t logLevel = 5;  // "Log level": kept, not used
     bool dumpStatistics = false;
-    std::uint16_t mmWidth = 320;
+    std::uint16_t monitorWidthMm = 320;
     std::int32_t compressionLevel = 3;
-    std::uint16_t mmHeight = 240;
-    bool uuec = true;
+    std::uint16_t monitorHeightMm = 240;
+    bool attachmentCompleterOn = true;
     bool enableAntispam = false;
-    bool useTop10 = false;
-    bool splashmode = false;
-    bool doTrim = false;
-    bool doNum = false;
-    bool doExt = false;
+    bool playCountListOn = false;
+    bool showSplash = false;
+    bool playCountTrimSpaces = false;
+    bool playCountTrimNumbers = false;
+    bool playCountTrimExtensions = false;
     bool updateStatisticsAfterReceive = false;
-    bool enableOsd = false;  // "Enable on-screen debug display"
-    bool stSortMode = true;
-    bool gkWin = true;
-    bool gkAlt = false;
-    bool gkShift = false;
-    bool gkCtrl = true;
-    std::int32_t gkKey = 113;  // F2; 0 = no hot key
-    bool sthb = true;
-    bool sMouseTracking = false;
+    bool monitorWindowOn = false;  // "Enable on-screen debug display"
+    bool sortItemsByCount = true;
+    bool hotKeyWin = true;
+    bool hotKeyAlt = false;
+    bool hotKeyShift = false;
+    bool hotKeyCtrl = true;
+    std::int32_t hotKeyCode = 113;  // F2; 0 = no hot key
+    bool passThroughSthb = true;
+    bool mouseTracking = false;
     std::string viewerVersion;  // "version" in the viewer key
-    bool sWATracking = true;
+    bool playerTracking = true;
     std::string programDir;      // host's "ProgramDir", expanded
     std::string hostWorkingDir;  // host's "Working Directory", expanded
     std::string installDir;      // "InstallDir"
     std::string viewerFilename;  // "filename" in the viewer key; empty when missing
     std::string customDateFormat = "d/mm/yy hh:nn";
-    std::string sLangFile = "english.zlf";
-    std::string statDir;
-    std::string ucDir;                            // "UCdir"
-    std::string madMask = "$$year.$$month.unix";  // "The MAD mask"
-    bool madBackupEnabled = false;
+    std::string languageFile = "english.zlf";
+    std::string statisticsDir;
+    std::string partsDir;                             // "UCdir"
+    std::string mailboxMask = "$$year.$$month.unix";  // "The MAD mask"
+    bool mailboxBackupOn = false;
     bool lookForRecipients = false;
-    bool madIgnoreSpecific = false;  // "MAD ignore specific strings"
-    std::string madIgnoreString;     // "The MAD ignore string"
-    std::uint8_t stbKind = 0;
-    std::uint8_t sttKind = 0;
-    bool igquotes = true;
-    bool iglatin = false;
-    bool igcyrillic = false;
-    bool noigspam = true;
+    bool mailboxIgnoreOn = false;   // "MAD ignore specific strings"
+    std::string mailboxIgnoreText;  // "The MAD ignore string"
+    std::uint8_t sizeDisplayUnit = 0;
+    std::uint8_t timeDisplayUnit = 0;
+    bool dialogIgnoreQuotes = true;
+    bool dialogIgnoreLatin = false;
+    bool dialogIgnoreCyrillic = false;
+    bool dialogNoIgnoreSpam = true;
     std::int32_t statisticsFlags = 0;  // "Statistics Flags" as SaveSettings writes it
-    std::string scriptingDir;
+    std::string scriptsDir;
 
     // ---- derived for this run ----
-    std::int32_t madFlags = 0;    // the working copy of "Statistics Flags"
-    bool antispamActive = false;  // "Enable antispam" and the NonSpam bit of madFlags
-    bool needsRestart = false;    // disabled mode: no installation folder
+    std::int32_t enabledItems = 0;  // the working copy of "Statistics Flags"
+    bool antispamActive = false;    // "Enable antispam" and the NonSpam bit of enabledItems
+    bool needsRestart = false;      // disabled mode: no installation folder
 
     bool operator==(const Settings&) const = default;
 };

@@ -141,8 +141,8 @@ void ScriptRunner::start() {
 
     // In disabled mode there is no scripts folder of ours: nothing is read from anywhere.
     ScriptFolder folder;
-    if (!plugin_.settings.needsRestart && !plugin_.settings.scriptingDir.empty()) {
-        folder.dir = plugin_.settings.scriptingDir;
+    if (!plugin_.settings.needsRestart && !plugin_.settings.scriptsDir.empty()) {
+        folder.dir = plugin_.settings.scriptsDir;
         removeStaleTemporariesIn(*plugin_.platform.files, folder.dir, ".s", log);
         folder.entryNames = plugin_.platform.files->listFiles(folder.dir, ".s");
     }

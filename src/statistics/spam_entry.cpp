@@ -158,10 +158,10 @@ public:
         }
         Settings& settings = plugin_.settings;
         if (plugin_.dialUp) addToCounter(plugin_.dialUp->receivedBytes, sizes_.raw);
-        addToCounter(settings.stHeaderSize, sizes_.header);
-        addToCounter(settings.stTotalSize, sizes_.raw);
-        addToCounter(settings.stTextSize, sizes_.body);
-        addToCounter(settings.stLetterCount, 1);
+        addToCounter(settings.headerBytes, sizes_.header);
+        addToCounter(settings.totalBytes, sizes_.raw);
+        addToCounter(settings.bodyBytes, sizes_.body);
+        addToCounter(settings.messagesCounted, 1);
         recipient_ = "---";
 
         guardedStep(log_, "Exception 7", [&] { readAndCount(score); });
@@ -252,7 +252,7 @@ private:
     // Not an item: the body that is one part of an encoded attachment goes to the completer.
     void handOverUuePart(MessageParts& parts) {
         guardedStep(log_, "2.d", [&] {
-            if (!plugin_.settings.uuec) return;
+            if (!plugin_.settings.attachmentCompleterOn) return;
             if (hooks_.isUuePart && hooks_.isUuePart(plugin_, parts.body)) {
                 if (hooks_.addUuePart) hooks_.addUuePart(plugin_, parts.body);
                 log_.write("-++---- is UUE");
@@ -342,7 +342,7 @@ private:
     }
 
     void backUp() {
-        if (!plugin_.settings.madBackupEnabled || statItem(plugin_, Slot::Traffic) == nullptr)
+        if (!plugin_.settings.mailboxBackupOn || statItem(plugin_, Slot::Traffic) == nullptr)
             return;
         log_.write("Begin 5");
         const std::string header = read(kItemHeader, sizes_.header);
@@ -394,7 +394,7 @@ void feedSteps(Plugin& plugin, MonitorCounters& monitor, std::intptr_t context, 
     if (!plugin.settings.antispamActive) return;
     addToCounter(monitor.lettersProcessed, 1);
     if (hooks.showMonitor) hooks.showMonitor(plugin);
-    if ((plugin.settings.madFlags & kNonSpamBit) == 0) return;
+    if ((plugin.settings.enabledItems & kNonSpamBit) == 0) return;
 
     if (callback == nullptr) throw std::runtime_error("no host callback");
     const std::int32_t raw = hostItemLength(context, callback, kItemRawMessage);
@@ -411,7 +411,7 @@ void feedSteps(Plugin& plugin, MonitorCounters& monitor, std::intptr_t context, 
 
     const Slot slot = isSpam != 0 ? Slot::Spam : Slot::NonSpam;
     if (StatItem* item = statItem(plugin, slot))
-        item->addText(body, plugin.settings.stMinLen, false, -1);
+        item->addText(body, plugin.settings.spamMinWordLength, false, -1);
 }
 
 }  // namespace
@@ -454,7 +454,7 @@ std::int32_t getSpamScore(Plugin& plugin, std::intptr_t context, HostDataCallbac
         if (filter == nullptr) return -1;
         addToCounter(filter->monitor.incomingScored, 1);
         addToCounter(filter->monitor.lettersProcessed, 1);
-        if (plugin.settings.madFlags == 0) return -1;
+        if (plugin.settings.enabledItems == 0) return -1;
         if (filter->scoreBusy) {
             plugin.log.write("Rejected!");
             return -1;

@@ -298,7 +298,8 @@ double getTextSpamScore(Plugin& plugin, std::string_view text) {
     plugin.statItems[kScratch].reset();
     if (plugin.factories.statisticsItem)
         plugin.statItems[kScratch] = plugin.factories.statisticsItem(
-            plugin, plugin.settings.statDir + kStatItemNames[kScratch], static_cast<int>(kScratch));
+            plugin, plugin.settings.statisticsDir + kStatItemNames[kScratch],
+            static_cast<int>(kScratch));
     if (StatItem* scratch = statItem(plugin, Slot::Temp2)) {
         const double now = plugin.platform.clock != nullptr ? plugin.platform.clock->now() : 0.0;
         // Straight into the tree: the scratch item is not marked changed and never stored.

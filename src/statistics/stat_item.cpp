@@ -295,13 +295,13 @@ void StatItem::addLetter(std::string_view letter, std::string_view headerBlock) 
     shown += headerBlock.substr(0, 98);
     logToDump("Added letter (size: " + decimal(static_cast<std::int64_t>(letter.size())) + ") \"" +
               shown + "\"");
-    if (acceptsLetter(headerBlock)) appendLetterToMailbox(letter, plugin_.settings.madMask);
+    if (acceptsLetter(headerBlock)) appendLetterToMailbox(letter, plugin_.settings.mailboxMask);
 }
 
 bool StatItem::acceptsLetter(std::string_view text) const {
     const Settings& settings = plugin_.settings;
-    if (!settings.madIgnoreSpecific || settings.madIgnoreString.empty()) return true;
-    return toUpper1251(text).find(toUpper1251(settings.madIgnoreString)) == std::string::npos;
+    if (!settings.mailboxIgnoreOn || settings.mailboxIgnoreText.empty()) return true;
+    return toUpper1251(text).find(toUpper1251(settings.mailboxIgnoreText)) == std::string::npos;
 }
 
 void StatItem::appendLetterToMailbox(std::string_view letter, std::string_view mask) {

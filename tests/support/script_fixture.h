@@ -14,7 +14,7 @@ class ScriptFixture : public MacroFixture {
 protected:
     static constexpr const char* kDir = "C:\\QBX\\Scripts\\";
 
-    ScriptFixture() { plugin.settings.scriptingDir = kDir; }
+    ScriptFixture() { plugin.settings.scriptsDir = kDir; }
 
     void put(const std::string& file, const std::string& text) {
         fake.files.put(std::string(kDir) + file, text);

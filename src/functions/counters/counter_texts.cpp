@@ -70,7 +70,9 @@ constexpr std::array<TimeUnit, 6> kTimeUnits = {{
 }  // namespace
 
 std::optional<double> periodStart(const Settings& s) {
-    const DateTimeFields f{s.stYear, s.stMonth, s.stDay, s.stHour, s.stMin, s.stSec, s.stMsec};
+    const DateTimeFields f{s.periodStartYear,       s.periodStartMonth,  s.periodStartDay,
+                           s.periodStartHour,       s.periodStartMinute, s.periodStartSecond,
+                           s.periodStartMillisecond};
     if (f.year < 1 || f.year > 9999 || f.month < 1 || f.month > 12) return std::nullopt;
     if (f.day < 1 || f.day > daysInMonth(f.year, f.month)) return std::nullopt;
     if (f.hour > 23 || f.minute > 59 || f.second > 59 || f.millisecond > 999) return std::nullopt;
@@ -92,12 +94,12 @@ std::string periodText(std::int64_t s, const StringTable& strings) {
 
 double trafficAmount(const Settings& s, char which) {
     switch (which) {
-        case 'T': return static_cast<double>(s.stTotalSize);
-        case 'H': return static_cast<double>(s.stHeaderSize);
-        case 'B': return static_cast<double>(s.stTextSize);
+        case 'T': return static_cast<double>(s.totalBytes);
+        case 'H': return static_cast<double>(s.headerBytes);
+        case 'B': return static_cast<double>(s.bodyBytes);
         case 'A':
-            return static_cast<double>(s.stTotalSize) - static_cast<double>(s.stTextSize) -
-                   static_cast<double>(s.stHeaderSize);
+            return static_cast<double>(s.totalBytes) - static_cast<double>(s.bodyBytes) -
+                   static_cast<double>(s.headerBytes);
         default: return 0.0;
     }
 }

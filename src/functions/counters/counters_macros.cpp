@@ -37,7 +37,7 @@ std::int64_t periodSeconds(const Plugin& plugin) {
 
 }  // namespace
 
-std::string statCount(MacroCall& call) { return decimal(call.plugin.settings.stLetterCount); }
+std::string statCount(MacroCall& call) { return decimal(call.plugin.settings.messagesCounted); }
 
 std::string statTimes(MacroCall& call) { return decimal(periodSeconds(call.plugin)); }
 
@@ -62,9 +62,9 @@ std::string statS(MacroCall& call) {
 
 std::string statMs(MacroCall& call) {
     const Plugin& plugin = call.plugin;
-    if (plugin.settings.stLetterCount == 0) return plugin.strings[str::kNotAvailable];
+    if (plugin.settings.messagesCounted == 0) return plugin.strings[str::kNotAvailable];
     const double mean = trafficAmount(plugin.settings, letter(call, 0)) /
-                        static_cast<double>(plugin.settings.stLetterCount);
+                        static_cast<double>(plugin.settings.messagesCounted);
     return sizeInUnit(plugin, mean, letter(call, 1));
 }
 
@@ -74,12 +74,12 @@ std::string statSessionTotalTime(MacroCall& call) {
 
 std::string statSessionTime(MacroCall& call) { return decimal(sessionSeconds(call.plugin)); }
 
-std::string statStartCount(MacroCall& call) { return decimal(call.plugin.settings.stStartCount); }
+std::string statStartCount(MacroCall& call) { return decimal(call.plugin.settings.startCount); }
 
-std::string statEndCount(MacroCall& call) { return decimal(call.plugin.settings.stEndCount); }
+std::string statEndCount(MacroCall& call) { return decimal(call.plugin.settings.endCount); }
 
 std::string statSessionMeanTime(MacroCall& call) {
-    const std::int64_t ends = call.plugin.settings.stEndCount;
+    const std::int64_t ends = call.plugin.settings.endCount;
     if (ends == 0) return "0";
     return wholeText(static_cast<double>(totalSessionSeconds(call.plugin)) /
                      static_cast<double>(ends));

@@ -192,32 +192,34 @@ TEST_F(SessionTest, TotalAddsTheWholeStoredLengthAndStopsAt32Bits) {
         {std::numeric_limits<std::int64_t>::max(), kMax32},
         {-1, 1}};  // only a damaged counter is negative
     for (const auto& [stored, total] : cases) {
-        plugin.settings.stSessionsLength = stored;
+        plugin.settings.totalSessionSeconds = stored;
         EXPECT_EQ(totalSessionSeconds(plugin), total) << stored;
     }
 }
 
 TEST_F(SessionTest, ResetStatisticsRestartsCountersAndPeriod) {
     Settings& s = plugin.settings;
-    s.onlineTime = 77;
-    s.osc = 3;
-    s.stTotalSize = s.stHeaderSize = s.stTextSize = 123456;
-    s.stLetterCount = 0;
-    s.stSessionsLength = s.stStartCount = s.stEndCount = 0;
+    s.onlineSeconds = 77;
+    s.dialUpConnectionsFinished = 3;
+    s.totalBytes = s.headerBytes = s.bodyBytes = 123456;
+    s.messagesCounted = 0;
+    s.totalSessionSeconds = s.startCount = s.endCount = 0;
     plugin.startTime = 1.0;
     fakes.clock.dateTime = encodeDateTime({2024, 2, 29, 13, 14, 15, 250});
     resetStatistics(plugin);
     using Counts = std::vector<std::int64_t>;
-    EXPECT_EQ((Counts{s.onlineTime, s.osc, s.stTotalSize, s.stHeaderSize, s.stTextSize}),
+    EXPECT_EQ((Counts{s.onlineSeconds, s.dialUpConnectionsFinished, s.totalBytes, s.headerBytes,
+                      s.bodyBytes}),
               Counts(5, 0));
     // The mean-per-run read-outs divide by these: one, never zero.
-    EXPECT_EQ((Counts{s.stLetterCount, s.stSessionsLength, s.stStartCount, s.stEndCount}),
+    EXPECT_EQ((Counts{s.messagesCounted, s.totalSessionSeconds, s.startCount, s.endCount}),
               Counts(4, 1));
     EXPECT_EQ(plugin.startTime, fakes.clock.dateTime);
     EXPECT_EQ(totalSessionSeconds(plugin), 1);
-    EXPECT_EQ(
-        (std::vector<int>{s.stYear, s.stMonth, s.stDay, s.stHour, s.stMin, s.stSec, s.stMsec}),
-        (std::vector<int>{2024, 2, 29, 13, 14, 15, 250}));
+    EXPECT_EQ((std::vector<int>{s.periodStartYear, s.periodStartMonth, s.periodStartDay,
+                                s.periodStartHour, s.periodStartMinute, s.periodStartSecond,
+                                s.periodStartMillisecond}),
+              (std::vector<int>{2024, 2, 29, 13, 14, 15, 250}));
 }
 
 }  // namespace

@@ -177,7 +177,7 @@ TEST_F(Lifecycle, FinalizeStoresCountersOnlineTimeAndThePlayCountList) {
     returningUser();
     fake.registry.set(kSettingsKey, "stSessionsLength", "5000000000");
     runSession({}, [this](Plugin& plugin) {
-        plugin.settings.useTop10 = false;
+        plugin.settings.playCountListOn = false;
         plugin.dialUp->isOnline = true;
         plugin.dialUp->connectTime = fake.clock.now() - 100.0 / 86400.0;
     });

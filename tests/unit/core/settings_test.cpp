@@ -53,7 +53,9 @@ protected:
         return std::any_of(lines.begin(), lines.end(),
                            [&](const std::string& line) { return endsWith(line, text); });
     }
-    Texts folders() const { return {settings.statDir, settings.ucDir, settings.scriptingDir}; }
+    Texts folders() const {
+        return {settings.statisticsDir, settings.partsDir, settings.scriptsDir};
+    }
     test::FakePlatform fake;
     Platform platform = fake.platform();
     Log log{platform};
@@ -70,9 +72,9 @@ TEST_F(SettingsTest, FirstRunFindsTheModuleAndEnablesTheFirstRunItemsForThisRunO
     EXPECT_FALSE(settings.needsRestart);
     EXPECT_EQ(settings.installDir, "c:\\mail\\plugins\\");
     EXPECT_EQ(stored("Statistics reset"), "88");
-    EXPECT_EQ(settings.madFlags, 88);
+    EXPECT_EQ(settings.enabledItems, 88);
     EXPECT_EQ(settings.statisticsFlags, 448);
-    EXPECT_FALSE(settings.sMouseTracking);
+    EXPECT_FALSE(settings.mouseTracking);
     EXPECT_FALSE(settings.antispamActive);  // 88 has no NonSpam bit
     EXPECT_EQ(folders(), (Texts{"c:\\mail\\plugins\\Statistics\\", "c:\\mail\\plugins\\UC\\",
                                 "c:\\mail\\plugins\\Scripts\\"}));
@@ -91,17 +93,17 @@ TEST_F(SettingsTest, EmptyRegistryGivesTheDefaults) {
     save();
     EXPECT_EQ(stored("Statistics Flags"), "256");
     Settings expected;  // the declared defaults must agree with the loader's
-    expected.stYear = 2023;
-    expected.stMonth = 3;
-    expected.stDay = 15;
-    expected.stHour = 12;
+    expected.periodStartYear = 2023;
+    expected.periodStartMonth = 3;
+    expected.periodStartDay = 15;
+    expected.periodStartHour = 12;
     expected.hostWorkingDir = "C:\\Users\\me\\AppData\\The Bat!";
     expected.installDir = settings.installDir;
-    expected.statDir = settings.statDir;
-    expected.ucDir = settings.ucDir;
-    expected.scriptingDir = settings.scriptingDir;
+    expected.statisticsDir = settings.statisticsDir;
+    expected.partsDir = settings.partsDir;
+    expected.scriptsDir = settings.scriptsDir;
     expected.statisticsFlags = 256;
-    expected.madFlags = 88;
+    expected.enabledItems = 88;
     EXPECT_EQ(settings, expected);
 }
 
@@ -117,7 +119,7 @@ TEST_F(SettingsTest, WorkingFlagsFollowTheStoredFlags) {
     installed();
     set("Statistics Flags", "64");
     load();
-    EXPECT_EQ(settings.madFlags, 448);
+    EXPECT_EQ(settings.enabledItems, 448);
     EXPECT_EQ(settings.statisticsFlags, 448);
     EXPECT_TRUE(logged("Mad flags: 1C0 (448)"));
 }
@@ -161,7 +163,7 @@ TEST_F(SettingsTest, MissingOrUnlistedModuleDisablesTheModule) {
         settings = Settings{};
         load();
         EXPECT_TRUE(settings.needsRestart);
-        EXPECT_EQ(settings.madFlags, 0);
+        EXPECT_EQ(settings.enabledItems, 0);
         EXPECT_FALSE(settings.antispamActive);
         EXPECT_EQ(settings.installDir, "");
         EXPECT_EQ(folders(), (Texts{"", "", ""}));
@@ -182,16 +184,16 @@ TEST_F(SettingsTest, FoldersAndLanguageFileAreNormalised) {
     fake.environment.variables["DATA"] = "D:\\Data";
     set({{"sLangFile", "C:\\x\\russian.zlf"}, {"UCdir", "%DATA%\\UC"}, {"StatDir", "D:\\Stats"}});
     load();
-    EXPECT_EQ(settings.sLangFile, "russian.zlf");
-    EXPECT_EQ(settings.ucDir, "D:\\Data\\UC\\");
-    EXPECT_EQ(settings.statDir, "D:\\Stats\\");
+    EXPECT_EQ(settings.languageFile, "russian.zlf");
+    EXPECT_EQ(settings.partsDir, "D:\\Data\\UC\\");
+    EXPECT_EQ(settings.statisticsDir, "D:\\Stats\\");
     EXPECT_TRUE(fake.files.directoryExists("D:\\Data\\UC"));
     EXPECT_TRUE(fake.files.directoryExists("D:\\Stats"));
     EXPECT_TRUE(logged("UCdir: D:\\Data\\UC\\"));
     set("sLangFile", "");
     settings = Settings{};
     load();
-    EXPECT_EQ(settings.sLangFile, "english.zlf");
+    EXPECT_EQ(settings.languageFile, "english.zlf");
 }
 
 TEST_F(SettingsTest, UnusableFoldersFallBackUnderTheInstallation) {
@@ -199,9 +201,9 @@ TEST_F(SettingsTest, UnusableFoldersFallBackUnderTheInstallation) {
     set({{"StatDir", "Q:\\Locked\\Stats\\"}, {"UCdir", "Q:\\Locked\\UC"}});
     fake.files.unwritableFolders = {"q:\\locked"};
     load();
-    EXPECT_EQ(settings.statDir, "C:\\QBX\\Statistics\\");
-    EXPECT_EQ(settings.ucDir, "C:\\QBX\\UC\\");
-    EXPECT_TRUE(fake.files.directoryExists(settings.statDir));
+    EXPECT_EQ(settings.statisticsDir, "C:\\QBX\\Statistics\\");
+    EXPECT_EQ(settings.partsDir, "C:\\QBX\\UC\\");
+    EXPECT_TRUE(fake.files.directoryExists(settings.statisticsDir));
     EXPECT_TRUE(logged("Exception 1 (bad statistics directory, unable to use)"));
     EXPECT_TRUE(logged("Exception 2 (bad UC directory, unable to use)"));
     EXPECT_TRUE(logged("Cannot create folder Q:\\Locked\\Stats\\: Access is denied."));
@@ -225,13 +227,13 @@ TEST_F(SettingsTest, OneBadValueLeavesItsNeighboursAlone) {
     for (const char* name : {"keysf2", "UCdir", "Statistics Flags"})
         fake.registry.setWrongType(kSettingsKey, name);
     load();
-    const std::int64_t numbers[] = {settings.keysf1,   settings.keysf2,
-                                    settings.keysf3,   settings.ucInterval,
-                                    settings.traymode, settings.statisticsFlags};
+    const std::int64_t numbers[] = {settings.dialogChordKey1, settings.dialogChordKey2,
+                                    settings.dialogChordKey3, settings.pendingPartsMaxAgeDays,
+                                    settings.trayIconMode,    settings.statisticsFlags};
     EXPECT_THAT(numbers, ElementsAreArray({7, 0, 9, 30, 2, 256}));
-    EXPECT_EQ(settings.ucDir, "C:\\QBX\\UC\\");
-    EXPECT_EQ(settings.madMask, "x.mbox");
-    EXPECT_FALSE(settings.noigspam);
+    EXPECT_EQ(settings.partsDir, "C:\\QBX\\UC\\");
+    EXPECT_EQ(settings.mailboxMask, "x.mbox");
+    EXPECT_FALSE(settings.dialogNoIgnoreSpam);
     EXPECT_TRUE(logged("Registry value \"keysf2\" is not a text value, default used"));
     EXPECT_FALSE(logged("\"traymode\" is \"two\"")) << "no number, no range to tell";
 }
@@ -318,7 +320,7 @@ TEST_F(SettingsTest, FolderSettingsAreResolvedOrRefused) {
         settings = Settings{};
         load();
         EXPECT_EQ(settings.installDir, used) << stored;
-        EXPECT_EQ(settings.statDir, std::string(used) + "Statistics\\") << stored;
+        EXPECT_EQ(settings.statisticsDir, std::string(used) + "Statistics\\") << stored;
     }
     EXPECT_TRUE(
         logged("Registry value \"InstallDir\" is \"NUL\", refused: device name \"NUL\", "
@@ -329,7 +331,7 @@ TEST_F(SettingsTest, ARefusedTextIsLoggedOnOneLineOfBoundedLength) {
     installed();
     set("UCdir", ("D:\\x\r\n" + std::string(500, 'y')).c_str());
     load();
-    EXPECT_EQ(settings.ucDir, "C:\\QBX\\UC\\");
+    EXPECT_EQ(settings.partsDir, "C:\\QBX\\UC\\");
     EXPECT_TRUE(logged("Registry value \"UCdir\" is \"D:\\x  " + std::string(114, 'y') +
                        "...\", refused: control character, default used"));
 }
@@ -398,9 +400,9 @@ TEST_F(SettingsTest, LoadSaveLoadKeepsEveryValue) {
     set(totals);
     set({{"Statistics Flags", "64"}, {"stTextSize", "7"}, {"sLangFile", "german.zlf"}});
     load();
-    EXPECT_EQ(settings.keysf2, 3);
+    EXPECT_EQ(settings.dialogChordKey2, 3);
     EXPECT_EQ(settings.viewerFilename, "C:\\Viewer\\zvxv.exe");
-    settings.stTextSize += 5000000000LL;
+    settings.bodyBytes += 5000000000LL;
     const Settings first = settings;
     save();
     for (const auto& [name, value] : totals) EXPECT_EQ(stored(name), value) << name;

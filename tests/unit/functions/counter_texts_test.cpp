@@ -25,9 +25,11 @@ StringTable builtInStrings() {
 Settings periodStartingAt(const DateTimeFields& f) {
     Settings s;
     const auto u16 = [](int v) { return static_cast<std::uint16_t>(v); };
-    s.stYear = u16(f.year), s.stMonth = u16(f.month), s.stDay = u16(f.day);
-    s.stHour = u16(f.hour), s.stMin = u16(f.minute), s.stSec = u16(f.second);
-    s.stMsec = u16(f.millisecond);
+    s.periodStartYear = u16(f.year), s.periodStartMonth = u16(f.month),
+    s.periodStartDay = u16(f.day);
+    s.periodStartHour = u16(f.hour), s.periodStartMinute = u16(f.minute),
+    s.periodStartSecond = u16(f.second);
+    s.periodStartMillisecond = u16(f.millisecond);
     return s;
 }
 
@@ -49,9 +51,9 @@ TEST(CounterTexts, SizesInEveryUnit) {
 
 TEST(CounterTexts, AmountLettersAreExactCase) {
     Settings s;
-    s.stTotalSize = 1000;
-    s.stHeaderSize = 300;
-    s.stTextSize = 600;
+    s.totalBytes = 1000;
+    s.headerBytes = 300;
+    s.bodyBytes = 600;
     const std::vector<std::pair<char, double>> cases = {{'T', 1000}, {'H', 300}, {'B', 600},
                                                         {'A', 100},  {'t', 0},   {'Q', 0}};
     for (const auto& [which, expected] : cases)

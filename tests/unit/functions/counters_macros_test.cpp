@@ -24,9 +24,11 @@ protected:
     void setPeriodStart(const DateTimeFields& f) {
         Settings& s = plugin.settings;
         const auto u16 = [](int v) { return static_cast<std::uint16_t>(v); };
-        s.stYear = u16(f.year), s.stMonth = u16(f.month), s.stDay = u16(f.day);
-        s.stHour = u16(f.hour), s.stMin = u16(f.minute), s.stSec = u16(f.second);
-        s.stMsec = u16(f.millisecond);
+        s.periodStartYear = u16(f.year), s.periodStartMonth = u16(f.month),
+        s.periodStartDay = u16(f.day);
+        s.periodStartHour = u16(f.hour), s.periodStartMinute = u16(f.minute),
+        s.periodStartSecond = u16(f.second);
+        s.periodStartMillisecond = u16(f.millisecond);
     }
 };
 
@@ -36,25 +38,25 @@ struct CommaLocale : test::FakeLocale {
 
 TEST_F(CountersMacros, SizesReadTheirAmountAndUnitLetters) {
     Settings& s = plugin.settings;
-    s.stHeaderSize = 300;
-    s.stTextSize = 600;
+    s.headerBytes = 300;
+    s.bodyBytes = 600;
     // Total size, then the arguments; a missing unit letter reads as a blank.
     const std::vector<std::tuple<std::int64_t, Args, std::string>> cases = {
         {1536, {"T", "A"}, "1.5 Kb"}, {1536, {"T", "K"}, "2 Kb"}, {1536, {"T"}, "1536 b"},
         {1536, {"Q", "X"}, "0 b"},    {1000, {"H", "B"}, "300"},  {1000, {"B", "B"}, "600"},
         {1000, {"A", "B"}, "100"},    {1000, {"t", "B"}, "0"}};
     for (const auto& [total, args, expected] : cases) {
-        s.stTotalSize = total;
+        s.totalBytes = total;
         EXPECT_EQ(run("STATS", args), expected) << total << " " << args[0];
     }
     CommaLocale comma;
     plugin.platform.locale = &comma;
-    s.stTotalSize = 1536;
+    s.totalBytes = 1536;
     EXPECT_EQ(run("STATS", {"T", "A"}), "1,5 Kb");
 }
 
 TEST_F(CountersMacros, TrafficPerTimeUnit) {
-    plugin.settings.stTotalSize = 7200;
+    plugin.settings.totalBytes = 7200;
     periodStartedSecondsAgo(3600);
     const std::vector<std::pair<std::string, std::string>> perUnit = {
         {"H", "7200"},   {"S", "2"},       {"X", "2"},        {"M", "120"},
@@ -86,26 +88,26 @@ TEST_F(CountersMacros, PeriodLengthAgainstTheClock) {
 
 TEST_F(CountersMacros, CountersMeanAndSessions) {
     Settings& s = plugin.settings;
-    s.stStartCount = 5'000'000'000;
-    s.stEndCount = 7;
+    s.startCount = 5'000'000'000;
+    s.endCount = 7;
     EXPECT_EQ(run("STATSTARTCOUNT"), "5000000000");
     EXPECT_EQ(run("STATENDCOUNT"), "7");
-    s.stLetterCount = 0;
+    s.messagesCounted = 0;
     EXPECT_EQ(run("STATMS", {"T", "B"}), "n/a");
-    s.stLetterCount = 4;
+    s.messagesCounted = 4;
     EXPECT_EQ(run("STATCOUNT"), "4");
-    s.stTotalSize = 10;
+    s.totalBytes = 10;
     EXPECT_EQ(run("STATMS", {"T", "B"}), "2");  // 2.5 to the even 2
     EXPECT_EQ(run("STATMS", {"T", "A"}), "2 b");
     plugin.startTime = fake.clock.dateTime - 90.0 / 86400.0;
-    s.stSessionsLength = 10;
+    s.totalSessionSeconds = 10;
     EXPECT_EQ(run("STATSESSIONTIME"), "90");
     EXPECT_EQ(run("STATSESSIONTOTALTIME"), "100");
-    s.stEndCount = 40;  // 2.5 to the even 2
+    s.endCount = 40;  // 2.5 to the even 2
     EXPECT_EQ(run("STATSESSIONMEANTIME"), "2");
-    s.stSessionsLength = 50;  // 140 / 40 = 3.5 to the even 4
+    s.totalSessionSeconds = 50;  // 140 / 40 = 3.5 to the even 4
     EXPECT_EQ(run("STATSESSIONMEANTIME"), "4");
-    s.stEndCount = 0;
+    s.endCount = 0;
     EXPECT_EQ(run("STATSESSIONMEANTIME"), "0");
 }
 

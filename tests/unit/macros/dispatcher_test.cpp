@@ -66,7 +66,7 @@ TEST_F(Dispatcher, NamesAreUpperCasedByTheCodePageTableAndUnknownOnesStoreNothin
 }
 
 TEST_F(Dispatcher, BothTwinEntriesStoreInChainOrder) {
-    plugin.settings.stLetterCount = 12;
+    plugin.settings.messagesCounted = 12;
     EXPECT_EQ(run("STATCOUNT"), "12");
     EXPECT_EQ(data.stores, (Stores{{kMacroResultId, "12"}, {kMacroResultId, "12"}}));
 }

@@ -71,7 +71,7 @@ SpamEntryHooks scoring(std::function<double()> probability) {
 class SpamEntry : public ::testing::Test {
 protected:
     void SetUp() override {
-        plugin.settings.statDir = "C:\\QBX\\Statistics\\";
+        plugin.settings.statisticsDir = "C:\\QBX\\Statistics\\";
         plugin.settings.antispamActive = true;
         plugin.log.setMirror([this](const std::string& line) { log.push_back(line); });
         installSpamFilter(plugin);
@@ -90,9 +90,9 @@ protected:
     void enable(std::initializer_list<Slot> slots) {
         for (Slot slot : slots) {
             const auto i = static_cast<std::size_t>(slot);
-            plugin.settings.madFlags |= 1 << i;
+            plugin.settings.enabledItems |= 1 << i;
             plugin.statItems[i] = std::make_unique<StatItem>(
-                plugin, plugin.settings.statDir + kStatItemNames[i], static_cast<int>(i));
+                plugin, plugin.settings.statisticsDir + kStatItemNames[i], static_cast<int>(i));
         }
         log.clear();
     }
@@ -252,7 +252,7 @@ TEST_F(SpamEntry, TrafficKeysAndAmounts) {
     EXPECT_TRUE(logged("Done" + kDay));
     const auto& s = plugin.settings;
     EXPECT_EQ(std::vector<std::int64_t>(
-                  {s.stHeaderSize, s.stTotalSize, s.stTextSize, std::int64_t{s.stLetterCount}}),
+                  {s.headerBytes, s.totalBytes, s.bodyBytes, std::int64_t{s.messagesCounted}}),
               std::vector<std::int64_t>({11, 3, 4, 2}));
     EXPECT_EQ(plugin.dialUp->receivedBytes, 3);
 }
@@ -263,8 +263,8 @@ TEST_F(SpamEntry, TotalsAndMonitorCountersStopAtTheirMaximum) {
     constexpr std::int64_t kMax64 = std::numeric_limits<std::int64_t>::max();
     constexpr std::int32_t kMax32 = std::numeric_limits<std::int32_t>::max();
     Settings& s = plugin.settings;
-    s.stHeaderSize = s.stTotalSize = s.stTextSize = kMax64 - 1;
-    s.stLetterCount = kMax32;
+    s.headerBytes = s.totalBytes = s.bodyBytes = kMax64 - 1;
+    s.messagesCounted = kMax32;
     plugin.dialUp->receivedBytes = kMax64 - 1;
     filter().monitor.incomingScored = filter().monitor.lettersProcessed = kMax32;
     filter().monitor.bytesProcessed = kMax32 - 1;
@@ -272,10 +272,10 @@ TEST_F(SpamEntry, TotalsAndMonitorCountersStopAtTheirMaximum) {
     score();
     feed(1);
     EXPECT_EQ(std::vector<std::int64_t>(
-                  {s.stHeaderSize, s.stTotalSize, s.stTextSize, plugin.dialUp->receivedBytes}),
+                  {s.headerBytes, s.totalBytes, s.bodyBytes, plugin.dialUp->receivedBytes}),
               std::vector<std::int64_t>(4, kMax64));
     const MonitorCounters& monitor = filter().monitor;
-    EXPECT_EQ(std::vector<std::int32_t>({s.stLetterCount, monitor.incomingScored,
+    EXPECT_EQ(std::vector<std::int32_t>({s.messagesCounted, monitor.incomingScored,
                                          monitor.lettersProcessed, monitor.bytesProcessed,
                                          monitor.spamFed}),
               std::vector<std::int32_t>({kMax32, kMax32, kMax32, kMax32, 1}));
@@ -353,7 +353,7 @@ TEST_F(SpamEntry, AFailingStageSkipsToBackupAndTraffic) {
 // of the items, and the backup and the traffic still run.
 TEST_F(SpamEntry, TheStagesAreLoggedInTheirClassicOrder) {
     enable({Slot::Words, Slot::Charsets, Slot::Senders, Slot::Traffic});
-    plugin.settings.uuec = true;
+    plugin.settings.attachmentCompleterOn = true;
     const auto expected = [](const std::string& uueLine, const std::vector<std::string>& fed) {
         std::vector<std::string> lines = {"Stage 1", "&&& Spam score: 25", "Stage 2", uueLine};
         lines.insert(lines.end(), fed.begin(), fed.end());
@@ -398,17 +398,17 @@ TEST_F(SpamEntry, UuePartsGoToTheCompleterWithTheirQuotes) {
     EXPECT_EQ(handed, message.items[kItemBody]);
     EXPECT_TRUE(logged("-++---- is UUE"));
 
-    for (const bool uuec : {true, false}) {
-        plugin.settings.uuec = uuec;
+    for (const bool attachmentCompleterOn : {true, false}) {
+        plugin.settings.attachmentCompleterOn = attachmentCompleterOn;
         log.clear();
         score();
-        EXPECT_EQ(logged("------- is not UUE"), uuec);
+        EXPECT_EQ(logged("------- is not UUE"), attachmentCompleterOn);
     }
 }
 
 TEST_F(SpamEntry, BackupTakesTheHostsCopiedSizeAsTheMessageSize) {
     enable({Slot::Traffic});
-    plugin.settings.madBackupEnabled = true;
+    plugin.settings.mailboxBackupOn = true;
     message.fillAnswers[kItemRawMessage] = 120;
     score();
     EXPECT_TRUE(logged("Begin 5"));
@@ -418,7 +418,7 @@ TEST_F(SpamEntry, BackupTakesTheHostsCopiedSizeAsTheMessageSize) {
 
 TEST_F(SpamEntry, TheMessageScoreComesFromTheTrainedWords) {
     enable({Slot::Spam, Slot::NonSpam, Slot::Charsets});
-    plugin.settings.madFlags |= 1 << 7;
+    plugin.settings.enabledItems |= 1 << 7;
     filter().thresholds = {.spamMin = 3, .maxSpam = 10, .nonSpamMin = 3, .maxNonSpam = 10};
     for (int i = 0; i < 10; ++i) {
         statItem(plugin, Slot::Spam)->store().tree().addWord("viagra", 1, 0);

@@ -237,7 +237,7 @@ TEST(SpamModelFisherTest, ChiSquareTailAndCombination) {
 class SpamModelPluginTest : public ::testing::Test {
 protected:
     SpamModelPluginTest() {
-        plugin.settings.statDir = "C:\\QBX\\Statistics\\";
+        plugin.settings.statisticsDir = "C:\\QBX\\Statistics\\";
         plugin.settings.antispamActive = true;
         plugin.log.setMirror([this](const std::string& line) { logLines.push_back(line); });
         installStatistics(plugin);
@@ -248,7 +248,8 @@ protected:
         const auto index = static_cast<std::size_t>(slot);
         if (!plugin.statItems[index])
             plugin.statItems[index] = plugin.factories.statisticsItem(
-                plugin, plugin.settings.statDir + kStatItemNames[index], static_cast<int>(index));
+                plugin, plugin.settings.statisticsDir + kStatItemNames[index],
+                static_cast<int>(index));
         return statItem(plugin, slot)->store().tree();
     }
     // Trains a side the way the scorer will see the text: lower-cased and normalised.

@@ -31,7 +31,7 @@ constexpr const char* kProgramDir = "C:\\Program Files\\The Bat!\\";
 class StatItemTest : public ::testing::Test {
 protected:
     StatItemTest() {
-        plugin.settings.statDir = kStatDir;
+        plugin.settings.statisticsDir = kStatDir;
         plugin.settings.installDir = "C:\\QBX\\";
         plugin.settings.programDir = kProgramDir;
         plugin.settings.compressionLevel = 2;
@@ -305,7 +305,7 @@ TEST_F(StatItemTest, ExportPutsKeysInLiterally) {
 }
 
 TEST_F(StatItemTest, MailboxBackupQuotesFromLinesEndsLinesWithLfAndNamesTheFileByTheMask) {
-    plugin.settings.madMask = "box.unix";
+    plugin.settings.mailboxMask = "box.unix";
     auto traffic = item("Traffic", 9);
     traffic->addLetter(
         "From: Ann <ann@example.com>\r\nSubject: hi\r\n\r\nFrom now on\r\n From me\r\n",
@@ -340,8 +340,8 @@ TEST_F(StatItemTest, IgnoreStringIsCaseInsensitiveIncludingCyrillic) {
                  {true, "", true},
                  {true, "eggs", true}};
     for (const auto& c : cases) {
-        plugin.settings.madIgnoreSpecific = c.on;
-        plugin.settings.madIgnoreString = c.ignore;
+        plugin.settings.mailboxIgnoreOn = c.on;
+        plugin.settings.mailboxIgnoreText = c.ignore;
         EXPECT_EQ(traffic->acceptsLetter(header), c.accepted) << c.on << " " << c.ignore;
     }
 }
