@@ -351,7 +351,7 @@ private:
         // The host's own count of what it copied is the message's size from here on.
         sizes_.raw = copied;
         // Looked up again: the host had the thread while it filled the buffers.
-        if (StatItem* traffic = statItem(plugin_, Slot::Traffic)) traffic->addLetter(raw, header);
+        if (StatItem* traffic = statItem(plugin_, Slot::Traffic)) traffic->addMessage(raw, header);
         log_.write("End 5");
     }
 
@@ -392,7 +392,7 @@ private:
 void feedSteps(Plugin& plugin, MonitorCounters& monitor, std::intptr_t context, std::int32_t isSpam,
                HostDataCallback callback, const SpamEntryHooks& hooks) {
     if (!plugin.settings.antispamActive) return;
-    addToCounter(monitor.lettersProcessed, 1);
+    addToCounter(monitor.messagesProcessed, 1);
     if (hooks.showMonitor) hooks.showMonitor(plugin);
     if ((plugin.settings.enabledItems & kNonSpamBit) == 0) return;
 
@@ -453,7 +453,7 @@ std::int32_t getSpamScore(Plugin& plugin, std::intptr_t context, HostDataCallbac
         SpamFilterState* filter = spamFilter(plugin);
         if (filter == nullptr) return -1;
         addToCounter(filter->monitor.incomingScored, 1);
-        addToCounter(filter->monitor.lettersProcessed, 1);
+        addToCounter(filter->monitor.messagesProcessed, 1);
         if (plugin.settings.enabledItems == 0) return -1;
         if (filter->scoreBusy) {
             plugin.log.write("Rejected!");

@@ -20,7 +20,7 @@ namespace qbx::statistics {
 // What the anti-spam monitor shows: messages scored and trained, and their verdicts.
 struct MonitorCounters {
     std::int32_t incomingScored = 0;
-    std::int32_t lettersProcessed = 0;
+    std::int32_t messagesProcessed = 0;
     std::int32_t detectedSpam = 0;
     std::int32_t detectedNonSpam = 0;
     std::int32_t spamFed = 0;

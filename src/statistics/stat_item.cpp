@@ -290,36 +290,36 @@ ExportResult StatItem::exportEntries(std::string_view expression, std::string_vi
 
 // ---- mailbox backup ---------------------------------------------------------------------------
 
-void StatItem::addLetter(std::string_view letter, std::string_view headerBlock) {
+void StatItem::addMessage(std::string_view message, std::string_view headerBlock) {
     std::string shown = "\r\n";
     shown += headerBlock.substr(0, 98);
-    logToDump("Added letter (size: " + decimal(static_cast<std::int64_t>(letter.size())) + ") \"" +
-              shown + "\"");
-    if (acceptsLetter(headerBlock)) appendLetterToMailbox(letter, plugin_.settings.mailboxMask);
+    logToDump("Added message (size: " + decimal(static_cast<std::int64_t>(message.size())) +
+              ") \"" + shown + "\"");
+    if (acceptsMessage(headerBlock)) appendMessageToMailbox(message, plugin_.settings.mailboxMask);
 }
 
-bool StatItem::acceptsLetter(std::string_view text) const {
+bool StatItem::acceptsMessage(std::string_view text) const {
     const Settings& settings = plugin_.settings;
     if (!settings.mailboxIgnoreOn || settings.mailboxIgnoreText.empty()) return true;
     return toUpper1251(text).find(toUpper1251(settings.mailboxIgnoreText)) == std::string::npos;
 }
 
-void StatItem::appendLetterToMailbox(std::string_view letter, std::string_view mask) {
+void StatItem::appendMessageToMailbox(std::string_view message, std::string_view mask) {
     std::string fileName = expanded(plugin_, mask);
     if (!fileName.empty() && !isAbsolutePath(fileName))
         fileName = backupFolder(plugin_.settings) + fileName;
     logToDump("The mad #" + decimal(index_) + ": \"Storing " +
-              decimal(static_cast<std::int64_t>(letter.size())) + " bytes to " + fileName + "\"");
+              decimal(static_cast<std::int64_t>(message.size())) + " bytes to " + fileName + "\"");
     FileSystem* files = plugin_.platform.files;
     if (fileName.empty() || !files) return;
 
-    // The first line always starts with "From:", also for a letter that has none; it is the
-    // line a reader of the file splits letters at.
-    std::string from = lineBreaksToBlanks(mail::getHeaderValue(letter, "From:"));
+    // The first line always starts with "From:", also for a message that has none; it is the
+    // line a reader of the file splits messages at.
+    std::string from = lineBreaksToBlanks(mail::getHeaderValue(message, "From:"));
     std::string out = from.empty() ? std::string("From:") : std::move(from);
     out += '\n';
-    out.reserve(out.size() + letter.size() + letter.size() / 16);
-    for (const std::string& line : splitLines(letter)) {
+    out.reserve(out.size() + message.size() + message.size() / 16);
+    for (const std::string& line : splitLines(message)) {
         if (line.compare(0, 4, "From") == 0) out += '>';
         out += line;
         out += '\n';

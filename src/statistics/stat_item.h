@@ -1,7 +1,7 @@
 // One of the sixteen statistics items: a store of counted keys of one kind with its file
 // (base name + ".Stat"), its optional dump file (base name + ".dump.txt"), the sorter of its
 // plain list, training with whole texts, the export of entries through a template, and the
-// mailbox backup of incoming letters. The feeders decide what a key and an amount are.
+// mailbox backup of incoming messages. The feeders decide what a key and an amount are.
 #pragma once
 
 #include <cstdint>
@@ -55,11 +55,11 @@ public:
     std::int32_t frequency(std::string_view key) const { return store_->treeCount(key); }
     ExportResult exportEntries(std::string_view expression, std::string_view templ,
                                std::string_view separator);
-    // Dump line, then the mailbox backup when the letter is accepted. File errors are silent;
+    // Dump line, then the mailbox backup when the message is accepted. File errors are silent;
     // other failures reach the caller.
-    void addLetter(std::string_view letter, std::string_view headerBlock);
-    bool acceptsLetter(std::string_view text) const;
-    void appendLetterToMailbox(std::string_view letter, std::string_view mask);
+    void addMessage(std::string_view message, std::string_view headerBlock);
+    bool acceptsMessage(std::string_view text) const;
+    void appendMessageToMailbox(std::string_view message, std::string_view mask);
 
     void logToDump(std::string_view message);
     void dumpItems();

@@ -130,7 +130,7 @@ TEST_F(SpamEntry, NoItemEnabledCountsTheLetterAndReadsNothing) {
     // The host's way in: the hooks installed with the filter.
     EXPECT_EQ(getSpamScore(plugin, reinterpret_cast<std::intptr_t>(&message), hostCallback), -1);
     EXPECT_EQ(filter().monitor.incomingScored, 1);
-    EXPECT_EQ(filter().monitor.lettersProcessed, 1);
+    EXPECT_EQ(filter().monitor.messagesProcessed, 1);
     EXPECT_TRUE(message.calls.empty());
 }
 
@@ -266,7 +266,7 @@ TEST_F(SpamEntry, TotalsAndMonitorCountersStopAtTheirMaximum) {
     s.headerBytes = s.totalBytes = s.bodyBytes = kMax64 - 1;
     s.messagesCounted = kMax32;
     plugin.dialUp->receivedBytes = kMax64 - 1;
-    filter().monitor.incomingScored = filter().monitor.lettersProcessed = kMax32;
+    filter().monitor.incomingScored = filter().monitor.messagesProcessed = kMax32;
     filter().monitor.bytesProcessed = kMax32 - 1;
     enable({Slot::Spam, Slot::NonSpam});
     score();
@@ -276,7 +276,7 @@ TEST_F(SpamEntry, TotalsAndMonitorCountersStopAtTheirMaximum) {
               std::vector<std::int64_t>(4, kMax64));
     const MonitorCounters& monitor = filter().monitor;
     EXPECT_EQ(std::vector<std::int32_t>({s.messagesCounted, monitor.incomingScored,
-                                         monitor.lettersProcessed, monitor.bytesProcessed,
+                                         monitor.messagesProcessed, monitor.bytesProcessed,
                                          monitor.spamFed}),
               std::vector<std::int32_t>({kMax32, kMax32, kMax32, kMax32, 1}));
 }
@@ -446,7 +446,7 @@ TEST_F(SpamEntry, FeedingTrainsTheChosenItemAndCounts) {
     feed(2);
     EXPECT_EQ(plain(Slot::Spam)[" cheap"] + plain(Slot::Spam)["cheap"], 1);
     EXPECT_EQ(filter().monitor.spamFed + filter().monitor.nonSpamFed, 0);
-    EXPECT_EQ(filter().monitor.lettersProcessed, 1);
+    EXPECT_EQ(filter().monitor.messagesProcessed, 1);
     EXPECT_EQ(filter().monitor.bytesProcessed, 300);
     feed(1);
     feed(0);
@@ -457,14 +457,14 @@ TEST_F(SpamEntry, FeedingTrainsTheChosenItemAndCounts) {
 
     plugin.settings.antispamActive = false;
     feed(1);
-    EXPECT_EQ(filter().monitor.lettersProcessed, 3);
+    EXPECT_EQ(filter().monitor.messagesProcessed, 3);
 }
 
 TEST_F(SpamEntry, FeedingWithoutTheNonSpamBitOrWithAFailingHostTrainsNothing) {
     enable({Slot::Spam});
     message.items[kItemBody] = "pills pills";
     feed(1);
-    EXPECT_EQ(filter().monitor.lettersProcessed, 1);
+    EXPECT_EQ(filter().monitor.messagesProcessed, 1);
     EXPECT_TRUE(plain(Slot::Spam).empty());
 
     enable({Slot::NonSpam});

@@ -307,10 +307,10 @@ TEST_F(StatItemTest, ExportPutsKeysInLiterally) {
 TEST_F(StatItemTest, MailboxBackupQuotesFromLinesEndsLinesWithLfAndNamesTheFileByTheMask) {
     plugin.settings.mailboxMask = "box.unix";
     auto traffic = item("Traffic", 9);
-    traffic->addLetter(
+    traffic->addMessage(
         "From: Ann <ann@example.com>\r\nSubject: hi\r\n\r\nFrom now on\r\n From me\r\n",
         "From: Ann <ann@example.com>\r\nSubject: hi\r\n");
-    traffic->addLetter("Subject: anonymous\r\n\r\nbody", "Subject: anonymous\r\n");
+    traffic->addMessage("Subject: anonymous\r\n\r\nbody", "Subject: anonymous\r\n");
     EXPECT_EQ(fake.files.contents(kProgramDir + std::string("box.unix")),
               "From: Ann <ann@example.com>\n>From: Ann <ann@example.com>\nSubject: hi\n\n"
               ">From now on\n From me\n"
@@ -319,13 +319,13 @@ TEST_F(StatItemTest, MailboxBackupQuotesFromLinesEndsLinesWithLfAndNamesTheFileB
     // The file name comes from the mask.
     plugin.variables.storeInt("year", 2023);
     plugin.variables.storeInt("month", 3);
-    traffic->appendLetterToMailbox("x", "$$year.$$month.unix");
-    traffic->appendLetterToMailbox("x", "D:\\Mail\\all.unix");
+    traffic->appendMessageToMailbox("x", "$$year.$$month.unix");
+    traffic->appendMessageToMailbox("x", "D:\\Mail\\all.unix");
     EXPECT_TRUE(fake.files.has(kProgramDir + std::string("2023.3.unix")));
     EXPECT_TRUE(fake.files.has("D:\\Mail\\all.unix"));
 
     fake.files.failCreateFile = true;  // silent: the letter is lost, nothing is thrown
-    EXPECT_NO_THROW(traffic->appendLetterToMailbox("x", "new.unix"));
+    EXPECT_NO_THROW(traffic->appendMessageToMailbox("x", "new.unix"));
 }
 
 TEST_F(StatItemTest, IgnoreStringIsCaseInsensitiveIncludingCyrillic) {
@@ -342,7 +342,7 @@ TEST_F(StatItemTest, IgnoreStringIsCaseInsensitiveIncludingCyrillic) {
     for (const auto& c : cases) {
         plugin.settings.mailboxIgnoreOn = c.on;
         plugin.settings.mailboxIgnoreText = c.ignore;
-        EXPECT_EQ(traffic->acceptsLetter(header), c.accepted) << c.on << " " << c.ignore;
+        EXPECT_EQ(traffic->acceptsMessage(header), c.accepted) << c.on << " " << c.ignore;
     }
 }
 
