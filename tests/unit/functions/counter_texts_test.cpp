@@ -12,6 +12,7 @@
 #include "base/datetime.h"
 #include "core/settings.h"
 #include "core/strings.h"
+#include "support/period_start.h"
 
 namespace qbx::functions::counters {
 namespace {
@@ -24,12 +25,7 @@ StringTable builtInStrings() {
 
 Settings periodStartingAt(const DateTimeFields& f) {
     Settings s;
-    const auto u16 = [](int v) { return static_cast<std::uint16_t>(v); };
-    s.periodStartYear = u16(f.year), s.periodStartMonth = u16(f.month),
-    s.periodStartDay = u16(f.day);
-    s.periodStartHour = u16(f.hour), s.periodStartMinute = u16(f.minute),
-    s.periodStartSecond = u16(f.second);
-    s.periodStartMillisecond = u16(f.millisecond);
+    test::setPeriodStart(s, f);
     return s;
 }
 

@@ -9,6 +9,7 @@
 
 #include "base/datetime.h"
 #include "support/macro_fixture.h"
+#include "support/period_start.h"
 
 namespace qbx::functions::counters {
 namespace {
@@ -21,15 +22,7 @@ protected:
     void periodStartedSecondsAgo(double seconds) {
         setPeriodStart(decodeDateTime(fake.clock.dateTime - seconds / 86400.0));
     }
-    void setPeriodStart(const DateTimeFields& f) {
-        Settings& s = plugin.settings;
-        const auto u16 = [](int v) { return static_cast<std::uint16_t>(v); };
-        s.periodStartYear = u16(f.year), s.periodStartMonth = u16(f.month),
-        s.periodStartDay = u16(f.day);
-        s.periodStartHour = u16(f.hour), s.periodStartMinute = u16(f.minute),
-        s.periodStartSecond = u16(f.second);
-        s.periodStartMillisecond = u16(f.millisecond);
-    }
+    void setPeriodStart(const DateTimeFields& f) { test::setPeriodStart(plugin.settings, f); }
 };
 
 struct CommaLocale : test::FakeLocale {
