@@ -15,6 +15,7 @@
 #include "functions/identity/identity_macros.h"
 #include "functions/letters/letters_macros.h"
 #include "functions/message/message_macros.h"
+#include "functions/numerals/numerals_macros.h"
 #include "functions/scripts/scripts_macros.h"
 #include "functions/text/text_macros.h"
 #include "macros/engine_macros.h"
@@ -116,12 +117,12 @@ constexpr ChainEntry kTable[] = {
     offered("ZVXDELIVERYTODATE"),
     offered("ZVXKILLEMPTYSTR"),
     offered("ZVXIZVRAT", letters::zvxIzvrat),
-    offered("ZVXSECSTOSTRRUS"),
-    offered("ZVXBYTESTOSTRRUS"),
+    offered("ZVXSECSTOSTRRUS", numerals::zvxSecsToStrRus),
+    offered("ZVXBYTESTOSTRRUS", numerals::zvxBytesToStrRus),
     offered("ZVXDAYSLEFT"),
-    offered("ZVXNUMTOSTRA"),
-    offered("ZVXNUMTOSTR"),
-    offered("ZVXREPLACENUM"),
+    offered("ZVXNUMTOSTRA", numerals::zvxNumToStrOrdinalTwoGenders),
+    offered("ZVXNUMTOSTR", numerals::zvxNumToStr),
+    offered("ZVXREPLACENUM", numerals::zvxReplaceNum),
     offered("ZVXENCRYPT"),
     offered("ZVXDECRYPT"),
     offered("ZVXDECODESTR"),
@@ -239,7 +240,7 @@ constexpr ChainEntry kTable[] = {
     hidden("STATCOUNT", counters::statCount),
     hidden("ZVXRAWSOURCE", message::zvxRawSource),
     hidden("ZVXDELIVERYTIMEBOX"),
-    hidden("ZVXNUMTOSTRA"),
+    hidden("ZVXNUMTOSTRA", numerals::zvxNumToStrOrdinal),
     hidden("ZVXTEMPPATH"),
     hidden("ZVX_CPU"),
 };

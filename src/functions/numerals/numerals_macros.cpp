@@ -1,0 +1,94 @@
+#include "functions/numerals/numerals_macros.h"
+
+#include <exception>
+#include <utility>
+
+#include "base/text.h"
+#include "core/guard.h"
+#include "core/plugin.h"
+#include "core/strings.h"
+#include "functions/numerals/numerals.h"
+#include "macros/arguments.h"
+#include "macros/mode_letters.h"
+
+namespace qbx::functions::numerals {
+namespace {
+
+using macros::MacroCall;
+
+// The words are a few hundred bytes a number; only a text of numbers grows past its input.
+constexpr std::size_t kMaxResultText = macros::kMaxParamText;
+
+template <typename Answer>
+std::string answerOrPlaceholder(MacroCall& call, Answer&& answer) {
+    try {
+        return answer();
+    } catch (...) {
+        call.plugin.log.write("@@ " + call.name + ": " +
+                              describeException(std::current_exception()));
+        return call.plugin.strings[str::kNotAvailable];
+    }
+}
+
+std::string ordinal(MacroCall& call, int (*gender)(char)) {
+    return answerOrPlaceholder(call, [&] {
+        const std::string letters = macros::numeralModeLetters(call.params);
+        return numberToOrdinalWords(macros::getParamInt(call.params, 0),
+                                    macros::russianCase(letters[0]), gender(letters[1]));
+    });
+}
+
+}  // namespace
+
+std::string zvxNumToStr(MacroCall& call) {
+    return answerOrPlaceholder(call, [&] {
+        const std::string letters = macros::numeralModeLetters(call.params);
+        return numberToWords(macros::getParamInt(call.params, 0), macros::russianCase(letters[0]),
+                             macros::genderTwoValue(letters[1]));
+    });
+}
+
+std::string zvxNumToStrOrdinalTwoGenders(MacroCall& call) {
+    return ordinal(call, macros::genderTwoValue);
+}
+
+std::string zvxNumToStrOrdinal(MacroCall& call) { return ordinal(call, macros::genderFourValue); }
+
+std::string zvxBytesToStrRus(MacroCall& call) {
+    return answerOrPlaceholder(call, [&] {
+        return bytesToWords(macros::russianByteScale(macros::getParamChar(call.params, 1)),
+                            macros::russianCase(macros::getParamChar(call.params, 0)),
+                            macros::getParamInt(call.params, 2));
+    });
+}
+
+std::string zvxSecsToStrRus(MacroCall& call) {
+    return answerOrPlaceholder(call, [&] {
+        const StringTable& strings = call.plugin.strings;
+        return formatDuration(macros::durationUnit(macros::getParamChar(call.params, 0), 0),
+                              macros::unitNameRequested(macros::getParamChar(call.params, 2)),
+                              macros::getParamInt(call.params, 1), strings,
+                              russianDurationWords(strings));
+    });
+}
+
+std::string zvxReplaceNum(MacroCall& call) {
+    return answerOrPlaceholder(call, [&] {
+        ReplacedText result = replaceNumbersByWords(
+            macros::getParamText(call.params, 0), macros::getParamText(call.params, 1),
+            macros::getParamText(call.params, 2), kMaxResultText);
+        if (result.cut)
+            call.plugin.log.write("@@ " + call.name + ": result cut at " + decimal(kMaxResultText) +
+                                  " bytes");
+        return std::move(result.text);
+    });
+}
+
+RussianDurationWords russianDurationWords(const StringTable& strings) {
+    return [&strings](std::int64_t seconds, int form) {
+        return secondsToText(1, form == 1 ? DurationStyle::ShortUnits : DurationStyle::Words,
+                             seconds, strings);
+    };
+}
+
+}  // namespace qbx::functions::numerals
