@@ -3,6 +3,8 @@
 #include <array>
 #include <cstddef>
 #include <limits>
+#include <string>
+#include <utility>
 
 #include "base/text.h"
 #include "core/strings.h"
@@ -118,6 +120,41 @@ std::string trimmed(std::string_view text) {
     return std::string(text.substr(begin, end - begin));
 }
 
+enum class NumberKind : std::uint8_t { Cardinal, Ordinal };
+
+struct GenderLetter {
+    char letter;
+    NumberKind kind;
+    int gender;
+};
+
+// Matched as written: a small letter or a digit asks for a cardinal, a capital for an ordinal.
+constexpr std::array<GenderLetter, 14> kGenderLetters = {{
+    {'m', NumberKind::Cardinal, kMasculine},
+    {'\xEC', NumberKind::Cardinal, kMasculine},  // м
+    {'1', NumberKind::Cardinal, kMasculine},
+    {'f', NumberKind::Cardinal, kFeminine},
+    {'\xE4', NumberKind::Cardinal, kFeminine},  // д
+    {'2', NumberKind::Cardinal, kFeminine},
+    {'M', NumberKind::Ordinal, kMasculine},
+    {'\xCC', NumberKind::Ordinal, kMasculine},  // М
+    {'F', NumberKind::Ordinal, kFeminine},
+    {'\xC6', NumberKind::Ordinal, kFeminine},  // Ж
+    {'N', NumberKind::Ordinal, kNeuter},
+    {'\xD1', NumberKind::Ordinal, kNeuter},  // С
+    {'P', NumberKind::Ordinal, kPlural},
+    {'\xCD', NumberKind::Ordinal, kPlural},  // Н
+}};
+
+GenderLetter genderLetter(std::string_view letters, std::size_t index) {
+    if (index < letters.size())
+        for (const GenderLetter& row : kGenderLetters)
+            if (row.letter == letters[index]) return row;
+    return {' ', NumberKind::Cardinal, kMasculine};
+}
+
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
+
 }  // namespace
 
 NounForm pluralForm(int grammaticalCase, std::int64_t count) {
@@ -129,7 +166,7 @@ NounForm pluralForm(int grammaticalCase, std::int64_t count) {
         if (last >= 2 && last <= 4) return {2, false};
         return {2, true};
     }
-    return {grammaticalCase, !(lastTwo != 11 && last == 1)};
+    return {grammaticalCase, lastTwo == 11 || last != 1};
 }
 
 std::string threeDigitsToWords(std::int64_t n, int grammaticalCase, int gender) {
@@ -211,44 +248,6 @@ std::string secondsToText(int grammaticalCase, DurationStyle style, std::int64_t
     if (seconds > 0) return text;
     return style == DurationStyle::ShortUnits ? "-" + text : withMinus(std::move(text));
 }
-
-namespace {
-
-enum class NumberKind : std::uint8_t { Cardinal, Ordinal };
-
-struct GenderLetter {
-    char letter;
-    NumberKind kind;
-    int gender;
-};
-
-constexpr std::array<GenderLetter, 14> kGenderLetters = {{
-    {'m', NumberKind::Cardinal, kMasculine},
-    {'\xEC', NumberKind::Cardinal, kMasculine},  // м
-    {'1', NumberKind::Cardinal, kMasculine},
-    {'f', NumberKind::Cardinal, kFeminine},
-    {'\xE4', NumberKind::Cardinal, kFeminine},  // д
-    {'2', NumberKind::Cardinal, kFeminine},
-    {'M', NumberKind::Ordinal, kMasculine},
-    {'\xCC', NumberKind::Ordinal, kMasculine},  // М
-    {'F', NumberKind::Ordinal, kFeminine},
-    {'\xC6', NumberKind::Ordinal, kFeminine},  // Ж
-    {'N', NumberKind::Ordinal, kNeuter},
-    {'\xD1', NumberKind::Ordinal, kNeuter},  // С
-    {'P', NumberKind::Ordinal, kPlural},
-    {'\xCD', NumberKind::Ordinal, kPlural},  // Н
-}};
-
-GenderLetter genderLetter(std::string_view letters, std::size_t index) {
-    if (index < letters.size())
-        for (const GenderLetter& row : kGenderLetters)
-            if (row.letter == letters[index]) return row;
-    return {' ', NumberKind::Cardinal, kMasculine};
-}
-
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
-
-}  // namespace
 
 ReplacedText replaceNumbersByWords(std::string_view text, std::string_view caseLetters,
                                    std::string_view genderLetters, std::size_t maxSize) {
