@@ -11,13 +11,15 @@ namespace {
 constexpr int kBitsPerCharacter = 7;
 
 // Latin letter first, then its Cyrillic twin.
+// clang-format off
 constexpr std::array<std::array<char, 2>, 18> kCarrierPairs = {{
     {'E', '\xC5'}, {'T', '\xD2'}, {'O', '\xCE'}, {'P', '\xD0'}, {'A', '\xC0'}, {'H', '\xCD'},
     {'K', '\xCA'}, {'X', '\xD5'}, {'C', '\xD1'}, {'B', '\xC2'}, {'M', '\xCC'}, {'e', '\xE5'},
     {'y', '\xF3'}, {'o', '\xEE'}, {'p', '\xF0'}, {'a', '\xE0'}, {'x', '\xF5'}, {'c', '\xF1'},
 }};
+// clang-format on
 
-// Code = position. The stored messages of other installations read with this order.
+// Code = position. Texts hidden elsewhere are read with this order: it never changes.
 constexpr std::string_view kAlphabet =
     " ABCDEFGHIJKLMNP"
     "QRSTUVWXYZ\xC1\xC3\xC4\xC6\xC8\xC9"
@@ -80,7 +82,8 @@ std::string hideTextInText(std::string_view cover, std::string_view message) {
         if (!carrier.isCarrier) continue;
         const std::size_t position = bitIndex / kBitsPerCharacter;
         // Past the message the bits are 0: its closing blank, then nothing.
-        const unsigned code = position < message.size() ? kMessageCodes[byte(message[position])] : 0;
+        const unsigned code =
+            position < message.size() ? kMessageCodes[byte(message[position])] : 0;
         const bool bit = (code >> (bitIndex % kBitsPerCharacter)) & 1u;
         c = bit ? carrier.latin : carrier.cyrillic;
         ++bitIndex;

@@ -1,8 +1,8 @@
 #include "functions/letters/letters_macros.h"
 
 #include "base/random_source.h"
-#include "functions/letters/hidden_text.h"
 #include "core/plugin.h"
+#include "functions/letters/hidden_text.h"
 #include "macros/arguments.h"
 #include "mail/letters.h"
 

@@ -15,9 +15,9 @@ namespace {
 std::string cp(std::string_view utf8) { return utf8ToCp1251(utf8); }
 
 // Written out here on its own, so that a slip in either copy shows.
-const std::string kAlphabet = cp(
-    " ABCDEFGHIJKLMNPQRSTUVWXYZБГДЖИЙЛПУФЦЧШЩЪЫЬЭЮЯ1234567890@.:-,()?"
-    "abcdefghijklmnopqrstuwxyz/\\~!;бвгджзийклмнптфцчшщъыьэюя#$%^&*=+_");
+const std::string kAlphabet =
+    cp(" ABCDEFGHIJKLMNPQRSTUVWXYZБГДЖИЙЛПУФЦЧШЩЪЫЬЭЮЯ1234567890@.:-,()?"
+       "abcdefghijklmnopqrstuwxyz/\\~!;бвгджзийклмнптфцчшщъыьэюя#$%^&*=+_");
 
 const std::string kLatinA = "a";
 const std::string kCyrillicA = cp("а");
@@ -31,9 +31,7 @@ std::string mixedCover(std::size_t carriersAtLeast) {
     return cover;
 }
 
-TEST(HiddenText, AlphabetHasOneCodePerCharacter) {
-    ASSERT_EQ(kAlphabet.size(), 128u);
-}
+TEST(HiddenText, AlphabetHasOneCodePerCharacter) { ASSERT_EQ(kAlphabet.size(), 128u); }
 
 // Code n of the alphabet goes into the first seven carriers, least significant bit first,
 // Latin for 1; the closing blank makes the next seven Cyrillic.
@@ -74,7 +72,8 @@ TEST(HiddenText, CoversInEitherAlphabetCarryTheMessage) {
 }
 
 TEST(HiddenText, OnlyTheLookAlikeLettersChange) {
-    const std::string cover = cp("Съешь ещё этих мягких French булок: 2024 год. Окно, Рассвет, cocoa");
+    const std::string cover =
+        cp("Съешь ещё этих мягких French булок: 2024 год. Окно, Рассвет, cocoa");
     const std::string hidden = hideTextInText(cover, "Hi");
     ASSERT_EQ(hidden.size(), cover.size());
     const std::string carriers = cp("EeTOoPpAaHKXxCcBMyЕеТОоРрАаНКХхСсВМу");
@@ -92,8 +91,7 @@ TEST(HiddenText, OnlyTheLookAlikeLettersChange) {
 TEST(HiddenText, MessageIsMappedIntoTheAlphabet) {
     const std::string cover(7 * 40, 'c');
     EXPECT_EQ(extractHiddenText(hideTextInText(cover, cp("КЕНЗХВАРОСМТ"))), "KEH3XBAP0CMT");
-    EXPECT_EQ(extractHiddenText(hideTextInText(cover, cp("уехарос ОЁ[]{}"))),
-              "yexapoc 0E()()");
+    EXPECT_EQ(extractHiddenText(hideTextInText(cover, cp("уехарос ОЁ[]{}"))), "yexapoc 0E()()");
     EXPECT_EQ(extractHiddenText(hideTextInText(cover, cp("vivo ёж\t"))), cp(" i o  ж"));
 }
 
