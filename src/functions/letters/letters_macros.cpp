@@ -2,6 +2,7 @@
 
 #include "base/random_source.h"
 #include "core/plugin.h"
+#include "functions/letters/hidden_text.h"
 #include "macros/arguments.h"
 #include "mail/letters.h"
 
@@ -30,5 +31,11 @@ std::string zvxIzvrat(MacroCall& call) {
     if (macros::getParamCount(call.params) < 2) return call.plugin.strings[kAskForTextAndParameter];
     return mail::garbleText(text(call), macros::getParamInt(call.params, 1), processDraws());
 }
+
+std::string zvxEncrypt(MacroCall& call) {
+    return hideTextInText(text(call), macros::getParamText(call.params, 1));
+}
+
+std::string zvxDecrypt(MacroCall& call) { return extractHiddenText(text(call)); }
 
 }  // namespace qbx::functions::letters

@@ -1,6 +1,7 @@
 // The macros that rewrite a text letter by letter through the Russian letter tables:
-// transliteration, the look-alike drawing, random case and the garbler. Branches of the
-// dispatcher's chain; the random ones draw from the process's one generator.
+// transliteration, the look-alike drawing, random case, the garbler and the message hidden in
+// look-alike letters. Branches of the dispatcher's chain; the random ones draw from the
+// process's one generator.
 #pragma once
 
 #include <string>
@@ -16,5 +17,9 @@ std::string zvxRCase(macros::MacroCall& call);
 // Argument 0: the text; argument 1: the percentage of letters to garble (integer). Without
 // both arguments the user is asked for them (Strings[38]).
 std::string zvxIzvrat(macros::MacroCall& call);
+// Argument 0: the cover text; argument 1: the message to hide in it.
+std::string zvxEncrypt(macros::MacroCall& call);
+// Argument 0: a text with a hidden message.
+std::string zvxDecrypt(macros::MacroCall& call);
 
 }  // namespace qbx::functions::letters

@@ -92,8 +92,6 @@ TEST(MacroTable, RowsStillWithoutAHandler) {
         "MBMSENSORVAL",
         "ZVXWRAP",
         "STAT",
-        "ZVXDECRYPT",
-        "ZVXENCRYPT",
         "WAIF",
         "APIF",
         "NPTOP",

@@ -69,5 +69,28 @@ TEST_F(LettersMacros, DrawsComeFromTheProcessGenerator) {
     EXPECT_EQ(draw(), draw());
 }
 
+// The message comes back as the alphabet sends it: the Cyrillic O as the digit, a Latin v as
+// a blank.
+TEST_F(LettersMacros, HiddenMessageRoundTrip) {
+    std::string cover;
+    for (int i = 0; i < 4; ++i)
+        cover += cp("Молоко, сахар и кофе: все это на столе у окна. ") +
+                 "Take a cup of cocoa, or a coffee, or both. ";
+    const std::string hidden = run("ZVXENCRYPT", {cover, cp("Ваня, 8 Окт в 7")});
+    ASSERT_EQ(hidden.size(), cover.size());
+    EXPECT_NE(hidden, cover);
+    EXPECT_EQ(run("ZVXDECRYPT", {hidden}), cp("Baня, 8 0кт в 7"));
+    EXPECT_EQ(run("zvxdecrypt", {run("ZVXENCRYPT", {cover, "vote"})}), " ote");
+}
+
+TEST_F(LettersMacros, HiddenMessageMissingArguments) {
+    EXPECT_EQ(run("ZVXENCRYPT"), "");
+    EXPECT_EQ(run("ZVXDECRYPT"), "");
+    EXPECT_EQ(run("ZVXENCRYPT", {"Hexa Box"}), cp("Нех") + cp("а") + " " + cp("Вох"));
+    EXPECT_EQ(run("ZVXENCRYPT", {"123 limb", "secret"}), "123 limb");
+    EXPECT_EQ(run("ZVXDECRYPT", {"123 limb"}), "");
+    EXPECT_EQ(run("ZVXDECRYPT", {"COCOA xx"}), "_");
+}
+
 }  // namespace
 }  // namespace qbx::functions::letters
