@@ -185,7 +185,7 @@ void VarTable::load(const Platform& platform, const std::string& path, Log& log)
         const std::optional<std::string> bytes = files.readFile(path, IniFile::kMaxFileBytes);
         if (!bytes) {
             const std::string reason = files.lastError();
-            if (reason == tooLongReason(IniFile::kMaxFileBytes)) {
+            if (isTooLongReason(reason)) {
                 if (keptDamagedFileAside(files, path, reason, log)) unreadableFile_.clear();
             } else if (files.fileExists(path) || files.directoryExists(path)) {
                 log.write("Cannot read " + path + " (" + reason +

@@ -48,13 +48,12 @@ void trimMarked(MarkedText& text) {
 }
 
 std::string HeldTexts::hold(std::string_view data) {
+    // Past the bounds, data stands for the empty text.
     std::size_t index = kEmptyPiece;
     if (pieces_.size() < kMaxHeldPieces && bytes_ + data.size() <= kMaxHeldBytes) {
         index = pieces_.size();
         pieces_.emplace_back(data);
         bytes_ += data.size();
-    } else {
-        full_ = true;  // later data stands for the empty text
     }
     std::string placeholder(kPlaceholderSize, '0');
     placeholder[0] = kHeldMark;

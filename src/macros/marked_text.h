@@ -51,8 +51,6 @@ public:
     MarkedText split(std::string_view encoded) const;
     // A part of an encoded text for a log line: the placeholder cut at its start is skipped.
     std::string revealWindow(std::string_view encoded, std::size_t from, std::size_t count) const;
-    // Whether some data had to be held as the empty text.
-    bool overflowed() const { return full_; }
 
     // Calls piece(text, isData) for each stretch of the encoded text, data put back.
     template <typename Piece>
@@ -74,7 +72,6 @@ private:
 
     std::vector<std::string> pieces_;
     std::size_t bytes_ = 0;
-    bool full_ = false;
 };
 
 }  // namespace qbx::macros

@@ -107,6 +107,10 @@ struct Evaluation {
     std::string reveal(std::string_view encoded) const {
         return held.reveal(encoded, kMaxExpressionText);
     }
+    // For a log line: only as much is put back as the line shows.
+    std::string logged(std::string_view encoded) const {
+        return loggable(held.reveal(encoded, kMaxLoggedText + 1));
+    }
     MacroCall& call;
     HeldTexts held;
 };
@@ -202,14 +206,14 @@ std::string expandCalls(Evaluation& ev, std::string_view text) {
             continue;
         }
         const std::string name = callName(token);
-        log.write("mname=" + loggable(ev.reveal(loggedName)));
-        log.write("mname=" + loggable(ev.reveal(hostExpand(ev, loggedName))));
+        log.write("mname=" + ev.logged(loggedName));
+        log.write("mname=" + ev.logged(hostExpand(ev, loggedName)));
 
         if (const auto group = findBracketGroup(token)) {
             const GroupLevel level(call.plugin.macroDepth);
             if (!level.entered()) {
                 log.write("***** ERROR!!! Macro calls nested deeper than " +
-                          decimal(kMaxNestingDepth) + " levels: " + loggable(ev.reveal(name)));
+                          decimal(kMaxNestingDepth) + " levels: " + ev.logged(name));
             } else {
                 const std::string inner = runPipeline(
                     ev,
@@ -224,7 +228,7 @@ std::string expandCalls(Evaluation& ev, std::string_view text) {
         std::string result;
         if (name.find(kHeldMark) != std::string::npos) {
             // Data glued to a "$" names nothing of ours: it is never run.
-            log.write("@@ Nested macro name holds data, not called: " + loggable(ev.reveal(name)));
+            log.write("@@ Nested macro name holds data, not called: " + ev.logged(name));
         } else {
             const std::vector<std::string> items = splitCallItems(token);
             std::vector<MarkedText> arguments;
@@ -248,7 +252,7 @@ std::string expandCalls(Evaluation& ev, std::string_view text) {
         }
     }
     std::string result = joinTokens(tokens);
-    log.write("Result: " + loggable(ev.reveal(result)));
+    log.write("Result: " + ev.logged(result));
     return result;
 }
 
