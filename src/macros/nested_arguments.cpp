@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "base/text.h"
+#include "core/own_objects.h"
 
 namespace qbx::macros {
 namespace {
@@ -18,29 +19,11 @@ constexpr std::int32_t kNoInterface = static_cast<std::int32_t>(0x80004002u);
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wnon-virtual-dtor"  // COM layout: deleted by its own Release
 #endif
-class NestedArguments;
-
-// The containers of ours alive now: at most one per nesting level and the kept ones. Host
-// thread only. A kept container may be released after the module's statics are destroyed;
-// the flag, which has no destructor, tells it so.
-bool liveListGone = false;
-
-struct LiveList {
-    std::vector<const NestedArguments*> items;
-    ~LiveList() { liveListGone = true; }
-};
-
-std::vector<const NestedArguments*>* liveContainers() {
-    static LiveList live;
-    return liveListGone ? nullptr : &live.items;
-}
-
 class NestedArguments final : public ITBPDataProvider {
 public:
     explicit NestedArguments(std::vector<MarkedText> arguments) : marks_(std::move(arguments)) {
         items_.reserve(marks_.size());
         for (const MarkedText& argument : marks_) items_.push_back(flatten(argument));
-        if (auto* live = liveContainers()) live->push_back(this);
     }
 
     const MarkedText* marks(std::int32_t id) const {
@@ -106,10 +89,7 @@ public:
     }
 
 private:
-    ~NestedArguments() {
-        if (auto* live = liveContainers())
-            live->erase(std::remove(live->begin(), live->end(), this), live->end());
-    }
+    ~NestedArguments() = default;
 
     static std::int32_t clampLength(std::size_t length) {
         return static_cast<std::int32_t>(
@@ -124,6 +104,9 @@ private:
     std::vector<MarkedText> marks_;
     std::vector<std::string> items_;
     std::uint32_t references_ = 0;
+    // Found again by nestedArgument() behind the container pointer a handler is given.
+    OwnObjects<ITBPDataProvider, NestedArguments>::Entry entry_{
+        ownObjects<ITBPDataProvider, NestedArguments>(), this};
 };
 #if defined(__GNUC__)
 #pragma GCC diagnostic pop
@@ -136,15 +119,10 @@ HostRef<ITBPDataProvider> makeNestedArguments(std::vector<MarkedText> arguments)
 }
 
 std::optional<MarkedText> nestedArgument(ITBPDataProvider* params, std::int32_t index) {
-    if (params == nullptr) return std::nullopt;
-    const auto* all = liveContainers();
-    if (all == nullptr) return std::nullopt;
-    for (const NestedArguments* live : *all) {
-        if (static_cast<const ITBPDataProvider*>(live) != params) continue;
-        const MarkedText* marks = live->marks(index);
-        return marks != nullptr ? *marks : MarkedText{};
-    }
-    return std::nullopt;
+    const NestedArguments* own = ownObjects<ITBPDataProvider, NestedArguments>().find(params);
+    if (own == nullptr) return std::nullopt;
+    const MarkedText* marks = own->marks(index);
+    return marks != nullptr ? *marks : MarkedText{};
 }
 
 }  // namespace qbx::macros
