@@ -23,6 +23,9 @@ inline constexpr int kDebugLevel = 5;  // lines above this level are dropped; ca
 // The log of one session stops growing past this size (one line says so): a runaway template
 // must not fill the user's disk.
 inline constexpr std::uint64_t kMaxLogBytes = std::uint64_t{64} << 20;
+// One piece of work (an outermost macro call) writes at most this much; past it its lines are
+// counted, not written, so that no single call can use up the session's log.
+inline constexpr std::uint64_t kMaxWorkLogBytes = std::uint64_t{1} << 20;
 
 class Log {
 public:
@@ -35,6 +38,16 @@ public:
     // A line that repeats the one before is counted instead of written; the count follows as
     // one line when another line comes (or the log ends).
     void write(std::string_view text, int level = 1) noexcept;
+
+    // The same, also past the running piece of work's share (not past the session's cap): for
+    // the one line that says why the rest of the work is skipped.
+    void writeAlways(std::string_view text) noexcept;
+
+    // A piece of work begins: its lines share kMaxWorkLogBytes. When it ends, one line says
+    // how many lines past that share were left out. Pieces do not nest: a begin while one runs
+    // changes nothing.
+    void beginWork() noexcept;
+    void endWork() noexcept;
 
     // OpenLog: deletes "-QBX.log.old", renames "-QBX.log" to it, creates "-QBX.log", writes
     // the five header lines and starts prefixing.
@@ -70,6 +83,10 @@ private:
     void writeToFile(std::string_view prefix, std::string_view text) noexcept;
     // The count line of the repeats held back, if any.
     void flushRepeats() noexcept;
+    void writeLine(std::string_view text, bool always) noexcept;
+    // Whether a line of this size fits the running piece of work's share (it is counted then);
+    // a line that does not is counted as left out.
+    bool takeWorkShare(std::uint64_t size) noexcept;
 
     Platform platform_;
     std::unique_ptr<OutputFile> file_;
@@ -90,6 +107,9 @@ private:
     std::uint64_t repeats_ = 0;       // of lastText_, held back
     std::uint64_t bytesWritten_ = 0;  // to the file in this session
     bool capped_ = false;             // past kMaxLogBytes: nothing more is written
+    bool inWork_ = false;             // between beginWork and endWork
+    std::uint64_t workBytes_ = 0;     // written by the running piece of work
+    std::uint64_t workLeftOut_ = 0;   // its lines past kMaxWorkLogBytes
 };
 
 // The text written for a Windows exception code ("@@@@ Unknown exception" for others).

@@ -52,7 +52,11 @@ void setItemText(ITBPDataProvider* provider, std::int32_t id, std::string_view t
 
 MarkedText getParamTemplate(ITBPDataProvider* provider, std::int32_t index) {
     if (auto marked = nestedArgument(provider, index)) return std::move(*marked);
-    return templateText(getParamText(provider, index));
+    // Moved, not copied: an argument may be a template of many megabytes.
+    std::string text = getParamText(provider, index);
+    MarkedText marked;
+    if (!text.empty()) marked.push_back(TextPiece{std::move(text), false});
+    return marked;
 }
 
 }  // namespace qbx::macros

@@ -28,6 +28,23 @@ private:
     int& depth_;
 };
 
+// The lines of one outermost call share a part of the log (core/log.h); nested calls write
+// into their outermost call's share.
+class OutermostLogShare {
+public:
+    OutermostLogShare(Log& log, bool outermost) noexcept : log_(outermost ? &log : nullptr) {
+        if (log_ != nullptr) log_->beginWork();
+    }
+    ~OutermostLogShare() {
+        if (log_ != nullptr) log_->endWork();
+    }
+    OutermostLogShare(const OutermostLogShare&) = delete;
+    OutermostLogShare& operator=(const OutermostLogShare&) = delete;
+
+private:
+    Log* log_;
+};
+
 void storeEmpty(MacroCall& call) noexcept {
     try {
         setItemText(call.data, call.resultId, {});
@@ -46,14 +63,16 @@ MacroOutcome runCall(Plugin& plugin, const char* name, std::int32_t nameLength,
     MacroCall call{plugin, data, params,
                    toUpper1251(std::string_view(name, static_cast<std::size_t>(nameLength))),
                    kMacroResultId};
-    plugin.log.write("TBP_ExecMacro [%" + call.name + "]");
-
-    if (plugin.macroDepth == 0) {
+    const bool outermost = plugin.macroDepth == 0;
+    const OutermostLogShare share(plugin.log, outermost);
+    if (outermost) {
         beginOutermostCall(plugin);
     } else if (!spendMacroWork(plugin, call.name)) {
+        // Past the budget a call is skipped without a line of its own: the limit line said it.
         storeEmpty(call);
         return {call.resultId, true};
     }
+    plugin.log.write("TBP_ExecMacro [%" + call.name + "]");
     if (plugin.macroDepth >= kMaxNestingDepth) {
         plugin.log.write("***** ERROR!!! Macro calls nested deeper than " +
                          decimal(kMaxNestingDepth) + " levels: " + call.name);

@@ -79,8 +79,10 @@ void appendToken(std::string& result, std::string_view token) {
 // Tokens as views into the text they were cut from: the evaluator cuts a text once per pass.
 using Tokens = std::vector<std::string_view>;
 
-Tokens cutTokens(std::string_view text) {
-    Tokens tokens;
+// Calls onToken for each token of the text in order until it answers false. A text is walked
+// without a list of its tokens where only a bounded part of it is used.
+template <typename OnToken>
+void forEachToken(std::string_view text, OnToken&& onToken) {
     std::size_t start = 0;
     bool inToken = false;
     char quote = 0;
@@ -91,7 +93,7 @@ Tokens cutTokens(std::string_view text) {
             continue;
         }
         if (c == ' ' || c == '\r' || c == '\n') {
-            if (inToken) tokens.push_back(text.substr(start, i - start));
+            if (inToken && !onToken(text.substr(start, i - start))) return;
             inToken = false;
             continue;
         }
@@ -101,7 +103,15 @@ Tokens cutTokens(std::string_view text) {
         }
         if (c == '"' || c == '\'') quote = c;
     }
-    if (inToken) tokens.push_back(text.substr(start));
+    if (inToken) onToken(text.substr(start));
+}
+
+Tokens cutTokens(std::string_view text) {
+    Tokens tokens;
+    forEachToken(text, [&](std::string_view token) {
+        tokens.push_back(token);
+        return true;
+    });
     return tokens;
 }
 
@@ -406,14 +416,14 @@ std::string expandVariables(const ExpressionContext& ctx, std::string_view text)
 
 std::string evaluateVars(const ExpressionContext& ctx, std::string_view text) {
     logText(ctx, "Evaluating vars: ", text);
-    const Tokens tokens = cutTokens(text);
     bool quote = false;
     std::string out;
     // Whether the first and last characters of out come from a value whose quotes were
     // doubled: such a quote is data and does not stand for the start or end of the string.
     bool firstIsData = false;
     bool lastIsData = false;
-    for (const auto& token : tokens) {
+    // Token by token: of a huge template only the part up to the cut is ever looked at.
+    forEachToken(text, [&](std::string_view token) {
         std::string piece;
         bool data = false;
         if (token.size() >= 2 && token[0] == '$' && token[1] == '$') {
@@ -443,9 +453,10 @@ std::string evaluateVars(const ExpressionContext& ctx, std::string_view text) {
         if (out.size() > kMaxExpressionText) {
             ctx.log.write("Evaluating vars: text too long, cut");
             out.resize(kMaxExpressionText);
-            break;
+            return false;
         }
-    }
+        return true;
+    });
     if (quote) {
         if (out.empty()) {
             out = "\"\"";

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <limits>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -145,11 +146,15 @@ std::string expandCalls(Evaluation& ev, std::string_view text);
 
 // The template pipeline. A bracket group of a call stops before unquoting: its texts stay
 // quoted through the argument split.
+// A pipeline that the work budget cuts short answers empty, as its last step, the host's
+// expansion, would.
 std::string runPipeline(Evaluation& ev, std::string_view text, bool finish) {
+    if (macroWorkSpent(ev.call.plugin)) return {};
     const ExpressionContext ctx = ev.context();
     std::string step = evaluateVars(ctx, text);
     step = dospaces(ctx, step);
     step = expandCalls(ev, step);
+    if (macroWorkSpent(ev.call.plugin)) return {};
     step = evaluateTokens(ctx, step);
     if (!finish) return step;
     step = unquoteText(step);
@@ -187,6 +192,51 @@ std::string runNestedCall(MacroCall& call, const std::string& name,
 // "ZVXSTRCMP(a,a)" of an unspaced one). The call itself goes by callName.
 std::string nameAsLogged(std::string_view token) { return std::string(token.substr(1)); }
 
+// One call token of a token text run: its result, or nothing when the work budget ran out on
+// the way there (then the call did not run, and nothing more of it is evaluated or logged).
+std::optional<std::string> runCallToken(Evaluation& ev, std::string& token,
+                                        const std::string& loggedName) {
+    MacroCall& call = ev.call;
+    Log& log = call.plugin.log;
+    const auto spent = [&call] { return macroWorkSpent(call.plugin); };
+    const std::string name = callName(token);
+    log.write("mname=" + ev.logged(loggedName));
+    const std::string hostName = hostExpand(ev, loggedName);
+    if (spent()) return std::nullopt;
+    log.write("mname=" + ev.logged(hostName));
+
+    if (const auto group = findBracketGroup(token)) {
+        const GroupLevel level(call.plugin.macroDepth);
+        if (!level.entered()) {
+            log.write("***** ERROR!!! Macro calls nested deeper than " +
+                      decimal(kMaxNestingDepth) + " levels: " + ev.logged(name));
+        } else {
+            const std::string inner = runPipeline(
+                ev, std::string_view(token).substr(group->open + 1, group->close - group->open - 1),
+                false);
+            if (spent()) return std::nullopt;
+            token = token.substr(0, group->open + 1) + " " + inner + " " + token.substr(group->close);
+        }
+    }
+    dropTrailingQuotes(token);
+
+    if (name.find(kHeldMark) != std::string::npos) {
+        // Data glued to a "$" names nothing of ours: it is never run.
+        log.write("@@ Nested macro name holds data, not called: " + ev.logged(name));
+        return std::string();
+    }
+    const std::vector<std::string> items = splitCallItems(token);
+    std::vector<MarkedText> arguments;
+    arguments.reserve(items.size());
+    for (std::size_t k = 1; k < items.size(); ++k) {
+        MarkedText argument = ev.held.split(runPipeline(ev, items[k], true));
+        if (spent()) return std::nullopt;
+        trimMarked(argument);
+        arguments.push_back(std::move(argument));
+    }
+    return runNestedCall(call, name, std::move(arguments));
+}
+
 std::string expandCalls(Evaluation& ev, std::string_view text) {
     MacroCall& call = ev.call;
     Log& log = call.plugin.log;
@@ -201,45 +251,15 @@ std::string expandCalls(Evaluation& ev, std::string_view text) {
         const std::string loggedName = nameAsLogged(tokens[i]);
         absorbCallArguments(tokens, i);
         std::string& token = tokens[i];
-        if (full) {  // past the size limit no further call runs
+        // Past the size limit or the work budget no further call runs; a call that the budget
+        // stopped on its way leaves no text either.
+        std::optional<std::string> ran;
+        if (!full && !macroWorkSpent(call.plugin)) ran = runCallToken(ev, token, loggedName);
+        if (!ran || macroWorkSpent(call.plugin)) {
             token.clear();
             continue;
         }
-        const std::string name = callName(token);
-        log.write("mname=" + ev.logged(loggedName));
-        log.write("mname=" + ev.logged(hostExpand(ev, loggedName)));
-
-        if (const auto group = findBracketGroup(token)) {
-            const GroupLevel level(call.plugin.macroDepth);
-            if (!level.entered()) {
-                log.write("***** ERROR!!! Macro calls nested deeper than " +
-                          decimal(kMaxNestingDepth) + " levels: " + ev.logged(name));
-            } else {
-                const std::string inner = runPipeline(
-                    ev,
-                    std::string_view(token).substr(group->open + 1, group->close - group->open - 1),
-                    false);
-                token = token.substr(0, group->open + 1) + " " + inner + " " +
-                        token.substr(group->close);
-            }
-        }
-        dropTrailingQuotes(token);
-
-        std::string result;
-        if (name.find(kHeldMark) != std::string::npos) {
-            // Data glued to a "$" names nothing of ours: it is never run.
-            log.write("@@ Nested macro name holds data, not called: " + ev.logged(name));
-        } else {
-            const std::vector<std::string> items = splitCallItems(token);
-            std::vector<MarkedText> arguments;
-            arguments.reserve(items.size());
-            for (std::size_t k = 1; k < items.size(); ++k) {
-                MarkedText argument = ev.held.split(runPipeline(ev, items[k], true));
-                trimMarked(argument);
-                arguments.push_back(std::move(argument));
-            }
-            result = runNestedCall(call, name, std::move(arguments));
-        }
+        std::string& result = *ran;
         if (result.size() > kMaxExpressionText) result.resize(kMaxExpressionText);
         resultBytes += result.size();
         token = readsAsInteger(result) ? std::move(result) : quoteText(ev.held.hold(result));
@@ -252,7 +272,7 @@ std::string expandCalls(Evaluation& ev, std::string_view text) {
         }
     }
     std::string result = joinTokens(tokens);
-    log.write("Result: " + ev.logged(result));
+    if (!macroWorkSpent(call.plugin)) log.write("Result: " + ev.logged(result));
     return result;
 }
 
@@ -303,6 +323,7 @@ std::string runForLoop(MacroCall& call, std::string_view name, std::int32_t from
         if (!spendMacroWork(plugin, "FOR turn")) break;
         plugin.variables.storeTempInt(name, static_cast<std::int32_t>(v));
         const std::string piece = evaluateTemplate(call, templ);
+        if (macroWorkSpent(plugin)) break;  // the turn was cut short: it has no text
         if (v != from) result += separator;
         result += piece;
         if (result.size() > kMaxLoopResult) {

@@ -30,14 +30,16 @@ bool spendMacroWork(Plugin& plugin, std::string_view what) noexcept {
         const std::uint32_t elapsed = tickOf(plugin) - work.startTick;  // wraps at 2^32
         if (work.units <= kMaxWorkUnits && elapsed <= kMaxWorkMilliseconds) return true;
         work.exhausted = true;
-        plugin.log.write("***** ERROR!!! Macro work limit reached at " + std::string(what) + " (" +
-                         decimal(work.units - 1) + " nested steps, " +
-                         decimal(static_cast<std::int64_t>(elapsed)) +
-                         " ms): further nested calls answer empty");
+        plugin.log.writeAlways("***** ERROR!!! Macro work limit reached at " + std::string(what) +
+                               " (" + decimal(work.units - 1) + " nested steps, " +
+                               decimal(static_cast<std::int64_t>(elapsed)) +
+                               " ms): the rest of this call is skipped");
     } catch (...) {
         work.exhausted = true;
     }
     return false;
 }
+
+bool macroWorkSpent(const Plugin& plugin) noexcept { return plugin.macroWork.exhausted; }
 
 }  // namespace qbx::macros

@@ -1,8 +1,8 @@
 // The work one outermost macro call may cause: nested calls (ours, and the host's calling
 // back into us while it expands its own macros), host expansions and loop turns, and the time
 // they take. Depth alone does not bound a template: two calls per level of 32 levels are
-// four billion calls. Past the budget every further piece of work answers empty, and one
-// line says so.
+// four billion calls. Once the budget is spent the rest of the outermost call is skipped: no
+// further call runs, no argument is evaluated, and one line says so.
 #pragma once
 
 #include <cstdint>
@@ -21,8 +21,12 @@ inline constexpr std::uint32_t kMaxWorkMilliseconds = 5000;
 void beginOutermostCall(Plugin& plugin) noexcept;
 
 // Takes one unit for `what` (a macro name, "host expansion", "FOR turn"); false once the
-// budget of the running outermost call is used up (logged at the first refusal).
+// budget of the running outermost call is used up (logged at the first refusal, past the
+// call's share of the log too).
 bool spendMacroWork(Plugin& plugin, std::string_view what) noexcept;
+
+// Whether the running outermost call's budget is used up: then what is left of it is skipped.
+bool macroWorkSpent(const Plugin& plugin) noexcept;
 
 }  // namespace macros
 }  // namespace qbx

@@ -129,6 +129,9 @@ TEST_F(HostedModule, AnswersTheMacroEnginesMacros) {
         {"ZVXSELECT", {"b", "a", "1", "b", "2", "b", "3"}, "3"},
         {"ZVXCUTFROMTO", {"<a>text</a>", "<a>", "</a>"}, "text"},
         {"STATMS", {"T", "B"}, "0"},
+        // The two-value gender letter as written: "F" is feminine, "f" is not.
+        {"ZVXNUMTOSTR", {"1", "I", "F"}, "\xEE\xE4\xED\xE0"},  // одна
+        {"ZVXNUMTOSTR", {"1", "I", "f"}, "\xEE\xE4\xE8\xED"},  // один
     };
     for (const Row& row : rows)
         EXPECT_EQ(host.callMacro(data, row.name, row.arguments), row.expected) << row.name;
@@ -176,6 +179,31 @@ TEST_F(HostedModule, MailTextIsNeverRunByTheModuleNorByTheHostsExpander) {
     // A variable that calls itself twice is text, not four billion calls.
     host.callMacro(data, "ZVXSET", {"a", "$ZVXEVAL($$a)$ZVXEVAL($$a)"});
     EXPECT_EQ(host.expandTemplate(data, "%ZVXEVAL(\"$$a\")"), "$ZVXEVAL($$a)$ZVXEVAL($$a)");
+}
+
+// One loop turn of more cheap calls than the work budget allows: the rest of the call is
+// skipped after the one limit line, and the call's lines take at most their share of the log.
+TEST_F(HostedModule, ACallPastItsWorkBudgetEndsAndKeepsTheLogShort) {
+    Host host(kModule);
+    host.initialize();
+    std::string calls;
+    for (int i = 0; i < 150000; ++i) calls += "$ZVXRND(9) ";
+    const std::size_t before = readModuleFile(logPath()).size();
+    EXPECT_EQ(host.callMacro(host.data(), "ZVXFOR", {"i", "1", "1", calls, ""}), "");
+    const std::string log = readModuleFile(logPath());
+    EXPECT_LT(log.size() - before, std::size_t{1} << 20);
+    const std::size_t limit = log.find("***** ERROR!!! Macro work limit reached at ");
+    ASSERT_NE(limit, std::string::npos);
+    const std::size_t said = log.find("work limit reached", limit);
+    EXPECT_EQ(log.find("work limit reached", said + 1), std::string::npos);  // said once
+    EXPECT_NE(log.find(" more lines of this call not written: one call writes at most 1 MB of log",
+                       limit),
+              std::string::npos);
+    // The next call has a budget and a share of the log of its own.
+    EXPECT_EQ(host.callMacro(host.data(), "ZVXEVAL", {"$ZVXSTRCMP(a,a)"}), "1");
+    EXPECT_NE(readModuleFile(logPath()).find("TBP_ExecMacro [%ZVXSTRCMP]", limit),
+              std::string::npos);
+    host.finalize();
 }
 
 }  // namespace

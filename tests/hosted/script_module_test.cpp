@@ -47,6 +47,28 @@ TEST(HostedScripts, RunsAStoredPascalScriptThroughTheExports) {
     }
 }
 
+// The message cannot choose a stored script: a Subject that names one runs nothing, while the
+// same name written in the template runs it.
+TEST(HostedScripts, AMessageNamesNoScriptToRun) {
+    const qbx::test::HostHome home("hosted-scripts-");
+    addScript(home, "wipe.s",
+              "@script Wipe\r\n@lang pas\r\nbegin\r\n  Result := 'wiped ' + ParamStr(1)\r\nend.\r\n");
+    Host host(kModule);
+    host.initialize();
+    auto& data = host.data();
+    data.set(243, "From: a@b\r\nSubject: wipe\r\n");  // the message's headers
+    const std::string refused =
+        "Script error: Script name produced by another macro or a variable is not run";
+    EXPECT_EQ(host.expandTemplate(data, "%ZVXEVAL(\"$S($ZVXGETHEADER(Subject:))\")"),
+              "\"" + refused + "\"");
+    EXPECT_EQ(host.expandTemplate(data, "%ZVXFOR(\"i\",\"1\",\"1\",\"$S($ZVXGETHEADER(Subject:))\",\"\")"),
+              refused);
+    EXPECT_EQ(host.expandTemplate(data, "%ZVXEVAL(\"$S(wipe,$ZVXGETHEADER(Subject:))\")"),
+              "\"wiped wipe\"");
+    EXPECT_EQ(host.callMacro(data, "S", {"wipe", "now"}), "wiped now");
+    host.finalize();
+}
+
 TEST(HostedScripts, RunsJScriptAndVBScriptThroughTheExports) {
     const qbx::test::HostHome home("hosted-scripts-");
     addScript(home, "active.s",

@@ -30,11 +30,24 @@ std::string answerOrPlaceholder(MacroCall& call, Answer&& answer) {
     }
 }
 
-std::string ordinal(MacroCall& call, int (*gender)(char)) {
+
+// The two-value gender letter is argument 2 as written, not upper-cased ("f" is not "F"); the
+// four-value one is the second of the upper-cased mode letters.
+int twoValueGender(MacroCall& call, const std::string&) {
+    return macros::genderTwoValue(macros::getParamChar(call.params, 2));
+}
+
+int fourValueGender(MacroCall&, const std::string& letters) {
+    return macros::genderFourValue(letters[1]);
+}
+
+using GenderOf = int (*)(MacroCall&, const std::string& letters);
+
+std::string ordinal(MacroCall& call, GenderOf gender) {
     return answerOrPlaceholder(call, [&] {
         const std::string letters = macros::numeralModeLetters(call.params);
         return numberToOrdinalWords(macros::getParamInt(call.params, 0),
-                                    macros::russianCase(letters[0]), gender(letters[1]));
+                                    macros::russianCase(letters[0]), gender(call, letters));
     });
 }
 
@@ -44,15 +57,13 @@ std::string zvxNumToStr(MacroCall& call) {
     return answerOrPlaceholder(call, [&] {
         const std::string letters = macros::numeralModeLetters(call.params);
         return numberToWords(macros::getParamInt(call.params, 0), macros::russianCase(letters[0]),
-                             macros::genderTwoValue(letters[1]));
+                             twoValueGender(call, letters));
     });
 }
 
-std::string zvxNumToStrOrdinalTwoGenders(MacroCall& call) {
-    return ordinal(call, macros::genderTwoValue);
-}
+std::string zvxNumToStrOrdinalTwoGenders(MacroCall& call) { return ordinal(call, twoValueGender); }
 
-std::string zvxNumToStrOrdinal(MacroCall& call) { return ordinal(call, macros::genderFourValue); }
+std::string zvxNumToStrOrdinal(MacroCall& call) { return ordinal(call, fourValueGender); }
 
 std::string zvxBytesToStrRus(MacroCall& call) {
     return answerOrPlaceholder(call, [&] {

@@ -21,21 +21,27 @@ std::string notStarted(const Plugin& plugin) {
     return plugin.strings[kScriptErrorPrefix] + " Scripting is not started";
 }
 
-// The script text of EPS, EJS and EVS is code: text that the calling template produced (the
-// message's, a variable's, a macro's result) is never run as a script.
-bool refusesProducedCode(MacroCall& call, std::string& answer) {
+// What argument 0 of a script macro holds: the code of EPS, EJS and EVS, the name of the
+// stored script that S runs.
+enum class CodeArgument { Text, Name };
+
+// Argument 0 of a script macro chooses code to run: text that the calling template produced
+// (the message's, a variable's, a macro's result) never does. Only what the user wrote in the
+// template runs.
+bool refusesProducedCode(MacroCall& call, CodeArgument what, std::string& answer) {
     const macros::MarkedText code = macros::getParamTemplate(call.params, 0);
     if (!macros::holdsData(code)) return false;
-    call.plugin.log.write("***** ERROR!!! Macro " + call.name +
-                          ": script text produced by another macro or a variable is not run");
-    answer = call.plugin.strings[kScriptErrorPrefix] +
-             " Script text produced by another macro or a variable is not run";
+    const std::string_view noun = what == CodeArgument::Text ? "text" : "name";
+    call.plugin.log.write("***** ERROR!!! Macro " + call.name + ": script " + std::string(noun) +
+                          " produced by another macro or a variable is not run");
+    answer = call.plugin.strings[kScriptErrorPrefix] + " Script " + std::string(noun) +
+             " produced by another macro or a variable is not run";
     return true;
 }
 
 std::string runSource(MacroCall& call, ActiveLanguage language) {
     std::string refused;
-    if (refusesProducedCode(call, refused)) return refused;
+    if (refusesProducedCode(call, CodeArgument::Text, refused)) return refused;
     ScriptRunner* runner = scriptRunner(call.plugin);
     if (runner == nullptr) return notStarted(call.plugin);
     const ActiveOutcome outcome = runner->runActive(macros::getParamText(call.params, 0), language);
@@ -53,6 +59,8 @@ std::string macroFn(MacroCall& call) {
 }
 
 std::string macroS(MacroCall& call) {
+    std::string refused;
+    if (refusesProducedCode(call, CodeArgument::Name, refused)) return refused;
     ScriptRunner* runner = scriptRunner(call.plugin);
     if (runner == nullptr) return call.plugin.strings[kScriptNotFound];
     scripting::takeSArguments(runner->params(), call.params);
@@ -63,7 +71,7 @@ std::string macroS(MacroCall& call) {
 
 std::string macroEps(MacroCall& call) {
     std::string refused;
-    if (refusesProducedCode(call, refused)) return refused;
+    if (refusesProducedCode(call, CodeArgument::Text, refused)) return refused;
     ScriptRunner* runner = scriptRunner(call.plugin);
     if (runner == nullptr) return notStarted(call.plugin);
     return runner->runPascal(macros::getParamText(call.params, 0));

@@ -203,6 +203,41 @@ TEST_F(LogTest, RepeatedLinesAreCountedAndTheSessionStopsAtTheCap) {
     EXPECT_EQ(all.back(), kEnded);
 }
 
+// One piece of work writes its share; past it its lines are counted, one line says how many,
+// and the next piece has a share of its own. The line that says why work stops gets through.
+TEST_F(LogTest, OnePieceOfWorkWritesItsShareOfTheLog) {
+    log.open();
+    Lines mirrored;
+    mirrorTo(mirrored);
+    const std::size_t before = fake.files.contents(kLogPath).size();
+    const std::string text(1000, 'w');
+    log.beginWork();
+    log.beginWork();  // nested: still the one piece
+    for (int i = 1000; i < 4000; ++i) log.write(text + std::to_string(i));
+    log.write("small");  // after a line left out, every line is
+    log.writeAlways("why");
+    log.endWork();
+    log.write("after");
+    const std::size_t workBytes = fake.files.contents(kLogPath).size() - before;
+    const Lines all = linesFrom();
+    const auto written = static_cast<int>(std::count_if(
+        all.begin(), all.end(), [](const std::string& l) { return l.find("www") != l.npos; }));
+    EXPECT_LE(workBytes, kMaxWorkLogBytes + 200);
+    EXPECT_GT(workBytes, kMaxWorkLogBytes - kMaxWorkLogBytes / 50);
+    ASSERT_GE(all.size(), 3u);
+    EXPECT_EQ(all[all.size() - 3], kNow + "why");
+    EXPECT_EQ(all[all.size() - 2], kNow + "***** " + std::to_string(3000 - written + 1) +
+                                       " more lines of this call not written: one call writes "
+                                       "at most 1 MB of log");
+    EXPECT_EQ(all.back(), kNow + "after");
+    EXPECT_EQ(mirrored.size(), all.size());  // the dialog's list leaves out the same lines
+
+    log.beginWork();
+    log.write("fresh");
+    log.endWork();  // nothing left out: no count line
+    EXPECT_EQ(lastLine(), kNow + "fresh");
+}
+
 TEST(LogFailures, ThrowingServicesAndMissingServicesNeverEscape) {
     struct ThrowingFile : OutputFile {
         bool write(std::string_view) override { throw std::bad_alloc(); }
@@ -220,20 +255,34 @@ TEST(LogFailures, ThrowingServicesAndMissingServicesNeverEscape) {
     FakePlatform fake;
     Platform platform = fake.platform();
     platform.files = &files;
+    // The calls are noexcept: what shows they went on is that every line still reaches the
+    // mirror, in order, after a service failed.
     for (const Platform& p : {platform, Platform{}}) {
         Log log(p);
-        EXPECT_NO_THROW({
-            log.write("before");
-            log.open();
-            log.write("line");
-            log.logUnhandledFault(0xC0000005u, nullptr, 0, "text");
-            log.logLowLevelException(nullptr, nullptr, {}, nullptr);
-            log.startupLogOpen();
-            log.startupLog("step");
-            log.startupLogClose();
-            log.writeStartupLog("fault");
-            log.close();
+        Lines mirrored;
+        log.setMirror([&mirrored](const std::string& line) {
+            const std::size_t text = line.find("]: ");
+            mirrored.push_back(text == std::string::npos ? line : line.substr(text + 3));
         });
+        log.write("before");
+        log.open();
+        log.write("line");
+        log.logUnhandledFault(0xC0000005u, nullptr, 0, "text");
+        log.startupLogOpen();
+        log.startupLog("step");
+        log.startupLogClose();
+        log.writeStartupLog("fault");
+        log.beginWork();
+        log.write("worked");
+        log.endWork();
+        log.close();
+        ASSERT_GE(mirrored.size(), 4u);
+        EXPECT_EQ(mirrored.front(), "before");
+        const auto line = std::find(mirrored.begin(), mirrored.end(), "line");
+        ASSERT_LT(line + 1, mirrored.end());
+        EXPECT_NE(line[1].find("The thread tried to read from or write to"), std::string::npos);
+        EXPECT_EQ(mirrored[mirrored.size() - 2], "worked");
+        EXPECT_EQ(mirrored.back().rfind("Log ended at ", 0), 0u) << mirrored.back();
     }
 }
 

@@ -18,7 +18,12 @@ class NumeralsMacros : public test::MacroFixture {};
 TEST_F(NumeralsMacros, Cardinals) {
     EXPECT_EQ(run("ZVXNUMTOSTR", {"21", cp("И"), "m"}), cp("двадцать один"));
     EXPECT_EQ(run("ZVXNUMTOSTR", {"2", cp("Р"), cp("Ж")}), cp("двух"));
-    EXPECT_EQ(run("ZVXNUMTOSTR", {"2", "i", cp("ж")}), cp("две"));  // letters upper-cased
+    // The case letter is upper-cased, the two-value gender letter is not: only "F" and "Ж"
+    // are feminine.
+    EXPECT_EQ(run("ZVXNUMTOSTR", {"2", "i", cp("Ж")}), cp("две"));
+    EXPECT_EQ(run("ZVXNUMTOSTR", {"2", "i", cp("ж")}), cp("два"));
+    EXPECT_EQ(run("ZVXNUMTOSTR", {"1", "I", "f"}), cp("один"));
+    EXPECT_EQ(run("ZVXNUMTOSTR", {"1", "I", "F"}), cp("одна"));
     EXPECT_EQ(run("ZVXNUMTOSTR", {"1000", cp("И")}), cp("одна тысяча"));
     EXPECT_EQ(run("ZVXNUMTOSTR", {"2000"}), cp("две тысячи"));
     EXPECT_EQ(run("ZVXNUMTOSTR", {"5000", "T"}), cp("пятью тысячами"));
@@ -39,6 +44,10 @@ TEST_F(NumeralsMacros, OrdinalsAnswerTwice) {
     ASSERT_EQ(data.stores.size(), 2u);
     EXPECT_EQ(data.stores[0].second, cp("третьем"));  // two-value: masculine
     EXPECT_EQ(data.stores[1].second, cp("третьем"));  // neuter, the same in this case
+    // The four-value letter is upper-cased, the two-value one of the first answer is not.
+    EXPECT_EQ(run("ZVXNUMTOSTRA", {"1", "I", "f"}), cp("первая"));
+    ASSERT_EQ(data.stores.size(), 2u);
+    EXPECT_EQ(data.stores[0].second, cp("первый"));
     EXPECT_EQ(run("ZVXNUMTOSTRA", {"3", "I", "P"}), cp("третьи"));
     ASSERT_EQ(data.stores.size(), 2u);
     EXPECT_EQ(data.stores[0].first, data.stores[1].first);

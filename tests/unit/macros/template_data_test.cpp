@@ -3,6 +3,7 @@
 // and one outermost call cannot make unbounded work.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -130,6 +131,64 @@ TEST_F(TemplateDataTest, OneOutermostCallHasABudgetOfWork) {
     EXPECT_LE(timed.size(), kMaxWorkMilliseconds / 10 + 2);
     EXPECT_GE(timed.size(), kMaxWorkMilliseconds / 10 / 2);
     EXPECT_TRUE(logged("Macro work limit reached"));
+}
+
+// Exactly the budget runs; the limit line is whole and is written once, also past the call's
+// share of the log.
+TEST_F(TemplateDataTest, TheBudgetIsExactlyItsUnitsAndItsMilliseconds) {
+    beginOutermostCall(plugin);
+    for (std::int64_t i = 0; i < kMaxWorkUnits; ++i) ASSERT_TRUE(spendMacroWork(plugin, "X"));
+    EXPECT_FALSE(macroWorkSpent(plugin));
+    EXPECT_FALSE(spendMacroWork(plugin, "ZVXRND"));
+    EXPECT_TRUE(macroWorkSpent(plugin));
+    EXPECT_FALSE(spendMacroWork(plugin, "ZVXRND"));
+    ASSERT_FALSE(logLines.empty());
+    EXPECT_EQ(logLines.back(),
+              "***** ERROR!!! Macro work limit reached at ZVXRND (100000 nested steps, 0 ms): the "
+              "rest of this call is skipped");
+    EXPECT_EQ(std::count_if(logLines.begin(), logLines.end(),
+                            [](const std::string& l) { return l.find("limit reached") != l.npos; }),
+              1);
+
+    logLines.clear();
+    beginOutermostCall(plugin);
+    fake.clock.advanceMs(kMaxWorkMilliseconds);
+    EXPECT_TRUE(spendMacroWork(plugin, "FOR turn"));
+    fake.clock.advanceMs(1);
+    EXPECT_FALSE(spendMacroWork(plugin, "FOR turn"));
+    EXPECT_EQ(logLines, (Texts{"***** ERROR!!! Macro work limit reached at FOR turn (1 nested "
+                               "steps, 5001 ms): the rest of this call is skipped"}));
+}
+
+// Once the budget is spent the rest of the call costs nothing: no further call runs, no
+// argument is evaluated and nothing but the limit line is logged.
+TEST_F(TemplateDataTest, ASpentBudgetSkipsTheRestOfTheCall) {
+    // The first host expansion takes the whole time: the first nested call is already too late.
+    int expansions = 0;
+    data.expander = [&](std::string text) {
+        if (++expansions == 1) fake.clock.advanceMs(kMaxWorkMilliseconds + 1);
+        return text;
+    };
+    std::string calls;
+    for (int i = 0; i < 50; ++i) calls += "$ZVXSTRCMP($ZVXVER,$$who) ";
+    for (const char* macro : {"ZVXEVAL", "ZVXFOR"}) {
+        logLines.clear();
+        expansions = 0;
+        const std::string result = std::string(macro) == "ZVXEVAL"
+                                       ? run(macro, {calls})
+                                       : run(macro, {"i", "1", "3", calls, "C"});
+        EXPECT_EQ(result, "") << macro;
+        EXPECT_EQ(expansions, 1) << macro;
+        const auto limit = std::find_if(logLines.begin(), logLines.end(), [](const auto& line) {
+            return line.find("Macro work limit reached") != std::string::npos;
+        });
+        ASSERT_NE(limit, logLines.end()) << macro;
+        EXPECT_EQ(limit + 1, logLines.end()) << macro << ": " << logLines.back();
+        EXPECT_FALSE(ran("ZVXSTRCMP")) << macro;
+    }
+    // The next call has a budget of its own.
+    data.expander = nullptr;
+    EXPECT_EQ(run("ZVXEVAL", {"$ZVXSTRCMP(a,a)"}), "1");
 }
 
 }  // namespace

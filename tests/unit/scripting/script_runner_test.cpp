@@ -155,5 +155,31 @@ TEST_F(ScriptRunnerTest, ActiveScriptsGoThroughTheEngine) {
     EXPECT_EQ(run("EVS", {"x"}), "Script error: engine fell over");
 }
 
+// The name S runs is code too: a name that the template produced (a variable's value, a
+// header, a macro's result) runs nothing; one written in the template runs.
+TEST_F(ScriptRunnerTest, SRunsOnlyAScriptTheTemplateNames) {
+    put("a.s", "@SCRIPT WIPE\r\n@LANG PAS\r\nbegin Result := 'wiped' end.\r\n");
+    start();
+    plugin.variables.storeStr("name", "wipe");
+    const auto templ = [this](const std::string& text) {
+        return run("ZVXFOR", {"i", "1", "1", text, ""});
+    };
+    for (const char* produced : {"$$name", "$ZVXVAR(name)", "$ZVXCUTON($ZVXVAR(name),x)"}) {
+        logLines.clear();
+        EXPECT_EQ(run("ZVXEVAL", {"$S(" + std::string(produced) + ")"}),
+                  "\"Script error: Script name produced by another macro or a variable is not "
+                  "run\"")
+            << produced;
+        EXPECT_TRUE(logged("***** ERROR!!! Macro S: script name produced by another macro or a "
+                           "variable is not run"))
+            << produced;
+        EXPECT_FALSE(logged("wiped")) << produced;
+    }
+    EXPECT_EQ(templ("$S(wipe)"), "wiped");
+    EXPECT_EQ(templ("$S( \"WIPE\" )"), "wiped");
+    EXPECT_EQ(run("ZVXEVAL", {"$S(wipe,$ZVXVAR(name))"}), "\"wiped\"");  // data as a parameter
+    EXPECT_EQ(run("S", {"wipe"}), "wiped");
+}
+
 }  // namespace
 }  // namespace qbx::scripting
