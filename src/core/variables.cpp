@@ -26,6 +26,8 @@ constexpr std::size_t kMaxFileTextBytes = 32000;
 
 bool isLineBreak(char c) { return c == '\r' || c == '\n'; }
 
+bool hasLineBreak(std::string_view text) { return text.find_first_of("\r\n") != text.npos; }
+
 // A name that would come back from "var.dat" as another name, as a section header, as a
 // comment, or not at all.
 bool fileCanHoldName(std::string_view name) {
@@ -277,6 +279,8 @@ std::string VarTable::fileText(Log& log) const {
                       "\" not saved: its value is too long for var.dat");
             continue;
         }
+        if (isString && hasLineBreak(e.text))
+            log.write("Variable \"" + loggedName(e.name) + "\": line breaks saved as blanks");
         if (isString)
             ini.set(kStringSection, e.name, valueForFile(e.text));
         else

@@ -63,7 +63,7 @@ public:
     // which a failure leaves as it was; the failure is logged with the path and the system's
     // reason. Variables whose name the file cannot hold (or that another saved name differs
     // from only in case, or whose value is too long for it) are skipped and logged; line
-    // breaks and other control characters in values are saved as blanks.
+    // breaks and other control characters in values are saved as blanks (line breaks logged).
     // The entries load() did not take follow the table's own in their section, in file order,
     // unless the table saves a variable of that name (without regard to case, either section).
     bool save(const Platform& platform, const std::string& path, Log& log) const;

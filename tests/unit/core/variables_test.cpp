@@ -324,9 +324,11 @@ TEST_F(Variables, WhatTheFileCannotHoldIsSkippedAndLogged) {
               (Texts{"1", "ok", "ok", "first", "-", "5", "  ", "x  [Integer]  evil=1  ver=0",
                      "a b c", "-", std::string(kVersionText), "-"}));
     EXPECT_TRUE(back.text("fits") == longest);
-    EXPECT_EQ(logLines.size(), bad.size() + 2);
+    EXPECT_EQ(logLines.size(), bad.size() + 5);
     for (const auto& line : logLines) {
-        EXPECT_NE(line.find("not saved"), std::string::npos) << line;
+        EXPECT_TRUE(line.find("not saved") != std::string::npos ||
+                    line.find("line breaks saved as blanks") != std::string::npos)
+            << line;
         EXPECT_EQ(line.find_first_of(std::string("\r\n\0", 3)), std::string::npos);
     }
     const auto logged = [&](const std::string& text) {
@@ -338,6 +340,10 @@ TEST_F(Variables, WhatTheFileCannotHoldIsSkippedAndLogged) {
                      "other case"),
               1);
     EXPECT_EQ(logged("Variable \"too long\" not saved: its value is too long for var.dat"), 1);
+    // One line a variable, however many breaks its value had.
+    for (const char* name : {"nl", "forged", "lf"})
+        EXPECT_EQ(logged("Variable \"" + std::string(name) + "\": line breaks saved as blanks"), 1)
+            << name;
 }
 
 TEST_F(Variables, WrittenAndReadAsTheSystemsProfileFunctionsDo) {
