@@ -26,6 +26,8 @@ constexpr std::size_t kMaxFileTextBytes = 32000;
 
 bool isLineBreak(char c) { return c == '\r' || c == '\n'; }
 
+bool hasLineBreak(std::string_view text) { return text.find_first_of("\r\n") != text.npos; }
+
 // A name that would come back from "var.dat" as another name, as a section header, as a
 // comment, or not at all.
 bool fileCanHoldName(std::string_view name) {
@@ -82,6 +84,11 @@ std::int32_t integerFromFile(std::string_view text) {
         value > std::numeric_limits<std::int32_t>::max())
         return 0;
     return static_cast<std::int32_t>(value);
+}
+
+// An entry the table would load and save with another value, or not save at all.
+bool tooLongForFile(const IniFile::Entry& entry) {
+    return entry.key.size() > kMaxFileTextBytes || entry.value.size() > kMaxFileTextBytes;
 }
 
 const VarRec& freeEntry() {
@@ -177,6 +184,7 @@ void VarTable::load(const Platform& platform, const std::string& path, Log& log)
     // Until the file has been read whole or found missing, save() leaves it alone: a load cut
     // short must not end in the user's variables being written over with the presets.
     unreadableFile_ = path;
+    kept_.clear();
     reset();
     if (platform.files == nullptr) return;
     FileSystem& files = *platform.files;
@@ -206,7 +214,15 @@ void VarTable::load(const Platform& platform, const std::string& path, Log& log)
         }
         loadText(*bytes);
         unreadableFile_.clear();
-    } catch (...) {  // out of memory: the table keeps what was read so far, the file is kept
+        if (!kept_.empty())
+            logNoexcept(log, [&] {
+                return "var.dat: " + decimal(static_cast<std::int64_t>(kept_.size())) +
+                       (kept_.size() == 1 ? " variable" : " variables") +
+                       " not loaded (the table is full, or their names or values are too "
+                       "long): kept in the file as they are";
+            });
+    } catch (...) {     // out of memory: the table keeps what was read so far, the file is kept
+        kept_.clear();  // the file is not written this session
         logNoexcept(log, [&] {
             return "Cannot read " + path +
                    " (out of memory): left as it is and not written "
@@ -223,7 +239,11 @@ void VarTable::loadText(std::string_view bytes) {
             if (entry.key.empty()) continue;  // the profile functions list no nameless keys
             const bool known = find(entry.key) >= 0;
             // Once the table is full only keys of variables it holds can change anything.
-            if (!known && used >= kCapacity) continue;
+            if (tooLongForFile(entry) || (!known && used >= kCapacity)) {
+                kept_.push_back({section == kStringSection ? VarKind::String : VarKind::Integer,
+                                 entry.key, entry.value});
+                continue;
+            }
             if (section == kStringSection)
                 storeStr(entry.key, entry.value);
             else
@@ -238,6 +258,7 @@ std::string VarTable::fileText(Log& log) const {
     // Keys match without regard to case: of two names that differ only in case, the second
     // would come back with the first one's value.
     std::unordered_set<std::string> written[2];
+    std::unordered_set<std::string> saved;  // of both sections
     for (int i = 1; i <= kCapacity; ++i) {
         const VarRec& e = entries_[static_cast<std::size_t>(i)];
         if (!e.used || e.noSave) continue;
@@ -258,12 +279,32 @@ std::string VarTable::fileText(Log& log) const {
                       "\" not saved: its value is too long for var.dat");
             continue;
         }
+        if (isString && hasLineBreak(e.text))
+            log.write("Variable \"" + loggedName(e.name) + "\": line breaks saved as blanks");
         if (isString)
             ini.set(kStringSection, e.name, valueForFile(e.text));
         else
             ini.set(kIntegerSection, e.name, decimal(e.value));
+        saved.insert(toUpper1251(e.name));
     }
+    keepEntriesNotTaken(ini, saved, log);
     return ini.serialize();
+}
+
+void VarTable::keepEntriesNotTaken(IniFile& ini, const std::unordered_set<std::string>& saved,
+                                   Log& log) const {
+    for (const KeptEntry& kept : kept_) {
+        // The table's variable is the newer one, and two keys of one name would come back as
+        // one: the file's entry gives way.
+        if (saved.count(toUpper1251(kept.key)) != 0) {
+            log.write("Variable \"" + loggedName(kept.key) +
+                      "\" kept in var.dat as it was is dropped: the table saves a variable of "
+                      "that name");
+            continue;
+        }
+        ini.set(kept.section == VarKind::String ? kStringSection : kIntegerSection, kept.key,
+                kept.value);
+    }
 }
 
 bool VarTable::save(const Platform& platform, const std::string& path, Log& log) const {

@@ -9,9 +9,12 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <unordered_set>
+#include <vector>
 
 namespace qbx {
 
+class IniFile;
 class Log;
 struct Platform;
 
@@ -49,28 +52,45 @@ public:
     const VarRec& entry(int index) const;
 
     // reset(), then the saved variables of the file, read once and parsed the way the
-    // system's profile functions read it; a missing file leaves the presets. Leftover
-    // temporary files of earlier saves are removed first. A file that exists but cannot be
-    // read is left alone and not written this session; a damaged one (bytes var.dat never
-    // holds, or longer than the reader takes) is kept aside as "<path>.bad..." first. Both
-    // are logged with the path and the reason.
+    // system's profile functions read it; a missing file leaves the presets. Entries the table
+    // does not take (it is full, or the name or value is too long for the file) are held for
+    // save() instead, and their count is logged. Leftover temporary files of earlier saves are
+    // removed first. A file that exists but cannot be read is left alone and not written this
+    // session; a damaged one (bytes var.dat never holds, or longer than the reader takes) is
+    // kept aside as "<path>.bad..." first. Both are logged with the path and the reason.
     void load(const Platform& platform, const std::string& path, Log& log);
     // The saved variables as one text, written to a temporary file renamed over the old one,
     // which a failure leaves as it was; the failure is logged with the path and the system's
     // reason. Variables whose name the file cannot hold (or that another saved name differs
     // from only in case, or whose value is too long for it) are skipped and logged; line
-    // breaks and other control characters in values are saved as blanks.
+    // breaks and other control characters in values are saved as blanks (line breaks logged).
+    // The entries load() did not take follow the table's own in their section, in file order,
+    // unless the table saves a variable of that name (without regard to case, either section).
     bool save(const Platform& platform, const std::string& path, Log& log) const;
 
 private:
+    // An entry of the file the table did not take, written back as it was read.
+    struct KeptEntry {
+        VarKind section;
+        std::string key;
+        std::string value;
+    };
+
     bool store(std::string_view name, VarKind kind, std::string_view text, std::int32_t value,
                bool temporary);
     void loadText(std::string_view bytes);
+    // Appends the entries load() did not take to the table's own; `saved` holds the names the
+    // table saves, upper-cased.
+    void keepEntriesNotTaken(IniFile& ini, const std::unordered_set<std::string>& saved,
+                             Log& log) const;
     std::string fileText(Log& log) const;
 
     std::array<VarRec, kCapacity + 1> entries_{};  // entry 0 unused
     // The file the last load could not read whole, which save() leaves alone.
     std::string unreadableFile_;
+    // What the last load read but the table did not take: a file edited by hand or written by
+    // another version loses nothing to our limits.
+    std::vector<KeptEntry> kept_;
 };
 
 // Every "$$name" of the text (name: the run of letters and "_" after "$$", which may be empty)

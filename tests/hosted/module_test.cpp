@@ -2,8 +2,10 @@
 // dlopen, in the Windows builds by LoadLibrary under Wine), driven through its exports.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 
+#include "base/ini_file.h"
 #include "base/text.h"
 #include "host.h"
 #include "hosted/host_home.h"
@@ -158,6 +160,37 @@ TEST_F(HostedModule, KeepsSavedVariablesAcrossRestarts) {
     host.initialize();
     EXPECT_EQ(host.callMacro(host.data(), "ZVXVAR", {"greeting"}), "Hello, world");
     EXPECT_EQ(host.callMacro(host.data(), "ZVXEV", {"$$year + 1"}), "2026 + 1");
+}
+
+// A var.dat of more variables than the table holds, one of them too long for it: each one is
+// still there after a start and a stop.
+TEST_F(HostedModule, KeepsTheVariablesItCannotLoadInVarDat) {
+    const std::filesystem::path varDat = home_.path() / "Plugins" / "var.dat";
+    const std::string longValue(40000, 'x');
+    std::string file = "[String]\r\nlong=" + longValue + "\r\n";
+    for (int i = 1; i <= 75; ++i)
+        file += "s" + std::to_string(i) + "=text " + std::to_string(i) + "\r\n";
+    file += "[Integer]\r\n";
+    for (int i = 1; i <= 75; ++i)
+        file += "i" + std::to_string(i) + "=" + std::to_string(7 * i) + "\r\n";
+    qbx::test::spit(varDat, file);
+    {
+        Host host(kModule);
+        host.initialize();
+        host.finalize();
+    }
+    const qbx::IniFile saved = qbx::IniFile::parse(qbx::test::slurp(varDat));
+    EXPECT_TRUE(saved.get("String", "long") == longValue);
+    for (int i = 1; i <= 75; ++i) {
+        const std::string n = std::to_string(i);
+        EXPECT_EQ(saved.getString("String", "s" + n, "-"), "text " + n);
+        EXPECT_EQ(saved.getString("Integer", "i" + n, "-"), std::to_string(7 * i));
+    }
+    // 2 presets and 75 strings leave the table room for 23 integers.
+    EXPECT_NE(readModuleFile(logPath()).find(
+                  "var.dat: 53 variables not loaded (the table is full, or their names or values "
+                  "are too long): kept in the file as they are\r\n"),
+              std::string::npos);
 }
 
 TEST_F(HostedModule, MailTextIsNeverRunByTheModuleNorByTheHostsExpander) {

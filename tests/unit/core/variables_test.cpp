@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <limits>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -182,7 +183,7 @@ TEST_F(Variables, LoadingStartsFromThePresetsReadsIntegersStrictlyAndStopsAtTheC
     load();
     EXPECT_EQ(texts(vars, {"plain", "word", "huge", "float", "empty", "low", "old"}),
               (Texts{"-12", "0", "0", "0", "0", "-2147483648", "-"}));
-    // Keys past the capacity are dropped, but known ones still load.
+    // Keys past the capacity are not loaded, but known ones still load.
     std::string file = "[String]\r\n";
     for (int i = 1; i <= 150; ++i)
         file.append("k").append(std::to_string(i)).append("=").append(std::to_string(i)) += "\r\n";
@@ -190,7 +191,103 @@ TEST_F(Variables, LoadingStartsFromThePresetsReadsIntegersStrictlyAndStopsAtTheC
     load();
     EXPECT_EQ(vars.count(), VarTable::kCapacity);
     EXPECT_EQ(texts(vars, {"k98", "k99", "extra", "k1"}), (Texts{"98", "-", "-", "99"}));
-    EXPECT_TRUE(logLines.empty());
+    EXPECT_EQ(logLines, Texts{"var.dat: 53 variables not loaded (the table is full, or their "
+                              "names or values are too long): kept in the file as they are"});
+}
+
+// A file of more variables than the table holds, as an editor or another version leaves it.
+TEST_F(Variables, VariablesPastTheCapacityAreWrittenBackAfterTheTablesOwn) {
+    std::string file = "[Integer]\r\n";
+    for (int i = 1; i <= 60; ++i)
+        file += "i" + std::to_string(i) + "=" + std::to_string(-i) + "\r\n";
+    file += "[String]\r\n";
+    for (int i = 1; i <= 90; ++i)
+        file += "s" + std::to_string(i) + "=v" + std::to_string(i) + "\r\n";
+    fake.files.put(kVarDat, file);
+    load();
+    ASSERT_EQ(vars.count(), VarTable::kCapacity);  // the presets, s1..s90, i1..i8
+    ASSERT_TRUE(save());
+    // Sections as the table writes them: its own keys first, then the file's rest in order.
+    std::string expected = kPresetsOnly;
+    for (int i = 1; i <= 90; ++i)
+        expected += "s" + std::to_string(i) + "=v" + std::to_string(i) + "\r\n";
+    expected += "[Integer]\r\n";
+    for (int i = 1; i <= 60; ++i)
+        expected += "i" + std::to_string(i) + "=" + std::to_string(-i) + "\r\n";
+    EXPECT_EQ(fake.files.contents(kVarDat), expected);
+    EXPECT_EQ(logLines, Texts{"var.dat: 52 variables not loaded (the table is full, or their "
+                              "names or values are too long): kept in the file as they are"});
+    // A restart changes nothing.
+    load();
+    ASSERT_TRUE(save());
+    EXPECT_EQ(fake.files.contents(kVarDat), expected);
+}
+
+TEST_F(Variables, NamesAndValuesTooLongForTheTableAreWrittenBackAsTheyWere) {
+    const std::string longValue(40000, 'v');
+    const std::string longName(32001, 'N');
+    const std::string limit(32000, 'x');
+    // Quotes come back only where reading needs them, so every value reads back the same.
+    fake.files.put(kVarDat, "[String]\r\nlong=" + longValue + "\r\nshort=1\r\n" + longName +
+                                "=  \"  padded  \"\r\n'q'=\"'q'\"\r\nlimit=" + limit +
+                                "\r\n[Integer]\r\nbig=" + std::string(32001, '7') + "\r\nn=5\r\n");
+    load();
+    EXPECT_EQ(vars.count(), 6);
+    EXPECT_EQ(texts(vars, {"long", "big", "short", "'q'", "n"}),
+              (Texts{"-", "-", "1", "'q'", "5"}));
+    EXPECT_TRUE(vars.text("limit") == limit);
+    ASSERT_TRUE(save());
+    EXPECT_TRUE(fake.files.contents(kVarDat) ==
+                kPresetsOnly + "short=1\r\n'q'=\"'q'\"\r\nlimit=" + limit +
+                    "\r\nlong=" + longValue + "\r\n" + longName +
+                    "=\"  padded  \"\r\n[Integer]\r\nn=5\r\nbig=" + std::string(32001, '7') +
+                    "\r\n");
+    EXPECT_EQ(logLines, Texts{"var.dat: 3 variables not loaded (the table is full, or their "
+                              "names or values are too long): kept in the file as they are"});
+}
+
+TEST_F(Variables, AKeptEntryGivesWayOnlyToAVariableTheTableSaves) {
+    const std::string longValue(32001, 'v');
+    fake.files.put(kVarDat, "[String]\r\na=" + longValue + "\r\nb=" + longValue +
+                                "\r\nc=" + longValue + "\r\nd=" + longValue +
+                                "\r\n[Integer]\r\ne=" + longValue + "\r\n");
+    load();
+    vars.storeStr("A", "new");       // other case
+    vars.storeInt("b", 1);           // other section
+    vars.storeTempStr("c", "temp");  // not saved
+    vars.storeStr("d", longValue);   // not saved either
+    logLines.clear();
+    ASSERT_TRUE(save());
+    EXPECT_EQ(fake.files.contents(kVarDat), kPresetsOnly + "A=new\r\nc=" + longValue +
+                                                "\r\nd=" + longValue +
+                                                "\r\n[Integer]\r\nb=1\r\ne=" + longValue + "\r\n");
+    EXPECT_EQ(logLines,
+              (Texts{"Variable \"d\" not saved: its value is too long for var.dat",
+                     "Variable \"a\" kept in var.dat as it was is dropped: the table saves a "
+                     "variable of that name",
+                     "Variable \"b\" kept in var.dat as it was is dropped: the table saves a "
+                     "variable of that name"}));
+}
+
+TEST_F(Variables, ALaterLoadForgetsWhatTheEarlierOneKept) {
+    const std::string withKept = "[String]\r\nx=" + std::string(32001, 'x') + "\r\n";
+    const std::pair<std::string, std::optional<std::string>> next[] = {
+        {"a second file", "[String]\r\ny=1\r\n"},
+        {"a damaged file", std::string("[String]\r\ny=\x01\r\n")},
+        {"no file", std::nullopt}};
+    for (const auto& [what, bytes] : next) {
+        fake.files.put(kVarDat, withKept);
+        load();
+        if (bytes)
+            fake.files.put(kVarDat, *bytes);
+        else
+            fake.files.deleteFile(kVarDat);
+        load();
+        ASSERT_TRUE(save()) << what;
+        EXPECT_EQ(fake.files.contents(kVarDat),
+                  kPresetsOnly + (what == "a second file" ? "y=1\r\n" : ""))
+            << what;
+    }
 }
 
 TEST_F(Variables, WhatTheFileCannotHoldIsSkippedAndLogged) {
@@ -227,9 +324,11 @@ TEST_F(Variables, WhatTheFileCannotHoldIsSkippedAndLogged) {
               (Texts{"1", "ok", "ok", "first", "-", "5", "  ", "x  [Integer]  evil=1  ver=0",
                      "a b c", "-", std::string(kVersionText), "-"}));
     EXPECT_TRUE(back.text("fits") == longest);
-    EXPECT_EQ(logLines.size(), bad.size() + 2);
+    EXPECT_EQ(logLines.size(), bad.size() + 5);
     for (const auto& line : logLines) {
-        EXPECT_NE(line.find("not saved"), std::string::npos) << line;
+        EXPECT_TRUE(line.find("not saved") != std::string::npos ||
+                    line.find("line breaks saved as blanks") != std::string::npos)
+            << line;
         EXPECT_EQ(line.find_first_of(std::string("\r\n\0", 3)), std::string::npos);
     }
     const auto logged = [&](const std::string& text) {
@@ -241,6 +340,10 @@ TEST_F(Variables, WhatTheFileCannotHoldIsSkippedAndLogged) {
                      "other case"),
               1);
     EXPECT_EQ(logged("Variable \"too long\" not saved: its value is too long for var.dat"), 1);
+    // One line a variable, however many breaks its value had.
+    for (const char* name : {"nl", "forged", "lf"})
+        EXPECT_EQ(logged("Variable \"" + std::string(name) + "\": line breaks saved as blanks"), 1)
+            << name;
 }
 
 TEST_F(Variables, WrittenAndReadAsTheSystemsProfileFunctionsDo) {
