@@ -99,6 +99,37 @@ TEST_F(HostedModule, StartsAndStopsWritingItsLogAndSettings) {
     EXPECT_NE(readModuleFile(logPath()).find("Log ended at "), std::string::npos);
 }
 
+// A rooted "StatDir" names that folder on the module's drive, not one below the module's folder:
+// natively the POSIX folder itself, under Windows the same path on the module's drive (the build
+// folder's, as the scratch folder's).
+TEST_F(HostedModule, ARootedStatisticsFolderIsThatFolderOnTheModulesDrive) {
+    const std::filesystem::path stats = home_.path() / "rooted" / "Stats";
+    const std::string full = qbx::toModulePath(stats.string());
+#if defined(_WIN32)
+    const std::string rooted = full.substr(2) + "\\";  // without its drive
+#else
+    const std::string rooted = stats.generic_string() + "/";
+#endif
+    qbx::systemPlatform().registry->writeString("Software\\ZVX", "StatDir", rooted);
+    {
+        Host host(kModule);
+        host.initialize();
+        host.finalize();
+    }
+    EXPECT_TRUE(std::filesystem::is_directory(stats)) << rooted;
+    const std::filesystem::path misplaced =
+        std::filesystem::absolute(kModule).parent_path() / stats.relative_path();
+    EXPECT_FALSE(std::filesystem::exists(misplaced)) << misplaced;
+    std::error_code ignored;
+    std::filesystem::remove_all(misplaced, ignored);
+
+    const std::string log = readModuleFile(logPath());
+    const std::size_t line = log.find("Statdir: ");
+    ASSERT_NE(line, std::string::npos);
+    const std::size_t start = line + std::string("Statdir: ").size();
+    EXPECT_EQ(log.substr(start, log.find("\r\n", start) - start), full + "\\");
+}
+
 }  // namespace
 
 namespace {
