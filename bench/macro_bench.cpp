@@ -1,6 +1,6 @@
 // The macro engine: one TBP_ExecMacro call through the loaded module (a built-in macro and a
-// stored script), a 1,000-turn FOR loop whose template makes a nested call, and the token
-// evaluator as the expression grows.
+// stored script), a 1,000-turn FOR loop whose template makes a nested call, a loop turn past the
+// work budget of one call, and the token evaluator as the expression grows.
 #include <benchmark/benchmark.h>
 
 #include <filesystem>
@@ -8,6 +8,7 @@
 #include <string>
 
 #include "bench_home.h"
+#include "budget_template.h"
 #include "core/log.h"
 #include "core/strings.h"
 #include "core/variables.h"
@@ -67,6 +68,21 @@ void ForLoop1000WithNestedCall(benchmark::State& state) {
         benchmark::DoNotOptimize(module.host->callMacro(module.host->data(), "ZVXFOR", arguments));
 }
 BENCHMARK(ForLoop1000WithNestedCall)->Unit(benchmark::kMillisecond);
+
+// One loop turn of 150,000 cheap calls: the call ends at its work budget; the counter is what
+// one call adds to the log.
+void ForTurnPastTheWorkBudget(benchmark::State& state) {
+    LoadedModule module;
+    const std::vector<std::string> arguments = bench::pastTheBudgetLoop();
+    std::uintmax_t grown = 0;
+    for (auto _ : state) {
+        const std::uintmax_t before = bench::moduleLogBytes(module.home);
+        benchmark::DoNotOptimize(module.host->callMacro(module.host->data(), "ZVXFOR", arguments));
+        grown = bench::moduleLogBytes(module.home) - before;
+    }
+    state.counters["log_bytes_per_call"] = static_cast<double>(grown);
+}
+BENCHMARK(ForTurnPastTheWorkBudget)->Unit(benchmark::kMillisecond)->Iterations(5);
 
 // "1 + 2 + 3 ..." with n tokens, evaluated strictly left to right.
 void EvaluateTokens(benchmark::State& state) {

@@ -1,6 +1,6 @@
-// Start-up plus shut-down timing, stored scripts through TBP_ExecMacro and var.dat for the
-// Windows builds (run under Wine): a plain loop with the median of the runs, since Google
-// Benchmark is not built for mingw here.
+// Start-up plus shut-down timing, stored scripts and a call past its work budget through
+// TBP_ExecMacro, and var.dat for the Windows builds (run under Wine): a plain loop with the
+// median of the runs, since Google Benchmark is not built for mingw here.
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "bench_home.h"
+#include "budget_template.h"
 #include "core/log.h"
 #include "core/variables.h"
 #include "host.h"
@@ -79,6 +80,21 @@ int main() {
             const std::string firstLine = result.substr(0, result.find_first_of("\r\n"));
             std::printf("%-23s %8.3f ms (median of 30): %s\n", run.label, ms, firstLine.c_str());
         }
+        host.finalize();
+    }
+    // One loop turn of 150,000 cheap calls: it ends at the work budget of one call.
+    {
+        qbxhost::Host host("QBX.tbp");
+        host.initialize();
+        const std::vector<std::string> arguments = bench::pastTheBudgetLoop();
+        std::uintmax_t grown = 0;
+        const double ms = medianMs(5, [&] {
+            const std::uintmax_t before = bench::moduleLogBytes(home);
+            host.callMacro(host.data(), "ZVXFOR", arguments);
+            grown = bench::moduleLogBytes(home) - before;
+        });
+        std::printf("ForTurnPastTheWorkBudget %7.2f ms (median of 5): log +%ju bytes a call\n", ms,
+                    grown);
         host.finalize();
     }
     // var.dat: a 15 MB file loaded at start-up, a full table of long values saved at shut-down.

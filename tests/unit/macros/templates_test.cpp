@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "core/version.h"
+#include "macros/arguments.h"
 #include "macros/call_token.h"
 #include "macros/nested_arguments.h"
 #include "support/macro_fixture.h"
@@ -299,6 +300,19 @@ TEST(NestedArguments, AnswersItsOwnItemsAndCountOnlyAndLivesUntilItsLastReferenc
     void* other = &buffer;
     EXPECT_NE(p->QueryInterface(nullptr, &other), 0);
     EXPECT_EQ(other, nullptr);
+}
+
+// What a handler writes into a nested call's container is a result, never the user's template:
+// read back for evaluation it is data, and ZVXEVAL does not run it.
+TEST_F(TemplateTest, TextWrittenIntoANestedContainerIsData) {
+    const HostRef<ITBPDataProvider> args = makeNestedArguments({templateText("plain")});
+    args.get()->SetItemText(0, "$ZVXVER", 7);
+    EXPECT_EQ(getParamTemplate(args.get(), 0), dataText("$ZVXVER"));
+    const std::string name = "ZVXEVAL";
+    execMacro(plugin, name.data(), static_cast<std::int32_t>(name.size()), &data, args.get());
+    EXPECT_EQ(data.items[kMacroResultId], "$ZVXVER");
+    EXPECT_FALSE(logged("TBP_ExecMacro [%ZVXVER]"));
+    plugin.curParams.reset();
 }
 
 }  // namespace
