@@ -26,8 +26,6 @@ constexpr std::size_t kMaxFileTextBytes = 32000;
 
 bool isLineBreak(char c) { return c == '\r' || c == '\n'; }
 
-bool hasLineBreak(std::string_view text) { return text.find_first_of("\r\n") != text.npos; }
-
 // A name that would come back from "var.dat" as another name, as a section header, as a
 // comment, or not at all.
 bool fileCanHoldName(std::string_view name) {
@@ -40,11 +38,15 @@ bool fileCanHoldName(std::string_view name) {
 }
 
 // Line breaks would start lines of their own, other control characters would make the file
-// read as damaged: both are saved as blanks.
-std::string valueForFile(std::string_view text) {
+// read as damaged: both are saved as blanks. `lineBreaks` tells whether there were any.
+std::string valueForFile(std::string_view text, bool& lineBreaks) {
     std::string value(text);
-    for (char& c : value)
+    lineBreaks = false;
+    for (char& c : value) {
+        if (static_cast<unsigned char>(c) >= 0x20) continue;
+        lineBreaks = lineBreaks || isLineBreak(c);
         if (isLineBreak(c) || isForeignToVarFile(c)) c = ' ';
+    }
     return value;
 }
 
@@ -279,12 +281,14 @@ std::string VarTable::fileText(Log& log) const {
                       "\" not saved: its value is too long for var.dat");
             continue;
         }
-        if (isString && hasLineBreak(e.text))
-            log.write("Variable \"" + loggedName(e.name) + "\": line breaks saved as blanks");
-        if (isString)
-            ini.set(kStringSection, e.name, valueForFile(e.text));
-        else
+        if (isString) {
+            bool lineBreaks = false;
+            ini.set(kStringSection, e.name, valueForFile(e.text, lineBreaks));
+            if (lineBreaks)
+                log.write("Variable \"" + loggedName(e.name) + "\": line breaks saved as blanks");
+        } else {
             ini.set(kIntegerSection, e.name, decimal(e.value));
+        }
         saved.insert(toUpper1251(e.name));
     }
     keepEntriesNotTaken(ini, saved, log);
