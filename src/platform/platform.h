@@ -203,6 +203,11 @@ public:
     virtual ~Clock() = default;
     // Local date and time as days since 1899-12-30 (fraction = time of day).
     virtual double now() = 0;
+    // Universal date and time now, in the same scale.
+    virtual double universalNow() = 0;
+    // A local date-time as universal time, by the time zone's bias in effect on that date
+    // (daylight saving included); the value itself when the system cannot tell.
+    virtual double localToUniversal(double localDateTime) = 0;
     // Milliseconds since boot, wrapping at 2^32.
     virtual std::uint32_t tickCount() = 0;
     // Bytes currently allocated from the module's heap (the log's memory column).

@@ -347,6 +347,14 @@ TEST_F(PlatformContract, LocalTimeTicksAndHeap) {
     const double expected = encodeDateTime({local.tm_year + 1900, local.tm_mon + 1, local.tm_mday,
                                             local.tm_hour, local.tm_min, local.tm_sec});
     EXPECT_NEAR(clock.now(), expected, 5.0 / 86400);
+    const std::tm universal = *std::gmtime(&t);
+    const double expectedUniversal =
+        encodeDateTime({universal.tm_year + 1900, universal.tm_mon + 1, universal.tm_mday,
+                        universal.tm_hour, universal.tm_min, universal.tm_sec});
+    EXPECT_NEAR(clock.universalNow(), expectedUniversal, 5.0 / 86400);
+    EXPECT_NEAR(clock.localToUniversal(clock.now()), clock.universalNow(), 5.0 / 86400);
+    // A date the system's calendar cannot hold comes back as it is.
+    EXPECT_EQ(clock.localToUniversal(-700000.5), -700000.5);
 
     const std::uint32_t tick = clock.tickCount();
     std::this_thread::sleep_for(std::chrono::milliseconds(60));

@@ -91,6 +91,9 @@ public:
 class FakeClock : public Clock {
 public:
     double now() override { return dateTime; }
+    // Universal time is local time plus the bias (minutes), as the system's zones have it.
+    double universalNow() override { return localToUniversal(dateTime); }
+    double localToUniversal(double local) override { return local + biasMinutes / 1440.0; }
     std::uint32_t tickCount() override { return tick; }
     std::uint64_t heapBytesInUse() override { return heap; }
 
@@ -98,6 +101,7 @@ public:
     void advanceMs(std::uint32_t ms);
 
     double dateTime = 45000.5;  // 2023-03-15 12:00:00
+    int biasMinutes = -180;     // three hours east of Greenwich
     std::uint32_t tick = 1000;
     std::uint64_t heap = 1024 * 1024;
 };

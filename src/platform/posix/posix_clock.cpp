@@ -13,20 +13,53 @@ extern "C" std::size_t __sanitizer_get_current_allocated_bytes();
 
 namespace qbx::posix {
 
+namespace {
+
+double fromTm(const tm& t, long nanoseconds) {
+    DateTimeFields fields;
+    fields.year = t.tm_year + 1900;
+    fields.month = t.tm_mon + 1;
+    fields.day = t.tm_mday;
+    fields.hour = t.tm_hour;
+    fields.minute = t.tm_min;
+    fields.second = t.tm_sec > 59 ? 59 : t.tm_sec;  // a leap second
+    fields.millisecond = static_cast<int>(nanoseconds / 1000000);
+    return encodeDateTime(fields);
+}
+
+}  // namespace
+
 double PosixClock::now() {
     timespec ts{};
     ::clock_gettime(CLOCK_REALTIME, &ts);
     tm local{};
     if (::localtime_r(&ts.tv_sec, &local) == nullptr) return 0.0;
-    DateTimeFields fields;
-    fields.year = local.tm_year + 1900;
-    fields.month = local.tm_mon + 1;
-    fields.day = local.tm_mday;
-    fields.hour = local.tm_hour;
-    fields.minute = local.tm_min;
-    fields.second = local.tm_sec > 59 ? 59 : local.tm_sec;  // a leap second
-    fields.millisecond = static_cast<int>(ts.tv_nsec / 1000000);
-    return encodeDateTime(fields);
+    return fromTm(local, ts.tv_nsec);
+}
+
+double PosixClock::universalNow() {
+    timespec ts{};
+    ::clock_gettime(CLOCK_REALTIME, &ts);
+    tm universal{};
+    if (::gmtime_r(&ts.tv_sec, &universal) == nullptr) return 0.0;
+    return fromTm(universal, ts.tv_nsec);
+}
+
+double PosixClock::localToUniversal(double localDateTime) {
+    const DateTimeFields f = decodeDateTime(localDateTime);
+    tm local{};
+    local.tm_year = f.year - 1900;
+    local.tm_mon = f.month - 1;
+    local.tm_mday = f.day;
+    local.tm_hour = f.hour;
+    local.tm_min = f.minute;
+    local.tm_sec = f.second;
+    local.tm_isdst = -1;  // the zone's rules for that date decide
+    const time_t seconds = ::mktime(&local);
+    tm universal{};
+    if (seconds == static_cast<time_t>(-1) || ::gmtime_r(&seconds, &universal) == nullptr)
+        return localDateTime;
+    return fromTm(universal, static_cast<long>(f.millisecond) * 1000000);
 }
 
 std::uint32_t PosixClock::tickCount() {

@@ -79,6 +79,8 @@ public:
 class PosixClock final : public Clock {
 public:
     double now() override;
+    double universalNow() override;
+    double localToUniversal(double localDateTime) override;
     std::uint32_t tickCount() override;
     std::uint64_t heapBytesInUse() override;
 };

@@ -7,9 +7,9 @@
 
 namespace qbx::win32 {
 
-double Win32Clock::now() {
-    SYSTEMTIME st{};
-    GetLocalTime(&st);
+namespace {
+
+double fromSystemTime(const SYSTEMTIME& st) {
     DateTimeFields fields;
     fields.year = st.wYear;
     fields.month = st.wMonth;
@@ -19,6 +19,37 @@ double Win32Clock::now() {
     fields.second = st.wSecond;
     fields.millisecond = st.wMilliseconds;
     return encodeDateTime(fields);
+}
+
+}  // namespace
+
+double Win32Clock::now() {
+    SYSTEMTIME st{};
+    GetLocalTime(&st);
+    return fromSystemTime(st);
+}
+
+double Win32Clock::universalNow() {
+    SYSTEMTIME st{};
+    GetSystemTime(&st);
+    return fromSystemTime(st);
+}
+
+double Win32Clock::localToUniversal(double localDateTime) {
+    const DateTimeFields f = decodeDateTime(localDateTime);
+    if (f.year < 1601 || f.year > 30827) return localDateTime;  // outside what SYSTEMTIME holds
+    SYSTEMTIME local{};
+    local.wYear = static_cast<WORD>(f.year);
+    local.wMonth = static_cast<WORD>(f.month);
+    local.wDay = static_cast<WORD>(f.day);
+    local.wHour = static_cast<WORD>(f.hour);
+    local.wMinute = static_cast<WORD>(f.minute);
+    local.wSecond = static_cast<WORD>(f.second);
+    local.wMilliseconds = static_cast<WORD>(f.millisecond);
+    SYSTEMTIME universal{};
+    // The zone's rules for that date, not today's: a summer date keeps its summer bias.
+    if (!TzSpecificLocalTimeToSystemTime(nullptr, &local, &universal)) return localDateTime;
+    return fromSystemTime(universal);
 }
 
 std::uint32_t Win32Clock::tickCount() { return GetTickCount(); }

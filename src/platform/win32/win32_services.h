@@ -67,6 +67,8 @@ public:
 class Win32Clock final : public Clock {
 public:
     double now() override;
+    double universalNow() override;
+    double localToUniversal(double localDateTime) override;
     std::uint32_t tickCount() override;
     std::uint64_t heapBytesInUse() override;
 };
