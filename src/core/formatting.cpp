@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cmath>
 
+#include "base/datetime.h"
 #include "base/text.h"
 #include "core/strings.h"
 #include "platform/platform.h"
@@ -161,6 +162,15 @@ std::string tempDir(Environment& environment) {
 
 std::string systemDir(Environment& environment) {
     return withOneBackslash(environment.systemDirectory());
+}
+
+std::string defaultDateTimeText(LocaleFormat& locale, double dateTime) {
+    if (!std::isfinite(dateTime)) dateTime = 0;
+    const DateTimeFields f = decodeDateTime(dateTime);
+    std::string text = locale.shortDate(dateTime);
+    if (f.hour != 0 || f.minute != 0 || f.second != 0 || f.millisecond != 0)
+        text += " " + locale.longTime(dateTime);
+    return text;
 }
 
 }  // namespace qbx

@@ -11,6 +11,7 @@
 namespace qbx {
 
 class Environment;
+class LocaleFormat;
 class StringTable;
 
 // Durations in Russian words belong to the numerals feature; it hands its routine in here.
@@ -39,6 +40,11 @@ std::string percentEncode8Bit(std::string_view text);
 // Every KOI8-R Cyrillic letter, either case, becomes the same letter in lower case in code page
 // 1251; all other bytes are kept.
 std::string koi8ToLowerWin1251(std::string_view text);
+
+// The default text of a date-time: the user's short date and long time; a date at midnight
+// exactly sheds its time. A value that is no number (from a damaged file) reads as the epoch
+// rather than reaching the system's formatter.
+std::string defaultDateTimeText(LocaleFormat& locale, double dateTime);
 
 // The system's temporary folder, ending in exactly one backslash.
 std::string tempDir(Environment& environment);

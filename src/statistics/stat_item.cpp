@@ -9,6 +9,7 @@
 #include "base/datetime.h"
 #include "base/regex_1251.h"
 #include "base/text.h"
+#include "core/formatting.h"
 #include "core/guard.h"
 #include "core/kept_files.h"
 #include "core/plugin.h"
@@ -27,17 +28,6 @@ constexpr std::array<std::string_view, 5> kEntryVariables = {"entry", "cdate", "
                                                              "val"};
 
 using EntryValues = std::array<std::string, kEntryVariables.size()>;
-
-// Short date and long time of the user's locale; a date at midnight sheds its time. Dates come
-// from files, so a damaged one reads as the epoch rather than reaching the locale's formatter.
-std::string dateTimeText(LocaleFormat& locale, double dateTime) {
-    if (!std::isfinite(dateTime)) dateTime = 0;
-    const DateTimeFields f = decodeDateTime(dateTime);
-    std::string text = locale.shortDate(dateTime);
-    if (f.hour != 0 || f.minute != 0 || f.second != 0 || f.millisecond != 0)
-        text += " " + locale.longTime(dateTime);
-    return text;
-}
 
 // Texts of an export line and of the mailbox name are cut there.
 constexpr std::size_t kMaxExpandedText = std::size_t{1} << 20;
@@ -265,7 +255,7 @@ ExportResult StatItem::exportEntries(std::string_view expression, std::string_vi
     store_->tree().forEachEntry([&](const StatEntry& entry) {
         if (cut || !filter->search(entry.key)) return;
         const EntryValues values = {
-            entry.key, dateTimeText(locale, entry.cdate), dateTimeText(locale, entry.mdate),
+            entry.key, defaultDateTimeText(locale, entry.cdate), defaultDateTimeText(locale, entry.mdate),
             decimal(static_cast<std::uint32_t>(entry.size)), decimal(entry.count)};
         for (std::size_t v = 0; v < kEntryVariables.size(); ++v)
             vars.storeTempStr(kEntryVariables[v], values[v]);
@@ -349,7 +339,7 @@ void StatItem::dumpItems() {
     logToDump("Leaves: " + decimal(static_cast<std::int64_t>(tree.countWords())));
     LocaleFormat& locale = *plugin_.platform.locale;
     tree.forEachEntry([&](const StatEntry& entry) {
-        logToDump("<" + dateTimeText(locale, entry.cdate) + "> [" + entry.key + "]");
+        logToDump("<" + defaultDateTimeText(locale, entry.cdate) + "> [" + entry.key + "]");
     });
 }
 

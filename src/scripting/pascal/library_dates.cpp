@@ -4,6 +4,7 @@
 
 #include "base/datetime.h"
 #include "base/text.h"
+#include "core/formatting.h"
 #include "scripting/pascal/library_support.h"
 
 namespace qbx::scripting::pascal::library {
@@ -38,12 +39,8 @@ Value timeToStr(Args a, CallContext&, const RuntimeServices& s) {
     return Value(need(s.locale, "The locale").longTime(dateTimeArg(a[0])));
 }
 
-// Delphi leaves the time out at midnight exactly.
 Value dateTimeToStr(Args a, CallContext&, const RuntimeServices& s) {
-    const double d = dateTimeArg(a[0]);
-    LocaleFormat& locale = need(s.locale, "The locale");
-    if (d == std::trunc(d)) return Value(locale.shortDate(d));
-    return Value(locale.shortDate(d) + " " + locale.longTime(d));
+    return Value(defaultDateTimeText(need(s.locale, "The locale"), dateTimeArg(a[0])));
 }
 
 Value formatDateTimeValue(Args a, CallContext& c, const RuntimeServices&) {
