@@ -249,10 +249,11 @@ std::string secondsToText(int grammaticalCase, DurationStyle style, std::int64_t
     return style == DurationStyle::ShortUnits ? "-" + text : withMinus(std::move(text));
 }
 
-ReplacedText replaceNumbersByWords(std::string_view text, std::string_view caseLetters,
-                                   std::string_view genderLetters, std::size_t maxSize) {
+BoundedText replaceNumbersByWords(std::string_view text, std::string_view caseLetters,
+                                  std::string_view genderLetters, std::size_t maxSize) {
     const std::string cases = toUpper1251(caseLetters);
-    ReplacedText result;
+    BoundedText result;
+    result.limit = maxSize;
     std::size_t number = 0;
     for (std::size_t at = 0; at < text.size() && !result.cut;) {
         if (!isDigit(text[at])) {

@@ -9,6 +9,8 @@
 #include <string>
 #include <string_view>
 
+#include "base/bounded_text.h"
+
 namespace qbx {
 class StringTable;
 }
@@ -56,15 +58,11 @@ std::string durationPartText(int grammaticalCase, int unit, DurationStyle style,
 std::string secondsToText(int grammaticalCase, DurationStyle style, std::int64_t seconds,
                           const StringTable& strings);
 
-struct ReplacedText {
-    std::string text;
-    bool cut = false;  // the result reached maxSize and was cut there
-};
 // The k-th run of digits takes the k-th case letter (И/I, Р/R, Д/D, Т/T, П/P, either case)
 // and the k-th gender letter: m, м, 1 cardinal masculine; f, д, 2 cardinal feminine; M/М,
 // F/Ж, N/С, P/Н ordinal masculine, feminine, neuter, plural; any other cardinal masculine.
 // A run too large for a 32-bit integer stays in digits. The result is trimmed.
-ReplacedText replaceNumbersByWords(std::string_view text, std::string_view caseLetters,
+BoundedText replaceNumbersByWords(std::string_view text, std::string_view caseLetters,
                                    std::string_view genderLetters, std::size_t maxSize);
 
 }  // namespace qbx::functions::numerals

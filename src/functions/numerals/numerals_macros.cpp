@@ -1,13 +1,12 @@
 #include "functions/numerals/numerals_macros.h"
 
-#include <exception>
 #include <utility>
 
 #include "base/text.h"
-#include "core/guard.h"
 #include "core/plugin.h"
 #include "core/strings.h"
 #include "functions/numerals/numerals.h"
+#include "macros/answer.h"
 #include "macros/arguments.h"
 #include "macros/mode_letters.h"
 
@@ -18,18 +17,6 @@ using macros::MacroCall;
 
 // The words are a few hundred bytes a number; only a text of numbers grows past its input.
 constexpr std::size_t kMaxResultText = macros::kMaxParamText;
-
-template <typename Answer>
-std::string answerOrPlaceholder(MacroCall& call, Answer&& answer) {
-    try {
-        return answer();
-    } catch (...) {
-        call.plugin.log.write("@@ " + call.name + ": " +
-                              describeException(std::current_exception()));
-        return call.plugin.strings[str::kNotAvailable];
-    }
-}
-
 
 // The two-value gender letter is argument 2 as written, not upper-cased ("f" is not "F"); the
 // four-value one is the second of the upper-cased mode letters.
@@ -44,7 +31,7 @@ int fourValueGender(MacroCall&, const std::string& letters) {
 using GenderOf = int (*)(MacroCall&, const std::string& letters);
 
 std::string ordinal(MacroCall& call, GenderOf gender) {
-    return answerOrPlaceholder(call, [&] {
+    return macros::answerOr(call, str::kNotAvailable, [&] {
         const std::string letters = macros::numeralModeLetters(call.params);
         return numberToOrdinalWords(macros::getParamInt(call.params, 0),
                                     macros::russianCase(letters[0]), gender(call, letters));
@@ -54,7 +41,7 @@ std::string ordinal(MacroCall& call, GenderOf gender) {
 }  // namespace
 
 std::string zvxNumToStr(MacroCall& call) {
-    return answerOrPlaceholder(call, [&] {
+    return macros::answerOr(call, str::kNotAvailable, [&] {
         const std::string letters = macros::numeralModeLetters(call.params);
         return numberToWords(macros::getParamInt(call.params, 0), macros::russianCase(letters[0]),
                              twoValueGender(call, letters));
@@ -66,7 +53,7 @@ std::string zvxNumToStrOrdinalTwoGenders(MacroCall& call) { return ordinal(call,
 std::string zvxNumToStrOrdinal(MacroCall& call) { return ordinal(call, fourValueGender); }
 
 std::string zvxBytesToStrRus(MacroCall& call) {
-    return answerOrPlaceholder(call, [&] {
+    return macros::answerOr(call, str::kNotAvailable, [&] {
         return bytesToWords(macros::russianByteScale(macros::getParamChar(call.params, 1)),
                             macros::russianCase(macros::getParamChar(call.params, 0)),
                             macros::getParamInt(call.params, 2));
@@ -74,7 +61,7 @@ std::string zvxBytesToStrRus(MacroCall& call) {
 }
 
 std::string zvxSecsToStrRus(MacroCall& call) {
-    return answerOrPlaceholder(call, [&] {
+    return macros::answerOr(call, str::kNotAvailable, [&] {
         const StringTable& strings = call.plugin.strings;
         return formatDuration(macros::durationUnit(macros::getParamChar(call.params, 0), 0),
                               macros::unitNameRequested(macros::getParamChar(call.params, 2)),
@@ -84,14 +71,11 @@ std::string zvxSecsToStrRus(MacroCall& call) {
 }
 
 std::string zvxReplaceNum(MacroCall& call) {
-    return answerOrPlaceholder(call, [&] {
-        ReplacedText result = replaceNumbersByWords(
-            macros::getParamText(call.params, 0), macros::getParamText(call.params, 1),
-            macros::getParamText(call.params, 2), kMaxResultText);
-        if (result.cut)
-            call.plugin.log.write("@@ " + call.name + ": result cut at " + decimal(kMaxResultText) +
-                                  " bytes");
-        return std::move(result.text);
+    return macros::answerOr(call, str::kNotAvailable, [&] {
+        return macros::answer(
+            call, replaceNumbersByWords(macros::getParamText(call.params, 0),
+                                        macros::getParamText(call.params, 1),
+                                        macros::getParamText(call.params, 2), kMaxResultText));
     });
 }
 

@@ -8,6 +8,7 @@
 #include "base/text.h"
 #include "core/plugin.h"
 #include "functions/text/text_operations.h"
+#include "macros/answer.h"
 #include "macros/arguments.h"
 
 namespace qbx::functions::text {
@@ -20,11 +21,6 @@ constexpr std::size_t kMaxResultText = macros::kMaxParamText;
 
 std::string arg(const MacroCall& call, std::int32_t index) {
     return macros::getParamText(call.params, index);
-}
-
-void logCut(const MacroCall& call) {
-    call.plugin.log.write("@@ " + call.name + ": result cut at " + decimal(kMaxResultText) +
-                          " bytes");
 }
 
 }  // namespace
@@ -54,25 +50,24 @@ std::string zvxSelect(MacroCall& call) {
 
 std::string zvxStrings(MacroCall& call) {
     const std::int32_t count = macros::getParamCount(call.params);
-    std::string text;
+    BoundedText result{{}, false, kMaxResultText};
+    std::string& text = result.text;
     for (std::int32_t i = 0; i < count; ++i) {
         if (i > 0) text += "\r\n";
         text += arg(call, i);
         if (text.size() > kMaxResultText) {
             text.resize(kMaxResultText);
-            logCut(call);
+            result.cut = true;
             break;
         }
     }
-    return text;
+    return macros::answer(call, std::move(result));
 }
 
 std::string zvxReplace(MacroCall& call) {
     const std::string text = arg(call, 0);
     const std::string search = arg(call, 1);
-    BoundedText result = replaceAll(text, search, arg(call, 2), kMaxResultText);
-    if (result.cut) logCut(call);
-    return std::move(result.text);
+    return macros::answer(call, replaceAll(text, search, arg(call, 2), kMaxResultText));
 }
 
 std::string zvxCutFromTo(MacroCall& call) {

@@ -7,6 +7,7 @@ namespace qbx::functions::text {
 BoundedText replaceAll(std::string_view text, std::string_view search, std::string_view replacement,
                        std::size_t maxSize) {
     BoundedText result;
+    result.limit = maxSize;
     if (search.empty()) {
         result.text = text;
         return result;

@@ -8,13 +8,9 @@
 #include <string>
 #include <string_view>
 
-namespace qbx::functions::text {
+#include "base/bounded_text.h"
 
-// A result and whether it was cut at its bound.
-struct BoundedText {
-    std::string text;
-    bool cut = false;
-};
+namespace qbx::functions::text {
 
 // Every occurrence of search replaced, left to right without overlap; an empty search matches
 // nowhere. When the text built so far passes maxSize at a replacement, it is cut to maxSize

@@ -349,7 +349,7 @@ TEST(Numerals, NumbersOfATextReplacedByWords) {
     EXPECT_EQ(replaced("2147483647 2147483648 1", "", "mmf"),
               cp("два миллиарда сто сорок семь миллионов четыреста восемьдесят три тысячи "
                  "шестьсот сорок семь 2147483648 одна"));
-    const ReplacedText cut = replaceNumbersByWords("1 1 1 1 1", "", "", 10);
+    const BoundedText cut = replaceNumbersByWords("1 1 1 1 1", "", "", 10);
     EXPECT_TRUE(cut.cut);
     EXPECT_EQ(cut.text, cp("один один"));
 }
