@@ -1,6 +1,7 @@
 // The macro engine: one TBP_ExecMacro call through the loaded module (a built-in macro and a
 // stored script), a 1,000-turn FOR loop whose template makes a nested call, a loop turn past the
-// work budget of one call, and the token evaluator as the expression grows.
+// work budget of one call, the token evaluator as the expression grows, and the numbers of a
+// 100 KB text in words.
 #include <benchmark/benchmark.h>
 
 #include <filesystem>
@@ -103,6 +104,22 @@ BENCHMARK(EvaluateTokens)
     ->Arg(5000)
     ->Unit(benchmark::kMicrosecond)
     ->Complexity();
+
+// ZVXREPLACENUM on a 100 KB text of prose with a number every few words, through the module.
+void ReplaceNumbersIn100KbText(benchmark::State& state) {
+    LoadedModule module;
+    std::string text;
+    for (int i = 0; text.size() < 100 * 1024; ++i)
+        text += "on day " + std::to_string(i % 31 + 1) + " we sent " + std::to_string(i * 37) +
+                " letters and " + std::to_string(i % 7) + " parcels; ";
+    const std::vector<std::string> arguments = {text, "IRDTP", "mfMFNP"};
+    std::size_t words = 0;
+    for (auto _ : state)
+        words = module.host->callMacro(module.host->data(), "ZVXREPLACENUM", arguments).size();
+    state.counters["result_bytes"] = static_cast<double>(words);
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.size()));
+}
+BENCHMARK(ReplaceNumbersIn100KbText)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
