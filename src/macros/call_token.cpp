@@ -4,6 +4,7 @@
 #include <limits>
 
 #include "base/text.h"
+#include "macros/expressions.h"
 
 namespace qbx::macros {
 
@@ -23,6 +24,21 @@ void absorbCallArguments(std::vector<std::string>& tokens, std::size_t head) {
             --depth;
         tokens[head] += taken;
     }
+}
+
+std::string absorbCallArguments(TokenCursor& cursor, std::string_view head) {
+    std::string call(head);
+    if (!isCallHead(head)) return call;
+    int depth = 1;
+    std::string_view taken;
+    while (depth > 0 && cursor.next(taken)) {
+        if (taken == "(" || isCallHead(taken))
+            ++depth;
+        else if (taken == ")")
+            --depth;
+        call += taken;
+    }
+    return call;
 }
 
 std::string callName(std::string_view token) {

@@ -10,6 +10,8 @@
 
 namespace qbx::macros {
 
+class TokenCursor;
+
 // "$", a name and "(" as its only bracket, the spacing pass leaves a call's head like that.
 bool isCallHead(std::string_view token);
 
@@ -17,6 +19,8 @@ bool isCallHead(std::string_view token);
 // the end), emptying each one taken. Nested call heads count as opening brackets, so a call in
 // an argument keeps its own closing bracket.
 void absorbCallArguments(std::vector<std::string>& tokens, std::size_t head);
+// The same for a call head read from a cursor: the head and the tokens it takes, joined.
+std::string absorbCallArguments(TokenCursor& cursor, std::string_view head);
 
 // The name a call token asks for: the text after "$" up to its first "(".
 std::string callName(std::string_view token);

@@ -64,17 +64,6 @@ void logText(const ExpressionContext& ctx, std::string_view prefix, std::string_
     ctx.log.write(line);
 }
 
-// result := trim(result + " " + token), without copying the result each time: once it is
-// non-empty its front never changes.
-void appendToken(std::string& result, std::string_view token) {
-    if (result.empty()) {
-        result.assign(trimBlankOrControl(token));
-        return;
-    }
-    result += ' ';
-    result += token;
-    while (isBlankOrControl(result.back())) result.pop_back();
-}
 
 // Tokens as views into the text they were cut from: the evaluator cuts a text once per pass.
 using Tokens = std::vector<std::string_view>;
@@ -83,27 +72,10 @@ using Tokens = std::vector<std::string_view>;
 // without a list of its tokens where only a bounded part of it is used.
 template <typename OnToken>
 void forEachToken(std::string_view text, OnToken&& onToken) {
-    std::size_t start = 0;
-    bool inToken = false;
-    char quote = 0;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const char c = text[i];
-        if (quote != 0) {
-            if (c == quote) quote = 0;
-            continue;
-        }
-        if (c == ' ' || c == '\r' || c == '\n') {
-            if (inToken && !onToken(text.substr(start, i - start))) return;
-            inToken = false;
-            continue;
-        }
-        if (!inToken) {
-            start = i;
-            inToken = true;
-        }
-        if (c == '"' || c == '\'') quote = c;
-    }
-    if (inToken) onToken(text.substr(start));
+    TokenCursor cursor(text);
+    std::string_view token;
+    while (cursor.next(token))
+        if (!onToken(token)) return;
 }
 
 Tokens cutTokens(std::string_view text) {
@@ -124,7 +96,7 @@ std::string joinRange(const List& tokens, long from, long to) {
     std::size_t size = 0;
     for (long i = from; i <= to; ++i) size += tokens[static_cast<std::size_t>(i)].size() + 1;
     result.reserve(size);
-    for (long i = from; i <= to; ++i) appendToken(result, tokens[static_cast<std::size_t>(i)]);
+    for (long i = from; i <= to; ++i) appendJoined(result, tokens[static_cast<std::size_t>(i)]);
     return result;
 }
 
@@ -447,7 +419,7 @@ std::string evaluateVars(const ExpressionContext& ctx, std::string_view text) {
         }
         const bool wasEmpty = out.empty();
         const std::size_t before = out.size();
-        appendToken(out, piece);
+        appendJoined(out, piece);
         if (wasEmpty && !out.empty()) firstIsData = data;
         if (out.size() > before) lastIsData = data;
         if (out.size() > kMaxExpressionText) {
@@ -534,6 +506,41 @@ std::string dospaces(const ExpressionContext& ctx, std::string_view text) {
     }
     logText(ctx, "Dospaces result: ", out);
     return out;
+}
+
+bool TokenCursor::next(std::string_view& token) {
+    const std::size_t size = text_.size();
+    std::size_t i = pos_;
+    while (i < size && (text_[i] == ' ' || text_[i] == '\r' || text_[i] == '\n')) ++i;
+    if (i >= size) {
+        pos_ = size;
+        return false;
+    }
+    const std::size_t start = i;
+    char quote = 0;
+    for (; i < size; ++i) {
+        const char c = text_[i];
+        if (quote != 0) {
+            if (c == quote) quote = 0;
+            continue;
+        }
+        if (c == ' ' || c == '\r' || c == '\n') break;
+        if (c == '"' || c == '\'') quote = c;
+    }
+    token = text_.substr(start, i - start);
+    pos_ = i;
+    return true;
+}
+
+// Without copying the result each time: once it is non-empty its front never changes.
+void appendJoined(std::string& result, std::string_view token) {
+    if (result.empty()) {
+        result.assign(trimBlankOrControl(token));
+        return;
+    }
+    result += ' ';
+    result += token;
+    while (isBlankOrControl(result.back())) result.pop_back();
 }
 
 std::vector<std::string> tokenizeExpression(std::string_view text) {

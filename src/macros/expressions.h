@@ -39,6 +39,20 @@ std::string expandVariables(const ExpressionContext& ctx, std::string_view text)
 std::string evaluateVars(const ExpressionContext& ctx, std::string_view text);
 std::string dospaces(const ExpressionContext& ctx, std::string_view text);
 std::vector<std::string> tokenizeExpression(std::string_view text);
+// The tokens of a text one at a time, as tokenizeExpression cuts them, without a list of them:
+// walking a huge text costs nothing beside the text.
+class TokenCursor {
+public:
+    explicit TokenCursor(std::string_view text) : text_(text) {}
+    // The next token; false at the end.
+    bool next(std::string_view& token);
+
+private:
+    std::string_view text_;
+    std::size_t pos_ = 0;
+};
+// result := trim(result + " " + token): how joinTokens joins, one token at a time.
+void appendJoined(std::string& result, std::string_view token);
 std::string keepTokenRange(std::string_view text, int from, int to);
 std::string joinTokens(const std::vector<std::string>& tokens);
 std::string foldMacroCalls(const ExpressionContext& ctx, std::string_view text);

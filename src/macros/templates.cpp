@@ -240,40 +240,39 @@ std::optional<std::string> runCallToken(Evaluation& ev, std::string& token,
 std::string expandCalls(Evaluation& ev, std::string_view text) {
     MacroCall& call = ev.call;
     Log& log = call.plugin.log;
-    std::vector<std::string> tokens = tokenizeExpression(text);
-    const std::size_t count = tokens.size();
+    // Token by token, the text joined as it goes: a template of megabytes costs no list of
+    // its tokens.
+    TokenCursor cursor(text);
+    std::string out;
     std::size_t resultBytes = 0;
     bool full = false;
-    for (std::size_t i = 0; i < count; ++i) {
-        if (tokens[i].empty() || tokens[i].front() != '$') continue;
+    std::string_view next;
+    while (cursor.next(next)) {
         // A "$" with no name after it is a dollar sign, not a call.
-        if (callName(tokens[i]).empty()) continue;
-        const std::string loggedName = nameAsLogged(tokens[i]);
-        absorbCallArguments(tokens, i);
-        std::string& token = tokens[i];
+        if (next.front() != '$' || callName(next).empty()) {
+            appendJoined(out, next);
+            continue;
+        }
+        const std::string loggedName = nameAsLogged(next);
+        std::string token = absorbCallArguments(cursor, next);
         // Past the size limit or the work budget no further call runs; a call that the budget
         // stopped on its way leaves no text either.
         std::optional<std::string> ran;
         if (!full && !macroWorkSpent(call.plugin)) ran = runCallToken(ev, token, loggedName);
-        if (!ran || macroWorkSpent(call.plugin)) {
-            token.clear();
-            continue;
-        }
+        if (!ran || macroWorkSpent(call.plugin)) continue;
         std::string& result = *ran;
         if (result.size() > kMaxExpressionText) result.resize(kMaxExpressionText);
         resultBytes += result.size();
-        token = readsAsInteger(result) ? std::move(result) : quoteText(ev.held.hold(result));
-
         if (resultBytes > kMaxExpressionText) {
             log.write("@@ Template text cut: nested results past " +
                       decimal(static_cast<std::int64_t>(kMaxExpressionText)) + " bytes");
-            token.clear();
             full = true;
+            continue;
         }
+        appendJoined(out, readsAsInteger(result) ? result : quoteText(ev.held.hold(result)));
     }
-    std::string result = joinTokens(tokens);
-    if (!macroWorkSpent(call.plugin)) log.write("Result: " + ev.logged(result));
-    return result;
+    if (!macroWorkSpent(call.plugin)) log.write("Result: " + ev.logged(out));
+    return out;
 }
 
 }  // namespace
