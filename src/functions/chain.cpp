@@ -11,6 +11,7 @@
 #include <cstddef>
 
 #include "functions/counters/counters_macros.h"
+#include "functions/dates/delivery_macros.h"
 #include "functions/encoding/encoding_macros.h"
 #include "functions/identity/identity_macros.h"
 #include "functions/letters/letters_macros.h"
@@ -94,8 +95,8 @@ constexpr ChainEntry kTable[] = {
     offered("ZVXSTRINGS", text::zvxStrings),
     offered("ZVXREPLACE", text::zvxReplace),
     offered("ZVXCITE"),
-    offered("ZVXDELIVERYTIME"),
-    offered("ZVXREPLYTIME"),
+    offered("ZVXDELIVERYTIME", dates::zvxDeliveryTime),
+    offered("ZVXREPLYTIME", dates::zvxReplyTime),
     offered("ZVXGETHEADER", message::zvxGetHeader),
     offered("ZVXREVERSE"),
     offered("ZVXCPUTICKS"),
@@ -109,12 +110,12 @@ constexpr ChainEntry kTable[] = {
     offered("ZVXFILESSIZE"),
     offered("ZVXSVER", identity::zvxSver),
     offered("ZVXMKPLAIN"),
-    offered("ZVXDELIVTIME"),
+    offered("ZVXDELIVTIME", dates::zvxDelivTime),
     offered("ZVXSERVLIST", message::zvxServList),
-    offered("ZVXDELIVERYFROMDATE"),
+    offered("ZVXDELIVERYFROMDATE", dates::zvxDeliveryFromDate),
     offered("ZVXDELIVERYFROMSERVER", message::zvxDeliveryFromServer),
     offered("ZVXDELIVERYFROMIP", message::zvxDeliveryFromIp),
-    offered("ZVXDELIVERYTODATE"),
+    offered("ZVXDELIVERYTODATE", dates::zvxDeliveryToDate),
     offered("ZVXKILLEMPTYSTR"),
     offered("ZVXIZVRAT", letters::zvxIzvrat),
     offered("ZVXSECSTOSTRRUS", numerals::zvxSecsToStrRus),
@@ -239,7 +240,7 @@ constexpr ChainEntry kTable[] = {
     prefixHidden("FN", scripts::macroFn),
     hidden("STATCOUNT", counters::statCount),
     hidden("ZVXRAWSOURCE", message::zvxRawSource),
-    hidden("ZVXDELIVERYTIMEBOX"),
+    hidden("ZVXDELIVERYTIMEBOX", dates::zvxDeliveryTimeBox),
     hidden("ZVXNUMTOSTRA", numerals::zvxNumToStrOrdinal),
     hidden("ZVXTEMPPATH"),
     hidden("ZVX_CPU"),

@@ -3,8 +3,10 @@
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
+#include <optional>
 #include <stdexcept>
 
+#include "base/datetime.h"
 #include "base/text.h"
 #include "core/settings.h"
 #include "item_table.h"
@@ -20,6 +22,25 @@ F resolve(qbx::DynamicLibrary& library, const char* name) {
     void* address = library.symbol(name);
     if (!address) throw std::runtime_error(std::string("the module does not export ") + name);
     return reinterpret_cast<F>(address);
+}
+
+// The client's English date of its receive-time macro: "Tuesday, December 5, 2006".
+std::string englishDate(double dateTime) {
+    static constexpr const char* kWeekdays[] = {"Sunday",   "Monday", "Tuesday", "Wednesday",
+                                                "Thursday", "Friday", "Saturday"};
+    static constexpr const char* kMonths[] = {"January",   "February", "March",    "April",
+                                              "May",       "June",     "July",     "August",
+                                              "September", "October",  "November", "December"};
+    const qbx::DateTimeFields f = qbx::decodeDateTime(dateTime);
+    return std::string(kWeekdays[qbx::dayOfWeek(dateTime) - 1]) + ", " + kMonths[f.month - 1] +
+           " " + std::to_string(f.day) + ", " + std::to_string(f.year);
+}
+
+// A %-word's ="format" (the client's date macros take one); the position after it.
+std::size_t afterFormat(const std::string& text, std::size_t at) {
+    if (at + 1 >= text.size() || text[at] != '=' || text[at + 1] != '"') return at;
+    const std::size_t close = text.find('"', at + 2);
+    return close == std::string::npos ? at : close + 1;
 }
 
 std::string joinPath(const std::string& folder, const std::string& name) {
@@ -139,6 +160,15 @@ std::string Host::expandTemplate(ItemTable& data, const std::string& text, int d
         if (word == "OATTACHMENTS") {
             out += "<none>";
             i = end;
+            continue;
+        }
+        if (word == "ORCVTIME" || word == "ORCVDATEEN") {
+            const std::optional<double> given = data.receiveTime();
+            const double received = given ? *given : qbx::systemPlatform().clock->now();
+            // The format asked for is read past and not applied: the module asks "h:n:s".
+            out += word == "ORCVTIME" ? qbx::formatDateTime("hh:nn:ss", received)
+                                      : englishDate(received);
+            i = word == "ORCVTIME" ? afterFormat(text, end) : end;
             continue;
         }
         if (word.empty() || knownNames_.count(word) == 0) {

@@ -66,7 +66,8 @@ public:
     std::string callMacro(ItemTable& data, const std::string& name,
                           const std::vector<std::string>& arguments);
     // Expands %NAME and %NAME("arg","arg") for every name of the module's list; the host's own
-    // %OATTACHMENTS gives "<none>"; other %-words stay as written.
+    // %OATTACHMENTS gives "<none>", %ORCVTIME="..." and %ORCVDATEEN the message's receive time
+    // ("hh:nn:ss" and "Tuesday, December 5, 2006"); other %-words stay as written.
     std::string expandTemplate(ItemTable& data, const std::string& text, int depth = 0);
 
 private:

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -29,6 +30,9 @@ public:
     // How ExpandMacros expands a text (the host's own macros and the module's).
     void setExpander(Expander expander) { expander_ = std::move(expander); }
     std::uint32_t references() const { return references_; }
+    // When the client received the message (local date-time); the present moment when unset.
+    void setReceiveTime(double localDateTime) { receiveTime_ = localDateTime; }
+    std::optional<double> receiveTime() const { return receiveTime_; }
 
     std::int32_t QBX_STDCALL QueryInterface(const void* iid, void** object) override;
     std::uint32_t QBX_STDCALL AddRef() override;
@@ -46,6 +50,7 @@ public:
 private:
     std::map<std::int32_t, std::string> items_;
     Expander expander_;
+    std::optional<double> receiveTime_;
     std::uint32_t references_ = 1;  // the host's own reference; the host owns the table
 };
 #if defined(__GNUC__)
