@@ -85,8 +85,8 @@ std::int64_t epochMilliseconds(const DateTimeFields& f) {
 std::string internetTime(double universalNow, char decimalSeparator) {
     const DateTimeFields f = decodeDateTime(universalNow);
     const std::int64_t seconds = ((f.hour + 1) % 24 * 60 + f.minute) * 60 + f.second;
-    // Beats are seconds / 86.4, in hundredths seconds * 125 / 108. The system's formatting
-    // rounds a half away from zero; s = 54 (beat 0.625) is such a half.
+    // Beats are seconds / 86.4, in hundredths seconds * 125 / 108. Delphi's "%4.2f" rounds a
+    // half away from zero, and 54 seconds past the hour (beat 0.625) is such a half.
     const std::int64_t hundredths = (seconds * 125 + 54) / 108;
     std::string text = "@" + decimal(hundredths / 100);
     text += decimalSeparator;
