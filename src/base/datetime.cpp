@@ -1,6 +1,7 @@
 #include "base/datetime.h"
 
 #include <cmath>
+#include <cstdlib>
 #include <string>
 
 namespace qbx {
@@ -81,26 +82,60 @@ int daysInMonth(std::int64_t year, int month) {
 }
 
 int dayOfWeek(double dateTime) {
+    if (!std::isfinite(dateTime) || std::fabs(dateTime) > 3.0e6) dateTime = 0;  // as decoded
     const auto days = static_cast<std::int64_t>(std::floor(dateTime));
     return static_cast<int>(((days % 7) + 7 + 6) % 7 + 1);
 }
 
 namespace {
 
+constexpr std::string_view kShortMonthNames[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                                 "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+constexpr std::string_view kLongMonthNames[] = {"January",   "February", "March",    "April",
+                                                "May",       "June",     "July",     "August",
+                                                "September", "October",  "November", "December"};
+constexpr std::string_view kShortDayNames[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
+constexpr std::string_view kLongDayNames[] = {"Sunday",   "Monday", "Tuesday", "Wednesday",
+                                              "Thursday", "Friday", "Saturday"};
+
+// A year before 1 AD is negative: its minus goes before the padding, not inside it.
 std::string digits(int value, std::size_t width) {
-    std::string text = std::to_string(value);
+    std::string text = std::to_string(value < 0 ? -static_cast<std::int64_t>(value) : value);
     if (text.size() < width) text.insert(0, width - text.size(), '0');
+    if (value < 0) text.insert(0, 1, '-');
     return text;
 }
 
 char lowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; }
 
+bool isRunLetter(char lower) {
+    return lower == 'y' || lower == 'm' || lower == 'd' || lower == 'h' || lower == 'n' ||
+           lower == 's' || lower == 'z';
+}
+
+// Appends within the bound; false once the bound is reached and the text was cut.
+bool appendBounded(BoundedText& out, std::string_view piece) {
+    const std::size_t room = out.limit - out.text.size();
+    if (piece.size() <= room) {
+        out.text.append(piece);
+        return true;
+    }
+    out.text.append(piece.substr(0, room));
+    out.cut = true;
+    return false;
+}
+
 }  // namespace
 
-std::string formatDateTime(std::string_view format, double dateTime) {
+BoundedText formatDateTime(std::string_view format, double dateTime,
+                           const LocaleDateTimeTexts* locale, std::size_t maxSize) {
     const DateTimeFields f = decodeDateTime(dateTime);
-    std::string out;
-    out.reserve(format.size() * 2);
+    const bool midnight = f.hour == 0 && f.minute == 0 && f.second == 0 && f.millisecond == 0;
+    const auto weekDay =
+        static_cast<std::size_t>(dayOfWeek(encodeDateTime({f.year, f.month, f.day})) - 1);
+    const auto month = static_cast<std::size_t>(f.month - 1);
+    BoundedText out;
+    out.limit = maxSize;
     bool afterHour = false;
     std::size_t i = 0;
     while (i < format.size()) {
@@ -108,25 +143,56 @@ std::string formatDateTime(std::string_view format, double dateTime) {
         if (ch == '"' || ch == '\'') {
             std::size_t end = format.find(ch, i + 1);
             if (end == std::string_view::npos) end = format.size();
-            out.append(format.substr(i + 1, end - i - 1));
+            if (!appendBounded(out, format.substr(i + 1, end - i - 1))) break;
             i = end + 1;
             continue;
         }
         const char lower = lowerAscii(ch);
         std::size_t run = 1;
-        if (lower == 'y' || lower == 'm' || lower == 'd' || lower == 'h' || lower == 'n' ||
-            lower == 's')
+        if (isRunLetter(lower))
             while (i + run < format.size() && lowerAscii(format[i + run]) == lower) ++run;
         const std::size_t width = run >= 2 ? 2 : 1;
+        std::string piece;
         switch (lower) {
-            case 'y': out += run >= 3 ? digits(f.year, 4) : digits(f.year % 100, 2); break;
-            case 'm': out += digits(afterHour ? f.minute : f.month, width); break;
-            case 'd': out += digits(f.day, width); break;
-            case 'h': out += digits(f.hour, width); break;
-            case 'n': out += digits(f.minute, width); break;
-            case 's': out += digits(f.second, width); break;
-            default: out += ch;
+            case 'y':
+                piece = run >= 3 ? digits(f.year, 4) : digits(std::abs(f.year) % 100, 2);
+                break;
+            case 'm':
+                if (run <= 2)
+                    piece = digits(afterHour ? f.minute : f.month, width);
+                else
+                    piece = run == 3 ? kShortMonthNames[month] : kLongMonthNames[month];
+                break;
+            case 'd':
+                if (run <= 2)
+                    piece = digits(f.day, width);
+                else if (run == 3)
+                    piece = kShortDayNames[weekDay];
+                else if (run == 4)
+                    piece = kLongDayNames[weekDay];
+                else if (locale != nullptr)
+                    piece = locale->shortDate;
+                else
+                    piece = format.substr(i, run);
+                break;
+            case 'h': piece = digits(f.hour, width); break;
+            case 'n': piece = digits(f.minute, width); break;
+            case 's': piece = digits(f.second, width); break;
+            case 'z': piece = digits(f.millisecond, run >= 3 ? 3 : 1); break;
+            case 'c':
+                if (locale == nullptr) {
+                    piece = ch;
+                } else {
+                    piece = locale->shortDate;
+                    if (!midnight) {
+                        piece += ' ';
+                        piece += locale->longTime;
+                    }
+                }
+                break;
+            default: piece = ch;
         }
+        if (!appendBounded(out, piece)) break;
         if (lower == 'h')
             afterHour = true;
         else if (lower != ' ' && lower != ':')
@@ -134,6 +200,10 @@ std::string formatDateTime(std::string_view format, double dateTime) {
         i += run;
     }
     return out;
+}
+
+std::string formatDateTime(std::string_view format, double dateTime) {
+    return formatDateTime(format, dateTime, nullptr, format.size() * 3).text;
 }
 
 }  // namespace qbx

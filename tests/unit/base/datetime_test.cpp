@@ -1,0 +1,56 @@
+// The date-format engine's tokens beyond the numbers: names, milliseconds, the locale's texts,
+// the bound of its result, and moments outside four-digit years.
+#include <gtest/gtest.h>
+
+#include <limits>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "base/datetime.h"
+
+namespace qbx {
+namespace {
+
+TEST(DateFormat, NamesMillisecondsAndLocaleTokens) {
+    const double t = encodeDateTime({2006, 3, 8, 7, 5, 9, 45});  // a Wednesday
+    const LocaleDateTimeTexts locale{"08/03/2006", "7:05:09 AM"};
+    const std::vector<std::pair<std::string_view, std::string_view>> cases = {
+        {"d mmmm yyyy", "8 March 2006"},
+        {"ddd, dd-MMM-yy", "Wed, 08-Mar-06"},
+        {"dddd|mmmmmm", "Wednesday|March"},
+        {"hh:mmm", "07:Mar"},  // only one or two m after an hour are minutes
+        {"s.z|s.zz|s.zzz", "9.45|9.45|9.045"},
+        {"c|ddddd|dddddd", "08/03/2006 7:05:09 AM|08/03/2006|08/03/2006"},
+        {"'dddd' \"c\"", "dddd c"},
+        {"t tt am/pm", "t tt a3/p3"},  // not supported: copied or read as other tokens
+    };
+    for (const auto& [format, expected] : cases)
+        EXPECT_EQ(formatDateTime(format, t, &locale, 1000).text, expected) << format;
+    // Without the locale's texts its tokens are copied; the date alone at midnight exactly.
+    EXPECT_EQ(formatDateTime("c ddddd dddd", t), "c ddddd Wednesday");
+    EXPECT_EQ(formatDateTime("c", 38784.0, &locale, 100).text, "08/03/2006");
+}
+
+TEST(DateFormat, TheResultIsCutAtItsBound) {
+    const double t = encodeDateTime({2006, 3, 8, 7, 5, 9, 0});
+    const LocaleDateTimeTexts locale{"08.03.2006", "07:05:09"};
+    const BoundedText out = formatDateTime("cccc", t, &locale, 25);
+    EXPECT_EQ(out.text, "08.03.2006 07:05:0908.03.");
+    EXPECT_TRUE(out.cut);
+    EXPECT_EQ(formatDateTime("'quoted text' mmmm", t, &locale, 8).text, "quoted t");
+    EXPECT_FALSE(formatDateTime("mmmm", t, &locale, 5).cut);
+}
+
+TEST(DateFormat, YearsOutsideFourDigitsAndValuesOutsideTheCalendar) {
+    EXPECT_EQ(formatDateTime("yyyy|yy|dd.mm", encodeDateTime({-44, 3, 15})), "-0044|44|15.03");
+    EXPECT_EQ(formatDateTime("yyyy ddd", encodeDateTime({10000, 1, 1})), "10000 Sat");
+    // Not a number, and days far past any calendar, read as the epoch (a Saturday).
+    for (const double garbage : {std::numeric_limits<double>::quiet_NaN(), 1e300, -1e18}) {
+        EXPECT_EQ(formatDateTime("dddd dd.mm.yyyy", garbage), "Saturday 30.12.1899");
+        EXPECT_EQ(dayOfWeek(garbage), 7);
+    }
+}
+
+}  // namespace
+}  // namespace qbx
