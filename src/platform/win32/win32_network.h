@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <ras.h>
+#include <raserror.h>
 
 #include <optional>
 #include <vector>
