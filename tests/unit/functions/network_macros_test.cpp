@@ -40,40 +40,25 @@ TEST_F(NetworkMacros, DefaultAddressIsTheFirstOrLocalhost) {
 }
 
 TEST_F(NetworkMacros, AddressByNumber) {
-    fake.network.addresses = {"10.0.0.5"};
-    expectAll("ZVXLOCALIP", {{{"0"}, "10.0.0.5"},
-                             {{}, "10.0.0.5"},
-                             {{"1"}, "n/a"},
-                             {{"-1"}, "n/a"},
-                             {{"2147483647"}, "n/a"},
-                             {{"-2147483648"}, "n/a"}});
     fake.network.addresses = {"10.0.0.5", "192.168.1.10"};
-    expectAll("ZVXLOCALIP", {{{"1"}, "192.168.1.10"}, {{"2"}, "n/a"}});
-    fake.network.addresses.clear();
-    EXPECT_EQ(run("ZVXLOCALIP", {"0"}), "n/a");
-    // A number that names no address does not ask the system.
-    const int queries = fake.network.addressQueries;
-    EXPECT_EQ(run("ZVXLOCALIP", {"-5"}), "n/a");
-    EXPECT_EQ(fake.network.addressQueries, queries);
+    expectAll("ZVXLOCALIP", {{{"0"}, "10.0.0.5"},
+                             {{"1"}, "192.168.1.10"},
+                             {{"2"}, "n/a"},
+                             {{"-1"}, "n/a"},
+                             {{"-2147483648"}, "n/a"}});
     fake.network.failAddresses = true;
     EXPECT_EQ(run("ZVXLOCALIP", {"0"}), "n/a");
     EXPECT_TRUE(logged("@@ ZVXLOCALIP: resolver broke"));
 }
 
+// The list's own fallback is a line break, "N" included.
 TEST_F(NetworkMacros, AddressListSeparators) {
     fake.network.addresses = {"10.0.0.5", "192.168.1.10"};
     expectAll("ZVXLOCALIPLIST", {{{"c"}, "10.0.0.5,192.168.1.10"},
-                                 {{"C"}, "10.0.0.5,192.168.1.10"},
-                                 {{"s"}, "10.0.0.5 192.168.1.10"},
-                                 {{"Semicolon"}, "10.0.0.5 192.168.1.10"},
-                                 {{"L"}, "10.0.0.5\r\n192.168.1.10"},
+                                 {{"S"}, "10.0.0.5 192.168.1.10"},
                                  {{"l"}, "10.0.0.5\r\n192.168.1.10"},
                                  {{"N"}, "10.0.0.5\r\n192.168.1.10"},
-                                 {{"M"}, "10.0.0.5\r\n192.168.1.10"},
-                                 {{";"}, "10.0.0.5\r\n192.168.1.10"},
                                  {{}, "10.0.0.5\r\n192.168.1.10"}});
-    fake.network.addresses = {"10.0.0.5"};
-    EXPECT_EQ(run("ZVXLOCALIPLIST", {"c"}), "10.0.0.5");
     fake.network.addresses.clear();
     EXPECT_EQ(run("ZVXLOCALIPLIST", {"c"}), "");
     fake.network.failAddresses = true;
@@ -84,15 +69,10 @@ TEST_F(NetworkMacros, AddressListSeparators) {
 TEST_F(NetworkMacros, HostNameLookUp) {
     fake.network.addresses = {"10.0.0.5"};
     fake.network.hosts = {{"mail.example.org", "203.0.113.7"}};
-    expectAll("ZVXGETIP", {{{"mail.example.org"}, "203.0.113.7"},
-                           {{"nowhere.invalid"}, ""},
-                           {{""}, "10.0.0.5"},
-                           {{}, "10.0.0.5"}});
+    expectAll("ZVXGETIP",
+              {{{"mail.example.org"}, "203.0.113.7"}, {{"nowhere.invalid"}, ""}, {{}, "10.0.0.5"}});
     EXPECT_EQ(fake.network.lastResolved, "");
     // A name no resolver takes is refused before it reaches one.
-    const std::string longest(255, 'a');
-    EXPECT_EQ(run("ZVXGETIP", {longest}), "");
-    EXPECT_EQ(fake.network.lastResolved, longest);
     fake.network.lastResolved = "untouched";
     EXPECT_EQ(run("ZVXGETIP", {std::string(256, 'a')}), "");
     EXPECT_EQ(fake.network.lastResolved, "untouched");
@@ -105,20 +85,11 @@ TEST_F(NetworkMacros, HostNameLookUp) {
 TEST_F(NetworkMacros, OnlineTimeInUnits) {
     plugin.settings.onlineSeconds = 5430;  // 1 h 30 min 30 s
     expectAll("ZVXONLINETIME", {{{}, "90"},
-                                {{"M"}, "90"},
-                                {{"M", "U"}, "90 min"},
-                                {{"M", "u"}, "90 min"},
                                 {{"", "u"}, "90 min"},
-                                {{"M", "x"}, "90"},
-                                {{"S", "U"}, "5430 sec"},
                                 {{"H", "U"}, "1 h"},
-                                {{"D"}, "0"},
-                                {{"T"}, "1:30:30"},
-                                {{"s"}, "1 h 30 min 30 sec"},
-                                {{"q"}, "90"}});
+                                {{"T", "x"}, "1:30:30"},
+                                {{"s"}, "1 h 30 min 30 sec"}});
     EXPECT_EQ(run("ZVXONLINETIME", {"l"}), utf8ToCp1251("один час тридцать минут тридцать секунд"));
-    plugin.settings.onlineSeconds = 0;
-    EXPECT_EQ(run("ZVXONLINETIME", {"", "U"}), "0 min");
 }
 
 TEST_F(NetworkMacros, OnlineOrNot) {
