@@ -93,7 +93,7 @@ std::string zvxGetIp(MacroCall& call) {
         const std::string name = macros::getParamText(call.params, 0);
         if (!resolvableHostName(name)) {
             call.plugin.log.write("@@ " + call.name + ": host name longer than " +
-                                  std::to_string(Network::kMaxHostName) + " bytes or not a text");
+                                  std::to_string(Network::kMaxHostName) + " bytes");
             return std::string();
         }
         return networkOf(call).firstAddressOf(name);

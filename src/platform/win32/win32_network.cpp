@@ -50,7 +50,9 @@ std::vector<std::string> addressesOf(const std::string& hostName, std::size_t mo
     if (host == nullptr || host->h_addrtype != AF_INET || host->h_length != 4 ||
         host->h_addr_list == nullptr)
         return addresses;
-    for (std::size_t i = 0; host->h_addr_list[i] != nullptr && addresses.size() < most; ++i) {
+    for (std::size_t i = 0;
+         i < Network::kMaxAddresses && host->h_addr_list[i] != nullptr && addresses.size() < most;
+         ++i) {
         in_addr address{};
         std::memcpy(&address, host->h_addr_list[i], sizeof address);
         const char* dotted = inet_ntoa(address);
