@@ -17,6 +17,7 @@
 #include "functions/identity/identity_macros.h"
 #include "functions/letters/letters_macros.h"
 #include "functions/message/message_macros.h"
+#include "functions/network/network_macros.h"
 #include "functions/numerals/numerals_macros.h"
 #include "functions/scripts/scripts_macros.h"
 #include "functions/text/text_macros.h"
@@ -84,7 +85,7 @@ constexpr ChainEntry kTable[] = {
     offered("ZVXVOLNAME"),
     offered("ZVXVOLSNUM"),
     offered("ZVXVOLFS"),
-    offered("ZVXGETIP"),
+    offered("ZVXGETIP", network::zvxGetIp),
     offered("ZVXBIOSNAME"),
     offered("ZVXBIOSCOPY"),
     offered("ZVXBIOSINFO"),
@@ -161,9 +162,9 @@ constexpr ChainEntry kTable[] = {
     offered("ZVXSET", macros::engine::zvxSet),
     offered("ZVXINC", macros::engine::zvxInc),
     offered("ZVXFOR", macros::engine::zvxFor),
-    offered("ZVXIP"),
-    offered("ZVXLOCALIP"),
-    offered("ZVXLOCALIPLIST"),
+    offered("ZVXIP", network::zvxIp),
+    offered("ZVXLOCALIP", network::zvxLocalIp),
+    offered("ZVXLOCALIPLIST", network::zvxLocalIpList),
     offered("ZVXSPLIT"),
     offered("ZVXGETSMS"),
     offered("ZVXPUTUUE"),
@@ -189,9 +190,9 @@ constexpr ChainEntry kTable[] = {
     offered("ZVXGETINISTR"),
     offered("ZVXDATESHIFT", dates::zvxDateShift),
     offered("ZVXSEPARATOR"),
-    offered("ZVXONLINETIME"),
-    offered("ZVXIFONLINE"),
-    offered("ZVXDIALUPNAME"),
+    offered("ZVXONLINETIME", network::zvxOnlineTime),
+    offered("ZVXIFONLINE", network::zvxIfOnline),
+    offered("ZVXDIALUPNAME", network::zvxDialUpName),
     offered("ZVXEXTRACTSTR"),
     offered("ZVXSYMCNT"),
     offered("ZVXLINCNT"),

@@ -247,6 +247,8 @@ public:
     virtual void messageBox(std::string_view text, std::string_view caption, MessageIcon icon) = 0;
 };
 
+class Network;  // platform/network.h
+
 // The set of services one Plugin context works with. It owns nothing.
 struct Platform {
     Registry* registry = nullptr;
@@ -257,6 +259,7 @@ struct Platform {
     UserInterface* ui = nullptr;
     ProfileStore* profiles = nullptr;
     Hashing* hashing = nullptr;
+    Network* network = nullptr;
 };
 
 // The real services of this build (Win32 in the DLL, stand-ins natively); they live as long

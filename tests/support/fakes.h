@@ -12,6 +12,7 @@
 #include "platform/hashing.h"
 #include "platform/ini_profile_store.h"
 #include "platform/platform.h"
+#include "support/fake_network.h"
 
 namespace qbx::test {
 
@@ -136,9 +137,13 @@ struct FakePlatform {
     FakeUi ui;
     IniProfileStore profiles{files};  // the portable store over the fake files
     SystemHashing hashing;            // digests are the system's own in every build
+    FakeNetwork network;
 
     Platform platform() {
-        return Platform{&registry, &files, &environment, &clock, &locale, &ui, &profiles, &hashing};
+        Platform services{&registry, &files, &environment, &clock,
+                          &locale,   &ui,    &profiles,    &hashing};
+        services.network = &network;
+        return services;
     }
 };
 

@@ -1,5 +1,6 @@
 #include "platform/hashing.h"
 #include "platform/ini_profile_store.h"
+#include "platform/network.h"
 #include "platform/posix/posix_services.h"
 
 namespace qbx {
@@ -13,7 +14,9 @@ Platform systemPlatform() {
     static posix::ConsoleUi ui;
     static IniProfileStore profiles(files);
     static SystemHashing hashing;
-    return Platform{&registry, &files, &environment, &clock, &locale, &ui, &profiles, &hashing};
+    Platform platform{&registry, &files, &environment, &clock, &locale, &ui, &profiles, &hashing};
+    platform.network = &systemNetwork();
+    return platform;
 }
 
 }  // namespace qbx

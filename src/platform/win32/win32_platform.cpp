@@ -1,4 +1,5 @@
 #include "platform/hashing.h"
+#include "platform/network.h"
 #include "platform/win32/win32_services.h"
 
 namespace qbx {
@@ -14,7 +15,9 @@ Platform systemPlatform() {
     static auto* ui = new win32::Win32Ui;
     static auto* profiles = new win32::Win32ProfileStore;
     static auto* hashing = new SystemHashing;
-    return Platform{registry, files, environment, clock, locale, ui, profiles, hashing};
+    Platform platform{registry, files, environment, clock, locale, ui, profiles, hashing};
+    platform.network = &systemNetwork();
+    return platform;
 }
 
 }  // namespace qbx
