@@ -247,6 +247,9 @@ public:
     virtual void messageBox(std::string_view text, std::string_view caption, MessageIcon icon) = 0;
 };
 
+class FileInfo;       // platform/file_info.h
+class RegistryRoots;  // platform/registry_roots.h
+
 // The set of services one Plugin context works with. It owns nothing.
 struct Platform {
     Registry* registry = nullptr;
@@ -257,6 +260,8 @@ struct Platform {
     UserInterface* ui = nullptr;
     ProfileStore* profiles = nullptr;
     Hashing* hashing = nullptr;
+    FileInfo* fileInfo = nullptr;
+    RegistryRoots* registryRoots = nullptr;
 };
 
 // The real services of this build (Win32 in the DLL, stand-ins natively); they live as long

@@ -1,5 +1,6 @@
 #include "platform/hashing.h"
 #include "platform/ini_profile_store.h"
+#include "platform/posix/posix_file_info.h"
 #include "platform/posix/posix_services.h"
 
 namespace qbx {
@@ -13,7 +14,12 @@ Platform systemPlatform() {
     static posix::ConsoleUi ui;
     static IniProfileStore profiles(files);
     static SystemHashing hashing;
-    return Platform{&registry, &files, &environment, &clock, &locale, &ui, &profiles, &hashing};
+    static posix::PosixFileInfo fileInfo;
+    static posix::IniRegistryRoots registryRoots(registry);
+    Platform platform{&registry, &files, &environment, &clock, &locale, &ui, &profiles, &hashing};
+    platform.fileInfo = &fileInfo;
+    platform.registryRoots = &registryRoots;
+    return platform;
 }
 
 }  // namespace qbx

@@ -1,4 +1,5 @@
 #include "platform/hashing.h"
+#include "platform/win32/win32_file_info.h"
 #include "platform/win32/win32_services.h"
 
 namespace qbx {
@@ -14,7 +15,12 @@ Platform systemPlatform() {
     static auto* ui = new win32::Win32Ui;
     static auto* profiles = new win32::Win32ProfileStore;
     static auto* hashing = new SystemHashing;
-    return Platform{registry, files, environment, clock, locale, ui, profiles, hashing};
+    static auto* fileInfo = new win32::Win32FileInfo;
+    static auto* registryRoots = new win32::Win32RegistryRoots;
+    Platform platform{registry, files, environment, clock, locale, ui, profiles, hashing};
+    platform.fileInfo = fileInfo;
+    platform.registryRoots = registryRoots;
+    return platform;
 }
 
 }  // namespace qbx
