@@ -248,6 +248,8 @@ public:
 };
 
 class Network;  // platform/network.h
+class FileInfo;       // platform/file_info.h
+class RegistryRoots;  // platform/registry_roots.h
 
 // The set of services one Plugin context works with. It owns nothing.
 struct Platform {
@@ -260,6 +262,8 @@ struct Platform {
     ProfileStore* profiles = nullptr;
     Hashing* hashing = nullptr;
     Network* network = nullptr;
+    FileInfo* fileInfo = nullptr;
+    RegistryRoots* registryRoots = nullptr;
 };
 
 // The real services of this build (Win32 in the DLL, stand-ins natively); they live as long

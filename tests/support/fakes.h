@@ -13,6 +13,7 @@
 #include "platform/ini_profile_store.h"
 #include "platform/platform.h"
 #include "support/fake_network.h"
+#include "support/fake_file_info.h"
 
 namespace qbx::test {
 
@@ -138,11 +139,15 @@ struct FakePlatform {
     IniProfileStore profiles{files};  // the portable store over the fake files
     SystemHashing hashing;            // digests are the system's own in every build
     FakeNetwork network;
+    FakeFileInfo fileInfo;
+    FakeRegistryRoots registryRoots;
 
     Platform platform() {
         Platform services{&registry, &files, &environment, &clock,
                           &locale,   &ui,    &profiles,    &hashing};
         services.network = &network;
+        services.fileInfo = &fileInfo;
+        services.registryRoots = &registryRoots;
         return services;
     }
 };

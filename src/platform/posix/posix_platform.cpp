@@ -1,6 +1,7 @@
 #include "platform/hashing.h"
 #include "platform/ini_profile_store.h"
 #include "platform/network.h"
+#include "platform/posix/posix_file_info.h"
 #include "platform/posix/posix_services.h"
 
 namespace qbx {
@@ -14,8 +15,12 @@ Platform systemPlatform() {
     static posix::ConsoleUi ui;
     static IniProfileStore profiles(files);
     static SystemHashing hashing;
+    static posix::PosixFileInfo fileInfo;
+    static posix::IniRegistryRoots registryRoots(registry);
     Platform platform{&registry, &files, &environment, &clock, &locale, &ui, &profiles, &hashing};
     platform.network = &systemNetwork();
+    platform.fileInfo = &fileInfo;
+    platform.registryRoots = &registryRoots;
     return platform;
 }
 

@@ -1,5 +1,6 @@
 #include "platform/hashing.h"
 #include "platform/network.h"
+#include "platform/win32/win32_file_info.h"
 #include "platform/win32/win32_services.h"
 
 namespace qbx {
@@ -15,8 +16,12 @@ Platform systemPlatform() {
     static auto* ui = new win32::Win32Ui;
     static auto* profiles = new win32::Win32ProfileStore;
     static auto* hashing = new SystemHashing;
+    static auto* fileInfo = new win32::Win32FileInfo;
+    static auto* registryRoots = new win32::Win32RegistryRoots;
     Platform platform{registry, files, environment, clock, locale, ui, profiles, hashing};
     platform.network = &systemNetwork();
+    platform.fileInfo = fileInfo;
+    platform.registryRoots = registryRoots;
     return platform;
 }
 

@@ -1,5 +1,6 @@
 #include <windows.h>
 
+#include "platform/win32/registry_text.h"
 #include "platform/win32/win32_services.h"
 
 namespace qbx::win32 {
@@ -24,14 +25,14 @@ bool isText(DWORD type) { return type == REG_SZ || type == REG_EXPAND_SZ; }
 
 }  // namespace
 
-RegValue Win32Registry::readString(std::string_view key, std::string_view name) {
+RegValue readRegistryText(HKEY root, std::string_view key, std::string_view name,
+                          std::size_t maxBytes) {
     try {
         const auto path = zeroTerminated(registryKeyPath(key));
         const auto value = zeroTerminated(name);
         if (!path || !value) return {};
         KeyHandle handle;
-        if (RegOpenKeyExA(HKEY_CURRENT_USER, path->c_str(), 0, KEY_QUERY_VALUE, handle.out()) !=
-            ERROR_SUCCESS)
+        if (RegOpenKeyExA(root, path->c_str(), 0, KEY_QUERY_VALUE, handle.out()) != ERROR_SUCCESS)
             return {};
         // The value may change between asking for its size and reading it: a few tries.
         for (int attempt = 0; attempt < 4; ++attempt) {
@@ -41,7 +42,7 @@ RegValue Win32Registry::readString(std::string_view key, std::string_view name) 
                 ERROR_SUCCESS)
                 return {};
             if (!isText(type)) return RegValue{RegStatus::WrongType, {}};
-            if (size > kMaxValueBytes) return {};
+            if (size > maxBytes) return {};
             // Room for a terminator: a stored text need not have one.
             std::string buffer(static_cast<std::size_t>(size) + 2, '\0');
             DWORD got = size;
@@ -58,6 +59,10 @@ RegValue Win32Registry::readString(std::string_view key, std::string_view name) 
     } catch (...) {
         return {};
     }
+}
+
+RegValue Win32Registry::readString(std::string_view key, std::string_view name) {
+    return readRegistryText(HKEY_CURRENT_USER, key, name, kMaxValueBytes);
 }
 
 bool Win32Registry::writeString(std::string_view key, std::string_view name,
