@@ -12,6 +12,7 @@
 #include "platform/hashing.h"
 #include "platform/ini_profile_store.h"
 #include "platform/platform.h"
+#include "support/fake_system_info.h"
 
 namespace qbx::test {
 
@@ -136,9 +137,13 @@ struct FakePlatform {
     FakeUi ui;
     IniProfileStore profiles{files};  // the portable store over the fake files
     SystemHashing hashing;            // digests are the system's own in every build
+    FakeSystemInfo systemInfo;
 
     Platform platform() {
-        return Platform{&registry, &files, &environment, &clock, &locale, &ui, &profiles, &hashing};
+        Platform platform{&registry, &files, &environment, &clock,
+                          &locale,   &ui,    &profiles,    &hashing};
+        platform.systemInfo = &systemInfo;
+        return platform;
     }
 };
 

@@ -1,6 +1,7 @@
 #include "platform/hashing.h"
 #include "platform/ini_profile_store.h"
 #include "platform/posix/posix_services.h"
+#include "platform/posix/posix_system_info.h"
 
 namespace qbx {
 
@@ -13,7 +14,10 @@ Platform systemPlatform() {
     static posix::ConsoleUi ui;
     static IniProfileStore profiles(files);
     static SystemHashing hashing;
-    return Platform{&registry, &files, &environment, &clock, &locale, &ui, &profiles, &hashing};
+    static posix::PosixSystemInfo systemInfo;
+    Platform platform{&registry, &files, &environment, &clock, &locale, &ui, &profiles, &hashing};
+    platform.systemInfo = &systemInfo;
+    return platform;
 }
 
 }  // namespace qbx

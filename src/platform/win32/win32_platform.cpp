@@ -1,5 +1,6 @@
 #include "platform/hashing.h"
 #include "platform/win32/win32_services.h"
+#include "platform/win32/win32_system_info.h"
 
 namespace qbx {
 
@@ -14,7 +15,10 @@ Platform systemPlatform() {
     static auto* ui = new win32::Win32Ui;
     static auto* profiles = new win32::Win32ProfileStore;
     static auto* hashing = new SystemHashing;
-    return Platform{registry, files, environment, clock, locale, ui, profiles, hashing};
+    static auto* systemInfo = new win32::Win32SystemInfo;
+    Platform platform{registry, files, environment, clock, locale, ui, profiles, hashing};
+    platform.systemInfo = systemInfo;
+    return platform;
 }
 
 }  // namespace qbx
