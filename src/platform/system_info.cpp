@@ -137,6 +137,7 @@ std::optional<double> parseFirmwareDate(std::string_view text) {
         return std::nullopt;
     int year = fields[2];
     if (digits[2] == 2) year += year < 80 ? 2000 : 1900;
+    if (year < 1900) return std::nullopt;
     const int month = fields[0];
     const int day = fields[1];
     if (month < 1 || month > 12 || day < 1 || day > daysInMonth(year, month)) return std::nullopt;

@@ -16,7 +16,7 @@ TEST(SystemInfoShared, FirmwareDates) {
     EXPECT_EQ(parseFirmwareDate("01/01/80"), 29221.0);
     EXPECT_EQ(parseFirmwareDate("03/15/2023 extra"), 45000.0);
     for (const char* bad : {"", "13/01/2020", "02/30/2020", "00/10/2020", "1/1/123", "1/1",
-                            "1//2020", "/1/2020", "123/1/2020", "1/1/20201", "x"})
+                            "1//2020", "01/01/0000", "12/31/1899", "/1/2020", "123/1/2020", "1/1/20201", "x"})
         EXPECT_EQ(parseFirmwareDate(bad), std::nullopt) << bad;
 }
 
