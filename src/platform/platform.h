@@ -238,6 +238,8 @@ public:
 
 enum class MessageIcon { Information, Warning, Error };
 
+class SystemInfo;  // platform/system_info.h
+
 class UserInterface {
 public:
     virtual ~UserInterface() = default;
@@ -264,6 +266,7 @@ struct Platform {
     Network* network = nullptr;
     FileInfo* fileInfo = nullptr;
     RegistryRoots* registryRoots = nullptr;
+    SystemInfo* systemInfo = nullptr;
 };
 
 // The real services of this build (Win32 in the DLL, stand-ins natively); they live as long

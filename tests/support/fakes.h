@@ -14,6 +14,7 @@
 #include "platform/platform.h"
 #include "support/fake_network.h"
 #include "support/fake_file_info.h"
+#include "support/fake_system_info.h"
 
 namespace qbx::test {
 
@@ -141,6 +142,7 @@ struct FakePlatform {
     FakeNetwork network;
     FakeFileInfo fileInfo;
     FakeRegistryRoots registryRoots;
+    FakeSystemInfo systemInfo;
 
     Platform platform() {
         Platform services{&registry, &files, &environment, &clock,
@@ -148,6 +150,7 @@ struct FakePlatform {
         services.network = &network;
         services.fileInfo = &fileInfo;
         services.registryRoots = &registryRoots;
+        services.systemInfo = &systemInfo;
         return services;
     }
 };

@@ -1,11 +1,18 @@
 // The tray module as the start-up, the shut-down and the language files use it.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 namespace qbx {
 
 class TrayMenu;
+
+// How far the mouse has gone since the module started, as the tray's mouse tracking counts it.
+struct MouseTravel {
+    std::int64_t pixels = 0;
+    double millimetres = 0;
+};
 
 class TrayModule {
 public:
@@ -19,6 +26,8 @@ public:
     virtual void showBalloon(const std::string& title, const std::string& text, int seconds) = 0;
     virtual void setMouseTracking(bool enabled) = 0;
     virtual TrayMenu* trayMenu() = 0;  // for the language files
+    // Nothing travelled until the tracking counts.
+    virtual MouseTravel mouseTravel() const { return {}; }
 };
 
 }  // namespace qbx

@@ -3,6 +3,7 @@
 #include "platform/network.h"
 #include "platform/posix/posix_file_info.h"
 #include "platform/posix/posix_services.h"
+#include "platform/posix/posix_system_info.h"
 
 namespace qbx {
 
@@ -17,10 +18,12 @@ Platform systemPlatform() {
     static SystemHashing hashing;
     static posix::PosixFileInfo fileInfo;
     static posix::IniRegistryRoots registryRoots(registry);
+    static posix::PosixSystemInfo systemInfo;
     Platform platform{&registry, &files, &environment, &clock, &locale, &ui, &profiles, &hashing};
     platform.network = &systemNetwork();
     platform.fileInfo = &fileInfo;
     platform.registryRoots = &registryRoots;
+    platform.systemInfo = &systemInfo;
     return platform;
 }
 

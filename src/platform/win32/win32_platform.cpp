@@ -2,6 +2,7 @@
 #include "platform/network.h"
 #include "platform/win32/win32_file_info.h"
 #include "platform/win32/win32_services.h"
+#include "platform/win32/win32_system_info.h"
 
 namespace qbx {
 
@@ -18,10 +19,12 @@ Platform systemPlatform() {
     static auto* hashing = new SystemHashing;
     static auto* fileInfo = new win32::Win32FileInfo;
     static auto* registryRoots = new win32::Win32RegistryRoots;
+    static auto* systemInfo = new win32::Win32SystemInfo;
     Platform platform{registry, files, environment, clock, locale, ui, profiles, hashing};
     platform.network = &systemNetwork();
     platform.fileInfo = fileInfo;
     platform.registryRoots = registryRoots;
+    platform.systemInfo = systemInfo;
     return platform;
 }
 
