@@ -8,9 +8,13 @@
 #include "core/plugin.h"
 #include "core/ports/tray_module.h"
 #include "core/session.h"
+#include "functions/dates/calendar.h"
+#include "functions/network/connection_state.h"
+#include "functions/network/network_macros.h"
 #include "functions/system/system_texts.h"
 #include "macros/answer.h"
 #include "macros/arguments.h"
+#include "platform/network.h"
 #include "platform/system_info.h"
 
 namespace qbx::functions::system {
@@ -70,7 +74,7 @@ std::string listAnswer(std::optional<std::vector<std::string>> entries, const ch
 // The report's line of each fact: a fact the system cannot give leaves its line's text empty
 // rather than the whole report.
 template <typename Body>
-std::string fact(Body&& body) {
+auto fact(Body&& body) -> decltype(body()) {
     try {
         return body();
     } catch (...) {
@@ -320,8 +324,17 @@ std::string zvxBrief(MacroCall& call) {
         f.processes = processes ? listText(*processes) : table[text::kProcessesUnavailable];
         const auto tasks = info.taskTitles();
         f.tasks = tasks ? listText(*tasks) : table[text::kTasksUnavailable];
-        // The internet time, the addresses and the play-count list are other features' texts;
-        // their lines stay empty until those features answer here.
+        if (call.plugin.platform.clock != nullptr)
+            f.internetTime = dates::internetTime(call.plugin.platform.clock->universalNow(),
+                                                 separator);
+        if (call.plugin.platform.network != nullptr) {
+            const std::vector<std::string> addresses = fact([&] {
+                return call.plugin.platform.network->localAddresses();
+            });
+            f.defaultIp = addresses.empty() ? table[network::kLocalhostText] : addresses.front();
+            f.localIpList = network::joinAddresses(addresses, "\r\n");
+        }
+        // The play-count list is a feature still to come: its line stays empty until then.
         return briefReport(f);
     });
 }

@@ -182,6 +182,7 @@ TEST_F(SystemMacros, BatteryFlagsAsBits) {
 }
 
 TEST_F(SystemMacros, BriefReportMeasuresOnce) {
+    fake.network.addresses = {"10.0.0.7", "192.168.1.2"};
     const std::string report = run("ZVXBRIEF");
     EXPECT_EQ(machine.measurements, 1);
     for (const char* line :
@@ -195,7 +196,10 @@ TEST_F(SystemMacros, BriefReportMeasuresOnce) {
           "Page file: 5120.00 Mb/12288.00 Mb\r\n", "Logical drives: C:\\ D:\\ \r\n",
           "Computer name: DESKTOP\r\n", "User name: ivan\r\n", "User info: Administrator\r\n",
           "=================\r\nC:\\Windows\\explorer.exe\r\nC:\\Mail\\thebat.exe\r\n\r\n",
-          "Running tasks:\r\n==============\r\nInbox\r\nNotepad\r\n\r\n"})
+          "Running tasks:\r\n==============\r\nInbox\r\nNotepad\r\n\r\n",
+          // 12:00 local is 09:00 universal three hours east: the beat day starts at 23:00.
+          "Current internet time: @416.67\r\n", "Current default IP: 10.0.0.7\r\n",
+          "Local network adapter IP list:\r\n10.0.0.7\r\n192.168.1.2\r\n"})
         EXPECT_NE(report.find(line), std::string::npos) << line;
 }
 
