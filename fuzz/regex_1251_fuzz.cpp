@@ -1,7 +1,9 @@
-// Any pattern over any text: compiling either succeeds or reports an error, and a search
-// always returns (the match limits turn runaway backtracking into "no match").
+// Any pattern over any text: compiling either succeeds or says why it failed, a pattern that
+// compiles still does with its Russian ranges widened, and a search always returns (the match
+// limits turn runaway backtracking into "no match").
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <string>
 #include <string_view>
 
@@ -10,11 +12,20 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size < 2) return 0;
     const std::string_view bytes(reinterpret_cast<const char*>(data) + 1, size - 1);
-    // The first byte chooses where the pattern ends and the text begins, and the case mode.
+    // The first byte chooses where the pattern ends and the text begins, and the options.
     const std::size_t split = (data[0] % 64) < bytes.size() ? data[0] % 64 : bytes.size();
+    qbx::RegexOptions options;
+    options.ignoreCase = (data[0] & 0x80) != 0;
+    options.russianRanges = (data[0] & 0x40) != 0;
     std::string error;
-    const auto re = qbx::Regex1251::compile(bytes.substr(0, split), &error,
-                                            qbx::RegexOptions{(data[0] & 0x80) != 0});
+    const auto re = qbx::Regex1251::compile(bytes.substr(0, split), &error, options);
+    // A refusal without its reason would leave the user's log line empty.
+    if (!re && error.empty()) std::abort();
     if (re) re->search(bytes.substr(split));
+    // Widening the Russian ranges adds letters to sets; it never breaks a pattern that compiles.
+    if (!options.russianRanges && re) {
+        options.russianRanges = true;
+        if (!qbx::Regex1251::compile(bytes.substr(0, split), &error, options)) std::abort();
+    }
     return 0;
 }

@@ -6,10 +6,10 @@
 
 #include "base/regex_1251.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <exception>
-#include <vector>
 
 #include <boost/regex.hpp>
 
@@ -172,12 +172,126 @@ public:
 };
 
 using Regex = boost::basic_regex<char, Traits1251>;
+using MatchIterator = boost::regex_iterator<const char*, char, Traits1251>;
+
+constexpr char kSmallA = '\xE0', kSmallYa = '\xFF', kSmallYo = '\xB8';
+constexpr char kCapitalA = '\xC0', kCapitalYa = '\xDF', kCapitalYo = '\xA8';
+
+// The set members that stand for themselves when a pattern is rewritten: one byte, or an
+// escape with the byte it escapes. A class name ("[:alpha:]") or a collating element is one
+// member too; only a plain byte can end a Russian range.
+struct SetMember {
+    std::size_t length = 0;
+    bool plain = false;
+};
+
+SetMember setMemberAt(std::string_view pattern, std::size_t i) {
+    const char c = pattern[i];
+    if (c == '\\') return {std::min<std::size_t>(2, pattern.size() - i), false};
+    if (c == '[' && i + 1 < pattern.size()) {
+        const char kind = pattern[i + 1];
+        if (kind == ':' || kind == '.' || kind == '=') {
+            const char close[] = {kind, ']', '\0'};
+            const std::size_t end = pattern.find(close, i + 2);
+            if (end != std::string_view::npos) return {end + 2 - i, false};
+        }
+    }
+    return {1, true};
+}
+
+// What a Russian range of the set stands for, in ranges the library reads in byte order; empty
+// for any other range.
+std::string_view russianRange(char first, char last) {
+    static constexpr char kSmall[] = {kSmallYo, kSmallA, '-', kSmallYa};
+    static constexpr char kCapital[] = {kCapitalYo, kCapitalA, '-', kCapitalYa};
+    static constexpr char kBoth[] = {kSmallYo, kCapitalYo, kCapitalA, '-', kSmallYa};
+    if (first == kSmallA && last == kSmallYa) return {kSmall, sizeof kSmall};
+    if (first == kCapitalA && last == kCapitalYa) return {kCapital, sizeof kCapital};
+    if (first == kSmallA && last == kCapitalYa) return {kBoth, sizeof kBoth};
+    return {};
+}
+
+// The pattern with its Russian ranges widened (RegexOptions::russianRanges). The added letters
+// go before the range: after it they could start a range of their own with a following "-".
+std::string widenRussianRanges(std::string_view pattern) {
+    std::string out;
+    out.reserve(pattern.size() + 16);
+    std::size_t i = 0;
+    const auto copy = [&](std::size_t count) {
+        count = std::min(count, pattern.size() - i);
+        out.append(pattern, i, count);
+        i += count;
+    };
+    while (i < pattern.size()) {
+        const char c = pattern[i];
+        if (c == '\\' && i + 1 < pattern.size() && pattern[i + 1] == 'Q') {
+            // Quoted text is literal up to "\E": no set begins inside it.
+            const std::size_t end = pattern.find("\\E", i + 2);
+            copy(end == std::string_view::npos ? pattern.size() - i : end + 2 - i);
+        } else if (c == '\\') {
+            copy(i + 1 < pattern.size() && pattern[i + 1] == 'c' ? 3 : 2);
+        } else if (c == '(' && pattern.substr(i).starts_with("(?#")) {
+            const std::size_t end = pattern.find(')', i);
+            copy(end == std::string_view::npos ? pattern.size() - i : end + 1 - i);
+        } else if (c != '[') {
+            copy(1);
+        } else {
+            copy(1);
+            if (i < pattern.size() && pattern[i] == '^') copy(1);
+            if (i < pattern.size() && pattern[i] == ']') copy(1);  // a literal first member
+            while (i < pattern.size() && pattern[i] != ']') {
+                const SetMember first = setMemberAt(pattern, i);
+                const bool range = i + first.length + 1 < pattern.size() &&
+                                   pattern[i + first.length] == '-' &&
+                                   pattern[i + first.length + 1] != ']';
+                if (!range) {
+                    copy(first.length);
+                    continue;
+                }
+                const SetMember last = setMemberAt(pattern, i + first.length + 1);
+                const std::string_view widened =
+                    first.plain && last.plain
+                        ? russianRange(pattern[i], pattern[i + first.length + 1])
+                        : std::string_view();
+                if (widened.empty()) {
+                    copy(first.length + 1 + last.length);
+                } else {
+                    out += widened;
+                    i += 3;
+                }
+            }
+            copy(1);  // the closing bracket
+        }
+    }
+    return out;
+}
 
 }  // namespace
 
 struct Regex1251::Compiled {
     Regex regex;
 };
+
+struct RegexMatch::Results {
+    const boost::match_results<const char*>& match;
+    const char* base;
+};
+
+std::string_view RegexMatch::group(std::size_t n) const {
+    const auto& match = results_.match;
+    if (n >= match.size()) return {};
+    const auto& group = match[static_cast<int>(n)];
+    if (!group.matched) return {};
+    return {group.first, static_cast<std::size_t>(group.second - group.first)};
+}
+
+std::size_t RegexMatch::position() const {
+    return static_cast<std::size_t>(results_.match[0].first - results_.base);
+}
+
+std::size_t RegexMatch::length() const {
+    return static_cast<std::size_t>(results_.match[0].second - results_.match[0].first);
+}
 
 Regex1251::Regex1251(std::shared_ptr<const Compiled> compiled) : compiled_(std::move(compiled)) {}
 
@@ -193,12 +307,12 @@ std::optional<Regex1251> Regex1251::compile(std::string_view pattern, std::strin
         if (options.ignoreCase) flags = flags | boost::regex_constants::icase;
         // Boost's parser looks one character past a pattern that ends inside a set ("[\\"):
         // a terminating zero gives it something harmless to read.
-        std::vector<char> text;
-        text.reserve(pattern.size() + 1);
-        text.assign(pattern.begin(), pattern.end());
+        std::string text =
+            options.russianRanges ? widenRussianRanges(pattern) : std::string(pattern);
+        const std::size_t length = text.size();
         text.push_back('\0');
         auto compiled = std::make_shared<Compiled>();
-        compiled->regex.assign(text.data(), text.data() + pattern.size(), flags);
+        compiled->regex.assign(text.data(), text.data() + length, flags);
         return Regex1251(std::move(compiled));
     } catch (const boost::regex_error& e) {
         return fail(e.what());
@@ -217,6 +331,20 @@ bool Regex1251::search(std::string_view text) const noexcept {
     } catch (...) {
         // error_complexity / error_stack: the pattern gave up on its limits; no match.
         return false;
+    }
+}
+
+void Regex1251::forEachMatch(std::string_view text,
+                             const std::function<bool(const RegexMatch&)>& onMatch) const {
+    if (!compiled_) return;
+    // An empty view may carry no address at all; the library wants a real one.
+    const char* begin = text.empty() ? "" : text.data();
+    const char* end = begin + text.size();
+    // The iterator is the library's own answer to empty matches (Perl's rule). Its errors are
+    // std::runtime_error already and carry the library's message.
+    for (MatchIterator it(begin, end, compiled_->regex), done; it != done; ++it) {
+        const RegexMatch::Results results{*it, begin};
+        if (!onMatch(RegexMatch(results))) return;
     }
 }
 

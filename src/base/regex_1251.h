@@ -1,10 +1,12 @@
 // Regular expressions over code page 1251 bytes, Perl syntax. Case-insensitive matching and the
 // character classes (\w, \d, [[:alpha:]], ...) follow the 1251 tables of core/text.h, so
-// Cyrillic letters are letters whatever the process's C locale says. Matching is bounded: a
-// pattern that would backtrack without end gives up and counts as no match.
+// Cyrillic letters are letters whatever the process's C locale says. "^" and "$" match at line
+// breaks too, and "." matches them. Matching is bounded: a pattern that would backtrack without
+// end gives up (search counts it as no match; forEachMatch throws).
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -14,6 +16,27 @@ namespace qbx {
 
 struct RegexOptions {
     bool ignoreCase = false;
+    // The Russian alphabet ranges of a set, written as letters, take in the letter the code
+    // page keeps apart from them: [а-я] also matches ё, [А-Я] Ё, and [а-Я] every Russian
+    // letter of either case (in byte order it would be an empty range).
+    bool russianRanges = false;
+};
+
+// One match of forEachMatch, valid during the call that hands it over.
+class RegexMatch {
+public:
+    // The text of group n (0: the whole match); empty for a group that took no part in the
+    // match or that the pattern does not have.
+    std::string_view group(std::size_t n) const;
+    // Where the whole match begins in the searched text, and its length.
+    std::size_t position() const;
+    std::size_t length() const;
+
+private:
+    friend class Regex1251;
+    struct Results;
+    explicit RegexMatch(const Results& results) : results_(results) {}
+    const Results& results_;
 };
 
 class Regex1251 {
@@ -28,6 +51,14 @@ public:
     // Whether the pattern matches anywhere in the text. False also when the match gave up on
     // its limits or failed in any other way: never throws.
     bool search(std::string_view text) const noexcept;
+
+    // Hands every match, from the start of the text, to onMatch until it returns false. Each
+    // search resumes where the previous match ended; after an empty match the next one may
+    // not be empty at that same place, so the walk always moves on. Throws std::runtime_error
+    // with the library's message when a search gives up on its limits; exceptions of onMatch
+    // pass through.
+    void forEachMatch(std::string_view text,
+                      const std::function<bool(const RegexMatch&)>& onMatch) const;
 
 private:
     struct Compiled;

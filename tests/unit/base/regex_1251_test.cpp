@@ -8,7 +8,10 @@
 #include <algorithm>
 #include <chrono>
 #include <memory>
+#include <stdexcept>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace qbx {
 namespace {
@@ -66,6 +69,86 @@ TEST(Regex1251, BacktrackingGivesUpAsNoMatch) {
         EXPECT_FALSE(matches(pattern, text)) << pattern;
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(20));
     EXPECT_TRUE(matches("a!$", text));
+}
+
+// [а-я] with ё, [А-Я] with Ё, [а-Я] all of them; other ranges and literal text stay as written.
+TEST(Regex1251, RussianRangesTakeInYoWhenAsked) {
+    const std::string yo = "\xB8", capitalYo = "\xA8", small = "\xE0-\xFF", capital = "\xC0-\xDF";
+    struct Case {
+        std::string pattern, text;
+        bool expected;
+    };
+    for (const Case& c : {
+             Case{"^[" + small + "]+$", yo + "\xE6", true},              // ёж
+             Case{"^[" + capital + "]+$", capitalYo + "\xC6", true},     // ЁЖ
+             Case{"^[\xE0-\xDF]+$", capitalYo + yo + "\xC0\xFF", true},  // [а-Я]: Ёё Ая
+             Case{"^[\xE0-\xE5]$", yo, false},  // [а-е] is no Russian range
+             Case{"^[^" + small + "]$", yo, false},
+             Case{"^[" + small + "-]+$", yo + "-", true},  // a "-" after the range stays literal
+             Case{"^[\\]" + small + "]+$", "]" + yo, true},
+             Case{"^[[:digit:]" + small + "]+$", "1" + yo, true},
+             Case{"^\\Q[" + small + "]\\E$", "[" + small + "]", true},  // quoted: literal
+             Case{"^(?i)[" + small + "]$", capitalYo, true},
+         }) {
+        std::string error;
+        const auto re = Regex1251::compile(c.pattern, &error, RegexOptions{false, true});
+        ASSERT_TRUE(re.has_value()) << c.pattern << ": " << error;
+        EXPECT_EQ(re->search(c.text), c.expected) << c.pattern;
+    }
+    // Without the option the ranges are byte ranges, and [а-Я] is no range at all.
+    EXPECT_FALSE(matches(("^[" + small + "]$").c_str(), yo));
+    EXPECT_FALSE(Regex1251::compile("[\xE0-\xDF]", nullptr).has_value());
+}
+
+std::vector<std::pair<std::size_t, std::size_t>> matchPlaces(const char* pattern,
+                                                             std::string_view text) {
+    std::vector<std::pair<std::size_t, std::size_t>> places;
+    const auto re = Regex1251::compile(pattern, nullptr);
+    EXPECT_TRUE(re.has_value()) << pattern;
+    if (re)
+        re->forEachMatch(text, [&](const RegexMatch& m) {
+            places.emplace_back(m.position(), m.length());
+            return true;
+        });
+    return places;
+}
+
+TEST(Regex1251, WalksEveryMatchMovingPastEmptyOnes) {
+    using Places = std::vector<std::pair<std::size_t, std::size_t>>;
+    EXPECT_EQ(matchPlaces("x*", "abc"), (Places{{0, 0}, {1, 0}, {2, 0}, {3, 0}}));
+    EXPECT_EQ(matchPlaces("a*", "baaac"), (Places{{0, 0}, {1, 3}, {4, 0}, {5, 0}}));
+    // "^" and "$" at every line break, CR LF counted as one.
+    EXPECT_EQ(matchPlaces("^", "a\r\nb\nc"), (Places{{0, 0}, {3, 0}, {5, 0}}));
+    EXPECT_EQ(matchPlaces("$", "a\r\nb"), (Places{{1, 0}, {4, 0}}));
+    EXPECT_EQ(matchPlaces("a.b", "a\nb"), (Places{{0, 3}}));  // "." takes a line break
+    EXPECT_EQ(matchPlaces("q", ""), Places{});
+}
+
+TEST(Regex1251, MatchGroupsAndStoppingTheWalk) {
+    const auto re = Regex1251::compile("(a)|(b)", nullptr);
+    ASSERT_TRUE(re);
+    std::vector<std::string> seen;
+    re->forEachMatch("xab", [&](const RegexMatch& m) {
+        seen.push_back(std::string(m.group(0)) + "|" + std::string(m.group(1)) + "|" +
+                       std::string(m.group(2)) + "|" + std::string(m.group(9)));
+        return true;
+    });
+    EXPECT_EQ(seen, (std::vector<std::string>{"a|a||", "b||b|"}));
+    int calls = 0;
+    re->forEachMatch("ababab", [&](const RegexMatch&) { return ++calls < 2; });
+    EXPECT_EQ(calls, 2);
+}
+
+TEST(Regex1251, AWalkThatGivesUpThrowsTheLibrarysMessage) {
+    const auto re = Regex1251::compile("(a+)+$", nullptr);
+    ASSERT_TRUE(re);
+    const std::string text = std::string(20000, 'a') + "!";
+    try {
+        re->forEachMatch(text, [](const RegexMatch&) { return true; });
+        ADD_FAILURE() << "no error";
+    } catch (const std::runtime_error& e) {
+        EXPECT_THAT(e.what(), HasSubstr("complexity"));
+    }
 }
 
 }  // namespace

@@ -35,6 +35,15 @@ TEST(TextOperations, ReplaceStopsAtItsBound) {
     EXPECT_FALSE(replaceAll("a.b", ".", "--", 4).cut);  // exactly the bound is no cut
 }
 
+TEST(TextOperations, AReplacementEndingExactlyAtTheBoundIsWhole) {
+    const BoundedText exact = replaceAll("ab.", ".", "--", 4);
+    EXPECT_EQ(exact.text, "ab--");
+    EXPECT_FALSE(exact.cut);
+    const BoundedText over = replaceAll("ab.", ".", "---", 4);
+    EXPECT_EQ(over.text, "ab--");
+    EXPECT_TRUE(over.cut);
+}
+
 TEST(TextOperations, CutAtMarkers) {
     const std::vector<std::pair<Triple, std::string>> fromTo = {
         {{"a<b>c<d>", "<", ">"}, "b"},

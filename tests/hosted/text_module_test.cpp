@@ -1,0 +1,64 @@
+// The text transformation macros through the built module, each called once as the mail client
+// calls it: arguments through the host's parameter container, the message text from the
+// host's data, a keyed file from the module's folder, and failures that reach the host as the
+// macro's placeholder.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "host.h"
+#include "hosted/host_home.h"
+#include "hosted/scratch.h"
+
+namespace {
+
+using qbxhost::Host;
+
+using qbx::test::kModule;
+
+TEST(HostedText, EveryTransformationOnceThroughTheExports) {
+    const qbx::test::HostHome home("hosted-text-");
+    qbx::test::spit(home.path() / "Plugins" / "keys.txt", "alpha first\r\nbeta second one\r\n");
+    Host host(kModule);
+    host.initialize();
+    auto& data = host.data();
+    data.set(241, "Hello,\r\nsee http://example.org/a?b=c\r\nand ftp://files.example/x\r\nbye\r\n");
+    struct Row {
+        const char* name;
+        std::vector<std::string> arguments;
+        std::string expected;
+    };
+    const Row rows[] = {
+        {"ZVXWRAP", {"abcdefg", "3"}, "abc\\\r\ndef\\\r\ng"},
+        {"ZVXSYMCNT", {"a\tb c"}, "4"},
+        {"ZVXLINCNT", {"a\r\nb\r\n"}, "2"},
+        {"ZVXEXTRACTSTR", {"a, b;c"}, "a\r\nb\r\nc\r\n"},
+        {"ZVXDECODESTR", {"=?koi8-r?B?8NLJ18XU?="}, "\xCF\xF0\xE8\xE2\xE5\xF2\r\n"},  // Привет
+        {"ZVXSEPARATOR", {"=", "4"}, "===="},
+        {"ZVXKILLEMPTYSTR", {"a\r\n \r\nb"}, "a\r\nb"},
+        {"ZVXGETSTR", {"keys.txt", "beta"}, "second one"},
+        {"ZVXSTRTRIM", {" a \r\n b "}, "a\r\nb\r\n"},
+        {"ZVXMKPLAIN", {"one\r\n two \r\n\r\nthree"}, "one two three"},
+        {"ZVXFILL", {"abc", "*", "10"}, "****abc***"},
+        {"ZVXREPLACEREGEXP", {"John Smith", "(\\w+) (\\w+)", "$2, $1"}, "Smith, John"},
+        {"ZVXGREP", {"a1 b2 a1", "([a-z])(\\d)", "C", "21", "S", "N"}, "1 a,2 b"},
+        {"ZVXCITE", {"", "[...]", "2"}, "Hello,\r\n[...]\r\nbye\r\n"},
+        {"ZVXPS", {"a\r\nb", "> "}, "> a\r\n> b\r\n"},
+        {"ZVXKILLCITE", {"a\r\n>> b\r\n> c", "2"}, "a\r\n> c\r\n"},
+        {"ZVXGETLINKS", {}, "http://example.org/a\r\nftp://files.example/x"},
+        {"ZVXREVERSE", {"ab\r\ncd", "L"}, "dc\r\nba\r\n"},
+        {"ZVXMKLINK", {"a b\xE9"}, "a%20b%E9"},
+        {"ZVXREPLACECHAR", {"a.b", ".", "::"}, "a::b"},
+        {"ZVXCNT", {"Hi, \xEC\xE8\xF0!", "P"}, "2"},
+        // Failures reach the host as the placeholder, never as a fault.
+        {"ZVXREPLACEREGEXP", {"keep (me)", "(", "x"}, "keep (me)"},
+        {"ZVXGREP", {"abc", "[", "C"}, ""},
+        {"ZVXGETSTR", {"missing.txt", "k"}, ""},
+    };
+    for (const Row& row : rows)
+        EXPECT_EQ(host.callMacro(data, row.name, row.arguments), row.expected) << row.name;
+}
+
+}  // namespace
