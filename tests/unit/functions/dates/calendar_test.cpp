@@ -64,8 +64,10 @@ TEST(Calendar, ShiftedDatesClampTheDayAtEachMonthStep) {
         {at(2023, 3, 31), 0, -1, 0, at(2023, 2, 28)},
         {at(2023, 3, 15), 0, 0, -2022, at(1, 3, 15)},
     };
+    // Within a millisecond: the 32-bit build's x87 arithmetic may differ in the last bits.
     for (const Case& c : cases)
-        EXPECT_EQ(shiftDate(c.from, c.days, c.months, c.years), c.expected) << c.from;
+        EXPECT_NEAR(shiftDate(c.from, c.days, c.months, c.years), c.expected, 0.5 / 86400000)
+            << c.from;
     const std::vector<std::tuple<int, int, int>> outside = {
         {kMaxInt, 0, 0}, {kMinInt, 0, 0}, {0, kMaxInt, 0},      {0, kMinInt, 0},
         {0, 0, kMaxInt}, {0, 0, 7977},    {0, 12 * 8000, -8000}};  // a step past 9999
