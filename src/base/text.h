@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -36,5 +37,9 @@ std::string lineBreaksToBlanks(std::string_view text);
 std::vector<std::string> splitLines(std::string_view text);
 // Parses a whole decimal integer (optional sign, surrounding blanks allowed); false otherwise.
 bool parseInt64(std::string_view text, std::int64_t& value);
+// An integer as Delphi's StrToInt and the INI object read one: leading blanks, a sign, decimal
+// digits or "$"/"0x" hexadecimal, nothing after; decimal within the 32-bit range, hexadecimal
+// taking all 32 bits ("$FFFFFFFF" is -1). Nothing when the text is no such number.
+std::optional<std::int32_t> parseDelphiInteger(std::string_view text);
 
 }  // namespace qbx

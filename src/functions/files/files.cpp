@@ -116,39 +116,7 @@ BoundedText logLines(const FileHead& head, std::size_t maxBytes) {
 }
 
 std::optional<std::int32_t> iniInteger(std::string_view text) {
-    std::size_t i = 0;
-    while (i < text.size() && text[i] == ' ') ++i;
-    bool negative = false;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
-    int base = 10;
-    if (i < text.size() && text[i] == '$') {
-        base = 16;
-        ++i;
-    } else if (i + 1 < text.size() && text[i] == '0' &&
-               (text[i + 1] == 'x' || text[i + 1] == 'X')) {
-        base = 16;
-        i += 2;
-    }
-    if (i >= text.size()) return std::nullopt;
-    std::uint64_t value = 0;
-    for (; i < text.size(); ++i) {
-        const char c = text[i];
-        int digit = 0;
-        if (c >= '0' && c <= '9')
-            digit = c - '0';
-        else if (base == 16 && c >= 'a' && c <= 'f')
-            digit = c - 'a' + 10;
-        else if (base == 16 && c >= 'A' && c <= 'F')
-            digit = c - 'A' + 10;
-        else
-            return std::nullopt;
-        value = value * static_cast<unsigned>(base) + static_cast<unsigned>(digit);
-        if (value > 0xFFFFFFFFu) return std::nullopt;
-    }
-    // Hexadecimal takes all 32 bits ("$FFFFFFFF" is -1); decimal stays within the range.
-    if (base == 10 && value > (negative ? 2147483648u : 2147483647u)) return std::nullopt;
-    const auto bits = static_cast<std::uint32_t>(negative ? 0u - value : value);
-    return static_cast<std::int32_t>(bits);
+    return parseDelphiInteger(text);
 }
 
 std::string fileVersionText(const FileVersion& version) {

@@ -20,43 +20,11 @@ std::string_view stringArg(const Value& v, std::string& holder) {
     return holder;
 }
 
-// Delphi's Val for integers: leading blanks, a sign, decimal digits or "$"/"0x" hexadecimal,
-// nothing after. Bounded to the 32-bit Integer range as StrToInt is.
+// Delphi's Val for integers, within the 32-bit Integer range as StrToInt is.
 bool parseDelphiInteger(std::string_view text, std::int64_t& out) {
-    std::size_t i = 0;
-    while (i < text.size() && text[i] == ' ') ++i;
-    bool negative = false;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
-    int base = 10;
-    if (i < text.size() && text[i] == '$') {
-        base = 16;
-        ++i;
-    } else if (i + 1 < text.size() && text[i] == '0' &&
-               (text[i + 1] == 'x' || text[i + 1] == 'X')) {
-        base = 16;
-        i += 2;
-    }
-    if (i >= text.size()) return false;
-    std::int64_t value = 0;
-    for (; i < text.size(); ++i) {
-        const char c = text[i];
-        int d;
-        if (c >= '0' && c <= '9')
-            d = c - '0';
-        else if (base == 16 && c >= 'a' && c <= 'f')
-            d = c - 'a' + 10;
-        else if (base == 16 && c >= 'A' && c <= 'F')
-            d = c - 'A' + 10;
-        else
-            return false;
-        value = value * base + d;
-        if (value > 0xFFFFFFFFll) return false;
-    }
-    if (base == 10 && value > (negative ? 2147483648ll : 2147483647ll)) return false;
-    if (base == 16 && value > 0x7FFFFFFF)
-        value = static_cast<std::int32_t>(static_cast<std::uint32_t>(value));
-    out = negative ? -value : value;
-    return true;
+    const std::optional<std::int32_t> value = qbx::parseDelphiInteger(text);
+    if (value) out = *value;
+    return value.has_value();
 }
 
 std::int64_t checkedToInt64(double d) {
