@@ -91,6 +91,22 @@ TEST_F(TransformMacros, AnExpressionThatFailsAnswersThePlaceholderAndIsLogged) {
     EXPECT_TRUE(logged("@@ ZVXGREP: The complexity"));
 }
 
+// A clock that moves a second every time it is read.
+class RacingClock : public test::FakeClock {
+public:
+    std::uint32_t tickCount() override { return tick += 1000; }
+};
+
+TEST_F(TransformMacros, AWalkPastItsTimeAnswersThePlaceholder) {
+    RacingClock clock;
+    plugin.platform.clock = &clock;
+    EXPECT_EQ(run("ZVXGREP", {"aaaaaaaaaa", "a", "C"}), "");
+    EXPECT_TRUE(logged("@@ ZVXGREP: matching stopped after 6000 ms"));
+    EXPECT_EQ(run("ZVXREPLACEREGEXP", {"aaaaaaaaaa", "a", "b"}), "aaaaaaaaaa");
+    EXPECT_TRUE(logged("@@ ZVXREPLACEREGEXP: matching stopped after 6000 ms"));
+    plugin.platform.clock = &fake.clock;
+}
+
 TEST_F(TransformMacros, CiteAndLinksReadTheMessageForAnEmptyText) {
     std::string ten;
     for (int i = 1; i <= 10; ++i) ten += "l" + std::to_string(i) + "\r\n";
