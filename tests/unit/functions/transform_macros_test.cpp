@@ -164,6 +164,12 @@ TEST_F(TransformMacros, KeyedLineFromAFileInTheModulesFolder) {
     EXPECT_TRUE(logged("@@ ZVXGETSTR: cannot read C:\\QBX\\none.txt: "));
     EXPECT_EQ(run("ZVXGETSTR", {"locked.txt", "k"}), "");
     EXPECT_TRUE(logged("@@ ZVXGETSTR: cannot read C:\\QBX\\locked.txt: Access is denied."));
+    // Without a module folder a relative name names no file: the host's current folder is not
+    // where the user's files are.
+    plugin.settings.installDir.clear();
+    fake.files.put("keys.txt", "two here\r\n");
+    EXPECT_EQ(run("ZVXGETSTR", {"keys.txt", "two"}), "");
+    EXPECT_TRUE(logged("@@ ZVXGETSTR: cannot read keys.txt: the module's folder is unknown"));
 }
 
 TEST_F(TransformMacros, CountedTextsAndTransformationsAreBounded) {
