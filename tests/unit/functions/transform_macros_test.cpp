@@ -1,14 +1,13 @@
 // The text transformation macros called as the host calls them: how each reads its arguments
-// (texts, numbers, letters, the message text for an empty argument), the Part's edge cases,
+// (texts, numbers, letters, the message text for an empty argument), their edge cases,
 // and what a failure answers and logs.
-#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <string>
 #include <tuple>
 #include <vector>
 
-#include "base/random_source.h"
 #include "macros/arguments.h"
 #include "macros/macro_call.h"
 #include "support/macro_fixture.h"
