@@ -177,9 +177,9 @@ using MatchIterator = boost::regex_iterator<const char*, char, Traits1251>;
 constexpr char kSmallA = '\xE0', kSmallYa = '\xFF', kSmallYo = '\xB8';
 constexpr char kCapitalA = '\xC0', kCapitalYa = '\xDF', kCapitalYo = '\xA8';
 
-// The set members that stand for themselves when a pattern is rewritten: one byte, or an
-// escape with the byte it escapes. A class name ("[:alpha:]") or a collating element is one
-// member too; only a plain byte can end a Russian range.
+// One member of a set as the rewriting reads it: a byte, an escape with the byte after it, or a
+// class name ("[:alpha:]") or collating element whole. Only a plain byte can end a Russian
+// range.
 struct SetMember {
     std::size_t length = 0;
     bool plain = false;

@@ -28,7 +28,7 @@ public:
 
     bool contains(std::string_view result) const {
         if (slots_.empty()) return false;
-        for (std::size_t slot = hashOf(result) & (slots_.size() - 1);; slot = next(slot)) {
+        for (std::size_t slot = slotOf(result);; slot = next(slot)) {
             if (slots_[slot] == 0) return false;
             if (written(slots_[slot] - 1) == result) return true;
         }
@@ -48,6 +48,9 @@ public:
 
 private:
     std::size_t next(std::size_t slot) const { return (slot + 1) & (slots_.size() - 1); }
+    std::size_t slotOf(std::string_view text) const {
+        return static_cast<std::size_t>(hashOf(text) & (slots_.size() - 1));
+    }
 
     std::string_view written(std::uint32_t index) const {
         const std::size_t end =
@@ -56,7 +59,7 @@ private:
     }
 
     void place(std::uint32_t index) {
-        std::size_t slot = hashOf(written(index)) & (slots_.size() - 1);
+        std::size_t slot = slotOf(written(index));
         while (slots_[slot] != 0) slot = next(slot);
         slots_[slot] = index + 1;
     }

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <exception>
+#include <optional>
 #include <stdexcept>
 #include <utility>
 
@@ -56,9 +57,10 @@ std::string failed(MacroCall& call, std::string placeholder, std::string_view wh
 }
 
 // A file name as the module reads it. The host's current folder is no place the user chose:
-// a name without a drive or a leading slash is in the module's folder, and a rooted one is on
-// the module's drive.
-std::string moduleFilePath(const std::string& name, const std::string& moduleFolder) {
+// a name without a drive or a leading slash is in the module's folder (nothing when the module
+// runs without one), and a rooted one is on the module's drive.
+std::optional<std::string> moduleFilePath(const std::string& name,
+                                          const std::string& moduleFolder) {
     const auto slash = [](char c) { return c == '\\' || c == '/'; };
     const bool hasDrive = name.size() >= 2 && name[1] == ':';
     const bool network = name.size() >= 2 && slash(name[0]) && slash(name[1]);
@@ -66,6 +68,7 @@ std::string moduleFilePath(const std::string& name, const std::string& moduleFol
     if (!name.empty() && slash(name[0]))
         return moduleFolder.size() >= 2 && moduleFolder[1] == ':' ? moduleFolder.substr(0, 2) + name
                                                                   : name;
+    if (moduleFolder.empty()) return std::nullopt;
     return moduleFolder + name;
 }
 
@@ -135,12 +138,13 @@ std::string zvxGetStr(MacroCall& call) {
     const std::string name = arg(call, 0);
     const std::string key = arg(call, 1);
     FileSystem* files = call.plugin.platform.files;
-    const std::string path = moduleFilePath(name, call.plugin.settings.installDir);
+    const std::optional<std::string> path = moduleFilePath(name, call.plugin.settings.installDir);
+    if (!path) return failed(call, {}, "cannot read " + name + ": the module's folder is unknown");
     std::optional<std::string> contents;
-    if (files != nullptr) contents = files->readFile(path, kMaxKeyedFile);
+    if (files != nullptr) contents = files->readFile(*path, kMaxKeyedFile);
     if (!contents)
         return failed(call, {},
-                      "cannot read " + path + (files != nullptr ? ": " + files->lastError() : ""));
+                      "cannot read " + *path + (files != nullptr ? ": " + files->lastError() : ""));
     return getLine(*contents, key);
 }
 

@@ -125,9 +125,6 @@ TEST(TextLines, FillFramesPadsAndCuts) {
     FillRequest shortWithBreak = fill("a", '*', 5, 1);
     shortWithBreak.suffix = "\r\n";
     const std::vector<Case> cases = {
-        {fill("hi", '*', 10, 1), "hi********"},
-        {fill("hi", '*', 10, 2), "********hi"},
-        {fill("hi", '*', 10, 0), "****hi****"},
         {fill("abc", '*', 10, 7), "****abc***"},
         {framed, "===\r\na==\r\nb==\r\n===\r\n==="},
         {missingMarker, "===\r\n===\r\n==="},

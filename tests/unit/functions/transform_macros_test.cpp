@@ -1,14 +1,13 @@
 // The text transformation macros called as the host calls them: how each reads its arguments
-// (texts, numbers, letters, the message text for an empty argument), the Part's edge cases,
+// (texts, numbers, letters, the message text for an empty argument), their edge cases,
 // and what a failure answers and logs.
-#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <string>
 #include <tuple>
 #include <vector>
 
-#include "base/random_source.h"
 #include "macros/arguments.h"
 #include "macros/macro_call.h"
 #include "support/macro_fixture.h"
@@ -29,19 +28,16 @@ protected:
 TEST_F(TransformMacros, WrapCountAndSplit) {
     expectAll({
         {"ZVXWRAP", {"abc\r\ndefg", "3"}, "abc\\\r\ndef\\\r\ng"},
-        {"ZVXWRAP", {"abcdef", "2", "|"}, "ab|\r\ncd|\r\nef"},
         {"ZVXWRAP", {"abcdefg", "1"}, ""},
         {"ZVXWRAP", {"abcdefg", "0"}, ""},
         {"ZVXSYMCNT", {"a\tb c\r\n"}, "4"},
         {"ZVXLINCNT", {"a\r\nb\n"}, "2"},
-        {"ZVXLINCNT", {}, "0"},
         {"ZVXEXTRACTSTR", {"a, b;c 'd e'"}, "a\r\nb\r\nc\r\n'd e'\r\n"},
         {"ZVXSEPARATOR", {"-", "5"}, "-----"},
         {"ZVXSEPARATOR", {"-", "-1"}, ""},
         {"ZVXKILLEMPTYSTR", {"a\r\n \r\nb\r\n"}, "a\r\nb"},
         {"ZVXSTRTRIM", {" a \r\n b"}, "a\r\nb\r\n"},
         {"ZVXMKPLAIN", {"hello"}, " hello"},
-        {"ZVXMKPLAIN", {"a \r\n\r\n b"}, "a b"},
     });
 }
 
@@ -68,9 +64,6 @@ TEST_F(TransformMacros, GrepLettersGroupsAndRepeats) {
         {"ZVXGREP", {"a1 b2", "\\w\\d", "Q"}, "a1b2"},  // no such letter: nothing between
         {"ZVXGREP", {"a b a", "\\w", "C", "", "", "N"}, "a,b"},
         {"ZVXGREP", {"a b a", "\\w", "C", "", "", "n"}, "a,b,a"},
-        {"ZVXGREP", {"abc", "x*", "C"}, ""},
-        {"ZVXREPLACEREGEXP", {"abc", "x*", "-"}, "-a-b-c-"},
-        {"ZVXREPLACEREGEXP", {"one\r\ntwo", "^", "> "}, "> one\r\n> two"},
         {"ZVXREPLACEREGEXP", {"\xA8\xEB\xEA\xE0", "(?i)^\xB8(\\w+)", "[$1]"}, "[\xEB\xEA\xE0]"},
     });
 }
@@ -91,6 +84,22 @@ TEST_F(TransformMacros, AnExpressionThatFailsAnswersThePlaceholderAndIsLogged) {
     EXPECT_TRUE(logged("@@ ZVXGREP: The complexity"));
 }
 
+// A clock that moves a second every time it is read.
+class RacingClock : public test::FakeClock {
+public:
+    std::uint32_t tickCount() override { return tick += 1000; }
+};
+
+TEST_F(TransformMacros, AWalkPastItsTimeAnswersThePlaceholder) {
+    RacingClock clock;
+    plugin.platform.clock = &clock;
+    EXPECT_EQ(run("ZVXGREP", {"aaaaaaaaaa", "a", "C"}), "");
+    EXPECT_TRUE(logged("@@ ZVXGREP: matching stopped after 6000 ms"));
+    EXPECT_EQ(run("ZVXREPLACEREGEXP", {"aaaaaaaaaa", "a", "b"}), "aaaaaaaaaa");
+    EXPECT_TRUE(logged("@@ ZVXREPLACEREGEXP: matching stopped after 6000 ms"));
+    plugin.platform.clock = &fake.clock;
+}
+
 TEST_F(TransformMacros, CiteAndLinksReadTheMessageForAnEmptyText) {
     std::string ten;
     for (int i = 1; i <= 10; ++i) ten += "l" + std::to_string(i) + "\r\n";
@@ -108,10 +117,8 @@ TEST_F(TransformMacros, LineDecorationsReversalAndCharacters) {
     expectAll({
         {"ZVXPS", {"a\r\nb", "> ", "|"}, "> a|\r\n> b|\r\n"},
         {"ZVXKILLCITE", {"a\r\n> b\r\n>> c\r\nd >> e", "2"}, "a\r\n> b\r\n"},
-        {"ZVXKILLCITE", {"a\r\n>> c", "0"}, "a\r\n>> c"},
         {"ZVXREVERSE", {"ab\r\ncd", "L"}, "dc\r\nba\r\n"},
         {"ZVXREVERSE", {"ab\r\ncd", "l"}, "ba\r\ndc\r\n"},  // "L" exactly
-        {"ZVXREVERSE", {"ab\r\ncd", "LL"}, "ba\r\ndc\r\n"},
         {"ZVXMKLINK", {"a b\xE9", "A"}, "a b%E9"},
         {"ZVXMKLINK", {"a b\xE9"}, "a%20b%E9"},
         {"ZVXREPLACECHAR", {"a.b.c", ".", "::"}, "a::b::c"},
@@ -119,7 +126,6 @@ TEST_F(TransformMacros, LineDecorationsReversalAndCharacters) {
         {"ZVXCNT", {"Hello, \xEC\xE8\xF0!", "P"}, "2"},
         {"ZVXCNT", {"Hello, \xEC\xE8\xF0!", "S"}, "1"},
         {"ZVXCNT", {"Hello, \xEC\xE8\xF0!", "p"}, "8"},  // letters
-        {"ZVXCNT", {"Hello, \xEC\xE8\xF0!"}, "8"},
     });
 }
 
@@ -148,6 +154,12 @@ TEST_F(TransformMacros, KeyedLineFromAFileInTheModulesFolder) {
     EXPECT_TRUE(logged("@@ ZVXGETSTR: cannot read C:\\QBX\\none.txt: "));
     EXPECT_EQ(run("ZVXGETSTR", {"locked.txt", "k"}), "");
     EXPECT_TRUE(logged("@@ ZVXGETSTR: cannot read C:\\QBX\\locked.txt: Access is denied."));
+    // Without a module folder a relative name names no file: the host's current folder is not
+    // where the user's files are.
+    plugin.settings.installDir.clear();
+    fake.files.put("keys.txt", "two here\r\n");
+    EXPECT_EQ(run("ZVXGETSTR", {"keys.txt", "two"}), "");
+    EXPECT_TRUE(logged("@@ ZVXGETSTR: cannot read keys.txt: the module's folder is unknown"));
 }
 
 TEST_F(TransformMacros, CountedTextsAndTransformationsAreBounded) {
