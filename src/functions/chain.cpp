@@ -170,7 +170,7 @@ constexpr ChainEntry kTable[] = {
     offered("ZVXLOCALIPLIST", network::zvxLocalIpList),
     offered("ZVXSPLIT"),
     offered("ZVXGETSMS"),
-    offered("ZVXPUTUUE"),
+    offered("ZVXPUTUUE", encoding::zvxPutUue),
     offered("STAT"),
     offered("STATCOUNT", counters::statCount),
     offered("STATTIME", counters::statTime),

@@ -7,6 +7,7 @@
 
 #include "base/ini_file.h"
 #include "base/text.h"
+#include "functions/encoding/uu_codec.h"
 #include "host.h"
 #include "hosted/host_home.h"
 #include "hosted/scratch.h"
@@ -243,6 +244,20 @@ TEST_F(HostedModule, MailTextIsNeverRunByTheModuleNorByTheHostsExpander) {
     // A variable that calls itself twice is text, not four billion calls.
     host.callMacro(data, "ZVXSET", {"a", "$ZVXEVAL($$a)$ZVXEVAL($$a)"});
     EXPECT_EQ(host.expandTemplate(data, "%ZVXEVAL(\"$$a\")"), "$ZVXEVAL($$a)$ZVXEVAL($$a)");
+}
+
+// A file of the module's folder UU-encoded into the message, read back to the same bytes.
+TEST_F(HostedModule, PutsAFileUuEncoded) {
+    std::string bytes;
+    for (int i = 0; i < 300; ++i) bytes += static_cast<char>(i);
+    qbx::test::spit(home_.path() / "Plugins" / "sample.bin", bytes);
+    Host host(kModule);
+    host.initialize();
+    const std::string block = host.callMacro(host.data(), "ZVXPUTUUE", {"sample.bin"});
+    EXPECT_EQ(block.rfind("begin 644 sample.bin\r\nM", 0), 0u) << block.substr(0, 40);
+    EXPECT_EQ(qbx::functions::encoding::uuDecode(block, 1000), bytes);
+    EXPECT_EQ(host.callMacro(host.data(), "ZVXPUTUUE", {"missing.bin"}), "n/a");
+    host.finalize();
 }
 
 // One loop turn of more cheap calls than the work budget allows: the rest of the call is

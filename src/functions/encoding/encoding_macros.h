@@ -1,5 +1,5 @@
-// The macros that encode a text's bytes: the MD5 digest, two CRCs and the XOR with a one-byte
-// key. Argument 0 is the text.
+// The macros that encode bytes: the MD5 digest, two CRCs and the XOR with a one-byte key of a
+// text (argument 0), and the UU-encoded block of a file.
 #pragma once
 
 #include <string>
@@ -17,5 +17,8 @@ std::string zvxCrc32(macros::MacroCall& call);
 std::string zvxCrc16(macros::MacroCall& call);
 // Argument 1: the key, of which the low byte counts.
 std::string zvxXor(macros::MacroCall& call);
+// Argument 0: a file name (a relative one in the module's folder). The file's UU-encoded block,
+// or "n/a" with a log line when it cannot be read or is larger than the module encodes.
+std::string zvxPutUue(macros::MacroCall& call);
 
 }  // namespace qbx::functions::encoding

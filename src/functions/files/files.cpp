@@ -115,6 +115,19 @@ BoundedText logLines(const FileHead& head, std::size_t maxBytes) {
     return text;
 }
 
+std::optional<std::string> moduleFilePath(const std::string& name,
+                                          const std::string& moduleFolder) {
+    const auto slash = [](char c) { return c == '\\' || c == '/'; };
+    const bool hasDrive = name.size() >= 2 && name[1] == ':';
+    const bool network = name.size() >= 2 && slash(name[0]) && slash(name[1]);
+    if (hasDrive || network) return name;
+    if (!name.empty() && slash(name[0]))
+        return moduleFolder.size() >= 2 && moduleFolder[1] == ':' ? moduleFolder.substr(0, 2) + name
+                                                                  : name;
+    if (moduleFolder.empty()) return std::nullopt;
+    return moduleFolder + name;
+}
+
 std::optional<std::int32_t> iniInteger(std::string_view text) {
     return parseDelphiInteger(text);
 }

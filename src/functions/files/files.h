@@ -37,6 +37,11 @@ BoundedText folderFilesList(FileInfo& files, std::string_view folder, std::strin
 // head that stops mid-file also counts as cut.
 BoundedText logLines(const FileHead& head, std::size_t maxBytes);
 
+// A file name as the module reads it. The host's current folder is no place the user chose:
+// a name without a drive or a leading slash is in the module's folder (nothing when the module
+// runs without one), and a rooted one is on the module's drive.
+std::optional<std::string> moduleFilePath(const std::string& name, const std::string& moduleFolder);
+
 // An INI value read as an integer the way the INI object reads one: blanks, a sign, decimal
 // digits or "$"/"0x" hexadecimal, within 32 bits; nothing when it is no number.
 std::optional<std::int32_t> iniInteger(std::string_view text);

@@ -11,6 +11,7 @@
 #include "base/text.h"
 #include "core/guard.h"
 #include "core/plugin.h"
+#include "functions/files/files.h"
 #include "functions/text/chars.h"
 #include "functions/text/lines.h"
 #include "functions/text/links.h"
@@ -54,22 +55,6 @@ std::string textOrMessage(const MacroCall& call) {
 std::string failed(MacroCall& call, std::string placeholder, std::string_view what) {
     call.plugin.log.write("@@ " + call.name + ": " + std::string(what));
     return placeholder;
-}
-
-// A file name as the module reads it. The host's current folder is no place the user chose:
-// a name without a drive or a leading slash is in the module's folder (nothing when the module
-// runs without one), and a rooted one is on the module's drive.
-std::optional<std::string> moduleFilePath(const std::string& name,
-                                          const std::string& moduleFolder) {
-    const auto slash = [](char c) { return c == '\\' || c == '/'; };
-    const bool hasDrive = name.size() >= 2 && name[1] == ':';
-    const bool network = name.size() >= 2 && slash(name[0]) && slash(name[1]);
-    if (hasDrive || network) return name;
-    if (!name.empty() && slash(name[0]))
-        return moduleFolder.size() >= 2 && moduleFolder[1] == ':' ? moduleFolder.substr(0, 2) + name
-                                                                  : name;
-    if (moduleFolder.empty()) return std::nullopt;
-    return moduleFolder + name;
 }
 
 // Between matches: a walk that has run past its time is stopped.
@@ -138,7 +123,7 @@ std::string zvxGetStr(MacroCall& call) {
     const std::string name = arg(call, 0);
     const std::string key = arg(call, 1);
     FileSystem* files = call.plugin.platform.files;
-    const std::optional<std::string> path = moduleFilePath(name, call.plugin.settings.installDir);
+    const std::optional<std::string> path = files::moduleFilePath(name, call.plugin.settings.installDir);
     if (!path) return failed(call, {}, "cannot read " + name + ": the module's folder is unknown");
     std::optional<std::string> contents;
     if (files != nullptr) contents = files->readFile(*path, kMaxKeyedFile);

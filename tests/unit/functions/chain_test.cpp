@@ -70,7 +70,6 @@ TEST(MacroTable, RowsStillWithoutAHandler) {
     std::set<std::string_view> expected = {
         "ZVXSPLIT",
         "ZVXGETSMS",
-        "ZVXPUTUUE",
         "STAT",
         "NPTOP",
         "MBMSENSORNAME",
