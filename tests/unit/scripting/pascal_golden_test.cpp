@@ -38,6 +38,8 @@ TEST(PascalGolden, BareExpressions) {
         {"123456789012345678.0", "1.23456789012346E17"},
         {"$FF + $10", "271"},
         {"1 shl 10", "1024"},
+        {"1 shl 40", "1099511627776"},  // counts are taken modulo 64, not 32
+        {"(1 shl 62) shr 40", "4194304"},
         {"1024 shr 3", "128"},
         {"6 and 3", "2"},
         {"6 or 3", "7"},
@@ -284,6 +286,8 @@ TEST(PascalGolden, RuntimeLibrary) {
         {"IntToStr(-42)", "-42"},
         {"StrToInt(' 12') + 1", "13"},
         {"StrToInt('$1F')", "31"},
+        {"StrToInt('$FFFFFFFF')", "-1"},  // hexadecimal takes all 32 bits
+        {"StrToInt('0x10') + StrToInt('-$1')", "15"},
         {"StrToInt('-2147483648')", "-2147483648"},
         {"StrToInt('2147483648')", "!Line 1, column 1: '2147483648' is not a valid integer value"},
         {"StrToIntDef('x', 7)", "7"},

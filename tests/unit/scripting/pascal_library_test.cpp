@@ -45,6 +45,7 @@ TEST_F(PascalLibrary, StringRoutines) {
         {"IntToHex(255, 4)", "00FF"},
         {"IntToHex(-1, 2)", "FFFFFFFF"},
         {"IntToHex(4294967296, 1)", "100000000"},
+        {"IntToHex(-4294967296, 1)", "FFFFFFFF00000000"},  // a negative Int64 in 64 bits
         {"IntToHex(1, 40)", "!Line 1, column 1: Invalid argument: IntToHex digits above 32"},
         {"StrToFloat('  -1.5e2 ')", "-150"},
         {"StrToFloat('inf')", "!Line 1, column 1: 'inf' is not a valid floating point value"},
