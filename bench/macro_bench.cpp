@@ -9,6 +9,7 @@
 #include <string>
 
 #include "bench_home.h"
+#include "loaded_module.h"
 #include "budget_template.h"
 #include "core/log.h"
 #include "core/strings.h"
@@ -17,22 +18,6 @@
 #include "macros/expressions.h"
 
 namespace {
-
-const std::string kModule = "./QBX.tbp";  // run from the build folder
-
-struct LoadedModule {
-    LoadedModule() : home(benchHome("macros")) {
-        qbxhost::prepareHome(home);
-        host = std::make_unique<qbxhost::Host>(kModule);
-        host->initialize();
-    }
-    ~LoadedModule() {
-        host.reset();
-        std::filesystem::remove_all(home);
-    }
-    std::string home;
-    std::unique_ptr<qbxhost::Host> host;
-};
 
 // A stored Pascal script of the samples, run as the host runs it: FN + its name.
 void ExecMacroStoredPascalScript(benchmark::State& state) {
@@ -43,7 +28,7 @@ void ExecMacroStoredPascalScript(benchmark::State& state) {
                                scripts / "greeting.s");
     qbxhost::prepareHome(home);
     {
-        qbxhost::Host host(kModule);
+        qbxhost::Host host(kBenchModule);
         host.initialize();
         if (host.callMacro(host.data(), "FNGREETING", {"World"}).find("Hello, World!") != 0)
             state.SkipWithError("the stored script did not run");
@@ -56,14 +41,14 @@ void ExecMacroStoredPascalScript(benchmark::State& state) {
 BENCHMARK(ExecMacroStoredPascalScript)->Unit(benchmark::kMicrosecond);
 
 void ExecMacroZvxVer(benchmark::State& state) {
-    LoadedModule module;
+    LoadedModule module("macros");
     for (auto _ : state)
         benchmark::DoNotOptimize(module.host->callMacro(module.host->data(), "ZVXVER", {}));
 }
 BENCHMARK(ExecMacroZvxVer)->Unit(benchmark::kMicrosecond);
 
 void ForLoop1000WithNestedCall(benchmark::State& state) {
-    LoadedModule module;
+    LoadedModule module("macros");
     const std::vector<std::string> arguments = {"i", "1", "1000", "$ZVXSTRCMP(a,a) + $$i", "C"};
     for (auto _ : state)
         benchmark::DoNotOptimize(module.host->callMacro(module.host->data(), "ZVXFOR", arguments));
@@ -73,7 +58,7 @@ BENCHMARK(ForLoop1000WithNestedCall)->Unit(benchmark::kMillisecond);
 // One loop turn of 150,000 cheap calls: the call ends at its work budget; the counter is what
 // one call adds to the log.
 void ForTurnPastTheWorkBudget(benchmark::State& state) {
-    LoadedModule module;
+    LoadedModule module("macros");
     const std::vector<std::string> arguments = bench::pastTheBudgetLoop();
     std::uintmax_t grown = 0;
     for (auto _ : state) {
@@ -107,7 +92,7 @@ BENCHMARK(EvaluateTokens)
 
 // ZVXREPLACENUM on a 100 KB text of prose with a number every few words, through the module.
 void ReplaceNumbersIn100KbText(benchmark::State& state) {
-    LoadedModule module;
+    LoadedModule module("macros");
     std::string text;
     for (int i = 0; text.size() < 100 * 1024; ++i)
         text += "on day " + std::to_string(i % 31 + 1) + " we sent " + std::to_string(i * 37) +

@@ -12,11 +12,10 @@
 #include <vector>
 
 #include "bench_home.h"
+#include "loaded_module.h"
 #include "host.h"
 
 namespace {
-
-const std::string kModule = "./QBX.tbp";  // run from the build folder
 
 constexpr std::size_t kBodyBytes = std::size_t{1} << 20;
 const std::string kAddress = "\\b[\\w.-]+@[\\w.-]+\\b";
@@ -33,19 +32,6 @@ std::string messageBody() {
     return body;
 }
 
-struct LoadedModule {
-    LoadedModule() : home(benchHome("text")) {
-        qbxhost::prepareHome(home);
-        host = std::make_unique<qbxhost::Host>(kModule);
-        host->initialize();
-    }
-    ~LoadedModule() {
-        host.reset();
-        std::filesystem::remove_all(home);
-    }
-    std::string home;
-    std::unique_ptr<qbxhost::Host> host;
-};
 
 void runMacro(benchmark::State& state, const char* name, std::vector<std::string> arguments) {
     const std::string body = messageBody();
@@ -54,7 +40,7 @@ void runMacro(benchmark::State& state, const char* name, std::vector<std::string
         return;
     }
     arguments.insert(arguments.begin(), body);
-    LoadedModule module;
+    LoadedModule module("text");
     std::size_t resultBytes = 0;
     for (auto _ : state) {
         const std::string result = module.host->callMacro(module.host->data(), name, arguments);
