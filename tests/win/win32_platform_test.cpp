@@ -11,6 +11,7 @@
 #include "hosted/scratch.h"
 #include "platform/win32/win32_services.h"
 #include "support/platform_under_test.h"
+#include "win/raw_registry.h"
 
 namespace qbx::test {
 void removeRegistryKey(const std::string& key) {
@@ -31,13 +32,7 @@ class Win32RegistryTest : public ::testing::Test {
 protected:
     void TearDown() override { test::removeRegistryKey(key_); }
     void setRaw(const char* name, DWORD type, const void* data, DWORD size) {
-        HKEY key = nullptr;
-        ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, key_.c_str(), 0, nullptr, 0, KEY_SET_VALUE,
-                                  nullptr, &key, nullptr),
-                  ERROR_SUCCESS);
-        EXPECT_EQ(RegSetValueExA(key, name, 0, type, static_cast<const BYTE*>(data), size),
-                  ERROR_SUCCESS);
-        RegCloseKey(key);
+        test::setRawRegistryValue(key_, name, type, data, size);
     }
 
     std::string key_ = "Software\\QBXTest\\" + test::uniqueName();
