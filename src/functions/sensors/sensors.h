@@ -39,7 +39,7 @@ public:
 
 private:
     static std::size_t index(SensorType type) { return static_cast<std::size_t>(type) - 1; }
-    std::array<std::array<Sensor, kSensorsPerType>, 4> sensors_{};
+    std::array<std::array<Sensor, kSensorsPerType>, 4> sensors_;
     std::array<int, 4> counts_{};
 };
 
