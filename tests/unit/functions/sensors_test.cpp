@@ -42,16 +42,6 @@ TEST(SensorTables, TheEleventhOfATypeIsIgnored) {
     EXPECT_EQ(tables.sensor(SensorType::Fan, 1).name, "Fan");  // later types still read
 }
 
-TEST(SensorTables, NumbersOutsideOneToTenReadSensorOne) {
-    const SensorTables tables =
-        readSensorTables(SensorBlock().add(3, "A", 1.0).add(3, "B", 2.0).full());
-    for (const int number : {0, 11, -1, std::numeric_limits<int>::min()})
-        EXPECT_EQ(tables.sensor(SensorType::Fan, number).name, "A") << number;
-    const Sensor& absent = tables.sensor(SensorType::Fan, 3);
-    EXPECT_EQ(absent.name, "");
-    EXPECT_EQ(absent.current, 0.0);
-}
-
 TEST(SensorTables, NamesKeepTwelveBytesWithoutTrailingZeros) {
     const SensorTables tables = readSensorTables(SensorBlock()
                                                      .add(1, "Temperature 12", 0)
@@ -81,18 +71,6 @@ TEST(SensorTables, RecordsPastTheHundredthAreNotRead) {
     std::string block = SensorBlock().full();
     block += SensorBlock().add(1, "Beyond", 1.0).bytes().substr(88);
     EXPECT_EQ(readSensorTables(block).count(SensorType::Temperature), 0);
-}
-
-TEST(SensorLetters, TypesExactlyAndReadings) {
-    EXPECT_EQ(sensorTypeOfLetter('T'), SensorType::Temperature);
-    EXPECT_EQ(sensorTypeOfLetter('V'), SensorType::Voltage);
-    EXPECT_EQ(sensorTypeOfLetter('F'), SensorType::Fan);
-    EXPECT_EQ(sensorTypeOfLetter('C'), SensorType::Clock);
-    for (const char other : {'t', 'v', ' ', 'X', '\0'}) EXPECT_FALSE(sensorTypeOfLetter(other));
-    EXPECT_EQ(readingOfLetter('H'), Reading::High);
-    EXPECT_EQ(readingOfLetter('L'), Reading::Low);
-    for (const char other : {'h', 'l', ' ', 'C'})
-        EXPECT_EQ(readingOfLetter(other), Reading::Current);
 }
 
 TEST(SensorValueText, Table) {
