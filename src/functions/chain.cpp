@@ -21,6 +21,7 @@
 #include "functions/network/network_macros.h"
 #include "functions/numerals/numerals_macros.h"
 #include "functions/scripts/scripts_macros.h"
+#include "functions/sensors/sensors_macros.h"
 #include "functions/system/system_macros.h"
 #include "functions/text/text_macros.h"
 #include "functions/text/transform_macros.h"
@@ -211,8 +212,8 @@ constexpr ChainEntry kTable[] = {
     offered("STATMS", counters::statMs),
     offered("STATSESSIONMEANTIME", counters::statSessionMeanTime),
     offered("STATTRAFFIC", counters::statTraffic),
-    offered("MBMSENSORNAME"),
-    offered("MBMSENSORVAL"),
+    offered("MBMSENSORNAME", sensors::mbmSensorName),
+    offered("MBMSENSORVAL", sensors::mbmSensorVal),
     offered("WAVER"),
     offered("WASTATUS"),
     offered("WAPOS"),

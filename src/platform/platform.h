@@ -252,6 +252,7 @@ public:
 class Network;  // platform/network.h
 class FileInfo;       // platform/file_info.h
 class RegistryRoots;  // platform/registry_roots.h
+class SharedMemory;   // platform/shared_memory.h
 
 // The set of services one Plugin context works with. It owns nothing.
 struct Platform {
@@ -267,6 +268,7 @@ struct Platform {
     FileInfo* fileInfo = nullptr;
     RegistryRoots* registryRoots = nullptr;
     SystemInfo* systemInfo = nullptr;
+    SharedMemory* sharedMemory = nullptr;
 };
 
 // The real services of this build (Win32 in the DLL, stand-ins natively); they live as long

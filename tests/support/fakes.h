@@ -14,6 +14,7 @@
 #include "platform/platform.h"
 #include "support/fake_network.h"
 #include "support/fake_file_info.h"
+#include "support/fake_shared_memory.h"
 #include "support/fake_system_info.h"
 
 namespace qbx::test {
@@ -143,6 +144,7 @@ struct FakePlatform {
     FakeFileInfo fileInfo;
     FakeRegistryRoots registryRoots;
     FakeSystemInfo systemInfo;
+    FakeSharedMemory sharedMemory;
 
     Platform platform() {
         Platform services{&registry, &files, &environment, &clock,
@@ -151,6 +153,7 @@ struct FakePlatform {
         services.fileInfo = &fileInfo;
         services.registryRoots = &registryRoots;
         services.systemInfo = &systemInfo;
+        services.sharedMemory = &sharedMemory;
         return services;
     }
 };

@@ -4,6 +4,7 @@
 #include "platform/posix/posix_file_info.h"
 #include "platform/posix/posix_services.h"
 #include "platform/posix/posix_system_info.h"
+#include "platform/shared_memory.h"
 
 namespace qbx {
 
@@ -24,6 +25,7 @@ Platform systemPlatform() {
     platform.fileInfo = &fileInfo;
     platform.registryRoots = &registryRoots;
     platform.systemInfo = &systemInfo;
+    platform.sharedMemory = &systemSharedMemory();
     return platform;
 }
 

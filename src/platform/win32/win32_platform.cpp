@@ -1,5 +1,6 @@
 #include "platform/hashing.h"
 #include "platform/network.h"
+#include "platform/shared_memory.h"
 #include "platform/win32/win32_file_info.h"
 #include "platform/win32/win32_services.h"
 #include "platform/win32/win32_system_info.h"
@@ -25,6 +26,7 @@ Platform systemPlatform() {
     platform.fileInfo = fileInfo;
     platform.registryRoots = registryRoots;
     platform.systemInfo = systemInfo;
+    platform.sharedMemory = &systemSharedMemory();
     return platform;
 }
 

@@ -72,8 +72,6 @@ TEST(MacroTable, RowsStillWithoutAHandler) {
         "ZVXGETSMS",
         "STAT",
         "NPTOP",
-        "MBMSENSORNAME",
-        "MBMSENSORVAL",
         "WAVER",
         "WASTATUS",
         "WAPOS",
