@@ -6,7 +6,10 @@
 #include <array>
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <string>
+
+#include "platform/win32/registry_text.h"
 
 namespace qbx::win32 {
 namespace {
@@ -59,43 +62,6 @@ std::vector<std::string> addressesOf(const std::string& hostName, std::size_t mo
         if (dotted != nullptr) addresses.emplace_back(dotted);
     }
     return addresses;
-}
-
-class RegistryKey {
-public:
-    explicit RegistryKey(const char* path) {
-        if (RegOpenKeyExA(HKEY_CURRENT_USER, path, 0, KEY_QUERY_VALUE, &key_) != ERROR_SUCCESS)
-            key_ = nullptr;
-    }
-    ~RegistryKey() {
-        if (key_) RegCloseKey(key_);
-    }
-    RegistryKey(const RegistryKey&) = delete;
-    RegistryKey& operator=(const RegistryKey&) = delete;
-    HKEY get() const { return key_; }
-
-private:
-    HKEY key_ = nullptr;
-};
-
-struct RawValue {
-    DWORD type = REG_NONE;
-    std::string bytes;
-};
-
-std::optional<RawValue> readRaw(HKEY key, const char* name) {
-    RawValue value;
-    DWORD size = 0;
-    if (RegQueryValueExA(key, name, nullptr, &value.type, nullptr, &size) != ERROR_SUCCESS ||
-        size > kMaxRegistryValueBytes)
-        return std::nullopt;
-    value.bytes.assign(size, '\0');
-    if (size > 0 &&
-        RegQueryValueExA(key, name, nullptr, &value.type,
-                         reinterpret_cast<BYTE*>(value.bytes.data()), &size) != ERROR_SUCCESS)
-        return std::nullopt;
-    value.bytes.resize(std::min<std::size_t>(size, value.bytes.size()));
-    return value;
 }
 
 struct LibraryRelease {
@@ -169,15 +135,19 @@ std::optional<std::vector<RemoteConnection>> enumerateRemoteConnections(
 
 ProxyValues readProxyValues(const char* keyPath) {
     ProxyValues values;
-    const RegistryKey key(keyPath);
-    if (key.get() == nullptr) return values;
-    if (const auto enable = readRaw(key.get(), "ProxyEnable")) {
+    const auto read = [keyPath](const char* name) {
+        std::optional<RawRegistryValue> value =
+            readRegistryValue(HKEY_CURRENT_USER, keyPath, name, kMaxRegistryValueBytes);
+        if (value && !value->fits) value.reset();  // longer than the settings write
+        return value;
+    };
+    if (const auto enable = read("ProxyEnable")) {
         // A number of another size than four bytes is not a number the settings write.
         if (enable->type == REG_BINARY ||
             (enable->type == REG_DWORD && enable->bytes.size() == sizeof(DWORD)))
             values.enable = proxyEnableFromBinary(enable->bytes);
     }
-    if (const auto server = readRaw(key.get(), "ProxyServer");
+    if (const auto server = read("ProxyServer");
         server && (server->type == REG_SZ || server->type == REG_EXPAND_SZ)) {
         const std::string& text = server->bytes;
         const std::size_t end = std::min(text.find('\0'), Network::kMaxProxyServer);

@@ -1,5 +1,9 @@
 #include <windows.h>
 
+#include <optional>
+#include <string>
+#include <utility>
+
 #include "platform/win32/registry_text.h"
 #include "platform/win32/win32_services.h"
 
@@ -25,37 +29,50 @@ bool isText(DWORD type) { return type == REG_SZ || type == REG_EXPAND_SZ; }
 
 }  // namespace
 
-RegValue readRegistryText(HKEY root, std::string_view key, std::string_view name,
-                          std::size_t maxBytes) {
+std::optional<RawRegistryValue> readRegistryValue(HKEY root, std::string_view key,
+                                                  std::string_view name, std::size_t maxBytes) {
     try {
         const auto path = zeroTerminated(registryKeyPath(key));
         const auto value = zeroTerminated(name);
-        if (!path || !value) return {};
+        if (!path || !value) return std::nullopt;
         KeyHandle handle;
         if (RegOpenKeyExA(root, path->c_str(), 0, KEY_QUERY_VALUE, handle.out()) != ERROR_SUCCESS)
-            return {};
+            return std::nullopt;
         // The value may change between asking for its size and reading it: a few tries.
         for (int attempt = 0; attempt < 4; ++attempt) {
-            DWORD type = 0;
+            RawRegistryValue raw;
             DWORD size = 0;
-            if (RegQueryValueExA(handle.get(), value->c_str(), nullptr, &type, nullptr, &size) !=
-                ERROR_SUCCESS)
-                return {};
-            if (!isText(type)) return RegValue{RegStatus::WrongType, {}};
-            if (size > maxBytes) return {};
+            if (RegQueryValueExA(handle.get(), value->c_str(), nullptr, &raw.type, nullptr,
+                                 &size) != ERROR_SUCCESS)
+                return std::nullopt;
+            if (size > maxBytes) return raw;
             // Room for a terminator: a stored text need not have one.
-            std::string buffer(static_cast<std::size_t>(size) + 2, '\0');
+            raw.bytes.assign(static_cast<std::size_t>(size) + 2, '\0');
             DWORD got = size;
-            const LONG rc = RegQueryValueExA(handle.get(), value->c_str(), nullptr, &type,
-                                             reinterpret_cast<BYTE*>(buffer.data()), &got);
+            const LONG rc = RegQueryValueExA(handle.get(), value->c_str(), nullptr, &raw.type,
+                                             reinterpret_cast<BYTE*>(raw.bytes.data()), &got);
             if (rc == ERROR_MORE_DATA) continue;
-            if (rc != ERROR_SUCCESS) return {};
-            if (!isText(type)) return RegValue{RegStatus::WrongType, {}};
-            buffer.resize(got < size ? got : size);
-            if (const auto nul = buffer.find('\0'); nul != std::string::npos) buffer.resize(nul);
-            return RegValue{RegStatus::Ok, std::move(buffer)};
+            if (rc != ERROR_SUCCESS) return std::nullopt;
+            raw.bytes.resize(got < size ? got : size);
+            raw.fits = true;
+            return raw;
         }
-        return {};
+        return std::nullopt;
+    } catch (...) {
+        return std::nullopt;
+    }
+}
+
+RegValue readRegistryText(HKEY root, std::string_view key, std::string_view name,
+                          std::size_t maxBytes) {
+    try {
+        std::optional<RawRegistryValue> raw = readRegistryValue(root, key, name, maxBytes);
+        if (!raw) return {};
+        if (!isText(raw->type)) return RegValue{RegStatus::WrongType, {}};
+        if (!raw->fits) return {};
+        std::string text = std::move(raw->bytes);
+        if (const auto nul = text.find('\0'); nul != std::string::npos) text.resize(nul);
+        return RegValue{RegStatus::Ok, std::move(text)};
     } catch (...) {
         return {};
     }

@@ -7,9 +7,17 @@
 #include <tlhelp32.h>
 
 #include <array>
+#include <cstddef>
+#include <optional>
+#include <string>
+
+#include "platform/win32/registry_text.h"
 
 namespace qbx::win32 {
 namespace {
+
+// Firmware texts are short lines; a longer value is not one of them.
+constexpr std::size_t kMaxFirmwareTextBytes = 2046;
 
 // A function of a system library, looked up by name; null when the library or the function
 // is missing. The libraries stay loaded: they are the system's own and the lookups are rare.
@@ -36,17 +44,11 @@ std::string ansiText(const wchar_t* text, std::size_t limit) {
 
 // A text value under HKEY_LOCAL_MACHINE; a multi-string gives its strings joined by blanks.
 std::string machineRegistryText(const char* key, const char* name) {
-    HKEY handle = nullptr;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, key, 0, KEY_READ, &handle) != ERROR_SUCCESS) return {};
-    std::array<char, 2048> buffer{};
-    DWORD type = 0;
-    DWORD size = static_cast<DWORD>(buffer.size() - 2);
-    const LONG status = RegQueryValueExA(handle, name, nullptr, &type,
-                                         reinterpret_cast<BYTE*>(buffer.data()), &size);
-    RegCloseKey(handle);
-    if (status != ERROR_SUCCESS || (type != REG_SZ && type != REG_MULTI_SZ)) return {};
-    std::string text(buffer.data(), std::min<std::size_t>(size, buffer.size() - 2));
-    if (type == REG_MULTI_SZ) {
+    const std::optional<RawRegistryValue> raw =
+        readRegistryValue(HKEY_LOCAL_MACHINE, key, name, kMaxFirmwareTextBytes);
+    if (!raw || !raw->fits || (raw->type != REG_SZ && raw->type != REG_MULTI_SZ)) return {};
+    std::string text = raw->bytes;
+    if (raw->type == REG_MULTI_SZ) {
         while (!text.empty() && text.back() == '\0') text.pop_back();
         for (char& c : text)
             if (c == '\0') c = ' ';
