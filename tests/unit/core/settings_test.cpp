@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <initializer_list>
+#include <limits>
 #include <stdexcept>
 #include <string>
 #include <utility>
@@ -287,6 +288,75 @@ TEST_F(SettingsTest, NumbersOutsideTheirRangeTakeTheirDefault) {
                                 return line.find("out of range") != std::string::npos;
                             }),
               expectedLines);
+}
+
+// Every bounded row, at its edges: min and max are kept, one past either edge is refused. The
+// edges are written out here, so a widened row in the table is caught too.
+TEST_F(SettingsTest, EveryRangeKeepsItsEdgesAndRefusesOnePast) {
+    constexpr std::int64_t kInt32Max = std::numeric_limits<std::int32_t>::max();
+    constexpr std::int64_t kInt32Min = std::numeric_limits<std::int32_t>::min();
+    constexpr std::int64_t kInt64Max = std::numeric_limits<std::int64_t>::max();
+    struct Edges {
+        const char* name;
+        std::int64_t min, max;
+    };
+    const Edges edges[] = {
+        {"keysf1", 0, 255},
+        {"keysf2", 0, 255},
+        {"keysf3", 0, 255},
+        {"sortmode", kInt32Min, kInt32Max},
+        {"stYear", 1, 9999},
+        {"ucInterval", 0, kInt32Max},
+        {"stDay", 1, 31},
+        {"stMonth", 1, 12},
+        {"stHour", 0, 23},
+        {"stMin", 0, 59},
+        {"stMinLen", 1, 80},
+        {"stSec", 0, 59},
+        {"stMsec", 0, 999},
+        {"stLetterCount", 0, kInt32Max},
+        {"OnlineTime", 0, kInt32Max},
+        {"stStartCount", 0, kInt64Max},
+        {"traymode", 0, 2},
+        {"stEndCount", 0, kInt64Max},
+        {"stTotalSize", 0, kInt64Max},
+        {"tun", kInt32Min, kInt32Max},
+        {"stHeaderSize", 0, kInt64Max},
+        {"osc", 0, kInt32Max},
+        {"stTextSize", 0, kInt64Max},
+        {"stSessionsLength", 0, kInt64Max},
+        {"Log level", kInt32Min, kInt32Max},
+        {"mmWidth", 1, 65535},
+        {"CompressionLevel", kInt32Min, kInt32Max},
+        {"mmHeight", 1, 65535},
+        {"gk_KEY", 0, 255},
+        {"stbKind", 0, 4},
+        {"sttKind", 0, 9},
+        {"Statistics Flags", kInt32Min, kInt32Max},
+    };
+    const DateTimeFields now{};
+    std::size_t bounded = 0;
+    for (const ValueRow& row : valueRows()) {
+        if (row.kind != ValueKind::Int || row.range.empty()) continue;
+        ++bounded;
+        const auto edge = std::find_if(std::begin(edges), std::end(edges), [&](const Edges& e) {
+            return e.name == std::string(row.name);
+        });
+        ASSERT_NE(edge, std::end(edges)) << row.name << " has a range the test does not know";
+        const auto read = [&](const std::string& text) {
+            fake.registry.set(row.key, row.name, text);
+            Settings fresh;
+            return readValue(row, fresh, fake.registry, now).result;
+        };
+        EXPECT_EQ(read(decimal(edge->min)), ReadResult::Stored) << row.name;
+        EXPECT_EQ(read(decimal(edge->max)), ReadResult::Stored) << row.name;
+        EXPECT_EQ(read(edge->min == 0 ? "-1" : decimal(edge->min - 1)), ReadResult::OutOfRange)
+            << row.name;
+        EXPECT_EQ(read(edge->max == kInt64Max ? "9223372036854775808" : decimal(edge->max + 1)),
+                  ReadResult::OutOfRange)
+            << row.name;
+    }
+    EXPECT_EQ(bounded, std::size(edges));
 }
 
 // A folder setting is a full folder ending in a backslash, taken from the module's folder when

@@ -71,6 +71,24 @@ TEST(HiddenText, CoversInEitherAlphabetCarryTheMessage) {
     }
 }
 
+// Each carrier turns into exactly its own twin, both ways, and a cover written in one alphabet
+// reads as the code it spells: a wrong pair in the table shows here, not in a round trip.
+TEST(HiddenText, EachLetterTurnsIntoItsOwnTwin) {
+    const std::string latin = "EeTOoPpAaHKXxCcBMy";
+    const std::string cyrillic = cp("ЕеТОоРрАаНКХхСсВМу");
+    ASSERT_EQ(latin.size(), cyrillic.size());
+    for (std::size_t i = 0; i < latin.size(); ++i) {
+        const std::string allLatin(7, latin[i]);
+        const std::string allCyrillic(7, cyrillic[i]);
+        EXPECT_EQ(hideTextInText(allCyrillic, "_"), allLatin) << latin[i];
+        EXPECT_EQ(hideTextInText(allLatin, ""), allCyrillic) << latin[i];
+        EXPECT_EQ(extractHiddenText(allLatin), "_") << latin[i];
+        EXPECT_EQ(extractHiddenText(allCyrillic), "") << latin[i];
+    }
+    // Code 36 (bits 0010010 from the lowest) spelt by a cover mixing both alphabets: "Ц".
+    EXPECT_EQ(extractHiddenText(cp("оо") + "X" + cp("Хх") + "x" + cp("о")), cp("Ц"));
+}
+
 TEST(HiddenText, OnlyTheLookAlikeLettersChange) {
     const std::string cover =
         cp("Съешь ещё этих мягких French булок: 2024 год. Окно, Рассвет, cocoa");

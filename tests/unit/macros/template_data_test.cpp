@@ -68,6 +68,19 @@ TEST_F(TemplateDataTest, MessageTextNeverRunsNorReachesTheHost) {
         EXPECT_FALSE(ran(macro)) << macro;
 }
 
+TEST_F(TemplateDataTest, ATemplatesOwnMarkByteIsTextNotAPlaceholder) {
+    // The byte that marks held data, written by the user and followed by digits, comes back as
+    // written: it is never taken for a placeholder of some other piece.
+    const std::string marked = std::string("a\x98") + "000000b";
+    EXPECT_EQ(run("ZVXFOR", {"i", "1", "1", marked + " $$who", "C"}), marked + " $ZVXSVER %EVS(x)");
+    EXPECT_EQ(run("ZVXFOR", {"i", "1", "1", std::string("\x98") + "000001", "C"}),
+              std::string("\x98") + "000001");
+    // A mark byte just before the template's own host macro leaves the macro to the host.
+    EXPECT_EQ(run("ZVXFOR", {"i", "1", "1", std::string("x\x98") + "%FROM", "C"}),
+              std::string("x\x98") + "$ZVXVER %EPS(1)");
+    EXPECT_TRUE(hostSawAny("%FROM"));
+}
+
 TEST_F(TemplateDataTest, VariablesAreSplicedOnceAsData) {
     EXPECT_EQ(run("ZVXEVAL", {"$$who"}), "$ZVXSVER %EVS(x)");
     EXPECT_EQ(run("ZVXEV", {"[$$who]"}), "[$ZVXSVER %EVS(x)]");

@@ -35,6 +35,39 @@ TEST(MimeWords, DecodesEachCharsetInto1251) {
     for (const Case& c : cases) EXPECT_EQ(decodeMimeWords(c.encoded), c.decoded) << c.name;
 }
 
+// The whole Russian alphabet of each single-byte charset, written out byte by byte against
+// the letters they stand for: a wrong entry in a table shows here.
+TEST(MimeWords, EachCyrillicCharsetGivesTheWhole1251Alphabet) {
+    std::string alphabet;  // 1251: А..Я then а..я, 0xC0..0xFF
+    for (int c = 0xC0; c <= 0xFF; ++c) alphabet += static_cast<char>(c);
+    const auto quoted = [](const char* charset, const std::vector<int>& bytes) {
+        static const char kHex[] = "0123456789ABCDEF";
+        std::string word = std::string("=?") + charset + "?Q?";
+        for (const int b : bytes) word += {'=', kHex[b >> 4], kHex[b & 15]};
+        return word + "?=";
+    };
+    const auto run = [](int from, int count) {
+        std::vector<int> bytes;
+        for (int i = 0; i < count; ++i) bytes.push_back(from + i);
+        return bytes;
+    };
+    const auto join = [](std::vector<int> a, const std::vector<int>& b) {
+        a.insert(a.end(), b.begin(), b.end());
+        return a;
+    };
+    // KOI8-R orders its letters after the Latin alphabet: "юабцдефгхийклмнопярстужвьызшэщчъ",
+    // capitals 0x20 above.
+    const int koiSmall[] = {0xC1, 0xC2, 0xD7, 0xC7, 0xC4, 0xC5, 0xD6, 0xDA, 0xC9, 0xCA, 0xCB,
+                            0xCC, 0xCD, 0xCE, 0xCF, 0xD0, 0xD2, 0xD3, 0xD4, 0xD5, 0xC6, 0xC8,
+                            0xC3, 0xDE, 0xDB, 0xDD, 0xDF, 0xD9, 0xD8, 0xDC, 0xC0, 0xD1};
+    std::vector<int> koi;
+    for (const int b : koiSmall) koi.push_back(b + 0x20);
+    for (const int b : koiSmall) koi.push_back(b);
+    EXPECT_EQ(decodeMimeWords(quoted("koi8-r", koi)), alphabet);
+    EXPECT_EQ(decodeMimeWords(quoted("cp866", join(run(0x80, 48), run(0xE0, 16)))), alphabet);
+    EXPECT_EQ(decodeMimeWords(quoted("iso-8859-5", run(0xB0, 64))), alphabet);
+}
+
 TEST(MimeWords, JoinsNeighboursAcrossBlanksOnly) {
     const Case cases[] = {
         {"blanks", "=?utf-8?Q?a?= \r\n\t=?utf-8?Q?b?=", "ab"},
