@@ -23,8 +23,8 @@ protected:
     // Whether a line ends in the text (the log puts its own columns before it).
     bool loggedLine(const std::string& text) const {
         for (const std::string& line : logLines)
-            if (line.size() > text.size() && line.ends_with(text) &&
-                line[line.size() - text.size() - 1] == ' ')
+            if (line.ends_with(text) &&
+                (line.size() == text.size() || line[line.size() - text.size() - 1] == ' '))
                 return true;
         return false;
     }
