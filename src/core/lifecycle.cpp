@@ -134,6 +134,8 @@ void autoexec(Plugin& plugin) {
 }
 
 void moduleLoaded(Plugin& plugin) {
+    // A template the host expands while loading us must not open a prompt yet.
+    plugin.smsPrompt.lastRequestTick = plugin.platform.clock->tickCount();
     autoexec(plugin);
     plugin.log.open();
 }

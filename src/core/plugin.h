@@ -66,6 +66,13 @@ struct Plugin {
         int running = 0;
         std::int64_t used = 0;
     } loopTurns;
+    // The SMS prompt's process-wide state: the text typed last, the tick of the latest request
+    // (the module's load before the first) and whether the prompt is shown now.
+    struct SmsPromptState {
+        std::string cachedText;
+        std::uint32_t lastRequestTick = 0;
+        bool open = false;
+    } smsPrompt;
 
     // Objects of the upper layers, known by their ports (core/ports/); null while they do not
     // exist.

@@ -19,6 +19,7 @@
 #include "functions/letters/letters_macros.h"
 #include "functions/message/message_macros.h"
 #include "functions/network/network_macros.h"
+#include "functions/network/sms_prompt.h"
 #include "functions/numerals/numerals_macros.h"
 #include "functions/scripts/scripts_macros.h"
 #include "functions/sensors/sensors_macros.h"
@@ -170,7 +171,7 @@ constexpr ChainEntry kTable[] = {
     offered("ZVXLOCALIP", network::zvxLocalIp),
     offered("ZVXLOCALIPLIST", network::zvxLocalIpList),
     offered("ZVXSPLIT"),
-    offered("ZVXGETSMS"),
+    offered("ZVXGETSMS", network::zvxGetSms),
     offered("ZVXPUTUUE", encoding::zvxPutUue),
     offered("STAT"),
     offered("STATCOUNT", counters::statCount),

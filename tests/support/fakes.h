@@ -16,6 +16,7 @@
 #include "support/fake_file_info.h"
 #include "support/fake_shared_memory.h"
 #include "support/fake_system_info.h"
+#include "support/fake_text_prompt.h"
 
 namespace qbx::test {
 
@@ -145,6 +146,7 @@ struct FakePlatform {
     FakeRegistryRoots registryRoots;
     FakeSystemInfo systemInfo;
     FakeSharedMemory sharedMemory;
+    FakeTextPrompt textPrompt;
 
     Platform platform() {
         Platform services{&registry, &files, &environment, &clock,
@@ -154,6 +156,7 @@ struct FakePlatform {
         services.registryRoots = &registryRoots;
         services.systemInfo = &systemInfo;
         services.sharedMemory = &sharedMemory;
+        services.textPrompt = &textPrompt;
         return services;
     }
 };

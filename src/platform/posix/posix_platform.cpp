@@ -5,6 +5,7 @@
 #include "platform/posix/posix_services.h"
 #include "platform/posix/posix_system_info.h"
 #include "platform/shared_memory.h"
+#include "platform/text_prompt.h"
 
 namespace qbx {
 
@@ -26,6 +27,7 @@ Platform systemPlatform() {
     platform.registryRoots = &registryRoots;
     platform.systemInfo = &systemInfo;
     platform.sharedMemory = &systemSharedMemory();
+    platform.textPrompt = &systemTextPrompt();
     return platform;
 }
 

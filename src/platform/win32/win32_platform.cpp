@@ -1,6 +1,7 @@
 #include "platform/hashing.h"
 #include "platform/network.h"
 #include "platform/shared_memory.h"
+#include "platform/text_prompt.h"
 #include "platform/win32/win32_file_info.h"
 #include "platform/win32/win32_services.h"
 #include "platform/win32/win32_system_info.h"
@@ -27,6 +28,7 @@ Platform systemPlatform() {
     platform.registryRoots = registryRoots;
     platform.systemInfo = systemInfo;
     platform.sharedMemory = &systemSharedMemory();
+    platform.textPrompt = &systemTextPrompt();
     return platform;
 }
 

@@ -69,7 +69,6 @@ TEST(MacroTable, OffersItsNamesInTheHostsOrderAndAnswersFourMore) {
 TEST(MacroTable, RowsStillWithoutAHandler) {
     std::set<std::string_view> expected = {
         "ZVXSPLIT",
-        "ZVXGETSMS",
         "STAT",
         "NPTOP",
         "WAVER",
