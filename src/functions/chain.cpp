@@ -22,6 +22,7 @@
 #include "functions/numerals/numerals_macros.h"
 #include "functions/scripts/scripts_macros.h"
 #include "functions/sensors/sensors_macros.h"
+#include "functions/splitting/splitting_macros.h"
 #include "functions/system/system_macros.h"
 #include "functions/text/text_macros.h"
 #include "functions/text/transform_macros.h"
@@ -169,7 +170,7 @@ constexpr ChainEntry kTable[] = {
     offered("ZVXIP", network::zvxIp),
     offered("ZVXLOCALIP", network::zvxLocalIp),
     offered("ZVXLOCALIPLIST", network::zvxLocalIpList),
-    offered("ZVXSPLIT"),
+    offered("ZVXSPLIT", splitting::zvxSplit),
     offered("ZVXGETSMS"),
     offered("ZVXPUTUUE", encoding::zvxPutUue),
     offered("STAT"),

@@ -4,6 +4,7 @@
 #include "platform/posix/posix_file_info.h"
 #include "platform/posix/posix_services.h"
 #include "platform/posix/posix_system_info.h"
+#include "platform/program_runner.h"
 #include "platform/shared_memory.h"
 
 namespace qbx {
@@ -26,6 +27,7 @@ Platform systemPlatform() {
     platform.registryRoots = &registryRoots;
     platform.systemInfo = &systemInfo;
     platform.sharedMemory = &systemSharedMemory();
+    platform.programRunner = &systemProgramRunner();
     return platform;
 }
 

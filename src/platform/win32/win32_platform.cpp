@@ -1,5 +1,6 @@
 #include "platform/hashing.h"
 #include "platform/network.h"
+#include "platform/program_runner.h"
 #include "platform/shared_memory.h"
 #include "platform/win32/win32_file_info.h"
 #include "platform/win32/win32_services.h"
@@ -27,6 +28,7 @@ Platform systemPlatform() {
     platform.registryRoots = registryRoots;
     platform.systemInfo = systemInfo;
     platform.sharedMemory = &systemSharedMemory();
+    platform.programRunner = &systemProgramRunner();
     return platform;
 }
 
