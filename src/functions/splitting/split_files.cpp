@@ -39,6 +39,13 @@ std::string SplitFiles::splitAndQueue(const std::string& text, const std::string
     const std::size_t size = partSize(requestedSize);
     const std::size_t count = partCount(text.size(), size);
     FileSystem* files = plugin_.platform.files;
+    // The host's messages are dispatched while its program runs, and one of them may call here
+    // again: that call must not delete or add to the files still being handed over.
+    if (queueing_) {
+        if (count > 1)
+            plugin_.log.write("@@ ZVXSPLIT: nothing queued, another text is being queued");
+        return text;
+    }
     if (count > 1) {
         std::optional<std::string> refusal;
         if (count > kMaxParts)
@@ -102,6 +109,11 @@ void SplitFiles::queue(const std::vector<std::string>& written) {
     if (runner == nullptr) return notQueued(0, "starting programs is not available");
 
     const std::string program = programFolder + std::string(kHostProgram);
+    queueing_ = true;
+    const struct Done {
+        bool& flag;
+        ~Done() { flag = false; }
+    } done{queueing_};
     for (std::size_t k = 0; k < written.size(); ++k) {
         const std::string parameters = queueParameters(written[k]);
         const ProgramRun run = runner->runAndWait(program, parameters, kHostWaitMilliseconds);

@@ -45,6 +45,7 @@ private:
     Plugin& plugin_;
     std::vector<std::string> files_;
     std::uint32_t counter_ = 0;
+    bool queueing_ = false;  // the host program is being run for a call's parts
     OwnObjects<SplitFileList, SplitFiles>::Entry entry_;
 };
 

@@ -169,6 +169,24 @@ TEST_F(ZvxSplit, AStartThatFailsIsLoggedAndStopsTheRest) {
                "not queued"));
 }
 
+TEST_F(ZvxSplit, ACallFromTheHostsMessagesMeanwhileQueuesNothing) {
+    std::vector<std::string> nested;
+    fake.programRunner.onRun = [&](const test::FakeProgramRunner::Run&) {
+        if (!nested.empty()) return;
+        fake.files.deleteFile(kIpc);  // would otherwise take the files being handed over
+        for (const char* text : {"0123456789", "012"}) {
+            call("ZVXSPLIT", {text, "n@b.c", "5"});
+            nested.push_back(data.items[macros::kFullTextItem]);
+        }
+    };
+    EXPECT_EQ(call("ZVXSPLIT", {"abcdefghijk", "a@b.c", "5"}), macros::kFullTextItem);
+    EXPECT_EQ(data.items[macros::kFullTextItem], "abcde");
+    EXPECT_EQ(nested, (std::vector<std::string>{"0123456789", "012"}));
+    EXPECT_EQ(fake.programRunner.runs.size(), 2u);
+    EXPECT_TRUE(fake.files.has(temp("temp0002.tzvx")));
+    EXPECT_TRUE(logged("@@ ZVXSPLIT: nothing queued, another text is being queued"));
+}
+
 TEST_F(ZvxSplit, NoProgramFolderStartsNothing) {
     plugin.settings.programDir.clear();
     EXPECT_EQ(split("abcdefghij", "a@b.c", "5"), "abcde");
