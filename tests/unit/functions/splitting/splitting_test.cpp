@@ -12,14 +12,6 @@
 namespace qbx::functions::splitting {
 namespace {
 
-TEST(Splitting, PartSizeZeroOrLessIsTheDefault) {
-    EXPECT_EQ(partSize(0), 168u);
-    EXPECT_EQ(partSize(-5), 168u);
-    EXPECT_EQ(partSize(INT32_MIN), 168u);
-    EXPECT_EQ(partSize(1), 1u);
-    EXPECT_EQ(partSize(5), 5u);
-}
-
 TEST(Splitting, CutsTheTextIntoPartsOfTheSize) {
     struct Row {
         std::string_view text;
@@ -54,14 +46,6 @@ TEST(Splitting, PartFileNamesCountInAtLeastFourDigits) {
     EXPECT_EQ(partFileName("C:\\Temp\\", 5), "C:\\Temp\\temp0005.tzvx");
     EXPECT_EQ(partFileName("C:\\Temp\\", 9999), "C:\\Temp\\temp9999.tzvx");
     EXPECT_EQ(partFileName("C:\\Temp\\", 12345), "C:\\Temp\\temp12345.tzvx");
-}
-
-TEST(Splitting, HostFolderAndParameters) {
-    EXPECT_EQ(folderWithBackslash("C:\\Bat"), "C:\\Bat\\");
-    EXPECT_EQ(folderWithBackslash("C:\\Bat\\"), "C:\\Bat\\");
-    EXPECT_EQ(folderWithBackslash(""), "");
-    EXPECT_EQ(queueParameters("C:\\Temp\\temp0001.tzvx"),
-              "/MAILT=\"C:\\Temp\\temp0001.tzvx\";QUEUE");
 }
 
 TEST(Splitting, RefusesMacrosAndRecipientsThatWouldLeaveTheirQuotes) {
