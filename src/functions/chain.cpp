@@ -23,6 +23,7 @@
 #include "functions/numerals/numerals_macros.h"
 #include "functions/scripts/scripts_macros.h"
 #include "functions/sensors/sensors_macros.h"
+#include "functions/splitting/splitting_macros.h"
 #include "functions/system/system_macros.h"
 #include "functions/text/text_macros.h"
 #include "functions/text/transform_macros.h"
@@ -170,7 +171,7 @@ constexpr ChainEntry kTable[] = {
     offered("ZVXIP", network::zvxIp),
     offered("ZVXLOCALIP", network::zvxLocalIp),
     offered("ZVXLOCALIPLIST", network::zvxLocalIpList),
-    offered("ZVXSPLIT"),
+    offered("ZVXSPLIT", splitting::zvxSplit),
     offered("ZVXGETSMS", network::zvxGetSms),
     offered("ZVXPUTUUE", encoding::zvxPutUue),
     offered("STAT"),

@@ -254,6 +254,7 @@ class FileInfo;       // platform/file_info.h
 class RegistryRoots;  // platform/registry_roots.h
 class SharedMemory;   // platform/shared_memory.h
 class TextPrompt;     // platform/text_prompt.h
+class ProgramRunner;  // platform/program_runner.h
 
 // The set of services one Plugin context works with. It owns nothing.
 struct Platform {
@@ -271,6 +272,7 @@ struct Platform {
     SystemInfo* systemInfo = nullptr;
     SharedMemory* sharedMemory = nullptr;
     TextPrompt* textPrompt = nullptr;
+    ProgramRunner* programRunner = nullptr;
 };
 
 // The real services of this build (Win32 in the DLL, stand-ins natively); they live as long

@@ -13,6 +13,7 @@
 #include "platform/ini_profile_store.h"
 #include "platform/platform.h"
 #include "support/fake_network.h"
+#include "support/fake_program_runner.h"
 #include "support/fake_file_info.h"
 #include "support/fake_shared_memory.h"
 #include "support/fake_system_info.h"
@@ -147,6 +148,7 @@ struct FakePlatform {
     FakeSystemInfo systemInfo;
     FakeSharedMemory sharedMemory;
     FakeTextPrompt textPrompt;
+    FakeProgramRunner programRunner;
 
     Platform platform() {
         Platform services{&registry, &files, &environment, &clock,
@@ -157,6 +159,7 @@ struct FakePlatform {
         services.systemInfo = &systemInfo;
         services.sharedMemory = &sharedMemory;
         services.textPrompt = &textPrompt;
+        services.programRunner = &programRunner;
         return services;
     }
 };

@@ -4,6 +4,7 @@
 #include "platform/posix/posix_file_info.h"
 #include "platform/posix/posix_services.h"
 #include "platform/posix/posix_system_info.h"
+#include "platform/program_runner.h"
 #include "platform/shared_memory.h"
 #include "platform/text_prompt.h"
 
@@ -28,6 +29,7 @@ Platform systemPlatform() {
     platform.systemInfo = &systemInfo;
     platform.sharedMemory = &systemSharedMemory();
     platform.textPrompt = &systemTextPrompt();
+    platform.programRunner = &systemProgramRunner();
     return platform;
 }
 

@@ -1,5 +1,6 @@
 #include "platform/hashing.h"
 #include "platform/network.h"
+#include "platform/program_runner.h"
 #include "platform/shared_memory.h"
 #include "platform/text_prompt.h"
 #include "platform/win32/win32_file_info.h"
@@ -29,6 +30,7 @@ Platform systemPlatform() {
     platform.systemInfo = systemInfo;
     platform.sharedMemory = &systemSharedMemory();
     platform.textPrompt = &systemTextPrompt();
+    platform.programRunner = &systemProgramRunner();
     return platform;
 }
 

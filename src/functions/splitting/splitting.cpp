@@ -1,0 +1,77 @@
+#include "functions/splitting/splitting.h"
+
+#include <algorithm>
+
+#include "base/text.h"
+
+namespace qbx::functions::splitting {
+
+std::size_t partSize(std::int64_t requested) {
+    return requested <= 0 ? kDefaultPartSize : static_cast<std::size_t>(requested);
+}
+
+std::size_t partCount(std::size_t textLength, std::size_t size) {
+    if (size == 0) size = kDefaultPartSize;
+    return std::max<std::size_t>(1, textLength / size + (textLength % size != 0 ? 1 : 0));
+}
+
+std::string_view partOf(std::string_view text, std::size_t size, std::size_t k) {
+    if (size == 0) size = kDefaultPartSize;
+    if (k > text.size() / size) return {};
+    return text.substr(k * size, size);
+}
+
+std::string partFileText(std::string_view part, std::string_view recipient, std::size_t i,
+                         std::size_t n) {
+    std::string line;
+    line.reserve(part.size() + recipient.size() + 40);
+    line.append(part);
+    line.append("%TO=\"");
+    line.append(recipient);
+    line.append("\"%SUBJECT=\"[");
+    line.append(std::to_string(i));
+    line.push_back('/');
+    line.append(std::to_string(n));
+    line.append("]\r\n");
+    return line;
+}
+
+std::string partFileName(std::string_view tempFolder, std::uint32_t counter) {
+    std::string name(tempFolder);
+    name += "temp";
+    name += padLeft(std::to_string(counter), 4, '0');
+    name += ".tzvx";
+    return name;
+}
+
+std::string folderWithBackslash(std::string_view folder) {
+    std::string joined(folder);
+    if (!joined.empty() && joined.back() != '\\' && joined.back() != '/') joined.push_back('\\');
+    return joined;
+}
+
+std::string queueParameters(std::string_view fileName) {
+    std::string parameters = "/MAILT=\"";
+    parameters.append(fileName);
+    parameters.append("\";QUEUE");
+    return parameters;
+}
+
+bool holdsMacro(std::string_view text) {
+    for (std::size_t at = text.find('%'); at != std::string_view::npos && at + 1 < text.size();
+         at = text.find('%', at + 1)) {
+        const char next = text[at + 1];
+        if (toUpper1251(next) != toLower1251(next)) return true;
+    }
+    return false;
+}
+
+std::optional<std::string> refusalOf(std::string_view text, std::string_view recipient) {
+    if (holdsMacro(text)) return "the text holds a macro";
+    if (holdsMacro(recipient)) return "the recipient holds a macro";
+    if (recipient.find_first_of("\"\r\n") != std::string_view::npos)
+        return "the recipient holds a quote or a line break";
+    return std::nullopt;
+}
+
+}  // namespace qbx::functions::splitting
