@@ -253,6 +253,7 @@ class Network;  // platform/network.h
 class FileInfo;       // platform/file_info.h
 class RegistryRoots;  // platform/registry_roots.h
 class SharedMemory;   // platform/shared_memory.h
+class DesktopWindows;  // platform/desktop_windows.h
 
 // The set of services one Plugin context works with. It owns nothing.
 struct Platform {
@@ -269,6 +270,7 @@ struct Platform {
     RegistryRoots* registryRoots = nullptr;
     SystemInfo* systemInfo = nullptr;
     SharedMemory* sharedMemory = nullptr;
+    DesktopWindows* desktopWindows = nullptr;
 };
 
 // The real services of this build (Win32 in the DLL, stand-ins natively); they live as long

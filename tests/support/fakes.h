@@ -13,6 +13,7 @@
 #include "platform/ini_profile_store.h"
 #include "platform/platform.h"
 #include "support/fake_network.h"
+#include "support/fake_desktop_windows.h"
 #include "support/fake_file_info.h"
 #include "support/fake_shared_memory.h"
 #include "support/fake_system_info.h"
@@ -145,6 +146,7 @@ struct FakePlatform {
     FakeRegistryRoots registryRoots;
     FakeSystemInfo systemInfo;
     FakeSharedMemory sharedMemory;
+    FakeDesktopWindows desktopWindows;
 
     Platform platform() {
         Platform services{&registry, &files, &environment, &clock,
@@ -154,6 +156,7 @@ struct FakePlatform {
         services.registryRoots = &registryRoots;
         services.systemInfo = &systemInfo;
         services.sharedMemory = &sharedMemory;
+        services.desktopWindows = &desktopWindows;
         return services;
     }
 };

@@ -1,3 +1,4 @@
+#include "platform/desktop_windows.h"
 #include "platform/hashing.h"
 #include "platform/ini_profile_store.h"
 #include "platform/network.h"
@@ -26,6 +27,7 @@ Platform systemPlatform() {
     platform.registryRoots = &registryRoots;
     platform.systemInfo = &systemInfo;
     platform.sharedMemory = &systemSharedMemory();
+    platform.desktopWindows = &systemDesktopWindows();
     return platform;
 }
 

@@ -1,3 +1,4 @@
+#include "platform/desktop_windows.h"
 #include "platform/hashing.h"
 #include "platform/network.h"
 #include "platform/shared_memory.h"
@@ -27,6 +28,7 @@ Platform systemPlatform() {
     platform.registryRoots = registryRoots;
     platform.systemInfo = systemInfo;
     platform.sharedMemory = &systemSharedMemory();
+    platform.desktopWindows = &systemDesktopWindows();
     return platform;
 }
 
