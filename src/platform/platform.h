@@ -255,6 +255,7 @@ class RegistryRoots;  // platform/registry_roots.h
 class SharedMemory;   // platform/shared_memory.h
 class TextPrompt;     // platform/text_prompt.h
 class ProgramRunner;  // platform/program_runner.h
+class DesktopWindows;  // platform/desktop_windows.h
 
 // The set of services one Plugin context works with. It owns nothing.
 struct Platform {
@@ -273,6 +274,7 @@ struct Platform {
     SharedMemory* sharedMemory = nullptr;
     TextPrompt* textPrompt = nullptr;
     ProgramRunner* programRunner = nullptr;
+    DesktopWindows* desktopWindows = nullptr;
 };
 
 // The real services of this build (Win32 in the DLL, stand-ins natively); they live as long

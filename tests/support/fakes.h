@@ -14,6 +14,7 @@
 #include "platform/platform.h"
 #include "support/fake_network.h"
 #include "support/fake_program_runner.h"
+#include "support/fake_desktop_windows.h"
 #include "support/fake_file_info.h"
 #include "support/fake_shared_memory.h"
 #include "support/fake_system_info.h"
@@ -149,6 +150,7 @@ struct FakePlatform {
     FakeSharedMemory sharedMemory;
     FakeTextPrompt textPrompt;
     FakeProgramRunner programRunner;
+    FakeDesktopWindows desktopWindows;
 
     Platform platform() {
         Platform services{&registry, &files, &environment, &clock,
@@ -160,6 +162,7 @@ struct FakePlatform {
         services.sharedMemory = &sharedMemory;
         services.textPrompt = &textPrompt;
         services.programRunner = &programRunner;
+        services.desktopWindows = &desktopWindows;
         return services;
     }
 };

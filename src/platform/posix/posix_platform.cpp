@@ -1,3 +1,4 @@
+#include "platform/desktop_windows.h"
 #include "platform/hashing.h"
 #include "platform/ini_profile_store.h"
 #include "platform/network.h"
@@ -30,6 +31,7 @@ Platform systemPlatform() {
     platform.sharedMemory = &systemSharedMemory();
     platform.textPrompt = &systemTextPrompt();
     platform.programRunner = &systemProgramRunner();
+    platform.desktopWindows = &systemDesktopWindows();
     return platform;
 }
 

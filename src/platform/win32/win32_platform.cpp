@@ -1,3 +1,4 @@
+#include "platform/desktop_windows.h"
 #include "platform/hashing.h"
 #include "platform/network.h"
 #include "platform/program_runner.h"
@@ -31,6 +32,7 @@ Platform systemPlatform() {
     platform.sharedMemory = &systemSharedMemory();
     platform.textPrompt = &systemTextPrompt();
     platform.programRunner = &systemProgramRunner();
+    platform.desktopWindows = &systemDesktopWindows();
     return platform;
 }
 
