@@ -20,6 +20,7 @@
 #include "functions/message/message_macros.h"
 #include "functions/network/network_macros.h"
 #include "functions/numerals/numerals_macros.h"
+#include "functions/playcount/playcount_macros.h"
 #include "functions/scripts/scripts_macros.h"
 #include "functions/sensors/sensors_macros.h"
 #include "functions/system/system_macros.h"
@@ -176,7 +177,7 @@ constexpr ChainEntry kTable[] = {
     offered("STATCOUNT", counters::statCount),
     offered("STATTIME", counters::statTime),
     offered("STATTIMES", counters::statTimes),
-    offered("NPTOP"),
+    offered("NPTOP", playcount::npTop),
     offered("ZVXATTCOUNT", message::zvxAttCount),
     offered("ZVXCASE", macros::engine::zvxCase),
     offered("ZVXIF", macros::engine::zvxIf),

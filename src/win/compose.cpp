@@ -3,6 +3,7 @@
 #include "core/host_texts.h"
 #include "core/plugin.h"
 #include "functions/chain.h"
+#include "functions/playcount/play_count_list.h"
 #include "macros/dispatcher.h"
 #include "scripting/script_runner.h"
 #include "statistics/spam_filter.h"
@@ -21,6 +22,7 @@ void installSubsystems(Plugin& plugin) {
     // finds no object.
     statistics::installStatistics(plugin);
     statistics::installSpamFilter(plugin);
+    functions::playcount::installPlayCountList(plugin);
 #ifdef _WIN32
     scripting::installScripting(plugin, [](Plugin&) {
         return win32::makeActiveScriptEngine(win32::ActiveScriptOptions{});

@@ -71,7 +71,6 @@ TEST(MacroTable, RowsStillWithoutAHandler) {
         "ZVXSPLIT",
         "ZVXGETSMS",
         "STAT",
-        "NPTOP",
         "WAVER",
         "WASTATUS",
         "WAPOS",
