@@ -4,13 +4,13 @@
 
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <string>
 
 #include "functions/playcount/play_count_table.h"
 #include "host.h"
 #include "hosted/host_home.h"
 #include "platform/platform.h"
+#include "platform/process.h"
 
 namespace {
 
@@ -37,8 +37,8 @@ private:
 };
 
 std::string fileText(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    auto bytes = qbx::systemPlatform().files->readFile(qbx::toModulePath(path.string()), 1u << 24);
+    return bytes ? *bytes : std::string();
 }
 
 TEST(HostedPlayCount, EveryMacroOnceThroughTheModule) {
