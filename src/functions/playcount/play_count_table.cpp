@@ -78,6 +78,11 @@ std::string normalizeTrackName(std::string_view text, const TitleOptions& option
 }
 
 void PlayCountTable::setText(const std::string& key, Entry& entry, std::string_view text) {
+    // A text of its own beside the key could take the list past its bound of bytes: the entry
+    // then keeps the text it has (they differ at most in the 2048th byte).
+    if (text != key && text.size() > entry.ownText.size() &&
+        text.size() - entry.ownText.size() > kMaxTitleBytes - bytesHeld_)
+        return;
     bytesHeld_ -= entry.ownText.size();
     if (text == key) {
         entry.textIsKey = true;

@@ -198,18 +198,6 @@ TEST(PlayCountTable, AddsWordsAsTheStringExtractionCutsThem) {
                                         "Money=1", "Pink=1", "live=1", "mp3=1"}));
 }
 
-TEST(PlayCountTable, TopKeepsTheWalksOrderForEqualCounts) {
-    PlayCountTable table;
-    table.insert("Aa", 1);
-    table.insert("Bb", 1);
-    table.insert("Cc", 2);
-    table.insert("Dd", 0);
-    std::vector<std::string> shown;
-    for (const TitleCount& t : table.top(50))
-        shown.push_back(t.text + "=" + std::to_string(t.count));
-    EXPECT_EQ(shown, (std::vector<std::string>{"Cc=2", "Aa=1", "Bb=1", "Dd=0"}));
-}
-
 // Past the slots, a title takes the slot of the smallest count only when it counts more.
 TEST(PlayCountTable, TopReplacesTheSmallestSlot) {
     PlayCountTable table;

@@ -120,13 +120,6 @@ TEST_F(PlayCountMacros, LogsAFailedSave) {
     EXPECT_FALSE(fake.files.has(kFile));
 }
 
-TEST_F(PlayCountMacros, TheStartUpsFactoryMakesTheList) {
-    installPlayCountList(plugin);
-    plugin.top10List = plugin.factories.playCountList(plugin);
-    ASSERT_NE(playCountList(plugin), nullptr);
-    EXPECT_EQ(playCountList(plugin), plugin.top10List.get());
-}
-
 TEST_F(PlayCountMacros, NpTopWithoutTheListOrTitles) {
     EXPECT_EQ(run("NPTOP"), "n/a");
     EXPECT_EQ(plugin.variables.text("nl"), "\r\n");
