@@ -21,6 +21,7 @@
 #include "functions/network/network_macros.h"
 #include "functions/network/sms_prompt.h"
 #include "functions/numerals/numerals_macros.h"
+#include "functions/playcount/playcount_macros.h"
 #include "functions/players/players_macros.h"
 #include "functions/scripts/scripts_macros.h"
 #include "functions/sensors/sensors_macros.h"
@@ -179,7 +180,7 @@ constexpr ChainEntry kTable[] = {
     offered("STATCOUNT", counters::statCount),
     offered("STATTIME", counters::statTime),
     offered("STATTIMES", counters::statTimes),
-    offered("NPTOP"),
+    offered("NPTOP", playcount::npTop),
     offered("ZVXATTCOUNT", message::zvxAttCount),
     offered("ZVXCASE", macros::engine::zvxCase),
     offered("ZVXIF", macros::engine::zvxIf),

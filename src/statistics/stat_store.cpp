@@ -5,10 +5,12 @@
 #include <algorithm>
 #include <limits>
 #include <new>
+#include <span>
 #include <stdexcept>
 #include <utility>
 
 #include "base/text.h"
+#include "base/zlib_stream.h"
 #include "core/guard.h"
 #include "core/kept_files.h"
 #include "core/log.h"
@@ -23,8 +25,6 @@ constexpr std::size_t kMaxFileBytes = std::size_t{256} << 20;
 // What a file may inflate to. Records go into the tree, which has its own budget, so memory is
 // not at stake here; time is: a small bomb of zeros must not keep the host busy for minutes.
 constexpr std::uint64_t kMaxInflatedBytes = std::uint64_t{1} << 30;
-constexpr std::size_t kChunkBytes = std::size_t{64} << 10;
-constexpr std::size_t kRecordsPerBatch = 256;
 
 std::int32_t wrappingAdd(std::int32_t a, std::int32_t b) {
     return static_cast<std::int32_t>(static_cast<std::uint32_t>(a) + static_cast<std::uint32_t>(b));
@@ -48,122 +48,24 @@ bool blankKey(const std::string& key) { return trimBlankOrControl(key).empty(); 
 // Deflates records into one zlib stream in memory.
 class Deflater {
 public:
-    explicit Deflater(int level) {
-        if (deflateInit(&stream_, level) != Z_OK) throw std::runtime_error("deflateInit failed");
-        batch_.reserve(kRecordsPerBatch * kStatEntrySize);
-    }
-    ~Deflater() { deflateEnd(&stream_); }
-    Deflater(const Deflater&) = delete;
-    Deflater& operator=(const Deflater&) = delete;
-
-    void add(const StatEntry& record) {
-        const StatEntryBytes bytes = serialiseStatEntry(record);
-        batch_.insert(batch_.end(), bytes.begin(), bytes.end());
-        if (batch_.size() >= kRecordsPerBatch * kStatEntrySize) pump(Z_NO_FLUSH);
-    }
-
-    std::string finish() {
-        pump(Z_FINISH);
-        return std::move(out_);
-    }
+    explicit Deflater(int level) : stream_(level) {}
+    void add(const StatEntry& record) { stream_.add(serialiseStatEntry(record)); }
+    std::string finish() { return stream_.finish(); }
 
 private:
-    void pump(int flush) {
-        stream_.next_in = batch_.data();
-        stream_.avail_in = static_cast<uInt>(batch_.size());
-        int result = Z_OK;
-        do {
-            stream_.next_out = chunk_.data();
-            stream_.avail_out = static_cast<uInt>(chunk_.size());
-            result = deflate(&stream_, flush);
-            if (result == Z_STREAM_ERROR) throw std::runtime_error("deflate failed");
-            out_.append(reinterpret_cast<const char*>(chunk_.data()),
-                        chunk_.size() - stream_.avail_out);
-        } while (stream_.avail_out == 0 || (flush == Z_FINISH && result != Z_STREAM_END));
-        batch_.clear();
-    }
-
-    z_stream stream_{};
-    std::vector<Bytef> batch_;
-    std::vector<Bytef> chunk_ = std::vector<Bytef>(kChunkBytes);
-    std::string out_;
+    ZlibDeflater stream_;
 };
 
-// What walking a ".Stat" stream came to.
-struct InflateOutcome {
-    std::uint64_t records = 0;      // whole records handed over, the header included
-    std::size_t trailingBytes = 0;  // of a last record cut short, which is not handed over
-    std::string damage;             // why the stream could not be read to its end mark
-};
-
-std::string zlibDamage(const z_stream& stream, int result) {
-    if (result == Z_BUF_ERROR) return "the compressed data end before their end mark";
-    if (result == Z_NEED_DICT) return "the compressed data need a preset dictionary";
-    return stream.msg != nullptr ? std::string(stream.msg) : "damaged compressed data";
-}
-
-// Inflates the stream held in `file` and hands each whole record to visit(index, bytes) in file
-// order until it returns false. Only one chunk is held at a time, so the same bytes can be
-// walked again at the cost of inflating them again.
+// Inflates the ".Stat" stream held in `file` and hands each whole record to visit(index,
+// bytes) in file order until it returns false.
 template <typename Visit>
-InflateOutcome inflateRecords(std::string& file, Visit&& visit) {
-    InflateOutcome outcome;
-    z_stream stream{};
-    if (const int init = inflateInit(&stream); init != Z_OK) {
-        if (init == Z_MEM_ERROR) throw std::bad_alloc();
-        throw std::runtime_error("zlib cannot start inflating");
-    }
-    struct End {
-        z_stream& s;
-        ~End() { inflateEnd(&s); }
-    } end{stream};
-
-    std::size_t fed = 0;  // zlib counts its input in uInt: a longer file goes in slices
-    std::vector<std::uint8_t> chunk(kChunkBytes);
-    StatEntryBytes pending{};
-    std::size_t pendingBytes = 0;
-    std::uint64_t inflated = 0;
-    for (;;) {
-        if (stream.avail_in == 0 && fed < file.size()) {
-            const std::size_t slice =
-                std::min<std::size_t>(file.size() - fed, std::numeric_limits<uInt>::max());
-            stream.next_in = reinterpret_cast<Bytef*>(file.data() + fed);
-            stream.avail_in = static_cast<uInt>(slice);
-            fed += slice;
-        }
-        stream.next_out = chunk.data();
-        stream.avail_out = static_cast<uInt>(chunk.size());
-        const int result = inflate(&stream, Z_NO_FLUSH);
-        if (result == Z_MEM_ERROR) throw std::bad_alloc();
-        const std::size_t produced = chunk.size() - stream.avail_out;
-        inflated += produced;
-
-        for (std::size_t at = 0; at < produced;) {
-            const std::size_t take = std::min(kStatEntrySize - pendingBytes, produced - at);
-            std::copy_n(chunk.begin() + static_cast<std::ptrdiff_t>(at), take,
-                        pending.begin() + static_cast<std::ptrdiff_t>(pendingBytes));
-            pendingBytes += take;
-            at += take;
-            if (pendingBytes < kStatEntrySize) break;
-            pendingBytes = 0;
-            if (!visit(outcome.records++, std::as_const(pending))) return outcome;
-        }
-
-        if (result == Z_STREAM_END) break;
-        const bool moreInput = result == Z_BUF_ERROR && fed < file.size();
-        // Damaged data, a stream that ends before its end mark, or one that would not end.
-        if (result != Z_OK && !moreInput) {
-            outcome.damage = zlibDamage(stream, result);
-            return outcome;
-        }
-        if (inflated > kMaxInflatedBytes) {
-            outcome.damage = "the data inflate to more than " +
-                             decimal(static_cast<std::int64_t>(kMaxInflatedBytes)) + " bytes";
-            return outcome;
-        }
-    }
-    outcome.trailingBytes = pendingBytes;
-    return outcome;
+InflateOutcome inflateRecords(const std::string& file, Visit&& visit) {
+    StatEntryBytes record{};
+    return qbx::inflateRecords(file, kStatEntrySize, kMaxInflatedBytes,
+                               [&](std::uint64_t index, std::span<const std::uint8_t> bytes) {
+                                   std::copy(bytes.begin(), bytes.end(), record.begin());
+                                   return visit(index, std::as_const(record));
+                               });
 }
 
 std::string_view keyOf(const StatEntryBytes& bytes) {

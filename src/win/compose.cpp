@@ -3,6 +3,7 @@
 #include "core/host_texts.h"
 #include "core/plugin.h"
 #include "functions/chain.h"
+#include "functions/playcount/play_count_list.h"
 #include "functions/splitting/split_files.h"
 #include "macros/dispatcher.h"
 #include "scripting/script_runner.h"
@@ -23,6 +24,7 @@ void installSubsystems(Plugin& plugin) {
     statistics::installStatistics(plugin);
     statistics::installSpamFilter(plugin);
     functions::splitting::installSplitFiles(plugin);
+    functions::playcount::installPlayCountList(plugin);
 #ifdef _WIN32
     scripting::installScripting(plugin, [](Plugin&) {
         return win32::makeActiveScriptEngine(win32::ActiveScriptOptions{});

@@ -11,6 +11,7 @@
 #include "functions/dates/calendar.h"
 #include "functions/network/connection_state.h"
 #include "functions/network/network_macros.h"
+#include "functions/playcount/playcount_macros.h"
 #include "functions/system/system_texts.h"
 #include "macros/answer.h"
 #include "macros/arguments.h"
@@ -334,7 +335,10 @@ std::string zvxBrief(MacroCall& call) {
             f.defaultIp = addresses.empty() ? table[network::kLocalhostText] : addresses.front();
             f.localIpList = network::joinAddresses(addresses, "\r\n");
         }
-        // The play-count list is a feature still to come: its line stays empty until then.
+        // The report's last lines: the fifty most played titles, numbered.
+        f.topList = playcount::buildNpTopList(
+                        call.plugin, macros::templateText("$$cnt) $$entry ($$val)"), "$$nl", 50)
+                        .text;
         return briefReport(f);
     });
 }
