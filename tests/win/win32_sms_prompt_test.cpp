@@ -67,21 +67,20 @@ struct Controls {
     HWND done = nullptr;
 };
 
+BOOL CALLBACK noteControl(HWND child, LPARAM found) {
+    auto& c = *reinterpret_cast<Controls*>(found);
+    wchar_t name[32] = {};
+    GetClassNameW(child, name, 32);
+    const std::wstring text = textOf(child);
+    if (lstrcmpiW(name, L"Edit") == 0) c.memo = child;
+    if (lstrcmpiW(name, L"Static") == 0 && text.rfind(L"[", 0) == 0) c.counter = child;
+    if (lstrcmpiW(name, L"Static") == 0 && text == L"Done") c.done = child;
+    return TRUE;
+}
+
 Controls controlsOf(HWND form) {
     Controls controls;
-    EnumChildWindows(
-        form,
-        [](HWND child, LPARAM found) -> BOOL {
-            auto& c = *reinterpret_cast<Controls*>(found);
-            wchar_t name[32] = {};
-            GetClassNameW(child, name, 32);
-            const std::wstring text = textOf(child);
-            if (lstrcmpiW(name, L"Edit") == 0) c.memo = child;
-            if (lstrcmpiW(name, L"Static") == 0 && text.rfind(L"[", 0) == 0) c.counter = child;
-            if (lstrcmpiW(name, L"Static") == 0 && text == L"Done") c.done = child;
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&controls));
+    EnumChildWindows(form, noteControl, reinterpret_cast<LPARAM>(&controls));
     return controls;
 }
 
