@@ -24,7 +24,7 @@
 #pragma GCC diagnostic ignored "-Wuseless-cast"
 #pragma GCC diagnostic ignored "-Wmissing-declarations"
 #define STB_IMAGE_WRITE_IMPLEMENTATION
-#include <stb_image_write.h>
+#include <stb/stb_image_write.h>
 #pragma GCC diagnostic pop
 
 #include "ui/win32/dialog_window.h"

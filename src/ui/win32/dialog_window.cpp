@@ -284,7 +284,10 @@ void DialogWindow::tag(HWND window, const std::string& name) {
 HWND DialogWindow::parentOf(const ControlRow& row) const {
     if (row.parent[0] == '\0') return window_;
     const Control* parent = find(row.parent);
-    return parent ? parent->window : window_;
+    if (!parent) return window_;
+    // A captioned panel is a header over its column; its roll-outs lie on the page beside it.
+    if (parent->row->kind == K::CaptionPanel) return GetParent(parent->window);
+    return parent->window;
 }
 
 void DialogWindow::createWindows() {
@@ -381,6 +384,9 @@ void DialogWindow::createControl(int index) {
                 byWindow_[radio] = static_cast<std::size_t>(index);
                 c.radios.push_back(radio);
             }
+            // The frame paints over what lies below it: its buttons go on top.
+            SetWindowPos(c.window, HWND_BOTTOM, 0, 0, 0, 0,
+                         SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
             break;
         case K::SpinEdit:
             c.window =
@@ -484,15 +490,25 @@ void DialogWindow::fillGrid(Control& c) {
     RECT client{};
     GetClientRect(c.window, &client);
     const int columns = std::max<int>(1, static_cast<int>(c.header.size()));
-    const int width =
-        std::max<int>(scale(40), (client.right - GetSystemMetrics(SM_CXVSCROLL) - 2) / columns);
+    // Each column as wide as its widest text (header included); what is left goes to the last.
+    std::vector<int> widths(static_cast<std::size_t>(columns), scale(30));
+    const auto widen = [&](std::size_t column, const std::string& text) {
+        widths[column] = std::max<int>(widths[column], measure(text, 0).cx + scale(16));
+    };
+    for (std::size_t i = 0; i < c.header.size(); ++i) widen(i, c.header[i]);
+    for (const auto& cells : c.rows)
+        for (std::size_t i = 0; i < cells.size() && i < widths.size(); ++i) widen(i, cells[i]);
+    int used = 0;
+    for (const int w : widths) used += w;
+    const int room = client.right - GetSystemMetrics(SM_CXVSCROLL) - scale(4);
+    if (used < room) widths.back() += room - used;
     for (int i = 0; i < columns; ++i) {
         std::wstring text = i < static_cast<int>(c.header.size())
                                 ? wideText(c.header[static_cast<std::size_t>(i)])
                                 : std::wstring();
         LVCOLUMNW column{};
         column.mask = LVCF_TEXT | LVCF_WIDTH;
-        column.cx = width;
+        column.cx = widths[static_cast<std::size_t>(i)];
         column.pszText = text.data();
         SendMessageW(c.window, LVM_INSERTCOLUMNW, static_cast<WPARAM>(i),
                      reinterpret_cast<LPARAM>(&column));
@@ -605,6 +621,13 @@ int DialogWindow::layoutRollOut(Control& rollOut, int width) {
             children.push_back(&c);
 
     const int inner = width - 2;
+    // The labels before inputs share one width, so that the inputs line up.
+    int labelColumn = 0;
+    for (std::size_t i = 0; i + 1 < children.size(); ++i)
+        if (children[i]->row->kind == K::Label && (children[i + 1]->row->flags & kBeside) &&
+            isInput(children[i + 1]->row->kind))
+            labelColumn = std::max(labelColumn, naturalWidth(*children[i]));
+    labelColumn = std::min(labelColumn, (inner - 2 * pad) * 3 / 5);
     int y = headerHeight + pad;
     int x = pad;
     int lineHeight = 0;
@@ -633,6 +656,8 @@ int DialogWindow::layoutRollOut(Control& rollOut, int width) {
         const int natural = naturalWidth(c);
         int w = room;
         if (natural > 0 && !(row.flags & kWide)) w = std::min(natural, room);
+        if (row.kind == K::Label && next && isInput(next->row->kind) && labelColumn > 0)
+            w = std::min(labelColumn, room);
         int h = editHeight;
         int top = y;
         switch (row.kind) {
@@ -642,10 +667,18 @@ int DialogWindow::layoutRollOut(Control& rollOut, int width) {
                 MoveWindow(c.window, x, top, w, h, TRUE);
                 h = std::max(h, next ? editHeight : h);
                 break;
-            case K::CheckBox:
+            case K::CheckBox: {
+                // A caption that fits on one line is drawn as one line: the system draws a
+                // disabled multi-line caption into a box measured for another font.
+                const bool oneLine = measure(c.caption, 0).cx <= w - checkWidth;
+                const LONG_PTR style = GetWindowLongPtrW(c.window, GWL_STYLE);
+                const LONG_PTR wanted =
+                    oneLine ? (style & ~LONG_PTR{BS_MULTILINE}) : (style | BS_MULTILINE);
+                if (wanted != style) SetWindowLongPtrW(c.window, GWL_STYLE, wanted);
                 h = std::max<int>(measure(c.caption, w - checkWidth).cy + scale(2), scale(17));
                 MoveWindow(c.window, x, y, w, h, TRUE);
                 break;
+            }
             case K::Button:
                 h = measure(c.caption, w - scale(12)).cy + scale(10);
                 h = std::max(h, editHeight + scale(2));
