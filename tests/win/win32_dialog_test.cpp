@@ -79,9 +79,13 @@ int visibleChildren(HWND parent) {
     return count;
 }
 
+// As a host's loop does it.
 void pump() {
     MSG message;
-    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
 }
 
 class Win32Dialog : public ::testing::Test {
@@ -135,6 +139,13 @@ TEST_F(Win32Dialog, ShowsItsPagesAndWritesWhatIsClicked) {
     SendMessageW(check, BM_CLICK, 0, 0);
     EXPECT_EQ(SendMessageW(check, BM_GETCHECK, 0, 0), BST_CHECKED);
 
+    // The Tab key walks the controls in the host's message loop.
+    SendMessageW(GetWindow(findComponent(form, "MainAntispamSettings"), GW_CHILD), BM_CLICK, 0, 0);
+    SetFocus(findComponent(form, "OSDb"));
+    PostMessageW(GetFocus(), WM_KEYDOWN, VK_TAB, 0);
+    pump();
+    EXPECT_EQ(GetFocus(), findComponent(form, "TurnOn"));
+
     SendMessageW(form, WM_CLOSE, 0, 0);
     EXPECT_FALSE(IsWindowVisible(form));
     host.finalize();
@@ -146,6 +157,7 @@ TEST_F(Win32Dialog, ALanguageFileInTheInstallFolderSwitchesCaptions) {
     spit(plugins + "deutsch.zlf",
          "[Strings]\r\n199=Deutsch\r\n[CheckBoxes]\r\nShowSplash=Startbild &zeigen\r\n"
          "[Tabs]\r\nRolloutSettings=Einstellungen\r\n[JR]\r\nJvRollout7=Weiteres\r\n");
+    spit(plugins + "anders.zlf", "[CheckBoxes]\r\nShowSplash=Anders\r\n");
     systemPlatform().registry->writeString("Software\\ZVX", "sLangFile", "deutsch.zlf");
     qbxhost::Host host(kModule);
     host.initialize();
@@ -162,6 +174,18 @@ TEST_F(Win32Dialog, ALanguageFileInTheInstallFolderSwitchesCaptions) {
     item.cchTextMax = 64;
     SendMessageW(findComponent(form, "Tabs"), TCM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item));
     EXPECT_EQ(std::wstring(tab), L"Einstellungen");
+
+    // A click on the other language's row applies it and stores it at once.
+    const HWND grid = findComponent(form, "langlist");
+    ASSERT_NE(grid, nullptr);
+    ASSERT_EQ(ListView_GetItemCount(grid), 2);
+    NMITEMACTIVATE click{};
+    click.hdr = {grid, static_cast<UINT_PTR>(GetDlgCtrlID(grid)), static_cast<UINT>(NM_CLICK)};
+    click.iItem = 0;
+    SendMessageW(GetParent(grid), WM_NOTIFY, click.hdr.idFrom, reinterpret_cast<LPARAM>(&click));
+    EXPECT_EQ(text(findComponent(form, "ShowSplash")), L"Anders");
+    EXPECT_EQ(systemPlatform().registry->readString("Software\\ZVX", "sLangFile").text,
+              "anders.zlf");
     host.finalize();
 }
 

@@ -247,6 +247,8 @@ DialogWindow::DialogWindow(Plugin& plugin)
 }
 
 DialogWindow::~DialogWindow() {
+    // What the controls report while they are torn down is no user's change.
+    ++quiet_;
     hook_.reset();
     auto& open = openWindows();
     open.erase(std::remove(open.begin(), open.end(), this), open.end());
