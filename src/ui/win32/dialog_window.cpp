@@ -59,6 +59,39 @@ struct Control {
     bool expanded = false;
 };
 
+// A disabled check box painted by us: the system's gray caption is drawn into a box measured
+// for another font, which cuts Cyrillic captions short.
+LRESULT CALLBACK checkBoxProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
+                              DWORD_PTR font) {
+    if (message == WM_PAINT && !IsWindowEnabled(window)) {
+        PAINTSTRUCT paint;
+        HDC dc = BeginPaint(window, &paint);
+        RECT client{};
+        GetClientRect(window, &client);
+        FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
+        const int box = GetSystemMetrics(SM_CXMENUCHECK);
+        RECT glyph{client.left, client.top + 1, client.left + box, client.top + 1 + box};
+        const LRESULT state = SendMessageW(window, BM_GETCHECK, 0, 0);
+        DrawFrameControl(
+            dc, &glyph, DFC_BUTTON,
+            DFCS_BUTTONCHECK | DFCS_INACTIVE | (state != BST_UNCHECKED ? DFCS_CHECKED : 0));
+        HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(font));
+        SetBkMode(dc, TRANSPARENT);
+        SetTextColor(dc, GetSysColor(COLOR_GRAYTEXT));
+        RECT text = client;
+        text.left += box + MulDiv(5, GetDeviceCaps(dc, LOGPIXELSX), 96);
+        const int length = GetWindowTextLengthW(window);
+        std::wstring caption(static_cast<std::size_t>(std::max(length, 0)) + 1, L'\0');
+        const int copied = GetWindowTextW(window, caption.data(), length + 1);
+        DrawTextW(dc, caption.c_str(), copied, &text, DT_WORDBREAK | DT_LEFT | DT_TOP);
+        SelectObject(dc, old);
+        EndPaint(window, &paint);
+        return 0;
+    }
+    if (message == WM_NCDESTROY) RemoveWindowSubclass(window, &checkBoxProc, id);
+    return DefSubclassProc(window, message, wParam, lParam);
+}
+
 class DialogWindow;
 std::vector<DialogWindow*>& openWindows() {
     static std::vector<DialogWindow*> windows;
@@ -370,6 +403,7 @@ void DialogWindow::createControl(int index) {
                                       ((row.flags & kGrayed) ? BS_AUTO3STATE : BS_AUTOCHECKBOX),
                                   parent);
             if (row.flags & kGrayed) SendMessageW(c.window, BM_SETCHECK, BST_INDETERMINATE, 0);
+            SetWindowSubclass(c.window, &checkBoxProc, 1, reinterpret_cast<DWORD_PTR>(font_));
             break;
         case K::Button:
             c.window = makeWindow(L"BUTTON", c.caption,
@@ -720,8 +754,14 @@ int DialogWindow::layoutRollOut(Control& rollOut, int width) {
                 GetWindowRect(c.window, &old);
                 MoveWindow(c.window, x, y, w, h, TRUE);
                 if (row.kind == K::Grid && old.right - old.left != w) fillGrid(c);
-                if (row.kind == K::CheckList)
-                    ListView_SetColumnWidth(c.window, 0, w - GetSystemMetrics(SM_CXVSCROLL) - 4);
+                if (row.kind == K::CheckList) {
+                    // As wide as the longest item: a narrow column scrolls rather than cuts.
+                    int widest = w - GetSystemMetrics(SM_CXVSCROLL) - 4;
+                    for (const std::string& item : c.items)
+                        widest =
+                            std::max<int>(widest, measure(item, 0).cx + checkWidth + scale(12));
+                    ListView_SetColumnWidth(c.window, 0, widest);
+                }
                 break;
             }
             case K::NameValueList: {
@@ -1025,8 +1065,10 @@ bool DialogWindow::checked(std::string_view name) const {
 
 void DialogWindow::setChecked(std::string_view name, bool on) {
     const Quiet quiet(*this);
-    if (const Control* c = find(name))
+    if (const Control* c = find(name)) {
         SendMessageW(c->window, BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0);
+        InvalidateRect(c->window, nullptr, TRUE);
+    }
 }
 
 std::string DialogWindow::text(std::string_view name) const {
