@@ -61,35 +61,47 @@ struct Control {
 
 // A disabled check box painted by us: the system's gray caption is drawn into a box measured
 // for another font, which cuts Cyrillic captions short.
+void paintDisabledCheckBox(HWND window, HFONT font);
+
 LRESULT CALLBACK checkBoxProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
                               DWORD_PTR font) {
     if (message == WM_PAINT && !IsWindowEnabled(window)) {
-        PAINTSTRUCT paint;
-        HDC dc = BeginPaint(window, &paint);
-        RECT client{};
-        GetClientRect(window, &client);
-        FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
-        const int box = GetSystemMetrics(SM_CXMENUCHECK);
-        RECT glyph{client.left, client.top + 1, client.left + box, client.top + 1 + box};
-        const LRESULT state = SendMessageW(window, BM_GETCHECK, 0, 0);
-        DrawFrameControl(
-            dc, &glyph, DFC_BUTTON,
-            DFCS_BUTTONCHECK | DFCS_INACTIVE | (state != BST_UNCHECKED ? DFCS_CHECKED : 0));
-        HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(font));
-        SetBkMode(dc, TRANSPARENT);
-        SetTextColor(dc, GetSysColor(COLOR_GRAYTEXT));
-        RECT text = client;
-        text.left += box + MulDiv(5, GetDeviceCaps(dc, LOGPIXELSX), 96);
-        const int length = GetWindowTextLengthW(window);
-        std::wstring caption(static_cast<std::size_t>(std::max(length, 0)) + 1, L'\0');
-        const int copied = GetWindowTextW(window, caption.data(), length + 1);
-        DrawTextW(dc, caption.c_str(), copied, &text, DT_WORDBREAK | DT_LEFT | DT_TOP);
-        SelectObject(dc, old);
-        EndPaint(window, &paint);
-        return 0;
+        FpuShield shield;
+        try {
+            paintDisabledCheckBox(window, reinterpret_cast<HFONT>(font));
+            return 0;
+        } catch (...) {
+            // Nothing painted: the system paints it instead.
+        }
     }
     if (message == WM_NCDESTROY) RemoveWindowSubclass(window, &checkBoxProc, id);
     return DefSubclassProc(window, message, wParam, lParam);
+}
+
+void paintDisabledCheckBox(HWND window, HFONT font) {
+    // The caption first: nothing may fail between BeginPaint and EndPaint.
+    const int length = GetWindowTextLengthW(window);
+    std::wstring caption(static_cast<std::size_t>(std::max(length, 0)) + 1, L'\0');
+    const int copied = GetWindowTextW(window, caption.data(), length + 1);
+    PAINTSTRUCT paint;
+    HDC dc = BeginPaint(window, &paint);
+    RECT client{};
+    GetClientRect(window, &client);
+    FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
+    const int box = GetSystemMetrics(SM_CXMENUCHECK);
+    RECT glyph{client.left, client.top + 1, client.left + box, client.top + 1 + box};
+    const LRESULT state = SendMessageW(window, BM_GETCHECK, 0, 0);
+    DrawFrameControl(
+        dc, &glyph, DFC_BUTTON,
+        DFCS_BUTTONCHECK | DFCS_INACTIVE | (state != BST_UNCHECKED ? DFCS_CHECKED : 0));
+    HGDIOBJ old = SelectObject(dc, font);
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, GetSysColor(COLOR_GRAYTEXT));
+    RECT text = client;
+    text.left += box + MulDiv(5, GetDeviceCaps(dc, LOGPIXELSX), 96);
+    DrawTextW(dc, caption.c_str(), copied, &text, DT_WORDBREAK | DT_LEFT | DT_TOP);
+    SelectObject(dc, old);
+    EndPaint(window, &paint);
 }
 
 class DialogWindow;
@@ -272,11 +284,23 @@ DialogWindow::DialogWindow(Plugin& plugin)
     ownFont_ = font_ != nullptr;
     if (!font_) font_ = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
 
-    createWindows();
+    try {
+        createWindows();
+        form_.formCreate();
+        layout();
+    } catch (...) {
+        // No destructor runs for a half-built window: what it made goes here.
+        if (window_) {
+            SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
+            DestroyWindow(window_);
+        }
+        for (const ATOM atom : atoms_) GlobalDeleteAtom(atom);
+        if (ownFont_) DeleteObject(font_);
+        throw;
+    }
+    // Only a complete window takes keys from the host's loop.
     openWindows().push_back(this);
     hook_ = std::make_unique<MessageHook>();
-    form_.formCreate();
-    layout();
 }
 
 DialogWindow::~DialogWindow() {
