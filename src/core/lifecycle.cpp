@@ -1,5 +1,6 @@
 #include "core/lifecycle.h"
 
+#include <cstdint>
 #include <exception>
 #include <string_view>
 
@@ -47,14 +48,22 @@ void createStatisticsItems(Plugin& plugin) {
         const auto slot = static_cast<std::size_t>(i);
         const std::string name = kStatItemNames[slot];
         plugin.statItems[slot].reset();
+        plugin.statItemMemoryKb[slot] = 0;
         if ((plugin.settings.enabledItems & (1 << i)) == 0) continue;
         plugin.log.write(name + " is ON");
+        Clock* clock = plugin.platform.clock;
+        const std::uint64_t heapBefore = clock ? clock->heapBytesInUse() : 0;
         try {
             plugin.log.write("Creating object for statistics item....");
             if (plugin.factories.statisticsItem)
                 plugin.statItems[slot] = plugin.factories.statisticsItem(
                     plugin, plugin.settings.statisticsDir + name, i);
             plugin.log.write("Creating OK");
+            // The growth as an unsigned 32-bit difference: a heap that shrank meanwhile reads as
+            // a large figure, never as a negative one.
+            if (clock)
+                plugin.statItemMemoryKb[slot] =
+                    static_cast<std::uint32_t>(clock->heapBytesInUse() - heapBefore) / 1024.0;
             plugin.log.write("Pointer to mad " + decimal(i) + " is " +
                              pointerText(plugin.statItems[slot].get()));
         } catch (...) {

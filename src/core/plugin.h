@@ -83,6 +83,8 @@ struct Plugin {
     std::unique_ptr<ScriptingHost> scripting;
     std::unique_ptr<TrayModule> trayModule;
     std::array<std::unique_ptr<StatisticsItem>, kStatItemCount> statItems{};
+    // The heap each item took while it was created, in kilobytes (0 for an item switched off).
+    std::array<double, kStatItemCount> statItemMemoryKb{};
     std::unique_ptr<SettingsDialog> settingsDialog;
     std::unique_ptr<PlayCountList> top10List;
 };

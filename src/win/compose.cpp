@@ -9,9 +9,11 @@
 #include "scripting/script_runner.h"
 #include "statistics/spam_filter.h"
 #include "statistics/stat_item.h"
+#include "ui/dialog/recipient_filter.h"
 
 #ifdef _WIN32
 #include "platform/win32/win32_active_script.h"
+#include "ui/win32/dialog_window.h"
 #endif
 
 namespace qbx {
@@ -22,7 +24,14 @@ void installSubsystems(Plugin& plugin) {
     // Each layer registers its objects here as it is built; a step whose factory is still empty
     // finds no object.
     statistics::installStatistics(plugin);
-    statistics::installSpamFilter(plugin);
+    statistics::SpamEntryHooks spamHooks;
+    spamHooks.recipientMatches = ui::recipientMatches;
+    statistics::installSpamFilter(plugin, spamHooks);
+    ui::installRecipientFilter(plugin);
+#ifdef _WIN32
+    // Natively there is no window: TBP_Setup then shows nothing.
+    ui::win32::installSettingsDialog(plugin);
+#endif
     functions::splitting::installSplitFiles(plugin);
     functions::playcount::installPlayCountList(plugin);
 #ifdef _WIN32

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cctype>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -62,6 +63,51 @@ std::vector<std::string> upwardIncludes(const fs::path& src) {
 
 TEST(IncludeOrder, EveryFolderIncludesOnlyTheLayersBelowIt) {
     EXPECT_EQ(upwardIncludes(QBX_SOURCE_DIR), std::vector<std::string>{});
+}
+
+// Files outside the folders of the Win32 implementations that include windows.h.
+std::vector<std::string> windowsHeaderOutsideWin32(const fs::path& src) {
+    const auto allowed = [](const std::string& relative) {
+        for (const char* folder : {"platform/win32/", "ui/win32/", "win/"})
+            if (relative.starts_with(folder)) return true;
+        return false;
+    };
+    std::vector<std::string> found;
+    for (const auto& entry : fs::recursive_directory_iterator(src)) {
+        if (!entry.is_regular_file()) continue;
+        const std::string extension = entry.path().extension().string();
+        if (extension != ".cpp" && extension != ".h") continue;
+        const std::string relative = fs::relative(entry.path(), src).generic_string();
+        if (allowed(relative)) continue;
+        std::ifstream in(entry.path());
+        std::string line;
+        while (std::getline(in, line)) {
+            const auto start = line.find_first_not_of(" \t");
+            if (start == std::string::npos || line.compare(start, 8, "#include") != 0) continue;
+            std::string lower = line;
+            std::transform(lower.begin(), lower.end(), lower.begin(),
+                           [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+            if (lower.find("<windows.h>") != std::string::npos) found.push_back(relative);
+        }
+    }
+    return found;
+}
+
+TEST(IncludeOrder, OnlyTheWin32FoldersIncludeWindowsH) {
+    EXPECT_EQ(windowsHeaderOutsideWin32(QBX_SOURCE_DIR), std::vector<std::string>{});
+}
+
+TEST(IncludeOrder, WindowsHOutsideTheWin32FoldersIsFound) {
+    const fs::path tree = fs::temp_directory_path() / "qbx-windows-header";
+    fs::remove_all(tree);
+    for (const char* folder : {"ui/win32", "ui/dialog", "core"})
+        fs::create_directories(tree / folder);
+    std::ofstream(tree / "ui" / "win32" / "view.cpp") << "#include <windows.h>\n";
+    std::ofstream(tree / "ui" / "dialog" / "form.cpp") << "  #include <Windows.h>\n";
+    std::ofstream(tree / "core" / "log.cpp") << "// <windows.h> is not needed here\n";
+    const std::vector<std::string> found = windowsHeaderOutsideWin32(tree);
+    fs::remove_all(tree);
+    EXPECT_EQ(found, std::vector<std::string>{"ui/dialog/form.cpp"});
 }
 
 TEST(IncludeOrder, AnUpwardIncludeIsFound) {

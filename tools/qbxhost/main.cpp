@@ -4,6 +4,7 @@
 //   qbxhost [--plugin PATH] [--home DIR] template TEXT|@FILE [--mail FILE]
 //   qbxhost [--plugin PATH] [--home DIR] feed spam|ham PATH ...
 //   qbxhost [--plugin PATH] [--home DIR] score PATH ...
+//   qbxhost [--plugin PATH] [--home DIR] setup [--screenshots DIR]
 #include <cstdio>
 #include <exception>
 #include <fstream>
@@ -14,6 +15,7 @@
 
 #include "host.h"
 #include "item_table.h"
+#include "setup_window.h"
 #include "spam_run.h"
 
 namespace {
@@ -29,6 +31,7 @@ int usage() {
                  "  template TEXT|@FILE [--mail FILE]\n"
                  "  feed spam|ham PATH ...\n"
                  "  score PATH ...\n"
+                 "  setup [--screenshots DIR]   (Windows only)\n"
                  "PATH: a message file, a folder of message files or an mbox file\n";
     return 2;
 }
@@ -67,11 +70,16 @@ int main(int argc, char** argv) {
     std::string modulePath = defaultModulePath(argc > 0 ? argv[0] : nullptr);
     std::string home = "qbxhost-home";
     std::string mailPath;
+    std::string screenshots;
     std::vector<std::string> words;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
-        if ((arg == "--plugin" || arg == "--home" || arg == "--mail") && i + 1 < argc) {
-            (arg == "--plugin" ? modulePath : arg == "--home" ? home : mailPath) = argv[++i];
+        if ((arg == "--plugin" || arg == "--home" || arg == "--mail" || arg == "--screenshots") &&
+            i + 1 < argc) {
+            (arg == "--plugin"        ? modulePath
+             : arg == "--home"        ? home
+             : arg == "--screenshots" ? screenshots
+                                      : mailPath) = argv[++i];
         } else {
             words.push_back(arg);
         }
@@ -79,9 +87,9 @@ int main(int argc, char** argv) {
     if (words.empty()) return usage();
     const std::string command = words[0];
     if (command != "info" && command != "macro" && command != "template" && command != "feed" &&
-        command != "score")
+        command != "score" && command != "setup")
         return usage();
-    if (command != "info" && words.size() < 2) return usage();
+    if (command != "info" && command != "setup" && words.size() < 2) return usage();
     if (command == "feed" && (words.size() < 3 || (words[1] != "spam" && words[1] != "ham")))
         return usage();
     int status = 0;
@@ -112,6 +120,10 @@ int main(int argc, char** argv) {
         } else if (command == "macro") {
             const std::vector<std::string> arguments(words.begin() + 2, words.end());
             std::cout << host.callMacro(data, words[1], arguments) << "\n";
+        } else if (command == "setup") {
+            status = screenshots.empty()
+                         ? qbxhost::runSetup(host, std::cerr)
+                         : qbxhost::takeScreenshots(host, screenshots, std::cout, std::cerr);
         } else if (command == "feed") {
             const std::vector<std::string> paths(words.begin() + 2, words.end());
             const bool isSpam = words[1] == "spam";

@@ -1,0 +1,608 @@
+#include "ui/dialog/setup_form.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <optional>
+#include <type_traits>
+
+#include "base/ini_file.h"
+#include "base/regex_1251.h"
+#include "base/text.h"
+#include "core/formatting.h"
+#include "core/guard.h"
+#include "core/language.h"
+#include "core/language_loader.h"
+#include "core/log.h"
+#include "core/plugin.h"
+#include "core/session.h"
+#include "core/version.h"
+#include "statistics/stat_item.h"
+
+namespace qbx::ui {
+namespace {
+
+namespace text = dialog_text;
+
+constexpr const char* kRecipientFile = "recipients.txt";
+constexpr int kBalloonSeconds = 20;
+constexpr int kRestartBalloonSeconds = 25;
+constexpr int kMadFlagsNextStartAntispam = 0xC0;  // the Spam and NonSpam items
+constexpr int kBytesPerWord = 136;                // a stored word of an item's tree
+// The statistics items the list shows but the user cannot switch: the internal temp2 item, the
+// NonSpam item (which follows Spam) and the macro item.
+constexpr int kFixedStatisticsItems[] = {7, 8, 5};
+
+std::string fileNamePart(std::string_view path) {
+    const std::size_t slash = path.find_last_of("\\/:");
+    return std::string(slash == std::string_view::npos ? path : path.substr(slash + 1));
+}
+
+std::string withTrailingBackslash(std::string folder) {
+    if (!folder.empty() && folder.back() != '\\') folder += '\\';
+    return folder;
+}
+
+std::string joinLines(const std::vector<std::string>& lines) {
+    std::string joined;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (i) joined += "\r\n";
+        joined += lines[i];
+    }
+    return joined;
+}
+
+std::optional<std::int64_t> parseNumber(std::string_view text) {
+    std::int64_t value = 0;
+    if (!parseInt64(trimBlankOrControl(text), value)) return std::nullopt;
+    return value;
+}
+
+// A day count as UC.INI keeps it: written with the locale's decimal separator.
+std::optional<double> parseDayCount(std::string text, char separator) {
+    if (separator != '.') std::replace(text.begin(), text.end(), separator, '.');
+    const std::string_view trimmed = trimBlankOrControl(text);
+    double value = 0;
+    const auto [end, error] =
+        std::from_chars(trimmed.data(), trimmed.data() + trimmed.size(), value);
+    if (error != std::errc() || end != trimmed.data() + trimmed.size() || !std::isfinite(value))
+        return std::nullopt;
+    return value;
+}
+
+}  // namespace
+
+std::string setupWindowCaption() {
+    return "Quilbex " + std::string(kVersionText) + " (" + std::string(kBuildLine) + ")";
+}
+
+RecipientExpression buildRecipientExpression(const std::vector<std::string>& lines) {
+    RecipientExpression result;
+    std::string alternatives;
+    for (const std::string& line : lines) {
+        const std::size_t equals = line.find('=');
+        const std::string value = equals == std::string::npos ? line : line.substr(equals + 1);
+        // Each value is checked alone: one mistyped rule must not switch off all the others.
+        if (!Regex1251::compile(value, nullptr)) {
+            result.leftOut.push_back(line);
+            continue;
+        }
+        if (!alternatives.empty()) alternatives += '|';
+        alternatives += "(" + value + ")";
+    }
+    result.expression = "(" + alternatives + ")";
+    return result;
+}
+
+std::string memoryUsageText(std::size_t words, double creationKb) {
+    char buffer[96];
+    const double treeKb = static_cast<double>(words) * kBytesPerWord / 1024.0;
+    std::snprintf(buffer, sizeof buffer, "%.1fK/%.1fK", treeKb, creationKb);
+    return buffer;
+}
+
+// ---- the controls as the language files see them ------------------------------------------
+
+class SetupForm::Components {
+public:
+    class Node final : public UiComponent {
+    public:
+        Node(const ControlRow* row, DialogView& view) : row_(row), view_(view) {}
+        std::string name() const override { return row_ ? row_->name : "SetupForm"; }
+        ComponentKind kind() const override {
+            return row_ ? componentKind(row_->kind) : ComponentKind::Other;
+        }
+        std::string caption() const override { return view_.caption(key()); }
+        void setCaption(std::string_view caption) override { view_.setCaption(key(), caption); }
+        int itemCount() const override {
+            return isList() ? static_cast<int>(view_.items(key()).size()) : 0;
+        }
+        std::string item(int index) const override {
+            const auto items = isList() ? view_.items(key()) : std::vector<std::string>{};
+            return index >= 0 && index < static_cast<int>(items.size())
+                       ? items[static_cast<std::size_t>(index)]
+                       : std::string();
+        }
+        void setItem(int index, std::string_view text) override {
+            if (!isList()) return;
+            auto items = view_.items(key());
+            if (index < 0 || index >= static_cast<int>(items.size())) return;
+            items[static_cast<std::size_t>(index)] = text;
+            view_.setItems(key(), items);
+        }
+        int selectedIndex() const override { return isList() ? view_.selection(key()) : -1; }
+        void setSelectedIndex(int index) override {
+            if (isList()) view_.setSelection(key(), index);
+        }
+        int childCount() const override { return static_cast<int>(children_.size()); }
+        UiComponent* child(int index) override {
+            return index >= 0 && index < childCount() ? children_[static_cast<std::size_t>(index)]
+                                                      : nullptr;
+        }
+        void adopt(Node* child) { children_.push_back(child); }
+
+    private:
+        std::string_view key() const { return row_ ? row_->name : ""; }
+        bool isList() const { return row_ && row_->kind == ControlKind::DropDownList; }
+        const ControlRow* row_;
+        DialogView& view_;
+        std::vector<Node*> children_;
+    };
+
+    explicit Components(DialogView& view) : root_(nullptr, view) {
+        const auto rows = setupControls();
+        nodes_.reserve(rows.size());
+        for (const ControlRow& row : rows) {
+            nodes_.push_back(std::make_unique<Node>(&row, view));
+            Node* parent = &root_;
+            for (std::size_t i = 0; i + 1 < nodes_.size(); ++i)
+                if (std::string_view(rows[i].name) == row.parent) parent = nodes_[i].get();
+            parent->adopt(nodes_.back().get());
+        }
+    }
+    Node& root() { return root_; }
+
+private:
+    Node root_;
+    std::vector<std::unique_ptr<Node>> nodes_;
+};
+
+// ---- the form --------------------------------------------------------------------------------
+
+SetupForm::SetupForm(Plugin& plugin, DialogView& view)
+    : plugin_(plugin), view_(view), components_(std::make_unique<Components>(view)) {}
+
+SetupForm::~SetupForm() = default;
+
+UiComponent& SetupForm::components() { return components_->root(); }
+
+LanguageContext SetupForm::languageContext() {
+    LanguageContext context = qbx::languageContext(plugin_);
+    // During the creation the Plugin does not hold the dialog yet.
+    context.dialog = &components();
+    return context;
+}
+
+void SetupForm::controlChanged(std::string_view name, int row) {
+    guardedVoid(&plugin_.log, "dialog control " + std::string(name), [&] {
+        const ControlRow* control = findControl(name);
+        if (control == nullptr) return;
+        clickedRow_ = row;
+        writeSetting(*control);
+        if (control->handler) (this->*control->handler)();
+    });
+}
+
+void SetupForm::fillControl(const ControlRow& row) {
+    std::visit(
+        [&](auto member) {
+            using M = decltype(member);
+            if constexpr (std::is_same_v<M, std::monostate>) {
+                return;
+            } else if constexpr (std::is_same_v<M, std::string Settings::*>) {
+                view_.setText(row.name, plugin_.settings.*member);
+            } else if constexpr (std::is_same_v<M, bool Settings::*>) {
+                view_.setChecked(row.name, plugin_.settings.*member);
+            } else {
+                const auto value = static_cast<std::int64_t>(plugin_.settings.*member);
+                if (row.kind == ControlKind::SpinEdit) {
+                    view_.setText(row.name, decimal(value));
+                } else {
+                    const auto count = static_cast<std::int64_t>(view_.items(row.name).size());
+                    view_.setSelection(row.name,
+                                       value >= 0 && value < count ? static_cast<int>(value) : -1);
+                }
+            }
+        },
+        row.setting);
+}
+
+void SetupForm::writeSetting(const ControlRow& row) {
+    std::visit(
+        [&](auto member) {
+            using M = decltype(member);
+            if constexpr (std::is_same_v<M, std::monostate>) {
+                return;
+            } else if constexpr (std::is_same_v<M, std::string Settings::*>) {
+                plugin_.settings.*member = view_.text(row.name);
+            } else if constexpr (std::is_same_v<M, bool Settings::*>) {
+                plugin_.settings.*member = view_.checked(row.name);
+            } else {
+                using T = std::remove_reference_t<decltype(plugin_.settings.*member)>;
+                if (row.kind == ControlKind::SpinEdit) {
+                    // Text the spin edit cannot take changes nothing; a number is held to the
+                    // control's bounds.
+                    const auto typed = parseNumber(view_.text(row.name));
+                    if (!typed) return;
+                    plugin_.settings.*member =
+                        static_cast<T>(std::clamp<std::int64_t>(*typed, row.low, row.high));
+                } else {
+                    plugin_.settings.*member =
+                        static_cast<T>(std::max(0, view_.selection(row.name)));
+                }
+            }
+        },
+        row.setting);
+}
+
+void SetupForm::setAntispamLabel() {
+    view_.setCaption(
+        "Label15",
+        plugin_.strings[plugin_.settings.antispamActive ? text::kAntispamOn : text::kAntispamOff]);
+}
+
+void SetupForm::formCreate() {
+    Log& log = plugin_.log;
+    Settings& settings = plugin_.settings;
+    log.write("TZVXsetupf.FormCreate");
+    for (const ControlRow& row : setupControls()) fillControl(row);
+    setAntispamLabel();
+
+    log.write("Stage 1");
+    log.write("Stage 2");
+    if (plugin_.platform.ui) plugin_.platform.ui->pumpMessages();
+    try {
+        loadRecipients();
+    } catch (...) {
+        // A list that cannot be read is an empty list.
+    }
+
+    log.write("Stage 3");
+    if (plugin_.trayModule) plugin_.trayModule->setTrayVisible(settings.trayIconMode != 0);
+    view_.setChecked("EnableDebuggingMode", kDebugLevel != 0);
+    view_.setVisible("UUEoptions", settings.attachmentCompleterOn);
+    view_.setText("wdi", settings.partsDir);
+
+    log.write("Creating mainform");
+    view_.setCaption("", setupWindowCaption());
+
+    log.write("Reiniting form");
+    reinitform();
+    if (plugin_.trayModule) plugin_.trayModule->setMouseTracking(settings.mouseTracking);
+
+    try {
+        view_.setCaption("vle", plugin_.strings[text::kEntryName] + "=" +
+                                    plugin_.strings[text::kAddressOrRegexp]);
+    } catch (...) {
+        log.write("except while reiniting form");
+    }
+    showLanguageGrid();
+
+    try {
+        fillControl(*findControl("TimeFormatUnitSelect"));
+        fillControl(*findControl("FileSizeUnitSelect"));
+    } catch (...) {
+        log.write("Exception while selecting index");
+    }
+
+    log.write("Refreshing");
+    refr();
+    const LanguageContext context = languageContext();
+    loadLanguage(context, settings.languageFile);
+    view_.setActivePage("RolloutSettings");
+    view_.setVisible("DebugSheet", kDebugLevel != 0);
+
+    log.write("Updating fsrx....");
+    updatefsrx();
+
+    log.write("Reading language data");
+    readLangData(context, settings.installDir + settings.languageFile);
+    log.write("Done");
+}
+
+void SetupForm::showLanguageGrid() {
+    const StringTable& strings = plugin_.strings;
+    const std::vector<std::string> header = {strings[text::kLanguageColumn0],
+                                             strings[text::kLanguageColumn0 + 1],
+                                             strings[text::kLanguageColumn0 + 2]};
+    std::vector<std::vector<std::string>> rows;
+    plugin_.log.write("Trying to build langfile list");
+    const std::string& folder = plugin_.settings.installDir;
+    try {
+        FileSystem& files = *plugin_.platform.files;
+        for (const std::string& name : files.listFiles(folder, ".zlf")) {
+            const auto bytes = files.readFile(folder + name, kMaxLanguageFileBytes);
+            const IniFile ini = bytes ? IniFile::parse(*bytes) : IniFile{};
+            rows.push_back({ini.getString(lang::kStrings, "199", ""),
+                            ini.getString(lang::kStrings, "200", ""), toLower1251(name)});
+        }
+    } catch (...) {
+        plugin_.log.write("Exception in formcreate searching *.zlf");
+    }
+    view_.setGrid("langlist", header, rows);
+
+    const std::string current = toUpper1251(fileNamePart(plugin_.settings.languageFile));
+    int selected = rows.empty() ? -1 : 0;
+    for (std::size_t i = 0; i < rows.size(); ++i)
+        if (toUpper1251(rows[i][2]) == current) selected = static_cast<int>(i);
+    view_.setSelection("langlist", selected);
+    plugin_.log.write("List built");
+}
+
+void SetupForm::formShow() { refr(); }
+
+void SetupForm::formHide() { saveRecipients(); }
+
+void SetupForm::refr() {
+    const StringTable& strings = plugin_.strings;
+    const Settings& settings = plugin_.settings;
+    std::vector<std::string> sizes = view_.items("FileSizeUnitSelect");
+    for (std::size_t i = 0; i < sizes.size(); ++i)
+        sizes[i] = strings[text::kUnitsOfSize0 + static_cast<int>(i)];
+    view_.setItems("FileSizeUnitSelect", sizes);
+    fillControl(*findControl("FileSizeUnitSelect"));
+    setAntispamLabel();
+    view_.setText("Edit3", settings.languageFile);
+    view_.setText("Edit1", strings[str::kLanguageName]);
+    view_.setText("Edit2", strings[str::kLanguageAuthor]);
+    refreshchunks();
+}
+
+void SetupForm::reinitform() {
+    const StringTable& strings = plugin_.strings;
+    setAntispamLabel();
+
+    std::vector<std::string> items;
+    for (int i = 0; i < kStatItemCount; ++i) items.push_back(strings[text::kStatisticsItem0 + i]);
+    view_.setItems("StatisticsLists", items);
+    for (int i = 0; i < kStatItemCount; ++i)
+        view_.setItemChecked("StatisticsLists", i, (plugin_.settings.statisticsFlags >> i) & 1);
+    for (const int fixed : kFixedStatisticsItems)
+        view_.setItemEnabled("StatisticsLists", fixed, false);
+
+    refr();
+
+    std::vector<std::string> levels;
+    for (int i = 0; i < 4; ++i) levels.push_back(strings[text::kCompression0 + i]);
+    view_.setItems("CompressionOptions", levels);
+    fillControl(*findControl("CompressionOptions"));
+    updatemu();
+}
+
+std::vector<std::string> SetupForm::recipientLines() const {
+    std::vector<std::string> lines;
+    for (std::string& line : splitLines(view_.text("vle"))) {
+        // A blank line is no rule: as an empty alternative it would match every address.
+        if (trimBlankOrControl(line).empty()) continue;
+        if (lines.size() == kMaxRecipientLines) break;
+        lines.push_back(std::move(line));
+    }
+    return lines;
+}
+
+void SetupForm::loadRecipients() {
+    view_.setText("vle", "");
+    const std::string path = plugin_.settings.installDir + kRecipientFile;
+    FileSystem& files = *plugin_.platform.files;
+    if (!files.fileExists(path)) return;
+    const auto bytes = files.readFile(path, kMaxRecipientFileBytes);
+    if (!bytes) return;
+    std::vector<std::string> lines = splitLines(*bytes);
+    if (lines.size() > kMaxRecipientLines) lines.resize(kMaxRecipientLines);
+    view_.setText("vle", joinLines(lines));
+}
+
+void SetupForm::saveRecipients() {
+    std::string bytes;
+    for (const std::string& line : recipientLines()) bytes += line + "\r\n";
+    const std::string path = plugin_.settings.installDir + kRecipientFile;
+    if (!plugin_.platform.files->writeFileAtomic(path, bytes))
+        plugin_.log.write("Can't save string to file " + path + ": " +
+                          plugin_.platform.files->lastError());
+}
+
+void SetupForm::updatefsrx() {
+    const RecipientExpression built = buildRecipientExpression(recipientLines());
+    for (const std::string& line : built.leftOut)
+        plugin_.log.write("Recipient rule left out, its expression does not compile: " + line);
+    if (plugin_.recipientFilter) plugin_.recipientFilter->setExpression(built.expression);
+    plugin_.log.write("fsrx: " + built.expression);
+}
+
+void SetupForm::updatemu() {
+    const StringTable& strings = plugin_.strings;
+    std::vector<std::vector<std::string>> rows;
+    for (int i = 0; i < kStatItemCount; ++i) {
+        const auto slot = static_cast<std::size_t>(i);
+        std::string value = strings[text::kNotAvailable];
+        if (plugin_.statItems[slot]) {
+            const statistics::StatItem* item = statistics::statItem(plugin_, i);
+            const std::size_t words = item ? item->store().tree().countWords() : 0;
+            value = memoryUsageText(words, plugin_.statItemMemoryKb[slot]);
+        }
+        rows.push_back({kStatItemNames[slot], value});
+    }
+    view_.setGrid("mu", {strings[text::kNameColumn], strings[text::kValueColumn]}, rows);
+}
+
+void SetupForm::refreshchunks() {
+    const StringTable& strings = plugin_.strings;
+    std::vector<std::string> header = {strings[text::kPartsFileName],
+                                       strings[text::kPartsFileName + 1],
+                                       strings[text::kPartsFileName + 2], strings[text::kPartsAge]};
+    std::vector<std::vector<std::string>> rows;
+    ProfileStore* profiles = plugin_.platform.profiles;
+    if (profiles != nullptr && !plugin_.settings.partsDir.empty()) {
+        const std::string path = withTrailingBackslash(plugin_.settings.partsDir) + "UC.INI";
+        const double now = plugin_.platform.clock->now();
+        const char separator = plugin_.platform.locale->decimalSeparator();
+        for (const std::string& name : profiles->keyNames(path, "PendingFiles")) {
+            if (equalsIgnoreCase1251(name, "Count")) continue;
+            if (rows.size() == kMaxPendingRows) break;
+            const auto number = [&](std::string_view key) {
+                return parseNumber(profiles->readString(path, name, key, "0")).value_or(0);
+            };
+            const std::int64_t collected = number("CurrentCount");
+            const std::int64_t expected = number("Count");
+            const double stamp =
+                parseDayCount(profiles->readString(path, name, "DateStamp", ""), separator)
+                    .value_or(now);
+            const std::string parts = collected != expected
+                                          ? decimal(collected) + "/" + decimal(expected)
+                                          : strings[text::kPartsDone] + " (" + decimal(expected) +
+                                                " " + strings[text::kPartsWord] + ")";
+            const double days = std::min(std::fabs(now - stamp), 1e9);
+            rows.push_back({name, parts, defaultDateTimeText(*plugin_.platform.locale, stamp),
+                            decimal(static_cast<std::int64_t>(days))});
+        }
+    }
+    view_.setGrid("sg", header, rows);
+}
+
+void SetupForm::appendDebugLine(const std::string& line) {
+    view_.appendLine("DebugBox", line, kMaxDebugLines);
+}
+
+// ---- handlers ----------------------------------------------------------------------------------
+
+void SetupForm::trayIconModeClick() {
+    if (plugin_.trayModule) plugin_.trayModule->setTrayVisible(plugin_.settings.trayIconMode != 0);
+}
+
+void SetupForm::statisticsListsClick() {
+    std::int32_t flags = 0;
+    for (int i = 0; i < kStatItemCount; ++i)
+        if (view_.itemChecked("StatisticsLists", i)) flags |= 1 << i;
+    plugin_.settings.statisticsFlags = flags;
+    plugin_.log.write("Mad flags: " + hexUpper(static_cast<std::uint32_t>(flags)) + " (" +
+                      decimal(flags) + ")");
+}
+
+void SetupForm::langlistClick() {
+    const auto rows = view_.gridRows("langlist");
+    // The header row and the empty space below the rows choose nothing.
+    if (clickedRow_ < 0 || clickedRow_ >= static_cast<int>(rows.size())) return;
+    const auto& row = rows[static_cast<std::size_t>(clickedRow_)];
+    if (row.size() < 3) return;
+    Settings& settings = plugin_.settings;
+    settings.languageFile = row[2];
+    view_.setSelection("langlist", clickedRow_);
+
+    readLangData(languageContext(), settings.installDir + settings.languageFile);
+    plugin_.log.write("Language is now " + settings.languageFile);
+    if (!plugin_.platform.registry->writeString(kSettingsKey, "sLangFile", settings.languageFile))
+        plugin_.log.write("The language file could not be stored in the registry");
+
+    const StringTable& strings = plugin_.strings;
+    view_.setGrid("langlist",
+                  {strings[text::kLanguageColumn0], strings[text::kLanguageColumn0 + 1],
+                   strings[text::kLanguageColumn0 + 2]},
+                  rows);
+    view_.setSelection("langlist", clickedRow_);
+    view_.redraw();
+    reinitform();
+    if (plugin_.trayModule)
+        plugin_.trayModule->showBalloon(strings[text::kLanguageChanged],
+                                        strings[text::kLanguageSet], kBalloonSeconds);
+}
+
+void SetupForm::saveLangClick() {
+    const Settings& settings = plugin_.settings;
+    const std::string proposed =
+        settings.languageFile.empty() ? std::string() : settings.installDir + settings.languageFile;
+    const auto chosen = view_.saveFileName(proposed);
+    if (!chosen || chosen->empty()) return;
+    plugin_.platform.files->deleteFile(*chosen);
+    if (!writeLangData(languageContext(), *chosen))
+        plugin_.log.write("The language file " + *chosen + " could not be written");
+}
+
+void SetupForm::setNextStartAntispam(bool on) {
+    plugin_.settings.enableAntispam = on;
+    if (on)
+        plugin_.settings.enabledItems |= kMadFlagsNextStartAntispam;
+    else
+        plugin_.settings.enabledItems &= ~kMadFlagsNextStartAntispam;
+    if (plugin_.trayModule)
+        plugin_.trayModule->showBalloon("Quilbex " + std::string(kVersionText),
+                                        plugin_.strings[text::kRestartHost],
+                                        kRestartBalloonSeconds);
+}
+
+void SetupForm::turnOnClick() { setNextStartAntispam(true); }
+
+void SetupForm::turnOffClick() { setNextStartAntispam(false); }
+
+void SetupForm::uuecenabledClick() {
+    const bool on = plugin_.settings.attachmentCompleterOn;
+    view_.setVisible("UUEoptions", on);
+    if (on && plugin_.factories.initAttachmentCompleter)
+        plugin_.factories.initAttachmentCompleter(plugin_);
+}
+
+void SetupForm::trackMouseCursorClick() {
+    if (plugin_.trayModule) plugin_.trayModule->setMouseTracking(plugin_.settings.mouseTracking);
+}
+
+void SetupForm::ellipsisClick() {
+    Settings& settings = plugin_.settings;
+    const auto chosen = view_.pickFolder(settings.partsDir, plugin_.strings[121]);
+    if (!chosen || chosen->empty()) return;
+    // Every user of the folder appends a file name to it.
+    settings.partsDir = withTrailingBackslash(*chosen);
+    view_.setText("wdi", settings.partsDir);
+    if (settings.attachmentCompleterOn && plugin_.factories.initAttachmentCompleter)
+        plugin_.factories.initAttachmentCompleter(plugin_);
+}
+
+void SetupForm::uueDocompletionClick() { refr(); }
+
+void SetupForm::removeOlderClick() { refr(); }
+
+void SetupForm::resetStatistsClick() { resetStatistics(plugin_); }
+
+void SetupForm::forceSaveMadsClick() {
+    statistics::sortAllItems(plugin_);
+    // Sorting alone writes nothing; the button promises the files.
+    statistics::processAllItems(plugin_, false);
+    backup();
+}
+
+void SetupForm::backup() {
+    Log& log = plugin_.log;
+    const auto step = [&](const char* failure, auto&& body) {
+        try {
+            body();
+        } catch (...) {
+            log.write(failure);
+        }
+    };
+    log.write("Backuping settings");
+    step("Can't update traffic info", [&] {
+        log.write("UPD2");
+        if (plugin_.factories.updateTrafficInfo) plugin_.factories.updateTrafficInfo(plugin_);
+    });
+    step("Can't save all data", [&] {
+        plugin_.variables.save(plugin_.platform, plugin_.settings.installDir + "var.dat", log);
+    });
+    step("Can't put data to reg", [&] {
+        saveSettings(plugin_.settings, SettingsIo{plugin_.platform, log});
+    });
+    step("Can't save string to file", [&] { saveRecipients(); });
+    step("Can't save all the mads", [&] { statistics::sortAllItems(plugin_); });
+    if (plugin_.spamFilter) plugin_.spamFilter->updateThresholds();
+    log.write("Backup done");
+}
+
+}  // namespace qbx::ui

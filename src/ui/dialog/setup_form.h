@@ -1,0 +1,132 @@
+// The settings dialog's model: fills the controls from the settings, writes each setting when
+// its control changes, builds the language grid, the memory and pending-parts grids and the
+// recipient expression, and carries out the commands of its buttons. It sees its window only
+// through DialogView, so everything here runs (and is tested) without one.
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/ui_components.h"
+#include "ui/dialog/dialog_view.h"
+#include "ui/dialog/setup_controls.h"
+
+namespace qbx {
+struct Plugin;
+struct LanguageContext;
+}  // namespace qbx
+
+namespace qbx::ui {
+
+// The debug list keeps this many of the log's latest lines.
+inline constexpr std::size_t kMaxDebugLines = 10000;
+// The recipient list: its file is read up to this size and this many lines.
+inline constexpr std::size_t kMaxRecipientFileBytes = 1u << 20;
+inline constexpr std::size_t kMaxRecipientLines = 10000;
+// The pending-parts grid shows at most this many files of UC.INI.
+inline constexpr std::size_t kMaxPendingRows = 1000;
+// Language files larger than this are not offered in the language grid.
+inline constexpr std::size_t kMaxLanguageFileBytes = 4u << 20;
+
+// Interface texts of the dialog (indexes of the string table).
+namespace dialog_text {
+inline constexpr int kUnitsOfSize0 = 280;  // "Bytes" .. "Terabytes"
+inline constexpr int kCompression0 = 72;   // "No compression" .. "Max. compression"
+inline constexpr int kStatisticsItem0 = 161;
+inline constexpr int kEntryName = 178;
+inline constexpr int kAddressOrRegexp = 179;
+inline constexpr int kRestartHost = 190;
+inline constexpr int kLanguageChanged = 191;
+inline constexpr int kLanguageSet = 194;
+inline constexpr int kLanguageColumn0 = 195;  // "Language", "Author", "Filename"
+inline constexpr int kAntispamOn = 309;
+inline constexpr int kAntispamOff = 310;
+inline constexpr int kNameColumn = 90;
+inline constexpr int kValueColumn = 92;
+inline constexpr int kNotAvailable = 40;
+inline constexpr int kPartsFileName = 60;  // 60 .. 62 "Filename", "Parts collected", "Time stamp"
+inline constexpr int kPartsDone = 63;
+inline constexpr int kPartsWord = 64;
+inline constexpr int kPartsAge = 65;
+}  // namespace dialog_text
+
+// "Quilbex 2.4.1202 Summer edition (Build: 24.06.2005 1:49:41)"
+std::string setupWindowCaption();
+
+// The recipient expression built from the lines of the list: each line's value (after the first
+// "=", the whole line without one) in parentheses, joined by "|", the whole in parentheses.
+// A value that does not compile on its own is left out and its line is logged.
+struct RecipientExpression {
+    std::string expression;
+    std::vector<std::string> leftOut;  // the lines whose value did not compile
+};
+RecipientExpression buildRecipientExpression(const std::vector<std::string>& lines);
+
+// "%.1fK/%.1fK" of the item's words x 136 bytes and the heap its creation took.
+std::string memoryUsageText(std::size_t words, double creationKb);
+
+class SetupForm {
+public:
+    SetupForm(Plugin& plugin, DialogView& view);
+    ~SetupForm();
+    SetupForm(const SetupForm&) = delete;
+    SetupForm& operator=(const SetupForm&) = delete;
+
+    // The form and every control as the language files see them.
+    UiComponent& components();
+
+    // The view reports a change or click of a control; `row` is the clicked row of a grid
+    // (-1 outside its rows). Writes the row's setting, then runs its handler. Never throws:
+    // a failure is logged.
+    void controlChanged(std::string_view name, int row = -1);
+
+    void formCreate();
+    void formShow();
+    void formHide();
+    void refr();
+    void reinitform();
+    void updatefsrx();
+    void updatemu();
+    void refreshchunks();
+    void appendDebugLine(const std::string& line);
+
+    // The handlers with a behaviour of their own, named after their controls.
+    void trayIconModeClick();
+    void statisticsListsClick();
+    void langlistClick();
+    void saveLangClick();
+    void turnOnClick();
+    void turnOffClick();
+    void uuecenabledClick();
+    void trackMouseCursorClick();
+    void ellipsisClick();
+    void uueDocompletionClick();
+    void removeOlderClick();
+    void forceSaveMadsClick();
+    void resetStatistsClick();
+
+    // Filled from the settings / written to them, for every bound row.
+    void fillControl(const ControlRow& row);
+    void writeSetting(const ControlRow& row);
+
+private:
+    class Components;
+    LanguageContext languageContext();
+    void showLanguageGrid();
+    void setAntispamLabel();
+    void setNextStartAntispam(bool on);
+    void loadRecipients();
+    void saveRecipients();
+    std::vector<std::string> recipientLines() const;
+    void backup();
+
+    Plugin& plugin_;
+    DialogView& view_;
+    std::unique_ptr<Components> components_;
+    int clickedRow_ = -1;
+};
+
+}  // namespace qbx::ui

@@ -1,0 +1,193 @@
+// The settings dialog as a user, a screen reader or an automation tool meets it: through the
+// real module, its window found by class and its controls by their component names.
+#include <windows.h>
+
+#include <commctrl.h>
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "host.h"
+#include "hosted/host_home.h"
+#include "hosted/scratch.h"
+#include "platform/platform.h"
+#include "ui/win32/dialog_window.h"
+
+namespace qbx::test {
+namespace {
+
+using ui::win32::kComponentProperty;
+
+HWND findDialog() {
+    HWND found = nullptr;
+    EnumWindows(
+        [](HWND window, LPARAM data) -> BOOL {
+            wchar_t name[64] = {};
+            DWORD process = 0;
+            GetWindowThreadProcessId(window, &process);
+            if (process == GetCurrentProcessId() && GetClassNameW(window, name, 64) &&
+                std::wstring(name) == ui::win32::kFormClass) {
+                *reinterpret_cast<HWND*>(data) = window;
+                return FALSE;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
+std::string componentName(HWND window) {
+    const auto atom =
+        static_cast<ATOM>(reinterpret_cast<ULONG_PTR>(GetPropW(window, kComponentProperty)));
+    char name[256] = {};
+    return atom && GlobalGetAtomNameA(atom, name, sizeof name) ? name : "";
+}
+
+HWND findComponent(HWND form, const std::string& name) {
+    struct Search {
+        std::string name;
+        HWND found = nullptr;
+    } search{name};
+    EnumChildWindows(
+        form,
+        [](HWND window, LPARAM data) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(data);
+            if (componentName(window) != s->name) return TRUE;
+            s->found = window;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+std::wstring text(HWND window) {
+    wchar_t buffer[256] = {};
+    GetWindowTextW(window, buffer, 256);
+    return buffer;
+}
+
+int visibleChildren(HWND parent) {
+    int count = 0;
+    EnumChildWindows(
+        parent,
+        [](HWND window, LPARAM data) -> BOOL {
+            if (IsWindowVisible(window)) ++*reinterpret_cast<int*>(data);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&count));
+    return count;
+}
+
+// As a host's loop does it.
+void pump() {
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+}
+
+class Win32Dialog : public ::testing::Test {
+protected:
+    void TearDown() override {
+        systemPlatform().registry->writeString("Software\\ZVX", "sLangFile", "english.zlf");
+    }
+    const HostHome home_{"dialog-"};
+    const std::string plugins = home_.string() + "/Plugins/";
+};
+
+TEST_F(Win32Dialog, ShowsItsPagesAndWritesWhatIsClicked) {
+    systemPlatform().registry->writeString("Software\\ZVX", "splashmode", "0");
+    qbxhost::Host host(kModule);
+    host.initialize();
+    EXPECT_EQ(host.exports().setup(), 0);
+    pump();
+    const HWND form = findDialog();
+    ASSERT_NE(form, nullptr);
+    EXPECT_TRUE(IsWindowVisible(form));
+    EXPECT_EQ(text(form), L"Quilbex 2.4.1202 Summer edition (Build: 24.06.2005 1:49:41)");
+    EXPECT_EQ(GetParent(form), nullptr);
+
+    // Every tab offered shows a page with controls on it; the pages still empty are not offered.
+    const HWND tabs = findComponent(form, "Tabs");
+    ASSERT_NE(tabs, nullptr);
+    EXPECT_EQ(TabCtrl_GetItemCount(tabs), 2);
+    const char* pages[] = {"RolloutSettings", "DebugSheet"};
+    for (int i = 1; i >= 0; --i) {
+        TabCtrl_SetCurSel(tabs, i);
+        NMHDR change{tabs, static_cast<UINT_PTR>(GetDlgCtrlID(tabs)),
+                     static_cast<UINT>(TCN_SELCHANGE)};
+        SendMessageW(form, WM_NOTIFY, change.idFrom, reinterpret_cast<LPARAM>(&change));
+        const HWND page = findComponent(form, pages[i]);
+        ASSERT_NE(page, nullptr) << pages[i];
+        EXPECT_TRUE(IsWindowVisible(page)) << pages[i];
+        EXPECT_GT(visibleChildren(page), 0) << pages[i];
+    }
+    EXPECT_FALSE(IsWindowVisible(findComponent(form, "MiscPage")));
+
+    // A roll-out opens on a click of its header, then its check box answers and takes clicks.
+    const HWND rollOut = findComponent(form, "JvRollout7");
+    const HWND check = findComponent(form, "ShowSplash");
+    ASSERT_NE(rollOut, nullptr);
+    ASSERT_NE(check, nullptr);
+    EXPECT_FALSE(IsWindowVisible(check));
+    SendMessageW(GetWindow(rollOut, GW_CHILD), BM_CLICK, 0, 0);
+    EXPECT_TRUE(IsWindowVisible(check));
+    EXPECT_EQ(text(check), L"Show &splash screen at startup");
+    EXPECT_EQ(SendMessageW(check, BM_GETCHECK, 0, 0), BST_UNCHECKED);
+    SendMessageW(check, BM_CLICK, 0, 0);
+    EXPECT_EQ(SendMessageW(check, BM_GETCHECK, 0, 0), BST_CHECKED);
+
+    // The Tab key walks the controls in the host's message loop.
+    SendMessageW(GetWindow(findComponent(form, "MainAntispamSettings"), GW_CHILD), BM_CLICK, 0, 0);
+    SetFocus(findComponent(form, "OSDb"));
+    PostMessageW(GetFocus(), WM_KEYDOWN, VK_TAB, 0);
+    pump();
+    EXPECT_EQ(GetFocus(), findComponent(form, "TurnOn"));
+
+    SendMessageW(form, WM_CLOSE, 0, 0);
+    EXPECT_FALSE(IsWindowVisible(form));
+    host.finalize();
+    EXPECT_EQ(systemPlatform().registry->readString("Software\\ZVX", "splashmode").text, "1");
+    systemPlatform().registry->writeString("Software\\ZVX", "splashmode", "0");
+}
+
+TEST_F(Win32Dialog, ALanguageFileInTheInstallFolderSwitchesCaptions) {
+    spit(plugins + "deutsch.zlf",
+         "[Strings]\r\n199=Deutsch\r\n[CheckBoxes]\r\nShowSplash=Startbild &zeigen\r\n"
+         "[Tabs]\r\nRolloutSettings=Einstellungen\r\n[JR]\r\nJvRollout7=Weiteres\r\n");
+    spit(plugins + "anders.zlf", "[CheckBoxes]\r\nShowSplash=Anders\r\n");
+    systemPlatform().registry->writeString("Software\\ZVX", "sLangFile", "deutsch.zlf");
+    qbxhost::Host host(kModule);
+    host.initialize();
+    host.exports().setup();
+    pump();
+    const HWND form = findDialog();
+    ASSERT_NE(form, nullptr);
+    EXPECT_EQ(text(findComponent(form, "ShowSplash")), L"Startbild &zeigen");
+    EXPECT_EQ(text(GetWindow(findComponent(form, "JvRollout7"), GW_CHILD)), L"[+] Weiteres");
+    wchar_t tab[64] = {};
+    TCITEMW item{};
+    item.mask = TCIF_TEXT;
+    item.pszText = tab;
+    item.cchTextMax = 64;
+    SendMessageW(findComponent(form, "Tabs"), TCM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item));
+    EXPECT_EQ(std::wstring(tab), L"Einstellungen");
+
+    // A click on the other language's row applies it and stores it at once.
+    const HWND grid = findComponent(form, "langlist");
+    ASSERT_NE(grid, nullptr);
+    ASSERT_EQ(ListView_GetItemCount(grid), 2);
+    NMITEMACTIVATE click{};
+    click.hdr = {grid, static_cast<UINT_PTR>(GetDlgCtrlID(grid)), static_cast<UINT>(NM_CLICK)};
+    click.iItem = 0;
+    SendMessageW(GetParent(grid), WM_NOTIFY, click.hdr.idFrom, reinterpret_cast<LPARAM>(&click));
+    EXPECT_EQ(text(findComponent(form, "ShowSplash")), L"Anders");
+    EXPECT_EQ(systemPlatform().registry->readString("Software\\ZVX", "sLangFile").text,
+              "anders.zlf");
+    host.finalize();
+}
+
+}  // namespace
+}  // namespace qbx::test

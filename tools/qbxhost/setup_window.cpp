@@ -1,0 +1,248 @@
+#include "setup_window.h"
+
+#include "host.h"
+
+#if defined(_WIN32)
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <vector>
+
+// The one definition of the PNG writer; its code is not held to our warnings.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wall"
+#pragma GCC diagnostic ignored "-Wextra"
+#pragma GCC diagnostic ignored "-Wconversion"
+#pragma GCC diagnostic ignored "-Wsign-conversion"
+#pragma GCC diagnostic ignored "-Wdouble-promotion"
+#pragma GCC diagnostic ignored "-Wcast-qual"
+#pragma GCC diagnostic ignored "-Wshadow"
+#pragma GCC diagnostic ignored "-Wold-style-cast"
+#pragma GCC diagnostic ignored "-Wuseless-cast"
+#pragma GCC diagnostic ignored "-Wmissing-declarations"
+#define STB_IMAGE_WRITE_IMPLEMENTATION
+#include <stb/stb_image_write.h>
+#pragma GCC diagnostic pop
+
+#include "ui/win32/dialog_window.h"
+
+namespace qbxhost {
+namespace {
+
+using qbx::ui::win32::kComponentProperty;
+
+// The dialog of this process (other processes may show windows of the same class).
+HWND findDialog() {
+    struct Search {
+        HWND found = nullptr;
+    } search;
+    EnumWindows(
+        [](HWND window, LPARAM data) -> BOOL {
+            wchar_t name[64] = {};
+            DWORD process = 0;
+            GetWindowThreadProcessId(window, &process);
+            if (process == GetCurrentProcessId() && GetClassNameW(window, name, 64) &&
+                std::wstring(name) == qbx::ui::win32::kFormClass) {
+                reinterpret_cast<Search*>(data)->found = window;
+                return FALSE;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+void pump(DWORD milliseconds) {
+    const DWORD start = GetTickCount();
+    do {
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+        Sleep(10);
+    } while (GetTickCount() - start < milliseconds);
+}
+
+std::string componentName(HWND window) {
+    const auto atom =
+        static_cast<ATOM>(reinterpret_cast<ULONG_PTR>(GetPropW(window, kComponentProperty)));
+    char name[256] = {};
+    return atom && GlobalGetAtomNameA(atom, name, sizeof name) ? name : "";
+}
+
+std::vector<HWND> children(HWND parent, const wchar_t* className) {
+    struct Search {
+        HWND parent;
+        const wchar_t* className;
+        std::vector<HWND> found;
+    } search{parent, className, {}};
+    EnumChildWindows(
+        parent,
+        [](HWND window, LPARAM data) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(data);
+            wchar_t name[64] = {};
+            if (GetParent(window) == s->parent && GetClassNameW(window, name, 64) &&
+                std::wstring(name) == s->className)
+                s->found.push_back(window);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+// The window as the screen shows it, into a 24-bit picture.
+bool capture(HWND window, const std::string& path) {
+    RECT rect{};
+    GetWindowRect(window, &rect);
+    const int width = rect.right - rect.left;
+    const int height = rect.bottom - rect.top;
+    if (width <= 0 || height <= 0) return false;
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;  // top-down rows
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 24;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    bool written = false;
+    if (bitmap && bits) {
+        HGDIOBJ old = SelectObject(memory, bitmap);
+        BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
+        GdiFlush();
+        const int stride = (width * 3 + 3) & ~3;
+        auto* bytes = static_cast<unsigned char*>(bits);
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x)
+                std::swap(bytes[y * stride + x * 3], bytes[y * stride + x * 3 + 2]);
+        written = stbi_write_png(path.c_str(), width, height, 3, bytes, stride) != 0;
+        SelectObject(memory, old);
+        DeleteObject(bitmap);
+    }
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    return written;
+}
+
+void selectTab(HWND form, HWND tabs, int index) {
+    TabCtrl_SetCurSel(tabs, index);
+    NMHDR header{tabs, static_cast<UINT_PTR>(GetDlgCtrlID(tabs)), static_cast<UINT>(TCN_SELCHANGE)};
+    SendMessageW(form, WM_NOTIFY, header.idFrom, reinterpret_cast<LPARAM>(&header));
+}
+
+// Scrolls the page until the roll-out's header is near its top or the roll-out fits.
+void scrollIntoView(HWND page, HWND rollOut) {
+    for (int turn = 0; turn < 200; ++turn) {
+        RECT pageRect{}, rollRect{};
+        GetWindowRect(page, &pageRect);
+        GetWindowRect(rollOut, &rollRect);
+        if (rollRect.bottom <= pageRect.bottom || rollRect.top <= pageRect.top + 8) return;
+        const SCROLLINFO before = [&] {
+            SCROLLINFO info{sizeof info, SIF_POS, 0, 0, 0, 0, 0};
+            GetScrollInfo(page, SB_VERT, &info);
+            return info;
+        }();
+        SendMessageW(page, WM_VSCROLL, SB_LINEDOWN, 0);
+        SCROLLINFO after{sizeof after, SIF_POS, 0, 0, 0, 0, 0};
+        GetScrollInfo(page, SB_VERT, &after);
+        if (after.nPos == before.nPos) return;
+    }
+}
+
+}  // namespace
+
+int runSetup(Host& host, std::ostream& err) {
+    host.exports().setup();
+    const HWND form = findDialog();
+    if (!form) {
+        err << "qbxhost: the module shows no settings dialog\n";
+        return 1;
+    }
+    while (IsWindow(form) && IsWindowVisible(form)) {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 100, QS_ALLINPUT);
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+    }
+    return 0;
+}
+
+int takeScreenshots(Host& host, const std::string& folder, std::ostream& out, std::ostream& err) {
+    host.exports().setup();
+    const HWND form = findDialog();
+    if (!form) {
+        err << "qbxhost: the module shows no settings dialog\n";
+        return 1;
+    }
+    std::filesystem::create_directories(folder);
+    SetWindowPos(form, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    pump(500);
+    int status = 0;
+    int number = 0;
+    const auto shoot = [&](const std::string& name) {
+        pump(300);
+        char prefix[8];
+        std::snprintf(prefix, sizeof prefix, "%02d-", ++number);
+        const std::string path = folder + "/" + prefix + name + ".png";
+        if (capture(form, path)) {
+            out << path << "\n";
+        } else {
+            err << "qbxhost: could not save " << path << "\n";
+            status = 1;
+        }
+    };
+
+    const std::vector<HWND> tabsFound = children(form, WC_TABCONTROLW);
+    const HWND tabs = tabsFound.empty() ? nullptr : tabsFound.front();
+    std::vector<HWND> pages = children(form, qbx::ui::win32::kPageClass);
+    const int tabCount = tabs ? TabCtrl_GetItemCount(tabs) : 0;
+    for (int i = 0; i < tabCount; ++i) {
+        selectTab(form, tabs, i);
+        for (HWND page : pages)
+            if (IsWindowVisible(page)) shoot("page-" + componentName(page));
+    }
+    if (tabCount > 0) selectTab(form, tabs, 0);
+    for (HWND page : pages) {
+        if (!IsWindowVisible(page)) continue;
+        for (HWND rollOut : children(page, qbx::ui::win32::kRollOutClass)) {
+            if (!IsWindowVisible(rollOut)) continue;
+            const HWND header = GetWindow(rollOut, GW_CHILD);
+            SendMessageW(header, BM_CLICK, 0, 0);
+            scrollIntoView(page, rollOut);
+            shoot("rollout-" + componentName(rollOut));
+            SendMessageW(header, BM_CLICK, 0, 0);
+            SendMessageW(page, WM_VSCROLL, SB_TOP, 0);
+        }
+    }
+    SendMessageW(form, WM_CLOSE, 0, 0);
+    pump(100);
+    return status;
+}
+
+}  // namespace qbxhost
+
+#else
+
+namespace qbxhost {
+
+int runSetup(Host&, std::ostream& err) {
+    err << "qbxhost: the settings dialog exists only in the Windows builds\n";
+    return 1;
+}
+
+int takeScreenshots(Host& host, const std::string&, std::ostream&, std::ostream& err) {
+    return runSetup(host, err);
+}
+
+}  // namespace qbxhost
+
+#endif
