@@ -63,6 +63,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const auto built = qbx::ui::buildRecipientExpression({std::string(recipients)});
     check(built.expression.size() >= 2 && built.expression.front() == '(' &&
           built.expression.back() == ')');
-    (void)qbx::ui::recipientMatches(plugin, recipients);
+    if (plugin.recipientFilter) (void)plugin.recipientFilter->matches(recipients);
     return 0;
 }

@@ -368,9 +368,9 @@ private:
 
         if (!plugin_.settings.lookForRecipients || plugin_.settingsDialog == nullptr) return;
         if (statItem(plugin_, Slot::RawTraffic) == nullptr) log_.write("!!!!!!!!!!@@!@!@!@!@!@!");
-        // The expression is compiled by the settings dialog from its recipient list; until the
-        // dialog offers it through the hook, no address is collected.
-        if (!hooks_.recipientMatches || !hooks_.recipientMatches(plugin_, recipient_)) return;
+        // The settings dialog gives the filter its expression from its recipient list; without
+        // the filter no address is collected.
+        if (!plugin_.recipientFilter || !plugin_.recipientFilter->matches(recipient_)) return;
         if (statItem(plugin_, Slot::RawTraffic) == nullptr) return;
         log_.write("Adding address " + recipient_ + " into temporary statistics");
         addTo(plugin_, Slot::RawTraffic, day + "T" + recipient_, r);

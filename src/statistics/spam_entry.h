@@ -46,9 +46,6 @@ enum class ScoreCombiner {
 // The parts of the entry points that lean on objects which do not exist yet, and the score for
 // tests. An empty hook is the behaviour while its object is missing.
 struct SpamEntryHooks {
-    // The settings dialog's recipient expression: true when it matches somewhere in the
-    // address. Empty: no expression (the dialog is not built), so no address is collected.
-    std::function<bool(Plugin&, std::string_view address)> recipientMatches;
     // The attachment-part completer: whether the body is a part of an encoded attachment, and
     // handing it over. Empty: no body is a part.
     std::function<bool(Plugin&, std::string_view body)> isUuePart;

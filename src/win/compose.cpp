@@ -24,9 +24,7 @@ void installSubsystems(Plugin& plugin) {
     // Each layer registers its objects here as it is built; a step whose factory is still empty
     // finds no object.
     statistics::installStatistics(plugin);
-    statistics::SpamEntryHooks spamHooks;
-    spamHooks.recipientMatches = ui::recipientMatches;
-    statistics::installSpamFilter(plugin, spamHooks);
+    statistics::installSpamFilter(plugin);
     ui::installRecipientFilter(plugin);
 #ifdef _WIN32
     // Natively there is no window: TBP_Setup then shows nothing.

@@ -13,52 +13,26 @@
 #include "hosted/scratch.h"
 #include "platform/platform.h"
 #include "ui/win32/dialog_window.h"
+#include "window_walk.h"
 
 namespace qbx::test {
 namespace {
 
 using ui::win32::kComponentProperty;
 
-HWND findDialog() {
-    HWND found = nullptr;
-    EnumWindows(
-        [](HWND window, LPARAM data) -> BOOL {
-            wchar_t name[64] = {};
-            DWORD process = 0;
-            GetWindowThreadProcessId(window, &process);
-            if (process == GetCurrentProcessId() && GetClassNameW(window, name, 64) &&
-                std::wstring(name) == ui::win32::kFormClass) {
-                *reinterpret_cast<HWND*>(data) = window;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&found));
-    return found;
-}
+using qbxhost::componentName;
+using qbxhost::forEachChildWindow;
 
-std::string componentName(HWND window) {
-    const auto atom =
-        static_cast<ATOM>(reinterpret_cast<ULONG_PTR>(GetPropW(window, kComponentProperty)));
-    char name[256] = {};
-    return atom && GlobalGetAtomNameA(atom, name, sizeof name) ? name : "";
-}
+HWND findDialog() { return qbxhost::findSetupDialog(); }
 
 HWND findComponent(HWND form, const std::string& name) {
-    struct Search {
-        std::string name;
-        HWND found = nullptr;
-    } search{name};
-    EnumChildWindows(
-        form,
-        [](HWND window, LPARAM data) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(data);
-            if (componentName(window) != s->name) return TRUE;
-            s->found = window;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    HWND found = nullptr;
+    forEachChildWindow(form, [&](HWND window) {
+        if (componentName(window) != name) return true;
+        found = window;
+        return false;
+    });
+    return found;
 }
 
 std::wstring text(HWND window) {
@@ -69,13 +43,10 @@ std::wstring text(HWND window) {
 
 int visibleChildren(HWND parent) {
     int count = 0;
-    EnumChildWindows(
-        parent,
-        [](HWND window, LPARAM data) -> BOOL {
-            if (IsWindowVisible(window)) ++*reinterpret_cast<int*>(data);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&count));
+    forEachChildWindow(parent, [&](HWND window) {
+        if (IsWindowVisible(window)) ++count;
+        return true;
+    });
     return count;
 }
 

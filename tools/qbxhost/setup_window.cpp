@@ -28,32 +28,12 @@
 #pragma GCC diagnostic pop
 
 #include "ui/win32/dialog_window.h"
+#include "window_walk.h"
 
 namespace qbxhost {
 namespace {
 
 using qbx::ui::win32::kComponentProperty;
-
-// The dialog of this process (other processes may show windows of the same class).
-HWND findDialog() {
-    struct Search {
-        HWND found = nullptr;
-    } search;
-    EnumWindows(
-        [](HWND window, LPARAM data) -> BOOL {
-            wchar_t name[64] = {};
-            DWORD process = 0;
-            GetWindowThreadProcessId(window, &process);
-            if (process == GetCurrentProcessId() && GetClassNameW(window, name, 64) &&
-                std::wstring(name) == qbx::ui::win32::kFormClass) {
-                reinterpret_cast<Search*>(data)->found = window;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
 
 void pump(DWORD milliseconds) {
     const DWORD start = GetTickCount();
@@ -67,31 +47,16 @@ void pump(DWORD milliseconds) {
     } while (GetTickCount() - start < milliseconds);
 }
 
-std::string componentName(HWND window) {
-    const auto atom =
-        static_cast<ATOM>(reinterpret_cast<ULONG_PTR>(GetPropW(window, kComponentProperty)));
-    char name[256] = {};
-    return atom && GlobalGetAtomNameA(atom, name, sizeof name) ? name : "";
-}
-
 std::vector<HWND> children(HWND parent, const wchar_t* className) {
-    struct Search {
-        HWND parent;
-        const wchar_t* className;
-        std::vector<HWND> found;
-    } search{parent, className, {}};
-    EnumChildWindows(
-        parent,
-        [](HWND window, LPARAM data) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(data);
-            wchar_t name[64] = {};
-            if (GetParent(window) == s->parent && GetClassNameW(window, name, 64) &&
-                std::wstring(name) == s->className)
-                s->found.push_back(window);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    std::vector<HWND> found;
+    forEachChildWindow(parent, [&](HWND window) {
+        wchar_t name[64] = {};
+        if (GetParent(window) == parent && GetClassNameW(window, name, 64) &&
+            std::wstring(name) == className)
+            found.push_back(window);
+        return true;
+    });
+    return found;
 }
 
 // The window as the screen shows it, into a 24-bit picture.
@@ -160,7 +125,7 @@ void scrollIntoView(HWND page, HWND rollOut) {
 
 int runSetup(Host& host, std::ostream& err) {
     host.exports().setup();
-    const HWND form = findDialog();
+    const HWND form = findSetupDialog();
     if (!form) {
         err << "qbxhost: the module shows no settings dialog\n";
         return 1;
@@ -178,7 +143,7 @@ int runSetup(Host& host, std::ostream& err) {
 
 int takeScreenshots(Host& host, const std::string& folder, std::ostream& out, std::ostream& err) {
     host.exports().setup();
-    const HWND form = findDialog();
+    const HWND form = findSetupDialog();
     if (!form) {
         err << "qbxhost: the module shows no settings dialog\n";
         return 1;

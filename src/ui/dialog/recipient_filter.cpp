@@ -18,8 +18,4 @@ void installRecipientFilter(Plugin& plugin) {
     };
 }
 
-bool recipientMatches(Plugin& plugin, std::string_view address) {
-    return plugin.recipientFilter && plugin.recipientFilter->matches(address);
-}
-
 }  // namespace qbx::ui

@@ -27,7 +27,5 @@ private:
 
 // Registers the filter's factory with the start-up.
 void installRecipientFilter(Plugin& plugin);
-// The spam entry's question: whether the Plugin's filter matches the address.
-bool recipientMatches(Plugin& plugin, std::string_view address);
 
 }  // namespace qbx::ui

@@ -285,27 +285,32 @@ TEST_F(SpamEntry, RecipientRulesSeeTheToAddressBeforeUnknown) {
     enable({Slot::Traffic, Slot::RawTraffic, Slot::Senders});
     plugin.settings.lookForRecipients = true;
     std::vector<std::string> asked;
-    SpamEntryHooks hooks;
-    hooks.recipientMatches = [&](Plugin&, std::string_view address) {
-        asked.emplace_back(address);
-        return true;
+    // Matches every address, noting what it was asked.
+    struct AskedFilter : RecipientFilter {
+        explicit AskedFilter(std::vector<std::string>& asked) : asked_(asked) {}
+        bool matches(std::string_view address) const override {
+            asked_.emplace_back(address);
+            return true;
+        }
+        std::vector<std::string>& asked_;
     };
-    score(hooks);
-    EXPECT_TRUE(asked.empty());  // no dialog, no expression
+    plugin.recipientFilter = std::make_unique<AskedFilter>(asked);
+    score();
+    EXPECT_TRUE(asked.empty());  // no dialog, no list to look for
 
     plugin.settingsDialog = std::make_unique<DialogStub>();
-    score(hooks);
+    score();
     EXPECT_EQ(asked, std::vector<std::string>{"petr@example.net"});
     EXPECT_EQ(size(Slot::RawTraffic, kDay + "Tpetr@example.net"), 300);
     EXPECT_TRUE(logged("Adding address petr@example.net into temporary statistics"));
 
     message.items[kItemDecodedTo] = "";
-    score(hooks);
+    score();
     EXPECT_EQ(asked, (std::vector<std::string>{"petr@example.net", ""}));
     EXPECT_EQ(count(Slot::Senders, "unknown"), 1);
 
     plugin.statItems[static_cast<std::size_t>(Slot::RawTraffic)].reset();
-    score(hooks);
+    score();
     EXPECT_TRUE(logged("!!!!!!!!!!@@!@!@!@!@!@!"));
 }
 

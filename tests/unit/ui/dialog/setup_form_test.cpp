@@ -260,6 +260,9 @@ TEST(RecipientExpression, IsBuiltFromTheValuesOfTheLines) {
 
 TEST_F(SetupFormTest, TheRecipientFilterTakesTheListsExpression) {
     plugin.recipientFilter = std::make_unique<RecipientRegexFilter>();
+    const auto recipientMatches = [](Plugin& owner, std::string_view address) {
+        return owner.recipientFilter->matches(address);
+    };
     fake.files.put(std::string(kInstall) + "recipients.txt",
                    "me=me@home\\.org\r\nbroken=(\r\n\r\nwork=@work\\.com$\r\n");
     EXPECT_FALSE(recipientMatches(plugin, "me@home.org"));  // no expression yet

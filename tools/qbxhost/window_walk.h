@@ -1,0 +1,55 @@
+// Finding the module's windows from the host. Walking windows with a lambda: The system calls back
+// through a stdcall function, which a a lambda is not in the 32-bit build; the thunk carries it
+// through the LPARAM.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "ui/win32/dialog_window.h"
+
+namespace qbxhost {
+
+template <class Visit>
+BOOL CALLBACK visitWindow(HWND window, LPARAM visit) {
+    return (*reinterpret_cast<Visit*>(visit))(window) ? TRUE : FALSE;
+}
+
+// visit(window) answers whether to go on.
+template <class Visit>
+void forEachTopLevelWindow(Visit visit) {
+    EnumWindows(&visitWindow<Visit>, reinterpret_cast<LPARAM>(&visit));
+}
+
+template <class Visit>
+void forEachChildWindow(HWND parent, Visit visit) {
+    EnumChildWindows(parent, &visitWindow<Visit>, reinterpret_cast<LPARAM>(&visit));
+}
+
+// The settings dialog of this process (other processes may show windows of the same class).
+inline HWND findSetupDialog() {
+    HWND found = nullptr;
+    forEachTopLevelWindow([&](HWND window) {
+        wchar_t name[64] = {};
+        DWORD process = 0;
+        GetWindowThreadProcessId(window, &process);
+        if (process == GetCurrentProcessId() && GetClassNameW(window, name, 64) &&
+            std::wstring(name) == qbx::ui::win32::kFormClass) {
+            found = window;
+            return false;
+        }
+        return true;
+    });
+    return found;
+}
+
+// The component name a control of the dialog carries.
+inline std::string componentName(HWND window) {
+    const auto atom = static_cast<ATOM>(
+        reinterpret_cast<ULONG_PTR>(GetPropW(window, qbx::ui::win32::kComponentProperty)));
+    char name[256] = {};
+    return atom && GlobalGetAtomNameA(atom, name, sizeof name) ? name : "";
+}
+
+}  // namespace qbxhost
