@@ -1,8 +1,6 @@
 // Arbitrary bytes as a ".Stat" file, raw and wrapped in a valid zlib stream: reading never
 // fails towards the caller, stays within the tree's node budget, and a file that could not be
 // read whole is always moved aside, never left where the next write would replace it.
-#include <zlib.h>
-
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -10,6 +8,7 @@
 
 #include "base/text.h"
 #include "core/log.h"
+#include "deflated_input.h"
 #include "statistics/stat_store.h"
 #include "support/fakes.h"
 
@@ -53,15 +52,6 @@ void readAsFile(const std::string& bytes) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size > (std::size_t{1} << 16)) return 0;
-    const std::string raw(reinterpret_cast<const char*>(data), size);
-    readAsFile(raw);
-
-    std::string packed(compressBound(static_cast<uLong>(size)), '\0');
-    uLongf length = static_cast<uLongf>(packed.size());
-    if (compress(reinterpret_cast<Bytef*>(packed.data()), &length, data,
-                 static_cast<uLong>(size)) == Z_OK) {
-        packed.resize(length);
-        readAsFile(packed);
-    }
+    readRawAndDeflated(data, size, readAsFile);
     return 0;
 }

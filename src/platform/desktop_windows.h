@@ -41,6 +41,20 @@ public:
                                                         std::intptr_t lParam) = 0;
 };
 
+// A desktop without windows: what a build without them (natively) or a context without the
+// service sees.
+class EmptyDesktopWindows final : public DesktopWindows {
+public:
+    WindowHandle findWindowByClass(std::string_view) override { return 0; }
+    std::string windowCaption(WindowHandle, std::size_t) override { return {}; }
+    void forEachTopLevelWindow(
+        const std::function<bool(WindowHandle, std::string_view)>&) override {}
+    std::optional<std::int32_t> sendUserMessage(WindowHandle, std::uintptr_t,
+                                                std::intptr_t) override {
+        return std::nullopt;
+    }
+};
+
 // The desktop of this build (Win32 in the DLL; natively there are no windows to find).
 DesktopWindows& systemDesktopWindows();
 

@@ -11,21 +11,8 @@ namespace {
 
 using macros::MacroCall;
 
-// A platform without a desktop (a build that has no windows) shows no player.
-class EmptyDesktop final : public DesktopWindows {
-public:
-    WindowHandle findWindowByClass(std::string_view) override { return 0; }
-    std::string windowCaption(WindowHandle, std::size_t) override { return {}; }
-    void forEachTopLevelWindow(
-        const std::function<bool(WindowHandle, std::string_view)>&) override {}
-    std::optional<std::int32_t> sendUserMessage(WindowHandle, std::uintptr_t,
-                                                std::intptr_t) override {
-        return std::nullopt;
-    }
-};
-
 DesktopWindows& desktopOf(MacroCall& call) {
-    static EmptyDesktop empty;
+    static EmptyDesktopWindows empty;
     DesktopWindows* desktop = call.plugin.platform.desktopWindows;
     return desktop != nullptr ? *desktop : empty;
 }

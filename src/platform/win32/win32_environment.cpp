@@ -1,5 +1,6 @@
 #include <windows.h>
 
+#include "platform/win32/system_texts.h"
 #include "platform/win32/win32_services.h"
 
 namespace qbx::win32 {
@@ -100,14 +101,8 @@ std::string Win32Environment::systemDirectory() {
 std::string Win32Environment::hostProgramPath() { return moduleFileName(nullptr); }
 
 std::string Win32Environment::modulePath() {
-    // The module that holds this very function is ours.
-    static const char anchor = 0;
-    HMODULE self = nullptr;
-    if (!GetModuleHandleExA(
-            GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-            &anchor, &self))
-        return {};
-    return moduleFileName(self);
+    const HMODULE self = ownModule();
+    return self != nullptr ? moduleFileName(self) : std::string();
 }
 
 }  // namespace qbx::win32

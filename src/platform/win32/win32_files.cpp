@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/win32/system_texts.h"
 #include "platform/win32/win32_services.h"
 
 namespace qbx::win32 {
@@ -56,24 +57,7 @@ DWORD attributesOf(const std::string& path) {
 
 bool isSeparator(char c) { return c == '\\' || c == '/'; }
 
-// The system's text for an error code ("Access is denied."), without its line break.
-std::string reasonOf(DWORD error) {
-    char* text = nullptr;
-    const DWORD length = FormatMessageA(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-        nullptr, error, 0, reinterpret_cast<char*>(&text), 0, nullptr);
-    std::string reason;
-    try {
-        if (length > 0 && text != nullptr) reason.assign(text, length);
-    } catch (...) {
-    }
-    if (text != nullptr) LocalFree(text);
-    while (!reason.empty() && static_cast<unsigned char>(reason.back()) <= ' ') reason.pop_back();
-    if (reason.empty()) reason = "error " + std::to_string(error);
-    return reason;
-}
-
-std::string lastReason() { return reasonOf(GetLastError()); }
+std::string lastReason() { return systemErrorText(GetLastError()); }
 
 class Win32OutputFile final : public OutputFile {
 public:

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/program_runner.h"
+#include "platform/win32/system_texts.h"
 
 namespace qbx::win32 {
 namespace {
@@ -21,23 +22,6 @@ constexpr std::size_t kMaxCommandLine = 32767;
 constexpr DWORD kIdleSliceMilliseconds = 10;
 // A thread flooded with messages still gets back to its wait (and its bound) between floods.
 constexpr int kMaxMessagesPerTurn = 1000;
-
-// The system's text for an error code, without its line break.
-std::string reasonOf(DWORD error) {
-    char* text = nullptr;
-    const DWORD length = FormatMessageA(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-        nullptr, error, 0, reinterpret_cast<char*>(&text), 0, nullptr);
-    std::string reason;
-    try {
-        if (length > 0 && text != nullptr) reason.assign(text, length);
-    } catch (...) {
-    }
-    if (text != nullptr) LocalFree(text);
-    while (!reason.empty() && static_cast<unsigned char>(reason.back()) <= ' ') reason.pop_back();
-    if (reason.empty()) reason = "error " + std::to_string(error);
-    return reason;
-}
 
 // False when the host is quitting: its WM_QUIT goes back into the queue for its own loop, and
 // the wait ends.
@@ -123,7 +107,7 @@ public:
         // found along its search path.
         if (!CreateProcessA(program.c_str(), writable.data(), nullptr, nullptr, FALSE, 0, nullptr,
                             nullptr, &startup, &started)) {
-            run.reason = reasonOf(GetLastError());
+            run.reason = systemErrorText(GetLastError());
             return run;
         }
         const OwnedHandle process(started.hProcess);

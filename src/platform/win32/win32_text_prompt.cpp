@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/text_prompt.h"
+#include "platform/win32/system_texts.h"
 
 namespace qbx {
 namespace {
@@ -135,14 +136,6 @@ private:
     HWND except_;
     std::vector<HWND> windows_;
 };
-
-HINSTANCE thisModule() {
-    HMODULE module = nullptr;
-    GetModuleHandleExW(
-        GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-        reinterpret_cast<LPCWSTR>(&thisModule), &module);
-    return module;
-}
 
 PromptKey promptKeyOf(WPARAM key, bool ctrl) {
     switch (key) {
@@ -315,7 +308,7 @@ std::string Win32TextPrompt::askSmsText(std::string_view caption, std::int32_t l
         ~Showing() { open = false; }
     } showing(open_);
 
-    const HINSTANCE instance = thisModule();
+    const HINSTANCE instance = win32::ownModule();
     const ClassRegistration registration(instance, &formProcedure);
     if (!registration.ok()) throw std::runtime_error("the prompt's window class is taken");
 

@@ -16,6 +16,7 @@
 #include "core/guard.h"
 #include "core/plugin.h"
 #include "core/ports/settings_dialog.h"
+#include "platform/win32/system_texts.h"
 #include "ui/dialog/setup_form.h"
 #include "ui/win32/dialog_text.h"
 
@@ -30,14 +31,6 @@ constexpr int kFormHeight = 551;
 constexpr int kFirstControlId = 1000;
 constexpr int kSpinWidth = 70;
 constexpr int kDropDownHeight = 220;
-
-HINSTANCE moduleInstance() {
-    HMODULE module = nullptr;
-    GetModuleHandleExW(
-        GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-        reinterpret_cast<LPCWSTR>(&moduleInstance), &module);
-    return module;
-}
 
 // The captions that are text of a control of their own kind.
 bool isInput(K kind) {
@@ -137,7 +130,7 @@ public:
             WNDCLASSEXW wc{};
             wc.cbSize = sizeof wc;
             wc.lpfnWndProc = proc;
-            wc.hInstance = moduleInstance();
+            wc.hInstance = qbx::win32::ownModule();
             wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
             wc.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
             wc.lpszClassName = name;
@@ -145,7 +138,7 @@ public:
         }
     }
     ~WindowClasses() {
-        for (const wchar_t* name : registered_) UnregisterClassW(name, moduleInstance());
+        for (const wchar_t* name : registered_) UnregisterClassW(name, qbx::win32::ownModule());
     }
     WindowClasses(const WindowClasses&) = delete;
     WindowClasses& operator=(const WindowClasses&) = delete;
@@ -324,7 +317,7 @@ HWND DialogWindow::makeWindow(const wchar_t* className, const std::string& text,
     const int id = kFirstControlId + static_cast<int>(byWindow_.size());
     HWND window = CreateWindowExW(exStyle, className, wideText(text).c_str(), style, 0, 0, 10, 10,
                                   parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                                  moduleInstance(), nullptr);
+                                  qbx::win32::ownModule(), nullptr);
     if (window) {
         SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
         SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
@@ -355,7 +348,7 @@ void DialogWindow::createWindows() {
     window_ =
         CreateWindowExW(WS_EX_CONTROLPARENT, kFormClass, L"", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
                         CW_USEDEFAULT, CW_USEDEFAULT, scale(kFormWidth), scale(kFormHeight),
-                        nullptr, nullptr, moduleInstance(), nullptr);
+                        nullptr, nullptr, qbx::win32::ownModule(), nullptr);
     if (!window_) throw std::runtime_error("the settings window could not be created");
     SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     SendMessageW(window_, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
