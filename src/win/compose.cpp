@@ -11,6 +11,8 @@
 
 #ifdef _WIN32
 #include "platform/win32/win32_active_script.h"
+#include "ui/tray/tray_data_module.h"
+#include "ui/win32/tray_view.h"
 #endif
 
 namespace qbx {
@@ -27,6 +29,12 @@ void installSubsystems(Plugin& plugin) {
     scripting::installScripting(plugin, [](Plugin&) {
         return win32::makeActiveScriptEngine(win32::ActiveScriptOptions{});
     });
+    // Natively there is no notification area: no tray module is made.
+    plugin.factories.trayModule = [](Plugin& context) -> std::unique_ptr<TrayModule> {
+        return std::make_unique<ui::TrayDataModule>(context, [&context](ui::TrayEvents& events) {
+            return ui::win32::makeTrayView(events, context.log);
+        });
+    };
 #else
     scripting::installScripting(plugin);
 #endif

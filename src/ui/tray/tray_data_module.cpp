@@ -33,17 +33,20 @@ struct MenuRow {
     std::string_view name;
     std::string_view caption;
     bool isDefault;
+    // The help and viewer items stay hidden until the language loader finds their files.
+    bool visible;
     Handler handler;  // null for a separator
 };
 
 // Top to bottom. The maker's own pages and addresses carried no behaviour of the module and
 // have no rows here.
 const std::array kMenuRows = {
-    MenuRow{"smenu", "Setup", true, [](TrayDataModule& m) { m.smenuClick(); }},
-    MenuRow{"RunZVXview", "Run ZVX viewer", false, [](TrayDataModule& m) { m.runZvxViewClick(); }},
-    MenuRow{"HelpMenu", "Help", false, [](TrayDataModule& m) { m.helpMenuClick(); }},
-    MenuRow{"N1", "-", false, nullptr},
-    MenuRow{"N3", "Send a bug report", false, [](TrayDataModule& m) { m.n3Click(); }},
+    MenuRow{"smenu", "Setup", true, true, [](TrayDataModule& m) { m.smenuClick(); }},
+    MenuRow{"RunZVXview", "Run ZVX viewer", false, false,
+            [](TrayDataModule& m) { m.runZvxViewClick(); }},
+    MenuRow{"HelpMenu", "Help", false, false, [](TrayDataModule& m) { m.helpMenuClick(); }},
+    MenuRow{"N1", "-", false, true, nullptr},
+    MenuRow{"N3", "Send a bug report", false, true, [](TrayDataModule& m) { m.n3Click(); }},
 };
 constexpr TrayMenuItems::Roles kMenuRoles{.setup = 0, .viewer = 1, .help = 2};
 
@@ -62,7 +65,8 @@ const Handler kIconDoubleClick = [](TrayDataModule& m) { m.trayDblClick(); };
 
 std::vector<TrayMenuItemSpec> menuSpecs() {
     std::vector<TrayMenuItemSpec> specs;
-    for (const MenuRow& row : kMenuRows) specs.push_back({row.name, row.caption, row.isDefault});
+    for (const MenuRow& row : kMenuRows)
+        specs.push_back({row.name, row.caption, row.isDefault, row.visible});
     return specs;
 }
 

@@ -8,7 +8,7 @@ TrayMenuItems::TrayMenuItems(TrayView& view, const std::vector<TrayMenuItemSpec>
     std::vector<TrayMenuEntry> entries;
     entries.reserve(rows.size());
     for (const TrayMenuItemSpec& row : rows) {
-        TrayMenuEntry entry{std::string(row.caption), row.isDefault, true};
+        TrayMenuEntry entry{std::string(row.caption), row.isDefault, row.visible};
         entries.push_back(entry);
         items_.emplace_back(*this, static_cast<int>(items_.size()), std::string(row.name),
                             std::move(entry));

@@ -16,6 +16,7 @@ struct TrayMenuItemSpec {
     std::string_view name;
     std::string_view caption;
     bool isDefault = false;
+    bool visible = true;
 };
 
 class TrayMenuItems final : public TrayMenu {
