@@ -267,6 +267,14 @@ void TrayDataModule::runZvxViewClick() {
 }
 
 void TrayDataModule::n3Click() {
+    // The host program runs while messages are dispatched: a second click meanwhile would
+    // delete the file the first report is being queued from.
+    if (reportRunning_) return;
+    reportRunning_ = true;
+    struct Done {
+        bool& running;
+        ~Done() { running = false; }
+    } done{reportRunning_};
     Log& log = plugin_.log;
     FileSystem& files = *plugin_.platform.files;
     const std::string path =

@@ -102,6 +102,7 @@ private:
     std::unique_ptr<TrayMenuItems> menu_;
     MouseTravel travel_;
     ScreenPoint lastCursor_;
+    bool reportRunning_ = false;
 };
 
 }  // namespace qbx::ui
