@@ -47,7 +47,7 @@ struct Plugin {
     HostMode hostMode = HostMode::Unknown;
     bool started = false;  // between StartPlugin and StopPlugin
     double startTime = 0;
-    // Made with the context until the tray module owns the connection watch.
+    // Made with the context; the tray module's connection watch keeps it current.
     std::unique_ptr<DialUpWatch> dialUp;
 
     // The containers of the latest macro call, kept until the next call and released at unload.

@@ -14,6 +14,7 @@
 #ifdef _WIN32
 #include "platform/win32/win32_active_script.h"
 #include "ui/win32/dialog_window.h"
+#include "ui/win32/tray_view.h"
 #endif
 
 namespace qbx {
@@ -27,8 +28,9 @@ void installSubsystems(Plugin& plugin) {
     statistics::installSpamFilter(plugin);
     ui::installRecipientFilter(plugin);
 #ifdef _WIN32
-    // Natively there is no window: TBP_Setup then shows nothing.
+    // Natively there are no windows: TBP_Setup then shows nothing and no tray module is made.
     ui::win32::installSettingsDialog(plugin);
+    ui::win32::installTrayModule(plugin);
 #endif
     functions::splitting::installSplitFiles(plugin);
     functions::playcount::installPlayCountList(plugin);

@@ -1,6 +1,7 @@
 // The dial-up connection as the tray module's connection watch keeps it: the shut-down counts
-// the session on line, the scoring counts the bytes received. A plain record until the tray
-// module owns the watch; the context makes it meanwhile.
+// the session on line, the scoring counts the bytes received, the network macros read it. The
+// context makes the record, so it is there whether or not a tray module runs; the module's
+// 456 ms tick keeps it current.
 #pragma once
 
 #include <cstdint>

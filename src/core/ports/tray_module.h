@@ -25,6 +25,9 @@ public:
     virtual void setSetupItemCaption(const std::string& caption) = 0;
     virtual void showBalloon(const std::string& title, const std::string& text, int seconds) = 0;
     virtual void setMouseTracking(bool enabled) = 0;
+    // The dialog's choice of icons: 0 hides the icon; 1 and 2 show their set in the look of the
+    // connection as it is now. A tray without icons has nothing to switch.
+    virtual void setIconMode(std::int32_t /*trayMode*/) {}
     virtual TrayMenu* trayMenu() = 0;  // for the language files
     // Nothing travelled until the tracking counts.
     virtual MouseTravel mouseTravel() const { return {}; }

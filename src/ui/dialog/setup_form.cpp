@@ -269,7 +269,7 @@ void SetupForm::formCreate() {
     }
 
     log.write("Stage 3");
-    if (plugin_.trayModule) plugin_.trayModule->setTrayVisible(settings.trayIconMode != 0);
+    if (plugin_.trayModule) plugin_.trayModule->setIconMode(settings.trayIconMode);
     view_.setChecked("EnableDebuggingMode", kDebugLevel != 0);
     view_.setVisible("UUEoptions", settings.attachmentCompleterOn);
     view_.setText("wdi", settings.partsDir);
@@ -477,7 +477,7 @@ void SetupForm::appendDebugLine(const std::string& line) {
 // ---- handlers ----------------------------------------------------------------------------------
 
 void SetupForm::trayIconModeClick() {
-    if (plugin_.trayModule) plugin_.trayModule->setTrayVisible(plugin_.settings.trayIconMode != 0);
+    if (plugin_.trayModule) plugin_.trayModule->setIconMode(plugin_.settings.trayIconMode);
 }
 
 void SetupForm::statisticsListsClick() {

@@ -36,6 +36,9 @@ struct FakeTray final : TrayModule {
         calls.push_back("balloon " + title + " | " + text + " | " + std::to_string(seconds));
     }
     void setMouseTracking(bool on) override { calls.push_back(on ? "tracking" : "no tracking"); }
+    void setIconMode(std::int32_t mode) override {
+        calls.push_back("icon mode " + std::to_string(mode));
+    }
     TrayMenu* trayMenu() override { return nullptr; }
     Lines calls;
 };
@@ -161,6 +164,18 @@ TEST_F(SetupFormTest, StatisticsListStoresTheCheckedItemsAsFlags) {
     form.controlChanged("StatisticsLists");
     EXPECT_EQ(plugin.settings.statisticsFlags, 8265);
     EXPECT_TRUE(logged("Mad flags: 2049 (8265)"));
+}
+
+// The tray follows the chosen mode at once: its icon set (and whether it shows) is the tray's
+// to choose from the mode and the connection.
+TEST_F(SetupFormTest, ChoosingATrayModeHandsItToTheTray) {
+    FakeTray& tray = addTray();
+    view.setSelection("TrayIconMode", 0);
+    form.controlChanged("TrayIconMode");
+    view.setSelection("TrayIconMode", 1);
+    form.controlChanged("TrayIconMode");
+    EXPECT_EQ(tray.calls, (Lines{"icon mode 0", "icon mode 1"}));
+    EXPECT_EQ(plugin.settings.trayIconMode, 1);
 }
 
 TEST_F(SetupFormTest, TurnOnWithoutTheSpamItemLeavesTheFilterOffAtTheNextStart) {
