@@ -9,6 +9,7 @@
 #include "scripting/script_runner.h"
 #include "statistics/spam_filter.h"
 #include "statistics/stat_item.h"
+#include "statistics/traffic_rules.h"
 #include "ui/dialog/recipient_filter.h"
 
 #ifdef _WIN32
@@ -25,6 +26,7 @@ void installSubsystems(Plugin& plugin) {
     // finds no object.
     statistics::installStatistics(plugin);
     statistics::installSpamFilter(plugin);
+    statistics::installTrafficRules(plugin);
     ui::installRecipientFilter(plugin);
 #ifdef _WIN32
     // Natively there is no window: TBP_Setup then shows nothing.
