@@ -22,6 +22,7 @@
 #include "core/ports/split_file_list.h"
 #include "core/ports/statistics_item.h"
 #include "core/ports/tray_module.h"
+#include "core/recipient_list.h"
 #include "core/settings.h"
 #include "core/strings.h"
 #include "core/variables.h"
@@ -78,6 +79,9 @@ struct Plugin {
     // exist.
     std::unique_ptr<SpamFilter> spamFilter;  // from the module's load to its unload
     std::unique_ptr<RecipientFilter> recipientFilter;
+    // Read when the dialog is created, written when it is hidden and on its force save; the
+    // traffic rules read it up to the shut-down.
+    RecipientList recipientList;
     std::unique_ptr<SplashWindow> splash;
     std::unique_ptr<SplitFileList> splitFiles;
     std::unique_ptr<ScriptingHost> scripting;

@@ -11,6 +11,7 @@
 #include <cstddef>
 
 #include "functions/counters/counters_macros.h"
+#include "functions/counters/stat_query.h"
 #include "functions/dates/date_macros.h"
 #include "functions/dates/delivery_macros.h"
 #include "functions/encoding/encoding_macros.h"
@@ -176,7 +177,7 @@ constexpr ChainEntry kTable[] = {
     offered("ZVXSPLIT", splitting::zvxSplit),
     offered("ZVXGETSMS", network::zvxGetSms),
     offered("ZVXPUTUUE", encoding::zvxPutUue),
-    offered("STAT"),
+    offered("STAT", counters::stat),
     offered("STATCOUNT", counters::statCount),
     offered("STATTIME", counters::statTime),
     offered("STATTIMES", counters::statTimes),

@@ -183,12 +183,19 @@ int zlibLevelFor(std::int32_t compressionLevel) noexcept {
     }
 }
 
-StatStore::StatStore(StoreContext context)
-    : context_(context),
-      tree_(
-          context.clock.now(), context.nodeBudget,
-          WordTrieHooks{[log = &context.log](std::string_view line) { log->write(line, 1); }, {}}) {
+namespace {
+
+WordTrie emptyTree(const StoreContext& context) {
+    return WordTrie(
+        context.clock.now(), context.nodeBudget,
+        WordTrieHooks{[log = &context.log](std::string_view line) { log->write(line, 1); }, {}});
 }
+
+}  // namespace
+
+StatStore::StatStore(StoreContext context) : context_(context), tree_(emptyTree(context)) {}
+
+void StatStore::replaceTreeWithEmpty() { tree_ = emptyTree(context_); }
 
 // ---- the plain list ------------------------------------------------------------------------
 

@@ -75,6 +75,8 @@ public:
     const WordTrie& tree() const noexcept { return tree_; }
     std::int32_t addToTree(std::string_view key, std::int32_t amount);  // always 0
     std::int32_t treeCount(std::string_view key) const;                 // exact key; 0 when absent
+    // Gives the store a new empty tree (same budget); the dirty flag stays as it was.
+    void replaceTreeWithEmpty();
 
     // --- the file ---
     // Logs, reads baseName + ".Stat"; a failed read is logged ("Cannot load entry!!!!!!!!!"

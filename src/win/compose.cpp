@@ -9,6 +9,7 @@
 #include "scripting/script_runner.h"
 #include "statistics/spam_filter.h"
 #include "statistics/stat_item.h"
+#include "statistics/traffic_rules.h"
 #include "ui/dialog/recipient_filter.h"
 
 #ifdef _WIN32
@@ -26,6 +27,7 @@ void installSubsystems(Plugin& plugin) {
     // finds no object.
     statistics::installStatistics(plugin);
     statistics::installSpamFilter(plugin);
+    statistics::installTrafficRules(plugin);
     ui::installRecipientFilter(plugin);
 #ifdef _WIN32
     // Natively there are no windows: TBP_Setup then shows nothing and no tray module is made.

@@ -16,6 +16,7 @@
 #include "core/language_loader.h"
 #include "core/log.h"
 #include "core/plugin.h"
+#include "core/recipient_list.h"
 #include "core/session.h"
 #include "core/version.h"
 #include "statistics/stat_item.h"
@@ -25,7 +26,6 @@ namespace {
 
 namespace text = dialog_text;
 
-constexpr const char* kRecipientFile = "recipients.txt";
 constexpr int kBalloonSeconds = 20;
 constexpr int kRestartBalloonSeconds = 25;
 constexpr int kMadFlagsNextStartAntispam = 0xC0;  // the Spam and NonSpam items
@@ -380,40 +380,26 @@ void SetupForm::reinitform() {
     updatemu();
 }
 
-std::vector<std::string> SetupForm::recipientLines() const {
-    std::vector<std::string> lines;
-    for (std::string& line : splitLines(view_.text("vle"))) {
-        // A blank line is no rule: as an empty alternative it would match every address.
-        if (trimBlankOrControl(line).empty()) continue;
-        if (lines.size() == kMaxRecipientLines) break;
-        lines.push_back(std::move(line));
-    }
-    return lines;
+void SetupForm::takeRecipientEdits() {
+    plugin_.recipientList.lines = recipientLinesOf(view_.text("vle"));
 }
 
 void SetupForm::loadRecipients() {
     view_.setText("vle", "");
-    const std::string path = plugin_.settings.installDir + kRecipientFile;
-    FileSystem& files = *plugin_.platform.files;
-    if (!files.fileExists(path)) return;
-    const auto bytes = files.readFile(path, kMaxRecipientFileBytes);
-    if (!bytes) return;
-    std::vector<std::string> lines = splitLines(*bytes);
-    if (lines.size() > kMaxRecipientLines) lines.resize(kMaxRecipientLines);
-    view_.setText("vle", joinLines(lines));
+    loadRecipientList(plugin_.recipientList, *plugin_.platform.files, plugin_.settings.installDir);
+    view_.setText("vle", joinLines(plugin_.recipientList.lines));
 }
 
 void SetupForm::saveRecipients() {
-    std::string bytes;
-    for (const std::string& line : recipientLines()) bytes += line + "\r\n";
-    const std::string path = plugin_.settings.installDir + kRecipientFile;
-    if (!plugin_.platform.files->writeFileAtomic(path, bytes))
-        plugin_.log.write("Can't save string to file " + path + ": " +
-                          plugin_.platform.files->lastError());
+    takeRecipientEdits();
+    std::string error;
+    if (!saveRecipientList(plugin_.recipientList, *plugin_.platform.files,
+                           plugin_.settings.installDir, error))
+        plugin_.log.write("Can't save string to file " + error);
 }
 
 void SetupForm::updatefsrx() {
-    const RecipientExpression built = buildRecipientExpression(recipientLines());
+    const RecipientExpression built = buildRecipientExpression(plugin_.recipientList.lines);
     for (const std::string& line : built.leftOut)
         plugin_.log.write("Recipient rule left out, its expression does not compile: " + line);
     if (plugin_.recipientFilter) plugin_.recipientFilter->setExpression(built.expression);
@@ -589,6 +575,8 @@ void SetupForm::backup() {
         }
     };
     log.write("Backuping settings");
+    // The traffic rules below apply the list as the user sees it now.
+    step("Can't save string to file", [&] { takeRecipientEdits(); });
     step("Can't update traffic info", [&] {
         log.write("UPD2");
         if (plugin_.factories.updateTrafficInfo) plugin_.factories.updateTrafficInfo(plugin_);

@@ -23,9 +23,6 @@ namespace qbx::ui {
 
 // The debug list keeps this many of the log's latest lines.
 inline constexpr std::size_t kMaxDebugLines = 10000;
-// The recipient list: its file is read up to this size and this many lines.
-inline constexpr std::size_t kMaxRecipientFileBytes = 1u << 20;
-inline constexpr std::size_t kMaxRecipientLines = 10000;
 // The pending-parts grid shows at most this many files of UC.INI.
 inline constexpr std::size_t kMaxPendingRows = 1000;
 // Language files larger than this are not offered in the language grid.
@@ -120,7 +117,8 @@ private:
     void setNextStartAntispam(bool on);
     void loadRecipients();
     void saveRecipients();
-    std::vector<std::string> recipientLines() const;
+    // The list as edited in the window becomes the Plugin's list.
+    void takeRecipientEdits();
     void backup();
 
     Plugin& plugin_;

@@ -330,6 +330,21 @@ TEST_F(SetupFormTest, ForceSaveSortsThenStoresEveryItem) {
     EXPECT_EQ(fake.registry.get(kSettingsKey, "Statistics Flags"), "0");  // settings saved
 }
 
+// The traffic rules of the force save read the Plugin's list, which takes the window's edits
+// before they run; the file then holds the same lines.
+TEST_F(SetupFormTest, ForceSaveAppliesTheRecipientListAsEdited) {
+    fake.files.put(std::string(kInstall) + "recipients.txt", "old=@old\r\n");
+    form.formCreate();
+    EXPECT_EQ(plugin.recipientList.lines, (Lines{"old=@old"}));
+    Lines seenByTraffic;
+    plugin.factories.updateTrafficInfo = [&](Plugin& p) { seenByTraffic = p.recipientList.lines; };
+    view.setText("vle", "work=@work\r\n\r\nhome=@home");
+    form.controlChanged("ForceSaveMads");
+    EXPECT_EQ(seenByTraffic, (Lines{"work=@work", "home=@home"}));
+    EXPECT_EQ(fake.files.contents(std::string(kInstall) + "recipients.txt"),
+              "work=@work\r\nhome=@home\r\n");
+}
+
 TEST_F(SetupFormTest, TheChosenPartsFolderEndsInABackslash) {
     view.folderAnswer = "D:\\Parts";
     form.controlChanged("Ellipsis");
