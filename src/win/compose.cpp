@@ -7,6 +7,7 @@
 #include "functions/splitting/split_files.h"
 #include "macros/dispatcher.h"
 #include "scripting/script_runner.h"
+#include "statistics/monitor_model.h"
 #include "statistics/spam_filter.h"
 #include "statistics/stat_item.h"
 #include "ui/dialog/recipient_filter.h"
@@ -24,7 +25,9 @@ void installSubsystems(Plugin& plugin) {
     // Each layer registers its objects here as it is built; a step whose factory is still empty
     // finds no object.
     statistics::installStatistics(plugin);
-    statistics::installSpamFilter(plugin);
+    statistics::SpamEntryHooks spamHooks;
+    spamHooks.showMonitor = &statistics::showMonitorWindow;
+    statistics::installSpamFilter(plugin, spamHooks);
     ui::installRecipientFilter(plugin);
 #ifdef _WIN32
     // Natively there is no window: TBP_Setup then shows nothing.
