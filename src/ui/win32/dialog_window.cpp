@@ -16,6 +16,7 @@
 #include "core/guard.h"
 #include "core/plugin.h"
 #include "core/ports/settings_dialog.h"
+#include "statistics/monitor_model.h"
 #include "ui/dialog/setup_form.h"
 #include "ui/win32/dialog_text.h"
 #include "ui/win32/monitor_window.h"

@@ -133,7 +133,9 @@ MonitorWindowView::MonitorWindowView(Plugin& plugin, HWND owner)
     InitCommonControlsEx(&init);
 
     RECT frame{0, 0, scale(kMonitorWidth), scale(kMonitorHeight)};
-    const DWORD style = WS_POPUP | WS_CLIPCHILDREN;
+    // No WS_CLIPCHILDREN: the group box covers the client and paints only its frame, so the
+    // window itself paints the face under it.
+    const DWORD style = WS_POPUP;
     const DWORD exStyle = WS_EX_LAYERED | WS_EX_TOOLWINDOW | WS_EX_TOPMOST | WS_EX_NOACTIVATE;
     AdjustWindowRectEx(&frame, style, FALSE, exStyle);
     const int width = frame.right - frame.left;
@@ -183,10 +185,12 @@ void MonitorWindowView::createControls() {
             0, ANIMATE_CLASSW, L"",
             WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | ACS_TRANSPARENT | ACS_CENTER, scale(9),
             scale(16), scale(272), scale(60), window_, nullptr, instance, nullptr);
+        // A shorter clip than the shell's own plays whole.
         if (animation_ &&
             (!SendMessageW(animation_, ACM_OPENW, reinterpret_cast<WPARAM>(shell_.get()),
                            reinterpret_cast<LPARAM>(MAKEINTRESOURCEW(kFileCopyClip))) ||
-             !Animate_Play(animation_, 0, kLastClipFrame, -1))) {
+             (!Animate_Play(animation_, 0, kLastClipFrame, -1) &&
+              !Animate_Play(animation_, 0, -1, -1)))) {
             DestroyWindow(animation_);
             animation_ = nullptr;
         }
