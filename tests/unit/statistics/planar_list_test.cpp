@@ -124,12 +124,6 @@ TEST_F(PlanarListTest, TrieShapes) {
     }
 }
 
-TEST_F(PlanarListTest, AControlCodeLinksThroughTheBlank) {
-    load(records({"\x05\x06z"}));
-    EXPECT_EQ(children[1][0], 2);
-    EXPECT_EQ(children[2][0], 3);
-}
-
 TEST_F(PlanarListTest, MissingFileLeavesOnlyTheRoot) {
     PlanarList list(plugin.log, fake.files);
     list.loadFromFile("C:\\Mail\\Statistics\\None.Stat");
@@ -150,13 +144,6 @@ TEST_F(PlanarListTest, DamagedStreamKeepsTheWholeRecordsBeforeTheDamage) {
                             "Append ID: 2", "Destroying PL", "Destroyed OK"}));
     EXPECT_EQ(nodes, 4u);  // and the trie node "ab" makes for its 'a'
     EXPECT_EQ(root, 2);
-}
-
-TEST_F(PlanarListTest, NotAZlibStreamReadsNothing) {
-    load("plainly not compressed");
-    EXPECT_EQ(nodes, 1u);
-    EXPECT_EQ(root, 0);
-    EXPECT_NE(std::find(log.begin(), log.end(), "PL: Can\"t read data"), log.end());
 }
 
 TEST_F(PlanarListTest, AFullBufferIsLoggedAndKeepsWhatFitted) {
@@ -198,15 +185,6 @@ TEST_F(PlanarListTest, AFullBufferIsLoggedAndKeepsWhatFitted) {
         EXPECT_EQ(nodes, c.nodes) << c.maxNodes;
         EXPECT_EQ(root, c.root) << c.maxNodes;
     }
-}
-
-TEST_F(PlanarListTest, ASecondLoadStartsFromAnEmptyBuffer) {
-    fake.files.put(kFile, records({"", "ab", "ac"}));
-    PlanarList list(plugin.log, fake.files);
-    list.loadFromFile(kFile);
-    list.loadFromFile(kFile);
-    EXPECT_EQ(list.nodeCount(), 5u);
-    EXPECT_EQ(list.rootIndex(), 3);
 }
 
 TEST_F(PlanarListTest, TheDebugButtonMakesLoadsAndFreesAList) {
