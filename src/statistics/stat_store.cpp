@@ -19,12 +19,8 @@
 namespace qbx::statistics {
 namespace {
 
-// A ".Stat" file is read whole before it is inflated; this keeps a stray huge file from taking
-// the host's address space (an uncompressed store of a full tree is well below it).
-constexpr std::size_t kMaxFileBytes = std::size_t{256} << 20;
-// What a file may inflate to. Records go into the tree, which has its own budget, so memory is
-// not at stake here; time is: a small bomb of zeros must not keep the host busy for minutes.
-constexpr std::uint64_t kMaxInflatedBytes = std::uint64_t{1} << 30;
+constexpr std::size_t kMaxFileBytes = kMaxStatFileBytes;
+constexpr std::uint64_t kMaxInflatedBytes = kMaxStatInflatedBytes;
 
 std::int32_t wrappingAdd(std::int32_t a, std::int32_t b) {
     return static_cast<std::int32_t>(static_cast<std::uint32_t>(a) + static_cast<std::uint32_t>(b));

@@ -34,6 +34,13 @@ class Clock;
 
 namespace qbx::statistics {
 
+// A ".Stat" file is read whole before it is inflated; this keeps a stray huge file from taking
+// the host's address space (an uncompressed store of a full tree is well below it).
+inline constexpr std::size_t kMaxStatFileBytes = std::size_t{256} << 20;
+// What a file may inflate to. Records go into the tree, which has its own budget, so memory is
+// not at stake here; time is: a small bomb of zeros must not keep the host busy for minutes.
+inline constexpr std::uint64_t kMaxStatInflatedBytes = std::uint64_t{1} << 30;
+
 // What a store needs of the outside world; all three outlive the store.
 struct StoreContext {
     Log& log;

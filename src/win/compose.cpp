@@ -7,6 +7,7 @@
 #include "functions/splitting/split_files.h"
 #include "macros/dispatcher.h"
 #include "scripting/script_runner.h"
+#include "statistics/monitor_model.h"
 #include "statistics/spam_filter.h"
 #include "statistics/stat_item.h"
 #include "statistics/traffic_rules.h"
@@ -26,7 +27,9 @@ void installSubsystems(Plugin& plugin) {
     // Each layer registers its objects here as it is built; a step whose factory is still empty
     // finds no object.
     statistics::installStatistics(plugin);
-    statistics::installSpamFilter(plugin);
+    statistics::SpamEntryHooks spamHooks;
+    spamHooks.showMonitor = &statistics::showMonitorWindow;
+    statistics::installSpamFilter(plugin, spamHooks);
     statistics::installTrafficRules(plugin);
     ui::installRecipientFilter(plugin);
 #ifdef _WIN32

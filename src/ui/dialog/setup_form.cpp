@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <optional>
 #include <type_traits>
+#include <utility>
 
 #include "base/ini_file.h"
 #include "base/regex_1251.h"
@@ -19,6 +20,7 @@
 #include "core/recipient_list.h"
 #include "core/session.h"
 #include "core/version.h"
+#include "statistics/monitor_model.h"
 #include "statistics/stat_item.h"
 
 namespace qbx::ui {
@@ -170,8 +172,11 @@ private:
 
 // ---- the form --------------------------------------------------------------------------------
 
-SetupForm::SetupForm(Plugin& plugin, DialogView& view)
-    : plugin_(plugin), view_(view), components_(std::make_unique<Components>(view)) {}
+SetupForm::SetupForm(Plugin& plugin, DialogView& view, MonitorFactory monitorFactory)
+    : plugin_(plugin),
+      view_(view),
+      components_(std::make_unique<Components>(view)),
+      monitorFactory_(std::move(monitorFactory)) {}
 
 SetupForm::~SetupForm() = default;
 
@@ -258,6 +263,14 @@ void SetupForm::formCreate() {
     log.write("TZVXsetupf.FormCreate");
     for (const ControlRow& row : setupControls()) fillControl(row);
     setAntispamLabel();
+    if (settings.monitorWindowOn && monitorFactory_ && !monitor_) {
+        // The monitor only watches training: without it the dialog is whole.
+        try {
+            monitor_ = monitorFactory_(plugin_);
+        } catch (...) {
+            logEscapedException(&log, "OSDForm creation", std::current_exception());
+        }
+    }
 
     log.write("Stage 1");
     log.write("Stage 2");

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -18,6 +19,10 @@ namespace qbx {
 struct Plugin;
 struct LanguageContext;
 }  // namespace qbx
+
+namespace qbx::statistics {
+class MonitorView;
+}
 
 namespace qbx::ui {
 
@@ -65,9 +70,12 @@ RecipientExpression buildRecipientExpression(const std::vector<std::string>& lin
 // "%.1fK/%.1fK" of the item's words x 136 bytes and the heap its creation took.
 std::string memoryUsageText(std::size_t words, double creationKb);
 
+// Makes the anti-spam monitor's window, hidden, for the dialog to own; null where there is none.
+using MonitorFactory = std::function<std::unique_ptr<statistics::MonitorView>(Plugin&)>;
+
 class SetupForm {
 public:
-    SetupForm(Plugin& plugin, DialogView& view);
+    SetupForm(Plugin& plugin, DialogView& view, MonitorFactory monitorFactory = {});
     ~SetupForm();
     SetupForm(const SetupForm&) = delete;
     SetupForm& operator=(const SetupForm&) = delete;
@@ -89,6 +97,8 @@ public:
     void updatemu();
     void refreshchunks();
     void appendDebugLine(const std::string& line);
+    // The anti-spam monitor's window, or null.
+    statistics::MonitorView* monitor() const noexcept { return monitor_.get(); }
 
     // The handlers with a behaviour of their own, named after their controls.
     void trayIconModeClick();
@@ -125,6 +135,9 @@ private:
     DialogView& view_;
     std::unique_ptr<Components> components_;
     int clickedRow_ = -1;
+    MonitorFactory monitorFactory_;
+    // Made at the creation when "Enable on-screen debug display" is on.
+    std::unique_ptr<statistics::MonitorView> monitor_;
 };
 
 }  // namespace qbx::ui

@@ -17,8 +17,10 @@
 #include "core/plugin.h"
 #include "core/ports/settings_dialog.h"
 #include "platform/win32/system_texts.h"
+#include "statistics/monitor_model.h"
 #include "ui/dialog/setup_form.h"
 #include "ui/win32/dialog_text.h"
+#include "ui/win32/monitor_window.h"
 
 namespace qbx::ui::win32 {
 namespace {
@@ -262,7 +264,9 @@ LRESULT CALLBACK MessageHook::proc(int code, WPARAM wParam, LPARAM lParam) {
 }
 
 DialogWindow::DialogWindow(Plugin& plugin)
-    : plugin_(plugin), classes_(&DialogWindow::windowProc), form_(plugin, *this) {
+    : plugin_(plugin),
+      classes_(&DialogWindow::windowProc),
+      form_(plugin, *this, [this](Plugin& p) { return makeMonitorWindow(p, window_); }) {
     INITCOMMONCONTROLSEX init{sizeof init, ICC_TAB_CLASSES | ICC_LISTVIEW_CLASSES |
                                                ICC_UPDOWN_CLASS | ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&init);
