@@ -7,6 +7,7 @@
 #include "functions/splitting/split_files.h"
 #include "macros/dispatcher.h"
 #include "scripting/script_runner.h"
+#include "statistics/attachment_completer.h"
 #include "statistics/spam_filter.h"
 #include "statistics/stat_item.h"
 #include "ui/dialog/recipient_filter.h"
@@ -25,6 +26,7 @@ void installSubsystems(Plugin& plugin) {
     // finds no object.
     statistics::installStatistics(plugin);
     statistics::installSpamFilter(plugin);
+    statistics::installAttachmentCompleter(plugin);  // fills the filter's hooks
     ui::installRecipientFilter(plugin);
 #ifdef _WIN32
     // Natively there is no window: TBP_Setup then shows nothing.

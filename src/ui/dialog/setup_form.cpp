@@ -18,6 +18,7 @@
 #include "core/plugin.h"
 #include "core/session.h"
 #include "core/version.h"
+#include "statistics/attachment_completer.h"
 #include "statistics/stat_item.h"
 
 namespace qbx::ui {
@@ -566,9 +567,15 @@ void SetupForm::ellipsisClick() {
         plugin_.factories.initAttachmentCompleter(plugin_);
 }
 
-void SetupForm::uueDocompletionClick() { refr(); }
+void SetupForm::uueDocompletionClick() {
+    statistics::completePendingUue(plugin_, true);
+    refr();
+}
 
-void SetupForm::removeOlderClick() { refr(); }
+void SetupForm::removeOlderClick() {
+    statistics::removeOlderUueParts(plugin_, plugin_.settings.pendingPartsMaxAgeDays);
+    refr();
+}
 
 void SetupForm::resetStatistsClick() { resetStatistics(plugin_); }
 
