@@ -257,12 +257,12 @@ public:
     virtual void messageBox(std::string_view text, std::string_view caption, MessageIcon icon) = 0;
 };
 
-class Network;         // platform/network.h
-class FileInfo;        // platform/file_info.h
-class RegistryRoots;   // platform/registry_roots.h
-class SharedMemory;    // platform/shared_memory.h
-class TextPrompt;      // platform/text_prompt.h
-class ProgramRunner;   // platform/program_runner.h
+class Network;  // platform/network.h
+class FileInfo;       // platform/file_info.h
+class RegistryRoots;  // platform/registry_roots.h
+class SharedMemory;   // platform/shared_memory.h
+class TextPrompt;     // platform/text_prompt.h
+class ProgramRunner;  // platform/program_runner.h
 class DesktopWindows;  // platform/desktop_windows.h
 
 // The set of services one Plugin context works with. It owns nothing.

@@ -32,5 +32,31 @@ TEST(UuCodec, EncodesFilesAsBlocksAndReadsThemBack) {
     EXPECT_EQ(uuDecode("junk\r\nbegin 644 x\r\nM0V%T\r\nend\r\n#0V%T\r\n", 100), "Cat");
 }
 
+// What a mailed section may hold as data: lines as encoders write them, also with the padding
+// a mail program stripped, and nothing of the text around them.
+TEST(UuCodec, DataLinesAreTheLinesEncodersWrite) {
+    const std::vector<std::pair<std::string, bool>> cases = {
+        {"M" + std::string(60, '0'), true},
+        {"M" + std::string(62, '0'), true},  // a check character or two
+        {"M" + std::string(63, '0'), false},
+        {"M" + std::string(59, '0'), false},
+        {"#0V%T", true},
+        {"#0V%", false},
+        {"!_P``", true},
+        {"!_P", true},  // the padding stripped
+        {"!_", false},
+        {"#0 %T", true},
+        {"`", false},  // the zero-length line carries nothing
+        {"", false},
+        {"N" + std::string(64, '0'), false},  // 46 bytes: no encoder writes that
+        {"begin 644 x", false},
+        {"end", false},
+        {"hello", false},
+        {"#0V%T\x01", false},
+        {"#0V%\x7F", false},
+    };
+    for (const auto& [line, data] : cases) EXPECT_EQ(isUuDataLine(line), data) << line;
+}
+
 }  // namespace
 }  // namespace qbx
