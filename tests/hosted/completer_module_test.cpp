@@ -1,6 +1,6 @@
 // The attachment-part completer on the build's real services (the native stand-ins, real Win32
-// under Wine): the calls it needs from them, a set of parts assembled on disk, and parts arriving
-// through the module's spam entry point as the host calls it.
+// under Wine): the calls it needs from them, and parts arriving through the module's spam entry
+// point as the host calls it.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -11,14 +11,12 @@
 
 #include "base/text.h"
 #include "base/uu_codec.h"
-#include "core/plugin.h"
 #include "host.h"
 #include "hosted/host_home.h"
 #include "hosted/scratch.h"
 #include "platform/platform.h"
 #include "platform/process.h"
 #include "spam_run.h"
-#include "statistics/attachment_completer.h"
 
 namespace qbx {
 namespace {
@@ -73,22 +71,6 @@ TEST_F(CompleterOnTheSystem, NewFilesNeverReplaceOldOnesAndIniKeysGo) {
     EXPECT_TRUE(profiles.eraseSection(ini, "a.bin"));
     EXPECT_EQ(profiles.keyNames(ini, "PendingFiles"), (std::vector<std::string>{"Count", "b.bin"}));
     EXPECT_EQ(profiles.readString(ini, "a.bin", "1", "gone"), "gone");
-}
-
-TEST_F(CompleterOnTheSystem, ASetIsAssembledOnDisk) {
-    Plugin plugin(platform_);
-    plugin.settings.partsDir = folder() + "UC\\";
-    statistics::initUueCompleter(plugin);
-    const std::vector<std::string> bodies = partBodies("pic.bin");
-    for (const std::size_t i : {2u, 0u, 1u}) statistics::addUuePart(plugin, bodies[i]);
-    statistics::completePendingUue(plugin, true);
-    EXPECT_EQ(slurp(scratch_.path / "UC" / "pic.bin"), sampleBytes());
-    std::vector<std::string> left;
-    for (const auto& entry : fs::directory_iterator(scratch_.path / "UC"))
-        left.push_back(entry.path().filename().string());
-    EXPECT_EQ(left.size(), 2u);  // the decoded file and UC.INI
-    EXPECT_EQ(platform_.profiles->keyNames(folder() + "UC\\UC.INI", "PendingFiles"),
-              std::vector<std::string>{"Count"});
 }
 
 // Every macro of the completer once through qbxhost: the module's entry point hands the
