@@ -60,9 +60,11 @@ std::optional<std::int64_t> parseNumber(std::string_view text) {
     return value;
 }
 
-// A day count as UC.INI keeps it: written with the locale's decimal separator.
+// A day count as UC.INI keeps it: written with the locale's decimal separator, which may have
+// been the other one when the part came.
 std::optional<double> parseDayCount(std::string text, char separator) {
     if (separator != '.') std::replace(text.begin(), text.end(), separator, '.');
+    std::replace(text.begin(), text.end(), ',', '.');
     const std::string_view trimmed = trimBlankOrControl(text);
     double value = 0;
     const auto [end, error] =

@@ -30,7 +30,7 @@ protected:
                        "[PendingFiles]\r\nCount=2\r\nab.txt=2\r\nw.txt=1\r\n"
                        "[ab.txt]\r\nCount=2\r\nCurrentCount=2\r\nDateStamp=45000\r\n"
                        "1=C:\\UC\\a1.tmp\r\n2=C:\\UC\\a2.tmp\r\n"
-                       "[w.txt]\r\nCount=2\r\nCurrentCount=1\r\nDateStamp=44980\r\n"
+                       "[w.txt]\r\nCount=2\r\nCurrentCount=1\r\nDateStamp=44980,25\r\n"
                        "1=C:\\UC\\w1.tmp\r\n");
     }
     ~SetupFormCompleter() override { plugin.log.setMirror(nullptr); }
@@ -53,6 +53,7 @@ TEST_F(SetupFormCompleter, AssembleThenRemoveOldThenTheGridShowsWhatIsLeft) {
     EXPECT_FALSE(fake.files.has("C:\\UC\\ab.txt.uue"));  // the button drops the text
     ASSERT_EQ(view["sg"].rows.size(), 1u);
     EXPECT_EQ(view["sg"].rows[0][0], "w.txt");
+    EXPECT_EQ(view["sg"].rows[0][3], "20");  // a stamp written with a comma
 
     plugin.settings.pendingPartsMaxAgeDays = 21;
     form.controlChanged("RemoveOlder");
