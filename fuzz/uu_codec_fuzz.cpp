@@ -6,11 +6,11 @@
 #include <string>
 #include <string_view>
 
-#include "functions/encoding/uu_codec.h"
+#include "base/uu_codec.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    using qbx::functions::encoding::uuDecode;
-    using qbx::functions::encoding::uuEncodeFile;
+    using qbx::uuDecode;
+    using qbx::uuEncodeFile;
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
     if (uuDecode(bytes, 1000).size() > 1000) std::abort();
     if (uuDecode(uuEncodeFile("f", bytes), size + 1) != bytes) std::abort();

@@ -145,6 +145,26 @@ void IniFile::set(std::string_view section, std::string_view key, std::string_vi
         addEntry(*s, key, value);
 }
 
+void IniFile::erase(std::string_view section, std::string_view key) {
+    Section* s = findSection(section);
+    if (s == nullptr) return;
+    const auto it = s->keys.find(toUpper1251(key));
+    if (it == s->keys.end()) return;
+    s->entries.erase(s->entries.begin() + static_cast<std::ptrdiff_t>(it->second));
+    s->keys.clear();
+    for (std::size_t i = 0; i < s->entries.size(); ++i)
+        s->keys.emplace(toUpper1251(s->entries[i].key), i);
+}
+
+void IniFile::eraseSection(std::string_view section) {
+    const auto it = sectionIndex_.find(toUpper1251(section));
+    if (it == sectionIndex_.end()) return;
+    sections_.erase(sections_.begin() + static_cast<std::ptrdiff_t>(it->second));
+    sectionIndex_.clear();
+    for (std::size_t i = 0; i < sections_.size(); ++i)
+        sectionIndex_.emplace(toUpper1251(sections_[i].name), i);
+}
+
 bool IniFile::hasSection(std::string_view section) const { return findSection(section) != nullptr; }
 
 std::vector<std::string> IniFile::sectionNames() const {

@@ -45,6 +45,10 @@ public:
 
     // Replaces the first matching key or appends it (creating the section at the end).
     void set(std::string_view section, std::string_view key, std::string_view value);
+    // Removes the key, or the section with its keys (what the profile functions do for a
+    // missing value or key name); nothing when it is missing.
+    void erase(std::string_view section, std::string_view key);
+    void eraseSection(std::string_view section);
     bool hasSection(std::string_view section) const;
     std::vector<std::string> sectionNames() const;
     std::vector<std::string> keyNames(std::string_view section) const;

@@ -34,21 +34,37 @@ std::string IniProfileStore::readString(const std::string& path, std::string_vie
     }
 }
 
-bool IniProfileStore::writeString(const std::string& path, std::string_view section,
-                                  std::string_view key, std::string_view value) {
+template <class Change>
+bool IniProfileStore::rewrite(const std::string& path, Change&& change) {
     try {
-        // A file that exists but cannot be read would be replaced by the one key: refuse.
+        // A file that exists but cannot be read would be replaced by the one change: refuse.
         IniFile ini;
         if (files_.fileExists(path)) {
             auto bytes = files_.readFile(path, IniFile::kMaxFileBytes);
             if (!bytes) return false;
             ini = IniFile::parse(*bytes);
         }
-        ini.set(section, key, value);
+        change(ini);
         return files_.writeFileAtomic(path, ini.serialize());
     } catch (...) {
         return false;
     }
+}
+
+bool IniProfileStore::writeString(const std::string& path, std::string_view section,
+                                  std::string_view key, std::string_view value) {
+    return rewrite(path, [&](IniFile& ini) { ini.set(section, key, value); });
+}
+
+bool IniProfileStore::deleteKey(const std::string& path, std::string_view section,
+                                std::string_view key) {
+    if (!files_.fileExists(path)) return true;
+    return rewrite(path, [&](IniFile& ini) { ini.erase(section, key); });
+}
+
+bool IniProfileStore::eraseSection(const std::string& path, std::string_view section) {
+    if (!files_.fileExists(path)) return true;
+    return rewrite(path, [&](IniFile& ini) { ini.eraseSection(section); });
 }
 
 }  // namespace qbx

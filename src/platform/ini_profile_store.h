@@ -20,8 +20,16 @@ public:
                            std::string_view fallback) override;
     bool writeString(const std::string& path, std::string_view section, std::string_view key,
                      std::string_view value) override;
+    bool deleteKey(const std::string& path, std::string_view section,
+                   std::string_view key) override;
+    bool eraseSection(const std::string& path, std::string_view section) override;
 
 private:
+    // Reads the document (empty when the file is missing), lets change() edit it and writes it
+    // back; a file that exists but cannot be read is left alone.
+    template <class Change>
+    bool rewrite(const std::string& path, Change&& change);
+
     FileSystem& files_;
 };
 

@@ -137,6 +137,9 @@ public:
     virtual bool renameFile(const std::string& from, const std::string& to) = 0;
     // Creates or truncates a file and keeps it open for writing.
     virtual std::unique_ptr<OutputFile> createFile(const std::string& path) = 0;
+    // Creates a file that does not exist yet and keeps it open for writing; nothing (and an
+    // existing file left as it was) when the name is taken or the file cannot be made.
+    virtual std::unique_ptr<OutputFile> createNewFile(const std::string& path) = 0;
     // The plain files (no folders) of the folder whose names end in the suffix (matched
     // without regard to case; an empty suffix matches every name), names only, sorted
     // bytewise; at most kMaxListedFiles of them. Empty when the folder is missing.
@@ -176,6 +179,11 @@ public:
     // Creates the file and section as needed.
     virtual bool writeString(const std::string& path, std::string_view section,
                              std::string_view key, std::string_view value) = 0;
+    // Removes the key; true also when there was none.
+    virtual bool deleteKey(const std::string& path, std::string_view section,
+                           std::string_view key) = 0;
+    // Removes the section with all its keys; true also when there was none.
+    virtual bool eraseSection(const std::string& path, std::string_view section) = 0;
 };
 
 // ---- process environment ------------------------------------------------------------------

@@ -7,6 +7,7 @@
 #include "functions/splitting/split_files.h"
 #include "macros/dispatcher.h"
 #include "scripting/script_runner.h"
+#include "statistics/attachment_completer.h"
 #include "statistics/monitor_model.h"
 #include "statistics/spam_filter.h"
 #include "statistics/stat_item.h"
@@ -31,6 +32,7 @@ void installSubsystems(Plugin& plugin) {
     spamHooks.showMonitor = &statistics::showMonitorWindow;
     statistics::installSpamFilter(plugin, spamHooks);
     statistics::installTrafficRules(plugin);
+    statistics::installAttachmentCompleter(plugin);  // fills the filter's hooks
     ui::installRecipientFilter(plugin);
 #ifdef _WIN32
     // Natively there are no windows: TBP_Setup then shows nothing and no tray module is made.

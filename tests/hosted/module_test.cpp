@@ -7,7 +7,7 @@
 
 #include "base/ini_file.h"
 #include "base/text.h"
-#include "functions/encoding/uu_codec.h"
+#include "base/uu_codec.h"
 #include "host.h"
 #include "hosted/host_home.h"
 #include "hosted/scratch.h"
@@ -255,7 +255,7 @@ TEST_F(HostedModule, PutsAFileUuEncoded) {
     host.initialize();
     const std::string block = host.callMacro(host.data(), "ZVXPUTUUE", {"sample.bin"});
     EXPECT_EQ(block.rfind("begin 644 sample.bin\r\nM", 0), 0u) << block.substr(0, 40);
-    EXPECT_EQ(qbx::functions::encoding::uuDecode(block, 1000), bytes);
+    EXPECT_EQ(qbx::uuDecode(block, 1000), bytes);
     EXPECT_EQ(host.callMacro(host.data(), "ZVXPUTUUE", {"missing.bin"}), "n/a");
     host.finalize();
 }

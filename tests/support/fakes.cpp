@@ -192,6 +192,14 @@ std::unique_ptr<OutputFile> FakeFileSystem::createFile(const std::string& path) 
     return std::make_unique<FakeOutputFile>(state_, &target);
 }
 
+std::unique_ptr<OutputFile> FakeFileSystem::createNewFile(const std::string& path) {
+    if (has(path)) {
+        fail("The file exists.");
+        return nullptr;
+    }
+    return createFile(path);
+}
+
 std::vector<std::string> FakeFileSystem::listFiles(const std::string& folder,
                                                    std::string_view suffix) {
     std::vector<std::string> names;

@@ -57,6 +57,7 @@ public:
     bool deleteFile(const std::string& path) override;
     bool renameFile(const std::string& from, const std::string& to) override;
     std::unique_ptr<OutputFile> createFile(const std::string& path) override;
+    std::unique_ptr<OutputFile> createNewFile(const std::string& path) override;
     // Names come back lower-cased: the fake keeps its paths case-folded.
     std::vector<std::string> listFiles(const std::string& folder, std::string_view suffix) override;
 

@@ -10,7 +10,7 @@
 #include "core/plugin.h"
 #include "core/strings.h"
 #include "functions/encoding/checksums.h"
-#include "functions/encoding/uu_codec.h"
+#include "base/uu_codec.h"
 #include "functions/files/files.h"
 #include "macros/arguments.h"
 

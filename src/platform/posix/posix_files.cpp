@@ -263,6 +263,26 @@ std::unique_ptr<OutputFile> PosixFileSystem::createFile(const std::string& path)
     }
 }
 
+std::unique_ptr<OutputFile> PosixFileSystem::createNewFile(const std::string& path) {
+    const std::string native = toNativePath(path);
+    if (native.empty()) {
+        fail("unusable path");
+        return nullptr;
+    }
+    // O_EXCL: a name that exists (a link to elsewhere included) is refused, never followed.
+    const int fd = ::open(native.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0) {
+        fail(lastReason());
+        return nullptr;
+    }
+    try {
+        return std::make_unique<PosixOutputFile>(fd);
+    } catch (...) {
+        ::close(fd);
+        return nullptr;
+    }
+}
+
 std::vector<std::string> PosixFileSystem::listFiles(const std::string& folder,
                                                     std::string_view suffix) {
     std::vector<std::string> names;

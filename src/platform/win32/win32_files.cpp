@@ -250,6 +250,27 @@ std::unique_ptr<OutputFile> Win32FileSystem::createFile(const std::string& path)
     }
 }
 
+std::unique_ptr<OutputFile> Win32FileSystem::createNewFile(const std::string& path) {
+    const auto p = usablePath(path);
+    if (!p) {
+        fail("unusable path");
+        return nullptr;
+    }
+    // CREATE_NEW: the system refuses a name that exists, so two writers never share a file.
+    const HANDLE handle = CreateFileA(p->c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                      CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+        fail(lastReason());
+        return nullptr;
+    }
+    try {
+        return std::make_unique<Win32OutputFile>(handle);
+    } catch (...) {
+        CloseHandle(handle);
+        return nullptr;
+    }
+}
+
 namespace {
 
 constexpr std::size_t kMaxScannedEntries = 1u << 16;

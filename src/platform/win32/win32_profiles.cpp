@@ -119,4 +119,35 @@ bool Win32ProfileStore::writeString(const std::string& path, std::string_view se
     }
 }
 
+bool Win32ProfileStore::deleteKey(const std::string& path, std::string_view section,
+                                  std::string_view key) {
+    try {
+        const auto file = zeroTerminated(path);
+        const auto sectionName = zeroTerminated(section);
+        const auto keyName = zeroTerminated(key);
+        if (!file || file->empty() || !sectionName || !keyName) return false;
+        // A null value removes the key; the functions answer success for a missing one.
+        const bool ok = WritePrivateProfileStringA(sectionName->c_str(), keyName->c_str(), nullptr,
+                                                   file->c_str()) != FALSE;
+        WritePrivateProfileStringA(nullptr, nullptr, nullptr, file->c_str());
+        return ok;
+    } catch (...) {
+        return false;
+    }
+}
+
+bool Win32ProfileStore::eraseSection(const std::string& path, std::string_view section) {
+    try {
+        const auto file = zeroTerminated(path);
+        const auto sectionName = zeroTerminated(section);
+        if (!file || file->empty() || !sectionName) return false;
+        const bool ok = WritePrivateProfileStringA(sectionName->c_str(), nullptr, nullptr,
+                                                   file->c_str()) != FALSE;
+        WritePrivateProfileStringA(nullptr, nullptr, nullptr, file->c_str());
+        return ok;
+    } catch (...) {
+        return false;
+    }
+}
+
 }  // namespace qbx::win32

@@ -32,6 +32,7 @@ public:
     bool deleteFile(const std::string& path) override;
     bool renameFile(const std::string& from, const std::string& to) override;
     std::unique_ptr<OutputFile> createFile(const std::string& path) override;
+    std::unique_ptr<OutputFile> createNewFile(const std::string& path) override;
     std::vector<std::string> listFiles(const std::string& folder, std::string_view suffix) override;
 };
 
@@ -50,6 +51,9 @@ public:
                            std::string_view fallback) override;
     bool writeString(const std::string& path, std::string_view section, std::string_view key,
                      std::string_view value) override;
+    bool deleteKey(const std::string& path, std::string_view section,
+                   std::string_view key) override;
+    bool eraseSection(const std::string& path, std::string_view section) override;
 };
 
 class Win32Environment final : public Environment {

@@ -20,6 +20,7 @@
 #include "core/recipient_list.h"
 #include "core/session.h"
 #include "core/version.h"
+#include "statistics/attachment_completer.h"
 #include "statistics/monitor_model.h"
 #include "statistics/stat_item.h"
 
@@ -61,9 +62,11 @@ std::optional<std::int64_t> parseNumber(std::string_view text) {
     return value;
 }
 
-// A day count as UC.INI keeps it: written with the locale's decimal separator.
+// A day count as UC.INI keeps it: written with the locale's decimal separator, which may have
+// been the other one when the part came.
 std::optional<double> parseDayCount(std::string text, char separator) {
     if (separator != '.') std::replace(text.begin(), text.end(), separator, '.');
+    std::replace(text.begin(), text.end(), ',', '.');
     const std::string_view trimmed = trimBlankOrControl(text);
     double value = 0;
     const auto [end, error] =
@@ -565,9 +568,15 @@ void SetupForm::ellipsisClick() {
         plugin_.factories.initAttachmentCompleter(plugin_);
 }
 
-void SetupForm::uueDocompletionClick() { refr(); }
+void SetupForm::uueDocompletionClick() {
+    statistics::completePendingUue(plugin_, true);
+    refr();
+}
 
-void SetupForm::removeOlderClick() { refr(); }
+void SetupForm::removeOlderClick() {
+    statistics::removeOlderUueParts(plugin_, plugin_.settings.pendingPartsMaxAgeDays);
+    refr();
+}
 
 void SetupForm::resetStatistsClick() { resetStatistics(plugin_); }
 

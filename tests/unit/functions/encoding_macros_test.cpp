@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "base/text.h"
-#include "functions/encoding/uu_codec.h"
 #include "support/macro_fixture.h"
 
 namespace qbx::functions::encoding {
@@ -33,27 +32,6 @@ TEST_F(EncodingMacros, DigestsChecksumsAndXor) {
         {"ZVXMD5", {}, "\xd4\x1d\x8c\xd9\x8f\x00\xb2\x04\xe9\x80\x09\x98\xec\xf8\x42\x7e"s}};
     for (const auto& [name, args, expected] : cases)
         EXPECT_EQ(run(name, args), expected) << name << " " << (args.empty() ? "" : args[0]);
-}
-
-// Fixed blocks: the alphabet with "`" for zero, 45 bytes a line behind its length character, and
-// the lines a mail program needs to take the block for a file.
-TEST(UuCodec, EncodesFilesAsBlocksAndReadsThemBack) {
-    EXPECT_EQ(uuEncodeFile("cat.txt", "Cat"), "begin 644 cat.txt\r\n#0V%T\r\n`\r\nend\r\n");
-    EXPECT_EQ(uuEncodeFile("e", ""), "begin 644 e\r\n`\r\nend\r\n");
-    EXPECT_EQ(uuEncodeFile("z", std::string(3, '\0')), "begin 644 z\r\n#````\r\n`\r\nend\r\n");
-    EXPECT_EQ(uuEncodeFile("a\r\nb", "\xFF"), "begin 644 ab\r\n!_P``\r\n`\r\nend\r\n");
-    std::string bytes;
-    for (int i = 0; i < 1000; ++i) bytes += static_cast<char>(i * 7);
-    const std::string block = uuEncodeFile("b.bin", bytes);
-    const std::vector<std::string> lines = splitLines(block);
-    ASSERT_EQ(lines.size(), 1u + 23u + 2u);  // 22 full lines of 45 bytes, one of 10
-    EXPECT_EQ(lines[1].size(), 61u);
-    EXPECT_EQ(lines[1].front(), 'M');
-    EXPECT_EQ(lines[23], "*" + lines[23].substr(1));
-    EXPECT_EQ(uuDecode(block, 1u << 20), bytes);
-    EXPECT_EQ(uuDecode(block, 100), bytes.substr(0, 100));
-    // A line that promises more than it holds gives what it holds; text outside the block goes.
-    EXPECT_EQ(uuDecode("junk\r\nbegin 644 x\r\nM0V%T\r\nend\r\n#0V%T\r\n", 100), "Cat");
 }
 
 class UuMacro : public test::MacroFixture {};

@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-namespace qbx::functions::encoding {
+namespace qbx {
 
 inline constexpr std::size_t kUuBytesPerLine = 45;
 
@@ -21,4 +21,10 @@ std::string uuEncodeFile(std::string_view name, std::string_view bytes);
 // gives what it holds). At most maxBytes are decoded.
 std::string uuDecode(std::string_view text, std::size_t maxBytes);
 
-}  // namespace qbx::functions::encoding
+// Whether the line (without its line break) is a data line as encoders write it: every
+// character within "`" .. "_" and the blank, a length character of 1 .. 45 bytes, and the
+// characters those bytes need (trailing padding that mail programs strip may be missing; up to
+// two more, as some encoders add a check character). "begin" and "end" lines are none.
+bool isUuDataLine(std::string_view line);
+
+}  // namespace qbx
