@@ -16,7 +16,7 @@
 #include "item_table.h"
 #include "platform/platform.h"
 #include "platform/process.h"
-#include "win/screenshot.h"
+#include "screenshot.h"
 
 namespace {
 
@@ -156,7 +156,7 @@ TEST(Win32SmsPrompt, TypedCountedShotAndClosedThroughTheModule) {
             counterAfterEleventh = textOf(controls.counter);
             Sleep(300);  // let the prompt's loop paint
             CreateDirectoryA("..\\screenshots", nullptr);
-            shot = qbx::test::saveWindowPng(form, "..\\screenshots\\sms_prompt.png");
+            shot = qbxhost::captureWindow(form, "..\\screenshots\\sms_prompt.png");
             inFront = GetForegroundWindow() == form;
             pressCtrlEnter();
             closedByCtrlEnter = waitUntilGone(form, std::chrono::seconds(3));

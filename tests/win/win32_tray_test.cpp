@@ -16,8 +16,8 @@
 #include "hosted/host_home.h"
 #include "item_table.h"
 #include "platform/platform.h"
+#include "screenshot.h"
 #include "ui/win32/tray_view.h"
-#include "win/screenshot.h"
 #include "window_walk.h"
 
 namespace {
@@ -69,7 +69,7 @@ public:
                       captions.push_back(text);
                   }
                   CreateDirectoryA("..\\screenshots", nullptr);
-                  shot = qbx::test::saveWindowPng(menu, "..\\screenshots\\tray_menu.png");
+                  shot = qbxhost::captureWindow(menu, "..\\screenshots\\tray_menu.png");
                   PostMessageA(menu, WM_KEYDOWN, VK_ESCAPE, 0);
                   Sleep(200);
                   if (IsWindowVisible(menu)) PostMessageA(owner, WM_CANCELMODE, 0, 0);
@@ -113,10 +113,10 @@ TEST(Win32Tray, IconMenuBalloonAndTimersThroughTheModule) {
     }
     if (balloon != nullptr) {
         Sleep(300);
-        EXPECT_TRUE(qbx::test::saveWindowPng(balloon, "..\\screenshots\\tray_balloon.png"));
+        EXPECT_TRUE(qbxhost::captureWindow(balloon, "..\\screenshots\\tray_balloon.png"));
     }
     if (HWND area = visibleWindowOfClass("__winex11_standalone_tray"))
-        qbx::test::saveWindowPng(area, "..\\screenshots\\tray_icon.png");
+        qbxhost::captureWindow(area, "..\\screenshots\\tray_icon.png");
 
     host.callMacro(host.data(), "ZVXSET", {"datetime", "stale"});
     pumpWhile(std::chrono::milliseconds(1000), never);
