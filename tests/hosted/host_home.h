@@ -75,4 +75,25 @@ private:
     const ScratchFolder folder_;
 };
 
+// One of the module's settings set for a test. The registry is shared by every test and every
+// run: the value goes back as it was ("0" when there was none).
+class SettingForTheTest {
+public:
+    SettingForTheTest(const char* name, const std::string& value)
+        : name_(name), saved_(registry().readString("Software\\ZVX", name)) {
+        registry().writeString("Software\\ZVX", name_, value);
+    }
+    ~SettingForTheTest() {
+        registry().writeString("Software\\ZVX", name_,
+                               saved_.status == RegStatus::Ok ? saved_.text : "0");
+    }
+    SettingForTheTest(const SettingForTheTest&) = delete;
+    SettingForTheTest& operator=(const SettingForTheTest&) = delete;
+
+private:
+    static Registry& registry() { return *systemPlatform().registry; }
+    std::string name_;
+    RegValue saved_;
+};
+
 }  // namespace qbx::test

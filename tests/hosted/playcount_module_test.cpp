@@ -18,23 +18,7 @@ using qbx::functions::playcount::PlayCountTable;
 using qbx::test::kModule;
 using qbxhost::Host;
 
-// The registry is shared by every test and every run: the switch goes back as it was.
-class SettingForTheTest {
-public:
-    SettingForTheTest(const char* name, const std::string& value)
-        : name_(name), saved_(registry().readString("Software\\ZVX", name)) {
-        registry().writeString("Software\\ZVX", name_, value);
-    }
-    ~SettingForTheTest() {
-        registry().writeString("Software\\ZVX", name_,
-                               saved_.status == qbx::RegStatus::Ok ? saved_.text : "0");
-    }
-
-private:
-    static qbx::Registry& registry() { return *qbx::systemPlatform().registry; }
-    std::string name_;
-    qbx::RegValue saved_;
-};
+using qbx::test::SettingForTheTest;
 
 std::string fileText(const std::filesystem::path& path) {
     auto bytes = qbx::systemPlatform().files->readFile(qbx::toModulePath(path.string()), 1u << 24);
