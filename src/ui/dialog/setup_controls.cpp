@@ -50,7 +50,7 @@ constexpr std::array kRows = std::to_array<ControlRow>({
     {"UseGlobalHotKey", K::CheckBox, "Use global &hotkey", "JvRollout4", kNoFlags, {}, &F::useGlobalHotKeyClick},
     {"WINMOD", K::CheckBox, "WIN", "JvRollout4", kNoFlags, &S::hotKeyWin},
     {"ALTMOD", K::CheckBox, "ALT", "JvRollout4", kBeside, &S::hotKeyAlt},
-    {"SHMOD", K::CheckBox, "SHIFT", "JvRollout4", kBeside, &S::hotKeyShift},
+    {"SHMOD", K::CheckBox, "SHIFT", "JvRollout4", kNoFlags, &S::hotKeyShift},
     {"CTRLMOD", K::CheckBox, "CTRL", "JvRollout4", kBeside, &S::hotKeyCtrl},
     {"gk_ks", K::DropDownList, "", "JvRollout4", kWide, &S::hotKeyCode, nullptr, 0, 0, 1, 25},
     {"JvRollout5", K::RollOut, "Advanced language options", "GlobalPanel"},

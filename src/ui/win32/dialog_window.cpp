@@ -707,6 +707,17 @@ int DialogWindow::naturalWidth(const Control& c) const {
         case K::Label: return measure(c.caption, 0).cx + scale(2);
         case K::Button: return std::max<int>(measure(c.caption, 0).cx + scale(20), scale(28));
         case K::SpinEdit: return scale(kSpinWidth);
+        case K::CheckBox: {
+            // Check boxes in a row (the hot key's modifiers) each take their caption's width.
+            const auto index = static_cast<std::size_t>(&c - controls_.data());
+            const bool inRow =
+                (c.row->flags & kBeside) ||
+                (index + 1 < controls_.size() && (controls_[index + 1].row->flags & kBeside) &&
+                 controls_[index + 1].row->kind == K::CheckBox);
+            if (!inRow) return -1;
+            return measure(c.caption, 0).cx +
+                   std::max<int>(GetSystemMetrics(SM_CXMENUCHECK), scale(13)) + scale(16);
+        }
         default: return -1;  // takes what the line leaves
     }
 }
