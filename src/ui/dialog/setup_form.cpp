@@ -289,6 +289,13 @@ void SetupForm::formCreate() {
     view_.setChecked("EnableDebuggingMode", kDebugLevel != 0);
     view_.setVisible("UUEoptions", settings.attachmentCompleterOn);
     view_.setText("wdi", settings.partsDir);
+    if (onHotKeyStep) {
+        try {
+            onHotKeyStep();
+        } catch (...) {
+            logEscapedException(&log, "hot key set-up", std::current_exception());
+        }
+    }
 
     log.write("Creating mainform");
     view_.setCaption("", setupWindowCaption());
@@ -585,6 +592,14 @@ void SetupForm::forceSaveMadsClick() {
     // Sorting alone writes nothing; the button promises the files.
     statistics::processAllItems(plugin_, false);
     backup();
+}
+
+void SetupForm::useGlobalHotKeyClick() {
+    const bool on = view_.checked("UseGlobalHotKey");
+    for (const char* name : {"gk_ks", "WINMOD", "ALTMOD", "SHMOD", "CTRLMOD"})
+        view_.setVisible(name, on);
+    // Checking the box again brings no key back: the next choice in the list does.
+    if (!on) plugin_.settings.hotKeyCode = 0;
 }
 
 void SetupForm::backup() {

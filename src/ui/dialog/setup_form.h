@@ -114,6 +114,12 @@ public:
     void removeOlderClick();
     void forceSaveMadsClick();
     void resetStatistsClick();
+    // The global hot key's roll-out: the key list and the modifiers show with the box.
+    void useGlobalHotKeyClick();
+    // The force save: settings, variables, recipients and statistics to their files.
+    void backup();
+    // Runs at the creation's hot-key step (the window registers the key there).
+    std::function<void()> onHotKeyStep;
 
     // Filled from the settings / written to them, for every bound row.
     void fillControl(const ControlRow& row);
@@ -129,7 +135,6 @@ private:
     void saveRecipients();
     // The list as edited in the window becomes the Plugin's list.
     void takeRecipientEdits();
-    void backup();
 
     Plugin& plugin_;
     DialogView& view_;

@@ -7,6 +7,8 @@
 #include <shlobj.h>
 
 #include <algorithm>
+#include <array>
+#include <cstdint>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -18,6 +20,7 @@
 #include "core/ports/settings_dialog.h"
 #include "platform/win32/system_texts.h"
 #include "statistics/monitor_model.h"
+#include "ui/dialog/dialog_timers.h"
 #include "ui/dialog/setup_form.h"
 #include "ui/win32/dialog_text.h"
 #include "ui/win32/monitor_window.h"
@@ -33,6 +36,7 @@ constexpr int kFormHeight = 551;
 constexpr int kFirstControlId = 1000;
 constexpr int kSpinWidth = 70;
 constexpr int kDropDownHeight = 220;
+constexpr UINT_PTR kFirstTimerId = 1;  // the dialog's timers by their row
 
 // The captions that are text of a control of their own kind.
 bool isInput(K kind) {
@@ -149,7 +153,31 @@ private:
     std::vector<const wchar_t*> registered_;
 };
 
-class DialogWindow final : public DialogView {
+// The dialog's system-wide hot key, registered under a global atom of its own name; both are
+// given back when the window goes, so that the chord is free again once the module is unloaded.
+class HotKeyRegistration {
+public:
+    HotKeyRegistration(HWND window, unsigned modifiers, int keyCode)
+        : window_(window), atom_(GlobalAddAtomA(kHotKeyAtomName)) {
+        if (atom_ != 0)
+            registered_ = RegisterHotKey(window_, atom_, modifiers, static_cast<UINT>(keyCode));
+    }
+    ~HotKeyRegistration() {
+        if (registered_) UnregisterHotKey(window_, atom_);
+        if (atom_ != 0) GlobalDeleteAtom(atom_);
+    }
+    HotKeyRegistration(const HotKeyRegistration&) = delete;
+    HotKeyRegistration& operator=(const HotKeyRegistration&) = delete;
+    bool registered() const { return registered_; }
+
+private:
+    static constexpr const char* kHotKeyAtomName = "{E04C8234-E489-466A-B105-8543CDE48809}";
+    HWND window_;
+    ATOM atom_;
+    bool registered_ = false;
+};
+
+class DialogWindow final : public DialogView, public TimerView {
 public:
     explicit DialogWindow(Plugin& plugin);
     ~DialogWindow() override;
@@ -188,6 +216,16 @@ public:
     std::optional<std::string> pickFolder(std::string_view start, std::string_view title) override;
     std::optional<std::string> saveFileName(std::string_view proposed) override;
 
+    // TimerView
+    DialogTimers& timers() { return timers_; }
+    void startTimer(int id, unsigned intervalMs) override;
+    void stopTimer(int id) override;
+    std::array<std::uint8_t, 256> keyboardState() override;
+    bool dialogVisible() override;
+    void showDialog() override { show(); }
+    void closeDialog() override;
+    bool registerHotKey(unsigned modifiers, int keyCode) override;
+
 private:
     // Changes the view makes itself raise no notifications for the model.
     struct Quiet {
@@ -218,6 +256,7 @@ private:
     void showSelectedPage();
     void fillList(Control& control);
     void fillGrid(Control& control);
+    void fillListBox(Control& control);
 
     int scale(int pixels) const { return MulDiv(pixels, dpi_, 96); }
     SIZE measure(const std::string& text, int maxWidth) const;
@@ -243,7 +282,9 @@ private:
     std::size_t activePage_ = 0;
     std::vector<ATOM> atoms_;
     std::unique_ptr<MessageHook> hook_;
-    SetupForm form_;  // last: it fills the windows made before it
+    std::unique_ptr<HotKeyRegistration> hotKey_;
+    SetupForm form_;  // it fills the windows made before it
+    DialogTimers timers_;
 };
 
 LRESULT CALLBACK MessageHook::proc(int code, WPARAM wParam, LPARAM lParam) {
@@ -266,7 +307,9 @@ LRESULT CALLBACK MessageHook::proc(int code, WPARAM wParam, LPARAM lParam) {
 DialogWindow::DialogWindow(Plugin& plugin)
     : plugin_(plugin),
       classes_(&DialogWindow::windowProc),
-      form_(plugin, *this, [this](Plugin& p) { return makeMonitorWindow(p, window_); }) {
+      form_(plugin, *this, [this](Plugin& p) { return makeMonitorWindow(p, window_); }),
+      timers_(plugin, form_, *this, *this) {
+    form_.onHotKeyStep = [this] { timers_.setUpHotKey(); };
     INITCOMMONCONTROLSEX init{sizeof init, ICC_TAB_CLASSES | ICC_LISTVIEW_CLASSES |
                                                ICC_UPDOWN_CLASS | ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&init);
@@ -285,8 +328,10 @@ DialogWindow::DialogWindow(Plugin& plugin)
         createWindows();
         form_.formCreate();
         layout();
+        timers_.start();
     } catch (...) {
         // No destructor runs for a half-built window: what it made goes here.
+        hotKey_.reset();
         if (window_) {
             SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
             DestroyWindow(window_);
@@ -306,6 +351,7 @@ DialogWindow::~DialogWindow() {
     hook_.reset();
     auto& open = openWindows();
     open.erase(std::remove(open.begin(), open.end(), this), open.end());
+    hotKey_.reset();
     if (window_) {
         SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
         DestroyWindow(window_);
@@ -535,6 +581,8 @@ void DialogWindow::fillList(Control& c) {
     } else if (c.row->kind == K::RadioGroup) {
         for (std::size_t i = 0; i < c.radios.size() && i < c.items.size(); ++i)
             setWindowText(c.radios[i], c.items[i]);
+    } else if (c.row->kind == K::ListBox) {
+        fillListBox(c);
     }
 }
 
@@ -659,6 +707,17 @@ int DialogWindow::naturalWidth(const Control& c) const {
         case K::Label: return measure(c.caption, 0).cx + scale(2);
         case K::Button: return std::max<int>(measure(c.caption, 0).cx + scale(20), scale(28));
         case K::SpinEdit: return scale(kSpinWidth);
+        case K::CheckBox: {
+            // Check boxes in a row (the hot key's modifiers) each take their caption's width.
+            const auto index = static_cast<std::size_t>(&c - controls_.data());
+            const bool inRow =
+                (c.row->flags & kBeside) ||
+                (index + 1 < controls_.size() && (controls_[index + 1].row->flags & kBeside) &&
+                 controls_[index + 1].row->kind == K::CheckBox);
+            if (!inRow) return -1;
+            return measure(c.caption, 0).cx +
+                   std::max<int>(GetSystemMetrics(SM_CXMENUCHECK), scale(13)) + scale(16);
+        }
         default: return -1;  // takes what the line leaves
     }
 }
@@ -785,6 +844,10 @@ int DialogWindow::layoutRollOut(Control& rollOut, int width) {
                 }
                 break;
             }
+            case K::ListBox:
+                h = std::max(1, row.rows) * lineHeight_ + scale(8);
+                MoveWindow(c.window, x, y, w, h, TRUE);
+                break;
             case K::NameValueList: {
                 const int title = measure(c.caption, w).cy;
                 MoveWindow(c.extra, x, y, w, title, TRUE);
@@ -899,6 +962,19 @@ LRESULT DialogWindow::handle(HWND window, UINT message, WPARAM wParam, LPARAM lP
             if (window == window_) layout();
             break;
         case kLayoutMessage: layout(); return 0;
+        case WM_TIMER:
+            if (window == window_ && wParam >= kFirstTimerId &&
+                wParam < kFirstTimerId + timerRows().size()) {
+                timers_.tick(static_cast<int>(wParam - kFirstTimerId));
+                return 0;
+            }
+            break;
+        case WM_HOTKEY:
+            if (window == window_) {
+                show();
+                return 0;
+            }
+            break;
         case WM_CLOSE:
             if (window == window_) {
                 ShowWindow(window_, SW_HIDE);
@@ -1296,15 +1372,52 @@ std::optional<std::string> DialogWindow::saveFileName(std::string_view proposed)
     return codePageText(buffer.c_str());
 }
 
+// ---- timers and hot key
+// --------------------------------------------------------------------------
+
+void DialogWindow::fillListBox(Control& c) {
+    SendMessageW(c.window, WM_SETREDRAW, FALSE, 0);
+    SendMessageW(c.window, LB_RESETCONTENT, 0, 0);
+    for (const std::string& item : c.items)
+        SendMessageW(c.window, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wideText(item).c_str()));
+    SendMessageW(c.window, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(c.window, nullptr, TRUE);
+}
+
+void DialogWindow::startTimer(int id, unsigned intervalMs) {
+    SetTimer(window_, kFirstTimerId + static_cast<UINT_PTR>(id), intervalMs, nullptr);
+}
+
+void DialogWindow::stopTimer(int id) {
+    KillTimer(window_, kFirstTimerId + static_cast<UINT_PTR>(id));
+}
+
+std::array<std::uint8_t, 256> DialogWindow::keyboardState() {
+    std::array<std::uint8_t, 256> keys{};
+    if (!GetKeyboardState(keys.data())) keys.fill(0);
+    return keys;
+}
+
+bool DialogWindow::dialogVisible() { return IsWindowVisible(window_) != FALSE; }
+
+void DialogWindow::closeDialog() {
+    ShowWindow(window_, SW_HIDE);
+    form_.formHide();
+}
+
+bool DialogWindow::registerHotKey(unsigned modifiers, int keyCode) {
+    hotKey_ = std::make_unique<HotKeyRegistration>(window_, modifiers, keyCode);
+    return hotKey_->registered();
+}
+
 // ---- the port -----------------------------------------------------------------------------------
 
 class Win32SettingsDialog final : public SettingsDialog {
 public:
     explicit Win32SettingsDialog(Plugin& plugin) : window_(plugin) {}
     void showNonBlocking() override { window_.show(); }
-    // The dialog's timers and its media-player timer come with their own piece.
-    void killTimers() override {}
-    void stopPlayerTimer() override {}
+    void killTimers() override { window_.timers().killTimers(); }
+    void stopPlayerTimer() override { window_.timers().stopPlayerTimer(); }
     void appendDebugLine(const std::string& line) override { window_.form().appendDebugLine(line); }
     UiComponent* components() override { return &window_.form().components(); }
 

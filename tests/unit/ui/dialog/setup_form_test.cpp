@@ -128,6 +128,16 @@ constexpr BoundCase kBoundCases[] = {
     {"TimeFormatUnitSelect", "#9", "sttKind", "9"},
     {"TimeFormatUnitSelect", "#-1","sttKind", "0"},     // nothing chosen: the first unit
     {"FileSizeUnitSelect",   "#3", "stbKind", "3"},
+    {"WINMOD",               "-",  "gk_WIN", "0"},
+    {"ALTMOD",               "+",  "gk_ALT", "1"},
+    {"SHMOD",                "+",  "gk_SH", "1"},
+    {"CTRLMOD",              "-",  "gk_CTRL", "0"},
+    {"gk_ks",                "#120", "gk_KEY", "120"},
+    {"gk_ks",                "#-1","gk_KEY", "0"},
+    {"Top10cb",              "+",  "useTop10", "1"},
+    {"TrimSpaces",           "+",  "doTrim", "1"},
+    {"TrimNumbers",          "+",  "doNum", "1"},
+    {"TrimExtensions",       "+",  "doExt", "1"},
 };
 // clang-format on
 
