@@ -144,20 +144,26 @@ bool parseInt64(std::string_view text, std::int64_t& value) {
     return true;
 }
 
-std::optional<std::int32_t> parseDelphiInteger(std::string_view text) {
+IntegerPrefix readIntegerPrefix(std::string_view text) {
+    IntegerPrefix prefix;
     std::size_t i = 0;
     while (i < text.size() && text[i] == ' ') ++i;
-    bool negative = false;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
-    int base = 10;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) prefix.negative = text[i++] == '-';
     if (i < text.size() && text[i] == '$') {
-        base = 16;
+        prefix.base = 16;
         ++i;
     } else if (i + 1 < text.size() && text[i] == '0' &&
                (text[i + 1] == 'x' || text[i + 1] == 'X')) {
-        base = 16;
+        prefix.base = 16;
         i += 2;
     }
+    prefix.digits = i;
+    return prefix;
+}
+
+std::optional<std::int32_t> parseDelphiInteger(std::string_view text) {
+    const auto [negative, base, digits] = readIntegerPrefix(text);
+    std::size_t i = digits;
     if (i >= text.size()) return std::nullopt;
     std::uint64_t value = 0;
     for (; i < text.size(); ++i) {

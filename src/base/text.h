@@ -37,6 +37,14 @@ std::string lineBreaksToBlanks(std::string_view text);
 std::vector<std::string> splitLines(std::string_view text);
 // Parses a whole decimal integer (optional sign, surrounding blanks allowed); false otherwise.
 bool parseInt64(std::string_view text, std::int64_t& value);
+// What the runtime's integer conversion reads before the digits: leading blanks, an optional
+// sign, then "$" or "0x" for hexadecimal. `digits` is where the digits start.
+struct IntegerPrefix {
+    bool negative = false;
+    int base = 10;
+    std::size_t digits = 0;
+};
+IntegerPrefix readIntegerPrefix(std::string_view text);
 // An integer as Delphi's StrToInt and the INI object read one: leading blanks, a sign, decimal
 // digits or "$"/"0x" hexadecimal, nothing after; decimal within the 32-bit range, hexadecimal
 // taking all 32 bits ("$FFFFFFFF" is -1). Nothing when the text is no such number.

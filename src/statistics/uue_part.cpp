@@ -90,22 +90,10 @@ std::vector<std::string> sectionWords(std::string_view line) {
 }
 
 std::int64_t leadingInteger(std::string_view text) {
-    std::size_t i = 0;
-    while (i < text.size() && text[i] == ' ') ++i;
-    bool negative = false;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
-    int base = 10;
-    if (i < text.size() && text[i] == '$') {
-        base = 16;
-        ++i;
-    } else if (i + 1 < text.size() && text[i] == '0' &&
-               (text[i + 1] == 'x' || text[i + 1] == 'X')) {
-        base = 16;
-        i += 2;
-    }
+    const auto [negative, base, digits] = readIntegerPrefix(text);
     constexpr std::int64_t kLimit = std::numeric_limits<std::int64_t>::max() / 16;
     std::int64_t value = 0;
-    for (; i < text.size(); ++i) {
+    for (std::size_t i = digits; i < text.size(); ++i) {
         const int digit = digitValue(text[i], base);
         if (digit < 0) break;
         value = value < kLimit ? value * base + digit : std::numeric_limits<std::int64_t>::max();

@@ -24,18 +24,6 @@ namespace {
 
 using ui::win32::kMonitorClass;
 
-void pumpFor(DWORD milliseconds) {
-    const DWORD start = GetTickCount();
-    do {
-        MSG message;
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&message);
-            DispatchMessageW(&message);
-        }
-        Sleep(10);
-    } while (GetTickCount() - start < milliseconds);
-}
-
 std::wstring text(HWND window) {
     std::wstring buffer(1024, L'\0');
     buffer.resize(static_cast<std::size_t>(GetWindowTextW(window, buffer.data(), 1024)));
@@ -92,7 +80,7 @@ protected:
 TEST_F(Win32Monitor, TrainingShowsItUntilFiveSecondsAfterTheLastMessage) {
     qbxhost::Host host(kModule);
     host.initialize();
-    pumpFor(100);
+    qbxhost::pumpMessagesFor(100);
     const HWND monitor = FindWindowW(kMonitorClass, nullptr);
     ASSERT_NE(monitor, nullptr);
     EXPECT_FALSE(IsWindowVisible(monitor));
@@ -121,7 +109,7 @@ TEST_F(Win32Monitor, TrainingShowsItUntilFiveSecondsAfterTheLastMessage) {
     EXPECT_EQ(text(lines), L"j");
 
     UserWindow user;
-    pumpFor(200);
+    qbxhost::pumpMessagesFor(200);
     const HWND inFront = GetForegroundWindow();
     const std::string raw =
         "From: Seller <seller@example.org>\r\nSubject: cheap offer\r\n\r\nBuy cheap watches "
@@ -133,7 +121,7 @@ TEST_F(Win32Monitor, TrainingShowsItUntilFiveSecondsAfterTheLastMessage) {
         EXPECT_TRUE(IsWindowVisible(monitor)) << message;
         EXPECT_EQ(GetForegroundWindow(), inFront) << message;
         EXPECT_NE(GetActiveWindow(), monitor) << message;
-        pumpFor(message < 2 ? 2000 : 700);
+        qbxhost::pumpMessagesFor(message < 2 ? 2000 : 700);
     }
     const std::wstring bytes = std::to_wstring(3 * raw.size());
     EXPECT_EQ(text(lines),
@@ -150,9 +138,9 @@ TEST_F(Win32Monitor, TrainingShowsItUntilFiveSecondsAfterTheLastMessage) {
     CreateDirectoryA("..\\screenshots", nullptr);
     EXPECT_TRUE(qbxhost::captureWindow(monitor, "..\\screenshots\\monitor.png"));
 
-    pumpFor(3800);  // 4.5 s after the third message
+    qbxhost::pumpMessagesFor(3800);  // 4.5 s after the third message
     EXPECT_TRUE(IsWindowVisible(monitor));
-    pumpFor(1000);
+    qbxhost::pumpMessagesFor(1000);
     EXPECT_FALSE(IsWindowVisible(monitor));
     host.finalize();
     EXPECT_FALSE(IsWindow(monitor));
@@ -166,7 +154,7 @@ TEST_F(Win32Monitor, WithTheSettingOffTrainingShowsNothing) {
     qbxhost::MessageItems items = qbxhost::parseMessage(raw);
     host.exports().feedSpam(reinterpret_cast<std::intptr_t>(&items), 0,
                             &qbxhost::messageItemCallback);
-    pumpFor(600);
+    qbxhost::pumpMessagesFor(600);
     EXPECT_EQ(FindWindowW(kMonitorClass, nullptr), nullptr);
     host.finalize();
 }

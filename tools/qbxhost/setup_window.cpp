@@ -20,18 +20,6 @@ namespace {
 
 using qbx::ui::win32::kComponentProperty;
 
-void pump(DWORD milliseconds) {
-    const DWORD start = GetTickCount();
-    do {
-        MSG message;
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&message);
-            DispatchMessageW(&message);
-        }
-        Sleep(10);
-    } while (GetTickCount() - start < milliseconds);
-}
-
 std::vector<HWND> children(HWND parent, const wchar_t* className) {
     std::vector<HWND> found;
     forEachChildWindow(parent, [&](HWND window) {
@@ -98,11 +86,11 @@ int takeScreenshots(Host& host, const std::string& folder, std::ostream& out, st
     }
     std::filesystem::create_directories(folder);
     SetWindowPos(form, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
-    pump(500);
+    pumpMessagesFor(500);
     int status = 0;
     int number = 0;
     const auto shoot = [&](const std::string& name) {
-        pump(300);
+        pumpMessagesFor(300);
         char prefix[8];
         std::snprintf(prefix, sizeof prefix, "%02d-", ++number);
         const std::string path = folder + "/" + prefix + name + ".png";
@@ -137,7 +125,7 @@ int takeScreenshots(Host& host, const std::string& folder, std::ostream& out, st
         }
     }
     SendMessageW(form, WM_CLOSE, 0, 0);
-    pump(100);
+    pumpMessagesFor(100);
     return status;
 }
 

@@ -1,6 +1,6 @@
-// Finding the module's windows from the host. Walking windows with a lambda: The system calls back
-// through a stdcall function, which a a lambda is not in the 32-bit build; the thunk carries it
-// through the LPARAM.
+// The host's view of the module's windows: finding them, walking them with a lambda (the
+// system calls back through a stdcall function, which a lambda is not in the 32-bit build; the
+// thunk carries it through the LPARAM) and letting them run as a host's loop does.
 #pragma once
 
 #include <windows.h>
@@ -25,6 +25,19 @@ void forEachTopLevelWindow(Visit visit) {
 template <class Visit>
 void forEachChildWindow(HWND parent, Visit visit) {
     EnumChildWindows(parent, &visitWindow<Visit>, reinterpret_cast<LPARAM>(&visit));
+}
+
+// Runs the thread's messages, as a host's loop does, for about that long.
+inline void pumpMessagesFor(DWORD milliseconds) {
+    const DWORD start = GetTickCount();
+    do {
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+        Sleep(10);
+    } while (GetTickCount() - start < milliseconds);
 }
 
 // The settings dialog of this process (other processes may show windows of the same class).

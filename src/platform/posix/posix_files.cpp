@@ -244,13 +244,15 @@ bool PosixFileSystem::renameFile(const std::string& from, const std::string& to)
     return ::rename(source.c_str(), target.c_str()) == 0 || fail(lastReason());
 }
 
-std::unique_ptr<OutputFile> PosixFileSystem::createFile(const std::string& path) {
+// Opens the file for writing with the open flags given; null (the reason recorded) when it
+// cannot.
+std::unique_ptr<OutputFile> PosixFileSystem::openForWriting(const std::string& path, int flags) {
     const std::string native = toNativePath(path);
     if (native.empty()) {
         fail("unusable path");
         return nullptr;
     }
-    const int fd = ::open(native.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    const int fd = ::open(native.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | flags, 0666);
     if (fd < 0) {
         fail(lastReason());
         return nullptr;
@@ -263,24 +265,13 @@ std::unique_ptr<OutputFile> PosixFileSystem::createFile(const std::string& path)
     }
 }
 
+std::unique_ptr<OutputFile> PosixFileSystem::createFile(const std::string& path) {
+    return openForWriting(path, O_TRUNC);
+}
+
 std::unique_ptr<OutputFile> PosixFileSystem::createNewFile(const std::string& path) {
-    const std::string native = toNativePath(path);
-    if (native.empty()) {
-        fail("unusable path");
-        return nullptr;
-    }
     // O_EXCL: a name that exists (a link to elsewhere included) is refused, never followed.
-    const int fd = ::open(native.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd < 0) {
-        fail(lastReason());
-        return nullptr;
-    }
-    try {
-        return std::make_unique<PosixOutputFile>(fd);
-    } catch (...) {
-        ::close(fd);
-        return nullptr;
-    }
+    return openForWriting(path, O_EXCL);
 }
 
 std::vector<std::string> PosixFileSystem::listFiles(const std::string& folder,

@@ -35,6 +35,9 @@ public:
     std::unique_ptr<OutputFile> createFile(const std::string& path) override;
     std::unique_ptr<OutputFile> createNewFile(const std::string& path) override;
     std::vector<std::string> listFiles(const std::string& folder, std::string_view suffix) override;
+
+private:
+    std::unique_ptr<OutputFile> openForWriting(const std::string& path, int flags);
 };
 
 // Values live in the INI file named by QBX_REGISTRY (default ~/.qbx/registry.ini): one

@@ -227,17 +227,17 @@ bool Win32FileSystem::renameFile(const std::string& from, const std::string& to)
     return MoveFileA(source->c_str(), target->c_str()) || fail(lastReason());  // never replaces
 }
 
-std::unique_ptr<OutputFile> Win32FileSystem::createFile(const std::string& path) {
+// Opens the file for writing as `disposition` says; null (the reason recorded) when it cannot.
+std::unique_ptr<OutputFile> Win32FileSystem::openForWriting(const std::string& path,
+                                                            unsigned long share,
+                                                            unsigned long disposition) {
     const auto p = usablePath(path);
     if (!p) {
         fail("unusable path");
         return nullptr;
     }
-    // Others may read the file, and rename or delete it (the next load rotates the log),
-    // while we hold it.
-    const HANDLE handle =
-        CreateFileA(p->c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
-                    CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const HANDLE handle = CreateFileA(p->c_str(), GENERIC_WRITE, share, nullptr, disposition,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
         fail(lastReason());
         return nullptr;
@@ -250,25 +250,15 @@ std::unique_ptr<OutputFile> Win32FileSystem::createFile(const std::string& path)
     }
 }
 
+std::unique_ptr<OutputFile> Win32FileSystem::createFile(const std::string& path) {
+    // Others may read the file, and rename or delete it (the next load rotates the log),
+    // while we hold it.
+    return openForWriting(path, FILE_SHARE_READ | FILE_SHARE_DELETE, CREATE_ALWAYS);
+}
+
 std::unique_ptr<OutputFile> Win32FileSystem::createNewFile(const std::string& path) {
-    const auto p = usablePath(path);
-    if (!p) {
-        fail("unusable path");
-        return nullptr;
-    }
     // CREATE_NEW: the system refuses a name that exists, so two writers never share a file.
-    const HANDLE handle = CreateFileA(p->c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                                      CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (handle == INVALID_HANDLE_VALUE) {
-        fail(lastReason());
-        return nullptr;
-    }
-    try {
-        return std::make_unique<Win32OutputFile>(handle);
-    } catch (...) {
-        CloseHandle(handle);
-        return nullptr;
-    }
+    return openForWriting(path, FILE_SHARE_READ, CREATE_NEW);
 }
 
 namespace {

@@ -34,6 +34,11 @@ public:
     std::unique_ptr<OutputFile> createFile(const std::string& path) override;
     std::unique_ptr<OutputFile> createNewFile(const std::string& path) override;
     std::vector<std::string> listFiles(const std::string& folder, std::string_view suffix) override;
+
+private:
+    // share and disposition as CreateFile takes them (DWORDs).
+    std::unique_ptr<OutputFile> openForWriting(const std::string& path, unsigned long share,
+                                               unsigned long disposition);
 };
 
 // The system's profile functions. A value that reading would change (blanks or matching quotes

@@ -70,21 +70,8 @@ std::vector<TrayMenuItemSpec> menuSpecs() {
     return specs;
 }
 
-// Where the desktop cannot be looked at, no player is found.
-class NoDesktop final : public DesktopWindows {
-public:
-    WindowHandle findWindowByClass(std::string_view) override { return 0; }
-    std::string windowCaption(WindowHandle, std::size_t) override { return {}; }
-    void forEachTopLevelWindow(
-        const std::function<bool(WindowHandle, std::string_view)>&) override {}
-    std::optional<std::int32_t> sendUserMessage(WindowHandle, std::uintptr_t,
-                                                std::intptr_t) override {
-        return std::nullopt;
-    }
-};
-
 DesktopWindows& desktopOf(Plugin& plugin) {
-    static NoDesktop none;
+    static EmptyDesktopWindows none;
     return plugin.platform.desktopWindows != nullptr ? *plugin.platform.desktopWindows : none;
 }
 
