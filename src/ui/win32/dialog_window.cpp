@@ -1109,18 +1109,31 @@ int DialogWindow::layoutRollOut(Control& rollOut, int width) {
                 break;
             }
             case K::ValueList: {
-                // The "+" and "-" buttons stand in a column to the right of the list.
+                // The "+" and "-" buttons stand in a column to the right of the list; where that
+                // leaves too little room for both column titles, in a line below it.
                 const int side =
                     std::max<int>(editHeight + scale(2), measure("+", 0).cx + scale(12));
-                const int listWidth = std::max(scale(40), w - side - gap);
                 const int rowHeight = std::max(lineHeight_ + scale(4), scale(17));
-                h = (row.rows + 1) * rowHeight + scale(8);
+                const int listHeight = (row.rows + 1) * rowHeight + scale(8);
+                int titles = GetSystemMetrics(SM_CXVSCROLL) + scale(4);
+                for (const std::string& title : c.header)
+                    titles += measure(title, 0).cx + scale(16);
+                const bool beside = w - side - gap >= titles;
+                const int listWidth = beside ? w - side - gap : w;
                 RECT old{};
                 GetWindowRect(c.window, &old);
-                MoveWindow(c.window, x, y, listWidth, h, TRUE);
-                for (std::size_t b = 0; b < c.radios.size(); ++b)
-                    MoveWindow(c.radios[b], x + listWidth + gap,
-                               y + static_cast<int>(b) * (side + gap), side, side, TRUE);
+                MoveWindow(c.window, x, y, listWidth, listHeight, TRUE);
+                const int count = static_cast<int>(c.radios.size());
+                for (int b = 0; b < count; ++b) {
+                    if (beside)
+                        MoveWindow(c.radios[static_cast<std::size_t>(b)], x + listWidth + gap,
+                                   y + b * (side + gap), side, side, TRUE);
+                    else
+                        MoveWindow(c.radios[static_cast<std::size_t>(b)],
+                                   x + w - (count - b) * (side + gap) + gap, y + listHeight + gap,
+                                   side, side, TRUE);
+                }
+                h = beside ? listHeight : listHeight + gap + side;
                 if (old.right - old.left != listWidth) sizeValueColumns(c);
                 break;
             }
