@@ -1,6 +1,7 @@
 // The files the settings dialog reads from disk (the recipient list, the pending parts of
 // UC.INI, a language file in the install folder) as arbitrary bytes, through the form's
-// creation and refresh: no crash, no hang, and an expression that is always one group.
+// creation and refresh, and the list's bytes typed into its grid: no crash, no hang, cells and
+// rows within their bounds, and an expression that is always one group.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -55,6 +56,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     qbx::ui::SetupForm form(plugin, view);
     form.formCreate();
+    // The same bytes typed into a name and a value cell, then taken as the user's edit.
+    for (int column = 0; column < 2; ++column) {
+        const auto kept = form.valueListCell("vle", 0, column, recipients);
+        check(!kept || kept->size() <= qbx::ui::kMaxValueListCell);
+        if (kept && !view["vle"].rows.empty())
+            view["vle"].rows[0][static_cast<std::size_t>(column)] = *kept;
+    }
+    form.controlChanged("vle");
+    check(view["vle"].rows.size() <= qbx::ui::kMaxValueListRows);
+    for (const auto& cells : view["vle"].rows)
+        check(cells.size() == 2 && cells[0].size() <= qbx::ui::kMaxValueListCell &&
+              cells[1].size() <= qbx::ui::kMaxValueListCell);
+    check(plugin.recipientList.lines.size() <= view["vle"].rows.size());
     form.controlChanged("langlist", 0);
     form.formHide();
 

@@ -160,5 +160,103 @@ TEST_F(Win32Dialog, ALanguageFileInTheInstallFolderSwitchesCaptions) {
     host.finalize();
 }
 
+std::wstring columnTitle(HWND list, int column) {
+    wchar_t buffer[128] = {};
+    LVCOLUMNW info{};
+    info.mask = LVCF_TEXT;
+    info.pszText = buffer;
+    info.cchTextMax = 128;
+    SendMessageW(list, LVM_GETCOLUMNW, static_cast<WPARAM>(column),
+                 reinterpret_cast<LPARAM>(&info));
+    return buffer;
+}
+
+std::wstring cellText(HWND list, int row, int column) {
+    wchar_t buffer[256] = {};
+    LVITEMW item{};
+    item.iSubItem = column;
+    item.pszText = buffer;
+    item.cchTextMax = 256;
+    SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+    return buffer;
+}
+
+HWND cellEditor(HWND list) { return FindWindowExW(list, nullptr, L"Edit", nullptr); }
+
+// The recipient grid as a screen reader reads it and a user edits it, down to the file that the
+// shut-down leaves behind while the dialog is still open.
+TEST_F(Win32Dialog, TheRecipientGridEditsRecipientsTxt) {
+    spit(plugins + "recipients.txt", "work=@work\\.com$\r\nplain@list\\.org\r\n");
+    qbxhost::Host host(kModule);
+    host.initialize();
+    host.exports().setup();
+    pump();
+    const HWND form = findDialog();
+    ASSERT_NE(form, nullptr);
+    SendMessageW(GetWindow(findComponent(form, "JvRollout9"), GW_CHILD), BM_CLICK, 0, 0);
+    pump();
+    const HWND grid = findComponent(form, "vle");
+    ASSERT_NE(grid, nullptr);
+    EXPECT_TRUE(IsWindowVisible(grid));
+    EXPECT_EQ(Header_GetItemCount(ListView_GetHeader(grid)), 2);
+    EXPECT_EQ(columnTitle(grid, 0), L"Entry name");
+    EXPECT_EQ(columnTitle(grid, 1), L"Address or regexp");
+    ASSERT_EQ(SendMessageW(grid, LVM_GETITEMCOUNT, 0, 0), 2);
+    EXPECT_EQ(cellText(grid, 0, 0), L"work");
+    EXPECT_EQ(cellText(grid, 0, 1), L"@work\\.com$");
+    EXPECT_EQ(cellText(grid, 1, 0), L"");
+    EXPECT_EQ(cellText(grid, 1, 1), L"plain@list\\.org");
+    // The buttons stand beside the list (or below it, where the column is narrow), inside the
+    // roll-out.
+    const HWND add = findComponent(form, "vleAdd");
+    const HWND remove = findComponent(form, "vleDelete");
+    ASSERT_NE(add, nullptr);
+    ASSERT_NE(remove, nullptr);
+    RECT list{}, button{}, rollOut{};
+    GetWindowRect(grid, &list);
+    GetWindowRect(add, &button);
+    GetWindowRect(findComponent(form, "JvRollout9"), &rollOut);
+    EXPECT_TRUE(button.left >= list.right || button.top >= list.bottom);
+    EXPECT_LE(button.right, rollOut.right);
+    EXPECT_LE(button.bottom, rollOut.bottom);
+
+    // Insert opens the name of a new row; a name another row has is refused.
+    SetFocus(grid);
+    SendMessageW(grid, WM_KEYDOWN, VK_INSERT, 0);
+    HWND edit = cellEditor(grid);
+    ASSERT_NE(edit, nullptr);
+    EXPECT_EQ(ListView_GetItemCount(grid), 3);
+    SetWindowTextW(edit, L"WORK");
+    SendMessageW(edit, WM_KEYDOWN, VK_RETURN, 0);
+    ASSERT_TRUE(IsWindow(edit));
+    EXPECT_EQ(text(edit), L"");
+    // Tab takes the name and moves to the value; Enter stores it.
+    SetWindowTextW(edit, L"club");
+    SendMessageW(edit, WM_KEYDOWN, VK_TAB, 0);
+    edit = cellEditor(grid);
+    ASSERT_NE(edit, nullptr);
+    SetWindowTextW(edit, L"@club\\.ru");
+    SendMessageW(edit, WM_KEYDOWN, VK_RETURN, 0);
+    EXPECT_EQ(cellEditor(grid), nullptr);
+    EXPECT_EQ(cellText(grid, 2, 0), L"club");
+    EXPECT_EQ(cellText(grid, 2, 1), L"@club\\.ru");
+
+    // Esc leaves a cell as it was; the "-" button deletes the selected row.
+    ListView_SetItemState(grid, 0, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    SendMessageW(grid, WM_KEYDOWN, VK_F2, 0);
+    edit = cellEditor(grid);
+    ASSERT_NE(edit, nullptr);
+    SetWindowTextW(edit, L"gone");
+    SendMessageW(edit, WM_KEYDOWN, VK_ESCAPE, 0);
+    EXPECT_EQ(cellText(grid, 0, 0), L"work");
+    ListView_SetItemState(grid, 1, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    SendMessageW(remove, BM_CLICK, 0, 0);
+    EXPECT_EQ(ListView_GetItemCount(grid), 2);
+    pump();
+
+    host.finalize();
+    EXPECT_EQ(slurp(plugins + "recipients.txt"), "work=@work\\.com$\r\nclub=@club\\.ru\r\n");
+}
+
 }  // namespace
 }  // namespace qbx::test

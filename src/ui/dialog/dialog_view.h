@@ -24,8 +24,7 @@ public:
     virtual bool checked(std::string_view name) const = 0;
     virtual void setChecked(std::string_view name, bool checked) = 0;
 
-    // The text of an edit, a spin edit or a read-only edit; the lines of a name=value list
-    // joined by CR LF.
+    // The text of an edit, a spin edit or a read-only edit.
     virtual std::string text(std::string_view name) const = 0;
     virtual void setText(std::string_view name, std::string_view text) = 0;
 
@@ -40,8 +39,8 @@ public:
     // A disabled item of a check list keeps its check whatever the user does.
     virtual void setItemEnabled(std::string_view name, int index, bool enabled) = 0;
 
-    // Grids: the header cells, then the rows (each a list of cells). A grid's selection is its
-    // selected row, -1 when there is none.
+    // Grids and name=value lists: the header cells, then the rows (each a list of cells; two for
+    // a name=value list). The selection is the selected row, -1 when there is none.
     virtual void setGrid(std::string_view name, const std::vector<std::string>& header,
                          const std::vector<std::vector<std::string>>& rows) = 0;
     virtual std::vector<std::string> gridHeader(std::string_view name) const = 0;

@@ -99,7 +99,7 @@ constexpr std::array kRows = std::to_array<ControlRow>({
      "No compression|Min. compression|Normal compression|Max. compression"},
     {"JvRollout9", K::RollOut, "Per-recipient traffic calculator", "StatisticsPanel"},
     {"calcdetailedtraffic", K::CheckBox, "Calculate per-recipient &traffic", "JvRollout9", kNoFlags, &S::lookForRecipients},
-    {"vle", K::NameValueList, "", "JvRollout9", kNoFlags, {}, nullptr, 0, 0, 1, 6},
+    {"vle", K::ValueList, "", "JvRollout9", kNoFlags, {}, &F::vleChange, 0, 0, 2, 6},
     {"JvRollout6", K::RollOut, "Main settings", "StatisticsPanel"},
     {"StatisticsLists", K::CheckList, "", "JvRollout6", kNoFlags, {}, &F::statisticsListsClick, 0, 0, 1, 16},
     {"JvRollout11", K::RollOut, "Statistics control", "StatisticsPanel"},

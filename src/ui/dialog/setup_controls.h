@@ -31,9 +31,9 @@ enum class ControlKind : std::uint8_t {
     Edit,
     ReadOnlyEdit,
     DropDownList,
-    Grid,           // a report of rows; `rows` visible lines
-    CheckList,      // items with check boxes; `rows` visible lines
-    NameValueList,  // lines "name=value"
+    Grid,       // a report of rows; `rows` visible lines
+    CheckList,  // items with check boxes; `rows` visible lines
+    ValueList,  // name=value rows: `columns` 2, `rows` visible lines, keys unique
     ListBox,
 };
 

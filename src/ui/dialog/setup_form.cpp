@@ -47,13 +47,10 @@ std::string withTrailingBackslash(std::string folder) {
     return folder;
 }
 
-std::string joinLines(const std::vector<std::string>& lines) {
-    std::string joined;
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        if (i) joined += "\r\n";
-        joined += lines[i];
-    }
-    return joined;
+// What a cell of a name=value list keeps of a text: a cell is one line of the file.
+std::string cellText(std::string_view text) {
+    text = text.substr(0, text.find_first_of("\r\n"));
+    return std::string(text.substr(0, kMaxValueListCell));
 }
 
 std::optional<std::int64_t> parseNumber(std::string_view text) {
@@ -98,6 +95,33 @@ RecipientExpression buildRecipientExpression(const std::vector<std::string>& lin
     }
     result.expression = "(" + alternatives + ")";
     return result;
+}
+
+std::vector<std::vector<std::string>> recipientRowsOf(const std::vector<std::string>& lines) {
+    std::vector<std::vector<std::string>> rows;
+    rows.reserve(std::min(lines.size(), kMaxValueListRows));
+    for (const std::string& line : lines) {
+        if (rows.size() == kMaxValueListRows) break;
+        const RecipientRule rule = parseRecipientRule(line);
+        rows.push_back({cellText(rule.name), cellText(rule.expression)});
+    }
+    return rows;
+}
+
+std::vector<std::string> recipientLinesOfRows(const std::vector<std::vector<std::string>>& rows) {
+    std::vector<std::string> lines;
+    for (const auto& row : rows) {
+        if (lines.size() == kMaxRecipientLines) break;
+        const std::string name = row.empty() ? std::string() : cellText(row[0]);
+        const std::string value = row.size() < 2 ? std::string() : cellText(row[1]);
+        if (trimBlankOrControl(value).empty()) continue;
+        // A nameless value keeps the form it was read in; "=" in front keeps its own "=" in it.
+        if (name.empty() && value.find('=') == std::string::npos)
+            lines.push_back(value);
+        else
+            lines.push_back(name + "=" + value);
+    }
+    return lines;
 }
 
 std::string memoryUsageText(std::size_t words, double creationKb) {
@@ -200,6 +224,29 @@ void SetupForm::controlChanged(std::string_view name, int row) {
         writeSetting(*control);
         if (control->handler) (this->*control->handler)();
     });
+}
+
+std::optional<std::string> SetupForm::valueListCell(std::string_view name, int row, int column,
+                                                    std::string_view text) {
+    const auto rows = view_.gridRows(name);
+    if (row < 0 || row >= static_cast<int>(rows.size()) || column < 0 || column > 1)
+        return std::nullopt;
+    std::string kept = cellText(text);
+    if (column == 1) return kept;
+    // The file splits a line at its first "=": a name holding one would come back another.
+    if (kept.find('=') != std::string::npos) {
+        plugin_.log.write("Entry name refused, it holds \"=\": " + kept);
+        return std::nullopt;
+    }
+    // Rows without a name are lines without "=": as many as the user likes.
+    if (kept.empty()) return kept;
+    for (std::size_t i = 0; i < rows.size(); ++i)
+        if (static_cast<int>(i) != row && !rows[i].empty() &&
+            equalsIgnoreCase1251(rows[i][0], kept)) {
+            plugin_.log.write("Entry name refused, another row has it: " + kept);
+            return std::nullopt;
+        }
+    return kept;
 }
 
 void SetupForm::fillControl(const ControlRow& row) {
@@ -305,8 +352,7 @@ void SetupForm::formCreate() {
     if (plugin_.trayModule) plugin_.trayModule->setMouseTracking(settings.mouseTracking);
 
     try {
-        view_.setCaption("vle", plugin_.strings[text::kEntryName] + "=" +
-                                    plugin_.strings[text::kAddressOrRegexp]);
+        showRecipientHeader();
     } catch (...) {
         log.write("except while reiniting form");
     }
@@ -401,16 +447,25 @@ void SetupForm::reinitform() {
     view_.setItems("CompressionOptions", levels);
     fillControl(*findControl("CompressionOptions"));
     updatemu();
+    showRecipientHeader();
+}
+
+void SetupForm::showRecipientHeader() {
+    view_.setGrid("vle",
+                  {plugin_.strings[text::kEntryName], plugin_.strings[text::kAddressOrRegexp]},
+                  view_.gridRows("vle"));
 }
 
 void SetupForm::takeRecipientEdits() {
-    plugin_.recipientList.lines = recipientLinesOf(view_.text("vle"));
+    plugin_.recipientList.lines = recipientLinesOfRows(view_.gridRows("vle"));
 }
 
 void SetupForm::loadRecipients() {
-    view_.setText("vle", "");
+    const std::vector<std::string> header = {plugin_.strings[text::kEntryName],
+                                             plugin_.strings[text::kAddressOrRegexp]};
+    view_.setGrid("vle", header, {});
     loadRecipientList(plugin_.recipientList, *plugin_.platform.files, plugin_.settings.installDir);
-    view_.setText("vle", joinLines(plugin_.recipientList.lines));
+    view_.setGrid("vle", header, recipientRowsOf(plugin_.recipientList.lines));
 }
 
 void SetupForm::saveRecipients() {
@@ -586,6 +641,13 @@ void SetupForm::removeOlderClick() {
 }
 
 void SetupForm::resetStatistsClick() { resetStatistics(plugin_); }
+
+// The traffic rules and the recipient filter follow the grid as it is edited, not only when the
+// dialog is hidden: a rule typed in counts from the next message on.
+void SetupForm::vleChange() {
+    takeRecipientEdits();
+    updatefsrx();
+}
 
 void SetupForm::forceSaveMadsClick() {
     statistics::sortAllItems(plugin_);

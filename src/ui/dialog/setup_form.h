@@ -7,10 +7,12 @@
 #include <cstddef>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "core/recipient_list.h"
 #include "core/ui_components.h"
 #include "ui/dialog/dialog_view.h"
 #include "ui/dialog/setup_controls.h"
@@ -32,6 +34,9 @@ inline constexpr std::size_t kMaxDebugLines = 10000;
 inline constexpr std::size_t kMaxPendingRows = 1000;
 // Language files larger than this are not offered in the language grid.
 inline constexpr std::size_t kMaxLanguageFileBytes = 4u << 20;
+// A name=value list holds as many rows as the recipient list keeps rules, each cell this long.
+inline constexpr std::size_t kMaxValueListRows = kMaxRecipientLines;
+inline constexpr std::size_t kMaxValueListCell = 1000;
 
 // Interface texts of the dialog (indexes of the string table).
 namespace dialog_text {
@@ -67,6 +72,12 @@ struct RecipientExpression {
 };
 RecipientExpression buildRecipientExpression(const std::vector<std::string>& lines);
 
+// The recipient list as the rows of its grid and back. A line without "=" is a row without a
+// name and becomes such a line again; a row without a value is no rule yet (as an empty
+// alternative it would match every address) and stays out of the lines.
+std::vector<std::vector<std::string>> recipientRowsOf(const std::vector<std::string>& lines);
+std::vector<std::string> recipientLinesOfRows(const std::vector<std::vector<std::string>>& rows);
+
 // "%.1fK/%.1fK" of the item's words x 136 bytes and the heap its creation took.
 std::string memoryUsageText(std::size_t words, double creationKb);
 
@@ -87,6 +98,11 @@ public:
     // (-1 outside its rows). Writes the row's setting, then runs its handler. Never throws:
     // a failure is logged.
     void controlChanged(std::string_view name, int row = -1);
+    // The in-place editor of a name=value list asks before a cell takes the typed text: the
+    // text as the cell keeps it (its first line, at most kMaxValueListCell characters), or
+    // nothing when it is refused (a name another row has, a name holding "="), which is logged.
+    std::optional<std::string> valueListCell(std::string_view name, int row, int column,
+                                             std::string_view text);
 
     void formCreate();
     void formShow();
@@ -120,6 +136,7 @@ public:
     void backup();
     // Runs at the creation's hot-key step (the window registers the key there).
     std::function<void()> onHotKeyStep;
+    void vleChange();
 
     // Filled from the settings / written to them, for every bound row.
     void fillControl(const ControlRow& row);
@@ -132,6 +149,7 @@ private:
     void setAntispamLabel();
     void setNextStartAntispam(bool on);
     void loadRecipients();
+    void showRecipientHeader();
     void saveRecipients();
     // The list as edited in the window becomes the Plugin's list.
     void takeRecipientEdits();

@@ -31,6 +31,8 @@ namespace {
 using K = ControlKind;
 
 constexpr UINT kLayoutMessage = WM_APP + 1;
+// Posted by a cell editor that lost the focus: it is closed once the focus has moved on.
+constexpr UINT kEditorLeftMessage = WM_APP + 2;
 constexpr int kFormWidth = 1003;  // at 96 DPI
 constexpr int kFormHeight = 551;
 constexpr int kFirstControlId = 1000;
@@ -46,9 +48,9 @@ bool isInput(K kind) {
 
 struct Control {
     const ControlRow* row = nullptr;
-    HWND window = nullptr;  // a roll-out's container, a radio group's group box
-    HWND extra = nullptr;   // a roll-out's header button, a spin edit's arrows, a list's title
-    std::vector<HWND> radios;
+    HWND window = nullptr;     // a roll-out's container, a radio group's group box
+    HWND extra = nullptr;      // a roll-out's header button, a spin edit's arrows, a list's title
+    std::vector<HWND> radios;  // a radio group's buttons; a name=value list's "+" and "-"
     std::string caption;
     std::vector<std::string> items;
     std::vector<bool> itemEnabled;
@@ -235,6 +237,10 @@ private:
     };
 
     static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    static LRESULT CALLBACK valueListProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+                                          UINT_PTR id, DWORD_PTR self);
+    static LRESULT CALLBACK cellEditorProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+                                           UINT_PTR id, DWORD_PTR self);
     LRESULT handle(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     void command(HWND from, int code);
     LRESULT notify(const NMHDR& header, LPARAM lParam);
@@ -258,6 +264,21 @@ private:
     void fillGrid(Control& control);
     void fillListBox(Control& control);
 
+    // Name=value lists: a report view whose rows live in the Control and are edited in place.
+    void fillValueList(Control& control);
+    void sizeValueColumns(Control& control);
+    LRESULT valueListNotify(Control& control, const NMHDR& header, LPARAM lParam);
+    void selectValueRow(Control& control, int row);
+    void addValueRow(Control& control);
+    void deleteValueRow(Control& control);
+    void openEditor(Control& control, int row, int column);
+    // False when the typed text is refused: the editor then stays open with the old text.
+    bool closeEditor(bool commit);
+    // Commits what can be committed; a refused text is dropped. The editor is closed after.
+    void finishEditing();
+    bool editorKey(WPARAM key);
+    void dropEmptyRow(Control& control, int row);
+
     int scale(int pixels) const { return MulDiv(pixels, dpi_, 96); }
     SIZE measure(const std::string& text, int maxWidth) const;
     Control* find(std::string_view name);
@@ -276,6 +297,12 @@ private:
     int scroll_ = 0;
     mutable int quiet_ = 0;
     bool layoutPending_ = false;
+    struct CellEditor {
+        HWND window = nullptr;
+        std::size_t control = 0;
+        int row = -1;
+        int column = 0;
+    } editor_;
     std::vector<Control> controls_;
     std::unordered_map<HWND, std::size_t> byWindow_;
     std::vector<std::size_t> tabPages_;  // the control of each tab, in tab order
@@ -346,6 +373,13 @@ DialogWindow::DialogWindow(Plugin& plugin)
 }
 
 DialogWindow::~DialogWindow() {
+    // Closed while still open (the host shuts down): the list is saved as a hide would save it.
+    try {
+        finishEditing();
+        if (window_ && IsWindowVisible(window_)) form_.formHide();
+    } catch (...) {
+        logEscapedException(&plugin_.log, "settings window", std::current_exception());
+    }
     // What the controls report while they are torn down is no user's change.
     ++quiet_;
     hook_.reset();
@@ -527,13 +561,26 @@ void DialogWindow::createControl(int index) {
                               (row.kind == K::CheckList ? LVS_EX_CHECKBOXES : 0));
             if (row.kind == K::CheckList) fillList(c);
             break;
-        case K::NameValueList:
-            c.extra = makeWindow(L"STATIC", c.caption, child | SS_LEFT | SS_NOPREFIX, parent);
-            c.window = makeWindow(L"EDIT", "",
-                                  child | tabStop | WS_GROUP | WS_VSCROLL | ES_MULTILINE |
-                                      ES_AUTOVSCROLL | ES_WANTRETURN,
+        case K::ValueList: {
+            // Owner data: ten thousand rows cost no window memory, and a refill keeps the scroll.
+            c.window = makeWindow(WC_LISTVIEWW, "",
+                                  child | tabStop | WS_GROUP | WS_CLIPCHILDREN | LVS_REPORT |
+                                      LVS_SINGLESEL | LVS_SHOWSELALWAYS | LVS_OWNERDATA,
                                   parent, WS_EX_CLIENTEDGE);
+            ListView_SetExtendedListViewStyle(c.window, LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES);
+            SetWindowSubclass(c.window, &DialogWindow::valueListProc, 1,
+                              reinterpret_cast<DWORD_PTR>(this));
+            const std::pair<const char*, const char*> buttons[] = {{"+", "Add"}, {"-", "Delete"}};
+            for (const auto& [caption, role] : buttons) {
+                const HWND button =
+                    makeWindow(L"BUTTON", caption, child | tabStop | BS_PUSHBUTTON, parent);
+                tag(button, std::string(row.name) + role);
+                byWindow_[button] = static_cast<std::size_t>(index);
+                c.radios.push_back(button);
+            }
+            fillValueList(c);
             break;
+        }
         case K::ListBox:
             c.window = makeWindow(
                 L"LISTBOX", "",
@@ -634,6 +681,282 @@ void DialogWindow::fillGrid(Control& c) {
     if (selected >= 0 && selected < static_cast<int>(c.rows.size()))
         ListView_SetItemState(c.window, selected, LVIS_SELECTED | LVIS_FOCUSED,
                               LVIS_SELECTED | LVIS_FOCUSED);
+}
+
+// ---- name=value lists -----------------------------------------------------------------------
+
+void DialogWindow::fillValueList(Control& c) {
+    const Quiet quiet(*this);
+    // New rows under an open editor would take its text into another row.
+    if (editor_.window && &controls_[editor_.control] == &c) closeEditor(false);
+    if (c.rows.size() > kMaxValueListRows) c.rows.resize(kMaxValueListRows);
+    for (auto& cells : c.rows) cells.resize(2);
+    const HWND header = ListView_GetHeader(c.window);
+    for (int i = 0; i < 2; ++i) {
+        std::wstring text = wideText(static_cast<std::size_t>(i) < c.header.size()
+                                         ? c.header[static_cast<std::size_t>(i)]
+                                         : std::string());
+        LVCOLUMNW column{};
+        column.mask = LVCF_TEXT | LVCF_WIDTH;
+        column.cx = scale(100);
+        column.pszText = text.data();
+        if (header && Header_GetItemCount(header) > i) {
+            column.mask = LVCF_TEXT;
+            SendMessageW(c.window, LVM_SETCOLUMNW, static_cast<WPARAM>(i),
+                         reinterpret_cast<LPARAM>(&column));
+        } else {
+            SendMessageW(c.window, LVM_INSERTCOLUMNW, static_cast<WPARAM>(i),
+                         reinterpret_cast<LPARAM>(&column));
+        }
+    }
+    ListView_SetItemCountEx(c.window, static_cast<int>(c.rows.size()), LVSICF_NOSCROLL);
+    sizeValueColumns(c);
+    InvalidateRect(c.window, nullptr, TRUE);
+}
+
+void DialogWindow::sizeValueColumns(Control& c) {
+    RECT client{};
+    GetClientRect(c.window, &client);
+    const auto need = [&](std::size_t column) -> int {
+        return measure(column < c.header.size() ? c.header[column] : std::string(), 0).cx +
+               scale(16);
+    };
+    // Both headers whole where the list is wide enough; the names take two fifths.
+    const int total = std::max<int>(scale(60), client.right - GetSystemMetrics(SM_CXVSCROLL));
+    int name = std::max(need(0), total * 2 / 5);
+    if (total - name < need(1)) name = std::max(need(0), total - need(1));
+    ListView_SetColumnWidth(c.window, 0, name);
+    ListView_SetColumnWidth(c.window, 1, std::max(need(1), total - name));
+}
+
+LRESULT DialogWindow::valueListNotify(Control& c, const NMHDR& header, LPARAM lParam) {
+    switch (header.code) {
+        case LVN_GETDISPINFOW: {
+            LVITEMW& item = reinterpret_cast<NMLVDISPINFOW*>(lParam)->item;
+            if (!(item.mask & LVIF_TEXT) || !item.pszText || item.cchTextMax <= 0) return 0;
+            item.pszText[0] = L'\0';
+            if (item.iItem < 0 || item.iItem >= static_cast<int>(c.rows.size()) ||
+                item.iSubItem < 0 || item.iSubItem > 1)
+                return 0;
+            const std::wstring text = wideText(c.rows[static_cast<std::size_t>(item.iItem)]
+                                                     [static_cast<std::size_t>(item.iSubItem)]);
+            const std::size_t length =
+                std::min(text.size(), static_cast<std::size_t>(item.cchTextMax) - 1);
+            std::copy_n(text.data(), length, item.pszText);
+            item.pszText[length] = L'\0';
+            return 0;
+        }
+        case LVN_ODFINDITEMW: return -1;
+        case LVN_KEYDOWN: {
+            if (quiet_) return 0;
+            const int selected = ListView_GetNextItem(c.window, -1, LVNI_SELECTED);
+            switch (reinterpret_cast<const NMLVKEYDOWN*>(lParam)->wVKey) {
+                case VK_F2:
+                case VK_RETURN: openEditor(c, selected, 0); break;
+                case VK_INSERT: addValueRow(c); break;
+                case VK_DELETE: deleteValueRow(c); break;
+                default: break;
+            }
+            return 0;
+        }
+        case NM_DBLCLK: {
+            if (quiet_) return 0;
+            LVHITTESTINFO hit{};
+            hit.pt = reinterpret_cast<const NMITEMACTIVATE*>(lParam)->ptAction;
+            if (ListView_SubItemHitTest(c.window, &hit) >= 0 && hit.iItem >= 0)
+                openEditor(c, hit.iItem, hit.iSubItem > 0 ? 1 : 0);
+            return 0;
+        }
+        default: return 0;
+    }
+}
+
+void DialogWindow::selectValueRow(Control& c, int row) {
+    ListView_SetItemState(c.window, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+    if (row < 0 || row >= static_cast<int>(c.rows.size())) return;
+    ListView_SetItemState(c.window, row, LVIS_SELECTED | LVIS_FOCUSED,
+                          LVIS_SELECTED | LVIS_FOCUSED);
+    ListView_EnsureVisible(c.window, row, FALSE);
+}
+
+void DialogWindow::addValueRow(Control& c) {
+    if (!closeEditor(true)) return;
+    if (c.rows.size() >= kMaxValueListRows) {
+        plugin_.log.write("No row added: the list holds " + std::to_string(kMaxValueListRows) +
+                          " rows");
+        return;
+    }
+    c.rows.push_back({std::string(), std::string()});
+    const int row = static_cast<int>(c.rows.size()) - 1;
+    ListView_SetItemCountEx(c.window, row + 1, LVSICF_NOSCROLL);
+    selectValueRow(c, row);
+    openEditor(c, row, 0);
+}
+
+void DialogWindow::deleteValueRow(Control& c) {
+    closeEditor(false);
+    const int row = ListView_GetNextItem(c.window, -1, LVNI_SELECTED);
+    if (row < 0 || row >= static_cast<int>(c.rows.size())) return;
+    c.rows.erase(c.rows.begin() + row);
+    ListView_SetItemCountEx(c.window, static_cast<int>(c.rows.size()), LVSICF_NOSCROLL);
+    selectValueRow(c, std::min(row, static_cast<int>(c.rows.size()) - 1));
+    InvalidateRect(c.window, nullptr, TRUE);
+    form_.controlChanged(c.row->name);
+}
+
+void DialogWindow::openEditor(Control& c, int row, int column) {
+    if (!closeEditor(true)) return;
+    if (row < 0 || row >= static_cast<int>(c.rows.size()) || column < 0 || column > 1) return;
+    selectValueRow(c, row);
+    RECT cell{};
+    ListView_GetSubItemRect(c.window, row, column, LVIR_LABEL, &cell);
+    if (column == 0) cell.right = cell.left + ListView_GetColumnWidth(c.window, 0);
+    RECT client{};
+    GetClientRect(c.window, &client);
+    cell.right = std::min(cell.right, client.right);
+    const int height = std::max<int>(cell.bottom - cell.top, lineHeight_ + scale(4));
+    const HWND edit = CreateWindowExW(
+        0, L"EDIT",
+        wideText(c.rows[static_cast<std::size_t>(row)][static_cast<std::size_t>(column)]).c_str(),
+        WS_CHILD | WS_VISIBLE | WS_BORDER | ES_AUTOHSCROLL, cell.left, cell.top,
+        std::max<int>(cell.right - cell.left, scale(20)), height, c.window, nullptr,
+        qbx::win32::ownModule(), nullptr);
+    if (!edit) return;
+    SendMessageW(edit, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+    SendMessageW(edit, EM_SETLIMITTEXT, kMaxValueListCell, 0);
+    SetWindowSubclass(edit, &DialogWindow::cellEditorProc, 1, reinterpret_cast<DWORD_PTR>(this));
+    editor_ = {edit, static_cast<std::size_t>(&c - controls_.data()), row, column};
+    SendMessageW(edit, EM_SETSEL, 0, -1);
+    SetFocus(edit);
+}
+
+bool DialogWindow::closeEditor(bool commit) {
+    if (!editor_.window) return true;
+    const HWND edit = editor_.window;
+    Control& c = controls_[editor_.control];
+    const int row = editor_.row;
+    const auto column = static_cast<std::size_t>(editor_.column);
+    const bool rowExists = row >= 0 && row < static_cast<int>(c.rows.size());
+    bool changed = false;
+    if (commit && rowExists) {
+        std::string& cell = c.rows[static_cast<std::size_t>(row)][column];
+        const auto kept = form_.valueListCell(c.row->name, row, editor_.column, windowText(edit));
+        if (!kept) {
+            setWindowText(edit, cell);
+            SendMessageW(edit, EM_SETSEL, 0, -1);
+            return false;
+        }
+        changed = *kept != cell;
+        cell = *kept;
+    }
+    // Cleared first: taking the focus away and destroying the editor come back here.
+    editor_ = {};
+    if (GetFocus() == edit) SetFocus(c.window);
+    DestroyWindow(edit);
+    if (rowExists) ListView_RedrawItems(c.window, row, row);
+    if (changed) form_.controlChanged(c.row->name);
+    return true;
+}
+
+void DialogWindow::finishEditing() {
+    if (!closeEditor(true)) closeEditor(false);
+}
+
+bool DialogWindow::editorKey(WPARAM key) {
+    if (!editor_.window) return false;
+    Control& c = controls_[editor_.control];
+    const int row = editor_.row;
+    switch (key) {
+        case VK_RETURN:
+            if (closeEditor(true)) dropEmptyRow(c, row);
+            return true;
+        case VK_ESCAPE:
+            closeEditor(false);
+            dropEmptyRow(c, row);
+            return true;
+        case VK_TAB: {
+            const int next = GetKeyState(VK_SHIFT) < 0 ? 0 : 1;
+            if (next == editor_.column) {
+                if (closeEditor(true)) dropEmptyRow(c, row);
+            } else if (closeEditor(true)) {
+                openEditor(c, row, next);
+            }
+            return true;
+        }
+        default: return false;
+    }
+}
+
+void DialogWindow::dropEmptyRow(Control& c, int row) {
+    if (row < 0 || row >= static_cast<int>(c.rows.size())) return;
+    const auto& cells = c.rows[static_cast<std::size_t>(row)];
+    if (!cells[0].empty() || !cells[1].empty()) return;
+    c.rows.erase(c.rows.begin() + row);
+    ListView_SetItemCountEx(c.window, static_cast<int>(c.rows.size()), LVSICF_NOSCROLL);
+    selectValueRow(c, std::min(row, static_cast<int>(c.rows.size()) - 1));
+    InvalidateRect(c.window, nullptr, TRUE);
+}
+
+LRESULT CALLBACK DialogWindow::valueListProc(HWND window, UINT message, WPARAM wParam,
+                                             LPARAM lParam, UINT_PTR id, DWORD_PTR data) {
+    auto* self = reinterpret_cast<DialogWindow*>(data);
+    FpuShield shield;
+    try {
+        switch (message) {
+            case WM_GETDLGCODE: {
+                // Enter opens the editor here instead of pressing the dialog's default button.
+                LRESULT code = DefSubclassProc(window, message, wParam, lParam);
+                const auto* key = reinterpret_cast<const MSG*>(lParam);
+                if (key && key->message == WM_KEYDOWN && key->wParam == VK_RETURN)
+                    code |= DLGC_WANTMESSAGE;
+                return code;
+            }
+            case WM_VSCROLL:
+            case WM_HSCROLL:
+            case WM_MOUSEWHEEL:
+                // The editor would stay where its cell was.
+                self->finishEditing();
+                break;
+            case WM_NCDESTROY:
+                RemoveWindowSubclass(window, &DialogWindow::valueListProc, id);
+                break;
+            default: break;
+        }
+    } catch (...) {
+        logEscapedException(&self->plugin_.log, "settings window", std::current_exception());
+    }
+    return DefSubclassProc(window, message, wParam, lParam);
+}
+
+LRESULT CALLBACK DialogWindow::cellEditorProc(HWND window, UINT message, WPARAM wParam,
+                                              LPARAM lParam, UINT_PTR id, DWORD_PTR data) {
+    auto* self = reinterpret_cast<DialogWindow*>(data);
+    FpuShield shield;
+    try {
+        switch (message) {
+            case WM_GETDLGCODE:
+                return DefSubclassProc(window, message, wParam, lParam) | DLGC_WANTALLKEYS;
+            case WM_CHAR:
+                // Their key-down did the work; the edit would only beep.
+                if (wParam == L'\r' || wParam == L'\t' || wParam == 0x1B) return 0;
+                break;
+            case WM_KEYDOWN:
+                if (window == self->editor_.window && self->editorKey(wParam)) return 0;
+                break;
+            case WM_KILLFOCUS:
+                if (window == self->editor_.window)
+                    PostMessageW(self->window_, kEditorLeftMessage,
+                                 reinterpret_cast<WPARAM>(window), 0);
+                break;
+            case WM_NCDESTROY:
+                RemoveWindowSubclass(window, &DialogWindow::cellEditorProc, id);
+                break;
+            default: break;
+        }
+    } catch (...) {
+        logEscapedException(&self->plugin_.log, "settings window", std::current_exception());
+    }
+    return DefSubclassProc(window, message, wParam, lParam);
 }
 
 // ---- pages, roll-outs and layout --------------------------------------------------------------
@@ -848,11 +1171,33 @@ int DialogWindow::layoutRollOut(Control& rollOut, int width) {
                 h = std::max(1, row.rows) * lineHeight_ + scale(8);
                 MoveWindow(c.window, x, y, w, h, TRUE);
                 break;
-            case K::NameValueList: {
-                const int title = measure(c.caption, w).cy;
-                MoveWindow(c.extra, x, y, w, title, TRUE);
-                h = title + gap + row.rows * lineHeight_ + scale(8);
-                MoveWindow(c.window, x, y + title + gap, w, h - title - gap, TRUE);
+            case K::ValueList: {
+                // The "+" and "-" buttons stand in a column to the right of the list; where that
+                // leaves too little room for both column titles, in a line below it.
+                const int side =
+                    std::max<int>(editHeight + scale(2), measure("+", 0).cx + scale(12));
+                const int rowHeight = std::max(lineHeight_ + scale(4), scale(17));
+                const int listHeight = (row.rows + 1) * rowHeight + scale(8);
+                int titles = GetSystemMetrics(SM_CXVSCROLL) + scale(4);
+                for (const std::string& title : c.header)
+                    titles += measure(title, 0).cx + scale(16);
+                const bool beside = w - side - gap >= titles;
+                const int listWidth = beside ? w - side - gap : w;
+                RECT old{};
+                GetWindowRect(c.window, &old);
+                MoveWindow(c.window, x, y, listWidth, listHeight, TRUE);
+                const int count = static_cast<int>(c.radios.size());
+                for (int b = 0; b < count; ++b) {
+                    if (beside)
+                        MoveWindow(c.radios[static_cast<std::size_t>(b)], x + listWidth + gap,
+                                   y + b * (side + gap), side, side, TRUE);
+                    else
+                        MoveWindow(c.radios[static_cast<std::size_t>(b)],
+                                   x + w - (count - b) * (side + gap) + gap, y + listHeight + gap,
+                                   side, side, TRUE);
+                }
+                h = beside ? listHeight : listHeight + gap + side;
+                if (old.right - old.left != listWidth) sizeValueColumns(c);
                 break;
             }
             default: MoveWindow(c.window, x, y, w, h, TRUE); break;
@@ -975,8 +1320,17 @@ LRESULT DialogWindow::handle(HWND window, UINT message, WPARAM wParam, LPARAM lP
                 return 0;
             }
             break;
+        case kEditorLeftMessage:
+            if (editor_.window && editor_.window == reinterpret_cast<HWND>(wParam)) {
+                const std::size_t control = editor_.control;
+                const int row = editor_.row;
+                finishEditing();
+                dropEmptyRow(controls_[control], row);
+            }
+            return 0;
         case WM_CLOSE:
             if (window == window_) {
+                finishEditing();
                 ShowWindow(window_, SW_HIDE);
                 form_.formHide();
                 return 0;
@@ -1030,6 +1384,13 @@ void DialogWindow::command(HWND from, int code) {
         return;
     }
     if (quiet_) return;
+    if (c->row->kind == K::ValueList) {
+        if (code == BN_CLICKED && c->radios.size() == 2) {
+            if (from == c->radios[0]) addValueRow(*c);
+            if (from == c->radios[1]) deleteValueRow(*c);
+        }
+        return;
+    }
     bool changed = false;
     switch (c->row->kind) {
         case K::CheckBox:
@@ -1058,6 +1419,7 @@ LRESULT DialogWindow::notify(const NMHDR& header, LPARAM lParam) {
     if (!c) return 0;
     const std::size_t index = static_cast<std::size_t>(c - controls_.data());
     (void)index;
+    if (c->row->kind == K::ValueList) return valueListNotify(*c, header, lParam);
     if (c->row->kind == K::Grid) {
         if (header.code == NM_CLICK && !quiet_) {
             const auto* click = reinterpret_cast<const NMITEMACTIVATE*>(lParam);
@@ -1142,7 +1504,7 @@ void DialogWindow::setCaption(std::string_view name, std::string_view caption) {
             setWindowText(c->window, caption);
             setWindowText(c->extra, (c->expanded ? "[-] " : "[+] ") + c->caption);
             break;
-        case K::NameValueList: setWindowText(c->extra, caption); break;
+        case K::ValueList:
         case K::Grid:
         case K::CheckList:
         case K::SpinEdit:
@@ -1203,6 +1565,7 @@ int DialogWindow::selection(std::string_view name) const {
             return -1;
         case K::DropDownList: return static_cast<int>(SendMessageW(c->window, CB_GETCURSEL, 0, 0));
         case K::Grid:
+        case K::ValueList:
         case K::CheckList: return ListView_GetNextItem(c->window, -1, LVNI_SELECTED);
         default: return -1;
     }
@@ -1222,6 +1585,7 @@ void DialogWindow::setSelection(std::string_view name, int index) {
             SendMessageW(c->window, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
             break;
         case K::Grid:
+        case K::ValueList:
         case K::CheckList:
             ListView_SetItemState(c->window, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
             if (index >= 0) {
@@ -1255,10 +1619,14 @@ void DialogWindow::setItemEnabled(std::string_view name, int index, bool on) {
 void DialogWindow::setGrid(std::string_view name, const std::vector<std::string>& header,
                            const std::vector<std::vector<std::string>>& rows) {
     Control* c = find(name);
-    if (!c || c->row->kind != K::Grid) return;
+    if (!c || (c->row->kind != K::Grid && c->row->kind != K::ValueList)) return;
     c->header = header;
     c->rows = rows;
-    fillGrid(*c);
+    if (c->row->kind == K::ValueList) {
+        fillValueList(*c);
+    } else {
+        fillGrid(*c);
+    }
 }
 
 std::vector<std::string> DialogWindow::gridHeader(std::string_view name) const {

@@ -348,7 +348,7 @@ TEST_F(SetupFormTest, ForceSaveAppliesTheRecipientListAsEdited) {
     EXPECT_EQ(plugin.recipientList.lines, (Lines{"old=@old"}));
     Lines seenByTraffic;
     plugin.factories.updateTrafficInfo = [&](Plugin& p) { seenByTraffic = p.recipientList.lines; };
-    view.setText("vle", "work=@work\r\n\r\nhome=@home");
+    view["vle"].rows = {{"work", "@work"}, {"", ""}, {"home", "@home"}};
     form.controlChanged("ForceSaveMads");
     EXPECT_EQ(seenByTraffic, (Lines{"work=@work", "home=@home"}));
     EXPECT_EQ(fake.files.contents(std::string(kInstall) + "recipients.txt"),
