@@ -23,6 +23,7 @@
 #include "core/ports/statistics_item.h"
 #include "core/ports/tray_module.h"
 #include "core/recipient_list.h"
+#include "core/second_host.h"
 #include "core/settings.h"
 #include "core/strings.h"
 #include "core/variables.h"
@@ -91,6 +92,8 @@ struct Plugin {
     std::array<double, kStatItemCount> statItemMemoryKb{};
     std::unique_ptr<SettingsDialog> settingsDialog;
     std::unique_ptr<PlayCountList> top10List;
+    // The second host's table of services, from its start to its end; never under the first.
+    std::unique_ptr<BeckyApi> beckyApi;
 };
 
 }  // namespace qbx

@@ -264,6 +264,7 @@ class SharedMemory;   // platform/shared_memory.h
 class TextPrompt;     // platform/text_prompt.h
 class ProgramRunner;  // platform/program_runner.h
 class DesktopWindows;  // platform/desktop_windows.h
+class HostProgram;     // platform/host_program.h
 
 // The set of services one Plugin context works with. It owns nothing.
 struct Platform {
@@ -283,6 +284,7 @@ struct Platform {
     TextPrompt* textPrompt = nullptr;
     ProgramRunner* programRunner = nullptr;
     DesktopWindows* desktopWindows = nullptr;
+    HostProgram* hostProgram = nullptr;
 };
 
 // The real services of this build (Win32 in the DLL, stand-ins natively); they live as long

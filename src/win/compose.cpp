@@ -17,6 +17,7 @@
 #ifdef _WIN32
 #include "platform/win32/win32_active_script.h"
 #include "ui/win32/dialog_window.h"
+#include "ui/win32/splash_window.h"
 #include "ui/win32/tray_view.h"
 #endif
 
@@ -38,6 +39,7 @@ void installSubsystems(Plugin& plugin) {
     // Natively there are no windows: TBP_Setup then shows nothing and no tray module is made.
     ui::win32::installSettingsDialog(plugin);
     ui::win32::installTrayModule(plugin);
+    ui::win32::installSplashWindow(plugin);
 #endif
     functions::splitting::installSplitFiles(plugin);
     functions::playcount::installPlayCountList(plugin);

@@ -6,6 +6,7 @@
 #include "core/guard.h"
 #include "core/host_api.h"
 #include "core/plugin.h"
+#include "core/second_host.h"
 #include "macros/dispatcher.h"
 #include "statistics/spam_entry.h"
 #include "win/module_instance.h"
@@ -127,11 +128,30 @@ QBX_EXPORT std::int32_t QBX_STDCALL TBP_FeedSpam(std::intptr_t context, std::int
     });
 }
 
-// ---- the second host's entry points: present, answering neutrally --------------------------
+// ---- the second host's entry points: it is only told who we are and has its table bound ------
 
-QBX_EXPORT std::int32_t QBX_STDCALL BKC_OnStart() { return 0; }
-QBX_EXPORT std::int32_t QBX_STDCALL BKC_OnExit() { return 0; }
+QBX_EXPORT std::int32_t QBX_STDCALL BKC_OnStart() {
+    // The host goes on whether or not its table could be bound.
+    return withPlugin("BKC_OnStart", std::int32_t{0}, [](Plugin& p) {
+        qbx::beckyStart(p);
+        return std::int32_t{0};
+    });
+}
+
+QBX_EXPORT std::int32_t QBX_STDCALL BKC_OnExit() {
+    return withPlugin("BKC_OnExit", std::int32_t{0}, [](Plugin& p) {
+        qbx::beckyExit(p);
+        return std::int32_t{0};
+    });
+}
+
 QBX_EXPORT std::int32_t QBX_STDCALL BKC_OnEveryMinute() { return 0; }
 QBX_EXPORT std::int32_t QBX_STDCALL BKC_OnOpenCompose(std::int32_t, std::int32_t) { return 0; }
 QBX_EXPORT std::int32_t QBX_STDCALL BKC_OnPlugInSetup(std::int32_t) { return 0; }
-QBX_EXPORT std::int32_t QBX_STDCALL BKC_OnPlugInInfo(void*) { return 0; }
+
+QBX_EXPORT std::int32_t QBX_STDCALL BKC_OnPlugInInfo(void* record) {
+    return guarded(pluginLog(), "BKC_OnPlugInInfo", std::int32_t{0}, [&] {
+        qbx::fillPlugInInfo(static_cast<char*>(record));
+        return std::int32_t{0};
+    });
+}

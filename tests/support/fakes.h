@@ -15,6 +15,7 @@
 #include "support/fake_network.h"
 #include "support/fake_program_runner.h"
 #include "support/fake_desktop_windows.h"
+#include "support/fake_host_program.h"
 #include "support/fake_file_info.h"
 #include "support/fake_shared_memory.h"
 #include "support/fake_system_info.h"
@@ -152,6 +153,7 @@ struct FakePlatform {
     FakeTextPrompt textPrompt;
     FakeProgramRunner programRunner;
     FakeDesktopWindows desktopWindows;
+    FakeHostProgram hostProgram;
 
     Platform platform() {
         Platform services{&registry, &files, &environment, &clock,
@@ -164,6 +166,7 @@ struct FakePlatform {
         services.textPrompt = &textPrompt;
         services.programRunner = &programRunner;
         services.desktopWindows = &desktopWindows;
+        services.hostProgram = &hostProgram;
         return services;
     }
 };

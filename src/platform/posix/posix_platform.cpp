@@ -1,4 +1,5 @@
 #include "platform/desktop_windows.h"
+#include "platform/host_program.h"
 #include "platform/hashing.h"
 #include "platform/ini_profile_store.h"
 #include "platform/network.h"
@@ -32,6 +33,7 @@ Platform systemPlatform() {
     platform.textPrompt = &systemTextPrompt();
     platform.programRunner = &systemProgramRunner();
     platform.desktopWindows = &systemDesktopWindows();
+    platform.hostProgram = &systemHostProgram();
     return platform;
 }
 

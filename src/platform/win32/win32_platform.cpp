@@ -1,4 +1,5 @@
 #include "platform/desktop_windows.h"
+#include "platform/host_program.h"
 #include "platform/hashing.h"
 #include "platform/network.h"
 #include "platform/program_runner.h"
@@ -33,6 +34,7 @@ Platform systemPlatform() {
     platform.textPrompt = &systemTextPrompt();
     platform.programRunner = &systemProgramRunner();
     platform.desktopWindows = &systemDesktopWindows();
+    platform.hostProgram = &systemHostProgram();
     return platform;
 }
 
