@@ -20,9 +20,14 @@
 #include "core/recipient_list.h"
 #include "core/session.h"
 #include "core/version.h"
+#include "functions/numerals/numerals_macros.h"
+#include "scripting/script_runner.h"
+#include "scripting/script_store.h"
 #include "statistics/attachment_completer.h"
 #include "statistics/monitor_model.h"
 #include "statistics/stat_item.h"
+#include "ui/dialog/debug_pages.h"
+#include "ui/dialog/pascal_highlight.h"
 
 namespace qbx::ui {
 namespace {
@@ -33,6 +38,9 @@ constexpr int kBalloonSeconds = 20;
 constexpr int kRestartBalloonSeconds = 25;
 constexpr int kMadFlagsNextStartAntispam = 0xC0;  // the Spam and NonSpam items
 constexpr int kBytesPerWord = 136;                // a stored word of an item's tree
+// What the tester and the script editor offer before the user types anything.
+constexpr const char* kInitialPattern = "(.*?)\\s";
+constexpr const char* kInitialScript = "2*2+(122.34-54.67)*123.5";
 // The statistics items the list shows but the user cannot switch: the internal temp2 item, the
 // NonSpam item (which follows Spam) and the macro item.
 constexpr int kFixedStatisticsItems[] = {7, 8, 5};
@@ -276,6 +284,9 @@ void SetupForm::formCreate() {
     }
 
     log.write("Stage 1");
+    view_.setText("Edit8", kInitialPattern);
+    view_.setText("ScrSource", kInitialScript);
+    scrSourceChange();
     log.write("Stage 2");
     if (plugin_.platform.ui) plugin_.platform.ui->pumpMessages();
     try {
@@ -368,16 +379,58 @@ void SetupForm::refr() {
         sizes[i] = strings[text::kUnitsOfSize0 + static_cast<int>(i)];
     view_.setItems("FileSizeUnitSelect", sizes);
     fillControl(*findControl("FileSizeUnitSelect"));
+    showScripts();
     setAntispamLabel();
+    showBriefStatistics();
     view_.setText("Edit3", settings.languageFile);
     view_.setText("Edit1", strings[str::kLanguageName]);
     view_.setText("Edit2", strings[str::kLanguageAuthor]);
+    showVariables();
     refreshchunks();
+}
+
+void SetupForm::showScripts() {
+    const StringTable& strings = plugin_.strings;
+    const scripting::ScriptRunner* runner = scripting::scriptRunner(plugin_);
+    view_.setGrid("ScriptsList",
+                  {strings[debug_text::kVariableName], strings[debug_text::kVariableType],
+                   strings[debug_text::kFileColumn]},
+                  runner ? scriptRows(runner->table(), strings) : GridRows{});
+    clickedRow_ = view_.selection("ScriptsList");
+    scriptsListClick();
+}
+
+void SetupForm::showBriefStatistics() {
+    const Settings& s = plugin_.settings;
+    BriefCounters counters;
+    counters.onlineSeconds = s.onlineSeconds;
+    counters.onlineSessions = s.dialUpConnectionsFinished;
+    counters.letters = s.messagesCounted;
+    counters.starts = s.startCount;
+    counters.ends = s.endCount;
+    counters.sessionSeconds = sessionSeconds(plugin_);
+    counters.totalSessionSeconds = totalSessionSeconds(plugin_);
+    counters.totalBytes = s.totalBytes;
+    counters.headerBytes = s.headerBytes;
+    counters.textBytes = s.bodyBytes;
+    if (plugin_.trayModule) counters.mouse = plugin_.trayModule->mouseTravel();
+    const DisplayUnits units{s.timeDisplayUnit, s.sizeDisplayUnit,
+                             functions::numerals::russianDurationWords(plugin_.strings)};
+    view_.setGrid("stat", {plugin_.strings[text::kNameColumn], plugin_.strings[text::kValueColumn]},
+                  briefStatisticsRows(counters, units, plugin_.strings));
+}
+
+void SetupForm::showVariables() {
+    view_.setGrid("VariableList", variableHeader(plugin_.strings),
+                  variableRows(plugin_.variables, plugin_.strings));
 }
 
 void SetupForm::reinitform() {
     const StringTable& strings = plugin_.strings;
     setAntispamLabel();
+    view_.setText(
+        "mlist",
+        macroListText(plugin_.scripting ? plugin_.scripting->scriptNameList() : "", strings));
 
     std::vector<std::string> items;
     for (int i = 0; i < kStatItemCount; ++i) items.push_back(strings[text::kStatisticsItem0 + i]);
@@ -613,6 +666,72 @@ void SetupForm::backup() {
     step("Can't save all the mads", [&] { statistics::sortAllItems(plugin_); });
     if (plugin_.spamFilter) plugin_.spamFilter->updateThresholds();
     log.write("Backup done");
+}
+
+// ---- the tester and script pages ----------------------------------------------------------------
+
+void SetupForm::button3Click() {
+    const auto chosen = view_.openFileName();
+    if (!chosen || chosen->empty()) return;
+    const auto bytes = plugin_.platform.files->readFile(*chosen, kMaxTesterFileBytes);
+    if (!bytes) {
+        plugin_.log.write("The file " + *chosen + " could not be read");
+        return;
+    }
+    view_.setText("srctxt", *bytes);
+}
+
+void SetupForm::button5Click() {
+    view_.setText("dsttxt", "");
+    const TesterResult result = searchPattern(view_.text("Edit8"), view_.text("srctxt"));
+    if (result.cut)
+        plugin_.log.write("Regexp tester: only the first " +
+                          decimal(static_cast<std::int64_t>(kMaxTesterLines)) +
+                          " matches are listed");
+    std::string lines;
+    for (const std::string& line : result.lines) lines += line + "\r\n";
+    view_.setText("dsttxt", lines);
+}
+
+void SetupForm::scriptsListClick() {
+    const auto rows = view_.gridRows("ScriptsList");
+    if (clickedRow_ < 0 || clickedRow_ >= static_cast<int>(rows.size())) return;
+    const auto& row = rows[static_cast<std::size_t>(clickedRow_)];
+    const scripting::ScriptRunner* runner = scripting::scriptRunner(plugin_);
+    if (row.empty() || !runner) return;
+    view_.setSelection("ScriptsList", clickedRow_);
+    const scripting::FoundScript found = scripting::findScript(runner->table(), row[0]);
+    if (found.index < 0) return;
+    const auto& entry = runner->table().entries[static_cast<std::size_t>(found.index)];
+    // Only Pascal has a colouring here; the other languages are shown plain.
+    highlightPascal_ = entry.lang == scripting::ScriptLang::Pascal;
+    view_.setText("ScrSource", found.text);
+    scrSourceChange();
+}
+
+void SetupForm::runScriptClick() {
+    scripting::ScriptRunner* runner = scripting::scriptRunner(plugin_);
+    if (runner) runner->publishVariables();
+    view_.setText("OutputStr", "");
+    const auto rows = view_.gridRows("ScriptsList");
+    const int selected = view_.selection("ScriptsList");
+    if (selected < 0 || selected >= static_cast<int>(rows.size())) return;
+    const auto& row = rows[static_cast<std::size_t>(selected)];
+    if (row.empty()) return;
+    const std::string result =
+        runner ? runner->runScript(row[0])
+               : plugin_.strings[debug_text::kScriptError] + " Scripting is not started";
+    view_.setText("OutputStr", plugin_.strings[debug_text::kScriptResult] + ": [" + result + "]");
+}
+
+void SetupForm::reinitClick() {
+    if (scripting::ScriptRunner* runner = scripting::scriptRunner(plugin_)) runner->start();
+    refr();
+}
+
+void SetupForm::scrSourceChange() {
+    view_.setHighlights("ScrSource", highlightPascal_ ? highlightPascal(view_.text("ScrSource"))
+                                                      : std::vector<HighlightRange>{});
 }
 
 }  // namespace qbx::ui

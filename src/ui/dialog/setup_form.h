@@ -114,6 +114,13 @@ public:
     void removeOlderClick();
     void forceSaveMadsClick();
     void resetStatistsClick();
+    // The tester and script pages.
+    void button3Click();
+    void button5Click();
+    void scriptsListClick();
+    void runScriptClick();
+    void reinitClick();
+    void scrSourceChange();
 
     // Filled from the settings / written to them, for every bound row.
     void fillControl(const ControlRow& row);
@@ -130,6 +137,9 @@ private:
     // The list as edited in the window becomes the Plugin's list.
     void takeRecipientEdits();
     void backup();
+    void showScripts();
+    void showBriefStatistics();
+    void showVariables();
 
     Plugin& plugin_;
     DialogView& view_;
@@ -138,6 +148,8 @@ private:
     MonitorFactory monitorFactory_;
     // Made at the creation when "Enable on-screen debug display" is on.
     std::unique_ptr<statistics::MonitorView> monitor_;
+    // The editor colours Pascal until a script of another language is shown in it.
+    bool highlightPascal_ = true;
 };
 
 }  // namespace qbx::ui
