@@ -284,6 +284,17 @@ void SetupForm::formCreate() {
     }
 
     log.write("Stage 1");
+    try {
+        const std::vector<std::string> names(std::begin(kStatItemNames), std::end(kStatItemNames));
+        for (const char* box : {"cb1", "cb2"}) {
+            view_.setItems(box, names);
+            view_.setSelection(box, 0);
+        }
+    } catch (...) {
+        log.write("Exception while setting itemindex to 0");
+    }
+    view_.setText("Edit10", "[$$entry]");
+    view_.setText("Edit11", "$$nl");
     view_.setText("Edit8", kInitialPattern);
     view_.setText("ScrSource", kInitialScript);
     scrSourceChange();
@@ -396,8 +407,7 @@ void SetupForm::showScripts() {
                   {strings[debug_text::kVariableName], strings[debug_text::kVariableType],
                    strings[debug_text::kFileColumn]},
                   runner ? scriptRows(runner->table(), strings) : GridRows{});
-    clickedRow_ = view_.selection("ScriptsList");
-    scriptsListClick();
+    showScript(view_.selection("ScriptsList"));
 }
 
 void SetupForm::showBriefStatistics() {
@@ -693,13 +703,15 @@ void SetupForm::button5Click() {
     view_.setText("dsttxt", lines);
 }
 
-void SetupForm::scriptsListClick() {
+void SetupForm::scriptsListClick() { showScript(clickedRow_); }
+
+void SetupForm::showScript(int index) {
     const auto rows = view_.gridRows("ScriptsList");
-    if (clickedRow_ < 0 || clickedRow_ >= static_cast<int>(rows.size())) return;
-    const auto& row = rows[static_cast<std::size_t>(clickedRow_)];
+    if (index < 0 || index >= static_cast<int>(rows.size())) return;
+    const auto& row = rows[static_cast<std::size_t>(index)];
     const scripting::ScriptRunner* runner = scripting::scriptRunner(plugin_);
     if (row.empty() || !runner) return;
-    view_.setSelection("ScriptsList", clickedRow_);
+    view_.setSelection("ScriptsList", index);
     const scripting::FoundScript found = scripting::findScript(runner->table(), row[0]);
     if (found.index < 0) return;
     const auto& entry = runner->table().entries[static_cast<std::size_t>(found.index)];
@@ -732,6 +744,22 @@ void SetupForm::reinitClick() {
 void SetupForm::scrSourceChange() {
     view_.setHighlights("ScrSource", highlightPascal_ ? highlightPascal(view_.text("ScrSource"))
                                                       : std::vector<HighlightRange>{});
+}
+
+void SetupForm::edit7Change() {
+    const int slot = view_.selection("cb2");
+    if (slot < 0 || slot >= kStatItemCount) return;
+    statistics::StatItem* item = statistics::statItem(plugin_, slot);
+    if (!item) {
+        view_.setCaption("Label12", "Not present");
+        return;
+    }
+    const statistics::ExportResult result =
+        item->exportEntries(view_.text("Edit7"), view_.text("Edit10"), view_.text("Edit11"));
+    view_.setText("Memo1", result.text);
+    view_.setCaption("Label12", result.status > 0    ? "Found"
+                                : result.status == 0 ? "Not found"
+                                                     : "Bad pattern");
 }
 
 }  // namespace qbx::ui

@@ -121,6 +121,7 @@ public:
     void runScriptClick();
     void reinitClick();
     void scrSourceChange();
+    void edit7Change();
 
     // Filled from the settings / written to them, for every bound row.
     void fillControl(const ControlRow& row);
@@ -138,6 +139,7 @@ private:
     void takeRecipientEdits();
     void backup();
     void showScripts();
+    void showScript(int row);
     void showBriefStatistics();
     void showVariables();
 

@@ -545,19 +545,19 @@ void DialogWindow::createControl(int index) {
             break;
         case K::Memo:
             c.window = makeWindow(L"EDIT", "",
-                                  child | WS_VISIBLE | tabStop | WS_GROUP | WS_VSCROLL |
-                                      ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN | ES_NOHIDESEL |
+                                  child | tabStop | WS_GROUP | WS_VSCROLL | ES_MULTILINE |
+                                      ES_AUTOVSCROLL | ES_WANTRETURN | ES_NOHIDESEL |
                                       ((row.flags & kReadOnly) ? ES_READONLY : 0),
                                   parent, WS_EX_CLIENTEDGE);
             // A loaded file is larger than the 32 KB a memo takes by default.
             SendMessageW(c.window, EM_SETLIMITTEXT, 0, 0);
             break;
         case K::RichEdit:
-            c.window = makeWindow(richEdit_.className(), "",
-                                  child | WS_VISIBLE | tabStop | WS_GROUP | WS_VSCROLL |
-                                      WS_HSCROLL | ES_MULTILINE | ES_AUTOVSCROLL | ES_AUTOHSCROLL |
-                                      ES_WANTRETURN | ES_NOHIDESEL,
-                                  parent, WS_EX_CLIENTEDGE);
+            c.window =
+                makeWindow(richEdit_.className(), "",
+                           child | tabStop | WS_GROUP | WS_VSCROLL | WS_HSCROLL | ES_MULTILINE |
+                               ES_AUTOVSCROLL | ES_AUTOHSCROLL | ES_WANTRETURN | ES_NOHIDESEL,
+                           parent, WS_EX_CLIENTEDGE);
             if (richEdit_.loaded()) {
                 SendMessageW(c.window, EM_EXLIMITTEXT, 0, 16 << 20);
                 // Plain text: a paste brings no foreign formatting, only our colours.
@@ -572,8 +572,9 @@ void DialogWindow::createControl(int index) {
     if (c.window && !c.extra && !c.caption.empty() &&
         (row.kind == K::Memo || row.kind == K::RichEdit || row.kind == K::Grid ||
          row.kind == K::ListBox))
-        c.extra =
-            makeWindow(L"STATIC", c.caption, child | WS_VISIBLE | SS_LEFT | SS_NOPREFIX, parent);
+        c.extra = makeWindow(
+            L"STATIC", c.caption,
+            child | (row.kind == K::ListBox ? WS_VISIBLE : 0) | SS_LEFT | SS_NOPREFIX, parent);
     if (c.window) {
         tag(c.window, row.name);
         byWindow_[c.window] = static_cast<std::size_t>(index);
@@ -867,6 +868,10 @@ int DialogWindow::layoutRollOut(Control& rollOut, int width) {
                 }
                 break;
             }
+            case K::Memo:
+                h = std::max(1, row.rows) * lineHeight_ + scale(8);
+                MoveWindow(c.window, x, y, w, h, TRUE);
+                break;
             case K::NameValueList: {
                 const int title = measure(c.caption, w).cy;
                 MoveWindow(c.extra, x, y, w, title, TRUE);
@@ -886,7 +891,7 @@ int DialogWindow::layoutRollOut(Control& rollOut, int width) {
 // A page of its own layout: its controls in columns (a row flagged kNewColumn starts the next),
 // each column's controls top to bottom, those flagged kBeside on the line of the one before.
 // Multi-line controls share the height their column leaves; a column that holds an editor or a
-// wide grid gets twice the width of the others.
+// grid gets twice the width of the others.
 void DialogWindow::layoutPage(Control& page, int width, int height) {
     const int pad = scale(6);
     const int gap = scale(4);
@@ -903,8 +908,7 @@ void DialogWindow::layoutPage(Control& page, int width, int height) {
     for (const auto& column : columns) {
         int weight = 1;
         for (const Control* c : column)
-            if (c->row->kind == K::RichEdit || (c->row->kind == K::Grid && c->row->columns >= 4))
-                weight = 2;
+            if (c->row->kind == K::RichEdit || c->row->kind == K::Grid) weight = 2;
         weights.push_back(weight);
         totalWeight += weight;
     }
@@ -924,8 +928,15 @@ void DialogWindow::layoutPage(Control& page, int width, int height) {
                        : 0;
         };
         const auto fixedHeight = [&](const Control& c) -> int {
-            if (c.row->kind == K::Grid && c.row->rows > 0)
-                return titleHeight(c) + (c.row->rows + 1) * rowHeight + scale(8);
+            if (c.row->kind == K::Grid && c.row->rows > 0) {
+                // The list's own measure of its rows, where it gives one; one more for the
+                // header, which the measure leaves out.
+                const DWORD view = static_cast<DWORD>(
+                    ListView_ApproximateViewRect(c.window, -1, -1, c.row->rows + 1));
+                const int measured = HIWORD(view) > 0 ? HIWORD(view) + scale(6) : 0;
+                return titleHeight(c) +
+                       (measured > 0 ? measured : (c.row->rows + 1) * rowHeight + scale(8));
+            }
             if (c.row->kind == K::Button) return editHeight + scale(2);
             return editHeight;
         };
@@ -995,6 +1006,7 @@ void DialogWindow::layoutPage(Control& page, int width, int height) {
                     MoveWindow(c->window, x, y, w, h, TRUE);
                 }
                 ShowWindow(c->window, SW_SHOW);
+                if (c->extra) ShowWindow(c->extra, SW_SHOW);
                 x += w + gap;
                 lineHeight = std::max(lineHeight, h);
             }

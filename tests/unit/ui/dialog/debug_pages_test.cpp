@@ -226,3 +226,24 @@ TEST_F(DebugPagesTest, ScriptsGridRunAndSource) {
 
 }  // namespace
 }  // namespace qbx::ui
+
+namespace qbx::ui {
+namespace {
+
+TEST_F(DebugPagesTest, StatisticsSearchWithoutAnItem) {
+    create();
+    EXPECT_EQ(view["cb2"].items.size(), 16u);
+    EXPECT_EQ(view["cb2"].selection, 0);
+    EXPECT_EQ(view["Edit10"].text, "[$$entry]");
+    EXPECT_EQ(view["Edit11"].text, "$$nl");
+    view["Label12"].caption = "untouched";
+    view["cb2"].selection = -1;
+    form->controlChanged("Edit7");
+    EXPECT_EQ(view["Label12"].caption, "untouched");
+    view["cb2"].selection = 3;
+    form->controlChanged("Edit10");
+    EXPECT_EQ(view["Label12"].caption, "Not present");
+}
+
+}  // namespace
+}  // namespace qbx::ui
