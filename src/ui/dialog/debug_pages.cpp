@@ -1,6 +1,7 @@
 #include "ui/dialog/debug_pages.h"
 
 #include <cmath>
+#include <cstdio>
 
 #include "base/float_text.h"
 #include "base/regex_1251.h"
@@ -128,6 +129,19 @@ TesterResult searchPattern(std::string_view pattern, std::string_view subject,
     }
     if (result.lines.empty()) result.lines.emplace_back();
     return result;
+}
+
+std::string spamVerdictText(std::int32_t score, const StringTable& strings) {
+    const int verdict = score == -1   ? text::kAntispamDisabled
+                        : score >= 50 ? text::kSuggestsSpam
+                                      : text::kSuggestsNonSpam;
+    return strings[text::kSpamScore] + " " + decimal(score) + "\r\n" + strings[verdict] + "\r\n";
+}
+
+std::string tokenScoreLine(double probability, std::string_view word) {
+    char number[32];
+    std::snprintf(number, sizeof number, "%1.2f", probability);
+    return std::string(number) + " " + std::string(word);
 }
 
 std::string scriptLanguageName(scripting::ScriptLang lang, const StringTable& strings) {

@@ -45,6 +45,11 @@ inline constexpr int kTotalMacros = 118;
 inline constexpr int kOnlineTotal = 134;
 inline constexpr int kOnlineMean = 135;
 inline constexpr int kFileColumn = 197;
+inline constexpr int kSpamScore = 301;
+inline constexpr int kAntispamDisabled = 302;
+inline constexpr int kSuggestsSpam = 303;
+inline constexpr int kSuggestsNonSpam = 304;
+inline constexpr int kTrainedNextStart = 305;
 inline constexpr int kScriptError = 401;
 inline constexpr int kScriptResult = 405;
 inline constexpr int kPascal = 410;  // "Pascal", "VBscript", "Unknown", "JavaScript"
@@ -91,6 +96,13 @@ struct TesterResult {
 };
 TesterResult searchPattern(std::string_view pattern, std::string_view text,
                            std::size_t maxLines = kMaxTesterLines);
+
+// The spam tester's lines for a score: the score line and its verdict; -1 for no score.
+std::string spamVerdictText(std::int32_t score, const StringTable& strings);
+// A token list line: the word's spam probability with two decimals, a blank, the word.
+std::string tokenScoreLine(double probability, std::string_view word);
+// The token list holds at most this many words of the tested text.
+inline constexpr std::size_t kMaxTokenLines = 10000;
 
 // The scripts grid: one row per stored script with a name and a text: name, language, file.
 GridRows scriptRows(const scripting::ScriptTable& table, const StringTable& strings);

@@ -58,7 +58,14 @@ constexpr std::array kRows = std::to_array<ControlRow>({
     {"NoLatin", K::CheckBox, "Не учитывать латиницу", "MainAntispamSettings", kGrayed, &S::dialogIgnoreLatin},
     {"MinLengthLabel", K::Label, "Минимальная длина слова:", "MainAntispamSettings"},
     {"SpinEdit1", K::SpinEdit, "", "MainAntispamSettings", kBeside, &S::spamMinWordLength, nullptr, 2, 25},
-    {"AntispamDebug", K::RollOut, "Antispam debug", "AntispamPanel", kHidden},
+    {"AntispamDebug", K::RollOut, "Antispam debug", "AntispamPanel"},
+    {"AntiSpamSettings", K::Memo, "Place here some text:", "AntispamDebug", kNoFlags, {}, &F::antiSpamSettingsChange, 0, 0, 1, 6},
+    {"ClearText", K::Button, "Clear text", "AntispamDebug", kNoFlags, {}, &F::clearTextClick},
+    {"LoadText", K::Button, "Load text", "AntispamDebug", kBeside, {}, &F::loadTextClick},
+    {"SpamInfo", K::Memo, "", "AntispamDebug", kReadOnly, {}, nullptr, 0, 0, 1, 3},
+    {"MarkAsSpam", K::Button, "Mark as spam", "AntispamDebug", kNoFlags, {}, &F::markAsSpamClick},
+    {"MarkAsNonSpam", K::Button, "Mark as non-spam", "AntispamDebug", kNoFlags, {}, &F::markAsNonSpamClick},
+    {"TOkenList", K::ListBox, "", "AntispamDebug", kNoFlags, {}, nullptr, 0, 0, 1, 6},
 
     // ---- global ----
     {"JvRollout3", K::RollOut, "Language", "GlobalPanel"},

@@ -21,10 +21,12 @@
 #include "core/session.h"
 #include "core/version.h"
 #include "functions/numerals/numerals_macros.h"
+#include "mail/letters.h"
 #include "scripting/script_runner.h"
 #include "scripting/script_store.h"
 #include "statistics/attachment_completer.h"
 #include "statistics/monitor_model.h"
+#include "statistics/spam_model.h"
 #include "statistics/stat_item.h"
 #include "ui/dialog/debug_pages.h"
 #include "ui/dialog/pascal_highlight.h"
@@ -680,15 +682,16 @@ void SetupForm::backup() {
 
 // ---- the tester and script pages ----------------------------------------------------------------
 
-void SetupForm::button3Click() {
+std::optional<std::string> SetupForm::chosenFileText() {
     const auto chosen = view_.openFileName();
-    if (!chosen || chosen->empty()) return;
-    const auto bytes = plugin_.platform.files->readFile(*chosen, kMaxTesterFileBytes);
-    if (!bytes) {
-        plugin_.log.write("The file " + *chosen + " could not be read");
-        return;
-    }
-    view_.setText("srctxt", *bytes);
+    if (!chosen || chosen->empty()) return std::nullopt;
+    auto bytes = plugin_.platform.files->readFile(*chosen, kMaxTesterFileBytes);
+    if (!bytes) plugin_.log.write("The file " + *chosen + " could not be read");
+    return bytes;
+}
+
+void SetupForm::button3Click() {
+    if (const auto text = chosenFileText()) view_.setText("srctxt", *text);
 }
 
 void SetupForm::button5Click() {
@@ -761,5 +764,59 @@ void SetupForm::edit7Change() {
                                 : result.status == 0 ? "Not found"
                                                      : "Bad pattern");
 }
+
+// ---- the spam tester and trainer
+// -----------------------------------------------------------------
+
+void SetupForm::antiSpamSettingsChange() {
+    view_.setText("SpamInfo", "");
+    std::string text = view_.text("AntiSpamSettings");
+    if (text.size() > kMaxTesterFileBytes) text.resize(kMaxTesterFileBytes);
+    const std::int32_t score =
+        plugin_.settings.antispamActive
+            ? statistics::roundHalfEven(statistics::getTextSpamScore(plugin_, text) * 100)
+            : -1;
+    view_.setText("SpamInfo", spamVerdictText(score, plugin_.strings));
+
+    // The scoring has just filled the scratch item with the text's words.
+    std::string lines = "1111";
+    if (const statistics::StatItem* scratch = statistics::statItem(plugin_, StatSlot::Temp2)) {
+        std::size_t count = 0;
+        for (const statistics::WordCount& word : statistics::wordCounts(scratch->store().tree())) {
+            if (++count > kMaxTokenLines) break;
+            lines += "\r\n" + tokenScoreLine(statistics::getWordSpamProbability(plugin_, word.word),
+                                             word.word);
+        }
+    }
+    view_.setText("TOkenList", lines);
+}
+
+void SetupForm::clearTextClick() {
+    view_.setText("AntiSpamSettings", "");
+    antiSpamSettingsChange();
+}
+
+void SetupForm::loadTextClick() {
+    const auto text = chosenFileText();
+    if (!text) return;
+    view_.setText("AntiSpamSettings", *text);
+    antiSpamSettingsChange();
+}
+
+void SetupForm::train(int slot) {
+    statistics::StatItem* item = statistics::statItem(plugin_, slot);
+    if (!item) {
+        view_.setText("SpamInfo", plugin_.strings[debug_text::kAntispamDisabled]);
+        return;
+    }
+    const std::string text =
+        mail::normalizeSpamText(toLower1251(view_.text("AntiSpamSettings")), false);
+    item->addText(text, plugin_.settings.spamMinWordLength, false, -1);
+    view_.setText("SpamInfo", plugin_.strings[debug_text::kTrainedNextStart]);
+}
+
+void SetupForm::markAsSpamClick() { train(static_cast<int>(StatSlot::Spam)); }
+
+void SetupForm::markAsNonSpamClick() { train(static_cast<int>(StatSlot::NonSpam)); }
 
 }  // namespace qbx::ui

@@ -122,6 +122,12 @@ public:
     void reinitClick();
     void scrSourceChange();
     void edit7Change();
+    // The spam tester and trainer.
+    void antiSpamSettingsChange();
+    void clearTextClick();
+    void loadTextClick();
+    void markAsSpamClick();
+    void markAsNonSpamClick();
 
     // Filled from the settings / written to them, for every bound row.
     void fillControl(const ControlRow& row);
@@ -140,6 +146,8 @@ private:
     void backup();
     void showScripts();
     void showScript(int row);
+    void train(int slot);
+    std::optional<std::string> chosenFileText();
     void showBriefStatistics();
     void showVariables();
 

@@ -537,12 +537,16 @@ void DialogWindow::createControl(int index) {
                                       ES_AUTOVSCROLL | ES_WANTRETURN,
                                   parent, WS_EX_CLIENTEDGE);
             break;
-        case K::ListBox:
+        case K::ListBox: {
+            // Inside a roll-out it shows when the roll-out opens.
+            const Control* holder = find(row.parent);
+            const DWORD visible = holder && holder->row->kind == K::RollOut ? 0 : WS_VISIBLE;
             c.window = makeWindow(
                 L"LISTBOX", "",
-                child | WS_VISIBLE | tabStop | WS_VSCROLL | WS_HSCROLL | LBS_NOINTEGRALHEIGHT,
-                parent, WS_EX_CLIENTEDGE);
+                child | visible | tabStop | WS_VSCROLL | WS_HSCROLL | LBS_NOINTEGRALHEIGHT, parent,
+                WS_EX_CLIENTEDGE);
             break;
+        }
         case K::Memo:
             c.window = makeWindow(L"EDIT", "",
                                   child | tabStop | WS_GROUP | WS_VSCROLL | ES_MULTILINE |
@@ -869,9 +873,13 @@ int DialogWindow::layoutRollOut(Control& rollOut, int width) {
                 break;
             }
             case K::Memo:
-                h = std::max(1, row.rows) * lineHeight_ + scale(8);
-                MoveWindow(c.window, x, y, w, h, TRUE);
+            case K::ListBox: {
+                const int title = c.extra ? static_cast<int>(measure(c.caption, w).cy) + gap : 0;
+                if (c.extra) MoveWindow(c.extra, x, y, w, title - gap, TRUE);
+                h = title + std::max(1, row.rows) * lineHeight_ + scale(8);
+                MoveWindow(c.window, x, y + title, w, h - title, TRUE);
                 break;
+            }
             case K::NameValueList: {
                 const int title = measure(c.caption, w).cy;
                 MoveWindow(c.extra, x, y, w, title, TRUE);

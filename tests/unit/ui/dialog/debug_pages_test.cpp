@@ -247,3 +247,78 @@ TEST_F(DebugPagesTest, StatisticsSearchWithoutAnItem) {
 
 }  // namespace
 }  // namespace qbx::ui
+
+namespace qbx::ui {
+namespace {
+
+TEST(SpamTester, VerdictLines) {
+    const StringTable strings = defaultStrings();
+    EXPECT_EQ(spamVerdictText(-1, strings),
+              "Spam score: -1\r\nAntispam functions has been disabled\r\n");
+    EXPECT_EQ(spamVerdictText(50, strings),
+              "Spam score: 50\r\nAntispam engine suggests this text as spam\r\n");
+    EXPECT_EQ(spamVerdictText(49, strings),
+              "Spam score: 49\r\nAntispam engine suggests this text as NON-spam\r\n");
+    EXPECT_EQ(tokenScoreLine(0.987, "viagra"), "0.99 viagra");
+    EXPECT_EQ(tokenScoreLine(-1, "x"), "-1.00 x");
+}
+
+TEST_F(DebugPagesTest, SpamTesterAndTrainerWithoutItems) {
+    create();
+    view["AntiSpamSettings"].text = "cheap pills now";
+    form->controlChanged("AntiSpamSettings");  // the filter is off
+    EXPECT_EQ(view["SpamInfo"].text, "Spam score: -1\r\nAntispam functions has been disabled\r\n");
+    EXPECT_EQ(view["TOkenList"].text, "1111");
+
+    plugin.settings.antispamActive = true;  // on, but nothing trained: neutral
+    form->controlChanged("AntiSpamSettings");
+    EXPECT_EQ(view["SpamInfo"].text,
+              "Spam score: 50\r\nAntispam engine suggests this text as spam\r\n");
+
+    form->controlChanged("MarkAsSpam");
+    EXPECT_EQ(view["SpamInfo"].text, "Antispam functions has been disabled");
+    form->controlChanged("ClearText");
+    EXPECT_EQ(view["AntiSpamSettings"].text, "");
+}
+
+}  // namespace
+}  // namespace qbx::ui
+
+#include "statistics/stat_item.h"
+
+namespace qbx::ui {
+namespace {
+
+TEST_F(DebugPagesTest, TrainingThenSearchingTheSpamItem) {
+    statistics::installStatistics(plugin);
+    plugin.settings.statisticsDir = "C:\\QBX\\";
+    plugin.statItems[6] = std::make_unique<statistics::StatItem>(plugin, "C:\\QBX\\Spam", 6);
+    plugin.settings.antispamActive = true;
+    create();
+    view["AntiSpamSettings"].text = "Cheap Pills tonight";
+    form->controlChanged("AntiSpamSettings");
+    // The scratch item holds the text's words, each listed with its probability.
+    const std::string tokens = view["TOkenList"].text;
+    EXPECT_EQ(tokens.rfind("1111\r\n", 0), 0u);
+    EXPECT_NE(tokens.find(" cheap"), std::string::npos);
+    EXPECT_NE(tokens.find(" tonight"), std::string::npos);
+
+    form->controlChanged("MarkAsSpam");
+    EXPECT_EQ(view["SpamInfo"].text,
+              "Database changes will updated next time when The Bat will started");
+    // The search reads the item's tree, which training reaches only at the next start.
+    statistics::statItem(plugin, 6)->addTextToTree("pills tonight", 1);
+    view["cb2"].selection = 6;
+    view["Edit7"].text = "^pil";
+    view["Edit10"].text = "[$$entry]";
+    view["Edit11"].text = ",";
+    form->controlChanged("Edit7");
+    EXPECT_EQ(view["Label12"].caption, "Found");
+    EXPECT_EQ(view["Memo1"].text, "[pills]");
+    view["Edit7"].text = "(";
+    form->controlChanged("Edit7");
+    EXPECT_EQ(view["Label12"].caption, "Bad pattern");
+}
+
+}  // namespace
+}  // namespace qbx::ui
