@@ -144,6 +144,24 @@ std::string tokenScoreLine(double probability, std::string_view word) {
     return std::string(number) + " " + std::string(word);
 }
 
+std::string dumpLine(std::int32_t count, std::string_view key) {
+    char number[16];
+    std::snprintf(number, sizeof number, "%8d ", static_cast<int>(count));
+    std::string line = number;
+    if (key.size() < 20) line.append(20 - key.size(), ' ');
+    return line + std::string(key);
+}
+
+std::string trafficTableLine(std::int64_t number, std::string_view key, std::int32_t size,
+                             std::int32_t count) {
+    const auto padded = [](std::string text, std::size_t width) {
+        if (text.size() < width) text.append(width - text.size(), ' ');
+        return text;
+    };
+    return "| " + padded(decimal(number), 3) + " | " + padded(std::string(key), 25) + " | " +
+           padded(decimal(size), 6) + " | " + padded(decimal(count), 3) + " |";
+}
+
 std::string scriptLanguageName(scripting::ScriptLang lang, const StringTable& strings) {
     switch (lang) {
         case scripting::ScriptLang::Pascal: return strings[text::kPascal];

@@ -44,6 +44,7 @@ inline constexpr int kLettersReceived = 100;  // 100 .. 116 the brief statistics
 inline constexpr int kTotalMacros = 118;
 inline constexpr int kOnlineTotal = 134;
 inline constexpr int kOnlineMean = 135;
+inline constexpr int kTrafficMissing = 184;
 inline constexpr int kFileColumn = 197;
 inline constexpr int kSpamScore = 301;
 inline constexpr int kAntispamDisabled = 302;
@@ -103,6 +104,15 @@ std::string spamVerdictText(std::int32_t score, const StringTable& strings);
 std::string tokenScoreLine(double probability, std::string_view word);
 // The token list holds at most this many words of the tested text.
 inline constexpr std::size_t kMaxTokenLines = 10000;
+
+// The statistics viewer's dumps stop after this many entries.
+inline constexpr std::size_t kMaxDumpLines = 100000;
+
+// Format("%8d %20s", count, key) and Format("| %-3d | %-25s | %-6d | %-3d |", n, key, size,
+// count): a line of an item's dump and of the traffic table.
+std::string dumpLine(std::int32_t count, std::string_view key);
+std::string trafficTableLine(std::int64_t number, std::string_view key, std::int32_t size,
+                             std::int32_t count);
 
 // The scripts grid: one row per stored script with a name and a text: name, language, file.
 GridRows scriptRows(const scripting::ScriptTable& table, const StringTable& strings);

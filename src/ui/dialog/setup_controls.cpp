@@ -40,6 +40,18 @@ constexpr std::array kRows = std::to_array<ControlRow>({
     {"ScrSource", K::RichEdit, "Script source", "ZVXscrdeb", kNewColumn, {}, &F::scrSourceChange},
     {"DebugSheet", K::Page, "Debug", ""},
     {"DebugBox", K::ListBox, "", "DebugSheet"},
+    {"cb1", K::DropDownList, "", "DebugSheet", kNewColumn},
+    {"Dump", K::Button, "&Dump statistics", "DebugSheet", kBeside, {}, &F::dumpClick},
+    {"Butt", K::Button, "proc", "DebugSheet", kNoFlags, {}, &F::buttClick},
+    {"Button1", K::Button, "Updatetrafficinfo", "DebugSheet", kBeside, {}, &F::button1Click},
+    {"SpeedButton1", K::Button, "Script files", "DebugSheet", kNoFlags, {}, &F::speedButton1Click},
+    {"SpeedButton2", K::Button, "Delivery times", "DebugSheet", kBeside, {}, &F::speedButton2Click},
+    {"sdump", K::CheckBox, "Enable statistics dump", "DebugSheet", kNoFlags, &S::dumpStatistics},
+    {"Edit5", K::Edit, "", "DebugSheet", kNoFlags, {}, &F::edit5Change},
+    {"Label3", K::Label, "Mark:", "DebugSheet", kBeside},
+    {"debuglist", K::ListBox, "", "DebugSheet"},
+    {"Panel3", K::Button, "Dump statistics", "DebugSheet", kWide, {}, &F::panel3Click},
+    {"ds", K::Memo, "", "DebugSheet"},
 
     // ---- the three columns of the main page ----
     {"AntispamPanel", K::CaptionPanel, "Antispam settings", "RolloutSettings"},

@@ -8,6 +8,7 @@
 #include <type_traits>
 #include <utility>
 
+#include "base/float_text.h"
 #include "base/ini_file.h"
 #include "base/regex_1251.h"
 #include "base/text.h"
@@ -20,12 +21,14 @@
 #include "core/recipient_list.h"
 #include "core/session.h"
 #include "core/version.h"
+#include "functions/dates/mail_dates.h"
 #include "functions/numerals/numerals_macros.h"
 #include "mail/letters.h"
 #include "scripting/script_runner.h"
 #include "scripting/script_store.h"
 #include "statistics/attachment_completer.h"
 #include "statistics/monitor_model.h"
+#include "statistics/planar_list.h"
 #include "statistics/spam_model.h"
 #include "statistics/stat_item.h"
 #include "ui/dialog/debug_pages.h"
@@ -297,6 +300,7 @@ void SetupForm::formCreate() {
     }
     view_.setText("Edit10", "[$$entry]");
     view_.setText("Edit11", "$$nl");
+    view_.setText("Edit5", "metogy");
     view_.setText("Edit8", kInitialPattern);
     view_.setText("ScrSource", kInitialScript);
     scrSourceChange();
@@ -818,5 +822,87 @@ void SetupForm::train(int slot) {
 void SetupForm::markAsSpamClick() { train(static_cast<int>(StatSlot::Spam)); }
 
 void SetupForm::markAsNonSpamClick() { train(static_cast<int>(StatSlot::NonSpam)); }
+
+// ---- the Debug page's statistics viewer --------------------------------------------------------
+
+void SetupForm::dumpClick() {
+    view_.setText("ds", "");
+    const int slot = view_.selection("cb1");
+    const statistics::StatItem* item =
+        slot >= 0 && slot < kStatItemCount ? statistics::statItem(plugin_, slot) : nullptr;
+    if (!item) {
+        view_.setText("ds", "This statistics is empty");
+        return;
+    }
+    const statistics::WordTrie& tree = item->store().tree();
+    std::string lines = "Branches: " + decimal(static_cast<std::int64_t>(tree.countNodes())) +
+                        "\r\nLeaves: " + decimal(static_cast<std::int64_t>(tree.countWords()));
+    std::size_t count = 0;
+    tree.forEachEntry([&](const statistics::StatEntry& entry) {
+        if (++count <= kMaxDumpLines) lines += "\r\n" + dumpLine(entry.count, entry.key);
+    });
+    view_.setText("ds", lines);
+}
+
+void SetupForm::panel3Click() {
+    view_.setText("ds", "");
+    const statistics::StatItem* item = statistics::statItem(plugin_, StatSlot::Traffic);
+    if (!item) {
+        view_.setText("ds", plugin_.strings[debug_text::kTrafficMissing]);
+        return;
+    }
+    std::string lines;
+    std::int64_t number = 0;
+    item->store().tree().forEachEntry([&](const statistics::StatEntry& entry) {
+        if (static_cast<std::size_t>(number) >= kMaxDumpLines) return;
+        if (number++) lines += "\r\n";
+        lines += trafficTableLine(number, entry.key, entry.size, entry.count);
+    });
+    view_.setText("ds", lines);
+}
+
+void SetupForm::edit5Change() {
+    const double probability = statistics::getWordSpamProbability(plugin_, view_.text("Edit5"));
+    plugin_.log.write(floatToText(probability));
+    char mark[48];
+    std::snprintf(mark, sizeof mark, "Mark: %3.3f", probability);
+    view_.setCaption("Label3", mark);
+}
+
+void SetupForm::buttClick() {
+    view_.setText("debuglist", "");
+    plugin_.log.write("1");
+    view_.setText("debuglist", "Spam score: -1");
+    plugin_.log.write("4");
+}
+
+void SetupForm::button1Click() {
+    plugin_.log.write("UPD1");
+    if (plugin_.factories.updateTrafficInfo) plugin_.factories.updateTrafficInfo(plugin_);
+}
+
+void SetupForm::speedButton1Click() {
+    const scripting::ScriptRunner* runner = scripting::scriptRunner(plugin_);
+    plugin_.log.write("\r\n" + (runner ? scripting::scriptFileList(runner->table()) : ""));
+    statistics::loadPlanarList(plugin_, plugin_.settings.statisticsDir + "Spam.Stat");
+}
+
+void SetupForm::speedButton2Click() {
+    view_.setText("debuglist", "");
+    const std::string headers = view_.text("ds");
+    const functions::dates::DateSources sources{
+        headers, "", *plugin_.platform.clock, *plugin_.platform.locale,
+        [this](std::string_view line) { plugin_.log.write(line); }};
+    const auto span = [&](int a, int b) {
+        const auto seconds = functions::dates::deliveryTimeText(sources, a, b);
+        return seconds ? formatDuration(8, false, *seconds, plugin_.strings,
+                                        functions::numerals::russianDurationWords(plugin_.strings))
+                       : plugin_.strings[text::kNotAvailable];
+    };
+    using namespace functions::dates;
+    view_.setText("debuglist", "1-2: " + span(kDateHeader, kFirstHop) + "\r\n2-3: " +
+                                   span(kFirstHop, kLastHop) + "\r\n3-5: " + span(kLastHop, kNow) +
+                                   "\r\n------------\r\n1-5: " + span(kDateHeader, kNow));
+}
 
 }  // namespace qbx::ui

@@ -128,6 +128,14 @@ public:
     void loadTextClick();
     void markAsSpamClick();
     void markAsNonSpamClick();
+    // The Debug page's statistics viewer.
+    void dumpClick();
+    void panel3Click();
+    void edit5Change();
+    void buttClick();
+    void button1Click();
+    void speedButton1Click();
+    void speedButton2Click();
 
     // Filled from the settings / written to them, for every bound row.
     void fillControl(const ControlRow& row);

@@ -322,3 +322,48 @@ TEST_F(DebugPagesTest, TrainingThenSearchingTheSpamItem) {
 
 }  // namespace
 }  // namespace qbx::ui
+
+namespace qbx::ui {
+namespace {
+
+TEST(StatisticsViewer, DumpAndTrafficLines) {
+    EXPECT_EQ(dumpLine(42, "word"), "      42                 word");
+    EXPECT_EQ(dumpLine(-3, std::string(22, 'k')), "      -3 " + std::string(22, 'k'));
+    EXPECT_EQ(trafficTableLine(1, "bob", 1024, 7),
+              "| 1   | bob                       | 1024   | 7   |");
+}
+
+TEST_F(DebugPagesTest, DebugPageButtons) {
+    statistics::installStatistics(plugin);
+    plugin.statItems[9] = std::make_unique<statistics::StatItem>(plugin, "C:\\QBX\\Traffic", 9);
+    statistics::statItem(plugin, 9)->addTextToTree("alpha", 3);
+    create();
+    EXPECT_EQ(view["Edit5"].text, "metogy");
+    view["cb1"].selection = 2;  // an item that is off
+    form->controlChanged("Dump");
+    EXPECT_EQ(view["ds"].text, "This statistics is empty");
+    view["cb1"].selection = 9;
+    form->controlChanged("Dump");
+    EXPECT_EQ(view["ds"].text, "Branches: 5\r\nLeaves: 1\r\n       1                alpha");
+    form->controlChanged("Panel3");
+    EXPECT_EQ(view["ds"].text, "| 1   | alpha                     | 3      | 1   |");
+
+    form->controlChanged("Butt");
+    EXPECT_EQ(view["debuglist"].text, "Spam score: -1");
+    form->controlChanged("Edit5");  // the filter is off: no information
+    EXPECT_EQ(view["Label3"].caption, "Mark: -1.000");
+
+    fake.clock.dateTime = 45000.5;  // 2023-03-15 12:00 local
+    view["ds"].text =
+        "Received: from b by c; Wed, 15 Mar 2023 11:00:00 +0000\r\n"
+        "Received: from a by b; Wed, 15 Mar 2023 10:30:00 +0000\r\n"
+        "Date: Wed, 15 Mar 2023 10:00:00 +0000\r\n";
+    form->controlChanged("SpeedButton2");
+    const std::string lines = view["debuglist"].text;
+    EXPECT_EQ(lines.rfind("1-2: ", 0), 0u);
+    EXPECT_NE(lines.find("\r\n2-3: "), std::string::npos);
+    EXPECT_NE(lines.find("\r\n------------\r\n1-5: "), std::string::npos);
+}
+
+}  // namespace
+}  // namespace qbx::ui

@@ -128,6 +128,7 @@ constexpr BoundCase kBoundCases[] = {
     {"TimeFormatUnitSelect", "#9", "sttKind", "9"},
     {"TimeFormatUnitSelect", "#-1","sttKind", "0"},     // nothing chosen: the first unit
     {"FileSizeUnitSelect",   "#3", "stbKind", "3"},
+    {"sdump",                "+",  "Dump Statistics", "1"},
 };
 // clang-format on
 
