@@ -297,11 +297,22 @@ Regex1251::Regex1251(std::shared_ptr<const Compiled> compiled) : compiled_(std::
 
 std::optional<Regex1251> Regex1251::compile(std::string_view pattern, std::string* error,
                                             RegexOptions options) {
-    auto fail = [&](std::string message) -> std::optional<Regex1251> {
-        if (error) *error = std::move(message);
+    RegexCompileError detail;
+    auto compiled = compile(pattern, detail, options);
+    if (!compiled && error) *error = std::move(detail.fullMessage);
+    return compiled;
+}
+
+std::optional<Regex1251> Regex1251::compile(std::string_view pattern, RegexCompileError& error,
+                                            RegexOptions options) {
+    auto fail = [&](std::string message, std::size_t position,
+                    std::string full = {}) -> std::optional<Regex1251> {
+        error.fullMessage = full.empty() ? message : std::move(full);
+        error.message = std::move(message);
+        error.position = position;
         return std::nullopt;
     };
-    if (pattern.size() > kMaxPatternLength) return fail("Pattern too long");
+    if (pattern.size() > kMaxPatternLength) return fail("Pattern too long", 0);
     try {
         boost::regex_constants::syntax_option_type flags = boost::regex_constants::perl;
         if (options.ignoreCase) flags = flags | boost::regex_constants::icase;
@@ -315,11 +326,13 @@ std::optional<Regex1251> Regex1251::compile(std::string_view pattern, std::strin
         compiled->regex.assign(text.data(), text.data() + length, flags);
         return Regex1251(std::move(compiled));
     } catch (const boost::regex_error& e) {
-        return fail(e.what());
+        const std::ptrdiff_t offset = e.position();
+        return fail(boost::BOOST_REGEX_DETAIL_NS::get_default_error_string(e.code()),
+                    offset < 0 ? 0 : static_cast<std::size_t>(offset) + 1, e.what());
     } catch (const std::exception& e) {
-        return fail(e.what());
+        return fail(e.what(), 0);
     } catch (...) {
-        return fail("Unknown error");
+        return fail("Unknown error", 0);
     }
 }
 

@@ -39,6 +39,14 @@ private:
     const Results& results_;
 };
 
+// Where a pattern went wrong: the position counted from 1 as the user counts characters, and
+// the library's own short message.
+struct RegexCompileError {
+    std::size_t position = 0;
+    std::string message;
+    std::string fullMessage;  // with the library's picture of the place, where it draws one
+};
+
 class Regex1251 {
 public:
     // Patterns come from templates and the dialog; nothing real comes near this.
@@ -46,6 +54,9 @@ public:
 
     // The compiled pattern, or nothing with the library's message in *error (when given).
     static std::optional<Regex1251> compile(std::string_view pattern, std::string* error,
+                                            RegexOptions options = {});
+    // The same, telling where the pattern went wrong.
+    static std::optional<Regex1251> compile(std::string_view pattern, RegexCompileError& error,
                                             RegexOptions options = {});
 
     // Whether the pattern matches anywhere in the text. False also when the match gave up on

@@ -22,6 +22,7 @@ public:
         std::vector<std::string> header;
         std::vector<std::vector<std::string>> rows;
         std::vector<std::string> lines;
+        std::vector<ui::HighlightRange> highlights;
     };
 
     Control& operator[](std::string_view name) { return controls[std::string(name)]; }
@@ -89,11 +90,16 @@ public:
         proposedFile = proposed;
         return saveAnswer;
     }
+    std::optional<std::string> openFileName() override { return openAnswer; }
+    void setHighlights(std::string_view name,
+                       const std::vector<ui::HighlightRange>& ranges) override {
+        at(name).highlights = ranges;
+    }
 
     std::map<std::string, Control, std::less<>> controls;
     std::string activePage;
     int redraws = 0;
-    std::optional<std::string> folderAnswer, saveAnswer;
+    std::optional<std::string> folderAnswer, saveAnswer, openAnswer;
     std::string proposedFile;
 
 private:

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <commctrl.h>
+#include <richedit.h>
 #include <gtest/gtest.h>
 
 #include <string>
@@ -83,9 +84,10 @@ TEST_F(Win32Dialog, ShowsItsPagesAndWritesWhatIsClicked) {
     // Every tab offered shows a page with controls on it; the pages still empty are not offered.
     const HWND tabs = findComponent(form, "Tabs");
     ASSERT_NE(tabs, nullptr);
-    EXPECT_EQ(TabCtrl_GetItemCount(tabs), 2);
-    const char* pages[] = {"RolloutSettings", "DebugSheet"};
-    for (int i = 1; i >= 0; --i) {
+    EXPECT_EQ(TabCtrl_GetItemCount(tabs), 5);
+    const char* pages[] = {"RolloutSettings", "MiscPage", "RegExpDebugger", "ZVXscrdeb",
+                           "DebugSheet"};
+    for (int i = 4; i >= 0; --i) {
         TabCtrl_SetCurSel(tabs, i);
         NMHDR change{tabs, static_cast<UINT_PTR>(GetDlgCtrlID(tabs)),
                      static_cast<UINT>(TCN_SELCHANGE)};
@@ -256,6 +258,43 @@ TEST_F(Win32Dialog, TheRecipientGridEditsRecipientsTxt) {
 
     host.finalize();
     EXPECT_EQ(slurp(plugins + "recipients.txt"), "work=@work\\.com$\r\nclub=@club\\.ru\r\n");
+}
+
+TEST_F(Win32Dialog, TheTesterAndTheEditorAnswerThroughTheirControls) {
+    qbxhost::Host host(kModule);
+    host.initialize();
+    host.exports().setup();
+    pump();
+    const HWND form = findDialog();
+    ASSERT_NE(form, nullptr);
+    const HWND source = findComponent(form, "srctxt");
+    const HWND pattern = findComponent(form, "Edit8");
+    const HWND search = findComponent(form, "Button5");
+    const HWND result = findComponent(form, "dsttxt");
+    ASSERT_TRUE(source && pattern && search && result);
+    EXPECT_EQ(text(pattern), L"(.*?)\\s");
+    EXPECT_EQ(text(search), L"&Search pattern");
+    SendMessageW(source, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"red green\r\nblue "));
+    SendMessageW(pattern, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"(\\w+)\\s"));
+    SendMessageW(search, BM_CLICK, 0, 0);
+    EXPECT_EQ(text(result), L"red\r\ngreen\r\nblue\r\n");
+    SendMessageW(pattern, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"(x"));
+    SendMessageW(search, BM_CLICK, 0, 0);
+    EXPECT_EQ(text(result).rfind(L"Error in regexp at position 3 error: ", 0), 0u);
+
+    // The script editor is a rich edit whose numbers are coloured from the start.
+    const HWND editor = findComponent(form, "ScrSource");
+    ASSERT_NE(editor, nullptr);
+    EXPECT_EQ(text(editor), L"2*2+(122.34-54.67)*123.5");
+    SendMessageW(editor, EM_SETSEL, 5, 6);
+    CHARFORMAT2W format{};
+    format.cbSize = sizeof format;
+    format.dwMask = CFM_COLOR;
+    SendMessageW(editor, EM_GETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&format));
+    EXPECT_EQ(format.crTextColor, RGB(128, 0, 128));
+    EXPECT_FALSE(IsWindowEnabled(findComponent(form, "UpdateCh")));
+    EXPECT_FALSE(IsWindowVisible(findComponent(form, "Revert")));
+    host.finalize();
 }
 
 }  // namespace

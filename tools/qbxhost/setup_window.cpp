@@ -57,6 +57,42 @@ void scrollIntoView(HWND page, HWND rollOut) {
     }
 }
 
+HWND component(HWND parent, const std::string& name) {
+    HWND found = nullptr;
+    forEachChildWindow(parent, [&](HWND window) {
+        if (componentName(window) != name) return true;
+        found = window;
+        return false;
+    });
+    return found;
+}
+
+void setText(HWND window, const wchar_t* text) {
+    if (window) SendMessageW(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
+}
+
+// The tester with a pattern that finds something, as a user would leave it.
+void showTesterMatch(HWND page) {
+    setText(component(page, "srctxt"),
+            L"From: Ann <ann@example.org>\r\nTo: Bob <bob@example.com>\r\n"
+            L"Subject: minutes of the meeting\r\n");
+    setText(component(page, "Edit8"), L"<([^@>]+)@");
+    if (const HWND search = component(page, "Button5")) SendMessageW(search, BM_CLICK, 0, 0);
+}
+
+// Pascal typed into the script editor, which colours it as it changes.
+void typeScript(HWND page) {
+    const HWND editor = component(page, "ScrSource");
+    if (!editor) return;
+    SendMessageW(editor, EM_SETSEL, 0, -1);
+    SendMessageW(
+        editor, EM_REPLACESEL, TRUE,
+        reinterpret_cast<LPARAM>(L"{ Greets the sender }\r\nvar\r\n  i: Integer;\r\nbegin\r\n"
+                                 L"  Result := 'Hello, ' + ParamStr(1);\r\n"
+                                 L"  for i := 1 to 3 do // three marks\r\n"
+                                 L"    Result := Result + '!';\r\nend."));
+}
+
 }  // namespace
 
 int runSetup(Host& host, std::ostream& err) {
@@ -108,8 +144,18 @@ int takeScreenshots(Host& host, const std::string& folder, std::ostream& out, st
     const int tabCount = tabs ? TabCtrl_GetItemCount(tabs) : 0;
     for (int i = 0; i < tabCount; ++i) {
         selectTab(form, tabs, i);
-        for (HWND page : pages)
-            if (IsWindowVisible(page)) shoot("page-" + componentName(page));
+        for (HWND page : pages) {
+            if (!IsWindowVisible(page)) continue;
+            const std::string name = componentName(page);
+            shoot("page-" + name);
+            if (name == "RegExpDebugger") {
+                showTesterMatch(page);
+                shoot("page-" + name + "-match");
+            } else if (name == "ZVXscrdeb") {
+                typeScript(page);
+                shoot("page-" + name + "-pascal");
+            }
+        }
     }
     if (tabCount > 0) selectTab(form, tabs, 0);
     for (HWND page : pages) {

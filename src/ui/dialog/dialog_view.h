@@ -4,12 +4,25 @@
 // empty and takes no writes, so the model never has to check for a control's existence.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace qbx::ui {
+
+// What a coloured stretch of an editor's text is.
+enum class Highlight : std::uint8_t { Keyword, String, Comment, Number };
+
+// Byte offsets into the text as text() gives it (lines joined by CR LF).
+struct HighlightRange {
+    std::size_t start = 0;
+    std::size_t length = 0;
+    Highlight kind = Highlight::Keyword;
+    bool operator==(const HighlightRange&) const = default;
+};
 
 class DialogView {
 public:
@@ -24,7 +37,8 @@ public:
     virtual bool checked(std::string_view name) const = 0;
     virtual void setChecked(std::string_view name, bool checked) = 0;
 
-    // The text of an edit, a spin edit or a read-only edit.
+    // The text of an edit, a spin edit or a read-only edit; the lines of a memo or a list box
+    // joined by CR LF.
     virtual std::string text(std::string_view name) const = 0;
     virtual void setText(std::string_view name, std::string_view text) = 0;
 
@@ -61,6 +75,11 @@ public:
                                                   std::string_view title) = 0;
     // A file name to save to, proposed first; nothing when cancelled.
     virtual std::optional<std::string> saveFileName(std::string_view proposed) = 0;
+    // An existing file to read, or nothing when cancelled.
+    virtual std::optional<std::string> openFileName() = 0;
+    // The coloured stretches of a rich edit, replacing the former ones; the rest is plain.
+    virtual void setHighlights(std::string_view name,
+                               const std::vector<HighlightRange>& ranges) = 0;
 };
 
 }  // namespace qbx::ui

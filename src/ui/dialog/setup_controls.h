@@ -35,15 +35,19 @@ enum class ControlKind : std::uint8_t {
     CheckList,  // items with check boxes; `rows` visible lines
     ValueList,  // name=value rows: `columns` 2, `rows` visible lines, keys unique
     ListBox,
+    Memo,      // several lines of text; its caption is a title above it
+    RichEdit,  // a memo whose ranges the model colours
 };
 
 enum ControlFlag : std::uint8_t {
     kNoFlags = 0,
     kDisabled = 1,
-    kGrayed = 2,  // a check box whose state starts undecided (until its setting fills it)
-    kHidden = 4,  // a page or roll-out whose content another piece brings
-    kBeside = 8,  // placed to the right of the control before it
-    kWide = 16,   // a button or edit that takes the whole line
+    kGrayed = 2,      // a check box whose state starts undecided (until its setting fills it)
+    kHidden = 4,      // a page or roll-out whose content another piece brings
+    kBeside = 8,      // placed to the right of the control before it
+    kWide = 16,       // a button or edit that takes the whole line
+    kReadOnly = 32,   // a memo the user reads and copies from but does not edit
+    kNewColumn = 64,  // on a page of its own layout: starts the next column
 };
 
 // The setting a control writes. Check boxes take the byte settings, spin edits the numbers

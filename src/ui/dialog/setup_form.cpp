@@ -8,6 +8,7 @@
 #include <type_traits>
 #include <utility>
 
+#include "base/float_text.h"
 #include "base/ini_file.h"
 #include "base/regex_1251.h"
 #include "base/text.h"
@@ -20,9 +21,18 @@
 #include "core/recipient_list.h"
 #include "core/session.h"
 #include "core/version.h"
+#include "functions/dates/mail_dates.h"
+#include "functions/numerals/numerals_macros.h"
+#include "mail/letters.h"
+#include "scripting/script_runner.h"
+#include "scripting/script_store.h"
 #include "statistics/attachment_completer.h"
 #include "statistics/monitor_model.h"
+#include "statistics/planar_list.h"
+#include "statistics/spam_model.h"
 #include "statistics/stat_item.h"
+#include "ui/dialog/debug_pages.h"
+#include "ui/dialog/pascal_highlight.h"
 
 namespace qbx::ui {
 namespace {
@@ -33,6 +43,9 @@ constexpr int kBalloonSeconds = 20;
 constexpr int kRestartBalloonSeconds = 25;
 constexpr int kMadFlagsNextStartAntispam = 0xC0;  // the Spam and NonSpam items
 constexpr int kBytesPerWord = 136;                // a stored word of an item's tree
+// What the tester and the script editor offer before the user types anything.
+constexpr const char* kInitialPattern = "(.*?)\\s";
+constexpr const char* kInitialScript = "2*2+(122.34-54.67)*123.5";
 // The statistics items the list shows but the user cannot switch: the internal temp2 item, the
 // NonSpam item (which follows Spam) and the macro item.
 constexpr int kFixedStatisticsItems[] = {7, 8, 5};
@@ -323,6 +336,21 @@ void SetupForm::formCreate() {
     }
 
     log.write("Stage 1");
+    try {
+        const std::vector<std::string> names(std::begin(kStatItemNames), std::end(kStatItemNames));
+        for (const char* box : {"cb1", "cb2"}) {
+            view_.setItems(box, names);
+            view_.setSelection(box, 0);
+        }
+    } catch (...) {
+        log.write("Exception while setting itemindex to 0");
+    }
+    view_.setText("Edit10", "[$$entry]");
+    view_.setText("Edit11", "$$nl");
+    view_.setText("Edit5", "metogy");
+    view_.setText("Edit8", kInitialPattern);
+    view_.setText("ScrSource", kInitialScript);
+    scrSourceChange();
     log.write("Stage 2");
     if (plugin_.platform.ui) plugin_.platform.ui->pumpMessages();
     try {
@@ -421,16 +449,57 @@ void SetupForm::refr() {
         sizes[i] = strings[text::kUnitsOfSize0 + static_cast<int>(i)];
     view_.setItems("FileSizeUnitSelect", sizes);
     fillControl(*findControl("FileSizeUnitSelect"));
+    showScripts();
     setAntispamLabel();
+    showBriefStatistics();
     view_.setText("Edit3", settings.languageFile);
     view_.setText("Edit1", strings[str::kLanguageName]);
     view_.setText("Edit2", strings[str::kLanguageAuthor]);
+    showVariables();
     refreshchunks();
+}
+
+void SetupForm::showScripts() {
+    const StringTable& strings = plugin_.strings;
+    const scripting::ScriptRunner* runner = scripting::scriptRunner(plugin_);
+    view_.setGrid("ScriptsList",
+                  {strings[debug_text::kVariableName], strings[debug_text::kVariableType],
+                   strings[debug_text::kFileColumn]},
+                  runner ? scriptRows(runner->table(), strings) : GridRows{});
+    showScript(view_.selection("ScriptsList"));
+}
+
+void SetupForm::showBriefStatistics() {
+    const Settings& s = plugin_.settings;
+    BriefCounters counters;
+    counters.onlineSeconds = s.onlineSeconds;
+    counters.onlineSessions = s.dialUpConnectionsFinished;
+    counters.letters = s.messagesCounted;
+    counters.starts = s.startCount;
+    counters.ends = s.endCount;
+    counters.sessionSeconds = sessionSeconds(plugin_);
+    counters.totalSessionSeconds = totalSessionSeconds(plugin_);
+    counters.totalBytes = s.totalBytes;
+    counters.headerBytes = s.headerBytes;
+    counters.textBytes = s.bodyBytes;
+    if (plugin_.trayModule) counters.mouse = plugin_.trayModule->mouseTravel();
+    const DisplayUnits units{s.timeDisplayUnit, s.sizeDisplayUnit,
+                             functions::numerals::russianDurationWords(plugin_.strings)};
+    view_.setGrid("stat", {plugin_.strings[text::kNameColumn], plugin_.strings[text::kValueColumn]},
+                  briefStatisticsRows(counters, units, plugin_.strings));
+}
+
+void SetupForm::showVariables() {
+    view_.setGrid("VariableList", variableHeader(plugin_.strings),
+                  variableRows(plugin_.variables, plugin_.strings));
 }
 
 void SetupForm::reinitform() {
     const StringTable& strings = plugin_.strings;
     setAntispamLabel();
+    view_.setText(
+        "mlist",
+        macroListText(plugin_.scripting ? plugin_.scripting->scriptNameList() : "", strings));
 
     std::vector<std::string> items;
     for (int i = 0; i < kStatItemCount; ++i) items.push_back(strings[text::kStatisticsItem0 + i]);
@@ -690,6 +759,227 @@ void SetupForm::backup() {
     step("Can't save all the mads", [&] { statistics::sortAllItems(plugin_); });
     if (plugin_.spamFilter) plugin_.spamFilter->updateThresholds();
     log.write("Backup done");
+}
+
+// ---- the tester and script pages ----------------------------------------------------------------
+
+std::optional<std::string> SetupForm::chosenFileText() {
+    const auto chosen = view_.openFileName();
+    if (!chosen || chosen->empty()) return std::nullopt;
+    auto bytes = plugin_.platform.files->readFile(*chosen, kMaxTesterFileBytes);
+    if (!bytes) plugin_.log.write("The file " + *chosen + " could not be read");
+    return bytes;
+}
+
+void SetupForm::button3Click() {
+    if (const auto text = chosenFileText()) view_.setText("srctxt", *text);
+}
+
+void SetupForm::button5Click() {
+    view_.setText("dsttxt", "");
+    const TesterResult result = searchPattern(view_.text("Edit8"), view_.text("srctxt"));
+    if (result.cut)
+        plugin_.log.write("Regexp tester: only the first " +
+                          decimal(static_cast<std::int64_t>(kMaxTesterLines)) +
+                          " matches are listed");
+    std::string lines;
+    for (const std::string& line : result.lines) lines += line + "\r\n";
+    view_.setText("dsttxt", lines);
+}
+
+void SetupForm::scriptsListClick() { showScript(clickedRow_); }
+
+void SetupForm::showScript(int index) {
+    const auto rows = view_.gridRows("ScriptsList");
+    if (index < 0 || index >= static_cast<int>(rows.size())) return;
+    const auto& row = rows[static_cast<std::size_t>(index)];
+    const scripting::ScriptRunner* runner = scripting::scriptRunner(plugin_);
+    if (row.empty() || !runner) return;
+    view_.setSelection("ScriptsList", index);
+    const scripting::FoundScript found = scripting::findScript(runner->table(), row[0]);
+    if (found.index < 0) return;
+    const auto& entry = runner->table().entries[static_cast<std::size_t>(found.index)];
+    // Only Pascal has a colouring here; the other languages are shown plain.
+    highlightPascal_ = entry.lang == scripting::ScriptLang::Pascal;
+    view_.setText("ScrSource", found.text);
+    scrSourceChange();
+}
+
+void SetupForm::runScriptClick() {
+    scripting::ScriptRunner* runner = scripting::scriptRunner(plugin_);
+    if (runner) runner->publishVariables();
+    view_.setText("OutputStr", "");
+    const auto rows = view_.gridRows("ScriptsList");
+    const int selected = view_.selection("ScriptsList");
+    if (selected < 0 || selected >= static_cast<int>(rows.size())) return;
+    const auto& row = rows[static_cast<std::size_t>(selected)];
+    if (row.empty()) return;
+    const std::string result =
+        runner ? runner->runScript(row[0])
+               : plugin_.strings[debug_text::kScriptError] + " Scripting is not started";
+    view_.setText("OutputStr", plugin_.strings[debug_text::kScriptResult] + ": [" + result + "]");
+}
+
+void SetupForm::reinitClick() {
+    if (scripting::ScriptRunner* runner = scripting::scriptRunner(plugin_)) runner->start();
+    refr();
+}
+
+void SetupForm::scrSourceChange() {
+    view_.setHighlights("ScrSource", highlightPascal_ ? highlightPascal(view_.text("ScrSource"))
+                                                      : std::vector<HighlightRange>{});
+}
+
+void SetupForm::edit7Change() {
+    const int slot = view_.selection("cb2");
+    if (slot < 0 || slot >= kStatItemCount) return;
+    statistics::StatItem* item = statistics::statItem(plugin_, slot);
+    if (!item) {
+        view_.setCaption("Label12", "Not present");
+        return;
+    }
+    const statistics::ExportResult result =
+        item->exportEntries(view_.text("Edit7"), view_.text("Edit10"), view_.text("Edit11"));
+    view_.setText("Memo1", result.text);
+    view_.setCaption("Label12", result.status > 0    ? "Found"
+                                : result.status == 0 ? "Not found"
+                                                     : "Bad pattern");
+}
+
+// ---- the spam tester and trainer
+// -----------------------------------------------------------------
+
+void SetupForm::antiSpamSettingsChange() {
+    view_.setText("SpamInfo", "");
+    std::string text = view_.text("AntiSpamSettings");
+    if (text.size() > kMaxTesterFileBytes) text.resize(kMaxTesterFileBytes);
+    const std::int32_t score =
+        plugin_.settings.antispamActive
+            ? statistics::roundHalfEven(statistics::getTextSpamScore(plugin_, text) * 100)
+            : -1;
+    view_.setText("SpamInfo", spamVerdictText(score, plugin_.strings));
+
+    // The scoring has just filled the scratch item with the text's words.
+    std::string lines = "1111";
+    if (const statistics::StatItem* scratch = statistics::statItem(plugin_, StatSlot::Temp2)) {
+        std::size_t count = 0;
+        for (const statistics::WordCount& word : statistics::wordCounts(scratch->store().tree())) {
+            if (++count > kMaxTokenLines) break;
+            lines += "\r\n" + tokenScoreLine(statistics::getWordSpamProbability(plugin_, word.word),
+                                             word.word);
+        }
+    }
+    view_.setText("TOkenList", lines);
+}
+
+void SetupForm::clearTextClick() {
+    view_.setText("AntiSpamSettings", "");
+    antiSpamSettingsChange();
+}
+
+void SetupForm::loadTextClick() {
+    const auto text = chosenFileText();
+    if (!text) return;
+    view_.setText("AntiSpamSettings", *text);
+    antiSpamSettingsChange();
+}
+
+void SetupForm::train(int slot) {
+    statistics::StatItem* item = statistics::statItem(plugin_, slot);
+    if (!item) {
+        view_.setText("SpamInfo", plugin_.strings[debug_text::kAntispamDisabled]);
+        return;
+    }
+    const std::string text =
+        mail::normalizeSpamText(toLower1251(view_.text("AntiSpamSettings")), false);
+    item->addText(text, plugin_.settings.spamMinWordLength, false, -1);
+    view_.setText("SpamInfo", plugin_.strings[debug_text::kTrainedNextStart]);
+}
+
+void SetupForm::markAsSpamClick() { train(static_cast<int>(StatSlot::Spam)); }
+
+void SetupForm::markAsNonSpamClick() { train(static_cast<int>(StatSlot::NonSpam)); }
+
+// ---- the Debug page's statistics viewer --------------------------------------------------------
+
+void SetupForm::dumpClick() {
+    view_.setText("ds", "");
+    const int slot = view_.selection("cb1");
+    const statistics::StatItem* item =
+        slot >= 0 && slot < kStatItemCount ? statistics::statItem(plugin_, slot) : nullptr;
+    if (!item) {
+        view_.setText("ds", "This statistics is empty");
+        return;
+    }
+    const statistics::WordTrie& tree = item->store().tree();
+    std::string lines = "Branches: " + decimal(static_cast<std::int64_t>(tree.countNodes())) +
+                        "\r\nLeaves: " + decimal(static_cast<std::int64_t>(tree.countWords()));
+    std::size_t count = 0;
+    tree.forEachEntry([&](const statistics::StatEntry& entry) {
+        if (++count <= kMaxDumpLines) lines += "\r\n" + dumpLine(entry.count, entry.key);
+    });
+    view_.setText("ds", lines);
+}
+
+void SetupForm::panel3Click() {
+    view_.setText("ds", "");
+    const statistics::StatItem* item = statistics::statItem(plugin_, StatSlot::Traffic);
+    if (!item) {
+        view_.setText("ds", plugin_.strings[debug_text::kTrafficMissing]);
+        return;
+    }
+    std::string lines;
+    std::int64_t number = 0;
+    item->store().tree().forEachEntry([&](const statistics::StatEntry& entry) {
+        if (static_cast<std::size_t>(number) >= kMaxDumpLines) return;
+        if (number++) lines += "\r\n";
+        lines += trafficTableLine(number, entry.key, entry.size, entry.count);
+    });
+    view_.setText("ds", lines);
+}
+
+void SetupForm::edit5Change() {
+    const double probability = statistics::getWordSpamProbability(plugin_, view_.text("Edit5"));
+    plugin_.log.write(floatToText(probability));
+    char mark[48];
+    std::snprintf(mark, sizeof mark, "Mark: %3.3f", probability);
+    view_.setCaption("Label3", mark);
+}
+
+void SetupForm::buttClick() {
+    view_.setText("debuglist", "");
+    plugin_.log.write("1");
+    view_.setText("debuglist", "Spam score: -1");
+    plugin_.log.write("4");
+}
+
+void SetupForm::button1Click() {
+    plugin_.log.write("UPD1");
+    if (plugin_.factories.updateTrafficInfo) plugin_.factories.updateTrafficInfo(plugin_);
+}
+
+void SetupForm::speedButton1Click() {
+    const scripting::ScriptRunner* runner = scripting::scriptRunner(plugin_);
+    plugin_.log.write("\r\n" + (runner ? scripting::scriptFileList(runner->table()) : ""));
+    statistics::loadPlanarList(plugin_, plugin_.settings.statisticsDir + "Spam.Stat");
+}
+
+void SetupForm::speedButton2Click() {
+    view_.setText("debuglist", "");
+    const std::string headers = view_.text("ds");
+    const functions::dates::DateSources sources{
+        headers, "", *plugin_.platform.clock, *plugin_.platform.locale,
+        [this](std::string_view line) { plugin_.log.write(line); }};
+    const auto span = [&](int a, int b) {
+        const auto seconds = functions::dates::deliveryTimeText(sources, a, b);
+        return seconds ? formatDuration(8, false, *seconds, plugin_.strings,
+                                        functions::numerals::russianDurationWords(plugin_.strings))
+                       : plugin_.strings[text::kNotAvailable];
+    };
+    using namespace functions::dates;
+    view_.setText("debuglist", "1-2: " + span(kDateHeader, kFirstHop) + "\r\n2-3: " +
+                                   span(kFirstHop, kLastHop) + "\r\n3-5: " + span(kLastHop, kNow) +
+                                   "\r\n------------\r\n1-5: " + span(kDateHeader, kNow));
 }
 
 }  // namespace qbx::ui

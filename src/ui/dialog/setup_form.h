@@ -137,6 +137,28 @@ public:
     // Runs at the creation's hot-key step (the window registers the key there).
     std::function<void()> onHotKeyStep;
     void vleChange();
+    // The tester and script pages.
+    void button3Click();
+    void button5Click();
+    void scriptsListClick();
+    void runScriptClick();
+    void reinitClick();
+    void scrSourceChange();
+    void edit7Change();
+    // The spam tester and trainer.
+    void antiSpamSettingsChange();
+    void clearTextClick();
+    void loadTextClick();
+    void markAsSpamClick();
+    void markAsNonSpamClick();
+    // The Debug page's statistics viewer.
+    void dumpClick();
+    void panel3Click();
+    void edit5Change();
+    void buttClick();
+    void button1Click();
+    void speedButton1Click();
+    void speedButton2Click();
 
     // Filled from the settings / written to them, for every bound row.
     void fillControl(const ControlRow& row);
@@ -153,6 +175,12 @@ private:
     void saveRecipients();
     // The list as edited in the window becomes the Plugin's list.
     void takeRecipientEdits();
+    void showScripts();
+    void showScript(int row);
+    void train(int slot);
+    std::optional<std::string> chosenFileText();
+    void showBriefStatistics();
+    void showVariables();
 
     Plugin& plugin_;
     DialogView& view_;
@@ -161,6 +189,8 @@ private:
     MonitorFactory monitorFactory_;
     // Made at the creation when "Enable on-screen debug display" is on.
     std::unique_ptr<statistics::MonitorView> monitor_;
+    // The editor colours Pascal until a script of another language is shown in it.
+    bool highlightPascal_ = true;
 };
 
 }  // namespace qbx::ui

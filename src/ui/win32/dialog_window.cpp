@@ -4,11 +4,13 @@
 
 #include <commctrl.h>
 #include <commdlg.h>
+#include <richedit.h>
 #include <shlobj.h>
 
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <cstdlib>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -103,6 +105,49 @@ void paintDisabledCheckBox(HWND window, HFONT font) {
     DrawTextW(dc, caption.c_str(), copied, &text, DT_WORDBREAK | DT_LEFT | DT_TOP);
     SelectObject(dc, old);
     EndPaint(window, &paint);
+}
+
+// The rich edit library of the script editor, loaded while a dialog exists: Msftedit.dll where
+// the system has it, else the older Riched20.dll. Without either the editor is a plain memo.
+class RichEditLibrary {
+public:
+    RichEditLibrary() {
+        module_ = LoadLibraryW(L"Msftedit.dll");
+        className_ = L"RICHEDIT50W";
+        if (!module_) {
+            module_ = LoadLibraryW(L"Riched20.dll");
+            className_ = RICHEDIT_CLASSW;
+        }
+        if (!module_) className_ = L"EDIT";
+    }
+    ~RichEditLibrary() {
+        if (module_) FreeLibrary(module_);
+    }
+    RichEditLibrary(const RichEditLibrary&) = delete;
+    RichEditLibrary& operator=(const RichEditLibrary&) = delete;
+    const wchar_t* className() const { return className_; }
+    bool loaded() const { return module_ != nullptr; }
+
+private:
+    HMODULE module_ = nullptr;
+    const wchar_t* className_ = L"EDIT";
+};
+
+// The editor's colours of Pascal.
+COLORREF highlightColour(Highlight kind) {
+    switch (kind) {
+        case Highlight::Keyword: return RGB(0, 0, 160);
+        case Highlight::String: return RGB(163, 21, 21);
+        case Highlight::Comment: return RGB(0, 128, 0);
+        case Highlight::Number: return RGB(128, 0, 128);
+    }
+    return RGB(0, 0, 0);
+}
+
+// Multi-line controls that take what height their column leaves.
+bool stretches(const ControlRow& row) {
+    return row.kind == K::Memo || row.kind == K::RichEdit || row.kind == K::ListBox ||
+           (row.kind == K::Grid && row.rows == 0);
 }
 
 class DialogWindow;
@@ -217,6 +262,8 @@ public:
     void redraw() override;
     std::optional<std::string> pickFolder(std::string_view start, std::string_view title) override;
     std::optional<std::string> saveFileName(std::string_view proposed) override;
+    std::optional<std::string> openFileName() override;
+    void setHighlights(std::string_view name, const std::vector<HighlightRange>& ranges) override;
 
     // TimerView
     DialogTimers& timers() { return timers_; }
@@ -255,6 +302,7 @@ private:
     void layout();
     void scheduleLayout();
     int layoutRollOut(Control& rollOut, int width);
+    void layoutPage(Control& page, int width, int height);
     int naturalWidth(const Control& control) const;
     void showContent(Control& rollOut);
     void toggle(Control& rollOut);
@@ -310,7 +358,8 @@ private:
     std::vector<ATOM> atoms_;
     std::unique_ptr<MessageHook> hook_;
     std::unique_ptr<HotKeyRegistration> hotKey_;
-    SetupForm form_;  // it fills the windows made before it
+    RichEditLibrary richEdit_;  // before the form: the form fills the editor
+    SetupForm form_;            // it fills the windows made before it
     DialogTimers timers_;
 };
 
@@ -581,13 +630,48 @@ void DialogWindow::createControl(int index) {
             fillValueList(c);
             break;
         }
-        case K::ListBox:
+        case K::ListBox: {
+            // Inside a roll-out it shows when the roll-out opens.
+            const Control* holder = find(row.parent);
+            const DWORD visible = holder && holder->row->kind == K::RollOut ? 0 : WS_VISIBLE;
             c.window = makeWindow(
                 L"LISTBOX", "",
-                child | WS_VISIBLE | tabStop | WS_VSCROLL | WS_HSCROLL | LBS_NOINTEGRALHEIGHT,
-                parent, WS_EX_CLIENTEDGE);
+                child | visible | tabStop | WS_VSCROLL | WS_HSCROLL | LBS_NOINTEGRALHEIGHT, parent,
+                WS_EX_CLIENTEDGE);
+            break;
+        }
+        case K::Memo:
+            c.window = makeWindow(L"EDIT", "",
+                                  child | tabStop | WS_GROUP | WS_VSCROLL | ES_MULTILINE |
+                                      ES_AUTOVSCROLL | ES_WANTRETURN | ES_NOHIDESEL |
+                                      ((row.flags & kReadOnly) ? ES_READONLY : 0),
+                                  parent, WS_EX_CLIENTEDGE);
+            // A loaded file is larger than the 32 KB a memo takes by default.
+            SendMessageW(c.window, EM_SETLIMITTEXT, 0, 0);
+            break;
+        case K::RichEdit:
+            c.window =
+                makeWindow(richEdit_.className(), "",
+                           child | tabStop | WS_GROUP | WS_VSCROLL | WS_HSCROLL | ES_MULTILINE |
+                               ES_AUTOVSCROLL | ES_AUTOHSCROLL | ES_WANTRETURN | ES_NOHIDESEL,
+                           parent, WS_EX_CLIENTEDGE);
+            if (richEdit_.loaded()) {
+                SendMessageW(c.window, EM_EXLIMITTEXT, 0, 16 << 20);
+                // Plain text: a paste brings no foreign formatting, only our colours.
+                SendMessageW(c.window, EM_SETTEXTMODE, TM_PLAINTEXT | TM_MULTILEVELUNDO, 0);
+                SendMessageW(c.window, EM_SETEVENTMASK, 0, ENM_CHANGE);
+            } else {
+                SendMessageW(c.window, EM_SETLIMITTEXT, 0, 0);
+            }
             break;
     }
+    // A multi-line control of a page carries its caption as a title above it.
+    if (c.window && !c.extra && !c.caption.empty() &&
+        (row.kind == K::Memo || row.kind == K::RichEdit || row.kind == K::Grid ||
+         row.kind == K::ListBox))
+        c.extra = makeWindow(
+            L"STATIC", c.caption,
+            child | (row.kind == K::ListBox ? WS_VISIBLE : 0) | SS_LEFT | SS_NOPREFIX, parent);
     if (c.window) {
         tag(c.window, row.name);
         byWindow_[c.window] = static_cast<std::size_t>(index);
@@ -647,6 +731,9 @@ void DialogWindow::fillGrid(Control& c) {
     const auto widen = [&](std::size_t column, const std::string& text) {
         widths[column] = std::max<int>(widths[column], measure(text, 0).cx + scale(16));
     };
+    // The row's items, where it has them, are the columns' least widths at 96 DPI.
+    for (std::size_t i = 0; i < c.items.size() && i < widths.size(); ++i)
+        widths[i] = std::max(widths[i], scale(std::atoi(c.items[i].c_str())));
     for (std::size_t i = 0; i < c.header.size(); ++i) widen(i, c.header[i]);
     for (const auto& cells : c.rows)
         for (std::size_t i = 0; i < cells.size() && i < widths.size(); ++i) widen(i, cells[i]);
@@ -1167,10 +1254,14 @@ int DialogWindow::layoutRollOut(Control& rollOut, int width) {
                 }
                 break;
             }
-            case K::ListBox:
-                h = std::max(1, row.rows) * lineHeight_ + scale(8);
-                MoveWindow(c.window, x, y, w, h, TRUE);
+            case K::Memo:
+            case K::ListBox: {
+                const int title = c.extra ? static_cast<int>(measure(c.caption, w).cy) + gap : 0;
+                if (c.extra) MoveWindow(c.extra, x, y, w, title - gap, TRUE);
+                h = title + std::max(1, row.rows) * lineHeight_ + scale(8);
+                MoveWindow(c.window, x, y + title, w, h - title, TRUE);
                 break;
+            }
             case K::ValueList: {
                 // The "+" and "-" buttons stand in a column to the right of the list; where that
                 // leaves too little room for both column titles, in a line below it.
@@ -1209,6 +1300,134 @@ int DialogWindow::layoutRollOut(Control& rollOut, int width) {
     return y + pad + 2;
 }
 
+// A page of its own layout: its controls in columns (a row flagged kNewColumn starts the next),
+// each column's controls top to bottom, those flagged kBeside on the line of the one before.
+// Multi-line controls share the height their column leaves; a column that holds an editor or a
+// grid gets twice the width of the others.
+void DialogWindow::layoutPage(Control& page, int width, int height) {
+    const int pad = scale(6);
+    const int gap = scale(4);
+    const int editHeight = lineHeight_ + scale(8);
+    const int rowHeight = std::max(lineHeight_ + scale(4), scale(17));
+    std::vector<std::vector<Control*>> columns(1);
+    for (Control& c : controls_) {
+        if (c.row->parent != std::string_view(page.row->name) || c.hidden) continue;
+        if ((c.row->flags & kNewColumn) && !columns.back().empty()) columns.emplace_back();
+        columns.back().push_back(&c);
+    }
+    std::vector<int> weights;
+    int totalWeight = 0;
+    for (const auto& column : columns) {
+        int weight = 1;
+        for (const Control* c : column)
+            if (c->row->kind == K::RichEdit || c->row->kind == K::Grid) weight = 2;
+        weights.push_back(weight);
+        totalWeight += weight;
+    }
+    const int usable = width - pad * (static_cast<int>(columns.size()) + 1);
+    int left = pad;
+    for (std::size_t col = 0; col < columns.size(); ++col) {
+        const int columnWidth = usable * weights[col] / std::max(1, totalWeight);
+        // Lines: a control not flagged kBeside starts one.
+        std::vector<std::vector<Control*>> lines;
+        for (Control* c : columns[col]) {
+            if (lines.empty() || !(c->row->flags & kBeside)) lines.emplace_back();
+            lines.back().push_back(c);
+        }
+        const auto titleHeight = [&](const Control& c) -> int {
+            return c.extra && (stretches(*c.row) || c.row->kind == K::Grid)
+                       ? static_cast<int>(measure(c.caption, columnWidth).cy) + scale(2)
+                       : 0;
+        };
+        const auto fixedHeight = [&](const Control& c) -> int {
+            if (c.row->kind == K::Grid && c.row->rows > 0) {
+                // The list's own measure of its rows, where it gives one; one more for the
+                // header, which the measure leaves out.
+                const DWORD view = static_cast<DWORD>(
+                    ListView_ApproximateViewRect(c.window, -1, -1, c.row->rows + 1));
+                const int measured = HIWORD(view) > 0 ? HIWORD(view) + scale(6) : 0;
+                return titleHeight(c) +
+                       (measured > 0 ? measured : (c.row->rows + 1) * rowHeight + scale(8));
+            }
+            if (c.row->kind == K::Button) return editHeight + scale(2);
+            return editHeight;
+        };
+        int fixed = 0, stretching = 0;
+        for (const auto& line : lines) {
+            int lineFixed = 0;
+            bool lineStretches = false;
+            for (const Control* c : line) {
+                if (stretches(*c->row)) {
+                    lineStretches = true;
+                    lineFixed = std::max(lineFixed, titleHeight(*c));
+                } else {
+                    lineFixed = std::max(lineFixed, fixedHeight(*c));
+                }
+            }
+            fixed += lineFixed + gap;
+            if (lineStretches) ++stretching;
+        }
+        const int share =
+            stretching ? std::max(scale(40), (height - 2 * pad - fixed + gap) / stretching) : 0;
+        int y = pad;
+        for (const auto& line : lines) {
+            // Labels and buttons as wide as their captions; the others share the rest.
+            int naturalTotal = 0, flexible = 0;
+            for (const Control* c : line) {
+                const int natural = naturalWidth(*c);
+                if (natural > 0 && !(c->row->flags & kWide))
+                    naturalTotal += natural;
+                else
+                    ++flexible;
+            }
+            const int spaces = gap * (static_cast<int>(line.size()) - 1);
+            const int flexibleWidth =
+                flexible ? std::max(scale(40), (columnWidth - naturalTotal - spaces) / flexible)
+                         : 0;
+            int x = left;
+            int lineHeight = 0;
+            for (Control* c : line) {
+                const int natural = naturalWidth(*c);
+                const int w = natural > 0 && !(c->row->flags & kWide)
+                                  ? std::min(natural, columnWidth)
+                                  : flexibleWidth;
+                int h = 0;
+                if (stretches(*c->row)) {
+                    const int title = titleHeight(*c);
+                    if (c->extra) MoveWindow(c->extra, x, y, w, title - scale(2), TRUE);
+                    RECT old{};
+                    GetWindowRect(c->window, &old);
+                    MoveWindow(c->window, x, y + title, w, share, TRUE);
+                    h = title + share;
+                    if (c->row->kind == K::Grid && old.right - old.left != w) fillGrid(*c);
+                } else if (c->row->kind == K::Grid) {
+                    const int title = titleHeight(*c);
+                    if (c->extra) MoveWindow(c->extra, x, y, w, title - scale(2), TRUE);
+                    h = fixedHeight(*c);
+                    RECT old{};
+                    GetWindowRect(c->window, &old);
+                    MoveWindow(c->window, x, y + title, w, h - title, TRUE);
+                    if (old.right - old.left != w) fillGrid(*c);
+                } else if (c->row->kind == K::Label) {
+                    const int labelHeight = static_cast<int>(measure(c->caption, w).cy);
+                    MoveWindow(c->window, x, y + std::max(0, (editHeight - labelHeight) / 2), w,
+                               labelHeight, TRUE);
+                    h = editHeight;
+                } else {
+                    h = fixedHeight(*c);
+                    MoveWindow(c->window, x, y, w, h, TRUE);
+                }
+                ShowWindow(c->window, SW_SHOW);
+                if (c->extra) ShowWindow(c->extra, SW_SHOW);
+                x += w + gap;
+                lineHeight = std::max(lineHeight, h);
+            }
+            y += lineHeight + gap;
+        }
+        left += columnWidth + pad;
+    }
+}
+
 void DialogWindow::scheduleLayout() {
     if (layoutPending_ || !window_) return;
     layoutPending_ = PostMessageW(window_, kLayoutMessage, 0, 0) != 0;
@@ -1228,11 +1447,8 @@ void DialogWindow::layout() {
         MoveWindow(c.window, display.left, display.top, display.right - display.left,
                    display.bottom - display.top, TRUE);
         SetWindowPos(c.window, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-        for (Control& child : controls_)
-            if (child.row->kind == K::ListBox && child.row->parent == std::string_view(c.row->name))
-                MoveWindow(child.window, scale(6), scale(6),
-                           display.right - display.left - scale(12),
-                           display.bottom - display.top - scale(12), TRUE);
+        if (c.row->name != std::string_view("RolloutSettings"))
+            layoutPage(c, display.right - display.left, display.bottom - display.top);
     }
 
     Control* page = find("RolloutSettings");
@@ -1397,7 +1613,9 @@ void DialogWindow::command(HWND from, int code) {
         case K::Button: changed = code == BN_CLICKED; break;
         case K::RadioGroup: changed = code == BN_CLICKED && from != c->window; break;
         case K::SpinEdit:
-        case K::Edit: changed = code == EN_CHANGE && from == c->window; break;
+        case K::Edit:
+        case K::Memo:
+        case K::RichEdit: changed = code == EN_CHANGE && from == c->window; break;
         case K::DropDownList: changed = code == CBN_SELCHANGE; break;
         default: break;
     }
@@ -1506,12 +1724,16 @@ void DialogWindow::setCaption(std::string_view name, std::string_view caption) {
             break;
         case K::ValueList:
         case K::Grid:
+        case K::Memo:
+        case K::RichEdit:
+        case K::ListBox:
+            if (c->extra) setWindowText(c->extra, caption);
+            break;
         case K::CheckList:
         case K::SpinEdit:
         case K::Edit:
         case K::ReadOnlyEdit:
-        case K::DropDownList:
-        case K::ListBox: break;
+        case K::DropDownList: break;
         default: setWindowText(c->window, caption); break;
     }
     scheduleLayout();
@@ -1532,12 +1754,40 @@ void DialogWindow::setChecked(std::string_view name, bool on) {
 
 std::string DialogWindow::text(std::string_view name) const {
     const Control* c = find(name);
-    return c ? windowText(c->window) : std::string();
+    if (!c) return {};
+    if (c->row->kind != K::ListBox) return windowText(c->window);
+    std::string lines;
+    const LRESULT count = SendMessageW(c->window, LB_GETCOUNT, 0, 0);
+    for (LRESULT i = 0; i < count; ++i) {
+        const LRESULT length = SendMessageW(c->window, LB_GETTEXTLEN, static_cast<WPARAM>(i), 0);
+        if (length < 0) continue;
+        std::wstring line(static_cast<std::size_t>(length) + 1, L'\0');
+        SendMessageW(c->window, LB_GETTEXT, static_cast<WPARAM>(i),
+                     reinterpret_cast<LPARAM>(line.data()));
+        line.resize(static_cast<std::size_t>(length));
+        if (i) lines += "\r\n";
+        lines += codePageText(line);
+    }
+    return lines;
 }
 
 void DialogWindow::setText(std::string_view name, std::string_view text) {
     const Quiet quiet(*this);
-    if (const Control* c = find(name)) setWindowText(c->window, text);
+    const Control* c = find(name);
+    if (!c) return;
+    if (c->row->kind != K::ListBox) {
+        setWindowText(c->window, text);
+        return;
+    }
+    SendMessageW(c->window, LB_RESETCONTENT, 0, 0);
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find("\r\n", start);
+        if (end == std::string_view::npos) end = text.size();
+        SendMessageW(c->window, LB_ADDSTRING, 0,
+                     reinterpret_cast<LPARAM>(wideText(text.substr(start, end - start)).c_str()));
+        start = end + 2;
+    }
 }
 
 std::vector<std::string> DialogWindow::items(std::string_view name) const {
@@ -1776,6 +2026,68 @@ void DialogWindow::closeDialog() {
 bool DialogWindow::registerHotKey(unsigned modifiers, int keyCode) {
     hotKey_ = std::make_unique<HotKeyRegistration>(window_, modifiers, keyCode);
     return hotKey_->registered();
+}
+
+std::optional<std::string> DialogWindow::openFileName() {
+    std::wstring buffer(MAX_PATH + 1, L'\0');
+    static constexpr wchar_t kFilter[] = L"Text files (*.txt)\0*.txt\0All files\0*.*\0";
+    OPENFILENAMEW open{};
+    open.lStructSize = sizeof open;
+    open.hwndOwner = window_;
+    open.lpstrFilter = kFilter;
+    open.nFilterIndex = 2;
+    open.lpstrFile = buffer.data();
+    open.nMaxFile = static_cast<DWORD>(buffer.size());
+    open.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
+    if (!GetOpenFileNameW(&open)) return std::nullopt;
+    return codePageText(buffer.c_str());
+}
+
+void DialogWindow::setHighlights(std::string_view name, const std::vector<HighlightRange>& ranges) {
+    const Control* c = find(name);
+    if (!c || c->row->kind != K::RichEdit || !richEdit_.loaded()) return;
+    const Quiet quiet(*this);
+    const HWND edit = c->window;
+    // The editor counts a line break as one character where the text has CR LF.
+    const std::string text = windowText(edit);
+    std::vector<LONG> position(text.size() + 1, 0);
+    LONG at = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        position[i] = at;
+        if (!(text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')) ++at;
+    }
+    position[text.size()] = at;
+    const auto place = [&](std::size_t offset) { return position[std::min(offset, text.size())]; };
+
+    const LRESULT mask = SendMessageW(edit, EM_SETEVENTMASK, 0, 0);
+    SendMessageW(edit, WM_SETREDRAW, FALSE, 0);
+    CHARRANGE kept{};
+    SendMessageW(edit, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&kept));
+    POINT scrolled{};
+    SendMessageW(edit, EM_GETSCROLLPOS, 0, reinterpret_cast<LPARAM>(&scrolled));
+
+    CHARFORMAT2W plain{};
+    plain.cbSize = sizeof plain;
+    plain.dwMask = CFM_COLOR | CFM_BOLD | CFM_ITALIC;
+    plain.dwEffects = 0;
+    plain.crTextColor = GetSysColor(COLOR_WINDOWTEXT);
+    CHARRANGE all{0, -1};
+    SendMessageW(edit, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&all));
+    SendMessageW(edit, EM_SETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&plain));
+    for (const HighlightRange& range : ranges) {
+        CHARFORMAT2W format = plain;
+        format.crTextColor = highlightColour(range.kind);
+        if (range.kind == Highlight::Keyword) format.dwEffects = CFE_BOLD;
+        if (range.kind == Highlight::Comment) format.dwEffects = CFE_ITALIC;
+        CHARRANGE span{place(range.start), place(range.start + range.length)};
+        SendMessageW(edit, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&span));
+        SendMessageW(edit, EM_SETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&format));
+    }
+    SendMessageW(edit, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&kept));
+    SendMessageW(edit, EM_SETSCROLLPOS, 0, reinterpret_cast<LPARAM>(&scrolled));
+    SendMessageW(edit, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(edit, nullptr, TRUE);
+    SendMessageW(edit, EM_SETEVENTMASK, 0, mask);
 }
 
 // ---- the port -----------------------------------------------------------------------------------

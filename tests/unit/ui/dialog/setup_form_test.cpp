@@ -138,6 +138,7 @@ constexpr BoundCase kBoundCases[] = {
     {"TrimSpaces",           "+",  "doTrim", "1"},
     {"TrimNumbers",          "+",  "doNum", "1"},
     {"TrimExtensions",       "+",  "doExt", "1"},
+    {"sdump",                "+",  "Dump Statistics", "1"},
 };
 // clang-format on
 
