@@ -215,6 +215,7 @@ void DialogTimers::timerVarTimer() {
         desktop != nullptr && desktop->findWindowByClass(players::kWinampClass) != 0;
     const int id = timerId("TimerVar");
     setTimer(id, true, winamp ? kVariablesFastMs : kVariablesSlowMs);
+    form_.showVariables();
     const macros::ExpressionContext context{plugin_.variables, plugin_.strings, plugin_.log};
     view_.setText("ParaExample", macros::expandVariables(context, view_.text("ParaFilename")));
 }

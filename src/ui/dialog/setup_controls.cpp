@@ -109,6 +109,7 @@ constexpr std::array kRows = std::to_array<ControlRow>({
     {"DoMadBackup", K::CheckBox, "&Backup incoming mail", "JvRollout14", kNoFlags, &S::mailboxBackupOn},
     {"MaskLabel", K::Label, "Mailbox name:", "JvRollout14"},
     {"ParaFilename", K::Edit, "", "JvRollout14", kBeside, &S::mailboxMask},
+    {"ParaExample", K::ReadOnlyEdit, "", "JvRollout14", kWide},
     {"ParaIgnore", K::CheckBox, "Ignore mail containing:", "JvRollout14", kNoFlags, &S::mailboxIgnoreOn},
     {"ParaIgnoreText", K::Edit, "", "JvRollout14", kWide, &S::mailboxIgnoreText},
     {"ParaInclude", K::CheckBox, "Include only the mail containing:", "JvRollout14", kDisabled},

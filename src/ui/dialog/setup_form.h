@@ -108,6 +108,8 @@ public:
     void formShow();
     void formHide();
     void refr();
+    // The variables grid as the variable table holds it now (also the variables timer's).
+    void showVariables();
     void reinitform();
     void updatefsrx();
     void updatemu();
@@ -180,7 +182,6 @@ private:
     void train(int slot);
     std::optional<std::string> chosenFileText();
     void showBriefStatistics();
-    void showVariables();
 
     Plugin& plugin_;
     DialogView& view_;

@@ -235,8 +235,15 @@ TEST_F(DialogTimersTest, VariablesTimerFollowsWinampWhileShown) {
     timers.tick(variables);
     EXPECT_EQ(timers.interval(variables), 1000u);  // hidden: nothing
     window.visible = true;
+    plugin.variables.storeStr("who", "me");
+    view.setText("ParaFilename", "box-$$who.mbx");
     timers.tick(variables);
     EXPECT_EQ(window.running[variables], 70u);
+    // The grid and the backup's example name follow the variables while the dialog is shown.
+    const auto rows = view.gridRows("VariableList");
+    EXPECT_TRUE(std::any_of(rows.begin(), rows.end(),
+                            [](const auto& row) { return !row.empty() && row[0] == "who"; }));
+    EXPECT_EQ(view.text("ParaExample"), "box-me.mbx");
     fake.desktopWindows.windows.clear();
     timers.tick(variables);
     EXPECT_EQ(window.running[variables], 2500u);
