@@ -8,6 +8,7 @@
 
 #include "core/guard.h"
 #include "core/plugin.h"
+#include "platform/win32/system_texts.h"
 #include "statistics/monitor_model.h"
 #include "ui/win32/dialog_text.h"
 
@@ -21,14 +22,6 @@ constexpr WORD kFileCopyClip = 161;
 constexpr int kLastClipFrame = 31;
 
 // The module our window class belongs to: the one this code lies in.
-HINSTANCE moduleInstance() {
-    HMODULE module = nullptr;
-    GetModuleHandleExW(
-        GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-        reinterpret_cast<LPCWSTR>(&moduleInstance), &module);
-    return module;
-}
-
 class Library {
 public:
     explicit Library(const wchar_t* name) : module_(LoadLibraryW(name)) {}
@@ -64,14 +57,14 @@ public:
         WNDCLASSEXW wc{};
         wc.cbSize = sizeof wc;
         wc.lpfnWndProc = proc;
-        wc.hInstance = moduleInstance();
+        wc.hInstance = qbx::win32::ownModule();
         wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
         wc.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
         wc.lpszClassName = kMonitorClass;
         registered_ = RegisterClassExW(&wc) != 0;
     }
     ~WindowClass() {
-        if (registered_) UnregisterClassW(kMonitorClass, moduleInstance());
+        if (registered_) UnregisterClassW(kMonitorClass, qbx::win32::ownModule());
     }
     WindowClass(const WindowClass&) = delete;
     WindowClass& operator=(const WindowClass&) = delete;
@@ -143,7 +136,7 @@ MonitorWindowView::MonitorWindowView(Plugin& plugin, HWND owner)
     const int x = (GetSystemMetrics(SM_CXSCREEN) - width) / 2;
     const int y = (GetSystemMetrics(SM_CYSCREEN) - height) / 2;
     window_ = CreateWindowExW(exStyle, kMonitorClass, kMonitorCaption, style, x, y, width, height,
-                              owner, nullptr, moduleInstance(), this);
+                              owner, nullptr, qbx::win32::ownModule(), this);
     if (!window_) throw std::runtime_error("the monitor window cannot be created");
     try {
         SetLayeredWindowAttributes(window_, 0, kMonitorAlpha, LWA_ALPHA);
@@ -171,7 +164,7 @@ void MonitorWindowView::destroy() noexcept {
 }
 
 void MonitorWindowView::createControls() {
-    const HINSTANCE instance = moduleInstance();
+    const HINSTANCE instance = qbx::win32::ownModule();
     const auto guiFont = reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT));
     // Siblings in one client area: the group box sits below the others and paints around them.
     const HWND group = CreateWindowExW(

@@ -10,6 +10,7 @@
 #include "core/guard.h"
 #include "core/log.h"
 #include "core/plugin.h"
+#include "platform/win32/system_texts.h"
 #include "ui/win32/dialog_text.h"
 
 namespace qbx::ui::win32 {
@@ -21,14 +22,6 @@ constexpr COLORREF kTopBlue = RGB(0x0A, 0x1E, 0x5A);
 constexpr COLORREF kBottomBlue = RGB(0x2E, 0x6C, 0xC8);
 constexpr COLORREF kGlow = RGB(0x7C, 0xB4, 0xFF);
 constexpr const wchar_t* kProductName = L"Quilbex";
-
-HINSTANCE moduleInstance() {
-    HMODULE module = nullptr;
-    GetModuleHandleExW(
-        GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-        reinterpret_cast<LPCWSTR>(&moduleInstance), &module);
-    return module;
-}
 
 // One GDI object of ours, deleted with its holder.
 template <class Handle>
@@ -91,13 +84,13 @@ public:
         WNDCLASSEXW wc{};
         wc.cbSize = sizeof wc;
         wc.lpfnWndProc = proc;
-        wc.hInstance = moduleInstance();
+        wc.hInstance = qbx::win32::ownModule();
         wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_APPSTARTING));
         wc.lpszClassName = kSplashClass;
         registered_ = RegisterClassExW(&wc) != 0;
     }
     ~WindowClass() {
-        if (registered_) UnregisterClassW(kSplashClass, moduleInstance());
+        if (registered_) UnregisterClassW(kSplashClass, qbx::win32::ownModule());
     }
     WindowClass(const WindowClass&) = delete;
     WindowClass& operator=(const WindowClass&) = delete;
@@ -178,7 +171,7 @@ SplashWindowView::SplashWindowView(Log& log, std::function<void()> check)
     const int x = (GetSystemMetrics(SM_CXSCREEN) - width) / 2;
     const int y = (GetSystemMetrics(SM_CYSCREEN) - height) / 2;
     window_ = CreateWindowExW(exStyle, kSplashClass, L"", style, x, y, width, height, nullptr,
-                              nullptr, moduleInstance(), this);
+                              nullptr, qbx::win32::ownModule(), this);
     if (!window_) throw std::runtime_error("the splash window cannot be created");
     // The picture's rounded shape; the window owns the region from here on.
     if (HRGN shape = CreateRoundRectRgn(0, 0, width + 1, height + 1, scale(24), scale(24))) {

@@ -15,6 +15,7 @@
 #include "core/log.h"
 #include "core/plugin.h"
 #include "core/version.h"
+#include "platform/win32/system_texts.h"
 #include "ui/tray/exception_reporter.h"
 #include "ui/tray/tray_data_module.h"
 
@@ -29,14 +30,6 @@ constexpr UINT_PTR kClickTimerId = 4;
 constexpr UINT kIconId = 1;
 constexpr UINT kFirstCommand = 100;
 constexpr int kFramesPerSet = 2;
-
-HINSTANCE thisModule() {
-    HMODULE module = nullptr;
-    GetModuleHandleExW(
-        GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-        reinterpret_cast<LPCWSTR>(&thisModule), &module);
-    return module;
-}
 
 // Copies as much of the text as the fixed field takes, always ending it.
 template <std::size_t N>
@@ -177,7 +170,7 @@ public:
     Win32TrayView(TrayEvents& events, Log& log)
         : events_(events),
           log_(log),
-          instance_(thisModule()),
+          instance_(qbx::win32::ownModule()),
           registration_(instance_, &Win32TrayView::procedure),
           taskbarCreated_(RegisterWindowMessageA("TaskbarCreated")) {
         for (std::size_t set = 0; set < kIconColours.size(); ++set)
