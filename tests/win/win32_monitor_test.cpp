@@ -30,51 +30,14 @@ std::wstring text(HWND window) {
     return buffer;
 }
 
-// The user's own window, in front while the messages are fed.
-class UserWindow {
-public:
-    UserWindow()
-        : window_(CreateWindowExW(0, L"STATIC", L"user", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 10, 10,
-                                  200, 100, nullptr, nullptr, nullptr, nullptr)) {
-        if (window_) SetForegroundWindow(window_);
-    }
-    ~UserWindow() {
-        if (window_) DestroyWindow(window_);
-    }
-    UserWindow(const UserWindow&) = delete;
-    UserWindow& operator=(const UserWindow&) = delete;
-    HWND get() const { return window_; }
-
-private:
-    HWND window_;
-};
-
 class Win32Monitor : public ::testing::Test {
 protected:
-    // The registry outlives the test: what it sets is put back afterwards.
-    void SetUp() override {
-        for (const auto& [name, value] : kSettings) {
-            saved_.push_back(registry().readString("Software\\ZVX", name));
-            registry().writeString("Software\\ZVX", name, value);
-        }
-    }
-    void TearDown() override {
-        for (std::size_t i = 0; i < saved_.size(); ++i)
-            registry().writeString(
-                "Software\\ZVX", kSettings[i].first,
-                saved_[i].status == RegStatus::Ok ? saved_[i].text : std::string("0"));
-    }
-    static Registry& registry() { return *systemPlatform().registry; }
-
-    static constexpr std::pair<const char*, const char*> kSettings[] = {
-        {"Enable on-screen debug display", "1"},
-        {"Enable antispam", "1"},
-        {"Statistics Flags", "192"},  // the Spam and NonSpam items
-        {"Statistics reset", "88"},
-        {"splashmode", "0"},
-    };
+    const SettingForTheTest debugDisplay_{"Enable on-screen debug display", "1"};
+    const SettingForTheTest antispam_{"Enable antispam", "1"};
+    const SettingForTheTest items_{"Statistics Flags", "192"};  // the Spam and NonSpam items
+    const SettingForTheTest noReset_{"Statistics reset", "88"};
+    const SettingForTheTest noSplash_{"splashmode", "0"};
     const HostHome home_{"monitor-"};
-    std::vector<RegValue> saved_;
 };
 
 TEST_F(Win32Monitor, TrainingShowsItUntilFiveSecondsAfterTheLastMessage) {
@@ -108,7 +71,7 @@ TEST_F(Win32Monitor, TrainingShowsItUntilFiveSecondsAfterTheLastMessage) {
     ASSERT_NE(lines, nullptr);
     EXPECT_EQ(text(lines), L"j");
 
-    UserWindow user;
+    const qbxhost::UserWindow user;
     qbxhost::pumpMessagesFor(200);
     const HWND inFront = GetForegroundWindow();
     const std::string raw =
@@ -147,7 +110,7 @@ TEST_F(Win32Monitor, TrainingShowsItUntilFiveSecondsAfterTheLastMessage) {
 }
 
 TEST_F(Win32Monitor, WithTheSettingOffTrainingShowsNothing) {
-    registry().writeString("Software\\ZVX", "Enable on-screen debug display", "0");
+    const SettingForTheTest off{"Enable on-screen debug display", "0"};
     qbxhost::Host host(kModule);
     host.initialize();
     const std::string raw = "Subject: hello\r\n\r\nLunch tomorrow\r\n";

@@ -15,6 +15,7 @@
 #include "platform/platform.h"
 #include "screenshot.h"
 #include "ui/win32/splash_window.h"
+#include "window_walk.h"
 
 namespace qbx::test {
 namespace {
@@ -94,40 +95,14 @@ private:
     HHOOK hook_;
 };
 
-// The user's own window, in front while the module starts.
-class UserWindow {
-public:
-    UserWindow()
-        : window_(CreateWindowExW(0, L"STATIC", L"user", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 10, 10,
-                                  200, 100, nullptr, nullptr, nullptr, nullptr)) {
-        if (window_) SetForegroundWindow(window_);
-    }
-    ~UserWindow() {
-        if (window_) DestroyWindow(window_);
-    }
-    UserWindow(const UserWindow&) = delete;
-    UserWindow& operator=(const UserWindow&) = delete;
-
-private:
-    HWND window_;
-};
-
 class Win32Splash : public ::testing::Test {
 protected:
-    void SetUp() override { saved_ = registry().readString("Software\\ZVX", "splashmode"); }
-    void TearDown() override {
-        registry().writeString("Software\\ZVX", "splashmode",
-                               saved_.status == RegStatus::Ok ? saved_.text : std::string("0"));
-    }
-    static Registry& registry() { return *systemPlatform().registry; }
-
     const HostHome home_{"splash-"};
-    RegValue saved_;
 };
 
 TEST_F(Win32Splash, StartUpShowsItsStagesWithoutTheFocusAndClosesIt) {
-    registry().writeString("Software\\ZVX", "splashmode", "1");
-    UserWindow user;
+    const SettingForTheTest splash{"splashmode", "1"};
+    const qbxhost::UserWindow user;
     const HWND inFront = GetForegroundWindow();
     Watch watch;
     {
@@ -166,7 +141,7 @@ TEST_F(Win32Splash, StartUpShowsItsStagesWithoutTheFocusAndClosesIt) {
 }
 
 TEST_F(Win32Splash, WithSplashModeOffNothingShows) {
-    registry().writeString("Software\\ZVX", "splashmode", "0");
+    const SettingForTheTest noSplash{"splashmode", "0"};
     Watch watch;
     qbxhost::Host host(kModule);
     {

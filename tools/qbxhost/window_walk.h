@@ -40,6 +40,25 @@ inline void pumpMessagesFor(DWORD milliseconds) {
     } while (GetTickCount() - start < milliseconds);
 }
 
+// A window of the user's own, in front: what the module's windows must not take the focus from.
+class UserWindow {
+public:
+    UserWindow()
+        : window_(CreateWindowExW(0, L"STATIC", L"user", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 10, 10,
+                                  200, 100, nullptr, nullptr, nullptr, nullptr)) {
+        if (window_) SetForegroundWindow(window_);
+    }
+    ~UserWindow() {
+        if (window_) DestroyWindow(window_);
+    }
+    UserWindow(const UserWindow&) = delete;
+    UserWindow& operator=(const UserWindow&) = delete;
+    HWND get() const { return window_; }
+
+private:
+    HWND window_;
+};
+
 // The settings dialog of this process (other processes may show windows of the same class).
 inline HWND findSetupDialog() {
     HWND found = nullptr;

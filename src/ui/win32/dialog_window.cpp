@@ -26,6 +26,7 @@
 #include "ui/dialog/setup_form.h"
 #include "ui/win32/dialog_text.h"
 #include "ui/win32/monitor_window.h"
+#include "ui/win32/window_support.h"
 
 namespace qbx::ui::win32 {
 namespace {
@@ -174,32 +175,6 @@ private:
     HHOOK hook_;
 };
 
-// The classes of the form, its pages and its roll-outs, registered while a dialog exists (the
-// module may be unloaded and loaded again).
-class WindowClasses {
-public:
-    explicit WindowClasses(WNDPROC proc) {
-        for (const wchar_t* name : {kFormClass, kPageClass, kRollOutClass}) {
-            WNDCLASSEXW wc{};
-            wc.cbSize = sizeof wc;
-            wc.lpfnWndProc = proc;
-            wc.hInstance = qbx::win32::ownModule();
-            wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
-            wc.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
-            wc.lpszClassName = name;
-            if (RegisterClassExW(&wc)) registered_.push_back(name);
-        }
-    }
-    ~WindowClasses() {
-        for (const wchar_t* name : registered_) UnregisterClassW(name, qbx::win32::ownModule());
-    }
-    WindowClasses(const WindowClasses&) = delete;
-    WindowClasses& operator=(const WindowClasses&) = delete;
-
-private:
-    std::vector<const wchar_t*> registered_;
-};
-
 // The dialog's system-wide hot key, registered under a global atom of its own name; both are
 // given back when the window goes, so that the chord is free again once the module is unloaded.
 class HotKeyRegistration {
@@ -335,7 +310,8 @@ private:
     bool insideExpandedRollOut(const Control& control) const;
 
     Plugin& plugin_;
-    WindowClasses classes_;
+    // The form, its pages and its roll-outs.
+    WindowClass formClass_, pageClass_, rollOutClass_;
     HWND window_ = nullptr;
     HWND tabs_ = nullptr;
     HFONT font_ = nullptr;
@@ -382,17 +358,16 @@ LRESULT CALLBACK MessageHook::proc(int code, WPARAM wParam, LPARAM lParam) {
 
 DialogWindow::DialogWindow(Plugin& plugin)
     : plugin_(plugin),
-      classes_(&DialogWindow::windowProc),
+      formClass_(kFormClass, &DialogWindow::windowProc),
+      pageClass_(kPageClass, &DialogWindow::windowProc),
+      rollOutClass_(kRollOutClass, &DialogWindow::windowProc),
       form_(plugin, *this, [this](Plugin& p) { return makeMonitorWindow(p, window_); }),
       timers_(plugin, form_, *this, *this) {
     form_.onHotKeyStep = [this] { timers_.setUpHotKey(); };
     INITCOMMONCONTROLSEX init{sizeof init, ICC_TAB_CLASSES | ICC_LISTVIEW_CLASSES |
                                                ICC_UPDOWN_CLASS | ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&init);
-    HDC screen = GetDC(nullptr);
-    dpi_ = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 96;
-    if (screen) ReleaseDC(nullptr, screen);
-    if (dpi_ < 96) dpi_ = 96;
+    dpi_ = screenDpi();
     NONCLIENTMETRICSW metrics{};
     metrics.cbSize = sizeof metrics;
     if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0))

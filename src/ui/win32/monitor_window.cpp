@@ -11,6 +11,7 @@
 #include "platform/win32/system_texts.h"
 #include "statistics/monitor_model.h"
 #include "ui/win32/dialog_text.h"
+#include "ui/win32/window_support.h"
 
 namespace qbx::ui::win32 {
 namespace {
@@ -36,50 +37,6 @@ private:
     HMODULE module_;
 };
 
-class Font {
-public:
-    explicit Font(HFONT font) : font_(font) {}
-    ~Font() {
-        if (font_) DeleteObject(font_);
-    }
-    Font(const Font&) = delete;
-    Font& operator=(const Font&) = delete;
-    HFONT get() const noexcept { return font_; }
-
-private:
-    HFONT font_;
-};
-
-// Registered while a monitor exists: the module may be unloaded and loaded again.
-class WindowClass {
-public:
-    explicit WindowClass(WNDPROC proc) {
-        WNDCLASSEXW wc{};
-        wc.cbSize = sizeof wc;
-        wc.lpfnWndProc = proc;
-        wc.hInstance = qbx::win32::ownModule();
-        wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
-        wc.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
-        wc.lpszClassName = kMonitorClass;
-        registered_ = RegisterClassExW(&wc) != 0;
-    }
-    ~WindowClass() {
-        if (registered_) UnregisterClassW(kMonitorClass, qbx::win32::ownModule());
-    }
-    WindowClass(const WindowClass&) = delete;
-    WindowClass& operator=(const WindowClass&) = delete;
-
-private:
-    bool registered_ = false;
-};
-
-int screenDpi() {
-    HDC screen = GetDC(nullptr);
-    const int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 96;
-    if (screen) ReleaseDC(nullptr, screen);
-    return dpi < 96 ? 96 : dpi;
-}
-
 class MonitorWindowView final : public statistics::MonitorView {
 public:
     MonitorWindowView(Plugin& plugin, HWND owner);
@@ -103,21 +60,21 @@ private:
 
     Plugin& plugin_;
     int dpi_ = screenDpi();
-    WindowClass class_{&MonitorWindowView::windowProc};
+    WindowClass class_{kMonitorClass, &MonitorWindowView::windowProc};
     Library shell_{L"shell32.dll"};
-    Font textFont_;
+    GdiObject<HFONT> textFont_;
     HWND window_ = nullptr;
     HWND animation_ = nullptr;
     HWND text_ = nullptr;
     statistics::MonitorWindow model_;  // last: unregistered before the window goes
 };
 
-Font boldTextFont(int dpi) {
+HFONT boldTextFont(int dpi) {
     // The face the monitor was drawn with; where it is missing the font mapper gives the
     // closest sans serif.
-    return Font(CreateFontW(-MulDiv(11, dpi, 96), 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE,
-                            DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                            DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, L"MS Sans Serif"));
+    return CreateFontW(-MulDiv(11, dpi, 96), 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                       OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                       DEFAULT_PITCH | FF_SWISS, L"MS Sans Serif");
 }
 
 MonitorWindowView::MonitorWindowView(Plugin& plugin, HWND owner)

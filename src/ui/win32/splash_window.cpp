@@ -12,6 +12,7 @@
 #include "core/plugin.h"
 #include "platform/win32/system_texts.h"
 #include "ui/win32/dialog_text.h"
+#include "ui/win32/window_support.h"
 
 namespace qbx::ui::win32 {
 namespace {
@@ -22,22 +23,6 @@ constexpr COLORREF kTopBlue = RGB(0x0A, 0x1E, 0x5A);
 constexpr COLORREF kBottomBlue = RGB(0x2E, 0x6C, 0xC8);
 constexpr COLORREF kGlow = RGB(0x7C, 0xB4, 0xFF);
 constexpr const wchar_t* kProductName = L"Quilbex";
-
-// One GDI object of ours, deleted with its holder.
-template <class Handle>
-class GdiObject {
-public:
-    explicit GdiObject(Handle handle = nullptr) : handle_(handle) {}
-    ~GdiObject() {
-        if (handle_) DeleteObject(handle_);
-    }
-    GdiObject(const GdiObject&) = delete;
-    GdiObject& operator=(const GdiObject&) = delete;
-    Handle get() const noexcept { return handle_; }
-
-private:
-    Handle handle_;
-};
 
 // A memory device context with a bitmap of the window's size; painted whole, then copied in
 // one go so that a stage change never flickers.
@@ -76,35 +61,6 @@ private:
     HDC dc_;
     HGDIOBJ old_;
 };
-
-// Registered while a splash exists: the module may be unloaded and loaded again.
-class WindowClass {
-public:
-    explicit WindowClass(WNDPROC proc) {
-        WNDCLASSEXW wc{};
-        wc.cbSize = sizeof wc;
-        wc.lpfnWndProc = proc;
-        wc.hInstance = qbx::win32::ownModule();
-        wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_APPSTARTING));
-        wc.lpszClassName = kSplashClass;
-        registered_ = RegisterClassExW(&wc) != 0;
-    }
-    ~WindowClass() {
-        if (registered_) UnregisterClassW(kSplashClass, qbx::win32::ownModule());
-    }
-    WindowClass(const WindowClass&) = delete;
-    WindowClass& operator=(const WindowClass&) = delete;
-
-private:
-    bool registered_ = false;
-};
-
-int screenDpi() {
-    HDC screen = GetDC(nullptr);
-    const int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 96;
-    if (screen) ReleaseDC(nullptr, screen);
-    return dpi < 96 ? 96 : dpi;
-}
 
 HFONT makeFont(int points, int weight, int dpi, const wchar_t* face) {
     return CreateFontW(-MulDiv(points, dpi, 72), 0, 0, 0, weight, FALSE, FALSE, FALSE,
@@ -151,7 +107,8 @@ private:
     Log& log_;
     std::function<void()> check_;
     int dpi_ = screenDpi();
-    WindowClass class_{&SplashWindowView::windowProc};
+    // No background brush: the window paints itself whole.
+    WindowClass class_{kSplashClass, &SplashWindowView::windowProc, IDC_APPSTARTING, nullptr};
     GdiObject<HFONT> labelFont_{makeFont(8, FW_BOLD, dpi_, L"Tahoma")};
     GdiObject<HFONT> titleFont_{makeFont(24, FW_BOLD, dpi_, L"Georgia")};
     GdiObject<HFONT> markFont_{makeFont(40, FW_BOLD, dpi_, L"Georgia")};
