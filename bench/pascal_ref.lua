@@ -24,3 +24,19 @@ end, 5)
 
 local function fib(n) if n < 2 then return n else return fib(n - 1) + fib(n - 2) end end
 time("Fib25", function() return fib(25) end, 5)
+
+-- The bubble sort of pascal_bench.cpp: 2,000 integers from the same linear congruential sequence.
+time("BubbleSort2000", function()
+  local a = {}
+  local seed = 12345
+  for i = 0, 1999 do
+    seed = (seed * 1103515245 + 12345) % 2147483648
+    a[i] = seed % 100000
+  end
+  for i = 1999, 1, -1 do
+    for j = 0, i - 1 do
+      if a[j] > a[j + 1] then a[j], a[j + 1] = a[j + 1], a[j] end
+    end
+  end
+  return a[0] .. "," .. a[1000] .. "," .. a[1999]
+end, 5)
