@@ -215,11 +215,13 @@ private:
 
     void scoreMessage(const MessageParts& parts, std::int32_t& score) {
         if (!plugin_.settings.antispamActive) return;
-        const double p =
-            hooks_.probability
-                ? hooks_.probability(plugin_, parts.text(), parts.header)
-                : messageSpamProbability(plugin_, parts.text(), parts.header, hooks_.combiner);
-        score = scoreOf(p);
+        if (hooks_.probability)
+            score = scoreOf(hooks_.probability(plugin_, parts.text(), parts.header));
+        else if (hooks_.combiner == ScoreCombiner::Smoothed)
+            score = messageSpamScore(plugin_, parts.text(), parts.header);
+        else
+            score = scoreOf(
+                messageSpamProbability(plugin_, parts.text(), parts.header, hooks_.combiner));
         if (score < 0) {
             score = -1;
             log_.write("$$$ Missed!!");
@@ -497,23 +499,46 @@ std::string prepareTrainingText(std::string_view body, std::string_view header) 
     return mail::normalizeSpamText(body, true);
 }
 
+namespace {
+
+// The distinct words a message is rated by: its Subject's and its body's, prepared as training
+// prepares the body, no shorter than training takes them.
+TextWords messageWords(const Plugin& plugin, std::string_view body, std::string_view header,
+                       std::string& text) {
+    text = prepareTrainingText(
+        mail::getHeaderValue(header, "Subject:") + "\r\n" + std::string(body), header);
+    return distinctWords(text, plugin.settings.spamMinWordLength, 1, kScratchKeyBytes);
+}
+
+const WordTrie* trainedTree(Plugin& plugin, Slot slot) {
+    const StatItem* item = statItem(plugin, slot);
+    return item != nullptr ? &item->store().tree() : nullptr;
+}
+
+}  // namespace
+
+std::int32_t messageSpamScore(Plugin& plugin, std::string_view body, std::string_view header) {
+    if (!plugin.settings.antispamActive) return -1;
+    std::string text;
+    const TextWords words = messageWords(plugin, body, header, text);
+    return smoothedScore(trainedTree(plugin, Slot::Spam), trainedTree(plugin, Slot::NonSpam),
+                         words.words);
+}
+
 double messageSpamProbability(Plugin& plugin, std::string_view body, std::string_view header,
                               ScoreCombiner combiner) {
     if (!plugin.settings.antispamActive) return -1.0;
-    const std::string text = prepareTrainingText(
-        mail::getHeaderValue(header, "Subject:") + "\r\n" + std::string(body), header);
-    // Counted apart: counting a message neither writes a file nor lets the host's window
-    // messages run.
-    const TextWords words =
-        distinctWords(text, WordTrie::kDefaultMinWordLength, 1, kScratchKeyBytes);
-    const auto treeOf = [&](Slot slot) -> const WordTrie* {
-        const StatItem* item = statItem(plugin, slot);
-        return item != nullptr ? &item->store().tree() : nullptr;
-    };
+    if (combiner == ScoreCombiner::Smoothed) {
+        const std::int32_t score = messageSpamScore(plugin, body, header);
+        return score < 0 ? -1.0 : score / 100.0;
+    }
+    std::string text;
+    const TextWords words = messageWords(plugin, body, header, text);
     const SpamFilterState* filter = spamFilter(plugin);
     const SpamThresholds thresholds = filter != nullptr ? filter->thresholds : SpamThresholds{};
     const std::vector<WordEvidence> evidence =
-        textEvidence(thresholds, treeOf(Slot::Spam), treeOf(Slot::NonSpam), words.words);
+        textEvidence(thresholds, trainedTree(plugin, Slot::Spam),
+                     trainedTree(plugin, Slot::NonSpam), words.words);
     if (evidence.empty()) return -1.0;
     const std::span<const WordEvidence> all(evidence);
     return combiner == ScoreCombiner::Fisher ? combineFisher(all) : combineScore(all);

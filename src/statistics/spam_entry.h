@@ -35,12 +35,13 @@ std::string readHostItem(std::intptr_t context, HostDataCallback callback, std::
 // Length query, then the read; a longer item is cut at kMaxHostItemBytes.
 std::string readHostItem(std::intptr_t context, HostDataCallback callback, std::int32_t id);
 
-// How the word probabilities of a message combine into its score. Measured on real mail, the
-// chi-square combination catches about two and a half times the spam of the products with
-// fewer false positives, so it is the default.
+// How a message's words make its score. The thresholds' word probability of the dialog leaves
+// most words without information or near 0.5, so the host's score rates words by their
+// smoothed probability instead (statistics/spam_model.h); the other two stay for comparison.
 enum class ScoreCombiner {
-    Products,  // S / (S + H) over the products of p^n and 1 - p^n, as the dialog's test field
-    Fisher,    // Robinson's chi-square combination
+    Products,  // thresholds' probability, S / (S + H) as the dialog's test field
+    Fisher,    // thresholds' probability, Robinson's chi-square combination
+    Smoothed,  // smoothed probability, chi-square combination, spread over the host's cut-offs
 };
 
 // The parts of the entry points that lean on objects which do not exist yet, and the score for
@@ -55,7 +56,7 @@ struct SpamEntryHooks {
     // The message's spam probability (-1 for none), given the body without its encoded
     // attachment lines. Empty: messageSpamProbability.
     std::function<double(Plugin&, std::string_view body, std::string_view header)> probability;
-    ScoreCombiner combiner = ScoreCombiner::Fisher;
+    ScoreCombiner combiner = ScoreCombiner::Smoothed;
 };
 
 // Scores the message and feeds the items; the body's encoded attachment lines (base64,
@@ -81,9 +82,13 @@ void feedSpam(Plugin& plugin, std::intptr_t context, std::int32_t isSpam, HostDa
 std::string prepareTrainingText(std::string_view body, std::string_view header);
 
 // The probability 0 .. 1 that the message is spam, from the words of its Subject and its body,
-// prepared as training prepares the body (counted in a scratch trie: nothing is written), each
-// distinct word once; -1 when the filter is off or no word of the message is known to it.
+// prepared as training prepares the body (counted apart: nothing is written), each distinct
+// word once; -1 when the filter is off or no word of the message is informative. Smoothed: the
+// message's score over 100.
 double messageSpamProbability(Plugin& plugin, std::string_view body, std::string_view header,
-                              ScoreCombiner combiner = ScoreCombiner::Fisher);
+                              ScoreCombiner combiner = ScoreCombiner::Smoothed);
+
+// The score 0 .. 100 the host gets from the same words (smoothed), -1 as above.
+std::int32_t messageSpamScore(Plugin& plugin, std::string_view body, std::string_view header);
 
 }  // namespace qbx::statistics

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <limits>
 
+#include "base/fp_env.h"
 #include "base/text.h"
 #include "core/plugin.h"
 #include "mail/letters.h"
@@ -256,6 +257,67 @@ std::vector<WordEvidence> textEvidence(const SpamThresholds& thresholds, const W
         if (p != kNoInformation) evidence.push_back({p, textWords[i].count});
     }
     return evidence;
+}
+
+// --- the message score --------------------------------------------------------------------------
+
+double smoothedWordProbability(std::int32_t spamCount, std::int32_t nonSpamCount,
+                               const SideTotals& totals) noexcept {
+    const double s = std::max(spamCount, 0);
+    const double n = std::max(nonSpamCount, 0);
+    const auto share = [](double count, std::int64_t total) {
+        if (count <= 0.0) return 0.0;
+        return total > 0 ? std::min(count / static_cast<double>(total), 1.0) : 1.0;
+    };
+    const double spamShare = share(s, totals.spam);
+    const double nonSpamShare = share(n, totals.nonSpam);
+    if (spamShare + nonSpamShare <= 0.0) return kNoInformation;
+    const double p = spamShare / (spamShare + nonSpamShare);
+    const double known = s + n;
+    return (kWordStrength * kUnknownWordProbability + known * p) / (kWordStrength + known);
+}
+
+double scoreScaleOf(double indicator) noexcept {
+    if (std::isnan(indicator)) return 50.0;
+    const double i = std::clamp(indicator, 0.0, 1.0);
+    if (i <= kHamIndicatorCut) return 40.5 * (i / kHamIndicatorCut);
+    if (i < kSpamIndicatorCut)
+        return 40.5 + 19.0 * ((i - kHamIndicatorCut) / (kSpamIndicatorCut - kHamIndicatorCut));
+    return 59.5 + 40.5 * ((i - kSpamIndicatorCut) / (1.0 - kSpamIndicatorCut));
+}
+
+std::vector<WordEvidence> smoothedEvidence(const WordTrie* spamTree, const WordTrie* nonSpamTree,
+                                           std::span<const TextWord> textWords) {
+    std::vector<std::string_view> keys;
+    keys.reserve(textWords.size());
+    for (const TextWord& word : textWords) keys.push_back(word.key);
+    std::vector<std::int32_t> spamCounts(keys.size(), 0);
+    std::vector<std::int32_t> nonSpamCounts(keys.size(), 0);
+    SideTotals totals;
+    if (spamTree != nullptr) {
+        spamTree->countsOf(keys, spamCounts);
+        totals.spam = spamTree->countTotal();
+    }
+    if (nonSpamTree != nullptr) {
+        nonSpamTree->countsOf(keys, nonSpamCounts);
+        totals.nonSpam = nonSpamTree->countTotal();
+    }
+    std::vector<WordEvidence> evidence;
+    evidence.reserve(textWords.size());
+    for (std::size_t i = 0; i < textWords.size(); ++i) {
+        const double f = smoothedWordProbability(spamCounts[i], nonSpamCounts[i], totals);
+        if (f == kNoInformation || std::fabs(f - 0.5) < kMinDistanceFromHalf) continue;
+        evidence.push_back({f, 1});
+    }
+    return evidence;
+}
+
+std::int32_t smoothedScore(const WordTrie* spamTree, const WordTrie* nonSpamTree,
+                           std::span<const TextWord> textWords) {
+    const RoundToNearest nearest;
+    const std::vector<WordEvidence> evidence = smoothedEvidence(spamTree, nonSpamTree, textWords);
+    if (evidence.empty()) return -1;
+    return roundHalfEven(scoreScaleOf(combineFisher(evidence)));
 }
 
 // --- Plugin layer -------------------------------------------------------------------------------

@@ -221,18 +221,26 @@ std::uint32_t WordTrie::enter(std::string_view key, std::uint64_t hash, double n
 }
 
 bool WordTrie::countWord(std::string_view word, std::uint64_t hash, std::int32_t weight, double now,
-                         std::uint32_t filedNode) {
+                         std::uint32_t filedNode, bool lettersOnly) {
     std::uint32_t index = filedNode;
     if (index == KeyIndex::kAbsent) {
         index = enter(word, hash, now);
         if (index == kNoNode) return false;
-    } else {
+    } else if (!lettersOnly) {
+        // A word of letters has no control character, and its path no blank: its node never
+        // holds a key apart.
         setKey(index, word);
     }
     Node& n = node(index);
     n.size = wrappingAdd(n.size, weight);
-    n.count = wrappingAdd(n.count, 1);
+    setCount(index, wrappingAdd(n.count, 1));
     return true;
+}
+
+void WordTrie::setCount(std::uint32_t index, std::int32_t count) noexcept {
+    Node& n = node(index);
+    if (index != 0) countTotal_ += std::int64_t{count} - n.count;
+    n.count = count;
 }
 
 bool WordTrie::addWord(std::string_view word, std::int32_t weight, double now) noexcept {
@@ -267,7 +275,7 @@ bool WordTrie::addText(std::string_view text, std::int32_t weight, double now) n
         head = (head + 1) % kAhead;
         --waiting;
         // A key filed once keeps its node: what was found half-way still holds.
-        countWord(word, next.hash, weight, now, next.node);  // a refused key is no failure
+        countWord(word, next.hash, weight, now, next.node, true);  // a refused key is no failure
     };
     try {
         forEachWord(text, minWordLength_, [&](std::string_view found) {
@@ -310,7 +318,7 @@ bool WordTrie::mergeRecord(const StatEntry& record, double now) noexcept {
         // Only a negative size is damage: the byte totals of traffic keys pass 100000000.
         const bool damaged = record.size < 0;
         n.size = wrappingAdd(n.size, damaged ? 0 : record.size);
-        n.count = wrappingAdd(n.count, record.count);
+        setCount(index, wrappingAdd(n.count, record.count));
         return true;
     } catch (...) {
         return false;
@@ -423,7 +431,7 @@ void WordTrie::updateEntries(const std::function<void(StatEntry&)>& visit) {
         n.cdate = entry.cdate;
         n.size = entry.size;
         n.marker = entry.marker;
-        n.count = entry.count;
+        setCount(index, entry.count);
     };
     walk(0, path, each);
 }

@@ -109,6 +109,9 @@ public:
 
     std::size_t countNodes() const noexcept { return nodeCount_; }  // the root not counted
     std::size_t countWords() const noexcept { return wordCount_; }  // the root not counted
+    // The counts of every entry below the root, summed as they stand (kept as counts change, so
+    // that a score needs no walk over the trie).
+    std::int64_t countTotal() const noexcept { return countTotal_; }
     bool rootIsEntry() const noexcept;
     void clearRootEntry() noexcept;
 
@@ -158,9 +161,12 @@ private:
     void setKey(std::uint32_t index, std::string_view key);
     StatEntry entryOf(std::uint32_t index, const std::string& path) const;
     // filedNode: the word's node when the caller found it in the index already.
+    // lettersOnly: the word is the tokenizer's (letters only).
     bool countWord(std::string_view word, std::uint64_t hash, std::int32_t weight, double now,
-                   std::uint32_t filedNode = KeyIndex::kAbsent);
+                   std::uint32_t filedNode = KeyIndex::kAbsent, bool lettersOnly = false);
     void noteBudget() noexcept;
+    // Sets a node's count and keeps countTotal_ in step with it.
+    void setCount(std::uint32_t index, std::int32_t count) noexcept;
     template <typename Visit>
     void walk(std::uint32_t index, std::string& path, Visit& visit) const;
 
@@ -181,6 +187,7 @@ private:
     std::size_t nodeBudget_;
     std::size_t nodeCount_ = 0;
     std::size_t wordCount_ = 0;
+    std::int64_t countTotal_ = 0;
     std::int32_t minWordLength_ = kDefaultMinWordLength;
     bool addTextBusy_ = false;
     bool budgetLogged_ = false;

@@ -438,7 +438,9 @@ TEST_F(SpamEntry, TheMessageScoreComesFromTheTrainedWords) {
     EXPECT_EQ(messageSpamProbability(plugin, "nothing known here", ""), -1.0);
 
     message.items[kItemBody] = spamBody;
-    EXPECT_EQ(score(), 99);  // one distinct word of p = 0.99
+    // One informative word, f = 10.5 / 11, spread to 59.5 + 40.5 * (f - 0.95) / 0.05 = 63.18.
+    EXPECT_EQ(messageSpamScore(plugin, spamBody, ""), 63);
+    EXPECT_EQ(score(), 63);
     EXPECT_EQ(filter().monitor.detectedSpam, 1);
     message.items[kItemBody] = "unknown words only";
     EXPECT_EQ(score(), -1);

@@ -3,6 +3,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <cfenv>
 #include <cmath>
 #include <cstdint>
 #include <limits>
@@ -230,6 +231,144 @@ TEST(SpamModelFisherTest, ChiSquareTailAndCombination) {
                      combineFisher(W{{0.8, 40}}));  // repeats add nothing
     for (const auto& words : {W(100000, {0.99, 1}), W(100000, {0.01, 1}), W{{0.0, 1}, {1.0, 1}}})
         EXPECT_TRUE(inUnitRange(combineFisher(words)));
+}
+
+// ---- the host's message score ------------------------------------------------------------------
+
+TEST(SpamModelSmoothedTest, WordProbabilityByHand) {
+    struct Case {
+        std::int32_t spam, nonSpam;
+        SideTotals totals;
+        double expected;
+    };
+    const std::vector<Case> cases = {
+        {10, 0, {10, 10}, 10.5 / 11},                    // one side only: (0.5 + 10 * 1) / 11
+        {0, 4, {100, 50}, 0.5 / 5},                      // the other side only: p = 0
+        {3, 1, {100, 50}, (0.5 + 4 * 0.6) / 5},          // shares 0.03 and 0.02: p = 0.6
+        {30, 5, {10, 10}, (0.5 + 35 * (2.0 / 3)) / 36},  // past its side's total: share 1
+        {2, 0, {0, 10}, 2.5 / 3},                        // a side without a total: share 1
+        {-5, 2, {10, 10}, 0.5 / 3},                      // a negative count is none
+        {1, 1, {7, 7}, 0.5},
+    };
+    for (const Case& c : cases)
+        EXPECT_NEAR(smoothedWordProbability(c.spam, c.nonSpam, c.totals), c.expected, 1e-15)
+            << c.spam << " " << c.nonSpam;
+    EXPECT_EQ(smoothedWordProbability(0, 0, {10, 10}), kNoInformation);
+    EXPECT_EQ(smoothedWordProbability(-3, 0, {10, 10}), kNoInformation);
+}
+
+TEST(SpamModelSmoothedTest, ScaleMeetsTheHostsCutOffsAndIsMonotone) {
+    const std::vector<std::pair<double, double>> table = {
+        {0.0, 0.0},     {0.1, 20.25}, {0.2, 40.5}, {0.575, 50.0}, {0.95, 59.5},
+        {0.975, 79.75}, {1.0, 100.0}, {-1.0, 0.0}, {2.0, 100.0},  {std::nan(""), 50.0}};
+    for (const auto& [indicator, scale] : table)
+        EXPECT_NEAR(scoreScaleOf(indicator), scale, 1e-12) << indicator;
+    // Rounded, the cut-offs fall exactly on the chosen indicators.
+    EXPECT_EQ(roundHalfEven(scoreScaleOf(kHamIndicatorCut)), 40);
+    EXPECT_EQ(roundHalfEven(scoreScaleOf(kHamIndicatorCut + 1e-9)), 41);
+    EXPECT_EQ(roundHalfEven(scoreScaleOf(kSpamIndicatorCut - 1e-9)), 59);
+    EXPECT_EQ(roundHalfEven(scoreScaleOf(kSpamIndicatorCut)), 60);
+    double previous = -1;
+    for (int i = 0; i <= 1000; ++i) {
+        const double scale = scoreScaleOf(i / 1000.0);
+        EXPECT_GE(scale, previous) << i;
+        previous = scale;
+    }
+}
+
+// Tries trained as the items are: every distinct word of a message counted once.
+struct TrainedSides {
+    WordTrie spam{kNow};
+    WordTrie nonSpam{kNow};
+
+    void train(bool isSpam, std::string_view text) {
+        for (const TextWord& word : distinctWords(text, 5, 1, 1 << 16).words)
+            (isSpam ? spam : nonSpam).addWord(word.key, 1, kNow);
+    }
+    std::int32_t score(std::string_view text) const {
+        return smoothedScore(&spam, &nonSpam, distinctWords(text, 5, 1, 1 << 16).words);
+    }
+};
+
+TEST(SpamModelSmoothedTest, ScoresByHandAndMissesWithoutInformativeWords) {
+    TrainedSides sides;
+    for (int i = 0; i < 10; ++i) {
+        sides.train(true, "viagra");
+        sides.train(false, "meeting");
+    }
+    sides.train(true, "often");
+    sides.train(false, "often");
+    // One word: Fisher's indicator is f = 10.5 / 11, 59.5 + 40.5 * (f - 0.95) / 0.05 = 63.18.
+    EXPECT_EQ(sides.score("viagra"), 63);
+    EXPECT_EQ(sides.score("viagra viagra viagra"), 63);  // a repeat is no new evidence
+    EXPECT_EQ(sides.score("meeting"), 9);                // f = 0.5 / 11: 40.5 * f / 0.2 = 9.20
+    EXPECT_EQ(sides.score("viagra meeting"), 48);        // indicator 0.5: 40.5 + 19 * 0.4
+    // Known, but too close to 0.5 to count; unknown; too short to be a word.
+    EXPECT_EQ(sides.score("often"), -1);
+    EXPECT_EQ(sides.score("nothing known"), -1);
+    EXPECT_EQ(sides.score("via"), -1);
+    EXPECT_EQ(sides.score(""), -1);
+    EXPECT_EQ(smoothedScore(nullptr, nullptr, distinctWords("viagra", 5, 1, 64).words), -1);
+}
+
+TEST(SpamModelSmoothedTest, TrainedSpamRanksAboveTrainedHamWithinRange) {
+    const std::vector<std::string> spam = {
+        "cheap pills online pharmacy discount viagra order today",
+        "click here for free money casino bonus winner claim prize",
+        "limited offer discount pills order online today winner",
+        "unsubscribe remove list free offer click money",
+    };
+    const std::vector<std::string> ham = {
+        "the build failed again after the merge please check the patch",
+        "meeting moved to thursday agenda attached for the release",
+        "patch review comments on the kernel module build",
+        "thanks for the notes see you at the meeting tomorrow",
+    };
+    TrainedSides sides;
+    for (const auto& text : spam) sides.train(true, text);
+    for (const auto& text : ham) sides.train(false, text);
+    const std::int32_t spamScore = sides.score("free pills discount, click to order today");
+    const std::int32_t hamScore = sides.score("the patch for the build, review before the meeting");
+    EXPECT_GE(spamScore, 60);
+    EXPECT_LE(spamScore, 100);
+    EXPECT_LE(hamScore, 40);
+    EXPECT_GE(hamScore, 0);
+    EXPECT_GT(spamScore, hamScore);
+}
+
+TEST(SpamModelSmoothedTest, NeitherTrainingOrderNorRoundingModeMovesTheScore) {
+    std::vector<std::pair<bool, std::string>> messages;
+    std::mt19937 random(11);
+    const std::vector<std::string> vocabulary = {"alpha",   "bravo",  "charlie", "delta", "echoes",
+                                                 "foxtrot", "golfer", "hotel",   "india", "juliet"};
+    for (int m = 0; m < 60; ++m) {
+        std::string text;
+        for (int w = 0; w < 6; ++w) text += vocabulary[random() % vocabulary.size()] + " ";
+        messages.emplace_back(m % 3 == 0, text);
+    }
+    TrainedSides forward;
+    TrainedSides backward;
+    for (const auto& [isSpam, text] : messages) forward.train(isSpam, text);
+    for (auto it = messages.rbegin(); it != messages.rend(); ++it)
+        backward.train(it->first, it->second);
+
+    const std::string probe = "alpha charlie echoes golfer india bravo delta";
+    const auto words = distinctWords(probe, 5, 1, 1 << 16).words;
+    const auto forwardEvidence = smoothedEvidence(&forward.spam, &forward.nonSpam, words);
+    const auto backwardEvidence = smoothedEvidence(&backward.spam, &backward.nonSpam, words);
+    ASSERT_EQ(forwardEvidence.size(), backwardEvidence.size());
+    for (std::size_t i = 0; i < forwardEvidence.size(); ++i)
+        EXPECT_EQ(forwardEvidence[i].p, backwardEvidence[i].p);  // bit for bit
+    const std::int32_t expected = forward.score(probe);
+    EXPECT_EQ(backward.score(probe), expected);
+
+    for (const int mode : {FE_UPWARD, FE_DOWNWARD, FE_TOWARDZERO}) {
+        ASSERT_EQ(std::fesetround(mode), 0);
+        const std::int32_t score = forward.score(probe);
+        EXPECT_EQ(std::fegetround(), mode);  // the caller's mode comes back
+        std::fesetround(FE_TONEAREST);
+        EXPECT_EQ(score, expected) << mode;
+    }
 }
 
 // ---- through the Plugin context -----------------------------------------------------------------

@@ -211,6 +211,24 @@ TEST(WordTrieTest, NodeBudgetRefusesNewKeysWholeAndLogsOnce) {
     EXPECT_THAT(lines, ElementsAre("@@@ Word tree is full at 5 nodes: new keys are not counted"));
 }
 
+TEST(WordTrieTest, CountTotalFollowsEveryChangeOfACountButTheRoots) {
+    WordTrie trie(kMade);
+    trie.addText("alpha beta alpha gamma", 1, kMade);
+    EXPECT_EQ(trie.countTotal(), 4);
+    trie.addWord("", 1, kMade);  // the root's count is no word's
+    EXPECT_EQ(trie.countTotal(), 4);
+    StatEntry record;
+    record.key = "beta";
+    record.count = 5;
+    record.marker = kMarkerStored;
+    ASSERT_TRUE(trie.mergeRecord(record, kMade));
+    EXPECT_EQ(trie.countTotal(), 9);
+    trie.updateEntries([](StatEntry& entry) {
+        if (entry.key == "alpha") entry.count = -3;
+    });
+    EXPECT_EQ(trie.countTotal(), 4);  // beta 6, gamma 1, alpha -3: summed as they stand
+}
+
 TEST(WordTrieTest, NodesStayCompact) {
     EXPECT_LT(WordTrie(kMade).memoryBytes(), 2048u);
     // Word-like keys: a skewed alphabet of Latin and Cyrillic letters, 3 to 14 characters.
