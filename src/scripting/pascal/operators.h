@@ -27,6 +27,8 @@ bool valuesEqual(const Value& a, const Value& b);
 int compareValues(const Value& a, const Value& b);
 Value negateValue(const Value& v);
 Value notValue(const Value& v);
+// Set inclusion for LE (a <= b) and GE.
+bool setRelation(Op op, const Value& a, const Value& b);
 // A condition: only a Boolean is accepted.
 bool conditionValue(const Value& v);
 

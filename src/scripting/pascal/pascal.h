@@ -15,8 +15,11 @@
 //   unassigned Variant) reads as 0 or ''; Null makes arithmetic Null and its text is "".
 // - One step is one executed instruction (a loop turn costs a few); limit errors end the run
 //   whatever try blocks surround them.
-// - Names the script does not declare are looked up in the Environment when the run reaches
-//   them, so a misspelt name is reported then, with its place.
+// - Every name is resolved when the script is compiled, against its own declarations and the
+//   Environment: a misspelt name is a compile error with its place, even in code that never runs.
+// - Arrays (static, dynamic, open), records and sets of ordinals 0..255 are values held in
+//   reference-counted boxes: static arrays and records are copied on their first write after an
+//   assignment, dynamic arrays are shared as in Delphi. Their memory counts with strings'.
 #pragma once
 
 #include <cstddef>
@@ -113,9 +116,10 @@ struct CompileResult {
     std::optional<ScriptError> error;
 };
 
-// A source is either a program (program/uses/var/const/routines, then "begin ... end.") or a
-// bare expression, whose value is the script's value.
-CompileResult compile(std::string_view source, const Limits& limits = {});
+// A source is either a program (program/uses/type/var/const/routines, then "begin ... end.") or
+// a bare expression, whose value is the script's value. The environment gives the names beyond
+// the script's own and the limits; it is not kept.
+CompileResult compile(std::string_view source, const Environment& environment);
 
 struct RunResult {
     Value value;  // the main block's Result (Empty unless assigned), or the bare expression

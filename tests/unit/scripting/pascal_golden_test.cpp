@@ -81,7 +81,7 @@ TEST(PascalGolden, OperatorErrors) {
         {"1.5 div 2", "!Line 1, column 5: Incompatible types: 'Double' and 'Integer'"},
         {"True + 1", "!Line 1, column 6: Incompatible types: 'Boolean' and 'Integer'"},
         {"Sqrt(-1)", "!Line 1, column 1: Invalid floating point operation"},
-        {"foo + 1", "!Line 1, column 1: Unknown identifier 'foo'"},
+        {"foo + 1", "!Line 1, column 1: Undeclared identifier: 'foo'"},
         {"2 +", "!Line 1, column 4: Expression expected but end of script found"},
         {"'abc", "!Line 1, column 5: Unterminated string"},
         {"#300", "!Line 1, column 4: Character code out of range"},
@@ -134,13 +134,12 @@ TEST(PascalGolden, ProgramsAndStatements) {
         {"begin if 1 then Result := 2 end.",
          "!Line 1, column 10: Incompatible types: 'Boolean' and 'Integer'"},
         {"begin Result := 1; exit; Result := 2 end.", "1"},
-        {"begin x := 1 end.", "!Line 1, column 7: Unknown identifier 'x'"},
-        {"procedure A; procedure B; begin end; begin end; begin end.",
-         "!Line 1, column 14: Nested routines are not supported"},
+        {"begin x := 1 end.", "!Line 1, column 7: Undeclared identifier: 'x'"},
+        {"procedure A; procedure B; begin Result := 'b' end; begin B end; begin A end.", "b"},
         {"const N = 1; begin N := 2 end.", "!Line 1, column 20: Cannot assign to constant 'N'"},
         {"begin break end.", "!Line 1, column 13: BREAK outside of a loop"},
         {"var i: Integer; i: String; begin end.", "!Line 1, column 17: Identifier redeclared: 'i'"},
-        {"var q: Foo; begin end.", "!Line 1, column 8: Unknown type 'Foo'"},
+        {"var q: Foo; begin end.", "!Line 1, column 8: Undeclared identifier: 'Foo'"},
         {"begin Result := 1 end. garbage",
          "!Line 1, column 24: Unexpected text after the end of the program"},
         {"begin\n  Result := 1;\n  Result := Result div 0\nend.",
@@ -227,15 +226,18 @@ TEST(PascalGolden, Exceptions) {
         {"begin try Result := 1 div 0 except on E: Exception do Result := 'E: ' + E.Message end "
          "end.",
          "E: Division by zero"},
-        {"begin try raise EMine.Create('x') except on E: EOther do Result := 'other'; on E: EMine "
+        {"type EMine = class(Exception); EOther = class(Exception);\n"
+         "begin try raise EMine.Create('x') except on E: EOther do Result := 'other'; on E: EMine "
          "do "
          "Result := E.ClassName + ' ' + E.Message end end.",
          "EMine x"},
-        {"begin try raise EMine.Create('x') except on EOther do Result := 'other' else Result := "
+        {"type EMine = class(Exception); EOther = class(Exception);\n"
+         "begin try raise EMine.Create('x') except on EOther do Result := 'other' else Result := "
          "'else' end end.",
          "else"},
-        {"begin try raise EMine.Create('unhandled') except on EOther do Result := 'other' end end.",
-         "!Line 1, column 11: unhandled"},
+        {"type EMine = class(Exception); EOther = class(Exception);\n"
+         "begin try raise EMine.Create('unhandled') except on EOther do Result := 'other' end end.",
+         "!Line 2, column 11: unhandled"},
         {"var s: String; begin try try s := 'a'; raise Exception.Create('inner') finally s := s + "
          "'f' end "
          "except on E: Exception do s := s + E.Message end; Result := s end.",
