@@ -1,6 +1,6 @@
-// Delphi's Format with the arguments passed one by one (Format('%d of %s', n, s)): the
-// interpreter has no open-array literal. The format text is parsed here, byte by byte; no part
-// of it ever reaches a C formatting function.
+// Delphi's Format with its bracketed list (Format('%d of %s', [n, s])) or, as older scripts of
+// ours have it, with the arguments one by one (Format('%d of %s', n, s)). The format text is
+// parsed here, byte by byte; no part of it ever reaches a C formatting function.
 //
 // A directive is "%" ["-"] [width] ["." precision] type, with the types d x s f and "%%". A missing
 // argument or one of the wrong kind is EConvertError, as in Delphi.
@@ -213,6 +213,11 @@ Value format(Args a, CallContext& c, const RuntimeServices& services) {
     std::string h;
     const std::string_view pattern = stringArg(a[0], h);
     const char separator = services.locale != nullptr ? services.locale->decimalSeparator() : '.';
+    if (a.size() == 2 && a[1].isArray()) {
+        // The list's cells are read, never written: a span over them is safe for the call.
+        std::vector<Value>& items = a[1].arrayBox()->items;
+        return Value(Formatter(pattern, Args(items.data(), items.size()), c, separator).run());
+    }
     return Value(Formatter(pattern, a.subspan(1), c, separator).run());
 }
 

@@ -22,6 +22,7 @@
 //   assignment, dynamic arrays are shared as in Delphi. Their memory counts with strings'.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -91,6 +92,9 @@ public:
     void addFunction(std::string_view name, int minArgs, int maxArgs, NativeFn function,
                      std::uint32_t varParams = 0);
     void addConstant(std::string_view name, Value value);
+    // A constant array scripts index from low (ShortMonthNames[1]); a copy they make of it is
+    // theirs to change.
+    void addConstantArray(std::string_view name, std::int64_t low, std::span<const Value> items);
 
     struct Entry {
         std::string name;  // as registered, for messages
@@ -104,10 +108,22 @@ private:
     std::unordered_map<std::string, Entry> entries_;
 };
 
-// The interpreter's own runtime library: Length, Copy, Pos, IntToStr, StrToInt, StrToIntDef,
-// FloatToStr, Chr, Ord, UpperCase, LowerCase, AnsiUpperCase, AnsiLowerCase, Trim, Inc, Dec, Abs,
-// Round, Trunc, Sqrt.
+// The interpreter's own runtime library: Length, Copy (strings and dynamic arrays), Pos,
+// IntToStr, StrToInt, StrToIntDef, FloatToStr, Chr, Ord, UpperCase, LowerCase, AnsiUpperCase,
+// AnsiLowerCase, Trim, Inc, Dec, Abs, Round, Trunc, Sqrt, Math's MaxIntValue, MinIntValue,
+// MaxValue, MinValue, Sum, SumInt, Mean over open arrays, and the calendar names in English.
+// Low, High, Length, SetLength, Inc, Dec, Succ, Pred, Include, Exclude and ExceptObject are
+// compiled in place, whatever the environment holds.
 void addCoreLibrary(Environment& environment);
+
+// The day and month names scripts read: ShortDayNames and LongDayNames [1..7] from Sunday,
+// ShortMonthNames and LongMonthNames [1..12]. Adding them again replaces them (the locale's).
+struct CalendarNames {
+    std::array<std::string, 7> shortDays, longDays;
+    std::array<std::string, 12> shortMonths, longMonths;
+};
+CalendarNames englishCalendarNames();
+void addCalendarNames(Environment& environment, const CalendarNames& names);
 
 struct Program;  // compiled code, immutable once built
 
