@@ -449,8 +449,9 @@ namespace {
 
 using detail::Compiler;
 
-bool startsProgram(Tok t) {
-    switch (t) {
+bool startsProgram(const Token& token) {
+    if (token.type == Tok::Ident && token.text == "LABEL") return true;
+    switch (token.type) {
         case Tok::Program:
         case Tok::Uses:
         case Tok::Var:
@@ -478,7 +479,7 @@ CompileResult compile(std::string_view source, const Environment& environment) {
             return result;
         }
         Lexer probe(source);
-        const bool program = startsProgram(probe.next().type);
+        const bool program = startsProgram(probe.next());
         auto attempt = [&](int kind) {
             auto built = std::make_shared<Program>();
             Compiler compiler(source, environment, *built);

@@ -171,6 +171,8 @@ Value Compiler::initialValue(const Type* type) {
         case Type::ExceptionClass: return Value();
         case Type::Scalar: break;
     }
+    // A string field or element starts as '' (one shared empty string), as Delphi's do.
+    if (type->isString) return Value(std::string());
     return scalarDefault(type->declared);
 }
 
@@ -553,13 +555,15 @@ const Type* Compiler::recordType(const std::string& name) {
 }
 
 const Type* Compiler::exceptionClass(const Token& name) {
+    const SourcePos pos = here();
     next();  // class
-    if (tok_.type != Tok::LParen) fail("Classes other than exception classes are not supported");
+    if (tok_.type != Tok::LParen)
+        failAt(pos, "Classes other than exception classes are not supported");
     next();
     if (tok_.type != Tok::Ident) expected("Identifier");
     const Type* parent = findType(tok_.text);
     if (parent == nullptr || parent->kind != Type::ExceptionClass)
-        fail("Classes other than exception classes are not supported");
+        failAt(pos, "Classes other than exception classes are not supported");
     const std::string parentName = tok_.text;
     next();
     expect(Tok::RParen);

@@ -581,7 +581,7 @@ void Machine::execute() {
                         s[top - 1] = std::move(r);
                         break;
                     }
-                    if (str.isEmpty() && (w & 0xFF) == INDEXZ) rangeError();
+                    if (str.isEmpty()) rangeError();  // an empty dynamic array or string
                     const std::int64_t i = s[top - 1].toInteger();
                     if (!str.isString())
                         throw RuntimeError("Incompatible types: 'String' and '" +
