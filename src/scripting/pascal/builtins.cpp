@@ -136,6 +136,13 @@ Value ord(Args a, CallContext& c) {
     c.fail("Ordinal type required, not '" + std::string(v.typeName()) + "'");
 }
 
+Value upCase(Args a, CallContext& c) {
+    const Value& v = a[0];
+    if (!v.isString() || v.string().size() != 1)
+        c.fail("Incompatible types: 'Char' and '" + std::string(v.typeName()) + "'");
+    return Value(asciiCase(v.string(), true));
+}
+
 Value upperCase(Args a, CallContext&) {
     std::string h;
     return Value(asciiCase(stringArg(a[0], h), true));
@@ -268,6 +275,7 @@ constexpr Builtin kBuiltins[] = {
     {"Chr", 1, 1, 0, chr},
     {"Ord", 1, 1, 0, ord},
     {"UpperCase", 1, 1, 0, upperCase},
+    {"UpCase", 1, 1, 0, upCase},
     {"LowerCase", 1, 1, 0, lowerCase},
     {"AnsiUpperCase", 1, 1, 0, ansiUpperCase},
     {"AnsiLowerCase", 1, 1, 0, ansiLowerCase},

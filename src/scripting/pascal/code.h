@@ -75,6 +75,8 @@ enum Op : std::uint8_t {
     MKARRAY,   // A: template constant; its items' new values -> a copy of it holding them
     MKLIST,    // A: count; values -> an open array of them
     FORIN,     // A: exit target; words: collection slot, cursor slot. pushes the next member
+    SHORTEN,   // A: capacity of a string[N]; a longer string is cut to it
+    CAST,      // A: a Cast; the value as that type (Integer(c), Char(65), Cardinal(-1))
     SETCHAR,   // string index char -> string with that character replaced
     ISCLASS,   // class-name pattern-name -> Boolean (Exception matches every class)
     JMP,       // A: target
@@ -131,5 +133,19 @@ struct Program {
 };
 
 constexpr std::uint32_t kGlobalBit = 0x80000000u;
+
+enum class Cast : std::uint8_t {
+    Int64,
+    Integer,
+    Cardinal,
+    Byte,
+    Word,
+    ShortInt,
+    SmallInt,
+    Char,
+    Boolean,
+    Double,
+    String
+};
 
 }  // namespace qbx::scripting::pascal

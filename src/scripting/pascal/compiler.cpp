@@ -50,6 +50,8 @@ int stackEffect(Op op) {
         case SETDEL:
         case IN: return -1;
         case SETRANGE: return -2;
+        case SHORTEN:
+        case CAST: return 0;
         case STOREL:
         case STOREG:
         case STORER:

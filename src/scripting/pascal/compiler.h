@@ -50,6 +50,7 @@ struct Type {
     std::vector<Field> fields;
     mutable std::uint32_t cell = UINT32_MAX;  // Program::cells entry, made on first use
     std::uint16_t depth = 0;                  // arrays and records nested, this one included
+    std::uint32_t maxLength = 0;              // string[N]: N
     std::string name;                         // for messages
 };
 
@@ -366,6 +367,10 @@ private:
     const Type* factor();
     [[gnu::noinline]] const Type* identFactor();
     [[gnu::noinline]] void setConstructor();
+    [[gnu::noinline]] const Type* typeCast(const Token& name, const Type* target);
+    void shorten(SourcePos pos, const Type* target) {
+        if (target != nullptr && target->maxLength > 0) emitAt(pos, SHORTEN, target->maxLength);
+    }
     [[gnu::noinline]] void exceptionMember(SourcePos pos, std::uint32_t slot,
                                            const std::string& variable);
     [[gnu::noinline]] const Type* callRoutine(const Token& name, const Symbol& routine,

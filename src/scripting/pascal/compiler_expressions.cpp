@@ -106,6 +106,41 @@ void Compiler::setConstructor() {
     expect(Tok::RBracket);
 }
 
+const Type* Compiler::typeCast(const Token& name, const Type* target) {
+    const SourcePos pos = posOf(name);
+    if (tok_.type != Tok::LParen) failNamed(pos, "Type name is not a value: '", name.raw);
+    Cast cast = Cast::Int64;
+    if (target->kind == Type::Scalar && target->ordinal && !target->isChar && !target->isBoolean) {
+        switch (target->declared) {
+            case DeclaredType::Integer:
+                cast = target->low == -128     ? Cast::ShortInt
+                       : target->low == -32768 ? Cast::SmallInt
+                                               : Cast::Integer;
+                break;
+            case DeclaredType::Cardinal: cast = Cast::Cardinal; break;
+            case DeclaredType::Byte: cast = Cast::Byte; break;
+            case DeclaredType::Word: cast = Cast::Word; break;
+            default: cast = Cast::Int64; break;
+        }
+    } else if (target->isChar) {
+        cast = Cast::Char;
+    } else if (target->isBoolean) {
+        cast = Cast::Boolean;
+    } else if (target->declared == DeclaredType::Double) {
+        cast = Cast::Double;
+    } else if (target->isString || target->declared == DeclaredType::Variant) {
+        cast = Cast::String;
+    } else {
+        failNamed(pos, "Type casts are not supported: '", name.raw);
+    }
+    next();
+    expression();
+    expect(Tok::RParen);
+    if (target->declared != DeclaredType::Variant)
+        emitAt(pos, CAST, static_cast<std::uint32_t>(cast));
+    return selectors(target);
+}
+
 const Type* Compiler::factor() {
     NestingGuard guard(*this);
     const SourcePos pos = here();
@@ -141,6 +176,38 @@ const Type* Compiler::factor() {
             break;
         case Tok::LParen:
             next();
+            if (tok_.type == Tok::Ident) {
+                // "(E as Exception).Message": the exception object is the only one there is.
+                const Lexer savedLexer = lex_;
+                const Token savedToken = tok_;
+                const SourcePos savedEnd = prevEnd_;
+                const Token object = tok_;
+                next();
+                if (tok_.type == Tok::Ident && tok_.text == "AS") {
+                    const Symbol* e = lookup(object.text);
+                    std::uint32_t slot = 0;
+                    if (e != nullptr && e->kind == Symbol::ExceptVar)
+                        slot = e->slot;
+                    else if (object.text == "EXCEPTOBJECT" && e == nullptr &&
+                             !fs_->handlerSlots.empty())
+                        slot = fs_->handlerSlots.back();
+                    else
+                        failAt(posOf(object),
+                               "Type casts with 'as' are only supported on "
+                               "exception objects");
+                    next();
+                    const Type* cls = tok_.type == Tok::Ident ? findType(tok_.text) : nullptr;
+                    if (cls == nullptr || cls->kind != Type::ExceptionClass)
+                        fail("Exception class expected");
+                    next();
+                    expect(Tok::RParen);
+                    exceptionMember(pos, slot, object.raw);
+                    return nullptr;
+                }
+                lex_ = savedLexer;
+                tok_ = savedToken;
+                prevEnd_ = savedEnd;
+            }
             type = expression();
             expect(Tok::RParen);
             break;
@@ -187,8 +254,7 @@ const Type* Compiler::identFactor() {
         if (intrinsic(name, true, result)) return selectors(result);
         const Environment::Entry* entry = env_.find(name.text);
         if (entry == nullptr) {
-            if (findType(name.text) != nullptr)
-                failNamed(pos, "Type casts are not supported: '", name.raw);
+            if (const Type* t = findType(name.text); t != nullptr) return typeCast(name, t);
             undeclared(name);
         }
         callNative(name, *entry, true);
@@ -212,6 +278,12 @@ const Type* Compiler::identFactor() {
 }
 
 void Compiler::exceptionMember(SourcePos pos, std::uint32_t slot, const std::string& variable) {
+    if (tok_.type != Tok::Dot) {
+        // The object itself, only to be compared (ExceptObject = E): the place it was raised
+        // tells one exception from another.
+        emitAt(pos, LOADL, slot + 2);
+        return;
+    }
     expect(Tok::Dot);
     const std::string field = identifier();
     if (field == "MESSAGE")

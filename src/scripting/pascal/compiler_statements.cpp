@@ -64,10 +64,11 @@ void Compiler::identStatement() {
         pushInteger(pos, field);
         ++steps;
         bool any = false;
-        placeKeys(scope->record->fields[field].type, steps, mask, any);
+        const Type* target = placeKeys(scope->record->fields[field].type, steps, mask, any);
         const SourcePos at = here();
         expect(Tok::Assign);
         expression();
+        shorten(at, target);
         emitAt(at, STOREPATH, steps);
         word(mask);
         adjustDepth(-static_cast<int>(steps) - 2);
@@ -93,10 +94,11 @@ void Compiler::identStatement() {
                 std::uint32_t steps = 0;
                 std::uint32_t mask = 0;
                 bool any = false;
-                placeKeys(s.type, steps, mask, any);
+                const Type* target = placeKeys(s.type, steps, mask, any);
                 const SourcePos at = here();
                 expect(Tok::Assign);
                 expression();
+                shorten(at, target);
                 emitAt(at, STOREPATH, steps);
                 word(mask);
                 adjustDepth(-static_cast<int>(steps) - 2);
@@ -131,8 +133,21 @@ void Compiler::withStatement() {
         WithScope scope{};
         std::uint32_t steps = 0;
         const Type* type = nullptr;
+        const WithScope* outer = nullptr;
+        std::uint32_t field = 0;
         const Found* found = tok_.type == Tok::Ident ? find(tok_.text) : nullptr;
-        if (found != nullptr && found->symbol.kind == Symbol::Var) {
+        if (tok_.type == Tok::Ident && withField(tok_.text, outer, field)) {
+            // A record field of an enclosing with: its place, not a copy.
+            next();
+            const std::vector<std::uint32_t> temps = outer->temps;
+            const Type* fieldType = outer->record->fields[field].type;
+            scope.zeroMask = outer->zeroMask;
+            for (auto t : temps) emitAt(pos, LOADL, t);
+            steps = static_cast<std::uint32_t>(temps.size());
+            pushInteger(pos, field);
+            bool any = false;
+            type = placeKeys(fieldType, steps, scope.zeroMask, any);
+        } else if (found != nullptr && found->symbol.kind == Symbol::Var) {
             const Found f = *found;
             next();
             emitRef(pos, f.symbol, f.hops);
@@ -168,6 +183,11 @@ void Compiler::assignment(const Token& name, const Symbol& target, int hops) {
     // "v := v + x" appends in place: worth it for strings built in loops. Only when nothing
     // between the load and the '+' can reach v (no calls).
     auto& code = proto().code;
+    if (target.type != nullptr && target.type->maxLength > 0) {
+        shorten(pos, target.type);
+        emitStore(pos, target, hops);
+        return;
+    }
     const bool simpleTarget =
         !target.byRef && (hops == 0 || target.mainLevel) && code.size() > start + 1 &&
         code[start] == (static_cast<std::uint32_t>(isGlobalFromHere(target) ? LOADG : LOADL) |

@@ -407,6 +407,11 @@ const Type* Compiler::typeRef(bool inParameter) {
                     const std::int64_t n = constInteger();
                     if (n < 1 || n > 255) failAt(pos, "String length must be 1 to 255");
                     expect(Tok::RBracket);
+                    Type* t = newType(Type::Scalar);
+                    *t = *findType("STRING");
+                    t->cell = UINT32_MAX;
+                    t->maxLength = static_cast<std::uint32_t>(n);
+                    return t;
                 }
                 return findType("STRING");
             }
@@ -818,6 +823,7 @@ void Compiler::constantInitialiser(const Type* type) {
         return;
     }
     expression();
+    shorten(pos, type);
 }
 
 }  // namespace qbx::scripting::pascal::detail

@@ -150,6 +150,27 @@ Value succValue(const Value& v, std::int64_t by) {
     throw RuntimeError("Ordinal type required, not '" + std::string(v.typeName()) + "'");
 }
 
+Value castValue(Cast cast, const Value& v) {
+    if (cast == Cast::String) {
+        if (v.isString() || v.isEmpty()) return v;
+        throw RuntimeError("Invalid typecast");
+    }
+    if (cast == Cast::Double) return Value(v.toDouble());
+    const std::int64_t n = ordinal(v);
+    const auto u = static_cast<std::uint64_t>(n);
+    switch (cast) {
+        case Cast::Integer: return Value(std::int64_t{static_cast<std::int32_t>(u)});
+        case Cast::Cardinal: return Value(std::int64_t{static_cast<std::uint32_t>(u)});
+        case Cast::Byte: return Value(std::int64_t{static_cast<std::uint8_t>(u)});
+        case Cast::Word: return Value(std::int64_t{static_cast<std::uint16_t>(u)});
+        case Cast::ShortInt: return Value(std::int64_t{static_cast<std::int8_t>(u)});
+        case Cast::SmallInt: return Value(std::int64_t{static_cast<std::int16_t>(u)});
+        case Cast::Char: return Value(std::string(1, static_cast<char>(u)));
+        case Cast::Boolean: return Value(n != 0);
+        default: return Value(n);
+    }
+}
+
 unsigned setMember(const Value& v) {
     const std::int64_t k = ordinal(v);
     if (k < 0 || k > 255) rangeError();
@@ -835,6 +856,13 @@ void Machine::execute() {
                     cursor = Value(i + 1);
                     break;
                 }
+                case SHORTEN: {
+                    Value& v = s[top - 1];
+                    if (v.isString() && v.string().size() > a)
+                        v = Value(std::string(v.string().substr(0, a)));
+                    break;
+                }
+                case CAST: s[top - 1] = castValue(static_cast<Cast>(a), s[top - 1]); break;
                 case ISCLASS: {
                     const bool r = isClass(s[top - 2].string(), s[top - 1].string());
                     s[--top] = Value();

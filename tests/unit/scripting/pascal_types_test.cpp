@@ -64,6 +64,15 @@ TEST(PascalTypes, RecordsAndStaticArraysAreCopiedDynamicArraysShared) {
         {"var s: string[5]; c: Char; begin s := 'abc'; s[2] := 'X'; c := s[3]; Result := s + c "
          "end.",
          "aXcc"},
+        {"type TCode = string[3]; TR = record C: TCode; end; var s: TCode; r: TR;\n"
+         "begin s := 'abcdef'; r.C := s + 'xyz'; s := 'z'; s := s + '12345';\n"
+         "Result := s + r.C + IntToStr(Length(s)) end.",
+         "z12abc3"},
+        {"type TA = record Street: string; Zip: Integer; end;\n"
+         "TP = record Name: string; Home: TA; end; var p: TP;\n"
+         "begin with p do begin Name := 'n'; with Home do Zip := 7 end;\n"
+         "with p, Home do Street := Name + IntToStr(Zip); Result := p.Home.Street end.",
+         "n7"},
     });
 }
 
@@ -90,6 +99,8 @@ TEST(PascalTypes, OpenArraysAndTheirBounds) {
         {"Format('%d-%s-%.1f', [7, 'x', 2.25]) + Format('%d', 3)",
          "7-x-2.3"
          "3"},
+        {"Format('%1:s %0:s', ['a', 'b']) + Format('|%*d|%-*d|%0:d', [4, 7, 3, 1])",
+         "b a|   7|1  |4"},
         {"StringReplace('aXbxc', 'x', '-', [rfReplaceAll, rfIgnoreCase]) + "
          "StringReplace('aXbxc', 'x', '-', [])",
          "a-b-caXb-c"},
@@ -140,6 +151,9 @@ TEST(PascalTypes, OrdinalsCaseAndForIn) {
         {"IntToStr(High(Byte)) + IntToStr(Low(ShortInt)) + IntToStr(High(Word)) + "
          "IntToStr(Ord(High(Char))) + IntToStr(High(Cardinal)) + IntToStr(Ord(High(Boolean)))",
          "255-1286553525542949672951"},
+        {"IntToStr(Integer('a')) + Char(66) + IntToStr(Byte(300)) + IntToStr(Cardinal(-1)) + "
+         "IntToStr(ShortInt(200)) + UpCase('q')",
+         "97B444294967295-56Q"},
         {"type TR = 3..7; var r: TR; begin r := 5; Inc(r); Result := IntToStr(r) + "
          "IntToStr(Low(TR)) + IntToStr(High(TR)) end.",
          "637"},
@@ -218,6 +232,10 @@ TEST(PascalTypes, ExceptionClassesDeclaredByTheScript) {
          "4/z"},
         {"begin try Result := 1 div 0 except on E: EIntError do Result := E.ClassName end end.",
          "EDivByZero"},
+        {"begin try raise EConvertError.Create('m') except on E: Exception do\n"
+         "if ExceptObject = E then Result := (ExceptObject as Exception).ClassName + "
+         "(E as Exception).Message end end.",
+         "EConvertErrorm"},
         {"var a: array[1..2] of Integer;\n"
          "begin try a[3] := 1 except on E: ERangeError do Result := E.Message end end.",
          "Range check error"},
@@ -253,8 +271,8 @@ TEST(PascalTypes, NamesAreResolvedWhenCompiled) {
         {"label 1; begin end.", "!Line 1, column 1: Labels and goto are not supported"},
         {"procedure P(x: Integer); overload; begin end; begin end.",
          "!Line 1, column 26: Overloaded routines are not supported"},
-        {"begin Result := Integer('a') end.",
-         "!Line 1, column 17: Type casts are not supported: 'Integer'"},
+        {"type TP = record X: Integer; end; begin Result := TP(1) end.",
+         "!Line 1, column 51: Type casts are not supported: 'TP'"},
         {"var a: array[1..2] of Integer; begin a.X := 1 end.",
          "!Line 1, column 39: Record type required"},
     });
