@@ -134,6 +134,10 @@ struct Program {
 
 constexpr std::uint32_t kGlobalBit = 0x80000000u;
 
+// The parent of an exception class of the library ("EDIVBYZERO" -> "EINTERROR"), empty for one
+// it does not know; the classes a script declares are in Program::classParents.
+std::string_view libraryClassParent(std::string_view upperName);
+
 enum class Cast : std::uint8_t {
     Int64,
     Integer,

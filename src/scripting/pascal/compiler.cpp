@@ -131,7 +131,6 @@ std::size_t instructionLength(std::uint32_t word) {
 // ------------------------------------------------------------------ programs and declarations
 
 void Compiler::compileProgram() {
-    initBuiltins();
     prog_.protos.emplace_back();
     main_.isMain = true;
     main_.proto = 0;
@@ -164,7 +163,6 @@ void Compiler::compileProgram() {
 }
 
 void Compiler::compileExpressionScript() {
-    initBuiltins();
     prog_.protos.emplace_back();
     main_.isMain = true;
     proto().name = "main";
@@ -177,7 +175,6 @@ void Compiler::compileExpressionScript() {
 }
 
 void Compiler::compileStatementScript() {
-    initBuiltins();
     prog_.protos.emplace_back();
     main_.isMain = true;
     proto().name = "main";

@@ -48,10 +48,9 @@ struct Type {
         const Type* type;
     };
     std::vector<Field> fields;
-    mutable std::uint32_t cell = UINT32_MAX;  // Program::cells entry, made on first use
-    std::uint16_t depth = 0;                  // arrays and records nested, this one included
-    std::uint32_t maxLength = 0;              // string[N]: N
-    std::string name;                         // for messages
+    std::uint16_t depth = 0;      // arrays and records nested, this one included
+    std::uint32_t maxLength = 0;  // string[N]: N
+    std::string name;             // for messages
 };
 
 struct Symbol {
@@ -311,7 +310,6 @@ private:
     std::uint32_t declareVariable(const Token& name, const Type* type);
 
     // ---- types (compiler_types.cpp)
-    void initBuiltins();
     const Type* typeRef(bool inParameter = false);
     const Type* structuredType(const std::string& name);
     const Type* recordType(const std::string& name);
@@ -393,8 +391,8 @@ private:
     Program& prog_;
     mutable Found found_;
     std::deque<Type> typeStore_;
+    std::unordered_map<const Type*, std::uint32_t> cells_;  // Program::cells entry of a type
     std::size_t templateCells_ = 0;
-    std::unordered_map<std::string, const Type*> builtins_;
     std::unordered_map<std::uint32_t, const Type*> resultTypes_;  // function proto -> type
     std::unordered_map<std::uint32_t, std::vector<const Type*>> paramTypes_;
     struct Forward {

@@ -32,8 +32,6 @@ Value scalarDefault(DeclaredType t) {
     return Value();
 }
 
-}  // namespace
-
 // The library's exception classes and their parents, as Delphi's SysUtils arranges them.
 const std::pair<std::string_view, std::string_view> kLibraryClasses[] = {
     {"EXCEPTION", ""},
@@ -62,57 +60,66 @@ const std::pair<std::string_view, std::string_view> kLibraryClasses[] = {
     {"ELISTERROR", "EXCEPTION"},
 };
 
-void Compiler::initBuiltins() {
-    struct Row {
-        std::initializer_list<std::string_view> names;
-        DeclaredType declared;
-        bool ordinal;
-        std::int64_t low, high;
-    };
-    const Row rows[] = {
-        {{"INTEGER", "LONGINT"}, DeclaredType::Integer, true, -2147483648LL, 2147483647LL},
-        {{"CARDINAL", "LONGWORD", "DWORD"}, DeclaredType::Cardinal, true, 0, 4294967295LL},
-        {{"INT64", "NATIVEINT"}, DeclaredType::Int64, true, kInt64Min, kInt64Max},
-        {{"UINT64", "NATIVEUINT"}, DeclaredType::Int64, true, 0, kInt64Max},
-        {{"BYTE"}, DeclaredType::Byte, true, 0, 255},
-        {{"WORD"}, DeclaredType::Word, true, 0, 65535},
-        {{"SHORTINT"}, DeclaredType::Integer, true, -128, 127},
-        {{"SMALLINT"}, DeclaredType::Integer, true, -32768, 32767},
-        {{"DOUBLE", "EXTENDED", "REAL", "SINGLE", "CURRENCY", "COMP", "TDATETIME", "TDATE",
-          "TTIME"},
-         DeclaredType::Double,
-         false,
-         0,
-         0},
-        {{"STRING", "ANSISTRING", "SHORTSTRING", "WIDESTRING", "UNICODESTRING", "RAWBYTESTRING",
-          "UTF8STRING"},
-         DeclaredType::String,
-         false,
-         0,
-         0},
-        {{"CHAR", "ANSICHAR", "WIDECHAR"}, DeclaredType::Char, true, 0, 255},
-        {{"BOOLEAN", "BYTEBOOL", "WORDBOOL", "LONGBOOL"}, DeclaredType::Boolean, true, 0, 1},
-        {{"VARIANT", "OLEVARIANT"}, DeclaredType::Variant, false, 0, 0},
-    };
-    for (const Row& row : rows) {
-        Type* t = newType(Type::Scalar);
-        t->declared = row.declared;
-        t->ordinal = row.ordinal;
-        t->low = row.low;
-        t->high = row.high;
-        t->isChar = row.declared == DeclaredType::Char;
-        t->isBoolean = row.declared == DeclaredType::Boolean;
-        t->isString = row.declared == DeclaredType::String;
-        t->name = std::string(*row.names.begin());
-        for (auto n : row.names) builtins_.emplace(std::string(n), t);
-    }
-    for (const auto& [name, parent] : kLibraryClasses) {
-        Type* t = newType(Type::ExceptionClass);
-        t->name = std::string(name);
-        builtins_.emplace(std::string(name), t);
-        if (!parent.empty()) prog_.classParents.emplace_back(name, parent);
-    }
+// The predefined types, made once and shared by every compilation: nothing writes to them.
+const std::unordered_map<std::string, const Type*>& builtinTable() {
+    static const auto* table = [] {
+        auto* store = new std::deque<Type>;
+        auto* map = new std::unordered_map<std::string, const Type*>;
+        struct Row {
+            std::initializer_list<std::string_view> names;
+            DeclaredType declared;
+            bool ordinal;
+            std::int64_t low, high;
+        };
+        const Row rows[] = {
+            {{"INTEGER", "LONGINT"}, DeclaredType::Integer, true, -2147483648LL, 2147483647LL},
+            {{"CARDINAL", "LONGWORD", "DWORD"}, DeclaredType::Cardinal, true, 0, 4294967295LL},
+            {{"INT64", "NATIVEINT"}, DeclaredType::Int64, true, kInt64Min, kInt64Max},
+            {{"UINT64", "NATIVEUINT"}, DeclaredType::Int64, true, 0, kInt64Max},
+            {{"BYTE"}, DeclaredType::Byte, true, 0, 255},
+            {{"WORD"}, DeclaredType::Word, true, 0, 65535},
+            {{"SHORTINT"}, DeclaredType::Integer, true, -128, 127},
+            {{"SMALLINT"}, DeclaredType::Integer, true, -32768, 32767},
+            {{"DOUBLE", "EXTENDED", "REAL", "SINGLE", "CURRENCY", "COMP", "TDATETIME", "TDATE",
+              "TTIME"},
+             DeclaredType::Double,
+             false,
+             0,
+             0},
+            {{"STRING", "ANSISTRING", "SHORTSTRING", "WIDESTRING", "UNICODESTRING", "RAWBYTESTRING",
+              "UTF8STRING"},
+             DeclaredType::String,
+             false,
+             0,
+             0},
+            {{"CHAR", "ANSICHAR", "WIDECHAR"}, DeclaredType::Char, true, 0, 255},
+            {{"BOOLEAN", "BYTEBOOL", "WORDBOOL", "LONGBOOL"}, DeclaredType::Boolean, true, 0, 1},
+            {{"VARIANT", "OLEVARIANT"}, DeclaredType::Variant, false, 0, 0},
+        };
+        for (const Row& row : rows) {
+            Type& t = store->emplace_back();
+            t.declared = row.declared;
+            t.ordinal = row.ordinal;
+            t.low = row.low;
+            t.high = row.high;
+            t.isChar = row.declared == DeclaredType::Char;
+            t.isBoolean = row.declared == DeclaredType::Boolean;
+            t.isString = row.declared == DeclaredType::String;
+            t.name = std::string(*row.names.begin());
+            for (auto n : row.names) map->emplace(std::string(n), &t);
+        }
+        for (const auto& [name, parent] : kLibraryClasses) {
+            Type& t = store->emplace_back();
+            t.kind = Type::ExceptionClass;
+            t.name = std::string(name);
+            map->emplace(std::string(name), &t);
+        }
+        return map;
+    }();
+    return *table;
 }
+
+}  // namespace
 
 Type* Compiler::newType(Type::Kind kind) {
     if (typeStore_.size() >= kMaxSlots) fail("Too many types");
@@ -124,8 +131,9 @@ Type* Compiler::newType(Type::Kind kind) {
 }
 
 const Type* Compiler::builtinType(const std::string& upper) const {
-    const auto it = builtins_.find(upper);
-    return it == builtins_.end() ? nullptr : it->second;
+    const auto& table = builtinTable();
+    const auto it = table.find(upper);
+    return it == table.end() ? nullptr : it->second;
 }
 
 const Type* Compiler::findType(const std::string& name) const {
@@ -177,15 +185,16 @@ Value Compiler::initialValue(const Type* type) {
 }
 
 std::uint32_t Compiler::cellOf(const Type* type) {
-    if (type->cell != UINT32_MAX) return type->cell;
+    if (auto it = cells_.find(type); it != cells_.end()) return it->second;
     if (prog_.cells.size() >= kMaxConstants) fail("Script too large");
     CellInit cell;
     cell.declared = type->declared;
     cell.init = initialValue(type);
     cell.depth = type->depth;
     prog_.cells.push_back(std::move(cell));
-    type->cell = static_cast<std::uint32_t>(prog_.cells.size() - 1);
-    return type->cell;
+    const auto index = static_cast<std::uint32_t>(prog_.cells.size() - 1);
+    cells_.emplace(type, index);
+    return index;
 }
 
 // ------------------------------------------------------------------ constants
@@ -409,7 +418,6 @@ const Type* Compiler::typeRef(bool inParameter) {
                     expect(Tok::RBracket);
                     Type* t = newType(Type::Scalar);
                     *t = *findType("STRING");
-                    t->cell = UINT32_MAX;
                     t->maxLength = static_cast<std::uint32_t>(n);
                     return t;
                 }
@@ -827,3 +835,13 @@ void Compiler::constantInitialiser(const Type* type) {
 }
 
 }  // namespace qbx::scripting::pascal::detail
+
+namespace qbx::scripting::pascal {
+
+std::string_view libraryClassParent(std::string_view upperName) {
+    for (const auto& [name, parent] : detail::kLibraryClasses)
+        if (name == upperName) return parent;
+    return {};
+}
+
+}  // namespace qbx::scripting::pascal

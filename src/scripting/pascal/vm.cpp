@@ -231,6 +231,9 @@ private:
         return f;
     }
     bool isClass(std::string_view raised, std::string_view pattern) const;
+    [[gnu::noinline]] void initComposites(const Proto& p, std::uint32_t base);
+    [[gnu::noinline]] std::uint32_t structured(std::uint32_t w, std::uint32_t pc,
+                                               std::uint32_t& top, std::uint32_t base);
     void setLength(Value& cell, const Value* lengths, std::uint32_t dims, const CellInit& element);
     void push(Value v) { stack_[top_++] = std::move(v); }
 
@@ -265,8 +268,13 @@ bool Machine::isClass(std::string_view raised, std::string_view pattern) const {
         const auto& parents = program_.classParents;
         const auto it = std::find_if(parents.begin(), parents.end(),
                                      [&](const auto& p) { return p.first == name; });
-        if (it == parents.end()) return false;
-        name = it->second;
+        if (it != parents.end()) {
+            name = it->second;
+            continue;
+        }
+        const std::string_view library = libraryClassParent(name);
+        if (library.empty()) return false;
+        name = std::string(library);
     }
     return false;
 }
@@ -317,6 +325,11 @@ void Machine::setLength(Value& cell, const Value* lengths, std::uint32_t dims,
         for (auto& item : box->items) setLength(item, lengths + 1, dims - 1, element);
 }
 
+void Machine::initComposites(const Proto& p, std::uint32_t base) {
+    for (const auto& [slotIndex, cellIndex] : p.compositeSlots)
+        if (slotIndex >= p.paramCount) stack_[base + slotIndex] = program_.cells[cellIndex].init;
+}
+
 void Machine::enter(std::uint32_t protoIndex, std::uint32_t base, std::uint32_t returnPc) {
     if (static_cast<int>(frames_.size()) > limits_.maxCallDepth)
         fatal("Script stopped: call depth limit");
@@ -338,8 +351,8 @@ void Machine::enter(std::uint32_t protoIndex, std::uint32_t base, std::uint32_t 
             cell = defaultValue(t);
         }
     }
-    for (const auto& [slotIndex, cellIndex] : p.compositeSlots)
-        if (slotIndex >= p.paramCount) stack_[base + slotIndex] = program_.cells[cellIndex].init;
+    if (!p.compositeSlots.empty()) [[unlikely]]
+        initComposites(p, base);
     frames_.push_back({protoIndex, base, returnPc, 0});
     top_ = static_cast<std::uint32_t>(base + slots);
     pc_ = 0;
@@ -450,6 +463,217 @@ RunResult Machine::run() {
         }
         return result;
     }
+}
+
+// The instructions of arrays, records, sets and casts, kept out of the main loop so that its
+// hot registers stay where they are.
+std::uint32_t Machine::structured(std::uint32_t w, std::uint32_t pc, std::uint32_t& top,
+                                  std::uint32_t base) {
+    Value* s = stack_.data();
+    const Proto& proto = program_.protos[frames_.back().proto];
+    const std::uint32_t* code = proto.code.data();
+    const Value* constants = proto.constants.data();
+    const std::uint32_t a = w >> 8;
+    switch (static_cast<Op>(w & 0xFF)) {
+        case FIELD: {
+            Value& rec = s[top - 1];
+            if (!rec.isArray() || !rec.arrayBox()->record || a >= rec.arrayBox()->items.size())
+                throw RuntimeError("Record type required, not '" + std::string(rec.typeName()) +
+                                   "'");
+            Value r = rec.arrayBox()->items[a];
+            rec = std::move(r);
+            break;
+        }
+        case LOADPATH: {
+            const std::uint32_t mask = code[pc++];
+            const std::uint32_t first = top - a - 1;
+            Value r = *walkPath(&s[s[first].refIndex()], &s[first + 1], a, mask, false);
+            while (top > first + 1) s[--top] = Value();
+            s[first] = std::move(r);
+            break;
+        }
+        case STOREPATH: {
+            const std::uint32_t mask = code[pc++];
+            const std::uint32_t first = top - a - 2;
+            Value* root = &s[s[first].refIndex()];
+            Value* cell = walkPath(root, &s[first + 1], a - 1, mask, true);
+            const bool zero = a - 1 < 32 && ((mask >> (a - 1)) & 1u);
+            Value& key = s[first + a];
+            Value& v = s[top - 1];
+            if (cell->isString()) {
+                if (zero) rangeError();
+                const std::int64_t i = key.toInteger();
+                if (!v.isString() || v.string().size() != 1)
+                    throw RuntimeError("Incompatible types: 'Char' and '" +
+                                       std::string(v.typeName()) + "'");
+                if (i < 1 || static_cast<std::uint64_t>(i) > cell->string().size())
+                    throw RuntimeError("String index out of range", "ERangeError");
+                if (cell->box()->refs > 1) *cell = Value(std::string(cell->string()));
+                cell->box()->text[static_cast<std::size_t>(i - 1)] = v.string()[0];
+            } else {
+                ArrayBox& box = writableArray(*cell);
+                storeItem(box, box.items[elementIndex(box, key, zero)], std::move(v));
+            }
+            while (top > first) s[--top] = Value();
+            break;
+        }
+        case SETLEN: {
+            const std::uint32_t pathSteps = code[pc];
+            const std::uint32_t mask = code[pc + 1];
+            const std::uint32_t cellIndex = code[pc + 2];
+            pc += 3;
+            const std::uint32_t first = top - a - pathSteps - 1;
+            Value* cell = walkPath(&s[s[first].refIndex()], &s[first + 1], pathSteps, mask, true);
+            setLength(*cell, &s[first + 1 + pathSteps], a, program_.cells[cellIndex]);
+            while (top > first) s[--top] = Value();
+            break;
+        }
+        case LEN: {
+            Value& v = s[top - 1];
+            std::int64_t n = 0;
+            if (v.isString())
+                n = static_cast<std::int64_t>(v.string().size());
+            else if (v.isArray())
+                n = static_cast<std::int64_t>(v.arrayBox()->items.size());
+            else if (!v.isEmpty())
+                throw RuntimeError("Incompatible types: 'Array' and '" + std::string(v.typeName()) +
+                                   "'");
+            v = Value(n);
+            break;
+        }
+        case LOWOF:
+        case HIGHOF: {
+            Value& v = s[top - 1];
+            std::int64_t low = 0;
+            std::int64_t n = 0;
+            if (v.isString()) {
+                low = 1;
+                n = static_cast<std::int64_t>(v.string().size());
+            } else if (v.isArray()) {
+                low = a == 1 ? 0 : v.arrayBox()->low;
+                n = static_cast<std::int64_t>(v.arrayBox()->items.size());
+            } else if (!v.isEmpty()) {
+                throw RuntimeError("Incompatible types: 'Array' and '" + std::string(v.typeName()) +
+                                   "'");
+            }
+            v = Value((w & 0xFF) == LOWOF ? low : low + n - 1);
+            break;
+        }
+        case SUCCN: {
+            Value r = succValue(s[top - 2], s[top - 1].toInteger());
+            s[--top] = Value();
+            s[top - 1] = std::move(r);
+            break;
+        }
+        case SETNEW: s[top++] = Value::set(newSetBox()); break;
+        case SETADD:
+        case SETDEL: {
+            const unsigned m = setMember(s[top - 1]);
+            const bool isChar = s[top - 1].isString();
+            SetBox& box = writableSet(s[top - 2]);
+            if ((w & 0xFF) == SETADD) {
+                box.add(m);
+                if (isChar) box.chars = true;
+            } else {
+                box.remove(m);
+            }
+            s[--top] = Value();
+            break;
+        }
+        case SETRANGE: {
+            const bool isChar = s[top - 1].isString();
+            const std::int64_t lo = ordinal(s[top - 2]);
+            const std::int64_t hi = ordinal(s[top - 1]);
+            if (lo <= hi && (lo < 0 || hi > 255)) rangeError();
+            SetBox& box = writableSet(s[top - 3]);
+            for (std::int64_t m = lo; m <= hi; ++m) box.add(static_cast<unsigned>(m));
+            if (isChar) box.chars = true;
+            s[--top] = Value();
+            s[--top] = Value();
+            break;
+        }
+        case IN: {
+            const Value& set = s[top - 1];
+            if (!set.isSet())
+                throw RuntimeError("Set type required, not '" + std::string(set.typeName()) + "'");
+            const Value& v = s[top - 2];
+            const std::int64_t k = v.kind() == Kind::Integer ? v.integer() : ordinal(v);
+            const bool r = k >= 0 && k <= 255 && set.setBox()->has(static_cast<unsigned>(k));
+            s[--top] = Value();
+            s[top - 1] = Value(r);
+            break;
+        }
+        case MKARRAY: {
+            const Value& tmpl = constants[a];
+            ArrayBox* box = cloneArrayBox(*tmpl.arrayBox());
+            Value made = Value::array(box);
+            const auto n = static_cast<std::uint32_t>(box->items.size());
+            for (std::uint32_t i = 0; i < n; ++i)
+                storeItem(*box, box->items[i], std::move(s[top - n + i]));
+            for (std::uint32_t i = 0; i < n; ++i) s[--top] = Value();
+            s[top++] = std::move(made);
+            break;
+        }
+        case MKLIST: {
+            checkMemory(a);
+            std::uint16_t depth = 1;
+            for (std::uint32_t i = 0; i < a; ++i)
+                if (s[top - a + i].isArray())
+                    depth = std::max<std::uint16_t>(
+                        depth, static_cast<std::uint16_t>(s[top - a + i].arrayBox()->depth + 1));
+            ArrayBox* box = newArrayBox(a, 0, true, false, depth);
+            Value made = Value::array(box);
+            for (std::uint32_t i = 0; i < a; ++i) box->items[i] = std::move(s[top - a + i]);
+            for (std::uint32_t i = 0; i < a; ++i) s[--top] = Value();
+            s[top++] = std::move(made);
+            break;
+        }
+        case FORIN: {
+            const Value& coll = s[base + code[pc]];
+            Value& cursor = s[base + code[pc + 1]];
+            pc += 2;
+            std::int64_t i = cursor.integer();
+            if (coll.isString()) {
+                if (static_cast<std::uint64_t>(i) >= coll.string().size()) {
+                    pc = a;
+                    break;
+                }
+                s[top++] = Value(std::string(1, coll.string()[static_cast<std::size_t>(i)]));
+            } else if (coll.isArray()) {
+                if (static_cast<std::uint64_t>(i) >= coll.arrayBox()->items.size()) {
+                    pc = a;
+                    break;
+                }
+                s[top++] = coll.arrayBox()->items[static_cast<std::size_t>(i)];
+            } else if (coll.isSet()) {
+                while (i < 256 && !coll.setBox()->has(static_cast<unsigned>(i))) ++i;
+                if (i >= 256) {
+                    pc = a;
+                    break;
+                }
+                if (coll.setBox()->chars)
+                    s[top++] = Value(std::string(1, static_cast<char>(i)));
+                else
+                    s[top++] = Value(i);
+            } else if (coll.isEmpty()) {
+                pc = a;
+                break;
+            } else {
+                throw RuntimeError("Cannot iterate over '" + std::string(coll.typeName()) + "'");
+            }
+            cursor = Value(i + 1);
+            break;
+        }
+        case SHORTEN: {
+            Value& v = s[top - 1];
+            if (v.isString() && v.string().size() > a)
+                v = Value(std::string(v.string().substr(0, a)));
+            break;
+        }
+        case CAST: s[top - 1] = castValue(static_cast<Cast>(a), s[top - 1]); break;
+        default: break;
+    }
+    return pc;
 }
 
 void Machine::execute() {
@@ -566,18 +790,18 @@ void Machine::execute() {
                 case GE: {
                     const Value& x = s[top - 2];
                     const Value& y = s[top - 1];
-                    if (x.isSet()) {
-                        const bool r = setRelation(static_cast<Op>(w & 0xFF), x, y);
-                        s[--top] = Value();
-                        s[top - 1] = Value(r);
-                        break;
-                    }
-                    const int c =
-                        (x.kind() == Kind::Integer && y.kind() == Kind::Integer)
-                            ? (x.integer() < y.integer() ? -1 : (x.integer() > y.integer() ? 1 : 0))
-                            : compareValues(x, y);
                     const Op op = static_cast<Op>(w & 0xFF);
-                    const bool r = op == LT ? c < 0 : op == GT ? c > 0 : op == LE ? c <= 0 : c >= 0;
+                    bool r;
+                    if (x.kind() == Kind::Integer && y.kind() == Kind::Integer) {
+                        const std::int64_t i = x.integer();
+                        const std::int64_t j = y.integer();
+                        r = op == LT ? i < j : op == GT ? i > j : op == LE ? i <= j : i >= j;
+                    } else if (x.isSet() && (op == LE || op == GE)) {
+                        r = setRelation(op, x, y);
+                    } else {
+                        const int c = compareValues(x, y);
+                        r = op == LT ? c < 0 : op == GT ? c > 0 : op == LE ? c <= 0 : c >= 0;
+                    }
                     s[--top] = Value();
                     s[top - 1] = Value(r);
                     break;
@@ -633,61 +857,6 @@ void Machine::execute() {
                     s[top - 1] = Value(std::move(copy));
                     break;
                 }
-                case FIELD: {
-                    Value& rec = s[top - 1];
-                    if (!rec.isArray() || !rec.arrayBox()->record ||
-                        a >= rec.arrayBox()->items.size())
-                        throw RuntimeError("Record type required, not '" +
-                                           std::string(rec.typeName()) + "'");
-                    Value r = rec.arrayBox()->items[a];
-                    rec = std::move(r);
-                    break;
-                }
-                case LOADPATH: {
-                    const std::uint32_t mask = code[pc++];
-                    const std::uint32_t first = top - a - 1;
-                    Value r = *walkPath(&s[s[first].refIndex()], &s[first + 1], a, mask, false);
-                    while (top > first + 1) s[--top] = Value();
-                    s[first] = std::move(r);
-                    break;
-                }
-                case STOREPATH: {
-                    const std::uint32_t mask = code[pc++];
-                    const std::uint32_t first = top - a - 2;
-                    Value* root = &s[s[first].refIndex()];
-                    Value* cell = walkPath(root, &s[first + 1], a - 1, mask, true);
-                    const bool zero = a - 1 < 32 && ((mask >> (a - 1)) & 1u);
-                    Value& key = s[first + a];
-                    Value& v = s[top - 1];
-                    if (cell->isString()) {
-                        if (zero) rangeError();
-                        const std::int64_t i = key.toInteger();
-                        if (!v.isString() || v.string().size() != 1)
-                            throw RuntimeError("Incompatible types: 'Char' and '" +
-                                               std::string(v.typeName()) + "'");
-                        if (i < 1 || static_cast<std::uint64_t>(i) > cell->string().size())
-                            throw RuntimeError("String index out of range", "ERangeError");
-                        if (cell->box()->refs > 1) *cell = Value(std::string(cell->string()));
-                        cell->box()->text[static_cast<std::size_t>(i - 1)] = v.string()[0];
-                    } else {
-                        ArrayBox& box = writableArray(*cell);
-                        storeItem(box, box.items[elementIndex(box, key, zero)], std::move(v));
-                    }
-                    while (top > first) s[--top] = Value();
-                    break;
-                }
-                case SETLEN: {
-                    const std::uint32_t pathSteps = code[pc];
-                    const std::uint32_t mask = code[pc + 1];
-                    const std::uint32_t cellIndex = code[pc + 2];
-                    pc += 3;
-                    const std::uint32_t first = top - a - pathSteps - 1;
-                    Value* cell =
-                        walkPath(&s[s[first].refIndex()], &s[first + 1], pathSteps, mask, true);
-                    setLength(*cell, &s[first + 1 + pathSteps], a, program_.cells[cellIndex]);
-                    while (top > first) s[--top] = Value();
-                    break;
-                }
                 case LOADU:
                 case STOREU:
                 case REFU: {
@@ -715,154 +884,11 @@ void Machine::execute() {
                     reload();
                     break;
                 }
-                case LEN: {
-                    Value& v = s[top - 1];
-                    std::int64_t n = 0;
-                    if (v.isString())
-                        n = static_cast<std::int64_t>(v.string().size());
-                    else if (v.isArray())
-                        n = static_cast<std::int64_t>(v.arrayBox()->items.size());
-                    else if (!v.isEmpty())
-                        throw RuntimeError("Incompatible types: 'Array' and '" +
-                                           std::string(v.typeName()) + "'");
-                    v = Value(n);
+                default:
+                    pc_ = pc;
+                    ip_ = ip;
+                    pc = structured(w, pc, top, base);
                     break;
-                }
-                case LOWOF:
-                case HIGHOF: {
-                    Value& v = s[top - 1];
-                    std::int64_t low = 0;
-                    std::int64_t n = 0;
-                    if (v.isString()) {
-                        low = 1;
-                        n = static_cast<std::int64_t>(v.string().size());
-                    } else if (v.isArray()) {
-                        low = a == 1 ? 0 : v.arrayBox()->low;
-                        n = static_cast<std::int64_t>(v.arrayBox()->items.size());
-                    } else if (!v.isEmpty()) {
-                        throw RuntimeError("Incompatible types: 'Array' and '" +
-                                           std::string(v.typeName()) + "'");
-                    }
-                    v = Value((w & 0xFF) == LOWOF ? low : low + n - 1);
-                    break;
-                }
-                case SUCCN: {
-                    Value r = succValue(s[top - 2], s[top - 1].toInteger());
-                    s[--top] = Value();
-                    s[top - 1] = std::move(r);
-                    break;
-                }
-                case SETNEW: s[top++] = Value::set(newSetBox()); break;
-                case SETADD:
-                case SETDEL: {
-                    const unsigned m = setMember(s[top - 1]);
-                    const bool isChar = s[top - 1].isString();
-                    SetBox& box = writableSet(s[top - 2]);
-                    if ((w & 0xFF) == SETADD) {
-                        box.add(m);
-                        if (isChar) box.chars = true;
-                    } else {
-                        box.remove(m);
-                    }
-                    s[--top] = Value();
-                    break;
-                }
-                case SETRANGE: {
-                    const bool isChar = s[top - 1].isString();
-                    const std::int64_t lo = ordinal(s[top - 2]);
-                    const std::int64_t hi = ordinal(s[top - 1]);
-                    if (lo <= hi && (lo < 0 || hi > 255)) rangeError();
-                    SetBox& box = writableSet(s[top - 3]);
-                    for (std::int64_t m = lo; m <= hi; ++m) box.add(static_cast<unsigned>(m));
-                    if (isChar) box.chars = true;
-                    s[--top] = Value();
-                    s[--top] = Value();
-                    break;
-                }
-                case IN: {
-                    const Value& set = s[top - 1];
-                    if (!set.isSet())
-                        throw RuntimeError("Set type required, not '" +
-                                           std::string(set.typeName()) + "'");
-                    const Value& v = s[top - 2];
-                    const std::int64_t k = v.kind() == Kind::Integer ? v.integer() : ordinal(v);
-                    const bool r =
-                        k >= 0 && k <= 255 && set.setBox()->has(static_cast<unsigned>(k));
-                    s[--top] = Value();
-                    s[top - 1] = Value(r);
-                    break;
-                }
-                case MKARRAY: {
-                    const Value& tmpl = constants[a];
-                    ArrayBox* box = cloneArrayBox(*tmpl.arrayBox());
-                    Value made = Value::array(box);
-                    const auto n = static_cast<std::uint32_t>(box->items.size());
-                    for (std::uint32_t i = 0; i < n; ++i)
-                        storeItem(*box, box->items[i], std::move(s[top - n + i]));
-                    for (std::uint32_t i = 0; i < n; ++i) s[--top] = Value();
-                    s[top++] = std::move(made);
-                    break;
-                }
-                case MKLIST: {
-                    checkMemory(a);
-                    std::uint16_t depth = 1;
-                    for (std::uint32_t i = 0; i < a; ++i)
-                        if (s[top - a + i].isArray())
-                            depth = std::max<std::uint16_t>(
-                                depth,
-                                static_cast<std::uint16_t>(s[top - a + i].arrayBox()->depth + 1));
-                    ArrayBox* box = newArrayBox(a, 0, true, false, depth);
-                    Value made = Value::array(box);
-                    for (std::uint32_t i = 0; i < a; ++i) box->items[i] = std::move(s[top - a + i]);
-                    for (std::uint32_t i = 0; i < a; ++i) s[--top] = Value();
-                    s[top++] = std::move(made);
-                    break;
-                }
-                case FORIN: {
-                    const Value& coll = s[base + code[pc]];
-                    Value& cursor = s[base + code[pc + 1]];
-                    pc += 2;
-                    std::int64_t i = cursor.integer();
-                    if (coll.isString()) {
-                        if (static_cast<std::uint64_t>(i) >= coll.string().size()) {
-                            pc = a;
-                            break;
-                        }
-                        s[top++] =
-                            Value(std::string(1, coll.string()[static_cast<std::size_t>(i)]));
-                    } else if (coll.isArray()) {
-                        if (static_cast<std::uint64_t>(i) >= coll.arrayBox()->items.size()) {
-                            pc = a;
-                            break;
-                        }
-                        s[top++] = coll.arrayBox()->items[static_cast<std::size_t>(i)];
-                    } else if (coll.isSet()) {
-                        while (i < 256 && !coll.setBox()->has(static_cast<unsigned>(i))) ++i;
-                        if (i >= 256) {
-                            pc = a;
-                            break;
-                        }
-                        if (coll.setBox()->chars)
-                            s[top++] = Value(std::string(1, static_cast<char>(i)));
-                        else
-                            s[top++] = Value(i);
-                    } else if (coll.isEmpty()) {
-                        pc = a;
-                        break;
-                    } else {
-                        throw RuntimeError("Cannot iterate over '" + std::string(coll.typeName()) +
-                                           "'");
-                    }
-                    cursor = Value(i + 1);
-                    break;
-                }
-                case SHORTEN: {
-                    Value& v = s[top - 1];
-                    if (v.isString() && v.string().size() > a)
-                        v = Value(std::string(v.string().substr(0, a)));
-                    break;
-                }
-                case CAST: s[top - 1] = castValue(static_cast<Cast>(a), s[top - 1]); break;
                 case ISCLASS: {
                     const bool r = isClass(s[top - 2].string(), s[top - 1].string());
                     s[--top] = Value();
