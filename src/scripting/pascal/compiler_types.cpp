@@ -62,9 +62,14 @@ const std::pair<std::string_view, std::string_view> kLibraryClasses[] = {
 
 // The predefined types, made once and shared by every compilation: nothing writes to them.
 const std::unordered_map<std::string, const Type*>& builtinTable() {
-    static const auto* table = [] {
-        auto* store = new std::deque<Type>;
-        auto* map = new std::unordered_map<std::string, const Type*>;
+    struct Table {
+        std::deque<Type> store;
+        std::unordered_map<std::string, const Type*> map;
+    };
+    static Table table;
+    static const bool filled = [] {
+        std::deque<Type>* store = &table.store;
+        std::unordered_map<std::string, const Type*>* map = &table.map;
         struct Row {
             std::initializer_list<std::string_view> names;
             DeclaredType declared;
@@ -114,9 +119,10 @@ const std::unordered_map<std::string, const Type*>& builtinTable() {
             t.name = std::string(name);
             map->emplace(std::string(name), &t);
         }
-        return map;
+        return true;
     }();
-    return *table;
+    (void)filled;
+    return table.map;
 }
 
 }  // namespace
