@@ -80,6 +80,12 @@ void StringBudget::check(std::size_t newLength) const {
         throw RuntimeError("Script stopped: memory limit", "Exception", true);
 }
 
+void StringBudget::checkMemory(std::size_t bytes) const {
+    if (liveStringBytes() + static_cast<std::int64_t>(bytes) - baseline >
+        static_cast<std::int64_t>(limits->maxStringMemory))
+        throw RuntimeError("Script stopped: memory limit", "Exception", true);
+}
+
 Value binaryOp(Op op, const Value& a0, const Value& b0, const StringBudget& budget) {
     if (a0.isSet() && b0.isSet()) return setOp(op, a0, b0);
     if (a0.kind() >= Kind::Array || b0.kind() >= Kind::Array) incompatible(a0, b0);

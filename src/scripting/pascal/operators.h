@@ -18,6 +18,8 @@ struct StringBudget {
     const Limits* limits;
     std::int64_t baseline;
     void check(std::size_t newLength) const;
+    // Bytes an array, a record or a set is about to take.
+    void checkMemory(std::size_t bytes) const;
 };
 
 // op is one of ADD .. SHR.

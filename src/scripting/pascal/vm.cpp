@@ -96,13 +96,14 @@ void storeItem(const ArrayBox& container, Value& cell, Value&& v) {
 }
 
 // Makes the array in the cell writable: a value-semantics box held elsewhere is copied first.
-ArrayBox& writableArray(Value& cell) {
+ArrayBox& writableArray(Value& cell, const StringBudget& budget) {
     if (!cell.isArray()) {
         if (cell.isEmpty()) rangeError();  // an empty dynamic array has no elements
         notAnArray(cell);
     }
     ArrayBox* box = cell.arrayBox();
     if (!box->shared && box->refs > 1) {
+        budget.checkMemory(sizeof(ArrayBox) + box->items.size() * sizeof(Value));
         box = cloneArrayBox(*box);
         cell = Value::array(box);
     }
@@ -111,11 +112,11 @@ ArrayBox& writableArray(Value& cell) {
 
 // Follows the keys from the root cell; for a write every box on the way is made writable.
 Value* walkPath(Value* cell, const Value* keys, std::uint32_t steps, std::uint32_t zeroMask,
-                bool forWrite) {
+                bool forWrite, const StringBudget& budget) {
     for (std::uint32_t i = 0; i < steps; ++i) {
         const bool zero = i < 32 && ((zeroMask >> i) & 1u);
         if (forWrite) {
-            ArrayBox& box = writableArray(*cell);
+            ArrayBox& box = writableArray(*cell, budget);
             cell = &box.items[elementIndex(box, keys[i], zero)];
         } else {
             if (!cell->isArray()) {
@@ -178,11 +179,12 @@ unsigned setMember(const Value& v) {
 }
 
 // The set on top of the stack, made unique for adding to it.
-SetBox& writableSet(Value& cell) {
+SetBox& writableSet(Value& cell, const StringBudget& budget) {
     if (!cell.isSet())
         throw RuntimeError("Set type required, not '" + std::string(cell.typeName()) + "'");
     SetBox* box = cell.setBox();
     if (box->refs > 1) {
+        budget.checkMemory(sizeof(SetBox));
         SetBox* copy = newSetBox();
         copy->chars = box->chars;
         for (int i = 0; i < 4; ++i) copy->bits[i] = box->bits[i];
@@ -487,7 +489,7 @@ std::uint32_t Machine::structured(std::uint32_t w, std::uint32_t pc, std::uint32
         case LOADPATH: {
             const std::uint32_t mask = code[pc++];
             const std::uint32_t first = top - a - 1;
-            Value r = *walkPath(&s[s[first].refIndex()], &s[first + 1], a, mask, false);
+            Value r = *walkPath(&s[s[first].refIndex()], &s[first + 1], a, mask, false, budget_);
             while (top > first + 1) s[--top] = Value();
             s[first] = std::move(r);
             break;
@@ -496,7 +498,7 @@ std::uint32_t Machine::structured(std::uint32_t w, std::uint32_t pc, std::uint32
             const std::uint32_t mask = code[pc++];
             const std::uint32_t first = top - a - 2;
             Value* root = &s[s[first].refIndex()];
-            Value* cell = walkPath(root, &s[first + 1], a - 1, mask, true);
+            Value* cell = walkPath(root, &s[first + 1], a - 1, mask, true, budget_);
             const bool zero = a - 1 < 32 && ((mask >> (a - 1)) & 1u);
             Value& key = s[first + a];
             Value& v = s[top - 1];
@@ -511,7 +513,7 @@ std::uint32_t Machine::structured(std::uint32_t w, std::uint32_t pc, std::uint32
                 if (cell->box()->refs > 1) *cell = Value(std::string(cell->string()));
                 cell->box()->text[static_cast<std::size_t>(i - 1)] = v.string()[0];
             } else {
-                ArrayBox& box = writableArray(*cell);
+                ArrayBox& box = writableArray(*cell, budget_);
                 storeItem(box, box.items[elementIndex(box, key, zero)], std::move(v));
             }
             while (top > first) s[--top] = Value();
@@ -523,7 +525,8 @@ std::uint32_t Machine::structured(std::uint32_t w, std::uint32_t pc, std::uint32
             const std::uint32_t cellIndex = code[pc + 2];
             pc += 3;
             const std::uint32_t first = top - a - pathSteps - 1;
-            Value* cell = walkPath(&s[s[first].refIndex()], &s[first + 1], pathSteps, mask, true);
+            Value* cell =
+                walkPath(&s[s[first].refIndex()], &s[first + 1], pathSteps, mask, true, budget_);
             setLength(*cell, &s[first + 1 + pathSteps], a, program_.cells[cellIndex]);
             while (top > first) s[--top] = Value();
             break;
@@ -565,12 +568,15 @@ std::uint32_t Machine::structured(std::uint32_t w, std::uint32_t pc, std::uint32
             s[top - 1] = std::move(r);
             break;
         }
-        case SETNEW: s[top++] = Value::set(newSetBox()); break;
+        case SETNEW:
+            budget_.checkMemory(sizeof(SetBox));
+            s[top++] = Value::set(newSetBox());
+            break;
         case SETADD:
         case SETDEL: {
             const unsigned m = setMember(s[top - 1]);
             const bool isChar = s[top - 1].isString();
-            SetBox& box = writableSet(s[top - 2]);
+            SetBox& box = writableSet(s[top - 2], budget_);
             if ((w & 0xFF) == SETADD) {
                 box.add(m);
                 if (isChar) box.chars = true;
@@ -585,7 +591,7 @@ std::uint32_t Machine::structured(std::uint32_t w, std::uint32_t pc, std::uint32
             const std::int64_t lo = ordinal(s[top - 2]);
             const std::int64_t hi = ordinal(s[top - 1]);
             if (lo <= hi && (lo < 0 || hi > 255)) rangeError();
-            SetBox& box = writableSet(s[top - 3]);
+            SetBox& box = writableSet(s[top - 3], budget_);
             for (std::int64_t m = lo; m <= hi; ++m) box.add(static_cast<unsigned>(m));
             if (isChar) box.chars = true;
             s[--top] = Value();
@@ -605,6 +611,7 @@ std::uint32_t Machine::structured(std::uint32_t w, std::uint32_t pc, std::uint32
         }
         case MKARRAY: {
             const Value& tmpl = constants[a];
+            budget_.checkMemory(sizeof(ArrayBox) + tmpl.arrayBox()->items.size() * sizeof(Value));
             ArrayBox* box = cloneArrayBox(*tmpl.arrayBox());
             Value made = Value::array(box);
             const auto n = static_cast<std::uint32_t>(box->items.size());

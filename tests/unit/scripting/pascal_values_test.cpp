@@ -93,6 +93,13 @@ TEST(PascalValues, ArraysCountAgainstTheMemoryLimit) {
                       "begin for i := 1 to 100 do SetLength(a, i, 1000) end.",
                       env),
               "!Line 2, column 28: Script stopped: memory limit");
+    // Copies made on a write count too: each element below takes its own 320 KB.
+    EXPECT_EQ(outcome("type TBig = array[1..20000] of Integer;\n"
+                      "var d: array of TBig; b: TBig; i: Integer;\n"
+                      "begin SetLength(d, 10); for i := 0 to 9 do begin d[i] := b;\n"
+                      "  d[i][1] := i end end.",
+                      env),
+              "!Line 4, column 11: Script stopped: memory limit");
     // A program's own templates are bounded while it is compiled.
     EXPECT_EQ(outcome("var a: array[1..40000] of Integer; b: array[1..40000] of Integer;\n"
                       "begin end.",
