@@ -17,7 +17,10 @@ void Compiler::statementList(std::initializer_list<Tok> terminators) {
 void Compiler::statement() {
     NestingGuard guard(*this);
     switch (tok_.type) {
-        case Tok::Ident: identStatement(); return;
+        case Tok::Ident:
+            if (tok_.text == "GOTO") fail("Labels and goto are not supported");
+            identStatement();
+            return;
         case Tok::Begin:
             next();
             statementList({Tok::End_});

@@ -936,6 +936,8 @@ void Machine::execute() {
                         const std::int64_t n = down ? v - 1 : v + 1;
                         if (var.kind() == Kind::String)
                             var.assign(Value(std::string(1, static_cast<char>(n))));
+                        else if (var.kind() == Kind::Boolean)
+                            var.assign(Value(n != 0));
                         else
                             store(var, Value(n));
                         pc = a;

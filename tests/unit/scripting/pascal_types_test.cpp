@@ -154,6 +154,9 @@ TEST(PascalTypes, OrdinalsCaseAndForIn) {
         {"IntToStr(Integer('a')) + Char(66) + IntToStr(Byte(300)) + IntToStr(Cardinal(-1)) + "
          "IntToStr(ShortInt(200)) + UpCase('q')",
          "97B444294967295-56Q"},
+        {"var b: Boolean; c: Char; begin for b := False to True do if b then Result := Result + "
+         "'T' else Result := Result + 'F'; for c := 'x' to 'z' do Result := Result + c end.",
+         "FTxyz"},
         {"type TR = 3..7; var r: TR; begin r := 5; Inc(r); Result := IntToStr(r) + "
          "IntToStr(Low(TR)) + IntToStr(High(TR)) end.",
          "637"},
@@ -269,6 +272,7 @@ TEST(PascalTypes, NamesAreResolvedWhenCompiled) {
         {"type TF = function(x: Integer): Integer; begin end.",
          "!Line 1, column 11: Procedural types are not supported"},
         {"label 1; begin end.", "!Line 1, column 1: Labels and goto are not supported"},
+        {"begin goto 1 end.", "!Line 1, column 7: Labels and goto are not supported"},
         {"procedure P(x: Integer); overload; begin end; begin end.",
          "!Line 1, column 26: Overloaded routines are not supported"},
         {"type TP = record X: Integer; end; begin Result := TP(1) end.",
