@@ -301,6 +301,82 @@ TEST(PascalTypes, LimitsHoldForStructuredValues) {
     });
 }
 
+TEST(PascalTypes, DeclarationErrorsInPlainWords) {
+    runTable({
+        {"type T = Integer; T = string; begin end.",
+         "!Line 1, column 19: Identifier redeclared: 'T'"},
+        {"type C = (Red, Green); D = (Blue, Red); begin end.",
+         "!Line 1, column 35: Identifier redeclared: 'Red'"},
+        {"type TR = record A: Integer; A: string; end; begin end.",
+         "!Line 1, column 30: Identifier redeclared: 'A'"},
+        {"var a: array[Double] of Integer; begin end.",
+         "!Line 1, column 8: Ordinal type required for an array index"},
+        {"var a: array[5..1] of Integer; begin end.",
+         "!Line 1, column 14: Low bound exceeds high bound"},
+        {"var s: string[300]; begin end.", "!Line 1, column 8: String length must be 1 to 255"},
+        {"const A: array[1..3] of Integer = (1, 2); begin end.",
+         "!Line 1, column 35: Number of elements differs from declaration"},
+        {"type TP = record X: Integer; end; const P: TP = (Y: 1); begin end.",
+         "!Line 1, column 50: Undeclared identifier: 'Y'"},
+        {"type E1 = class(TObject); begin end.",
+         "!Line 1, column 11: Classes other than exception classes are not supported"},
+        {"type TR = record X: Integer; end; begin try except on E: TR do end end.",
+         "!Line 1, column 58: Exception class expected"},
+        {"type TR = record X: Integer; end; begin raise TR.Create('x') end.",
+         "!Line 1, column 47: Exception class expected"},
+        {"procedure P; forward; procedure P; forward; begin end.",
+         "!Line 1, column 36: Routine declared forward twice"},
+        {"procedure P(x: Integer = 1); begin end; begin end.",
+         "!Line 1, column 24: Default parameter values are not supported"},
+        {"var f: TextFile; begin end.", "!Line 1, column 8: Files are not supported"},
+    });
+}
+
+TEST(PascalTypes, StatementErrorsInPlainWords) {
+    runTable({
+        {"var a: array[1..2] of Integer; begin SetLength(a, 3) end.",
+         "!Line 1, column 38: Dynamic array or string required"},
+        {"var a: array of Integer; begin SetLength(a, 1, 2) end.",
+         "!Line 1, column 48: Too many dimensions"},
+        {"const N = 3; begin Inc(N) end.", "!Line 1, column 24: Variable required: 'N'"},
+        {"var i: Integer; begin with i do end.", "!Line 1, column 28: Record type required"},
+        {"var i: Integer; begin i[1] := 2 end.", "!Line 1, column 24: Array type required"},
+        {"var s: string; begin s[1].X := 'a' end.", "!Line 1, column 26: Array type required"},
+        {"begin Result := Low(string) end.", "!Line 1, column 17: Ordinal type required"},
+        {"begin Result := Integer end.", "!Line 1, column 17: Type name is not a value: 'Integer'"},
+        {"begin Inc := 1 end.", "!Line 1, column 11: '(' expected but ':=' found"},
+        {"begin Result := ExceptObject.Message end.",
+         "!Line 1, column 17: ExceptObject is only available in an exception handler"},
+        {"var x: Integer; begin Result := (x as Exception).Message end.",
+         "!Line 1, column 34: Type casts with 'as' are only supported on exception objects"},
+    });
+}
+
+TEST(PascalTypes, RangeErrorsCarryTheirPlace) {
+    runTable({
+        {"var g: array[1..2, 1..2] of Integer;\nbegin\n  g[2, 3] := 1\nend.",
+         "!Line 3, column 11: Range check error"},
+        {"var g: array[1..2, 1..2] of Integer; i: Integer;\nbegin i := 0;\n"
+         "  Result := g[2][i]\nend.",
+         "!Line 3, column 17: Range check error"},
+        {"function F(const A: array of Integer): Integer; begin Result := A[High(A) + 1] end;\n"
+         "var s: array[1..3] of Integer; begin Result := F(s) end.",
+         "!Line 1, column 66: Range check error"},
+        {"var a: array['a'..'c'] of Integer; begin a['b'] := 2; Result := a['b'] + a['c'];\n"
+         "  a['d'] := 1 end.",
+         "!Line 2, column 10: Range check error"},
+        {"type TC = (Red, Green); var a: array[TC] of string; begin a[Green] := 'g';\n"
+         "Result := a[Green] + IntToStr(Length(a)) end.",
+         "g2"},
+        {"begin Result := Format('%2:d', [1, 2]) end.",
+         "!Line 1, column 17: No argument for format '%2:d'"},
+        {"var s: string; begin s := 'ab';\n  s[3] := 'c' end.",
+         "!Line 2, column 8: String index out of range"},
+        {"var b: Boolean; begin b := True; b := Succ(b) end.",
+         "!Line 1, column 39: Range check error"},
+    });
+}
+
 TEST(PascalTypes, NewConstructsCountSteps) {
     Environment env = testing::standardEnvironment();
     env.limits.maxSteps = 10000;
