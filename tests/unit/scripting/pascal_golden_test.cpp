@@ -314,5 +314,68 @@ TEST(PascalGolden, RuntimeLibrary) {
     });
 }
 
+TEST(PascalGolden, OrdinaryProgramsWithTypes) {
+    runTable({
+        {"program Sieve;\n"
+         "const Max = 50;\n"
+         "var composite: array[2..Max] of Boolean; i, j: Integer; s: string;\n"
+         "begin\n"
+         "  for i := 2 to Max do\n"
+         "    if not composite[i] then begin\n"
+         "      s := s + IntToStr(i) + ' ';\n"
+         "      j := i * i;\n"
+         "      while j <= Max do begin composite[j] := True; j := j + i end\n"
+         "    end;\n"
+         "  Result := Trim(s)\n"
+         "end.",
+         "2 3 5 7 11 13 17 19 23 29 31 37 41 43 47"},
+        {"type TStudent = record Name: string; Marks: array[1..3] of Integer; end;\n"
+         "  TClass = array of TStudent;\n"
+         "function Average(const s: TStudent): Double;\n"
+         "var m: Integer; begin Result := 0; for m in s.Marks do Result := Result + m;\n"
+         "  Result := Result / Length(s.Marks) end;\n"
+         "procedure Add(var c: TClass; const n: string; a, b, d: Integer);\n"
+         "begin SetLength(c, Length(c) + 1);\n"
+         "  with c[High(c)] do begin Name := n; Marks[1] := a; Marks[2] := b; Marks[3] := d end\n"
+         "end;\n"
+         "var c: TClass; i, best: Integer;\n"
+         "begin Add(c, 'Ann', 5, 4, 5); Add(c, 'Bob', 3, 3, 4); Add(c, 'Eve', 5, 5, 5);\n"
+         "  best := Low(c);\n"
+         "  for i := Low(c) + 1 to High(c) do if Average(c[i]) > Average(c[best]) then best := i;\n"
+         "  Result := c[best].Name + ' ' + FloatToStr(Average(c[1]))\n"
+         "end.",
+         "Eve 3.33333333333333"},
+        {"type TMatrix = array[1..2, 1..2] of Integer;\n"
+         "function Mul(const a, b: TMatrix): TMatrix; var i, j, k: Integer;\n"
+         "begin for i := 1 to 2 do for j := 1 to 2 do begin Result[i, j] := 0;\n"
+         "  for k := 1 to 2 do Result[i, j] := Result[i, j] + a[i, k] * b[k, j] end end;\n"
+         "const F: TMatrix = ((1, 1), (1, 0));\n"
+         "var m: TMatrix; n: Integer;\n"
+         "begin m := F; for n := 1 to 9 do m := Mul(m, F); Result := m[1, 2] end.",
+         "55"},
+        {"type TSuit = (Clubs, Diamonds, Hearts, Spades);\n"
+         "const Names: array[TSuit] of string = ('C', 'D', 'H', 'S');\n"
+         "var s: TSuit; red: set of TSuit;\n"
+         "begin red := [Diamonds, Hearts];\n"
+         "  for s := Low(TSuit) to High(TSuit) do\n"
+         "    case s of\n"
+         "      Clubs, Spades: Result := Result + LowerCase(Names[s]);\n"
+         "    else if s in red then Result := Result + Names[s]\n"
+         "    end\n"
+         "end.",
+         "cDHs"},
+        {"function BinarySearch(const A: array of Integer; key: Integer): Integer;\n"
+         "var lo, hi, mid: Integer;\n"
+         "begin lo := Low(A); hi := High(A); Result := -1;\n"
+         "  while lo <= hi do begin mid := (lo + hi) div 2;\n"
+         "    if A[mid] = key then begin Result := mid; Exit end\n"
+         "    else if A[mid] < key then lo := mid + 1 else hi := mid - 1 end end;\n"
+         "const Data: array[1..7] of Integer = (2, 3, 5, 7, 11, 13, 17);\n"
+         "begin Result := IntToStr(BinarySearch(Data, 11)) + IntToStr(BinarySearch(Data, 4)) +\n"
+         "  IntToStr(BinarySearch([9], 9)) end.",
+         "4-10"},
+    });
+}
+
 }  // namespace
 }  // namespace qbx::scripting::pascal
