@@ -234,8 +234,9 @@ private:
     }
     bool isClass(std::string_view raised, std::string_view pattern) const;
     [[gnu::noinline]] void initComposites(const Proto& p, std::uint32_t base);
+    // Works on top_: the main loop's own counter never has its address taken.
     [[gnu::noinline]] std::uint32_t structured(std::uint32_t w, std::uint32_t pc,
-                                               std::uint32_t& top, std::uint32_t base);
+                                               std::uint32_t base);
     void setLength(Value& cell, const Value* lengths, std::uint32_t dims, const CellInit& element);
     void push(Value v) { stack_[top_++] = std::move(v); }
 
@@ -469,8 +470,8 @@ RunResult Machine::run() {
 
 // The instructions of arrays, records, sets and casts, kept out of the main loop so that its
 // hot registers stay where they are.
-std::uint32_t Machine::structured(std::uint32_t w, std::uint32_t pc, std::uint32_t& top,
-                                  std::uint32_t base) {
+std::uint32_t Machine::structured(std::uint32_t w, std::uint32_t pc, std::uint32_t base) {
+    std::uint32_t& top = top_;
     Value* s = stack_.data();
     const Proto& proto = program_.protos[frames_.back().proto];
     const std::uint32_t* code = proto.code.data();
@@ -894,7 +895,9 @@ void Machine::execute() {
                 default:
                     pc_ = pc;
                     ip_ = ip;
-                    pc = structured(w, pc, top, base);
+                    top_ = top;
+                    pc = structured(w, pc, base);
+                    top = top_;
                     break;
                 case ISCLASS: {
                     const bool r = isClass(s[top - 2].string(), s[top - 1].string());
