@@ -278,6 +278,18 @@ const Type* Compiler::identFactor() {
 }
 
 void Compiler::exceptionMember(SourcePos pos, std::uint32_t slot, const std::string& variable) {
+    if (tok_.type == Tok::Ident && tok_.text == "IS") {
+        // "E is EConvertError": the class raised, or one derived from it.
+        next();
+        if (tok_.type != Tok::Ident) expected("Exception class");
+        const Type* cls = findType(tok_.text);
+        if (cls == nullptr || cls->kind != Type::ExceptionClass) fail("Exception class expected");
+        emitAt(pos, LOADL, slot + 1);
+        emitAt(pos, PUSHK, constant(Value(tok_.text)));
+        emitAt(pos, ISCLASS);
+        next();
+        return;
+    }
     if (tok_.type != Tok::Dot) {
         // The object itself, only to be compared (ExceptObject = E): the place it was raised
         // tells one exception from another.

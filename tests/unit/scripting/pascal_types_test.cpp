@@ -239,6 +239,11 @@ TEST(PascalTypes, ExceptionClassesDeclaredByTheScript) {
          "if ExceptObject = E then Result := (ExceptObject as Exception).ClassName + "
          "(E as Exception).Message end end.",
          "EConvertErrorm"},
+        {"type EMine = class(EConvertError);\n"
+         "begin try raise EMine.Create('m') except on E: Exception do\n"
+         "Result := (E is EConvertError) and (ExceptObject is EMine) and not (E is EIntError) end "
+         "end.",
+         "True"},
         {"var a: array[1..2] of Integer;\n"
          "begin try a[3] := 1 except on E: ERangeError do Result := E.Message end end.",
          "Range check error"},
