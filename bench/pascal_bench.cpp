@@ -28,7 +28,7 @@ const char* const kStringLoop =
 void runScript(benchmark::State& state, const char* source, const char* expected) {
     Environment env;
     addCoreLibrary(env);
-    const CompileResult compiled = compile(source);
+    const CompileResult compiled = compile(source, env);
     if (compiled.error) throw std::runtime_error(compiled.error->text());
     for (auto _ : state) {
         RunResult result = run(*compiled.program, env);
@@ -51,7 +51,9 @@ void CompileSmallProgram(benchmark::State& state) {
         "begin if n < 2 then Result := n else Result := Fib(n - 1) + Fib(n - 2) end;\n"
         "var i: Integer; s: String;\n"
         "begin for i := 1 to 10 do s := s + IntToStr(Fib(i)) + ','; Result := s end.";
-    for (auto _ : state) benchmark::DoNotOptimize(compile(source));
+    Environment env;
+    addCoreLibrary(env);
+    for (auto _ : state) benchmark::DoNotOptimize(compile(source, env));
 }
 BENCHMARK(CompileSmallProgram)->Unit(benchmark::kMicrosecond);
 

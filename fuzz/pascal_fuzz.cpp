@@ -19,7 +19,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         e->limits.maxSourceLength = 1 << 16;
         return e;
     }();
-    const CompileResult compiled = compile(source, env->limits);
+    const CompileResult compiled = compile(source, *env);
     if (compiled.error) {
         if (compiled.program || compiled.error->message.empty()) std::abort();
         return 0;

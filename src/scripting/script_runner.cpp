@@ -208,7 +208,7 @@ std::shared_ptr<const pascal::Program> ScriptRunner::compiled(std::string_view s
                                                               std::string& error) {
     const std::string key(source);
     if (const auto it = programs_.find(key); it != programs_.end()) return it->second;
-    pascal::CompileResult result = pascal::compile(source, environment_->limits);
+    pascal::CompileResult result = pascal::compile(source, *environment_);
     if (result.error || !result.program) {
         error = result.error ? result.error->text() : "Compilation failed";
         return nullptr;

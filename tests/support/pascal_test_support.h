@@ -16,7 +16,7 @@ inline Environment standardEnvironment() {
 }
 
 inline std::string outcome(std::string_view source, Environment& env) {
-    const CompileResult compiled = compile(source, env.limits);
+    const CompileResult compiled = compile(source, env);
     if (compiled.error) return "!" + compiled.error->text();
     const RunResult result = run(*compiled.program, env);
     if (result.error) return "!" + result.error->text();

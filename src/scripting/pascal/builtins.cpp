@@ -3,6 +3,7 @@
 // error instead of undefined memory access.
 #include <cmath>
 #include <string>
+#include <vector>
 
 #include "base/float_text.h"
 #include "base/text.h"
@@ -56,7 +57,29 @@ Value length(Args a, CallContext&) {
     return Value(static_cast<std::int64_t>(stringArg(a[0], h).size()));
 }
 
-Value copy(Args a, CallContext&) {
+// Copy of a dynamic array: the elements from a 0-based index, as a new array.
+Value copyArray(Args a, CallContext& c) {
+    const ArrayBox& from = *a[0].arrayBox();
+    const auto size = static_cast<std::int64_t>(from.items.size());
+    std::int64_t index = a.size() > 1 ? a[1].toInteger() : 0;
+    std::int64_t count = a.size() > 2 ? a[2].toInteger() : size;
+    if (index < 0) index = 0;
+    if (index > size) index = size;
+    if (count < 0) count = 0;
+    if (count > size - index) count = size - index;
+    c.checkLength(static_cast<std::size_t>(count) * sizeof(Value));
+    ArrayBox* box = newArrayBox(static_cast<std::size_t>(count), 0, true, false, from.depth);
+    for (std::int64_t i = 0; i < count; ++i) {
+        Value& item = box->items[static_cast<std::size_t>(i)];
+        item.setDeclared(from.items[static_cast<std::size_t>(index + i)].declared());
+        item = from.items[static_cast<std::size_t>(index + i)];
+    }
+    return Value::array(box);
+}
+
+Value copy(Args a, CallContext& c) {
+    if (a[0].isArray()) return copyArray(a, c);
+    if (a.size() < 2) c.fail("Not enough actual parameters for 'Copy'");
     std::string h;
     const std::string_view s = stringArg(a[0], h);
     std::int64_t index = a[1].toInteger();
@@ -111,6 +134,13 @@ Value ord(Args a, CallContext& c) {
     if (v.kind() == Kind::Boolean) return Value(std::int64_t{v.boolean() ? 1 : 0});
     if (v.kind() == Kind::Integer) return v;
     c.fail("Ordinal type required, not '" + std::string(v.typeName()) + "'");
+}
+
+Value upCase(Args a, CallContext& c) {
+    const Value& v = a[0];
+    if (!v.isString() || v.string().size() != 1)
+        c.fail("Incompatible types: 'Char' and '" + std::string(v.typeName()) + "'");
+    return Value(asciiCase(v.string(), true));
 }
 
 Value upperCase(Args a, CallContext&) {
@@ -169,6 +199,63 @@ Value sqrt(Args a, CallContext& c) {
     return Value(std::sqrt(x));
 }
 
+// Math's routines over an open array: Sum([1, 2.5]), MaxIntValue(A).
+const std::vector<Value>& listArg(const Value& v, CallContext& c) {
+    if (!v.isArray()) c.fail("Incompatible types: 'Array' and '" + std::string(v.typeName()) + "'");
+    return v.arrayBox()->items;
+}
+
+Value checkedFloat(double d) {
+    if (!std::isfinite(d)) throw RuntimeError("Floating point overflow", "EOverflow");
+    return Value(d);
+}
+
+Value extremeInt(Args a, CallContext& c, bool wantMax) {
+    const auto& items = listArg(a[0], c);
+    if (items.empty()) c.fail("Range check error", "ERangeError");
+    std::int64_t best = items[0].toInteger();
+    for (const Value& v : items) {
+        const std::int64_t x = v.toInteger();
+        if (wantMax ? x > best : x < best) best = x;
+    }
+    return Value(best);
+}
+Value maxIntValue(Args a, CallContext& c) { return extremeInt(a, c, true); }
+Value minIntValue(Args a, CallContext& c) { return extremeInt(a, c, false); }
+
+Value extremeFloat(Args a, CallContext& c, bool wantMax) {
+    const auto& items = listArg(a[0], c);
+    if (items.empty()) c.fail("Range check error", "ERangeError");
+    double best = items[0].toDouble();
+    for (const Value& v : items) {
+        const double x = v.toDouble();
+        if (wantMax ? x > best : x < best) best = x;
+    }
+    return Value(best);
+}
+Value maxValue(Args a, CallContext& c) { return extremeFloat(a, c, true); }
+Value minValue(Args a, CallContext& c) { return extremeFloat(a, c, false); }
+
+Value sumFloat(Args a, CallContext& c) {
+    double total = 0;
+    for (const Value& v : listArg(a[0], c)) total += v.toDouble();
+    return checkedFloat(total);
+}
+
+Value sumInt(Args a, CallContext& c) {
+    std::uint64_t total = 0;
+    for (const Value& v : listArg(a[0], c)) total += static_cast<std::uint64_t>(v.toInteger());
+    return Value(static_cast<std::int64_t>(total));
+}
+
+Value mean(Args a, CallContext& c) {
+    const auto& items = listArg(a[0], c);
+    if (items.empty()) c.fail("Invalid floating point operation", "EInvalidOp");
+    double total = 0;
+    for (const Value& v : items) total += v.toDouble();
+    return checkedFloat(total / static_cast<double>(items.size()));
+}
+
 struct Builtin {
     std::string_view name;
     int minArgs;
@@ -179,7 +266,7 @@ struct Builtin {
 
 constexpr Builtin kBuiltins[] = {
     {"Length", 1, 1, 0, length},
-    {"Copy", 2, 3, 0, copy},
+    {"Copy", 1, 3, 0, copy},
     {"Pos", 2, 2, 0, pos},
     {"IntToStr", 1, 1, 0, intToStr},
     {"StrToInt", 1, 1, 0, strToInt},
@@ -188,6 +275,7 @@ constexpr Builtin kBuiltins[] = {
     {"Chr", 1, 1, 0, chr},
     {"Ord", 1, 1, 0, ord},
     {"UpperCase", 1, 1, 0, upperCase},
+    {"UpCase", 1, 1, 0, upCase},
     {"LowerCase", 1, 1, 0, lowerCase},
     {"AnsiUpperCase", 1, 1, 0, ansiUpperCase},
     {"AnsiLowerCase", 1, 1, 0, ansiLowerCase},
@@ -198,13 +286,54 @@ constexpr Builtin kBuiltins[] = {
     {"Round", 1, 1, 0, round},
     {"Trunc", 1, 1, 0, trunc},
     {"Sqrt", 1, 1, 0, sqrt},
+    {"MaxIntValue", 1, 1, 0, maxIntValue},
+    {"MinIntValue", 1, 1, 0, minIntValue},
+    {"MaxValue", 1, 1, 0, maxValue},
+    {"MinValue", 1, 1, 0, minValue},
+    {"Sum", 1, 1, 0, sumFloat},
+    {"SumInt", 1, 1, 0, sumInt},
+    {"Mean", 1, 1, 0, mean},
 };
 
+const char* const kEnglishShortDays[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
+const char* const kEnglishLongDays[] = {"Sunday",   "Monday", "Tuesday", "Wednesday",
+                                        "Thursday", "Friday", "Saturday"};
+const char* const kEnglishShortMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                           "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+const char* const kEnglishLongMonths[] = {"January",   "February", "March",    "April",
+                                          "May",       "June",     "July",     "August",
+                                          "September", "October",  "November", "December"};
+
 }  // namespace
+
+CalendarNames englishCalendarNames() {
+    CalendarNames names;
+    for (int i = 0; i < 7; ++i) {
+        names.shortDays[static_cast<std::size_t>(i)] = kEnglishShortDays[i];
+        names.longDays[static_cast<std::size_t>(i)] = kEnglishLongDays[i];
+    }
+    for (int i = 0; i < 12; ++i) {
+        names.shortMonths[static_cast<std::size_t>(i)] = kEnglishShortMonths[i];
+        names.longMonths[static_cast<std::size_t>(i)] = kEnglishLongMonths[i];
+    }
+    return names;
+}
+
+void addCalendarNames(Environment& environment, const CalendarNames& names) {
+    auto add = [&](std::string_view name, std::span<const std::string> texts) {
+        std::vector<Value> values(texts.begin(), texts.end());
+        environment.addConstantArray(name, 1, values);
+    };
+    add("ShortDayNames", names.shortDays);
+    add("LongDayNames", names.longDays);
+    add("ShortMonthNames", names.shortMonths);
+    add("LongMonthNames", names.longMonths);
+}
 
 void addCoreLibrary(Environment& environment) {
     for (const auto& b : kBuiltins)
         environment.addFunction(b.name, b.minArgs, b.maxArgs, b.function, b.varParams);
+    addCalendarNames(environment, englishCalendarNames());
 }
 
 }  // namespace qbx::scripting::pascal

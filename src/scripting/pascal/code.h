@@ -52,12 +52,35 @@ enum Op : std::uint8_t {
     GE,
     NEG,
     NOT,
-    INRANGE,  // value lo hi -> lo <= value <= hi
-    INDEX,    // string index -> one-character string
-    SETCHAR,  // string index char -> string with that character replaced
-    ISCLASS,  // class-name pattern-name -> Boolean (Exception matches every class)
-    JMP,      // A: target
-    JMPF,     // A: target; pops a Boolean
+    INRANGE,    // value lo hi -> lo <= value <= hi
+    INDEX,      // string index -> one-character string; array index -> element (its own low bound)
+    INDEXZ,     // array index -> element, counting from 0 (an open-array parameter)
+    FIELD,      // A: field; record -> the field's value
+    LOADPATH,   // A: steps; word: zero-based mask. ref key... -> the cell's value
+    STOREPATH,  // A: steps; word: zero-based mask. ref key... value -> (copy-on-write on the way)
+    SETLEN,     // A: dimensions; words: steps, zero-based mask, element cell. ref key... n...
+    LOADU,      // A: slot of an enclosing routine; word: levels up (bit 31: holds a reference)
+    STOREU,
+    REFU,
+    CALLX,     // A: nested routine; word: levels up to the frame that encloses it
+    LEN,       // string or array -> its length
+    LOWOF,     // A: 1 for an open array. array or string -> its low bound
+    HIGHOF,    // A: 1 for an open array
+    SUCCN,     // ordinal n -> the ordinal n further (Char, Boolean, integers)
+    SETNEW,    // -> an empty set
+    SETADD,    // set ordinal -> set with it
+    SETDEL,    // set ordinal -> set without it
+    SETRANGE,  // set lo hi -> set with lo..hi
+    IN,        // ordinal set -> Boolean
+    MKARRAY,   // A: template constant; its items' new values -> a copy of it holding them
+    MKLIST,    // A: count; values -> an open array of them
+    FORIN,     // A: exit target; words: collection slot, cursor slot. pushes the next member
+    SHORTEN,   // A: capacity of a string[N]; a longer string is cut to it
+    CAST,      // A: a Cast; the value as that type (Integer(c), Char(65), Cardinal(-1))
+    SETCHAR,   // string index char -> string with that character replaced
+    ISCLASS,   // class-name pattern-name -> Boolean (Exception matches every class)
+    JMP,       // A: target
+    JMPF,      // A: target; pops a Boolean
     JMPT,
     ANDJ,     // A: target; a False Boolean on top stays and jumps, else falls through
     ORJ,      // A: target; a True Boolean on top stays and jumps
@@ -86,17 +109,47 @@ struct Proto {
     std::vector<Value> constants;
     std::vector<DeclaredType> slotTypes;  // parameters, then (functions) Result, then locals
     std::vector<bool> byRef;              // per parameter
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> compositeSlots;  // slot, cell
     std::uint32_t paramCount = 0;
     bool isFunction = false;
     std::uint32_t maxOperands = 0;  // operand stack depth above the slots
 };
 
+// How a cell of an array or a record starts: its declared type and first value (a shared
+// template for a static array or a record, copied on its first write).
+struct CellInit {
+    DeclaredType declared = DeclaredType::Variant;
+    Value init;
+    std::uint16_t depth = 0;  // arrays nested in the value, for the box depth rule
+};
+
 struct Program {
     std::vector<Proto> protos;
+    std::vector<CellInit> cells;
+    // Exception classes the script declares, and the library's: upper-cased name -> parent.
+    std::vector<std::pair<std::string, std::string>> classParents;
     std::vector<std::string> names;         // late-bound names, upper-cased
     std::vector<std::string> displayNames;  // as written, for messages
 };
 
 constexpr std::uint32_t kGlobalBit = 0x80000000u;
+
+// The parent of an exception class of the library ("EDIVBYZERO" -> "EINTERROR"), empty for one
+// it does not know; the classes a script declares are in Program::classParents.
+std::string_view libraryClassParent(std::string_view upperName);
+
+enum class Cast : std::uint8_t {
+    Int64,
+    Integer,
+    Cardinal,
+    Byte,
+    Word,
+    ShortInt,
+    SmallInt,
+    Char,
+    Boolean,
+    Double,
+    String
+};
 
 }  // namespace qbx::scripting::pascal

@@ -1,10 +1,12 @@
-// The compiler's inner parts, shared by its three source files: declarations (compiler.cpp),
-// statements and expressions. Single pass: recursive descent straight to code, one Proto per
-// routine. Names the script declares are resolved here; every other name is late-bound and
-// resolved against the Environment when the run reaches it.
+// The compiler's inner parts, shared by its source files: declarations (compiler.cpp), types
+// (compiler_types.cpp), statements and expressions. Single pass: recursive descent straight to
+// code, one Proto per routine. Every name is resolved here: the script's own, then the
+// Environment's; a name found in neither is a compile error. The Environment's entries are still
+// looked up by name when the run reaches them, so constants refreshed between runs are seen.
 #pragma once
 
 #include <algorithm>
+#include <deque>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -20,12 +22,46 @@ constexpr std::size_t kMaxSlots = 1u << 16;
 constexpr std::size_t kMaxConstants = 1u << 23;
 constexpr int kMaxParams = 64;
 
+// What the compiler knows of a type; values stay dynamically typed at run time, so this serves
+// field indices, bounds, element types for default values and ordinal ranges.
+struct Type {
+    enum Kind {
+        Scalar,
+        StaticArray,
+        DynArray,
+        OpenArray,
+        Record,
+        Set,
+        ExceptionClass
+    } kind = Scalar;
+    DeclaredType declared = DeclaredType::Variant;
+    bool ordinal = false;  // Low, High, Succ, Pred, case, sets and array bounds accept it
+    bool isChar = false;
+    bool isBoolean = false;
+    bool isString = false;
+    std::int64_t low = 0;  // ordinal range; a static array's index range
+    std::int64_t high = 0;
+    const Type* element = nullptr;  // arrays: element; sets: member
+    const Type* index = nullptr;    // static arrays: the index type
+    struct Field {
+        std::string name;  // upper-cased
+        const Type* type;
+    };
+    std::vector<Field> fields;
+    std::uint16_t depth = 0;      // arrays and records nested, this one included
+    std::uint32_t maxLength = 0;  // string[N]: N
+    std::string name;             // for messages
+};
+
 struct Symbol {
-    enum Kind { Var, Const, Routine, ExceptVar } kind = Var;
+    enum Kind { Var, Const, Routine, ExceptVar, Literal } kind = Var;
     std::uint32_t slot = 0;   // Var, Const, ExceptVar
     bool byRef = false;       // Var: a var parameter
     bool mainLevel = false;   // declared by the program itself, not a routine
     std::uint32_t proto = 0;  // Routine
+    int level = 0;            // Routine: 1 declared by the program, 2 inside a routine, ...
+    const Type* type = nullptr;
+    Value literal;  // Literal: a constant known while compiling (enumeration values, const N = 5)
 };
 
 struct Block {
@@ -36,9 +72,19 @@ struct Block {
     std::vector<std::size_t> toFinally;  // Try: leaving jumps, patched to the finally code
 };
 
+struct WithScope {
+    const Type* record;
+    std::vector<std::uint32_t> temps;  // the reference, then the keys of the record's place
+    std::uint32_t zeroMask;
+};
+
 struct FuncState {
     std::uint32_t proto = 0;
     bool isMain = false;
+    FuncState* parent = nullptr;
+    int level = 0;
+    std::unordered_map<std::string, const Type*> types;
+    std::vector<WithScope> withs;
     std::string ownName;  // a function's name: assigning to it sets Result
     std::unordered_map<std::string, Symbol> locals;
     std::vector<std::pair<std::string, Symbol>> exceptVars;
@@ -54,10 +100,26 @@ int stackEffect(Op op);
 int operandsTaken(Op op);
 std::size_t instructionLength(std::uint32_t word);
 
+// A place assignments and var arguments reach: a variable, or a path of keys from one whose
+// reference and keys wait in temporary slots.
+struct Address {
+    Symbol symbol;
+    int hops = 0;
+    std::vector<std::uint32_t> temps;  // empty for a plain variable
+    std::uint32_t steps = 0;
+    std::uint32_t zeroMask = 0;
+    const Type* type = nullptr;
+};
+
+struct Found {
+    Symbol symbol;
+    int hops = 0;  // routine levels up from the one being compiled (0: its own)
+};
+
 class Compiler {
 public:
-    Compiler(std::string_view source, const Limits& limits, Program& program)
-        : lex_(source), limits_(limits), prog_(program) {}
+    Compiler(std::string_view source, const Environment& environment, Program& program)
+        : lex_(source), limits_(environment.limits), env_(environment), prog_(program) {}
 
     void compileProgram();
     void compileExpressionScript();
@@ -188,43 +250,102 @@ private:
 
     // ---- names
     [[gnu::noinline]] const Symbol* lookup(const std::string& name) const {
+        const Found* f = find(name);
+        return f ? &f->symbol : nullptr;
+    }
+    // The script's own name, innermost routine first; the result lives until the next call.
+    [[gnu::noinline]] const Found* find(const std::string& name) const {
         for (auto it = fs_->exceptVars.rbegin(); it != fs_->exceptVars.rend(); ++it)
-            if (it->first == name) return &it->second;
-        if (auto it = fs_->locals.find(name); it != fs_->locals.end()) return &it->second;
-        if (!fs_->isMain)
-            if (auto it = main_.locals.find(name); it != main_.locals.end()) return &it->second;
+            if (it->first == name) return &(found_ = Found{it->second, 0});
+        int hops = 0;
+        for (const FuncState* f = fs_; f != nullptr; f = f->parent, ++hops)
+            if (auto it = f->locals.find(name); it != f->locals.end())
+                return &(found_ = Found{it->second, hops});
         return nullptr;
     }
+    const Type* findType(const std::string& name) const;
     void declare(const Token& at, const std::string& name, Symbol s) {
         if (!fs_->locals.emplace(name, s).second)
             failAt({static_cast<std::uint32_t>(at.line), static_cast<std::uint32_t>(at.column)},
                    "Identifier redeclared: '" + at.raw + "'");
     }
     bool isGlobalFromHere(const Symbol& s) const { return s.mainLevel && !fs_->isMain; }
-    void emitLoad(SourcePos pos, const Symbol& s) {
-        if (s.byRef) {
+    // Variables of an enclosing routine are reached through the frames' static links.
+    void emitUp(SourcePos pos, Op op, const Symbol& s, int hops) {
+        emitAt(pos, op, s.slot);
+        word(static_cast<std::uint32_t>(hops) | (s.byRef ? kGlobalBit : 0u));
+    }
+    void emitLoad(SourcePos pos, const Symbol& s, int hops = 0) {
+        if (hops > 0 && !s.mainLevel) {
+            emitUp(pos, LOADU, s, hops);
+            lastVarLoad_ = SIZE_MAX;
+        } else if (s.byRef) {
             lastVarLoad_ = emitAt(pos, LOADR, s.slot);
         } else {
             const std::size_t at = emitAt(pos, isGlobalFromHere(s) ? LOADG : LOADL, s.slot);
             lastVarLoad_ = s.kind == Symbol::Var ? at : SIZE_MAX;
         }
     }
-    void emitStore(SourcePos pos, const Symbol& s) {
-        emitAt(pos, s.byRef ? STORER : (isGlobalFromHere(s) ? STOREG : STOREL), s.slot);
+    void emitStore(SourcePos pos, const Symbol& s, int hops = 0) {
+        if (hops > 0 && !s.mainLevel)
+            emitUp(pos, STOREU, s, hops);
+        else
+            emitAt(pos, s.byRef ? STORER : (isGlobalFromHere(s) ? STOREG : STOREL), s.slot);
+    }
+    void emitRef(SourcePos pos, const Symbol& s, int hops = 0) {
+        if (hops > 0 && !s.mainLevel)
+            emitUp(pos, REFU, s, hops);
+        else if (s.byRef)
+            emitAt(pos, PASSR, s.slot);
+        else
+            emitAt(pos, isGlobalFromHere(s) ? REFG : REFL, s.slot);
     }
 
     // ---- declarations
-    DeclaredType typeName();
-    void declarations(bool allowRoutines);
+    void declarations();
     [[gnu::noinline]] void varSection();
     [[gnu::noinline]] void constSection();
+    [[gnu::noinline]] void typeSection();
     [[gnu::noinline]] void routine(bool isFunction);
+    std::uint32_t declareVariable(const Token& name, const Type* type);
+
+    // ---- types (compiler_types.cpp)
+    const Type* typeRef(bool inParameter = false);
+    const Type* structuredType(const std::string& name);
+    const Type* recordType(const std::string& name);
+    const Type* exceptionClass(const Token& name);
+    Type* newType(Type::Kind kind);
+    std::uint32_t cellOf(const Type* type);
+    Value initialValue(const Type* type);
+    const Type* builtinType(const std::string& upper) const;
+    std::int64_t constInteger(const Type** type = nullptr);
+    Value constValue(const Type** type = nullptr);
+    Value constTerm(const Type** type);
+    Value constFactor(const Type** type);
+    bool tryConstant(Value& value, const Type*& type);
+    Value typedConstant(const Type* type);
+    void constantInitialiser(const Type* type);
+    const Type* intType() const { return builtinType("INTEGER"); }
+
+    // ---- places (compiler_types.cpp)
+    const Type* selectors(const Type* type);
+    const Type* placeKeys(const Type* type, std::uint32_t& steps, std::uint32_t& zeroMask,
+                          bool& any);
+    Address address(const Token& name, const Found& found);
+    Address withAddress(const WithScope& scope, std::uint32_t field);
+    void loadAddress(SourcePos pos, const Address& a);
+    void beginStore(SourcePos pos, const Address& a);
+    void endStore(SourcePos pos, const Address& a);
+    bool withField(const std::string& name, const WithScope*& scope, std::uint32_t& field) const;
+    bool intrinsic(const Token& name, bool wantValue, const Type*& result);
+    const Type* argumentAddress(Address& out);
+    void openArrayArgument();
 
     // ---- statements
     void statement();
     [[gnu::noinline]] void statementList(std::initializer_list<Tok> terminators);
     [[gnu::noinline]] void identStatement();
-    [[gnu::noinline]] void assignment(const Token& name, const Symbol& target);
+    [[gnu::noinline]] void assignment(const Token& name, const Symbol& target, int hops);
     [[gnu::noinline]] void ifStatement();
     [[gnu::noinline]] void whileStatement();
     [[gnu::noinline]] void repeatStatement();
@@ -234,24 +355,52 @@ private:
     [[gnu::noinline]] void raiseStatement();
     [[gnu::noinline]] void exitStatement();
     [[gnu::noinline]] void leave(Tok kind);
+    [[gnu::noinline]] void withStatement();
+    [[gnu::noinline]] void forInLoop(const Token& name, const Found& var, SourcePos varPos);
 
-    // ---- expressions
-    void expression();
-    void simpleExpression();
-    void term();
-    void factor();
-    [[gnu::noinline]] void identFactor();
+    // ---- expressions: each gives the static type of its value where one is known
+    const Type* expression();
+    const Type* simpleExpression();
+    const Type* term();
+    const Type* factor();
+    [[gnu::noinline]] const Type* identFactor();
+    [[gnu::noinline]] void setConstructor();
+    [[gnu::noinline]] const Type* typeCast(const Token& name, const Type* target);
+    void shorten(SourcePos pos, const Type* target) {
+        if (target != nullptr && target->maxLength > 0) emitAt(pos, SHORTEN, target->maxLength);
+    }
     [[gnu::noinline]] void exceptionMember(SourcePos pos, std::uint32_t slot,
                                            const std::string& variable);
-    [[gnu::noinline]] void callRoutine(const Token& name, const Symbol& routine, bool wantValue);
-    [[gnu::noinline]] void callLateBound(const Token& name, bool wantValue);
+    [[gnu::noinline]] const Type* callRoutine(const Token& name, const Symbol& routine,
+                                              bool wantValue);
+    [[gnu::noinline]] void callNative(const Token& name, const Environment::Entry& entry,
+                                      bool wantValue);
+    [[noreturn]] void undeclared(const Token& name) const {
+        failAt(posOf(name), "Undeclared identifier: '" + name.raw + "'");
+    }
+    static SourcePos posOf(const Token& t) {
+        return {static_cast<std::uint32_t>(t.line), static_cast<std::uint32_t>(t.column)};
+    }
     bool argumentAsReference(std::size_t start);
 
     Lexer lex_;
     Token tok_;
     SourcePos prevEnd_{1, 1};
     const Limits& limits_;
+    const Environment& env_;
     Program& prog_;
+    mutable Found found_;
+    std::deque<Type> typeStore_;
+    std::unordered_map<const Type*, std::uint32_t> cells_;  // Program::cells entry of a type
+    std::size_t templateCells_ = 0;
+    std::unordered_map<std::uint32_t, const Type*> resultTypes_;  // function proto -> type
+    std::unordered_map<std::uint32_t, std::vector<const Type*>> paramTypes_;
+    struct Forward {
+        std::vector<std::pair<std::string, Symbol>> params;
+        SourcePos pos;
+        const FuncState* scope;
+    };
+    std::unordered_map<std::uint32_t, Forward> forwards_;  // declared, body still to come
     FuncState main_;
     FuncState* fs_ = &main_;
     int nesting_ = 0;

@@ -17,7 +17,10 @@ void Compiler::statementList(std::initializer_list<Tok> terminators) {
 void Compiler::statement() {
     NestingGuard guard(*this);
     switch (tok_.type) {
-        case Tok::Ident: identStatement(); return;
+        case Tok::Ident:
+            if (tok_.text == "GOTO") fail("Labels and goto are not supported");
+            identStatement();
+            return;
         case Tok::Begin:
             next();
             statementList({Tok::End_});
@@ -31,6 +34,7 @@ void Compiler::statement() {
         case Tok::Try: tryStatement(); return;
         case Tok::Raise: raiseStatement(); return;
         case Tok::Exit: exitStatement(); return;
+        case Tok::With: withStatement(); return;
         case Tok::Break:
             next();
             leave(Tok::Break);
@@ -54,43 +58,126 @@ void Compiler::identStatement() {
     const Token name = tok_;
     const SourcePos pos = here();
     next();
-    const Symbol* found = lookup(name.text);
-    if (found == nullptr) {
-        if (tok_.type == Tok::Assign || tok_.type == Tok::LBracket)
-            failNamed(pos, "Unknown identifier '", name.raw);
-        callLateBound(name, false);
+    const WithScope* scope = nullptr;
+    std::uint32_t field = 0;
+    if (withField(name.text, scope, field)) {
+        for (auto t : scope->temps) emitAt(pos, LOADL, t);
+        std::uint32_t steps = static_cast<std::uint32_t>(scope->temps.size() - 1);
+        std::uint32_t mask = scope->zeroMask;
+        pushInteger(pos, field);
+        ++steps;
+        bool any = false;
+        const Type* target = placeKeys(scope->record->fields[field].type, steps, mask, any);
+        const SourcePos at = here();
+        expect(Tok::Assign);
+        expression();
+        shorten(at, target);
+        emitAt(at, STOREPATH, steps);
+        word(mask);
+        adjustDepth(-static_cast<int>(steps) - 2);
         return;
     }
-    const Symbol s = *found;
+    const Found* found = find(name.text);
+    if (found == nullptr) {
+        const Type* ignored = nullptr;
+        if (intrinsic(name, false, ignored)) return;
+        const Environment::Entry* entry = env_.find(name.text);
+        if (entry == nullptr) undeclared(name);
+        if (tok_.type == Tok::Assign || tok_.type == Tok::LBracket)
+            failNamed(pos, "Cannot assign to '", name.raw);
+        callNative(name, *entry, false);
+        return;
+    }
+    const Found f = *found;
+    const Symbol& s = f.symbol;
     switch (s.kind) {
-        case Symbol::Var: assignment(name, s); return;
+        case Symbol::Var:
+            if (tok_.type == Tok::LBracket || tok_.type == Tok::Dot) {
+                emitRef(pos, s, f.hops);
+                std::uint32_t steps = 0;
+                std::uint32_t mask = 0;
+                bool any = false;
+                const Type* target = placeKeys(s.type, steps, mask, any);
+                const SourcePos at = here();
+                expect(Tok::Assign);
+                expression();
+                shorten(at, target);
+                emitAt(at, STOREPATH, steps);
+                word(mask);
+                adjustDepth(-static_cast<int>(steps) - 2);
+                return;
+            }
+            assignment(name, s, f.hops);
+            return;
         case Symbol::Routine:
             if (tok_.type == Tok::Assign && name.text == fs_->ownName) {
-                assignment(name, *lookup("RESULT"));
+                const Symbol result = *lookup("RESULT");
+                assignment(name, result, 0);
                 return;
+            }
+            if (tok_.type == Tok::Assign) {
+                // Assigning to an enclosing function's name sets its Result.
+                for (const FuncState* st = fs_->parent; st != nullptr; st = st->parent)
+                    if (st->ownName == name.text) fail("Cannot assign to an enclosing function");
             }
             callRoutine(name, s, false);
             return;
-        case Symbol::Const: failNamed(pos, "Cannot assign to constant '", name.raw);
+        case Symbol::Const:
+        case Symbol::Literal: failNamed(pos, "Cannot assign to constant '", name.raw);
         case Symbol::ExceptVar: failAt(pos, "Statement expected");
     }
 }
 
-void Compiler::assignment(const Token& name, const Symbol& target) {
-    const SourcePos namePos{static_cast<std::uint32_t>(name.line),
-                            static_cast<std::uint32_t>(name.column)};
-    if (tok_.type == Tok::LBracket) {
-        emitLoad(namePos, target);
-        next();
-        expression();
-        expect(Tok::RBracket);
+void Compiler::withStatement() {
+    next();
+    std::size_t scopes = 0;
+    do {
         const SourcePos pos = here();
-        expect(Tok::Assign);
-        expression();
-        emitAt(pos, SETCHAR);
-        emitStore(pos, target);
-        return;
-    }
+        WithScope scope{};
+        std::uint32_t steps = 0;
+        const Type* type = nullptr;
+        const WithScope* outer = nullptr;
+        std::uint32_t field = 0;
+        const Found* found = tok_.type == Tok::Ident ? find(tok_.text) : nullptr;
+        if (tok_.type == Tok::Ident && withField(tok_.text, outer, field)) {
+            // A record field of an enclosing with: its place, not a copy.
+            next();
+            const std::vector<std::uint32_t> temps = outer->temps;
+            const Type* fieldType = outer->record->fields[field].type;
+            scope.zeroMask = outer->zeroMask;
+            for (auto t : temps) emitAt(pos, LOADL, t);
+            steps = static_cast<std::uint32_t>(temps.size());
+            pushInteger(pos, field);
+            bool any = false;
+            type = placeKeys(fieldType, steps, scope.zeroMask, any);
+        } else if (found != nullptr && found->symbol.kind == Symbol::Var) {
+            const Found f = *found;
+            next();
+            emitRef(pos, f.symbol, f.hops);
+            bool any = false;
+            type = placeKeys(f.symbol.type, steps, scope.zeroMask, any);
+        } else {
+            type = expression();
+            const std::uint32_t temp = newSlot(DeclaredType::Composite);
+            emitAt(pos, STOREL, temp);
+            emitAt(pos, REFL, temp);
+        }
+        if (type == nullptr || type->kind != Type::Record) failAt(pos, "Record type required");
+        scope.record = type;
+        for (std::uint32_t i = 0; i <= steps; ++i)
+            scope.temps.push_back(newSlot(DeclaredType::Variant));
+        for (std::uint32_t i = steps + 1; i-- > 0;) emitAt(pos, STOREL, scope.temps[i]);
+        if (fs_->withs.size() >= 64) failAt(pos, "Nesting too deep");
+        fs_->withs.push_back(std::move(scope));
+        ++scopes;
+    } while (accept(Tok::Comma));
+    expect(Tok::Do);
+    statement();
+    for (std::size_t i = 0; i < scopes; ++i) fs_->withs.pop_back();
+}
+
+void Compiler::assignment(const Token& name, const Symbol& target, int hops) {
+    (void)name;
     const SourcePos pos = here();
     if (tok_.type != Tok::Assign) expected("':='");
     next();
@@ -99,8 +186,13 @@ void Compiler::assignment(const Token& name, const Symbol& target) {
     // "v := v + x" appends in place: worth it for strings built in loops. Only when nothing
     // between the load and the '+' can reach v (no calls).
     auto& code = proto().code;
+    if (target.type != nullptr && target.type->maxLength > 0) {
+        shorten(pos, target.type);
+        emitStore(pos, target, hops);
+        return;
+    }
     const bool simpleTarget =
-        !target.byRef && code.size() > start + 1 &&
+        !target.byRef && (hops == 0 || target.mainLevel) && code.size() > start + 1 &&
         code[start] == (static_cast<std::uint32_t>(isGlobalFromHere(target) ? LOADG : LOADL) |
                         (target.slot << 8)) &&
         code.back() == ADD;
@@ -131,7 +223,7 @@ void Compiler::assignment(const Token& name, const Symbol& target) {
             return;
         }
     }
-    emitStore(pos, target);
+    emitStore(pos, target, hops);
 }
 
 void Compiler::ifStatement() {
@@ -190,11 +282,17 @@ void Compiler::forStatement() {
     const Token name = tok_;
     if (tok_.type != Tok::Ident) expected("Identifier");
     next();
-    const Symbol* found = lookup(name.text);
-    if (found == nullptr) failNamed(varPos, "Unknown identifier '", name.raw);
-    if (found->kind != Symbol::Var || found->byRef)
+    const Found* found = find(name.text);
+    if (found == nullptr) undeclared(name);
+    if (found->symbol.kind != Symbol::Var || found->symbol.byRef ||
+        (found->hops > 0 && !found->symbol.mainLevel))
         failNamed(varPos, "Illegal loop variable '", name.raw);
-    const Symbol var = *found;
+    if (tok_.type == Tok::In) {
+        const Found f = *found;
+        forInLoop(name, f, varPos);
+        return;
+    }
+    const Symbol var = found->symbol;
     expect(Tok::Assign);
     expression();
     emitStore(varPos, var);
@@ -222,6 +320,33 @@ void Compiler::forStatement() {
     emitAt(doPos, FORSTEP, body);
     word(varWord);
     word(limitWord);
+    patch(test, label());
+    patchHere(block.breaks);
+}
+
+void Compiler::forInLoop(const Token& name, const Found& var, SourcePos varPos) {
+    (void)name;
+    next();  // in
+    const SourcePos pos = here();
+    expression();
+    const std::uint32_t collection = newSlot(DeclaredType::Variant);
+    const std::uint32_t cursor = newSlot(DeclaredType::Variant);
+    emitAt(pos, STOREL, collection);
+    pushInteger(pos, 0);
+    emitAt(pos, STOREL, cursor);
+    const SourcePos doPos = here();
+    expect(Tok::Do);
+    const std::uint32_t top = label();
+    const std::size_t test = emitAt(doPos, FORIN);
+    word(collection);
+    word(cursor);
+    emitStore(varPos, var.symbol, var.hops);
+    fs_->blocks.push_back({Block::Loop, {}, {}, 0, {}});
+    statement();
+    Block block = std::move(fs_->blocks.back());
+    fs_->blocks.pop_back();
+    for (auto j : block.continues) patch(j, top);
+    emitAt(doPos, JMP, top);
     patch(test, label());
     patchHere(block.breaks);
 }
@@ -317,6 +442,12 @@ void Compiler::tryStatement() {
                 if (tok_.type != Tok::Ident) expected("Exception class");
                 next();
             }
+            if (const Type* t = findType(className.text);
+                t == nullptr ? className.text.size() < 2 || className.text[0] != 'E'
+                             : t->kind != Type::ExceptionClass)
+                failAt(posOf(className), t == nullptr
+                                             ? "Undeclared identifier: '" + className.raw + "'"
+                                             : std::string("Exception class expected"));
             const SourcePos pos = here();
             expect(Tok::Do);
             emitAt(pos, LOADL, slots + 1);
@@ -375,12 +506,36 @@ void Compiler::raiseStatement() {
     }
     const Token className = tok_;
     next();
+    if (const Symbol* e = lookup(className.text); e != nullptr && e->kind == Symbol::ExceptVar) {
+        emitAt(pos, RERAISE, e->slot);
+        return;
+    }
+    const Type* type = lookup(className.text) == nullptr ? findType(className.text) : nullptr;
+    if (type == nullptr) {
+        if (lookup(className.text) == nullptr && env_.find(className.text) == nullptr)
+            undeclared(className);
+        failAt(posOf(className), "Exception class expected");
+    }
+    if (type->kind != Type::ExceptionClass) failAt(posOf(className), "Exception class expected");
     expect(Tok::Dot);
-    if (tok_.type != Tok::Ident || tok_.text != "CREATE") expected("'Create'");
+    if (tok_.type != Tok::Ident || (tok_.text != "CREATE" && tok_.text != "CREATEFMT"))
+        expected("'Create'");
+    const bool formatted = tok_.text == "CREATEFMT";
+    const Token creator = tok_;
     next();
-    expect(Tok::LParen);
-    expression();
-    expect(Tok::RParen);
+    if (formatted) {
+        const Environment::Entry* format = env_.find("FORMAT");
+        if (format == nullptr || format->isConstant)
+            failAt(posOf(creator), "Format is not available");
+        Token formatName = creator;
+        formatName.text = "FORMAT";
+        formatName.raw = "Format";
+        callNative(formatName, *format, true);
+    } else {
+        expect(Tok::LParen);
+        expression();
+        expect(Tok::RParen);
+    }
     emitAt(pos, RAISE, constant(Value(className.raw)));
 }
 

@@ -1,3 +1,5 @@
+#include <algorithm>
+
 #include "base/text.h"
 #include "scripting/pascal/operators.h"
 #include "scripting/pascal/pascal.h"
@@ -31,6 +33,19 @@ void Environment::addConstant(std::string_view name, Value value) {
     entry.isConstant = true;
     entry.constant = std::move(value);
     entries_[toUpper1251(name)] = std::move(entry);
+}
+
+void Environment::addConstantArray(std::string_view name, std::int64_t low,
+                                   std::span<const Value> items) {
+    std::uint16_t depth = 1;
+    for (const Value& v : items)
+        if (v.isArray())
+            depth =
+                std::max<std::uint16_t>(depth, static_cast<std::uint16_t>(v.arrayBox()->depth + 1));
+    ArrayBox* box = newArrayBox(items.size(), low, false, false, depth);
+    const Value array = Value::array(box);
+    for (std::size_t i = 0; i < items.size(); ++i) box->items[i] = items[i];
+    addConstant(name, array);
 }
 
 const Environment::Entry* Environment::find(std::string_view upperName) const {

@@ -16,9 +16,11 @@ struct Keyword {
 
 constexpr Keyword kKeywords[] = {
     {"AND", Tok::And},
+    {"ARRAY", Tok::Array},
     {"BEGIN", Tok::Begin},
     {"BREAK", Tok::Break},
     {"CASE", Tok::Case},
+    {"CLASS", Tok::Class},
     {"CONST", Tok::Const},
     {"CONTINUE", Tok::Continue},
     {"DIV", Tok::Div},
@@ -33,6 +35,7 @@ constexpr Keyword kKeywords[] = {
     {"FOR", Tok::For},
     {"FUNCTION", Tok::Function},
     {"IF", Tok::If},
+    {"IN", Tok::In},
     {"MOD", Tok::Mod},
     {"NIL", Tok::Nil},
     {"NOT", Tok::Not},
@@ -41,17 +44,21 @@ constexpr Keyword kKeywords[] = {
     {"PROCEDURE", Tok::Procedure},
     {"PROGRAM", Tok::Program},
     {"RAISE", Tok::Raise},
+    {"RECORD", Tok::Record},
     {"REPEAT", Tok::Repeat},
+    {"SET", Tok::Set},
     {"SHL", Tok::Shl},
     {"SHR", Tok::Shr},
     {"THEN", Tok::Then},
     {"TO", Tok::To},
     {"TRUE", Tok::True},
     {"TRY", Tok::Try},
+    {"TYPE", Tok::Type},
     {"UNTIL", Tok::Until},
     {"USES", Tok::Uses},
     {"VAR", Tok::Var},
     {"WHILE", Tok::While},
+    {"WITH", Tok::With},
     {"XOR", Tok::Xor},
 };
 
@@ -97,6 +104,8 @@ std::string_view tokenName(Tok t) {
         case Tok::Colon: return "':'";
         case Tok::Dot: return "'.'";
         case Tok::DotDot: return "'..'";
+        case Tok::Caret: return "'^'";
+        case Tok::At: return "'@'";
         default: break;
     }
     for (const auto& k : kKeywords)
@@ -268,6 +277,8 @@ Token Lexer::next() {
         case ']': t.type = Tok::RBracket; break;
         case ',': t.type = Tok::Comma; break;
         case ';': t.type = Tok::Semicolon; break;
+        case '^': t.type = Tok::Caret; break;
+        case '@': t.type = Tok::At; break;
         case '<':
             t.type = Tok::Lt;
             if (peek() == '>')

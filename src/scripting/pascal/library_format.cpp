@@ -1,9 +1,10 @@
-// Delphi's Format with the arguments passed one by one (Format('%d of %s', n, s)): the
-// interpreter has no open-array literal. The format text is parsed here, byte by byte; no part
-// of it ever reaches a C formatting function.
+// Delphi's Format with its bracketed list (Format('%d of %s', [n, s])) or, as older scripts of
+// ours have it, with the arguments one by one (Format('%d of %s', n, s)). The format text is
+// parsed here, byte by byte; no part of it ever reaches a C formatting function.
 //
-// A directive is "%" ["-"] [width] ["." precision] type, with the types d x s f and "%%". A missing
-// argument or one of the wrong kind is EConvertError, as in Delphi.
+// A directive is "%" [index ":"] ["-"] [width] ["." precision] type, with the types d x s f and
+// "%%"; width and precision may be "*", taken from the arguments. A missing argument or one of
+// the wrong kind is EConvertError, as in Delphi.
 #include <charconv>
 #include <cmath>
 
@@ -154,6 +155,18 @@ private:
         return n;
     }
 
+    // A width or precision: digits, or "*" for the next argument.
+    int starOrNumber(std::size_t& i, std::size_t start) {
+        if (i < format_.size() && format_[i] == '*') {
+            ++i;
+            const std::string_view text = format_.substr(start, i - start);
+            const Value& v = nextArg(text);
+            if (!v.isInteger() || v.integer() < 0 || v.integer() > kMaxField) invalid(text);
+            return static_cast<int>(v.integer());
+        }
+        return number(i, start);
+    }
+
     std::size_t directive(std::size_t start) {
         std::size_t i = start + 1;
         if (i < format_.size() && format_[i] == '%') {
@@ -161,14 +174,21 @@ private:
             return i + 1;
         }
         Directive d;
+        // "%1:s" takes argument 1 and goes on from there.
+        std::size_t afterIndex = i;
+        const int index = number(afterIndex, start);
+        if (index >= 0 && afterIndex < format_.size() && format_[afterIndex] == ':') {
+            next_ = static_cast<std::size_t>(index);
+            i = afterIndex + 1;
+        }
         if (i < format_.size() && format_[i] == '-') {
             d.left = true;
             ++i;
         }
-        d.width = number(i, start);
+        d.width = starOrNumber(i, start);
         if (i < format_.size() && format_[i] == '.') {
             ++i;
-            d.precision = number(i, start);
+            d.precision = starOrNumber(i, start);
             if (d.precision < 0) d.precision = 0;
         }
         if (i >= format_.size()) invalid(format_.substr(start));
@@ -213,6 +233,11 @@ Value format(Args a, CallContext& c, const RuntimeServices& services) {
     std::string h;
     const std::string_view pattern = stringArg(a[0], h);
     const char separator = services.locale != nullptr ? services.locale->decimalSeparator() : '.';
+    if (a.size() == 2 && a[1].isArray()) {
+        // The list's cells are read, never written: a span over them is safe for the call.
+        std::vector<Value>& items = a[1].arrayBox()->items;
+        return Value(Formatter(pattern, Args(items.data(), items.size()), c, separator).run());
+    }
     return Value(Formatter(pattern, a.subspan(1), c, separator).run());
 }
 

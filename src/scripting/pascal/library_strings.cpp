@@ -49,7 +49,19 @@ Value stringReplace(Args a, CallContext& c, const RuntimeServices&) {
     const std::string_view s = stringArg(a[0], h1);
     const std::string_view from = stringArg(a[1], h2);
     const std::string_view to = stringArg(a[2], h3);
-    const std::int64_t flags = a.size() > 3 ? a[3].toInteger() : 0;
+    // The flags come as Delphi's set [rfReplaceAll, rfIgnoreCase], as the list the compiler makes
+    // of a bracketed argument, or as the sum of the constants that older scripts pass.
+    std::int64_t flags = 0;
+    if (a.size() > 3) {
+        if (a[3].isSet()) {
+            for (const std::int64_t flag : {kReplaceAll, kIgnoreCase})
+                if (a[3].setBox()->has(static_cast<unsigned>(flag))) flags |= flag;
+        } else if (a[3].isArray()) {
+            for (const Value& item : a[3].arrayBox()->items) flags |= item.toInteger();
+        } else {
+            flags = a[3].toInteger();
+        }
+    }
     if (from.empty()) return a[0].isString() ? a[0] : Value(std::string());
     const bool all = (flags & kReplaceAll) != 0;
     // Searching the folded copies keeps every position valid in the original: 1251 is one byte

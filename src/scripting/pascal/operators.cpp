@@ -36,7 +36,41 @@ Value fillEmpty(const Value& v, const Value& other) {
     return Value(std::int64_t{0});
 }
 
+Value setOp(Op op, const Value& a, const Value& b) {
+    SetBox* r = newSetBox();
+    const Value held = Value::set(r);
+    r->chars = a.setBox()->chars || b.setBox()->chars;
+    for (int i = 0; i < 4; ++i) {
+        const std::uint64_t x = a.setBox()->bits[i];
+        const std::uint64_t y = b.setBox()->bits[i];
+        switch (op) {
+            case ADD: r->bits[i] = x | y; break;
+            case SUB: r->bits[i] = x & ~y; break;
+            case MUL: r->bits[i] = x & y; break;
+            default: incompatible(a, b);
+        }
+    }
+    return held;
+}
+
 }  // namespace
+
+bool setRelation(Op op, const Value& a, const Value& b) {
+    if (!a.isSet() || !b.isSet()) incompatible(a, b);
+    const SetBox& x = *a.setBox();
+    const SetBox& y = *b.setBox();
+    bool subset = true;    // a <= b
+    bool superset = true;  // a >= b
+    for (int i = 0; i < 4; ++i) {
+        if (x.bits[i] & ~y.bits[i]) subset = false;
+        if (y.bits[i] & ~x.bits[i]) superset = false;
+    }
+    switch (op) {
+        case LE: return subset;
+        case GE: return superset;
+        default: incompatible(a, b);
+    }
+}
 
 void StringBudget::check(std::size_t newLength) const {
     if (newLength > limits->maxStringLength)
@@ -46,7 +80,15 @@ void StringBudget::check(std::size_t newLength) const {
         throw RuntimeError("Script stopped: memory limit", "Exception", true);
 }
 
+void StringBudget::checkMemory(std::size_t bytes) const {
+    if (liveStringBytes() + static_cast<std::int64_t>(bytes) - baseline >
+        static_cast<std::int64_t>(limits->maxStringMemory))
+        throw RuntimeError("Script stopped: memory limit", "Exception", true);
+}
+
 Value binaryOp(Op op, const Value& a0, const Value& b0, const StringBudget& budget) {
+    if (a0.isSet() && b0.isSet()) return setOp(op, a0, b0);
+    if (a0.kind() >= Kind::Array || b0.kind() >= Kind::Array) incompatible(a0, b0);
     if (a0.isNull() || b0.isNull()) {
         if (a0.kind() == Kind::Boolean || b0.kind() == Kind::Boolean) incompatible(a0, b0);
         return Value::null();
@@ -119,6 +161,10 @@ Value binaryOp(Op op, const Value& a0, const Value& b0, const StringBudget& budg
 }
 
 bool valuesEqual(const Value& a0, const Value& b0) {
+    if (a0.kind() >= Kind::Array || b0.kind() >= Kind::Array) {
+        if (a0.kind() != b0.kind()) incompatible(a0, b0);
+        return sameComposite(a0, b0);
+    }
     if (a0.isNull() || b0.isNull()) return a0.isNull() && b0.isNull();
     if (a0.isEmpty() && b0.isEmpty()) return true;
     const Value a = fillEmpty(a0, b0);
@@ -131,6 +177,7 @@ bool valuesEqual(const Value& a0, const Value& b0) {
 }
 
 int compareValues(const Value& a0, const Value& b0) {
+    if (a0.kind() >= Kind::Array || b0.kind() >= Kind::Array) incompatible(a0, b0);
     if (a0.isNull() || b0.isNull())
         throw RuntimeError("Invalid variant operation", "EVariantError");
     if (a0.isEmpty() && b0.isEmpty()) return 0;

@@ -18,6 +18,8 @@ struct StringBudget {
     const Limits* limits;
     std::int64_t baseline;
     void check(std::size_t newLength) const;
+    // Bytes an array, a record or a set is about to take.
+    void checkMemory(std::size_t bytes) const;
 };
 
 // op is one of ADD .. SHR.
@@ -27,6 +29,8 @@ bool valuesEqual(const Value& a, const Value& b);
 int compareValues(const Value& a, const Value& b);
 Value negateValue(const Value& v);
 Value notValue(const Value& v);
+// Set inclusion for LE (a <= b) and GE.
+bool setRelation(Op op, const Value& a, const Value& b);
 // A condition: only a Boolean is accepted.
 bool conditionValue(const Value& v);
 

@@ -15,10 +15,14 @@
 //   unassigned Variant) reads as 0 or ''; Null makes arithmetic Null and its text is "".
 // - One step is one executed instruction (a loop turn costs a few); limit errors end the run
 //   whatever try blocks surround them.
-// - Names the script does not declare are looked up in the Environment when the run reaches
-//   them, so a misspelt name is reported then, with its place.
+// - Every name is resolved when the script is compiled, against its own declarations and the
+//   Environment: a misspelt name is a compile error with its place, even in code that never runs.
+// - Arrays (static, dynamic, open), records and sets of ordinals 0..255 are values held in
+//   reference-counted boxes: static arrays and records are copied on their first write after an
+//   assignment, dynamic arrays are shared as in Delphi. Their memory counts with strings'.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -88,6 +92,9 @@ public:
     void addFunction(std::string_view name, int minArgs, int maxArgs, NativeFn function,
                      std::uint32_t varParams = 0);
     void addConstant(std::string_view name, Value value);
+    // A constant array scripts index from low (ShortMonthNames[1]); a copy they make of it is
+    // theirs to change.
+    void addConstantArray(std::string_view name, std::int64_t low, std::span<const Value> items);
 
     struct Entry {
         std::string name;  // as registered, for messages
@@ -101,10 +108,22 @@ private:
     std::unordered_map<std::string, Entry> entries_;
 };
 
-// The interpreter's own runtime library: Length, Copy, Pos, IntToStr, StrToInt, StrToIntDef,
-// FloatToStr, Chr, Ord, UpperCase, LowerCase, AnsiUpperCase, AnsiLowerCase, Trim, Inc, Dec, Abs,
-// Round, Trunc, Sqrt.
+// The interpreter's own runtime library: Length, Copy (strings and dynamic arrays), Pos,
+// IntToStr, StrToInt, StrToIntDef, FloatToStr, Chr, Ord, UpperCase, LowerCase, AnsiUpperCase,
+// AnsiLowerCase, Trim, Inc, Dec, Abs, Round, Trunc, Sqrt, Math's MaxIntValue, MinIntValue,
+// MaxValue, MinValue, Sum, SumInt, Mean over open arrays, and the calendar names in English.
+// Low, High, Length, SetLength, Inc, Dec, Succ, Pred, Include, Exclude and ExceptObject are
+// compiled in place, whatever the environment holds.
 void addCoreLibrary(Environment& environment);
+
+// The day and month names scripts read: ShortDayNames and LongDayNames [1..7] from Sunday,
+// ShortMonthNames and LongMonthNames [1..12]. Adding them again replaces them (the locale's).
+struct CalendarNames {
+    std::array<std::string, 7> shortDays, longDays;
+    std::array<std::string, 12> shortMonths, longMonths;
+};
+CalendarNames englishCalendarNames();
+void addCalendarNames(Environment& environment, const CalendarNames& names);
 
 struct Program;  // compiled code, immutable once built
 
@@ -113,9 +132,10 @@ struct CompileResult {
     std::optional<ScriptError> error;
 };
 
-// A source is either a program (program/uses/var/const/routines, then "begin ... end.") or a
-// bare expression, whose value is the script's value.
-CompileResult compile(std::string_view source, const Limits& limits = {});
+// A source is either a program (program/uses/type/var/const/routines, then "begin ... end.") or
+// a bare expression, whose value is the script's value. The environment gives the names beyond
+// the script's own and the limits; it is not kept.
+CompileResult compile(std::string_view source, const Environment& environment);
 
 struct RunResult {
     Value value;  // the main block's Result (Empty unless assigned), or the bare expression

@@ -13,7 +13,7 @@ namespace {
 thread_local std::int64_t g_liveStringBytes = 0;
 
 StringBox* newBox(std::string&& text) {
-    auto* box = new StringBox{1, text.capacity(), std::move(text)};
+    auto* box = new StringBox{{1}, text.capacity(), std::move(text)};
     g_liveStringBytes += static_cast<std::int64_t>(box->accounted);
     return box;
 }
@@ -21,7 +21,7 @@ StringBox* newBox(std::string&& text) {
 std::string_view declaredName(DeclaredType t) {
     static constexpr std::string_view names[] = {"Variant", "Integer", "Cardinal", "Int64",
                                                  "Byte",    "Word",    "Double",   "String",
-                                                 "Char",    "Boolean"};
+                                                 "Char",    "Boolean", "Array"};
     return names[static_cast<int>(t)];
 }
 
@@ -49,9 +49,68 @@ Value::Value(std::string_view s) : Value(std::string(s)) {}
 Value::Value(std::string&& s)
     : kind_(Kind::String), declared_(DeclaredType::Variant), s_(newBox(std::move(s))) {}
 
-void Value::destroy(StringBox* box) noexcept {
-    g_liveStringBytes -= static_cast<std::int64_t>(box->accounted);
-    delete box;
+void Value::destroy() noexcept {
+    switch (kind_) {
+        case Kind::String:
+            g_liveStringBytes -= static_cast<std::int64_t>(s_->accounted);
+            delete s_;
+            return;
+        case Kind::Array:
+            g_liveStringBytes -= static_cast<std::int64_t>(a_->accounted);
+            delete a_;
+            return;
+        case Kind::Set:
+            g_liveStringBytes -= static_cast<std::int64_t>(sizeof(SetBox));
+            delete set_;
+            return;
+        default: return;
+    }
+}
+
+ArrayBox* newArrayBox(std::size_t size, std::int64_t low, bool shared, bool record,
+                      std::uint16_t depth) {
+    auto* box = new ArrayBox;
+    box->depth = depth;
+    box->refs = 1;
+    box->shared = shared;
+    box->record = record;
+    box->low = low;
+    box->items.resize(size);
+    box->accounted = sizeof(ArrayBox) + box->items.capacity() * sizeof(Value);
+    g_liveStringBytes += static_cast<std::int64_t>(box->accounted);
+    return box;
+}
+
+void reaccount(ArrayBox& box) {
+    const std::size_t now = sizeof(ArrayBox) + box.items.capacity() * sizeof(Value);
+    g_liveStringBytes += static_cast<std::int64_t>(now) - static_cast<std::int64_t>(box.accounted);
+    box.accounted = now;
+}
+
+ArrayBox* cloneArrayBox(const ArrayBox& from) {
+    ArrayBox* box = newArrayBox(from.items.size(), from.low, from.shared, from.record, from.depth);
+    for (std::size_t i = 0; i < from.items.size(); ++i) {
+        box->items[i].setDeclared(from.items[i].declared());
+        box->items[i] = from.items[i];
+    }
+    return box;
+}
+
+SetBox* newSetBox() {
+    auto* box = new SetBox;
+    box->refs = 1;
+    g_liveStringBytes += static_cast<std::int64_t>(sizeof(SetBox));
+    return box;
+}
+
+bool sameComposite(const Value& a, const Value& b) {
+    if (a.kind() != b.kind()) return false;
+    if (a.isSet()) {
+        for (int i = 0; i < 4; ++i)
+            if (a.setBox()->bits[i] != b.setBox()->bits[i]) return false;
+        return true;
+    }
+    return a.arrayBox() == b.arrayBox();
 }
 
 std::int64_t liveStringBytes() { return g_liveStringBytes; }
@@ -70,6 +129,8 @@ std::string_view Value::typeName() const {
         case Kind::Integer: return "Integer";
         case Kind::Double: return "Double";
         case Kind::String: return "String";
+        case Kind::Array: return a_->record ? "Record" : "Array";
+        case Kind::Set: return "Set";
         case Kind::Ref: break;
     }
     return "Reference";
@@ -137,6 +198,16 @@ void Value::assign(Value&& v) {
                 return;
             }
             break;
+        case DeclaredType::Composite:
+            if (v.kind_ == Kind::Array || v.kind_ == Kind::Set || v.kind_ == Kind::Empty) {
+                *this = std::move(v);
+                return;
+            }
+            if (v.kind_ == Kind::Null) {  // nil empties a dynamic array
+                *this = Value();
+                return;
+            }
+            break;
     }
     incompatible(declared_, v);
 }
@@ -149,6 +220,8 @@ std::string toText(const Value& v) {
         case Kind::Boolean: return v.boolean() ? "True" : "False";
         case Kind::Empty:
         case Kind::Null:
+        case Kind::Array:
+        case Kind::Set:
         case Kind::Ref: break;
     }
     return {};

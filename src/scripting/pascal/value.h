@@ -12,13 +12,15 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "base/float_text.h"
 #include "core/formatting.h"
 
 namespace qbx::scripting::pascal {
 
-enum class Kind : std::uint8_t { Empty, Null, Boolean, Integer, Double, String, Ref };
+// Kinds from String on hold a reference-counted box.
+enum class Kind : std::uint8_t { Empty, Null, Boolean, Integer, Double, Ref, String, Array, Set };
 
 // The declared type of a variable; assignment converts to it or fails.
 enum class DeclaredType : std::uint8_t {
@@ -31,7 +33,8 @@ enum class DeclaredType : std::uint8_t {
     Double,
     String,
     Char,
-    Boolean
+    Boolean,
+    Composite  // an array, record or set: takes only a value of the same kind
 };
 
 // A failure inside the script's own world: catchable by try/except unless fatal. Natives throw
@@ -56,10 +59,38 @@ private:
     bool fatal_;
 };
 
-struct StringBox {
+struct BoxHeader {
     std::uint32_t refs;
+};
+
+struct StringBox : BoxHeader {
     std::size_t accounted;  // bytes counted against the memory budget
     std::string text;
+};
+
+class Value;
+
+// An array or a record (fields in declaration order, low 0). A static array or a record is a
+// value: a box held by more than one cell is copied before it is written. A dynamic array is
+// shared by every cell holding it, as Delphi's are.
+struct ArrayBox : BoxHeader {
+    bool shared = false;
+    bool record = false;
+    // Arrays nested in this one, plus one: a box only holds boxes of a smaller depth, so no box
+    // can ever reach itself.
+    std::uint16_t depth = 1;
+    std::int64_t low = 0;
+    std::size_t accounted = 0;
+    std::vector<Value> items;
+};
+
+// A set of ordinals 0..255; never changed once another cell holds it.
+struct SetBox : BoxHeader {
+    bool chars = false;  // members read back as characters
+    std::uint64_t bits[4] = {0, 0, 0, 0};
+    bool has(unsigned v) const { return (bits[v >> 6] >> (v & 63)) & 1u; }
+    void add(unsigned v) { bits[v >> 6] |= std::uint64_t{1} << (v & 63); }
+    void remove(unsigned v) { bits[v >> 6] &= ~(std::uint64_t{1} << (v & 63)); }
 };
 
 class Value {
@@ -79,6 +110,19 @@ public:
         v.kind_ = Kind::Null;
         return v;
     }
+    // Takes over one reference of the box.
+    static Value array(ArrayBox* box) noexcept {
+        Value v;
+        v.kind_ = Kind::Array;
+        v.a_ = box;
+        return v;
+    }
+    static Value set(SetBox* box) noexcept {
+        Value v;
+        v.kind_ = Kind::Set;
+        v.set_ = box;
+        return v;
+    }
     static Value ref(std::uint32_t index) noexcept {
         Value v;
         v.kind_ = Kind::Ref;
@@ -87,14 +131,14 @@ public:
     }
 
     Value(const Value& o) noexcept : kind_(o.kind_), declared_(DeclaredType::Variant), i_(o.i_) {
-        if (kind_ == Kind::String) ++s_->refs;
+        if (kind_ >= Kind::String) ++h_->refs;
     }
     Value(Value&& o) noexcept : kind_(o.kind_), declared_(DeclaredType::Variant), i_(o.i_) {
         o.kind_ = Kind::Empty;
     }
     // Copies the contents only: a variable keeps its declared type (see assign for conversion).
     Value& operator=(const Value& o) noexcept {
-        if (o.kind_ == Kind::String) ++o.s_->refs;
+        if (o.kind_ >= Kind::String) ++o.h_->refs;
         release();
         kind_ = o.kind_;
         i_ = o.i_;
@@ -127,6 +171,10 @@ public:
     std::string_view string() const { return s_->text; }
     std::uint32_t refIndex() const { return static_cast<std::uint32_t>(i_); }
     StringBox* box() const { return s_; }
+    bool isArray() const { return kind_ == Kind::Array; }
+    bool isSet() const { return kind_ == Kind::Set; }
+    ArrayBox* arrayBox() const { return a_; }
+    SetBox* setBox() const { return set_; }
 
     // Conversions for natives; each throws RuntimeError when the value does not fit.
     std::int64_t toInteger() const;   // Empty -> 0; Double -> error
@@ -141,9 +189,9 @@ public:
 
 private:
     void release() noexcept {
-        if (kind_ == Kind::String && --s_->refs == 0) destroy(s_);
+        if (kind_ >= Kind::String && --h_->refs == 0) destroy();
     }
-    static void destroy(StringBox* box) noexcept;
+    void destroy() noexcept;
     Kind kind_;
     DeclaredType declared_;
     union {
@@ -151,13 +199,27 @@ private:
         std::int64_t i_;
         double d_;
         StringBox* s_;
+        ArrayBox* a_;
+        SetBox* set_;
+        BoxHeader* h_;
     };
 };
 
-// Bytes held by live strings of this thread; the interpreter bounds a run by its growth.
+// Bytes held by live strings, arrays, records and sets of this thread; the interpreter bounds a
+// run by its growth.
 std::int64_t liveStringBytes();
 // Re-counts a string that grew in place.
 void reaccount(StringBox& box);
+// Boxes for arrays, records and sets; their bytes are counted as strings' are.
+ArrayBox* newArrayBox(std::size_t size, std::int64_t low, bool shared, bool record,
+                      std::uint16_t depth);
+SetBox* newSetBox();
+// Re-counts an array box whose item vector changed size.
+void reaccount(ArrayBox& box);
+// A copy of the box with the cells' declared types kept (a write to a shared value).
+ArrayBox* cloneArrayBox(const ArrayBox& box);
+// Equal contents: arrays and records item by item, sets member by member.
+bool sameComposite(const Value& a, const Value& b);
 
 // The script's value as text: a string unchanged, Empty and Null "", integers in decimal, floats
 // as floatToText, booleans "True"/"False".

@@ -1,5 +1,6 @@
 // The interpreter loop. Script calls push a frame on the value stack instead of recursing in C++,
 // so a script's call depth costs heap, not native stack. Every instruction counts one step.
+#include <algorithm>
 #include <cmath>
 #include <new>
 #include <vector>
@@ -16,6 +17,7 @@ struct Frame {
     std::uint32_t proto;
     std::uint32_t base;
     std::uint32_t returnPc;
+    std::uint32_t staticLink;  // frame of the routine that encloses this one in the source
 };
 
 struct Handler {
@@ -65,7 +67,131 @@ std::int64_t ordinal(const Value& v) {
     if (v.kind() == Kind::Integer) return v.integer();
     if (v.kind() == Kind::String && v.string().size() == 1)
         return static_cast<unsigned char>(v.string()[0]);
+    if (v.kind() == Kind::Boolean) return v.boolean() ? 1 : 0;
     throw RuntimeError("Ordinal type required, not '" + std::string(v.typeName()) + "'");
+}
+
+[[noreturn]] void rangeError() { throw RuntimeError("Range check error", "ERangeError"); }
+
+[[noreturn]] void notAnArray(const Value& v) {
+    throw RuntimeError("Array type required, not '" + std::string(v.typeName()) + "'");
+}
+
+std::size_t elementIndex(const ArrayBox& box, const Value& key, bool zeroBased) {
+    const std::int64_t k = key.kind() == Kind::Integer ? key.integer() : ordinal(key);
+    const std::int64_t i = static_cast<std::int64_t>(
+        static_cast<std::uint64_t>(k) - static_cast<std::uint64_t>(zeroBased ? 0 : box.low));
+    if (i < 0 || static_cast<std::uint64_t>(i) >= box.items.size()) rangeError();
+    return static_cast<std::size_t>(i);
+}
+
+// A store into a cell of an array or a record keeps the depth rule (no box can reach itself).
+void storeItem(const ArrayBox& container, Value& cell, Value&& v) {
+    if (v.isArray() && v.arrayBox()->depth >= container.depth)
+        throw RuntimeError(
+            "Incompatible types: '" +
+            std::string(cell.declared() == DeclaredType::Variant ? "Variant" : "Array") +
+            "' and '" + std::string(v.typeName()) + "'");
+    store(cell, std::move(v));
+}
+
+// Makes the array in the cell writable: a value-semantics box held elsewhere is copied first.
+ArrayBox& writableArray(Value& cell, const StringBudget& budget) {
+    if (!cell.isArray()) {
+        if (cell.isEmpty()) rangeError();  // an empty dynamic array has no elements
+        notAnArray(cell);
+    }
+    ArrayBox* box = cell.arrayBox();
+    if (!box->shared && box->refs > 1) {
+        budget.checkMemory(sizeof(ArrayBox) + box->items.size() * sizeof(Value));
+        box = cloneArrayBox(*box);
+        cell = Value::array(box);
+    }
+    return *box;
+}
+
+// Follows the keys from the root cell; for a write every box on the way is made writable.
+Value* walkPath(Value* cell, const Value* keys, std::uint32_t steps, std::uint32_t zeroMask,
+                bool forWrite, const StringBudget& budget) {
+    for (std::uint32_t i = 0; i < steps; ++i) {
+        const bool zero = i < 32 && ((zeroMask >> i) & 1u);
+        if (forWrite) {
+            ArrayBox& box = writableArray(*cell, budget);
+            cell = &box.items[elementIndex(box, keys[i], zero)];
+        } else {
+            if (!cell->isArray()) {
+                if (cell->isEmpty()) rangeError();
+                notAnArray(*cell);
+            }
+            ArrayBox& box = *cell->arrayBox();
+            cell = &box.items[elementIndex(box, keys[i], zero)];
+        }
+    }
+    return cell;
+}
+
+Value succValue(const Value& v, std::int64_t by) {
+    switch (v.kind()) {
+        case Kind::Integer:
+        case Kind::Empty:
+            return Value(static_cast<std::int64_t>(static_cast<std::uint64_t>(v.toInteger()) +
+                                                   static_cast<std::uint64_t>(by)));
+        case Kind::String:
+            if (v.string().size() == 1)
+                return Value(std::string(
+                    1, static_cast<char>(static_cast<unsigned char>(v.string()[0]) + by)));
+            break;
+        case Kind::Boolean: {
+            const std::int64_t n = (v.boolean() ? 1 : 0) + by;
+            if (n < 0 || n > 1) rangeError();
+            return Value(n == 1);
+        }
+        default: break;
+    }
+    throw RuntimeError("Ordinal type required, not '" + std::string(v.typeName()) + "'");
+}
+
+Value castValue(Cast cast, const Value& v) {
+    if (cast == Cast::String) {
+        if (v.isString() || v.isEmpty()) return v;
+        throw RuntimeError("Invalid typecast");
+    }
+    if (cast == Cast::Double) return Value(v.toDouble());
+    const std::int64_t n = ordinal(v);
+    const auto u = static_cast<std::uint64_t>(n);
+    switch (cast) {
+        case Cast::Integer: return Value(std::int64_t{static_cast<std::int32_t>(u)});
+        case Cast::Cardinal: return Value(std::int64_t{static_cast<std::uint32_t>(u)});
+        case Cast::Byte: return Value(std::int64_t{static_cast<std::uint8_t>(u)});
+        case Cast::Word: return Value(std::int64_t{static_cast<std::uint16_t>(u)});
+        case Cast::ShortInt: return Value(std::int64_t{static_cast<std::int8_t>(u)});
+        case Cast::SmallInt: return Value(std::int64_t{static_cast<std::int16_t>(u)});
+        case Cast::Char: return Value(std::string(1, static_cast<char>(u)));
+        case Cast::Boolean: return Value(n != 0);
+        default: return Value(n);
+    }
+}
+
+unsigned setMember(const Value& v) {
+    const std::int64_t k = ordinal(v);
+    if (k < 0 || k > 255) rangeError();
+    return static_cast<unsigned>(k);
+}
+
+// The set on top of the stack, made unique for adding to it.
+SetBox& writableSet(Value& cell, const StringBudget& budget) {
+    if (!cell.isSet())
+        throw RuntimeError("Set type required, not '" + std::string(cell.typeName()) + "'");
+    SetBox* box = cell.setBox();
+    if (box->refs > 1) {
+        budget.checkMemory(sizeof(SetBox));
+        SetBox* copy = newSetBox();
+        copy->chars = box->chars;
+        for (int i = 0; i < 4; ++i) copy->bits[i] = box->bits[i];
+        cell = Value::set(copy);
+        box = copy;
+    }
+    return *box;
 }
 
 class Machine {
@@ -93,6 +219,25 @@ private:
         throw RuntimeError(message, "Exception", true);
     }
     Value& slot(std::uint32_t index) { return stack_[frames_.back().base + index]; }
+    // Bytes an array is about to take, against the run's memory budget.
+    void checkMemory(std::uint64_t cells) const {
+        const std::uint64_t bytes = cells * sizeof(Value);
+        if (cells > (std::uint64_t{1} << 40) ||
+            liveStringBytes() - budget_.baseline + static_cast<std::int64_t>(bytes) >
+                static_cast<std::int64_t>(limits_.maxStringMemory))
+            fatal("Script stopped: memory limit");
+    }
+    std::uint32_t frameUp(std::uint32_t levels) const {
+        std::uint32_t f = static_cast<std::uint32_t>(frames_.size() - 1);
+        while (levels-- > 0) f = frames_[f].staticLink;
+        return f;
+    }
+    bool isClass(std::string_view raised, std::string_view pattern) const;
+    [[gnu::noinline]] void initComposites(const Proto& p, std::uint32_t base);
+    // Works on top_: the main loop's own counter never has its address taken.
+    [[gnu::noinline]] std::uint32_t structured(std::uint32_t w, std::uint32_t pc,
+                                               std::uint32_t base);
+    void setLength(Value& cell, const Value* lengths, std::uint32_t dims, const CellInit& element);
     void push(Value v) { stack_[top_++] = std::move(v); }
 
     const Program& program_;
@@ -118,6 +263,76 @@ void Machine::ensureStack(std::size_t cells) {
     stack_.resize(size);
 }
 
+bool Machine::isClass(std::string_view raised, std::string_view pattern) const {
+    if (pattern == "EXCEPTION") return true;
+    std::string name = toUpper1251(raised);
+    for (int guard = 0; guard < 64; ++guard) {
+        if (name == pattern) return true;
+        const auto& parents = program_.classParents;
+        const auto it = std::find_if(parents.begin(), parents.end(),
+                                     [&](const auto& p) { return p.first == name; });
+        if (it != parents.end()) {
+            name = it->second;
+            continue;
+        }
+        const std::string_view library = libraryClassParent(name);
+        if (library.empty()) return false;
+        name = std::string(library);
+    }
+    return false;
+}
+
+void Machine::setLength(Value& cell, const Value* lengths, std::uint32_t dims,
+                        const CellInit& element) {
+    const std::int64_t n = lengths[0].toInteger();
+    if (n < 0) rangeError();
+    const auto size = static_cast<std::uint64_t>(n);
+    if (cell.isString() || (cell.isEmpty() && cell.declared() == DeclaredType::String)) {
+        budget_.check(size);
+        std::string text(cell.isString() ? cell.string() : std::string_view());
+        text.resize(size, '\0');
+        store(cell, Value(std::move(text)));
+        return;
+    }
+    if (!cell.isArray() && !cell.isEmpty()) notAnArray(cell);
+    const std::size_t old = cell.isArray() ? cell.arrayBox()->items.size() : 0;
+    if (size > old) checkMemory(size - old);
+    ArrayBox* box;
+    if (cell.isArray() && cell.arrayBox()->refs == 1) {
+        box = cell.arrayBox();
+    } else {
+        box = newArrayBox(0, 0, true, false, static_cast<std::uint16_t>(element.depth + dims));
+        if (cell.isArray()) {
+            const ArrayBox& from = *cell.arrayBox();
+            box->items.resize(std::min<std::size_t>(from.items.size(), size));
+            for (std::size_t i = 0; i < box->items.size(); ++i) {
+                box->items[i].setDeclared(from.items[i].declared());
+                box->items[i] = from.items[i];
+            }
+        }
+        cell = Value::array(box);
+    }
+    const std::size_t had = box->items.size();
+    box->items.resize(static_cast<std::size_t>(size));
+    for (std::size_t i = had; i < box->items.size(); ++i) {
+        Value& item = box->items[i];
+        if (dims > 1) {
+            item.setDeclared(DeclaredType::Composite);
+        } else {
+            item.setDeclared(element.declared);
+            item = element.init;
+        }
+    }
+    reaccount(*box);
+    if (dims > 1)
+        for (auto& item : box->items) setLength(item, lengths + 1, dims - 1, element);
+}
+
+void Machine::initComposites(const Proto& p, std::uint32_t base) {
+    for (const auto& [slotIndex, cellIndex] : p.compositeSlots)
+        if (slotIndex >= p.paramCount) stack_[base + slotIndex] = program_.cells[cellIndex].init;
+}
+
 void Machine::enter(std::uint32_t protoIndex, std::uint32_t base, std::uint32_t returnPc) {
     if (static_cast<int>(frames_.size()) > limits_.maxCallDepth)
         fatal("Script stopped: call depth limit");
@@ -139,7 +354,9 @@ void Machine::enter(std::uint32_t protoIndex, std::uint32_t base, std::uint32_t 
             cell = defaultValue(t);
         }
     }
-    frames_.push_back({protoIndex, base, returnPc});
+    if (!p.compositeSlots.empty()) [[unlikely]]
+        initComposites(p, base);
+    frames_.push_back({protoIndex, base, returnPc, 0});
     top_ = static_cast<std::uint32_t>(base + slots);
     pc_ = 0;
 }
@@ -249,6 +466,222 @@ RunResult Machine::run() {
         }
         return result;
     }
+}
+
+// The instructions of arrays, records, sets and casts, kept out of the main loop so that its
+// hot registers stay where they are.
+std::uint32_t Machine::structured(std::uint32_t w, std::uint32_t pc, std::uint32_t base) {
+    std::uint32_t& top = top_;
+    Value* s = stack_.data();
+    const Proto& proto = program_.protos[frames_.back().proto];
+    const std::uint32_t* code = proto.code.data();
+    const Value* constants = proto.constants.data();
+    const std::uint32_t a = w >> 8;
+    switch (static_cast<Op>(w & 0xFF)) {
+        case FIELD: {
+            Value& rec = s[top - 1];
+            if (!rec.isArray() || !rec.arrayBox()->record || a >= rec.arrayBox()->items.size())
+                throw RuntimeError("Record type required, not '" + std::string(rec.typeName()) +
+                                   "'");
+            Value r = rec.arrayBox()->items[a];
+            rec = std::move(r);
+            break;
+        }
+        case LOADPATH: {
+            const std::uint32_t mask = code[pc++];
+            const std::uint32_t first = top - a - 1;
+            Value r = *walkPath(&s[s[first].refIndex()], &s[first + 1], a, mask, false, budget_);
+            while (top > first + 1) s[--top] = Value();
+            s[first] = std::move(r);
+            break;
+        }
+        case STOREPATH: {
+            const std::uint32_t mask = code[pc++];
+            const std::uint32_t first = top - a - 2;
+            Value* root = &s[s[first].refIndex()];
+            Value* cell = walkPath(root, &s[first + 1], a - 1, mask, true, budget_);
+            const bool zero = a - 1 < 32 && ((mask >> (a - 1)) & 1u);
+            Value& key = s[first + a];
+            Value& v = s[top - 1];
+            if (cell->isString()) {
+                if (zero) rangeError();
+                const std::int64_t i = key.toInteger();
+                if (!v.isString() || v.string().size() != 1)
+                    throw RuntimeError("Incompatible types: 'Char' and '" +
+                                       std::string(v.typeName()) + "'");
+                if (i < 1 || static_cast<std::uint64_t>(i) > cell->string().size())
+                    throw RuntimeError("String index out of range", "ERangeError");
+                if (cell->box()->refs > 1) *cell = Value(std::string(cell->string()));
+                cell->box()->text[static_cast<std::size_t>(i - 1)] = v.string()[0];
+            } else {
+                ArrayBox& box = writableArray(*cell, budget_);
+                storeItem(box, box.items[elementIndex(box, key, zero)], std::move(v));
+            }
+            while (top > first) s[--top] = Value();
+            break;
+        }
+        case SETLEN: {
+            const std::uint32_t pathSteps = code[pc];
+            const std::uint32_t mask = code[pc + 1];
+            const std::uint32_t cellIndex = code[pc + 2];
+            pc += 3;
+            const std::uint32_t first = top - a - pathSteps - 1;
+            Value* cell =
+                walkPath(&s[s[first].refIndex()], &s[first + 1], pathSteps, mask, true, budget_);
+            setLength(*cell, &s[first + 1 + pathSteps], a, program_.cells[cellIndex]);
+            while (top > first) s[--top] = Value();
+            break;
+        }
+        case LEN: {
+            Value& v = s[top - 1];
+            std::int64_t n = 0;
+            if (v.isString())
+                n = static_cast<std::int64_t>(v.string().size());
+            else if (v.isArray())
+                n = static_cast<std::int64_t>(v.arrayBox()->items.size());
+            else if (!v.isEmpty())
+                throw RuntimeError("Incompatible types: 'Array' and '" + std::string(v.typeName()) +
+                                   "'");
+            v = Value(n);
+            break;
+        }
+        case LOWOF:
+        case HIGHOF: {
+            Value& v = s[top - 1];
+            std::int64_t low = 0;
+            std::int64_t n = 0;
+            if (v.isString()) {
+                low = 1;
+                n = static_cast<std::int64_t>(v.string().size());
+            } else if (v.isArray()) {
+                low = a == 1 ? 0 : v.arrayBox()->low;
+                n = static_cast<std::int64_t>(v.arrayBox()->items.size());
+            } else if (!v.isEmpty()) {
+                throw RuntimeError("Incompatible types: 'Array' and '" + std::string(v.typeName()) +
+                                   "'");
+            }
+            v = Value((w & 0xFF) == LOWOF ? low : low + n - 1);
+            break;
+        }
+        case SUCCN: {
+            Value r = succValue(s[top - 2], s[top - 1].toInteger());
+            s[--top] = Value();
+            s[top - 1] = std::move(r);
+            break;
+        }
+        case SETNEW:
+            budget_.checkMemory(sizeof(SetBox));
+            s[top++] = Value::set(newSetBox());
+            break;
+        case SETADD:
+        case SETDEL: {
+            const unsigned m = setMember(s[top - 1]);
+            const bool isChar = s[top - 1].isString();
+            SetBox& box = writableSet(s[top - 2], budget_);
+            if ((w & 0xFF) == SETADD) {
+                box.add(m);
+                if (isChar) box.chars = true;
+            } else {
+                box.remove(m);
+            }
+            s[--top] = Value();
+            break;
+        }
+        case SETRANGE: {
+            const bool isChar = s[top - 1].isString();
+            const std::int64_t lo = ordinal(s[top - 2]);
+            const std::int64_t hi = ordinal(s[top - 1]);
+            if (lo <= hi && (lo < 0 || hi > 255)) rangeError();
+            SetBox& box = writableSet(s[top - 3], budget_);
+            for (std::int64_t m = lo; m <= hi; ++m) box.add(static_cast<unsigned>(m));
+            if (isChar) box.chars = true;
+            s[--top] = Value();
+            s[--top] = Value();
+            break;
+        }
+        case IN: {
+            const Value& set = s[top - 1];
+            if (!set.isSet())
+                throw RuntimeError("Set type required, not '" + std::string(set.typeName()) + "'");
+            const Value& v = s[top - 2];
+            const std::int64_t k = v.kind() == Kind::Integer ? v.integer() : ordinal(v);
+            const bool r = k >= 0 && k <= 255 && set.setBox()->has(static_cast<unsigned>(k));
+            s[--top] = Value();
+            s[top - 1] = Value(r);
+            break;
+        }
+        case MKARRAY: {
+            const Value& tmpl = constants[a];
+            budget_.checkMemory(sizeof(ArrayBox) + tmpl.arrayBox()->items.size() * sizeof(Value));
+            ArrayBox* box = cloneArrayBox(*tmpl.arrayBox());
+            Value made = Value::array(box);
+            const auto n = static_cast<std::uint32_t>(box->items.size());
+            for (std::uint32_t i = 0; i < n; ++i)
+                storeItem(*box, box->items[i], std::move(s[top - n + i]));
+            for (std::uint32_t i = 0; i < n; ++i) s[--top] = Value();
+            s[top++] = std::move(made);
+            break;
+        }
+        case MKLIST: {
+            checkMemory(a);
+            std::uint16_t depth = 1;
+            for (std::uint32_t i = 0; i < a; ++i)
+                if (s[top - a + i].isArray())
+                    depth = std::max<std::uint16_t>(
+                        depth, static_cast<std::uint16_t>(s[top - a + i].arrayBox()->depth + 1));
+            ArrayBox* box = newArrayBox(a, 0, true, false, depth);
+            Value made = Value::array(box);
+            for (std::uint32_t i = 0; i < a; ++i) box->items[i] = std::move(s[top - a + i]);
+            for (std::uint32_t i = 0; i < a; ++i) s[--top] = Value();
+            s[top++] = std::move(made);
+            break;
+        }
+        case FORIN: {
+            const Value& coll = s[base + code[pc]];
+            Value& cursor = s[base + code[pc + 1]];
+            pc += 2;
+            std::int64_t i = cursor.integer();
+            if (coll.isString()) {
+                if (static_cast<std::uint64_t>(i) >= coll.string().size()) {
+                    pc = a;
+                    break;
+                }
+                s[top++] = Value(std::string(1, coll.string()[static_cast<std::size_t>(i)]));
+            } else if (coll.isArray()) {
+                if (static_cast<std::uint64_t>(i) >= coll.arrayBox()->items.size()) {
+                    pc = a;
+                    break;
+                }
+                s[top++] = coll.arrayBox()->items[static_cast<std::size_t>(i)];
+            } else if (coll.isSet()) {
+                while (i < 256 && !coll.setBox()->has(static_cast<unsigned>(i))) ++i;
+                if (i >= 256) {
+                    pc = a;
+                    break;
+                }
+                if (coll.setBox()->chars)
+                    s[top++] = Value(std::string(1, static_cast<char>(i)));
+                else
+                    s[top++] = Value(i);
+            } else if (coll.isEmpty()) {
+                pc = a;
+                break;
+            } else {
+                throw RuntimeError("Cannot iterate over '" + std::string(coll.typeName()) + "'");
+            }
+            cursor = Value(i + 1);
+            break;
+        }
+        case SHORTEN: {
+            Value& v = s[top - 1];
+            if (v.isString() && v.string().size() > a)
+                v = Value(std::string(v.string().substr(0, a)));
+            break;
+        }
+        case CAST: s[top - 1] = castValue(static_cast<Cast>(a), s[top - 1]); break;
+        default: break;
+    }
+    return pc;
 }
 
 void Machine::execute() {
@@ -365,12 +798,18 @@ void Machine::execute() {
                 case GE: {
                     const Value& x = s[top - 2];
                     const Value& y = s[top - 1];
-                    const int c =
-                        (x.kind() == Kind::Integer && y.kind() == Kind::Integer)
-                            ? (x.integer() < y.integer() ? -1 : (x.integer() > y.integer() ? 1 : 0))
-                            : compareValues(x, y);
                     const Op op = static_cast<Op>(w & 0xFF);
-                    const bool r = op == LT ? c < 0 : op == GT ? c > 0 : op == LE ? c <= 0 : c >= 0;
+                    bool r;
+                    if (x.kind() == Kind::Integer && y.kind() == Kind::Integer) {
+                        const std::int64_t i = x.integer();
+                        const std::int64_t j = y.integer();
+                        r = op == LT ? i < j : op == GT ? i > j : op == LE ? i <= j : i >= j;
+                    } else if (x.isSet() && (op == LE || op == GE)) {
+                        r = setRelation(op, x, y);
+                    } else {
+                        const int c = compareValues(x, y);
+                        r = op == LT ? c < 0 : op == GT ? c > 0 : op == LE ? c <= 0 : c >= 0;
+                    }
                     s[--top] = Value();
                     s[top - 1] = Value(r);
                     break;
@@ -385,8 +824,17 @@ void Machine::execute() {
                     s[top - 1] = Value(r);
                     break;
                 }
+                case INDEXZ:
                 case INDEX: {
                     const Value& str = s[top - 2];
+                    if (str.isArray()) {
+                        const ArrayBox& box = *str.arrayBox();
+                        Value r = box.items[elementIndex(box, s[top - 1], (w & 0xFF) == INDEXZ)];
+                        s[--top] = Value();
+                        s[top - 1] = std::move(r);
+                        break;
+                    }
+                    if (str.isEmpty()) rangeError();  // an empty dynamic array or string
                     const std::int64_t i = s[top - 1].toInteger();
                     if (!str.isString())
                         throw RuntimeError("Incompatible types: 'String' and '" +
@@ -417,10 +865,42 @@ void Machine::execute() {
                     s[top - 1] = Value(std::move(copy));
                     break;
                 }
+                case LOADU:
+                case STOREU:
+                case REFU: {
+                    const std::uint32_t up = code[pc++];
+                    const std::uint32_t at = frames_[frameUp(up & ~kGlobalBit)].base + a;
+                    const bool deref = (up & kGlobalBit) != 0;
+                    const std::uint32_t cell = deref ? s[at].refIndex() : at;
+                    if ((w & 0xFF) == LOADU)
+                        s[top++] = s[cell];
+                    else if ((w & 0xFF) == REFU)
+                        s[top++] = Value::ref(cell);
+                    else
+                        store(s[cell], std::move(s[--top]));
+                    break;
+                }
+                case CALLX: {
+                    const std::uint32_t up = code[pc++];
+                    const Proto& callee = program_.protos[a];
+                    const std::uint32_t link = frameUp(up);
+                    top_ = top;
+                    enter(a, top - callee.paramCount, pc);
+                    frames_.back().staticLink = link;
+                    pc = pc_;
+                    top = top_;
+                    reload();
+                    break;
+                }
+                default:
+                    pc_ = pc;
+                    ip_ = ip;
+                    top_ = top;
+                    pc = structured(w, pc, base);
+                    top = top_;
+                    break;
                 case ISCLASS: {
-                    const std::string_view pattern = s[top - 1].string();
-                    const bool r = pattern == "EXCEPTION" ||
-                                   equalsIgnoreCase1251(s[top - 2].string(), pattern);
+                    const bool r = isClass(s[top - 2].string(), s[top - 1].string());
                     s[--top] = Value();
                     s[top - 1] = Value(r);
                     break;
@@ -459,6 +939,8 @@ void Machine::execute() {
                         const std::int64_t n = down ? v - 1 : v + 1;
                         if (var.kind() == Kind::String)
                             var.assign(Value(std::string(1, static_cast<char>(n))));
+                        else if (var.kind() == Kind::Boolean)
+                            var.assign(Value(n != 0));
                         else
                             store(var, Value(n));
                         pc = a;

@@ -81,7 +81,7 @@ TEST(PascalGolden, OperatorErrors) {
         {"1.5 div 2", "!Line 1, column 5: Incompatible types: 'Double' and 'Integer'"},
         {"True + 1", "!Line 1, column 6: Incompatible types: 'Boolean' and 'Integer'"},
         {"Sqrt(-1)", "!Line 1, column 1: Invalid floating point operation"},
-        {"foo + 1", "!Line 1, column 1: Unknown identifier 'foo'"},
+        {"foo + 1", "!Line 1, column 1: Undeclared identifier: 'foo'"},
         {"2 +", "!Line 1, column 4: Expression expected but end of script found"},
         {"'abc", "!Line 1, column 5: Unterminated string"},
         {"#300", "!Line 1, column 4: Character code out of range"},
@@ -134,13 +134,12 @@ TEST(PascalGolden, ProgramsAndStatements) {
         {"begin if 1 then Result := 2 end.",
          "!Line 1, column 10: Incompatible types: 'Boolean' and 'Integer'"},
         {"begin Result := 1; exit; Result := 2 end.", "1"},
-        {"begin x := 1 end.", "!Line 1, column 7: Unknown identifier 'x'"},
-        {"procedure A; procedure B; begin end; begin end; begin end.",
-         "!Line 1, column 14: Nested routines are not supported"},
+        {"begin x := 1 end.", "!Line 1, column 7: Undeclared identifier: 'x'"},
+        {"procedure A; procedure B; begin Result := 'b' end; begin B end; begin A end.", "b"},
         {"const N = 1; begin N := 2 end.", "!Line 1, column 20: Cannot assign to constant 'N'"},
         {"begin break end.", "!Line 1, column 13: BREAK outside of a loop"},
         {"var i: Integer; i: String; begin end.", "!Line 1, column 17: Identifier redeclared: 'i'"},
-        {"var q: Foo; begin end.", "!Line 1, column 8: Unknown type 'Foo'"},
+        {"var q: Foo; begin end.", "!Line 1, column 8: Undeclared identifier: 'Foo'"},
         {"begin Result := 1 end. garbage",
          "!Line 1, column 24: Unexpected text after the end of the program"},
         {"begin\n  Result := 1;\n  Result := Result div 0\nend.",
@@ -227,15 +226,18 @@ TEST(PascalGolden, Exceptions) {
         {"begin try Result := 1 div 0 except on E: Exception do Result := 'E: ' + E.Message end "
          "end.",
          "E: Division by zero"},
-        {"begin try raise EMine.Create('x') except on E: EOther do Result := 'other'; on E: EMine "
+        {"type EMine = class(Exception); EOther = class(Exception);\n"
+         "begin try raise EMine.Create('x') except on E: EOther do Result := 'other'; on E: EMine "
          "do "
          "Result := E.ClassName + ' ' + E.Message end end.",
          "EMine x"},
-        {"begin try raise EMine.Create('x') except on EOther do Result := 'other' else Result := "
+        {"type EMine = class(Exception); EOther = class(Exception);\n"
+         "begin try raise EMine.Create('x') except on EOther do Result := 'other' else Result := "
          "'else' end end.",
          "else"},
-        {"begin try raise EMine.Create('unhandled') except on EOther do Result := 'other' end end.",
-         "!Line 1, column 11: unhandled"},
+        {"type EMine = class(Exception); EOther = class(Exception);\n"
+         "begin try raise EMine.Create('unhandled') except on EOther do Result := 'other' end end.",
+         "!Line 2, column 11: unhandled"},
         {"var s: String; begin try try s := 'a'; raise Exception.Create('inner') finally s := s + "
          "'f' end "
          "except on E: Exception do s := s + E.Message end; Result := s end.",
@@ -309,6 +311,69 @@ TEST(PascalGolden, RuntimeLibrary) {
         {"Sqrt(16)", "4"},
         {"var i: Integer; begin i := 5; Inc(i, 10); Dec(i); Result := i end.", "14"},
         {"Length(Copy('x', 1, 1))", "1"},
+    });
+}
+
+TEST(PascalGolden, OrdinaryProgramsWithTypes) {
+    runTable({
+        {"program Sieve;\n"
+         "const Max = 50;\n"
+         "var composite: array[2..Max] of Boolean; i, j: Integer; s: string;\n"
+         "begin\n"
+         "  for i := 2 to Max do\n"
+         "    if not composite[i] then begin\n"
+         "      s := s + IntToStr(i) + ' ';\n"
+         "      j := i * i;\n"
+         "      while j <= Max do begin composite[j] := True; j := j + i end\n"
+         "    end;\n"
+         "  Result := Trim(s)\n"
+         "end.",
+         "2 3 5 7 11 13 17 19 23 29 31 37 41 43 47"},
+        {"type TStudent = record Name: string; Marks: array[1..3] of Integer; end;\n"
+         "  TClass = array of TStudent;\n"
+         "function Average(const s: TStudent): Double;\n"
+         "var m: Integer; begin Result := 0; for m in s.Marks do Result := Result + m;\n"
+         "  Result := Result / Length(s.Marks) end;\n"
+         "procedure Add(var c: TClass; const n: string; a, b, d: Integer);\n"
+         "begin SetLength(c, Length(c) + 1);\n"
+         "  with c[High(c)] do begin Name := n; Marks[1] := a; Marks[2] := b; Marks[3] := d end\n"
+         "end;\n"
+         "var c: TClass; i, best: Integer;\n"
+         "begin Add(c, 'Ann', 5, 4, 5); Add(c, 'Bob', 3, 3, 4); Add(c, 'Eve', 5, 5, 5);\n"
+         "  best := Low(c);\n"
+         "  for i := Low(c) + 1 to High(c) do if Average(c[i]) > Average(c[best]) then best := i;\n"
+         "  Result := c[best].Name + ' ' + FloatToStr(Average(c[1]))\n"
+         "end.",
+         "Eve 3.33333333333333"},
+        {"type TMatrix = array[1..2, 1..2] of Integer;\n"
+         "function Mul(const a, b: TMatrix): TMatrix; var i, j, k: Integer;\n"
+         "begin for i := 1 to 2 do for j := 1 to 2 do begin Result[i, j] := 0;\n"
+         "  for k := 1 to 2 do Result[i, j] := Result[i, j] + a[i, k] * b[k, j] end end;\n"
+         "const F: TMatrix = ((1, 1), (1, 0));\n"
+         "var m: TMatrix; n: Integer;\n"
+         "begin m := F; for n := 1 to 9 do m := Mul(m, F); Result := m[1, 2] end.",
+         "55"},
+        {"type TSuit = (Clubs, Diamonds, Hearts, Spades);\n"
+         "const Names: array[TSuit] of string = ('C', 'D', 'H', 'S');\n"
+         "var s: TSuit; red: set of TSuit;\n"
+         "begin red := [Diamonds, Hearts];\n"
+         "  for s := Low(TSuit) to High(TSuit) do\n"
+         "    case s of\n"
+         "      Clubs, Spades: Result := Result + LowerCase(Names[s]);\n"
+         "    else if s in red then Result := Result + Names[s]\n"
+         "    end\n"
+         "end.",
+         "cDHs"},
+        {"function BinarySearch(const A: array of Integer; key: Integer): Integer;\n"
+         "var lo, hi, mid: Integer;\n"
+         "begin lo := Low(A); hi := High(A); Result := -1;\n"
+         "  while lo <= hi do begin mid := (lo + hi) div 2;\n"
+         "    if A[mid] = key then begin Result := mid; Exit end\n"
+         "    else if A[mid] < key then lo := mid + 1 else hi := mid - 1 end end;\n"
+         "const Data: array[1..7] of Integer = (2, 3, 5, 7, 11, 13, 17);\n"
+         "begin Result := IntToStr(BinarySearch(Data, 11)) + IntToStr(BinarySearch(Data, 4)) +\n"
+         "  IntToStr(BinarySearch([9], 9)) end.",
+         "4-10"},
     });
 }
 

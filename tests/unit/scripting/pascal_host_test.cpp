@@ -72,8 +72,10 @@ TEST(PascalHost, NativeFailuresBecomeScriptExceptions) {
 
 TEST(PascalHost, CompiledProgramRunsAgainWithFreshStateAndCurrentConstants) {
     Environment env = standardEnvironment();
+    env.addConstant("zvx_year", Value("2023"));
     const CompileResult compiled = compile(
-        "var calls: Integer; begin Inc(calls); Result := zvx_year + ':' + IntToStr(calls) end.");
+        "var calls: Integer; begin Inc(calls); Result := zvx_year + ':' + IntToStr(calls) end.",
+        env);
     ASSERT_FALSE(compiled.error);
     env.addConstant("zvx_year", Value("2024"));
     RunResult first = run(*compiled.program, env);

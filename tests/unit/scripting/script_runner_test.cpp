@@ -62,7 +62,7 @@ TEST_F(ScriptRunnerTest, PascalErrorsBecomeTheResultWithTheirPlace) {
     EXPECT_EQ(run("FNDIV"), "Script error: Line 3, column 15: Division by zero");
     EXPECT_THAT(run("FNSYNTAX"), StartsWith("Script error: Line 1, column "));
     EXPECT_EQ(run("EPS", {"UnknownThing"}),
-              "Script error: Line 1, column 1: Unknown identifier 'UnknownThing'");
+              "Script error: Line 1, column 1: Undeclared identifier: 'UnknownThing'");
     EXPECT_EQ(run("EPS", {"2 * 21"}), "42");
     EXPECT_EQ(run("EPS", {"nl + IntToStr(tpxSubject) + ParamStr(0) + ParamStr(101) + Test('0')"}),
               "\r\n222");
@@ -170,8 +170,9 @@ TEST_F(ScriptRunnerTest, SRunsOnlyAScriptTheTemplateNames) {
                   "\"Script error: Script name produced by another macro or a variable is not "
                   "run\"")
             << produced;
-        EXPECT_TRUE(logged("***** ERROR!!! Macro S: script name produced by another macro or a "
-                           "variable is not run"))
+        EXPECT_TRUE(
+            logged("***** ERROR!!! Macro S: script name produced by another macro or a "
+                   "variable is not run"))
             << produced;
         EXPECT_FALSE(logged("wiped")) << produced;
     }
