@@ -19,11 +19,11 @@ TEST(DateFormat, NamesMillisecondsAndLocaleTokens) {
         {"d mmmm yyyy", "8 March 2006"},
         {"ddd, dd-MMM-yy", "Wed, 08-Mar-06"},
         {"dddd|mmmmmm", "Wednesday|March"},
-        {"hh:mmm", "07:Mar"},  // only one or two m after an hour are minutes
-        {"s.z|s.zz|s.zzz", "9.45|9.45|9.045"},
+        {"hh:mmm", "07:05"},  // any m after an hour is the minute
+        {"s.z|s.zz|s.zzz", "9.45|9.045|9.045"},
         {"c|ddddd|dddddd", "08/03/2006 7:05:09 AM|08/03/2006|08/03/2006"},
         {"'dddd' \"c\"", "dddd c"},
-        {"t tt am/pm", "t tt a3/p3"},  // not supported: copied or read as other tokens
+        {"t tt am/pm", "7:05:09 AM 7:05:09 AM am"},  // no short time: the long one
     };
     for (const auto& [format, expected] : cases)
         EXPECT_EQ(formatDateTime(format, t, &locale, 1000).text, expected) << format;
@@ -35,8 +35,8 @@ TEST(DateFormat, NamesMillisecondsAndLocaleTokens) {
 TEST(DateFormat, TheResultIsCutAtItsBound) {
     const double t = encodeDateTime({2006, 3, 8, 7, 5, 9, 0});
     const LocaleDateTimeTexts locale{"08.03.2006", "07:05:09"};
-    const BoundedText out = formatDateTime("cccc", t, &locale, 25);
-    EXPECT_EQ(out.text, "08.03.2006 07:05:0908.03.");
+    const BoundedText out = formatDateTime("c-c", t, &locale, 25);
+    EXPECT_EQ(out.text, "08.03.2006 07:05:09-08.03");
     EXPECT_TRUE(out.cut);
     EXPECT_EQ(formatDateTime("'quoted text' mmmm", t, &locale, 8).text, "quoted t");
     EXPECT_FALSE(formatDateTime("mmmm", t, &locale, 5).cut);

@@ -59,8 +59,9 @@ TEST_F(ScriptRunnerTest, PascalErrorsBecomeTheResultWithTheirPlace) {
         "@SCRIPT DIV\r\n@LANG PAS\r\nvar n: Integer;\r\nbegin\r\n  Result := 1 div n\r\nend.\r\n"
         "@SCRIPT SYNTAX\r\n@LANG PAS\r\nbegin Result := end.\r\n");
     start();
-    EXPECT_EQ(run("FNDIV"), "Script error: Line 3, column 15: Division by zero");
-    EXPECT_THAT(run("FNSYNTAX"), StartsWith("Script error: Line 1, column "));
+    // Lines count from the file's first line, the header and directive lines included.
+    EXPECT_EQ(run("FNDIV"), "Script error: Line 5, column 15: Division by zero");
+    EXPECT_THAT(run("FNSYNTAX"), StartsWith("Script error: Line 9, column "));
     EXPECT_EQ(run("EPS", {"UnknownThing"}),
               "Script error: Line 1, column 1: Unknown identifier 'UnknownThing'");
     EXPECT_EQ(run("EPS", {"2 * 21"}), "42");
@@ -170,8 +171,9 @@ TEST_F(ScriptRunnerTest, SRunsOnlyAScriptTheTemplateNames) {
                   "\"Script error: Script name produced by another macro or a variable is not "
                   "run\"")
             << produced;
-        EXPECT_TRUE(logged("***** ERROR!!! Macro S: script name produced by another macro or a "
-                           "variable is not run"))
+        EXPECT_TRUE(
+            logged("***** ERROR!!! Macro S: script name produced by another macro or a "
+                   "variable is not run"))
             << produced;
         EXPECT_FALSE(logged("wiped")) << produced;
     }
