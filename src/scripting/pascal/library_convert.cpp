@@ -2,6 +2,7 @@
 // routines, BoolToStr, Val and Str, and IfThen. Floating values are read as 15 significant
 // decimal digits, so 2.675 rounds to 2.68 as a user reading the number expects.
 #include <algorithm>
+#include <cctype>
 #include <charconv>
 #include <cmath>
 #include <vector>
