@@ -134,7 +134,7 @@ Value adjustLineBreaks(Args a, CallContext& c, const RuntimeServices&) {
 
 // Delphi's WrapText: a line longer than maxCol breaks after the last break character before
 // that column; text in quotes is never broken, and a break already in the text starts a new
-// line. Break characters after a break are dropped.
+// line. Blanks after a break are dropped.
 std::string wrapText(std::string_view line, std::string_view breakStr, std::string_view breakChars,
                      std::int64_t maxCol, CallContext& c) {
     std::string out;
@@ -264,9 +264,8 @@ Value rightStr(Args a, CallContext&, const RuntimeServices&) {
 Value midStr(Args a, CallContext&, const RuntimeServices&) {
     std::string h;
     const std::string_view s = stringArg(a[0], h);
-    const std::int64_t from = a[1].toInteger();
-    if (from < 1) return Value(std::string());
-    return Value(slice(s, from, a[2].toInteger()));
+    // As Copy: a start before the first character is the first.
+    return Value(slice(s, std::max<std::int64_t>(a[1].toInteger(), 1), a[2].toInteger()));
 }
 
 // StuffString(Text, Start, Length, SubText): the Length characters from Start replaced.

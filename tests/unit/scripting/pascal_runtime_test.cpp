@@ -74,7 +74,7 @@ TEST_F(PascalRuntime, PiecesOfTexts) {
         {"LeftStr('abcdef', 3) + '|' + LeftStr('ab', 5) + '|' + LeftStr('ab', -1)", "abc|ab|"},
         {"RightStr('abcdef', 2) + '|' + RightStr('ab', 9) + '|' + RightStr('ab', -3)", "ef|ab|"},
         {"MidStr('abcdef', 2, 3) + '|' + MidStr('abc', 3, 10) + '|' + MidStr('abc', 0, 2)",
-         "bcd|c|"},
+         "bcd|c|ab"},
         {"StuffString('abcdef', 2, 3, 'XY')", "aXYef"},
         {"StuffString('abc', 4, 0, 'd')", "abcd"},
         {"StuffString('abc', 9, 1, 'd')", "abc"},
