@@ -24,6 +24,7 @@ public:
     std::string shortTime(double) override { return "07:05"; }
     std::string longDate(double) override { return "22 November 2003"; }
     char decimalSeparator() override { return ','; }
+    char thousandSeparator() override { return '\xA0'; }
     qbx::DateTimeNames dateTimeNames() override {
         qbx::DateTimeNames names = qbx::englishDateTimeNames();
         for (std::string& name : names.longMonthNames) name.append(60, 'x');

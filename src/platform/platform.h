@@ -234,6 +234,7 @@ public:
     virtual std::string shortTime(double dateTime) = 0;  // time of day, system short format
     virtual std::string longDate(double dateTime) = 0;   // date, system long format
     virtual char decimalSeparator() = 0;
+    virtual char thousandSeparator() = 0;
     // Day and month names, the AM and PM texts and the separators of the user's locale, in the
     // system's ANSI code page.
     virtual DateTimeNames dateTimeNames() = 0;

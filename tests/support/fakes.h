@@ -122,6 +122,7 @@ public:
     std::string shortTime(double dateTime) override;  // HH:MM
     std::string longDate(double dateTime) override;   // D MMMM YYYY with the names below
     char decimalSeparator() override { return '.'; }
+    char thousandSeparator() override { return ','; }
     DateTimeNames dateTimeNames() override { return names; }
 
     DateTimeNames names = englishDateTimeNames();  // a test may put another language's here

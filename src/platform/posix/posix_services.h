@@ -97,6 +97,7 @@ public:
     std::string shortTime(double dateTime) override;  // HH:MM
     std::string longDate(double dateTime) override;   // "Monday, December 7, 2026"
     char decimalSeparator() override { return '.'; }
+    char thousandSeparator() override { return ','; }
     DateTimeNames dateTimeNames() override { return englishDateTimeNames(); }
 };
 

@@ -117,6 +117,13 @@ std::string Win32Locale::longDate(double dateTime) {
     return shortDate(dateTime);
 }
 
+// A locale may group digits with no character at all; a blank stands in for it then.
+char Win32Locale::thousandSeparator() {
+    std::string text;
+    if (localeText(LOCALE_STHOUSAND, text) && !text.empty()) return text[0];
+    return ' ';
+}
+
 DateTimeNames Win32Locale::dateTimeNames() {
     DateTimeNames names = englishDateTimeNames();
     // The system's first day name is Monday's; ours start on Sunday.

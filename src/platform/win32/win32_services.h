@@ -89,6 +89,7 @@ public:
     std::string shortTime(double dateTime) override;
     std::string longDate(double dateTime) override;
     char decimalSeparator() override;
+    char thousandSeparator() override;
     DateTimeNames dateTimeNames() override;
 };
 

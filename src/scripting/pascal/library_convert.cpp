@@ -92,10 +92,10 @@ std::string fractionDigits(const DecimalDigits& d) {
     return std::string(static_cast<std::size_t>(-d.exponent), '0') + d.digits;
 }
 
-std::string grouped(const std::string& whole) {
+std::string grouped(const std::string& whole, char separator) {
     std::string out;
     for (std::size_t i = 0; i < whole.size(); ++i) {
-        if (i > 0 && (whole.size() - i) % 3 == 0) out += ',';
+        if (i > 0 && (whole.size() - i) % 3 == 0) out += separator;
         out += whole[i];
     }
     return out;
@@ -121,7 +121,9 @@ std::string scientific(const DecimalDigits& d, int precision, int expDigits, boo
 
 }  // namespace
 
-std::string floatToStrF(double value, int format, int precision, int digits, char separator) {
+std::string floatToStrF(double value, int format, int precision, int digits,
+                        NumberSeparators separators) {
+    const char separator = separators.decimal;
     precision = std::clamp(precision, 1, 15);
     const DecimalDigits d = decimalDigits(value, precision);
     if (format == kExponent)
@@ -144,7 +146,7 @@ std::string floatToStrF(double value, int format, int precision, int digits, cha
     std::string whole = wholeDigits(r);
     if (whole.empty()) whole = "0";
     std::string out = r.negative ? "-" : "";
-    out += format == kNumber ? grouped(whole) : whole;
+    out += format == kNumber ? grouped(whole, separators.thousands) : whole;
     if (digits > 0) {
         std::string fraction = fractionDigits(r);
         fraction.resize(static_cast<std::size_t>(digits), '0');
@@ -283,7 +285,8 @@ std::string trimmedFraction(std::string fraction, const Pattern& p) {
     return fraction;
 }
 
-std::string formatFloat(std::string_view format, double value, char separator) {
+std::string formatFloat(std::string_view format, double value, NumberSeparators separators) {
+    const char separator = separators.decimal;
     const std::vector<std::string_view> parts = sections(format);
     std::string_view section = parts[0];
     bool minus = value < 0;
@@ -300,7 +303,7 @@ std::string formatFloat(std::string_view format, double value, char separator) {
     }
     if (r.digits.empty()) minus = false;
     if (p.text.empty() || (!p.scientific && std::fabs(value) >= 1e18))
-        return floatToStrF(value, kGeneral, 15, 0, separator);
+        return floatToStrF(value, kGeneral, 15, 0, separators);
     if (p.scientific) {
         const int wholePlaces = std::max(p.wholePlaces, 1);
         r = roundedDigits(d, wholePlaces + p.fractionMax - d.exponent);
@@ -311,7 +314,7 @@ std::string formatFloat(std::string_view format, double value, char separator) {
                     exponentPart, minus, separator);
     }
     std::string whole = padWhole(wholeDigits(r), p.wholeMin);
-    if (p.thousands) whole = grouped(whole);
+    if (p.thousands) whole = grouped(whole, separators.thousands);
     return fill(p, whole, trimmedFraction(fractionDigits(r), p), "", minus, separator);
 }
 
@@ -322,13 +325,13 @@ Value floatToStrFValue(Args a, CallContext&, const RuntimeServices& s) {
     return Value(floatToStrF(a[0].toDouble(), static_cast<int>(format),
                              static_cast<int>(std::clamp<std::int64_t>(a[2].toInteger(), 0, 99)),
                              static_cast<int>(std::clamp<std::int64_t>(a[3].toInteger(), 0, 99)),
-                             decimalSeparator(s)));
+                             numberSeparators(s)));
 }
 
 Value formatFloatValue(Args a, CallContext& c, const RuntimeServices& s) {
     std::string h;
     const std::string_view format = stringArg(a[0], h);
-    std::string text = formatFloat(format, a[1].toDouble(), decimalSeparator(s));
+    std::string text = formatFloat(format, a[1].toDouble(), numberSeparators(s));
     c.checkLength(text.size());
     return Value(std::move(text));
 }
@@ -484,7 +487,7 @@ Value str(Args a, CallContext&, const RuntimeServices&) {
         a[1] = Value(decimal(a[0].integer()));
         return Value();
     }
-    std::string text = floatToStrF(a[0].toDouble(), kExponent, 15, 4, '.');
+    std::string text = floatToStrF(a[0].toDouble(), kExponent, 15, 4, {});
     if (text.size() < 23) text.insert(0, 23 - text.size(), ' ');
     a[1] = Value(std::move(text));
     return Value();

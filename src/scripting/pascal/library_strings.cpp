@@ -117,6 +117,11 @@ char decimalSeparator(const RuntimeServices& services) {
     return services.locale != nullptr ? services.locale->decimalSeparator() : '.';
 }
 
+NumberSeparators numberSeparators(const RuntimeServices& services) {
+    if (services.locale == nullptr) return {};
+    return {services.locale->decimalSeparator(), services.locale->thousandSeparator()};
+}
+
 namespace {
 
 Value strToFloat(Args a, CallContext& c, const RuntimeServices& services) {

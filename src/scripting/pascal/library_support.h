@@ -39,6 +39,12 @@ T& need(T* service, std::string_view what) {
 // "nan" or hexadecimal, and nothing beyond the range of a Double.
 std::optional<double> parseFloat(std::string_view text, char separator);
 char decimalSeparator(const RuntimeServices& services);
+// The locale's separators of numbers: '.' and ',' without a locale.
+struct NumberSeparators {
+    char decimal = '.';
+    char thousands = ',';
+};
+NumberSeparators numberSeparators(const RuntimeServices& services);
 
 // A number as decimal digits: the value is 0.digits * 10^exponent, digits without trailing
 // zeros ("" for zero). Double values carry 15 significant digits, as Delphi's conversions
@@ -54,7 +60,8 @@ DecimalDigits decimalDigits(double value, int significant = 15);
 DecimalDigits roundedDigits(DecimalDigits number, int decimals, bool bankers = false);
 double toDouble(const DecimalDigits& number);
 // Delphi's FloatToStrF: format 0 general, 1 exponent, 2 fixed, 3 number.
-std::string floatToStrF(double value, int format, int precision, int digits, char separator);
+std::string floatToStrF(double value, int format, int precision, int digits,
+                        NumberSeparators separators);
 
 // The user's day and month names, AM and PM texts and separators; English where the host has
 // no locale. For FormatDateTime and the name arrays the scripts see.

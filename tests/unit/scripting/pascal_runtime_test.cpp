@@ -158,6 +158,30 @@ TEST_F(PascalRuntime, NumbersToTextAndBack) {
     });
 }
 
+// Numbers are written and read with the locale's separators, as Delphi's globals hold them.
+TEST(PascalRuntimeLocale, NumbersUseTheLocalesSeparators) {
+    struct RussianNumbers : test::FakeLocale {
+        char decimalSeparator() override { return ','; }
+        char thousandSeparator() override { return '\xA0'; }
+    } locale;
+    Environment env;
+    addCoreLibrary(env);
+    RuntimeServices services;
+    services.locale = &locale;
+    addRuntimeLibrary(env, services);
+    const Case cases[] = {
+        {"FormatFloat('#,##0.00', 1234567.891)",
+         "1\xA0"
+         "234\xA0"
+         "567,89"},
+        {"FloatToStrF(1234.5, ffNumber, 15, 1) + ' ' + FloatToStrF(0.5, ffGeneral, 15, 0)",
+         "1\xA0"
+         "234,5 0,5"},
+        {"StrToFloatDef('2,5', 0) * 2", "5"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(testing::outcome(c.source, env), c.expected) << c.source;
+}
+
 TEST_F(PascalRuntime, ValAndStr) {
     runTable({
         {"var n, c: Integer; begin Val('123', n, c); Result := IntToStr(n) + '/' + IntToStr(c) "
