@@ -5,6 +5,7 @@
 #include <cctype>
 #include <charconv>
 #include <cmath>
+#include <limits>
 #include <vector>
 
 #include "base/text.h"
@@ -70,7 +71,11 @@ double toDouble(const DecimalDigits& number) {
     if (number.digits.empty()) return 0.0;
     const std::string text = "0." + number.digits + "e" + std::to_string(number.exponent);
     double d = 0;
-    std::from_chars(text.data(), text.data() + text.size(), d);
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), d);
+    (void)end;
+    // Rounding the largest values up can pass the range: infinite, for the caller to refuse.
+    if (error == std::errc::result_out_of_range)
+        d = number.exponent > 0 ? std::numeric_limits<double>::infinity() : 0.0;
     return number.negative ? -d : d;
 }
 

@@ -219,8 +219,12 @@ Value roundTo(Args a, bool bankers) {
     const std::int64_t digit = a.size() > 1 ? a[1].toInteger() : -2;
     if (digit < -37 || digit > 37)
         throw RuntimeError("Digit " + decimal(digit) + " is outside -37..37", "EInvalidArgument");
-    const DecimalDigits d = decimalDigits(a[0].toDouble());
-    return realResult(toDouble(roundedDigits(d, static_cast<int>(-digit), bankers)));
+    const double x = a[0].toDouble();
+    const double rounded =
+        toDouble(roundedDigits(decimalDigits(x), static_cast<int>(-digit), bankers));
+    // Fifteen digits of the largest values round past the range; those have no digits to
+    // round off at the places a digit within -37..37 names.
+    return Value(std::isinf(rounded) ? x : rounded);
 }
 
 Value roundToValue(Args a, CallContext&, const RuntimeServices&) { return roundTo(a, true); }

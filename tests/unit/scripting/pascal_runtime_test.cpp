@@ -237,6 +237,8 @@ TEST_F(PascalRuntime, Arithmetic) {
         {"FloatToStr(SimpleRoundTo(1.235)) + ' ' + FloatToStr(SimpleRoundTo(1.245, -2)) + ' ' + "
          "FloatToStr(SimpleRoundTo(-1.235, -2))",
          "1.24 1.25 -1.24"},
+        {"RoundTo(1.7976931348623157e308, 2) = 1.7976931348623157e308", "True"},
+        {"RoundTo(1, 38)", "!Line 1, column 1: Digit 38 is outside -37..37"},
         {"var q, r: Integer; begin DivMod(17, 5, q, r); Result := q * 10 + r end.", "32"},
         {"var q, r: Integer; begin DivMod(-17, 5, q, r); Result := IntToStr(q) + ' ' + IntToStr(r) "
          "end.",
