@@ -40,7 +40,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     check(qbx::formatDateTime(pattern, moment).size() <= 8 * pattern.size());
     constexpr std::size_t kMax = 4096;
-    const qbx::LocaleDateTimeTexts locale{"31.12.9999", "23:59:59"};
+    const qbx::LocaleDateTimeTexts locale{"31.12.9999", "23:59:59", "", "", nullptr};
     check(qbx::formatDateTime(pattern, moment, &locale, kMax).text.size() <= kMax);
 
     try {

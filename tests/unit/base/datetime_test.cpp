@@ -14,7 +14,7 @@ namespace {
 
 TEST(DateFormat, NamesMillisecondsAndLocaleTokens) {
     const double t = encodeDateTime({2006, 3, 8, 7, 5, 9, 45});  // a Wednesday
-    const LocaleDateTimeTexts locale{"08/03/2006", "7:05:09 AM"};
+    const LocaleDateTimeTexts locale{"08/03/2006", "7:05:09 AM", "", "", nullptr};
     const std::vector<std::pair<std::string_view, std::string_view>> cases = {
         {"d mmmm yyyy", "8 March 2006"},
         {"ddd, dd-MMM-yy", "Wed, 08-Mar-06"},
@@ -66,7 +66,7 @@ TEST(DateFormat, TwelveHourClockSeparatorsAndTheLocalesNames) {
 
 TEST(DateFormat, TheResultIsCutAtItsBound) {
     const double t = encodeDateTime({2006, 3, 8, 7, 5, 9, 0});
-    const LocaleDateTimeTexts locale{"08.03.2006", "07:05:09"};
+    const LocaleDateTimeTexts locale{"08.03.2006", "07:05:09", "", "", nullptr};
     const BoundedText out = formatDateTime("c-c", t, &locale, 25);
     EXPECT_EQ(out.text, "08.03.2006 07:05:09-08.03");
     EXPECT_TRUE(out.cut);
