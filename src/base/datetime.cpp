@@ -87,16 +87,18 @@ int dayOfWeek(double dateTime) {
     return static_cast<int>(((days % 7) + 7 + 6) % 7 + 1);
 }
 
-namespace {
+const DateTimeNames& englishDateTimeNames() {
+    static const DateTimeNames names{
+        {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"},
+        {"Sunday", "Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday"},
+        {"Jan", "Feb", "Mar", "Apr", "May", "Jun", "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"},
+        {"January", "February", "March", "April", "May", "June", "July", "August", "September",
+         "October", "November", "December"},
+    };
+    return names;
+}
 
-constexpr std::string_view kShortMonthNames[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
-                                                 "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
-constexpr std::string_view kLongMonthNames[] = {"January",   "February", "March",    "April",
-                                                "May",       "June",     "July",     "August",
-                                                "September", "October",  "November", "December"};
-constexpr std::string_view kShortDayNames[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
-constexpr std::string_view kLongDayNames[] = {"Sunday",   "Monday", "Tuesday", "Wednesday",
-                                              "Thursday", "Friday", "Saturday"};
+namespace {
 
 // A year before 1 AD is negative: its minus goes before the padding, not inside it.
 std::string digits(int value, std::size_t width) {
@@ -107,10 +109,33 @@ std::string digits(int value, std::size_t width) {
 }
 
 char lowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; }
+bool isAsciiLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 
-bool isRunLetter(char lower) {
-    return lower == 'y' || lower == 'm' || lower == 'd' || lower == 'h' || lower == 'n' ||
-           lower == 's' || lower == 'z';
+bool startsWithIgnoringCase(std::string_view text, std::string_view lowerPrefix) {
+    if (text.size() < lowerPrefix.size()) return false;
+    for (std::size_t i = 0; i < lowerPrefix.size(); ++i)
+        if (lowerAscii(text[i]) != lowerPrefix[i]) return false;
+    return true;
+}
+
+// Whether an hour token counts 1..12: the first "a" after it, outside quotes and before the
+// next hour token, starts an am/pm mark. Both quote characters toggle one state, as Delphi's
+// scan does.
+bool twelveHourClock(std::string_view rest) {
+    bool quoted = false;
+    for (std::size_t i = 0; i < rest.size(); ++i) {
+        const char c = lowerAscii(rest[i]);
+        if (c == '"' || c == '\'') {
+            quoted = !quoted;
+        } else if (c == 'h') {
+            return false;
+        } else if (c == 'a' && !quoted) {
+            const std::string_view at = rest.substr(i);
+            return startsWithIgnoringCase(at, "am/pm") || startsWithIgnoringCase(at, "a/p") ||
+                   startsWithIgnoringCase(at, "ampm");
+        }
+    }
+    return false;
 }
 
 // Appends within the bound; false once the bound is reached and the text was cut.
@@ -130,13 +155,15 @@ bool appendBounded(BoundedText& out, std::string_view piece) {
 BoundedText formatDateTime(std::string_view format, double dateTime,
                            const LocaleDateTimeTexts* locale, std::size_t maxSize) {
     const DateTimeFields f = decodeDateTime(dateTime);
+    const DateTimeNames& names =
+        locale != nullptr && locale->names != nullptr ? *locale->names : englishDateTimeNames();
     const bool midnight = f.hour == 0 && f.minute == 0 && f.second == 0 && f.millisecond == 0;
     const auto weekDay =
         static_cast<std::size_t>(dayOfWeek(encodeDateTime({f.year, f.month, f.day})) - 1);
     const auto month = static_cast<std::size_t>(f.month - 1);
     BoundedText out;
     out.limit = maxSize;
-    bool afterHour = false;
+    char lastToken = 0;
     std::size_t i = 0;
     while (i < format.size()) {
         const char ch = format[i];
@@ -147,41 +174,60 @@ BoundedText formatDateTime(std::string_view format, double dateTime,
             i = end + 1;
             continue;
         }
-        const char lower = lowerAscii(ch);
+        char token = lowerAscii(ch);
+        if (isAsciiLetter(ch)) {
+            if (token == 'm' && lastToken == 'h') token = 'n';
+            lastToken = token;
+        }
         std::size_t run = 1;
-        if (isRunLetter(lower))
-            while (i + run < format.size() && lowerAscii(format[i + run]) == lower) ++run;
-        const std::size_t width = run >= 2 ? 2 : 1;
+        while (i + run < format.size() && format[i + run] == ch) ++run;
+        std::size_t used = run;
         std::string piece;
-        switch (lower) {
+        switch (token) {
             case 'y':
                 piece = run >= 3 ? digits(f.year, 4) : digits(std::abs(f.year) % 100, 2);
                 break;
+            case 'e': piece = digits(f.year, run >= 2 ? 2 : 1); break;
             case 'm':
                 if (run <= 2)
-                    piece = digits(afterHour ? f.minute : f.month, width);
+                    piece = digits(f.month, run);
                 else
-                    piece = run == 3 ? kShortMonthNames[month] : kLongMonthNames[month];
+                    piece = run == 3 ? names.shortMonthNames[month] : names.longMonthNames[month];
                 break;
             case 'd':
                 if (run <= 2)
-                    piece = digits(f.day, width);
+                    piece = digits(f.day, run);
                 else if (run == 3)
-                    piece = kShortDayNames[weekDay];
+                    piece = names.shortDayNames[weekDay];
                 else if (run == 4)
-                    piece = kLongDayNames[weekDay];
-                else if (locale != nullptr)
+                    piece = names.longDayNames[weekDay];
+                else if (locale == nullptr)
+                    piece = format.substr(i, run);
+                else if (run == 5 || locale->longDate.empty())
                     piece = locale->shortDate;
                 else
-                    piece = format.substr(i, run);
+                    piece = locale->longDate;
                 break;
-            case 'h': piece = digits(f.hour, width); break;
-            case 'n': piece = digits(f.minute, width); break;
-            case 's': piece = digits(f.second, width); break;
-            case 'z': piece = digits(f.millisecond, run >= 3 ? 3 : 1); break;
+            case 'h': {
+                int hour = f.hour;
+                if (twelveHourClock(format.substr(i + run))) hour = hour % 12 == 0 ? 12 : hour % 12;
+                piece = digits(hour, run >= 2 ? 2 : 1);
+                break;
+            }
+            case 'n': piece = digits(f.minute, run >= 2 ? 2 : 1); break;
+            case 's': piece = digits(f.second, run >= 2 ? 2 : 1); break;
+            case 'z': piece = digits(f.millisecond, run >= 2 ? 3 : 1); break;
+            case 't':
+                if (locale == nullptr)
+                    piece = format.substr(i, run);
+                else if (run == 1 && !locale->shortTime.empty())
+                    piece = locale->shortTime;
+                else
+                    piece = locale->longTime;
+                break;
             case 'c':
                 if (locale == nullptr) {
-                    piece = ch;
+                    piece = format.substr(i, run);
                 } else {
                     piece = locale->shortDate;
                     if (!midnight) {
@@ -190,20 +236,48 @@ BoundedText formatDateTime(std::string_view format, double dateTime,
                     }
                 }
                 break;
-            default: piece = ch;
+            case 'a': {
+                const std::string_view at = format.substr(i);
+                const bool afternoon = f.hour >= 12;
+                if (startsWithIgnoringCase(at, "am/pm")) {
+                    piece = at.substr(afternoon ? 3 : 0, 2);
+                    used = 5;
+                } else if (startsWithIgnoringCase(at, "a/p")) {
+                    piece = at.substr(afternoon ? 2 : 0, 1);
+                    used = 3;
+                } else if (startsWithIgnoringCase(at, "ampm")) {
+                    piece = afternoon ? names.timePm : names.timeAm;
+                    used = 4;
+                } else if (startsWithIgnoringCase(at, "aaaa")) {
+                    piece = names.longDayNames[weekDay];
+                    used = 4;
+                } else if (startsWithIgnoringCase(at, "aaa")) {
+                    piece = names.shortDayNames[weekDay];
+                    used = 3;
+                } else {
+                    piece = ch;
+                    used = 1;
+                }
+                break;
+            }
+            case '/':
+                piece = names.dateSeparator;
+                used = 1;
+                break;
+            case ':':
+                piece = names.timeSeparator;
+                used = 1;
+                break;
+            default: piece = format.substr(i, run);
         }
         if (!appendBounded(out, piece)) break;
-        if (lower == 'h')
-            afterHour = true;
-        else if (lower != ' ' && lower != ':')
-            afterHour = false;
-        i += run;
+        i += used;
     }
     return out;
 }
 
 std::string formatDateTime(std::string_view format, double dateTime) {
-    return formatDateTime(format, dateTime, nullptr, format.size() * 3).text;
+    return formatDateTime(format, dateTime, nullptr, format.size() * 8).text;
 }
 
 }  // namespace qbx

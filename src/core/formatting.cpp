@@ -164,6 +164,20 @@ std::string systemDir(Environment& environment) {
     return withOneBackslash(environment.systemDirectory());
 }
 
+BoundedText formatLocalDateTime(LocaleFormat& locale, const DateTimeNames& names,
+                                std::string_view format, double dateTime, std::size_t maxSize) {
+    if (!std::isfinite(dateTime)) dateTime = 0;
+    std::string shortDate, longTime, longDate, shortTime;
+    if (format.find_first_of("cCdDtT") != std::string_view::npos) {
+        shortDate = locale.shortDate(dateTime);
+        longTime = locale.longTime(dateTime);
+        longDate = locale.longDate(dateTime);
+        shortTime = locale.shortTime(dateTime);
+    }
+    const LocaleDateTimeTexts texts{shortDate, longTime, longDate, shortTime, &names};
+    return formatDateTime(format, dateTime, &texts, maxSize);
+}
+
 std::string defaultDateTimeText(LocaleFormat& locale, double dateTime) {
     if (!std::isfinite(dateTime)) dateTime = 0;
     const DateTimeFields f = decodeDateTime(dateTime);

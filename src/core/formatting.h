@@ -3,13 +3,17 @@
 // are counted, and the temporary and system folders.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <string>
 #include <string_view>
 
+#include "base/bounded_text.h"
+
 namespace qbx {
 
+struct DateTimeNames;
 class Environment;
 class LocaleFormat;
 class StringTable;
@@ -45,6 +49,12 @@ std::string koi8ToLowerWin1251(std::string_view text);
 // exactly sheds its time. A value that is no number (from a damaged file) reads as the epoch
 // rather than reaching the system's formatter.
 std::string defaultDateTimeText(LocaleFormat& locale, double dateTime);
+
+// A date-time in Delphi's FormatDateTime language (base/datetime.h) with the user's names and
+// texts; the locale is asked for the date and time texts only when the format has a letter
+// that may need them. A result that would pass maxSize is cut there.
+BoundedText formatLocalDateTime(LocaleFormat& locale, const DateTimeNames& names,
+                                std::string_view format, double dateTime, std::size_t maxSize);
 
 // The system's temporary folder, ending in exactly one backslash.
 std::string tempDir(Environment& environment);

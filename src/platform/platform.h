@@ -14,6 +14,8 @@
 #include <utility>
 #include <vector>
 
+#include "base/datetime.h"
+
 namespace qbx {
 
 // ---- registry (values under HKEY_CURRENT_USER) ----------------------------------------------
@@ -229,7 +231,13 @@ public:
     virtual ~LocaleFormat() = default;
     virtual std::string longTime(double dateTime) = 0;   // time of day, system long format
     virtual std::string shortDate(double dateTime) = 0;  // date, system short format
+    virtual std::string shortTime(double dateTime) = 0;  // time of day, system short format
+    virtual std::string longDate(double dateTime) = 0;   // date, system long format
     virtual char decimalSeparator() = 0;
+    virtual char thousandSeparator() = 0;
+    // Day and month names, the AM and PM texts and the separators of the user's locale, in the
+    // system's ANSI code page.
+    virtual DateTimeNames dateTimeNames() = 0;
 };
 
 // ---- digests ----------------------------------------------------------------------------------
@@ -257,12 +265,12 @@ public:
     virtual void messageBox(std::string_view text, std::string_view caption, MessageIcon icon) = 0;
 };
 
-class Network;  // platform/network.h
-class FileInfo;       // platform/file_info.h
-class RegistryRoots;  // platform/registry_roots.h
-class SharedMemory;   // platform/shared_memory.h
-class TextPrompt;     // platform/text_prompt.h
-class ProgramRunner;  // platform/program_runner.h
+class Network;         // platform/network.h
+class FileInfo;        // platform/file_info.h
+class RegistryRoots;   // platform/registry_roots.h
+class SharedMemory;    // platform/shared_memory.h
+class TextPrompt;      // platform/text_prompt.h
+class ProgramRunner;   // platform/program_runner.h
 class DesktopWindows;  // platform/desktop_windows.h
 class HostProgram;     // platform/host_program.h
 

@@ -1,5 +1,6 @@
 #include "scripting/script_file.h"
 
+#include <algorithm>
 #include <array>
 #include <utility>
 
@@ -29,7 +30,31 @@ void applyDirective(std::string_view line, ScriptSource& script) {
         if (upper == directive.line) script.lang = directive.lang;
 }
 
+// Every joined line starts with its own line break, so the breaks trimmed off the front tell
+// which joined line the text starts with.
+SourceLines sourceLines(std::string_view trimmedFront, const std::vector<int>& fileLines) {
+    SourceLines lines;
+    const auto breaks =
+        static_cast<std::size_t>(std::count(trimmedFront.begin(), trimmedFront.end(), '\n'));
+    if (breaks == 0) return lines;
+    int textLine = 1;
+    for (std::size_t j = breaks - 1; j < fileLines.size(); ++j, ++textLine)
+        if (j == breaks - 1 || fileLines[j] != fileLines[j - 1] + 1)
+            lines.jumps.push_back({textLine, fileLines[j]});
+    return lines;
+}
+
 }  // namespace
+
+int SourceLines::fileLine(int textLine) const {
+    const Jump* found = nullptr;
+    for (const Jump& jump : jumps) {
+        if (jump.textLine > textLine) break;
+        found = &jump;
+    }
+    if (found == nullptr) return textLine;
+    return found->fileLine + (textLine - found->textLine);
+}
 
 bool headerName(std::string_view line, std::string& name) {
     if (line.size() < kHeaderKeyword.size() ||
@@ -61,7 +86,8 @@ bool parseScriptFile(std::string_view bytes, ScriptFile& file) {
             return false;
         }
         if (headerName(line, name))
-            file.sections.push_back(ScriptSection{std::move(name), {}});
+            file.sections.push_back(
+                ScriptSection{std::move(name), {}, static_cast<int>(lineCount) + 1});
         else if (!file.sections.empty())
             file.sections.back().lines.emplace_back(line);
     }
@@ -92,18 +118,28 @@ std::vector<ScriptSource> scriptsOf(const ScriptFile& file) {
         script.name = sections[i].name;
         script.headers = 0;
         std::string text;
+        std::vector<int> fileLines;  // of every line joined into the text
         for (; i < last && sections[i].name == script.name; ++i) {
             ++script.headers;
+            int fileLine = sections[i].firstLine;
             for (const std::string& line : sections[i].lines) {
                 if (!line.empty() && line.front() == '@') {
                     applyDirective(line, script);
                 } else {
                     text += "\r\n";
                     text += line;
+                    fileLines.push_back(fileLine);
                 }
+                ++fileLine;
             }
         }
-        script.text = std::string(trimBlankOrControl(text));
+        const std::string_view trimmed = trimBlankOrControl(text);
+        script.text = std::string(trimmed);
+        if (!trimmed.empty())
+            script.lines =
+                sourceLines(std::string_view(text).substr(
+                                0, static_cast<std::size_t>(trimmed.data() - text.data())),
+                            fileLines);
         scripts.push_back(std::move(script));
     }
     return scripts;

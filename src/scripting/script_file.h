@@ -22,6 +22,19 @@ inline constexpr std::size_t kMaxScriptFileLines = 65536;
 struct ScriptSection {
     std::string name;  // upper-cased; may be empty
     std::vector<std::string> lines;
+    int firstLine = 0;  // the file's line number (from 1) of the first of the lines
+};
+
+// Where the lines of a script's text stand in its file, so that a message can name the line
+// the user sees in an editor: headers, directives and trimmed blank lines are not in the text.
+struct SourceLines {
+    struct Jump {
+        int textLine;  // from this line of the text on ...
+        int fileLine;  // ... the lines are consecutive from this line of the file
+    };
+    std::vector<Jump> jumps;  // ascending; empty when the text is not from a file
+    // The file's line of a line of the text; the line itself without jumps.
+    int fileLine(int textLine) const;
 };
 
 struct ScriptFile {
@@ -36,6 +49,7 @@ struct ScriptSource {
     ScriptLang lang = ScriptLang::None;
     std::vector<std::string> directives;  // every "@" line met, as written, for the log
     std::size_t headers = 1;              // the entries this run makes
+    SourceLines lines;                    // where the text's lines stand in the file
 };
 
 // The name of a header line, or false when the line is none. The keyword "@SCRIPT " is

@@ -182,7 +182,7 @@ std::string ScriptRunner::runScript(std::string_view name) {
         if (found.index < 0) return plugin_.strings[kScriptNotFound];
         const ZvxScript& script = table_.entries[static_cast<std::size_t>(found.index)];
         switch (script.lang) {
-            case ScriptLang::Pascal: return runPascal(found.text);
+            case ScriptLang::Pascal: return runPascal(found.text, &found.lines);
             case ScriptLang::VBScript: {
                 const ActiveOutcome outcome = runActive(found.text, ActiveLanguage::VBScript);
                 return outcome.ok ? outcome.text : scriptError(outcome.text);
@@ -205,12 +205,15 @@ std::string ScriptRunner::runScript(std::string_view name) {
 }
 
 std::shared_ptr<const pascal::Program> ScriptRunner::compiled(std::string_view source,
-                                                              std::string& error) {
+                                                              pascal::ScriptError& error) {
     const std::string key(source);
     if (const auto it = programs_.find(key); it != programs_.end()) return it->second;
     pascal::CompileResult result = pascal::compile(source, *environment_);
     if (result.error || !result.program) {
-        error = result.error ? result.error->text() : "Compilation failed";
+        if (result.error)
+            error = *result.error;
+        else
+            error.message = "Compilation failed";
         return nullptr;
     }
     if (programs_.size() >= kMaxCachedPrograms ||
@@ -225,17 +228,22 @@ std::shared_ptr<const pascal::Program> ScriptRunner::compiled(std::string_view s
     return result.program;
 }
 
-std::string ScriptRunner::runPascal(std::string_view source) {
+std::string ScriptRunner::runPascal(std::string_view source, const SourceLines* lines) {
     try {
         if (!environment_) return scriptError("Scripting is not started");
         if (runDepth_ > 0) return scriptError("A script cannot be started while another one runs");
         const RunScope scope(runDepth_);
-        std::string error;
+        // The user finds the line in the script's file, which holds more than the text.
+        const auto fileError = [&](pascal::ScriptError error) {
+            if (lines != nullptr && error.line > 0) error.line = lines->fileLine(error.line);
+            return scriptError(error.text());
+        };
+        pascal::ScriptError error;
         // Held here: a reinit from within the run must not free the program under it.
         const std::shared_ptr<const pascal::Program> program = compiled(source, error);
-        if (!program) return scriptError(error);
+        if (!program) return fileError(error);
         const pascal::RunResult result = pascal::run(*program, *environment_);
-        if (result.error) return scriptError(result.error->text());
+        if (result.error) return fileError(*result.error);
         return pascal::toText(result.value);
     } catch (...) {
         return scriptError(describe(std::current_exception()));

@@ -56,8 +56,9 @@ public:
     // RunScript: the stored script of that name (case ignored), with the macro variables
     // published first.
     std::string runScript(std::string_view name);
-    // RunPascalScript: the source's value as text, or Strings[401] + " " + the error.
-    std::string runPascal(std::string_view source);
+    // RunPascalScript: the source's value as text, or Strings[401] + " " + the error. The
+    // error's line is the file's when the lines of a stored script's file are given.
+    std::string runPascal(std::string_view source, const SourceLines* lines = nullptr);
     // RunActiveScript with the errors caught: the engine's result, or its error message. The
     // current script parameters go along (VBScript's Main receives them).
     ActiveOutcome runActive(std::string_view source, ActiveLanguage language);
@@ -66,7 +67,8 @@ public:
     void publishVariables();
 
 private:
-    std::shared_ptr<const pascal::Program> compiled(std::string_view source, std::string& error);
+    std::shared_ptr<const pascal::Program> compiled(std::string_view source,
+                                                    pascal::ScriptError& error);
     void registerBatUtils(pascal::Environment& environment);
     std::string scriptError(const std::string& message) const;
 

@@ -114,6 +114,7 @@ ScriptTable registerScripts(ScriptStoreIo io, const ScriptFolder& folder) {
                 entry.fileName = fileName;
                 entry.flag = 0;
                 entry.lang = script.lang;
+                entry.lines = script.lines;
                 io.log.write("Scripting Macro [" + name + ":" + script.name + "] has been read");
                 ++k;
             }
@@ -129,7 +130,7 @@ FoundScript findScript(const ScriptTable& table, std::string_view name) {
     if (name.empty()) return {};
     for (std::size_t i = 0; i < table.entries.size(); ++i)
         if (equalsIgnoreCase1251(table.entries[i].name, name))
-            return {table.entries[i].text, static_cast<int>(i)};
+            return {table.entries[i].text, static_cast<int>(i), table.entries[i].lines};
     return {};
 }
 

@@ -24,6 +24,7 @@ struct ZvxScript {
     std::string fileName;  // without folder, upper-cased
     std::uint8_t flag = 0;
     ScriptLang lang = ScriptLang::Pascal;
+    SourceLines lines;  // where the text's lines stand in the file
 };
 
 // Bounds of one registration, whatever the folder holds.
@@ -60,6 +61,7 @@ ScriptTable registerScripts(ScriptStoreIo io, const ScriptFolder& folder);
 struct FoundScript {
     std::string text;
     int index = -1;
+    SourceLines lines;
 };
 // The first entry whose name equals the name without regard to case; an empty name finds
 // nothing.

@@ -165,6 +165,10 @@ TEST_F(PosixPlatformTest, TempFolderLocaleAndMessageBox) {
     PosixLocale locale;
     EXPECT_EQ(locale.longTime(45000.0 + 3723 / 86400.0), "01:02:03");
     EXPECT_EQ(locale.shortDate(45000.5), "15.03.2023");
+    EXPECT_EQ(locale.shortTime(45000.0 + 3723 / 86400.0), "01:02");
+    EXPECT_EQ(locale.longDate(45000.5), "Wednesday, March 15, 2023");
+    const DateTimeNames names = locale.dateTimeNames();
+    EXPECT_EQ(names.longDayNames[0] + names.shortMonthNames[11] + names.timePm, "SundayDecPM");
 
     ConsoleUi ui;
     ::testing::internal::CaptureStderr();

@@ -268,6 +268,18 @@ std::string FakeLocale::shortDate(double dateTime) {
     return twoDigits(f.day) + "." + twoDigits(f.month) + "." + std::to_string(f.year);
 }
 
+std::string FakeLocale::shortTime(double dateTime) {
+    const DateTimeFields f = decodeDateTime(dateTime);
+    return twoDigits(f.hour) + ":" + twoDigits(f.minute);
+}
+
+std::string FakeLocale::longDate(double dateTime) {
+    const DateTimeFields f = decodeDateTime(dateTime);
+    return std::to_string(f.day) + " " +
+           names.longMonthNames[static_cast<std::size_t>(f.month - 1)] + " " +
+           std::to_string(f.year);
+}
+
 void FakeUi::messageBox(std::string_view text, std::string_view caption, MessageIcon icon) {
     boxes.push_back(Box{std::string(text), std::string(caption), icon});
 }

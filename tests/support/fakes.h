@@ -12,11 +12,11 @@
 #include "platform/hashing.h"
 #include "platform/ini_profile_store.h"
 #include "platform/platform.h"
+#include "support/fake_desktop_windows.h"
+#include "support/fake_file_info.h"
+#include "support/fake_host_program.h"
 #include "support/fake_network.h"
 #include "support/fake_program_runner.h"
-#include "support/fake_desktop_windows.h"
-#include "support/fake_host_program.h"
-#include "support/fake_file_info.h"
 #include "support/fake_shared_memory.h"
 #include "support/fake_system_info.h"
 #include "support/fake_text_prompt.h"
@@ -119,7 +119,13 @@ class FakeLocale : public LocaleFormat {
 public:
     std::string longTime(double dateTime) override;   // HH:MM:SS
     std::string shortDate(double dateTime) override;  // DD.MM.YYYY
+    std::string shortTime(double dateTime) override;  // HH:MM
+    std::string longDate(double dateTime) override;   // D MMMM YYYY with the names below
     char decimalSeparator() override { return '.'; }
+    char thousandSeparator() override { return ','; }
+    DateTimeNames dateTimeNames() override { return names; }
+
+    DateTimeNames names = englishDateTimeNames();  // a test may put another language's here
 };
 
 class FakeUi : public UserInterface {

@@ -164,6 +164,35 @@ TEST(Win32EnvironmentTest, TextWithNulComesBackWhole) {
     EXPECT_EQ(Win32Environment().expandVariables(text), text);
 }
 
+// The names go to Sunday-first tables: each must be what the system's own date pictures
+// write for that day, month and half of the day.
+TEST(Win32LocaleTest, NamesMatchWhatTheSystemWritesForTheSameMoment) {
+    Win32Locale locale;
+    const DateTimeNames names = locale.dateTimeNames();
+    const auto picture = [](const SYSTEMTIME& st, const char* format, bool time) {
+        char text[256] = {};
+        const int n = time ? GetTimeFormatA(LOCALE_USER_DEFAULT, 0, &st, format, text, 256)
+                           : GetDateFormatA(LOCALE_USER_DEFAULT, 0, &st, format, text, 256);
+        return std::string(text, n > 0 ? static_cast<std::size_t>(n - 1) : 0);
+    };
+    for (WORD day = 0; day < 7; ++day) {  // 2023-01-01 was a Sunday
+        SYSTEMTIME st{2023, 1, day, static_cast<WORD>(1 + day), 10, 0, 0, 0};
+        EXPECT_EQ(names.longDayNames[day], picture(st, "dddd", false)) << day;
+        EXPECT_EQ(names.shortDayNames[day], picture(st, "ddd", false)) << day;
+    }
+    for (WORD month = 1; month <= 12; ++month) {
+        SYSTEMTIME st{2023, month, 0, 15, 10, 0, 0, 0};
+        EXPECT_EQ(names.longMonthNames[month - 1u], picture(st, "MMMM", false)) << month;
+        EXPECT_EQ(names.shortMonthNames[month - 1u], picture(st, "MMM", false)) << month;
+    }
+    SYSTEMTIME morning{2023, 1, 0, 1, 9, 0, 0, 0};
+    SYSTEMTIME evening{2023, 1, 0, 1, 21, 0, 0, 0};
+    EXPECT_EQ(names.timeAm, picture(morning, "tt", true));
+    EXPECT_EQ(names.timePm, picture(evening, "tt", true));
+    EXPECT_FALSE(locale.longDate(45000.5).empty());
+    EXPECT_EQ(locale.shortTime(45000.5).find(locale.longTime(45000.5)), std::string::npos);
+}
+
 TEST(Win32UiTest, PumpDrainsTheQueueWithinItsBoundAndLeavesQuitToTheHost) {
     Win32Ui ui;
     MSG msg{};

@@ -79,11 +79,8 @@ std::string zvxDateShift(MacroCall& call) {
                                          getParamInt(call.params, 2), getParamInt(call.params, 3));
         LocaleFormat& locale = *call.plugin.platform.locale;
         if (pattern.empty()) return defaultDateTimeText(locale, shifted);
-        // Asked once, however often the pattern names them.
-        const std::string shortDate = locale.shortDate(shifted);
-        const std::string longTime = locale.longTime(shifted);
-        const LocaleDateTimeTexts texts{shortDate, longTime};
-        return macros::answer(call, formatDateTime(pattern, shifted, &texts, kMaxDateText));
+        return macros::answer(call, formatLocalDateTime(locale, locale.dateTimeNames(), pattern,
+                                                        shifted, kMaxDateText));
     });
 }
 

@@ -38,4 +38,17 @@ std::string PosixLocale::shortDate(double dateTime) {
     return out;
 }
 
+std::string PosixLocale::shortTime(double dateTime) {
+    const DateTimeFields f = decodeDateTime(dateTime);
+    std::string out;
+    appendNumber(out, f.hour, 2);
+    out += ':';
+    appendNumber(out, f.minute, 2);
+    return out;
+}
+
+std::string PosixLocale::longDate(double dateTime) {
+    return formatDateTime("dddd, mmmm d, yyyy", dateTime);
+}
+
 }  // namespace qbx::posix

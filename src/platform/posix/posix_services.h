@@ -94,7 +94,11 @@ class PosixLocale final : public LocaleFormat {
 public:
     std::string longTime(double dateTime) override;   // HH:MM:SS
     std::string shortDate(double dateTime) override;  // DD.MM.YYYY
+    std::string shortTime(double dateTime) override;  // HH:MM
+    std::string longDate(double dateTime) override;   // "Monday, December 7, 2026"
     char decimalSeparator() override { return '.'; }
+    char thousandSeparator() override { return ','; }
+    DateTimeNames dateTimeNames() override { return englishDateTimeNames(); }
 };
 
 class ConsoleUi final : public UserInterface {

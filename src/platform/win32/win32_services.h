@@ -86,7 +86,11 @@ class Win32Locale final : public LocaleFormat {
 public:
     std::string longTime(double dateTime) override;
     std::string shortDate(double dateTime) override;
+    std::string shortTime(double dateTime) override;
+    std::string longDate(double dateTime) override;
     char decimalSeparator() override;
+    char thousandSeparator() override;
+    DateTimeNames dateTimeNames() override;
 };
 
 class Win32Ui final : public UserInterface {

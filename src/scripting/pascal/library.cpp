@@ -24,6 +24,10 @@ std::string_view stringArg(const Value& v, std::string& holder) {
     return holder;
 }
 
+DateTimeNames localeNames(const RuntimeServices& services) {
+    return services.locale != nullptr ? services.locale->dateTimeNames() : englishDateTimeNames();
+}
+
 Value realResult(double d) {
     if (std::isnan(d)) throw RuntimeError("Invalid floating point operation", "EInvalidOp");
     if (std::isinf(d)) throw RuntimeError("Floating point overflow", "EOverflow");
@@ -34,6 +38,8 @@ Value realResult(double d) {
 
 void addRuntimeLibrary(Environment& environment, const RuntimeServices& services) {
     library::addStringFunctions(environment, services);
+    library::addStrUtilsFunctions(environment, services);
+    library::addConvertFunctions(environment, services);
     library::addFormatFunction(environment, services);
     library::addMathFunctions(environment, services);
     library::addDateFunctions(environment, services);

@@ -1,6 +1,7 @@
 // String routines of Delphi's System and SysUtils units over code page 1251 bytes. Positions
 // out of range are clamped or ignored the way Delphi does, never read past the text.
 #include <charconv>
+#include <optional>
 #include <system_error>
 
 #include "base/text.h"
@@ -101,34 +102,48 @@ Value intToHex(Args a, CallContext& c, const RuntimeServices&) {
     return Value(hexUpper(bits, static_cast<int>(digits)));
 }
 
-Value strToFloat(Args a, CallContext& c, const RuntimeServices& services) {
-    std::string h;
-    const std::string_view raw = stringArg(a[0], h);
-    const char separator = services.locale != nullptr ? services.locale->decimalSeparator() : '.';
+}  // namespace
+
+std::optional<double> parseFloat(std::string_view raw, char separator) {
     const std::string_view trimmed = trimBlankOrControl(raw);
     // Only the characters of a plain number: from_chars alone would take "inf", "nan" and hex.
     std::string text;
-    bool valid = !trimmed.empty() && trimmed.size() <= 400;
-    for (std::size_t i = 0; valid && i < trimmed.size(); ++i) {
-        const char ch = trimmed[i];
+    if (trimmed.empty() || trimmed.size() > 400) return std::nullopt;
+    for (const char ch : trimmed) {
         if (ch == separator)
             text += '.';
         else if ((ch >= '0' && ch <= '9') || ch == 'e' || ch == 'E' || ch == '-' || ch == '+')
             text += ch;
         else
-            valid = false;
+            return std::nullopt;
     }
     double d = 0;
-    if (valid) {
-        const char* first = text.data();
-        if (*first == '+') ++first;
-        const auto [end, error] = std::from_chars(first, text.data() + text.size(), d);
-        valid = error == std::errc() && end == text.data() + text.size();
-    }
-    if (!valid)
+    const char* first = text.data();
+    if (*first == '+') ++first;
+    const auto [end, error] = std::from_chars(first, text.data() + text.size(), d);
+    if (error != std::errc() || end != text.data() + text.size()) return std::nullopt;
+    return d;
+}
+
+char decimalSeparator(const RuntimeServices& services) {
+    return services.locale != nullptr ? services.locale->decimalSeparator() : '.';
+}
+
+NumberSeparators numberSeparators(const RuntimeServices& services) {
+    if (services.locale == nullptr) return {};
+    return {services.locale->decimalSeparator(), services.locale->thousandSeparator()};
+}
+
+namespace {
+
+Value strToFloat(Args a, CallContext& c, const RuntimeServices& services) {
+    std::string h;
+    const std::string_view raw = stringArg(a[0], h);
+    const std::optional<double> d = parseFloat(raw, decimalSeparator(services));
+    if (!d)
         c.fail("'" + std::string(raw.substr(0, 200)) + "' is not a valid floating point value",
                "EConvertError");
-    return Value(d);
+    return Value(*d);
 }
 
 Value trimLeft(Args a, CallContext&, const RuntimeServices&) {

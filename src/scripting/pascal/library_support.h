@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -34,7 +35,41 @@ T& need(T* service, std::string_view what) {
     return *service;
 }
 
+// A plain decimal number with the locale's separator, blanks around it allowed; no "inf",
+// "nan" or hexadecimal, and nothing beyond the range of a Double.
+std::optional<double> parseFloat(std::string_view text, char separator);
+char decimalSeparator(const RuntimeServices& services);
+// The locale's separators of numbers: '.' and ',' without a locale.
+struct NumberSeparators {
+    char decimal = '.';
+    char thousands = ',';
+};
+NumberSeparators numberSeparators(const RuntimeServices& services);
+
+// A number as decimal digits: the value is 0.digits * 10^exponent, digits without trailing
+// zeros ("" for zero). Double values carry 15 significant digits, as Delphi's conversions
+// read them.
+struct DecimalDigits {
+    bool negative = false;
+    std::string digits;
+    int exponent = 0;
+};
+DecimalDigits decimalDigits(double value, int significant = 15);
+// Rounded to that many digits after the point (negative: before it), halves away from zero
+// or, with bankers, to the even digit.
+DecimalDigits roundedDigits(DecimalDigits number, int decimals, bool bankers = false);
+double toDouble(const DecimalDigits& number);
+// Delphi's FloatToStrF: format 0 general, 1 exponent, 2 fixed, 3 number.
+std::string floatToStrF(double value, int format, int precision, int digits,
+                        NumberSeparators separators);
+
+// The user's day and month names, AM and PM texts and separators; English where the host has
+// no locale. For FormatDateTime and the name arrays the scripts see.
+DateTimeNames localeNames(const RuntimeServices& services);
+
 void addStringFunctions(Environment& environment, const RuntimeServices& services);
+void addStrUtilsFunctions(Environment& environment, const RuntimeServices& services);
+void addConvertFunctions(Environment& environment, const RuntimeServices& services);
 void addFormatFunction(Environment& environment, const RuntimeServices& services);
 void addMathFunctions(Environment& environment, const RuntimeServices& services);
 void addDateFunctions(Environment& environment, const RuntimeServices& services);

@@ -54,13 +54,29 @@ TEST_F(ScriptRunnerTest, NamesThatFindNothingAndScriptsWithoutALanguage) {
     EXPECT_EQ(runner().scriptNameList(), "PLAIN");  // EMPTY has no text: not offered
 }
 
+// The user looks the line up in the file: header, directive, blank and comment lines count.
+TEST_F(ScriptRunnerTest, ErrorLinesCountFromTheFilesFirstLine) {
+    put("lines.s",
+        "@SCRIPT LATE\r\n@LANG PAS\r\n\r\n{ adds up }\r\nvar n: Integer;\r\nbegin\r\n"
+        "  Result := 10 div n\r\nend.\r\n"
+        "@SCRIPT EARLY\r\n@LANG PAS\r\nbegin Result := end.\r\n");
+    start();
+    EXPECT_EQ(run("FNLATE"), "Script error: Line 7, column 16: Division by zero");
+    EXPECT_THAT(run("FNEARLY"), StartsWith("Script error: Line 11, column "));
+    // A source given to EPS counts from its own first line.
+    EXPECT_EQ(run("EPS", {"\r\n{ adds up }\r\nvar n: Integer;\r\nbegin\r\n"
+                          "  Result := 10 div n\r\nend."}),
+              "Script error: Line 5, column 16: Division by zero");
+}
+
 TEST_F(ScriptRunnerTest, PascalErrorsBecomeTheResultWithTheirPlace) {
     put("bad.s",
         "@SCRIPT DIV\r\n@LANG PAS\r\nvar n: Integer;\r\nbegin\r\n  Result := 1 div n\r\nend.\r\n"
         "@SCRIPT SYNTAX\r\n@LANG PAS\r\nbegin Result := end.\r\n");
     start();
-    EXPECT_EQ(run("FNDIV"), "Script error: Line 3, column 15: Division by zero");
-    EXPECT_THAT(run("FNSYNTAX"), StartsWith("Script error: Line 1, column "));
+    // Lines count from the file's first line, the header and directive lines included.
+    EXPECT_EQ(run("FNDIV"), "Script error: Line 5, column 15: Division by zero");
+    EXPECT_THAT(run("FNSYNTAX"), StartsWith("Script error: Line 9, column "));
     EXPECT_EQ(run("EPS", {"UnknownThing"}),
               "Script error: Line 1, column 1: Undeclared identifier: 'UnknownThing'");
     EXPECT_EQ(run("EPS", {"2 * 21"}), "42");

@@ -50,6 +50,33 @@ TEST(ScriptFile, BoundsRejectTheWholeFile) {
     EXPECT_TRUE(file.sections.empty());
 }
 
+struct LinesCase {
+    std::string bytes;
+    std::vector<int> fileLines;  // of the text's lines 1, 2, ... of the first script
+};
+
+// Headers, directives and blank lines trimmed off the front are not in the text, yet the
+// text's lines keep their places in the file.
+TEST(ScriptFile, TextLinesKeepTheirPlaceInTheFile) {
+    const std::vector<LinesCase> cases = {
+        {"@SCRIPT A\r\nx\r\ny\r\n", {2, 3}},
+        {"junk\n\n@SCRIPT A\n@LANG PAS\n\n  \n{ note }\nbegin\n", {7, 8}},
+        {"@SCRIPT A\nx\n@LANG PAS\ny\n@SCRIPT A\nz\n", {2, 4, 6}},  // one run, three pieces
+        {"@SCRIPT A\r\rx\ry", {3, 4}},                              // CR ends lines too
+        {"@SCRIPT A\n\t\n \tx\n", {3}},                             // blanks and controls trimmed
+    };
+    for (const LinesCase& c : cases) {
+        ScriptFile file;
+        ASSERT_TRUE(parseScriptFile(c.bytes, file));
+        const std::vector<ScriptSource> scripts = scriptsOf(file);
+        ASSERT_FALSE(scripts.empty());
+        for (std::size_t i = 0; i < c.fileLines.size(); ++i)
+            EXPECT_EQ(scripts[0].lines.fileLine(static_cast<int>(i) + 1), c.fileLines[i])
+                << c.bytes << " line " << i + 1;
+    }
+    EXPECT_EQ(SourceLines{}.fileLine(4), 4);  // a text not from a file: its own lines
+}
+
 class ScriptStore : public ::testing::Test {
 protected:
     ScriptStore() {
