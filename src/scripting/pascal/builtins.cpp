@@ -102,6 +102,11 @@ Value pos(Args a, CallContext&) {
 }
 
 Value intToStr(Args a, CallContext&) { return Value(decimal(a[0].toInteger())); }
+// Integers are 64-bit: a negative one is read as the unsigned value of the same bits, as a
+// UInt64 holding it would print.
+Value uintToStr(Args a, CallContext&) {
+    return Value(std::to_string(static_cast<std::uint64_t>(a[0].toInteger())));
+}
 
 Value strToInt(Args a, CallContext& c) {
     std::string h;
@@ -269,6 +274,7 @@ constexpr Builtin kBuiltins[] = {
     {"Copy", 1, 3, 0, copy},
     {"Pos", 2, 2, 0, pos},
     {"IntToStr", 1, 1, 0, intToStr},
+    {"UIntToStr", 1, 1, 0, uintToStr},
     {"StrToInt", 1, 1, 0, strToInt},
     {"StrToIntDef", 2, 2, 0, strToIntDef},
     {"FloatToStr", 1, 1, 0, floatToStr},
@@ -295,45 +301,26 @@ constexpr Builtin kBuiltins[] = {
     {"Mean", 1, 1, 0, mean},
 };
 
-const char* const kEnglishShortDays[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
-const char* const kEnglishLongDays[] = {"Sunday",   "Monday", "Tuesday", "Wednesday",
-                                        "Thursday", "Friday", "Saturday"};
-const char* const kEnglishShortMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
-                                           "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
-const char* const kEnglishLongMonths[] = {"January",   "February", "March",    "April",
-                                          "May",       "June",     "July",     "August",
-                                          "September", "October",  "November", "December"};
-
 }  // namespace
 
-CalendarNames englishCalendarNames() {
-    CalendarNames names;
-    for (int i = 0; i < 7; ++i) {
-        names.shortDays[static_cast<std::size_t>(i)] = kEnglishShortDays[i];
-        names.longDays[static_cast<std::size_t>(i)] = kEnglishLongDays[i];
-    }
-    for (int i = 0; i < 12; ++i) {
-        names.shortMonths[static_cast<std::size_t>(i)] = kEnglishShortMonths[i];
-        names.longMonths[static_cast<std::size_t>(i)] = kEnglishLongMonths[i];
-    }
-    return names;
-}
-
-void addCalendarNames(Environment& environment, const CalendarNames& names) {
+void addCalendarNames(Environment& environment, const DateTimeNames& names) {
     auto add = [&](std::string_view name, std::span<const std::string> texts) {
         std::vector<Value> values(texts.begin(), texts.end());
         environment.addConstantArray(name, 1, values);
     };
-    add("ShortDayNames", names.shortDays);
-    add("LongDayNames", names.longDays);
-    add("ShortMonthNames", names.shortMonths);
-    add("LongMonthNames", names.longMonths);
+    add("ShortDayNames", names.shortDayNames);
+    add("LongDayNames", names.longDayNames);
+    add("ShortMonthNames", names.shortMonthNames);
+    add("LongMonthNames", names.longMonthNames);
 }
 
 void addCoreLibrary(Environment& environment) {
     for (const auto& b : kBuiltins)
         environment.addFunction(b.name, b.minArgs, b.maxArgs, b.function, b.varParams);
-    addCalendarNames(environment, englishCalendarNames());
+    addCalendarNames(environment, englishDateTimeNames());
+    // Integer's bounds under Delphi's names (High(Integer) is compiled in place).
+    environment.addConstant("MaxInt", Value(std::int64_t{2147483647}));
+    environment.addConstant("MaxLongint", Value(std::int64_t{2147483647}));
 }
 
 }  // namespace qbx::scripting::pascal

@@ -37,6 +37,7 @@ Value realResult(double d) {
 }  // namespace library
 
 void addRuntimeLibrary(Environment& environment, const RuntimeServices& services) {
+    addCalendarNames(environment, library::localeNames(services));
     library::addStringFunctions(environment, services);
     library::addStrUtilsFunctions(environment, services);
     library::addConvertFunctions(environment, services);

@@ -3,6 +3,7 @@
 // Positions out of range give what Delphi gives (empty texts, 0, False), never a read past the
 // text.
 #include <algorithm>
+#include <vector>
 
 #include "base/text.h"
 #include "scripting/pascal/library_support.h"
@@ -88,12 +89,6 @@ Value ansiQuotedStr(Args a, CallContext& c, const RuntimeServices&) {
     }
     out += quote;
     return Value(std::move(out));
-}
-
-Value upCase(Args a, CallContext& c, const RuntimeServices&) {
-    char ch = charArg(a[0], c);
-    if (ch >= 'a' && ch <= 'z') ch = static_cast<char>(ch - 32);
-    return Value(std::string(1, ch));
 }
 
 Value lastDelimiter(Args a, CallContext&, const RuntimeServices&) {
@@ -219,6 +214,34 @@ Value contains(Args a, CallContext&, const RuntimeServices&) {
     return Value(findFrom(sub, text, 1) > 0);
 }
 
+// AnsiIndexText('b', ['a', 'b']) = 1: the first of an open array's texts that equals the text,
+// counted from 0, or -1.
+template <bool IgnoreCase>
+std::int64_t indexIn(Args a, CallContext& c) {
+    std::string h;
+    const std::string_view text = stringArg(a[0], h);
+    if (!a[1].isArray())
+        c.fail("Incompatible types: 'array of string' and '" + std::string(a[1].typeName()) + "'");
+    const std::vector<Value>& items = a[1].arrayBox()->items;
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        std::string hi;
+        const std::string_view item = stringArg(items[i], hi);
+        if (IgnoreCase ? equalsIgnoreCase1251(text, item) : text == item)
+            return static_cast<std::int64_t>(i);
+    }
+    return -1;
+}
+
+template <bool IgnoreCase>
+Value indexText(Args a, CallContext& c, const RuntimeServices&) {
+    return Value(indexIn<IgnoreCase>(a, c));
+}
+
+template <bool IgnoreCase>
+Value matchText(Args a, CallContext& c, const RuntimeServices&) {
+    return Value(indexIn<IgnoreCase>(a, c) >= 0);
+}
+
 template <bool IgnoreCase, bool AtEnd>
 Value startsOrEnds(Args a, CallContext&, const RuntimeServices&) {
     std::string h1, h2;
@@ -317,7 +340,6 @@ constexpr Row kRows[] = {
     {"AnsiCompareText", 2, 2, 0, ansiCompareText},
     {"AnsiCompareStr", 2, 2, 0, ansiCompareStr},
     {"AnsiQuotedStr", 2, 2, 0, ansiQuotedStr},
-    {"UpCase", 1, 1, 0, upCase},
     {"LastDelimiter", 2, 2, 0, lastDelimiter},
     {"IsDelimiter", 3, 3, 0, isDelimiter},
     {"AdjustLineBreaks", 1, 1, 0, adjustLineBreaks},
@@ -335,6 +357,14 @@ constexpr Row kRows[] = {
     {"AnsiStartsStr", 2, 2, 0, startsOrEnds<false, false>},
     {"AnsiEndsText", 2, 2, 0, startsOrEnds<true, true>},
     {"AnsiEndsStr", 2, 2, 0, startsOrEnds<false, true>},
+    {"IndexText", 2, 2, 0, indexText<true>},
+    {"IndexStr", 2, 2, 0, indexText<false>},
+    {"AnsiIndexText", 2, 2, 0, indexText<true>},
+    {"AnsiIndexStr", 2, 2, 0, indexText<false>},
+    {"MatchText", 2, 2, 0, matchText<true>},
+    {"MatchStr", 2, 2, 0, matchText<false>},
+    {"AnsiMatchText", 2, 2, 0, matchText<true>},
+    {"AnsiMatchStr", 2, 2, 0, matchText<false>},
     {"ReverseString", 1, 1, 0, reverseString},
     {"AnsiReverseString", 1, 1, 0, reverseString},
     {"DupeString", 2, 2, 0, dupeString},

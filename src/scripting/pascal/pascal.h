@@ -33,6 +33,7 @@
 #include <string_view>
 #include <unordered_map>
 
+#include "base/datetime.h"
 #include "scripting/pascal/value.h"
 
 namespace qbx::scripting::pascal {
@@ -117,13 +118,9 @@ private:
 void addCoreLibrary(Environment& environment);
 
 // The day and month names scripts read: ShortDayNames and LongDayNames [1..7] from Sunday,
-// ShortMonthNames and LongMonthNames [1..12]. Adding them again replaces them (the locale's).
-struct CalendarNames {
-    std::array<std::string, 7> shortDays, longDays;
-    std::array<std::string, 12> shortMonths, longMonths;
-};
-CalendarNames englishCalendarNames();
-void addCalendarNames(Environment& environment, const CalendarNames& names);
+// ShortMonthNames and LongMonthNames [1..12]. The core library adds English ones; the runtime
+// library replaces them by the locale's.
+void addCalendarNames(Environment& environment, const DateTimeNames& names);
 
 struct Program;  // compiled code, immutable once built
 

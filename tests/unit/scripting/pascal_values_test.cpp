@@ -44,8 +44,8 @@ TEST(PascalValues, ConstantArraysOfTheEnvironmentStayAsTheyAre) {
     const std::vector<Value> names{Value("one"), Value("two")};
     env.addConstantArray("Numbers", 0, names);
     EXPECT_EQ(outcome("Numbers[1] + IntToStr(High(Numbers))", env), "two1");
-    CalendarNames local = englishCalendarNames();
-    local.longMonths[0] = "Janvier";
+    DateTimeNames local = englishDateTimeNames();
+    local.longMonthNames[0] = "Janvier";
     addCalendarNames(env, local);
     EXPECT_EQ(outcome("LongMonthNames[1] + ShortMonthNames[12]", env), "JanvierDec");
 }
