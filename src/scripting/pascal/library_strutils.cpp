@@ -183,6 +183,20 @@ Value wrapTextValue(Args a, CallContext& c, const RuntimeServices&) {
     if (a.size() <= 2)
         return Value(wrapText(line, "\r\n", " -\t", a.size() > 1 ? a[1].toInteger() : 45, c));
     if (a.size() != 4) c.fail("WrapText takes 1, 2 or 4 arguments");
+    // The break characters are Delphi's set of chars: a set variable, or the bracketed list
+    // written in the call ([' ', '-']), which reaches a routine as a list; a text is taken too.
+    if (a[2].isSet()) {
+        for (unsigned ch = 0; ch < 256; ++ch)
+            if (a[2].setBox()->has(ch)) h3 += static_cast<char>(ch);
+        return Value(wrapText(line, stringArg(a[1], h2), h3, a[3].toInteger(), c));
+    }
+    if (a[2].isArray()) {
+        for (const Value& item : a[2].arrayBox()->items) {
+            std::string hi;
+            h3 += stringArg(item, hi);
+        }
+        return Value(wrapText(line, stringArg(a[1], h2), h3, a[3].toInteger(), c));
+    }
     return Value(wrapText(line, stringArg(a[1], h2), stringArg(a[2], h3), a[3].toInteger(), c));
 }
 

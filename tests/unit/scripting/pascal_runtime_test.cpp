@@ -107,6 +107,10 @@ TEST_F(PascalRuntime, LineBreaksAndWrapping) {
         {"WrapText('short', 20)", "short"},
         {"WrapText('aaaaaaaaaaaaaaaaaaaaaaaaa bb', 10)", "aaaaaaaaaaaaaaaaaaaaaaaaa \r\nbb"},
         {"WrapText('one two', '|', ' ', 4)", "one |two"},
+        {"WrapText('one-two three', '|', [' ', '-'], 5)", "one-|two |three"},
+        {"var b: set of Char; begin b := ['-']; Result := WrapText('one-two three', '|', b, 5) "
+         "end.",
+         "one-|two three"},
         {"WrapText('say ''a b c d'' now', 5)", "say \r\n'a b c d' \r\nnow"},  // quotes hold
         {"WrapText('ab'#13#10'cd ef', 4)", "ab\r\ncd \r\nef"},
     });
