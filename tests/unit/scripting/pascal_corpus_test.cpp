@@ -25,7 +25,9 @@ const std::vector<std::string> kParameters = {"Anna Maria Smith", "anna.smith@ex
 
 std::string readBytes(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
 }
 
 // "name  # reason" lines; blank lines and lines starting with '#' say nothing.
