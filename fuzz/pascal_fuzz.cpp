@@ -9,7 +9,12 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace qbx::scripting::pascal;
-    const std::string_view source(reinterpret_cast<const char*>(data), size);
+    std::string_view source(reinterpret_cast<const char*>(data), size);
+    // A stored script's header lines ("@SCRIPT name", "@LANG PAS") are the store's, not Pascal.
+    while (source.starts_with('@')) {
+        const std::size_t end = source.find('\n');
+        source = end == std::string_view::npos ? std::string_view() : source.substr(end + 1);
+    }
     static Environment* env = [] {
         auto* e = new Environment;
         addCoreLibrary(*e);
