@@ -21,7 +21,8 @@ public:
 
     // The word's entry, made when new; null when a new key would pass the budget.
     TextWord* entry(std::string_view key, std::size_t& budget) {
-        const auto tag = static_cast<std::uint32_t>(KeyIndex::hashOf(key) >> 32);
+        const std::uint64_t hash = KeyIndex::hashOf(key);
+        const auto tag = static_cast<std::uint32_t>(hash >> 32);
         const std::size_t mask = slots_.size() - 1;
         std::size_t i = tag & mask;
         for (; slots_[i].position != 0; i = (i + 1) & mask) {
@@ -31,7 +32,7 @@ public:
         }
         if (key.size() > budget) return nullptr;
         budget -= key.size();
-        words_.push_back(TextWord{key, 0, 0});
+        words_.push_back(TextWord{key, 0, 0, hash});
         slots_[i] = Slot{static_cast<std::uint32_t>(words_.size()), tag};
         if (words_.size() * 2 > slots_.size()) grow();
         return &words_.back();

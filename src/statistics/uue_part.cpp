@@ -62,9 +62,14 @@ bool endsWithIgnoreCase(std::string_view text, std::string_view suffix) {
 
 bool isUuePart(std::string_view text) {
     if (text.size() > kMaxUuePartBodyBytes) return false;
-    bool found = false;
-    forEachLine(text, [&](std::string_view line) { found = found || beginsWithSection(line); });
-    return found;
+    // A line starts at the text's start and after every CR or LF; the position after the CR of
+    // a CR LF holds the LF, which no "section" line begins with, so testing there is harmless.
+    if (beginsWithSection(text)) return true;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if ((c == '\r' || c == '\n') && beginsWithSection(text.substr(i + 1))) return true;
+    }
+    return false;
 }
 
 std::vector<std::string> sectionWords(std::string_view line) {
