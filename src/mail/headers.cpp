@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <vector>
 
 #include "base/text.h"
@@ -31,8 +32,7 @@ public:
 
     bool next(std::string_view& line) {
         if (pos_ >= text_.size() || lines_ >= kMaxHeaderLines) return false;
-        std::size_t end = pos_;
-        while (end < text_.size() && text_[end] != '\r' && text_[end] != '\n') ++end;
+        const std::size_t end = std::min(nextOf('\n', nextLf_), nextOf('\r', nextCr_));
         line = text_.substr(pos_, end - pos_);
         lineStart_ = pos_;
         pos_ = end;
@@ -47,10 +47,24 @@ public:
     std::size_t lineStart() const { return lineStart_; }
 
 private:
+    // The first `c` at or after the current position (the text's size when there is none).
+    // Each search starts where the last one for the same character ended, so a block is
+    // searched once however its lines end.
+    std::size_t nextOf(char c, std::size_t& found) const {
+        if (found != std::string_view::npos && found >= pos_) return found;
+        const void* at = std::memchr(text_.data() + pos_, c, text_.size() - pos_);
+        found = at != nullptr
+                    ? static_cast<std::size_t>(static_cast<const char*>(at) - text_.data())
+                    : text_.size();
+        return found;
+    }
+
     std::string_view text_;
     std::size_t pos_;
     std::size_t lineStart_ = 0;
     std::size_t lines_ = 0;
+    std::size_t nextLf_ = std::string_view::npos;
+    std::size_t nextCr_ = std::string_view::npos;
 };
 
 void appendBounded(std::string& value, std::string_view piece) {

@@ -84,12 +84,17 @@ ByteMap byteMapOf(const auto& map) {
 
 char koi8ToLower(char c) { return koi8ToLowerWin1251(std::string_view(&c, 1))[0]; }
 
+const ByteMap& lowerCaseMap() {
+    static const ByteMap kMap = byteMapOf([](char c) { return toLower1251(c); });
+    return kMap;
+}
+
 // The Words item's text, byte by byte: lower-cased, quotes and apostrophes blanked, and with a
 // KOI8 Content-Type the KOI8 letters folded after that. Every step is a byte map, so the whole
 // is one table and one pass.
 const ByteMap& wordsTextMap(bool koi8) {
     static const ByteMap kPlain = byteMapOf([](char c) {
-        c = toLower1251(c);
+        c = lowerCaseMap()[static_cast<unsigned char>(c)];
         return c == '"' || c == '\'' ? ' ' : c;
     });
     static const ByteMap kKoi8 =
@@ -332,9 +337,21 @@ private:
 
     void feedServers(MessageParts& parts) {
         if (statItem(plugin_, Slot::Servers) == nullptr) return;
-        const std::string servers = toLower1251(parts.index().serverList("\r\n", true));
-        for (const std::string& line : splitLines(servers))
-            addTo(plugin_, Slot::Servers, trimmed(line), parts.size);
+        std::string servers = parts.index().serverList("\r\n", true);
+        const ByteMap& lower = lowerCaseMap();
+        for (char& c : servers) c = lower[static_cast<unsigned char>(c)];
+        // Its lines as splitLines gives them, each looked at where it stands.
+        const std::string_view text = servers;
+        std::size_t start = 0;
+        for (std::size_t i = 0; i < text.size(); ++i) {
+            if (text[i] != '\r' && text[i] != '\n') continue;
+            addTo(plugin_, Slot::Servers, trimBlankOrControl(text.substr(start, i - start)),
+                  parts.size);
+            if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+            start = i + 1;
+        }
+        if (start < text.size())
+            addTo(plugin_, Slot::Servers, trimBlankOrControl(text.substr(start)), parts.size);
     }
 
     // An address the host decodes from the header, without its display name.
