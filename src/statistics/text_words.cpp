@@ -1,6 +1,7 @@
 #include "statistics/text_words.h"
 
 #include <algorithm>
+#include <bit>
 
 #include "statistics/key_index.h"
 #include "statistics/stat_entry.h"
@@ -17,7 +18,12 @@ std::int32_t wrappingAdd(std::int32_t a, std::int32_t b) {
 // the upper half of its key's hash: keys are compared only when those agree.
 class WordTable {
 public:
-    explicit WordTable(std::vector<TextWord>& words) : words_(words), slots_(64) {}
+    // Sized for the words a text of that size usually holds, so that a message's table seldom
+    // grows; the budget caps it.
+    WordTable(std::vector<TextWord>& words, std::size_t expectedWords)
+        : words_(words), slots_(std::bit_ceil(std::max<std::size_t>(64, 2 * expectedWords))) {
+        words_.reserve(expectedWords);
+    }
 
     // The word's entry, made when new; null when a new key would pass the budget.
     TextWord* entry(std::string_view key, std::size_t& budget) {
@@ -65,7 +71,13 @@ private:
 TextWords distinctWords(std::string_view text, std::int32_t minWordLength, std::int32_t weight,
                         std::size_t keyByteBudget) {
     TextWords result;
-    WordTable table(result.words);
+    // About one distinct word per 16 bytes of mail text; never more room than the budget's
+    // keys could fill.
+    constexpr std::size_t kBytesPerWord = 16;
+    constexpr std::size_t kMostExpected = std::size_t{1} << 16;
+    const std::size_t expected =
+        std::min({text.size() / kBytesPerWord, keyByteBudget, kMostExpected});
+    WordTable table(result.words, expected);
     std::size_t budget = keyByteBudget;
     forEachWord(text, minWordLength, [&](std::string_view word) {
         TextWord* entry = table.entry(word.substr(0, kMaxKeyLength), budget);
