@@ -385,6 +385,7 @@ std::string serverListOf(Cursor cursor, std::string_view separator, bool dropAdd
     // Received headers with their folded lines (blank or tab); the continuation lines of any
     // other header stay with that header.
     std::vector<std::string> entries;
+    entries.reserve(8);  // a message passes a few servers: the list seldom grows
     bool inReceived = false;
     std::string_view line;
     while (cursor.next(line)) {
@@ -400,6 +401,7 @@ std::string serverListOf(Cursor cursor, std::string_view separator, bool dropAdd
     }
 
     std::vector<std::string> lines;
+    lines.reserve(2 * entries.size());
     for (const std::string& entry : entries) {
         // The header name and the one character after it.
         const std::size_t skip = kReceived.size() + 1;
@@ -418,6 +420,7 @@ std::string serverListOf(Cursor cursor, std::string_view separator, bool dropAdd
     // Removing bare addresses and collapsing equal neighbours until neither applies comes to
     // one pass: whatever is dropped first, the survivors and their order are the same.
     std::vector<std::string> kept;
+    kept.reserve(lines.size());
     for (std::string& server : lines) {
         if (dropAddresses && isDottedDigits(server)) continue;
         if (!kept.empty() && kept.back() == server) continue;
@@ -429,6 +432,9 @@ std::string serverListOf(Cursor cursor, std::string_view separator, bool dropAdd
     }
 
     std::string result;
+    std::size_t length = 0;
+    for (const std::string& server : kept) length += server.size() + separator.size();
+    result.reserve(length);
     for (auto it = kept.rbegin(); it != kept.rend(); ++it) {
         if (it != kept.rbegin()) result += separator;
         result += *it;
