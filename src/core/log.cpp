@@ -276,9 +276,11 @@ void Log::writeLine(std::string_view text, bool always) noexcept {
         if (mirror_ && !mirroring_) {
             mirroring_ = true;
             try {
-                std::string line(prefix);
-                line.append(text);
-                mirror_(line);
+                // The log's own buffer: the plugin's mirror runs for every line and most often
+                // has no list to fill. The mirror's own lines never reach it, so it is not
+                // overwritten while the mirror reads it.
+                mirrorLine_.assign(prefix).append(text);
+                mirror_(mirrorLine_);
             } catch (...) {
             }
             mirroring_ = false;

@@ -106,8 +106,9 @@ private:
     std::uint64_t headHeap_ = 0;
     char headSeparator_ = '.';
     bool headValid_ = false;
-    std::string prefix_;  // the last line's prefix
-    std::string line_;    // the last line as written
+    std::string prefix_;      // the last line's prefix
+    std::string line_;        // the last line as written
+    std::string mirrorLine_;  // the last line as mirrored
     bool started_ = false;
     bool mirroring_ = false;          // a mirror that logs does not see its own lines again
     std::string lastText_;            // the latest prefixed line's text, for the repeat count

@@ -163,6 +163,7 @@ bool isHostNameChar(char c) {
 // Words split at blanks and tabs; a word that opens with a quote runs to the closing quote.
 std::vector<std::string_view> splitWords(std::string_view text) {
     std::vector<std::string_view> words;
+    words.reserve(32);  // a Received value's words, most often in one go
     std::size_t i = 0;
     while (i < text.size()) {
         while (i < text.size() && isWordSeparator(text[i])) ++i;
