@@ -392,7 +392,10 @@ std::string serverListOf(Cursor cursor, std::string_view separator, bool dropAdd
     while (cursor.next(line)) {
         if (startsWith(line, kReceived, false)) {
             if (entries.size() >= kMaxReceivedHops) break;
-            entries.emplace_back(line.substr(0, kMaxHeaderValueLength));
+            // Room for the folded lines a Received header usually has.
+            std::string& entry = entries.emplace_back();
+            entry.reserve(std::max<std::size_t>(256, std::min(line.size(), kMaxHeaderValueLength)));
+            entry.assign(line.substr(0, kMaxHeaderValueLength));
             inReceived = true;
         } else if (!line.empty() && (line.front() == ' ' || line.front() == '\t')) {
             if (inReceived) appendBounded(entries.back(), line);

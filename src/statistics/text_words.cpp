@@ -71,9 +71,9 @@ private:
 TextWords distinctWords(std::string_view text, std::int32_t minWordLength, std::int32_t weight,
                         std::size_t keyByteBudget) {
     TextWords result;
-    // About one distinct word per 16 bytes of mail text; never more room than the budget's
-    // keys could fill.
-    constexpr std::size_t kBytesPerWord = 16;
+    // Room for one distinct word per 8 bytes of text, more than mail text holds; never more
+    // than the budget's keys could fill.
+    constexpr std::size_t kBytesPerWord = 8;
     constexpr std::size_t kMostExpected = std::size_t{1} << 16;
     const std::size_t expected =
         std::min({text.size() / kBytesPerWord, keyByteBudget, kMostExpected});
