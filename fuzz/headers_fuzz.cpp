@@ -1,5 +1,6 @@
 // Arbitrary bytes as a header block, a header name and a Received value through every header
-// routine: no crash, no hang, results no larger than their input allows.
+// routine: no crash, no hang, results no larger than their input allows; the block's line
+// index answers every lookup exactly as the block does.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -57,5 +58,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     check(!qbx::mail::getCharset(block).empty());
     check(qbx::mail::addressDisplayName(block).size() <= block.size());
     check(qbx::mail::addressOnly(block).size() <= block.size());
+
+    const qbx::mail::HeaderIndex index(block);
+    check(index.headerValue(name) == qbx::mail::getHeaderValue(block, name));
+    check(index.lastHeaderValue(name) == last);
+    check(index.lastHeaderValue("Received:") == lastReceived);
+    check(index.serverList("\r\n", true) == qbx::mail::serverList(block, "\r\n", true));
+    check(index.mailer() == qbx::mail::getMailer(block));
+    check(index.charset() == qbx::mail::getCharset(block));
+    check(index.lowerContentType() == qbx::mail::lowerContentType(block));
     return 0;
 }

@@ -134,7 +134,7 @@ std::string Log::tempPath(std::string_view name) const {
     return platform_.environment->tempDirectory() + std::string(name);
 }
 
-std::string Log::linePrefix(std::uint32_t delta) {
+const std::string& Log::linePrefix(std::uint32_t delta) {
     // The date-time and the heap figure are read once per tick of the clock: some systems
     // answer the heap query by parsing a text file, and lines of one millisecond would show
     // the same figures anyway.
@@ -157,16 +157,27 @@ std::string Log::linePrefix(std::uint32_t delta) {
     }
     const std::string_view time = platform_.locale != nullptr ? cachedTime_ : std::string_view();
     const char separator = platform_.locale != nullptr ? cachedSeparator_ : '.';
-    std::string line;
-    line.reserve(time.size() + 32);
-    line += '[';
-    line += time;
-    line += "] [";
-    line += padLeft(kilobytes(heap, separator), 9);
-    line += "K] [";
-    line += padLeft(decimal(delta), 6);
-    line += "]: ";
-    return line;
+    // "[time] [heap K] [" changes at most once a second or tick; the lines between share it.
+    if (!headValid_ || heap != headHeap_ || separator != headSeparator_ || time != headTime_) {
+        head_.clear();
+        head_ += '[';
+        head_ += time;
+        head_ += "] [";
+        head_ += padLeft(kilobytes(heap, separator), 9);
+        head_ += "K] [";
+        headTime_.assign(time);
+        headHeap_ = heap;
+        headSeparator_ = separator;
+        headValid_ = true;
+    }
+    std::array<char, 16> digits{};
+    const auto end = std::to_chars(digits.data(), digits.data() + digits.size(), delta).ptr;
+    const auto width = static_cast<std::size_t>(end - digits.data());
+    prefix_.assign(head_);
+    if (width < 6) prefix_.append(6 - width, ' ');
+    prefix_.append(digits.data(), width);
+    prefix_ += "]: ";
+    return prefix_;
 }
 
 void Log::writeToFile(std::string_view prefix, std::string_view text) noexcept {
@@ -186,11 +197,10 @@ void Log::writeToFile(std::string_view prefix, std::string_view text) noexcept {
         }
         bytesWritten_ += size;
         if (text.size() <= kOneWriteLimit) {
-            // One write per line: each is a call into the system.
-            std::string line;
-            line.reserve(static_cast<std::size_t>(size));
-            line.append(prefix).append(text).append(kLineEnd);
-            file_->write(line);
+            // One write per line: each is a call into the system. The buffer is the log's own,
+            // kept from line to line.
+            line_.assign(prefix).append(text).append(kLineEnd);
+            file_->write(line_);
         } else {
             // In pieces: a long text reaches the file without being copied.
             if (!prefix.empty()) file_->write(prefix);
@@ -260,15 +270,17 @@ void Log::writeLine(std::string_view text, bool always) noexcept {
             else
                 lastText_.clear();  // long lines are not compared
         }
-        const std::string prefix = started_ ? linePrefix(delta) : std::string();
+        const std::string_view prefix = started_ ? std::string_view(linePrefix(delta)) : "";
         writeToFile(prefix, text);
         // A mirror that logs in turn gets its line into the file but not back into itself.
         if (mirror_ && !mirroring_) {
             mirroring_ = true;
             try {
-                std::string line = prefix;
-                line.append(text);
-                mirror_(line);
+                // The log's own buffer: the plugin's mirror runs for every line and most often
+                // has no list to fill. The mirror's own lines never reach it, so it is not
+                // overwritten while the mirror reads it.
+                mirrorLine_.assign(prefix).append(text);
+                mirror_(mirrorLine_);
             } catch (...) {
             }
             mirroring_ = false;

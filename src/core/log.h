@@ -76,8 +76,8 @@ public:
     std::string path() const;
 
 private:
-    // "[time] [heap K] [ms]: " of a line written now.
-    std::string linePrefix(std::uint32_t delta);
+    // "[time] [heap K] [ms]: " of a line written now; valid until the next line.
+    const std::string& linePrefix(std::uint32_t delta);
     std::string tempPath(std::string_view name) const;
     // Writes one whole line to the file, within the session's size cap.
     void writeToFile(std::string_view prefix, std::string_view text) noexcept;
@@ -101,6 +101,14 @@ private:
     std::uint64_t cachedHeap_ = 0;
     std::uint32_t cachedTick_ = 0;
     bool tickCached_ = false;
+    std::string head_;  // "[time] [heap K] [" of the last line, and what it was made of
+    std::string headTime_;
+    std::uint64_t headHeap_ = 0;
+    char headSeparator_ = '.';
+    bool headValid_ = false;
+    std::string prefix_;      // the last line's prefix
+    std::string line_;        // the last line as written
+    std::string mirrorLine_;  // the last line as mirrored
     bool started_ = false;
     bool mirroring_ = false;          // a mirror that logs does not see its own lines again
     std::string lastText_;            // the latest prefixed line's text, for the repeat count

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <vector>
 
 #include "base/text.h"
@@ -31,8 +32,7 @@ public:
 
     bool next(std::string_view& line) {
         if (pos_ >= text_.size() || lines_ >= kMaxHeaderLines) return false;
-        std::size_t end = pos_;
-        while (end < text_.size() && text_[end] != '\r' && text_[end] != '\n') ++end;
+        const std::size_t end = std::min(nextOf('\n', nextLf_), nextOf('\r', nextCr_));
         line = text_.substr(pos_, end - pos_);
         lineStart_ = pos_;
         pos_ = end;
@@ -47,10 +47,24 @@ public:
     std::size_t lineStart() const { return lineStart_; }
 
 private:
+    // The first `c` at or after the current position (the text's size when there is none).
+    // Each search starts where the last one for the same character ended, so a block is
+    // searched once however its lines end.
+    std::size_t nextOf(char c, std::size_t& found) const {
+        if (found != std::string_view::npos && found >= pos_) return found;
+        const void* at = std::memchr(text_.data() + pos_, c, text_.size() - pos_);
+        found = at != nullptr
+                    ? static_cast<std::size_t>(static_cast<const char*>(at) - text_.data())
+                    : text_.size();
+        return found;
+    }
+
     std::string_view text_;
     std::size_t pos_;
     std::size_t lineStart_ = 0;
     std::size_t lines_ = 0;
+    std::size_t nextLf_ = std::string_view::npos;
+    std::size_t nextCr_ = std::string_view::npos;
 };
 
 void appendBounded(std::string& value, std::string_view piece) {
@@ -66,7 +80,8 @@ bool continuesValue(std::string_view line) {
 
 // The matched line and its continuation lines, each trimmed and joined by one blank. Value
 // is filled in place so that a caller that catches a failure still has what was gathered.
-void gatherValue(std::string_view first, LineCursor& cursor, std::string& value) {
+template <class Cursor>
+void gatherValue(std::string_view first, Cursor& cursor, std::string& value) {
     appendBounded(value, trimBlankOrControl(first));
     std::string_view line;
     while (value.size() < kMaxHeaderValueLength && cursor.next(line) && continuesValue(line)) {
@@ -77,8 +92,9 @@ void gatherValue(std::string_view first, LineCursor& cursor, std::string& value)
     trimRight(value);
 }
 
-std::string firstHeaderValue(std::string_view block, std::string_view name, bool ignoreCase,
-                             const HeaderLog& log) {
+template <class Cursor>
+std::string firstHeaderValue(std::size_t blockSize, Cursor cursor, std::string_view name,
+                             bool ignoreCase, const HeaderLog& log) {
     const auto say = [&log](std::string_view text) {
         if (!log) return;
         try {
@@ -86,10 +102,9 @@ std::string firstHeaderValue(std::string_view block, std::string_view name, bool
         } catch (...) {
         }
     };
-    say(decimal(static_cast<std::int64_t>(block.size())));
+    say(decimal(static_cast<std::int64_t>(blockSize)));
     std::string value;
     try {
-        LineCursor cursor(block);
         std::string_view line;
         while (cursor.next(line)) {
             if (!startsWith(line, name, ignoreCase)) continue;
@@ -104,6 +119,11 @@ std::string firstHeaderValue(std::string_view block, std::string_view name, bool
     value.erase(0, static_cast<std::size_t>(kept.data() - value.data()));
     value.resize(kept.size());
     return value;
+}
+
+std::string firstHeaderValue(std::string_view block, std::string_view name, bool ignoreCase,
+                             const HeaderLog& log) {
+    return firstHeaderValue(block.size(), LineCursor(block), name, ignoreCase, log);
 }
 
 // Substring search in time linear in the haystack (Knuth-Morris-Pratt): the name comes from a
@@ -143,6 +163,7 @@ bool isHostNameChar(char c) {
 // Words split at blanks and tabs; a word that opens with a quote runs to the closing quote.
 std::vector<std::string_view> splitWords(std::string_view text) {
     std::vector<std::string_view> words;
+    words.reserve(32);  // a Received value's words, most often in one go
     std::size_t i = 0;
     while (i < text.size()) {
         while (i < text.size() && isWordSeparator(text[i])) ++i;
@@ -163,12 +184,70 @@ std::string_view cutBefore(std::string_view text, char stop) {
     return at == std::string_view::npos ? text : text.substr(0, at);
 }
 
-// The text of a header after its name ("X-Mailer:" and the like), trimmed.
-std::string headerRest(std::string_view block, std::string_view name) {
-    const std::string value = firstHeaderValue(block, name, false, {});
+// The text of a header after its name ("X-Mailer:" and the like), trimmed, from the value
+// that getHeaderValue gives.
+std::string headerRest(const std::string& value, std::string_view name) {
     if (value.size() <= name.size()) return {};
     return std::string(trimBlankOrControl(std::string_view(value).substr(name.size())));
 }
+
+template <class ValueOf>
+std::string mailerOf(ValueOf&& valueOf) {
+    for (const std::string_view name : {"X-Mailer:", "X-FTN-PID:", "X-Newsreader:"}) {
+        std::string mailer = headerRest(valueOf(name), name);
+        if (!mailer.empty()) return mailer;
+    }
+    return "unknown";
+}
+
+std::string charsetOf(const std::string& value) {
+    constexpr std::string_view kCharset = "charset=";
+    const std::size_t at = value.find(kCharset);
+    std::string_view charset;
+    if (at != std::string::npos) charset = std::string_view(value).substr(at + kCharset.size());
+    charset = stripQuotes(charset);
+    charset = cutBefore(cutBefore(charset, ';'), ' ');
+    if (!charset.empty() && charset.back() == '"') charset.remove_suffix(1);
+    // "charset=;" or "charset= x" leave nothing: that is no charset either.
+    if (charset.empty()) return "unknown";
+    return std::string(charset);
+}
+
+// The value whose first line starts at `start` of the block, with its continuation lines.
+std::string valueFromLine(std::string_view block, std::size_t start) {
+    LineCursor from(block, start);
+    std::string_view line;
+    from.next(line);
+    std::string value;
+    gatherValue(line, from, value);
+    return std::string(trimBlankOrControl(value));
+}
+
+}  // namespace
+
+namespace {
+
+// The index's lines in order, walked as LineCursor walks the block.
+class IndexCursor {
+public:
+    explicit IndexCursor(const std::vector<HeaderIndex::Line>& lines) : lines_(lines) {}
+    bool next(std::string_view& line) {
+        if (next_ >= lines_.size()) return false;
+        current_ = next_++;
+        line = lines_[current_].text;
+        return true;
+    }
+    std::size_t lineStart() const { return lines_[current_].start; }
+
+private:
+    const std::vector<HeaderIndex::Line>& lines_;
+    std::size_t next_ = 0;
+    std::size_t current_ = 0;
+};
+
+// Names up to this long are searched with the library's search, which is linear for them; a
+// longer one (a template's) gets the Knuth-Morris-Pratt finder.
+constexpr std::size_t kShortName = 64;
 
 }  // namespace
 
@@ -190,11 +269,7 @@ std::string getLastHeaderValue(std::string_view block, std::string_view name) {
         }
     }
     if (!found) return {};
-    LineCursor from(block, lastStart);
-    from.next(line);
-    std::string value;
-    gatherValue(line, from, value);
-    return std::string(trimBlankOrControl(value));
+    return valueFromLine(block, lastStart);
 }
 
 std::string receivedByServer(std::string_view received) {
@@ -303,18 +378,24 @@ ReceivedHop receivedHops(std::string_view value) {
     return ReceivedHop{std::string(stripBrackets(by)), std::string(stripBrackets(from))};
 }
 
-std::string serverList(std::string_view block, std::string_view separator, bool dropAddresses) {
+namespace {
+
+template <class Cursor>
+std::string serverListOf(Cursor cursor, std::string_view separator, bool dropAddresses) {
     constexpr std::string_view kReceived = "Received:";
     // Received headers with their folded lines (blank or tab); the continuation lines of any
     // other header stay with that header.
     std::vector<std::string> entries;
+    entries.reserve(8);  // a message passes a few servers: the list seldom grows
     bool inReceived = false;
-    LineCursor cursor(block);
     std::string_view line;
     while (cursor.next(line)) {
         if (startsWith(line, kReceived, false)) {
             if (entries.size() >= kMaxReceivedHops) break;
-            entries.emplace_back(line.substr(0, kMaxHeaderValueLength));
+            // Room for the folded lines a Received header usually has.
+            std::string& entry = entries.emplace_back();
+            entry.reserve(std::max<std::size_t>(256, std::min(line.size(), kMaxHeaderValueLength)));
+            entry.assign(line.substr(0, kMaxHeaderValueLength));
             inReceived = true;
         } else if (!line.empty() && (line.front() == ' ' || line.front() == '\t')) {
             if (inReceived) appendBounded(entries.back(), line);
@@ -324,6 +405,7 @@ std::string serverList(std::string_view block, std::string_view separator, bool 
     }
 
     std::vector<std::string> lines;
+    lines.reserve(2 * entries.size());
     for (const std::string& entry : entries) {
         // The header name and the one character after it.
         const std::size_t skip = kReceived.size() + 1;
@@ -342,6 +424,7 @@ std::string serverList(std::string_view block, std::string_view separator, bool 
     // Removing bare addresses and collapsing equal neighbours until neither applies comes to
     // one pass: whatever is dropped first, the survivors and their order are the same.
     std::vector<std::string> kept;
+    kept.reserve(lines.size());
     for (std::string& server : lines) {
         if (dropAddresses && isDottedDigits(server)) continue;
         if (!kept.empty() && kept.back() == server) continue;
@@ -353,6 +436,9 @@ std::string serverList(std::string_view block, std::string_view separator, bool 
     }
 
     std::string result;
+    std::size_t length = 0;
+    for (const std::string& server : kept) length += server.size() + separator.size();
+    result.reserve(length);
     for (auto it = kept.rbegin(); it != kept.rend(); ++it) {
         if (it != kept.rbegin()) result += separator;
         result += *it;
@@ -360,31 +446,21 @@ std::string serverList(std::string_view block, std::string_view separator, bool 
     return result;
 }
 
+}  // namespace
+
+std::string serverList(std::string_view block, std::string_view separator, bool dropAddresses) {
+    return serverListOf(LineCursor(block), separator, dropAddresses);
+}
+
 std::string getMailer(std::string_view block) {
-    for (const std::string_view name : {"X-Mailer:", "X-FTN-PID:", "X-Newsreader:"}) {
-        std::string mailer = headerRest(block, name);
-        if (!mailer.empty()) return mailer;
-    }
-    return "unknown";
+    return mailerOf([block](std::string_view name) { return getHeaderValue(block, name); });
 }
 
 std::string lowerContentType(std::string_view block) {
     return toLower1251(firstHeaderValue(block, "content-type", true, {}));
 }
 
-std::string getCharset(std::string_view block) {
-    const std::string value = lowerContentType(block);
-    constexpr std::string_view kCharset = "charset=";
-    const std::size_t at = value.find(kCharset);
-    std::string_view charset;
-    if (at != std::string::npos) charset = std::string_view(value).substr(at + kCharset.size());
-    charset = stripQuotes(charset);
-    charset = cutBefore(cutBefore(charset, ';'), ' ');
-    if (!charset.empty() && charset.back() == '"') charset.remove_suffix(1);
-    // "charset=;" or "charset= x" leave nothing: that is no charset either.
-    if (charset.empty()) return "unknown";
-    return std::string(charset);
-}
+std::string getCharset(std::string_view block) { return charsetOf(lowerContentType(block)); }
 
 std::string addressDisplayName(std::string_view value) {
     std::string_view name = trimBlankOrControl(value);
@@ -404,6 +480,48 @@ std::string addressOnly(std::string_view value) {
     if (angle != std::string_view::npos) address.remove_prefix(angle + 1);
     for (const char stop : {'>', '(', ',', ';'}) address = cutBefore(address, stop);
     return std::string(trimBlankOrControl(address));
+}
+
+HeaderIndex::HeaderIndex(std::string_view block) : block_(block) {
+    // The same walk as every lookup on the bare block: the same lines, the same limit.
+    LineCursor cursor(block);
+    std::string_view line;
+    lines_.reserve(64);
+    while (cursor.next(line)) lines_.push_back(Line{cursor.lineStart(), line});
+}
+
+std::string HeaderIndex::headerValue(std::string_view name) const {
+    return firstHeaderValue(block_.size(), IndexCursor(lines_), name, false, {});
+}
+
+std::string HeaderIndex::lastHeaderValue(std::string_view name) const {
+    if (name.empty()) return {};
+    std::optional<Finder> finder;
+    if (name.size() > kShortName) finder.emplace(name);
+    for (std::size_t i = lines_.size(); i-- > 0;) {
+        const std::string_view text = lines_[i].text;
+        const bool found =
+            finder ? finder->foundIn(text) : text.find(name) != std::string_view::npos;
+        if (found) return valueFromLine(block_, lines_[i].start);
+    }
+    return {};
+}
+
+std::string HeaderIndex::serverList(std::string_view separator, bool dropAddresses) const {
+    return serverListOf(IndexCursor(lines_), separator, dropAddresses);
+}
+
+std::string HeaderIndex::mailer() const {
+    return mailerOf([this](std::string_view name) { return headerValue(name); });
+}
+
+std::string HeaderIndex::charset() const { return charsetOf(lowerContentType()); }
+
+const std::string& HeaderIndex::lowerContentType() const {
+    if (!lowerContentType_)
+        lowerContentType_ = toLower1251(
+            firstHeaderValue(block_.size(), IndexCursor(lines_), "content-type", true, {}));
+    return *lowerContentType_;
 }
 
 }  // namespace qbx::mail

@@ -6,8 +6,10 @@
 
 #include <cstddef>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace qbx::mail {
 
@@ -72,5 +74,33 @@ std::string lowerContentType(std::string_view block);
 std::string addressDisplayName(std::string_view value);
 // The bare address of an address header's value, in lower case.
 std::string addressOnly(std::string_view value);
+
+// One message's header block split into its lines once, for the many lookups a message gets
+// (every statistics item asks for another header): each answers exactly as the function of the
+// same name above does on the whole block, without walking the block's bytes again. The block
+// must outlive the index.
+class HeaderIndex {
+public:
+    explicit HeaderIndex(std::string_view block);
+
+    std::string headerValue(std::string_view name) const;      // getHeaderValue
+    std::string lastHeaderValue(std::string_view name) const;  // getLastHeaderValue
+    std::string serverList(std::string_view separator, bool dropAddresses) const;
+    std::string mailer() const;                   // getMailer
+    std::string charset() const;                  // getCharset
+    const std::string& lowerContentType() const;  // looked up once, then kept
+
+    std::size_t lineCount() const noexcept { return lines_.size(); }
+
+    struct Line {
+        std::size_t start;  // of the line in the block
+        std::string_view text;
+    };
+
+private:
+    std::string_view block_;
+    std::vector<Line> lines_;  // at most kMaxHeaderLines, as the block's own walk stops there
+    mutable std::optional<std::string> lowerContentType_;
+};
 
 }  // namespace qbx::mail

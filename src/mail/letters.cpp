@@ -438,4 +438,15 @@ std::string normalizeSpamText(std::string_view text, bool lower) {
     return out;
 }
 
+const std::array<char, 256>& spamWordsByteMap() {
+    static const std::array<char, 256> kMap = [] {
+        const NormalizerTable table = normalizerTable(true);
+        std::array<char, 256> map{};
+        for (std::size_t i = 0; i < map.size(); ++i)
+            map[i] = table[i] == kSeparatorMark ? ' ' : static_cast<char>(table[i]);
+        return map;
+    }();
+    return kMap;
+}
+
 }  // namespace qbx::mail

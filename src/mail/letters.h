@@ -4,6 +4,7 @@
 // passes in, so that the macros share the process's generator and tests can script the draws.
 #pragma once
 
+#include <array>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -39,5 +40,9 @@ std::string randomCase(std::string_view text, const RandomBelow& random);
 // lower-cased first. Stored word statistics are keyed by this form: its mapping must not change.
 // The result is one byte longer than the text at most.
 std::string normalizeSpamText(std::string_view text, bool lower);
+// normalizeSpamText(text, true) byte by byte, every separator a blank: a text mapped so holds
+// the same words in the same order, only without the blank in front and with runs of
+// separators left as runs.
+const std::array<char, 256>& spamWordsByteMap();
 
 }  // namespace qbx::mail

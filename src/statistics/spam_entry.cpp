@@ -1,5 +1,6 @@
 #include "statistics/spam_entry.h"
 
+#include <array>
 #include <cstring>
 #include <exception>
 #include <optional>
@@ -69,6 +70,56 @@ bool saysKoi8(std::string_view header) {
     return mail::lowerContentType(header).find("koi8") != std::string::npos;
 }
 
+bool saysKoi8(const mail::HeaderIndex& headers) {
+    return headers.lowerContentType().find("koi8") != std::string::npos;
+}
+
+using ByteMap = std::array<char, 256>;
+
+ByteMap byteMapOf(const auto& map) {
+    ByteMap table{};
+    for (std::size_t i = 0; i < table.size(); ++i) table[i] = map(static_cast<char>(i));
+    return table;
+}
+
+char koi8ToLower(char c) { return koi8ToLowerWin1251(std::string_view(&c, 1))[0]; }
+
+const ByteMap& lowerCaseMap() {
+    static const ByteMap kMap = byteMapOf([](char c) { return toLower1251(c); });
+    return kMap;
+}
+
+// The Words item's text, byte by byte: lower-cased, quotes and apostrophes blanked, and with a
+// KOI8 Content-Type the KOI8 letters folded after that. Every step is a byte map, so the whole
+// is one table and one pass.
+const ByteMap& wordsTextMap(bool koi8) {
+    static const ByteMap kPlain = byteMapOf([](char c) {
+        c = lowerCaseMap()[static_cast<unsigned char>(c)];
+        return c == '"' || c == '\'' ? ' ' : c;
+    });
+    static const ByteMap kKoi8 =
+        byteMapOf([](char c) { return koi8ToLower(kPlain[static_cast<unsigned char>(c)]); });
+    return koi8 ? kKoi8 : kPlain;
+}
+
+// The score's text, byte by byte: prepareTrainingText without its separator folding, which
+// moves no word (mail::spamWordsByteMap).
+const ByteMap& scoreTextMap(bool koi8) {
+    static const ByteMap kPlain =
+        byteMapOf([](char c) { return mail::spamWordsByteMap()[static_cast<unsigned char>(c)]; });
+    static const ByteMap kKoi8 = byteMapOf([](char c) {
+        return mail::spamWordsByteMap()[static_cast<unsigned char>(koi8ToLower(c))];
+    });
+    return koi8 ? kKoi8 : kPlain;
+}
+
+void appendMapped(std::string& out, std::string_view text, const ByteMap& map) {
+    const std::size_t at = out.size();
+    out.resize(at + text.size());
+    char* to = out.data() + at;
+    for (const char c : text) *to++ = map[static_cast<unsigned char>(c)];
+}
+
 std::string trimmed(std::string_view text) { return std::string(trimBlankOrControl(text)); }
 
 // Attachments' base64 and uuencoded lines are no words: what is counted and scored goes
@@ -126,6 +177,7 @@ bool guardedStep(Log& log, std::string_view failureLine, Step&& step) {
 // and what one feeder found for the next.
 struct MessageParts {
     std::string header;
+    std::optional<mail::HeaderIndex> headers;  // of `header`, made once it is read
     std::string body;
     mail::EncodedBlocksLeftOut encoded;
     std::int32_t size = 0;               // of the raw message: the weight of every key
@@ -136,6 +188,7 @@ struct MessageParts {
 
     // The body without its encoded attachment lines: the words of the score and the items.
     std::string_view text() const { return encoded.textOf(body); }
+    const mail::HeaderIndex& index() const { return *headers; }
 };
 
 class MessageScorer {
@@ -183,6 +236,7 @@ private:
         parts.size = sizes_.raw;
         parts.body = read(kItemBody, sizes_.body);
         parts.header = read(kItemHeader, sizes_.header);
+        parts.headers.emplace(parts.header);
         parts.encoded = leaveOutEncoded(parts.body, log_);
         scoreMessage(parts, score);
 
@@ -218,7 +272,7 @@ private:
         if (hooks_.probability)
             score = scoreOf(hooks_.probability(plugin_, parts.text(), parts.header));
         else if (hooks_.combiner == ScoreCombiner::Smoothed)
-            score = messageSpamScore(plugin_, parts.text(), parts.header);
+            score = messageSpamScore(plugin_, parts.text(), parts.index());
         else
             score = scoreOf(
                 messageSpamProbability(plugin_, parts.text(), parts.header, hooks_.combiner));
@@ -233,7 +287,7 @@ private:
     }
 
     const std::string& findLastHop(MessageParts& parts) {
-        if (!parts.lastHop) parts.lastHop = mail::getLastHeaderValue(parts.header, "Received:");
+        if (!parts.lastHop) parts.lastHop = parts.index().lastHeaderValue("Received:");
         return *parts.lastHop;
     }
 
@@ -265,10 +319,8 @@ private:
     }
 
     void feedWords(MessageParts& parts) {
-        std::string words = toLower1251(parts.text());
-        for (char& c : words)
-            if (c == '"' || c == '\'') c = ' ';
-        if (saysKoi8(parts.header)) words = koi8ToLowerWin1251(words);
+        std::string words;
+        appendMapped(words, parts.text(), wordsTextMap(saysKoi8(parts.index())));
         guardedStep(log_, "Can't add words!", [&] {
             if (StatItem* item = statItem(plugin_, Slot::Words)) {
                 log_.write("Adding " + decimal(static_cast<std::int64_t>(words.size())) +
@@ -280,14 +332,26 @@ private:
     }
 
     void feedCharsets(MessageParts& parts) {
-        addTo(plugin_, Slot::Charsets, mail::getCharset(parts.header), parts.size);
+        addTo(plugin_, Slot::Charsets, parts.index().charset(), parts.size);
     }
 
     void feedServers(MessageParts& parts) {
         if (statItem(plugin_, Slot::Servers) == nullptr) return;
-        const std::string servers = toLower1251(mail::serverList(parts.header, "\r\n", true));
-        for (const std::string& line : splitLines(servers))
-            addTo(plugin_, Slot::Servers, trimmed(line), parts.size);
+        std::string servers = parts.index().serverList("\r\n", true);
+        const ByteMap& lower = lowerCaseMap();
+        for (char& c : servers) c = lower[static_cast<unsigned char>(c)];
+        // Its lines as splitLines gives them, each looked at where it stands.
+        const std::string_view text = servers;
+        std::size_t start = 0;
+        for (std::size_t i = 0; i < text.size(); ++i) {
+            if (text[i] != '\r' && text[i] != '\n') continue;
+            addTo(plugin_, Slot::Servers, trimBlankOrControl(text.substr(start, i - start)),
+                  parts.size);
+            if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+            start = i + 1;
+        }
+        if (start < text.size())
+            addTo(plugin_, Slot::Servers, trimBlankOrControl(text.substr(start)), parts.size);
     }
 
     // An address the host decodes from the header, without its display name.
@@ -309,7 +373,7 @@ private:
     }
 
     void feedMailers(MessageParts& parts) {
-        addTo(plugin_, Slot::Mailers, mail::getMailer(parts.header), parts.size);
+        addTo(plugin_, Slot::Mailers, parts.index().mailer(), parts.size);
     }
 
     // The Recipients item counts the From address (and a reply address of its own), the Senders
@@ -322,7 +386,7 @@ private:
     void feedSenders(MessageParts& parts) { addTo(plugin_, Slot::Senders, parts.to, parts.size); }
 
     void feedSenderNames(MessageParts& parts) {
-        const std::string fromValue = mail::getHeaderValue(parts.header, "From:");
+        const std::string fromValue = parts.index().headerValue("From:");
         std::string name;
         if (!guardedStep(log_, {}, [&] { name = mail::addressDisplayName(fromValue); }))
             name = fromValue;
@@ -331,7 +395,7 @@ private:
     }
 
     void feedRecipientName(MessageParts& parts) {
-        const std::string toValue = mail::getHeaderValue(parts.header, "To:");
+        const std::string toValue = parts.index().headerValue("To:");
         std::string name;
         if (!guardedStep(log_, {}, [&] { name = mail::addressDisplayName(toValue); })) {
             log_.write("Exception while cutting name, using " + toValue);
@@ -502,11 +566,16 @@ std::string prepareTrainingText(std::string_view body, std::string_view header) 
 namespace {
 
 // The distinct words a message is rated by: its Subject's and its body's, prepared as training
-// prepares the body, no shorter than training takes them.
-TextWords messageWords(const Plugin& plugin, std::string_view body, std::string_view header,
-                       std::string& text) {
-    text = prepareTrainingText(
-        mail::getHeaderValue(header, "Subject:") + "\r\n" + std::string(body), header);
+// prepares the body, no shorter than training takes them. `text` holds what the words view.
+TextWords messageWords(const Plugin& plugin, std::string_view body,
+                       const mail::HeaderIndex& headers, std::string& text) {
+    const std::string subject = headers.headerValue("Subject:");
+    const ByteMap& map = scoreTextMap(saysKoi8(headers));
+    text.clear();
+    text.reserve(subject.size() + 2 + body.size());
+    appendMapped(text, subject, map);
+    appendMapped(text, "\r\n", map);
+    appendMapped(text, body, map);
     return distinctWords(text, plugin.settings.spamMinWordLength, 1, kScratchKeyBytes);
 }
 
@@ -517,12 +586,18 @@ const WordTrie* trainedTree(Plugin& plugin, Slot slot) {
 
 }  // namespace
 
-std::int32_t messageSpamScore(Plugin& plugin, std::string_view body, std::string_view header) {
+std::int32_t messageSpamScore(Plugin& plugin, std::string_view body,
+                              const mail::HeaderIndex& headers) {
     if (!plugin.settings.antispamActive) return -1;
     std::string text;
-    const TextWords words = messageWords(plugin, body, header, text);
+    const TextWords words = messageWords(plugin, body, headers, text);
     return smoothedScore(trainedTree(plugin, Slot::Spam), trainedTree(plugin, Slot::NonSpam),
                          words.words);
+}
+
+std::int32_t messageSpamScore(Plugin& plugin, std::string_view body, std::string_view header) {
+    if (!plugin.settings.antispamActive) return -1;
+    return messageSpamScore(plugin, body, mail::HeaderIndex(header));
 }
 
 double messageSpamProbability(Plugin& plugin, std::string_view body, std::string_view header,
@@ -533,7 +608,7 @@ double messageSpamProbability(Plugin& plugin, std::string_view body, std::string
         return score < 0 ? -1.0 : score / 100.0;
     }
     std::string text;
-    const TextWords words = messageWords(plugin, body, header, text);
+    const TextWords words = messageWords(plugin, body, mail::HeaderIndex(header), text);
     const SpamFilterState* filter = spamFilter(plugin);
     const SpamThresholds thresholds = filter != nullptr ? filter->thresholds : SpamThresholds{};
     const std::vector<WordEvidence> evidence =

@@ -12,6 +12,7 @@
 #include <string_view>
 
 #include "core/host_api.h"
+#include "mail/headers.h"
 
 namespace qbx {
 struct Plugin;
@@ -90,5 +91,8 @@ double messageSpamProbability(Plugin& plugin, std::string_view body, std::string
 
 // The score 0 .. 100 the host gets from the same words (smoothed), -1 as above.
 std::int32_t messageSpamScore(Plugin& plugin, std::string_view body, std::string_view header);
+// The same with the header block's lines split already.
+std::int32_t messageSpamScore(Plugin& plugin, std::string_view body,
+                              const mail::HeaderIndex& headers);
 
 }  // namespace qbx::statistics

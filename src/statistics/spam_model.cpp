@@ -235,7 +235,8 @@ std::vector<WordEvidence> textEvidence(const SpamThresholds& thresholds, const W
     const std::vector<WordCount> counted = wordCounts(textTree);
     std::vector<TextWord> words;
     words.reserve(counted.size());
-    for (const WordCount& word : counted) words.push_back({word.word, word.count, 0});
+    for (const WordCount& word : counted)
+        words.push_back({word.word, word.count, 0, KeyIndex::hashOf(word.word)});
     return textEvidence(thresholds, spamTree, nonSpamTree, words);
 }
 
@@ -288,18 +289,15 @@ double scoreScaleOf(double indicator) noexcept {
 
 std::vector<WordEvidence> smoothedEvidence(const WordTrie* spamTree, const WordTrie* nonSpamTree,
                                            std::span<const TextWord> textWords) {
-    std::vector<std::string_view> keys;
-    keys.reserve(textWords.size());
-    for (const TextWord& word : textWords) keys.push_back(word.key);
-    std::vector<std::int32_t> spamCounts(keys.size(), 0);
-    std::vector<std::int32_t> nonSpamCounts(keys.size(), 0);
+    std::vector<std::int32_t> spamCounts(textWords.size(), 0);
+    std::vector<std::int32_t> nonSpamCounts(textWords.size(), 0);
     SideTotals totals;
     if (spamTree != nullptr) {
-        spamTree->countsOf(keys, spamCounts);
+        spamTree->countsOf(textWords, spamCounts);
         totals.spam = spamTree->countTotal();
     }
     if (nonSpamTree != nullptr) {
-        nonSpamTree->countsOf(keys, nonSpamCounts);
+        nonSpamTree->countsOf(textWords, nonSpamCounts);
         totals.nonSpam = nonSpamTree->countTotal();
     }
     std::vector<WordEvidence> evidence;

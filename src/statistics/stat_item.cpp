@@ -254,9 +254,10 @@ ExportResult StatItem::exportEntries(std::string_view expression, std::string_vi
     bool cut = false;
     store_->tree().forEachEntry([&](const StatEntry& entry) {
         if (cut || !filter->search(entry.key)) return;
-        const EntryValues values = {
-            entry.key, defaultDateTimeText(locale, entry.cdate), defaultDateTimeText(locale, entry.mdate),
-            decimal(static_cast<std::uint32_t>(entry.size)), decimal(entry.count)};
+        const EntryValues values = {entry.key, defaultDateTimeText(locale, entry.cdate),
+                                    defaultDateTimeText(locale, entry.mdate),
+                                    decimal(static_cast<std::uint32_t>(entry.size)),
+                                    decimal(entry.count)};
         for (std::size_t v = 0; v < kEntryVariables.size(); ++v)
             vars.storeTempStr(kEntryVariables[v], values[v]);
         vars.incInt("cnt", 1);

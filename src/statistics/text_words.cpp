@@ -1,6 +1,7 @@
 #include "statistics/text_words.h"
 
 #include <algorithm>
+#include <bit>
 
 #include "statistics/key_index.h"
 #include "statistics/stat_entry.h"
@@ -17,11 +18,17 @@ std::int32_t wrappingAdd(std::int32_t a, std::int32_t b) {
 // the upper half of its key's hash: keys are compared only when those agree.
 class WordTable {
 public:
-    explicit WordTable(std::vector<TextWord>& words) : words_(words), slots_(64) {}
+    // Sized for the words a text of that size usually holds, so that a message's table seldom
+    // grows; the budget caps it.
+    WordTable(std::vector<TextWord>& words, std::size_t expectedWords)
+        : words_(words), slots_(std::bit_ceil(std::max<std::size_t>(64, 2 * expectedWords))) {
+        words_.reserve(expectedWords);
+    }
 
     // The word's entry, made when new; null when a new key would pass the budget.
     TextWord* entry(std::string_view key, std::size_t& budget) {
-        const auto tag = static_cast<std::uint32_t>(KeyIndex::hashOf(key) >> 32);
+        const std::uint64_t hash = KeyIndex::hashOf(key);
+        const auto tag = static_cast<std::uint32_t>(hash >> 32);
         const std::size_t mask = slots_.size() - 1;
         std::size_t i = tag & mask;
         for (; slots_[i].position != 0; i = (i + 1) & mask) {
@@ -31,7 +38,7 @@ public:
         }
         if (key.size() > budget) return nullptr;
         budget -= key.size();
-        words_.push_back(TextWord{key, 0, 0});
+        words_.push_back(TextWord{key, 0, 0, hash});
         slots_[i] = Slot{static_cast<std::uint32_t>(words_.size()), tag};
         if (words_.size() * 2 > slots_.size()) grow();
         return &words_.back();
@@ -64,7 +71,13 @@ private:
 TextWords distinctWords(std::string_view text, std::int32_t minWordLength, std::int32_t weight,
                         std::size_t keyByteBudget) {
     TextWords result;
-    WordTable table(result.words);
+    // Room for one distinct word per 8 bytes of text, more than mail text holds; never more
+    // than the budget's keys could fill.
+    constexpr std::size_t kBytesPerWord = 8;
+    constexpr std::size_t kMostExpected = std::size_t{1} << 16;
+    const std::size_t expected =
+        std::min({text.size() / kBytesPerWord, keyByteBudget, kMostExpected});
+    WordTable table(result.words, expected);
     std::size_t budget = keyByteBudget;
     forEachWord(text, minWordLength, [&](std::string_view word) {
         TextWord* entry = table.entry(word.substr(0, kMaxKeyLength), budget);

@@ -14,6 +14,9 @@ struct TextWord {
     std::string_view key;  // the word's first 80 characters, a view into the text
     std::int32_t count = 0;
     std::int32_t size = 0;  // the weights summed, wrapping as the trie's sizes do
+    // KeyIndex::hashOf(key): worked out once while counting, then used by every lookup of the
+    // word in the item tries.
+    std::uint64_t hash = 0;
 };
 
 struct TextWords {
@@ -21,8 +24,9 @@ struct TextWords {
     bool full = false;            // keys were left out to stay within the byte budget
 };
 
-// The words as WordTrie::addText splits them, each key once. New keys stop being taken once
-// their bytes would pass `keyByteBudget` (a trie of the text would never need more nodes).
+// The words as WordTrie::addText splits them, each key once, each with its hash. New keys stop
+// being taken once their bytes would pass `keyByteBudget` (a trie of the text would never need more
+// nodes).
 TextWords distinctWords(std::string_view text, std::int32_t minWordLength, std::int32_t weight,
                         std::size_t keyByteBudget);
 

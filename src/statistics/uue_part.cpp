@@ -1,5 +1,7 @@
 #include "statistics/uue_part.h"
 
+#include <algorithm>
+#include <cstring>
 #include <limits>
 
 #include "base/text.h"
@@ -62,9 +64,23 @@ bool endsWithIgnoreCase(std::string_view text, std::string_view suffix) {
 
 bool isUuePart(std::string_view text) {
     if (text.size() > kMaxUuePartBodyBytes) return false;
-    bool found = false;
-    forEachLine(text, [&](std::string_view line) { found = found || beginsWithSection(line); });
-    return found;
+    // A line starts at the text's start and after every CR or LF; the position after the CR of
+    // a CR LF holds the LF, which no "section" line begins with, so testing there is harmless.
+    if (beginsWithSection(text)) return true;
+    const auto next = [text](char c, std::size_t from) {
+        const void* at = std::memchr(text.data() + from, c, text.size() - from);
+        return at != nullptr ? static_cast<std::size_t>(static_cast<const char*>(at) - text.data())
+                             : text.size();
+    };
+    std::size_t lf = next('\n', 0);
+    std::size_t cr = next('\r', 0);
+    while (lf < text.size() || cr < text.size()) {
+        const std::size_t lineBreak = std::min(lf, cr);
+        if (beginsWithSection(text.substr(lineBreak + 1))) return true;
+        if (lf == lineBreak) lf = next('\n', lineBreak + 1);
+        if (cr == lineBreak) cr = next('\r', lineBreak + 1);
+    }
+    return false;
 }
 
 std::vector<std::string> sectionWords(std::string_view line) {

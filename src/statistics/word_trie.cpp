@@ -363,29 +363,42 @@ std::uint32_t WordTrie::locate(std::string_view key) const {
     return index != kNoNode && isEntryFor(index, key) ? index : kNoNode;
 }
 
-void WordTrie::countsOf(std::span<const std::string_view> keys,
-                        std::span<std::int32_t> counts) const {
+template <typename KeyOf, typename HashOf>
+void WordTrie::batchedCounts(std::size_t total, KeyOf keyOf, HashOf hashOf,
+                             std::span<std::int32_t> counts) const {
     constexpr std::size_t kBatch = 16;
     std::array<std::uint64_t, kBatch> hashes{};
     std::array<std::uint32_t, kBatch> nodes{};
-    const std::size_t total = std::min(keys.size(), counts.size());
     for (std::size_t base = 0; base < total; base += kBatch) {
         const std::size_t n = std::min(kBatch, total - base);
         // Three passes over the batch: the reads of one pass are in flight together.
         for (std::size_t i = 0; i < n; ++i) {
-            if (keys[base + i].size() > kMaxDepth) continue;  // never filed: found by no one
-            hashes[i] = KeyIndex::hashOf(keys[base + i]);
+            if (keyOf(base + i).size() > kMaxDepth) continue;  // never filed: found by no one
+            hashes[i] = hashOf(base + i);
             index_.prefetch(hashes[i]);
         }
         for (std::size_t i = 0; i < n; ++i) {
-            nodes[i] = candidate(keys[base + i], hashes[i]);
+            nodes[i] = candidate(keyOf(base + i), hashes[i]);
             if (nodes[i] != kNoNode) prefetchNode(nodes[i]);
         }
         for (std::size_t i = 0; i < n; ++i) {
-            const bool found = nodes[i] != kNoNode && isEntryFor(nodes[i], keys[base + i]);
+            const bool found = nodes[i] != kNoNode && isEntryFor(nodes[i], keyOf(base + i));
             counts[base + i] = found ? node(nodes[i]).count : 0;
         }
     }
+}
+
+void WordTrie::countsOf(std::span<const std::string_view> keys,
+                        std::span<std::int32_t> counts) const {
+    batchedCounts(
+        std::min(keys.size(), counts.size()), [&](std::size_t i) { return keys[i]; },
+        [&](std::size_t i) { return KeyIndex::hashOf(keys[i]); }, counts);
+}
+
+void WordTrie::countsOf(std::span<const TextWord> words, std::span<std::int32_t> counts) const {
+    batchedCounts(
+        std::min(words.size(), counts.size()), [&](std::size_t i) { return words[i].key; },
+        [&](std::size_t i) { return words[i].hash; }, counts);
 }
 
 std::optional<StatEntry> WordTrie::find(std::string_view key) const {

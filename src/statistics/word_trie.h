@@ -23,6 +23,7 @@
 
 #include "statistics/key_index.h"
 #include "statistics/stat_entry.h"
+#include "statistics/text_words.h"
 
 namespace qbx::statistics {
 
@@ -100,6 +101,8 @@ public:
     // The counts of many keys (counts[i] for keys[i]); the lookups overlap their memory reads,
     // which makes a text's words several times cheaper to rate than one by one.
     void countsOf(std::span<const std::string_view> keys, std::span<std::int32_t> counts) const;
+    // The same for a text's words, whose hashes were worked out as they were counted.
+    void countsOf(std::span<const TextWord> words, std::span<std::int32_t> counts) const;
 
     // Every entry in pre-order: a node before its children, children in code order 32..255.
     void forEachEntry(const std::function<void(const StatEntry&)>& visit) const;
@@ -167,6 +170,10 @@ private:
     void noteBudget() noexcept;
     // Sets a node's count and keeps countTotal_ in step with it.
     void setCount(std::uint32_t index, std::int32_t count) noexcept;
+    // The counts of `total` keys, key i given by keyOf(i) and its hash by hashOf(i).
+    template <typename KeyOf, typename HashOf>
+    void batchedCounts(std::size_t total, KeyOf keyOf, HashOf hashOf,
+                       std::span<std::int32_t> counts) const;
     template <typename Visit>
     void walk(std::uint32_t index, std::string& path, Visit& visit) const;
 

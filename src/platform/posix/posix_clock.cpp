@@ -32,9 +32,20 @@ double fromTm(const tm& t, long nanoseconds) {
 double PosixClock::now() {
     timespec ts{};
     ::clock_gettime(CLOCK_REALTIME, &ts);
-    tm local{};
-    if (::localtime_r(&ts.tv_sec, &local) == nullptr) return 0.0;
-    return fromTm(local, ts.tv_nsec);
+    // The zone's rules are looked up once a second: a message's statistics ask for the time
+    // a dozen times, and each lookup costs more than the rest of the call. Per thread, as the
+    // clock is shared.
+    thread_local tm cachedLocal{};
+    thread_local time_t cachedSecond = 0;
+    thread_local bool cached = false;
+    if (!cached || ts.tv_sec != cachedSecond) {
+        tm local{};
+        if (::localtime_r(&ts.tv_sec, &local) == nullptr) return 0.0;
+        cachedLocal = local;
+        cachedSecond = ts.tv_sec;
+        cached = true;
+    }
+    return fromTm(cachedLocal, ts.tv_nsec);
 }
 
 double PosixClock::universalNow() {

@@ -24,8 +24,33 @@ double fromSystemTime(const SYSTEMTIME& st) {
 }  // namespace
 
 double Win32Clock::now() {
+    // The system time plus the zone's bias, which is asked for once a second: Wine works the
+    // bias out from the zone's rules at every GetLocalTime, and a message's statistics ask for
+    // the time a dozen times.
+    FILETIME system{};
+    GetSystemTimeAsFileTime(&system);
+    const std::uint64_t ticks =
+        (std::uint64_t{system.dwHighDateTime} << 32) | std::uint64_t{system.dwLowDateTime};
+    const std::uint64_t second = ticks / 10'000'000u;
+    if (!biasRead_ || second != biasSecond_) {
+        FILETIME local{};
+        if (!FileTimeToLocalFileTime(&system, &local)) {
+            SYSTEMTIME st{};
+            GetLocalTime(&st);
+            return fromSystemTime(st);
+        }
+        const std::uint64_t localTicks =
+            (std::uint64_t{local.dwHighDateTime} << 32) | std::uint64_t{local.dwLowDateTime};
+        bias_ = localTicks - ticks;  // modulo 2^64: a zone west of Greenwich wraps
+        biasSecond_ = second;
+        biasRead_ = true;
+    }
+    const std::uint64_t localTicks = ticks + bias_;
+    FILETIME local{};
+    local.dwLowDateTime = static_cast<DWORD>(localTicks & 0xFFFFFFFFu);
+    local.dwHighDateTime = static_cast<DWORD>(localTicks >> 32);
     SYSTEMTIME st{};
-    GetLocalTime(&st);
+    if (!FileTimeToSystemTime(&local, &st)) GetLocalTime(&st);
     return fromSystemTime(st);
 }
 
@@ -55,6 +80,16 @@ double Win32Clock::localToUniversal(double localDateTime) {
 std::uint32_t Win32Clock::tickCount() { return GetTickCount(); }
 
 std::uint64_t Win32Clock::heapBytesInUse() {
+    constexpr std::uint64_t kTickStepMs = 16;
+    const std::uint64_t tick = GetTickCount64();
+    if (heapRead_ && tick - heapReadAt_ < kTickStepMs) return heapBytes_;
+    heapBytes_ = readHeapBytes();
+    heapReadAt_ = tick;
+    heapRead_ = true;
+    return heapBytes_;
+}
+
+std::uint64_t Win32Clock::readHeapBytes() {
     // PagefileUsage is the process's commit charge, the same figure as PrivateUsage of the
     // extended counters; unlike PrivateUsage it is filled in by every system we run on.
     PROCESS_MEMORY_COUNTERS counters{};

@@ -212,5 +212,50 @@ TEST(HeaderBounds, HugeAndHostileBlocksStayLinearAndBounded) {
     EXPECT_EQ(serverList(chain, ",", true), newest);
 }
 
+// The index answers every lookup as the bare block does: folded, repeated, missing and
+// case-different headers, every kind of line end, digit continuation lines, a name found only
+// inside a longer one ("X-Received:"), a long name (another search) and an empty block.
+TEST(HeaderIndex, AnswersAsTheBlockLookups) {
+    const std::string longName(70, 'R');
+    const std::vector<std::string> blocks = {
+        kChain,
+        "",
+        "Subject: one\r\nSubject: two\r\n",
+        "Subject: a\n b\n\tc\n2nd line\nFrom: x@y\n",
+        "Subject: cr\rFrom: cr@only\r 1\rTo: t\r",
+        "X-Received: by 10.0.0.1 with SMTP\r\nReceived: from a by b\r\nX-Received: by c\r\n",
+        "CONTENT-TYPE: Text/Plain; CHARSET=KOI8-R\r\nX-FTN-PID: Fido 2\r\n",
+        "X-Mailer:\r\nX-Newsreader: News 3\r\n\r\nSubject: after the blank\r\n",
+        "Received: from h1 (h1 [192.0.2.1]) by h2\r\nReceived: from 192.0.2.9 by h1\r\n" +
+            longName + ": tail\r\n",
+    };
+    const std::vector<std::string> names = {
+        "Subject:", "From:", "To:", "Received:", "X-Received:", "Missing:", longName, ""};
+    for (const std::string& block : blocks) {
+        const HeaderIndex index(block);
+        for (const std::string& name : names) {
+            EXPECT_EQ(index.headerValue(name), getHeaderValue(block, name)) << block << name;
+            EXPECT_EQ(index.lastHeaderValue(name), getLastHeaderValue(block, name))
+                << block << name;
+        }
+        EXPECT_EQ(index.serverList(",", true), serverList(block, ",", true)) << block;
+        EXPECT_EQ(index.serverList(" ", false), serverList(block, " ", false)) << block;
+        EXPECT_EQ(index.mailer(), getMailer(block)) << block;
+        EXPECT_EQ(index.charset(), getCharset(block)) << block;
+        EXPECT_EQ(index.lowerContentType(), lowerContentType(block)) << block;
+    }
+}
+
+TEST(HeaderIndex, FoldedRepeatedAndMissingValues) {
+    const HeaderIndex index(
+        "Subject: first\r\n  folded\r\nSubject: second\r\nX-Received: late\r\n");
+    EXPECT_EQ(index.headerValue("Subject:"), "Subject: first folded");
+    EXPECT_EQ(index.headerValue("To:"), "");
+    EXPECT_EQ(index.lastHeaderValue("Received:"), "X-Received: late");
+    EXPECT_EQ(index.lastHeaderValue("Subject:"), "Subject: second");
+    EXPECT_EQ(index.lineCount(), 4u);
+    EXPECT_EQ(HeaderIndex(std::string(kMaxHeaderLines + 5, '\n')).lineCount(), kMaxHeaderLines);
+}
+
 }  // namespace
 }  // namespace qbx::mail

@@ -341,6 +341,37 @@ TEST_F(SpamEntry, Koi8ContentTypeConvertsTheBodyOnlyWhenTheHeaderSaysSo) {
     EXPECT_EQ(count(Slot::Words, toLower1251(koi8Privet)), 1);
 }
 
+// The Words item takes the body lower-cased with its quotes blanked ("@" stays a letter); the
+// score's words are the normalised ones, where "@" and the apostrophe split words and Cyrillic
+// letters become their Latin look-alikes.
+TEST_F(SpamEntry, TheWordsItemAndTheScoreSplitTheBodyEachTheirWay) {
+    enable({Slot::Words, Slot::Spam, Slot::NonSpam});
+    const std::string body = "Don't STOP \"Quoted\" user@Mail.Example \xCA\xCE\xD2";  // КОТ
+    message.items[kItemBody] = body;
+    score();
+    const std::vector<std::pair<std::string, std::int32_t>> words = {
+        {"don", 1},          {"stop", 1}, {"quoted", 1}, {"user@mail", 1}, {"example", 1},
+        {"\xEA\xEE\xF2", 1}, {"user", 0}, {"mail", 0},   {"don't", 0},     {"t", 0},
+    };
+    for (const auto& [key, expected] : words) EXPECT_EQ(count(Slot::Words, key), expected) << key;
+
+    filter().thresholds = {.spamMin = 3, .maxSpam = 10, .nonSpamMin = 3, .maxNonSpam = 10};
+    for (int i = 0; i < 10; ++i) statItem(plugin, Slot::Spam)->store().tree().addWord("mail", 1, 0);
+    EXPECT_EQ(messageSpamScore(plugin, "user@mail", ""), 63);  // "mail" is a word of its own
+    EXPECT_EQ(messageSpamScore(plugin, "usermail", ""), -1);
+    for (int i = 0; i < 10; ++i)
+        statItem(plugin, Slot::NonSpam)->store().tree().addWord("kowka", 1, 0);
+    // КОШКА in the Subject: 1251 bytes in a 1251 letter, KOI8 bytes in a KOI8 one; the same
+    // bytes read the other way are another word.
+    const std::string cp1251 = "Subject: \xCA\xCE\xD8\xCA\xC0\r\n";
+    const std::string koi8 = "Subject: \xEB\xEF\xFB\xEB\xE1\r\n";
+    const std::string saysKoi8 = "Content-Type: text/plain; charset=koi8-r\r\n";
+    EXPECT_EQ(messageSpamScore(plugin, "", cp1251), 9);
+    EXPECT_EQ(messageSpamScore(plugin, "", koi8 + saysKoi8), 9);
+    EXPECT_EQ(messageSpamScore(plugin, "", koi8), -1);
+    EXPECT_EQ(messageSpamScore(plugin, "", cp1251 + saysKoi8), -1);
+}
+
 TEST_F(SpamEntry, AFailingStageSkipsToBackupAndTraffic) {
     enable({Slot::Senders, Slot::Traffic});
     EXPECT_EQ(score(scoring([]() -> double { throw std::runtime_error("boom"); })), -1);

@@ -60,6 +60,28 @@ TEST(TextWordsTest, KeepsFirstAppearanceOrderAndStopsTakingNewKeysAtTheBudget) {
     EXPECT_EQ(words.words[2].key, "beta");
 }
 
+// Keys of every length up to three hash steps, a control character at every place (whole
+// steps, the overlapping loads of the last piece, its first, middle and last byte): each is
+// found as the blank it stands for, and the byte compare alone tells the two apart.
+TEST(KeyIndexTest, ControlsHashAsBlanksAtEveryLengthAndPlace) {
+    for (std::size_t length = 1; length <= 24; ++length) {
+        for (std::size_t at = 0; at < length; ++at) {
+            std::string blank(length, 'q');
+            for (std::size_t i = 0; i < length; ++i) blank[i] = static_cast<char>('a' + i);
+            blank[at] = ' ';
+            std::string control = blank;
+            control[at] = '\x07';
+            ASSERT_EQ(KeyIndex::hashOf(control), KeyIndex::hashOf(blank)) << length << " " << at;
+            KeyIndex folding;
+            folding.insert(blank, KeyIndex::hashOf(blank), 5);
+            EXPECT_EQ(folding.find(control), 5u);
+            ExactKeyIndex exact;
+            exact.insert(blank, ExactKeyIndex::hashOf(blank), 5);
+            EXPECT_EQ(exact.find(control), ExactKeyIndex::kAbsent);
+        }
+    }
+}
+
 TEST(KeyIndexTest, FindsWhatWasFiledInPathFormAndNothingElse) {
     KeyIndex index;
     std::vector<std::string> keys;

@@ -34,6 +34,12 @@ TEST(UuePart, SectionLinesMarkABody) {
         {"the section 1 of 2", false},
         {"secti", false},
         {"", false},
+        {"text\nsection", true},
+        {"text\r\n\r\nsection", true},
+        {"text\r\n section", false},
+        {"text\r\nsecti", false},
+        {"text\r", false},
+        {"xsection\r\n", false},
     };
     for (const Case& c : cases) EXPECT_EQ(isUuePart(c.body), c.part) << c.body;
     EXPECT_FALSE(isUuePart("section\n" + std::string(kMaxUuePartBodyBytes, 'x')));

@@ -211,6 +211,26 @@ TEST(WordTrieTest, NodeBudgetRefusesNewKeysWholeAndLogsOnce) {
     EXPECT_THAT(lines, ElementsAre("@@@ Word tree is full at 5 nodes: new keys are not counted"));
 }
 
+// A long text is counted slice by slice: words that straddle a slice's end stay whole and a
+// word's occurrences in every slice add up; a minimum below 2 counts the empty words too.
+TEST(WordTrieTest, LongTextsCountEveryOccurrenceAcrossSlices) {
+    std::string text;
+    for (int i = 0; i < 10000; ++i) text += "alpha beta, gamma\r\n";  // 190,000 bytes
+    text += "omega";
+    WordTrie trie(kMade);
+    EXPECT_TRUE(trie.addText(text, 3, kMade));
+    EXPECT_EQ(counts(trie),
+              (Counts{{"alpha", 10000}, {"beta", 10000}, {"gamma", 10000}, {"omega", 1}}));
+    EXPECT_EQ(trie.find("beta")->size, 30000);
+    EXPECT_EQ(trie.countNodes(), 19u);
+    EXPECT_EQ(trie.countTotal(), 30001);
+
+    WordTrie everyGap(kMade);
+    everyGap.setMinWordLength(1);
+    EXPECT_TRUE(everyGap.addText("ab,,cd ab", 1, kMade));
+    EXPECT_EQ(counts(everyGap), (Counts{{"", 1}, {"ab", 2}, {"cd", 1}}));
+}
+
 TEST(WordTrieTest, CountTotalFollowsEveryChangeOfACountButTheRoots) {
     WordTrie trie(kMade);
     trie.addText("alpha beta alpha gamma", 1, kMade);
