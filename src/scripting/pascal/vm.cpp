@@ -71,6 +71,45 @@ std::int64_t ordinal(const Value& v) {
     throw RuntimeError("Ordinal type required, not '" + std::string(v.typeName()) + "'");
 }
 
+bool compareIntegers(Op op, std::int64_t i, std::int64_t j) {
+    switch (op) {
+        case LT: return i < j;
+        case GT: return i > j;
+        case LE: return i <= j;
+        case GE: return i >= j;
+        case EQ: return i == j;
+        default: return i != j;
+    }
+}
+
+bool compareAny(Op op, const Value& x, const Value& y) {
+    if (op == EQ || op == NE) return valuesEqual(x, y) == (op == EQ);
+    if (x.kind() == Kind::Integer && y.kind() == Kind::Integer)
+        return compareIntegers(op, x.integer(), y.integer());
+    if (x.isSet() && (op == LE || op == GE)) return setRelation(op, x, y);
+    const int c = compareValues(x, y);
+    return op == LT ? c < 0 : op == GT ? c > 0 : op == LE ? c <= 0 : c >= 0;
+}
+
+// The comparison of a word that may itself have been fused with the JMPF after it.
+Op comparisonOf(std::uint32_t word) {
+    const auto op = static_cast<Op>(word & 0xFF);
+    return op == CMPJ ? static_cast<Op>(word >> 8) : op;
+}
+
+std::int64_t smallInteger(std::uint32_t pushiWord) {
+    return static_cast<std::int64_t>(static_cast<std::int32_t>(pushiWord) >> 8);
+}
+
+// The element of an array at an integer index, or null when the fused form must step aside
+// (not an array, not an integer, out of range: the plain instructions report it).
+const Value* elementOrNull(const Value& array, std::int64_t k) {
+    if (!array.isArray()) return nullptr;
+    const ArrayBox& box = *array.arrayBox();
+    const auto i = static_cast<std::uint64_t>(k) - static_cast<std::uint64_t>(box.low);
+    return i < box.items.size() ? &box.items[static_cast<std::size_t>(i)] : nullptr;
+}
+
 [[noreturn]] void rangeError() { throw RuntimeError("Range check error", "ERangeError"); }
 
 [[noreturn]] void notAnArray(const Value& v) {
@@ -348,7 +387,7 @@ void Machine::enter(std::uint32_t protoIndex, std::uint32_t base, std::uint32_t 
             if (p.byRef[i])
                 cell = std::move(arg);
             else
-                cell.assign(std::move(arg));
+                store(cell, std::move(arg));
         } else {
             cell.setDeclared(t);
             cell = defaultValue(t);
@@ -796,22 +835,101 @@ void Machine::execute() {
                 case GT:
                 case LE:
                 case GE: {
-                    const Value& x = s[top - 2];
-                    const Value& y = s[top - 1];
-                    const Op op = static_cast<Op>(w & 0xFF);
-                    bool r;
-                    if (x.kind() == Kind::Integer && y.kind() == Kind::Integer) {
-                        const std::int64_t i = x.integer();
-                        const std::int64_t j = y.integer();
-                        r = op == LT ? i < j : op == GT ? i > j : op == LE ? i <= j : i >= j;
-                    } else if (x.isSet() && (op == LE || op == GE)) {
-                        r = setRelation(op, x, y);
-                    } else {
-                        const int c = compareValues(x, y);
-                        r = op == LT ? c < 0 : op == GT ? c > 0 : op == LE ? c <= 0 : c >= 0;
-                    }
+                    const bool r = compareAny(static_cast<Op>(w & 0xFF), s[top - 2], s[top - 1]);
                     s[--top] = Value();
                     s[top - 1] = Value(r);
+                    break;
+                }
+                case CMPJ: {
+                    const Value& x = s[top - 2];
+                    const Value& y = s[top - 1];
+                    const auto op = static_cast<Op>(a);
+                    if (x.kind() == Kind::Integer && y.kind() == Kind::Integer) {
+                        const bool r = compareIntegers(op, x.integer(), y.integer());
+                        top -= 2;  // integers hold nothing to release
+                        pc = r ? pc + 1 : code[pc] >> 8;
+                        break;
+                    }
+                    const bool r = compareAny(op, x, y);
+                    s[--top] = Value();
+                    s[top - 1] = Value(r);
+                    break;  // the JMPF after it takes the result
+                }
+                case LCMPIJ:
+                case LCMPLJ: {
+                    const Value& x = s[base + a];
+                    const std::uint32_t second = code[pc];
+                    if (x.kind() == Kind::Integer &&
+                        ((w & 0xFF) == LCMPIJ || s[base + (second >> 8)].isInteger())) {
+                        const std::int64_t j = (w & 0xFF) == LCMPIJ
+                                                   ? smallInteger(second)
+                                                   : s[base + (second >> 8)].integer();
+                        pc = compareIntegers(comparisonOf(code[pc + 1]), x.integer(), j)
+                                 ? pc + 3
+                                 : code[pc + 2] >> 8;
+                        break;
+                    }
+                    s[top++] = x;
+                    break;
+                }
+                case LADDI: {
+                    const Value& x = s[base + a];
+                    if (x.kind() == Kind::Integer) {
+                        const auto k = static_cast<std::uint64_t>(smallInteger(code[pc]));
+                        const auto n = static_cast<std::uint64_t>(x.integer());
+                        s[top++] = Value(static_cast<std::int64_t>(
+                            (code[pc + 1] & 0xFF) == ADD ? n + k : n - k));
+                        pc += 2;
+                        break;
+                    }
+                    s[top++] = x;
+                    break;
+                }
+                case LINDEXL:
+                case LINDEXI: {
+                    const Value& x = s[base + a];
+                    const Value& key = s[base + (code[pc] >> 8)];
+                    if (key.kind() == Kind::Integer) {
+                        const bool plus = (w & 0xFF) == LINDEXI;
+                        const std::int64_t k = static_cast<std::int64_t>(
+                            static_cast<std::uint64_t>(key.integer()) +
+                            static_cast<std::uint64_t>(plus ? smallInteger(code[pc + 1]) : 0));
+                        if (const Value* item = elementOrNull(x, k)) {
+                            s[top++] = *item;
+                            pc += plus ? 4 : 2;
+                            break;
+                        }
+                    }
+                    s[top++] = x;
+                    break;
+                }
+                case STOREPATH: {
+                    // One index into a writable array: the loops' common store, done here.
+                    const std::uint32_t first = top - 3;
+                    Value& v = s[top - 1];
+                    const Value& key = s[first + 1];
+                    if (a == 1 && key.kind() == Kind::Integer && !v.isArray()) {
+                        Value& root = s[s[first].refIndex()];
+                        if (root.isArray() &&
+                            (root.arrayBox()->shared || root.arrayBox()->refs == 1)) {
+                            ArrayBox& box = *root.arrayBox();
+                            const auto i =
+                                static_cast<std::uint64_t>(key.integer()) -
+                                static_cast<std::uint64_t>((code[pc] & 1u) ? 0 : box.low);
+                            if (i < box.items.size()) {
+                                store(box.items[static_cast<std::size_t>(i)], std::move(v));
+                                s[top - 1] = Value();
+                                top = first;  // a reference and an integer: nothing to release
+                                ++pc;
+                                break;
+                            }
+                        }
+                    }
+                    pc_ = pc;
+                    ip_ = ip;
+                    top_ = top;
+                    pc = structured(w, pc, base);
+                    top = top_;
                     break;
                 }
                 case NEG: s[top - 1] = negateValue(s[top - 1]); break;
@@ -844,25 +962,6 @@ void Machine::execute() {
                     Value r(std::string(1, str.string()[static_cast<std::size_t>(i - 1)]));
                     s[--top] = Value();
                     s[top - 1] = std::move(r);
-                    break;
-                }
-                case SETCHAR: {
-                    const Value& str = s[top - 3];
-                    const std::int64_t i = s[top - 2].toInteger();
-                    const Value& c = s[top - 1];
-                    if (!str.isString())
-                        throw RuntimeError("Incompatible types: 'String' and '" +
-                                           std::string(str.typeName()) + "'");
-                    if (!c.isString() || c.string().size() != 1)
-                        throw RuntimeError("Incompatible types: 'Char' and '" +
-                                           std::string(c.typeName()) + "'");
-                    if (i < 1 || static_cast<std::uint64_t>(i) > str.string().size())
-                        throw RuntimeError("String index out of range", "ERangeError");
-                    std::string copy(str.string());
-                    copy[static_cast<std::size_t>(i - 1)] = c.string()[0];
-                    s[--top] = Value();
-                    s[--top] = Value();
-                    s[top - 1] = Value(std::move(copy));
                     break;
                 }
                 case LOADU:
