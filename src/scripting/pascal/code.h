@@ -98,12 +98,13 @@ enum Op : std::uint8_t {
     // fuseInstructions. The words after it stay as they were: when the values are not of the kind
     // the fused form expects, it does what its first instruction would and the others follow, so
     // jumps into the middle and error positions work as before. A fused form counts one step.
-    LADDI,    // LOADL x; PUSHI k; ADD|SUB -> x + k
-    LCMPIJ,   // LOADL x; PUSHI k; LT|GT|LE|GE|EQ|NE; JMPF t
-    LCMPLJ,   // LOADL x; LOADL y; LT|GT|LE|GE|EQ|NE; JMPF t
-    LINDEXL,  // LOADL arr; LOADL i; INDEX -> the element
-    LINDEXI,  // LOADL arr; LOADL i; PUSHI k; ADD; INDEX -> the element at i + k
-    CMPJ,     // LT|GT|LE|GE|EQ|NE; JMPF t (A: the comparison)
+    LADDI,     // LOADL x; PUSHI k; ADD|SUB -> x + k
+    LCMPIJ,    // LOADL x; PUSHI k; LT|GT|LE|GE|EQ|NE; JMPF t
+    LCMPLJ,    // LOADL x; LOADL y; LT|GT|LE|GE|EQ|NE; JMPF t
+    LINDEXL,   // LOADL arr; LOADL i; INDEX -> the element
+    LINDEXI,   // LOADL arr; LOADL i; PUSHI k; ADD; INDEX -> the element at i + k
+    LAPPENDL,  // LOADL x; APPENDL y -> y := y + x
+    CMPJ,      // LT|GT|LE|GE|EQ|NE; JMPF t (A: the comparison)
 };
 
 struct SourcePos {

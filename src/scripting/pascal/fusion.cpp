@@ -30,7 +30,9 @@ void fuseInstructions(Proto& proto) {
         if (op != LOADL) continue;
         const Op second = opAt(code, i + 1);
         const Op third = opAt(code, i + 2);
-        if (second == PUSHI && (third == ADD || third == SUB)) {
+        if (second == APPENDL) {
+            code[i] = LAPPENDL | a;
+        } else if (second == PUSHI && (third == ADD || third == SUB)) {
             code[i] = LADDI | a;
         } else if (second == PUSHI && isComparison(third) && opAt(code, i + 3) == JMPF) {
             code[i] = LCMPIJ | a;

@@ -1,5 +1,6 @@
 // The interpreter loop. Script calls push a frame on the value stack instead of recursing in C++,
-// so a script's call depth costs heap, not native stack. Every instruction counts one step.
+// so a script's call depth costs heap, not native stack. Every instruction, fused or plain, counts
+// one step.
 #include <algorithm>
 #include <cmath>
 #include <new>
@@ -769,11 +770,10 @@ void Machine::execute() {
                 case APPENDG: {
                     Value& target = (w & 0xFF) == APPENDL ? s[base + a] : s[a];
                     Value& v = s[top - 1];
-                    if (target.kind() == Kind::Integer && v.kind() == Kind::Integer &&
-                        target.declared() == DeclaredType::Int64) {
-                        target = Value(
-                            static_cast<std::int64_t>(static_cast<std::uint64_t>(target.integer()) +
-                                                      static_cast<std::uint64_t>(v.integer())));
+                    if (target.kind() == Kind::Integer && v.kind() == Kind::Integer) {
+                        store(target, Value(static_cast<std::int64_t>(
+                                          static_cast<std::uint64_t>(target.integer()) +
+                                          static_cast<std::uint64_t>(v.integer()))));
                     } else if (target.kind() == Kind::String && v.kind() == Kind::String &&
                                target.box()->refs == 1 &&
                                (target.declared() == DeclaredType::String ||
@@ -867,6 +867,19 @@ void Machine::execute() {
                         pc = compareIntegers(comparisonOf(code[pc + 1]), x.integer(), j)
                                  ? pc + 3
                                  : code[pc + 2] >> 8;
+                        break;
+                    }
+                    s[top++] = x;
+                    break;
+                }
+                case LAPPENDL: {
+                    const Value& x = s[base + a];
+                    Value& target = s[base + (code[pc] >> 8)];
+                    if (x.kind() == Kind::Integer && target.kind() == Kind::Integer) {
+                        store(target, Value(static_cast<std::int64_t>(
+                                          static_cast<std::uint64_t>(target.integer()) +
+                                          static_cast<std::uint64_t>(x.integer()))));
+                        ++pc;
                         break;
                     }
                     s[top++] = x;
