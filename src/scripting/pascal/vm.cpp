@@ -898,9 +898,12 @@ void Machine::execute() {
                 case XOR:
                 case SHL:
                 case SHR: {
-                    Value r = binaryOp(static_cast<Op>(w & 0xFF), s[top - 2], s[top - 1], budget_);
-                    s[--top] = Value();
-                    s[top - 1] = std::move(r);
+                    {
+                        Value r =
+                            binaryOp(static_cast<Op>(w & 0xFF), s[top - 2], s[top - 1], budget_);
+                        s[--top] = Value();
+                        s[top - 1] = std::move(r);
+                    }
                     QBX_NEXT;
                 }
                 case EQ:
@@ -1048,11 +1051,13 @@ void Machine::execute() {
                     QBX_LABEL(opINDEX) {
                         const Value& str = s[top - 2];
                         if (str.isArray()) {
-                            const ArrayBox& box = *str.arrayBox();
-                            Value r =
-                                box.items[elementIndex(box, s[top - 1], (w & 0xFF) == INDEXZ)];
-                            s[--top] = Value();
-                            s[top - 1] = std::move(r);
+                            {
+                                const ArrayBox& box = *str.arrayBox();
+                                Value r =
+                                    box.items[elementIndex(box, s[top - 1], (w & 0xFF) == INDEXZ)];
+                                s[--top] = Value();
+                                s[top - 1] = std::move(r);
+                            }
                             QBX_NEXT;
                         }
                         if (str.isEmpty()) rangeError();  // an empty dynamic array or string
@@ -1062,9 +1067,11 @@ void Machine::execute() {
                                                std::string(str.typeName()) + "'");
                         if (i < 1 || static_cast<std::uint64_t>(i) > str.string().size())
                             throw RuntimeError("String index out of range", "ERangeError");
-                        Value r(std::string(1, str.string()[static_cast<std::size_t>(i - 1)]));
-                        s[--top] = Value();
-                        s[top - 1] = std::move(r);
+                        {
+                            Value r(std::string(1, str.string()[static_cast<std::size_t>(i - 1)]));
+                            s[--top] = Value();
+                            s[top - 1] = std::move(r);
+                        }
                         QBX_NEXT;
                     }
                 case LOADU:
@@ -1183,12 +1190,14 @@ void Machine::execute() {
                         }
                         const Frame f = frames_.back();
                         const Proto& p = program_.protos[f.proto];
-                        Value r;
-                        if (p.isFunction) r = std::move(s[f.base + p.paramCount]);
-                        for (std::uint32_t i = f.base; i < top; ++i) s[i] = Value();
-                        frames_.pop_back();
-                        top = f.base;
-                        if (p.isFunction) s[top++] = std::move(r);
+                        {
+                            Value r;
+                            if (p.isFunction) r = std::move(s[f.base + p.paramCount]);
+                            for (std::uint32_t i = f.base; i < top; ++i) s[i] = Value();
+                            frames_.pop_back();
+                            top = f.base;
+                            if (p.isFunction) s[top++] = std::move(r);
+                        }
                         pc = f.returnPc;
                         reload();
                         QBX_NEXT;
