@@ -104,6 +104,7 @@ enum Op : std::uint8_t {
     LINDEXL,   // LOADL arr; LOADL i; INDEX -> the element
     LINDEXI,   // LOADL arr; LOADL i; PUSHI k; ADD; INDEX -> the element at i + k
     LAPPENDL,  // LOADL x; APPENDL y -> y := y + x
+    LSTOREL,   // LOADL x; STOREL y -> y := x
     CMPJ,      // LT|GT|LE|GE|EQ|NE; JMPF t (A: the comparison)
 };
 

@@ -22,6 +22,11 @@ void fuseInstructions(Proto& proto) {
     for (std::size_t i = 0; i < code.size(); i += detail::instructionLength(code[i])) {
         const Op op = opAt(code, i);
         const std::uint32_t a = code[i] & ~0xFFu;
+        if (op == JMP && opAt(code, code[i] >> 8) == RET) {
+            // A jump to the end of a routine returns at once.
+            code[i] = RET;
+            continue;
+        }
         if (isComparison(op) && opAt(code, i + 1) == JMPF) {
             // A comparison has no operand of its own: A names it.
             code[i] = CMPJ | (static_cast<std::uint32_t>(op) << 8);
@@ -32,6 +37,8 @@ void fuseInstructions(Proto& proto) {
         const Op third = opAt(code, i + 2);
         if (second == APPENDL) {
             code[i] = LAPPENDL | a;
+        } else if (second == STOREL) {
+            code[i] = LSTOREL | a;
         } else if (second == PUSHI && (third == ADD || third == SUB)) {
             code[i] = LADDI | a;
         } else if (second == PUSHI && isComparison(third) && opAt(code, i + 3) == JMPF) {

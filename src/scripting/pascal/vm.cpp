@@ -784,6 +784,7 @@ void Machine::execute() {
     QBX_TARGET(LCMPLJ, opLCMPIJ);
     QBX_TARGET(LAPPENDL, opLAPPENDL);
     QBX_TARGET(LADDI, opLADDI);
+    QBX_TARGET(LSTOREL, opLSTOREL);
     QBX_TARGET(LINDEXL, opLINDEXL);
     QBX_TARGET(LINDEXI, opLINDEXL);
     QBX_TARGET(STOREPATH, opSTOREPATH);
@@ -967,6 +968,21 @@ void Machine::execute() {
                             store(target, Value(static_cast<std::int64_t>(
                                               static_cast<std::uint64_t>(target.integer()) +
                                               static_cast<std::uint64_t>(x.integer()))));
+                            ++pc;
+                            QBX_NEXT;
+                        }
+                        s[top++] = x;
+                        QBX_NEXT;
+                    }
+                case LSTOREL:
+                    QBX_LABEL(opLSTOREL) {
+                        const Value& x = s[base + a];
+                        Value& target = s[base + (code[pc] >> 8)];
+                        const DeclaredType t = target.declared();
+                        if (x.kind() == Kind::Integer &&
+                            (t == DeclaredType::Variant || t == DeclaredType::Int64 ||
+                             t == DeclaredType::Integer)) {
+                            store(target, Value(x.integer()));
                             ++pc;
                             QBX_NEXT;
                         }

@@ -97,6 +97,23 @@ TEST(PascalFused, ArrayElements) {
     });
 }
 
+TEST(PascalFused, CopiesBetweenLocalsAndJumpsToTheReturn) {
+    expectAll({
+        {"var b: Byte; n: Integer; begin n := 300; b := n; Result := b end.", "44"},
+        {"var i: Integer; x: Int64; begin x := 4294967297; i := x; Result := i end.", "1"},
+        {"var d: Double; n: Integer; begin n := 3; d := n; Result := d / 2 end.", "1.5"},
+        {"var s, t: String; begin s := 'ab'; t := s; s := s + 'c'; Result := t + s end.", "ababc"},
+        {"function F(n: Integer): String; begin if n > 0 then Result := 'p' else Result := 'n' "
+         "end;\n"
+         "begin Result := F(1) + F(-1) end.",
+         "pn"},
+        {"function F(n: Integer): Integer; begin try if n > 0 then Result := 1 else Result := 2\n"
+         "finally Result := Result * 10 end end;\n"
+         "begin Result := F(1) + F(0) end.",
+         "30"},
+    });
+}
+
 TEST(PascalFused, ArgumentsTakeTheParametersTypes) {
     expectAll({
         {"function F(b: Byte): Integer; begin Result := b end; begin Result := F(300) end.", "44"},
