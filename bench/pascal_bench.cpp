@@ -93,7 +93,7 @@ const char* const kBubbleSort =
 void BubbleSort2000(benchmark::State& state) {
     Environment env;
     addCoreLibrary(env);
-    const CompileResult sorting = compile(kBubbleSort);
+    const CompileResult sorting = compile(kBubbleSort, env);
     if (sorting.error) {
         state.SkipWithError("not supported yet");
         return;

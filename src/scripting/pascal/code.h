@@ -77,7 +77,6 @@ enum Op : std::uint8_t {
     FORIN,     // A: exit target; words: collection slot, cursor slot. pushes the next member
     SHORTEN,   // A: capacity of a string[N]; a longer string is cut to it
     CAST,      // A: a Cast; the value as that type (Integer(c), Char(65), Cardinal(-1))
-    SETCHAR,   // string index char -> string with that character replaced
     ISCLASS,   // class-name pattern-name -> Boolean (Exception matches every class)
     JMP,       // A: target
     JMPF,      // A: target; pops a Boolean
@@ -95,6 +94,18 @@ enum Op : std::uint8_t {
     RAISE,    // A: constant class name; pops the message
     RERAISE,  // A: first of the three exception slots
     ENDF,     // A: marker slot
+    // Fused forms of hot sequences, written over the first word of the sequence by
+    // fuseInstructions. The words after it stay as they were: when the values are not of the kind
+    // the fused form expects, it does what its first instruction would and the others follow, so
+    // jumps into the middle and error positions work as before. A fused form counts one step.
+    LADDI,     // LOADL x; PUSHI k; ADD|SUB -> x + k
+    LCMPIJ,    // LOADL x; PUSHI k; LT|GT|LE|GE|EQ|NE; JMPF t
+    LCMPLJ,    // LOADL x; LOADL y; LT|GT|LE|GE|EQ|NE; JMPF t
+    LINDEXL,   // LOADL arr; LOADL i; INDEX -> the element
+    LINDEXI,   // LOADL arr; LOADL i; PUSHI k; ADD; INDEX -> the element at i + k
+    LAPPENDL,  // LOADL x; APPENDL y -> y := y + x
+    LSTOREL,   // LOADL x; STOREL y -> y := x
+    CMPJ,      // LT|GT|LE|GE|EQ|NE; JMPF t (A: the comparison)
 };
 
 struct SourcePos {
@@ -133,6 +144,10 @@ struct Program {
 };
 
 constexpr std::uint32_t kGlobalBit = 0x80000000u;
+
+// Writes the fused forms over the hot sequences of a compiled routine; runs once the routine's
+// jumps are all patched. The code keeps its length and every word's position.
+void fuseInstructions(Proto& proto);
 
 // The parent of an exception class of the library ("EDIVBYZERO" -> "EINTERROR"), empty for one
 // it does not know; the classes a script declares are in Program::classParents.

@@ -80,8 +80,7 @@ int stackEffect(Op op) {
         case JMPF:
         case JMPT:
         case RAISE: return -1;
-        case INRANGE:
-        case SETCHAR: return -2;
+        case INRANGE: return -2;
         default: return 0;
     }
 }
@@ -93,7 +92,6 @@ int operandsTaken(Op op) {
         case ANDJ:
         case ORJ: return 1;
         case INRANGE:
-        case SETCHAR:
         case SETRANGE: return 3;
         case FIELD:
         case LEN:
@@ -488,6 +486,7 @@ CompileResult compile(std::string_view source, const Environment& environment) {
                 compiler.compileExpressionScript();
             else
                 compiler.compileStatementScript();
+            for (auto& proto : built->protos) fuseInstructions(proto);
             return built;
         };
         if (program) {

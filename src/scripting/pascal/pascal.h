@@ -13,8 +13,9 @@
 //   an infinite result "Floating point overflow": no NaN or infinity ever reaches a value.
 // - A string and a number never mix silently: 'a' + 1 is "Incompatible types". Empty (an
 //   unassigned Variant) reads as 0 or ''; Null makes arithmetic Null and its text is "".
-// - One step is one executed instruction (a loop turn costs a few); limit errors end the run
-//   whatever try blocks surround them.
+// - One step is one executed instruction, a fused sequence (a compare-and-jump, an element
+//   load) counting as one; a loop turn costs at least one. Limit errors end the run whatever try
+//   blocks surround them.
 // - Every name is resolved when the script is compiled, against its own declarations and the
 //   Environment: a misspelt name is a compile error with its place, even in code that never runs.
 // - Arrays (static, dynamic, open), records and sets of ordinals 0..255 are values held in

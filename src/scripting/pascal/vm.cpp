@@ -1,5 +1,6 @@
 // The interpreter loop. Script calls push a frame on the value stack instead of recursing in C++,
-// so a script's call depth costs heap, not native stack. Every instruction counts one step.
+// so a script's call depth costs heap, not native stack. Every instruction, fused or plain, counts
+// one step.
 #include <algorithm>
 #include <cmath>
 #include <new>
@@ -8,6 +9,13 @@
 #include "base/text.h"
 #include "scripting/pascal/code.h"
 #include "scripting/pascal/operators.h"
+
+// GCC and Clang take the addresses of labels: the interpreter loop dispatches through them.
+#if defined(__GNUC__)
+#define QBX_THREADED 1
+#else
+#define QBX_THREADED 0
+#endif
 
 namespace qbx::scripting::pascal {
 
@@ -69,6 +77,45 @@ std::int64_t ordinal(const Value& v) {
         return static_cast<unsigned char>(v.string()[0]);
     if (v.kind() == Kind::Boolean) return v.boolean() ? 1 : 0;
     throw RuntimeError("Ordinal type required, not '" + std::string(v.typeName()) + "'");
+}
+
+bool compareIntegers(Op op, std::int64_t i, std::int64_t j) {
+    switch (op) {
+        case LT: return i < j;
+        case GT: return i > j;
+        case LE: return i <= j;
+        case GE: return i >= j;
+        case EQ: return i == j;
+        default: return i != j;
+    }
+}
+
+bool compareAny(Op op, const Value& x, const Value& y) {
+    if (op == EQ || op == NE) return valuesEqual(x, y) == (op == EQ);
+    if (x.kind() == Kind::Integer && y.kind() == Kind::Integer)
+        return compareIntegers(op, x.integer(), y.integer());
+    if (x.isSet() && (op == LE || op == GE)) return setRelation(op, x, y);
+    const int c = compareValues(x, y);
+    return op == LT ? c < 0 : op == GT ? c > 0 : op == LE ? c <= 0 : c >= 0;
+}
+
+// The comparison of a word that may itself have been fused with the JMPF after it.
+Op comparisonOf(std::uint32_t word) {
+    const auto op = static_cast<Op>(word & 0xFF);
+    return op == CMPJ ? static_cast<Op>(word >> 8) : op;
+}
+
+std::int64_t smallInteger(std::uint32_t pushiWord) {
+    return static_cast<std::int64_t>(static_cast<std::int32_t>(pushiWord) >> 8);
+}
+
+// The element of an array at an integer index, or null when the fused form must step aside
+// (not an array, not an integer, out of range: the plain instructions report it).
+const Value* elementOrNull(const Value& array, std::int64_t k) {
+    if (!array.isArray()) return nullptr;
+    const ArrayBox& box = *array.arrayBox();
+    const auto i = static_cast<std::uint64_t>(k) - static_cast<std::uint64_t>(box.low);
+    return i < box.items.size() ? &box.items[static_cast<std::size_t>(i)] : nullptr;
 }
 
 [[noreturn]] void rangeError() { throw RuntimeError("Range check error", "ERangeError"); }
@@ -348,7 +395,7 @@ void Machine::enter(std::uint32_t protoIndex, std::uint32_t base, std::uint32_t 
             if (p.byRef[i])
                 cell = std::move(arg);
             else
-                cell.assign(std::move(arg));
+                store(cell, std::move(arg));
         } else {
             cell.setDeclared(t);
             cell = defaultValue(t);
@@ -684,6 +731,11 @@ std::uint32_t Machine::structured(std::uint32_t w, std::uint32_t pc, std::uint32
     return pc;
 }
 
+// Labels as values are an extension both compilers share.
+#if QBX_THREADED
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wpedantic"
+#endif
 void Machine::execute() {
     const Proto* proto = &program_.protos[frames_.back().proto];
     const std::uint32_t* code = proto->code.data();
@@ -703,72 +755,139 @@ void Machine::execute() {
     std::uint32_t top = top_;
     std::uint32_t ip = pc;
     std::int64_t steps = steps_;
+    std::uint32_t w = 0;
+    std::uint32_t a = 0;
+#if QBX_THREADED
+    // Each hot instruction jumps to the next one's code itself: one indirect jump per
+    // instruction kind predicts far better than the switch's single one.
+    const void* targets[256];
+    for (auto& t : targets) t = &&anyOp;
+#define QBX_TARGET(op, label) targets[op] = &&label
+    QBX_TARGET(PUSHK, opPUSHK);
+    QBX_TARGET(PUSHI, opPUSHI);
+    QBX_TARGET(LOADL, opLOADL);
+    QBX_TARGET(LOADG, opLOADG);
+    QBX_TARGET(STOREL, opSTOREL);
+    QBX_TARGET(STOREG, opSTOREG);
+    QBX_TARGET(APPENDL, opAPPENDL);
+    QBX_TARGET(APPENDG, opAPPENDL);
+    QBX_TARGET(ADD, opADD);
+    QBX_TARGET(SUB, opSUB);
+    QBX_TARGET(EQ, opEQ);
+    QBX_TARGET(NE, opEQ);
+    QBX_TARGET(LT, opLT);
+    QBX_TARGET(GT, opLT);
+    QBX_TARGET(LE, opLT);
+    QBX_TARGET(GE, opLT);
+    QBX_TARGET(CMPJ, opCMPJ);
+    QBX_TARGET(LCMPIJ, opLCMPIJ);
+    QBX_TARGET(LCMPLJ, opLCMPIJ);
+    QBX_TARGET(LAPPENDL, opLAPPENDL);
+    QBX_TARGET(LADDI, opLADDI);
+    QBX_TARGET(LSTOREL, opLSTOREL);
+    QBX_TARGET(LINDEXL, opLINDEXL);
+    QBX_TARGET(LINDEXI, opLINDEXL);
+    QBX_TARGET(STOREPATH, opSTOREPATH);
+    QBX_TARGET(INDEX, opINDEX);
+    QBX_TARGET(INDEXZ, opINDEX);
+    QBX_TARGET(JMP, opJMP);
+    QBX_TARGET(JMPF, opJMPF);
+    QBX_TARGET(JMPT, opJMPF);
+    QBX_TARGET(FORTEST, opFORTEST);
+    QBX_TARGET(FORSTEP, opFORTEST);
+    QBX_TARGET(CALL, opCALL);
+    QBX_TARGET(CALLN, opCALLN);
+    QBX_TARGET(RET, opRET);
+    QBX_TARGET(REFL, opREFL);
+#undef QBX_TARGET
+#define QBX_NEXT                                 \
+    do {                                         \
+        if (--steps < 0) [[unlikely]]            \
+            fatal("Script stopped: step limit"); \
+        ip = pc;                                 \
+        w = code[pc++];                          \
+        a = w >> 8;                              \
+        goto* targets[w & 0xFF];                 \
+    } while (false)
+#define QBX_LABEL(name) \
+    name:
+#else
+#define QBX_NEXT continue
+#define QBX_LABEL(name)
+#endif
     try {
         for (;;) {
             if (--steps < 0) fatal("Script stopped: step limit");
             ip = pc;
-            const std::uint32_t w = code[pc++];
-            const std::uint32_t a = w >> 8;
+            w = code[pc++];
+            a = w >> 8;
+#if QBX_THREADED
+            goto* targets[w & 0xFF];
+        anyOp:
+#endif
             switch (static_cast<Op>(w & 0xFF)) {
-                case PUSHK: s[top++] = constants[a]; break;
+                case PUSHK: QBX_LABEL(opPUSHK) s[top++] = constants[a]; QBX_NEXT;
                 case PUSHI:
+                    QBX_LABEL(opPUSHI)
                     s[top++] = Value(static_cast<std::int64_t>(static_cast<std::int32_t>(w) >> 8));
-                    break;
-                case PUSHEMPTY: s[top++] = Value(); break;
-                case PUSHTRUE: s[top++] = Value(true); break;
-                case PUSHFALSE: s[top++] = Value(false); break;
-                case LOADL: s[top++] = s[base + a]; break;
-                case LOADG: s[top++] = s[a]; break;
-                case LOADR: s[top++] = s[s[base + a].refIndex()]; break;
-                case STOREL: store(s[base + a], std::move(s[--top])); break;
-                case STOREG: store(s[a], std::move(s[--top])); break;
-                case STORER: store(s[s[base + a].refIndex()], std::move(s[--top])); break;
-                case REFL: s[top++] = Value::ref(base + a); break;
-                case REFG: s[top++] = Value::ref(a); break;
-                case PASSR: s[top++] = s[base + a]; break;
+                    QBX_NEXT;
+                case PUSHEMPTY: s[top++] = Value(); QBX_NEXT;
+                case PUSHTRUE: s[top++] = Value(true); QBX_NEXT;
+                case PUSHFALSE: s[top++] = Value(false); QBX_NEXT;
+                case LOADL: QBX_LABEL(opLOADL) s[top++] = s[base + a]; QBX_NEXT;
+                case LOADG: QBX_LABEL(opLOADG) s[top++] = s[a]; QBX_NEXT;
+                case LOADR: s[top++] = s[s[base + a].refIndex()]; QBX_NEXT;
+                case STOREL: QBX_LABEL(opSTOREL) store(s[base + a], std::move(s[--top])); QBX_NEXT;
+                case STOREG: QBX_LABEL(opSTOREG) store(s[a], std::move(s[--top])); QBX_NEXT;
+                case STORER: store(s[s[base + a].refIndex()], std::move(s[--top])); QBX_NEXT;
+                case REFL: QBX_LABEL(opREFL) s[top++] = Value::ref(base + a); QBX_NEXT;
+                case REFG: s[top++] = Value::ref(a); QBX_NEXT;
+                case PASSR: s[top++] = s[base + a]; QBX_NEXT;
                 case APPENDL:
-                case APPENDG: {
-                    Value& target = (w & 0xFF) == APPENDL ? s[base + a] : s[a];
-                    Value& v = s[top - 1];
-                    if (target.kind() == Kind::Integer && v.kind() == Kind::Integer &&
-                        target.declared() == DeclaredType::Int64) {
-                        target = Value(
-                            static_cast<std::int64_t>(static_cast<std::uint64_t>(target.integer()) +
-                                                      static_cast<std::uint64_t>(v.integer())));
-                    } else if (target.kind() == Kind::String && v.kind() == Kind::String &&
-                               target.box()->refs == 1 &&
-                               (target.declared() == DeclaredType::String ||
-                                target.declared() == DeclaredType::Variant)) {
-                        StringBox& box = *target.box();
-                        budget_.check(box.text.size() + v.string().size());
-                        if (&box == v.box())
-                            box.text += std::string(v.string());
-                        else
-                            box.text.append(v.string());
-                        reaccount(box);
-                    } else {
-                        target.assign(binaryOp(ADD, target, v, budget_));
+                case APPENDG:
+                    QBX_LABEL(opAPPENDL) {
+                        Value& target = (w & 0xFF) == APPENDL ? s[base + a] : s[a];
+                        Value& v = s[top - 1];
+                        if (target.kind() == Kind::Integer && v.kind() == Kind::Integer) {
+                            store(target, Value(static_cast<std::int64_t>(
+                                              static_cast<std::uint64_t>(target.integer()) +
+                                              static_cast<std::uint64_t>(v.integer()))));
+                        } else if (target.kind() == Kind::String && v.kind() == Kind::String &&
+                                   target.box()->refs == 1 &&
+                                   (target.declared() == DeclaredType::String ||
+                                    target.declared() == DeclaredType::Variant)) {
+                            StringBox& box = *target.box();
+                            budget_.check(box.text.size() + v.string().size());
+                            if (&box == v.box())
+                                box.text += std::string(v.string());
+                            else
+                                box.text.append(v.string());
+                            reaccount(box);
+                        } else {
+                            target.assign(binaryOp(ADD, target, v, budget_));
+                        }
+                        s[--top] = Value();
+                        QBX_NEXT;
                     }
-                    s[--top] = Value();
-                    break;
-                }
-                case POP: s[--top] = Value(); break;
+                case POP: s[--top] = Value(); QBX_NEXT;
                 case ADD:
+                    QBX_LABEL(opADD)
                     if (s[top - 2].kind() == Kind::Integer && s[top - 1].kind() == Kind::Integer) {
                         s[top - 2] = Value(static_cast<std::int64_t>(
                             static_cast<std::uint64_t>(s[top - 2].integer()) +
                             static_cast<std::uint64_t>(s[top - 1].integer())));
                         s[--top] = Value();
-                        break;
+                        QBX_NEXT;
                     }
                     [[fallthrough]];
                 case SUB:
+                    QBX_LABEL(opSUB)
                     if (s[top - 2].kind() == Kind::Integer && s[top - 1].kind() == Kind::Integer) {
                         s[top - 2] = Value(static_cast<std::int64_t>(
                             static_cast<std::uint64_t>(s[top - 2].integer()) -
                             static_cast<std::uint64_t>(s[top - 1].integer())));
                         s[--top] = Value();
-                        break;
+                        QBX_NEXT;
                     }
                     [[fallthrough]];
                 case MUL:
@@ -780,91 +899,197 @@ void Machine::execute() {
                 case XOR:
                 case SHL:
                 case SHR: {
-                    Value r = binaryOp(static_cast<Op>(w & 0xFF), s[top - 2], s[top - 1], budget_);
-                    s[--top] = Value();
-                    s[top - 1] = std::move(r);
-                    break;
+                    {
+                        Value r =
+                            binaryOp(static_cast<Op>(w & 0xFF), s[top - 2], s[top - 1], budget_);
+                        s[--top] = Value();
+                        s[top - 1] = std::move(r);
+                    }
+                    QBX_NEXT;
                 }
                 case EQ:
-                case NE: {
-                    const bool eq = valuesEqual(s[top - 2], s[top - 1]);
-                    s[--top] = Value();
-                    s[top - 1] = Value((w & 0xFF) == EQ ? eq : !eq);
-                    break;
-                }
+                case NE:
+                    QBX_LABEL(opEQ) {
+                        const bool eq = valuesEqual(s[top - 2], s[top - 1]);
+                        s[--top] = Value();
+                        s[top - 1] = Value((w & 0xFF) == EQ ? eq : !eq);
+                        QBX_NEXT;
+                    }
                 case LT:
                 case GT:
                 case LE:
-                case GE: {
-                    const Value& x = s[top - 2];
-                    const Value& y = s[top - 1];
-                    const Op op = static_cast<Op>(w & 0xFF);
-                    bool r;
-                    if (x.kind() == Kind::Integer && y.kind() == Kind::Integer) {
-                        const std::int64_t i = x.integer();
-                        const std::int64_t j = y.integer();
-                        r = op == LT ? i < j : op == GT ? i > j : op == LE ? i <= j : i >= j;
-                    } else if (x.isSet() && (op == LE || op == GE)) {
-                        r = setRelation(op, x, y);
-                    } else {
-                        const int c = compareValues(x, y);
-                        r = op == LT ? c < 0 : op == GT ? c > 0 : op == LE ? c <= 0 : c >= 0;
+                case GE:
+                    QBX_LABEL(opLT) {
+                        const bool r =
+                            compareAny(static_cast<Op>(w & 0xFF), s[top - 2], s[top - 1]);
+                        s[--top] = Value();
+                        s[top - 1] = Value(r);
+                        QBX_NEXT;
                     }
-                    s[--top] = Value();
-                    s[top - 1] = Value(r);
-                    break;
-                }
-                case NEG: s[top - 1] = negateValue(s[top - 1]); break;
-                case NOT: s[top - 1] = notValue(s[top - 1]); break;
+                case CMPJ:
+                    QBX_LABEL(opCMPJ) {
+                        const Value& x = s[top - 2];
+                        const Value& y = s[top - 1];
+                        const auto op = static_cast<Op>(a);
+                        if (x.kind() == Kind::Integer && y.kind() == Kind::Integer) {
+                            const bool r = compareIntegers(op, x.integer(), y.integer());
+                            top -= 2;  // integers hold nothing to release
+                            pc = r ? pc + 1 : code[pc] >> 8;
+                            QBX_NEXT;
+                        }
+                        const bool r = compareAny(op, x, y);
+                        s[--top] = Value();
+                        s[top - 1] = Value(r);
+                        QBX_NEXT;  // the JMPF after it takes the result
+                    }
+                case LCMPIJ:
+                case LCMPLJ:
+                    QBX_LABEL(opLCMPIJ) {
+                        const Value& x = s[base + a];
+                        const std::uint32_t second = code[pc];
+                        if (x.kind() == Kind::Integer &&
+                            ((w & 0xFF) == LCMPIJ || s[base + (second >> 8)].isInteger())) {
+                            const std::int64_t j = (w & 0xFF) == LCMPIJ
+                                                       ? smallInteger(second)
+                                                       : s[base + (second >> 8)].integer();
+                            pc = compareIntegers(comparisonOf(code[pc + 1]), x.integer(), j)
+                                     ? pc + 3
+                                     : code[pc + 2] >> 8;
+                            QBX_NEXT;
+                        }
+                        s[top++] = x;
+                        QBX_NEXT;
+                    }
+                case LAPPENDL:
+                    QBX_LABEL(opLAPPENDL) {
+                        const Value& x = s[base + a];
+                        Value& target = s[base + (code[pc] >> 8)];
+                        if (x.kind() == Kind::Integer && target.kind() == Kind::Integer) {
+                            store(target, Value(static_cast<std::int64_t>(
+                                              static_cast<std::uint64_t>(target.integer()) +
+                                              static_cast<std::uint64_t>(x.integer()))));
+                            ++pc;
+                            QBX_NEXT;
+                        }
+                        s[top++] = x;
+                        QBX_NEXT;
+                    }
+                case LSTOREL:
+                    QBX_LABEL(opLSTOREL) {
+                        const Value& x = s[base + a];
+                        Value& target = s[base + (code[pc] >> 8)];
+                        const DeclaredType t = target.declared();
+                        if (x.kind() == Kind::Integer &&
+                            (t == DeclaredType::Variant || t == DeclaredType::Int64 ||
+                             t == DeclaredType::Integer)) {
+                            store(target, Value(x.integer()));
+                            ++pc;
+                            QBX_NEXT;
+                        }
+                        s[top++] = x;
+                        QBX_NEXT;
+                    }
+                case LADDI:
+                    QBX_LABEL(opLADDI) {
+                        const Value& x = s[base + a];
+                        if (x.kind() == Kind::Integer) {
+                            const auto k = static_cast<std::uint64_t>(smallInteger(code[pc]));
+                            const auto n = static_cast<std::uint64_t>(x.integer());
+                            s[top++] = Value(static_cast<std::int64_t>(
+                                (code[pc + 1] & 0xFF) == ADD ? n + k : n - k));
+                            pc += 2;
+                            QBX_NEXT;
+                        }
+                        s[top++] = x;
+                        QBX_NEXT;
+                    }
+                case LINDEXL:
+                case LINDEXI:
+                    QBX_LABEL(opLINDEXL) {
+                        const Value& x = s[base + a];
+                        const Value& key = s[base + (code[pc] >> 8)];
+                        if (key.kind() == Kind::Integer) {
+                            const bool plus = (w & 0xFF) == LINDEXI;
+                            const std::int64_t k = static_cast<std::int64_t>(
+                                static_cast<std::uint64_t>(key.integer()) +
+                                static_cast<std::uint64_t>(plus ? smallInteger(code[pc + 1]) : 0));
+                            if (const Value* item = elementOrNull(x, k)) {
+                                s[top++] = *item;
+                                pc += plus ? 4 : 2;
+                                QBX_NEXT;
+                            }
+                        }
+                        s[top++] = x;
+                        QBX_NEXT;
+                    }
+                case STOREPATH:
+                    QBX_LABEL(opSTOREPATH) {
+                        // One index into a writable array: the loops' common store, done here.
+                        const std::uint32_t first = top - 3;
+                        Value& v = s[top - 1];
+                        const Value& key = s[first + 1];
+                        if (a == 1 && key.kind() == Kind::Integer && !v.isArray()) {
+                            Value& root = s[s[first].refIndex()];
+                            if (root.isArray() &&
+                                (root.arrayBox()->shared || root.arrayBox()->refs == 1)) {
+                                ArrayBox& box = *root.arrayBox();
+                                const auto i =
+                                    static_cast<std::uint64_t>(key.integer()) -
+                                    static_cast<std::uint64_t>((code[pc] & 1u) ? 0 : box.low);
+                                if (i < box.items.size()) {
+                                    store(box.items[static_cast<std::size_t>(i)], std::move(v));
+                                    s[top - 1] = Value();
+                                    top = first;  // a reference and an integer: nothing to release
+                                    ++pc;
+                                    QBX_NEXT;
+                                }
+                            }
+                        }
+                        pc_ = pc;
+                        ip_ = ip;
+                        top_ = top;
+                        pc = structured(w, pc, base);
+                        top = top_;
+                        QBX_NEXT;
+                    }
+                case NEG: s[top - 1] = negateValue(s[top - 1]); QBX_NEXT;
+                case NOT: s[top - 1] = notValue(s[top - 1]); QBX_NEXT;
                 case INRANGE: {
                     const bool r = compareValues(s[top - 3], s[top - 2]) >= 0 &&
                                    compareValues(s[top - 3], s[top - 1]) <= 0;
                     s[--top] = Value();
                     s[--top] = Value();
                     s[top - 1] = Value(r);
-                    break;
+                    QBX_NEXT;
                 }
                 case INDEXZ:
-                case INDEX: {
-                    const Value& str = s[top - 2];
-                    if (str.isArray()) {
-                        const ArrayBox& box = *str.arrayBox();
-                        Value r = box.items[elementIndex(box, s[top - 1], (w & 0xFF) == INDEXZ)];
-                        s[--top] = Value();
-                        s[top - 1] = std::move(r);
-                        break;
+                case INDEX:
+                    QBX_LABEL(opINDEX) {
+                        const Value& str = s[top - 2];
+                        if (str.isArray()) {
+                            {
+                                const ArrayBox& box = *str.arrayBox();
+                                Value r =
+                                    box.items[elementIndex(box, s[top - 1], (w & 0xFF) == INDEXZ)];
+                                s[--top] = Value();
+                                s[top - 1] = std::move(r);
+                            }
+                            QBX_NEXT;
+                        }
+                        if (str.isEmpty()) rangeError();  // an empty dynamic array or string
+                        const std::int64_t i = s[top - 1].toInteger();
+                        if (!str.isString())
+                            throw RuntimeError("Incompatible types: 'String' and '" +
+                                               std::string(str.typeName()) + "'");
+                        if (i < 1 || static_cast<std::uint64_t>(i) > str.string().size())
+                            throw RuntimeError("String index out of range", "ERangeError");
+                        {
+                            Value r(std::string(1, str.string()[static_cast<std::size_t>(i - 1)]));
+                            s[--top] = Value();
+                            s[top - 1] = std::move(r);
+                        }
+                        QBX_NEXT;
                     }
-                    if (str.isEmpty()) rangeError();  // an empty dynamic array or string
-                    const std::int64_t i = s[top - 1].toInteger();
-                    if (!str.isString())
-                        throw RuntimeError("Incompatible types: 'String' and '" +
-                                           std::string(str.typeName()) + "'");
-                    if (i < 1 || static_cast<std::uint64_t>(i) > str.string().size())
-                        throw RuntimeError("String index out of range", "ERangeError");
-                    Value r(std::string(1, str.string()[static_cast<std::size_t>(i - 1)]));
-                    s[--top] = Value();
-                    s[top - 1] = std::move(r);
-                    break;
-                }
-                case SETCHAR: {
-                    const Value& str = s[top - 3];
-                    const std::int64_t i = s[top - 2].toInteger();
-                    const Value& c = s[top - 1];
-                    if (!str.isString())
-                        throw RuntimeError("Incompatible types: 'String' and '" +
-                                           std::string(str.typeName()) + "'");
-                    if (!c.isString() || c.string().size() != 1)
-                        throw RuntimeError("Incompatible types: 'Char' and '" +
-                                           std::string(c.typeName()) + "'");
-                    if (i < 1 || static_cast<std::uint64_t>(i) > str.string().size())
-                        throw RuntimeError("String index out of range", "ERangeError");
-                    std::string copy(str.string());
-                    copy[static_cast<std::size_t>(i - 1)] = c.string()[0];
-                    s[--top] = Value();
-                    s[--top] = Value();
-                    s[top - 1] = Value(std::move(copy));
-                    break;
-                }
                 case LOADU:
                 case STOREU:
                 case REFU: {
@@ -878,7 +1103,7 @@ void Machine::execute() {
                         s[top++] = Value::ref(cell);
                     else
                         store(s[cell], std::move(s[--top]));
-                    break;
+                    QBX_NEXT;
                 }
                 case CALLX: {
                     const std::uint32_t up = code[pc++];
@@ -890,7 +1115,7 @@ void Machine::execute() {
                     pc = pc_;
                     top = top_;
                     reload();
-                    break;
+                    QBX_NEXT;
                 }
                 default:
                     pc_ = pc;
@@ -898,102 +1123,110 @@ void Machine::execute() {
                     top_ = top;
                     pc = structured(w, pc, base);
                     top = top_;
-                    break;
+                    QBX_NEXT;
                 case ISCLASS: {
                     const bool r = isClass(s[top - 2].string(), s[top - 1].string());
                     s[--top] = Value();
                     s[top - 1] = Value(r);
-                    break;
+                    QBX_NEXT;
                 }
-                case JMP: pc = a; break;
+                case JMP: QBX_LABEL(opJMP) pc = a; QBX_NEXT;
                 case JMPF:
-                case JMPT: {
-                    const Value& cv = s[top - 1];
-                    const bool c = cv.kind() == Kind::Boolean ? cv.boolean() : conditionValue(cv);
-                    s[--top] = Value();
-                    if (c == ((w & 0xFF) == JMPT)) pc = a;
-                    break;
-                }
+                case JMPT:
+                    QBX_LABEL(opJMPF) {
+                        const Value& cv = s[top - 1];
+                        const bool c =
+                            cv.kind() == Kind::Boolean ? cv.boolean() : conditionValue(cv);
+                        s[--top] = Value();
+                        if (c == ((w & 0xFF) == JMPT)) pc = a;
+                        QBX_NEXT;
+                    }
                 case ANDJ:
                 case ORJ: {
                     const Value& v = s[top - 1];
                     if (v.kind() == Kind::Boolean && v.boolean() == ((w & 0xFF) == ORJ)) pc = a;
-                    break;
+                    QBX_NEXT;
                 }
                 case FORTEST:
-                case FORSTEP: {
-                    const std::uint32_t varWord = code[pc];
-                    const std::uint32_t limitWord = code[pc + 1];
-                    pc += 2;
-                    Value& var =
-                        (varWord & kGlobalBit) ? s[varWord & ~kGlobalBit] : s[base + varWord];
-                    const Value& limit = s[base + (limitWord & ~kGlobalBit)];
-                    const bool down = (limitWord & kGlobalBit) != 0;
-                    const std::int64_t v =
-                        var.kind() == Kind::Integer ? var.integer() : ordinal(var);
-                    const std::int64_t l =
-                        limit.kind() == Kind::Integer ? limit.integer() : ordinal(limit);
-                    if ((w & 0xFF) == FORTEST) {
-                        if (down ? v < l : v > l) pc = a;
-                    } else if (v != l) {
-                        const std::int64_t n = down ? v - 1 : v + 1;
-                        if (var.kind() == Kind::String)
-                            var.assign(Value(std::string(1, static_cast<char>(n))));
-                        else if (var.kind() == Kind::Boolean)
-                            var.assign(Value(n != 0));
-                        else
-                            store(var, Value(n));
-                        pc = a;
+                case FORSTEP:
+                    QBX_LABEL(opFORTEST) {
+                        const std::uint32_t varWord = code[pc];
+                        const std::uint32_t limitWord = code[pc + 1];
+                        pc += 2;
+                        Value& var =
+                            (varWord & kGlobalBit) ? s[varWord & ~kGlobalBit] : s[base + varWord];
+                        const Value& limit = s[base + (limitWord & ~kGlobalBit)];
+                        const bool down = (limitWord & kGlobalBit) != 0;
+                        const std::int64_t v =
+                            var.kind() == Kind::Integer ? var.integer() : ordinal(var);
+                        const std::int64_t l =
+                            limit.kind() == Kind::Integer ? limit.integer() : ordinal(limit);
+                        if ((w & 0xFF) == FORTEST) {
+                            if (down ? v < l : v > l) pc = a;
+                        } else if (v != l) {
+                            const std::int64_t n = down ? v - 1 : v + 1;
+                            if (var.kind() == Kind::String)
+                                var.assign(Value(std::string(1, static_cast<char>(n))));
+                            else if (var.kind() == Kind::Boolean)
+                                var.assign(Value(n != 0));
+                            else
+                                store(var, Value(n));
+                            pc = a;
+                        }
+                        QBX_NEXT;
                     }
-                    break;
-                }
-                case CALL: {
-                    const Proto& callee = program_.protos[a];
-                    top_ = top;
-                    enter(a, top - callee.paramCount, pc);
-                    pc = pc_;
-                    top = top_;
-                    reload();
-                    break;
-                }
-                case CALLN: {
-                    const std::uint32_t count = code[pc];
-                    const std::uint32_t mask = code[pc + 1];
-                    pc += 2;
-                    top_ = top;
-                    callNative(a, count, mask);
-                    top = top_;
-                    break;
-                }
-                case RET: {
-                    if (frames_.size() == 1) {
-                        for (std::uint32_t i = 1; i < top; ++i) s[i] = Value();
+                case CALL:
+                    QBX_LABEL(opCALL) {
+                        const Proto& callee = program_.protos[a];
                         top_ = top;
-                        pc_ = pc;
-                        steps_ = steps;
-                        return;
+                        enter(a, top - callee.paramCount, pc);
+                        pc = pc_;
+                        top = top_;
+                        reload();
+                        QBX_NEXT;
                     }
-                    const Frame f = frames_.back();
-                    const Proto& p = program_.protos[f.proto];
-                    Value r;
-                    if (p.isFunction) r = std::move(s[f.base + p.paramCount]);
-                    for (std::uint32_t i = f.base; i < top; ++i) s[i] = Value();
-                    frames_.pop_back();
-                    top = f.base;
-                    if (p.isFunction) s[top++] = std::move(r);
-                    pc = f.returnPc;
-                    reload();
-                    break;
-                }
+                case CALLN:
+                    QBX_LABEL(opCALLN) {
+                        const std::uint32_t count = code[pc];
+                        const std::uint32_t mask = code[pc + 1];
+                        pc += 2;
+                        top_ = top;
+                        callNative(a, count, mask);
+                        top = top_;
+                        QBX_NEXT;
+                    }
+                case RET:
+                    QBX_LABEL(opRET) {
+                        if (frames_.size() == 1) {
+                            for (std::uint32_t i = 1; i < top; ++i) s[i] = Value();
+                            top_ = top;
+                            pc_ = pc;
+                            steps_ = steps;
+                            return;
+                        }
+                        const Frame f = frames_.back();
+                        const Proto& p = program_.protos[f.proto];
+                        {
+                            Value r;
+                            if (p.isFunction) r = std::move(s[f.base + p.paramCount]);
+                            for (std::uint32_t i = f.base; i < top; ++i) s[i] = Value();
+                            frames_.pop_back();
+                            top = f.base;
+                            if (p.isFunction) s[top++] = std::move(r);
+                        }
+                        pc = f.returnPc;
+                        reload();
+                        QBX_NEXT;
+                    }
                 case TRYX:
                 case TRYF: {
                     const std::uint32_t slotWord = code[pc++];
                     const bool isFinally = (w & 0xFF) == TRYF;
                     handlers_.push_back({a, static_cast<std::uint32_t>(frames_.size() - 1),
                                          isFinally ? slotWord + 1 : slotWord, isFinally});
-                    break;
+                    QBX_NEXT;
                 }
-                case POPH: handlers_.pop_back(); break;
+                case POPH: handlers_.pop_back(); QBX_NEXT;
                 case RAISE: {
                     const std::string message = toText(s[top - 1]);
                     s[--top] = Value();
@@ -1007,10 +1240,10 @@ void Machine::execute() {
                 }
                 case ENDF: {
                     const Value& marker = s[base + a];
-                    if (marker.kind() != Kind::Integer) break;
+                    if (marker.kind() != Kind::Integer) QBX_NEXT;
                     if (marker.integer() >= 0) {
                         pc = static_cast<std::uint32_t>(marker.integer());
-                        break;
+                        QBX_NEXT;
                     }
                     rethrowPos_ = unpackPos(s[base + a + 3].integer());
                     hasRethrowPos_ = true;
@@ -1026,7 +1259,12 @@ void Machine::execute() {
         steps_ = steps;
         throw;
     }
+#undef QBX_NEXT
+#undef QBX_LABEL
 }
+#if QBX_THREADED
+#pragma GCC diagnostic pop
+#endif
 
 }  // namespace
 
