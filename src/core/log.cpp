@@ -140,7 +140,13 @@ const std::string& Log::linePrefix(std::uint32_t delta) {
     // the same figures anyway.
     if (platform_.clock != nullptr && (!tickCached_ || cachedTick_ != lastTick_)) {
         cachedNow_ = platform_.clock->now();
-        cachedHeap_ = platform_.clock->heapBytesInUse();
+        // The heap figure at most once per step of Windows' tick (about 16 ms): Wine answers
+        // the query by parsing a text file of the kernel's, which costs more than a message's
+        // whole spam score, and Windows' own tick count moves in steps of that size anyway.
+        if (!tickCached_ || lastTick_ - heapTick_ >= kHeapReadStepMs) {
+            cachedHeap_ = platform_.clock->heapBytesInUse();
+            heapTick_ = lastTick_;
+        }
         cachedTick_ = lastTick_;
         tickCached_ = true;
     }

@@ -100,6 +100,8 @@ private:
     double cachedNow_ = 0;  // the date-time and heap figure of the last line's tick
     std::uint64_t cachedHeap_ = 0;
     std::uint32_t cachedTick_ = 0;
+    static constexpr std::uint32_t kHeapReadStepMs = 16;
+    std::uint32_t heapTick_ = 0;  // when cachedHeap_ was read
     bool tickCached_ = false;
     std::string head_;  // "[time] [heap K] [" of the last line, and what it was made of
     std::string headTime_;

@@ -80,16 +80,6 @@ double Win32Clock::localToUniversal(double localDateTime) {
 std::uint32_t Win32Clock::tickCount() { return GetTickCount(); }
 
 std::uint64_t Win32Clock::heapBytesInUse() {
-    constexpr std::uint64_t kTickStepMs = 16;
-    const std::uint64_t tick = GetTickCount64();
-    if (heapRead_ && tick - heapReadAt_ < kTickStepMs) return heapBytes_;
-    heapBytes_ = readHeapBytes();
-    heapReadAt_ = tick;
-    heapRead_ = true;
-    return heapBytes_;
-}
-
-std::uint64_t Win32Clock::readHeapBytes() {
     // PagefileUsage is the process's commit charge, the same figure as PrivateUsage of the
     // extended counters; unlike PrivateUsage it is filled in by every system we run on.
     PROCESS_MEMORY_COUNTERS counters{};

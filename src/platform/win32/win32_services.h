@@ -82,17 +82,10 @@ public:
     std::uint64_t heapBytesInUse() override;
 
 private:
-    static std::uint64_t readHeapBytes();
     // The zone's bias (local minus system time in 100 ns units, modulo 2^64) in biasSecond_.
     std::uint64_t bias_ = 0;
     std::uint64_t biasSecond_ = 0;
     bool biasRead_ = false;
-    // The commit charge, read at most once per step of the system's tick (about 16 ms): Wine
-    // answers the query by parsing a text file of the kernel's, which costs more than a
-    // message's whole spam score, while Windows' tick count moves in steps of that size anyway.
-    std::uint64_t heapBytes_ = 0;
-    std::uint64_t heapReadAt_ = 0;
-    bool heapRead_ = false;
 };
 
 class Win32Locale final : public LocaleFormat {

@@ -85,14 +85,16 @@ TEST_F(LogTest, HeapColumnHasOneDecimalInTheLocaleSeparator) {
     fake.clock.heap = 123456789ull * 1024 + 512;  // wider than the column: kept whole
     commaLog.write("a2");  // the same millisecond: the figure read for it stands
     fake.clock.tick += 1;
-    commaLog.write("b");
-    fake.clock.heap = 0;
-    fake.clock.tick += 1;
+    commaLog.write("b");  // read at most once per 16 ms
+    fake.clock.tick += 15;
     commaLog.write("c");
-    EXPECT_EQ(
-        linesFrom(),
-        (Lines{"[12:00:00] [      1,5K] [     0]: a", "[12:00:00] [      1,5K] [     0]: a2",
-               "[12:00:00] [123456789,5K] [     1]: b", "[12:00:00] [      0,0K] [     1]: c"}));
+    fake.clock.heap = 0;
+    fake.clock.tick += 16;
+    commaLog.write("d");
+    EXPECT_EQ(linesFrom(),
+              (Lines{"[12:00:00] [      1,5K] [     0]: a", "[12:00:00] [      1,5K] [     0]: a2",
+                     "[12:00:00] [      1,5K] [     1]: b", "[12:00:00] [123456789,5K] [    15]: c",
+                     "[12:00:00] [      0,0K] [    16]: d"}));
 }
 
 TEST_F(LogTest, LinesBeforeOpenAndAfterCloseAreBareAndReachOnlyTheMirror) {
