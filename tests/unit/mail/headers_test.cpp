@@ -246,6 +246,27 @@ TEST(HeaderIndex, AnswersAsTheBlockLookups) {
     }
 }
 
+// One set of buffers serves message after message: nothing of a longer chain before shows in
+// the next one's list, folded hops included.
+TEST(HeaderIndex, ServerListBuffersCarryNothingOver) {
+    ServerListBuffers buffers;
+    std::string result = "stale";
+    for (const auto& [block, out] : {
+             std::pair<std::string, std::string>{kChain,
+                                                 "laptop.home,relay.example.net,mx2.example.net,"
+                                                 "mail.example.org"},
+             {"Received: from a.example\r\n\tby b.example\r\nReceived: from c.example\r\n"
+              " (helo=d.example) by a.example;\r\nSubject: x\r\n",
+              "c.example,a.example,a.example,b.example"},
+             {"Received: from 192.0.2.1 by 192.0.2.2\r\n", ""},
+             {"Subject: none\r\n", ""},
+             {"Received: from x by y\r\n", "x,y"},
+         }) {
+        HeaderIndex(block).serverList(",", true, buffers, result);
+        EXPECT_EQ(result, out) << block;
+    }
+}
+
 TEST(HeaderIndex, FoldedRepeatedAndMissingValues) {
     const HeaderIndex index(
         "Subject: first\r\n  folded\r\nSubject: second\r\nX-Received: late\r\n");

@@ -605,5 +605,31 @@ TEST(HostItems, ReadsStopAtZeroAndAtTheCopiedCount) {
     EXPECT_EQ(readHostItem(context, hostCallback, 3), "");
 }
 
+// The scoring reads every message into the same buffers: a host that copies less than it says
+// must not leave the bytes of an earlier, longer message in the text.
+TEST(HostItems, AReusedBufferKeepsNothingOfTheLastRead) {
+    FakeMessage message;
+    message.items = {{1, "a longer first message"}, {2, "xy"}, {3, ""}};
+    message.fillAnswers[2] = 6;  // claims six bytes, copies two
+    const auto context = reinterpret_cast<std::intptr_t>(&message);
+    std::string buffer = "left over";
+    std::int32_t copied = -1;
+    const struct {
+        std::int32_t id, length;
+        const char* text;
+        std::int32_t copied;
+    } rows[] = {{1, 22, "a longer first message", 22},
+                {2, 6, "xy", 6},
+                {1, 8, "a longer", 8},
+                {3, 0, "", 0},
+                {1, 22, "a longer first message", 22},
+                {3, 4, "", 0}};
+    for (const auto& row : rows) {
+        readHostItem(buffer, context, hostCallback, row.id, row.length, &copied);
+        EXPECT_EQ(buffer, row.text) << row.id << " " << row.length;
+        EXPECT_EQ(copied, row.copied) << row.id << " " << row.length;
+    }
+}
+
 }  // namespace
 }  // namespace qbx::statistics
