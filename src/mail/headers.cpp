@@ -506,12 +506,12 @@ std::string addressDisplayName(std::string_view value) {
 }
 
 std::string addressOnly(std::string_view value) {
-    const std::string lower = toLower1251(value);
-    std::string_view address = lower;
+    // Lower-casing changes no bracket, stop or blank, so only the address found is lowered.
+    std::string_view address = value;
     const std::size_t angle = address.find('<');
     if (angle != std::string_view::npos) address.remove_prefix(angle + 1);
     for (const char stop : {'>', '(', ',', ';'}) address = cutBefore(address, stop);
-    return std::string(trimBlankOrControl(address));
+    return toLower1251(trimBlankOrControl(address));
 }
 
 HeaderIndex::HeaderIndex(std::string_view block) : block_(block) {

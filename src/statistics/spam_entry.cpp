@@ -273,7 +273,7 @@ private:
         }
         log_.write("End 7");
         // A rare huge message's room is not held for the rest of the session.
-        for (std::string* buffer : {&buffers_.header, &buffers_.body})
+        for (std::string* buffer : {&buffers_.header, &buffers_.body, &buffers_.hostItem})
             if (buffer->capacity() > kKeptBufferBytes) std::string().swap(*buffer);
     }
 
@@ -375,7 +375,9 @@ private:
 
     // An address the host decodes from the header, without its display name.
     std::string hostAddress(std::int32_t id) {
-        return mail::addressOnly(readHostItem(context_, callback_, id));
+        std::string& item = buffers_.hostItem;
+        readHostItem(item, context_, callback_, id, hostItemLength(context_, callback_, id));
+        return mail::addressOnly(item);
     }
 
     void readSender(MessageParts& parts) {

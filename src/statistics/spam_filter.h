@@ -26,7 +26,8 @@ struct ScoreBuffers {
     std::string words;    // the body's text mapped for the Words item
     std::string header;   // the message's header block and body as the host gave them
     std::string body;
-    std::string logLine;  // a log line with a figure in it
+    std::string hostItem;  // an address item before its address is taken out
+    std::string logLine;   // a log line with a figure in it
 };
 
 // What the anti-spam monitor shows: messages scored and trained, and their verdicts.

@@ -118,6 +118,8 @@ TEST(HeaderFunctions, OneArgumentTable) {
           {"Ivan@Example.RU (Ivan Petrov)", "ivan@example.ru"},
           {" a@example.org, b@example.org", "a@example.org"},
           {"\xC8\xE2\xE0\xED <\xC8@x.ru>", "\xE8@x.ru"} /* 1251 casing */,
+          {"\xC8\xE2 <\t\xA8X@Y.RU\xC0 > \xC0", "\xB8x@y.ru\xE0"},
+          {"\xDF\xDF@X.RU; \xC0@b.ru", "\xFF\xFF@x.ru"},
           {"", ""}}},
     };
     for (const auto& [fn, rows] : tables)
