@@ -273,7 +273,8 @@ private:
         }
         log_.write("End 7");
         // A rare huge message's room is not held for the rest of the session.
-        for (std::string* buffer : {&buffers_.header, &buffers_.body, &buffers_.hostItem})
+        for (std::string* buffer :
+             {&buffers_.header, &buffers_.body, &buffers_.hostItem, &buffers_.scoreText})
             if (buffer->capacity() > kKeptBufferBytes) std::string().swap(*buffer);
     }
 
@@ -282,7 +283,7 @@ private:
         if (hooks_.probability)
             score = scoreOf(hooks_.probability(plugin_, parts.text(), parts.header));
         else if (hooks_.combiner == ScoreCombiner::Smoothed)
-            score = messageSpamScore(plugin_, parts.text(), parts.index());
+            score = messageSpamScore(plugin_, parts.text(), parts.index(), buffers_.scoreText);
         else
             score = scoreOf(
                 messageSpamProbability(plugin_, parts.text(), parts.header, hooks_.combiner));
@@ -618,8 +619,13 @@ const WordTrie* trainedTree(Plugin& plugin, Slot slot) {
 
 std::int32_t messageSpamScore(Plugin& plugin, std::string_view body,
                               const mail::HeaderIndex& headers) {
-    if (!plugin.settings.antispamActive) return -1;
     std::string text;
+    return messageSpamScore(plugin, body, headers, text);
+}
+
+std::int32_t messageSpamScore(Plugin& plugin, std::string_view body,
+                              const mail::HeaderIndex& headers, std::string& text) {
+    if (!plugin.settings.antispamActive) return -1;
     const TextWords words = messageWords(plugin, body, headers, text);
     return smoothedScore(trainedTree(plugin, Slot::Spam), trainedTree(plugin, Slot::NonSpam),
                          words.words);

@@ -22,9 +22,10 @@ namespace qbx::statistics {
 // one scoring run at a time): after the first messages a score allocates next to nothing.
 struct ScoreBuffers {
     mail::ServerListBuffers serverParts;
-    std::string servers;  // the Received chain's servers, one a line
-    std::string words;    // the body's text mapped for the Words item
-    std::string header;   // the message's header block and body as the host gave them
+    std::string servers;    // the Received chain's servers, one a line
+    std::string words;      // the body's text mapped for the Words item
+    std::string scoreText;  // the Subject and body mapped for the rating
+    std::string header;     // the message's header block and body as the host gave them
     std::string body;
     std::string hostItem;  // an address item before its address is taken out
     std::string logLine;   // a log line with a figure in it

@@ -12,6 +12,7 @@
 #include <set>
 #include <stdexcept>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "base/text.h"
@@ -370,6 +371,18 @@ TEST_F(SpamEntry, TheWordsItemAndTheScoreSplitTheBodyEachTheirWay) {
     EXPECT_EQ(messageSpamScore(plugin, "", koi8 + saysKoi8), 9);
     EXPECT_EQ(messageSpamScore(plugin, "", koi8), -1);
     EXPECT_EQ(messageSpamScore(plugin, "", cp1251 + saysKoi8), -1);
+
+    // The scoring's kept buffer: nothing of the message before is rated with the next one.
+    std::string text = "mail mail mail";
+    for (const auto& [body, header, expected] :
+         {std::tuple<std::string, std::string, std::int32_t>{"user@mail and more words", "", 63},
+          {"usermail", "", -1},
+          {"", cp1251, 9},
+          {"", koi8, -1},
+          {"", koi8 + saysKoi8, 9}}) {
+        EXPECT_EQ(messageSpamScore(plugin, body, mail::HeaderIndex(header), text), expected)
+            << body << header;
+    }
 }
 
 TEST_F(SpamEntry, AFailingStageSkipsToBackupAndTraffic) {
