@@ -64,6 +64,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     check(index.lastHeaderValue(name) == last);
     check(index.lastHeaderValue("Received:") == lastReceived);
     check(index.serverList("\r\n", true) == qbx::mail::serverList(block, "\r\n", true));
+    // Buffers kept from input to input, as the scoring keeps them from message to message.
+    static qbx::mail::ServerListBuffers keptBuffers;
+    static std::string keptServers;
+    index.serverList(" ", false, keptBuffers, keptServers);
+    check(keptServers == qbx::mail::serverList(block, " ", false));
     check(index.mailer() == qbx::mail::getMailer(block));
     check(index.charset() == qbx::mail::getCharset(block));
     check(index.lowerContentType() == qbx::mail::lowerContentType(block));

@@ -160,25 +160,6 @@ bool isHostNameChar(char c) {
     return kOthers.find(c) != std::string_view::npos;
 }
 
-// Words split at blanks and tabs; a word that opens with a quote runs to the closing quote.
-std::vector<std::string_view> splitWords(std::string_view text) {
-    std::vector<std::string_view> words;
-    words.reserve(32);  // a Received value's words, most often in one go
-    std::size_t i = 0;
-    while (i < text.size()) {
-        while (i < text.size() && isWordSeparator(text[i])) ++i;
-        if (i >= text.size()) break;
-        const std::size_t start = i;
-        if (text[i] == '"' || text[i] == '\'') {
-            const std::size_t close = text.find(text[i], i + 1);
-            i = close == std::string_view::npos ? text.size() : close + 1;
-        }
-        while (i < text.size() && !isWordSeparator(text[i])) ++i;
-        words.push_back(text.substr(start, i - start));
-    }
-    return words;
-}
-
 std::string_view cutBefore(std::string_view text, char stop) {
     const std::size_t at = text.find(stop);
     return at == std::string_view::npos ? text : text.substr(0, at);
@@ -347,21 +328,56 @@ std::string_view stripQuotes(std::string_view text) {
     return text;
 }
 
-ReceivedHop receivedHops(std::string_view value) {
-    const std::vector<std::string_view> words = splitWords(value);
+namespace {
+
+// A Received value's words (blanks separate them; a quoted word runs to its closing quote),
+// one at a time: a Received value is walked once per message and
+// needs only the word at hand and the one after it.
+class WordCursor {
+public:
+    explicit WordCursor(std::string_view text) : text_(text) {}
+
+    bool next(std::string_view& word) {
+        while (i_ < text_.size() && isWordSeparator(text_[i_])) ++i_;
+        if (i_ >= text_.size()) return false;
+        const std::size_t start = i_;
+        if (text_[i_] == '"' || text_[i_] == '\'') {
+            const std::size_t close = text_.find(text_[i_], i_ + 1);
+            i_ = close == std::string_view::npos ? text_.size() : close + 1;
+        }
+        while (i_ < text_.size() && !isWordSeparator(text_[i_])) ++i_;
+        word = text_.substr(start, i_ - start);
+        return true;
+    }
+
+private:
+    std::string_view text_;
+    std::size_t i_ = 0;
+};
+
+struct HopViews {
+    std::string_view by;
+    std::string_view from;
+};
+
+HopViews receivedHopViews(std::string_view value) {
+    WordCursor cursor(value);
+    std::string_view word;
+    std::string_view after;
+    bool hasNext = cursor.next(after);
     std::string_view from;
     std::string_view by;
     bool suspect = false;
-    for (std::size_t i = 0; i < words.size(); ++i) {
-        const std::string_view word = words[i];
-        const bool hasNext = i + 1 < words.size();
+    while (hasNext) {
+        word = after;
+        hasNext = cursor.next(after);
         if (word == "from" && hasNext) {
-            from = stripBrackets(words[i + 1]);
+            from = stripBrackets(after);
             suspect = from == "unknown" || isDottedDigits(from);
         }
         if (word == "by" && hasNext) {
             suspect = false;
-            by = stripBrackets(words[i + 1]);
+            by = stripBrackets(after);
         }
         if (suspect && word.front() == '(') {
             const std::string_view inner = stripBrackets(word);
@@ -369,87 +385,103 @@ ReceivedHop receivedHops(std::string_view value) {
             if (equalsIgnoreCase1251(from, "(helo") && hasNext) {
                 // "(HELO relay.example)": the name without the closing bracket; a name that
                 // has none keeps its last letter.
-                from = words[i + 1];
+                from = after;
                 if (!from.empty() && from.back() == ')') from.remove_suffix(1);
             }
             suspect = isDottedDigits(from);
         }
     }
-    return ReceivedHop{std::string(stripBrackets(by)), std::string(stripBrackets(from))};
+    return HopViews{stripBrackets(by), stripBrackets(from)};
+}
+
+}  // namespace
+
+ReceivedHop receivedHops(std::string_view value) {
+    const HopViews hop = receivedHopViews(value);
+    return ReceivedHop{std::string(hop.by), std::string(hop.from)};
 }
 
 namespace {
 
+// One server of the chain into the buffers, unless it is dropped: a bare address (with
+// dropAddresses) or the same as the server kept before it.
+void keepServer(ServerListBuffers& buffers, std::string_view server, bool dropAddresses) {
+    if (dropAddresses && isDottedDigits(server)) return;
+    if (!buffers.spans.empty()) {
+        const auto [start, length] = buffers.spans.back();
+        if (std::string_view(buffers.names).substr(start, length) == server) return;
+    }
+    buffers.spans.emplace_back(buffers.names.size(), server.size());
+    buffers.names.append(server);
+}
+
+// The Received header gathered in the entry buffer, if it names servers.
+void keepHops(ServerListBuffers& buffers, bool dropAddresses) {
+    // The header name and the one character after it.
+    constexpr std::size_t kSkip = std::string_view("Received:").size() + 1;
+    const std::string_view entry = buffers.entry;
+    const std::string_view value = entry.size() > kSkip ? entry.substr(kSkip) : std::string_view();
+    if (value.substr(0, 4) != "from") return;
+    const HopViews hop = receivedHopViews(value);
+    if (!hop.by.empty() && !hop.from.empty()) {
+        keepServer(buffers, hop.by, dropAddresses);
+        keepServer(buffers, hop.from, dropAddresses);
+    } else {
+        keepServer(buffers, hop.by.empty() ? hop.from : hop.by, dropAddresses);
+    }
+}
+
+// Removing bare addresses and collapsing equal neighbours until neither applies comes to one
+// pass: whatever is dropped first, the survivors and their order are the same. Each Received
+// header is looked at as soon as its folded lines are gathered, in the one entry buffer.
 template <class Cursor>
-std::string serverListOf(Cursor cursor, std::string_view separator, bool dropAddresses) {
+void serverListOf(Cursor cursor, std::string_view separator, bool dropAddresses,
+                  ServerListBuffers& buffers, std::string& result) {
     constexpr std::string_view kReceived = "Received:";
+    buffers.entry.clear();
+    buffers.names.clear();
+    buffers.spans.clear();
+    result.clear();
+    std::size_t received = 0;
     // Received headers with their folded lines (blank or tab); the continuation lines of any
     // other header stay with that header.
-    std::vector<std::string> entries;
-    entries.reserve(8);  // a message passes a few servers: the list seldom grows
     bool inReceived = false;
     std::string_view line;
     while (cursor.next(line)) {
         if (startsWith(line, kReceived, false)) {
-            if (entries.size() >= kMaxReceivedHops) break;
-            // Room for the folded lines a Received header usually has.
-            std::string& entry = entries.emplace_back();
-            entry.reserve(std::max<std::size_t>(256, std::min(line.size(), kMaxHeaderValueLength)));
-            entry.assign(line.substr(0, kMaxHeaderValueLength));
+            if (inReceived) keepHops(buffers, dropAddresses);
+            inReceived = false;
+            if (received >= kMaxReceivedHops) break;
+            ++received;
+            buffers.entry.assign(line.substr(0, kMaxHeaderValueLength));
             inReceived = true;
         } else if (!line.empty() && (line.front() == ' ' || line.front() == '\t')) {
-            if (inReceived) appendBounded(entries.back(), line);
+            if (inReceived) appendBounded(buffers.entry, line);
         } else {
+            if (inReceived) keepHops(buffers, dropAddresses);
             inReceived = false;
         }
     }
+    if (inReceived) keepHops(buffers, dropAddresses);
 
-    std::vector<std::string> lines;
-    lines.reserve(2 * entries.size());
-    for (const std::string& entry : entries) {
-        // The header name and the one character after it.
-        const std::size_t skip = kReceived.size() + 1;
-        const std::string_view value =
-            entry.size() > skip ? std::string_view(entry).substr(skip) : std::string_view();
-        if (value.substr(0, 4) != "from") continue;
-        ReceivedHop hop = receivedHops(value);
-        if (!hop.by.empty() && !hop.from.empty()) {
-            lines.push_back(std::move(hop.by));
-            lines.push_back(std::move(hop.from));
-        } else {
-            lines.push_back(hop.by.empty() ? std::move(hop.from) : std::move(hop.by));
-        }
+    const std::string_view names = buffers.names;
+    for (auto it = buffers.spans.rbegin(); it != buffers.spans.rend(); ++it) {
+        std::string_view server = names.substr(it->first, it->second);
+        if (startsWith(server, "helo=", true)) server.remove_prefix(5);
+        if (!server.empty() && (server.back() == ',' || server.back() == ';'))
+            server.remove_suffix(1);
+        if (it != buffers.spans.rbegin()) result += separator;
+        result += server;
     }
-
-    // Removing bare addresses and collapsing equal neighbours until neither applies comes to
-    // one pass: whatever is dropped first, the survivors and their order are the same.
-    std::vector<std::string> kept;
-    kept.reserve(lines.size());
-    for (std::string& server : lines) {
-        if (dropAddresses && isDottedDigits(server)) continue;
-        if (!kept.empty() && kept.back() == server) continue;
-        kept.push_back(std::move(server));
-    }
-    for (std::string& server : kept) {
-        if (startsWith(server, "helo=", true)) server.erase(0, 5);
-        if (!server.empty() && (server.back() == ',' || server.back() == ';')) server.pop_back();
-    }
-
-    std::string result;
-    std::size_t length = 0;
-    for (const std::string& server : kept) length += server.size() + separator.size();
-    result.reserve(length);
-    for (auto it = kept.rbegin(); it != kept.rend(); ++it) {
-        if (it != kept.rbegin()) result += separator;
-        result += *it;
-    }
-    return result;
 }
 
 }  // namespace
 
 std::string serverList(std::string_view block, std::string_view separator, bool dropAddresses) {
-    return serverListOf(LineCursor(block), separator, dropAddresses);
+    ServerListBuffers buffers;
+    std::string result;
+    serverListOf(LineCursor(block), separator, dropAddresses, buffers, result);
+    return result;
 }
 
 std::string getMailer(std::string_view block) {
@@ -474,12 +506,12 @@ std::string addressDisplayName(std::string_view value) {
 }
 
 std::string addressOnly(std::string_view value) {
-    const std::string lower = toLower1251(value);
-    std::string_view address = lower;
+    // Lower-casing changes no bracket, stop or blank, so only the address found is lowered.
+    std::string_view address = value;
     const std::size_t angle = address.find('<');
     if (angle != std::string_view::npos) address.remove_prefix(angle + 1);
     for (const char stop : {'>', '(', ',', ';'}) address = cutBefore(address, stop);
-    return std::string(trimBlankOrControl(address));
+    return toLower1251(trimBlankOrControl(address));
 }
 
 HeaderIndex::HeaderIndex(std::string_view block) : block_(block) {
@@ -508,7 +540,15 @@ std::string HeaderIndex::lastHeaderValue(std::string_view name) const {
 }
 
 std::string HeaderIndex::serverList(std::string_view separator, bool dropAddresses) const {
-    return serverListOf(IndexCursor(lines_), separator, dropAddresses);
+    ServerListBuffers buffers;
+    std::string result;
+    serverListOf(IndexCursor(lines_), separator, dropAddresses, buffers, result);
+    return result;
+}
+
+void HeaderIndex::serverList(std::string_view separator, bool dropAddresses,
+                             ServerListBuffers& buffers, std::string& result) const {
+    serverListOf(IndexCursor(lines_), separator, dropAddresses, buffers, result);
 }
 
 std::string HeaderIndex::mailer() const {

@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace qbx::mail {
@@ -62,6 +63,14 @@ ReceivedHop receivedHops(std::string_view value);
 // (and empty ones) are left out. Equal neighbours collapse to one.
 std::string serverList(std::string_view block, std::string_view separator, bool dropAddresses);
 
+// What building a server list needs besides its result, kept by a caller that builds one per
+// message so that the buffers' room is reused.
+struct ServerListBuffers {
+    std::string entry;  // the Received header at hand with its folded lines
+    std::string names;  // the servers kept so far, one after another
+    std::vector<std::pair<std::size_t, std::size_t>> spans;  // where each is in names
+};
+
 // X-Mailer, else X-FTN-PID, else X-Newsreader; "unknown" when none gives a name.
 std::string getMailer(std::string_view block);
 // The charset of the Content-Type header in lower case, "unknown" when there is none.
@@ -86,6 +95,9 @@ public:
     std::string headerValue(std::string_view name) const;      // getHeaderValue
     std::string lastHeaderValue(std::string_view name) const;  // getLastHeaderValue
     std::string serverList(std::string_view separator, bool dropAddresses) const;
+    // The same into result, with the caller's buffers.
+    void serverList(std::string_view separator, bool dropAddresses, ServerListBuffers& buffers,
+                    std::string& result) const;
     std::string mailer() const;                   // getMailer
     std::string charset() const;                  // getCharset
     const std::string& lowerContentType() const;  // looked up once, then kept

@@ -113,6 +113,9 @@ const ByteMap& scoreTextMap(bool koi8) {
     return koi8 ? kKoi8 : kPlain;
 }
 
+// Past this a scoring buffer is given back after the message instead of kept for the next.
+constexpr std::size_t kKeptBufferBytes = std::size_t{1} << 20;
+
 void appendMapped(std::string& out, std::string_view text, const ByteMap& map) {
     const std::size_t at = out.size();
     out.resize(at + text.size());
@@ -176,9 +179,12 @@ bool guardedStep(Log& log, std::string_view failureLine, Step&& step) {
 // What the feeders of the statistics items share: the message's parts as read once, its size,
 // and what one feeder found for the next.
 struct MessageParts {
-    std::string header;
+    MessageParts(std::string& headerBuffer, std::string& bodyBuffer)
+        : header(headerBuffer), body(bodyBuffer) {}
+
+    std::string& header;                       // the scoring's own buffers, kept for the next
     std::optional<mail::HeaderIndex> headers;  // of `header`, made once it is read
-    std::string body;
+    std::string& body;
     mail::EncodedBlocksLeftOut encoded;
     std::int32_t size = 0;               // of the raw message: the weight of every key
     std::optional<std::string> lastHop;  // the bottom-most Received value, looked for once
@@ -193,10 +199,11 @@ struct MessageParts {
 
 class MessageScorer {
 public:
-    MessageScorer(Plugin& plugin, MonitorCounters& monitor, std::intptr_t context,
-                  HostDataCallback callback, const SpamEntryHooks& hooks)
+    MessageScorer(Plugin& plugin, MonitorCounters& monitor, ScoreBuffers& buffers,
+                  std::intptr_t context, HostDataCallback callback, const SpamEntryHooks& hooks)
         : plugin_(plugin),
           monitor_(monitor),
+          buffers_(buffers),
           log_(plugin.log),
           context_(context),
           callback_(callback),
@@ -232,10 +239,10 @@ private:
     // may fail alone are guarded each by itself.
     void readAndCount(std::int32_t& score) {
         log_.write("Stage 1");
-        MessageParts parts;
+        MessageParts parts(buffers_.header, buffers_.body);
         parts.size = sizes_.raw;
-        parts.body = read(kItemBody, sizes_.body);
-        parts.header = read(kItemHeader, sizes_.header);
+        readHostItem(parts.body, context_, callback_, kItemBody, sizes_.body);
+        readHostItem(parts.header, context_, callback_, kItemHeader, sizes_.header);
         parts.headers.emplace(parts.header);
         parts.encoded = leaveOutEncoded(parts.body, log_);
         scoreMessage(parts, score);
@@ -265,6 +272,10 @@ private:
             (this->*stage.feed)(parts);
         }
         log_.write("End 7");
+        // A rare huge message's room is not held for the rest of the session.
+        for (std::string* buffer :
+             {&buffers_.header, &buffers_.body, &buffers_.hostItem, &buffers_.scoreText})
+            if (buffer->capacity() > kKeptBufferBytes) std::string().swap(*buffer);
     }
 
     void scoreMessage(const MessageParts& parts, std::int32_t& score) {
@@ -272,7 +283,7 @@ private:
         if (hooks_.probability)
             score = scoreOf(hooks_.probability(plugin_, parts.text(), parts.header));
         else if (hooks_.combiner == ScoreCombiner::Smoothed)
-            score = messageSpamScore(plugin_, parts.text(), parts.index());
+            score = messageSpamScore(plugin_, parts.text(), parts.index(), buffers_.scoreText);
         else
             score = scoreOf(
                 messageSpamProbability(plugin_, parts.text(), parts.header, hooks_.combiner));
@@ -283,7 +294,9 @@ private:
         }
         if (score >= 60) addToCounter(monitor_.detectedSpam, 1);
         if (score <= 40) addToCounter(monitor_.detectedNonSpam, 1);
-        log_.write("&&& Spam score: " + decimal(score));
+        std::string& line = buffers_.logLine;
+        line.assign("&&& Spam score: ").append(decimal(score));
+        log_.write(line);
     }
 
     const std::string& findLastHop(MessageParts& parts) {
@@ -319,16 +332,22 @@ private:
     }
 
     void feedWords(MessageParts& parts) {
-        std::string words;
+        std::string& words = buffers_.words;
+        words.clear();
         appendMapped(words, parts.text(), wordsTextMap(saysKoi8(parts.index())));
         guardedStep(log_, "Can't add words!", [&] {
             if (StatItem* item = statItem(plugin_, Slot::Words)) {
-                log_.write("Adding " + decimal(static_cast<std::int64_t>(words.size())) +
-                           " byte to mad");
+                std::string& line = buffers_.logLine;
+                line.assign("Adding ")
+                    .append(decimal(static_cast<std::int64_t>(words.size())))
+                    .append(" byte to mad");
+                log_.write(line);
                 item->addTextToTree(words, parts.size);
                 log_.write("Done");
             }
         });
+        // A rare huge message's room is not held for the rest of the session.
+        if (words.capacity() > kKeptBufferBytes) std::string().swap(words);
     }
 
     void feedCharsets(MessageParts& parts) {
@@ -337,7 +356,8 @@ private:
 
     void feedServers(MessageParts& parts) {
         if (statItem(plugin_, Slot::Servers) == nullptr) return;
-        std::string servers = parts.index().serverList("\r\n", true);
+        std::string& servers = buffers_.servers;
+        parts.index().serverList("\r\n", true, buffers_.serverParts, servers);
         const ByteMap& lower = lowerCaseMap();
         for (char& c : servers) c = lower[static_cast<unsigned char>(c)];
         // Its lines as splitLines gives them, each looked at where it stands.
@@ -356,7 +376,9 @@ private:
 
     // An address the host decodes from the header, without its display name.
     std::string hostAddress(std::int32_t id) {
-        return mail::addressOnly(readHostItem(context_, callback_, id));
+        std::string& item = buffers_.hostItem;
+        readHostItem(item, context_, callback_, id, hostItemLength(context_, callback_, id));
+        return mail::addressOnly(item);
     }
 
     void readSender(MessageParts& parts) {
@@ -447,6 +469,7 @@ private:
 
     Plugin& plugin_;
     MonitorCounters& monitor_;
+    ScoreBuffers& buffers_;
     Log& log_;
     std::intptr_t context_;
     HostDataCallback callback_;
@@ -488,14 +511,15 @@ std::int32_t hostItemLength(std::intptr_t context, HostDataCallback callback, st
     return length > 0 ? length : 0;
 }
 
-std::string readHostItem(std::intptr_t context, HostDataCallback callback, std::int32_t id,
-                         std::int32_t length, std::int32_t* copied) {
+void readHostItem(std::string& buffer, std::intptr_t context, HostDataCallback callback,
+                  std::int32_t id, std::int32_t length, std::int32_t* copied) {
+    buffer.clear();
     if (copied != nullptr) *copied = 0;
-    if (callback == nullptr || length <= 0) return {};
+    if (callback == nullptr || length <= 0) return;
     if (length > kMaxHostItemBytes) length = kMaxHostItemBytes;
     // One byte more than offered, all zero: a host that writes a full buffer without a
     // terminator still leaves the text ended.
-    std::string buffer(static_cast<std::size_t>(length) + 1, '\0');
+    buffer.resize(static_cast<std::size_t>(length) + 1, '\0');
     const std::int32_t answer = callback(context, id, buffer.data(), length);
     const std::int32_t limit = answer >= 0 && answer <= length ? answer : length;
     if (copied != nullptr) *copied = limit;
@@ -504,6 +528,12 @@ std::string readHostItem(std::intptr_t context, HostDataCallback callback, std::
         zero != nullptr ? static_cast<std::size_t>(static_cast<const char*>(zero) - buffer.data())
                         : static_cast<std::size_t>(limit);
     buffer.resize(size);
+}
+
+std::string readHostItem(std::intptr_t context, HostDataCallback callback, std::int32_t id,
+                         std::int32_t length, std::int32_t* copied) {
+    std::string buffer;
+    readHostItem(buffer, context, callback, id, length, copied);
     return buffer;
 }
 
@@ -527,7 +557,8 @@ std::int32_t getSpamScore(Plugin& plugin, std::intptr_t context, HostDataCallbac
         }
         BusyFlag busy(filter->scoreBusy);
         try {
-            MessageScorer(plugin, filter->monitor, context, callback, hooks).run(score);
+            MessageScorer(plugin, filter->monitor, filter->buffers, context, callback, hooks)
+                .run(score);
         } catch (...) {
             plugin.log.write("GENERAL UNCATCHED EXCEPTION WHILE PROCESSING THE INCOMING MAIL");
         }
@@ -588,8 +619,13 @@ const WordTrie* trainedTree(Plugin& plugin, Slot slot) {
 
 std::int32_t messageSpamScore(Plugin& plugin, std::string_view body,
                               const mail::HeaderIndex& headers) {
-    if (!plugin.settings.antispamActive) return -1;
     std::string text;
+    return messageSpamScore(plugin, body, headers, text);
+}
+
+std::int32_t messageSpamScore(Plugin& plugin, std::string_view body,
+                              const mail::HeaderIndex& headers, std::string& text) {
+    if (!plugin.settings.antispamActive) return -1;
     const TextWords words = messageWords(plugin, body, headers, text);
     return smoothedScore(trainedTree(plugin, Slot::Spam), trainedTree(plugin, Slot::NonSpam),
                          words.words);

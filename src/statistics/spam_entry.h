@@ -33,6 +33,9 @@ std::int32_t hostItemLength(std::intptr_t context, HostDataCallback callback, st
 // `copied`, when given, receives that count (the length when the answer was out of range).
 std::string readHostItem(std::intptr_t context, HostDataCallback callback, std::int32_t id,
                          std::int32_t length, std::int32_t* copied = nullptr);
+// The same into the caller's buffer, whose room is reused.
+void readHostItem(std::string& buffer, std::intptr_t context, HostDataCallback callback,
+                  std::int32_t id, std::int32_t length, std::int32_t* copied = nullptr);
 // Length query, then the read; a longer item is cut at kMaxHostItemBytes.
 std::string readHostItem(std::intptr_t context, HostDataCallback callback, std::int32_t id);
 
@@ -94,5 +97,8 @@ std::int32_t messageSpamScore(Plugin& plugin, std::string_view body, std::string
 // The same with the header block's lines split already.
 std::int32_t messageSpamScore(Plugin& plugin, std::string_view body,
                               const mail::HeaderIndex& headers);
+// The same with the caller's buffer for the mapped text, whose room is reused.
+std::int32_t messageSpamScore(Plugin& plugin, std::string_view body,
+                              const mail::HeaderIndex& headers, std::string& text);
 
 }  // namespace qbx::statistics

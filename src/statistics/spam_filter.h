@@ -8,6 +8,7 @@
 
 #include "core/own_objects.h"
 #include "core/ports/spam_filter.h"
+#include "mail/headers.h"
 #include "statistics/spam_entry.h"
 #include "statistics/spam_model.h"
 
@@ -16,6 +17,19 @@ struct Plugin;
 }
 
 namespace qbx::statistics {
+
+// Room the scoring of a message works in, kept from message to message (the busy flag lets
+// one scoring run at a time): after the first messages a score allocates next to nothing.
+struct ScoreBuffers {
+    mail::ServerListBuffers serverParts;
+    std::string servers;    // the Received chain's servers, one a line
+    std::string words;      // the body's text mapped for the Words item
+    std::string scoreText;  // the Subject and body mapped for the rating
+    std::string header;     // the message's header block and body as the host gave them
+    std::string body;
+    std::string hostItem;  // an address item before its address is taken out
+    std::string logLine;   // a log line with a figure in it
+};
 
 // What the anti-spam monitor shows: messages scored and trained, and their verdicts.
 struct MonitorCounters {
@@ -38,6 +52,7 @@ public:
     bool scoreBusy = false;
     MonitorCounters monitor;
     SpamEntryHooks hooks;
+    ScoreBuffers buffers;
 
 private:
     Plugin& plugin_;

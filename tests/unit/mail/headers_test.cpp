@@ -118,6 +118,8 @@ TEST(HeaderFunctions, OneArgumentTable) {
           {"Ivan@Example.RU (Ivan Petrov)", "ivan@example.ru"},
           {" a@example.org, b@example.org", "a@example.org"},
           {"\xC8\xE2\xE0\xED <\xC8@x.ru>", "\xE8@x.ru"} /* 1251 casing */,
+          {"\xC8\xE2 <\t\xA8X@Y.RU\xC0 > \xC0", "\xB8x@y.ru\xE0"},
+          {"\xDF\xDF@X.RU; \xC0@b.ru", "\xFF\xFF@x.ru"},
           {"", ""}}},
     };
     for (const auto& [fn, rows] : tables)
@@ -243,6 +245,27 @@ TEST(HeaderIndex, AnswersAsTheBlockLookups) {
         EXPECT_EQ(index.mailer(), getMailer(block)) << block;
         EXPECT_EQ(index.charset(), getCharset(block)) << block;
         EXPECT_EQ(index.lowerContentType(), lowerContentType(block)) << block;
+    }
+}
+
+// One set of buffers serves message after message: nothing of a longer chain before shows in
+// the next one's list, folded hops included.
+TEST(HeaderIndex, ServerListBuffersCarryNothingOver) {
+    ServerListBuffers buffers;
+    std::string result = "stale";
+    for (const auto& [block, out] : {
+             std::pair<std::string, std::string>{kChain,
+                                                 "laptop.home,relay.example.net,mx2.example.net,"
+                                                 "mail.example.org"},
+             {"Received: from a.example\r\n\tby b.example\r\nReceived: from c.example\r\n"
+              " (helo=d.example) by a.example;\r\nSubject: x\r\n",
+              "c.example,a.example,a.example,b.example"},
+             {"Received: from 192.0.2.1 by 192.0.2.2\r\n", ""},
+             {"Subject: none\r\n", ""},
+             {"Received: from x by y\r\n", "x,y"},
+         }) {
+        HeaderIndex(block).serverList(",", true, buffers, result);
+        EXPECT_EQ(result, out) << block;
     }
 }
 

@@ -12,6 +12,7 @@
 #include <set>
 #include <stdexcept>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "base/text.h"
@@ -370,6 +371,18 @@ TEST_F(SpamEntry, TheWordsItemAndTheScoreSplitTheBodyEachTheirWay) {
     EXPECT_EQ(messageSpamScore(plugin, "", koi8 + saysKoi8), 9);
     EXPECT_EQ(messageSpamScore(plugin, "", koi8), -1);
     EXPECT_EQ(messageSpamScore(plugin, "", cp1251 + saysKoi8), -1);
+
+    // The scoring's kept buffer: nothing of the message before is rated with the next one.
+    std::string text = "mail mail mail";
+    for (const auto& [body, header, expected] :
+         {std::tuple<std::string, std::string, std::int32_t>{"user@mail and more words", "", 63},
+          {"usermail", "", -1},
+          {"", cp1251, 9},
+          {"", koi8, -1},
+          {"", koi8 + saysKoi8, 9}}) {
+        EXPECT_EQ(messageSpamScore(plugin, body, mail::HeaderIndex(header), text), expected)
+            << body << header;
+    }
 }
 
 TEST_F(SpamEntry, AFailingStageSkipsToBackupAndTraffic) {
@@ -603,6 +616,32 @@ TEST(HostItems, ReadsStopAtZeroAndAtTheCopiedCount) {
     EXPECT_TRUE(message.calls.empty());
     message.lengths[3] = -1;
     EXPECT_EQ(readHostItem(context, hostCallback, 3), "");
+}
+
+// The scoring reads every message into the same buffers: a host that copies less than it says
+// must not leave the bytes of an earlier, longer message in the text.
+TEST(HostItems, AReusedBufferKeepsNothingOfTheLastRead) {
+    FakeMessage message;
+    message.items = {{1, "a longer first message"}, {2, "xy"}, {3, ""}};
+    message.fillAnswers[2] = 6;  // claims six bytes, copies two
+    const auto context = reinterpret_cast<std::intptr_t>(&message);
+    std::string buffer = "left over";
+    std::int32_t copied = -1;
+    const struct {
+        std::int32_t id, length;
+        const char* text;
+        std::int32_t copied;
+    } rows[] = {{1, 22, "a longer first message", 22},
+                {2, 6, "xy", 6},
+                {1, 8, "a longer", 8},
+                {3, 0, "", 0},
+                {1, 22, "a longer first message", 22},
+                {3, 4, "", 0}};
+    for (const auto& row : rows) {
+        readHostItem(buffer, context, hostCallback, row.id, row.length, &copied);
+        EXPECT_EQ(buffer, row.text) << row.id << " " << row.length;
+        EXPECT_EQ(copied, row.copied) << row.id << " " << row.length;
+    }
 }
 
 }  // namespace
