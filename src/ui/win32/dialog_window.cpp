@@ -61,6 +61,7 @@ struct Control {
     std::vector<std::vector<std::string>> rows;
     bool hidden = false;
     bool expanded = false;
+    bool scrollPending = false;  // a list that had lines added while out of sight
 };
 
 // A disabled check box painted by us: the system's gray caption is drawn into a box measured
@@ -229,6 +230,8 @@ public:
     std::vector<std::string> gridHeader(std::string_view name) const override;
     std::vector<std::vector<std::string>> gridRows(std::string_view name) const override;
     void appendLine(std::string_view name, std::string_view line, std::size_t maxLines) override;
+    static void scrollToLastLine(HWND list);
+    void scrollShownLists();
     bool enabled(std::string_view name) const override;
     void setEnabled(std::string_view name, bool enabled) override;
     bool visible(std::string_view name) const override;
@@ -1051,6 +1054,7 @@ void DialogWindow::showSelectedPage() {
             ShowWindow(controls_[i].window,
                        i == activePage_ && !controls_[i].hidden ? SW_SHOW : SW_HIDE);
     layout();
+    scrollShownLists();
 }
 
 bool DialogWindow::insideExpandedRollOut(const Control& control) const {
@@ -1660,6 +1664,7 @@ void DialogWindow::show() {
     if (IsIconic(window_)) ShowWindow(window_, SW_RESTORE);
     BringWindowToTop(window_);
     SetForegroundWindow(window_);
+    scrollShownLists();
 }
 
 // ---- DialogView ------------------------------------------------------------------------------
@@ -1865,14 +1870,32 @@ std::vector<std::vector<std::string>> DialogWindow::gridRows(std::string_view na
 }
 
 void DialogWindow::appendLine(std::string_view name, std::string_view line, std::size_t maxLines) {
-    const Control* c = find(name);
+    Control* c = find(name);
     if (!c || c->row->kind != K::ListBox) return;
     const LRESULT added =
         SendMessageW(c->window, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wideText(line).c_str()));
     while (SendMessageW(c->window, LB_GETCOUNT, 0, 0) > static_cast<LRESULT>(maxLines))
         SendMessageW(c->window, LB_DELETESTRING, 0, 0);
-    if (added >= 0)
-        SendMessageW(c->window, LB_SETTOPINDEX, SendMessageW(c->window, LB_GETCOUNT, 0, 0) - 1, 0);
+    // Scrolling a list out of sight would only make the system redraw what nobody sees: the
+    // log adds a line here for every line it writes, a score a dozen. The list goes to its
+    // last line when it is shown.
+    if (added < 0) return;
+    if (IsWindowVisible(c->window))
+        scrollToLastLine(c->window);
+    else
+        c->scrollPending = true;
+}
+
+void DialogWindow::scrollToLastLine(HWND list) {
+    SendMessageW(list, LB_SETTOPINDEX, SendMessageW(list, LB_GETCOUNT, 0, 0) - 1, 0);
+}
+
+void DialogWindow::scrollShownLists() {
+    for (Control& c : controls_)
+        if (c.scrollPending && IsWindowVisible(c.window)) {
+            scrollToLastLine(c.window);
+            c.scrollPending = false;
+        }
 }
 
 bool DialogWindow::enabled(std::string_view name) const {
