@@ -11,6 +11,7 @@
 #include <array>
 #include <cstdint>
 #include <cstdlib>
+#include <deque>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -61,7 +62,10 @@ struct Control {
     std::vector<std::vector<std::string>> rows;
     bool hidden = false;
     bool expanded = false;
-    bool scrollPending = false;  // a list that had lines added while out of sight
+    // A list's lines added while it was out of sight, at most its limit, moved into it when it
+    // is shown or read (mutable: reading the list moves them too).
+    mutable std::deque<std::string> pendingLines;
+    mutable std::size_t pendingLimit = 0;
 };
 
 // A disabled check box painted by us: the system's gray caption is drawn into a box measured
@@ -230,7 +234,7 @@ public:
     std::vector<std::string> gridHeader(std::string_view name) const override;
     std::vector<std::vector<std::string>> gridRows(std::string_view name) const override;
     void appendLine(std::string_view name, std::string_view line, std::size_t maxLines) override;
-    static void scrollToLastLine(HWND list);
+    static void moveInPendingLines(const Control& c);
     void scrollShownLists();
     bool enabled(std::string_view name) const override;
     void setEnabled(std::string_view name, bool enabled) override;
@@ -1736,6 +1740,7 @@ std::string DialogWindow::text(std::string_view name) const {
     const Control* c = find(name);
     if (!c) return {};
     if (c->row->kind != K::ListBox) return windowText(c->window);
+    moveInPendingLines(*c);
     std::string lines;
     const LRESULT count = SendMessageW(c->window, LB_GETCOUNT, 0, 0);
     for (LRESULT i = 0; i < count; ++i) {
@@ -1872,30 +1877,39 @@ std::vector<std::vector<std::string>> DialogWindow::gridRows(std::string_view na
 void DialogWindow::appendLine(std::string_view name, std::string_view line, std::size_t maxLines) {
     Control* c = find(name);
     if (!c || c->row->kind != K::ListBox) return;
-    const LRESULT added =
-        SendMessageW(c->window, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wideText(line).c_str()));
+    // Adding to a list out of sight would only make the system lay out and redraw what nobody
+    // sees: the log adds a line here for every line it writes, a scored message a dozen. The
+    // lines wait, as many as the list keeps, until it is shown.
+    if (!IsWindowVisible(c->window)) {
+        c->pendingLines.emplace_back(line);
+        c->pendingLimit = maxLines;
+        while (c->pendingLines.size() > maxLines) c->pendingLines.pop_front();
+        return;
+    }
+    moveInPendingLines(*c);
+    SendMessageW(c->window, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wideText(line).c_str()));
     while (SendMessageW(c->window, LB_GETCOUNT, 0, 0) > static_cast<LRESULT>(maxLines))
         SendMessageW(c->window, LB_DELETESTRING, 0, 0);
-    // Scrolling a list out of sight would only make the system redraw what nobody sees: the
-    // log adds a line here for every line it writes, a score a dozen. The list goes to its
-    // last line when it is shown.
-    if (added < 0) return;
-    if (IsWindowVisible(c->window))
-        scrollToLastLine(c->window);
-    else
-        c->scrollPending = true;
+    SendMessageW(c->window, LB_SETTOPINDEX, SendMessageW(c->window, LB_GETCOUNT, 0, 0) - 1, 0);
 }
 
-void DialogWindow::scrollToLastLine(HWND list) {
-    SendMessageW(list, LB_SETTOPINDEX, SendMessageW(list, LB_GETCOUNT, 0, 0) - 1, 0);
+void DialogWindow::moveInPendingLines(const Control& c) {
+    if (c.pendingLines.empty()) return;
+    SendMessageW(c.window, WM_SETREDRAW, FALSE, 0);
+    if (c.pendingLines.size() >= c.pendingLimit) SendMessageW(c.window, LB_RESETCONTENT, 0, 0);
+    for (const std::string& line : c.pendingLines)
+        SendMessageW(c.window, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wideText(line).c_str()));
+    while (SendMessageW(c.window, LB_GETCOUNT, 0, 0) > static_cast<LRESULT>(c.pendingLimit))
+        SendMessageW(c.window, LB_DELETESTRING, 0, 0);
+    c.pendingLines.clear();
+    SendMessageW(c.window, WM_SETREDRAW, TRUE, 0);
+    SendMessageW(c.window, LB_SETTOPINDEX, SendMessageW(c.window, LB_GETCOUNT, 0, 0) - 1, 0);
+    InvalidateRect(c.window, nullptr, TRUE);
 }
 
 void DialogWindow::scrollShownLists() {
-    for (Control& c : controls_)
-        if (c.scrollPending && IsWindowVisible(c.window)) {
-            scrollToLastLine(c.window);
-            c.scrollPending = false;
-        }
+    for (const Control& c : controls_)
+        if (!c.pendingLines.empty() && IsWindowVisible(c.window)) moveInPendingLines(c);
 }
 
 bool DialogWindow::enabled(std::string_view name) const {
