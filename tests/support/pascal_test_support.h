@@ -2,6 +2,9 @@
 // the error text, so that one table column holds either outcome.
 #pragma once
 
+#include <gtest/gtest.h>
+
+#include <initializer_list>
 #include <string>
 #include <string_view>
 
@@ -26,6 +29,21 @@ inline std::string outcome(std::string_view source, Environment& env) {
 inline std::string outcome(std::string_view source) {
     Environment env = standardEnvironment();
     return outcome(source, env);
+}
+
+// One row of a golden table: a source and the outcome it gives.
+struct Case {
+    const char* source;
+    const char* expected;
+};
+
+inline void expectOutcomes(std::initializer_list<Case> cases, Environment& env) {
+    for (const Case& c : cases) EXPECT_EQ(outcome(c.source, env), c.expected) << c.source;
+}
+
+// Each row in a fresh environment of the core library.
+inline void expectOutcomes(std::initializer_list<Case> cases) {
+    for (const Case& c : cases) EXPECT_EQ(outcome(c.source), c.expected) << c.source;
 }
 
 }  // namespace qbx::scripting::pascal::testing

@@ -12,14 +12,7 @@ namespace {
 
 using testing::outcome;
 
-struct Case {
-    const char* source;
-    const char* expected;
-};
-
-void expectAll(std::initializer_list<Case> cases) {
-    for (const Case& c : cases) EXPECT_EQ(outcome(c.source), c.expected) << c.source;
-}
+void expectAll(std::initializer_list<testing::Case> cases) { testing::expectOutcomes(cases); }
 
 TEST(PascalFused, ComparisonsAndJumps) {
     expectAll({

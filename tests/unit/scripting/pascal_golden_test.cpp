@@ -8,14 +8,7 @@ namespace {
 
 using testing::outcome;
 
-struct Case {
-    const char* source;
-    const char* expected;
-};
-
-void runTable(std::initializer_list<Case> cases) {
-    for (const auto& c : cases) EXPECT_EQ(outcome(c.source), c.expected) << c.source;
-}
+void runTable(std::initializer_list<testing::Case> cases) { testing::expectOutcomes(cases); }
 
 TEST(PascalGolden, BareExpressions) {
     runTable({

@@ -13,10 +13,7 @@
 namespace qbx::scripting::pascal {
 namespace {
 
-struct Case {
-    const char* source;
-    const char* expected;
-};
+using testing::Case;
 
 class PascalLibrary : public ::testing::Test {
 protected:
@@ -25,9 +22,7 @@ protected:
         addRuntimeLibrary(env_, runtimeServices(platform_.platform()));
     }
     std::string outcome(std::string_view source) { return testing::outcome(source, env_); }
-    void runTable(std::initializer_list<Case> cases) {
-        for (const auto& c : cases) EXPECT_EQ(outcome(c.source), c.expected) << c.source;
-    }
+    void runTable(std::initializer_list<Case> cases) { testing::expectOutcomes(cases, env_); }
 
     test::FakePlatform platform_;
     Environment env_;

@@ -15,10 +15,7 @@
 namespace qbx::scripting::pascal {
 namespace {
 
-struct Case {
-    const char* source;
-    const char* expected;
-};
+using testing::Case;
 
 class PascalRuntime : public ::testing::Test {
 protected:
@@ -30,8 +27,7 @@ protected:
     void runTable(std::initializer_list<Case> cases) {
         if (!built_) build();
         built_ = true;
-        for (const auto& c : cases)
-            EXPECT_EQ(testing::outcome(c.source, env_), c.expected) << c.source;
+        testing::expectOutcomes(cases, env_);
     }
 
     test::FakePlatform platform_;

@@ -8,10 +8,7 @@
 namespace qbx::scripting::pascal {
 namespace {
 
-struct Case {
-    const char* source;
-    const char* expected;
-};
+using testing::Case;
 
 void runTable(std::initializer_list<Case> cases) {
     for (const auto& c : cases) {
