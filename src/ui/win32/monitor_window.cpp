@@ -192,13 +192,7 @@ void MonitorWindowView::setHideTimer(bool enabled) {
 
 LRESULT CALLBACK MonitorWindowView::windowProc(HWND window, UINT message, WPARAM wParam,
                                                LPARAM lParam) {
-    if (message == WM_NCCREATE) {
-        const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
-        SetWindowLongPtrW(window, GWLP_USERDATA,
-                          reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-        return DefWindowProcW(window, message, wParam, lParam);
-    }
-    auto* self = reinterpret_cast<MonitorWindowView*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    auto* self = viewOfWindow<MonitorWindowView>(window, message, lParam);
     if (self == nullptr) return DefWindowProcW(window, message, wParam, lParam);
     switch (message) {
         case WM_TIMER:

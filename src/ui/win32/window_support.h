@@ -50,6 +50,19 @@ private:
     Handle handle_;
 };
 
+// The view a window of ours was made for: CreateWindowEx's parameter, kept in the window's user
+// data from WM_NCCREATE on. Null for that message and any before it: the system handles those.
+template <class View>
+View* viewOfWindow(HWND window, UINT message, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
+        SetWindowLongPtrW(window, GWLP_USERDATA,
+                          reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+        return nullptr;
+    }
+    return reinterpret_cast<View*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+}
+
 // The screen's vertical DPI, never below 96: the windows are laid out at 96 and scaled up.
 inline int screenDpi() {
     HDC screen = GetDC(nullptr);
