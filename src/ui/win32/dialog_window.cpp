@@ -235,7 +235,7 @@ public:
     std::vector<std::vector<std::string>> gridRows(std::string_view name) const override;
     void appendLine(std::string_view name, std::string_view line, std::size_t maxLines) override;
     static void moveInPendingLines(const Control& c);
-    void scrollShownLists();
+    void moveInPendingLinesOfShownLists();
     bool enabled(std::string_view name) const override;
     void setEnabled(std::string_view name, bool enabled) override;
     bool visible(std::string_view name) const override;
@@ -1058,7 +1058,7 @@ void DialogWindow::showSelectedPage() {
             ShowWindow(controls_[i].window,
                        i == activePage_ && !controls_[i].hidden ? SW_SHOW : SW_HIDE);
     layout();
-    scrollShownLists();
+    moveInPendingLinesOfShownLists();
 }
 
 bool DialogWindow::insideExpandedRollOut(const Control& control) const {
@@ -1668,7 +1668,7 @@ void DialogWindow::show() {
     if (IsIconic(window_)) ShowWindow(window_, SW_RESTORE);
     BringWindowToTop(window_);
     SetForegroundWindow(window_);
-    scrollShownLists();
+    moveInPendingLinesOfShownLists();
 }
 
 // ---- DialogView ------------------------------------------------------------------------------
@@ -1907,7 +1907,7 @@ void DialogWindow::moveInPendingLines(const Control& c) {
     InvalidateRect(c.window, nullptr, TRUE);
 }
 
-void DialogWindow::scrollShownLists() {
+void DialogWindow::moveInPendingLinesOfShownLists() {
     for (const Control& c : controls_)
         if (!c.pendingLines.empty() && IsWindowVisible(c.window)) moveInPendingLines(c);
 }
