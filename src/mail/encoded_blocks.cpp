@@ -6,6 +6,7 @@
 #include <optional>
 #include <utility>
 
+#include "base/byte_search.h"
 #include "base/text.h"
 
 namespace qbx::mail {
@@ -246,15 +247,12 @@ EncodedBlocksLeftOut leaveOutEncodedBlocks(std::string_view body) {
     Scanner scanner(body);
     std::size_t begin = 0;
     while (begin < body.size()) {
-        const void* lf = std::memchr(body.data() + begin, '\n', body.size() - begin);
-        const std::size_t stop =
-            lf != nullptr ? static_cast<std::size_t>(static_cast<const char*>(lf) - body.data())
-                          : body.size();
+        const std::size_t stop = findByte(body, '\n', begin);
         Line line;
         line.begin = begin;
-        line.end = lf != nullptr ? stop + 1 : stop;
+        line.end = stop < body.size() ? stop + 1 : stop;
         line.data = body.substr(begin, stop - begin);
-        if (lf != nullptr && !line.data.empty() && line.data.back() == '\r')
+        if (stop < body.size() && !line.data.empty() && line.data.back() == '\r')
             line.data.remove_suffix(1);
         line.trimmed = withoutTrailing(line.data, " \t\r");
         scanner.take(line);

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <vector>
 
+#include "base/byte_search.h"
 #include "base/text.h"
 
 namespace qbx::mail {
@@ -52,10 +53,7 @@ private:
     // searched once however its lines end.
     std::size_t nextOf(char c, std::size_t& found) const {
         if (found != std::string_view::npos && found >= pos_) return found;
-        const void* at = std::memchr(text_.data() + pos_, c, text_.size() - pos_);
-        found = at != nullptr
-                    ? static_cast<std::size_t>(static_cast<const char*>(at) - text_.data())
-                    : text_.size();
+        found = findByte(text_, c, pos_);
         return found;
     }
 

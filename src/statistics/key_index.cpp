@@ -36,26 +36,38 @@ std::uint64_t tailOf(const char* p, std::size_t n) noexcept {
     return byte(0) | (byte(n / 2) << (8 * (n / 2))) | (byte(n - 1) << (8 * (n - 1)));
 }
 
+// Eight bytes as the index compares them: with FoldControls, bytes below 32 (the three upper
+// bits clear) become the blank, zero bytes included.
+template <bool FoldControls>
+std::uint64_t foldChunk(std::uint64_t chunk) noexcept {
+    if constexpr (FoldControls) {
+        constexpr std::uint64_t kLow7 = 0x7F7F7F7F7F7F7F7Full;
+        constexpr std::uint64_t kHigh = 0x8080808080808080ull;
+        constexpr std::uint64_t kBlanks = 0x2020202020202020ull;
+        const std::uint64_t upper = chunk & 0xE0E0E0E0E0E0E0E0ull;
+        const std::uint64_t clear = ~(((upper & kLow7) + kLow7) | upper | kLow7) & kHigh;
+        const std::uint64_t bytes = (clear >> 7) * 0xFF;
+        chunk = (chunk & ~bytes) | (kBlanks & bytes);
+    }
+    return chunk;
+}
+
+// The last 1..7 bytes of a key folded, the bytes past its end zero.
+template <bool FoldControls>
+std::uint64_t foldedTail(const char* p, std::size_t n) noexcept {
+    return foldChunk<FoldControls>(tailOf(p, n)) & ((std::uint64_t{1} << (8 * n)) - 1);
+}
+
 }  // namespace
 
 template <bool FoldControls>
 std::uint64_t BasicKeyIndex<FoldControls>::hashOf(std::string_view key) noexcept {
     // Eight bytes a step: a word hashes in one or two steps instead of one per byte. The hash
-    // lives only in memory, so only its spread matters, not its values.
-    constexpr std::uint64_t kLow7 = 0x7F7F7F7F7F7F7F7Full;
-    constexpr std::uint64_t kHigh = 0x8080808080808080ull;
-    constexpr std::uint64_t kBlanks = 0x2020202020202020ull;
+    // lives only in memory, so only its spread matters, not its values. The zero padding of a
+    // short key's last step folds too, alike for every key of its length.
     std::uint64_t h = 0x9E3779B97F4A7C15ull ^ key.size();
     const auto step = [&h](std::uint64_t chunk) {
-        if constexpr (FoldControls) {
-            // Bytes below 32 (the three upper bits clear) count as the blank; the zero padding
-            // of a short key folds too, alike for every key of its length.
-            const std::uint64_t upper = chunk & 0xE0E0E0E0E0E0E0E0ull;
-            const std::uint64_t clear = ~(((upper & kLow7) + kLow7) | upper | kLow7) & kHigh;
-            const std::uint64_t bytes = (clear >> 7) * 0xFF;
-            chunk = (chunk & ~bytes) | (kBlanks & bytes);
-        }
-        h = (h ^ chunk) * 0x9FB21C651E98DF25ull;
+        h = (h ^ foldChunk<FoldControls>(chunk)) * 0x9FB21C651E98DF25ull;
         h ^= h >> 29;
     };
     const char* p = key.data();
@@ -72,20 +84,21 @@ std::uint64_t BasicKeyIndex<FoldControls>::hashOf(std::string_view key) noexcept
 
 template <bool FoldControls>
 std::uint64_t BasicKeyIndex<FoldControls>::packedOf(std::string_view key) noexcept {
-    std::uint64_t packed = key.size();
     const std::size_t kept = key.size() <= kInlineBytes ? key.size() : 3;
-    for (std::size_t i = 0; i < kept; ++i)
-        packed |= std::uint64_t{keyByte<FoldControls>(key[i])} << (8 * (i + 1));
-    return packed;
+    if (kept == 0) return key.size();
+    return key.size() | foldedTail<FoldControls>(key.data(), kept) << 8;
 }
 
 template <bool FoldControls>
 bool BasicKeyIndex<FoldControls>::sameLongKey(const Slot& slot,
                                               std::string_view key) const noexcept {
+    // Eight bytes a step, the stored bytes folded already.
     const char* stored = keys_.data() + (slot.packed >> 32);
-    for (std::size_t i = 0; i < key.size(); ++i)
-        if (static_cast<unsigned char>(stored[i]) != keyByte<FoldControls>(key[i])) return false;
-    return true;
+    const char* p = key.data();
+    std::size_t left = key.size();
+    for (; left >= 8; left -= 8, p += 8, stored += 8)
+        if (load(stored, 8) != foldChunk<FoldControls>(load(p, 8))) return false;
+    return left == 0 || tailOf(stored, left) == foldedTail<FoldControls>(p, left);
 }
 
 template <bool FoldControls>

@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "base/byte_search.h"
 #include "base/datetime.h"
 #include "base/text.h"
 #include "core/counters.h"
@@ -123,6 +124,154 @@ void appendMapped(std::string& out, std::string_view text, const ByteMap& map) {
     for (const char c : text) *to++ = map[static_cast<unsigned char>(c)];
 }
 
+// How a body byte stands in the score's text beside the Words item's text. Bodies whose bytes
+// are all alike split into the same words in both; a joining byte ("@": "user@host" is one word
+// to the item, two to the score) is mended word by word; any other difference has the two texts
+// counted apart.
+enum WordByteKind : std::uint8_t {
+    kAlike = 0,    // the same letter in both, or a letter in neither
+    kJoins = 1,    // a letter to the item only
+    kDiffers = 2,  // a letter to the score only, or two different letters
+};
+using ByteKinds = std::array<std::uint8_t, 256>;
+
+const ByteKinds& wordByteKinds(bool koi8) {
+    const auto kindsOf = [](const ByteMap& words, const ByteMap& score) {
+        ByteKinds kinds{};
+        for (std::size_t i = 0; i < kinds.size(); ++i) {
+            const auto w = static_cast<unsigned char>(words[i]);
+            const auto s = static_cast<unsigned char>(score[i]);
+            if (isWordLetter(w) && !isWordLetter(s))
+                kinds[i] = kJoins;
+            else if (isWordLetter(w) != isWordLetter(s) || (isWordLetter(w) && w != s))
+                kinds[i] = kDiffers;
+        }
+        return kinds;
+    };
+    static const ByteKinds kPlain = kindsOf(wordsTextMap(false), scoreTextMap(false));
+    static const ByteKinds kKoi8 = kindsOf(wordsTextMap(true), scoreTextMap(true));
+    return koi8 ? kKoi8 : kPlain;
+}
+
+// appendMapped that also gathers the kinds of the text's bytes (their bits ORed).
+std::uint8_t appendMappedNoting(std::string& out, std::string_view text, const ByteMap& map,
+                                const ByteKinds& kinds) {
+    const std::size_t at = out.size();
+    out.resize(at + text.size());
+    char* to = out.data() + at;
+    std::uint8_t seen = 0;
+    for (const char c : text) {
+        const auto code = static_cast<unsigned char>(c);
+        *to++ = map[code];
+        seen |= kinds[code];
+    }
+    return seen;
+}
+
+struct ScoreText {
+    std::size_t bodyFrom = 0;    // where the body's text begins
+    std::uint8_t bodyKinds = 0;  // the WordByteKind bits of the body's bytes
+};
+
+// The text a message is rated by: its Subject, a line break and its body, mapped as training
+// maps the body. `text` is cleared first.
+ScoreText makeScoreText(std::string& text, std::string_view subject, std::string_view body,
+                        bool koi8) {
+    const ByteMap& map = scoreTextMap(koi8);
+    text.clear();
+    text.reserve(subject.size() + 2 + body.size());
+    appendMapped(text, subject, map);
+    appendMapped(text, "\r\n", map);
+    ScoreText made;
+    made.bodyFrom = text.size();
+    made.bodyKinds = appendMappedNoting(text, body, map, wordByteKinds(koi8));
+    return made;
+}
+
+// Whether the tokenizer with this minimum takes a word of `length` letters.
+bool takesLength(std::size_t length, std::int32_t minWordLength) {
+    return static_cast<std::int64_t>(length) >= std::int64_t{minWordLength} - 1;
+}
+
+struct JoinedWords {
+    std::string_view body;       // as the host gave it
+    std::string_view scoreBody;  // the same mapped for the score (of the same length)
+    bool koi8 = false;
+    std::int32_t countedMin = 0;  // the minimum the score's text was counted with
+    std::int32_t itemMin = 0;     // the Words item's minimum
+    std::int32_t weight = 0;
+};
+
+// Where the body holds joining bytes, the item's words across them are listed into `joined`
+// (their keys written to `keys`, which is sized once so that the views stay put), and the
+// score's pieces of them are taken back out of the body's counts in `counted`.
+void separateJoinedWords(const JoinedWords& in, TextWords& counted, const WordCountRoom& room,
+                         std::string& keys, std::vector<TextWord>& joined) {
+    const ByteMap& itemMap = wordsTextMap(in.koi8);
+    const ByteKinds& kinds = wordByteKinds(in.koi8);
+    const auto itemLetter = [&](std::size_t i) {
+        return isWordLetter(
+            static_cast<unsigned char>(itemMap[static_cast<unsigned char>(in.body[i])]));
+    };
+    const auto scoreLetter = [&](std::size_t i) {
+        return isWordLetter(static_cast<unsigned char>(in.scoreBody[i]));
+    };
+    keys.clear();
+    keys.reserve(in.body.size());
+    joined.clear();
+    const std::size_t n = in.body.size();
+    for (std::size_t i = 0; i < n;) {
+        if (kinds[static_cast<unsigned char>(in.body[i])] != kJoins) {
+            ++i;
+            continue;
+        }
+        std::size_t start = i;
+        while (start > 0 && itemLetter(start - 1)) --start;
+        std::size_t end = i + 1;
+        while (end < n && itemLetter(end)) ++end;
+        for (std::size_t p = start; p < end;) {
+            if (!scoreLetter(p)) {
+                ++p;
+                continue;
+            }
+            std::size_t q = p;
+            while (q < end && scoreLetter(q)) ++q;
+            if (takesLength(q - p, in.countedMin)) {
+                const std::string_view piece =
+                    in.scoreBody.substr(p, std::min(q - p, kMaxKeyLength));
+                if (TextWord* word = findCountedWord(piece, counted, room)) {
+                    word->count = wrappingSubtract(word->count, 1);
+                    word->size = wrappingSubtract(word->size, in.weight);
+                }
+            }
+            p = q;
+        }
+        if (takesLength(end - start, in.itemMin)) {
+            const std::size_t at = keys.size();
+            const std::size_t length = std::min(end - start, kMaxKeyLength);
+            for (std::size_t k = start; k < start + length; ++k)
+                keys.push_back(itemMap[static_cast<unsigned char>(in.body[k])]);
+            const std::string_view key(keys.data() + at, length);
+            joined.push_back(TextWord{key, 1, in.weight, KeyIndex::hashOf(key)});
+        }
+        i = end;
+    }
+}
+
+const WordTrie* trainedTree(Plugin& plugin, Slot slot) {
+    const StatItem* item = statItem(plugin, slot);
+    return item != nullptr ? &item->store().tree() : nullptr;
+}
+
+// The words of `all` no shorter than the tokenizer's minimum would take them, into `kept`.
+std::span<const TextWord> wordsOfAtLeast(std::span<const TextWord> all, std::int32_t minWordLength,
+                                         std::vector<TextWord>& kept) {
+    kept.clear();
+    for (const TextWord& word : all)
+        if (takesLength(word.key.size(), minWordLength)) kept.push_back(word);
+    return kept;
+}
+
 std::string trimmed(std::string_view text) { return std::string(trimBlankOrControl(text)); }
 
 // Attachments' base64 and uuencoded lines are no words: what is counted and scored goes
@@ -191,6 +340,8 @@ struct MessageParts {
     std::string from;                    // the sender's address, "unknown" when there is none
     std::string to;                      // the recipient's address, "unknown" when there is none
     std::string reply;                   // the reply address, the sender's when there is none
+    // The rating counted the body's words for the Words item too (ScoreBuffers::bodyWords).
+    bool bodyWordsCounted = false;
 
     // The body without its encoded attachment lines: the words of the score and the items.
     std::string_view text() const { return encoded.textOf(body); }
@@ -278,12 +429,12 @@ private:
             if (buffer->capacity() > kKeptBufferBytes) std::string().swap(*buffer);
     }
 
-    void scoreMessage(const MessageParts& parts, std::int32_t& score) {
+    void scoreMessage(MessageParts& parts, std::int32_t& score) {
         if (!plugin_.settings.antispamActive) return;
         if (hooks_.probability)
             score = scoreOf(hooks_.probability(plugin_, parts.text(), parts.header));
         else if (hooks_.combiner == ScoreCombiner::Smoothed)
-            score = messageSpamScore(plugin_, parts.text(), parts.index(), buffers_.scoreText);
+            score = rateWords(parts);
         else
             score = scoreOf(
                 messageSpamProbability(plugin_, parts.text(), parts.header, hooks_.combiner));
@@ -297,6 +448,66 @@ private:
         std::string& line = buffers_.logLine;
         line.assign("&&& Spam score: ").append(decimal(score));
         log_.write(line);
+    }
+
+    // The score of the message's words. When the Words item would split the body into the same
+    // words, they are counted once for both: the item's words wait in bodyWords for their stage.
+    std::int32_t rateWords(MessageParts& parts) {
+        const mail::HeaderIndex& headers = parts.index();
+        const bool koi8 = saysKoi8(headers);
+        const ScoreText made =
+            makeScoreText(buffers_.scoreText, headers.headerValue("Subject:"), parts.text(), koi8);
+        const std::int32_t rateMin = plugin_.settings.spamMinWordLength;
+        const StatItem* item = statItem(plugin_, Slot::Words);
+        const std::int32_t itemMin = item != nullptr ? item->store().tree().minWordLength() : 0;
+        // Minimums below 2 take empty words, above the key length words longer than their keys:
+        // those counts stay apart.
+        const auto sharable = [](std::int32_t min) {
+            return min >= 2 && static_cast<std::size_t>(min) <= kMaxKeyLength;
+        };
+        bool shared = item != nullptr && (made.bodyKinds & kDiffers) == 0 && sharable(rateMin) &&
+                      sharable(itemMin);
+        TextWords& words = buffers_.messageWords;
+        const std::int32_t countedMin = std::min(rateMin, itemMin);
+        if (shared) {
+            countDistinctWords(buffers_.scoreText,
+                               {countedMin, parts.size, kScratchKeyBytes, made.bodyFrom}, words,
+                               buffers_.wordRoom);
+            // The shorter words take budget the rating alone would have given to others.
+            shared = !words.full;
+        }
+        if (!shared)
+            countDistinctWords(buffers_.scoreText, {rateMin, 1, kScratchKeyBytes, 0}, words,
+                               buffers_.wordRoom);
+        std::span<const TextWord> rated = words.words;
+        if (shared) {
+            if (itemMin < rateMin) rated = wordsOfAtLeast(rated, rateMin, buffers_.ratedWords);
+            listBodyWords(parts, made, koi8, countedMin, itemMin);
+        }
+        return smoothedScore(trainedTree(plugin_, Slot::Spam), trainedTree(plugin_, Slot::NonSpam),
+                             rated);
+    }
+
+    // The Words item's words from the shared count: the body's counted words, mended where
+    // joining bytes make the item's words differ from the score's.
+    void listBodyWords(MessageParts& parts, const ScoreText& made, bool koi8,
+                       std::int32_t countedMin, std::int32_t itemMin) {
+        TextWords& words = buffers_.messageWords;
+        std::vector<TextWord>& joined = buffers_.joinedWords;
+        joined.clear();
+        if (made.bodyKinds & kJoins) {
+            const JoinedWords in{
+                parts.text(), std::string_view(buffers_.scoreText).substr(made.bodyFrom),
+                koi8,         countedMin,
+                itemMin,      parts.size};
+            separateJoinedWords(in, words, buffers_.wordRoom, buffers_.joinedKeys, joined);
+        }
+        std::vector<TextWord>& body = buffers_.bodyWords;
+        body.clear();
+        for (const TextWord& word : words.words)
+            if (word.count != 0 && takesLength(word.key.size(), itemMin)) body.push_back(word);
+        body.insert(body.end(), joined.begin(), joined.end());
+        parts.bodyWordsCounted = true;
     }
 
     const std::string& findLastHop(MessageParts& parts) {
@@ -334,15 +545,20 @@ private:
     void feedWords(MessageParts& parts) {
         std::string& words = buffers_.words;
         words.clear();
-        appendMapped(words, parts.text(), wordsTextMap(saysKoi8(parts.index())));
+        if (!parts.bodyWordsCounted)
+            appendMapped(words, parts.text(), wordsTextMap(saysKoi8(parts.index())));
         guardedStep(log_, "Can't add words!", [&] {
             if (StatItem* item = statItem(plugin_, Slot::Words)) {
                 std::string& line = buffers_.logLine;
+                // The item's text is the body's, byte for byte.
                 line.assign("Adding ")
-                    .append(decimal(static_cast<std::int64_t>(words.size())))
+                    .append(decimal(static_cast<std::int64_t>(parts.text().size())))
                     .append(" byte to mad");
                 log_.write(line);
-                item->addTextToTree(words, parts.size);
+                if (parts.bodyWordsCounted)
+                    item->addCountedWordsToTree(buffers_.bodyWords);
+                else
+                    item->addTextToTree(words, parts.size);
                 log_.write("Done");
             }
         });
@@ -523,11 +739,7 @@ void readHostItem(std::string& buffer, std::intptr_t context, HostDataCallback c
     const std::int32_t answer = callback(context, id, buffer.data(), length);
     const std::int32_t limit = answer >= 0 && answer <= length ? answer : length;
     if (copied != nullptr) *copied = limit;
-    const void* zero = std::memchr(buffer.data(), 0, static_cast<std::size_t>(limit));
-    const std::size_t size =
-        zero != nullptr ? static_cast<std::size_t>(static_cast<const char*>(zero) - buffer.data())
-                        : static_cast<std::size_t>(limit);
-    buffer.resize(size);
+    buffer.resize(findByte(std::string_view(buffer.data(), static_cast<std::size_t>(limit)), '\0'));
 }
 
 std::string readHostItem(std::intptr_t context, HostDataCallback callback, std::int32_t id,
@@ -600,19 +812,8 @@ namespace {
 // prepares the body, no shorter than training takes them. `text` holds what the words view.
 TextWords messageWords(const Plugin& plugin, std::string_view body,
                        const mail::HeaderIndex& headers, std::string& text) {
-    const std::string subject = headers.headerValue("Subject:");
-    const ByteMap& map = scoreTextMap(saysKoi8(headers));
-    text.clear();
-    text.reserve(subject.size() + 2 + body.size());
-    appendMapped(text, subject, map);
-    appendMapped(text, "\r\n", map);
-    appendMapped(text, body, map);
+    makeScoreText(text, headers.headerValue("Subject:"), body, saysKoi8(headers));
     return distinctWords(text, plugin.settings.spamMinWordLength, 1, kScratchKeyBytes);
-}
-
-const WordTrie* trainedTree(Plugin& plugin, Slot slot) {
-    const StatItem* item = statItem(plugin, slot);
-    return item != nullptr ? &item->store().tree() : nullptr;
 }
 
 }  // namespace

@@ -5,12 +5,14 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "core/own_objects.h"
 #include "core/ports/spam_filter.h"
 #include "mail/headers.h"
 #include "statistics/spam_entry.h"
 #include "statistics/spam_model.h"
+#include "statistics/text_words.h"
 
 namespace qbx {
 struct Plugin;
@@ -25,7 +27,15 @@ struct ScoreBuffers {
     std::string servers;    // the Received chain's servers, one a line
     std::string words;      // the body's text mapped for the Words item
     std::string scoreText;  // the Subject and body mapped for the rating
-    std::string header;     // the message's header block and body as the host gave them
+    // The rating's words, counted once for it and (when the Words item takes the same words)
+    // for that item too; kept from message to message with their counting room.
+    WordCountRoom wordRoom;
+    TextWords messageWords;
+    std::vector<TextWord> ratedWords;   // those long enough for the rating, when it wants fewer
+    std::vector<TextWord> bodyWords;    // the body's, counted for the Words item
+    std::vector<TextWord> joinedWords;  // the item's words the score splits ("user@host")
+    std::string joinedKeys;             // their keys
+    std::string header;                 // the message's header block and body as the host gave them
     std::string body;
     std::string hostItem;  // an address item before its address is taken out
     std::string logLine;   // a log line with a figure in it

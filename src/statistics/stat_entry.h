@@ -12,6 +12,14 @@
 
 namespace qbx::statistics {
 
+// Counts and byte sizes wrap at 32 bits, as the stored files have always kept them.
+inline std::int32_t wrappingAdd(std::int32_t a, std::int32_t b) {
+    return static_cast<std::int32_t>(static_cast<std::uint32_t>(a) + static_cast<std::uint32_t>(b));
+}
+inline std::int32_t wrappingSubtract(std::int32_t a, std::int32_t b) {
+    return static_cast<std::int32_t>(static_cast<std::uint32_t>(a) - static_cast<std::uint32_t>(b));
+}
+
 inline constexpr std::size_t kStatEntrySize = 136;
 inline constexpr std::size_t kMaxKeyLength = 80;
 

@@ -232,6 +232,11 @@ void StatItem::addTextToTree(std::string_view text, std::int32_t weight) {
     store_->markDirty();
 }
 
+void StatItem::addCountedWordsToTree(std::span<const TextWord> words) {
+    store_->tree().addCountedWords(words, plugin_.platform.clock->now());
+    store_->markDirty();
+}
+
 // ---- export -------------------------------------------------------------------------------------
 
 ExportResult StatItem::exportEntries(std::string_view expression, std::string_view templ,

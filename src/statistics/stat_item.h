@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -52,6 +53,8 @@ public:
                  std::int32_t weight);
     // The words of the text straight into the tree; marks the store changed so they are kept.
     void addTextToTree(std::string_view text, std::int32_t weight);
+    // The same for a text's words counted already (see WordTrie::addCountedWords).
+    void addCountedWordsToTree(std::span<const TextWord> words);
     std::int32_t frequency(std::string_view key) const { return store_->treeCount(key); }
     ExportResult exportEntries(std::string_view expression, std::string_view templ,
                                std::string_view separator);

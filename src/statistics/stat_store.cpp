@@ -22,10 +22,6 @@ namespace {
 constexpr std::size_t kMaxFileBytes = kMaxStatFileBytes;
 constexpr std::uint64_t kMaxInflatedBytes = kMaxStatInflatedBytes;
 
-std::int32_t wrappingAdd(std::int32_t a, std::int32_t b) {
-    return static_cast<std::int32_t>(static_cast<std::uint32_t>(a) + static_cast<std::uint32_t>(b));
-}
-
 std::int32_t clampedInt32(std::size_t value) {
     return static_cast<std::int32_t>(std::min<std::size_t>(
         value, static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max())));

@@ -24,9 +24,31 @@ struct TextWords {
     bool full = false;            // keys were left out to stay within the byte budget
 };
 
-// The words as WordTrie::addText splits them, each key once, each with its hash. New keys stop
-// being taken once their bytes would pass `keyByteBudget` (a trie of the text would never need more
-// nodes).
+// Room for counting kept from text to text: once it has grown to what mail needs, counting a
+// message's words allocates nothing.
+struct WordCountRoom {
+    std::vector<std::uint64_t> slots;
+};
+
+struct WordCountOptions {
+    std::int32_t minWordLength = 0;
+    std::int32_t weight = 1;
+    std::size_t keyByteBudget = 0;
+    // Words that begin before this offset are listed but not counted (count and size 0): a
+    // Subject rated with the body whose words alone are counted into an item.
+    std::size_t countFrom = 0;
+};
+
+// The words as WordTrie::addText splits them, each key once, each with its hash, into `out`
+// (its list cleared first). New keys stop being taken once their bytes would pass the key
+// byte budget (a trie of the text would never need more nodes).
+void countDistinctWords(std::string_view text, const WordCountOptions& options, TextWords& out,
+                        WordCountRoom& room);
+
+// The listed word with this key (the first 80 characters of a word), as the last count into
+// `words` with `room` filed it; null when it is not listed.
+TextWord* findCountedWord(std::string_view key, TextWords& words, const WordCountRoom& room);
+
 TextWords distinctWords(std::string_view text, std::int32_t minWordLength, std::int32_t weight,
                         std::size_t keyByteBudget);
 

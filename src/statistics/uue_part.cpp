@@ -4,6 +4,7 @@
 #include <cstring>
 #include <limits>
 
+#include "base/byte_search.h"
 #include "base/text.h"
 #include "base/uu_codec.h"
 
@@ -67,11 +68,7 @@ bool isUuePart(std::string_view text) {
     // A line starts at the text's start and after every CR or LF; the position after the CR of
     // a CR LF holds the LF, which no "section" line begins with, so testing there is harmless.
     if (beginsWithSection(text)) return true;
-    const auto next = [text](char c, std::size_t from) {
-        const void* at = std::memchr(text.data() + from, c, text.size() - from);
-        return at != nullptr ? static_cast<std::size_t>(static_cast<const char*>(at) - text.data())
-                             : text.size();
-    };
+    const auto next = [text](char c, std::size_t from) { return findByte(text, c, from); };
     std::size_t lf = next('\n', 0);
     std::size_t cr = next('\r', 0);
     while (lf < text.size() || cr < text.size()) {

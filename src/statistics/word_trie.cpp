@@ -41,10 +41,6 @@ std::uint32_t capacityOf(std::size_t sizeClass) {
 std::uint8_t labelOf(std::uint32_t link) { return static_cast<std::uint8_t>(link & 0xFFu); }
 std::uint32_t targetOf(std::uint32_t link) { return link >> 8; }
 
-std::int32_t wrappingAdd(std::int32_t a, std::int32_t b) {
-    return static_cast<std::int32_t>(static_cast<std::uint32_t>(a) + static_cast<std::uint32_t>(b));
-}
-
 }  // namespace
 
 WordTrie::WordTrie(double now, std::size_t nodeBudget, WordTrieHooks hooks)
@@ -221,7 +217,7 @@ std::uint32_t WordTrie::enter(std::string_view key, std::uint64_t hash, double n
 }
 
 bool WordTrie::countWord(std::string_view word, std::uint64_t hash, std::int32_t weight, double now,
-                         std::uint32_t filedNode, bool lettersOnly) {
+                         std::uint32_t filedNode, bool lettersOnly, std::int32_t times) {
     std::uint32_t index = filedNode;
     if (index == KeyIndex::kAbsent) {
         index = enter(word, hash, now);
@@ -233,7 +229,7 @@ bool WordTrie::countWord(std::string_view word, std::uint64_t hash, std::int32_t
     }
     Node& n = node(index);
     n.size = wrappingAdd(n.size, weight);
-    setCount(index, wrappingAdd(n.count, 1));
+    setCount(index, wrappingAdd(n.count, times));
     return true;
 }
 
@@ -294,17 +290,54 @@ bool WordTrie::addText(std::string_view text, std::int32_t weight, double now) n
         while (waiting > 0) countNext();
     } catch (...) {
         addTextBusy_ = false;
-        try {
-            if (hooks_.log)
-                hooks_.log("@@@ Can't add word [" + std::string(word.substr(0, kMaxLoggedWord)) +
-                           "]");
-            if (hooks_.pumpMessages) hooks_.pumpMessages();
-        } catch (...) {
-        }
+        reportAddFailure(word);
         return false;
     }
     addTextBusy_ = false;
     return true;
+}
+
+bool WordTrie::addCountedWords(std::span<const TextWord> words, double now) noexcept {
+    if (addTextBusy_) return false;
+    addTextBusy_ = true;
+    std::string_view word;
+    try {
+        // In batches, as countsOf: the index slots of a batch are fetched together, then the
+        // nodes of the known words, then each word is counted in turn, in the list's order.
+        constexpr std::size_t kBatch = 16;
+        std::array<std::uint32_t, kBatch> nodes{};
+        for (std::size_t base = 0; base < words.size(); base += kBatch) {
+            const std::size_t n = std::min(kBatch, words.size() - base);
+            for (std::size_t i = 0; i < n; ++i) index_.prefetch(words[base + i].hash);
+            for (std::size_t i = 0; i < n; ++i) {
+                const TextWord& w = words[base + i];
+                nodes[i] = w.key.empty() ? KeyIndex::kAbsent : index_.find(w.key, w.hash);
+                if (nodes[i] != KeyIndex::kAbsent) prefetchNode(nodes[i]);
+            }
+            for (std::size_t i = 0; i < n; ++i) {
+                const TextWord& w = words[base + i];
+                word = w.key;
+                // Keys are distinct: none is filed by another of the batch. A refused key is
+                // no failure.
+                countWord(w.key, w.hash, w.size, now, nodes[i], true, w.count);
+            }
+        }
+    } catch (...) {
+        addTextBusy_ = false;
+        reportAddFailure(word);
+        return false;
+    }
+    addTextBusy_ = false;
+    return true;
+}
+
+void WordTrie::reportAddFailure(std::string_view word) noexcept {
+    try {
+        if (hooks_.log)
+            hooks_.log("@@@ Can't add word [" + std::string(word.substr(0, kMaxLoggedWord)) + "]");
+        if (hooks_.pumpMessages) hooks_.pumpMessages();
+    } catch (...) {
+    }
 }
 
 bool WordTrie::mergeRecord(const StatEntry& record, double now) noexcept {

@@ -44,9 +44,22 @@ inline bool isWordLetter(unsigned char c) { return kWordLetters[c]; }
 // empty words between neighbouring separators too).
 template <typename Visit>
 void forEachWord(std::string_view text, std::int32_t minWordLength, Visit&& visit) {
+    const auto shortest = static_cast<std::size_t>(minWordLength > 0 ? minWordLength : 0);
+    if (shortest >= 2) {
+        // No empty words: a run of separators, then a run of letters, a tight loop each.
+        const char* p = text.data();
+        const char* const end = p + text.size();
+        for (;;) {
+            while (p != end && !isWordLetter(static_cast<unsigned char>(*p))) ++p;
+            if (p == end) return;
+            const char* const start = p;
+            while (p != end && isWordLetter(static_cast<unsigned char>(*p))) ++p;
+            const auto length = static_cast<std::size_t>(p - start);
+            if (length + 1 >= shortest) visit(std::string_view(start, length));
+        }
+    }
     // Positions 1..n of the text framed by one blank on each side, without copying it.
     const std::size_t framed = text.size() + 2;
-    const auto shortest = static_cast<std::size_t>(minWordLength > 0 ? minWordLength : 0);
     std::size_t start = 1;
     for (std::size_t i = 1; i <= framed; ++i) {
         const bool edge = i == 1 || i == framed;
@@ -87,6 +100,10 @@ public:
     // minimum word length minus one. False when a failure ended the text early ("@@@ Can't add
     // word [...]" logged, messages pumped); also false for a nested call, which does nothing.
     bool addText(std::string_view text, std::int32_t weight, double now) noexcept;
+    // The same for a text's words counted already (distinct keys of letters, each with its
+    // count, its summed weights and its hash): each adds its count and size at once, in the
+    // order given, which leaves the trie as addText of the text would. Failures as addText.
+    bool addCountedWords(std::span<const TextWord> words, double now) noexcept;
 
     // Adds a stored record under its key: a negative size counts as 0 (byte totals may pass
     // 10^8 legitimately); size and count added, the earlier cdate and the later mdate kept, the
@@ -166,7 +183,10 @@ private:
     // filedNode: the word's node when the caller found it in the index already.
     // lettersOnly: the word is the tokenizer's (letters only).
     bool countWord(std::string_view word, std::uint64_t hash, std::int32_t weight, double now,
-                   std::uint32_t filedNode = KeyIndex::kAbsent, bool lettersOnly = false);
+                   std::uint32_t filedNode = KeyIndex::kAbsent, bool lettersOnly = false,
+                   std::int32_t times = 1);
+    // What a failure inside addText or addCountedWords leaves: the log line and the pump.
+    void reportAddFailure(std::string_view word) noexcept;
     void noteBudget() noexcept;
     // Sets a node's count and keeps countTotal_ in step with it.
     void setCount(std::uint32_t index, std::int32_t count) noexcept;

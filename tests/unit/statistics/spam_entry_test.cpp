@@ -9,6 +9,7 @@
 #include <limits>
 #include <map>
 #include <memory>
+#include <random>
 #include <set>
 #include <stdexcept>
 #include <string>
@@ -20,6 +21,7 @@
 #include "statistics/spam_entry.h"
 #include "statistics/spam_filter.h"
 #include "statistics/stat_item.h"
+#include "statistics/word_trie.h"
 #include "support/encoded_samples.h"
 #include "support/fakes.h"
 
@@ -342,6 +344,60 @@ TEST_F(SpamEntry, Koi8ContentTypeConvertsTheBodyOnlyWhenTheHeaderSaysSo) {
     EXPECT_EQ(count(Slot::Words, toLower1251(koi8Privet)), 1);
 }
 
+// The score and the Words item share one count of the message's words where they can: whatever
+// the text (joined words such as "user@host", Cyrillic letters the score reads as Latin ones,
+// words past 80 letters, short words only the item takes, a Subject only the score reads, any
+// minimum word length), the item ends as counting its own text would leave it and the score is
+// the rating's own.
+TEST_F(SpamEntry, ScoringCountsTheWordsItemAsItsOwnTextWould) {
+    enable({Slot::Words, Slot::Spam, Slot::NonSpam});
+    const std::string vocabulary[] = {"mail",    "user",      "host",         "cheap", "pills",
+                                      "meeting", "user@host", "\xEA\xEE\xF2", "koti",  "abc"};
+    for (int i = 0; i < 12; ++i) {
+        for (std::size_t w = 0; w < std::size(vocabulary); ++w) {
+            WordTrie& side =
+                statItem(plugin, w % 2 == 0 ? Slot::Spam : Slot::NonSpam)->store().tree();
+            side.addWord(vocabulary[w], 1, 0);
+            if (w % 3 == 0) side.addWord(vocabulary[(w + 5) % std::size(vocabulary)], 1, 0);
+        }
+    }
+    static const std::string pieces[] = {
+        "ab",           "abc",  "Mail", "user", "@", "@@", "a@b",  "host",
+        "\xCA\xCE\xD2", "\xA8", " ",    ",",    "'", "\"", "\r\n", std::string(83, 'z'),
+        "Cheap",        "pills"};
+    std::mt19937 random(7);
+    WordTrie expected(0.0);
+    for (int round = 0; round < 300; ++round) {
+        const auto text = [&](int most) {
+            std::string t;
+            for (int n = static_cast<int>(random() % most); n > 0; --n)
+                t += pieces[random() % std::size(pieces)];
+            return t;
+        };
+        const std::string subject = text(6);
+        const std::string body = text(40);
+        const std::string header = "Subject: " + subject + "\r\n";
+        plugin.settings.spamMinWordLength = static_cast<std::uint16_t>(1 + random() % 7);
+        message.items[kItemHeader] = header;
+        message.items[kItemBody] = body;
+
+        const std::int32_t rated = messageSpamScore(plugin, body, header);
+        EXPECT_EQ(score(), rated) << "[" << subject << "] [" << body << "]";
+        std::string itemText = toLower1251(body);
+        std::replace(itemText.begin(), itemText.end(), '"', ' ');
+        std::replace(itemText.begin(), itemText.end(), '\'', ' ');
+        expected.addText(itemText, 300, 0.0);
+        std::vector<std::tuple<std::string, std::int32_t, std::int32_t>> want, got;
+        expected.forEachEntry(
+            [&](const StatEntry& e) { want.emplace_back(e.key, e.count, e.size); });
+        statItem(plugin, Slot::Words)->store().tree().forEachEntry([&](const StatEntry& e) {
+            got.emplace_back(e.key, e.count, e.size);
+        });
+        ASSERT_EQ(got, want) << "[" << subject << "] [" << body << "] min "
+                             << plugin.settings.spamMinWordLength;
+    }
+}
+
 // The Words item takes the body lower-cased with its quotes blanked ("@" stays a letter); the
 // score's words are the normalised ones, where "@" and the apostrophe split words and Cyrillic
 // letters become their Latin look-alikes.
@@ -374,14 +430,14 @@ TEST_F(SpamEntry, TheWordsItemAndTheScoreSplitTheBodyEachTheirWay) {
 
     // The scoring's kept buffer: nothing of the message before is rated with the next one.
     std::string text = "mail mail mail";
-    for (const auto& [body, header, expected] :
+    for (const auto& [messageBody, header, expected] :
          {std::tuple<std::string, std::string, std::int32_t>{"user@mail and more words", "", 63},
           {"usermail", "", -1},
           {"", cp1251, 9},
           {"", koi8, -1},
           {"", koi8 + saysKoi8, 9}}) {
-        EXPECT_EQ(messageSpamScore(plugin, body, mail::HeaderIndex(header), text), expected)
-            << body << header;
+        EXPECT_EQ(messageSpamScore(plugin, messageBody, mail::HeaderIndex(header), text), expected)
+            << messageBody << header;
     }
 }
 

@@ -1,0 +1,42 @@
+// Finding one byte in a text, eight bytes a step. The C runtime's memchr is a vector search on
+// some systems and a plain byte loop on others (the Windows runtime as Wine provides it); mail
+// is searched line by line for every message, so the search is our own and alike everywhere.
+#pragma once
+
+#include <bit>
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <string_view>
+
+namespace qbx {
+
+static_assert(std::endian::native == std::endian::little, "the search reads bytes low first");
+
+// The first `c` in [p, end), or end.
+inline const char* findByte(const char* p, const char* end, char c) noexcept {
+    constexpr std::uint64_t kOnes = 0x0101010101010101ull;
+    constexpr std::uint64_t kHighs = 0x8080808080808080ull;
+    const std::uint64_t pattern = kOnes * static_cast<unsigned char>(c);
+    while (end - p >= 8) {
+        std::uint64_t chunk;
+        std::memcpy(&chunk, p, 8);
+        const std::uint64_t x = chunk ^ pattern;
+        // The lowest byte that is zero sets its high bit here (bytes above it may too).
+        const std::uint64_t zeros = (x - kOnes) & ~x & kHighs;
+        if (zeros != 0) return p + (std::countr_zero(zeros) >> 3);
+        p += 8;
+    }
+    for (; p != end; ++p)
+        if (*p == c) return p;
+    return end;
+}
+
+// The position of the first `c` at or after `from`, or text.size().
+inline std::size_t findByte(std::string_view text, char c, std::size_t from = 0) noexcept {
+    if (from >= text.size()) return text.size();
+    const char* end = text.data() + text.size();
+    return static_cast<std::size_t>(findByte(text.data() + from, end, c) - text.data());
+}
+
+}  // namespace qbx
