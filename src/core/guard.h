@@ -3,30 +3,14 @@
 // catches everything, logs it in the module's style and returns the neutral value.
 #pragma once
 
-#include <cfenv>
 #include <exception>
 #include <string>
 #include <string_view>
 
+#include "base/fp_env.h"
 #include "core/log.h"
 
 namespace qbx {
-
-// Restores the caller's floating-point environment (control word, MXCSR, flags) on scope exit
-// and runs the scope with every trap masked.
-class FpuShield {
-public:
-    FpuShield() noexcept { saved_ = std::feholdexcept(&env_) == 0; }
-    ~FpuShield() {
-        if (saved_) std::fesetenv(&env_);
-    }
-    FpuShield(const FpuShield&) = delete;
-    FpuShield& operator=(const FpuShield&) = delete;
-
-private:
-    std::fenv_t env_{};
-    bool saved_ = false;
-};
 
 // The exception's message ("unknown exception" for what is no std::exception).
 std::string describeException(std::exception_ptr error);
