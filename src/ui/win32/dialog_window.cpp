@@ -11,7 +11,6 @@
 #include <array>
 #include <cstdint>
 #include <cstdlib>
-#include <deque>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -50,6 +49,56 @@ bool isInput(K kind) {
            kind == K::DropDownList;
 }
 
+// The newest lines of a list, at most its limit, oldest first. They wait in a ring whose
+// strings keep their room from line to line: the log adds a dozen lines for every scored
+// message, and none of them should cost an allocation while the list is out of sight.
+class WaitingLines {
+public:
+    void add(std::string_view line, std::size_t limit) {
+        if (limit != limit_) keepNewest(limit);
+        if (limit_ == 0) return;
+        if (count_ < limit_) {
+            const std::size_t at = (first_ + count_) % limit_;
+            if (at == slots_.size()) slots_.emplace_back();
+            slots_[at].assign(line);
+            ++count_;
+        } else {
+            slots_[first_].assign(line);
+            first_ = (first_ + 1) % limit_;
+        }
+    }
+    template <typename Visit>
+    void forEach(Visit&& visit) const {
+        for (std::size_t i = 0; i < count_; ++i) visit(slots_[(first_ + i) % limit_]);
+    }
+    std::size_t size() const { return count_; }
+    std::size_t limit() const { return limit_; }
+    bool empty() const { return count_ == 0; }
+    void clear() {
+        first_ = 0;
+        count_ = 0;
+    }
+
+private:
+    // A new limit: the newest lines it allows, in order, from the ring's start.
+    void keepNewest(std::size_t limit) {
+        std::vector<std::string> kept;
+        const std::size_t keep = std::min(count_, limit);
+        kept.reserve(keep);
+        for (std::size_t i = count_ - keep; i < count_; ++i)
+            kept.push_back(std::move(slots_[(first_ + i) % limit_]));
+        slots_ = std::move(kept);
+        first_ = 0;
+        count_ = keep;
+        limit_ = limit;
+    }
+
+    std::vector<std::string> slots_;
+    std::size_t first_ = 0;
+    std::size_t count_ = 0;
+    std::size_t limit_ = 0;
+};
+
 struct Control {
     const ControlRow* row = nullptr;
     HWND window = nullptr;     // a roll-out's container, a radio group's group box
@@ -64,8 +113,7 @@ struct Control {
     bool expanded = false;
     // A list's lines added while it was out of sight, at most its limit, moved into it when it
     // is shown or read (mutable: reading the list moves them too).
-    mutable std::deque<std::string> pendingLines;
-    mutable std::size_t pendingLimit = 0;
+    mutable WaitingLines pendingLines;
 };
 
 // A disabled check box painted by us: the system's gray caption is drawn into a box measured
@@ -335,6 +383,9 @@ private:
         int column = 0;
     } editor_;
     std::vector<Control> controls_;
+    // By name, the first of a name: every caption, value and line is set through its name, and
+    // the log's lines alone come a dozen a message.
+    std::unordered_map<std::string_view, std::size_t> controlByName_;
     std::unordered_map<HWND, std::size_t> byWindow_;
     std::vector<std::size_t> tabPages_;  // the control of each tab, in tab order
     std::size_t activePage_ = 0;
@@ -498,6 +549,7 @@ void DialogWindow::createWindows() {
         controls_[i].items = defaultItems(rows[i]);
         controls_[i].itemEnabled.assign(controls_[i].items.size(), true);
         controls_[i].hidden = (rows[i].flags & kHidden) != 0;
+        controlByName_.emplace(rows[i].name, i);
         createControl(static_cast<int>(i));
     }
     rebuildTabs();
@@ -1674,15 +1726,13 @@ void DialogWindow::show() {
 // ---- DialogView ------------------------------------------------------------------------------
 
 Control* DialogWindow::find(std::string_view name) {
-    for (Control& c : controls_)
-        if (name == c.row->name) return &c;
-    return nullptr;
+    const auto it = controlByName_.find(name);
+    return it != controlByName_.end() ? &controls_[it->second] : nullptr;
 }
 
 const Control* DialogWindow::find(std::string_view name) const {
-    for (const Control& c : controls_)
-        if (name == c.row->name) return &c;
-    return nullptr;
+    const auto it = controlByName_.find(name);
+    return it != controlByName_.end() ? &controls_[it->second] : nullptr;
 }
 
 std::string DialogWindow::caption(std::string_view name) const {
@@ -1881,9 +1931,7 @@ void DialogWindow::appendLine(std::string_view name, std::string_view line, std:
     // sees: the log adds a line here for every line it writes, a scored message a dozen. The
     // lines wait, as many as the list keeps, until it is shown.
     if (!IsWindowVisible(c->window)) {
-        c->pendingLines.emplace_back(line);
-        c->pendingLimit = maxLines;
-        while (c->pendingLines.size() > maxLines) c->pendingLines.pop_front();
+        c->pendingLines.add(line, maxLines);
         return;
     }
     moveInPendingLines(*c);
@@ -1896,10 +1944,12 @@ void DialogWindow::appendLine(std::string_view name, std::string_view line, std:
 void DialogWindow::moveInPendingLines(const Control& c) {
     if (c.pendingLines.empty()) return;
     SendMessageW(c.window, WM_SETREDRAW, FALSE, 0);
-    if (c.pendingLines.size() >= c.pendingLimit) SendMessageW(c.window, LB_RESETCONTENT, 0, 0);
-    for (const std::string& line : c.pendingLines)
+    const std::size_t limit = c.pendingLines.limit();
+    if (c.pendingLines.size() >= limit) SendMessageW(c.window, LB_RESETCONTENT, 0, 0);
+    c.pendingLines.forEach([&](const std::string& line) {
         SendMessageW(c.window, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wideText(line).c_str()));
-    while (SendMessageW(c.window, LB_GETCOUNT, 0, 0) > static_cast<LRESULT>(c.pendingLimit))
+    });
+    while (SendMessageW(c.window, LB_GETCOUNT, 0, 0) > static_cast<LRESULT>(limit))
         SendMessageW(c.window, LB_DELETESTRING, 0, 0);
     c.pendingLines.clear();
     SendMessageW(c.window, WM_SETREDRAW, TRUE, 0);
