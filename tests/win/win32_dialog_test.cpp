@@ -3,9 +3,11 @@
 #include <windows.h>
 
 #include <commctrl.h>
-#include <richedit.h>
 #include <gtest/gtest.h>
+#include <richedit.h>
 
+#include <algorithm>
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -13,6 +15,7 @@
 #include "hosted/host_home.h"
 #include "hosted/scratch.h"
 #include "platform/platform.h"
+#include "ui/dialog/setup_form.h"
 #include "ui/win32/dialog_window.h"
 #include "window_walk.h"
 
@@ -294,6 +297,90 @@ TEST_F(Win32Dialog, TheTesterAndTheEditorAnswerThroughTheirControls) {
     EXPECT_EQ(format.crTextColor, RGB(128, 0, 128));
     EXPECT_FALSE(IsWindowEnabled(findComponent(form, "UpdateCh")));
     EXPECT_FALSE(IsWindowVisible(findComponent(form, "Revert")));
+    host.finalize();
+}
+
+std::vector<std::wstring> listLines(HWND list) {
+    std::vector<std::wstring> lines;
+    const LRESULT count = SendMessageW(list, LB_GETCOUNT, 0, 0);
+    for (LRESULT i = 0; i < count; ++i) {
+        const auto index = static_cast<WPARAM>(i);
+        std::wstring line(static_cast<std::size_t>(SendMessageW(list, LB_GETTEXTLEN, index, 0)),
+                          L'\0');
+        SendMessageW(list, LB_GETTEXT, index, reinterpret_cast<LPARAM>(line.data()));
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+// The debug list as its user reads it. The log's lines that come while it is out of sight wait,
+// as many as it keeps, and are there in order once its page shows; while it shows they go in at
+// once. A call of a name that is no macro writes one line of its own to the log.
+TEST_F(Win32Dialog, TheDebugListGetsTheLinesThatCameWhileItWasOutOfSight) {
+    const SettingForTheTest noSplash{"splashmode", "0"};
+    qbxhost::Host host(kModule);
+    host.initialize();
+    host.exports().setup();
+    pump();
+    const HWND form = findDialog();
+    ASSERT_NE(form, nullptr);
+    const HWND tabs = findComponent(form, "Tabs");
+    const HWND list = findComponent(form, "DebugBox");
+    ASSERT_TRUE(tabs && list);
+    const auto openTab = [&](int tab) {
+        TabCtrl_SetCurSel(tabs, tab);
+        NMHDR change{tabs, static_cast<UINT_PTR>(GetDlgCtrlID(tabs)),
+                     static_cast<UINT>(TCN_SELCHANGE)};
+        SendMessageW(form, WM_NOTIFY, change.idFrom, reinterpret_cast<LPARAM>(&change));
+    };
+    constexpr int kDebugTab = 4;
+    constexpr auto kKept = static_cast<int>(ui::kMaxDebugLines);
+    enum class Sight { Shown, OtherPage, DialogClosed };
+    const struct {
+        const char* what;
+        Sight sight;
+        int lines;
+    } cases[] = {
+        {"another page open", Sight::OtherPage, 3},
+        {"the page open", Sight::Shown, 2},
+        {"the dialog closed on the page", Sight::DialogClosed, 2},
+        {"more lines than the list keeps", Sight::OtherPage, kKept + 3},
+    };
+    int serial = 0;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        openTab(kDebugTab);
+        if (c.sight == Sight::OtherPage) openTab(0);
+        if (c.sight == Sight::DialogClosed) SendMessageW(form, WM_CLOSE, 0, 0);
+        const int before = static_cast<int>(SendMessageW(list, LB_GETCOUNT, 0, 0));
+        const int first = serial + 1;
+        for (int i = 0; i < c.lines; ++i) {
+            const std::string name = "QBXLINE" + std::to_string(++serial);
+            host.callMacro(host.data(), name, {});
+            if (c.sight == Sight::Shown) {
+                ASSERT_EQ(SendMessageW(list, LB_GETCOUNT, 0, 0), before + i + 1);
+            }
+        }
+        if (c.sight != Sight::Shown) {
+            EXPECT_EQ(SendMessageW(list, LB_GETCOUNT, 0, 0), before);  // nothing drawn unseen
+        }
+        if (c.sight == Sight::OtherPage) openTab(kDebugTab);
+        if (c.sight == Sight::DialogClosed) host.exports().setup();
+        ASSERT_TRUE(IsWindowVisible(list));
+
+        // What the list keeps of the lines before, then the new lines, the oldest dropped.
+        const std::vector<std::wstring> lines = listLines(list);
+        const int dropped = std::max(before + c.lines - kKept, 0);
+        ASSERT_EQ(static_cast<int>(lines.size()), std::min(before + c.lines, kKept));
+        for (int n = std::max(dropped - before, 0); n < c.lines; ++n) {
+            const std::wstring& line = lines[static_cast<std::size_t>(before - dropped + n)];
+            const std::wstring expected =
+                L": TBP_ExecMacro [%QBXLINE" + std::to_wstring(first + n) + L"]";
+            const std::size_t prefix = line.size() - std::min(line.size(), expected.size());
+            ASSERT_EQ(line.substr(prefix), expected) << n;
+        }
+    }
+    openTab(0);
     host.finalize();
 }
 

@@ -24,6 +24,20 @@ std::string_view stringArg(const Value& v, std::string& holder) {
     return holder;
 }
 
+bool forEachSetMember(const Value& v, unsigned limit, const std::function<void(unsigned)>& member,
+                      const std::function<void(const Value&)>& item) {
+    if (v.isSet()) {
+        for (unsigned n = 0; n < limit && n < 256; ++n)
+            if (v.setBox()->has(n)) member(n);
+        return true;
+    }
+    if (v.isArray()) {
+        for (const Value& each : v.arrayBox()->items) item(each);
+        return true;
+    }
+    return false;
+}
+
 DateTimeNames localeNames(const RuntimeServices& services) {
     return services.locale != nullptr ? services.locale->dateTimeNames() : englishDateTimeNames();
 }

@@ -1,5 +1,6 @@
 // String routines of Delphi's System and SysUtils units over code page 1251 bytes. Positions
 // out of range are clamped or ignored the way Delphi does, never read past the text.
+#include <algorithm>
 #include <charconv>
 #include <optional>
 #include <system_error>
@@ -53,16 +54,11 @@ Value stringReplace(Args a, CallContext& c, const RuntimeServices&) {
     // The flags come as Delphi's set [rfReplaceAll, rfIgnoreCase], as the list the compiler makes
     // of a bracketed argument, or as the sum of the constants that older scripts pass.
     std::int64_t flags = 0;
-    if (a.size() > 3) {
-        if (a[3].isSet()) {
-            for (const std::int64_t flag : {kReplaceAll, kIgnoreCase})
-                if (a[3].setBox()->has(static_cast<unsigned>(flag))) flags |= flag;
-        } else if (a[3].isArray()) {
-            for (const Value& item : a[3].arrayBox()->items) flags |= item.toInteger();
-        } else {
-            flags = a[3].toInteger();
-        }
-    }
+    if (a.size() > 3 &&
+        !forEachSetMember(
+            a[3], static_cast<unsigned>(kIgnoreCase) + 1, [&](unsigned flag) { flags |= flag; },
+            [&](const Value& item) { flags |= item.toInteger(); }))
+        flags = a[3].toInteger();
     if (from.empty()) return a[0].isString() ? a[0] : Value(std::string());
     const bool all = (flags & kReplaceAll) != 0;
     // Searching the folded copies keeps every position valid in the original: 1251 is one byte
@@ -103,6 +99,18 @@ Value intToHex(Args a, CallContext& c, const RuntimeServices&) {
 }
 
 }  // namespace
+
+std::string quotedText(std::string_view s, char quote, CallContext& c) {
+    const auto quotes = static_cast<std::size_t>(std::count(s.begin(), s.end(), quote));
+    c.checkLength(s.size() + quotes + 2);
+    std::string out(1, quote);
+    for (const char ch : s) {
+        out += ch;
+        if (ch == quote) out += quote;
+    }
+    out += quote;
+    return out;
+}
 
 std::optional<double> parseFloat(std::string_view raw, char separator) {
     const std::string_view trimmed = trimBlankOrControl(raw);
@@ -188,17 +196,7 @@ Value compareStr(Args a, CallContext&, const RuntimeServices&) {
 
 Value quotedStr(Args a, CallContext& c, const RuntimeServices&) {
     std::string h;
-    const std::string_view s = stringArg(a[0], h);
-    std::size_t quotes = 0;
-    for (const char ch : s) quotes += ch == '\'';
-    c.checkLength(s.size() + quotes + 2);
-    std::string out = "'";
-    for (const char ch : s) {
-        out += ch;
-        if (ch == '\'') out += '\'';
-    }
-    out += '\'';
-    return Value(std::move(out));
+    return Value(quotedText(stringArg(a[0], h), '\'', c));
 }
 
 Value stringOfChar(Args a, CallContext& c, const RuntimeServices&) {

@@ -79,16 +79,7 @@ Value ansiCompareStr(Args a, CallContext&, const RuntimeServices&) {
 Value ansiQuotedStr(Args a, CallContext& c, const RuntimeServices&) {
     std::string h;
     const std::string_view s = stringArg(a[0], h);
-    const char quote = charArg(a[1], c);
-    const auto quotes = static_cast<std::size_t>(std::count(s.begin(), s.end(), quote));
-    c.checkLength(s.size() + quotes + 2);
-    std::string out(1, quote);
-    for (const char ch : s) {
-        out += ch;
-        if (ch == quote) out += quote;
-    }
-    out += quote;
-    return Value(std::move(out));
+    return Value(quotedText(s, charArg(a[1], c), c));
 }
 
 Value lastDelimiter(Args a, CallContext&, const RuntimeServices&) {
@@ -185,19 +176,14 @@ Value wrapTextValue(Args a, CallContext& c, const RuntimeServices&) {
     if (a.size() != 4) c.fail("WrapText takes 1, 2 or 4 arguments");
     // The break characters are Delphi's set of chars: a set variable, or the bracketed list
     // written in the call ([' ', '-']), which reaches a routine as a list; a text is taken too.
-    if (a[2].isSet()) {
-        for (unsigned ch = 0; ch < 256; ++ch)
-            if (a[2].setBox()->has(ch)) h3 += static_cast<char>(ch);
-        return Value(wrapText(line, stringArg(a[1], h2), h3, a[3].toInteger(), c));
-    }
-    if (a[2].isArray()) {
-        for (const Value& item : a[2].arrayBox()->items) {
+    const bool asSet = forEachSetMember(
+        a[2], 256, [&](unsigned ch) { h3 += static_cast<char>(ch); },
+        [&](const Value& item) {
             std::string hi;
             h3 += stringArg(item, hi);
-        }
-        return Value(wrapText(line, stringArg(a[1], h2), h3, a[3].toInteger(), c));
-    }
-    return Value(wrapText(line, stringArg(a[1], h2), stringArg(a[2], h3), a[3].toInteger(), c));
+        });
+    const std::string_view breakChars = asSet ? std::string_view(h3) : stringArg(a[2], h3);
+    return Value(wrapText(line, stringArg(a[1], h2), breakChars, a[3].toInteger(), c));
 }
 
 // ---- StrUtils ---------------------------------------------------------------------------------

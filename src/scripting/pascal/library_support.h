@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <span>
 #include <string>
@@ -26,6 +27,14 @@ void addRows(Environment& environment, std::span<const Row> rows, const RuntimeS
 
 // The argument as text: strings as they are, Empty as ''; anything else is a type error.
 std::string_view stringArg(const Value& v, std::string& holder);
+// Delphi's set argument as a routine receives it: a set variable, or the list the compiler makes
+// of a bracketed argument ([rfReplaceAll, rfIgnoreCase], [' ', '-']). Calls member(n) for each
+// ordinal below `limit` that a set holds, item(v) for each item of a list as written. False for
+// any other value, which the routine reads in its older plain form (a sum of flags, a text).
+bool forEachSetMember(const Value& v, unsigned limit, const std::function<void(unsigned)>& member,
+                      const std::function<void(const Value&)>& item);
+// The text in the quote character, each quote in it doubled (QuotedStr, AnsiQuotedStr).
+std::string quotedText(std::string_view s, char quote, CallContext& c);
 // A floating result that must stay finite, as the interpreter's own arithmetic does.
 Value realResult(double d);
 // The service, or the script error that it is not available in this host.

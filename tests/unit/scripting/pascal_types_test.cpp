@@ -101,6 +101,11 @@ TEST(PascalTypes, OpenArraysAndTheirBounds) {
         {"StringReplace('aXbxc', 'x', '-', [rfReplaceAll, rfIgnoreCase]) + "
          "StringReplace('aXbxc', 'x', '-', [])",
          "a-b-caXb-c"},
+        // A set variable: its members past the two flags mean nothing.
+        {"var f: set of Byte; begin f := [rfReplaceAll, rfIgnoreCase];\n"
+         "Result := StringReplace('aXbxc', 'x', '-', f); f := [rfIgnoreCase, 5];\n"
+         "Result := Result + StringReplace('aXbxc', 'x', '-', f) end.",
+         "a-b-ca-bxc"},
         {"IntToStr(MaxIntValue([3, 9, 2])) + IntToStr(MinIntValue([3, -9])) + "
          "FloatToStr(MaxValue([1.5, 0])) + FloatToStr(Sum([1, 2.5])) + IntToStr(SumInt([4, 5])) + "
          "FloatToStr(Mean([1, 2]))",
