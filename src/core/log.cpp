@@ -331,11 +331,13 @@ void Log::open() noexcept {
         } catch (...) {
         }
         try {
+            // A session that ended without closing its log left zeros after its last line.
+            platform_.files->settleLogFile(current);
             platform_.files->renameFile(current, old);
         } catch (...) {
         }
         try {
-            file_ = platform_.files->createFile(current);
+            file_ = platform_.files->createLogFile(current);
         } catch (...) {
             file_.reset();
         }

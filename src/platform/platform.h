@@ -142,6 +142,16 @@ public:
     // Creates a file that does not exist yet and keeps it open for writing; nothing (and an
     // existing file left as it was) when the name is taken or the file cannot be made.
     virtual std::unique_ptr<OutputFile> createNewFile(const std::string& path) = 0;
+    // Creates or truncates a file written line by line whose every line must be the system's
+    // at once, so that it outlives our process (the log). Where the system offers it the file
+    // is written through a mapping, which costs no call into the system per line; its end then
+    // holds zeros after the last line until it is let go.
+    virtual std::unique_ptr<OutputFile> createLogFile(const std::string& path) {
+        return createFile(path);
+    }
+    // A log file whose process ended before settling it: the zeros after its last line are cut
+    // off. Any other file, and a missing one, are left as they are.
+    virtual void settleLogFile(const std::string& /*path*/) {}
     // The plain files (no folders) of the folder whose names end in the suffix (matched
     // without regard to case; an empty suffix matches every name), names only, sorted
     // bytewise; at most kMaxListedFiles of them. Empty when the folder is missing.

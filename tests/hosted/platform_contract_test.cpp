@@ -197,6 +197,46 @@ TEST_F(PlatformContract, LogFileStaysReadableAndRotatableWhileOpen) {
     EXPECT_FALSE(files_.deleteFile(at("log.old")));
 }
 
+// The log's own file, written through a mapping where the system offers one: a reader sees each
+// line at once (zeros may follow while the file is held); let go, the file is exactly its lines,
+// also past several mapping windows and after being renamed aside. The zeros a process that died
+// left after its lines are cut back; a file without them is left alone, a missing one not made.
+TEST_F(PlatformContract, LogFileIsExactOnceLetGoAndCutBackAfterADeath) {
+    spit(dir_ / "log", "previous run");
+    auto out = files_.createLogFile(at("log"));
+    ASSERT_NE(out, nullptr);
+    std::string expected;
+    for (int i = 0; expected.size() < 200'000; ++i) {
+        const std::string line = "[" + std::to_string(i) + "] a line of the log\r\n";
+        ASSERT_TRUE(out->write(line));
+        ASSERT_TRUE(out->flush());
+        expected += line;
+        if (i == 3) {
+            const std::string seen = files_.readFile(at("log"), 1u << 20).value_or("");
+            EXPECT_EQ(seen.substr(0, expected.size()), expected);
+            EXPECT_EQ(seen.find_first_not_of('\0', expected.size()), std::string::npos);
+        }
+    }
+    EXPECT_TRUE(files_.renameFile(at("log"), at("log.old")));
+    ASSERT_TRUE(out->write("last\r\n"));
+    expected += "last\r\n";
+    out.reset();
+    EXPECT_EQ(slurp(dir_ / "log.old"), expected);
+
+    const std::string withNul("a\0b\r\n", 5);
+    for (const auto& [name, content, settled] :
+         {std::tuple<std::string, std::string, std::string>{
+              "dead", withNul + std::string(5000, '\0'), withNul},
+          {"whole", withNul, withNul},
+          {"zeros", std::string(100, '\0'), ""}}) {
+        spit(dir_ / name, content);
+        files_.settleLogFile(at(name));
+        EXPECT_EQ(slurp(dir_ / name), settled) << name;
+    }
+    files_.settleLogFile(at("missing"));
+    EXPECT_FALSE(fs::exists(dir_ / "missing"));
+}
+
 // "var.dat" written and read back through the build's file services; what the variables table
 // makes of its entries is pinned over the fakes.
 TEST_F(PlatformContract, VariablesFileRoundTrips) {

@@ -1,6 +1,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <stdio.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -13,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/mapped_log.h"
 #include "platform/posix/posix_services.h"
 
 namespace qbx::posix {
@@ -83,6 +85,45 @@ public:
     bool flush() override { return true; }
 
 private:
+    int fd_;
+};
+
+class PosixMappedLog final : public MappedLogWriter {
+public:
+    explicit PosixMappedLog(int fd) : fd_(fd) {}
+    ~PosixMappedLog() override {
+        settle();
+        ::close(fd_);
+    }
+    PosixMappedLog(const PosixMappedLog&) = delete;
+    PosixMappedLog& operator=(const PosixMappedLog&) = delete;
+
+private:
+    char* mapWindow(std::uint64_t start) override {
+        // The window's blocks are taken now: a store into a mapped page the disk has no room
+        // for would kill the process.
+        const auto offset = static_cast<off_t>(start);
+        if (::posix_fallocate(fd_, offset, static_cast<off_t>(kWindowBytes)) != 0) return nullptr;
+        void* view = ::mmap(nullptr, kWindowBytes, PROT_READ | PROT_WRITE, MAP_SHARED, fd_, offset);
+        return view == MAP_FAILED ? nullptr : static_cast<char*>(view);
+    }
+    void unmapWindow(char* view) override { ::munmap(view, kWindowBytes); }
+    bool cutAt(std::uint64_t size) override {
+        return ::ftruncate(fd_, static_cast<off_t>(size)) == 0;
+    }
+    bool writeAt(std::uint64_t offset, std::string_view bytes) override {
+        while (!bytes.empty()) {
+            const ssize_t n = ::pwrite(fd_, bytes.data(), bytes.size(), static_cast<off_t>(offset));
+            if (n < 0) {
+                if (errno == EINTR) continue;
+                return false;
+            }
+            bytes.remove_prefix(static_cast<std::size_t>(n));
+            offset += static_cast<std::uint64_t>(n);
+        }
+        return true;
+    }
+
     int fd_;
 };
 
@@ -267,6 +308,48 @@ std::unique_ptr<OutputFile> PosixFileSystem::openForWriting(const std::string& p
 
 std::unique_ptr<OutputFile> PosixFileSystem::createFile(const std::string& path) {
     return openForWriting(path, O_TRUNC);
+}
+
+std::unique_ptr<OutputFile> PosixFileSystem::createLogFile(const std::string& path) {
+    const std::string native = toNativePath(path);
+    if (native.empty()) {
+        fail("unusable path");
+        return nullptr;
+    }
+    // Read access too: a shared mapping for writing needs it.
+    const int fd = ::open(native.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (fd < 0) {
+        fail(lastReason());
+        return nullptr;
+    }
+    try {
+        return std::make_unique<PosixMappedLog>(fd);
+    } catch (...) {
+        ::close(fd);
+        return nullptr;
+    }
+}
+
+void PosixFileSystem::settleLogFile(const std::string& path) {
+    const std::string native = toNativePath(path);
+    if (native.empty()) return;
+    const int fd = ::open(native.c_str(), O_RDWR | O_CLOEXEC | O_NOFOLLOW);
+    if (fd < 0) return;
+    struct stat st {};
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0) {
+        // The zeros are at most one window long.
+        const auto size = static_cast<std::uint64_t>(st.st_size);
+        const std::size_t tailBytes =
+            static_cast<std::size_t>(std::min<std::uint64_t>(size, MappedLogWriter::kWindowBytes));
+        std::string tail(tailBytes, '\0');
+        const ssize_t n =
+            ::pread(fd, tail.data(), tail.size(), static_cast<off_t>(size - tailBytes));
+        if (n == static_cast<ssize_t>(tail.size())) {
+            const std::uint64_t kept = sizeWithoutTrailingZeros(size, tail);
+            if (kept < size) ::ftruncate(fd, static_cast<off_t>(kept));
+        }
+    }
+    ::close(fd);
 }
 
 std::unique_ptr<OutputFile> PosixFileSystem::createNewFile(const std::string& path) {

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/mapped_log.h"
 #include "platform/win32/system_texts.h"
 #include "platform/win32/win32_services.h"
 
@@ -70,6 +71,52 @@ public:
 
 private:
     FileHandle file_;
+};
+
+class Win32MappedLog final : public MappedLogWriter {
+public:
+    explicit Win32MappedLog(HANDLE file) : file_(file) {}
+    ~Win32MappedLog() override { settle(); }
+    Win32MappedLog(const Win32MappedLog&) = delete;
+    Win32MappedLog& operator=(const Win32MappedLog&) = delete;
+
+private:
+    static DWORD high(std::uint64_t value) { return static_cast<DWORD>(value >> 32); }
+    static DWORD low(std::uint64_t value) { return static_cast<DWORD>(value & 0xFFFFFFFFu); }
+
+    char* mapWindow(std::uint64_t start) override {
+        // A mapping larger than the file grows the file to its size, and the room on the disk
+        // is taken then: a full disk refuses here, not when a line is copied.
+        const std::uint64_t end = start + kWindowBytes;
+        mapping_ =
+            CreateFileMappingA(file_.get(), nullptr, PAGE_READWRITE, high(end), low(end), nullptr);
+        if (mapping_ == nullptr) return nullptr;
+        void* view = MapViewOfFile(mapping_, FILE_MAP_WRITE, high(start), low(start), kWindowBytes);
+        if (view == nullptr) {
+            CloseHandle(mapping_);
+            mapping_ = nullptr;
+        }
+        return static_cast<char*>(view);
+    }
+    void unmapWindow(char* view) override {
+        UnmapViewOfFile(view);
+        if (mapping_ != nullptr) CloseHandle(mapping_);
+        mapping_ = nullptr;
+    }
+    bool cutAt(std::uint64_t size) override {
+        LARGE_INTEGER at;
+        at.QuadPart = static_cast<LONGLONG>(size);
+        return SetFilePointerEx(file_.get(), at, nullptr, FILE_BEGIN) && SetEndOfFile(file_.get());
+    }
+    bool writeAt(std::uint64_t offset, std::string_view bytes) override {
+        LARGE_INTEGER at;
+        at.QuadPart = static_cast<LONGLONG>(offset);
+        return SetFilePointerEx(file_.get(), at, nullptr, FILE_BEGIN) &&
+               writeAll(file_.get(), bytes);
+    }
+
+    FileHandle file_;
+    HANDLE mapping_ = nullptr;
 };
 
 }  // namespace
@@ -254,6 +301,52 @@ std::unique_ptr<OutputFile> Win32FileSystem::createFile(const std::string& path)
     // Others may read the file, and rename or delete it (the next load rotates the log),
     // while we hold it.
     return openForWriting(path, FILE_SHARE_READ | FILE_SHARE_DELETE, CREATE_ALWAYS);
+}
+
+std::unique_ptr<OutputFile> Win32FileSystem::createLogFile(const std::string& path) {
+    const auto p = usablePath(path);
+    if (!p) {
+        fail("unusable path");
+        return nullptr;
+    }
+    // Read access too, which a mapping for writing needs; shared as createFile shares.
+    const HANDLE handle =
+        CreateFileA(p->c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE,
+                    nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+        fail(lastReason());
+        return nullptr;
+    }
+    try {
+        return std::make_unique<Win32MappedLog>(handle);
+    } catch (...) {
+        CloseHandle(handle);
+        return nullptr;
+    }
+}
+
+void Win32FileSystem::settleLogFile(const std::string& path) {
+    const auto p = usablePath(path);
+    if (!p) return;
+    FileHandle file(CreateFileA(p->c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    LARGE_INTEGER size;
+    if (!file.valid() || !GetFileSizeEx(file.get(), &size) || size.QuadPart <= 0) return;
+    // The zeros are at most one window long.
+    const auto total = static_cast<std::uint64_t>(size.QuadPart);
+    const auto tailBytes =
+        static_cast<DWORD>(std::min<std::uint64_t>(total, MappedLogWriter::kWindowBytes));
+    std::string tail(tailBytes, '\0');
+    LARGE_INTEGER at;
+    at.QuadPart = static_cast<LONGLONG>(total - tailBytes);
+    DWORD read = 0;
+    if (!SetFilePointerEx(file.get(), at, nullptr, FILE_BEGIN) ||
+        !ReadFile(file.get(), tail.data(), tailBytes, &read, nullptr) || read != tailBytes)
+        return;
+    const std::uint64_t kept = sizeWithoutTrailingZeros(total, tail);
+    if (kept == total) return;
+    at.QuadPart = static_cast<LONGLONG>(kept);
+    if (SetFilePointerEx(file.get(), at, nullptr, FILE_BEGIN)) SetEndOfFile(file.get());
 }
 
 std::unique_ptr<OutputFile> Win32FileSystem::createNewFile(const std::string& path) {

@@ -33,6 +33,8 @@ public:
     bool renameFile(const std::string& from, const std::string& to) override;
     std::unique_ptr<OutputFile> createFile(const std::string& path) override;
     std::unique_ptr<OutputFile> createNewFile(const std::string& path) override;
+    std::unique_ptr<OutputFile> createLogFile(const std::string& path) override;
+    void settleLogFile(const std::string& path) override;
     std::vector<std::string> listFiles(const std::string& folder, std::string_view suffix) override;
 
 private:
