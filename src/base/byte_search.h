@@ -1,6 +1,7 @@
-// Finding one byte in a text, eight bytes a step. The C runtime's memchr is a vector search on
-// some systems and a plain byte loop on others (the Windows runtime as Wine provides it); mail
-// is searched line by line for every message, so the search is our own and alike everywhere.
+// Finding one byte in a text. The C runtime's memchr is a vector search on some systems and a
+// plain byte loop on others (the Windows runtime as Wine provides it); mail is searched line by
+// line for every message, so where the runtime's search is not known to be fast the search is
+// our own, eight bytes a step.
 #pragma once
 
 #include <bit>
@@ -15,6 +16,11 @@ static_assert(std::endian::native == std::endian::little, "the search reads byte
 
 // The first `c` in [p, end), or end.
 inline const char* findByte(const char* p, const char* end, char c) noexcept {
+#ifdef __GLIBC__
+    // The GNU C library's own search is a vector one: faster than ours.
+    const void* at = std::memchr(p, c, static_cast<std::size_t>(end - p));
+    return at != nullptr ? static_cast<const char*>(at) : end;
+#else
     constexpr std::uint64_t kOnes = 0x0101010101010101ull;
     constexpr std::uint64_t kHighs = 0x8080808080808080ull;
     const std::uint64_t pattern = kOnes * static_cast<unsigned char>(c);
@@ -30,6 +36,7 @@ inline const char* findByte(const char* p, const char* end, char c) noexcept {
     for (; p != end; ++p)
         if (*p == c) return p;
     return end;
+#endif
 }
 
 // The position of the first `c` at or after `from`, or text.size().

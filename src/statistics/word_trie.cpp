@@ -397,7 +397,7 @@ std::uint32_t WordTrie::locate(std::string_view key) const {
 }
 
 template <typename KeyOf, typename HashOf>
-void WordTrie::batchedCounts(std::size_t total, KeyOf keyOf, HashOf hashOf,
+void WordTrie::batchedCounts(std::size_t total, KeyOf keyOf, HashOf hashOf, bool lettersOnly,
                              std::span<std::int32_t> counts) const {
     constexpr std::size_t kBatch = 16;
     std::array<std::uint64_t, kBatch> hashes{};
@@ -415,7 +415,9 @@ void WordTrie::batchedCounts(std::size_t total, KeyOf keyOf, HashOf hashOf,
             if (nodes[i] != kNoNode) prefetchNode(nodes[i]);
         }
         for (std::size_t i = 0; i < n; ++i) {
-            const bool found = nodes[i] != kNoNode && isEntryFor(nodes[i], keyOf(base + i));
+            const bool found =
+                nodes[i] != kNoNode && (lettersOnly ? (node(nodes[i]).flags & kEntryFlag) != 0
+                                                    : isEntryFor(nodes[i], keyOf(base + i)));
             counts[base + i] = found ? node(nodes[i]).count : 0;
         }
     }
@@ -425,13 +427,13 @@ void WordTrie::countsOf(std::span<const std::string_view> keys,
                         std::span<std::int32_t> counts) const {
     batchedCounts(
         std::min(keys.size(), counts.size()), [&](std::size_t i) { return keys[i]; },
-        [&](std::size_t i) { return KeyIndex::hashOf(keys[i]); }, counts);
+        [&](std::size_t i) { return KeyIndex::hashOf(keys[i]); }, false, counts);
 }
 
 void WordTrie::countsOf(std::span<const TextWord> words, std::span<std::int32_t> counts) const {
     batchedCounts(
         std::min(words.size(), counts.size()), [&](std::size_t i) { return words[i].key; },
-        [&](std::size_t i) { return words[i].hash; }, counts);
+        [&](std::size_t i) { return words[i].hash; }, true, counts);
 }
 
 std::optional<StatEntry> WordTrie::find(std::string_view key) const {

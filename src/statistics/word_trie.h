@@ -118,7 +118,8 @@ public:
     // The counts of many keys (counts[i] for keys[i]); the lookups overlap their memory reads,
     // which makes a text's words several times cheaper to rate than one by one.
     void countsOf(std::span<const std::string_view> keys, std::span<std::int32_t> counts) const;
-    // The same for a text's words, whose hashes were worked out as they were counted.
+    // The same for a text's words (of letters only), whose hashes were worked out as they were
+    // counted.
     void countsOf(std::span<const TextWord> words, std::span<std::int32_t> counts) const;
 
     // Every entry in pre-order: a node before its children, children in code order 32..255.
@@ -190,9 +191,11 @@ private:
     void noteBudget() noexcept;
     // Sets a node's count and keeps countTotal_ in step with it.
     void setCount(std::uint32_t index, std::int32_t count) noexcept;
-    // The counts of `total` keys, key i given by keyOf(i) and its hash by hashOf(i).
+    // The counts of `total` keys, key i given by keyOf(i) and its hash by hashOf(i). Keys of
+    // letters only (the tokenizer's) hold no control character: a node filed under one is its
+    // entry when it is an entry at all.
     template <typename KeyOf, typename HashOf>
-    void batchedCounts(std::size_t total, KeyOf keyOf, HashOf hashOf,
+    void batchedCounts(std::size_t total, KeyOf keyOf, HashOf hashOf, bool lettersOnly,
                        std::span<std::int32_t> counts) const;
     template <typename Visit>
     void walk(std::uint32_t index, std::string& path, Visit& visit) const;
