@@ -68,6 +68,14 @@ protected:
     void TearDown() override {
         systemPlatform().registry->writeString("Software\\ZVX", "sLangFile", "english.zlf");
     }
+    // The module loaded and its settings dialog opened, as the mail client's command does.
+    static HWND openDialog(qbxhost::Host& host) {
+        host.initialize();
+        EXPECT_EQ(host.exports().setup(), 0);
+        pump();
+        return findDialog();
+    }
+
     const HostHome home_{"dialog-"};
     const std::string plugins = home_.string() + "/Plugins/";
 };
@@ -75,10 +83,7 @@ protected:
 TEST_F(Win32Dialog, ShowsItsPagesAndWritesWhatIsClicked) {
     systemPlatform().registry->writeString("Software\\ZVX", "splashmode", "0");
     qbxhost::Host host(kModule);
-    host.initialize();
-    EXPECT_EQ(host.exports().setup(), 0);
-    pump();
-    const HWND form = findDialog();
+    const HWND form = openDialog(host);
     ASSERT_NE(form, nullptr);
     EXPECT_TRUE(IsWindowVisible(form));
     EXPECT_EQ(text(form), L"Quilbex 2.4.1202 Summer edition (Build: 24.06.2005 1:49:41)");
@@ -136,10 +141,7 @@ TEST_F(Win32Dialog, ALanguageFileInTheInstallFolderSwitchesCaptions) {
     spit(plugins + "anders.zlf", "[CheckBoxes]\r\nShowSplash=Anders\r\n");
     systemPlatform().registry->writeString("Software\\ZVX", "sLangFile", "deutsch.zlf");
     qbxhost::Host host(kModule);
-    host.initialize();
-    host.exports().setup();
-    pump();
-    const HWND form = findDialog();
+    const HWND form = openDialog(host);
     ASSERT_NE(form, nullptr);
     EXPECT_EQ(text(findComponent(form, "ShowSplash")), L"Startbild &zeigen");
     EXPECT_EQ(text(GetWindow(findComponent(form, "JvRollout7"), GW_CHILD)), L"[+] Weiteres");
@@ -193,10 +195,7 @@ HWND cellEditor(HWND list) { return FindWindowExW(list, nullptr, L"Edit", nullpt
 TEST_F(Win32Dialog, TheRecipientGridEditsRecipientsTxt) {
     spit(plugins + "recipients.txt", "work=@work\\.com$\r\nplain@list\\.org\r\n");
     qbxhost::Host host(kModule);
-    host.initialize();
-    host.exports().setup();
-    pump();
-    const HWND form = findDialog();
+    const HWND form = openDialog(host);
     ASSERT_NE(form, nullptr);
     SendMessageW(GetWindow(findComponent(form, "JvRollout9"), GW_CHILD), BM_CLICK, 0, 0);
     pump();
@@ -265,10 +264,7 @@ TEST_F(Win32Dialog, TheRecipientGridEditsRecipientsTxt) {
 
 TEST_F(Win32Dialog, TheTesterAndTheEditorAnswerThroughTheirControls) {
     qbxhost::Host host(kModule);
-    host.initialize();
-    host.exports().setup();
-    pump();
-    const HWND form = findDialog();
+    const HWND form = openDialog(host);
     ASSERT_NE(form, nullptr);
     const HWND source = findComponent(form, "srctxt");
     const HWND pattern = findComponent(form, "Edit8");
@@ -319,10 +315,7 @@ std::vector<std::wstring> listLines(HWND list) {
 TEST_F(Win32Dialog, TheDebugListGetsTheLinesThatCameWhileItWasOutOfSight) {
     const SettingForTheTest noSplash{"splashmode", "0"};
     qbxhost::Host host(kModule);
-    host.initialize();
-    host.exports().setup();
-    pump();
-    const HWND form = findDialog();
+    const HWND form = openDialog(host);
     ASSERT_NE(form, nullptr);
     const HWND tabs = findComponent(form, "Tabs");
     const HWND list = findComponent(form, "DebugBox");

@@ -287,18 +287,21 @@ bool PosixFileSystem::renameFile(const std::string& from, const std::string& to)
 
 // Opens the file for writing with the open flags given; null (the reason recorded) when it
 // cannot.
-std::unique_ptr<OutputFile> PosixFileSystem::openForWriting(const std::string& path, int flags) {
+std::unique_ptr<OutputFile> PosixFileSystem::openForWriting(const std::string& path, int flags,
+                                                            bool mapped) {
     const std::string native = toNativePath(path);
     if (native.empty()) {
         fail("unusable path");
         return nullptr;
     }
-    const int fd = ::open(native.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | flags, 0666);
+    const int access = mapped ? O_RDWR : O_WRONLY;
+    const int fd = ::open(native.c_str(), access | O_CREAT | O_CLOEXEC | flags, 0666);
     if (fd < 0) {
         fail(lastReason());
         return nullptr;
     }
     try {
+        if (mapped) return std::make_unique<PosixMappedLog>(fd);
         return std::make_unique<PosixOutputFile>(fd);
     } catch (...) {
         ::close(fd);
@@ -311,23 +314,7 @@ std::unique_ptr<OutputFile> PosixFileSystem::createFile(const std::string& path)
 }
 
 std::unique_ptr<OutputFile> PosixFileSystem::createLogFile(const std::string& path) {
-    const std::string native = toNativePath(path);
-    if (native.empty()) {
-        fail("unusable path");
-        return nullptr;
-    }
-    // Read access too: a shared mapping for writing needs it.
-    const int fd = ::open(native.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (fd < 0) {
-        fail(lastReason());
-        return nullptr;
-    }
-    try {
-        return std::make_unique<PosixMappedLog>(fd);
-    } catch (...) {
-        ::close(fd);
-        return nullptr;
-    }
+    return openForWriting(path, O_TRUNC, true);
 }
 
 void PosixFileSystem::settleLogFile(const std::string& path) {

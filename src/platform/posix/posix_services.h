@@ -39,7 +39,9 @@ public:
     std::vector<std::string> listFiles(const std::string& folder, std::string_view suffix) override;
 
 private:
-    std::unique_ptr<OutputFile> openForWriting(const std::string& path, int flags);
+    // mapped: a log file written through a mapping (opened for reading too, which that needs).
+    std::unique_ptr<OutputFile> openForWriting(const std::string& path, int flags,
+                                               bool mapped = false);
 };
 
 // Values live in the INI file named by QBX_REGISTRY (default ~/.qbx/registry.ini): one

@@ -277,19 +277,22 @@ bool Win32FileSystem::renameFile(const std::string& from, const std::string& to)
 // Opens the file for writing as `disposition` says; null (the reason recorded) when it cannot.
 std::unique_ptr<OutputFile> Win32FileSystem::openForWriting(const std::string& path,
                                                             unsigned long share,
-                                                            unsigned long disposition) {
+                                                            unsigned long disposition,
+                                                            bool mapped) {
     const auto p = usablePath(path);
     if (!p) {
         fail("unusable path");
         return nullptr;
     }
-    const HANDLE handle = CreateFileA(p->c_str(), GENERIC_WRITE, share, nullptr, disposition,
+    const DWORD access = mapped ? GENERIC_READ | GENERIC_WRITE : GENERIC_WRITE;
+    const HANDLE handle = CreateFileA(p->c_str(), access, share, nullptr, disposition,
                                       FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
         fail(lastReason());
         return nullptr;
     }
     try {
+        if (mapped) return std::make_unique<Win32MappedLog>(handle);
         return std::make_unique<Win32OutputFile>(handle);
     } catch (...) {
         CloseHandle(handle);
@@ -304,25 +307,8 @@ std::unique_ptr<OutputFile> Win32FileSystem::createFile(const std::string& path)
 }
 
 std::unique_ptr<OutputFile> Win32FileSystem::createLogFile(const std::string& path) {
-    const auto p = usablePath(path);
-    if (!p) {
-        fail("unusable path");
-        return nullptr;
-    }
-    // Read access too, which a mapping for writing needs; shared as createFile shares.
-    const HANDLE handle =
-        CreateFileA(p->c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE,
-                    nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (handle == INVALID_HANDLE_VALUE) {
-        fail(lastReason());
-        return nullptr;
-    }
-    try {
-        return std::make_unique<Win32MappedLog>(handle);
-    } catch (...) {
-        CloseHandle(handle);
-        return nullptr;
-    }
+    // Shared as createFile shares it.
+    return openForWriting(path, FILE_SHARE_READ | FILE_SHARE_DELETE, CREATE_ALWAYS, true);
 }
 
 void Win32FileSystem::settleLogFile(const std::string& path) {

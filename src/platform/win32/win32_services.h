@@ -39,8 +39,9 @@ public:
 
 private:
     // share and disposition as CreateFile takes them (DWORDs).
+    // mapped: a log file written through a mapping (opened for reading too, which that needs).
     std::unique_ptr<OutputFile> openForWriting(const std::string& path, unsigned long share,
-                                               unsigned long disposition);
+                                               unsigned long disposition, bool mapped = false);
 };
 
 // The system's profile functions. A value that reading would change (blanks or matching quotes
