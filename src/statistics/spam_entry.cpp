@@ -424,9 +424,16 @@ private:
         }
         log_.write("End 7");
         // A rare huge message's room is not held for the rest of the session.
-        for (std::string* buffer :
-             {&buffers_.header, &buffers_.body, &buffers_.hostItem, &buffers_.scoreText})
+        for (std::string* buffer : {&buffers_.header, &buffers_.body, &buffers_.hostItem,
+                                    &buffers_.scoreText, &buffers_.joinedKeys})
             if (buffer->capacity() > kKeptBufferBytes) std::string().swap(*buffer);
+        for (std::vector<TextWord>* words : {&buffers_.messageWords.words, &buffers_.ratedWords,
+                                             &buffers_.bodyWords, &buffers_.joinedWords})
+            if (words->capacity() * sizeof(TextWord) > kKeptBufferBytes)
+                std::vector<TextWord>().swap(*words);
+        std::vector<std::uint64_t>& slots = buffers_.wordRoom.slots;
+        if (slots.capacity() * sizeof(std::uint64_t) > kKeptBufferBytes)
+            std::vector<std::uint64_t>().swap(slots);
     }
 
     void scoreMessage(MessageParts& parts, std::int32_t& score) {

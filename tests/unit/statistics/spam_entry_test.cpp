@@ -349,6 +349,29 @@ TEST_F(SpamEntry, Koi8ContentTypeConvertsTheBodyOnlyWhenTheHeaderSaysSo) {
 // words past 80 letters, short words only the item takes, a Subject only the score reads, any
 // minimum word length), the item ends as counting its own text would leave it and the score is
 // the rating's own.
+// A huge message's words (joined ones among them) are counted in the scoring's kept buffers,
+// which give their room back afterwards instead of holding it for the session.
+TEST_F(SpamEntry, AHugeMessageLeavesNoHugeBuffersBehind) {
+    enable({Slot::Words, Slot::Spam, Slot::NonSpam});
+    std::string body;
+    for (int i = 0; body.size() < (std::size_t{3} << 20); ++i) {
+        std::string word;
+        for (int n = i; n > 0 || word.empty(); n /= 26) word += static_cast<char>('a' + n % 26);
+        body += word + (i % 2 == 0 ? "@" : " \r\n");
+    }
+    message.items[kItemBody] = body;
+    message.items[kItemRawMessage] = body;
+    EXPECT_EQ(score(), -1);  // nothing trained: no word says anything
+    EXPECT_GT(statItem(plugin, Slot::Words)->store().tree().countWords(), 100'000u);
+    const ScoreBuffers& kept = filter().buffers;
+    EXPECT_LE(kept.joinedKeys.capacity(), std::size_t{1} << 20);
+    EXPECT_LE(kept.scoreText.capacity(), std::size_t{1} << 20);
+    for (const std::vector<TextWord>* words :
+         {&kept.messageWords.words, &kept.ratedWords, &kept.bodyWords, &kept.joinedWords})
+        EXPECT_LE(words->capacity() * sizeof(TextWord), std::size_t{1} << 20);
+    EXPECT_LE(kept.wordRoom.slots.capacity() * sizeof(std::uint64_t), std::size_t{1} << 20);
+}
+
 TEST_F(SpamEntry, ScoringCountsTheWordsItemAsItsOwnTextWould) {
     enable({Slot::Words, Slot::Spam, Slot::NonSpam});
     const std::string vocabulary[] = {"mail",    "user",      "host",         "cheap", "pills",
