@@ -827,13 +827,8 @@ TextWords messageWords(const Plugin& plugin, std::string_view body,
 
 std::int32_t messageSpamScore(Plugin& plugin, std::string_view body,
                               const mail::HeaderIndex& headers) {
-    std::string text;
-    return messageSpamScore(plugin, body, headers, text);
-}
-
-std::int32_t messageSpamScore(Plugin& plugin, std::string_view body,
-                              const mail::HeaderIndex& headers, std::string& text) {
     if (!plugin.settings.antispamActive) return -1;
+    std::string text;
     const TextWords words = messageWords(plugin, body, headers, text);
     return smoothedScore(trainedTree(plugin, Slot::Spam), trainedTree(plugin, Slot::NonSpam),
                          words.words);

@@ -97,8 +97,5 @@ std::int32_t messageSpamScore(Plugin& plugin, std::string_view body, std::string
 // The same with the header block's lines split already.
 std::int32_t messageSpamScore(Plugin& plugin, std::string_view body,
                               const mail::HeaderIndex& headers);
-// The same with the caller's buffer for the mapped text, whose room is reused.
-std::int32_t messageSpamScore(Plugin& plugin, std::string_view body,
-                              const mail::HeaderIndex& headers, std::string& text);
 
 }  // namespace qbx::statistics

@@ -317,8 +317,8 @@ bool WordTrie::addCountedWords(std::span<const TextWord> words, double now) noex
             for (std::size_t i = 0; i < n; ++i) {
                 const TextWord& w = words[base + i];
                 word = w.key;
-                // Keys are distinct: none is filed by another of the batch. A refused key is
-                // no failure.
+                // A key new to the trie and listed twice in the batch was found by neither
+                // lookup; the second is found when counted. A refused key is no failure.
                 countWord(w.key, w.hash, w.size, now, nodes[i], true, w.count);
             }
         }

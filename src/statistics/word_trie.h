@@ -100,9 +100,10 @@ public:
     // minimum word length minus one. False when a failure ended the text early ("@@@ Can't add
     // word [...]" logged, messages pumped); also false for a nested call, which does nothing.
     bool addText(std::string_view text, std::int32_t weight, double now) noexcept;
-    // The same for a text's words counted already (distinct keys of letters, each with its
-    // count, its summed weights and its hash): each adds its count and size at once, in the
-    // order given, which leaves the trie as addText of the text would. Failures as addText.
+    // The same for a text's words counted already (keys of letters, each with its count, its
+    // summed weights and its hash; a key may come more than once): each adds its count and
+    // size at once, in the order given, which leaves the trie as addText of the text would.
+    // Failures as addText.
     bool addCountedWords(std::span<const TextWord> words, double now) noexcept;
 
     // Adds a stored record under its key: a negative size counts as 0 (byte totals may pass
