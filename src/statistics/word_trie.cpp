@@ -70,6 +70,7 @@ std::uint32_t WordTrie::newNode(double now) {
 std::uint32_t WordTrie::child(std::uint32_t parent, std::uint8_t label) const {
     const Node& n = node(parent);
     if (n.childCount == 0) return kNoNode;
+    if (n.childCount == 1) return labelOf(n.children) == label ? targetOf(n.children) : kNoNode;
     if (n.childCount > kMaxSortedChildren) {
         const std::uint32_t link = links_[n.children + label - 32u];
         return link == 0 ? kNoNode : targetOf(link);
@@ -111,7 +112,16 @@ std::uint32_t WordTrie::addChild(std::uint32_t parent, std::uint8_t label, doubl
     const std::size_t oldClass = sizeClassOf(count);
     const std::size_t newClass = sizeClassOf(count + 1);
 
-    if (newClass == kDenseClass) {
+    if (count == 0) {
+        node(parent).children = link;  // an only child's link stands in the node itself
+    } else if (count == 1) {
+        const std::uint32_t offset = allocateBlock(newClass);
+        const std::uint32_t only = node(parent).children;
+        const bool before = label < labelOf(only);
+        links_[offset] = before ? link : only;
+        links_[offset + 1] = before ? only : link;
+        node(parent).children = offset;
+    } else if (newClass == kDenseClass) {
         std::uint32_t offset = oldOffset;
         if (oldClass != kDenseClass) {
             offset = allocateBlock(kDenseClass);
@@ -126,12 +136,12 @@ std::uint32_t WordTrie::addChild(std::uint32_t parent, std::uint8_t label, doubl
     } else {
         std::uint32_t position = 0;
         while (position < count && labelOf(links_[oldOffset + position]) < label) ++position;
-        if (count == 0 || oldClass != newClass) {
+        if (oldClass != newClass) {
             const std::uint32_t offset = allocateBlock(newClass);
             std::copy_n(links_.begin() + oldOffset, position, links_.begin() + offset);
             std::copy_n(links_.begin() + oldOffset + position, count - position,
                         links_.begin() + offset + position + 1);
-            if (count != 0) releaseBlock(oldOffset, oldClass);
+            releaseBlock(oldOffset, oldClass);
             links_[offset + position] = link;
             node(parent).children = offset;
         } else {
@@ -455,7 +465,7 @@ void WordTrie::walk(std::uint32_t index, std::string& path, Visit& visit) const 
         const Node& n = node(index);
         const std::uint32_t slots = n.childCount > kMaxSortedChildren ? kDenseSlots : n.childCount;
         if (i >= slots) break;
-        const std::uint32_t link = links_[n.children + i];
+        const std::uint32_t link = n.childCount == 1 ? n.children : links_[n.children + i];
         if (link == 0) continue;
         path.push_back(static_cast<char>(labelOf(link)));
         walk(targetOf(link), path, visit);

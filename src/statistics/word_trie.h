@@ -3,7 +3,8 @@
 // (a code below 32 follows the blank); keys stop at depth 80; the root stands for the empty key.
 //
 // Nodes live in a compact pool: 32 bytes each, children as sorted arrays of packed links
-// (a dense 224-slot table only once a node has more than 32 children). A node's key is not
+// (a dense 224-slot table only once a node has more than 32 children); an only child's link
+// stands in its parent, which spares the deep single-child runs of long keys a read each. A node's key is not
 // stored: it is the path, except for keys holding control characters, which are kept aside.
 // Entries are also filed in a hash index by key, which finding and counting known keys use.
 // A trie has a node budget; when a new key would pass it the key is not counted (logged once),
@@ -148,7 +149,7 @@ private:
         double mdate;
         std::int32_t size;
         std::int32_t count;
-        std::uint32_t children;  // offset of the child block in links_
+        std::uint32_t children;  // offset of the child block in links_; an only child's link
         std::uint8_t childCount;
         std::uint8_t marker;
         std::uint8_t flags;
@@ -156,7 +157,7 @@ private:
     static constexpr std::uint8_t kEntryFlag = 1;
     static constexpr std::uint8_t kExactKeyFlag = 2;  // the key is in exactKeys_
     static constexpr std::uint32_t kNoNode = 0xFFFFFFFFu;
-    static constexpr std::size_t kSizeClasses = 7;  // 1, 2, 4, 8, 16, 32, dense
+    static constexpr std::size_t kSizeClasses = 7;  // (1: unused), 2, 4, 8, 16, 32, dense
 
     Node& node(std::uint32_t index) { return chunks_[index >> kChunkShift][index & kChunkMask]; }
     const Node& node(std::uint32_t index) const {

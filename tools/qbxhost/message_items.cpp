@@ -4,6 +4,7 @@
 #include <cstring>
 #include <limits>
 
+#include "base/byte_search.h"
 #include "base/text.h"
 
 namespace qbxhost {
@@ -16,9 +17,10 @@ struct Line {
 };
 
 Line lineAt(std::string_view text, std::size_t start) {
-    const std::size_t lf = text.find('\n', start);
-    const std::size_t next = lf == std::string_view::npos ? text.size() : lf + 1;
-    std::size_t end = lf == std::string_view::npos ? text.size() : lf;
+    // The library's own search: the Windows runtime's is a byte loop under Wine.
+    const std::size_t lf = qbx::findByte(text, '\n', start);
+    const std::size_t next = lf == text.size() ? text.size() : lf + 1;
+    std::size_t end = lf;
     if (end > start && text[end - 1] == '\r') --end;
     return {start, end, next};
 }

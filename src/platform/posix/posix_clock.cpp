@@ -38,14 +38,22 @@ double PosixClock::now() {
     thread_local tm cachedLocal{};
     thread_local time_t cachedSecond = 0;
     thread_local bool cached = false;
+    // The value itself changes once a millisecond, and a message asks several times in one.
+    thread_local long cachedMillisecond = -1;
+    thread_local double cachedValue = 0.0;
+    const long millisecond = ts.tv_nsec / 1000000;
     if (!cached || ts.tv_sec != cachedSecond) {
         tm local{};
         if (::localtime_r(&ts.tv_sec, &local) == nullptr) return 0.0;
         cachedLocal = local;
         cachedSecond = ts.tv_sec;
         cached = true;
+    } else if (millisecond == cachedMillisecond) {
+        return cachedValue;
     }
-    return fromTm(cachedLocal, ts.tv_nsec);
+    cachedValue = fromTm(cachedLocal, ts.tv_nsec);
+    cachedMillisecond = millisecond;
+    return cachedValue;
 }
 
 double PosixClock::universalNow() {

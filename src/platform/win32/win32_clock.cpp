@@ -26,13 +26,23 @@ double fromSystemTime(const SYSTEMTIME& st) {
 double Win32Clock::now() {
     // The system time plus the zone's bias, which is asked for once a second: Wine works the
     // bias out from the zone's rules at every GetLocalTime, and a message's statistics ask for
-    // the time a dozen times.
+    // the time a dozen times. The value itself changes once a millisecond (the system time's
+    // finer ticks are dropped). Per thread, as the clock is shared.
+    struct Cache {
+        std::uint64_t bias = 0;  // local minus system time in 100 ns units, modulo 2^64
+        std::uint64_t biasSecond = 0;
+        bool biasRead = false;
+        std::uint64_t millisecond = 0;  // of the local time, in 10^4 units of 100 ns
+        double value = 0.0;
+        bool valueRead = false;
+    };
+    thread_local Cache cache;
     FILETIME system{};
     GetSystemTimeAsFileTime(&system);
     const std::uint64_t ticks =
         (std::uint64_t{system.dwHighDateTime} << 32) | std::uint64_t{system.dwLowDateTime};
     const std::uint64_t second = ticks / 10'000'000u;
-    if (!biasRead_ || second != biasSecond_) {
+    if (!cache.biasRead || second != cache.biasSecond) {
         FILETIME local{};
         if (!FileTimeToLocalFileTime(&system, &local)) {
             SYSTEMTIME st{};
@@ -41,17 +51,26 @@ double Win32Clock::now() {
         }
         const std::uint64_t localTicks =
             (std::uint64_t{local.dwHighDateTime} << 32) | std::uint64_t{local.dwLowDateTime};
-        bias_ = localTicks - ticks;  // modulo 2^64: a zone west of Greenwich wraps
-        biasSecond_ = second;
-        biasRead_ = true;
+        cache.bias = localTicks - ticks;  // modulo 2^64: a zone west of Greenwich wraps
+        cache.biasSecond = second;
+        cache.biasRead = true;
+        cache.valueRead = false;  // the bias may have moved with the zone's rules
     }
-    const std::uint64_t localTicks = ticks + bias_;
+    const std::uint64_t localTicks = ticks + cache.bias;
+    const std::uint64_t millisecond = localTicks / 10'000u;
+    if (cache.valueRead && millisecond == cache.millisecond) return cache.value;
     FILETIME local{};
     local.dwLowDateTime = static_cast<DWORD>(localTicks & 0xFFFFFFFFu);
     local.dwHighDateTime = static_cast<DWORD>(localTicks >> 32);
     SYSTEMTIME st{};
-    if (!FileTimeToSystemTime(&local, &st)) GetLocalTime(&st);
-    return fromSystemTime(st);
+    if (!FileTimeToSystemTime(&local, &st)) {
+        GetLocalTime(&st);
+        return fromSystemTime(st);
+    }
+    cache.value = fromSystemTime(st);
+    cache.millisecond = millisecond;
+    cache.valueRead = true;
+    return cache.value;
 }
 
 double Win32Clock::universalNow() {

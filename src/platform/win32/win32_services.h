@@ -83,12 +83,6 @@ public:
     double localToUniversal(double localDateTime) override;
     std::uint32_t tickCount() override;
     std::uint64_t heapBytesInUse() override;
-
-private:
-    // The zone's bias (local minus system time in 100 ns units, modulo 2^64) in biasSecond_.
-    std::uint64_t bias_ = 0;
-    std::uint64_t biasSecond_ = 0;
-    bool biasRead_ = false;
 };
 
 class Win32Locale final : public LocaleFormat {
