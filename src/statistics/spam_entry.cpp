@@ -45,11 +45,12 @@ private:
     bool& flag_;
 };
 
-// An empty key would land on the trie's root, which is no entry: nothing to count.
-void addTo(Plugin& plugin, Slot slot, std::string_view key, std::int64_t amount) {
+// An empty key would land on the trie's root, which is no entry: nothing to count. `time`
+// dates the keys the message makes.
+void addTo(Plugin& plugin, Slot slot, std::string_view key, std::int64_t amount, double time) {
     if (key.empty()) return;
     if (StatItem* item = statItem(plugin, slot))
-        item->store().addToTree(key, static_cast<std::int32_t>(amount));
+        item->store().addToTree(key, static_cast<std::int32_t>(amount), time);
 }
 
 double now(const Plugin& plugin) {
@@ -374,6 +375,9 @@ public:
         addToCounter(settings.bodyBytes, sizes_.body);
         addToCounter(settings.messagesCounted, 1);
         recipient_ = "---";
+        // One reading of the clock dates all the message's keys: a dozen items are fed, and
+        // under Wine every reading is a call into the system.
+        time_ = now(plugin_);
 
         guardedStep(log_, "Exception 7", [&] { readAndCount(score); });
         guardedStep(log_, "Exception 5", [&] { backUp(); });
@@ -525,14 +529,14 @@ private:
     void feedSenderIp(MessageParts& parts) {
         guardedStep(log_, "2.b", [&] {
             addTo(plugin_, Slot::SenderIp, trimmed(mail::findIPv4InText(findLastHop(parts))),
-                  parts.size);
+                  parts.size, time_);
         });
     }
 
     void feedSenderServer(MessageParts& parts) {
         guardedStep(log_, "2.c", [&] {
             addTo(plugin_, Slot::SenderServer, trimmed(mail::receivedByServer(findLastHop(parts))),
-                  parts.size);
+                  parts.size, time_);
         });
     }
 
@@ -563,9 +567,9 @@ private:
                     .append(" byte to mad");
                 log_.write(line);
                 if (parts.bodyWordsCounted)
-                    item->addCountedWordsToTree(buffers_.bodyWords);
+                    item->addCountedWordsToTree(buffers_.bodyWords, time_);
                 else
-                    item->addTextToTree(words, parts.size);
+                    item->addTextToTree(words, parts.size, time_);
                 log_.write("Done");
             }
         });
@@ -574,7 +578,7 @@ private:
     }
 
     void feedCharsets(MessageParts& parts) {
-        addTo(plugin_, Slot::Charsets, parts.index().charset(), parts.size);
+        addTo(plugin_, Slot::Charsets, parts.index().charset(), parts.size, time_);
     }
 
     void feedServers(MessageParts& parts) {
@@ -589,12 +593,12 @@ private:
         for (std::size_t i = 0; i < text.size(); ++i) {
             if (text[i] != '\r' && text[i] != '\n') continue;
             addTo(plugin_, Slot::Servers, trimBlankOrControl(text.substr(start, i - start)),
-                  parts.size);
+                  parts.size, time_);
             if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
             start = i + 1;
         }
         if (start < text.size())
-            addTo(plugin_, Slot::Servers, trimBlankOrControl(text.substr(start)), parts.size);
+            addTo(plugin_, Slot::Servers, trimBlankOrControl(text.substr(start)), parts.size, time_);
     }
 
     // An address the host decodes from the header, without its display name.
@@ -618,17 +622,17 @@ private:
     }
 
     void feedMailers(MessageParts& parts) {
-        addTo(plugin_, Slot::Mailers, parts.index().mailer(), parts.size);
+        addTo(plugin_, Slot::Mailers, parts.index().mailer(), parts.size, time_);
     }
 
     // The Recipients item counts the From address (and a reply address of its own), the Senders
     // item the To address: the classic files hold them so.
     void feedRecipients(MessageParts& parts) {
-        addTo(plugin_, Slot::Recipients, parts.from, parts.size);
-        if (parts.reply != parts.from) addTo(plugin_, Slot::Recipients, parts.reply, parts.size);
+        addTo(plugin_, Slot::Recipients, parts.from, parts.size, time_);
+        if (parts.reply != parts.from) addTo(plugin_, Slot::Recipients, parts.reply, parts.size, time_);
     }
 
-    void feedSenders(MessageParts& parts) { addTo(plugin_, Slot::Senders, parts.to, parts.size); }
+    void feedSenders(MessageParts& parts) { addTo(plugin_, Slot::Senders, parts.to, parts.size, time_); }
 
     void feedSenderNames(MessageParts& parts) {
         const std::string fromValue = parts.index().headerValue("From:");
@@ -636,7 +640,7 @@ private:
         if (!guardedStep(log_, {}, [&] { name = mail::addressDisplayName(fromValue); }))
             name = fromValue;
         guardedStep(log_, {}, [&] { name = mail::decodeMimeWords(name); });
-        addTo(plugin_, Slot::SenderNames, name, parts.size);
+        addTo(plugin_, Slot::SenderNames, name, parts.size, time_);
     }
 
     void feedRecipientName(MessageParts& parts) {
@@ -649,7 +653,7 @@ private:
         guardedStep(log_, "Exception while decoding name",
                     [&] { name = mail::decodeMimeWords(name); });
         guardedStep(log_, "Unable to add words!",
-                    [&] { addTo(plugin_, Slot::RecipientName, name, parts.size); });
+                    [&] { addTo(plugin_, Slot::RecipientName, name, parts.size, time_); });
     }
 
     void backUp() {
@@ -668,13 +672,13 @@ private:
 
     void countTraffic() {
         if (statItem(plugin_, Slot::Traffic) == nullptr) return;
-        const std::string day = trafficDay(now(plugin_));
+        const std::string day = trafficDay(time_);
         const std::int64_t r = sizes_.raw, h = sizes_.header, x = sizes_.body;
         log_.write("Incrementing traffic counter " + day);
-        addTo(plugin_, Slot::Traffic, day + "T", r);
-        addTo(plugin_, Slot::Traffic, day + "H", h);
-        addTo(plugin_, Slot::Traffic, day + "X", x);
-        addTo(plugin_, Slot::Traffic, day + "A", r - x - h);
+        addTo(plugin_, Slot::Traffic, day + "T", r, time_);
+        addTo(plugin_, Slot::Traffic, day + "H", h, time_);
+        addTo(plugin_, Slot::Traffic, day + "X", x, time_);
+        addTo(plugin_, Slot::Traffic, day + "A", r - x - h, time_);
         log_.write("Done" + day);
 
         if (!plugin_.settings.lookForRecipients || plugin_.settingsDialog == nullptr) return;
@@ -684,10 +688,10 @@ private:
         if (!plugin_.recipientFilter || !plugin_.recipientFilter->matches(recipient_)) return;
         if (statItem(plugin_, Slot::RawTraffic) == nullptr) return;
         log_.write("Adding address " + recipient_ + " into temporary statistics");
-        addTo(plugin_, Slot::RawTraffic, day + "T" + recipient_, r);
-        addTo(plugin_, Slot::RawTraffic, day + "H" + recipient_, h);
-        addTo(plugin_, Slot::RawTraffic, day + "X" + recipient_, x);
-        addTo(plugin_, Slot::RawTraffic, day + "A" + recipient_, r - x - h);
+        addTo(plugin_, Slot::RawTraffic, day + "T" + recipient_, r, time_);
+        addTo(plugin_, Slot::RawTraffic, day + "H" + recipient_, h, time_);
+        addTo(plugin_, Slot::RawTraffic, day + "X" + recipient_, x, time_);
+        addTo(plugin_, Slot::RawTraffic, day + "A" + recipient_, r - x - h, time_);
     }
 
     Plugin& plugin_;
@@ -699,6 +703,7 @@ private:
     const SpamEntryHooks& hooks_;
     Sizes sizes_;
     std::string recipient_;
+    double time_ = 0.0;  // the message's, read once
 };
 
 void feedSteps(Plugin& plugin, MonitorCounters& monitor, std::intptr_t context, std::int32_t isSpam,

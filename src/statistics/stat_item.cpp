@@ -225,15 +225,15 @@ void StatItem::addText(std::string_view text, std::int32_t minWordLength, bool s
     }
 }
 
-void StatItem::addTextToTree(std::string_view text, std::int32_t weight) {
-    store_->tree().addText(text, weight, plugin_.platform.clock->now());
+void StatItem::addTextToTree(std::string_view text, std::int32_t weight, double now) {
+    store_->tree().addText(text, weight, now);
     // Words added straight to the tree change the file's content: without the mark they would
     // be lost at shut-down.
     store_->markDirty();
 }
 
-void StatItem::addCountedWordsToTree(std::span<const TextWord> words) {
-    store_->tree().addCountedWords(words, plugin_.platform.clock->now());
+void StatItem::addCountedWordsToTree(std::span<const TextWord> words, double now) {
+    store_->tree().addCountedWords(words, now);
     store_->markDirty();
 }
 

@@ -51,10 +51,11 @@ public:
     // occurrences); strip Latin blanks A..Z and a..z first.
     void addText(std::string_view text, std::int32_t minWordLength, bool stripLatin,
                  std::int32_t weight);
-    // The words of the text straight into the tree; marks the store changed so they are kept.
-    void addTextToTree(std::string_view text, std::int32_t weight);
+    // The words of the text straight into the tree, new keys dated `now`; marks the store
+    // changed so they are kept.
+    void addTextToTree(std::string_view text, std::int32_t weight, double now);
     // The same for a text's words counted already (see WordTrie::addCountedWords).
-    void addCountedWordsToTree(std::span<const TextWord> words);
+    void addCountedWordsToTree(std::span<const TextWord> words, double now);
     std::int32_t frequency(std::string_view key) const { return store_->treeCount(key); }
     ExportResult exportEntries(std::string_view expression, std::string_view templ,
                                std::string_view separator);

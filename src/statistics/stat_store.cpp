@@ -324,7 +324,11 @@ std::int32_t StatStore::addOrIncrement(std::string_view key, std::int32_t amount
 // ---- the tree ------------------------------------------------------------------------------
 
 std::int32_t StatStore::addToTree(std::string_view key, std::int32_t amount) {
-    if (tree_.addWord(key, amount, context_.clock.now())) {
+    return addToTree(key, amount, context_.clock.now());
+}
+
+std::int32_t StatStore::addToTree(std::string_view key, std::int32_t amount, double now) {
+    if (tree_.addWord(key, amount, now)) {
         dirty_ = true;
     } else {
         context_.log.write(

@@ -374,6 +374,22 @@ TEST_F(Win32Dialog, TheDebugListGetsTheLinesThatCameWhileItWasOutOfSight) {
         }
     }
     openTab(0);
+
+    // The form hidden and shown again by someone else: lines wait while it is hidden and come
+    // in with the next line once it is shown.
+    openTab(kDebugTab);
+    const int before = static_cast<int>(SendMessageW(list, LB_GETCOUNT, 0, 0));
+    SetWindowPos(form, nullptr, 0, 0, 0, 0,
+                 SWP_HIDEWINDOW | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    host.callMacro(host.data(), "QBXHIDDEN", {});
+    EXPECT_EQ(SendMessageW(list, LB_GETCOUNT, 0, 0), before);
+    ShowWindow(form, SW_SHOWNORMAL);
+    host.callMacro(host.data(), "QBXSHOWN", {});
+    const std::vector<std::wstring> lines = listLines(list);
+    ASSERT_GE(lines.size(), 2u);
+    EXPECT_TRUE(lines[lines.size() - 2].ends_with(L"[%QBXHIDDEN]"));
+    EXPECT_TRUE(lines.back().ends_with(L"[%QBXSHOWN]"));
+    openTab(0);
     host.finalize();
 }
 

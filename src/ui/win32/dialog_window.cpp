@@ -368,6 +368,10 @@ private:
     // The form, its pages and its roll-outs.
     WindowClass formClass_, pageClass_, rollOutClass_;
     HWND window_ = nullptr;
+    // Whether the form is shown, as its position messages tell: a hidden form spares the log's
+    // every line the question whether the debug list is in sight (a call into the system).
+    // Never false while the form is shown.
+    bool formShown_ = false;
     HWND tabs_ = nullptr;
     HFONT font_ = nullptr;
     bool ownFont_ = false;
@@ -517,6 +521,7 @@ void DialogWindow::createWindows() {
                         nullptr, nullptr, qbx::win32::ownModule(), nullptr);
     if (!window_) throw std::runtime_error("the settings window could not be created");
     SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    formShown_ = IsWindowVisible(window_) != FALSE;
     SendMessageW(window_, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
 
     // At the dialog's size, but never past the work area; centred on it.
@@ -1557,6 +1562,14 @@ LRESULT DialogWindow::handle(HWND window, UINT message, WPARAM wParam, LPARAM lP
         case WM_SIZE:
             if (window == window_) layout();
             break;
+        case WM_WINDOWPOSCHANGED:
+            // Every showing or hiding of the form passes here, whoever asks for it.
+            if (window == window_) {
+                const UINT flags = reinterpret_cast<const WINDOWPOS*>(lParam)->flags;
+                if (flags & SWP_SHOWWINDOW) formShown_ = true;
+                if (flags & SWP_HIDEWINDOW) formShown_ = false;
+            }
+            break;
         case kLayoutMessage: layout(); return 0;
         case WM_TIMER:
             if (window == window_ && wParam >= kFirstTimerId &&
@@ -1930,7 +1943,7 @@ void DialogWindow::appendLine(std::string_view name, std::string_view line, std:
     // Adding to a list out of sight would only make the system lay out and redraw what nobody
     // sees: the log adds a line here for every line it writes, a scored message a dozen. The
     // lines wait, as many as the list keeps, until it is shown.
-    if (!IsWindowVisible(c->window)) {
+    if (!formShown_ || !IsWindowVisible(c->window)) {
         c->pendingLines.add(line, maxLines);
         return;
     }

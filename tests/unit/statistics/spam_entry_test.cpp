@@ -220,6 +220,27 @@ TEST_F(SpamEntry, FilterOffStillFeedsEveryItem) {
     EXPECT_TRUE(statItem(plugin, Slot::Words)->store().dirty());  // the words are kept
 }
 
+TEST_F(SpamEntry, OneReadingOfTheClockDatesAllTheKeysOfAMessage) {
+    // A clock a second further at every reading: the items' new keys still share one date,
+    // the message's.
+    struct MovingClock : test::FakeClock {
+        double now() override { return dateTime += 1.0 / 86400; }
+    } clock;
+    plugin.platform.clock = &clock;
+    enable({Slot::Words, Slot::Charsets, Slot::Mailers, Slot::Senders, Slot::SenderIp,
+            Slot::Servers, Slot::Traffic});
+    score();
+    std::set<double> dates;
+    for (Slot slot : {Slot::Words, Slot::Charsets, Slot::Mailers, Slot::Senders, Slot::SenderIp,
+                      Slot::Servers, Slot::Traffic}) {
+        statItem(plugin, slot)->store().tree().forEachEntry([&](const StatEntry& entry) {
+            dates.insert(entry.cdate);
+            dates.insert(entry.mdate);
+        });
+    }
+    EXPECT_EQ(dates.size(), 1u);
+}
+
 TEST_F(SpamEntry, ScoreEdgesAndRounding) {
     enable({Slot::Charsets});
     const struct {

@@ -200,7 +200,7 @@ TEST_F(StatItemTest, StoresOnlyWhenChanged) {
     EXPECT_FALSE(fake.files.has(path("Words.Stat")));
 
     // Words added straight into the tree count as a change and survive the next start.
-    words->addTextToTree("letters about letters", 1);
+    words->addTextToTree("letters about letters", 1, 0.0);
     words->storeIfChanged();
     EXPECT_TRUE(fake.files.has(path("Words.Stat")));
     EXPECT_FALSE(words->store().dirty());

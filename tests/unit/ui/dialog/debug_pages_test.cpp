@@ -307,7 +307,7 @@ TEST_F(DebugPagesTest, TrainingThenSearchingTheSpamItem) {
     EXPECT_EQ(view["SpamInfo"].text,
               "Database changes will updated next time when The Bat will started");
     // The search reads the item's tree, which training reaches only at the next start.
-    statistics::statItem(plugin, 6)->addTextToTree("pills tonight", 1);
+    statistics::statItem(plugin, 6)->addTextToTree("pills tonight", 1, 0.0);
     view["cb2"].selection = 6;
     view["Edit7"].text = "^pil";
     view["Edit10"].text = "[$$entry]";
@@ -336,7 +336,7 @@ TEST(StatisticsViewer, DumpAndTrafficLines) {
 TEST_F(DebugPagesTest, DebugPageButtons) {
     statistics::installStatistics(plugin);
     plugin.statItems[9] = std::make_unique<statistics::StatItem>(plugin, "C:\\QBX\\Traffic", 9);
-    statistics::statItem(plugin, 9)->addTextToTree("alpha", 3);
+    statistics::statItem(plugin, 9)->addTextToTree("alpha", 3, 0.0);
     create();
     EXPECT_EQ(view["Edit5"].text, "metogy");
     view["cb1"].selection = 2;  // an item that is off
