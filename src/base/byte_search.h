@@ -1,4 +1,4 @@
-// Finding one byte in a text. The C runtime's memchr is a vector search on some systems and a
+// Finding one byte in a text, and comparing short texts. The C runtime's memchr is a vector search on some systems and a
 // plain byte loop on others (the Windows runtime as Wine provides it); mail is searched line by
 // line for every message, so where the runtime's search is not known to be fast the search is
 // our own, eight bytes a step.
@@ -44,6 +44,16 @@ inline std::size_t findByte(std::string_view text, char c, std::size_t from = 0)
     if (from >= text.size()) return text.size();
     const char* end = text.data() + text.size();
     return static_cast<std::size_t>(findByte(text.data() + from, end, c) - text.data());
+}
+
+// Whether two texts hold the same bytes. Short ones are compared here: the comparison of a
+// word takes less than the call into a runtime that lives in a library of its own (Windows).
+inline bool equalBytes(std::string_view a, std::string_view b) noexcept {
+    if (a.size() != b.size()) return false;
+    if (a.size() > 16) return std::memcmp(a.data(), b.data(), a.size()) == 0;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (a[i] != b[i]) return false;
+    return true;
 }
 
 }  // namespace qbx

@@ -108,8 +108,9 @@ bool saysBase64Transfer(std::string_view line) {
     return equalsIgnoreCase1251(trimBlankOrControl(line.substr(kName.size())), "base64");
 }
 
-std::string_view withoutTrailing(std::string_view text, std::string_view bytes) {
-    while (!text.empty() && bytes.find(text.back()) != std::string_view::npos)
+// Without the blanks, tabs and carriage returns at its end.
+std::string_view withoutTrailingBlanks(std::string_view text) {
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\t' || text.back() == '\r'))
         text.remove_suffix(1);
     return text;
 }
@@ -254,7 +255,7 @@ EncodedBlocksLeftOut leaveOutEncodedBlocks(std::string_view body) {
         line.data = body.substr(begin, stop - begin);
         if (stop < body.size() && !line.data.empty() && line.data.back() == '\r')
             line.data.remove_suffix(1);
-        line.trimmed = withoutTrailing(line.data, " \t\r");
+        line.trimmed = withoutTrailingBlanks(line.data);
         scanner.take(line);
         begin = line.end;
     }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <bit>
 
+#include "base/byte_search.h"
 #include "statistics/key_index.h"
 #include "statistics/stat_entry.h"
 #include "statistics/word_trie.h"
@@ -45,7 +46,7 @@ public:
         for (i = tag & mask; positionOf(slots[i]) != 0; i = (i + 1) & mask) {
             if (tagOf(slots[i]) != tag) continue;
             TextWord& word = words[positionOf(slots[i]) - 1];
-            if (word.key == key) return &word;
+            if (equalBytes(word.key, key)) return &word;
         }
         return nullptr;
     }

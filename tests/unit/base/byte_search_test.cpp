@@ -29,5 +29,19 @@ TEST(ByteSearchTest, FindsTheFirstOccurrenceAtEveryLengthAndPlace) {
     EXPECT_EQ(findByte("abc", 'a', 7), 3u);  // a start past the end finds nothing
 }
 
+// Both sides of the short-text cut, a difference at every place, and a prefix of the other.
+TEST(ByteSearchTest, EqualBytesComparesEveryByteAndTheLength) {
+    for (std::size_t length = 0; length <= 20; ++length) {
+        const std::string text(length, '\xE0');
+        EXPECT_TRUE(equalBytes(text, std::string(length, '\xE0'))) << length;
+        EXPECT_FALSE(equalBytes(text, text + '\xE0')) << length;
+        for (std::size_t at = 0; at < length; ++at) {
+            std::string other = text;
+            other[at] = '\x60';
+            EXPECT_FALSE(equalBytes(text, other)) << length << " " << at;
+        }
+    }
+}
+
 }  // namespace
 }  // namespace qbx
