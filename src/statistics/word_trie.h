@@ -11,8 +11,11 @@
 // while keys already present go on counting.
 #pragma once
 
+#include <algorithm>
 #include <array>
+#include <bit>
 #include <cstddef>
+#include <cstring>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -21,6 +24,10 @@
 #include <string_view>
 #include <unordered_map>
 #include <vector>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "statistics/key_index.h"
 #include "statistics/stat_entry.h"
@@ -40,6 +47,72 @@ inline constexpr std::array<bool, 256> kWordLetters = [] {
 }();
 inline bool isWordLetter(unsigned char c) { return kWordLetters[c]; }
 
+#if defined(__SSE2__)
+// Bit i set when byte i of the 64 at `p` is a letter.
+inline std::uint64_t letterMask64(const char* p) noexcept {
+    // Signed compares after flipping the top bit, which keeps the bytes' unsigned order.
+    const __m128i flip = _mm_set1_epi8(static_cast<char>(0x80));
+    const auto at = [](int code) { return _mm_set1_epi8(static_cast<char>(code ^ 0x80)); };
+    std::uint64_t mask = 0;
+    for (int part = 0; part < 4; ++part) {
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * part));
+        const __m128i s = _mm_xor_si128(bytes, flip);
+        const __m128i capitals =  // '@'..'Z'
+            _mm_and_si128(_mm_cmpgt_epi8(s, at(63)), _mm_cmplt_epi8(s, at(91)));
+        const __m128i small =  // 'a'..'z'
+            _mm_and_si128(_mm_cmpgt_epi8(s, at(96)), _mm_cmplt_epi8(s, at(123)));
+        const __m128i high = _mm_cmpgt_epi8(s, at(191));  // 192..255
+        const __m128i yo = _mm_or_si128(_mm_cmpeq_epi8(bytes, _mm_set1_epi8(static_cast<char>(168))),
+                                        _mm_cmpeq_epi8(bytes, _mm_set1_epi8(static_cast<char>(184))));
+        const __m128i letters = _mm_or_si128(_mm_or_si128(capitals, small), _mm_or_si128(high, yo));
+        mask |= std::uint64_t{static_cast<std::uint16_t>(_mm_movemask_epi8(letters))} << (16 * part);
+    }
+    return mask;
+}
+
+// Every run of letters of the text, in order, as visit(start, length); 64 bytes are sorted
+// into letters and others at a time, and the runs are read off the bits.
+template <typename Visit>
+void forEachLetterRun(std::string_view text, Visit&& visit) {
+    const char* const data = text.data();
+    const std::size_t size = text.size();
+    bool inRun = false;
+    std::size_t runStart = 0;
+    for (std::size_t block = 0; block < size; block += 64) {
+        const std::size_t length = std::min<std::size_t>(64, size - block);
+        std::uint64_t letters;
+        if (length == 64) {
+            letters = letterMask64(data + block);
+        } else {
+            // The last bytes, padded with non-letters.
+            alignas(16) char last[64] = {};
+            std::memcpy(last, data + block, length);
+            letters = letterMask64(last);
+        }
+        // Bit i of `before`: byte i - 1 is a letter (for bit 0, the last block's last byte).
+        const std::uint64_t before = (letters << 1) | (inRun ? 1u : 0u);
+        std::uint64_t starts = letters & ~before;
+        std::uint64_t ends = ~letters & before;  // the first non-letter after a run
+        for (;;) {
+            if (inRun) {
+                if (ends == 0) break;
+                const std::size_t end = block + static_cast<std::size_t>(std::countr_zero(ends));
+                ends &= ends - 1;
+                inRun = false;
+                visit(data + runStart, end - runStart);
+            } else {
+                if (starts == 0) break;
+                runStart = block + static_cast<std::size_t>(std::countr_zero(starts));
+                starts &= starts - 1;
+                inRun = true;
+            }
+        }
+    }
+    // A run to the very end of a text whose size is a multiple of 64.
+    if (inRun) visit(data + runStart, size - runStart);
+}
+#endif
+
 // The tokenizer: splits the text at every non-letter and gives each word whose length is at
 // least the minimum word length minus one, in text order (with a minimum of 0 or less, the
 // empty words between neighbouring separators too).
@@ -47,7 +120,14 @@ template <typename Visit>
 void forEachWord(std::string_view text, std::int32_t minWordLength, Visit&& visit) {
     const auto shortest = static_cast<std::size_t>(minWordLength > 0 ? minWordLength : 0);
     if (shortest >= 2) {
-        // No empty words: a run of separators, then a run of letters, a tight loop each.
+        // No empty words: only the runs of letters matter.
+#if defined(__SSE2__)
+        forEachLetterRun(text, [&](const char* start, std::size_t length) {
+            if (length + 1 >= shortest) visit(std::string_view(start, length));
+        });
+        return;
+#else
+        // A run of separators, then a run of letters, a tight loop each.
         const char* p = text.data();
         const char* const end = p + text.size();
         for (;;) {
@@ -58,6 +138,7 @@ void forEachWord(std::string_view text, std::int32_t minWordLength, Visit&& visi
             const auto length = static_cast<std::size_t>(p - start);
             if (length + 1 >= shortest) visit(std::string_view(start, length));
         }
+#endif
     }
     // Positions 1..n of the text framed by one blank on each side, without copying it.
     const std::size_t framed = text.size() + 2;

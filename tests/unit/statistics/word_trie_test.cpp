@@ -75,6 +75,37 @@ TEST(WordTrieTokenizerTest, SplitsAtEveryNonLetterAndHonoursTheMinimumLength) {
     EXPECT_FALSE(trie.rootIsEntry());
 }
 
+// The tokenizer reads 64 bytes at a time: random texts of every byte near the letter ranges'
+// edges, words across blocks and texts ending inside a word, against a byte-by-byte reading.
+TEST(WordTrieTokenizerTest, BlocksOfBytesSplitAsOneByteAtATime) {
+    const unsigned char picks[] = {0,   31,  32,  63,  64,  65,  90,  91,  96,  97,  122, 123,
+                                   127, 128, 167, 168, 169, 183, 184, 185, 191, 192, 254, 255};
+    std::mt19937 random(2024);
+    for (int round = 0; round < 3000; ++round) {
+        std::string text(random() % 200, ' ');
+        const bool longWords = round % 3 == 0;
+        for (char& c : text)
+            c = static_cast<char>(longWords && random() % 8 != 0 ? 'a' + random() % 26
+                                                                 : picks[random() % sizeof picks]);
+        const std::int32_t minLength = 2 + static_cast<std::int32_t>(random() % 3);
+        std::vector<std::string_view> expected;
+        for (std::size_t i = 0; i < text.size();) {
+            std::size_t j = i;
+            while (j < text.size() && isWordLetter(static_cast<unsigned char>(text[j]))) ++j;
+            if (j > i && j - i + 1 >= static_cast<std::size_t>(minLength))
+                expected.emplace_back(text.data() + i, j - i);
+            i = j == i ? i + 1 : j;
+        }
+        std::vector<std::string_view> words;
+        forEachWord(text, minLength, [&](std::string_view word) { words.push_back(word); });
+        ASSERT_EQ(words.size(), expected.size()) << round;
+        for (std::size_t i = 0; i < words.size(); ++i) {
+            ASSERT_EQ(words[i].data(), expected[i].data()) << round << " " << i;
+            ASSERT_EQ(words[i].size(), expected[i].size()) << round << " " << i;
+        }
+    }
+}
+
 TEST(WordTrieTest, AddingCountsWeightsDatesWrapsAndCapsLength) {
     WordTrie trie(kMade);
     trie.addText("spam ham spam, spam!", 7, kLater);
