@@ -142,6 +142,22 @@ TEST(WordTrieTest, ControlCharactersShareTheBlanksPathAndTheEmptyKeyTheRoot) {
     trie.addWord(std::string("a\0b", 3), 1, kMade);
     EXPECT_THAT(counts(trie), ElementsAre(Pair(std::string("a\0b", 3), 3)));
 
+    // A control character anywhere in a long key keeps the key exact; the bytes either side of
+    // 32 and the high ones do not.
+    for (const char byte : {'\0', '\x1F', ' ', '\x7F', '\x80', '\xFF'}) {
+        for (std::size_t at = 0; at < 21; ++at) {
+            std::string key(21, 'k');
+            key[at] = byte;
+            WordTrie one(kMade);
+            one.addWord(key, 1, kMade);
+            const bool control = static_cast<unsigned char>(byte) < 32;
+            std::string path = key;
+            if (control) path[at] = ' ';
+            EXPECT_EQ(one.find(key).has_value(), true) << at;
+            EXPECT_EQ(one.find(path).has_value(), !control) << at;
+        }
+    }
+
     // The empty key (a file's header record) lands on the root, which is never counted.
     WordTrie rooted(kMade);
     EXPECT_EQ(rooted.countNodes(), 0u);
