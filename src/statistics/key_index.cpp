@@ -123,7 +123,8 @@ template <bool FoldControls>
 void BasicKeyIndex<FoldControls>::insert(std::string_view key, std::uint64_t hash,
                                          std::uint32_t node) {
     if (key.size() > kMaxKeyBytes || node == kAbsent) throw std::bad_alloc();
-    if ((size_ + 1) * 4 > slots_.size() * 3) grow();
+    if ((size_ + 1) * 4 > slots_.size() * 3)
+        grow(slots_.empty() ? kFirstCapacity : slots_.size() * 2);
     std::uint64_t packed = packedOf(key);
     if (key.size() > kInlineBytes) {
         if (keys_.size() + key.size() > 0xFFFFFFFFu) throw std::bad_alloc();
@@ -143,8 +144,14 @@ void BasicKeyIndex<FoldControls>::insert(std::string_view key, std::uint64_t has
 }
 
 template <bool FoldControls>
-void BasicKeyIndex<FoldControls>::grow() {
-    const std::size_t capacity = slots_.empty() ? kFirstCapacity : slots_.size() * 2;
+void BasicKeyIndex<FoldControls>::reserve(std::size_t keys) {
+    std::size_t capacity = std::max(kFirstCapacity, slots_.size());
+    while (keys * 4 > capacity * 3) capacity *= 2;
+    if (capacity > slots_.size()) grow(capacity);
+}
+
+template <bool FoldControls>
+void BasicKeyIndex<FoldControls>::grow(std::size_t capacity) {
     std::vector<Slot> bigger(capacity);
     const std::size_t mask = capacity - 1;
     for (const Slot& slot : slots_) {

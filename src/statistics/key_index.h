@@ -35,6 +35,8 @@ public:
         const std::uint64_t hash = hashOf(key);
         if (find(key, hash) == kAbsent) insert(key, hash, node);
     }
+    // Room for `keys` keys without growing. Throws std::bad_alloc, leaving the index as it was.
+    void reserve(std::size_t keys);
     void clear() noexcept {
         slots_.clear();
         keys_.clear();
@@ -60,7 +62,7 @@ private:
     // The key's length and bytes (all of them when short, the first 3 otherwise).
     static std::uint64_t packedOf(std::string_view key) noexcept;
     bool sameLongKey(const Slot& slot, std::string_view key) const noexcept;
-    void grow();
+    void grow(std::size_t capacity);
 
     std::vector<Slot> slots_;  // a power of two in size, at most three quarters used
     std::vector<char> keys_;   // the bytes of the long keys, folded as compared

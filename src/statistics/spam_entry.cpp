@@ -495,8 +495,14 @@ private:
             if (itemMin < rateMin) rated = wordsOfAtLeast(rated, rateMin, buffers_.ratedWords);
             listBodyWords(parts, made, koi8, countedMin, itemMin);
         }
-        return smoothedScore(trainedTree(plugin_, Slot::Spam), trainedTree(plugin_, Slot::NonSpam),
-                             rated);
+        // The table made with the thresholds while it holds the trees' counts; the trees
+        // themselves once either has changed (the table is not made again here: something
+        // that changed them at every message would have every message make it).
+        const WordTrie* spam = trainedTree(plugin_, Slot::Spam);
+        const WordTrie* nonSpam = trainedTree(plugin_, Slot::NonSpam);
+        const RatingCounts& table = buffers_.ratingCounts;
+        return smoothedScore(spam, nonSpam, rated,
+                             table.current(spam, nonSpam) ? &table : nullptr);
     }
 
     // The Words item's words from the shared count: the body's counted words, mended where

@@ -4,15 +4,33 @@
 #include <utility>
 
 #include "core/plugin.h"
+#include "statistics/stat_item.h"
 
 namespace qbx::statistics {
+namespace {
+
+const WordTrie* treeOf(Plugin& plugin, Slot slot) {
+    const StatItem* item = statItem(plugin, slot);
+    return item != nullptr ? &item->store().tree() : nullptr;
+}
+
+}  // namespace
 
 SpamFilterState::SpamFilterState(Plugin& plugin, SpamEntryHooks entryHooks)
     : hooks(std::move(entryHooks)),
       plugin_(plugin),
       entry_(ownObjects<SpamFilter, SpamFilterState>(), this) {}
 
-void SpamFilterState::updateThresholds() { updateSpamFrequencies(plugin_); }
+void SpamFilterState::updateThresholds() {
+    updateSpamFrequencies(plugin_);
+    // The rating's table is made now, with the trained items loaded, rather than by the next
+    // message to come. A table that cannot be made leaves the rating to the trees.
+    if (!plugin_.settings.antispamActive) return;
+    try {
+        buffers.ratingCounts.build(treeOf(plugin_, Slot::Spam), treeOf(plugin_, Slot::NonSpam));
+    } catch (...) {
+    }
+}
 
 SpamFilterState* spamFilter(Plugin& plugin) {
     return ownObjects<SpamFilter, SpamFilterState>().find(plugin.spamFilter.get());

@@ -39,6 +39,9 @@ struct ScoreBuffers {
     std::string body;
     std::string hostItem;  // an address item before its address is taken out
     std::string logLine;   // a log line with a figure in it
+    // The trained words' counts, made when the thresholds are worked out (the rating reads the
+    // trees instead once either has changed since).
+    RatingCounts ratingCounts;
 };
 
 // What the anti-spam monitor shows: messages scored and trained, and their verdicts.

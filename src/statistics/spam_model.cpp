@@ -288,17 +288,18 @@ double scoreScaleOf(double indicator) noexcept {
 }
 
 std::vector<WordEvidence> smoothedEvidence(const WordTrie* spamTree, const WordTrie* nonSpamTree,
-                                           std::span<const TextWord> textWords) {
+                                           std::span<const TextWord> textWords,
+                                           const RatingCounts* counts) {
     std::vector<std::int32_t> spamCounts(textWords.size(), 0);
     std::vector<std::int32_t> nonSpamCounts(textWords.size(), 0);
     SideTotals totals;
-    if (spamTree != nullptr) {
-        spamTree->countsOf(textWords, spamCounts);
-        totals.spam = spamTree->countTotal();
-    }
-    if (nonSpamTree != nullptr) {
-        nonSpamTree->countsOf(textWords, nonSpamCounts);
-        totals.nonSpam = nonSpamTree->countTotal();
+    if (spamTree != nullptr) totals.spam = spamTree->countTotal();
+    if (nonSpamTree != nullptr) totals.nonSpam = nonSpamTree->countTotal();
+    if (counts != nullptr) {
+        counts->countsOf(textWords, spamCounts, nonSpamCounts);
+    } else {
+        if (spamTree != nullptr) spamTree->countsOf(textWords, spamCounts);
+        if (nonSpamTree != nullptr) nonSpamTree->countsOf(textWords, nonSpamCounts);
     }
     std::vector<WordEvidence> evidence;
     evidence.reserve(textWords.size());
@@ -311,9 +312,10 @@ std::vector<WordEvidence> smoothedEvidence(const WordTrie* spamTree, const WordT
 }
 
 std::int32_t smoothedScore(const WordTrie* spamTree, const WordTrie* nonSpamTree,
-                           std::span<const TextWord> textWords) {
+                           std::span<const TextWord> textWords, const RatingCounts* counts) {
     const RoundToNearest nearest;
-    const std::vector<WordEvidence> evidence = smoothedEvidence(spamTree, nonSpamTree, textWords);
+    const std::vector<WordEvidence> evidence =
+        smoothedEvidence(spamTree, nonSpamTree, textWords, counts);
     if (evidence.empty()) return -1;
     return roundHalfEven(scoreScaleOf(combineFisher(evidence)));
 }

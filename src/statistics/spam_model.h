@@ -14,6 +14,7 @@
 #include <string_view>
 #include <vector>
 
+#include "statistics/rating_counts.h"
 #include "statistics/text_words.h"
 #include "statistics/word_trie.h"
 
@@ -152,14 +153,18 @@ double smoothedWordProbability(std::int32_t spamCount, std::int32_t nonSpamCount
 double scoreScaleOf(double indicator) noexcept;
 
 // The informative words among a text's distinct words, rated by f(w), in the text's order.
+// The words' counts come from `counts` when given (it must be current for the two trees),
+// else from the trees.
 std::vector<WordEvidence> smoothedEvidence(const WordTrie* spamTree, const WordTrie* nonSpamTree,
-                                           std::span<const TextWord> textWords);
+                                           std::span<const TextWord> textWords,
+                                           const RatingCounts* counts = nullptr);
 
 // The score 0 .. 100 of a text's distinct words; -1 when none is informative. Computed in
 // round-to-nearest whatever mode the caller left, and summed in the text's order: the same
 // counts give the same score, however they were trained.
 std::int32_t smoothedScore(const WordTrie* spamTree, const WordTrie* nonSpamTree,
-                           std::span<const TextWord> textWords);
+                           std::span<const TextWord> textWords,
+                           const RatingCounts* counts = nullptr);
 
 // --- Plugin layer -------------------------------------------------------------------------------
 

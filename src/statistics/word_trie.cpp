@@ -1,6 +1,7 @@
 #include "statistics/word_trie.h"
 
 #include <algorithm>
+#include <atomic>
 #include <limits>
 #include <new>
 #include <utility>
@@ -43,8 +44,19 @@ std::uint32_t targetOf(std::uint32_t link) { return link >> 8; }
 
 }  // namespace
 
+namespace {
+
+std::uint64_t nextTrieId() noexcept {
+    static std::atomic<std::uint64_t> last{0};
+    return ++last;
+}
+
+}  // namespace
+
 WordTrie::WordTrie(double now, std::size_t nodeBudget, WordTrieHooks hooks)
-    : hooks_(std::move(hooks)), nodeBudget_(std::min(nodeBudget, kMaxNodeBudget)) {
+    : hooks_(std::move(hooks)),
+      nodeBudget_(std::min(nodeBudget, kMaxNodeBudget)),
+      id_(nextTrieId()) {
     freeBlocks_.fill(kNoNode);
     newNode(now);  // the root, index 0: never anyone's child, so a zero link means "empty"
 }
@@ -193,9 +205,11 @@ void WordTrie::noteBudget() noexcept {
 void WordTrie::setKey(std::uint32_t index, std::string_view key) {
     // Only a key that differs from its path needs storing: one holding control characters.
     if (hasControl(key)) {
+        ++changes_;
         exactKeys_.insert_or_assign(index, std::string(key));
         node(index).flags |= kExactKeyFlag;
     } else if (node(index).flags & kExactKeyFlag) {
+        ++changes_;
         exactKeys_.erase(index);
         node(index).flags &= static_cast<std::uint8_t>(~kExactKeyFlag);
     }
@@ -204,6 +218,7 @@ void WordTrie::setKey(std::uint32_t index, std::string_view key) {
 void WordTrie::markEntry(std::uint32_t index) {
     Node& n = node(index);
     if (n.flags & kEntryFlag) return;
+    ++changes_;
     n.flags |= kEntryFlag;
     if (index != 0) ++wordCount_;
 }
@@ -244,6 +259,7 @@ bool WordTrie::countWord(std::string_view word, std::uint64_t hash, std::int32_t
 }
 
 void WordTrie::setCount(std::uint32_t index, std::int32_t count) noexcept {
+    ++changes_;
     Node& n = node(index);
     if (index != 0) countTotal_ += std::int64_t{count} - n.count;
     n.count = count;
@@ -497,7 +513,37 @@ void WordTrie::updateEntries(const std::function<void(StatEntry&)>& visit) {
 bool WordTrie::rootIsEntry() const noexcept { return (node(0).flags & kEntryFlag) != 0; }
 
 void WordTrie::clearRootEntry() noexcept {
+    ++changes_;
     node(0).flags &= static_cast<std::uint8_t>(~kEntryFlag);
+}
+
+void WordTrie::forEachLetterEntry(
+    const std::function<void(std::string_view, std::int32_t)>& visit) const {
+    struct Step {
+        std::uint32_t node;
+        std::uint32_t next;  // the child slot to look at next
+    };
+    std::string path;
+    std::vector<Step> stack{{0, 0}};
+    if (node(0).flags & kEntryFlag) visit(std::string_view(), node(0).count);
+    while (!stack.empty()) {
+        Step& step = stack.back();
+        const Node& n = node(step.node);
+        const std::uint32_t slots = n.childCount > kMaxSortedChildren ? kDenseSlots : n.childCount;
+        if (step.next >= slots) {
+            stack.pop_back();
+            if (!path.empty()) path.pop_back();
+            continue;
+        }
+        const std::uint32_t link = n.childCount == 1 ? n.children : links_[n.children + step.next];
+        ++step.next;
+        // A key with any other byte is never a word: its whole subtree is passed over.
+        if (link == 0 || !isWordLetter(labelOf(link))) continue;
+        path.push_back(static_cast<char>(labelOf(link)));
+        if (node(targetOf(link)).flags & kEntryFlag)
+            visit(std::string_view(path), node(targetOf(link)).count);
+        stack.push_back({targetOf(link), 0});
+    }
 }
 
 std::size_t WordTrie::memoryBytes() const noexcept {

@@ -219,6 +219,18 @@ public:
     bool rootIsEntry() const noexcept;
     void clearRootEntry() noexcept;
 
+    // Every entry whose key is made of word letters only (the tokenizer's words), with its
+    // count, in no particular order; the root's entry (the empty key) too.
+    void forEachLetterEntry(const std::function<void(std::string_view, std::int32_t)>& visit) const;
+    // Which trie and which of its states: a count, a key or an entry made or dropped moves
+    // `changes` on; `trie` tells this trie from any other there ever was.
+    struct Stamp {
+        std::uint64_t trie = 0;
+        std::uint64_t changes = 0;
+        bool operator==(const Stamp&) const = default;
+    };
+    Stamp stamp() const noexcept { return {id_, changes_}; }
+
     std::size_t nodeBudget() const noexcept { return nodeBudget_; }
     bool budgetReached() const noexcept { return budgetLogged_; }
     // Bytes held by the pool (capacities, not sizes): for measuring, not for decisions.
@@ -304,6 +316,8 @@ private:
     std::int32_t minWordLength_ = kDefaultMinWordLength;
     bool addTextBusy_ = false;
     bool budgetLogged_ = false;
+    std::uint64_t id_;
+    std::uint64_t changes_ = 0;
 };
 
 }  // namespace qbx::statistics

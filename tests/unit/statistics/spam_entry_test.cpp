@@ -405,6 +405,11 @@ TEST_F(SpamEntry, ScoringCountsTheWordsItemAsItsOwnTextWould) {
             if (w % 3 == 0) side.addWord(vocabulary[(w + 5) % std::size(vocabulary)], 1, 0);
         }
     }
+    // The scorer rates from the table made with the thresholds; messageSpamScore from the trees.
+    filter().updateThresholds();
+    ASSERT_TRUE(filter().buffers.ratingCounts.current(
+        &statItem(plugin, Slot::Spam)->store().tree(),
+        &statItem(plugin, Slot::NonSpam)->store().tree()));
     static const std::string pieces[] = {
         "ab",           "abc",  "Mail", "user", "@", "@@", "a@b",  "host",
         "\xCA\xCE\xD2", "\xA8", " ",    ",",    "'", "\"", "\r\n", std::string(83, 'z'),

@@ -86,8 +86,12 @@ TEST(KeyIndexTest, FindsWhatWasFiledInPathFormAndNothingElse) {
     KeyIndex index;
     std::vector<std::string> keys;
     for (int i = 0; i < 5000; ++i) keys.push_back("k" + std::to_string(i * 7919));
-    for (std::uint32_t i = 0; i < keys.size(); ++i)
+    for (std::uint32_t i = 0; i < keys.size(); ++i) {
         index.insert(keys[i], KeyIndex::hashOf(keys[i]), i + 1);
+        // Room made half-way, and made again smaller than there is, moves nothing.
+        if (i == 2000) index.reserve(8000);
+        if (i == 3000) index.reserve(10);
+    }
     EXPECT_EQ(index.size(), keys.size());
     for (std::uint32_t i = 0; i < keys.size(); ++i) ASSERT_EQ(index.find(keys[i]), i + 1);
     EXPECT_EQ(index.find("k"), KeyIndex::kAbsent);
