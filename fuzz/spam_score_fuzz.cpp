@@ -2,7 +2,8 @@
 // the three address fields come from the input, and so do the lengths and copy counts the host
 // reports. Every statistics item is enabled over the fake platform, the Spam and NonSpam
 // trees trained from two of the fuzzed fields when the input says so. The score stays in range,
-// the busy flag is given back, and training with the same message never throws.
+// the busy flag is given back, the rating's table of counts rates as the trees do, and training
+// with the same message never throws.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -102,10 +103,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             .addText(host.parts[4], 1, 0);
     }
 
+    // The rating's table of counts made when the input says so, as the thresholds make it.
+    const bool table = (switches & 16) != 0;
+    if (table) qbx::statistics::spamFilter(plugin)->updateThresholds();
+
     const auto context = reinterpret_cast<std::intptr_t>(&host);
     const std::int32_t score = qbx::statistics::getSpamScore(plugin, context, fuzzedCallback);
     if (score < -1 || score > 100) std::abort();
     if (qbx::statistics::spamFilter(plugin)->scoreBusy) std::abort();
+    if (table) {
+        // The trees, once changed (a change that moves no count), rate the message alike.
+        qbx::statistics::statItem(plugin, qbx::StatSlot::Spam)->store().tree().clearRootEntry();
+        if (qbx::statistics::getSpamScore(plugin, context, fuzzedCallback) != score) std::abort();
+    }
     qbx::statistics::feedSpam(plugin, context, static_cast<std::int8_t>(data[13]), fuzzedCallback);
     return 0;
 }
