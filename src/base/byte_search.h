@@ -1,7 +1,7 @@
-// Finding one byte in a text, and comparing short texts. The C runtime's memchr is a vector search on some systems and a
-// plain byte loop on others (the Windows runtime as Wine provides it); mail is searched line by
-// line for every message, so where the runtime's search is not known to be fast the search is
-// our own, eight bytes a step.
+// Finding one byte in a text, and comparing short texts. The C runtime's memchr is a vector search
+// on some systems and a plain byte loop on others (the Windows runtime as Wine provides it); mail
+// is searched line by line for every message, so where the runtime's search is not known to be fast
+// the search is our own, eight bytes a step.
 #pragma once
 
 #include <bit>

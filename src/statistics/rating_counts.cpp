@@ -1,7 +1,6 @@
 #include "statistics/rating_counts.h"
 
 #include <algorithm>
-#include <array>
 #include <new>
 #include <string>
 #include <string_view>
@@ -55,13 +54,11 @@ void RatingCounts::build(const WordTrie* spam, const WordTrie* nonSpam) {
             keys.append(key);
         };
         if (spam != nullptr)
-            spam->forEachLetterEntry([&](std::string_view key, std::int32_t count) {
-                take(key, count, true);
-            });
+            spam->forEachLetterEntry(
+                [&](std::string_view key, std::int32_t count) { take(key, count, true); });
         if (nonSpam != nullptr)
-            nonSpam->forEachLetterEntry([&](std::string_view key, std::int32_t count) {
-                take(key, count, false);
-            });
+            nonSpam->forEachLetterEntry(
+                [&](std::string_view key, std::int32_t count) { take(key, count, false); });
         places.clear();
         index_.reserve(words.size());
         const auto small = [](std::int32_t count) { return count >= 0 && count <= kSmall; };

@@ -259,11 +259,6 @@ void separateJoinedWords(const JoinedWords& in, TextWords& counted, const WordCo
     }
 }
 
-const WordTrie* trainedTree(Plugin& plugin, Slot slot) {
-    const StatItem* item = statItem(plugin, slot);
-    return item != nullptr ? &item->store().tree() : nullptr;
-}
-
 // The words of `all` no shorter than the tokenizer's minimum would take them, into `kept`.
 std::span<const TextWord> wordsOfAtLeast(std::span<const TextWord> all, std::int32_t minWordLength,
                                          std::vector<TextWord>& kept) {
@@ -498,11 +493,10 @@ private:
         // The table made with the thresholds while it holds the trees' counts; the trees
         // themselves once either has changed (the table is not made again here: something
         // that changed them at every message would have every message make it).
-        const WordTrie* spam = trainedTree(plugin_, Slot::Spam);
-        const WordTrie* nonSpam = trainedTree(plugin_, Slot::NonSpam);
+        const WordTrie* spam = statTree(plugin_, Slot::Spam);
+        const WordTrie* nonSpam = statTree(plugin_, Slot::NonSpam);
         const RatingCounts& table = buffers_.ratingCounts;
-        return smoothedScore(spam, nonSpam, rated,
-                             table.current(spam, nonSpam) ? &table : nullptr);
+        return smoothedScore(spam, nonSpam, rated, table.current(spam, nonSpam) ? &table : nullptr);
     }
 
     // The Words item's words from the shared count: the body's counted words, mended where
@@ -604,7 +598,8 @@ private:
             start = i + 1;
         }
         if (start < text.size())
-            addTo(plugin_, Slot::Servers, trimBlankOrControl(text.substr(start)), parts.size, time_);
+            addTo(plugin_, Slot::Servers, trimBlankOrControl(text.substr(start)), parts.size,
+                  time_);
     }
 
     // An address the host decodes from the header, without its display name.
@@ -635,10 +630,13 @@ private:
     // item the To address: the classic files hold them so.
     void feedRecipients(MessageParts& parts) {
         addTo(plugin_, Slot::Recipients, parts.from, parts.size, time_);
-        if (parts.reply != parts.from) addTo(plugin_, Slot::Recipients, parts.reply, parts.size, time_);
+        if (parts.reply != parts.from)
+            addTo(plugin_, Slot::Recipients, parts.reply, parts.size, time_);
     }
 
-    void feedSenders(MessageParts& parts) { addTo(plugin_, Slot::Senders, parts.to, parts.size, time_); }
+    void feedSenders(MessageParts& parts) {
+        addTo(plugin_, Slot::Senders, parts.to, parts.size, time_);
+    }
 
     void feedSenderNames(MessageParts& parts) {
         const std::string fromValue = parts.index().headerValue("From:");
@@ -841,7 +839,7 @@ std::int32_t messageSpamScore(Plugin& plugin, std::string_view body,
     if (!plugin.settings.antispamActive) return -1;
     std::string text;
     const TextWords words = messageWords(plugin, body, headers, text);
-    return smoothedScore(trainedTree(plugin, Slot::Spam), trainedTree(plugin, Slot::NonSpam),
+    return smoothedScore(statTree(plugin, Slot::Spam), statTree(plugin, Slot::NonSpam),
                          words.words);
 }
 
@@ -861,9 +859,8 @@ double messageSpamProbability(Plugin& plugin, std::string_view body, std::string
     const TextWords words = messageWords(plugin, body, mail::HeaderIndex(header), text);
     const SpamFilterState* filter = spamFilter(plugin);
     const SpamThresholds thresholds = filter != nullptr ? filter->thresholds : SpamThresholds{};
-    const std::vector<WordEvidence> evidence =
-        textEvidence(thresholds, trainedTree(plugin, Slot::Spam),
-                     trainedTree(plugin, Slot::NonSpam), words.words);
+    const std::vector<WordEvidence> evidence = textEvidence(
+        thresholds, statTree(plugin, Slot::Spam), statTree(plugin, Slot::NonSpam), words.words);
     if (evidence.empty()) return -1.0;
     const std::span<const WordEvidence> all(evidence);
     return combiner == ScoreCombiner::Fisher ? combineFisher(all) : combineScore(all);

@@ -7,14 +7,6 @@
 #include "statistics/stat_item.h"
 
 namespace qbx::statistics {
-namespace {
-
-const WordTrie* treeOf(Plugin& plugin, Slot slot) {
-    const StatItem* item = statItem(plugin, slot);
-    return item != nullptr ? &item->store().tree() : nullptr;
-}
-
-}  // namespace
 
 SpamFilterState::SpamFilterState(Plugin& plugin, SpamEntryHooks entryHooks)
     : hooks(std::move(entryHooks)),
@@ -26,8 +18,11 @@ void SpamFilterState::updateThresholds() {
     // The rating's table is made now, with the trained items loaded, rather than by the next
     // message to come. A table that cannot be made leaves the rating to the trees.
     if (!plugin_.settings.antispamActive) return;
+    const WordTrie* spam = statTree(plugin_, Slot::Spam);
+    const WordTrie* nonSpam = statTree(plugin_, Slot::NonSpam);
+    if (buffers.ratingCounts.current(spam, nonSpam)) return;  // a settings change, no training
     try {
-        buffers.ratingCounts.build(treeOf(plugin_, Slot::Spam), treeOf(plugin_, Slot::NonSpam));
+        buffers.ratingCounts.build(spam, nonSpam);
     } catch (...) {
     }
 }

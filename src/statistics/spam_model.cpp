@@ -330,17 +330,12 @@ SpamThresholds thresholdsOf(Plugin& plugin) {
     return filter != nullptr ? filter->thresholds : SpamThresholds{};
 }
 
-const WordTrie* treeOf(Plugin& plugin, Slot slot) {
-    const StatItem* item = statItem(plugin, slot);
-    return item != nullptr ? &item->store().tree() : nullptr;
-}
-
 }  // namespace
 
 void updateSpamFrequencies(Plugin& plugin) {
     SpamThresholds t;
     if (plugin.settings.antispamActive) {
-        t = computeThresholds(treeOf(plugin, Slot::Spam), treeOf(plugin, Slot::NonSpam),
+        t = computeThresholds(statTree(plugin, Slot::Spam), statTree(plugin, Slot::NonSpam),
                               [&](const std::string& line) { plugin.log.write(line, 1); });
     }
     if (SpamFilterState* filter = spamFilter(plugin)) filter->thresholds = t;
@@ -348,8 +343,8 @@ void updateSpamFrequencies(Plugin& plugin) {
 
 double getWordSpamProbability(Plugin& plugin, std::string_view word) {
     if (!plugin.settings.antispamActive) return kNoInformation;
-    return wordSpamProbability(thresholdsOf(plugin), countIn(treeOf(plugin, Slot::Spam), word),
-                               countIn(treeOf(plugin, Slot::NonSpam), word));
+    return wordSpamProbability(thresholdsOf(plugin), countIn(statTree(plugin, Slot::Spam), word),
+                               countIn(statTree(plugin, Slot::NonSpam), word));
 }
 
 double getTextSpamScore(Plugin& plugin, std::string_view text) {
@@ -369,10 +364,10 @@ double getTextSpamScore(Plugin& plugin, std::string_view text) {
     }
 
     // Looked up afresh: a failing addText lets window messages run, which may replace items.
-    const WordTrie* textTree = treeOf(plugin, Slot::Temp2);
+    const WordTrie* textTree = statTree(plugin, Slot::Temp2);
     if (textTree == nullptr) return 0.5;
-    const auto evidence = textEvidence(thresholdsOf(plugin), treeOf(plugin, Slot::Spam),
-                                       treeOf(plugin, Slot::NonSpam), *textTree);
+    const auto evidence = textEvidence(thresholdsOf(plugin), statTree(plugin, Slot::Spam),
+                                       statTree(plugin, Slot::NonSpam), *textTree);
     return combineScore(evidence);
 }
 

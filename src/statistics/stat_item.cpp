@@ -359,6 +359,11 @@ StatItem* statItem(Plugin& plugin, int slot) {
 
 StatItem* statItem(Plugin& plugin, Slot slot) { return statItem(plugin, static_cast<int>(slot)); }
 
+const WordTrie* statTree(Plugin& plugin, Slot slot) {
+    const StatItem* item = statItem(plugin, slot);
+    return item != nullptr ? &item->store().tree() : nullptr;
+}
+
 void processItem(Plugin& plugin, int index, bool sort) {
     if (index < 0 || index >= kStatItemCount) return;
     StatisticsItem* item = plugin.statItems[static_cast<std::size_t>(index)].get();

@@ -82,6 +82,8 @@ private:
 // The item in a slot, or null when the slot is empty (or holds something else).
 StatItem* statItem(Plugin& plugin, Slot slot);
 StatItem* statItem(Plugin& plugin, int slot);
+// The word tree of the item in a slot, or null when there is no item.
+const WordTrie* statTree(Plugin& plugin, Slot slot);
 
 // The item loops of the start-up, the shut-down and the dialog.
 void processItem(Plugin& plugin, int index, bool sort);

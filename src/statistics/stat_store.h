@@ -83,7 +83,7 @@ public:
     std::int32_t addToTree(std::string_view key, std::int32_t amount);  // always 0
     // The same with the time that dates a new key's nodes.
     std::int32_t addToTree(std::string_view key, std::int32_t amount, double now);
-    std::int32_t treeCount(std::string_view key) const;                 // exact key; 0 when absent
+    std::int32_t treeCount(std::string_view key) const;  // exact key; 0 when absent
     // Gives the store a new empty tree (same budget); the dirty flag stays as it was.
     void replaceTreeWithEmpty();
 

@@ -42,10 +42,6 @@ std::uint32_t capacityOf(std::size_t sizeClass) {
 std::uint8_t labelOf(std::uint32_t link) { return static_cast<std::uint8_t>(link & 0xFFu); }
 std::uint32_t targetOf(std::uint32_t link) { return link >> 8; }
 
-}  // namespace
-
-namespace {
-
 std::uint64_t nextTrieId() noexcept {
     static std::atomic<std::uint64_t> last{0};
     return ++last;
@@ -77,6 +73,14 @@ std::uint32_t WordTrie::newNode(double now) {
     }
     chunk.push_back(Node{now, now, 0, 0, 0, 0, kMarkerNode, 0});
     return static_cast<std::uint32_t>(((chunks_.size() - 1) << kChunkShift) | (chunk.size() - 1));
+}
+
+std::uint32_t WordTrie::slotCount(const Node& n) noexcept {
+    return n.childCount > kMaxSortedChildren ? kDenseSlots : n.childCount;
+}
+
+std::uint32_t WordTrie::linkAt(const Node& n, std::uint32_t slot) const noexcept {
+    return n.childCount == 1 ? n.children : links_[n.children + slot];
 }
 
 std::uint32_t WordTrie::child(std::uint32_t parent, std::uint8_t label) const {
@@ -479,9 +483,8 @@ void WordTrie::walk(std::uint32_t index, std::string& path, Visit& visit) const 
     // The node is read again at every step: a visitor that adds keys may move its children.
     for (std::uint32_t i = 0;; ++i) {
         const Node& n = node(index);
-        const std::uint32_t slots = n.childCount > kMaxSortedChildren ? kDenseSlots : n.childCount;
-        if (i >= slots) break;
-        const std::uint32_t link = n.childCount == 1 ? n.children : links_[n.children + i];
+        if (i >= slotCount(n)) break;
+        const std::uint32_t link = linkAt(n, i);
         if (link == 0) continue;
         path.push_back(static_cast<char>(labelOf(link)));
         walk(targetOf(link), path, visit);
@@ -529,14 +532,12 @@ void WordTrie::forEachLetterEntry(
     while (!stack.empty()) {
         Step& step = stack.back();
         const Node& n = node(step.node);
-        const std::uint32_t slots = n.childCount > kMaxSortedChildren ? kDenseSlots : n.childCount;
-        if (step.next >= slots) {
+        if (step.next >= slotCount(n)) {
             stack.pop_back();
             if (!path.empty()) path.pop_back();
             continue;
         }
-        const std::uint32_t link = n.childCount == 1 ? n.children : links_[n.children + step.next];
-        ++step.next;
+        const std::uint32_t link = linkAt(n, step.next++);
         // A key with any other byte is never a word: its whole subtree is passed over.
         if (link == 0 || !isWordLetter(labelOf(link))) continue;
         path.push_back(static_cast<char>(labelOf(link)));

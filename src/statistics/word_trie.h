@@ -4,9 +4,9 @@
 //
 // Nodes live in a compact pool: 32 bytes each, children as sorted arrays of packed links
 // (a dense 224-slot table only once a node has more than 32 children); an only child's link
-// stands in its parent, which spares the deep single-child runs of long keys a read each. A node's key is not
-// stored: it is the path, except for keys holding control characters, which are kept aside.
-// Entries are also filed in a hash index by key, which finding and counting known keys use.
+// stands in its parent, which spares the deep single-child runs of long keys a read each. A node's
+// key is not stored: it is the path, except for keys holding control characters, which are kept
+// aside. Entries are also filed in a hash index by key, which finding and counting known keys use.
 // A trie has a node budget; when a new key would pass it the key is not counted (logged once),
 // while keys already present go on counting.
 #pragma once
@@ -15,8 +15,8 @@
 #include <array>
 #include <bit>
 #include <cstddef>
-#include <cstring>
 #include <cstdint>
+#include <cstring>
 #include <functional>
 #include <optional>
 #include <span>
@@ -62,10 +62,12 @@ inline std::uint64_t letterMask64(const char* p) noexcept {
         const __m128i small =  // 'a'..'z'
             _mm_and_si128(_mm_cmpgt_epi8(s, at(96)), _mm_cmplt_epi8(s, at(123)));
         const __m128i high = _mm_cmpgt_epi8(s, at(191));  // 192..255
-        const __m128i yo = _mm_or_si128(_mm_cmpeq_epi8(bytes, _mm_set1_epi8(static_cast<char>(168))),
-                                        _mm_cmpeq_epi8(bytes, _mm_set1_epi8(static_cast<char>(184))));
+        const __m128i yo =
+            _mm_or_si128(_mm_cmpeq_epi8(bytes, _mm_set1_epi8(static_cast<char>(168))),
+                         _mm_cmpeq_epi8(bytes, _mm_set1_epi8(static_cast<char>(184))));
         const __m128i letters = _mm_or_si128(_mm_or_si128(capitals, small), _mm_or_si128(high, yo));
-        mask |= std::uint64_t{static_cast<std::uint16_t>(_mm_movemask_epi8(letters))} << (16 * part);
+        mask |= std::uint64_t{static_cast<std::uint16_t>(_mm_movemask_epi8(letters))}
+                << (16 * part);
     }
     return mask;
 }
@@ -257,6 +259,10 @@ private:
         return chunks_[index >> kChunkShift][index & kChunkMask];
     }
     std::uint32_t newNode(double now);
+    // The child slots a walk looks at (a dense table's empty ones included), and the link in
+    // one of them (0 when empty).
+    static std::uint32_t slotCount(const Node& n) noexcept;
+    std::uint32_t linkAt(const Node& n, std::uint32_t slot) const noexcept;
     std::uint32_t child(std::uint32_t parent, std::uint8_t label) const;
     std::uint32_t locate(std::string_view key) const;  // the entry's node, or kNoNode
     // The node filed under the key (or reached by its path when the index is incomplete),

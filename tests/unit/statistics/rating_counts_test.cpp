@@ -32,7 +32,8 @@ void expectSameCounts(const RatingCounts& table, const WordTrie* spam, const Wor
     for (const std::string& key : keys) words.push_back(word(key));
     std::vector<std::int32_t> fromTable(words.size(), -7), otherSide(words.size(), -7);
     table.countsOf(words, fromTable, otherSide);
-    for (const auto& [tree, counts] : {std::pair{spam, &fromTable}, std::pair{nonSpam, &otherSide}}) {
+    for (const auto& [tree, counts] :
+         {std::pair{spam, &fromTable}, std::pair{nonSpam, &otherSide}}) {
         std::vector<std::int32_t> fromTree(words.size(), 0);
         if (tree != nullptr) tree->countsOf(words, fromTree);
         for (std::size_t i = 0; i < words.size(); ++i)

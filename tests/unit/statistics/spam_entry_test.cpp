@@ -407,9 +407,8 @@ TEST_F(SpamEntry, ScoringCountsTheWordsItemAsItsOwnTextWould) {
     }
     // The scorer rates from the table made with the thresholds; messageSpamScore from the trees.
     filter().updateThresholds();
-    ASSERT_TRUE(filter().buffers.ratingCounts.current(
-        &statItem(plugin, Slot::Spam)->store().tree(),
-        &statItem(plugin, Slot::NonSpam)->store().tree()));
+    ASSERT_TRUE(filter().buffers.ratingCounts.current(statTree(plugin, Slot::Spam),
+                                                      statTree(plugin, Slot::NonSpam)));
     static const std::string pieces[] = {
         "ab",           "abc",  "Mail", "user", "@", "@@", "a@b",  "host",
         "\xCA\xCE\xD2", "\xA8", " ",    ",",    "'", "\"", "\r\n", std::string(83, 'z'),
