@@ -40,6 +40,12 @@ std::uint32_t capacityOf(std::size_t sizeClass) {
 }
 
 std::uint8_t labelOf(std::uint32_t link) { return static_cast<std::uint8_t>(link & 0xFFu); }
+// Every byte once, so that one label can be handed out as a one-character view.
+constexpr std::array<char, 256> kEveryByte = [] {
+    std::array<char, 256> bytes{};
+    for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>(i);
+    return bytes;
+}();
 std::uint32_t targetOf(std::uint32_t link) { return link >> 8; }
 
 std::uint64_t nextTrieId() noexcept {
@@ -79,8 +85,14 @@ std::uint32_t WordTrie::slotCount(const Node& n) noexcept {
     return n.childCount > kMaxSortedChildren ? kDenseSlots : n.childCount;
 }
 
-std::uint32_t WordTrie::linkAt(const Node& n, std::uint32_t slot) const noexcept {
-    return n.childCount == 1 ? n.children : links_[n.children + slot];
+WordTrie::Step WordTrie::stepAt(const Node& n, std::uint32_t slot) const noexcept {
+    if (n.flags & kTailFlag) {
+        const Tail& tail = tails_[n.children];
+        return {labelsOf(tail), tail.target};
+    }
+    const std::uint32_t link = n.childCount == 1 ? n.children : links_[n.children + slot];
+    if (link == 0) return {{}, kNoNode};
+    return {std::string_view(&kEveryByte[labelOf(link)], 1), targetOf(link)};
 }
 
 std::uint32_t WordTrie::child(std::uint32_t parent, std::uint8_t label) const {
@@ -172,14 +184,78 @@ std::uint32_t WordTrie::addChild(std::uint32_t parent, std::uint8_t label, doubl
     return index;
 }
 
+std::uint32_t WordTrie::attachTail(std::uint32_t parent, std::string_view labels, double now) {
+    // The node and the labels first: should one fail, what is lost is unlinked.
+    const std::uint32_t target = newNode(now);
+    if (tailLabels_.size() + labels.size() > std::numeric_limits<std::uint32_t>::max())
+        throw std::bad_alloc();
+    const auto offset = static_cast<std::uint32_t>(tailLabels_.size());
+    tailLabels_.insert(tailLabels_.end(), labels.begin(), labels.end());
+    const Tail tail{now, offset, target, static_cast<std::uint32_t>(labels.size())};
+    std::uint32_t tailIndex = freeTails_;
+    if (tailIndex != kNoNode) {
+        freeTails_ = tails_[tailIndex].labels;
+        tails_[tailIndex] = tail;
+    } else {
+        tailIndex = static_cast<std::uint32_t>(tails_.size());
+        tails_.push_back(tail);
+    }
+    Node& n = node(parent);
+    n.children = tailIndex;
+    n.childCount = 1;
+    n.flags |= kTailFlag;
+    nodeCount_ += labels.size();
+    return target;
+}
+
+void WordTrie::unfoldTail(std::uint32_t parent) {
+    const std::uint32_t tailIndex = node(parent).children;
+    const Tail tail = tails_[tailIndex];
+    const std::uint32_t made = newNode(tail.made);  // before any reference into the pool
+    const auto first = static_cast<std::uint8_t>(tailLabels_[tail.labels]);
+    Node& madeNode = node(made);
+    madeNode.childCount = 1;
+    if (tail.length > 2) {
+        tails_[tailIndex].labels = tail.labels + 1;
+        tails_[tailIndex].length = tail.length - 1;
+        madeNode.children = tailIndex;
+        madeNode.flags |= kTailFlag;
+    } else {
+        const auto last = static_cast<std::uint8_t>(tailLabels_[tail.labels + 1]);
+        madeNode.children = (tail.target << 8) | last;
+        tails_[tailIndex].labels = freeTails_;
+        freeTails_ = tailIndex;
+    }
+    Node& p = node(parent);
+    p.children = (made << 8) | first;
+    p.flags &= static_cast<std::uint8_t>(~kTailFlag);
+}
+
 std::uint32_t WordTrie::reach(std::string_view key, double now) {
     const std::size_t length = std::min(key.size(), kMaxDepth);
     std::uint32_t index = 0;
     std::size_t depth = 0;
-    for (; depth < length; ++depth) {
+    while (depth < length) {
+        if (node(index).flags & kTailFlag) {
+            const Tail& tail = tails_[node(index).children];
+            const std::string_view labels = labelsOf(tail);
+            const bool along = length - depth >= labels.size() &&
+                               std::equal(labels.begin(), labels.end(), key.begin() + depth,
+                                          [](char label, char c) {
+                                              return static_cast<std::uint8_t>(label) == slotOf(c);
+                                          });
+            if (along) {
+                index = tail.target;
+                depth += labels.size();
+                continue;
+            }
+            // The key leaves the run or ends in it: the run's nodes are made as far as it goes.
+            unfoldTail(index);
+        }
         const std::uint32_t next = child(index, slotOf(key[depth]));
         if (next == kNoNode) break;
         index = next;
+        ++depth;
     }
     if (depth < length) {
         // All or nothing: a key that does not fit leaves no dangling path behind.
@@ -187,7 +263,19 @@ std::uint32_t WordTrie::reach(std::string_view key, double now) {
             noteBudget();
             return kNoNode;
         }
-        for (; depth < length; ++depth) index = addChild(index, slotOf(key[depth]), now);
+        // The first new node joins its parent's children; the rest of the key is a run.
+        if (node(index).childCount > 0 || length - depth == 1) {
+            index = addChild(index, slotOf(key[depth]), now);
+            ++depth;
+        }
+        if (depth < length) {
+            char folded[kMaxDepth];
+            for (std::size_t i = depth; i < length; ++i)
+                folded[i - depth] = static_cast<char>(slotOf(key[i]));
+            const std::string_view labels(folded, length - depth);
+            index = labels.size() == 1 ? addChild(index, static_cast<std::uint8_t>(folded[0]), now)
+                                       : attachTail(index, labels, now);
+        }
     }
     return index;
 }
@@ -405,11 +493,27 @@ std::uint32_t WordTrie::candidate(std::string_view key, std::uint64_t hash) cons
     if (key.empty()) return 0;
     const std::uint32_t filed = index_.find(key, hash);
     if (filed != KeyIndex::kAbsent) return filed;
-    if (indexComplete_) return kNoNode;
+    return indexComplete_ ? kNoNode : descend(key);
+}
+
+std::uint32_t WordTrie::descend(std::string_view key) const {
     std::uint32_t index = 0;
-    for (char c : key) {
-        index = child(index, slotOf(c));
-        if (index == kNoNode) return kNoNode;
+    std::size_t depth = 0;
+    while (depth < key.size()) {
+        const Node& n = node(index);
+        if (n.flags & kTailFlag) {
+            const Tail& tail = tails_[n.children];
+            const std::string_view labels = labelsOf(tail);
+            if (key.size() - depth < labels.size()) return kNoNode;
+            for (std::size_t i = 0; i < labels.size(); ++i)
+                if (static_cast<std::uint8_t>(labels[i]) != slotOf(key[depth + i])) return kNoNode;
+            index = tail.target;
+            depth += labels.size();
+        } else {
+            index = child(index, slotOf(key[depth]));
+            if (index == kNoNode) return kNoNode;
+            ++depth;
+        }
     }
     return index;
 }
@@ -484,11 +588,12 @@ void WordTrie::walk(std::uint32_t index, std::string& path, Visit& visit) const 
     for (std::uint32_t i = 0;; ++i) {
         const Node& n = node(index);
         if (i >= slotCount(n)) break;
-        const std::uint32_t link = linkAt(n, i);
-        if (link == 0) continue;
-        path.push_back(static_cast<char>(labelOf(link)));
-        walk(targetOf(link), path, visit);
-        path.pop_back();
+        const Step step = stepAt(n, i);
+        if (step.target == kNoNode) continue;
+        const std::size_t before = path.size();
+        path.append(step.labels);
+        walk(step.target, path, visit);
+        path.resize(before);
     }
 }
 
@@ -522,28 +627,32 @@ void WordTrie::clearRootEntry() noexcept {
 
 void WordTrie::forEachLetterEntry(
     const std::function<void(std::string_view, std::int32_t)>& visit) const {
-    struct Step {
+    struct Frame {
         std::uint32_t node;
-        std::uint32_t next;  // the child slot to look at next
+        std::uint32_t next;      // the child slot to look at next
+        std::size_t pathLength;  // the node's key's
     };
     std::string path;
-    std::vector<Step> stack{{0, 0}};
+    std::vector<Frame> stack{{0, 0, 0}};
     if (node(0).flags & kEntryFlag) visit(std::string_view(), node(0).count);
     while (!stack.empty()) {
-        Step& step = stack.back();
-        const Node& n = node(step.node);
-        if (step.next >= slotCount(n)) {
+        Frame& frame = stack.back();
+        const Node& n = node(frame.node);
+        if (frame.next >= slotCount(n)) {
             stack.pop_back();
-            if (!path.empty()) path.pop_back();
             continue;
         }
-        const std::uint32_t link = linkAt(n, step.next++);
+        const Step step = stepAt(n, frame.next++);
         // A key with any other byte is never a word: its whole subtree is passed over.
-        if (link == 0 || !isWordLetter(labelOf(link))) continue;
-        path.push_back(static_cast<char>(labelOf(link)));
-        if (node(targetOf(link)).flags & kEntryFlag)
-            visit(std::string_view(path), node(targetOf(link)).count);
-        stack.push_back({targetOf(link), 0});
+        if (step.target == kNoNode ||
+            !std::all_of(step.labels.begin(), step.labels.end(),
+                         [](char c) { return isWordLetter(static_cast<unsigned char>(c)); }))
+            continue;
+        path.resize(frame.pathLength);
+        path.append(step.labels);
+        if (node(step.target).flags & kEntryFlag)
+            visit(std::string_view(path), node(step.target).count);
+        stack.push_back({step.target, 0, path.size()});
     }
 }
 
@@ -551,6 +660,7 @@ std::size_t WordTrie::memoryBytes() const noexcept {
     std::size_t bytes = sizeof(*this) + chunks_.capacity() * sizeof(chunks_[0]);
     for (const auto& chunk : chunks_) bytes += chunk.capacity() * sizeof(Node);
     bytes += links_.capacity() * sizeof(std::uint32_t);
+    bytes += tails_.capacity() * sizeof(Tail) + tailLabels_.capacity();
     bytes += index_.memoryBytes();
     bytes += exactKeys_.bucket_count() * sizeof(void*);
     for (const auto& [index, key] : exactKeys_)

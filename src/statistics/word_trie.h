@@ -4,11 +4,14 @@
 //
 // Nodes live in a compact pool: 32 bytes each, children as sorted arrays of packed links
 // (a dense 224-slot table only once a node has more than 32 children); an only child's link
-// stands in its parent, which spares the deep single-child runs of long keys a read each. A node's
-// key is not stored: it is the path, except for keys holding control characters, which are kept
-// aside. Entries are also filed in a hash index by key, which finding and counting known keys use.
-// A trie has a node budget; when a new key would pass it the key is not counted (logged once),
-// while keys already present go on counting.
+// stands in its parent. Most of a long key's nodes (an address, a server's name) are a run of
+// only children that are no entries: such a run is kept as its characters alone, a "tail" from
+// the node above it to the node below, and its nodes are made one by one only when another key
+// branches off inside it. They count as nodes all the same, for the budget and in countNodes.
+// A node's key is not stored: it is the path, except for keys holding control characters, which
+// are kept aside. Entries are also filed in a hash index by key, which finding and counting known
+// keys use. A trie has a node budget; when a new key would pass it the key is not counted
+// (logged once), while keys already present go on counting.
 #pragma once
 
 #include <algorithm>
@@ -244,13 +247,31 @@ private:
         double mdate;
         std::int32_t size;
         std::int32_t count;
-        std::uint32_t children;  // offset of the child block in links_; an only child's link
+        // The offset of the child block in links_; an only child's link; with kTailFlag, the
+        // index of the tail in tails_.
+        std::uint32_t children;
         std::uint8_t childCount;
         std::uint8_t marker;
         std::uint8_t flags;
     };
     static constexpr std::uint8_t kEntryFlag = 1;
     static constexpr std::uint8_t kExactKeyFlag = 2;  // the key is in exactKeys_
+    static constexpr std::uint8_t kTailFlag = 4;      // the only child is a tail
+    // A run of nodes not yet made: `length` (2..80) only children below the node holding the
+    // tail, none an entry, all made at `made`, labelled by tailLabels_[labels...]; the last
+    // one's only child is the real node `target`, labelled by the last label.
+    struct Tail {
+        double made;
+        std::uint32_t labels;
+        std::uint32_t target;
+        std::uint32_t length;
+    };
+    // A child slot as the walks see it: the labels down to the next real node (one, or a
+    // tail's) and that node; kNoNode for an empty slot.
+    struct Step {
+        std::string_view labels;
+        std::uint32_t target;
+    };
     static constexpr std::uint32_t kNoNode = 0xFFFFFFFFu;
     static constexpr std::size_t kSizeClasses = 7;  // (1: unused), 2, 4, 8, 16, 32, dense
 
@@ -262,8 +283,21 @@ private:
     // The child slots a walk looks at (a dense table's empty ones included), and the link in
     // one of them (0 when empty).
     static std::uint32_t slotCount(const Node& n) noexcept;
-    std::uint32_t linkAt(const Node& n, std::uint32_t slot) const noexcept;
+    Step stepAt(const Node& n, std::uint32_t slot) const noexcept;
+    // The child under one label; the parent holds no tail.
     std::uint32_t child(std::uint32_t parent, std::uint8_t label) const;
+    std::string_view labelsOf(const Tail& tail) const noexcept {
+        return {tailLabels_.data() + tail.labels, tail.length};
+    }
+    // The node at the end of the key's path (kNoNode when there is none, or it is inside a
+    // tail, where no entry is), without changing the trie.
+    std::uint32_t descend(std::string_view key) const;
+    // Hangs the run of `labels` (two or more, folded already) below a childless parent as a
+    // tail; answers the run's last node.
+    std::uint32_t attachTail(std::uint32_t parent, std::string_view labels, double now);
+    // Makes the first node of the parent's tail real: the parent's only child becomes a plain
+    // link to it, and it holds the rest of the tail (or a plain link, when one label is left).
+    void unfoldTail(std::uint32_t parent);
     std::uint32_t locate(std::string_view key) const;  // the entry's node, or kNoNode
     // The node filed under the key (or reached by its path when the index is incomplete),
     // not yet checked to be the key's entry; kNoNode when there is none.
@@ -307,6 +341,9 @@ private:
 
     std::vector<std::vector<Node>> chunks_;
     std::vector<std::uint32_t> links_;  // (child index << 8) | code, or 0 for an empty slot
+    std::vector<Tail> tails_;
+    std::vector<char> tailLabels_;       // the tails' labels, folded as paths are
+    std::uint32_t freeTails_ = kNoNode;  // released tails, linked through `labels`
     // Released child blocks, one chain per size class, linked through their first slot.
     std::array<std::uint32_t, kSizeClasses> freeBlocks_;
     std::unordered_map<std::uint32_t, std::string> exactKeys_;

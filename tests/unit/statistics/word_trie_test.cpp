@@ -3,6 +3,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <limits>
 #include <map>
@@ -240,6 +241,75 @@ TEST(WordTrieTest, WalkIsPreOrderOverCodes32To255AndMatchesAModel) {
     EXPECT_EQ(trie.find(model.begin()->first)->marker, kMarkerStored);
 }
 
+// Long keys that share long beginnings, as addresses and server names do, added in random
+// order: the runs of only children a key leaves behind are split again and again by later keys.
+// Every node counts, and a node made as a path keeps its date when it becomes an entry.
+TEST(WordTrieTest, LongKeysBranchingAnywhereMatchAModelWithDates) {
+    std::mt19937 random(1807);
+    const std::string alphabet = std::string("abcdefgh.@ \x01\t") + "\xE0\xFF\xA8";
+    std::vector<std::string> stems(200);
+    for (std::string& stem : stems)
+        for (std::size_t n = 10 + random() % 80; n > 0; --n) stem += alphabet[random() % 6];
+    const auto folded = [](std::string key) {
+        for (char& c : key)
+            if (static_cast<unsigned char>(c) < 32) c = ' ';
+        return key.substr(0, kMaxKeyLength);
+    };
+    struct Expected {
+        std::string key;  // as last counted
+        std::int32_t count = 0;
+    };
+    std::map<std::string, Expected> model;  // by folded key
+    std::map<std::string, double> made;     // every node's path, folded: when it was made
+    WordTrie trie(kMade);
+    for (int i = 0; i < 6000; ++i) {
+        const std::string& stem = stems[random() % stems.size()];
+        std::string key = stem.substr(0, 1 + random() % stem.size());
+        for (std::size_t n = random() % 4; n > 0; --n) key += alphabet[random() % alphabet.size()];
+        const double now = kMade + i;
+        ASSERT_TRUE(trie.addWord(key, 1, now));
+        const std::string path = folded(key);
+        Expected& expected = model[path];
+        expected.key = key.substr(0, kMaxKeyLength);
+        ++expected.count;
+        for (std::size_t j = 1; j <= path.size(); ++j) made.emplace(path.substr(0, j), now);
+    }
+    EXPECT_EQ(trie.countNodes(), made.size());
+    EXPECT_EQ(trie.countWords(), model.size());
+    std::vector<std::string> walked;
+    trie.forEachEntry([&](const StatEntry& e) {
+        walked.push_back(folded(e.key));
+        const Expected& expected = model.at(folded(e.key));
+        EXPECT_EQ(e.key, expected.key);
+        EXPECT_EQ(e.count, expected.count) << e.key;
+        EXPECT_EQ(e.cdate, made.at(folded(e.key))) << e.key;
+        EXPECT_EQ(e.mdate, e.cdate) << e.key;
+    });
+    std::vector<std::string> inOrder;
+    for (const auto& [path, expected] : model) inOrder.push_back(path);
+    EXPECT_EQ(walked, inOrder);
+    // The nodes inside the runs are paths, no entries (a key with control characters is found
+    // by itself only); the word letters' entries are all seen.
+    for (const auto& [path, date] : made) {
+        const auto entry = model.find(path);
+        ASSERT_EQ(trie.countOf(path),
+                  entry != model.end() && entry->second.key == path ? entry->second.count : 0)
+            << path;
+        if (entry != model.end()) ASSERT_EQ(trie.countOf(entry->second.key), entry->second.count);
+    }
+    Counts letters;
+    trie.forEachLetterEntry([&](std::string_view key, std::int32_t count) {
+        letters.emplace_back(std::string(key), count);
+    });
+    std::sort(letters.begin(), letters.end());
+    Counts lettersExpected;
+    for (const auto& [path, expected] : model)
+        if (std::all_of(path.begin(), path.end(),
+                        [](char c) { return isWordLetter(static_cast<unsigned char>(c)); }))
+            lettersExpected.emplace_back(path, expected.count);
+    EXPECT_EQ(letters, lettersExpected);
+}
+
 TEST(WordTrieTest, NodeBudgetRefusesNewKeysWholeAndLogsOnce) {
     std::vector<std::string> lines;
     WordTrie trie(kMade, 5, {[&](std::string_view line) { lines.emplace_back(line); }, {}});
@@ -256,6 +326,19 @@ TEST(WordTrieTest, NodeBudgetRefusesNewKeysWholeAndLogsOnce) {
     EXPECT_EQ(trie.find("abd")->count, 2);
     EXPECT_EQ(trie.countNodes(), 5u);
     EXPECT_THAT(lines, ElementsAre("@@@ Word tree is full at 5 nodes: new keys are not counted"));
+
+    // A long key takes one node per character, even when it is kept as a run; the nodes inside
+    // a run exist already, so a full tree still counts their keys.
+    WordTrie runs(kMade, 12);
+    EXPECT_TRUE(runs.addWord("abcdefgh", 1, kMade));
+    EXPECT_FALSE(runs.addWord("xyzuvw", 1, kMade));
+    EXPECT_TRUE(runs.addWord("abcdxyzu", 1, kMade));
+    EXPECT_EQ(runs.countNodes(), 12u);
+    EXPECT_FALSE(runs.addWord("abcdxyzuv", 1, kMade));
+    EXPECT_TRUE(runs.addWord("abcdef", 1, kMade));
+    EXPECT_TRUE(runs.addWord("abcdxy", 1, kMade));
+    EXPECT_EQ(counts(runs),
+              (Counts{{"abcdef", 1}, {"abcdefgh", 1}, {"abcdxy", 1}, {"abcdxyzu", 1}}));
 }
 
 // A long text is counted slice by slice: words that straddle a slice's end stay whole and a
