@@ -295,7 +295,9 @@ TEST(WordTrieTest, LongKeysBranchingAnywhereMatchAModelWithDates) {
         ASSERT_EQ(trie.countOf(path),
                   entry != model.end() && entry->second.key == path ? entry->second.count : 0)
             << path;
-        if (entry != model.end()) ASSERT_EQ(trie.countOf(entry->second.key), entry->second.count);
+        if (entry != model.end()) {
+            ASSERT_EQ(trie.countOf(entry->second.key), entry->second.count);
+        }
     }
     Counts letters;
     trie.forEachLetterEntry([&](std::string_view key, std::int32_t count) {
