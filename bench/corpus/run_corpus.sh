@@ -71,6 +71,21 @@ fastest_scoring() {
   awk '/^scored / { if (best == "" || $5 < best) { best = $5; n = $2 } } END { print n, best }' "$@"
 }
 
+# Seconds the module's log gives to loading and storing the items in its session: the
+# milliseconds its lines took from "Setting up statistics..." to the settings window
+# ("Creating mainform"), and from "Data stored" (the settings) to "Preparing to destroy".
+items_seconds() {
+  [ -f "$1" ] || { echo "-"; return; }
+  tr -d '\r' <"$1" | awk -F'[][]' '
+    { text = $0; at = index(text, "]: "); text = at > 0 ? substr(text, at + 3) : ""; ms = $6 + 0 }
+    text == "Preparing to destroy" { storing = 0 }
+    loading || storing { total += ms }
+    loading && text == "Creating mainform" { loading = 0 }
+    text == "Setting up statistics..." && !seen { loading = 1; seen = 1 }
+    text == "Data stored" { storing = 1 }
+    END { printf "%.3f", total / 1000 }'
+}
+
 # qbxhost NAME HOME RUNNER... : learns, then scores, with the module beside the host program.
 run_qbxhost() {
   local name="$1" home="$2" host="$3"
@@ -128,12 +143,13 @@ run_qbxhost() {
   # and stores them all: the load and store of a session, beside bogofilter's whole training.
   mkdir -p "$WORK/one"
   cp "$(find "$WORK/ham-test" -type f | LC_ALL=C sort | head -n 1)" "$WORK/one/"
-  local t3 session=""
+  local t3 session="" items=""
   "${cmd[@]}" score "$WORK/one" >/dev/null
   for run in $(seq "$RUNS"); do
     t3="$(now)"
     "${cmd[@]}" score "$WORK/one" >/dev/null
     session="$(fastest "$session" "$(elapsed "$t3" "$(now)")")"
+    items="$(fastest "$items" "$(items_seconds "$home/tmp/-QBX.log")")"
   done
   local fed scored scoreds
   fed="$(awk '/^fed / { n += $2 } END { print n + 0 }' "$out/feed.txt" | tr -d '\r')"
@@ -148,7 +164,7 @@ run_qbxhost() {
       else if ($1 >= 60) { if (spam) c++; else f++ }
       else if ($1 > 40) { if (spam) us++; else uh++ }
     } END { printf "%d|%d|%d|%d|%d|%d|%d", c, ns, f, nh, us, uh, u }' "$out/score.txt")"
-  RESULTS+=("$name|$fed|$scored|$scoreds|$again|$(elapsed "$t0" "$t1")|$(elapsed "$t1" "$t2")|$session|$counts")
+  RESULTS+=("$name|$fed|$scored|$scoreds|$again|$(elapsed "$t0" "$t1")|$(elapsed "$t1" "$t2")|$session|$items|$counts")
 }
 
 run_bogofilter() {
@@ -192,36 +208,36 @@ run_bogofilter() {
       else if ($2 == "S") { if (spam) c++; else f++ }
     } END { printf "%d|%d|%d|%d|%d|%d|0", c, ns, f, nh, us, uh }' "$out/score.txt")"
   # Its rating time is its whole scoring process: one process reads the database once.
-  RESULTS+=("bogofilter|$trained|$tested|$best|$again|$(elapsed "$t0" "$t1")|$best|-|$counts")
+  RESULTS+=("bogofilter|$trained|$tested|$best|$again|$(elapsed "$t0" "$t1")|$best|-|-|$counts")
 }
 
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.1fx", (b > 0 ? a / b : 0) }'; }
 per_msg() { awk -v s="$1" -v n="$2" 'BEGIN { printf "%.1f", (n > 0 ? s * 1e6 / n : 0) }'; }
 
 table() {
-  local row name fed scored rating again wtrain wscore session caught ns fp nh us uh none
+  local row name fed scored rating again wtrain wscore session items caught ns fp nh us uh none
   local bogoPerMsg="" bogoAgain="" bogoTrain=""
   for row in "${RESULTS[@]}"; do
-    IFS='|' read -r name fed scored rating again wtrain wscore session caught ns fp nh us uh none <<<"$row"
+    IFS='|' read -r name fed scored rating again wtrain wscore session items caught ns fp nh us uh none <<<"$row"
     if [ "$name" = bogofilter ]; then
       bogoPerMsg="$(per_msg "$rating" "$scored")"
       bogoAgain="$(per_msg "$again" "$scored")"
       bogoTrain="$wtrain"
     fi
   done
-  printf '\n%-20s %12s %14s %18s %12s %8s %12s %8s %10s %14s\n' tool "spam caught" \
+  printf '\n%-20s %12s %14s %18s %12s %8s %12s %8s %10s %14s %8s\n' tool "spam caught" \
     "false positives" "unsure spam/ham" "us/message" "rating" "again us" "rating" "train s" \
-    "load+store s"
+    "load+store s" "items s"
   for row in "${RESULTS[@]}"; do
-    IFS='|' read -r name fed scored rating again wtrain wscore session caught ns fp nh us uh none <<<"$row"
+    IFS='|' read -r name fed scored rating again wtrain wscore session items caught ns fp nh us uh none <<<"$row"
     local perMsg againMsg
     perMsg="$(per_msg "$rating" "$scored")"
     againMsg="$(per_msg "$again" "$scored")"
     local unsure="$us / $uh"
     [ "$none" != "0" ] && unsure="$unsure (+$none none)"
-    printf '%-20s %12s %14s %18s %12s %8s %12s %8s %10s %14s\n' "$name" "$caught/$ns" "$fp/$nh" \
+    printf '%-20s %12s %14s %18s %12s %8s %12s %8s %10s %14s %8s\n' "$name" "$caught/$ns" "$fp/$nh" \
       "$unsure" "$perMsg" "$(ratio "$bogoPerMsg" "$perMsg")" "$againMsg" \
-      "$(ratio "$bogoAgain" "$againMsg")" "$wtrain" "$session"
+      "$(ratio "$bogoAgain" "$againMsg")" "$wtrain" "$session" "$items"
   done
   printf '\nunsure: qbxhost scores 41..59 (none = no score, -1), bogofilter its U verdicts.\n'
   printf 'us/message: qbxhost'"'"'s own timing of the message parsing and the score calls (every item\n'
@@ -229,7 +245,9 @@ table() {
   printf 'the same messages in the next session, the items knowing their keys. bogofilter: its whole\n'
   printf 'scoring process, twice. rating: bogofilter'"'"'s time per message over the tool'"'"'s (above 1x:\n'
   printf 'faster). load+store s: one session that loads every item, rates one message and stores\n'
-  printf 'every item; bogofilter'"'"'s whole training took %s s. Every time is the fastest of %s runs.\n' \
+  printf 'every item, the whole process; items s: the part of it the module'"'"'s log gives to loading\n'
+  printf 'and storing the items (the rest is the process, the settings window and the language list).\n'
+  printf 'bogofilter'"'"'s whole training took %s s. Every time is the fastest of %s runs.\n' \
     "$bogoTrain" "$RUNS"
 }
 
