@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "support/zlib_once.h"
+
 namespace qbx {
 namespace {
 
@@ -53,16 +55,7 @@ std::string inflated(const std::string& stream, std::size_t size) {
     return out;
 }
 
-std::string classic(const std::string& text, int level) {
-    uLongf length = compressBound(static_cast<uLong>(text.size()));
-    std::string out(length, '\0');
-    EXPECT_EQ(compress2(reinterpret_cast<Bytef*>(out.data()), &length,
-                        reinterpret_cast<const Bytef*>(text.data()),
-                        static_cast<uLong>(text.size()), level),
-              Z_OK);
-    out.resize(length);
-    return out;
-}
+std::string classic(const std::string& text, int level) { return test::zlibOnce(text, level); }
 
 // (Without compression, zlib cuts its stored blocks by the room it is given for output: there
 // the bytes depend on the buffers.)

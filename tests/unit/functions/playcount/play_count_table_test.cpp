@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "functions/playcount/play_count_table.h"
+#include "support/zlib_once.h"
 
 namespace qbx::functions::playcount {
 namespace {
@@ -20,14 +21,7 @@ std::string record(const std::string& text, std::uint32_t count) {
 }
 
 std::string deflated(const std::string& plain, int level = 9) {
-    uLongf size = compressBound(static_cast<uLong>(plain.size()));
-    std::string out(size, '\0');
-    EXPECT_EQ(compress2(reinterpret_cast<Bytef*>(out.data()), &size,
-                        reinterpret_cast<const Bytef*>(plain.data()),
-                        static_cast<uLong>(plain.size()), level),
-              Z_OK);
-    out.resize(size);
-    return out;
+    return test::zlibOnce(plain, level);
 }
 
 std::string inflated(const std::string& stream) {

@@ -8,6 +8,7 @@
 
 #include "functions/playcount/play_count_list.h"
 #include "support/macro_fixture.h"
+#include "support/zlib_once.h"
 
 namespace qbx::functions::playcount {
 namespace {
@@ -21,14 +22,7 @@ std::string record(const std::string& text, std::uint32_t count) {
     return bytes;
 }
 
-std::string stored(const std::string& plain) {
-    uLongf size = compressBound(static_cast<uLong>(plain.size()));
-    std::string out(size, '\0');
-    compress2(reinterpret_cast<Bytef*>(out.data()), &size,
-              reinterpret_cast<const Bytef*>(plain.data()), static_cast<uLong>(plain.size()), 0);
-    out.resize(size);
-    return out;
-}
+std::string stored(const std::string& plain) { return test::zlibOnce(plain, 0); }
 
 class PlayCountMacros : public test::MacroFixture {
 protected:
