@@ -1,4 +1,4 @@
-// Files that are one zlib stream of fixed-size records: deflated in memory in one go, and
+// Files that are one zlib stream of fixed-size records: deflated in memory, and
 // inflated a chunk at a time with the records handed over as they complete, within a cap on
 // what the stream may inflate to.
 #pragma once
@@ -19,7 +19,10 @@ namespace qbx {
 // block at a time, each block on a thread of its own with the 32 KiB before it as its
 // dictionary, and the pieces are joined into one stream: the level is the same, the output a
 // few bytes a block longer, and what the file holds is the same for every number of threads.
-// Throws std::runtime_error when zlib refuses, std::bad_alloc when memory runs out.
+// The threads are the deflater's alone: they touch only their own blocks, and each is joined
+// before finish returns or the deflater is gone (the module's only threads besides the host's).
+// Throws std::runtime_error when zlib refuses, std::bad_alloc when memory runs out; a worker's
+// failure is thrown on the caller's thread.
 class ZlibDeflater {
 public:
     static constexpr std::size_t kBlockBytes = std::size_t{256} << 10;
