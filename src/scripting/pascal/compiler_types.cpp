@@ -467,7 +467,10 @@ const Type* Compiler::typeRef(bool inParameter) {
                     index = typeRef(false);
                 }
                 if (!index->ordinal) failAt(pos, "Ordinal type required for an array index");
-                if (index->high - index->low >= (1 << 24) || index->high < index->low)
+                // Unsigned: the whole Int64 range would overflow the difference.
+                if (index->high < index->low || static_cast<std::uint64_t>(index->high) -
+                                                        static_cast<std::uint64_t>(index->low) >=
+                                                    (1u << 24))
                     failAt(pos, "Array too large");
                 indexes.push_back(index);
             } while (accept(Tok::Comma));

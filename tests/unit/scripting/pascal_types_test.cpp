@@ -303,6 +303,9 @@ TEST(PascalTypes, LimitsHoldForStructuredValues) {
         {"var a: array of Integer; begin SetLength(a, -1) end.",
          "!Line 1, column 32: Range check error"},
         {"var a: array[1..100000000] of Integer; begin end.", "!Line 1, column 8: Array too large"},
+        {"var a: array[Int64] of Integer; begin end.", "!Line 1, column 8: Array too large"},
+        {"var a: array[-9223372036854775807..9223372036854775807] of Byte; begin end.",
+         "!Line 1, column 8: Array too large"},
         {"var a: array of Variant; begin SetLength(a, 1); a[0] := a end.",
          "!Line 1, column 54: Incompatible types: 'Variant' and 'Array'"},
     });
