@@ -247,7 +247,9 @@ Value divMod(Args a, CallContext&, const RuntimeServices&) {
 Value randomRange(Args a, CallContext&, const RuntimeServices&) {
     std::int64_t low = a[0].toInteger(), high = a[1].toInteger();
     if (low > high) std::swap(low, high);
-    if (high - low <= 1 || low < -(std::int64_t{1} << 62) || high > (std::int64_t{1} << 62))
+    // The width unsigned: Low(Int64) to High(Int64) would overflow it.
+    const std::uint64_t width = static_cast<std::uint64_t>(high) - static_cast<std::uint64_t>(low);
+    if (width <= 1 || low < -(std::int64_t{1} << 62) || high > (std::int64_t{1} << 62))
         return Value(low);
     return Value(std::uniform_int_distribution<std::int64_t>(low, high - 1)(processRandom()));
 }

@@ -251,6 +251,7 @@ TEST_F(PascalRuntime, Arithmetic) {
         {"IfThen(False, 2.5)", "0"},
         {"(RandomRange(5, 5) = 5) and (RandomRange(10, 3) >= 3) and (RandomRange(10, 3) < 10)",
          "True"},
+        {"RandomRange(High(Int64), Low(Int64)) = Low(Int64)", "True"},
     });
 }
 
