@@ -6,11 +6,15 @@
 #include <string_view>
 
 namespace qbx::statistics {
+namespace {
+
+WordTrie::Stamp stampOf(const WordTrie* tree) noexcept {
+    return tree != nullptr ? tree->stamp() : WordTrie::Stamp{};
+}
+
+}  // namespace
 
 bool RatingCounts::current(const WordTrie* spam, const WordTrie* nonSpam) const noexcept {
-    const auto stampOf = [](const WordTrie* tree) {
-        return tree != nullptr ? tree->stamp() : WordTrie::Stamp{};
-    };
     return built_ && spam == spam_ && nonSpam == nonSpam_ && stampOf(spam) == spamStamp_ &&
            stampOf(nonSpam) == nonSpamStamp_;
 }
@@ -80,8 +84,8 @@ void RatingCounts::build(const WordTrie* spam, const WordTrie* nonSpam) {
     }
     spam_ = spam;
     nonSpam_ = nonSpam;
-    spamStamp_ = spam != nullptr ? spam->stamp() : WordTrie::Stamp{};
-    nonSpamStamp_ = nonSpam != nullptr ? nonSpam->stamp() : WordTrie::Stamp{};
+    spamStamp_ = stampOf(spam);
+    nonSpamStamp_ = stampOf(nonSpam);
     built_ = true;
 }
 

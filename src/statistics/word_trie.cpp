@@ -184,6 +184,15 @@ std::uint32_t WordTrie::addChild(std::uint32_t parent, std::uint8_t label, doubl
     return index;
 }
 
+bool WordTrie::followsTail(const Tail& tail, std::string_view key,
+                           std::size_t depth) const noexcept {
+    const std::string_view labels = labelsOf(tail);
+    return key.size() - depth >= labels.size() &&
+           std::equal(
+               labels.begin(), labels.end(), key.begin() + static_cast<std::ptrdiff_t>(depth),
+               [](char label, char c) { return static_cast<std::uint8_t>(label) == slotOf(c); });
+}
+
 std::uint32_t WordTrie::attachTail(std::uint32_t parent, std::string_view labels, double now) {
     // The node and the labels first: should one fail, what is lost is unlinked.
     const std::uint32_t target = newNode(now);
@@ -238,15 +247,9 @@ std::uint32_t WordTrie::reach(std::string_view key, double now) {
     while (depth < length) {
         if (node(index).flags & kTailFlag) {
             const Tail& tail = tails_[node(index).children];
-            const std::string_view labels = labelsOf(tail);
-            const bool along = length - depth >= labels.size() &&
-                               std::equal(labels.begin(), labels.end(), key.begin() + depth,
-                                          [](char label, char c) {
-                                              return static_cast<std::uint8_t>(label) == slotOf(c);
-                                          });
-            if (along) {
+            if (followsTail(tail, key.substr(0, length), depth)) {
                 index = tail.target;
-                depth += labels.size();
+                depth += tail.length;
                 continue;
             }
             // The key leaves the run or ends in it: the run's nodes are made as far as it goes.
@@ -263,18 +266,15 @@ std::uint32_t WordTrie::reach(std::string_view key, double now) {
             noteBudget();
             return kNoNode;
         }
-        // The first new node joins its parent's children; the rest of the key is a run.
-        if (node(index).childCount > 0 || length - depth == 1) {
-            index = addChild(index, slotOf(key[depth]), now);
-            ++depth;
-        }
+        // A new node joins its parent's other children, and a last character is one node;
+        // the rest of the key is a run.
+        while (depth < length && (node(index).childCount > 0 || length - depth == 1))
+            index = addChild(index, slotOf(key[depth++]), now);
         if (depth < length) {
             char folded[kMaxDepth];
             for (std::size_t i = depth; i < length; ++i)
                 folded[i - depth] = static_cast<char>(slotOf(key[i]));
-            const std::string_view labels(folded, length - depth);
-            index = labels.size() == 1 ? addChild(index, static_cast<std::uint8_t>(folded[0]), now)
-                                       : attachTail(index, labels, now);
+            index = attachTail(index, std::string_view(folded, length - depth), now);
         }
     }
     return index;
@@ -503,12 +503,10 @@ std::uint32_t WordTrie::descend(std::string_view key) const {
         const Node& n = node(index);
         if (n.flags & kTailFlag) {
             const Tail& tail = tails_[n.children];
-            const std::string_view labels = labelsOf(tail);
-            if (key.size() - depth < labels.size()) return kNoNode;
-            for (std::size_t i = 0; i < labels.size(); ++i)
-                if (static_cast<std::uint8_t>(labels[i]) != slotOf(key[depth + i])) return kNoNode;
+            // A key that leaves the run has no node; one that ends inside it, no entry.
+            if (!followsTail(tail, key, depth)) return kNoNode;
             index = tail.target;
-            depth += labels.size();
+            depth += tail.length;
         } else {
             index = child(index, slotOf(key[depth]));
             if (index == kNoNode) return kNoNode;

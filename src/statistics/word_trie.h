@@ -280,8 +280,8 @@ private:
         return chunks_[index >> kChunkShift][index & kChunkMask];
     }
     std::uint32_t newNode(double now);
-    // The child slots a walk looks at (a dense table's empty ones included), and the link in
-    // one of them (0 when empty).
+    // The child slots a walk looks at (a dense table's empty ones included), and the step in
+    // one of them.
     static std::uint32_t slotCount(const Node& n) noexcept;
     Step stepAt(const Node& n, std::uint32_t slot) const noexcept;
     // The child under one label; the parent holds no tail.
@@ -289,6 +289,8 @@ private:
     std::string_view labelsOf(const Tail& tail) const noexcept {
         return {tailLabels_.data() + tail.labels, tail.length};
     }
+    // Whether the key goes on from `depth` through the whole run (its characters folded).
+    bool followsTail(const Tail& tail, std::string_view key, std::size_t depth) const noexcept;
     // The node at the end of the key's path (kNoNode when there is none, or it is inside a
     // tail, where no entry is), without changing the trie.
     std::uint32_t descend(std::string_view key) const;
