@@ -100,6 +100,9 @@ private:
         const std::string value = std::string("Registry value \"") + row->name + "\"";
         if (outcome.result == ReadResult::WrongType)
             log_.write(value + " is not a text value, default used");
+        if (outcome.result == ReadResult::FromLow32)
+            log_.write(value + " is \"" + forLog(outcome.text) +
+                       "\", a count stored in 32 bits: read as " + fieldText(*row, s_));
         if (outcome.result == ReadResult::OutOfRange)
             log_.write(value + " is \"" + forLog(outcome.text) + "\", out of range " +
                        decimal(row->range.min) + ".." + decimal(row->range.max) + ", default " +

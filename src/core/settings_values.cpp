@@ -33,6 +33,7 @@ constexpr ValueRange kAnyInt32 =
     between(std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max());
 constexpr ValueRange kCount32 = between(0, std::numeric_limits<std::int32_t>::max());
 constexpr ValueRange kCount64 = between(0, std::numeric_limits<std::int64_t>::max());
+constexpr ValueRange kCount64FromLow32 = {0, std::numeric_limits<std::int64_t>::max(), true};
 constexpr ValueRange kVirtualKey = between(0, 255);  // 0: no key
 constexpr ValueRange kMonitorMillimetres = between(1, 65535);
 
@@ -59,15 +60,15 @@ constexpr std::array<ValueRow, 69> kRows{{
     {13, kZ, "stMsec",           I, now(NowField::Millisecond), &S::periodStartMillisecond, false, between(0, 999)},
     {14, kZ, "stLetterCount",    I, num(1),   &S::messagesCounted, false, kCount32},
     {15, kZ, "OnlineTime",       I, num(0),   &S::onlineSeconds, false, kCount32},
-    {16, kZ, "stStartCount",     I, num(1),   &S::startCount, false, kCount64},
+    {16, kZ, "stStartCount",     I, num(1),   &S::startCount, false, kCount64FromLow32},
     {17, kZ, "traymode",         I, num(2),   &S::trayIconMode, false, between(0, 2)},
-    {18, kZ, "stEndCount",       I, num(1),   &S::endCount, false, kCount64},
-    {19, kZ, "stTotalSize",      I, num(0),   &S::totalBytes, false, kCount64},
+    {18, kZ, "stEndCount",       I, num(1),   &S::endCount, false, kCount64FromLow32},
+    {19, kZ, "stTotalSize",      I, num(0),   &S::totalBytes, false, kCount64FromLow32},
     {20, kZ, "tun",              I, num(1),   &S::passThroughTun, false, kAnyInt32},
-    {21, kZ, "stHeaderSize",     I, num(0),   &S::headerBytes, false, kCount64},
+    {21, kZ, "stHeaderSize",     I, num(0),   &S::headerBytes, false, kCount64FromLow32},
     {22, kZ, "osc",              I, num(0),   &S::dialUpConnectionsFinished, false, kCount32},
-    {23, kZ, "stTextSize",       I, num(0),   &S::bodyBytes, false, kCount64},
-    {24, kZ, "stSessionsLength", I, num(1),   &S::totalSessionSeconds, false, kCount64},
+    {23, kZ, "stTextSize",       I, num(0),   &S::bodyBytes, false, kCount64FromLow32},
+    {24, kZ, "stSessionsLength", I, num(1),   &S::totalSessionSeconds, false, kCount64FromLow32},
     {25, kZ, "Log level",        I, num(5),   &S::logLevel, false, kAnyInt32},
     {26, kZ, "Dump Statistics",  B, num(0),   &S::dumpStatistics, false},
     {27, kZ, "mmWidth",          I, num(320), &S::monitorWidthMm, false, kMonitorMillimetres},
@@ -273,6 +274,11 @@ ReadResult parseNumber(const ValueRow& row, std::string_view text, std::int64_t&
     std::int64_t parsed = 0;
     if (!parseInt64(text, parsed))
         return looksLikeInteger(text) ? ReadResult::OutOfRange : ReadResult::Unparsable;
+    if (row.range.negativeIsLow32 && parsed < 0 &&
+        parsed >= std::numeric_limits<std::int32_t>::min()) {
+        value = parsed + (std::int64_t{1} << 32);
+        return ReadResult::FromLow32;
+    }
     if (!row.range.contains(parsed)) return ReadResult::OutOfRange;
     value = parsed;
     return ReadResult::Stored;
@@ -349,7 +355,7 @@ ReadOutcome readValue(const ValueRow& row, Settings& settings, Registry& registr
                     outcome.result = std::is_same_v<Field, bool>
                                          ? parseFlag(outcome.text, value)
                                          : parseNumber(row, outcome.text, value);
-                if (outcome.result != ReadResult::Stored)
+                if (outcome.result != ReadResult::Stored && outcome.result != ReadResult::FromLow32)
                     value = row.fallback.source == DefaultSource::Now
                                 ? nowField(row.fallback.now, now)
                                 : row.fallback.number;

@@ -39,6 +39,9 @@ struct ValueDefault {
 struct ValueRange {
     std::int64_t min = 1;
     std::int64_t max = 0;
+    // The earlier version stored these counters as their low 32 bits: a negative 32-bit number
+    // is the unsigned count it stood for.
+    bool negativeIsLow32 = false;
     constexpr bool empty() const { return min > max; }
     constexpr bool contains(std::int64_t value) const { return value >= min && value <= max; }
 };
@@ -72,7 +75,15 @@ struct SavedValue {
 // The values SaveSettings writes, in its fixed order.
 std::span<const SavedValue> saveOrder();
 
-enum class ReadResult : std::uint8_t { Stored, Missing, WrongType, Unparsable, OutOfRange };
+// FromLow32: stored as a negative 32-bit number, read as the unsigned count it stands for.
+enum class ReadResult : std::uint8_t {
+    Stored,
+    FromLow32,
+    Missing,
+    WrongType,
+    Unparsable,
+    OutOfRange
+};
 
 struct ReadOutcome {
     ReadResult result = ReadResult::Missing;
