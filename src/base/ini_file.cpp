@@ -37,13 +37,24 @@ constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
 
 IniFile IniFile::parse(std::string_view bytes) {
     IniFile ini;
-    if (bytes.size() > kMaxFileBytes) return ini;
+    if (bytes.size() > kMaxFileBytes) {
+        ini.cut_ =
+            "longer than " + decimal(static_cast<std::int64_t>(kMaxFileBytes >> 20)) + " MiB";
+        return ini;
+    }
     if (bytes.substr(0, kUtf8Bom.size()) == kUtf8Bom) bytes.remove_prefix(kUtf8Bom.size());
 
     std::size_t names = 0;
     Section* current = nullptr;  // keys before the first section header belong nowhere
     std::size_t pos = 0;
-    while (pos < bytes.size() && names < kMaxParsedNames) {
+    // Only a name the document would add counts against the cap: a file of exactly that many
+    // names, or one repeating names it has, is taken whole.
+    const auto full = [&] {
+        if (names < kMaxParsedNames) return false;
+        ini.cut_ = "more than " + decimal(static_cast<std::int64_t>(kMaxParsedNames)) + " names";
+        return true;
+    };
+    while (pos < bytes.size()) {
         std::size_t end = bytes.find_first_of("\r\n", pos);
         if (end == std::string_view::npos) end = bytes.size();
         const std::string_view raw = bytes.substr(pos, end - pos);
@@ -52,7 +63,12 @@ IniFile IniFile::parse(std::string_view bytes) {
             if (bytes[pos] == '\r' && pos + 1 < bytes.size() && bytes[pos + 1] == '\n') ++pos;
             ++pos;
         }
-        if (raw.size() > kMaxLineBytes) continue;
+        if (raw.size() > kMaxLineBytes) {
+            if (ini.cut_.empty())
+                ini.cut_ = "a line longer than " +
+                           decimal(static_cast<std::int64_t>(kMaxLineBytes)) + " bytes";
+            continue;
+        }
 
         const std::string_view line = trim(raw);
         if (line.empty() || line.front() == ';') continue;
@@ -64,6 +80,7 @@ IniFile IniFile::parse(std::string_view bytes) {
                 // match of every key is the one that counts.
                 current = ini.findSection(name);
                 if (current == nullptr) {
+                    if (full()) break;
                     current = &ini.addSection(name);
                     ++names;
                 }
@@ -72,9 +89,9 @@ IniFile IniFile::parse(std::string_view bytes) {
         }
         const std::size_t equals = line.find('=');
         if (equals == std::string_view::npos || current == nullptr) continue;
-        if (addEntry(*current, trim(line.substr(0, equals)),
-                     unquote(trim(line.substr(equals + 1)))))
-            ++names;
+        const std::string_view key = trim(line.substr(0, equals));
+        if (names >= kMaxParsedNames && current->keys.count(toUpper1251(key)) == 0 && full()) break;
+        if (addEntry(*current, key, unquote(trim(line.substr(equals + 1))))) ++names;
     }
     return ini;
 }

@@ -35,6 +35,10 @@ public:
 
     IniFile() = default;
     static IniFile parse(std::string_view bytes);
+    // Why the parse left part of its text out (a line, names past the cap, the whole of a file
+    // too long); empty when it took the text whole. A file written back from a document that
+    // was cut would lose what was left out.
+    const std::string& cut() const noexcept { return cut_; }
 
     std::optional<std::string> get(std::string_view section, std::string_view key) const;
     std::string getString(std::string_view section, std::string_view key,
@@ -80,6 +84,7 @@ private:
 
     std::vector<Section> sections_;
     Index sectionIndex_;
+    std::string cut_;
 };
 
 }  // namespace qbx

@@ -8,10 +8,24 @@
 namespace qbx {
 
 class FileSystem;
+class Log;
 
 // A missing, unreadable or oversized file gives an empty document.
 IniFile loadIniFile(FileSystem& files, const std::string& path);
-// Written to a temporary name and renamed over the old file.
+// Written to a temporary name and renamed over the old one.
 bool saveIniFile(FileSystem& files, const std::string& path, const IniFile& ini);
+
+// A document read to be changed and written back over its file.
+struct IniToRewrite {
+    IniFile ini;
+    // Why the file must be kept aside before it is written over: it exists but could not be
+    // read, or was not taken whole. Empty when writing over it loses nothing.
+    std::string notTakenWhole;
+};
+IniToRewrite loadIniFileToRewrite(FileSystem& files, const std::string& path);
+// Writes the document over its file. A file not taken whole is first kept aside whole
+// ("<path>.full"); when it cannot be, nothing is written. The log says which.
+bool rewriteIniFile(FileSystem& files, Log& log, const std::string& path,
+                    const IniToRewrite& document);
 
 }  // namespace qbx

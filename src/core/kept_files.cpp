@@ -8,16 +8,16 @@
 
 namespace qbx {
 
-KeptAside keepAside(FileSystem& files, const std::string& path) {
-    std::string last;
+KeptAside keepAside(FileSystem& files, const std::string& path, std::string_view suffix) {
+    const std::string kept = path + std::string(suffix);
     for (int i = 1; i <= kMaxKeptAside; ++i) {
-        const std::string candidate = path + ".bad" + (i == 1 ? std::string() : decimal(i));
+        const std::string candidate = kept + (i == 1 ? std::string() : decimal(i));
         if (files.fileExists(candidate) || files.directoryExists(candidate)) continue;
         // Renaming never replaces: a name taken meanwhile fails rather than losing that file.
         if (files.renameFile(path, candidate)) return {true, candidate, {}};
         return {false, candidate, files.lastError()};
     }
-    return {false, {}, path + ".bad to " + path + ".bad" + decimal(kMaxKeptAside) + " are taken"};
+    return {false, {}, kept + " to " + kept + decimal(kMaxKeptAside) + " are taken"};
 }
 
 namespace {

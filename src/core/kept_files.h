@@ -10,8 +10,12 @@ namespace qbx {
 class FileSystem;
 class Log;
 
-// At most this many damaged copies of one file are kept: "<path>.bad", "<path>.bad2", ...
+// At most this many copies of one file are kept: "<path>.bad", "<path>.bad2", ...
 inline constexpr int kMaxKeptAside = 100;
+// What a kept file's name says of it: damaged, or sound but more than the module takes (kept
+// whole, as the file written in its place holds only what was taken).
+inline constexpr std::string_view kDamagedSuffix = ".bad";
+inline constexpr std::string_view kNotTakenWholeSuffix = ".full";
 
 struct KeptAside {
     bool kept = false;
@@ -20,9 +24,10 @@ struct KeptAside {
     std::string failure;  // why the file is still in place; empty when kept
 };
 
-// Renames the file to the first of the names above that nothing holds; never over another
-// file, so what was kept aside before stays.
-KeptAside keepAside(FileSystem& files, const std::string& path);
+// Renames the file to the first of the names above (with the suffix given) that nothing holds;
+// never over another file, so what was kept aside before stays.
+KeptAside keepAside(FileSystem& files, const std::string& path,
+                    std::string_view suffix = kDamagedSuffix);
 
 // Deletes the temporary files that saves of `path` write beside it ("<name>.tmp<pid>.<seq>",
 // and with `bareTmp` the older "<name>.tmp"), nothing else; logs how many went and how many

@@ -3,6 +3,7 @@
 #include <optional>
 
 #include "base/text.h"
+#include "core/help_file.h"
 #include "core/ini_io.h"
 #include "core/log.h"
 #include "core/strings.h"
@@ -86,10 +87,15 @@ void applyCaptions(UiComponent& owner, const IniFile& ini, int depth) {
 
 void updateHelpAndViewerItems(const LanguageContext& ctx, TrayMenu& tray) {
     const std::string& helpName = ctx.strings[str::kHelpFile];
-    const std::string helpPath = ctx.installDir + helpName;
-    const bool helpFound = !helpName.empty() && ctx.files.fileExists(helpPath);
+    const HelpFile help = helpFileOf(ctx.installDir, helpName);
+    if (!help.refusal.empty())
+        ctx.log.write("Help file \"" + lineBreaksToBlanks(helpName) +
+                      "\" refused: " + help.refusal);
+    const bool helpFound = !help.path.empty() && ctx.files.fileExists(help.path);
     tray.setHelpItemVisible(helpFound);
-    ctx.log.write("Help at " + helpPath + ":");
+    ctx.log.write("Help at " +
+                  (help.path.empty() ? ctx.installDir + lineBreaksToBlanks(helpName) : help.path) +
+                  ":");
     ctx.log.write(helpFound ? "FOUND" : "NOT FOUND");
 
     const bool viewerFound =
@@ -292,11 +298,15 @@ void writeStrings(const LanguageContext& ctx, IniFile& ini, const std::string& f
 bool writeLangData(const LanguageContext& ctx, const std::string& fileName) {
     try {
         ctx.log.write("Writing langdata to " + fileName);
-        IniFile ini = loadIniFile(ctx.files, fileName);
+        // A complete language file of its own, as if the chosen file had been deleted first; it
+        // replaces that file only once written whole.
+        IniFile ini;
         if (ctx.dialog != nullptr) saveControlCaptions(ctx, *ctx.dialog, ini);
         writeMenuCaptions(ctx, ini, fileName);
         writeStrings(ctx, ini, fileName);
-        return saveIniFile(ctx.files, fileName, ini);
+        if (saveIniFile(ctx.files, fileName, ini)) return true;
+        ctx.log.write("Cannot write " + fileName + ": " + ctx.files.lastError());
+        return false;
     } catch (...) {
         return false;
     }
@@ -304,9 +314,9 @@ bool writeLangData(const LanguageContext& ctx, const std::string& fileName) {
 
 bool writeMenuCaptions(const LanguageContext& ctx, const std::string& fileName) {
     try {
-        IniFile ini = loadIniFile(ctx.files, fileName);
-        writeMenuCaptions(ctx, ini, fileName);
-        return saveIniFile(ctx.files, fileName, ini);
+        IniToRewrite document = loadIniFileToRewrite(ctx.files, fileName);
+        writeMenuCaptions(ctx, document.ini, fileName);
+        return rewriteIniFile(ctx.files, ctx.log, fileName, document);
     } catch (...) {
         return false;
     }
@@ -314,9 +324,9 @@ bool writeMenuCaptions(const LanguageContext& ctx, const std::string& fileName) 
 
 bool writeStrings(const LanguageContext& ctx, const std::string& fileName) {
     try {
-        IniFile ini = loadIniFile(ctx.files, fileName);
-        writeStrings(ctx, ini, fileName);
-        return saveIniFile(ctx.files, fileName, ini);
+        IniToRewrite document = loadIniFileToRewrite(ctx.files, fileName);
+        writeStrings(ctx, document.ini, fileName);
+        return rewriteIniFile(ctx.files, ctx.log, fileName, document);
     } catch (...) {
         return false;
     }

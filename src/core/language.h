@@ -65,9 +65,10 @@ void loadTrayMenu(const LanguageContext& ctx, const IniFile& ini);
 // Never throws.
 void loadLanguage(const LanguageContext& ctx, std::string_view langFile);
 
-// The export. Each writes the file once, to a temporary name renamed over the old file, and
-// keeps what the file held under other keys. False when the file could not be written.
-// Never throw.
+// The export. Each writes the file once, to a temporary name renamed over the old file.
+// writeLangData writes a complete language file in the file's place; the other two keep what
+// the file held under other keys, and keep a file they could not read whole aside first
+// ("<name>.full"). False when the file could not be written. Never throw.
 bool writeLangData(const LanguageContext& ctx, const std::string& fileName);
 bool writeMenuCaptions(const LanguageContext& ctx, const std::string& fileName);
 bool writeStrings(const LanguageContext& ctx, const std::string& fileName);

@@ -99,6 +99,7 @@ struct MergeOutcome {
     InflateOutcome whole;  // of the walk over the whole stream
     std::uint64_t leftOutTrained = 0;
     std::uint64_t leftOutNew = 0;
+    std::vector<StatEntry> leftOut;  // the records themselves, to be written back as they were
 };
 
 // Merges a ".Stat" stream into the tree, what was trained before ahead of what the last session
@@ -125,7 +126,10 @@ MergeOutcome mergeTrainedFirst(std::string& file, WordTrie& tree, double now,
             // are not carried over anyway.
             if (record.marker != kMarkerEmpty && record.marker < kMarkerStored)
                 record.marker = kMarkerStored;
-            if (record.marker != kMarkerEmpty && !tree.mergeRecord(record, now)) ++leftOut;
+            if (record.marker != kMarkerEmpty && !tree.mergeRecord(record, now)) {
+                ++leftOut;
+                outcome.leftOut.push_back(std::move(record));
+            }
         } catch (...) {
             wrongEntry();
         }
@@ -401,6 +405,8 @@ bool StatStore::read(const std::string& fileName) {
     plain_.clear();
     plainRefused_ = 0;
     plain_.shrink_to_fit();
+    carried_.clear();
+    carriedFrom_.clear();
     index_.clear();
     indexValid_ = true;
 
@@ -428,13 +434,16 @@ bool StatStore::read(const std::string& fileName) {
         const MergeOutcome merged =
             mergeTrainedFirst(*file, tree_, now, [&] { log.write("Wrong entry detected", 1); });
         const InflateOutcome& whole = merged.whole;
-        if (merged.leftOutTrained + merged.leftOutNew > 0)
+        if (merged.leftOutTrained + merged.leftOutNew > 0) {
+            carried_ = std::move(merged.leftOut);
+            carriedFrom_ = fileName;
             log.write("@@@ Word tree of " + fileName + " is full at " +
                           decimal(static_cast<std::int64_t>(tree_.nodeBudget())) +
                           " nodes: " + decimal(static_cast<std::int64_t>(merged.leftOutNew)) +
                           " new and " + decimal(static_cast<std::int64_t>(merged.leftOutTrained)) +
-                          " trained keys left out",
+                          " trained keys left out, kept in the file as they are",
                       1);
+        }
         if (!whole.damage.empty()) return keepAside(fileName, whole.damage);
         if (whole.trailingBytes > 0)
             log.write("Ignored " + decimal(static_cast<std::int64_t>(whole.trailingBytes)) +
@@ -488,6 +497,11 @@ void StatStore::store(const std::string& fileName, std::int32_t compressionLevel
         ++written;
     });
     treeEntriesWritten_ = written;
+    // What the tree had no room for goes back as the file held it: after the tree's entries,
+    // where the next load takes it as trained, ahead of the plain list.
+    const bool carry = !carried_.empty() && carriedFrom_ == fileName;
+    if (carry)
+        for (const StatEntry& record : carried_) out.add(record);
 
     const std::string bytes = out.finish();
     if (!context_.files.writeFileAtomic(fileName, bytes))
@@ -498,6 +512,10 @@ void StatStore::store(const std::string& fileName, std::int32_t compressionLevel
                                " plain entries to " + fileName,
                            1);
     context_.log.write("Z-Stored " + decimal(written) + " tree entries to " + fileName, 1);
+    if (carry)
+        context_.log.write("Z-Stored " + decimal(static_cast<std::int64_t>(carried_.size())) +
+                               " entries the full tree left out to " + fileName + " as they were",
+                           1);
     if (plainRefused_ > 0)
         context_.log.write("@@@ " + decimal(plainRefused_) + " new keys of " + fileName +
                                " were left out: its plain list is full at " +

@@ -93,8 +93,10 @@ public:
     void load(const std::string& baseName);
     // Reads a ".Stat" file into the tree; false when the file could not be read whole (the
     // records merged before the failure stay; readFailure() tells why). A missing file is not
-    // a failure.
+    // a failure. Records the full tree has no room for are carried: the next store of the same
+    // file writes them again as they were, after the tree's entries.
     bool read(const std::string& fileName);
+    std::size_t carriedRecords() const noexcept { return carried_.size(); }
     const std::string& readFailure() const noexcept { return readFailure_; }
     // Writes the file at the given "CompressionLevel". Throws std::runtime_error, whose text is
     // the reason, when it cannot be written or must not be (a file this session could not
@@ -127,6 +129,9 @@ private:
     std::string guardedFile_;
     std::string guardReason_;
     std::string readFailure_;
+    // The records of carriedFrom_ that the tree had no room for, as the file held them.
+    std::vector<StatEntry> carried_;
+    std::string carriedFrom_;
 };
 
 }  // namespace qbx::statistics

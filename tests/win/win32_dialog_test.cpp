@@ -7,14 +7,17 @@
 #include <richedit.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstddef>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "host.h"
 #include "hosted/host_home.h"
 #include "hosted/scratch.h"
 #include "platform/platform.h"
+#include "platform/process.h"
 #include "ui/dialog/setup_form.h"
 #include "ui/win32/dialog_window.h"
 #include "window_walk.h"
@@ -164,6 +167,94 @@ TEST_F(Win32Dialog, ALanguageFileInTheInstallFolderSwitchesCaptions) {
     EXPECT_EQ(text(findComponent(form, "ShowSplash")), L"Anders");
     EXPECT_EQ(systemPlatform().registry->readString("Software\\ZVX", "sLangFile").text,
               "anders.zlf");
+    host.finalize();
+}
+
+// Answers the save dialog the export opens with the name it proposes, and the question whether
+// to replace the file with yes; joined whatever the test does.
+class SaveDialogDriver {
+public:
+    SaveDialogDriver()
+        : thread_([this] {
+              const DWORD end = GetTickCount() + 15000;
+              HWND dialog = nullptr;
+              while (GetTickCount() < end && !answered) {
+                  const HWND shown = visibleDialog(dialog);
+                  if (shown == nullptr) {
+                      Sleep(50);
+                      continue;
+                  }
+                  Sleep(300);  // let it settle
+                  if (dialog == nullptr) {
+                      dialog = shown;
+                      PostMessageW(shown, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+                  } else {
+                      PostMessageW(shown, WM_COMMAND, MAKEWPARAM(IDYES, BN_CLICKED), 0);
+                      answered = true;
+                  }
+              }
+          }) {}
+    ~SaveDialogDriver() { thread_.join(); }
+    SaveDialogDriver(const SaveDialogDriver&) = delete;
+    SaveDialogDriver& operator=(const SaveDialogDriver&) = delete;
+    std::atomic<bool> answered{false};
+
+private:
+    // A visible dialog box of the process other than the one given.
+    static HWND visibleDialog(HWND other) {
+        HWND found = nullptr;
+        qbxhost::forEachTopLevelWindow([&](HWND window) {
+            wchar_t name[16] = {};
+            GetClassNameW(window, name, 16);
+            DWORD process = 0;
+            GetWindowThreadProcessId(window, &process);
+            if (window == other || std::wstring(name) != L"#32770" ||
+                process != GetCurrentProcessId() || !IsWindowVisible(window))
+                return true;
+            found = window;
+            return false;
+        });
+        return found;
+    }
+    std::thread thread_;
+};
+
+// The export writes over the language file the user chose only with a whole new one: when the
+// disk refuses the new file, the old one is still there.
+TEST_F(Win32Dialog, TheLanguageExportNeverLosesTheChosenFile) {
+    const std::string name = "mine.zlf";
+    const std::string path = plugins + name;
+    const std::string mine = "[Strings]\r\n199=Mine\r\n[Notes]\r\nby=hand\r\n";
+    spit(path, mine);
+    systemPlatform().registry->writeString("Software\\ZVX", "sLangFile", name);
+    // Every name the module's next saves would write the new file under is taken by a folder.
+    const std::string temporary = toModulePath(path);
+    std::vector<std::string> blockers;
+    for (unsigned sequence = 0; sequence < 300; ++sequence) {
+        blockers.push_back(atomicTemporaryName(temporary, GetCurrentProcessId(), sequence));
+        CreateDirectoryA(blockers.back().c_str(), nullptr);
+    }
+    qbxhost::Host host(kModule);
+    const HWND form = openDialog(host);
+    ASSERT_NE(form, nullptr);
+    const HWND button = findComponent(form, "SaveLang");
+    ASSERT_NE(button, nullptr);
+    {
+        SaveDialogDriver driver;
+        SendMessageW(button, BM_CLICK, 0, 0);
+        EXPECT_TRUE(driver.answered);
+    }
+    EXPECT_EQ(slurp(path), mine);
+    for (const std::string& folder : blockers) RemoveDirectoryA(folder.c_str());
+    {
+        SaveDialogDriver driver;
+        SendMessageW(button, BM_CLICK, 0, 0);
+        EXPECT_TRUE(driver.answered);
+    }
+    const std::string exported = slurp(path);
+    EXPECT_NE(exported.find("199=Mine\r\n"), std::string::npos) << exported;
+    EXPECT_NE(exported.find("[Buttons]\r\n"), std::string::npos);
+    EXPECT_EQ(exported.find("[Notes]"), std::string::npos);  // a language file of its own
     host.finalize();
 }
 

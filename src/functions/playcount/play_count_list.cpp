@@ -50,12 +50,14 @@ void PlayCountStore::loadFromFile(const std::string& path) {
         const std::optional<std::string> file = files.readFile(path, kMaxFileBytes);
         if (!file) {
             keepBeforeSave_ = path;
+            keptWhole_ = isTooLongReason(files.lastError());
             log.write("Top10: cannot read " + path + ": " + files.lastError());
             return;
         }
         const PlayCountTable::StreamReading reading = table_.readStream(*file);
         if (!reading.inflate.damage.empty() || reading.inflate.trailingBytes > 0) {
             keepBeforeSave_ = path;
+            keptWhole_ = false;
             const std::string damage =
                 !reading.inflate.damage.empty()
                     ? reading.inflate.damage
@@ -67,13 +69,21 @@ void PlayCountStore::loadFromFile(const std::string& path) {
         }
         if (reading.refused > 0) {
             fullLogged_ = true;
+            // The file stays whole beside the list that holds only part of it.
+            if (keepBeforeSave_.empty()) {
+                keepBeforeSave_ = path;
+                keptWhole_ = true;
+            }
             log.write("Top10: " + path + " holds more titles than the list takes (" +
-                      decimal(static_cast<std::int64_t>(kMaxTitles)) + "): " +
-                      decimal(static_cast<std::int64_t>(reading.refused)) + " records left out");
+                      decimal(static_cast<std::int64_t>(kMaxTitles)) + " titles, " +
+                      decimal(static_cast<std::int64_t>(kMaxTitleBytes >> 20)) +
+                      " MiB): " + decimal(static_cast<std::int64_t>(reading.refused)) +
+                      " records left out; the file is kept whole before the list is saved");
         }
     } catch (...) {
         // Most likely memory: what was read stays, and the file is not written over.
         keepBeforeSave_ = path;
+        keptWhole_ = false;
         log.write("Top10: cannot read " + path + ": " + reasonOf(std::current_exception()));
     }
 }
@@ -83,18 +93,20 @@ void PlayCountStore::saveToFile(const std::string& path) {
     try {
         FileSystem& files = filesOf(plugin_);
         if (!keepBeforeSave_.empty() && keepBeforeSave_ == path) {
+            const char* what = keptWhole_ ? "the file whose titles the list could not all take"
+                                          : "the file that could not be read";
             if (files.fileExists(path)) {
-                const KeptAside aside = keepAside(files, path);
+                const KeptAside aside =
+                    keepAside(files, path, keptWhole_ ? kNotTakenWholeSuffix : kDamagedSuffix);
                 if (!aside.kept) {
-                    log.write("Top10: cannot save " + path +
-                              ": the file that could not be read is still there and cannot be "
-                              "kept aside (" +
-                              aside.failure + ")");
+                    log.write("Top10: cannot save " + path + ": " + what +
+                              " is still there and cannot be kept aside (" + aside.failure + ")");
                     return;
                 }
-                log.write("Top10: the file that could not be read is kept as " + aside.path);
+                log.write("Top10: " + std::string(what) + " is kept as " + aside.path);
             }
             keepBeforeSave_.clear();
+            keptWhole_ = false;
         }
         const std::string bytes = table_.writeStream(titleOptions(plugin_.settings));
         if (!files.writeFileAtomic(path, bytes))

@@ -5,8 +5,9 @@
 //
 // The file is written to a temporary name and renamed over the old one. A file that exists
 // but could not be read whole (damaged, too long, or not readable at all) is kept aside under
-// "<name>.bad..." before the first save writes over its place; when it cannot be kept, the
-// save is refused. Every failure is one log line; none leaves the list as an exception.
+// "<name>.bad..." before the first save writes over its place, one whose titles the list could
+// not all take under "<name>.full..."; when it cannot be kept, the save is refused. Every failure
+// is one log line; none leaves the list as an exception.
 #pragma once
 
 #include <cstdint>
@@ -50,8 +51,11 @@ private:
 
     Plugin& plugin_;
     PlayCountTable table_;
-    // The file the load could not read whole: it is kept aside before anything is written there.
+    // The file the load could not read whole: it is kept aside before anything is written there,
+    // as damaged ("<name>.bad") or, when it was sound but held more than the list takes, as it
+    // was ("<name>.full").
     std::string keepBeforeSave_;
+    bool keptWhole_ = false;
     bool fullLogged_ = false;
     OwnObjects<PlayCountList, PlayCountStore>::Entry entry_{
         ownObjects<PlayCountList, PlayCountStore>(), this};

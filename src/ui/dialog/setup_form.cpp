@@ -540,9 +540,10 @@ void SetupForm::loadRecipients() {
 void SetupForm::saveRecipients() {
     takeRecipientEdits();
     std::string error;
-    if (!saveRecipientList(plugin_.recipientList, *plugin_.platform.files,
-                           plugin_.settings.installDir, error))
-        plugin_.log.write("Can't save string to file " + error);
+    const bool saved = saveRecipientList(plugin_.recipientList, *plugin_.platform.files,
+                                         plugin_.settings.installDir, error);
+    if (!plugin_.recipientList.keptNote.empty()) plugin_.log.write(plugin_.recipientList.keptNote);
+    if (!saved) plugin_.log.write("Can't save string to file " + error);
 }
 
 void SetupForm::updatefsrx() {
@@ -656,7 +657,7 @@ void SetupForm::saveLangClick() {
         settings.languageFile.empty() ? std::string() : settings.installDir + settings.languageFile;
     const auto chosen = view_.saveFileName(proposed);
     if (!chosen || chosen->empty()) return;
-    plugin_.platform.files->deleteFile(*chosen);
+    // The chosen file is replaced only by a whole new one: a failed write leaves it as it was.
     if (!writeLangData(languageContext(), *chosen))
         plugin_.log.write("The language file " + *chosen + " could not be written");
 }

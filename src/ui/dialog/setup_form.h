@@ -36,7 +36,7 @@ inline constexpr std::size_t kMaxPendingRows = 1000;
 inline constexpr std::size_t kMaxLanguageFileBytes = 4u << 20;
 // A name=value list holds as many rows as the recipient list keeps rules, each cell this long.
 inline constexpr std::size_t kMaxValueListRows = kMaxRecipientLines;
-inline constexpr std::size_t kMaxValueListCell = 1000;
+inline constexpr std::size_t kMaxValueListCell = kMaxRecipientTextBytes;
 
 // Interface texts of the dialog (indexes of the string table).
 namespace dialog_text {

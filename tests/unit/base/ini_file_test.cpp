@@ -92,15 +92,24 @@ TEST(IniFile, OversizedInputIsBounded) {
     std::string huge(IniFile::kMaxFileBytes + 1, 'x');
     huge.replace(0, 9, "[S]\na=1\n\n");
     EXPECT_TRUE(IniFile::parse(huge).sectionNames().empty());
+    EXPECT_EQ(IniFile::parse(huge).cut(), "longer than 16 MiB");
     const std::string longLine = "b=" + std::string(IniFile::kMaxLineBytes, 'y');
     const IniFile ini = IniFile::parse("[S]\n" + longLine + "\nc=after\n");
     EXPECT_EQ(ini.get("S", "b"), std::nullopt);
     EXPECT_EQ(ini.get("S", "c"), "after");
-    // Past the name budget the rest of the file is ignored.
+    EXPECT_EQ(ini.cut(), "a line longer than 65536 bytes");
+    EXPECT_EQ(IniFile::parse("[S]\n" + longLine.substr(2) + "\n").cut(), "");
+    // Past the name budget the rest of the file is ignored, and the document says so; a file of
+    // exactly that many names, repeating some, is whole.
     std::string many = "[S]\n";
-    for (std::size_t i = 0; i < IniFile::kMaxParsedNames + 10; ++i)
+    for (std::size_t i = 0; i < IniFile::kMaxParsedNames - 1; ++i)
         many += "k" + decimal(static_cast<std::int64_t>(i)) + "=\n";
-    EXPECT_EQ(IniFile::parse(many).keyNames("S").size(), IniFile::kMaxParsedNames - 1);
+    EXPECT_EQ(IniFile::parse(many + "k0=again\n[s]\n; note\n").cut(), "");
+    for (std::size_t i = IniFile::kMaxParsedNames - 1; i < IniFile::kMaxParsedNames + 10; ++i)
+        many += "k" + decimal(static_cast<std::int64_t>(i)) + "=\n";
+    const IniFile cut = IniFile::parse(many);
+    EXPECT_EQ(cut.keyNames("S").size(), IniFile::kMaxParsedNames - 1);
+    EXPECT_EQ(cut.cut(), "more than 262144 names");
 }
 
 // Lookups go through an index: quadratic work here would run into the test program's time-out.

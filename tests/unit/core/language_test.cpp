@@ -285,18 +285,53 @@ TEST_F(LanguageTest, FaultsAreLoggedAndContained) {
 }
 
 TEST_F(LanguageTest, ExportWritesOnceKeepsOtherKeysAndReportsAFailedWrite) {
+    // The whole export is a language file of its own: what the chosen file held goes.
     file("[Strings]\r\n498=kept\r\n40=old\r\n[Notes]\r\nby=hand\r\n");
     ASSERT_TRUE(writeLangData(context(), kPath));
     EXPECT_EQ(files.writes, 1);
+    EXPECT_EQ(written(kPath).get("Strings", "498"), std::nullopt);
+    EXPECT_EQ(written(kPath).get("Strings", "40"), "n/a");
+    EXPECT_EQ(written(kPath).get("Notes", "by"), std::nullopt);
+    for (const char* part : {"langdata", "menu", "strings"})
+        EXPECT_TRUE(logged("Writing " + std::string(part) + " to " + kPath)) << part;
+    // Its parts alone keep the file's other keys.
+    file("[Strings]\r\n498=kept\r\n40=old\r\n[Notes]\r\nby=hand\r\n");
+    ASSERT_TRUE(writeStrings(context(), kPath));
+    ASSERT_TRUE(writeMenuCaptions(context(), kPath));
     EXPECT_EQ(written(kPath).get("Strings", "498"), "kept");
     EXPECT_EQ(written(kPath).get("Strings", "40"), "n/a");
     EXPECT_EQ(written(kPath).get("Notes", "by"), "hand");
-    for (const char* part : {"langdata", "menu", "strings"})
-        EXPECT_TRUE(logged("Writing " + std::string(part) + " to " + kPath)) << part;
+    // A failed write leaves the file as it was.
+    const std::string before = files.contents(kPath);
     files.failWrites = true;
     EXPECT_FALSE(writeLangData(context(), kPath));
     EXPECT_FALSE(writeStrings(context(), kPath));
     EXPECT_FALSE(writeMenuCaptions(context(), kPath));
+    EXPECT_EQ(files.contents(kPath), before);
+}
+
+// A file the reader could not take whole would lose what it left out when written back: it is
+// kept aside as it was first.
+TEST_F(LanguageTest, APartOfTheExportKeepsAFileNotReadWholeAsideFirst) {
+    const std::string longLine = "[Notes]\r\nlong=" + std::string(IniFile::kMaxLineBytes, 'x') +
+                                 "\r\n[Strings]\r\n498=kept\r\n";
+    file(longLine);
+    ASSERT_TRUE(writeStrings(context(), kPath));
+    EXPECT_EQ(files.contents(kPath + ".full"), longLine);
+    EXPECT_TRUE(logged(kPath + " was not read whole (a line longer than 65536 bytes): kept as " +
+                       kPath + ".full"));
+    EXPECT_EQ(written(kPath).get("Strings", "498"), "kept");
+    EXPECT_EQ(written(kPath).get("Strings", "40"), "n/a");
+    // Now whole: written over as any file.
+    ASSERT_TRUE(writeMenuCaptions(context(), kPath));
+    EXPECT_FALSE(files.has(kPath + ".full2"));
+    // A file that cannot be read goes aside under a free name before it is written over.
+    file("[Strings]\r\n1=mine\r\n");
+    files.makeUnreadable(kPath);
+    files.put(kPath + ".full", "taken");
+    ASSERT_TRUE(writeStrings(context(), kPath));  // kept as .full2
+    EXPECT_TRUE(files.has(kPath + ".full2"));
+    EXPECT_EQ(files.contents(kPath + ".full"), "taken");
 }
 
 TEST_F(LanguageTest, LoadLanguageReadsTheConfiguredFile) {

@@ -89,6 +89,50 @@ TEST(RecipientListFile, AFileThatCouldNotBeReadIsKeptAsideNotOverwritten) {
     EXPECT_EQ(files.contents(kFile), "b=2\r\n");
 }
 
+// More rules than the list keeps, or a rule longer than the dialog keeps: the file is read as
+// far as it is kept, and the first save puts the whole file aside before it writes the list.
+TEST(RecipientListFile, AFileNotTakenWholeIsKeptWholeAtTheFirstSave) {
+    const std::string longValue(kMaxRecipientTextBytes + 1, 'v');
+    std::string manyRules;
+    for (std::size_t i = 0; i <= kMaxRecipientLines; ++i)
+        manyRules += "r" + std::to_string(i) + "=a" + std::to_string(i) + "\r\n";
+    struct Case {
+        std::string file;
+        std::string why;
+    };
+    const Case cases[] = {
+        {manyRules, "more than 10000 rules"},
+        {"a=1\r\nlong=" + longValue + "\r\n", "a rule longer than 1000 characters"},
+        {std::string(kMaxRecipientTextBytes + 1, 'n') + "=x\r\n",
+         "a rule longer than 1000 characters"},
+    };
+    for (const Case& c : cases) {
+        test::FakeFileSystem files;
+        files.put(kFile, c.file);
+        RecipientList list;
+        EXPECT_TRUE(loadRecipientList(list, files, kInstall));
+        EXPECT_EQ(list.notTakenWhole, c.why);
+        EXPECT_LE(list.lines.size(), kMaxRecipientLines);
+        std::string error;
+        ASSERT_TRUE(saveRecipientList(list, files, kInstall, error)) << error;
+        EXPECT_EQ(files.contents(kFile + ".full"), c.file);
+        EXPECT_EQ(list.keptNote,
+                  kFile + " was not read whole (" + c.why + "): kept as " + kFile + ".full");
+        ASSERT_TRUE(saveRecipientList(list, files, kInstall, error)) << error;
+        EXPECT_FALSE(files.has(kFile + ".full2"));
+        EXPECT_TRUE(list.keptNote.empty());
+    }
+    // Exactly the bounds: taken whole, nothing kept.
+    test::FakeFileSystem files;
+    std::string atTheBound;
+    for (std::size_t i = 1; i < kMaxRecipientLines; ++i) atTheBound += "r=a\r\n";
+    atTheBound += "r=" + std::string(kMaxRecipientTextBytes, 'v') + "\r\n\r\n";
+    files.put(kFile, atTheBound);
+    RecipientList list;
+    EXPECT_TRUE(loadRecipientList(list, files, kInstall));
+    EXPECT_EQ(list.notTakenWhole, "");
+}
+
 TEST(RecipientListFile, AnUnreadableFileGoesAsideUnderAFreeName) {
     test::FakeFileSystem files;
     files.put(kFile, "secret=rules");

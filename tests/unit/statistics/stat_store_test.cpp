@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <iterator>
@@ -59,8 +60,8 @@ StatEntry entry(std::string key, double cdate, double mdate, std::int32_t size, 
 }
 
 // The records of a written file, inflated by zlib's one-shot reader.
-std::vector<StatEntry> recordsOf(const std::string& file) {
-    std::vector<std::uint8_t> raw(1 << 20);
+std::vector<StatEntry> recordsOf(const std::string& file, std::size_t capacity = 1 << 20) {
+    std::vector<std::uint8_t> raw(capacity);
     uLongf length = static_cast<uLongf>(raw.size());
     const int result = uncompress(raw.data(), &length, reinterpret_cast<const Bytef*>(file.data()),
                                   static_cast<uLong>(file.size()));
@@ -504,7 +505,7 @@ TEST_F(FullTreeTest, NewKeysAreLeftOutNeverTrainedOnesAndKnownKeysGoOnCounting) 
     EXPECT_THAT(lines, Contains("@@@ Word tree of " + kFile + " is full at " +
                                 decimal(static_cast<std::int64_t>(budget)) + " nodes: " +
                                 decimal(static_cast<std::int64_t>(junk.size() - junkKept)) +
-                                " new and 0 trained keys left out"));
+                                " new and 0 trained keys left out, kept in the file as they are"));
     // The read counts as it always did: every record, and the final short read.
     EXPECT_THAT(
         lines.back(),
@@ -530,6 +531,77 @@ TEST_F(FullTreeTest, TreeEntriesWithinTheHeadersCountAreTakenForTrainedOnes) {
     ASSERT_TRUE(third.read(kFile));
     EXPECT_EQ(trainedKept(third), trained.size());
 }
+
+// What a full tree has no room for goes back into the file as it was: nothing the user
+// trained is lost when the file is written again, and a tree with room takes it all.
+TEST_F(FullTreeTest, RecordsTheTreeHasNoRoomForAreWrittenBackAsTheyWere) {
+    StatStore second(context(budget));
+    ASSERT_TRUE(second.read(kFile));
+    for (const std::string& word : junk) second.addOrIncrement(word, 1);
+    second.store(kFile, 2);
+    StatStore third(context(budget));
+    ASSERT_TRUE(third.read(kFile));
+    const std::size_t carried = third.carriedRecords();
+    ASSERT_GT(carried, 0u);
+    third.addToTree(trained[0], 5);
+    lines.clear();
+    third.store(kFile, 2);
+    EXPECT_THAT(lines, Contains("Z-Stored " + decimal(static_cast<std::int64_t>(carried)) +
+                                " entries the full tree left out to " + kFile + " as they were"));
+    // Again and again: the same records, never twice.
+    StatStore fourth(context(budget));
+    ASSERT_TRUE(fourth.read(kFile));
+    EXPECT_EQ(fourth.carriedRecords(), carried);
+    fourth.markDirty();
+    fourth.store(kFile, 2);
+    std::set<std::string> keys;
+    for (const StatEntry& e : reread()) keys.insert(e.key);
+    for (const std::string& word : junk) EXPECT_EQ(keys.count(word), 1u) << word;
+    for (const std::string& word : trained) EXPECT_EQ(keys.count(word), 1u) << word;
+    // Only into the file it came from.
+    third.store(kFile + ".copy", 2);
+    EXPECT_EQ(recordsOf(files.contents(kFile + ".copy")).size(),
+              recordsOf(files.contents(kFile)).size() - carried);
+}
+
+#if !defined(_WIN32)
+// A real file of the size users reach: 14,000 keys of 80 characters need more nodes than a tree
+// takes (the default budget). Saved again, the file still holds every one of them.
+TEST(StatStoreOnDisk, AFileLargerThanTheTreeLosesNoKeyWhenWrittenAgain) {
+    test::FakePlatform fake;
+    Log log{fake.platform()};
+    std::vector<std::string> lines;
+    log.setMirror([&](const std::string& line) { lines.push_back(line); });
+    FileSystem& files = *systemPlatform().files;
+    const std::filesystem::path folder =
+        std::filesystem::temp_directory_path() /
+        ("qbx-full-tree-" + std::to_string(reinterpret_cast<std::uintptr_t>(&lines)));
+    std::filesystem::create_directories(folder);
+    const std::string path = (folder / "Words.Stat").string();
+
+    const std::vector<std::string> keys = randomWords(14000, 80, 80, kBase64Letters, 5);
+    std::vector<StatEntry> records{entry("", 1, 1, 0, kMarkerStored, 0)};
+    for (const std::string& key : keys) records.push_back(entry(key, 1, 2, 10, kMarkerStored, 3));
+    ASSERT_TRUE(files.writeFileAtomic(path, zstream(records)));
+
+    StatStore store({log, files, fake.clock, WordTrie::kDefaultNodeBudget});
+    ASSERT_TRUE(store.read(path));
+    ASSERT_GT(store.carriedRecords(), 0u);
+    EXPECT_THAT(lines,
+                Contains("@@@ Word tree of " + path + " is full at 1000000 nodes: 0 new and " +
+                         decimal(static_cast<std::int64_t>(store.carriedRecords())) +
+                         " trained keys left out, kept in the file as they are"));
+    store.addToTree(keys[0], 7);
+    store.store(path, 3);
+
+    std::set<std::string> written;
+    for (const StatEntry& e : recordsOf(files.readFile(path, 1 << 26).value_or(""), 4 << 20))
+        written.insert(e.key);
+    for (const std::string& key : keys) EXPECT_EQ(written.count(key), 1u);
+    std::error_code ignored;
+    std::filesystem::remove_all(folder, ignored);
+}
+#endif
 
 TEST_F(StatStoreTest, RecordAccessAnswersOutOfRangeWithoutFailing) {
     store.appendRecord(entry("  padded\t", 1, 2, 30, kMarkerStored, 4));

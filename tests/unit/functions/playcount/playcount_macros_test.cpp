@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <zlib.h>
 
+#include <filesystem>
 #include <memory>
 #include <string>
 
@@ -104,6 +105,41 @@ TEST_F(PlayCountMacros, KeepsAnUnreadableOrCutFileAside) {
     EXPECT_TRUE(logged("Top10: cannot read " + kFile + ": "));
     EXPECT_TRUE(logged("3 bytes at its end are not a whole record"));
 }
+
+#if !defined(_WIN32)
+// A real list of more titles than the list takes: the file goes aside whole, under a name that
+// says it was sound, before the save writes the titles that were taken in its place.
+TEST_F(PlayCountMacros, KeepsAFileOfMoreTitlesThanTheListTakesWholeBeforeTheNextSave) {
+    FileSystem& files = *systemPlatform().files;
+    plugin.platform.files = &files;
+    const std::filesystem::path folder =
+        std::filesystem::temp_directory_path() /
+        ("qbx-top10-" + std::to_string(reinterpret_cast<std::uintptr_t>(this)));
+    std::filesystem::create_directories(folder);
+    const std::string path = (folder / "Top10.Statz").string();
+    std::string plain;
+    constexpr std::size_t kTitles = kMaxTitles + 500;
+    plain.reserve(kTitles * kRecordBytes);
+    for (std::size_t i = 0; i < kTitles; ++i) plain += record("Title " + std::to_string(i), 1);
+    const std::string bytes = test::zlibOnce(plain, 1);
+    plain.clear();
+    ASSERT_TRUE(files.writeFileAtomic(path, bytes));
+
+    PlayCountStore& list = makeList();
+    list.loadFromFile(path);
+    EXPECT_EQ(list.countEntries(), static_cast<std::int64_t>(kMaxTitles));
+    EXPECT_TRUE(logged("500 records left out; the file is kept whole before the list is saved"));
+    list.saveToFile(path);
+    EXPECT_TRUE(files.readFile(path + ".full", 1 << 26) == bytes);
+    EXPECT_TRUE(logged("Top10: the file whose titles the list could not all take is kept as " +
+                       path + ".full"));
+    EXPECT_TRUE(files.fileExists(path));
+    list.saveToFile(path);  // the list's own file is written over from now on
+    EXPECT_FALSE(files.fileExists(path + ".full2"));
+    std::error_code ignored;
+    std::filesystem::remove_all(folder, ignored);
+}
+#endif
 
 TEST_F(PlayCountMacros, LogsAFailedSave) {
     PlayCountStore& list = makeList();

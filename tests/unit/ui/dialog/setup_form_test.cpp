@@ -238,6 +238,23 @@ TEST_F(SetupFormTest, ChoosingALanguageAppliesAndStoresItAtOnce) {
     EXPECT_EQ(tray.calls.back(), "balloon Sprache | Deutsch ist aktiv | 20");
 }
 
+// The export replaces the chosen file only with a whole new one: a write that fails (a full
+// disk) leaves the user's language file as it was.
+TEST_F(SetupFormTest, TheLanguageExportNeverLosesTheChosenFile) {
+    const std::string chosen = std::string(kInstall) + "mine.zlf";
+    fake.files.put(chosen, "[Strings]\r\n199=Mine\r\n");
+    plugin.settings.languageFile = "mine.zlf";
+    view.saveAnswer = chosen;
+    fake.files.failWrites = true;
+    form.controlChanged("SaveLang");
+    EXPECT_EQ(view.proposedFile, chosen);
+    EXPECT_EQ(fake.files.contents(chosen), "[Strings]\r\n199=Mine\r\n");
+    EXPECT_TRUE(logged("The language file " + chosen + " could not be written"));
+    fake.files.failWrites = false;
+    form.controlChanged("SaveLang");
+    EXPECT_NE(fake.files.contents(chosen).find("199=english (built-in)"), std::string::npos);
+}
+
 TEST_F(SetupFormTest, ClicksOutsideTheLanguageRowsChooseNothing) {
     fake.files.put(std::string(kInstall) + "german.zlf", "[Strings]\n199=Deutsch\n");
     form.formCreate();
