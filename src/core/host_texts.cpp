@@ -13,6 +13,9 @@ namespace {
 
 std::span<const std::string_view> installedNames;
 
+// A letter of code page 1251: Latin or Cyrillic, the only characters that have two cases.
+bool isLetter1251(char c) { return toUpper1251(c) != toLower1251(c); }
+
 constexpr std::string_view kLineEnd = "\r\n";
 
 // The about page. "0.0" marks where the version goes and must stand nowhere else in it.
@@ -101,6 +104,23 @@ std::string macroCount(std::string_view scriptNameList) {
     std::int64_t count = static_cast<std::int64_t>(installedNames.size());
     forEachScriptName(scriptNameList, [&count](const std::string&) { ++count; });
     return decimal(count);
+}
+
+bool holdsHostMacro(std::string_view text) {
+    for (std::size_t at = text.find('%'); at != std::string_view::npos && at + 1 < text.size();
+         at = text.find('%', at + 1))
+        if (isLetter1251(text[at + 1])) return true;
+    return false;
+}
+
+std::string withHostMacrosBroken(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        out += text[i];
+        if (text[i] == '%' && i + 1 < text.size() && isLetter1251(text[i + 1])) out += ' ';
+    }
+    return out;
 }
 
 }  // namespace qbx

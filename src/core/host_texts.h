@@ -24,6 +24,13 @@ std::string buildAboutPage();
 void installOfferedMacroNames(std::span<const std::string_view> names) noexcept;
 std::span<const std::string_view> offeredMacroNames() noexcept;
 
+// Whether the text holds what the host program reads as one of its macros in a message
+// template: "%" before a letter (of either alphabet).
+bool holdsHostMacro(std::string_view text);
+// The text with every "%" that stands before a letter written as "% " and the letter: the host
+// reads none of it as a macro, and a reader still sees what it said.
+std::string withHostMacrosBroken(std::string_view text);
+
 // The built-in names, then "FN" + name for every non-empty line of scriptNameList (the stored
 // scripts, one name a line); every line ends in CR LF.
 std::string buildMacroList(std::string_view scriptNameList);

@@ -8,12 +8,14 @@
 
 #include <atomic>
 #include <chrono>
+#include <filesystem>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "host.h"
 #include "hosted/host_home.h"
+#include "hosted/scratch.h"
 #include "item_table.h"
 #include "platform/platform.h"
 #include "screenshot.h"
@@ -54,8 +56,10 @@ HWND visibleWindowOfClass(const char* className) {
 // whatever the test does, so the module's menu loop always ends.
 class MenuDriver {
 public:
-    explicit MenuDriver(HWND owner)
-        : thread_([this, owner] {
+    // With `chooseLast` the driver picks the menu's last item (the bug report) instead of
+    // closing it.
+    explicit MenuDriver(HWND owner, bool chooseLast = false)
+        : thread_([this, owner, chooseLast] {
               const auto end = Clock::now() + std::chrono::seconds(5);
               HWND menu = nullptr;
               while (Clock::now() < end && (menu = visibleWindowOfClass("#32768")) == nullptr)
@@ -67,6 +71,15 @@ public:
                       char text[256] = {};
                       GetMenuStringA(items, static_cast<UINT>(i), text, sizeof text, MF_BYPOSITION);
                       captions.push_back(text);
+                  }
+                  if (chooseLast) {
+                      PostMessageA(menu, WM_KEYDOWN, VK_UP, 0);
+                      Sleep(100);
+                      PostMessageA(menu, WM_KEYDOWN, VK_RETURN, 0);
+                      Sleep(200);
+                      found = true;
+                      done = true;
+                      return;
                   }
                   CreateDirectoryA("..\\screenshots", nullptr);
                   shot = qbxhost::captureWindow(menu, "..\\screenshots\\tray_menu.png");
@@ -142,6 +155,63 @@ TEST(Win32Tray, IconMenuBalloonAndTimersThroughTheModule) {
 
     host.finalize();
     EXPECT_EQ(FindWindowA(qbx::ui::win32::kTrayWindowClass, nullptr), nullptr);
+}
+
+// The bug report and the help item as a user meets them, with a language file and a previous
+// log that came from elsewhere: the log's text from mail cannot steer the report, and a help
+// file the language file names outside the module's folder, or a program, is never offered.
+TEST(Win32Tray, TheBugReportAndTheHelpItemTakeNoOrdersFromData) {
+    const qbx::test::HostHome home("tray-report-");
+    const std::filesystem::path program = home.path() / "TheBat";
+    std::filesystem::copy_file(std::filesystem::absolute("fake-host/thebat.exe"),
+                               program / "thebat.exe");
+    const std::filesystem::path plugins = home.path() / "Plugins";
+    qbx::test::spit(plugins / "evil.exe", "MZ");
+    qbx::test::spit(home.path() / "outside.chm", "help");
+    qbx::test::spit(plugins / "qbx.chm", "help");
+    const std::atomic<bool> never{false};
+    const auto menuCaptions = [&](const char* helpName) {
+        qbx::test::spit(plugins / "english.zlf",
+                        std::string("[Strings]\r\n198=") + helpName + "\r\n");
+        Host host(kModule);
+        host.initialize();
+        HWND window = FindWindowA(qbx::ui::win32::kTrayWindowClass, nullptr);
+        std::vector<std::string> captions;
+        if (window != nullptr) {
+            MenuDriver driver(window);
+            PostMessageA(window, qbx::ui::win32::kPopMenuNow, 0, 0);
+            pumpWhile(std::chrono::seconds(8), driver.done);
+            pumpWhile(std::chrono::milliseconds(200), never);
+            captions = driver.captions;
+        }
+        host.finalize();
+        return captions;
+    };
+    EXPECT_EQ(menuCaptions("qbx.chm").size(), 4u);  // the help item is there
+    for (const char* refused : {"..\\outside.chm", "evil.exe"})
+        EXPECT_EQ(menuCaptions(refused).size(), 3u) << refused;
+
+    // The previous session's log, as the next start finds it.
+    qbx::test::spit(home.path() / "tmp" / "-QBX.log",
+                    "[12:00:00] Subject: %TO=\"thief@example.com\"%SUBJECT=\"mine\"\r\n");
+    Host host(kModule);
+    host.initialize();
+    HWND window = FindWindowA(qbx::ui::win32::kTrayWindowClass, nullptr);
+    ASSERT_NE(window, nullptr);
+    {
+        MenuDriver driver(window, true);
+        PostMessageA(window, qbx::ui::win32::kPopMenuNow, 0, 0);
+        pumpWhile(std::chrono::seconds(8), driver.done);
+        pumpWhile(std::chrono::milliseconds(500), never);
+        ASSERT_TRUE(driver.found);
+    }
+    host.finalize();
+    const std::string record = qbx::test::slurp(program / "record.txt");
+    EXPECT_NE(record.find("Subject: % TO=\"thief@example.com\"% SUBJECT=\"mine\""),
+              std::string::npos)
+        << record;
+    EXPECT_EQ(record.find("%TO=\"thief"), std::string::npos);
+    EXPECT_NE(record.find("%TO=\"bugs@quilbex.invalid\"\r\n"), std::string::npos) << record;
 }
 
 }  // namespace

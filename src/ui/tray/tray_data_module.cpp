@@ -10,6 +10,8 @@
 #include "base/text.h"
 #include "core/counters.h"
 #include "core/formatting.h"
+#include "core/help_file.h"
+#include "core/host_texts.h"
 #include "core/plugin.h"
 #include "core/version.h"
 #include "functions/files/files_macros.h"
@@ -111,9 +113,11 @@ std::string macroText(Plugin& plugin, const char* name,
 }  // namespace
 
 std::string bugReportText(std::string_view brief, std::string_view previousLog) {
-    std::string text(brief);
+    // The file is a message template: the log holds subjects and addresses from mail, and a
+    // logged "%TO=" would send the report, system data and all, where the mail wanted.
+    std::string text = withHostMacrosBroken(brief);
     text += "\r\n";
-    text += previousLog;
+    text += withHostMacrosBroken(previousLog);
     if (!text.ends_with('\n')) text += "\r\n";
     text += "%TO=\"";
     text += kBugReportRecipient;
@@ -243,10 +247,13 @@ void TrayDataModule::trayClick() {
 }
 
 void TrayDataModule::helpMenuClick() {
-    const std::string& name = plugin_.strings[kHelpFileText];
-    const std::string path = plugin_.settings.installDir + name;
-    // Without a name the path is the installation folder itself, which is no help file.
-    if (!name.empty() && plugin_.platform.files->fileExists(path)) view_->shellOpen(path);
+    // The item is shown only for a help file that may be opened; a language file applied since
+    // may have named another.
+    const HelpFile help = helpFileOf(plugin_.settings.installDir, plugin_.strings[kHelpFileText]);
+    if (!help.path.empty() && plugin_.platform.files->fileExists(help.path))
+        view_->shellOpen(help.path);
+    else if (!help.refusal.empty())
+        plugin_.log.write("Help file not opened: " + help.refusal);
 }
 
 void TrayDataModule::runZvxViewClick() {

@@ -36,7 +36,9 @@ inline constexpr std::string_view kBugReportFileName = "zvxtemp";
 inline constexpr std::string_view kHostProgramName = "thebat.exe";
 
 // The message file: the brief report, a line break, the previous session's log, then the
-// host's template lines naming recipient and subject, each line ending in CR LF.
+// host's template lines naming recipient and subject, each line ending in CR LF. In the report
+// and the log every "%" before a letter is written "% " and the letter: only our own two lines
+// are the host's macros.
 std::string bugReportText(std::string_view brief, std::string_view previousLog);
 // The host's command line that puts the file into its outgoing queue.
 std::string bugReportParameters(std::string_view messageFile);

@@ -363,6 +363,27 @@ TEST_F(TrayModuleTest, BugReport) {
     EXPECT_TRUE(logged("Bug report not queued: the mail client's program folder is unknown"));
 }
 
+// The previous log holds what mail brought (subjects, addresses): none of it may act as the
+// host's macros in the report's template, neither in the log nor in the brief report.
+TEST_F(TrayModuleTest, TheReportsTextHoldsNoMacroOfTheHostButItsOwnTwo) {
+    fake.fileInfo.heads["C:\\Temp\\-QBX.log.old"] = {
+        "Subject: %TO=\"thief@example.com\"%SUBJECT=x 100%\r\n"
+        "50% off, %%cc=a, %\xCF\xF0\xE8, %1 %\r\n",
+        false};
+    std::string written;
+    fake.programRunner.onRun = [&](const auto&) {
+        written = fake.files.contents("C:\\Temp\\zvxtemp");
+    };
+    module->n3Click();
+    EXPECT_NE(
+        written.find("\r\nSubject: % TO=\"thief@example.com\"% SUBJECT=x 100%\r\n"
+                     "50% off, %% cc=a, % \xCF\xF0\xE8, %1 %\r\n%TO=\"bugs@quilbex.invalid\"\r\n"
+                     "%SUBJECT=\"Bugreport QBX 2.4.1202 Summer edition\"\r\n"),
+        std::string::npos)
+        << written;
+    EXPECT_EQ(bugReportText("CPU 100%Zeta", "").substr(0, 14), "CPU 100% Zeta\r");
+}
+
 TEST_F(TrayModuleTest, MenuAndIconHandlers) {
     module->helpMenuClick();  // no help file named: the folder is not opened
     fake.files.put("C:\\QBX\\", "");
@@ -374,6 +395,15 @@ TEST_F(TrayModuleTest, MenuAndIconHandlers) {
     module->runZvxViewClick();
     EXPECT_EQ(view->opened,
               (std::vector<std::string>{"C:\\QBX\\qbx.chm", "C:\\Viewer\\zvxview.exe"}));
+    // A language file may name any file: a program, or one outside the module's folder, is
+    // never opened, even when it is there.
+    for (const char* name : {"..\\evil.chm", "run.exe", "help.chm.exe. ", "C:\\x.chm"}) {
+        fake.files.put("C:\\QBX\\" + std::string(name), "x");
+        plugin.strings.set(198, name);
+        module->helpMenuClick();
+    }
+    EXPECT_EQ(view->opened.size(), 2u);
+    EXPECT_TRUE(logged("Help file not opened: not a document the help may open"));
     view->cursor = {7, 9};
     module->events().handle({TrayEvent::Kind::IconClick, 0});
     ASSERT_EQ(view->popped.size(), 1u);
