@@ -14,22 +14,13 @@
 
 namespace qbx {
 
-// Deflates what is added into one zlib stream held in memory. Up to one block of input is
-// deflated as one piece, as zlib's deflate alone would do it. A longer input is deflated a
-// block at a time, each block on a thread of its own with the 32 KiB before it as its
-// dictionary, and the pieces are joined into one stream: the level is the same, the output a
-// few bytes a block longer, and what the file holds is the same for every number of threads.
-// The threads are the deflater's alone: they touch only their own blocks, and each is joined
-// before finish returns or the deflater is gone (the module's only threads besides the host's).
-// Throws std::runtime_error when zlib refuses, std::bad_alloc when memory runs out; a worker's
-// failure is thrown on the caller's thread.
+// Deflates what is added into one zlib stream held in memory, on the caller's thread, as zlib's
+// deflate does it in one call: however the input comes, the stream is the same. Throws
+// std::runtime_error when zlib refuses (a level it does not know), std::bad_alloc when memory
+// runs out.
 class ZlibDeflater {
 public:
-    static constexpr std::size_t kBlockBytes = std::size_t{256} << 10;
-
-    // threads: how many blocks may be deflated at once; 0 for as many as the machine has
-    // processors, at most 4.
-    explicit ZlibDeflater(int level, unsigned threads = 0);
+    explicit ZlibDeflater(int level);
     ~ZlibDeflater();
     ZlibDeflater(const ZlibDeflater&) = delete;
     ZlibDeflater& operator=(const ZlibDeflater&) = delete;
@@ -40,19 +31,11 @@ public:
     std::string finish();
 
 private:
-    struct Piece;
-    // Sends the block gathered so far to be deflated; `last` ends the stream.
-    void sendBlock(bool last);
-    // Waits for the oldest piece and appends its output.
-    void takeOldest();
+    struct Stream;
+    // Runs deflate over what it was given, appending its output.
+    void drain(int flush);
 
-    int level_;
-    unsigned threads_;
-    std::vector<std::uint8_t> block_;
-    std::vector<std::uint8_t> window_;            // the last 32 KiB of the block sent before
-    std::vector<std::unique_ptr<Piece>> pieces_;  // in stream order, oldest first
-    std::uint32_t adler_ = 1;
-    bool split_ = false;  // a block has been sent: the stream is made of pieces
+    std::unique_ptr<Stream> stream_;
     std::string out_;
 };
 
