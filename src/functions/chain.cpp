@@ -154,7 +154,7 @@ constexpr ChainEntry kTable[] = {
     offered("ZVXMAILER", message::zvxMailer),
     offered("ZVXTZ", system::zvxTz),
     offered("ZVXTZBIAS", system::zvxTzBias),
-    offered("ZVXTEST"),
+    offered("ZVXTEST", identity::zvxTest),
     offered("ZVXWOY", dates::zvxWoy),
     offered("ZVXDOY", dates::zvxDoy),
     offered("ZVXHOM", dates::zvxHom),

@@ -222,6 +222,11 @@ void StatItem::addText(std::string_view text, std::int32_t minWordLength, bool s
         sortAsTrieWalk(fresh);
         for (const TextWord& word : fresh) store_->addOrIncrement(word.key, word.size, now);
     } catch (...) {
+        try {
+            plugin_.log.write("Exception while adding text " +
+                              describeException(std::current_exception()));
+        } catch (...) {
+        }
     }
 }
 
@@ -289,8 +294,8 @@ ExportResult StatItem::exportEntries(std::string_view expression, std::string_vi
 void StatItem::addMessage(std::string_view message, std::string_view headerBlock) {
     std::string shown = "\r\n";
     shown += headerBlock.substr(0, 98);
-    logToDump("Added message (size: " + decimal(static_cast<std::int64_t>(message.size())) +
-              ") \"" + shown + "\"");
+    logToDump("Added letter (size: " + decimal(static_cast<std::int64_t>(message.size())) + ") \"" +
+              shown + "\"");
     if (acceptsMessage(headerBlock)) appendMessageToMailbox(message, plugin_.settings.mailboxMask);
 }
 

@@ -21,4 +21,6 @@ std::string zvxVer(MacroCall&) {
     return std::string(kProductName) + " " + std::string(kVersionText) + " beta";
 }
 
+std::string zvxTest(macros::MacroCall&) { return {}; }
+
 }  // namespace qbx::functions::identity

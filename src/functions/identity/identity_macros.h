@@ -12,5 +12,8 @@ namespace qbx::functions::identity {
 std::string zvx(macros::MacroCall& call);
 std::string zvxSver(macros::MacroCall& call);
 std::string zvxVer(macros::MacroCall& call);
+// The offered name that does nothing: it answers the empty text, so that the host never shows
+// the previous macro's answer in its place.
+std::string zvxTest(macros::MacroCall& call);
 
 }  // namespace qbx::functions::identity

@@ -34,10 +34,13 @@ std::string lightAlloyTitle(std::string_view caption) {
 }
 
 std::string quintessentialTitle(std::string_view caption) {
-    // The bracket holds the playlist number and the time, and a blank follows it.
+    // The bracket holds the playlist number and the time, and a blank follows it. Without one
+    // the title starts at the second character, as it always has: the "]" counts as found
+    // before the first.
     const std::size_t bracket = caption.find(']');
-    if (bracket == std::string_view::npos || bracket + 2 > caption.size()) return {};
-    return std::string(caption.substr(bracket + 2));
+    const std::size_t start = bracket == std::string_view::npos ? 1 : bracket + 2;
+    if (start > caption.size()) return {};
+    return std::string(caption.substr(start));
 }
 
 std::string foobarTitle(std::string_view caption) {

@@ -58,7 +58,7 @@ TEST(MacroTable, OffersItsNamesInTheHostsOrderAndAnswersFourMore) {
     EXPECT_EQ(notOffered,
               (std::set<std::string_view>{"FN", "STATCOUNT", "ZVXNUMTOSTRA", "ZVXRAWSOURCE",
                                           "ZVXDELIVERYTIMEBOX", "ZVXTEMPPATH", "ZVX_CPU"}));
-    EXPECT_EQ(answered.count("ZVXTEST"), 0u);  // offered, answered by nothing
+    EXPECT_EQ(answered.count("ZVXTEST"), 1u);  // offered, answers the empty text
     // What the host is given is this list.
     installOfferedMacroNames(names);
     EXPECT_EQ(buildMacroList("").substr(0, 13), "ZVX\r\nZVXVER\r\n");
@@ -67,7 +67,7 @@ TEST(MacroTable, OffersItsNamesInTheHostsOrderAndAnswersFourMore) {
 // Features not built yet: the table knows the names, nothing answers them. Each feature that
 // lands takes its names off this list.
 TEST(MacroTable, RowsStillWithoutAHandler) {
-    std::set<std::string_view> expected = {"ZVXTEST"};
+    std::set<std::string_view> expected = {};
     std::set<std::string_view> missing;
     for (const ChainEntry& entry : macroTable())
         if (entry.branch == nullptr) missing.insert(entry.name);

@@ -172,7 +172,7 @@ TEST_F(TemplateTest, OnlyResultsAreStoredInTheResultItem) {
             if (id == kMacroResultId) texts.push_back(text);
         return texts;
     };
-    EXPECT_EQ(evaluate("$NOSUCHMACRO( 1 ) + $ZVXTEST"), "");  // ZVXTEST has no branch
+    EXPECT_EQ(evaluate("$NOSUCHMACRO( 1 ) + $NOSUCHEITHER"), "");
     EXPECT_EQ(resultStores(), Texts{});
     // A call without a result empties the item only when it holds an earlier call's text.
     EXPECT_EQ(evaluate("$ZVXREPLACE(ab, b, c) + $NOSUCHMACRO + $ZVXSTRCMP(a, a)"), "ac1");

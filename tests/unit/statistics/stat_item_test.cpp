@@ -306,10 +306,13 @@ TEST_F(StatItemTest, ExportPutsKeysInLiterally) {
 
 TEST_F(StatItemTest, MailboxBackupQuotesFromLinesEndsLinesWithLfAndNamesTheFileByTheMask) {
     plugin.settings.mailboxMask = "box.unix";
+    plugin.settings.dumpStatistics = true;
     auto traffic = item("Traffic", 9);
     traffic->addMessage(
         "From: Ann <ann@example.com>\r\nSubject: hi\r\n\r\nFrom now on\r\n From me\r\n",
         "From: Ann <ann@example.com>\r\nSubject: hi\r\n");
+    EXPECT_THAT(dump("Traffic"), HasSubstr(": Added letter (size: 67) \"\r\nFrom: Ann "
+                                           "<ann@example.com>\r\nSubject: hi\r\n\"\r\n"));
     traffic->addMessage("Subject: anonymous\r\n\r\nbody", "Subject: anonymous\r\n");
     EXPECT_EQ(fake.files.contents(kProgramDir + std::string("box.unix")),
               "From: Ann <ann@example.com>\n>From: Ann <ann@example.com>\nSubject: hi\n\n"
