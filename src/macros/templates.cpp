@@ -208,14 +208,15 @@ std::optional<std::string> runCallToken(Evaluation& ev, std::string& token,
     if (const auto group = findBracketGroup(token)) {
         const GroupLevel level(call.plugin.macroDepth);
         if (!level.entered()) {
-            log.write("***** ERROR!!! Macro calls nested deeper than " +
-                      decimal(kMaxNestingDepth) + " levels: " + ev.logged(name));
+            log.write("***** ERROR!!! Macro calls nested deeper than " + decimal(kMaxNestingDepth) +
+                      " levels: " + ev.logged(name));
         } else {
             const std::string inner = runPipeline(
                 ev, std::string_view(token).substr(group->open + 1, group->close - group->open - 1),
                 false);
             if (spent()) return std::nullopt;
-            token = token.substr(0, group->open + 1) + " " + inner + " " + token.substr(group->close);
+            token =
+                token.substr(0, group->open + 1) + " " + inner + " " + token.substr(group->close);
         }
     }
     dropTrailingQuotes(token);
@@ -316,7 +317,9 @@ std::string runForLoop(MacroCall& call, std::string_view name, std::int32_t from
     // 64 bits: a loop up to the largest 32-bit value ends.
     for (std::int64_t v = from; v <= to; ++v) {
         if (!scope.takeTurn()) {
-            plugin.log.write("@@ FOR loop stopped after " + decimal(kMaxLoopTurns) + " turns");
+            // Also past the call's share of the log: the user must learn where the loop ended.
+            plugin.log.writeAlways("@@ FOR loop stopped after " + decimal(kMaxLoopTurns) +
+                                   " turns");
             break;
         }
         if (!spendMacroWork(plugin, "FOR turn")) break;
@@ -327,8 +330,8 @@ std::string runForLoop(MacroCall& call, std::string_view name, std::int32_t from
         result += piece;
         if (result.size() > kMaxLoopResult) {
             result.resize(kMaxLoopResult);
-            plugin.log.write("@@ FOR loop result cut at " +
-                             decimal(static_cast<std::int64_t>(kMaxLoopResult)) + " bytes");
+            plugin.log.writeAlways("@@ FOR loop result cut at " +
+                                   decimal(static_cast<std::int64_t>(kMaxLoopResult)) + " bytes");
             break;
         }
     }

@@ -40,6 +40,10 @@ bool spendMacroWork(Plugin& plugin, std::string_view what) noexcept {
     return false;
 }
 
+void leaveOutOfMacroWork(Plugin& plugin, std::uint32_t milliseconds) noexcept {
+    plugin.macroWork.startTick += milliseconds;  // wraps with the tick count
+}
+
 bool macroWorkSpent(const Plugin& plugin) noexcept { return plugin.macroWork.exhausted; }
 
 }  // namespace qbx::macros

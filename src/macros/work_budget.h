@@ -25,6 +25,10 @@ void beginOutermostCall(Plugin& plugin) noexcept;
 // call's share of the log too).
 bool spendMacroWork(Plugin& plugin, std::string_view what) noexcept;
 
+// Time the call spent waiting for the user (a prompt it showed) is not its work: it is left out
+// of the call's time.
+void leaveOutOfMacroWork(Plugin& plugin, std::uint32_t milliseconds) noexcept;
+
 // Whether the running outermost call's budget is used up: then what is left of it is skipped.
 bool macroWorkSpent(const Plugin& plugin) noexcept;
 

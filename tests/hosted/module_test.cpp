@@ -176,6 +176,11 @@ TEST_F(HostedModule, AnswersTheMacroEnginesMacros) {
     // ZVXTEST does nothing, and says so with the empty text: the previous answer is not shown.
     data.set(qbx::kMacroResultId, "0000");
     EXPECT_EQ(host.callMacro(data, "ZVXTEST", {}), "");
+    // A loop cut at its turn limit says so in the log, however much the loop logged before.
+    const std::string turns = host.callMacro(data, "ZVXFOR", {"i", "1", "20000", "$$i", "C"});
+    EXPECT_EQ(turns.substr(turns.size() - 5), "10000");
+    EXPECT_NE(readModuleFile(logPath()).find("@@ FOR loop stopped after 10000 turns"),
+              std::string::npos);
     // A failing branch reaches the host as an empty result, never as a fault.
     EXPECT_EQ(host.callMacro(data, "ZVXINC", {"n", "x"}), "");
     EXPECT_EQ(host.callMacro(data, "ZVXIF", {"2 +", "then", "else"}), "");

@@ -8,6 +8,7 @@
 #include "core/version.h"
 #include "macros/answer.h"
 #include "macros/arguments.h"
+#include "macros/work_budget.h"
 #include "platform/text_prompt.h"
 
 namespace qbx::functions::network {
@@ -45,8 +46,16 @@ std::string getSmsText(Plugin& plugin, std::int32_t limit) {
     if (plugin.platform.textPrompt == nullptr)
         throw std::runtime_error("no text prompt in this build");
     std::string text;
+    const std::uint32_t shown = clock.tickCount();
     {
         const OpenPrompt open(state);
+        // However long the user takes, the call's own work is what it did before and after.
+        struct Waited {
+            Plugin& plugin;
+            Clock& clock;
+            std::uint32_t shown;
+            ~Waited() { macros::leaveOutOfMacroWork(plugin, clock.tickCount() - shown); }
+        } waited{plugin, clock, shown};
         text = plugin.platform.textPrompt->askSmsText(
             std::string(kProductName) + " " + std::string(kVersionText), limit);
     }

@@ -146,6 +146,17 @@ TEST_F(TemplateDataTest, OneOutermostCallHasABudgetOfWork) {
     EXPECT_TRUE(logged("Macro work limit reached"));
 }
 
+// The minutes a user spends in the SMS prompt are not the call's work: what the template holds
+// after the prompt still runs.
+TEST_F(TemplateDataTest, TimeInThePromptIsNotSpentFromTheBudget) {
+    fake.clock.advanceMs(60000);  // long past the load: the prompt is shown
+    fake.textPrompt.answers = {"typed"};
+    fake.textPrompt.whileOpen = [this] { fake.clock.advanceMs(20000); };
+    EXPECT_EQ(run("ZVXEVAL", {"$ZVXGETSMS(10) $ZVXSTRCMP(a,a)"}), "\"typed\" 1");
+    EXPECT_EQ(fake.textPrompt.shown(), 1);
+    EXPECT_FALSE(logged("Macro work limit reached"));
+}
+
 // Exactly the budget runs; the limit line is whole and is written once, also past the call's
 // share of the log.
 TEST_F(TemplateDataTest, TheBudgetIsExactlyItsUnitsAndItsMilliseconds) {
