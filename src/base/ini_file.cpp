@@ -31,13 +31,23 @@ bool needsQuotes(std::string_view value) {
 // section) when the file is read back; it is written as a blank instead.
 void appendOneLine(std::string& out, std::string_view text) { out += lineBreaksToBlanks(text); }
 
+// Whether the text holds nothing but blanks and line ends, which a parse loses nothing of.
+bool isBlankText(std::string_view text) {
+    for (const char c : text)
+        if (!isIniBlank(c) && c != '\r' && c != '\n') return false;
+    return true;
+}
+
 constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
 
 }  // namespace
 
 IniFile IniFile::parse(std::string_view bytes) {
     IniFile ini;
-    if (bytes.size() > kMaxFileBytes) return ini;
+    if (bytes.size() > kMaxFileBytes) {
+        ini.cut_ = "longer than 16 MiB";
+        return ini;
+    }
     if (bytes.substr(0, kUtf8Bom.size()) == kUtf8Bom) bytes.remove_prefix(kUtf8Bom.size());
 
     std::size_t names = 0;
@@ -52,7 +62,10 @@ IniFile IniFile::parse(std::string_view bytes) {
             if (bytes[pos] == '\r' && pos + 1 < bytes.size() && bytes[pos + 1] == '\n') ++pos;
             ++pos;
         }
-        if (raw.size() > kMaxLineBytes) continue;
+        if (raw.size() > kMaxLineBytes) {
+            if (ini.cut_.empty()) ini.cut_ = "a line longer than 65536 bytes";
+            continue;
+        }
 
         const std::string_view line = trim(raw);
         if (line.empty() || line.front() == ';') continue;
@@ -76,6 +89,7 @@ IniFile IniFile::parse(std::string_view bytes) {
                      unquote(trim(line.substr(equals + 1)))))
             ++names;
     }
+    if (ini.cut_.empty() && !isBlankText(bytes.substr(pos))) ini.cut_ = "more than 262144 names";
     return ini;
 }
 

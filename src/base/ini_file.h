@@ -35,6 +35,10 @@ public:
 
     IniFile() = default;
     static IniFile parse(std::string_view bytes);
+    // Why the parse left part of its text out ("a line longer than 65536 bytes", ...); empty
+    // when it took the whole text. A caller that writes the document back over its file keeps
+    // such a file aside first.
+    const std::string& cut() const { return cut_; }
 
     std::optional<std::string> get(std::string_view section, std::string_view key) const;
     std::string getString(std::string_view section, std::string_view key,
@@ -80,6 +84,7 @@ private:
 
     std::vector<Section> sections_;
     Index sectionIndex_;
+    std::string cut_;
 };
 
 }  // namespace qbx
