@@ -162,8 +162,10 @@ public:
         }
         plugin_.log.write(path_ + " could not be read whole (" + reason + "): kept as " +
                           aside.path);
-        changed_ = true;  // what was read stands in its place
-        return true;
+        // What was read stands in its place at once, whatever becomes of this call.
+        if (files_.writeFileAtomic(path_, doc_.serialize())) return true;
+        plugin_.log.write("Cannot write " + path_ + ": " + files_.lastError());
+        return false;
     }
 
     const IniFile& doc() const { return doc_; }

@@ -483,6 +483,14 @@ TEST_F(AttachmentCompleter, AnIniNotReadWholeIsKeptAsideBeforeItIsWritten) {
     completePendingUue(plugin, true);
     EXPECT_TRUE(fake.files.contents(std::string(kIni) + ".bad3") == cases[0].file);
     EXPECT_TRUE(fake.files.contents(std::string(kIni) + ".bad") == cases[2].file);
+
+    // A part that cannot be stored still leaves what was read in the file's place.
+    fake.files.put(kIni, cases[0].file);
+    fake.files.failCreateFile = true;
+    deliverPart(2, 2, "pic.bin", section(2));
+    EXPECT_TRUE(logged("2.d"));
+    EXPECT_TRUE(fake.files.contents(std::string(kIni) + ".bad4") == cases[0].file);
+    EXPECT_TRUE(ini().hasSection("old.bin"));
 }
 
 TEST_F(AttachmentCompleter, AnIniThatCannotBeKeptAsideIsNotWritten) {
