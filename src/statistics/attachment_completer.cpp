@@ -138,8 +138,8 @@ public:
           path_(folder + std::string(kIniName)) {}
 
     // Reads the file. One that could not be read, or not whole, is the user's record of what
-    // is pending: it goes aside before our copy of it is written, and when it cannot, nothing
-    // is written. False then (logged).
+    // is pending: it goes aside unchanged and what was read of it takes its place; when it
+    // cannot go aside, nothing is written and the call does nothing. False then (logged).
     bool load() {
         if (!files_.fileExists(path_) && !files_.directoryExists(path_)) return true;
         std::string reason;
@@ -168,7 +168,6 @@ public:
         return false;
     }
 
-    const IniFile& doc() const { return doc_; }
     std::string read(std::string_view section, std::string_view key) const {
         return doc_.getString(section, key, "");
     }
