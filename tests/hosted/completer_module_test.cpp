@@ -71,15 +71,34 @@ std::string partsMbox(const std::string& name) {
     return mbox;
 }
 
-// The host hands the module every message of the mbox for its score.
+// The host hands the module every message of the mbox for its score. The registry is shared
+// by every test under Windows: the message counters the module saves go back as they were.
 void scoreThroughTheModule(const test::HostHome& home, const std::string& mbox) {
+    struct Counter {
+        const char* name;
+        const char* missing;  // the value when there was none
+        RegValue saved;
+    };
+    Registry& registry = *systemPlatform().registry;
+    std::vector<Counter> counters = {{"stLetterCount", "1", {}},
+                                     {"stTotalSize", "0", {}},
+                                     {"stHeaderSize", "0", {}},
+                                     {"stTextSize", "0", {}}};
+    for (Counter& counter : counters)
+        counter.saved = registry.readString("Software\\ZVX", counter.name);
     test::spit(home.path() / "mbox", mbox);
-    qbxhost::Host host(test::kModule);
-    host.initialize();
-    std::ostringstream out, problems;
-    qbxhost::scoreMessages(host.exports().getSpamScore, {(home.path() / "mbox").string()}, out,
-                           problems);
-    host.finalize();
+    {
+        qbxhost::Host host(test::kModule);
+        host.initialize();
+        std::ostringstream out, problems;
+        qbxhost::scoreMessages(host.exports().getSpamScore, {(home.path() / "mbox").string()}, out,
+                               problems);
+        host.finalize();
+    }
+    for (const Counter& counter : counters)
+        registry.writeString(
+            "Software\\ZVX", counter.name,
+            counter.saved.status == RegStatus::Ok ? counter.saved.text : counter.missing);
 }
 
 std::vector<std::string> namesIn(const fs::path& folder) {
