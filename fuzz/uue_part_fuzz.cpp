@@ -1,6 +1,8 @@
 // Arbitrary bodies, separated by NUL bytes, handed to the attachment-part completer as the spam
 // entry point hands them, then assembled and aged out over fake files: no crash, no hang, and
-// nothing is written, created or deleted outside the parts folder.
+// nothing is written, created or deleted outside the parts folder. A first piece that begins
+// with "[" is the "UC.INI" found in the folder.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -80,6 +82,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     files.createDirectories("C:\\UC");
 
     std::size_t start = 0;
+    if (input.substr(0, 1) == "[") {
+        start = std::min(input.find('\0'), input.size());
+        files.put("C:\\UC\\UC.INI", std::string(input.substr(0, start)));
+        ++start;
+    }
     while (start <= input.size()) {
         std::size_t end = input.find('\0', start);
         if (end == std::string_view::npos) end = input.size();

@@ -5,13 +5,17 @@
 #include <cmath>
 #include <memory>
 #include <optional>
+#include <set>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "base/float_text.h"
+#include "base/ini_file.h"
 #include "base/text.h"
 #include "base/uu_codec.h"
+#include "core/guard.h"
+#include "core/kept_files.h"
 #include "core/plugin.h"
 #include "statistics/spam_filter.h"
 #include "statistics/uue_part.h"
@@ -27,6 +31,8 @@ constexpr std::string_view kDateStamp = "DateStamp";
 // The unique numbers of part file names: four hexadecimal digits, as the system's own
 // temporary names have them.
 constexpr unsigned kPartNumbers = 0xFFFF;
+// "name (2).ext" .. : a decoded file never replaces one that is there.
+constexpr int kMaxNameCopies = 1000;
 // The assembled text of the largest decoded file: its full lines, with check characters and
 // line ends.
 constexpr std::size_t kMaxAssembledTextBytes =
@@ -36,17 +42,40 @@ constexpr std::size_t kMaxAssembledTextBytes =
 constexpr double kHalfMillisecond = 0.5 / 86400000.0;
 constexpr std::size_t kMaxLoggedNameBytes = 120;
 
-std::string partsFolder(const Plugin& plugin) {
+template <class T>
+T& service(T* pointer, const char* what) {
+    if (pointer == nullptr) throw std::runtime_error(std::string("no ") + what);
+    return *pointer;
+}
+
+// A folder as compared with another: one kind of separator, none at the end.
+std::string comparableFolder(std::string_view folder) {
+    std::string text(folder);
+    std::replace(text.begin(), text.end(), '/', '\\');
+    while (!text.empty() && text.back() == '\\') text.pop_back();
+    return text;
+}
+
+// The parts folder, ending in a backslash.
+std::string partsFolderPath(const Plugin& plugin) {
     std::string folder = plugin.settings.partsDir;
     if (folder.empty()) throw std::runtime_error("no folder for UUE parts");
     if (folder.back() != '\\' && folder.back() != '/') folder += '\\';
     return folder;
 }
 
-template <class T>
-T& service(T* pointer, const char* what) {
-    if (pointer == nullptr) throw std::runtime_error(std::string("no ") + what);
-    return *pointer;
+// A mailed "x.s" decoded into the scripts folder would become a script and run as a macro.
+bool isScriptsFolder(const Plugin& plugin, std::string_view folder) {
+    const std::string scripts = comparableFolder(plugin.settings.scriptsDir);
+    return !scripts.empty() && equalsIgnoreCase1251(comparableFolder(folder), scripts);
+}
+
+// The parts folder, or nothing (logged) when it is the scripts folder.
+std::optional<std::string> partsFolder(Plugin& plugin) {
+    std::string folder = partsFolderPath(plugin);
+    if (!isScriptsFolder(plugin, folder)) return folder;
+    plugin.log.write("UUE completer refused: its folder " + folder + " is the scripts folder");
+    return std::nullopt;
 }
 
 // A name from the mail as the log may show it: one line, cut short.
@@ -69,8 +98,9 @@ bool liesIn(std::string_view path, std::string_view folder) {
 
 // A day count as "UC.INI" keeps it: written with the locale's decimal separator, read with
 // either, since the locale may have changed in between.
-std::optional<double> parseDayCount(std::string_view text) {
+std::optional<double> parseDayCount(std::string_view text, char separator) {
     std::string number(trimBlankOrControl(text));
+    if (separator != '.') std::replace(number.begin(), number.end(), separator, '.');
     std::replace(number.begin(), number.end(), ',', '.');
     double value = 0;
     const auto [end, error] = std::from_chars(number.data(), number.data() + number.size(), value);
@@ -85,34 +115,86 @@ std::string dayCountText(double dateTime, char separator) {
     return text;
 }
 
-// "UC.INI" through the profile functions: every call reads or writes the file itself.
+// The part number a key of a set's section stands for: "1" .. "M" as written, nothing for
+// any other key.
+std::optional<std::int64_t> partNumberOf(std::string_view key, std::int64_t count) {
+    if (key.empty() || key.size() > 5 || key.front() < '1' || key.front() > '9') return {};
+    std::int64_t value = 0;
+    for (const char c : key) {
+        if (c < '0' || c > '9') return {};
+        value = value * 10 + (c - '0');
+    }
+    if (value > count) return {};
+    return value;
+}
+
+// "UC.INI", read once per operation, edited in memory and written once, to a temporary name
+// renamed over the old file: a kill half-way through leaves the old file or the new one.
 class PartsIni {
 public:
     PartsIni(Plugin& plugin, const std::string& folder)
-        : store_(service(plugin.platform.profiles, "INI files")),
+        : plugin_(plugin),
+          files_(service(plugin.platform.files, "file system")),
           path_(folder + std::string(kIniName)) {}
 
-    std::string read(std::string_view section, std::string_view key) {
-        return store_.readString(path_, section, key, "");
+    // Reads the file. One that could not be read, or not whole, is the user's record of what
+    // is pending: it goes aside unchanged and what was read of it takes its place; when it
+    // cannot go aside, nothing is written and the call does nothing. False then (logged).
+    bool load() {
+        if (!files_.fileExists(path_) && !files_.directoryExists(path_)) return true;
+        std::string reason;
+        bool sound = false;  // read, but more than the document takes: kept as it was
+        try {
+            if (std::optional<std::string> bytes = files_.readFile(path_, IniFile::kMaxFileBytes)) {
+                doc_ = IniFile::parse(*bytes);
+                reason = doc_.cut();
+                sound = true;
+            } else {
+                reason = files_.lastError().empty() ? "unreadable" : files_.lastError();
+                sound = isTooLongReason(reason);
+            }
+        } catch (...) {
+            reason = describeException(std::current_exception());
+        }
+        if (reason.empty()) return true;
+        const KeptAside aside =
+            keepAside(files_, path_, sound ? kNotTakenWholeSuffix : kDamagedSuffix);
+        if (!aside.kept) {
+            plugin_.log.write(path_ + " could not be read whole (" + reason + ") nor kept aside (" +
+                              aside.failure + "): it is not written");
+            return false;
+        }
+        plugin_.log.write(path_ + " could not be read whole (" + reason + "): kept as " +
+                          aside.path);
+        // What was read stands in its place at once, whatever becomes of this call.
+        if (files_.writeFileAtomic(path_, doc_.serialize())) return true;
+        plugin_.log.write("Cannot write " + path_ + ": " + files_.lastError());
+        return false;
     }
-    std::int64_t readInt(std::string_view section, std::string_view key) {
+
+    std::string read(std::string_view section, std::string_view key) const {
+        return doc_.getString(section, key, "");
+    }
+    std::int64_t readInt(std::string_view section, std::string_view key) const {
         return parseDelphiInteger(read(section, key)).value_or(0);
     }
     void write(std::string_view section, std::string_view key, std::string_view value) {
-        if (!store_.writeString(path_, section, key, value)) cannotWrite();
+        const std::optional<std::string> old = doc_.get(section, key);
+        if (old && *old == value) return;
+        doc_.set(section, key, value);
+        changed_ = true;
     }
     void writeInt(std::string_view section, std::string_view key, std::int64_t value) {
         write(section, key, decimal(value));
     }
     void deleteKey(std::string_view section, std::string_view key) {
-        if (!store_.deleteKey(path_, section, key)) cannotWrite();
-    }
-    void eraseSection(std::string_view section) {
-        if (!store_.eraseSection(path_, section)) cannotWrite();
+        if (!doc_.get(section, key)) return;
+        doc_.erase(section, key);
+        changed_ = true;
     }
     // The pending files in file order, less the count.
-    std::vector<std::string> pendingNames() {
-        std::vector<std::string> names = store_.keyNames(path_, kPending);
+    std::vector<std::string> pendingNames() const {
+        std::vector<std::string> names = doc_.keyNames(kPending);
         const auto count = std::find_if(names.begin(), names.end(), [](const std::string& name) {
             return equalsIgnoreCase1251(name, kCount);
         });
@@ -120,21 +202,55 @@ public:
         return names;
     }
     // The set's part count as written, within what a set can have.
-    std::int64_t partCount(std::string_view name) {
+    std::int64_t partCount(std::string_view name) const {
         return std::clamp<std::int64_t>(readInt(name, kCount), 0, kMaxUuePartCount);
     }
-    // The set is no longer pending.
-    void dropSet(std::string_view name) {
-        eraseSection(name);
-        deleteKey(kPending, name);
-        writeInt(kPending, kCount, readInt(kPending, kCount) - 1);
+    // The set's part files by number, as far as its section names them: a set that claims
+    // thousands of parts costs only the keys it has.
+    std::vector<std::pair<std::int64_t, std::string>> partPaths(std::string_view name) const {
+        std::vector<std::pair<std::int64_t, std::string>> parts;
+        const std::int64_t count = partCount(name);
+        for (const IniFile::Entry& entry : doc_.entries(name))
+            if (const auto number = partNumberOf(entry.key, count))
+                parts.emplace_back(*number, entry.value);
+        return parts;
+    }
+    // The sets are no longer pending. One pass over the document, however many go.
+    void dropSets(const std::vector<std::string>& names) {
+        if (names.empty()) return;
+        std::set<std::string> gone;
+        for (const std::string& name : names) gone.insert(toUpper1251(name));
+        const std::int64_t pending = readInt(kPending, kCount);
+        IniFile kept;
+        for (const std::string& section : doc_.sectionNames()) {
+            if (gone.count(toUpper1251(section)) != 0) continue;
+            const bool isPending = equalsIgnoreCase1251(section, kPending);
+            if (doc_.entries(section).empty()) {  // a section without keys stays one
+                kept.set(section, "", "");
+                kept.erase(section, "");
+            }
+            for (const IniFile::Entry& entry : doc_.entries(section))
+                if (!isPending || gone.count(toUpper1251(entry.key)) == 0)
+                    kept.set(section, entry.key, entry.value);
+        }
+        doc_ = std::move(kept);
+        writeInt(kPending, kCount, pending - static_cast<std::int64_t>(names.size()));
+        changed_ = true;
+    }
+    // Throws when the file cannot be written; nothing is written when nothing changed.
+    void save() {
+        if (!changed_) return;
+        if (!files_.writeFileAtomic(path_, doc_.serialize()))
+            throw std::runtime_error("cannot write " + path_ + ": " + files_.lastError());
+        changed_ = false;
     }
 
 private:
-    [[noreturn]] void cannotWrite() { throw std::runtime_error("cannot write " + path_); }
-
-    ProfileStore& store_;
+    Plugin& plugin_;
+    FileSystem& files_;
     std::string path_;
+    IniFile doc_;
+    bool changed_ = false;
 };
 
 struct PartFile {
@@ -159,6 +275,28 @@ PartFile createPartFile(Plugin& plugin, const std::string& folder, const std::st
     throw std::runtime_error("no free name for a part file of " + name);
 }
 
+// "name (n).ext": the copy number goes before the extension, as the system's own copies
+// have it.
+std::string numberedName(const std::string& name, int copy) {
+    if (copy == 1) return name;
+    const std::size_t dot = name.rfind('.');
+    const std::string number = " (" + decimal(copy) + ")";
+    if (dot == std::string::npos) return name + number;
+    return name.substr(0, dot) + number + name.substr(dot);
+}
+
+// Takes the first free one of the names above for the decoded file, by creating it empty: a
+// file of that name in any letter case, and one made meanwhile, stays as it is.
+std::string reserveFreeName(FileSystem& files, const std::string& folder, const std::string& name) {
+    for (int copy = 1; copy <= kMaxNameCopies; ++copy) {
+        const std::string path = folder + numberedName(name, copy);
+        if (files.createNewFile(path)) return path;
+        if (!files.fileExists(path) && !files.directoryExists(path))
+            throw std::runtime_error("cannot create " + path + ": " + files.lastError());
+    }
+    throw std::runtime_error("no free name for " + name);
+}
+
 // Appends the text's non-empty lines, each ended by CR LF.
 void appendLines(std::string& out, std::string_view text) {
     std::size_t start = 0;
@@ -174,23 +312,17 @@ void appendLines(std::string& out, std::string_view text) {
     }
 }
 
-void deleteIfExists(FileSystem& files, const std::string& path) {
-    if (files.fileExists(path) && !files.deleteFile(path))
-        throw std::runtime_error("cannot delete " + path + ": " + files.lastError());
-}
-
 void writeWhole(FileSystem& files, const std::string& path, std::string_view bytes) {
     if (!files.writeFileAtomic(path, bytes))
         throw std::runtime_error("cannot write " + path + ": " + files.lastError());
 }
 
-// Concatenates the parts' data lines into NAME.uue, decodes it into NAME and forgets the set.
-void assemble(Plugin& plugin, PartsIni& ini, const std::string& folder, const std::string& name,
+// Concatenates the parts' data lines into NAME.uue and decodes it into NAME, or into the first
+// free "NAME (n)" when that is taken. Throws, leaving no file of its own behind, when the
+// files cannot be written.
+void assemble(Plugin& plugin, const std::string& folder, const std::string& name,
               const std::vector<std::string>& parts, bool deleteAssembledText) {
     FileSystem& files = *plugin.platform.files;
-    const std::string textPath = folder + name + ".uue";
-    const std::string target = folder + name;
-    deleteIfExists(files, textPath);
     std::string text;
     for (const std::string& part : parts) {
         const std::size_t room =
@@ -203,13 +335,20 @@ void assemble(Plugin& plugin, PartsIni& ini, const std::string& folder, const st
         }
         appendLines(text, *bytes);
     }
-    writeWhole(files, textPath, text);
-    deleteIfExists(files, target);
-    writeWhole(files, target, uuDecode(text, kMaxAssembledFileBytes));
+    const std::string target = reserveFreeName(files, folder, name);
+    const std::string textPath = target + ".uue";
+    try {
+        writeWhole(files, textPath, text);
+        writeWhole(files, target, uuDecode(text, kMaxAssembledFileBytes));
+    } catch (...) {
+        files.deleteFile(target);
+        if (files.fileExists(textPath)) files.deleteFile(textPath);
+        throw;
+    }
+    if (target != folder + name)
+        plugin.log.write(name + " is there already: the new one is kept as " +
+                         target.substr(folder.size()));
     if (deleteAssembledText) files.deleteFile(textPath);
-    for (const std::string& part : parts)
-        if (!part.empty()) files.deleteFile(part);
-    ini.dropSet(name);
 }
 
 double wholeDaysBetween(double a, double b) {
@@ -219,10 +358,13 @@ double wholeDaysBetween(double a, double b) {
 }  // namespace
 
 void initUueCompleter(Plugin& plugin) {
-    const std::string folder = partsFolder(plugin);
+    // The disabled mode has no folder for parts, and nothing to start: quietly.
+    if (plugin.settings.partsDir.empty()) return;
+    const std::optional<std::string> folder = partsFolder(plugin);
+    if (!folder) return;
     FileSystem& files = service(plugin.platform.files, "file system");
-    if (!files.directoryExists(folder) && !files.createDirectories(folder))
-        throw std::runtime_error("cannot create " + folder + ": " + files.lastError());
+    if (!files.directoryExists(*folder) && !files.createDirectories(*folder))
+        throw std::runtime_error("cannot create " + *folder + ": " + files.lastError());
     plugin.log.write("UUE completer is initialized");
 }
 
@@ -243,27 +385,41 @@ void addUuePart(Plugin& plugin, std::string_view body) {
     plugin.log.write("Adding " + decimal(static_cast<std::int64_t>(part.data.size())) + " bytes [" +
                      decimal(part.part) + "/" + decimal(part.count) + "] of " + *name);
 
-    const std::string folder = partsFolder(plugin);
-    PartsIni ini(plugin, folder);
-    const std::int64_t received = ini.readInt(kPending, *name);
-    if (received == 0) ini.writeInt(kPending, kCount, ini.readInt(kPending, kCount) + 1);
-    ini.writeInt(kPending, *name, received + 1);
+    const std::optional<std::string> folder = partsFolder(plugin);
+    if (!folder) return;
+    PartsIni ini(plugin, *folder);
+    if (!ini.load()) throw std::runtime_error("UC.INI is not written");
 
-    PartFile file = createPartFile(plugin, folder, *name);
-    ini.writeInt(*name, kCount, part.count);
-    ini.writeInt(*name, kCurrentCount, ini.readInt(*name, kCurrentCount) + 1);
-    ini.write(*name, kDateStamp,
-              dayCountText(service(plugin.platform.clock, "clock").now(),
-                           service(plugin.platform.locale, "locale").decimalSeparator()));
-    ini.write(*name, decimal(part.part), file.path);
-    if (!file.file->write(part.data) || !file.file->flush())
-        throw std::runtime_error("cannot write " + file.path);
+    FileSystem& files = *plugin.platform.files;
+    PartFile file = createPartFile(plugin, *folder, *name);
+    const bool written = file.file->write(part.data) && file.file->flush();
+    file.file.reset();
+    try {
+        if (!written) throw std::runtime_error("cannot write " + file.path);
+        const std::int64_t received = ini.readInt(kPending, *name);
+        if (received == 0) ini.writeInt(kPending, kCount, ini.readInt(kPending, kCount) + 1);
+        ini.writeInt(kPending, *name, received + 1);
+        ini.writeInt(*name, kCount, part.count);
+        ini.writeInt(*name, kCurrentCount, ini.readInt(*name, kCurrentCount) + 1);
+        ini.write(*name, kDateStamp,
+                  dayCountText(service(plugin.platform.clock, "clock").now(),
+                               service(plugin.platform.locale, "locale").decimalSeparator()));
+        ini.write(*name, decimal(part.part), file.path);
+        ini.save();
+    } catch (...) {
+        // A part file that "UC.INI" does not name would never be assembled nor removed.
+        files.deleteFile(file.path);
+        throw;
+    }
 }
 
 void completePendingUue(Plugin& plugin, bool deleteAssembledText) {
-    const std::string folder = partsFolder(plugin);
+    const std::optional<std::string> folder = partsFolder(plugin);
+    if (!folder) return;
     FileSystem& files = service(plugin.platform.files, "file system");
-    PartsIni ini(plugin, folder);
+    PartsIni ini(plugin, *folder);
+    if (!ini.load()) return;
+    std::vector<std::string> assembled;
     for (const std::string& name : ini.pendingNames()) {
         plugin.log.write("assembling " + name);
         // Only a name the completer itself registers may become a file here.
@@ -273,41 +429,79 @@ void completePendingUue(Plugin& plugin, bool deleteAssembledText) {
         }
         const std::int64_t collected = ini.readInt(name, kCurrentCount);
         const std::int64_t expected = ini.partCount(name);
-        std::vector<std::string> parts;
-        parts.reserve(static_cast<std::size_t>(expected));
-        for (std::int64_t j = 1; j <= expected; ++j) {
-            const std::string key = decimal(j);
-            std::string path = ini.read(name, key);
-            if (liesIn(path, folder) && files.fileExists(path)) {
-                parts.push_back(std::move(path));
-            } else {
-                if (!path.empty()) ini.deleteKey(name, key);
-                parts.emplace_back();
+        std::vector<std::string> parts(
+            static_cast<std::size_t>(collected == expected ? expected : 0));
+        std::int64_t found = 0;
+        for (auto& [number, path] : ini.partPaths(name)) {
+            if (liesIn(path, *folder) && files.fileExists(path)) {
+                ++found;
+                if (!parts.empty()) parts[static_cast<std::size_t>(number - 1)] = std::move(path);
+            } else if (!path.empty()) {
+                ini.deleteKey(name, decimal(number));
             }
         }
-        const auto found = static_cast<std::int64_t>(
-            std::count_if(parts.begin(), parts.end(), [](const auto& p) { return !p.empty(); }));
         ini.writeInt(name, kCurrentCount, found);
-        if (collected == expected && collected > 0 && found == expected)
-            assemble(plugin, ini, folder, name, parts, deleteAssembledText);
+        if (collected != expected || collected <= 0 || found != expected) continue;
+        try {
+            assemble(plugin, *folder, name, parts, deleteAssembledText);
+        } catch (...) {
+            // One set that cannot be written (a name the system refuses, a path too long)
+            // keeps its parts for another try; the others go on.
+            plugin.log.write("Cannot assemble " + name + ": " +
+                             describeException(std::current_exception()));
+            continue;
+        }
+        for (const std::string& part : parts)
+            if (!part.empty()) files.deleteFile(part);
+        assembled.push_back(name);
     }
+    ini.dropSets(assembled);
+    ini.save();
 }
 
 void removeOlderUueParts(Plugin& plugin, std::int32_t days) {
-    const std::string folder = partsFolder(plugin);
+    const std::optional<std::string> folder = partsFolder(plugin);
+    if (!folder) return;
     FileSystem& files = service(plugin.platform.files, "file system");
     const double now = service(plugin.platform.clock, "clock").now();
-    PartsIni ini(plugin, folder);
+    const char separator = service(plugin.platform.locale, "locale").decimalSeparator();
+    PartsIni ini(plugin, *folder);
+    if (!ini.load()) return;
+    std::vector<std::string> removed;
     for (const std::string& name : ini.pendingNames()) {
-        const double stamp = parseDayCount(ini.read(name, kDateStamp)).value_or(now);
+        const double stamp = parseDayCount(ini.read(name, kDateStamp), separator).value_or(now);
         if (wholeDaysBetween(now, stamp) < days) continue;
-        const std::int64_t expected = ini.partCount(name);
-        for (std::int64_t j = 1; j <= expected; ++j) {
-            const std::string path = ini.read(name, decimal(j));
-            if (liesIn(path, folder) && files.fileExists(path)) files.deleteFile(path);
-        }
-        ini.dropSet(name);
+        for (const auto& [number, path] : ini.partPaths(name))
+            if (liesIn(path, *folder) && files.fileExists(path)) files.deleteFile(path);
+        removed.push_back(name);
     }
+    ini.dropSets(removed);
+    ini.save();
+}
+
+std::vector<PendingUueSet> readPendingUueSets(Plugin& plugin, std::size_t maxSets) {
+    std::vector<PendingUueSet> sets;
+    const std::string folder = partsFolderPath(plugin);
+    if (isScriptsFolder(plugin, folder)) return sets;
+    FileSystem& files = service(plugin.platform.files, "file system");
+    const char separator = service(plugin.platform.locale, "locale").decimalSeparator();
+    std::optional<std::string> bytes;
+    try {
+        bytes = files.readFile(folder + std::string(kIniName), IniFile::kMaxFileBytes);
+    } catch (...) {  // what cannot be read shows as nothing pending
+    }
+    if (!bytes) return sets;
+    const IniFile ini = IniFile::parse(*bytes);
+    const auto number = [&](std::string_view section, std::string_view key) {
+        return parseDelphiInteger(ini.getString(section, key, "")).value_or(0);
+    };
+    for (const std::string& name : ini.keyNames(kPending)) {
+        if (equalsIgnoreCase1251(name, kCount)) continue;
+        if (sets.size() == maxSets) break;
+        sets.push_back({name, number(name, kCurrentCount), number(name, kCount),
+                        parseDayCount(ini.getString(name, kDateStamp, ""), separator)});
+    }
+    return sets;
 }
 
 void installAttachmentCompleter(Plugin& plugin) {

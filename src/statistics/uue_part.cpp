@@ -48,7 +48,8 @@ bool isDeviceName(std::string_view name) {
     // The system takes "con.txt" and "con .txt" for the console as well.
     std::string_view base = name.substr(0, name.find('.'));
     while (!base.empty() && base.back() == ' ') base.remove_suffix(1);
-    for (const std::string_view device : {"CON", "PRN", "AUX", "NUL"})
+    for (const std::string_view device :
+         {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$", "CLOCK$"})
         if (equalsIgnoreCase1251(base, device)) return true;
     if (base.size() == 4 && base[3] >= '1' && base[3] <= '9')
         for (const std::string_view device : {"COM", "LPT"})

@@ -48,8 +48,8 @@ std::int64_t leadingInteger(std::string_view text);
 // The name the part's files are kept under: quotes taken off, the last path component; nothing
 // when that is empty, ".", "..", longer than kMaxUuePartNameBytes, holds a control character or
 // one of <>:"/\|?*[]=; , begins or ends with a dot or a blank, is a device name (CON, PRN,
-// AUX, NUL, COM1-9, LPT1-9, with any extension), names a file of the completer's own ("Count",
-// "PendingFiles", "UC.INI") or has the extension of one (".tmp", ".uue").
+// AUX, NUL, CONIN$, CONOUT$, CLOCK$, COM1-9, LPT1-9, with any extension), names a file of the
+// completer's own ("Count", "PendingFiles", "UC.INI") or has the extension of one (".tmp", ".uue").
 std::optional<std::string> cleanPartFileName(std::string_view name);
 
 }  // namespace qbx::statistics

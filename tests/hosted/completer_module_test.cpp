@@ -3,6 +3,7 @@
 // point as the host calls it.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <optional>
 #include <sstream>
@@ -11,12 +12,14 @@
 
 #include "base/text.h"
 #include "base/uu_codec.h"
+#include "core/plugin.h"
 #include "host.h"
 #include "hosted/host_home.h"
 #include "hosted/scratch.h"
 #include "platform/platform.h"
 #include "platform/process.h"
 #include "spam_run.h"
+#include "statistics/attachment_completer.h"
 
 namespace qbx {
 namespace {
@@ -41,6 +44,69 @@ std::vector<std::string> partBodies(const std::string& name) {
     for (std::size_t i = 0; i < lines.size(); ++i)
         bodies[i * 3 / lines.size()] += lines[i] + "\r\n";
     return bodies;
+}
+
+// The completer switched on for a test; switched on afterwards too when the setting was missing,
+// as its default is.
+class CompleterOn {
+public:
+    CompleterOn() { registry().writeString("Software\\ZVX", "UUEC", "1"); }
+    ~CompleterOn() {
+        registry().writeString("Software\\ZVX", "UUEC",
+                               saved_.status == RegStatus::Ok ? saved_.text : "1");
+    }
+    CompleterOn(const CompleterOn&) = delete;
+    CompleterOn& operator=(const CompleterOn&) = delete;
+
+private:
+    static Registry& registry() { return *systemPlatform().registry; }
+    const RegValue saved_ = registry().readString("Software\\ZVX", "UUEC");
+};
+
+// The whole messages of the sample's sections, as an mbox.
+std::string partsMbox(const std::string& name) {
+    std::string mbox;
+    for (const std::string& body : partBodies(name))
+        mbox += "From x\nFrom: a@example.org\nSubject: " + name + "\n\n" + body + "\n";
+    return mbox;
+}
+
+// The host hands the module every message of the mbox for its score. The registry is shared
+// by every test under Windows: the message counters the module saves go back as they were.
+void scoreThroughTheModule(const test::HostHome& home, const std::string& mbox) {
+    struct Counter {
+        const char* name;
+        const char* missing;  // the value when there was none
+        RegValue saved;
+    };
+    Registry& registry = *systemPlatform().registry;
+    std::vector<Counter> counters = {{"stLetterCount", "1", {}},
+                                     {"stTotalSize", "0", {}},
+                                     {"stHeaderSize", "0", {}},
+                                     {"stTextSize", "0", {}}};
+    for (Counter& counter : counters)
+        counter.saved = registry.readString("Software\\ZVX", counter.name);
+    test::spit(home.path() / "mbox", mbox);
+    {
+        qbxhost::Host host(test::kModule);
+        host.initialize();
+        std::ostringstream out, problems;
+        qbxhost::scoreMessages(host.exports().getSpamScore, {(home.path() / "mbox").string()}, out,
+                               problems);
+        host.finalize();
+    }
+    for (const Counter& counter : counters)
+        registry.writeString(
+            "Software\\ZVX", counter.name,
+            counter.saved.status == RegStatus::Ok ? counter.saved.text : counter.missing);
+}
+
+std::vector<std::string> namesIn(const fs::path& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 class CompleterOnTheSystem : public ::testing::Test {
@@ -116,6 +182,96 @@ TEST(CompleterModule, PartsMailedToTheModuleAreKept) {
                              : i == 0                         ? "1"
                              : i == 1                         ? "1"
                                                               : "0");
+}
+
+// The longest path the system's file calls take (natively the path limit, under Windows the
+// classic one of the ANSI calls).
+#if defined(_WIN32)
+constexpr std::size_t kSystemPathLimit = 259;
+#else
+constexpr std::size_t kSystemPathLimit = 4095;
+#endif
+
+TEST_F(CompleterOnTheSystem, AssemblyKeepsTheFileThereAndGoesOnPastASetItCannotWrite) {
+    // A folder whose own files fit the limit while a long name in it does not.
+    fs::path deep = scratch_.path;
+    const std::size_t wanted = kSystemPathLimit - 60;
+    for (std::size_t size = toModulePath(deep.string()).size(); size + 2 < wanted;
+         size = toModulePath(deep.string()).size())
+        deep /= std::string(std::min<std::size_t>(200, wanted - size - 2), 'd');
+    fs::create_directories(deep);
+    Plugin plugin(platform_);
+    plugin.settings.partsDir = toModulePath(deep.string()) + "\\";
+    plugin.settings.scriptsDir = folder() + "Scripts\\";
+    std::vector<std::string> log;
+    plugin.log.setMirror([&](const std::string& line) { log.push_back(line); });
+
+    test::spit(deep / "pic.bin", "the user's own");
+    const std::string longName = std::string(90, 'n') + ".bin";
+    for (const std::string& name : {longName, std::string("PIC.BIN")})
+        for (const std::string& body : partBodies(name)) statistics::addUuePart(plugin, body);
+    statistics::completePendingUue(plugin, true);
+    plugin.log.setMirror(nullptr);
+
+    EXPECT_EQ(slurp(deep / "pic.bin"), "the user's own");
+    EXPECT_EQ(slurp(deep / "PIC (2).BIN"), sampleBytes());
+    EXPECT_NE(std::find(log.begin(), log.end(),
+                        "PIC.BIN is there already: the new one is kept as PIC (2).BIN"),
+              log.end());
+    EXPECT_NE(std::find_if(log.begin(), log.end(),
+                           [&](const std::string& line) {
+                               return line.rfind("Cannot assemble " + longName + ": ", 0) == 0;
+                           }),
+              log.end());
+    // The long set waits with its three parts; nothing else is left.
+    const std::vector<std::string> names = namesIn(deep);
+    EXPECT_EQ(std::count_if(names.begin(), names.end(),
+                            [](const std::string& name) { return name.ends_with(".tmp"); }),
+              3);
+    EXPECT_EQ(names.size(), 6u) << ::testing::PrintToString(names);
+    const std::string ini = slurp(deep / "UC.INI");
+    EXPECT_NE(ini.find("Count=1\r\n" + longName + "=3\r\n"), std::string::npos) << ini;
+}
+
+// "UC.INI" with a line longer than the module reads: kept aside unchanged before the parts
+// that the module is handed are registered in a new one, which carries over what was read.
+TEST(CompleterModule, AnIniNotReadWholeIsKeptAsideBeforeTheModuleWritesIt) {
+    const test::HostHome home("completer-aside-");
+    const fs::path parts = home.path() / "parts";
+    fs::create_directories(parts);
+    const CompleterOn on;
+    const test::SettingForTheTest folder("UCdir", toModulePath(parts.string()) + "\\");
+    const std::string original =
+        "[PendingFiles]\r\nCount=1\r\nold.bin=1\r\n[old.bin]\r\nCount=2\r\nCurrentCount=1\r\n"
+        "DateStamp=45000.5\r\nnote=" +
+        std::string(70000, 'x') + "\r\n";
+    test::spit(parts / "UC.INI", original);
+
+    scoreThroughTheModule(home, partsMbox("pic.bin"));
+
+    EXPECT_TRUE(slurp(parts / "UC.INI.full") == original);
+    const std::string ini = slurp(parts / "UC.INI");
+    EXPECT_NE(ini.find("[PendingFiles]\r\nCount=2\r\nold.bin=1\r\npic.bin=3\r\n"),
+              std::string::npos)
+        << ini.substr(0, 300);
+    EXPECT_NE(ini.find("[pic.bin]\r\nCount=3\r\nCurrentCount=3\r\n"), std::string::npos);
+    // Written whole under a temporary name and renamed: no such name is left.
+    for (const std::string& name : namesIn(parts))
+        EXPECT_TRUE(name == "UC.INI" || name == "UC.INI.full" || name.ends_with(".tmp")) << name;
+}
+
+// A parts folder that is the scripts folder: a mailed "x.s" would become a script.
+TEST(CompleterModule, APartsFolderThatIsTheScriptsFolderGetsNothing) {
+    const test::HostHome home("completer-scripts-");
+    const fs::path scripts = home.path() / "Scripts";
+    fs::create_directories(scripts);
+    const CompleterOn on;
+    const test::SettingForTheTest parts("UCdir", toModulePath(scripts.string()) + "\\");
+    const test::SettingForTheTest scriptsFolder("ScriptingDir",
+                                                toModulePath(scripts.string()) + "\\");
+    scoreThroughTheModule(home, partsMbox("x.s"));
+    for (const std::string& name : namesIn(scripts))
+        EXPECT_TRUE(name != "UC.INI" && !name.ends_with(".tmp") && name != "x.s") << name;
 }
 
 }  // namespace

@@ -99,10 +99,12 @@ bool FakeFileSystem::folderWritable(const std::string& normalized) const {
 }
 
 bool FakeFileSystem::fileExists(const std::string& path) {
+    ++existenceChecks;
     return state_->files.count(norm(path)) != 0;
 }
 
 bool FakeFileSystem::directoryExists(const std::string& path) {
+    ++existenceChecks;
     const std::string n = norm(path);
     if (n.size() <= 3 && n.size() >= 2 && n[1] == ':') return true;  // drive roots exist
     return state_->folders.count(n) != 0;
@@ -133,6 +135,7 @@ bool FakeFileSystem::createDirectories(const std::string& path) {
 }
 
 std::optional<std::string> FakeFileSystem::readFile(const std::string& path, std::size_t maxBytes) {
+    ++readFileCalls;
     const std::string n = norm(path);
     auto it = state_->files.find(n);
     if (it == state_->files.end()) {
@@ -153,7 +156,9 @@ std::optional<std::string> FakeFileSystem::readFile(const std::string& path, std
 
 bool FakeFileSystem::writeFileAtomic(const std::string& path, std::string_view bytes) {
     const std::string n = norm(path);
+    ++atomicWrites;
     if (failWrites) return fail("There is not enough space on the disk.");
+    if (pathTooLong(path)) return fail("The filename or extension is too long.");
     if (state_->folders.count(n) != 0) return fail("Access is denied.");
     state_->files[n] = std::string(bytes);
     return true;
@@ -187,13 +192,17 @@ std::unique_ptr<OutputFile> FakeFileSystem::createFile(const std::string& path) 
         fail("Access is denied.");
         return nullptr;
     }
+    if (pathTooLong(path)) {
+        fail("The filename or extension is too long.");
+        return nullptr;
+    }
     std::string& target = state_->files[norm(path)];
     target.clear();
     return std::make_unique<FakeOutputFile>(state_, &target);
 }
 
 std::unique_ptr<OutputFile> FakeFileSystem::createNewFile(const std::string& path) {
-    if (has(path)) {
+    if (has(path) || state_->folders.count(norm(path)) != 0) {
         fail("The file exists.");
         return nullptr;
     }

@@ -74,10 +74,20 @@ public:
     // Files (case-folded paths) that exist but cannot be read (no permission).
     std::set<std::string> unreadableFiles;
     void makeUnreadable(const std::string& path) { unreadableFiles.insert(norm(path)); }
+    // Paths longer than this cannot be created or written, as past the system's limit; 0 sets
+    // no limit.
+    std::size_t maxPathBytes = 0;
+    // Calls counted, for the tests of how often a module goes to its files.
+    int readFileCalls = 0;
+    int atomicWrites = 0;
+    int existenceChecks = 0;  // fileExists and directoryExists
 
 private:
     static std::string norm(const std::string& path);
     bool folderWritable(const std::string& normalized) const;
+    bool pathTooLong(const std::string& path) const {
+        return maxPathBytes != 0 && path.size() > maxPathBytes;
+    }
     struct Shared;
     std::shared_ptr<Shared> state_;
 };

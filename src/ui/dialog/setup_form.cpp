@@ -72,20 +72,6 @@ std::optional<std::int64_t> parseNumber(std::string_view text) {
     return value;
 }
 
-// A day count as UC.INI keeps it: written with the locale's decimal separator, which may have
-// been the other one when the part came.
-std::optional<double> parseDayCount(std::string text, char separator) {
-    if (separator != '.') std::replace(text.begin(), text.end(), separator, '.');
-    std::replace(text.begin(), text.end(), ',', '.');
-    const std::string_view trimmed = trimBlankOrControl(text);
-    double value = 0;
-    const auto [end, error] =
-        std::from_chars(trimmed.data(), trimmed.data() + trimmed.size(), value);
-    if (error != std::errc() || end != trimmed.data() + trimmed.size() || !std::isfinite(value))
-        return std::nullopt;
-    return value;
-}
-
 }  // namespace
 
 std::string setupWindowCaption() {
@@ -576,28 +562,18 @@ void SetupForm::refreshchunks() {
                                        strings[text::kPartsFileName + 1],
                                        strings[text::kPartsFileName + 2], strings[text::kPartsAge]};
     std::vector<std::vector<std::string>> rows;
-    ProfileStore* profiles = plugin_.platform.profiles;
-    if (profiles != nullptr && !plugin_.settings.partsDir.empty()) {
-        const std::string path = withTrailingBackslash(plugin_.settings.partsDir) + "UC.INI";
+    if (plugin_.platform.files != nullptr && !plugin_.settings.partsDir.empty()) {
         const double now = plugin_.platform.clock->now();
-        const char separator = plugin_.platform.locale->decimalSeparator();
-        for (const std::string& name : profiles->keyNames(path, "PendingFiles")) {
-            if (equalsIgnoreCase1251(name, "Count")) continue;
-            if (rows.size() == kMaxPendingRows) break;
-            const auto number = [&](std::string_view key) {
-                return parseNumber(profiles->readString(path, name, key, "0")).value_or(0);
-            };
-            const std::int64_t collected = number("CurrentCount");
-            const std::int64_t expected = number("Count");
-            const double stamp =
-                parseDayCount(profiles->readString(path, name, "DateStamp", ""), separator)
-                    .value_or(now);
-            const std::string parts = collected != expected
-                                          ? decimal(collected) + "/" + decimal(expected)
-                                          : strings[text::kPartsDone] + " (" + decimal(expected) +
-                                                " " + strings[text::kPartsWord] + ")";
+        for (const statistics::PendingUueSet& set :
+             statistics::readPendingUueSets(plugin_, kMaxPendingRows)) {
+            const double stamp = set.stamp.value_or(now);
+            const std::string parts = set.collected != set.expected
+                                          ? decimal(set.collected) + "/" + decimal(set.expected)
+                                          : strings[text::kPartsDone] + " (" +
+                                                decimal(set.expected) + " " +
+                                                strings[text::kPartsWord] + ")";
             const double days = std::min(std::fabs(now - stamp), 1e9);
-            rows.push_back({name, parts, defaultDateTimeText(*plugin_.platform.locale, stamp),
+            rows.push_back({set.name, parts, defaultDateTimeText(*plugin_.platform.locale, stamp),
                             decimal(static_cast<std::int64_t>(days))});
         }
     }

@@ -199,6 +199,9 @@ TEST_F(AttachmentCompleter, NamesAndNumbersFromTheMailCannotReachOutsideTheFolde
     const std::vector<Case> cases = {
         {"section 1 of 2 of file ..\\..\\x", "x", "Adding 126 bytes [1/2] of x"},
         {"section 1 of 2 of file CON", "", "UUE part of an unusable file name ignored: CON"},
+        {"section 1 of 2 of file CONIN$", "", "UUE part of an unusable file name ignored: CONIN$"},
+        {"section 1 of 2 of file conout$.txt", "",
+         "UUE part of an unusable file name ignored: conout$.txt"},
         {"section 1 of 2 of file a:b", "", "UUE part of an unusable file name ignored: a:b"},
         {"section 1 of 2 of file x]y", "", "UUE part of an unusable file name ignored: x]y"},
         {"section 1 of 2 of file Count", "", "UUE part of an unusable file name ignored: Count"},
@@ -237,6 +240,11 @@ TEST_F(AttachmentCompleter, AFailureToStoreReachesTheEntryPointsGuard) {
     fake.files.unwritableFolders.push_back("c:\\qbx\\new");
     plugin.settings.partsDir = "C:\\QBX\\New\\";
     EXPECT_THROW(initUueCompleter(plugin), std::runtime_error);
+    // The disabled mode's start has no folder: nothing to do, nothing to say.
+    plugin.settings.partsDir.clear();
+    log.clear();
+    EXPECT_NO_THROW(initUueCompleter(plugin));
+    EXPECT_TRUE(log.empty());
 }
 
 TEST_F(AttachmentCompleter, AnUnreadablePartIsLoggedAndLeftOut) {
@@ -305,6 +313,210 @@ TEST_F(AttachmentCompleter, TheStampIsWrittenWithTheLocalesSeparatorAndReadWithE
     EXPECT_TRUE(ini().hasSection("pic.bin"));
     removeOlderUueParts(plugin, 14);
     EXPECT_FALSE(ini().hasSection("pic.bin"));
+    EXPECT_EQ(partFiles(), Lines{});
+}
+
+TEST_F(AttachmentCompleter, ALaterSetOfANameThatIsThereInAnyCaseKeepsBothFiles) {
+    const std::string first = std::string(kFolder) + "pic.bin";
+    const auto assembleSet = [&](const std::string& name) {
+        for (int n : {1, 2, 3}) deliverPart(n, 3, name, section(n));
+        completePendingUue(plugin, true);
+    };
+    assembleSet("pic.bin");
+    fake.files.put(first, "the first file, edited since");
+    assembleSet("PIC.BIN");
+    EXPECT_EQ(fake.files.contents(first), "the first file, edited since");
+    EXPECT_EQ(fake.files.contents(std::string(kFolder) + "pic (2).bin"), sampleBytes());
+    EXPECT_TRUE(logged("PIC.BIN is there already: the new one is kept as PIC (2).BIN"));
+    assembleSet("pic.bin");
+    EXPECT_EQ(fake.files.contents(std::string(kFolder) + "pic (3).bin"), sampleBytes());
+    EXPECT_FALSE(fake.files.has(std::string(kFolder) + "pic (3).bin.uue"));
+
+    // A folder in the way counts as taken; a name without extension gets the number at its end.
+    fake.files.createDirectories(std::string(kFolder) + "readme");
+    assembleSet("readme");
+    EXPECT_EQ(fake.files.contents(std::string(kFolder) + "readme (2)"), sampleBytes());
+    EXPECT_EQ(partFiles(), Lines{});
+    EXPECT_EQ(ini().keyNames("PendingFiles"), Lines{"Count"});
+}
+
+TEST_F(AttachmentCompleter, ASetThatCannotBeWrittenIsLoggedAndStaysWhileTheOthersAreAssembled) {
+    // The decoded file's own path, or only its text's, is past the system's limit.
+    fake.files.maxPathBytes = 60;
+    for (const std::size_t nameBytes : {std::size_t{55}, std::size_t{48}}) {
+        SCOPED_TRACE(nameBytes);
+        const std::string name = std::string(nameBytes - 4, 'a') + ".bin";
+        log.clear();
+        for (int n : {1, 2, 3}) deliverPart(n, 3, name, section(n));
+        for (int n : {1, 2, 3}) deliverPart(n, 3, "pic.bin", section(n));
+        completePendingUue(plugin, true);
+        const bool failed = std::any_of(log.begin(), log.end(), [&](const std::string& line) {
+            return line.rfind("Cannot assemble " + name + ": cannot write", 0) == 0 ||
+                   line.rfind("Cannot assemble " + name + ": cannot create", 0) == 0;
+        });
+        EXPECT_TRUE(failed);
+        EXPECT_EQ(fake.files.contents(std::string(kFolder) + "pic.bin"), sampleBytes());
+        EXPECT_FALSE(fake.files.has(std::string(kFolder) + name));
+        EXPECT_FALSE(fake.files.has(std::string(kFolder) + name + ".uue"));
+        // Its parts wait for another try.
+        EXPECT_EQ(ini().keyNames("PendingFiles"), (Lines{"Count", name}));
+        EXPECT_EQ(ini().getString("PendingFiles", "Count", ""), "1");
+        EXPECT_EQ(partFiles().size(), 3u);
+        fake.files.deleteFile(std::string(kFolder) + "pic.bin");
+        removeOlderUueParts(plugin, 0);
+    }
+}
+
+TEST_F(AttachmentCompleter, ASetThatClaimsThousandsOfPartsCostsOnlyThePartsItHas) {
+    for (int set = 0; set < 10; ++set)
+        deliverPart(1, 9999, "big" + std::to_string(set) + ".bin", section(1));
+    fake.files.readFileCalls = fake.files.existenceChecks = fake.files.atomicWrites = 0;
+    completePendingUue(plugin, true);
+    EXPECT_EQ(fake.files.readFileCalls, 1);
+    EXPECT_LE(fake.files.existenceChecks, 20);
+    EXPECT_LE(fake.files.atomicWrites, 1);
+    EXPECT_EQ(ini().getString("big9.bin", "CurrentCount", ""), "1");
+
+    fake.files.readFileCalls = fake.files.existenceChecks = 0;
+    removeOlderUueParts(plugin, 0);
+    EXPECT_EQ(fake.files.readFileCalls, 1);
+    EXPECT_LE(fake.files.existenceChecks, 20);
+    EXPECT_EQ(partFiles(), Lines{});
+    EXPECT_EQ(ini().getString("PendingFiles", "Count", ""), "0");
+}
+
+TEST_F(AttachmentCompleter, EachPartReadsUcIniOnceAndWritesItOnceWhateverItHolds) {
+    std::string many = "[PendingFiles]\r\nCount=300\r\n";
+    for (int set = 0; set < 300; ++set) many += "s" + std::to_string(set) + ".bin=1\r\n";
+    for (int set = 0; set < 300; ++set)
+        many += "[s" + std::to_string(set) +
+                ".bin]\r\nCount=2\r\nCurrentCount=1\r\nDateStamp=45000.5\r\n1=C:\\QBX\\UC\\s" +
+                std::to_string(set) + ".tmp\r\n";
+    fake.files.put(kIni, many);
+    fake.files.readFileCalls = fake.files.atomicWrites = 0;
+    addUuePart(plugin, sectionBody("section 2 of 2 of file s7.bin", section(2)));
+    EXPECT_EQ(fake.files.readFileCalls, 1);
+    EXPECT_EQ(fake.files.atomicWrites, 1);
+    // Edited in place: the other sets as they were, in their order and form.
+    const std::string partFile = std::string(kFolder) + "s7." + kFirstNumber + ".tmp";
+    std::string expected = many;
+    expected.replace(expected.find("s7.bin=1"), 8, "s7.bin=2");
+    const std::string sevenOld =
+        "[s7.bin]\r\nCount=2\r\nCurrentCount=1\r\nDateStamp=45000.5\r\n1=C:\\QBX\\UC\\s7.tmp\r\n";
+    expected.replace(expected.find(sevenOld), sevenOld.size(),
+                     "[s7.bin]\r\nCount=2\r\nCurrentCount=2\r\nDateStamp=45000.5\r\n"
+                     "1=C:\\QBX\\UC\\s7.tmp\r\n2=" +
+                         partFile + "\r\n");
+    EXPECT_EQ(fake.files.contents(kIni), expected);
+    EXPECT_EQ(fake.files.contents(partFile), section(2)[0] + "\r\n" + section(2)[1] + "\r\n");
+
+    // A part whose "UC.INI" cannot be written leaves no part file that nothing names.
+    fake.files.failWrites = true;
+    EXPECT_THROW(addUuePart(plugin, sectionBody("section 1 of 2 of file n.bin", section(1))),
+                 std::runtime_error);
+    EXPECT_EQ(partFiles(), Lines{"s7.3e9.tmp"});
+}
+
+TEST_F(AttachmentCompleter, APartsFolderThatIsTheScriptsFolderIsRefused) {
+    plugin.settings.scriptsDir = "c:\\qbx\\uc";
+    const std::string refused =
+        "UUE completer refused: its folder C:\\QBX\\UC\\ is the scripts folder";
+    log.clear();
+    initUueCompleter(plugin);
+    EXPECT_TRUE(logged(refused));
+    EXPECT_FALSE(logged("UUE completer is initialized"));
+
+    deliverPart(1, 2, "x.s", section(1));
+    deliverPart(2, 2, "x.s", section(2));
+    EXPECT_EQ(fake.files.listFiles(kFolder, ""), Lines{});
+    // A set found there is neither assembled nor removed.
+    const std::string complete =
+        "[PendingFiles]\r\nCount=1\r\nx.s=2\r\n[x.s]\r\nCount=2\r\nCurrentCount=2\r\n"
+        "1=C:\\QBX\\UC\\a.tmp\r\n2=C:\\QBX\\UC\\b.tmp\r\n";
+    fake.files.put(kIni, complete);
+    fake.files.put("C:\\QBX\\UC\\a.tmp", section(1)[0]);
+    fake.files.put("C:\\QBX\\UC\\b.tmp", section(1)[1]);
+    completePendingUue(plugin, true);
+    removeOlderUueParts(plugin, 0);
+    EXPECT_FALSE(fake.files.has("C:\\QBX\\UC\\x.s"));
+    EXPECT_EQ(fake.files.contents(kIni), complete);
+}
+
+// "UC.INI" that could not be read whole goes aside, unchanged, before it is written: what the
+// module read of it, and the new part, go on in its place.
+TEST_F(AttachmentCompleter, AnIniNotReadWholeIsKeptAsideBeforeItIsWritten) {
+    const std::string records =
+        "[PendingFiles]\r\nCount=1\r\nold.bin=1\r\n[old.bin]\r\nCount=2\r\nCurrentCount=1\r\n"
+        "DateStamp=45000.5\r\n1=C:\\QBX\\UC\\old.tmp\r\n";
+    struct Case {
+        std::string file;
+        bool unreadable;
+        std::string reason;
+        bool recordsKept;
+        const char* suffix;  // sound but more than the document takes, or not readable
+    };
+    const std::vector<Case> cases = {
+        {records + "note=" + std::string(70000, 'x') + "\r\n", false,
+         "a line longer than 65536 bytes", true, ".full"},
+        {records + std::string(IniFile::kMaxFileBytes, ';'), false, "longer than 16777216 bytes",
+         false, ".full"},
+        {records, true, "Access is denied.", false, ".bad"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.reason);
+        for (const std::string& name : fake.files.listFiles(kFolder, ""))
+            fake.files.deleteFile(kFolder + name);
+        fake.files.unreadableFiles.clear();
+        log.clear();
+        fake.files.put(kIni, c.file);
+        if (c.unreadable) fake.files.makeUnreadable(kIni);
+        deliverPart(1, 2, "pic.bin", section(1));
+        EXPECT_TRUE(logged(std::string(kIni) + " could not be read whole (" + c.reason +
+                           "): kept as " + kIni + c.suffix));
+        EXPECT_TRUE(fake.files.contents(std::string(kIni) + c.suffix) == c.file);
+        EXPECT_EQ(ini().getString("pic.bin", "CurrentCount", ""), "1");
+        EXPECT_EQ(ini().hasSection("old.bin"), c.recordsKept);
+        EXPECT_EQ(ini().getString("PendingFiles", "Count", ""), c.recordsKept ? "2" : "1");
+    }
+
+    // Removing and assembling keep it aside too, beside what was kept before.
+    fake.files.unreadableFiles.clear();
+    fake.files.put(kIni, cases[0].file);
+    removeOlderUueParts(plugin, 1);
+    EXPECT_TRUE(fake.files.contents(std::string(kIni) + ".full") == cases[0].file);
+    EXPECT_TRUE(ini().hasSection("old.bin"));
+    fake.files.put(kIni, cases[0].file);
+    completePendingUue(plugin, true);
+    EXPECT_TRUE(fake.files.contents(std::string(kIni) + ".full2") == cases[0].file);
+    EXPECT_TRUE(fake.files.contents(std::string(kIni) + ".bad") == cases[2].file);
+
+    // A part that cannot be stored still leaves what was read in the file's place.
+    fake.files.put(kIni, cases[0].file);
+    fake.files.failCreateFile = true;
+    deliverPart(2, 2, "pic.bin", section(2));
+    EXPECT_TRUE(logged("2.d"));
+    EXPECT_TRUE(fake.files.contents(std::string(kIni) + ".full3") == cases[0].file);
+    EXPECT_TRUE(ini().hasSection("old.bin"));
+}
+
+TEST_F(AttachmentCompleter, AnIniThatCannotBeKeptAsideIsNotWritten) {
+    const std::string file =
+        "[PendingFiles]\r\nCount=1\r\nold.bin=1\r\n[old.bin]\r\nCount=2\r\n"
+        "CurrentCount=2\r\nDateStamp=40000\r\nlong=" +
+        std::string(70000, 'x') + "\r\n";
+    fake.files.put(kIni, file);
+    fake.files.put(std::string(kIni) + ".full", "kept before");
+    for (int i = 2; i <= 100; ++i)
+        fake.files.put(std::string(kIni) + ".full" + std::to_string(i), "");
+    deliverPart(1, 2, "pic.bin", section(1));
+    EXPECT_TRUE(logged("2.d"));
+    EXPECT_TRUE(logged(std::string(kIni) + " could not be read whole (a line longer than 65536 " +
+                       "bytes) nor kept aside (" + kIni + ".full to " + kIni +
+                       ".full100 are taken): it is not written"));
+    removeOlderUueParts(plugin, 0);
+    completePendingUue(plugin, true);
+    EXPECT_TRUE(fake.files.contents(kIni) == file);
+    EXPECT_EQ(fake.files.contents(std::string(kIni) + ".full"), "kept before");
     EXPECT_EQ(partFiles(), Lines{});
 }
 

@@ -65,9 +65,29 @@ TEST_F(SetupFormCompleter, AssembleThenRemoveOldThenTheGridShowsWhatIsLeft) {
 }
 
 TEST_F(SetupFormCompleter, AFailedAssemblyIsLoggedByTheDialog) {
+    // The set that cannot be written is logged by the completer and stays; UC.INI, which
+    // must change (a part of the other set went away), cannot be written: the dialog logs it.
     fake.files.failWrites = true;
+    fake.files.deleteFile("C:\\UC\\w1.tmp");
     form.controlChanged("UUE_docompletion");
+    EXPECT_TRUE(loggedStart("Cannot assemble ab.txt: cannot write C:\\UC\\ab.txt.uue: "));
+    EXPECT_FALSE(fake.files.has("C:\\UC\\ab.txt"));
     EXPECT_TRUE(loggedStart("***** ERROR!!! Exception in dialog control UUE_docompletion: "));
+}
+
+TEST_F(SetupFormCompleter, TheGridReadsUcIniOnceWhateverItHolds) {
+    fake.files.readFileCalls = 0;
+    form.refreshchunks();
+    EXPECT_EQ(fake.files.readFileCalls, 1);
+    ASSERT_EQ(view["sg"].rows.size(), 2u);
+    EXPECT_EQ(view["sg"].rows[0][0], "ab.txt");
+    EXPECT_EQ(view["sg"].rows[0][1], "Done (2 parts)");
+    EXPECT_EQ(view["sg"].rows[1][1], "1/2");
+
+    // A parts folder that is the scripts folder shows nothing of it.
+    plugin.settings.scriptsDir = "C:\\UC";
+    form.refreshchunks();
+    EXPECT_TRUE(view["sg"].rows.empty());
 }
 
 }  // namespace
