@@ -42,4 +42,8 @@ bool spendMacroWork(Plugin& plugin, std::string_view what) noexcept {
 
 bool macroWorkSpent(const Plugin& plugin) noexcept { return plugin.macroWork.exhausted; }
 
+std::uint32_t macroWorkElapsed(const Plugin& plugin) noexcept {
+    return tickOf(plugin) - plugin.macroWork.startTick;  // wraps at 2^32
+}
+
 }  // namespace qbx::macros
