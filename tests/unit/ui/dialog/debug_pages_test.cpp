@@ -96,6 +96,21 @@ TEST(RegexTester, CompileErrorIsOneLineWithItsPosition) {
     EXPECT_EQ(searchPattern("a{2,1}", "aa").lines.size(), 1u);
 }
 
+TEST(RegexTester, ASearchPastItsBoundSaysWhyInItsLastLine) {
+    const TesterResult deep = searchPattern("(\\((?R)*\\))", std::string(20000, '('));
+    ASSERT_EQ(deep.lines.size(), 1u);
+    EXPECT_EQ(deep.lines[0], "Error in regexp: " + deep.gaveUp);
+    EXPECT_NE(deep.gaveUp.find("Ran out of stack space"), std::string::npos);
+
+    std::string text = "c ";
+    for (int i = 0; i < 100; ++i) text += "ab";
+    const TesterResult stopped =
+        searchPattern("((a|b)*c)", text + "xc", kMaxTesterLines, [] { return false; });
+    EXPECT_EQ(stopped.lines, (Lines{"c", "Error in regexp: " + stopped.gaveUp}));
+    EXPECT_NE(stopped.gaveUp.find("The complexity of matching"), std::string::npos);
+    EXPECT_TRUE(searchPattern("(b)", "abc", kMaxTesterLines, [] { return false; }).gaveUp.empty());
+}
+
 TEST(RegexTester, StopsAtTheLineBound) {
     const TesterResult result = searchPattern("(.)", std::string(50, 'a'), 10);
     EXPECT_EQ(result.lines.size(), 10u);
