@@ -13,6 +13,7 @@
 #include <exception>
 #include <limits>
 #include <new>
+#include <vector>
 
 #include <boost/regex.hpp>
 
@@ -178,18 +179,27 @@ using Regex = boost::basic_regex<char, Traits1251>;
 
 // The match results a search copies hold one entry a group, and a recursive pattern copies
 // them at every level it enters and leaves. Left alone, "\\((?R)*\\)|()()...()" over a run of
-// "(" takes gigabytes, and a deep recursion costs more at every step: the matcher walks its
-// whole chain of open repeats each time. So the copies are counted, which bounds the depth of
-// the recursion as well as their memory, and a search that needs more gives up as the library
-// does when its own stack runs out. A search without recursion keeps one or two copies.
+// "(" takes gigabytes; so the copies are counted, and a search that needs more of them gives
+// up as the library does when its own stack runs out. A search without recursion keeps one or
+// two copies.
 constexpr std::size_t kMaxResultsBytes = std::size_t{16} << 20;
-constexpr std::size_t kMaxResultsCopies = 4096;
+constexpr std::size_t kMaxResultsCopies = 65536;
 thread_local std::size_t t_resultsBytes = 0;
 thread_local std::size_t t_resultsCopies = 0;
+
+// A recursion that goes deeper costs more at every later step (the matcher walks its whole
+// chain of open repeats each time), and descending it fails nothing, so no slice ends on the way
+// down (see below): 20,000 levels would take seconds before the watch is asked. Text of mail
+// nests nowhere near this deep.
+constexpr std::size_t kMaxRecursionDepth = 2048;
 
 [[noreturn]] void throwLibraryError(boost::regex_constants::error_type code) {
     throw boost::regex_error(detail::get_default_error_string(code), code, 0);
 }
+
+// Whether the search running on this thread has entered more recursion levels than it may: the
+// matcher copies the results as it enters a level, so the copies are where this is asked.
+bool recursionTooDeep() noexcept;
 
 template <class T>
 struct CountedAllocator {
@@ -200,7 +210,7 @@ struct CountedAllocator {
     T* allocate(std::size_t n) {
         const std::size_t bytes = n * sizeof(T);
         if (n > kMaxResultsBytes / sizeof(T) || t_resultsBytes + bytes > kMaxResultsBytes ||
-            t_resultsCopies == kMaxResultsCopies)
+            t_resultsCopies == kMaxResultsCopies || recursionTooDeep())
             throwLibraryError(boost::regex_constants::error_stack);
         T* p = std::allocator<T>().allocate(n);
         t_resultsBytes += bytes;
@@ -234,12 +244,17 @@ struct SearchSlices {
     const RegexWatch* watch = nullptr;
     std::ptrdiff_t libraryLimit = 0;
     std::ptrdiff_t spent = 0;  // states of the slices used up
-    // The matcher's own counters, reached from the library's error hook.
+    // The matcher's own counters, reached from the library's error hook and the copies.
     std::ptrdiff_t* stateCount = nullptr;
     std::ptrdiff_t* maxStateCount = nullptr;
     const unsigned* nesting = nullptr;
+    const std::vector<detail::recursion_info<MatchResults>>* recursion = nullptr;
 };
 thread_local SearchSlices t_search;
+
+bool recursionTooDeep() noexcept {
+    return t_search.recursion != nullptr && t_search.recursion->size() > kMaxRecursionDepth;
+}
 
 // Boost's estimate of the states a search over `length` characters of an expression of
 // `expressionLength` may visit: the greater of N*S*S and N*N (the latter capped), as
@@ -284,6 +299,7 @@ void qbx::Matcher::estimate_max_state_count(std::random_access_iterator_tag*) {
     search.stateCount = &state_count;
     search.maxStateCount = &max_state_count;
     search.nesting = &m_recursions;
+    search.recursion = &recursion_stack;
     max_state_count = std::min(qbx::kStatesPerSlice, search.libraryLimit);
 }
 

@@ -189,7 +189,7 @@ TEST(Regex1251, OnlyALongSearchAsksItsWatchAndAWatchThatSaysNoStopsIt) {
     EXPECT_FALSE(runaway->search(std::string(20000, 'a') + "!", goOn));
 }
 
-// Each level of a recursion costs the matcher a copy of the match results and a longer walk at
+// Each level of a recursion costs the matcher copies of the match results and a longer walk at
 // every later step: the depth and the copies' memory are bounded, and a search past either
 // gives up with the library's message for its own stack.
 TEST(Regex1251, ARecursionPastItsBoundGivesUpAsTheLibrarysStackDoes) {
@@ -208,6 +208,12 @@ TEST(Regex1251, ARecursionPastItsBoundGivesUpAsTheLibrarysStackDoes) {
     EXPECT_THAT(gaveUp(*re, std::string(20000, '(') + std::string(20000, ')')), HasSubstr(stack));
     EXPECT_THAT(gaveUp(*re, std::string(20000, '(')), HasSubstr(stack));
     EXPECT_FALSE(re->search(std::string(100000, '(')));
+    // Many groups side by side at one level are no deep recursion.
+    std::string siblings = "(";
+    for (int i = 0; i < 3000; ++i) siblings += "(x)";
+    const auto balanced = Regex1251::compile("\\((?:[^()]|(?R))*\\)", nullptr);
+    ASSERT_TRUE(balanced);
+    EXPECT_TRUE(balanced->search(siblings + ")"));
 
     std::string manyGroups = "\\((?R)*\\)|";
     for (int i = 0; i < 2000; ++i) manyGroups += "()";
