@@ -1,6 +1,7 @@
 // The regular-expression macros over a 1 MB message body, called through the loaded module as
 // the host calls them: a plain-text reply (Russian and English, quotes, addresses, links)
-// repeated to 1 MB; an address pattern and a Cyrillic word pattern, replaced and grepped.
+// repeated to 1 MB; an address pattern and a Cyrillic word pattern, replaced and grepped; and a
+// recursive pattern over hostile runs of "(".
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
@@ -12,8 +13,8 @@
 #include <vector>
 
 #include "bench_home.h"
-#include "loaded_module.h"
 #include "host.h"
+#include "loaded_module.h"
 
 namespace {
 
@@ -31,7 +32,6 @@ std::string messageBody() {
     while (body.size() + reply.size() <= kBodyBytes) body += reply;
     return body;
 }
-
 
 void runMacro(benchmark::State& state, const char* name, std::vector<std::string> arguments) {
     const std::string body = messageBody();
@@ -79,6 +79,19 @@ void GrepCyrillicWordsUnique(benchmark::State& state) {
     runMacro(state, "ZVXGREP", {kCyrillicWord, "S", "0", "", "N"});
 }
 BENCHMARK(GrepCyrillicWordsUnique)->Unit(benchmark::kMillisecond);
+
+// Hostile mail: a recursive pattern over a run of unbalanced "(", which the search gives up on
+// its bounds (the recursion's depth, the call's time) instead of running for minutes.
+void GrepRecursionOverParentheses(benchmark::State& state) {
+    const std::string run(static_cast<std::size_t>(state.range(0)), '(');
+    LoadedModule module("text");
+    for (auto _ : state) {
+        const std::string result =
+            module.host->callMacro(module.host->data(), "ZVXGREP", {run, "\\((?R)*\\)", "C"});
+        benchmark::DoNotOptimize(result.data());
+    }
+}
+BENCHMARK(GrepRecursionOverParentheses)->Arg(4000)->Arg(20000)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

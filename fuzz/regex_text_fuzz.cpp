@@ -46,7 +46,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // Every match advances at least a character or follows an empty one.
     const std::size_t maxMatches = 2 * text.size() + 2;
     std::size_t matches = 0;
-    const MatchCheckpoint counted = [&] { check(++matches <= maxMatches); };
+    // A second a walk at most, where a macro's walk may take the call's five.
+    const MatchLimits counted{[&] { check(++matches <= maxMatches); },
+                              qbx::Regex1251::forMilliseconds(1000)};
     try {
         const qbx::BoundedText replaced =
             replaceRegExpr(*regex, text, replacement, kBound, counted);

@@ -8,8 +8,12 @@
 
 #include <algorithm>
 #include <array>
+#include <chrono>
 #include <cstdint>
 #include <exception>
+#include <limits>
+#include <new>
+#include <vector>
 
 #include <boost/regex.hpp>
 
@@ -172,7 +176,157 @@ public:
 };
 
 using Regex = boost::basic_regex<char, Traits1251>;
-using MatchIterator = boost::regex_iterator<const char*, char, Traits1251>;
+
+// The match results a search copies hold one entry a group, and a recursive pattern copies
+// them at every level it enters and leaves. Left alone, "\\((?R)*\\)|()()...()" over a run of
+// "(" takes gigabytes; so the copies are counted, and a search that needs more of them gives
+// up as the library does when its own stack runs out. A search without recursion keeps one or
+// two copies.
+constexpr std::size_t kMaxResultsBytes = std::size_t{16} << 20;
+constexpr std::size_t kMaxResultsCopies = 65536;
+thread_local std::size_t t_resultsBytes = 0;
+thread_local std::size_t t_resultsCopies = 0;
+
+// A recursion that goes deeper costs more at every later step (the matcher walks its whole
+// chain of open repeats each time), and descending it fails nothing, so no slice ends on the way
+// down (see below): 20,000 levels would take seconds before the watch is asked. Text of mail
+// nests nowhere near this deep.
+constexpr std::size_t kMaxRecursionDepth = 2048;
+
+[[noreturn]] void throwLibraryError(boost::regex_constants::error_type code) {
+    throw boost::regex_error(detail::get_default_error_string(code), code, 0);
+}
+
+// Whether the search running on this thread has entered more recursion levels than it may: the
+// matcher copies the results as it enters a level, so the copies are where this is asked.
+bool recursionTooDeep() noexcept;
+
+template <class T>
+struct CountedAllocator {
+    using value_type = T;
+    CountedAllocator() = default;
+    template <class U>
+    CountedAllocator(const CountedAllocator<U>&) noexcept {}
+    T* allocate(std::size_t n) {
+        const std::size_t bytes = n * sizeof(T);
+        if (n > kMaxResultsBytes / sizeof(T) || t_resultsBytes + bytes > kMaxResultsBytes ||
+            t_resultsCopies == kMaxResultsCopies || recursionTooDeep())
+            throwLibraryError(boost::regex_constants::error_stack);
+        T* p = std::allocator<T>().allocate(n);
+        t_resultsBytes += bytes;
+        ++t_resultsCopies;
+        return p;
+    }
+    void deallocate(T* p, std::size_t n) noexcept {
+        std::allocator<T>().deallocate(p, n);
+        t_resultsBytes -= n * sizeof(T);
+        --t_resultsCopies;
+    }
+    template <class U>
+    bool operator==(const CountedAllocator<U>&) const noexcept {
+        return true;
+    }
+};
+
+using SubMatch = boost::sub_match<const char*>;
+using MatchResults = boost::match_results<const char*, CountedAllocator<SubMatch>>;
+using Matcher = detail::perl_matcher<const char*, CountedAllocator<SubMatch>, Traits1251>;
+
+// Boost checks its state count only against a limit it fixes when the search starts, and a
+// state's cost is not bounded: a recursive pattern walks its whole chain of repeats at every
+// step, so ten million states over 20,000 "(" take minutes. The matcher is therefore handed
+// its limit a slice at a time; each time a slice is used up the watch is asked whether the
+// search may go on, and the library's own limit still holds for the sum of the slices.
+constexpr std::ptrdiff_t kStatesPerSlice = 256;
+
+// The search running on this thread (one at a time: a search calls nothing of ours but this).
+struct SearchSlices {
+    const RegexWatch* watch = nullptr;
+    std::ptrdiff_t libraryLimit = 0;
+    std::ptrdiff_t spent = 0;  // states of the slices used up
+    // The matcher's own counters, reached from the library's error hook and the copies.
+    std::ptrdiff_t* stateCount = nullptr;
+    std::ptrdiff_t* maxStateCount = nullptr;
+    const unsigned* nesting = nullptr;
+    const std::vector<detail::recursion_info<MatchResults>>* recursion = nullptr;
+};
+thread_local SearchSlices t_search;
+
+bool recursionTooDeep() noexcept {
+    return t_search.recursion != nullptr && t_search.recursion->size() > kMaxRecursionDepth;
+}
+
+// Boost's estimate of the states a search over `length` characters of an expression of
+// `expressionLength` may visit: the greater of N*S*S and N*N (the latter capped), as
+// perl_matcher's own estimate_max_state_count gives it.
+std::ptrdiff_t libraryStateLimit(std::ptrdiff_t length, std::ptrdiff_t expressionLength) {
+    constexpr std::ptrdiff_t k = 100000;
+    constexpr std::ptrdiff_t cap = BOOST_REGEX_MAX_STATE_COUNT;
+    constexpr std::ptrdiff_t most = std::numeric_limits<std::ptrdiff_t>::max();
+    const std::ptrdiff_t n = std::max<std::ptrdiff_t>(length, 1);
+    const std::ptrdiff_t s = std::max<std::ptrdiff_t>(expressionLength, 1);
+    if (most / s < s || most / n < s * s || most - k < s * s * n) return cap;
+    const std::ptrdiff_t byStates = s * s * n + k;
+    if (most / n < n || most - k < n * n) return cap;
+    return std::max(byStates, std::min(n * n + k, cap));
+}
+
+// Puts a watch in charge of the searches this object's lifetime spans, and forgets the matcher
+// they leave behind.
+class WatchedSearch {
+public:
+    explicit WatchedSearch(const RegexWatch& watch) : saved_(t_search) {
+        t_search = SearchSlices{};
+        t_search.watch = watch ? &watch : nullptr;
+    }
+    ~WatchedSearch() { t_search = saved_; }
+    WatchedSearch(const WatchedSearch&) = delete;
+    WatchedSearch& operator=(const WatchedSearch&) = delete;
+
+private:
+    SearchSlices saved_;
+};
+
+}  // namespace
+}  // namespace qbx
+
+template <>
+void qbx::Matcher::estimate_max_state_count(std::random_access_iterator_tag*) {
+    qbx::SearchSlices& search = qbx::t_search;
+    search.libraryLimit =
+        qbx::libraryStateLimit(last - base, static_cast<std::ptrdiff_t>(re.size()));
+    search.spent = 0;
+    search.stateCount = &state_count;
+    search.maxStateCount = &max_state_count;
+    search.nesting = &m_recursions;
+    search.recursion = &recursion_stack;
+    max_state_count = std::min(qbx::kStatesPerSlice, search.libraryLimit);
+}
+
+// The library calls this with error_complexity when its state count passes the limit (then it
+// is a slice's end) and when assertions nest too deeply (then it must stop: they recurse on the
+// machine's stack).
+template <>
+void boost::BOOST_REGEX_DETAIL_NS::raise_error(
+    const boost::regex_traits_wrapper<qbx::Traits1251>& traits,
+    boost::regex_constants::error_type code) {
+    qbx::SearchSlices& search = qbx::t_search;
+    constexpr unsigned kLibraryNestingLimit = 80;
+    if (code == regex_constants::error_complexity && search.stateCount != nullptr &&
+        *search.nesting <= kLibraryNestingLimit && *search.stateCount > *search.maxStateCount) {
+        search.spent += *search.stateCount;
+        *search.stateCount = 0;
+        if (search.spent <= search.libraryLimit && (search.watch == nullptr || (*search.watch)())) {
+            *search.maxStateCount =
+                std::min(qbx::kStatesPerSlice, search.libraryLimit - search.spent);
+            return;
+        }
+    }
+    raise_runtime_error(regex_error(traits.error_string(code), code, 0));
+}
+
+namespace qbx {
+namespace {
 
 constexpr char kSmallA = '\xE0', kSmallYa = '\xFF', kSmallYo = '\xB8';
 constexpr char kCapitalA = '\xC0', kCapitalYa = '\xDF', kCapitalYo = '\xA8';
@@ -273,7 +427,7 @@ struct Regex1251::Compiled {
 };
 
 struct RegexMatch::Results {
-    const boost::match_results<const char*>& match;
+    const MatchResults& match;
     const char* base;
 };
 
@@ -336,10 +490,20 @@ std::optional<Regex1251> Regex1251::compile(std::string_view pattern, RegexCompi
     }
 }
 
-bool Regex1251::search(std::string_view text) const noexcept {
+RegexWatch Regex1251::forMilliseconds(std::uint32_t milliseconds) {
+    using Clock = std::chrono::steady_clock;
+    const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(milliseconds);
+    return [deadline] { return Clock::now() < deadline; };
+}
+
+bool Regex1251::search(std::string_view text, const RegexWatch& watch) const noexcept {
     if (!compiled_) return false;
     try {
-        return boost::regex_search(text.data(), text.data() + text.size(), compiled_->regex,
+        const RegexWatch& inCharge = watch ? watch : forMilliseconds(kDefaultSearchMilliseconds);
+        const WatchedSearch watched(inCharge);
+        const char* begin = text.empty() ? "" : text.data();
+        MatchResults results;
+        return boost::regex_search(begin, begin + text.size(), results, compiled_->regex,
                                    boost::match_default | boost::match_any);
     } catch (...) {
         // error_complexity / error_stack: the pattern gave up on its limits; no match.
@@ -348,16 +512,31 @@ bool Regex1251::search(std::string_view text) const noexcept {
 }
 
 void Regex1251::forEachMatch(std::string_view text,
-                             const std::function<bool(const RegexMatch&)>& onMatch) const {
+                             const std::function<bool(const RegexMatch&)>& onMatch,
+                             const RegexWatch& watch) const {
     if (!compiled_) return;
+    const RegexWatch inCharge = watch ? watch : forMilliseconds(kDefaultSearchMilliseconds);
     // An empty view may carry no address at all; the library wants a real one.
     const char* begin = text.empty() ? "" : text.data();
     const char* end = begin + text.size();
-    // The iterator is the library's own answer to empty matches (Perl's rule). Its errors are
-    // std::runtime_error already and carry the library's message.
-    for (MatchIterator it(begin, end, compiled_->regex), done; it != done; ++it) {
-        const RegexMatch::Results results{*it, begin};
+    // The walk of boost::regex_iterator (Perl's rule for empty matches), over results whose
+    // copies are counted. The library's errors are std::runtime_error and carry its message.
+    MatchResults match;
+    const char* from = begin;
+    auto flags = boost::match_default;
+    while (true) {
+        bool found = false;
+        {
+            const WatchedSearch watched(inCharge);
+            found = boost::regex_search(from, end, match, compiled_->regex, flags, begin);
+        }
+        if (!found) return;
+        match.set_base(begin);
+        const RegexMatch::Results results{match, begin};
         if (!onMatch(RegexMatch(results))) return;
+        from = match[0].second;
+        flags = boost::match_default;
+        if (match.length() == 0) flags |= boost::regex_constants::match_not_initial_null;
     }
 }
 

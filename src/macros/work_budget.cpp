@@ -46,4 +46,8 @@ void leaveOutOfMacroWork(Plugin& plugin, std::uint32_t milliseconds) noexcept {
 
 bool macroWorkSpent(const Plugin& plugin) noexcept { return plugin.macroWork.exhausted; }
 
+std::uint32_t macroWorkElapsed(const Plugin& plugin) noexcept {
+    return tickOf(plugin) - plugin.macroWork.startTick;  // wraps at 2^32
+}
+
 }  // namespace qbx::macros

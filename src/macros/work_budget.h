@@ -32,5 +32,9 @@ void leaveOutOfMacroWork(Plugin& plugin, std::uint32_t milliseconds) noexcept;
 // Whether the running outermost call's budget is used up: then what is left of it is skipped.
 bool macroWorkSpent(const Plugin& plugin) noexcept;
 
+// Milliseconds since the running outermost call began, by the platform's clock (0 without one):
+// work that runs on inside a single call (a regular-expression search) measures itself by it.
+std::uint32_t macroWorkElapsed(const Plugin& plugin) noexcept;
+
 }  // namespace macros
 }  // namespace qbx

@@ -11,6 +11,8 @@
 #include "host.h"
 #include "hosted/host_home.h"
 #include "hosted/scratch.h"
+#include "platform/platform.h"
+#include "platform/process.h"
 
 namespace {
 
@@ -59,6 +61,33 @@ TEST(HostedText, EveryTransformationOnceThroughTheExports) {
     };
     for (const Row& row : rows)
         EXPECT_EQ(host.callMacro(data, row.name, row.arguments), row.expected) << row.name;
+}
+
+// A recursive pattern over a long run of "(" in the mail: each call ends as the macro's failure
+// (the text for ZVXREPLACEREGEXP, nothing for ZVXGREP) with the library's reason in the log,
+// once, instead of running for minutes; a recursion of ordinary depth still matches.
+TEST(HostedText, ARecursivePatternOverARunOfParenthesesEndsAsAFailure) {
+    const qbx::test::HostHome home("hosted-text-");
+    Host host(kModule);
+    host.initialize();
+    auto& data = host.data();
+    const std::string recursive = "\\((?R)*\\)";
+    const std::string run4000(4000, '('), run20000(20000, '(');
+    EXPECT_EQ(host.callMacro(data, "ZVXGREP", {run4000, recursive, "C"}), "");
+    EXPECT_EQ(host.callMacro(data, "ZVXREPLACEREGEXP", {run20000, recursive, "x"}), run20000);
+    EXPECT_EQ(host.callMacro(data, "ZVXGREP", {"f(a(b)c) g(d)", "\\((?:[^()]|(?R))*\\)", "C"}),
+              "(a(b)c),(d)");
+
+    const auto log = qbx::systemPlatform().files->readFile(
+        qbx::toModulePath(home.string()) + "\\tmp\\-QBX.log", 1u << 24);
+    ASSERT_TRUE(log);
+    for (const char* name : {"ZVXGREP", "ZVXREPLACEREGEXP"}) {
+        const std::string line = std::string("@@ ") + name + ": Ran out of stack space";
+        const std::size_t at = log->find(line);
+        EXPECT_NE(at, std::string::npos) << name;
+        EXPECT_EQ(log->find(line, at + 1), std::string::npos) << name;
+    }
+    host.finalize();
 }
 
 }  // namespace

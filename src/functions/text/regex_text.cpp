@@ -87,11 +87,11 @@ int hexDigitValue(char c) {
 
 BoundedText replaceRegExpr(const Regex1251& regex, std::string_view text,
                            std::string_view replacement, std::size_t maxSize,
-                           const MatchCheckpoint& checkpoint) {
+                           const MatchLimits& limits) {
     TextBuilder out(maxSize);
     std::size_t from = 0;
-    regex.forEachMatch(text, [&](const RegexMatch& match) {
-        checkpoint();
+    const auto replaceOne = [&](const RegexMatch& match) {
+        if (limits.checkpoint) limits.checkpoint();
         if (!out.append(text.substr(from, match.position() - from))) return false;
         from = match.position() + match.length();
         std::size_t literal = 0;
@@ -105,20 +105,21 @@ BoundedText replaceRegExpr(const Regex1251& regex, std::string_view text,
             literal = ++i + 1;
         }
         return out.append(replacement.substr(literal));
-    });
+    };
+    regex.forEachMatch(text, replaceOne, limits.watch);
     if (!out.full()) out.append(text.substr(from));
     return out.take();
 }
 
 BoundedText grepText(const Regex1251& regex, std::string_view text, const GrepRequest& request,
-                     std::size_t maxSize, const MatchCheckpoint& checkpoint) {
+                     std::size_t maxSize, const MatchLimits& limits) {
     const std::string_view groups = request.groups.empty() ? "0" : request.groups;
     TextBuilder out(maxSize);
     WrittenResults written(out.text(), request.separator.size());
     bool any = false;
     std::string result;
-    regex.forEachMatch(text, [&](const RegexMatch& match) {
-        checkpoint();
+    const auto grepOne = [&](const RegexMatch& match) {
+        if (limits.checkpoint) limits.checkpoint();
         // A result past the bound cannot be written whole, nor equal one that was.
         result.clear();
         for (std::size_t i = 0; i < groups.size() && result.size() <= maxSize; ++i) {
@@ -132,7 +133,8 @@ BoundedText grepText(const Regex1251& regex, std::string_view text, const GrepRe
         if (!out.append(result)) return false;
         if (request.unique) written.add(start);
         return true;
-    });
+    };
+    regex.forEachMatch(text, grepOne, limits.watch);
     return out.take();
 }
 

@@ -18,6 +18,13 @@ namespace qbx::functions::text {
 // Called before each match is used; throws to stop a walk that has run too long.
 using MatchCheckpoint = std::function<void()>;
 
+// What stops a walk: the checkpoint between matches, and the watch inside each search (see
+// Regex1251; none gives the library's default).
+struct MatchLimits {
+    MatchCheckpoint checkpoint;
+    RegexWatch watch;
+};
+
 // The expression compiled as the text macros compile it; nothing, with the library's message in
 // *error, when it does not compile.
 std::optional<Regex1251> compileTextRegex(std::string_view expression, std::string* error);
@@ -30,7 +37,7 @@ int hexDigitValue(char c);
 // after it is itself. Throws std::runtime_error when a search gives up on its limits.
 BoundedText replaceRegExpr(const Regex1251& regex, std::string_view text,
                            std::string_view replacement, std::size_t maxSize,
-                           const MatchCheckpoint& checkpoint);
+                           const MatchLimits& limits);
 
 struct GrepRequest {
     std::string_view groups;     // one character a group (hexDigitValue); empty means "0"
@@ -43,6 +50,6 @@ struct GrepRequest {
 // results joined by the separator. Throws std::runtime_error when a search gives up on its
 // limits.
 BoundedText grepText(const Regex1251& regex, std::string_view text, const GrepRequest& request,
-                     std::size_t maxSize, const MatchCheckpoint& checkpoint);
+                     std::size_t maxSize, const MatchLimits& limits);
 
 }  // namespace qbx::functions::text

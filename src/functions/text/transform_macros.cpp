@@ -30,7 +30,7 @@ using macros::MacroCall;
 constexpr std::size_t kMaxResultText = macros::kMaxParamText;
 // A file ZVXGETSTR reads: a list of keyed lines, nowhere near this.
 constexpr std::size_t kMaxKeyedFile = std::size_t{16} << 20;
-// Replace and grep give up after this long, as a whole outermost call does.
+// Replace and grep give up when the outermost call has run this long.
 constexpr std::uint32_t kMaxMatchMilliseconds = macros::kMaxWorkMilliseconds;
 
 std::string arg(const MacroCall& call, std::int32_t index) {
@@ -57,16 +57,23 @@ std::string failed(MacroCall& call, std::string placeholder, std::string_view wh
     return placeholder;
 }
 
-// Between matches: a walk that has run past its time is stopped.
+// Between matches: a walk that has run past the call's time is stopped.
 MatchCheckpoint matchDeadline(MacroCall& call) {
-    Clock* clock = call.plugin.platform.clock;
-    if (clock == nullptr) return [] {};
-    const std::uint32_t start = clock->tickCount();
-    return [clock, start] {
-        const std::uint32_t elapsed = clock->tickCount() - start;  // wraps at 2^32
+    const Plugin& plugin = call.plugin;
+    if (plugin.platform.clock == nullptr) return [] {};
+    return [&plugin] {
+        const std::uint32_t elapsed = macros::macroWorkElapsed(plugin);
         if (elapsed > kMaxMatchMilliseconds)
             throw std::runtime_error("matching stopped after " + decimal(elapsed) + " ms");
     };
+}
+
+// Inside a search: one that would run past the call's time gives up as the library gives up on
+// its own limits. Without a clock the library's default watch serves.
+RegexWatch searchDeadline(MacroCall& call) {
+    const Plugin& plugin = call.plugin;
+    if (plugin.platform.clock == nullptr) return {};
+    return [&plugin] { return macros::macroWorkElapsed(plugin) <= kMaxMatchMilliseconds; };
 }
 
 // The walk's result, or the placeholder with the library's message when the expression does
@@ -78,7 +85,8 @@ std::string withExpression(MacroCall& call, const std::string& expression, std::
     const std::optional<Regex1251> regex = compileTextRegex(expression, &error);
     if (!regex) return failed(call, std::move(placeholder), error);
     try {
-        return macros::answer(call, walk(*regex, matchDeadline(call)));
+        return macros::answer(call,
+                              walk(*regex, MatchLimits{matchDeadline(call), searchDeadline(call)}));
     } catch (...) {
         return failed(call, std::move(placeholder), describeException(std::current_exception()));
     }
@@ -123,7 +131,8 @@ std::string zvxGetStr(MacroCall& call) {
     const std::string name = arg(call, 0);
     const std::string key = arg(call, 1);
     FileSystem* files = call.plugin.platform.files;
-    const std::optional<std::string> path = files::moduleFilePath(name, call.plugin.settings.installDir);
+    const std::optional<std::string> path =
+        files::moduleFilePath(name, call.plugin.settings.installDir);
     if (!path) return failed(call, {}, "cannot read " + name + ": the module's folder is unknown");
     std::optional<std::string> contents;
     if (files != nullptr) contents = files->readFile(*path, kMaxKeyedFile);
@@ -164,8 +173,8 @@ std::string zvxReplaceRegExp(MacroCall& call) {
     const std::string expression = arg(call, 1);
     const std::string replacement = arg(call, 2);
     return withExpression(
-        call, expression, text, [&](const Regex1251& regex, const MatchCheckpoint& checkpoint) {
-            return replaceRegExpr(regex, text, replacement, kMaxResultText, checkpoint);
+        call, expression, text, [&](const Regex1251& regex, const MatchLimits& limits) {
+            return replaceRegExpr(regex, text, replacement, kMaxResultText, limits);
         });
 }
 
@@ -183,8 +192,8 @@ std::string zvxGrep(MacroCall& call) {
     request.joiner = joiner;
     request.unique = letterArg(call, 5) == 'N';
     return withExpression(call, expression, {},
-                          [&](const Regex1251& regex, const MatchCheckpoint& checkpoint) {
-                              return grepText(regex, text, request, kMaxResultText, checkpoint);
+                          [&](const Regex1251& regex, const MatchLimits& limits) {
+                              return grepText(regex, text, request, kMaxResultText, limits);
                           });
 }
 

@@ -102,8 +102,8 @@ GridRows briefStatisticsRows(const BriefCounters& c, const DisplayUnits& units,
     return rows;
 }
 
-TesterResult searchPattern(std::string_view pattern, std::string_view subject,
-                           std::size_t maxLines) {
+TesterResult searchPattern(std::string_view pattern, std::string_view subject, std::size_t maxLines,
+                           const RegexWatch& watch) {
     TesterResult result;
     RegexCompileError error;
     const auto regex = Regex1251::compile(pattern, error);
@@ -114,17 +114,21 @@ TesterResult searchPattern(std::string_view pattern, std::string_view subject,
         return result;
     }
     try {
-        regex->forEachMatch(subject, [&](const RegexMatch& match) {
-            if (result.lines.size() == maxLines) {
-                result.cut = true;
-                return false;
-            }
-            result.lines.emplace_back(match.group(1));
-            return true;
-        });
+        regex->forEachMatch(
+            subject,
+            [&](const RegexMatch& match) {
+                if (result.lines.size() == maxLines) {
+                    result.cut = true;
+                    return false;
+                }
+                result.lines.emplace_back(match.group(1));
+                return true;
+            },
+            watch);
     } catch (const std::runtime_error& e) {
         // The library gave up on a pathological pattern: what was found stays, and says so.
-        result.lines.push_back(std::string("Error in regexp: ") + e.what());
+        result.gaveUp = e.what();
+        result.lines.push_back("Error in regexp: " + result.gaveUp);
         return result;
     }
     if (result.lines.empty()) result.lines.emplace_back();

@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "base/regex_1251.h"
 #include "core/formatting.h"
 #include "core/ports/tray_module.h"
 #include "scripting/script_file.h"
@@ -93,10 +94,13 @@ GridRows briefStatisticsRows(const BriefCounters& counters, const DisplayUnits& 
 // match), or the one line of a pattern that does not compile.
 struct TesterResult {
     std::vector<std::string> lines;
-    bool cut = false;  // stopped at maxLines
+    bool cut = false;    // stopped at maxLines
+    std::string gaveUp;  // the library's reason when a search gave up on its limits
 };
+// The searches are bounded as a macro's are; without a watch of its own the walk gets the time
+// of one macro call.
 TesterResult searchPattern(std::string_view pattern, std::string_view text,
-                           std::size_t maxLines = kMaxTesterLines);
+                           std::size_t maxLines = kMaxTesterLines, const RegexWatch& watch = {});
 
 // The spam tester's lines for a score: the score line and its verdict; -1 for no score.
 std::string spamVerdictText(std::int32_t score, const StringTable& strings);

@@ -759,6 +759,7 @@ void SetupForm::button5Click() {
         plugin_.log.write("Regexp tester: only the first " +
                           decimal(static_cast<std::int64_t>(kMaxTesterLines)) +
                           " matches are listed");
+    if (!result.gaveUp.empty()) plugin_.log.write("Regexp tester: " + result.gaveUp);
     std::string lines;
     for (const std::string& line : result.lines) lines += line + "\r\n";
     view_.setText("dsttxt", lines);

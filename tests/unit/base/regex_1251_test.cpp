@@ -151,5 +151,76 @@ TEST(Regex1251, AWalkThatGivesUpThrowsTheLibrarysMessage) {
     }
 }
 
+// The library checks its state count only when a state fails: "(a|b)*c" fails at the "x" from
+// every start, and its one search over this text takes tens of thousands of states.
+TEST(Regex1251, OnlyALongSearchAsksItsWatchAndAWatchThatSaysNoStopsIt) {
+    const auto re = Regex1251::compile("(a|b)*c", nullptr);
+    ASSERT_TRUE(re);
+    std::string text;
+    for (int i = 0; i < 100; ++i) text += "ab";
+    text += "xc";
+    int asked = 0;
+    const RegexWatch goOn = [&] { return ++asked > 0; };
+    const RegexWatch stop = [&] { return ++asked < 0; };
+
+    EXPECT_TRUE(re->search("abc", goOn));
+    EXPECT_EQ(asked, 0);
+    std::size_t position = 0;
+    re->forEachMatch(
+        text, [&](const RegexMatch& match) { return (position = match.position()) == 0; }, goOn);
+    EXPECT_EQ(position, text.size() - 1);
+    EXPECT_GT(asked, 1);
+
+    asked = 0;
+    EXPECT_FALSE(re->search(text, stop));
+    EXPECT_EQ(asked, 1);
+    try {
+        re->forEachMatch(
+            text, [](const RegexMatch&) { return true; }, stop);
+        ADD_FAILURE() << "no error";
+    } catch (const std::runtime_error& e) {
+        EXPECT_THAT(e.what(), HasSubstr("The complexity of matching"));
+    }
+    EXPECT_EQ(asked, 2);
+
+    // A watch that lets every slice go on still leaves the library its own limit.
+    const auto runaway = Regex1251::compile("(a+)+$", nullptr);
+    ASSERT_TRUE(runaway);
+    EXPECT_FALSE(runaway->search(std::string(20000, 'a') + "!", goOn));
+}
+
+// Each level of a recursion costs the matcher copies of the match results and a longer walk at
+// every later step: the depth and the copies' memory are bounded, and a search past either
+// gives up with the library's message for its own stack.
+TEST(Regex1251, ARecursionPastItsBoundGivesUpAsTheLibrarysStackDoes) {
+    const auto re = Regex1251::compile("\\((?R)*\\)", nullptr);
+    ASSERT_TRUE(re);
+    EXPECT_TRUE(re->search(std::string(1000, '(') + std::string(1000, ')')));
+    const auto gaveUp = [](const Regex1251& regex, const std::string& text) {
+        try {
+            regex.forEachMatch(text, [](const RegexMatch&) { return true; });
+        } catch (const std::runtime_error& e) {
+            return std::string(e.what());
+        }
+        return std::string("no error");
+    };
+    const std::string stack = "Ran out of stack space";
+    EXPECT_THAT(gaveUp(*re, std::string(20000, '(') + std::string(20000, ')')), HasSubstr(stack));
+    EXPECT_THAT(gaveUp(*re, std::string(20000, '(')), HasSubstr(stack));
+    EXPECT_FALSE(re->search(std::string(100000, '(')));
+    // Many groups side by side at one level are no deep recursion.
+    std::string siblings = "(";
+    for (int i = 0; i < 3000; ++i) siblings += "(x)";
+    const auto balanced = Regex1251::compile("\\((?:[^()]|(?R))*\\)", nullptr);
+    ASSERT_TRUE(balanced);
+    EXPECT_TRUE(balanced->search(siblings + ")"));
+
+    std::string manyGroups = "\\((?R)*\\)|";
+    for (int i = 0; i < 2000; ++i) manyGroups += "()";
+    const auto wide = Regex1251::compile(manyGroups, nullptr);
+    ASSERT_TRUE(wide);
+    EXPECT_THAT(gaveUp(*wide, std::string(3000, '(')), HasSubstr(stack));
+}
+
 }  // namespace
 }  // namespace qbx

@@ -14,7 +14,7 @@ namespace qbx::functions::text {
 namespace {
 
 constexpr std::size_t kRoom = 1 << 20;
-const MatchCheckpoint kNoDeadline = [] {};
+const MatchLimits kNoDeadline{[] {}, {}};
 
 Regex1251 compiled(const std::string& expression) {
     std::string error;
@@ -110,9 +110,10 @@ TEST(TextRegex, ResultsStopAtTheirBound) {
 
 TEST(TextRegex, TheCheckpointStopsTheWalk) {
     int calls = 0;
-    const MatchCheckpoint threeMatches = [&] {
-        if (++calls > 3) throw std::runtime_error("stopped");
-    };
+    const MatchLimits threeMatches{[&] {
+                                       if (++calls > 3) throw std::runtime_error("stopped");
+                                   },
+                                   {}};
     EXPECT_THROW(replaceRegExpr(compiled("a"), "aaaaaa", "b", kRoom, threeMatches),
                  std::runtime_error);
     EXPECT_EQ(calls, 4);

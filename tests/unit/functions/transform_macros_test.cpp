@@ -100,6 +100,22 @@ TEST_F(TransformMacros, AWalkPastItsTimeAnswersThePlaceholder) {
     plugin.platform.clock = &fake.clock;
 }
 
+// The call's time also ends a single search: one that would find its match only after the call's
+// five seconds answers the placeholder, and the log gives the library's reason.
+TEST_F(TransformMacros, ASearchPastTheCallsTimeGivesUpWithTheLibrarysReason) {
+    std::string text;
+    for (int i = 0; i < 100; ++i) text += "ab";
+    text += "xc";
+    RacingClock clock;
+    plugin.platform.clock = &clock;
+    EXPECT_EQ(run("ZVXGREP", {text, "(a|b)*c", "C"}), "");
+    EXPECT_TRUE(logged("@@ ZVXGREP: The complexity of matching"));
+    EXPECT_EQ(run("ZVXREPLACEREGEXP", {text, "(a|b)*c", "x"}), text);
+    EXPECT_TRUE(logged("@@ ZVXREPLACEREGEXP: The complexity of matching"));
+    plugin.platform.clock = &fake.clock;
+    EXPECT_EQ(run("ZVXGREP", {text, "(a|b)*c", "C"}), "c");
+}
+
 TEST_F(TransformMacros, CiteAndLinksReadTheMessageForAnEmptyText) {
     std::string ten;
     for (int i = 1; i <= 10; ++i) ten += "l" + std::to_string(i) + "\r\n";

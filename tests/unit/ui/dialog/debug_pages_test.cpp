@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -94,6 +95,21 @@ TEST(RegexTester, CompileErrorIsOneLineWithItsPosition) {
         searchPattern("ab(cd", "abcd").lines,
         Lines{"Error in regexp at position 6 error: Unmatched marking parenthesis ( or \\(."});
     EXPECT_EQ(searchPattern("a{2,1}", "aa").lines.size(), 1u);
+}
+
+TEST(RegexTester, ASearchPastItsBoundSaysWhyInItsLastLine) {
+    const TesterResult deep = searchPattern("(\\((?R)*\\))", std::string(20000, '('));
+    ASSERT_EQ(deep.lines.size(), 1u);
+    EXPECT_EQ(deep.lines[0], "Error in regexp: " + deep.gaveUp);
+    EXPECT_NE(deep.gaveUp.find("Ran out of stack space"), std::string::npos);
+
+    std::string text = "c ";
+    for (int i = 0; i < 100; ++i) text += "ab";
+    const TesterResult stopped =
+        searchPattern("((a|b)*c)", text + "xc", kMaxTesterLines, [] { return false; });
+    EXPECT_EQ(stopped.lines, (Lines{"c", "Error in regexp: " + stopped.gaveUp}));
+    EXPECT_NE(stopped.gaveUp.find("The complexity of matching"), std::string::npos);
+    EXPECT_TRUE(searchPattern("(b)", "abc", kMaxTesterLines, [] { return false; }).gaveUp.empty());
 }
 
 TEST(RegexTester, StopsAtTheLineBound) {
@@ -192,6 +208,21 @@ TEST_F(DebugPagesTest, TesterThroughTheControls) {
     view["Edit8"].text = "(";
     form->controlChanged("Button5");
     EXPECT_EQ(view["dsttxt"].text.rfind("Error in regexp at position 2 error: ", 0), 0u);
+
+    // A search that gives up on its bounds: the list and the log give the library's reason.
+    std::vector<std::string> log;
+    plugin.log.setMirror([&](const std::string& line) { log.push_back(line); });
+    view["Edit8"].text = "(\\((?R)*\\))";
+    view["srctxt"].text = std::string(20000, '(');
+    form->controlChanged("Button5");
+    plugin.log.setMirror(nullptr);
+    EXPECT_EQ(view["dsttxt"].text.rfind("Error in regexp: Ran out of stack space", 0), 0u);
+    EXPECT_EQ(std::count_if(log.begin(), log.end(),
+                            [](const std::string& line) {
+                                return line.find("Regexp tester: Ran out of stack space") !=
+                                       std::string::npos;
+                            }),
+              1);
 
     fake.files.put("C:\\in.txt", "loaded text ");
     view.openAnswer = "C:\\in.txt";
