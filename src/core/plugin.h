@@ -68,6 +68,10 @@ struct Plugin {
         int running = 0;
         std::int64_t used = 0;
     } loopTurns;
+    // Raised each time a macro call reads text derived from the message (its headers, its
+    // body, the host's own macros, a variable set from them): a call during which it rose
+    // answers text derived from the message (see macros/message_text.h).
+    std::uint64_t messageReads = 0;
     // The SMS prompt's process-wide state: the text typed last, the tick of the latest request
     // (the module's load before the first) and whether the prompt is shown now.
     struct SmsPromptState {

@@ -18,6 +18,10 @@ namespace {
 
 constexpr std::string_view kStringSection = "String";
 constexpr std::string_view kIntegerSection = "Integer";
+// The names of the saved variables whose values came from the message: earlier versions and
+// the profile functions pass over a section they do not read, and the values stay where
+// they always were.
+constexpr std::string_view kFromMessageSection = "FromMessage";
 constexpr std::string_view kAuthorCredit = "Quilbex team";
 constexpr std::size_t kMaxLoggedNameBytes = 80;
 // Longer names and values are not saved: the system's profile functions garble texts from
@@ -109,7 +113,7 @@ int VarTable::find(std::string_view name) const {
 }
 
 bool VarTable::store(std::string_view name, VarKind kind, std::string_view text, std::int32_t value,
-                     bool temporary) {
+                     bool temporary, bool fromMessage) {
     int index = find(name);
     if (index < 0) {
         for (int i = 1; i <= kCapacity && index < 0; ++i)
@@ -126,33 +130,41 @@ bool VarTable::store(std::string_view name, VarKind kind, std::string_view text,
     else
         e.value = value;
     e.kind = kind;
+    e.fromMessage = fromMessage;
     return true;
 }
 
-bool VarTable::storeStr(std::string_view name, std::string_view text) {
-    return store(name, VarKind::String, text, 0, false);
+bool VarTable::storeStr(std::string_view name, std::string_view text, bool fromMessage) {
+    return store(name, VarKind::String, text, 0, false, fromMessage);
 }
 
-bool VarTable::storeInt(std::string_view name, std::int32_t value) {
-    return store(name, VarKind::Integer, {}, value, false);
+bool VarTable::storeInt(std::string_view name, std::int32_t value, bool fromMessage) {
+    return store(name, VarKind::Integer, {}, value, false, fromMessage);
 }
 
-bool VarTable::storeTempStr(std::string_view name, std::string_view text) {
-    return store(name, VarKind::String, text, 0, true);
+bool VarTable::storeTempStr(std::string_view name, std::string_view text, bool fromMessage) {
+    return store(name, VarKind::String, text, 0, true, fromMessage);
 }
 
-bool VarTable::storeTempInt(std::string_view name, std::int32_t value) {
-    return store(name, VarKind::Integer, {}, value, true);
+bool VarTable::storeTempInt(std::string_view name, std::int32_t value, bool fromMessage) {
+    return store(name, VarKind::Integer, {}, value, true, fromMessage);
 }
 
-bool VarTable::incInt(std::string_view name, std::int32_t delta) {
+bool VarTable::incInt(std::string_view name, std::int32_t delta, bool fromMessage) {
     const int index = find(name);
     if (index < 0) return false;
     VarRec& e = entries_[static_cast<std::size_t>(index)];
     e.value = static_cast<std::int32_t>(static_cast<std::uint32_t>(e.value) +
                                         static_cast<std::uint32_t>(delta));
+    // A String that becomes an Integer drops its text, and with it the text's origin.
+    e.fromMessage = (e.kind == VarKind::Integer && e.fromMessage) || fromMessage;
     e.kind = VarKind::Integer;
     return true;
+}
+
+bool VarTable::fromMessage(std::string_view name) const {
+    const int index = find(name);
+    return index >= 0 && entries_[static_cast<std::size_t>(index)].fromMessage;
 }
 
 int VarTable::type(std::string_view name) const {
@@ -187,6 +199,7 @@ void VarTable::load(const Platform& platform, const std::string& path, Log& log)
     // short must not end in the user's variables being written over with the presets.
     unreadableFile_ = path;
     kept_.clear();
+    keptFromMessage_.clear();
     reset();
     if (platform.files == nullptr) return;
     FileSystem& files = *platform.files;
@@ -253,6 +266,13 @@ void VarTable::loadText(std::string_view bytes) {
             if (!known) ++used;
         }
     }
+    for (const IniFile::Entry& entry : ini.entries(kFromMessageSection)) {
+        const int index = find(entry.key);
+        if (index >= 0)
+            entries_[static_cast<std::size_t>(index)].fromMessage = true;
+        else if (!entry.key.empty())
+            keptFromMessage_.push_back(entry.key);
+    }
 }
 
 std::string VarTable::fileText(Log& log) const {
@@ -261,6 +281,7 @@ std::string VarTable::fileText(Log& log) const {
     // would come back with the first one's value.
     std::unordered_set<std::string> written[2];
     std::unordered_set<std::string> saved;  // of both sections
+    std::vector<const std::string*> fromMessage;
     for (int i = 1; i <= kCapacity; ++i) {
         const VarRec& e = entries_[static_cast<std::size_t>(i)];
         if (!e.used || e.noSave) continue;
@@ -290,8 +311,13 @@ std::string VarTable::fileText(Log& log) const {
             ini.set(kIntegerSection, e.name, decimal(e.value));
         }
         saved.insert(toUpper1251(e.name));
+        if (e.fromMessage) fromMessage.push_back(&e.name);
     }
     keepEntriesNotTaken(ini, saved, log);
+    // After both value sections, which keep the place they always had in the file.
+    for (const std::string* name : fromMessage) ini.set(kFromMessageSection, *name, "1");
+    for (const std::string& name : keptFromMessage_)
+        if (saved.count(toUpper1251(name)) == 0) ini.set(kFromMessageSection, name, "1");
     return ini.serialize();
 }
 

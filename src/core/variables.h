@@ -27,6 +27,8 @@ struct VarRec {
     std::int32_t value = 0;
     VarKind kind = VarKind::String;
     bool noSave = true;
+    // The value was computed from the message's text (see macros/marked_text.h).
+    bool fromMessage = false;
 };
 
 class VarTable {
@@ -37,12 +39,18 @@ public:
 
     // Index 1..100 of the used entry with that name, or -1.
     int find(std::string_view name) const;
-    bool storeStr(std::string_view name, std::string_view text);      // saved
-    bool storeInt(std::string_view name, std::int32_t value);         // saved
-    bool storeTempStr(std::string_view name, std::string_view text);  // temporary
-    bool storeTempInt(std::string_view name, std::int32_t value);     // temporary
+    // A store gives the variable the new value's origin: from the message or not.
+    bool storeStr(std::string_view name, std::string_view text, bool fromMessage = false);  // saved
+    bool storeInt(std::string_view name, std::int32_t value, bool fromMessage = false);     // saved
+    bool storeTempStr(std::string_view name, std::string_view text,
+                      bool fromMessage = false);  // temporary
+    bool storeTempInt(std::string_view name, std::int32_t value,
+                      bool fromMessage = false);  // temporary
     // Adds delta (wrapping) to an existing variable and makes it an Integer; never creates one.
-    bool incInt(std::string_view name, std::int32_t delta);
+    // A delta from the message makes the value one; a value from the message stays one.
+    bool incInt(std::string_view name, std::int32_t delta, bool fromMessage = false);
+    // Whether the variable holds text derived from the message; false when absent.
+    bool fromMessage(std::string_view name) const;
     int type(std::string_view name) const;          // 0 String, 1 Integer, 2 absent
     std::string text(std::string_view name) const;  // empty when absent
     int count() const;
@@ -66,6 +74,8 @@ public:
     // breaks and other control characters in values are saved as blanks (line breaks logged).
     // The entries load() did not take follow the table's own in their section, in file order,
     // unless the table saves a variable of that name (without regard to case, either section).
+    // The names of the variables whose values came from the message follow in a section of
+    // their own, which load() reads back.
     bool save(const Platform& platform, const std::string& path, Log& log) const;
 
 private:
@@ -77,7 +87,7 @@ private:
     };
 
     bool store(std::string_view name, VarKind kind, std::string_view text, std::int32_t value,
-               bool temporary);
+               bool temporary, bool fromMessage);
     void loadText(std::string_view bytes);
     // Appends the entries load() did not take to the table's own; `saved` holds the names the
     // table saves, upper-cased.
@@ -91,6 +101,8 @@ private:
     // What the last load read but the table did not take: a file edited by hand or written by
     // another version loses nothing to our limits.
     std::vector<KeptEntry> kept_;
+    // The names of kept entries that came from the message.
+    std::vector<std::string> keptFromMessage_;
 };
 
 // Every "$$name" of the text (name: the run of letters and "_" after "$$", which may be empty)

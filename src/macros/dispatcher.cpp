@@ -80,6 +80,7 @@ MacroOutcome runCall(Plugin& plugin, const char* name, std::int32_t nameLength,
         return {call.resultId, true};
     }
     const DepthLevel level(plugin.macroDepth);
+    const std::uint64_t messageReadsBefore = plugin.messageReads;
 
     // Every entry is tested; a name with two entries runs both branches, in table order.
     bool stored = false;
@@ -88,7 +89,7 @@ MacroOutcome runCall(Plugin& plugin, const char* name, std::int32_t nameLength,
         stored = true;  // a failing branch stores the empty text
         if (!runBranch(call, entry.branch)) break;
     }
-    return {call.resultId, stored};
+    return {call.resultId, stored, plugin.messageReads != messageReadsBefore};
 }
 
 std::span<const ChainEntry> installedTable;

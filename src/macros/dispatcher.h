@@ -50,6 +50,8 @@ std::int32_t execMacro(Plugin& plugin, const char* name, std::int32_t nameLength
 struct MacroOutcome {
     std::int32_t resultId = kMacroResultId;
     bool stored = false;
+    // The call read text derived from the message on its way (macros/message_text.h).
+    bool fromMessage = false;
 };
 // execMacro for the nested calls of a template, which must tell "no result" from a result.
 MacroOutcome runMacro(Plugin& plugin, const char* name, std::int32_t nameLength,

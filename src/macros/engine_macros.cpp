@@ -11,6 +11,7 @@
 #include "core/plugin.h"
 #include "macros/arguments.h"
 #include "macros/expressions.h"
+#include "macros/message_text.h"
 #include "macros/mode_letters.h"
 #include "macros/templates.h"
 
@@ -22,7 +23,8 @@ std::string arg(const MacroCall& call, std::int32_t index) {
 }
 
 ExpressionContext contextOf(const MacroCall& call) {
-    return ExpressionContext{call.plugin.variables, call.plugin.strings, call.plugin.log};
+    return ExpressionContext{call.plugin.variables, call.plugin.strings, call.plugin.log, nullptr,
+                             &call.plugin.messageReads};
 }
 
 // Exactly the text integer-to-text printing gives: "-" only before a non-zero number, no
@@ -64,17 +66,23 @@ double finiteCondition(MacroCall& call, std::int32_t index) {
 
 }  // namespace
 
-std::string zvxVar(MacroCall& call) { return call.plugin.variables.text(arg(call, 0)); }
+std::string zvxVar(MacroCall& call) {
+    const std::string name = arg(call, 0);
+    if (call.plugin.variables.fromMessage(name)) noteMessageRead(call.plugin);
+    return call.plugin.variables.text(name);
+}
 
 std::string zvxSet(MacroCall& call) {
     const std::string name = arg(call, 0);
     const std::string value = arg(call, 1);
+    // A name the message chose holds nothing the user can count on either.
+    const bool fromMessage = argumentFromMessage(call, 1) || argumentFromMessage(call, 0);
     std::int32_t number = 0;
     // A full table stores nothing; the macro still answers the empty text.
     if (isCanonicalInteger(value, number))
-        call.plugin.variables.storeInt(name, number);
+        call.plugin.variables.storeInt(name, number, fromMessage);
     else
-        call.plugin.variables.storeStr(name, value);
+        call.plugin.variables.storeStr(name, value, fromMessage);
     return {};
 }
 
@@ -84,7 +92,7 @@ std::string zvxInc(MacroCall& call) {
     const std::int32_t delta = deltaText.empty() ? 1 : parseDelta(deltaText);
     // Only an Integer variable counts; a String or absent one is left alone.
     if (call.plugin.variables.type(name) == static_cast<int>(VarKind::Integer))
-        call.plugin.variables.incInt(name, delta);
+        call.plugin.variables.incInt(name, delta, argumentFromMessage(call, 1));
     return {};
 }
 
@@ -121,7 +129,8 @@ std::string zvxFor(MacroCall& call) {
     const MarkedText templ = getParamTemplate(call.params, 3);
     const std::string separator =
         separatorFromLetter(getParamChar(call.params, 4), SeparatorUser::ForLoop);
-    return runForLoop(call, name, from, to, templ, separator);
+    const bool boundsFromMessage = argumentFromMessage(call, 1) || argumentFromMessage(call, 2);
+    return runForLoop(call, name, from, to, templ, separator, boundsFromMessage);
 }
 
 }  // namespace qbx::macros::engine

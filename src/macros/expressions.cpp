@@ -64,7 +64,6 @@ void logText(const ExpressionContext& ctx, std::string_view prefix, std::string_
     ctx.log.write(line);
 }
 
-
 // Tokens as views into the text they were cut from: the evaluator cuts a text once per pass.
 using Tokens = std::vector<std::string_view>;
 
@@ -370,6 +369,13 @@ std::string TokenEvaluator::subExpression(std::string_view text, int depth) {
     return evaluate(folded, depth);
 }
 
+// Whether the variable's value came from the message; its reading is counted as one.
+bool variableFromMessage(const ExpressionContext& ctx, std::string_view name) {
+    if (!ctx.vars.fromMessage(name)) return false;
+    if (ctx.messageReads != nullptr) ++*ctx.messageReads;
+    return true;
+}
+
 }  // namespace
 
 // One pass from left to right: a reference is "$$" and the run of name characters after it
@@ -377,9 +383,13 @@ std::string TokenEvaluator::subExpression(std::string_view text, int depth) {
 std::string expandVariables(const ExpressionContext& ctx, std::string_view text) {
     bool cut = false;
     SplicedValue hold;
-    if (ctx.held != nullptr)
-        hold = [&ctx](std::string_view, VarKind kind, std::string value) {
-            return kind == VarKind::String ? ctx.held->hold(value) : value;
+    if (ctx.held != nullptr || ctx.messageReads != nullptr)
+        hold = [&ctx](std::string_view name, VarKind kind, std::string value) {
+            const bool fromMessage = variableFromMessage(ctx, name);
+            if (ctx.held == nullptr) return value;
+            if (kind == VarKind::String) return ctx.held->hold(value, fromMessage);
+            if (fromMessage) ctx.held->noteBareMessageText();
+            return value;
         };
     std::string out = expandVariableReferences(ctx.vars, text, kMaxExpressionText, cut, hold);
     if (cut) ctx.log.write("Expanding variables: text too long, expansion stopped");
@@ -405,13 +415,18 @@ std::string evaluateVars(const ExpressionContext& ctx, std::string_view text) {
                     quote = true;
                     piece = ctx.vars.text(name);
                     if (ctx.held != nullptr) {
-                        piece = ctx.held->hold(piece);  // no quote of its own to mistake
+                        // No quote of its own to mistake.
+                        piece = ctx.held->hold(piece, variableFromMessage(ctx, name));
                     } else if (needsEscaping(piece)) {
                         piece = doubleQuotes(piece);
                         data = true;
                     }
                     break;
-                case 1: piece = ctx.vars.text(name); break;
+                case 1:
+                    piece = ctx.vars.text(name);
+                    if (variableFromMessage(ctx, name) && ctx.held != nullptr)
+                        ctx.held->noteBareMessageText();
+                    break;
                 default: break;
             }
         } else {

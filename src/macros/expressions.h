@@ -5,6 +5,7 @@
 // is hit is logged and the text reached so far returned.
 #pragma once
 
+#include <cstdint>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -24,11 +25,14 @@ class HeldTexts;
 // [97]) and the log their stages write to. With `held`, the texts are those of a template
 // under evaluation: a String variable's value is held aside as data (macros/marked_text.h)
 // instead of being spliced into the text, and log lines show the data put back.
+// With `messageReads`, a variable whose value came from the message counts as a read of the
+// message (macros/message_text.h), and a held value keeps that origin.
 struct ExpressionContext {
     const VarTable& vars;
     const StringTable& strings;
     Log& log;
     HeldTexts* held = nullptr;
+    std::uint64_t* messageReads = nullptr;
 };
 
 inline constexpr std::size_t kMaxExpressionText = 1u << 20;  // longer results are cut there

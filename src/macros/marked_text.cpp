@@ -11,9 +11,9 @@ MarkedText templateText(std::string_view text) {
     return MarkedText{TextPiece{std::string(text), false}};
 }
 
-MarkedText dataText(std::string_view text) {
+MarkedText dataText(std::string_view text, bool fromMessage) {
     if (text.empty()) return {};
-    return MarkedText{TextPiece{std::string(text), true}};
+    return MarkedText{TextPiece{std::string(text), true, fromMessage}};
 }
 
 std::string flatten(const MarkedText& text) {
@@ -28,6 +28,16 @@ std::string flatten(const MarkedText& text) {
 bool holdsData(const MarkedText& text) {
     return std::any_of(text.begin(), text.end(),
                        [](const TextPiece& piece) { return piece.isData && !piece.text.empty(); });
+}
+
+bool holdsMessageText(const MarkedText& text) {
+    return std::any_of(text.begin(), text.end(), [](const TextPiece& piece) {
+        return piece.fromMessage && !piece.text.empty();
+    });
+}
+
+void markFromMessage(MarkedText& text) {
+    for (TextPiece& piece : text) piece.fromMessage = true;
 }
 
 void trimMarked(MarkedText& text) {
@@ -47,12 +57,12 @@ void trimMarked(MarkedText& text) {
     }
 }
 
-std::string HeldTexts::hold(std::string_view data) {
+std::string HeldTexts::hold(std::string_view data, bool fromMessage) {
     // Past the bounds, data stands for the empty text.
     std::size_t index = kEmptyPiece;
     if (pieces_.size() < kMaxHeldPieces && bytes_ + data.size() <= kMaxHeldBytes) {
         index = pieces_.size();
-        pieces_.emplace_back(data);
+        pieces_.push_back(Held{std::string(data), fromMessage});
         bytes_ += data.size();
     }
     std::string placeholder(kPlaceholderSize, '0');
@@ -66,9 +76,10 @@ std::string HeldTexts::admit(const MarkedText& text) {
     std::string out;
     for (const TextPiece& piece : text) {
         if (piece.isData) {
-            if (!piece.text.empty()) out += hold(piece.text);
+            if (!piece.text.empty()) out += hold(piece.text, piece.fromMessage);
             continue;
         }
+        if (piece.fromMessage && !piece.text.empty()) noteBareMessageText();
         std::size_t start = 0;
         for (std::size_t at = piece.text.find(kHeldMark); at != std::string::npos;
              at = piece.text.find(kHeldMark, start)) {
@@ -81,7 +92,7 @@ std::string HeldTexts::admit(const MarkedText& text) {
     return out;
 }
 
-const std::string* HeldTexts::lookup(std::string_view encoded, std::size_t at) const {
+const HeldTexts::Held* HeldTexts::lookup(std::string_view encoded, std::size_t at) const {
     if (encoded.size() - at < kPlaceholderSize) return nullptr;
     std::size_t index = 0;
     for (std::size_t i = 1; i < kPlaceholderSize; ++i) {
@@ -89,14 +100,14 @@ const std::string* HeldTexts::lookup(std::string_view encoded, std::size_t at) c
         if (c < '0' || c > '9') return nullptr;
         index = index * 10 + static_cast<std::size_t>(c - '0');
     }
-    static const std::string empty;
+    static const Held empty;
     if (index == kEmptyPiece) return &empty;
     return index < pieces_.size() ? &pieces_[index] : nullptr;
 }
 
 std::string HeldTexts::reveal(std::string_view encoded, std::size_t limit) const {
     std::string out;
-    forEachPiece(encoded, [&](std::string_view piece, bool) {
+    forEachPiece(encoded, [&](std::string_view piece, bool, bool) {
         if (out.size() >= limit) return;
         out.append(piece.substr(0, limit - out.size()));
     });
@@ -105,12 +116,17 @@ std::string HeldTexts::reveal(std::string_view encoded, std::size_t limit) const
 
 MarkedText HeldTexts::split(std::string_view encoded) const {
     MarkedText out;
-    forEachPiece(encoded, [&](std::string_view piece, bool isData) {
-        if (!out.empty() && out.back().isData == isData)
+    forEachPiece(encoded, [&](std::string_view piece, bool isData, bool fromMessage) {
+        // Data pieces side by side are one; from the message when either is.
+        if (!out.empty() && out.back().isData == isData) {
             out.back().text += piece;
-        else
-            out.push_back(TextPiece{std::string(piece), isData});
+            out.back().fromMessage = out.back().fromMessage || fromMessage;
+        } else {
+            out.push_back(TextPiece{std::string(piece), isData, fromMessage});
+        }
     });
+    // A number from the message may stand anywhere in the text: all of it counts.
+    if (holdsBareMessageText()) markFromMessage(out);
     return out;
 }
 

@@ -14,6 +14,7 @@
 #include "macros/call_token.h"
 #include "macros/dispatcher.h"
 #include "macros/expressions.h"
+#include "macros/message_text.h"
 #include "macros/nested_arguments.h"
 #include "macros/work_budget.h"
 
@@ -102,8 +103,8 @@ private:
 struct Evaluation {
     explicit Evaluation(MacroCall& c) : call(c) {}
     ExpressionContext context() {
-        return ExpressionContext{call.plugin.variables, call.plugin.strings, call.plugin.log,
-                                 &held};
+        return ExpressionContext{call.plugin.variables, call.plugin.strings, call.plugin.log, &held,
+                                 &call.plugin.messageReads};
     }
     std::string reveal(std::string_view encoded) const {
         return held.reveal(encoded, kMaxExpressionText);
@@ -121,7 +122,7 @@ struct Evaluation {
 std::string hostExpandSegment(Evaluation& ev, std::string_view segment) {
     std::string out = expandHostMacros(ev.call, segment);
     if (out == segment) return out;
-    return ev.held.hold(out);
+    return ev.held.hold(out, true);
 }
 
 // The host expands the template's own stretches only; held data passes by it. A text without
@@ -168,23 +169,34 @@ void dropTrailingQuotes(std::string& token) {
     if (!token.empty() && token.back() == '\'') token.pop_back();
 }
 
-std::string runNestedCall(MacroCall& call, const std::string& name,
-                          std::vector<MarkedText> arguments) {
+// A nested call's answer, and whether it derives from the message: the call read message text,
+// or was given some.
+struct NestedResult {
+    std::string text;
+    bool fromMessage = false;
+};
+
+NestedResult runNestedCall(MacroCall& call, const std::string& name,
+                           std::vector<MarkedText> arguments) {
     Plugin& plugin = call.plugin;
+    const bool givenMessageText =
+        std::any_of(arguments.begin(), arguments.end(),
+                    [](const MarkedText& a) { return holdsMessageText(a); });
     const HostRef<ITBPDataProvider> params = makeNestedArguments(std::move(arguments));
     MacroOutcome outcome;
     {
         const KeptContainers kept(plugin);
         outcome = runMacro(plugin, name.data(), lengthOf(name), call.data, params.get());
     }
-    if (outcome.stored) return getParamText(call.data, outcome.resultId);
+    const bool fromMessage = givenMessageText || outcome.fromMessage;
+    if (outcome.stored) return {getParamText(call.data, outcome.resultId), fromMessage};
     plugin.log.write("@@ Nested macro " + loggable(name) + " stored no result");
     // The result item may still hold an earlier call's text, which would pass for this call's
     // to whoever reads it next. Emptied only then: a host that keeps the first text stored
     // under an item must see nothing stored by a call that has no result.
     if (!getParamText(call.data, kMacroResultId).empty())
         setItemText(call.data, kMacroResultId, {});
-    return {};
+    return {{}, fromMessage};
 }
 
 // The name of a call as the log has always shown it: the call token after its "$" as it
@@ -194,8 +206,8 @@ std::string nameAsLogged(std::string_view token) { return std::string(token.subs
 
 // One call token of a token text run: its result, or nothing when the work budget ran out on
 // the way there (then the call did not run, and nothing more of it is evaluated or logged).
-std::optional<std::string> runCallToken(Evaluation& ev, std::string& token,
-                                        const std::string& loggedName) {
+std::optional<NestedResult> runCallToken(Evaluation& ev, std::string& token,
+                                         const std::string& loggedName) {
     MacroCall& call = ev.call;
     Log& log = call.plugin.log;
     const auto spent = [&call] { return macroWorkSpent(call.plugin); };
@@ -224,7 +236,7 @@ std::optional<std::string> runCallToken(Evaluation& ev, std::string& token,
     if (name.find(kHeldMark) != std::string::npos) {
         // Data glued to a "$" names nothing of ours: it is never run.
         log.write("@@ Nested macro name holds data, not called: " + ev.logged(name));
-        return std::string();
+        return NestedResult{};
     }
     const std::vector<std::string> items = splitCallItems(token);
     std::vector<MarkedText> arguments;
@@ -258,10 +270,10 @@ std::string expandCalls(Evaluation& ev, std::string_view text) {
         std::string token = absorbCallArguments(cursor, next);
         // Past the size limit or the work budget no further call runs; a call that the budget
         // stopped on its way leaves no text either.
-        std::optional<std::string> ran;
+        std::optional<NestedResult> ran;
         if (!full && !macroWorkSpent(call.plugin)) ran = runCallToken(ev, token, loggedName);
         if (!ran || macroWorkSpent(call.plugin)) continue;
-        std::string& result = *ran;
+        std::string& result = ran->text;
         if (result.size() > kMaxExpressionText) result.resize(kMaxExpressionText);
         resultBytes += result.size();
         if (resultBytes > kMaxExpressionText) {
@@ -270,7 +282,13 @@ std::string expandCalls(Evaluation& ev, std::string_view text) {
             full = true;
             continue;
         }
-        appendJoined(out, readsAsInteger(result) ? result : quoteText(ev.held.hold(result)));
+        if (readsAsInteger(result)) {
+            // Numbers stay bare for the arithmetic.
+            if (ran->fromMessage) ev.held.noteBareMessageText();
+            appendJoined(out, result);
+        } else {
+            appendJoined(out, quoteText(ev.held.hold(result, ran->fromMessage)));
+        }
     }
     if (!macroWorkSpent(call.plugin)) log.write("Result: " + ev.logged(out));
     return out;
@@ -287,7 +305,10 @@ std::string expandHostMacros(MacroCall& call, std::string_view text) {
         const KeptContainers kept(call.plugin);
         call.data->ExpandMacros(text.data(), lengthOf(text), 0, call.data);
     }
-    return getParamText(call.data, kScratchItem);
+    std::string out = getParamText(call.data, kScratchItem);
+    // What the host put in for its own macros is the message's (its sender, its subject).
+    if (out != text) noteMessageRead(call.plugin);
+    return out;
 }
 
 std::string evaluateCalls(MacroCall& call, const MarkedText& text) {
@@ -308,9 +329,11 @@ double evaluateCondition(MacroCall& call, const MarkedText& expression) {
 }
 
 std::string runForLoop(MacroCall& call, std::string_view name, std::int32_t from, std::int32_t to,
-                       const MarkedText& templ, std::string_view separator) {
+                       const MarkedText& templ, std::string_view separator,
+                       bool boundsFromMessage) {
     Plugin& plugin = call.plugin;
-    if (!plugin.variables.storeTempInt(name, from)) return plugin.strings[kTooManyVariables];
+    if (!plugin.variables.storeTempInt(name, from, boundsFromMessage))
+        return plugin.strings[kTooManyVariables];
 
     LoopScope scope(plugin.loopTurns);
     std::string result;
@@ -323,7 +346,7 @@ std::string runForLoop(MacroCall& call, std::string_view name, std::int32_t from
             break;
         }
         if (!spendMacroWork(plugin, "FOR turn")) break;
-        plugin.variables.storeTempInt(name, static_cast<std::int32_t>(v));
+        plugin.variables.storeTempInt(name, static_cast<std::int32_t>(v), boundsFromMessage);
         const std::string piece = evaluateTemplate(call, templ);
         if (macroWorkSpent(plugin)) break;  // the turn was cut short: it has no text
         if (v != from) result += separator;

@@ -22,9 +22,10 @@ std::string evaluateCalls(MacroCall& call, const MarkedText& text);
 // never.
 std::string evaluateTemplate(MacroCall& call, const MarkedText& text);
 // The template once per value of the loop variable, joined by the separator; Strings[98] when
-// the variable table is full.
+// the variable table is full. Bounds from the message make the loop variable's values so.
 std::string runForLoop(MacroCall& call, std::string_view name, std::int32_t from, std::int32_t to,
-                       const MarkedText& templ, std::string_view separator);
+                       const MarkedText& templ, std::string_view separator,
+                       bool boundsFromMessage = false);
 // A condition of ZVXIF and ZVXCASE: host macros of the template, variables, then the numeric
 // evaluator (ExpressionError when it cannot read the text).
 double evaluateCondition(MacroCall& call, const MarkedText& expression);

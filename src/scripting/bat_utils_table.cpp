@@ -4,6 +4,7 @@
 
 #include "core/plugin.h"
 #include "macros/arguments.h"
+#include "macros/message_text.h"
 
 namespace qbx::scripting {
 namespace {
@@ -174,6 +175,8 @@ std::string batGetParams(Plugin& plugin, std::int32_t index) {
 }
 
 std::string batGetTemplate(Plugin& plugin, std::int32_t index) {
+    // The template's items are the message's: a script that reads one answers message text.
+    macros::noteMessageRead(plugin);
     return readItem(plugin, plugin.curData.get(), index);
 }
 

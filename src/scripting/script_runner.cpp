@@ -9,6 +9,7 @@
 
 #include "core/kept_files.h"
 #include "core/plugin.h"
+#include "macros/message_text.h"
 #include "scripting/bat_utils_table.h"
 #include "scripting/js_prelude.h"
 #include "scripting/pascal/library.h"
@@ -169,6 +170,15 @@ void ScriptRunner::publishVariables() {
     if (!environment_ || runDepth_ > 0) return;
     for (auto& [name, value] : scriptVariableConstants(plugin_.variables))
         environment_->addConstant(name, Value(std::move(value)));
+    // The script may compute its answer from any of them: one from the message makes the
+    // answer so.
+    for (int i = 1; i <= VarTable::kCapacity; ++i) {
+        const VarRec& entry = plugin_.variables.entry(i);
+        if (entry.used && entry.fromMessage) {
+            macros::noteMessageRead(plugin_);
+            break;
+        }
+    }
 }
 
 std::string ScriptRunner::scriptError(const std::string& message) const {

@@ -268,8 +268,10 @@ ExportResult StatItem::exportEntries(std::string_view expression, std::string_vi
                                     defaultDateTimeText(locale, entry.mdate),
                                     decimal(static_cast<std::uint32_t>(entry.size)),
                                     decimal(entry.count)};
+        // The keys are words, names and servers of the mail received: the senders' text.
+        ++plugin_.messageReads;
         for (std::size_t v = 0; v < kEntryVariables.size(); ++v)
-            vars.storeTempStr(kEntryVariables[v], values[v]);
+            vars.storeTempStr(kEntryVariables[v], values[v], v == 0);
         vars.incInt("cnt", 1);
         const std::string line = expanded(plugin_, templ);
         if (result.text.empty()) {

@@ -99,4 +99,48 @@ TEST_F(HostedFiles, EveryFileMacroOnceThroughTheModule) {
     EXPECT_EQ(call("ZVXREGREAD", {"Software\\QBX files test", "Absent", "C"}), "");
 }
 
+// The message names no file, INI file or key for the module to read or write, neither at once
+// nor through a variable kept in var.dat over a restart; the template's own names still work.
+TEST_F(HostedFiles, AFileOrKeyTheMessageNamesIsRefusedAlsoAfterARestart) {
+    qbx::test::spit(home_.path() / "Plugins" / "secret.txt", "k top secret\r\n");
+    const std::string evil = home + "\\evil.ini";
+    auto once = [](Host& host, const std::string& templ) {
+        return host.expandTemplate(host.data(),
+                                   "%ZVXFOR(\"i\",\"1\",\"1\",\"" + templ + "\",\"\")");
+    };
+    {
+        Host host(kModule);
+        host.initialize();
+        host.data().set(243, "From: a@b\r\nSubject: secret.txt\r\nPath: " + evil + "\r\n");
+        EXPECT_EQ(once(host, "$ZVXGETSTR(secret.txt,k)"), "top secret");
+        EXPECT_EQ(once(host, "$ZVXGETSTR($ZVXGETHEADER(Subject:),k)"), "");
+        EXPECT_EQ(once(host, "$ZVXPUTUUE($ZVXGETHEADER(Subject:))"), "n/a");
+        EXPECT_EQ(once(host, "$ZVXSETINISTR($ZVXGETHEADER(Path:),boot,loader,x)"), "");
+        EXPECT_EQ(once(host, "$ZVXGETINIINT(" + evil + ",$ZVXGETHEADER(Subject:),k)"), "0");
+        EXPECT_EQ(once(host, "$ZVXSET(p,$ZVXGETHEADER(Subject:))"), "");
+        EXPECT_EQ(once(host, "$ZVXSET(mine,secret.txt)"), "");
+        host.finalize();
+    }
+    EXPECT_FALSE(std::filesystem::exists(home_.path() / "evil.ini"));
+    const std::string varDat = qbx::test::slurp(home_.path() / "Plugins" / "var.dat");
+    EXPECT_NE(varDat.find("\r\n[FromMessage]\r\np=1\r\n"), std::string::npos) << varDat;
+
+    Host host(kModule);
+    host.initialize();
+    EXPECT_EQ(once(host, "$ZVXGETSTR($ZVXVAR(p),k)"), "");
+    EXPECT_EQ(once(host, "$ZVXGETSTR($ZVXVAR(mine),k)"), "top secret");
+    host.finalize();
+    const std::string log = qbx::test::slurp(home_.path() / "tmp" / "-QBX.log.old");
+    for (const char* line :
+         {"***** ERROR!!! Macro ZVXGETSTR: file name (argument 0) produced from the message is "
+          "refused",
+          "***** ERROR!!! Macro ZVXPUTUUE: file name (argument 0) produced from the message is "
+          "refused",
+          "***** ERROR!!! Macro ZVXSETINISTR: INI file (argument 0) produced from the message is "
+          "refused",
+          "***** ERROR!!! Macro ZVXGETINIINT: section (argument 1) produced from the message is "
+          "refused"})
+        EXPECT_NE(log.find(line), std::string::npos) << line;
+}
+
 }  // namespace

@@ -12,6 +12,7 @@
 #include "functions/numerals/numerals_macros.h"
 #include "macros/answer.h"
 #include "macros/arguments.h"
+#include "macros/message_text.h"
 #include "macros/mode_letters.h"
 #include "macros/templates.h"
 #include "mail/headers.h"
@@ -32,7 +33,7 @@ public:
 };
 
 std::string headerBlock(const MacroCall& call) {
-    return macros::getParamText(call.data, macros::kHeadersItem);
+    return macros::readMessageItem(call, macros::kHeadersItem);
 }
 
 DateLog levelOneLog(MacroCall& call) {

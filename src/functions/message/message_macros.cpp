@@ -6,6 +6,7 @@
 #include "base/text.h"
 #include "core/plugin.h"
 #include "macros/arguments.h"
+#include "macros/message_text.h"
 #include "macros/mode_letters.h"
 #include "macros/templates.h"
 #include "mail/headers.h"
@@ -18,7 +19,7 @@ using macros::MacroCall;
 constexpr std::string_view kReceived = "Received:";
 
 std::string headerBlock(const MacroCall& call) {
-    return macros::getParamText(call.data, macros::kHeadersItem);
+    return macros::readMessageItem(call, macros::kHeadersItem);
 }
 
 std::string trimmed(std::string_view text) { return std::string(trimBlankOrControl(text)); }
@@ -65,7 +66,7 @@ std::string zvxAttCount(MacroCall& call) {
 }
 
 std::string zvxRawSource(MacroCall& call) {
-    return macros::getParamText(call.data, macros::kMsgIdItem);
+    return macros::readMessageItem(call, macros::kMsgIdItem);
 }
 
 }  // namespace qbx::functions::message

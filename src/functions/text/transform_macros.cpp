@@ -18,6 +18,7 @@
 #include "functions/text/regex_text.h"
 #include "macros/answer.h"
 #include "macros/arguments.h"
+#include "macros/message_text.h"
 #include "macros/mode_letters.h"
 #include "macros/work_budget.h"
 
@@ -48,7 +49,7 @@ char letterArg(const MacroCall& call, std::int32_t index) {
 // Argument 0, or the message's text when it is empty.
 std::string textOrMessage(const MacroCall& call) {
     std::string text = arg(call, 0);
-    return text.empty() ? macros::getParamText(call.data, macros::kTextItem) : text;
+    return text.empty() ? macros::readMessageItem(call, macros::kTextItem) : text;
 }
 
 // The macro's own placeholder after a failure, logged as the answer helper logs one.

@@ -499,3 +499,65 @@ TEST_F(Variables, LoadingRemovesOnlyTheTemporaryFilesOfOurOwnSaves) {
 
 }  // namespace
 }  // namespace qbx
+
+namespace qbx {
+namespace {
+
+// A value from the message stays one across a restart; the file still reads as before.
+TEST_F(Variables, AValueFromTheMessageIsStillOneAfterARestart) {
+    vars.storeStr("subject", "..\\boot.ini", true);
+    vars.storeInt("length", 12, true);
+    vars.storeStr("mine", "C:\\notes.ini");
+    vars.storeTempStr("temp", "x", true);  // temporary: not in the file at all
+    ASSERT_TRUE(save());
+    EXPECT_EQ(fake.files.contents(kVarDat),
+              "[String]\r\nver=" + std::string(kVersionText) +
+                  "\r\nAuthor=Quilbex team\r\nsubject=..\\boot.ini\r\nmine=C:\\notes.ini\r\n"
+                  "[Integer]\r\nlength=12\r\n[FromMessage]\r\nsubject=1\r\nlength=1\r\n");
+    VarTable back;
+    back.load(fake.platform(), kVarDat, log);
+    EXPECT_TRUE(back.fromMessage("subject"));
+    EXPECT_TRUE(back.fromMessage("length"));
+    EXPECT_FALSE(back.fromMessage("mine"));
+    EXPECT_EQ(back.text("subject"), "..\\boot.ini");
+
+    // A file of an earlier version has no such section: its variables are the user's own.
+    fake.files.put(kVarDat, "[String]\r\nsubject=x\r\n[Integer]\r\nlength=3\r\n");
+    back.load(fake.platform(), kVarDat, log);
+    EXPECT_FALSE(back.fromMessage("subject"));
+    EXPECT_FALSE(back.fromMessage("length"));
+}
+
+TEST_F(Variables, AStoreGivesTheValuesOriginAndAnIncrementKeepsIt) {
+    vars.storeStr("p", "from mail", true);
+    EXPECT_TRUE(vars.fromMessage("p"));
+    vars.storeStr("p", "C:\\mine.ini");
+    EXPECT_FALSE(vars.fromMessage("p"));
+    vars.storeInt("n", 1, true);
+    vars.incInt("n", 1);
+    EXPECT_TRUE(vars.fromMessage("n"));
+    vars.storeInt("m", 1);
+    vars.incInt("m", 5, true);
+    EXPECT_TRUE(vars.fromMessage("m"));
+    // A String from the message turned into a number by the user's own delta: the text is gone.
+    vars.storeStr("s", "mail", true);
+    vars.incInt("s", 1);
+    EXPECT_FALSE(vars.fromMessage("s"));
+    EXPECT_FALSE(vars.fromMessage("absent"));
+}
+
+// An entry the table could not take keeps its origin when it is written back.
+TEST_F(Variables, AKeptEntryKeepsItsOrigin) {
+    std::string file = "[String]\r\n";
+    for (int i = 0; i < 99; ++i) file += "s" + std::to_string(i) + "=x\r\n";
+    file += "[FromMessage]\r\ns98=1\r\ns0=1\r\n";
+    fake.files.put(kVarDat, file);
+    load();
+    EXPECT_TRUE(vars.fromMessage("s0"));
+    ASSERT_TRUE(save());
+    const std::string saved = fake.files.contents(kVarDat);
+    EXPECT_NE(saved.find("[FromMessage]\r\ns0=1\r\ns98=1\r\n"), std::string::npos) << saved;
+}
+
+}  // namespace
+}  // namespace qbx
