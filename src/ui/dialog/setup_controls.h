@@ -22,6 +22,7 @@ class SetupForm;
 enum class ControlKind : std::uint8_t {
     Page,          // a tab page of `Tabs`
     CaptionPanel,  // a captioned column of roll-outs
+    GroupBox,      // on a page of its own layout: a captioned frame round its children
     RollOut,       // a panel that opens and closes when its header is clicked
     Label,
     CheckBox,

@@ -1,5 +1,6 @@
 #include "ui/win32/dialog_window_parts.h"
 
+#include "platform/win32/system_texts.h"
 #include "ui/win32/dialog_text.h"
 
 namespace qbx::ui::win32::settings_window {
@@ -46,18 +47,58 @@ int DialogWindow::naturalWidth(const Control& c) const {
     }
 }
 
+void DialogWindow::measureGridRows() {
+    // A grid of one row in the dialog's font, never shown: its rows, header and frame are the
+    // same whatever a grid holds, so a grid of N rows is as high as N of them, empty or full.
+    const HWND probe = CreateWindowExW(
+        WS_EX_CLIENTEDGE, WC_LISTVIEWW, L"", WS_CHILD | LVS_REPORT | LVS_SINGLESEL, 0, 0,
+        scale(200), scale(200), window_, nullptr, qbx::win32::ownModule(), nullptr);
+    if (!probe) return;  // the estimates stay
+    SendMessageW(probe, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+    ListView_SetExtendedListViewStyle(probe, LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES);
+    std::wstring text = L"X";
+    LVCOLUMNW column{};
+    column.mask = LVCF_TEXT | LVCF_WIDTH;
+    column.cx = scale(100);
+    column.pszText = text.data();
+    SendMessageW(probe, LVM_INSERTCOLUMNW, 0, reinterpret_cast<LPARAM>(&column));
+    LVITEMW item{};
+    item.mask = LVIF_TEXT;
+    item.pszText = text.data();
+    SendMessageW(probe, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
+    RECT row{};
+    if (ListView_GetItemRect(probe, 0, &row, LVIR_BOUNDS) && row.bottom > row.top && row.top >= 0) {
+        gridRow_ = row.bottom - row.top;
+        gridHeader_ = row.top;  // the first row starts under the header
+    }
+    RECT outer{}, inner{};
+    GetWindowRect(probe, &outer);
+    GetClientRect(probe, &inner);
+    gridFrame_ = std::max<int>(0, (outer.bottom - outer.top) - inner.bottom);
+    DestroyWindow(probe);
+}
+
+int DialogWindow::gridHeight(int rows) const { return gridFrame_ + gridHeader_ + rows * gridRow_; }
+
+bool DialogWindow::onPage(const Control& c, const Control& page) const {
+    const std::string_view name = page.row->name;
+    if (c.row->parent == name) return true;
+    const Control* holder = find(c.row->parent);
+    return holder && holder->row->kind == K::GroupBox && holder->row->parent == name;
+}
+
 // A page of its own layout: its controls in columns (a row flagged kNewColumn starts the next),
 // each column's controls top to bottom, those flagged kBeside on the line of the one before.
 // Multi-line controls share the height their column leaves; a column that holds an editor or a
-// grid gets twice the width of the others.
+// grid gets twice the width of the others. A group box frames the lines of its children.
 void DialogWindow::layoutPage(Control& page, int width, int height) {
     const int pad = scale(6);
     const int gap = scale(4);
     const int editHeight = lineHeight_ + scale(8);
-    const int rowHeight = std::max(lineHeight_ + scale(4), scale(17));
+    const int groupTitle = lineHeight_ + scale(4);
     std::vector<std::vector<Control*>> columns(1);
     for (Control& c : controls_) {
-        if (c.row->parent != std::string_view(page.row->name) || c.hidden) continue;
+        if (!onPage(c, page) || c.hidden) continue;
         if ((c.row->flags & kNewColumn) && !columns.back().empty()) columns.emplace_back();
         columns.back().push_back(&c);
     }
@@ -74,10 +115,12 @@ void DialogWindow::layoutPage(Control& page, int width, int height) {
     int left = pad;
     for (std::size_t col = 0; col < columns.size(); ++col) {
         const int columnWidth = usable * weights[col] / std::max(1, totalWeight);
-        // Lines: a control not flagged kBeside starts one.
+        // Lines: a control not flagged kBeside starts one; a group box is a line of its own.
         std::vector<std::vector<Control*>> lines;
         for (Control* c : columns[col]) {
-            if (lines.empty() || !(c->row->flags & kBeside)) lines.emplace_back();
+            if (lines.empty() || !(c->row->flags & kBeside) || c->row->kind == K::GroupBox ||
+                lines.back().front()->row->kind == K::GroupBox)
+                lines.emplace_back();
             lines.back().push_back(c);
         }
         const auto titleHeight = [&](const Control& c) -> int {
@@ -86,20 +129,17 @@ void DialogWindow::layoutPage(Control& page, int width, int height) {
                        : 0;
         };
         const auto fixedHeight = [&](const Control& c) -> int {
-            if (c.row->kind == K::Grid && c.row->rows > 0) {
-                // The list's own measure of its rows, where it gives one; one more for the
-                // header, which the measure leaves out.
-                const DWORD view = static_cast<DWORD>(
-                    ListView_ApproximateViewRect(c.window, -1, -1, c.row->rows + 1));
-                const int measured = HIWORD(view) > 0 ? HIWORD(view) + scale(6) : 0;
-                return titleHeight(c) +
-                       (measured > 0 ? measured : (c.row->rows + 1) * rowHeight + scale(8));
-            }
+            if (c.row->kind == K::Grid && c.row->rows > 0)
+                return titleHeight(c) + gridHeight(c.row->rows);
             if (c.row->kind == K::Button) return editHeight + scale(2);
             return editHeight;
         };
         int fixed = 0, stretching = 0;
         for (const auto& line : lines) {
+            if (line.front()->row->kind == K::GroupBox) {
+                fixed += groupTitle + pad;  // its title above its lines, its margin below
+                continue;
+            }
             int lineFixed = 0;
             bool lineStretches = false;
             for (const Control* c : line) {
@@ -116,7 +156,29 @@ void DialogWindow::layoutPage(Control& page, int width, int height) {
         const int share =
             stretching ? std::max(scale(40), (height - 2 * pad - fixed + gap) / stretching) : 0;
         int y = pad;
+        const Control* group = nullptr;
+        int groupTop = 0;
+        const auto closeGroup = [&] {
+            if (!group) return;
+            const int bottom = y - gap + pad;
+            // Below its children: the frame is drawn round them, never over them.
+            SetWindowPos(group->window, HWND_BOTTOM, left, groupTop, columnWidth, bottom - groupTop,
+                         SWP_NOACTIVATE | SWP_SHOWWINDOW);
+            y = bottom + gap;
+            group = nullptr;
+        };
         for (const auto& line : lines) {
+            const Control* first = line.front();
+            if (group && first->row->parent != std::string_view(group->row->name)) closeGroup();
+            if (first->row->kind == K::GroupBox) {
+                closeGroup();
+                group = first;
+                groupTop = y;
+                y += groupTitle;
+                continue;
+            }
+            const int inset = group ? pad : 0;
+            const int lineWidth = columnWidth - 2 * inset;
             // Labels and buttons as wide as their captions; the others share the rest.
             int naturalTotal = 0, flexible = 0;
             for (const Control* c : line) {
@@ -128,15 +190,13 @@ void DialogWindow::layoutPage(Control& page, int width, int height) {
             }
             const int spaces = gap * (static_cast<int>(line.size()) - 1);
             const int flexibleWidth =
-                flexible ? std::max(scale(40), (columnWidth - naturalTotal - spaces) / flexible)
-                         : 0;
-            int x = left;
+                flexible ? std::max(scale(40), (lineWidth - naturalTotal - spaces) / flexible) : 0;
+            int x = left + inset;
             int lineHeight = 0;
             for (Control* c : line) {
                 const int natural = naturalWidth(*c);
-                const int w = natural > 0 && !(c->row->flags & kWide)
-                                  ? std::min(natural, columnWidth)
-                                  : flexibleWidth;
+                const int w = natural > 0 && !(c->row->flags & kWide) ? std::min(natural, lineWidth)
+                                                                      : flexibleWidth;
                 int h = 0;
                 if (stretches(*c->row)) {
                     const int title = titleHeight(*c);
@@ -170,6 +230,7 @@ void DialogWindow::layoutPage(Control& page, int width, int height) {
             }
             y += lineHeight + gap;
         }
+        closeGroup();
         left += columnWidth + pad;
     }
 }

@@ -99,11 +99,41 @@ void DialogWindow::fillGrid(Control& c) {
 
 void DialogWindow::fillListBox(Control& c) {
     SendMessageW(c.window, WM_SETREDRAW, FALSE, 0);
-    SendMessageW(c.window, LB_RESETCONTENT, 0, 0);
-    for (const std::string& item : c.items)
-        SendMessageW(c.window, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wideText(item).c_str()));
+    clearListBox(c);
+    std::vector<std::wstring> lines;
+    lines.reserve(c.items.size());
+    for (const std::string& item : c.items) lines.push_back(wideText(item));
+    addListLines(c, lines);
     SendMessageW(c.window, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(c.window, nullptr, TRUE);
+}
+
+void DialogWindow::clearListBox(const Control& c) const {
+    SendMessageW(c.window, LB_RESETCONTENT, 0, 0);
+    c.widestLine = 0;
+    SendMessageW(c.window, LB_SETHORIZONTALEXTENT, 0, 0);
+}
+
+void DialogWindow::addListLines(const Control& c, const std::vector<std::wstring>& lines) const {
+    // A list box scrolls sideways only as far as it is told: its longest line, measured in the
+    // list's own font. A line dropped later leaves the reach as it was.
+    HDC dc = GetDC(c.window);
+    HGDIOBJ old = dc ? SelectObject(dc, font_) : nullptr;
+    int widest = c.widestLine;
+    for (const std::wstring& line : lines) {
+        SendMessageW(c.window, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line.c_str()));
+        SIZE size{};
+        if (dc && GetTextExtentPoint32W(dc, line.c_str(), static_cast<int>(line.size()), &size))
+            widest = std::max<int>(widest, size.cx + scale(6));
+    }
+    if (dc) {
+        SelectObject(dc, old);
+        ReleaseDC(c.window, dc);
+    }
+    if (widest > c.widestLine) {
+        c.widestLine = widest;
+        SendMessageW(c.window, LB_SETHORIZONTALEXTENT, static_cast<WPARAM>(widest), 0);
+    }
 }
 
 std::vector<std::string> DialogWindow::items(std::string_view name) const {
@@ -216,20 +246,21 @@ void DialogWindow::appendLine(std::string_view name, std::string_view line, std:
         return;
     }
     moveInPendingLines(*c);
-    SendMessageW(c->window, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wideText(line).c_str()));
+    addListLines(*c, {wideText(line)});
     while (SendMessageW(c->window, LB_GETCOUNT, 0, 0) > static_cast<LRESULT>(maxLines))
         SendMessageW(c->window, LB_DELETESTRING, 0, 0);
     SendMessageW(c->window, LB_SETTOPINDEX, SendMessageW(c->window, LB_GETCOUNT, 0, 0) - 1, 0);
 }
 
-void DialogWindow::moveInPendingLines(const Control& c) {
+void DialogWindow::moveInPendingLines(const Control& c) const {
     if (c.pendingLines.empty()) return;
     SendMessageW(c.window, WM_SETREDRAW, FALSE, 0);
     const std::size_t limit = c.pendingLines.limit();
-    if (c.pendingLines.size() >= limit) SendMessageW(c.window, LB_RESETCONTENT, 0, 0);
-    c.pendingLines.forEach([&](const std::string& line) {
-        SendMessageW(c.window, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wideText(line).c_str()));
-    });
+    if (c.pendingLines.size() >= limit) clearListBox(c);
+    std::vector<std::wstring> lines;
+    lines.reserve(c.pendingLines.size());
+    c.pendingLines.forEach([&](const std::string& line) { lines.push_back(wideText(line)); });
+    addListLines(c, lines);
     while (SendMessageW(c.window, LB_GETCOUNT, 0, 0) > static_cast<LRESULT>(limit))
         SendMessageW(c.window, LB_DELETESTRING, 0, 0);
     c.pendingLines.clear();

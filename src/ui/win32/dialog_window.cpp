@@ -175,6 +175,8 @@ HWND DialogWindow::parentOf(const ControlRow& row) const {
     if (!parent) return window_;
     // A captioned panel is a header over its column; its roll-outs lie on the page beside it.
     if (parent->row->kind == K::CaptionPanel) return GetParent(parent->window);
+    // A group box frames its children; they lie on its page, where their messages go.
+    if (parent->row->kind == K::GroupBox) return GetParent(parent->window);
     return parent->window;
 }
 
@@ -211,6 +213,7 @@ void DialogWindow::createWindows() {
         SelectObject(dc, old);
         ReleaseDC(window_, dc);
     }
+    measureGridRows();
 
     const auto rows = setupControls();
     controls_.resize(rows.size());
@@ -243,6 +246,9 @@ void DialogWindow::createControl(int index) {
             c.window = makeWindow(
                 L"STATIC", c.caption,
                 child | WS_VISIBLE | SS_CENTER | SS_CENTERIMAGE | SS_SUNKEN | SS_NOPREFIX, parent);
+            break;
+        case K::GroupBox:
+            c.window = makeWindow(L"BUTTON", c.caption, child | BS_GROUPBOX, parent);
             break;
         case K::RollOut:
             c.window = makeWindow(kRollOutClass, c.caption, child | WS_BORDER, parent,
@@ -709,15 +715,16 @@ void DialogWindow::setText(std::string_view name, std::string_view text) {
         setWindowText(c->window, text);
         return;
     }
-    SendMessageW(c->window, LB_RESETCONTENT, 0, 0);
+    clearListBox(*c);
+    std::vector<std::wstring> lines;
     std::size_t start = 0;
     while (start < text.size()) {
         std::size_t end = text.find("\r\n", start);
         if (end == std::string_view::npos) end = text.size();
-        SendMessageW(c->window, LB_ADDSTRING, 0,
-                     reinterpret_cast<LPARAM>(wideText(text.substr(start, end - start)).c_str()));
+        lines.push_back(wideText(text.substr(start, end - start)));
         start = end + 2;
     }
+    addListLines(*c, lines);
 }
 
 bool DialogWindow::enabled(std::string_view name) const {

@@ -105,6 +105,8 @@ struct Control {
     // A list's lines added while it was out of sight, at most its limit, moved into it when it
     // is shown or read (mutable: reading the list moves them too).
     mutable WaitingLines pendingLines;
+    // A list box's longest line in pixels, as far as it scrolls sideways (mutable as above).
+    mutable int widestLine = 0;
 };
 
 // The rich edit library of the script editor, loaded while a dialog exists: Msftedit.dll where
@@ -205,7 +207,7 @@ public:
     std::vector<std::string> gridHeader(std::string_view name) const override;
     std::vector<std::vector<std::string>> gridRows(std::string_view name) const override;
     void appendLine(std::string_view name, std::string_view line, std::size_t maxLines) override;
-    static void moveInPendingLines(const Control& c);
+    void moveInPendingLines(const Control& c) const;
     void moveInPendingLinesOfShownLists();
     bool enabled(std::string_view name) const override;
     void setEnabled(std::string_view name, bool enabled) override;
@@ -264,6 +266,9 @@ private:
     void fillList(Control& control);
     void fillGrid(Control& control);
     void fillListBox(Control& control);
+    // A list box emptied, then its lines added: it scrolls sideways as far as the longest.
+    void clearListBox(const Control& control) const;
+    void addListLines(const Control& control, const std::vector<std::wstring>& lines) const;
 
     // Name=value lists: a report view whose rows live in the Control and are edited in place.
     void fillValueList(Control& control);
@@ -282,6 +287,10 @@ private:
 
     int scale(int pixels) const { return MulDiv(pixels, dpi_, 96); }
     SIZE measure(const std::string& text, int maxWidth) const;
+    // A report grid's height for a number of rows under its header, as the system draws it.
+    void measureGridRows();
+    int gridHeight(int rows) const;
+    bool onPage(const Control& control, const Control& page) const;
     Control* find(std::string_view name);
     const Control* find(std::string_view name) const;
     Control* owner(HWND window);
@@ -300,6 +309,10 @@ private:
     bool ownFont_ = false;
     int dpi_ = 96;
     int lineHeight_ = 13;
+    // A grid's row, header and frame in pixels, measured once on a grid of the dialog's font.
+    int gridRow_ = 17;
+    int gridHeader_ = 21;
+    int gridFrame_ = 4;
     int scroll_ = 0;
     mutable int quiet_ = 0;
     bool layoutPending_ = false;
