@@ -619,6 +619,14 @@ TEST_F(Win32Dialog, AListScrollsSidewaysToItsLongestLine) {
         ASSERT_GT(width, client.right);
         EXPECT_GE(SendMessageW(list, LB_GETHORIZONTALEXTENT, 0, 0), width);
     }
+
+    // The statistics dump is a table: a row longer than the box stays one line and scrolls.
+    const HWND dump = findComponent(form, "ds");
+    ASSERT_NE(dump, nullptr);
+    const std::wstring row = L"| 1   | " + std::wstring(120, L'k') + L" | 1024   | 7   |";
+    SendMessageW(dump, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(row.c_str()));
+    EXPECT_EQ(SendMessageW(dump, EM_GETLINECOUNT, 0, 0), 1);
+    EXPECT_TRUE(GetWindowLongW(dump, GWL_STYLE) & WS_HSCROLL);
     host.finalize();
 }
 

@@ -52,7 +52,7 @@ constexpr std::array kRows = std::to_array<ControlRow>({
     {"Label3", K::Label, "Mark:", "StatisticsViewer", kBeside},
     {"debuglist", K::ListBox, "", "StatisticsViewer"},
     {"Panel3", K::Button, "Dump statistics", "DebugSheet", kWide, {}, &F::panel3Click},
-    {"ds", K::Memo, "", "DebugSheet"},
+    {"ds", K::Memo, "", "DebugSheet", kNoWrap},
 
     // ---- the three columns of the main page ----
     {"AntispamPanel", K::CaptionPanel, "Antispam settings", "RolloutSettings"},

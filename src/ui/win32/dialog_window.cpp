@@ -355,7 +355,8 @@ void DialogWindow::createControl(int index) {
             c.window = makeWindow(L"EDIT", "",
                                   child | tabStop | WS_GROUP | WS_VSCROLL | ES_MULTILINE |
                                       ES_AUTOVSCROLL | ES_WANTRETURN | ES_NOHIDESEL |
-                                      ((row.flags & kReadOnly) ? ES_READONLY : 0),
+                                      ((row.flags & kReadOnly) ? ES_READONLY : 0) |
+                                      ((row.flags & kNoWrap) ? WS_HSCROLL | ES_AUTOHSCROLL : 0),
                                   parent, WS_EX_CLIENTEDGE);
             // A loaded file is larger than the 32 KB a memo takes by default.
             SendMessageW(c.window, EM_SETLIMITTEXT, 0, 0);
