@@ -484,5 +484,176 @@ TEST_F(Win32Dialog, TheDebugListGetsTheLinesThatCameWhileItWasOutOfSight) {
     host.finalize();
 }
 
+void openPage(HWND form, int tab) {
+    const HWND tabs = findComponent(form, "Tabs");
+    TabCtrl_SetCurSel(tabs, tab);
+    NMHDR change{tabs, static_cast<UINT_PTR>(GetDlgCtrlID(tabs)), static_cast<UINT>(TCN_SELCHANGE)};
+    SendMessageW(form, WM_NOTIFY, change.idFrom, reinterpret_cast<LPARAM>(&change));
+    pump();
+}
+
+// A control's place in its page's client area.
+RECT placeOnPage(HWND page, HWND control) {
+    RECT place{};
+    GetWindowRect(control, &place);
+    MapWindowPoints(nullptr, page, reinterpret_cast<POINT*>(&place), 2);
+    return place;
+}
+
+bool inside(const RECT& outer, const RECT& inner) {
+    return inner.left >= outer.left && inner.top >= outer.top && inner.right <= outer.right &&
+           inner.bottom <= outer.bottom;
+}
+
+// The form laid out again, as every resize, caption change and tab change does.
+void layOutAgain(HWND form, int times) {
+    RECT client{};
+    GetClientRect(form, &client);
+    for (int i = 0; i < times; ++i)
+        SendMessageW(form, WM_SIZE, SIZE_RESTORED, MAKELPARAM(client.right, client.bottom));
+    pump();
+}
+
+// The scripting page as its user meets it: with no script stored yet, then with a first one
+// dropped into the folder and picked up by Reinit, the grid keeps its height however often the
+// page is laid out, and the buttons and the output under it stay on the page.
+TEST_F(Win32Dialog, TheScriptingPageKeepsItsButtonsOnThePageWhateverTheGridHolds) {
+    const SettingForTheTest noSplash{"splashmode", "0"};
+    qbxhost::Host host(kModule);
+    const HWND form = openDialog(host);
+    ASSERT_NE(form, nullptr);
+    openPage(form, 3);
+    const HWND page = findComponent(form, "ZVXscrdeb");
+    const HWND grid = findComponent(form, "ScriptsList");
+    ASSERT_TRUE(page && grid);
+    RECT area{};
+    GetClientRect(page, &area);
+    const auto gridHeight = [&] {
+        const RECT place = placeOnPage(page, grid);
+        return place.bottom - place.top;
+    };
+    const auto expectAllOnThePage = [&] {
+        for (const char* name : {"ScriptsList", "RunScript", "Reinit", "UpdateCh", "OutputStr"}) {
+            const HWND control = findComponent(form, name);
+            ASSERT_NE(control, nullptr) << name;
+            EXPECT_TRUE(IsWindowVisible(control)) << name;
+            EXPECT_TRUE(inside(area, placeOnPage(page, control))) << name;
+        }
+    };
+
+    const int empty = ListView_GetItemCount(grid);
+    const int height = gridHeight();
+    layOutAgain(form, 5);
+    EXPECT_EQ(gridHeight(), height);
+    expectAllOnThePage();
+
+    spit(plugins + "Scripts/greeting.s",
+         "@SCRIPT Greeting\r\n@LANG PAS\r\nbegin\r\n  Result := 'hi';\r\nend.\r\n");
+    SendMessageW(findComponent(form, "Reinit"), BM_CLICK, 0, 0);
+    pump();
+    EXPECT_EQ(ListView_GetItemCount(grid), empty + 1);
+    layOutAgain(form, 5);
+    EXPECT_EQ(gridHeight(), height);
+    expectAllOnThePage();
+    host.finalize();
+}
+
+// A grid of a fixed number of rows shows all of them: the brief statistics' last row, the mouse
+// speed, is read without scrolling.
+TEST_F(Win32Dialog, TheBriefStatisticsShowTheirLastRow) {
+    const SettingForTheTest noSplash{"splashmode", "0"};
+    qbxhost::Host host(kModule);
+    const HWND form = openDialog(host);
+    ASSERT_NE(form, nullptr);
+    openPage(form, 1);
+    layOutAgain(form, 3);
+    const HWND grid = findComponent(form, "stat");
+    ASSERT_NE(grid, nullptr);
+    const int rows = ListView_GetItemCount(grid);
+    ASSERT_EQ(rows, 19);
+    RECT client{};
+    GetClientRect(grid, &client);
+    RECT last{};
+    ASSERT_TRUE(ListView_GetItemRect(grid, rows - 1, &last, LVIR_BOUNDS));
+    EXPECT_LE(last.bottom, client.bottom);
+    EXPECT_EQ(ListView_GetTopIndex(grid), 0);
+    host.finalize();
+}
+
+// A line longer than its list is read by scrolling the list sideways, whether it came while the
+// list showed or while it waited out of sight.
+TEST_F(Win32Dialog, AListScrollsSidewaysToItsLongestLine) {
+    const SettingForTheTest noSplash{"splashmode", "0"};
+    qbxhost::Host host(kModule);
+    const HWND form = openDialog(host);
+    ASSERT_NE(form, nullptr);
+    const HWND list = findComponent(form, "DebugBox");
+    ASSERT_NE(list, nullptr);
+    const auto widthOf = [&](const std::wstring& line) {
+        HDC dc = GetDC(list);
+        HGDIOBJ old =
+            SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(list, WM_GETFONT, 0, 0)));
+        SIZE size{};
+        GetTextExtentPoint32W(dc, line.c_str(), static_cast<int>(line.size()), &size);
+        SelectObject(dc, old);
+        ReleaseDC(list, dc);
+        return static_cast<int>(size.cx);
+    };
+    struct Case {
+        const char* what;
+        bool shown;
+        std::string name;
+    };
+    const Case cases[] = {{"while it shows", true, "QBXLONG" + std::string(200, 'W')},
+                          {"while out of sight", false, "QBXLONGER" + std::string(300, 'W')}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        openPage(form, c.shown ? 4 : 0);
+        host.callMacro(host.data(), c.name, {});
+        openPage(form, 4);
+        const std::vector<std::wstring> lines = listLines(list);
+        ASSERT_FALSE(lines.empty());
+        RECT client{};
+        GetClientRect(list, &client);
+        const int width = widthOf(lines.back());
+        ASSERT_GT(width, client.right);
+        EXPECT_GE(SendMessageW(list, LB_GETHORIZONTALEXTENT, 0, 0), width);
+    }
+
+    // The statistics dump is a table: a row longer than the box stays one line and scrolls.
+    const HWND dump = findComponent(form, "ds");
+    ASSERT_NE(dump, nullptr);
+    const std::wstring row = L"| 1   | " + std::wstring(120, L'k') + L" | 1024   | 7   |";
+    SendMessageW(dump, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(row.c_str()));
+    EXPECT_EQ(SendMessageW(dump, EM_GETLINECOUNT, 0, 0), 1);
+    EXPECT_TRUE(GetWindowLongW(dump, GWL_STYLE) & WS_HSCROLL);
+    host.finalize();
+}
+
+// The Debug page's tools for one statistics item stand framed together under their title.
+TEST_F(Win32Dialog, TheStatisticsViewerIsOneGroup) {
+    const SettingForTheTest noSplash{"splashmode", "0"};
+    qbxhost::Host host(kModule);
+    const HWND form = openDialog(host);
+    ASSERT_NE(form, nullptr);
+    openPage(form, 4);
+    const HWND page = findComponent(form, "DebugSheet");
+    const HWND group = findComponent(form, "StatisticsViewer");
+    ASSERT_TRUE(page && group);
+    EXPECT_TRUE(IsWindowVisible(group));
+    EXPECT_EQ(text(group), L"Statistics viewer");
+    EXPECT_EQ(GetWindowLongW(group, GWL_STYLE) & BS_TYPEMASK, BS_GROUPBOX);
+    const RECT frame = placeOnPage(page, group);
+    for (const char* name : {"cb1", "Dump", "Butt", "Button1", "SpeedButton1", "SpeedButton2",
+                             "sdump", "Edit5", "Label3", "debuglist"}) {
+        const HWND control = findComponent(form, name);
+        ASSERT_NE(control, nullptr) << name;
+        EXPECT_TRUE(IsWindowVisible(control)) << name;
+        EXPECT_TRUE(inside(frame, placeOnPage(page, control))) << name;
+    }
+    EXPECT_FALSE(inside(frame, placeOnPage(page, findComponent(form, "DebugBox"))));
+    host.finalize();
+}
+
 }  // namespace
 }  // namespace qbx::test

@@ -77,9 +77,12 @@ GridRows briefStatisticsRows(const BriefCounters& c, const DisplayUnits& units,
     rows.push_back({key(k + 2), decimal(c.ends)});
     rows.push_back({key(k + 3), duration(c.sessionSeconds)});
     rows.push_back({key(k + 4), duration(c.totalSessionSeconds)});
-    rows.push_back({key(k + 5), c.ends == 0 ? na
-                                            : duration(roundHalfEven(
-                                                  static_cast<double>(c.totalSessionSeconds) /
+    // The mean of the sessions that ended: their stored length over their count. This one has
+    // not ended, and a stored length below zero is a damaged counter, no mean.
+    rows.push_back(
+        {key(k + 5), c.ends <= 0 || c.endedSessionSeconds < 0
+                         ? na
+                         : duration(roundHalfEven(static_cast<double>(c.endedSessionSeconds) /
                                                   static_cast<double>(c.ends)))});
     // Unsigned, so that a damaged counter wraps instead of overflowing.
     const auto attachments = static_cast<std::int64_t>(static_cast<std::uint64_t>(c.totalBytes) -

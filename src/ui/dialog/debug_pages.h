@@ -76,6 +76,8 @@ struct BriefCounters {
     std::int64_t ends = 0;
     std::int64_t sessionSeconds = 0;
     std::int64_t totalSessionSeconds = 0;  // this session's and the earlier ones'
+    std::int64_t endedSessionSeconds = 0;  // the earlier ones' only, as stored
+
     std::int64_t totalBytes = 0;
     std::int64_t headerBytes = 0;
     std::int64_t textBytes = 0;

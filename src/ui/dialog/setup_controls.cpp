@@ -40,18 +40,19 @@ constexpr std::array kRows = std::to_array<ControlRow>({
     {"ScrSource", K::RichEdit, "Script source", "ZVXscrdeb", kNewColumn, {}, &F::scrSourceChange},
     {"DebugSheet", K::Page, "Debug", ""},
     {"DebugBox", K::ListBox, "", "DebugSheet"},
-    {"cb1", K::DropDownList, "", "DebugSheet", kNewColumn},
-    {"Dump", K::Button, "&Dump statistics", "DebugSheet", kBeside, {}, &F::dumpClick},
-    {"Butt", K::Button, "proc", "DebugSheet", kNoFlags, {}, &F::buttClick},
-    {"Button1", K::Button, "Updatetrafficinfo", "DebugSheet", kBeside, {}, &F::button1Click},
-    {"SpeedButton1", K::Button, "Script files", "DebugSheet", kNoFlags, {}, &F::speedButton1Click},
-    {"SpeedButton2", K::Button, "Delivery times", "DebugSheet", kBeside, {}, &F::speedButton2Click},
-    {"sdump", K::CheckBox, "Enable statistics dump", "DebugSheet", kNoFlags, &S::dumpStatistics},
-    {"Edit5", K::Edit, "", "DebugSheet", kNoFlags, {}, &F::edit5Change},
-    {"Label3", K::Label, "Mark:", "DebugSheet", kBeside},
-    {"debuglist", K::ListBox, "", "DebugSheet"},
+    {"StatisticsViewer", K::GroupBox, "Statistics viewer", "DebugSheet", kNewColumn},
+    {"cb1", K::DropDownList, "", "StatisticsViewer"},
+    {"Dump", K::Button, "&Dump statistics", "StatisticsViewer", kBeside, {}, &F::dumpClick},
+    {"Butt", K::Button, "proc", "StatisticsViewer", kNoFlags, {}, &F::buttClick},
+    {"Button1", K::Button, "Updatetrafficinfo", "StatisticsViewer", kBeside, {}, &F::button1Click},
+    {"SpeedButton1", K::Button, "Script files", "StatisticsViewer", kNoFlags, {}, &F::speedButton1Click},
+    {"SpeedButton2", K::Button, "Delivery times", "StatisticsViewer", kBeside, {}, &F::speedButton2Click},
+    {"sdump", K::CheckBox, "Enable statistics dump", "StatisticsViewer", kNoFlags, &S::dumpStatistics},
+    {"Edit5", K::Edit, "", "StatisticsViewer", kNoFlags, {}, &F::edit5Change},
+    {"Label3", K::Label, "Mark:", "StatisticsViewer", kBeside},
+    {"debuglist", K::ListBox, "", "StatisticsViewer"},
     {"Panel3", K::Button, "Dump statistics", "DebugSheet", kWide, {}, &F::panel3Click},
-    {"ds", K::Memo, "", "DebugSheet"},
+    {"ds", K::Memo, "", "DebugSheet", kNoWrap},
 
     // ---- the three columns of the main page ----
     {"AntispamPanel", K::CaptionPanel, "Antispam settings", "RolloutSettings"},
@@ -200,6 +201,7 @@ ComponentKind componentKind(ControlKind kind) {
     switch (kind) {
         case K::Page: return ComponentKind::TabSheet;
         case K::CaptionPanel: return ComponentKind::CaptionPanel;
+        case K::GroupBox: return ComponentKind::GroupBox;
         case K::RollOut: return ComponentKind::RollOutPanel;
         case K::Label: return ComponentKind::Label;
         case K::CheckBox: return ComponentKind::CheckBox;

@@ -22,6 +22,7 @@ class SetupForm;
 enum class ControlKind : std::uint8_t {
     Page,          // a tab page of `Tabs`
     CaptionPanel,  // a captioned column of roll-outs
+    GroupBox,      // on a page of its own layout: a captioned frame round its children
     RollOut,       // a panel that opens and closes when its header is clicked
     Label,
     CheckBox,
@@ -48,6 +49,7 @@ enum ControlFlag : std::uint8_t {
     kWide = 16,       // a button or edit that takes the whole line
     kReadOnly = 32,   // a memo the user reads and copies from but does not edit
     kNewColumn = 64,  // on a page of its own layout: starts the next column
+    kNoWrap = 128,    // a memo of table lines: a long line scrolls sideways instead of wrapping
 };
 
 // The setting a control writes. Check boxes take the byte settings, spin edits the numbers

@@ -465,6 +465,7 @@ void SetupForm::showBriefStatistics() {
     counters.ends = s.endCount;
     counters.sessionSeconds = sessionSeconds(plugin_);
     counters.totalSessionSeconds = totalSessionSeconds(plugin_);
+    counters.endedSessionSeconds = s.totalSessionSeconds;
     counters.totalBytes = s.totalBytes;
     counters.headerBytes = s.headerBytes;
     counters.textBytes = s.bodyBytes;

@@ -36,14 +36,15 @@ TEST(BriefStatistics, RowsAtFixedCounters) {
     c.starts = 7;
     c.ends = 6;
     c.sessionSeconds = 100;
-    c.totalSessionSeconds = 1000;  // / 6 = 166.67 -> 167
+    c.totalSessionSeconds = 1000;
+    c.endedSessionSeconds = 900;  // / 6 = 150
     c.totalBytes = 10240;
     c.headerBytes = 2048;
     c.textBytes = 4096;
     c.mouse = {12345, 2345.0};  // 234.5 cm -> 234; 23.45 mm/s -> 0.08442 km/h
     const GridRows rows = briefStatisticsRows(c, {6, 1, {}}, strings);
     const Lines values = {"1:02:05", "0:31:02", "4",     "7",    "6",      "0:01:40", "0:16:40",
-                          "0:02:47", "10 Kb",   "2 Kb",  "4 Kb", "4 Kb",   "2 Kb",    "0 Kb",
+                          "0:02:30", "10 Kb",   "2 Kb",  "4 Kb", "4 Kb",   "2 Kb",    "0 Kb",
                           "1 Kb",    "1 Kb",    "12345", "234",  "0.08442"};
     const int keys[] = {134, 135, 100, 101, 102, 103, 104, 105, 106, 107,
                         108, 109, 110, 111, 112, 113, 114, 115, 116};
@@ -66,6 +67,29 @@ TEST(BriefStatistics, ZeroDivisorsGiveNotAvailable) {
     EXPECT_EQ(rows[0][1], "0 sec");
     EXPECT_EQ(rows[8][1], "500 b");
     EXPECT_EQ(rows[11][1], "500 b");  // attachments: all that is not header or text
+}
+
+// The mean session is the mean of the sessions that ended: the running one has no length yet
+// and is not among the ends counted.
+TEST(BriefStatistics, MeanSessionIsOfTheEndedSessions) {
+    const StringTable strings = defaultStrings();
+    const struct {
+        std::int64_t ended, ends;
+        const char* mean;
+    } cases[] = {
+        {3600, 4, "0:15:00"}, {5, 2, "0:00:02"},  // 2.5: the half to the even neighbour
+        {3600, 0, "n/a"},     {-7, 3, "n/a"},     // a damaged stored length
+        {3600, -1, "n/a"},                        // a damaged count
+    };
+    for (const auto& t : cases) {
+        BriefCounters c;
+        c.sessionSeconds = 1000;
+        c.totalSessionSeconds = t.ended + 1000;
+        c.endedSessionSeconds = t.ended;
+        c.ends = t.ends;
+        EXPECT_EQ(briefStatisticsRows(c, {6, 0, {}}, strings)[7][1], t.mean)
+            << t.ended << "/" << t.ends;
+    }
 }
 
 TEST(RegexTester, ListsGroupOneOfEachMatch) {
@@ -185,6 +209,22 @@ TEST_F(DebugPagesTest, MacroListStartsWithTheVersionAndCount) {
     for (std::size_t at = countEnd + 2; (at = list.find("\r\n", at)) != std::string::npos; at += 2)
         ++names;
     EXPECT_EQ(count, std::to_string(names));
+}
+
+// The form reads the running session and the stored length apart: the total row adds them, the
+// mean row divides the stored one.
+TEST_F(DebugPagesTest, BriefStatisticsTakeTheSessionsFromTheSettings) {
+    plugin.settings.timeDisplayUnit = 6;  // hh:mm:ss
+    plugin.settings.totalSessionSeconds = 3600;
+    plugin.settings.endCount = 4;
+    plugin.startTime = 45000.0;
+    fake.clock.dateTime = 45000.0 + 1000.0 / 86400.0;
+    create();
+    const auto& rows = view["stat"].rows;
+    ASSERT_EQ(rows.size(), 19u);
+    EXPECT_EQ(rows[5][1], "0:16:40");  // this session
+    EXPECT_EQ(rows[6][1], "1:16:40");  // with the earlier ones
+    EXPECT_EQ(rows[7][1], "0:15:00");  // 3600 / 4
 }
 
 TEST_F(DebugPagesTest, VariablesGridShowsTempAndSavedEntries) {
