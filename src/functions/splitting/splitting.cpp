@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "base/text.h"
+#include "core/host_texts.h"
 
 namespace qbx::functions::splitting {
 
@@ -57,18 +58,9 @@ std::string queueParameters(std::string_view fileName) {
     return parameters;
 }
 
-bool holdsMacro(std::string_view text) {
-    for (std::size_t at = text.find('%'); at != std::string_view::npos && at + 1 < text.size();
-         at = text.find('%', at + 1)) {
-        const char next = text[at + 1];
-        if (toUpper1251(next) != toLower1251(next)) return true;
-    }
-    return false;
-}
-
 std::optional<std::string> refusalOf(std::string_view text, std::string_view recipient) {
-    if (holdsMacro(text)) return "the text holds a macro";
-    if (holdsMacro(recipient)) return "the recipient holds a macro";
+    if (holdsHostMacro(text)) return "the text holds a macro";
+    if (holdsHostMacro(recipient)) return "the recipient holds a macro";
     if (recipient.find_first_of("\"\r\n") != std::string_view::npos)
         return "the recipient holds a quote or a line break";
     return std::nullopt;

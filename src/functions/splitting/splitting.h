@@ -35,8 +35,6 @@ std::string folderWithBackslash(std::string_view folder);
 // The parameters the host program gets for one part file: /MAILT="file";QUEUE.
 std::string queueParameters(std::string_view fileName);
 
-// Whether the text holds what the host reads as one of its macros: "%" and a letter.
-bool holdsMacro(std::string_view text);
 // Why the text and recipient may not go to the host program in part files, or nothing when
 // they may: a file holds no macro but our own, and the recipient stays one quoted value.
 std::optional<std::string> refusalOf(std::string_view text, std::string_view recipient);
