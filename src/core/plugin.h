@@ -98,6 +98,8 @@ struct Plugin {
     std::unique_ptr<PlayCountList> top10List;
     // The second host's table of services, from its start to its end; never under the first.
     std::unique_ptr<BeckyApi> beckyApi;
+    // Which of the second host's starts and ends may touch the table and the log now.
+    SecondHostTurn secondHostTurn;
 };
 
 }  // namespace qbx

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <memory>
 
+#include "core/guard.h"
 #include "core/host_api.h"
 #include "core/log.h"
 #include "core/plugin.h"
@@ -79,13 +80,66 @@ using GetVersionFunction = const char*(QBX_STDCALL*)();
 
 char upperAscii(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
 
-// The host's text up to its zero, but never more than kMaxHostVersionChars + 1 bytes: a text
-// without its zero must not run us off the end of the host's memory.
-std::string boundedHostText(const char* text) {
+// The host's text up to its zero, but never more than kMaxHostVersionChars + 1 bytes nor past
+// the end of the memory it stands in: a text without its zero must not run us off the end of
+// the host's memory. Nothing when not even its first byte can be read.
+std::optional<std::string> boundedHostText(HostProgram& program, const char* text) {
+    const std::size_t readable = program.readableBytes(text, kMaxHostVersionChars + 1);
+    if (readable == 0) return std::nullopt;
     std::string bytes;
-    for (std::size_t i = 0; i <= kMaxHostVersionChars && text[i] != '\0'; ++i) bytes += text[i];
+    for (std::size_t i = 0; i < readable && text[i] != '\0'; ++i) bytes += text[i];
     return bytes;
 }
+
+enum class HostCall { Start, Exit };
+
+std::atomic<std::uint32_t>& refusedCount(SecondHostTurn& turn, HostCall call) {
+    return call == HostCall::Start ? turn.refusedStarts : turn.refusedExits;
+}
+
+// Only the holder of the turn writes these lines.
+void logRefusedCalls(Plugin& plugin) noexcept {
+    for (const HostCall call : {HostCall::Start, HostCall::Exit}) {
+        const std::uint32_t refused = refusedCount(plugin.secondHostTurn, call).exchange(0);
+        if (refused == 0) continue;
+        try {
+            plugin.log.write(std::string(call == HostCall::Start ? "BKC_OnStart" : "BKC_OnExit") +
+                             " refused while another BKC_OnStart or BKC_OnExit ran (" +
+                             std::to_string(refused) + (refused == 1 ? " call)" : " calls)"));
+        } catch (...) {
+        }
+    }
+}
+
+bool refusalsPending(const SecondHostTurn& turn) {
+    return turn.refusedStarts.load() != 0 || turn.refusedExits.load() != 0;
+}
+
+// Logs the refusals and lets go. A call refused after the look at the counts but before the
+// turn was free has either found it free and logged itself, or is seen here once more: unless
+// yet another call holds the turn by then, which logs them in its own time.
+void handBackTurn(Plugin& plugin) noexcept {
+    SecondHostTurn& turn = plugin.secondHostTurn;
+    do {
+        logRefusedCalls(plugin);
+        turn.taken.store(false);
+    } while (refusalsPending(turn) && !turn.taken.exchange(true));
+}
+
+// Whether this call holds the turn now; a refused call has been counted.
+bool takeTurn(Plugin& plugin, HostCall call) noexcept {
+    SecondHostTurn& turn = plugin.secondHostTurn;
+    if (!turn.taken.exchange(true)) return true;
+    refusedCount(turn, call).fetch_add(1);
+    // The holder may have let go just before the count: then no one else would log it.
+    if (!turn.taken.exchange(true)) handBackTurn(plugin);
+    return false;
+}
+
+struct HeldTurn {
+    Plugin& plugin;
+    ~HeldTurn() { handBackTurn(plugin); }
+};
 
 }  // namespace
 
@@ -140,8 +194,11 @@ bool BeckyApi::loadHostApi(HostProgram& program, Log& log) {
     const auto getVersion = reinterpret_cast<GetVersionFunction>(functions[kGetVersionSlot]);
     const char* versionText = getVersion();
     std::optional<std::string> version;
-    if (versionText != nullptr) version = boundedHostText(versionText);
-    log.write("Host version: " + (version ? *version : std::string("unknown")));
+    if (versionText != nullptr) version = boundedHostText(program, versionText);
+    log.write("Host version: " + (version ? *version
+                                  : versionText == nullptr
+                                      ? std::string("unknown")
+                                      : std::string("unknown (its text cannot be read)")));
     if (functions[kSetStatusSlot] == nullptr) {
         if (!hostWorksWithoutSetStatus(version))
             return fail("Host function not found: " +
@@ -167,17 +224,29 @@ void fillPlugInInfo(char* record) noexcept {
     writeInfoField(record + kInfoDescriptionOffset, kInfoDescription);
 }
 
-bool beckyStart(Plugin& plugin) {
-    plugin.beckyApi = std::make_unique<BeckyApi>();
-    BeckyApi& api = *plugin.beckyApi;
-    if (plugin.platform.hostProgram == nullptr ||
-        !api.loadHostApi(*plugin.platform.hostProgram, plugin.log))
-        return false;
-    if (plugin.platform.environment != nullptr)
-        api.settingsPath = settingsPathOf(plugin.platform.environment->modulePath());
-    return true;
+bool beckyStart(Plugin& plugin) noexcept {
+    if (!takeTurn(plugin, HostCall::Start)) return false;
+    const HeldTurn held{plugin};
+    // Caught here, while the turn is held, so that the line is written by its holder.
+    try {
+        plugin.beckyApi = std::make_unique<BeckyApi>();
+        BeckyApi& api = *plugin.beckyApi;
+        if (plugin.platform.hostProgram == nullptr ||
+            !api.loadHostApi(*plugin.platform.hostProgram, plugin.log))
+            return false;
+        if (plugin.platform.environment != nullptr)
+            api.settingsPath = settingsPathOf(plugin.platform.environment->modulePath());
+        return true;
+    } catch (...) {
+        logEscapedException(&plugin.log, "BKC_OnStart", std::current_exception());
+    }
+    return false;
 }
 
-void beckyExit(Plugin& plugin) noexcept { plugin.beckyApi.reset(); }
+void beckyExit(Plugin& plugin) noexcept {
+    if (!takeTurn(plugin, HostCall::Exit)) return;
+    const HeldTurn held{plugin};
+    plugin.beckyApi.reset();
+}
 
 }  // namespace qbx

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <array>
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -24,7 +25,7 @@ inline constexpr std::size_t kGetVersionSlot = 0;
 // Missing from the host's older releases: looked up last, and required only from 2.00.06 on.
 inline constexpr std::size_t kSetStatusSlot = 21;
 // A version text is read up to this many bytes: the rule needs only whether it is longer than
-// seven, and the log line shows no more.
+// seven, and the log line shows no more. Fewer when the host's memory ends before.
 inline constexpr std::size_t kMaxHostVersionChars = 32;
 
 // Whether a host of this version works without BKA_SetStatus: a text of at most seven
@@ -67,9 +68,20 @@ void writeInfoField(char* field, std::string_view text) noexcept;
 // Fills the whole record; a null record is left alone.
 void fillPlugInInfo(char* record) noexcept;
 
+// The second host may call its start and end from two threads at once. One of them runs at a
+// time, without a lock: a call that finds another running is refused and only counted, and
+// the running call logs the count before it lets go, since the log is no more made for two
+// threads than the table is.
+struct SecondHostTurn {
+    std::atomic<bool> taken{false};
+    std::atomic<std::uint32_t> refusedStarts{0};
+    std::atomic<std::uint32_t> refusedExits{0};
+};
+
 // The host's start and end: create and bind the table, or let it go. Start answers whether
-// the table is bound.
-bool beckyStart(Plugin& plugin);
+// the table is bound; a fault in it is logged and answers false. Either is refused (logged)
+// while the other or itself runs on another thread.
+bool beckyStart(Plugin& plugin) noexcept;
 void beckyExit(Plugin& plugin) noexcept;
 
 }  // namespace qbx

@@ -3,7 +3,9 @@
 // its command line, drives its six entry points and writes what it saw to the report file:
 //   second_host.exe MODULE VERSION REPORT
 // The report holds one "name=value" line per observation and, last, the module's log lines
-// about the host.
+// about the host. A VERSION of "edge:TEXT" hands TEXT over without its zero, ending where the
+// readable memory ends; "race:TEXT" also calls BKC_OnStart and BKC_OnExit from two threads at
+// once, many times over.
 #include <windows.h>
 
 #include <cstdio>
@@ -13,6 +15,7 @@
 namespace {
 
 std::string g_version;
+const char* g_versionText = nullptr;  // what BKA_GetVersion hands over
 int g_versionCalls = 0;
 int g_otherCalls = 0;  // the module must call nothing but BKA_GetVersion
 
@@ -24,7 +27,7 @@ int g_otherCalls = 0;  // the module must call nothing but BKA_GetVersion
 
 QBX_HOST_EXPORT const char* __stdcall BKA_GetVersion() {
     ++g_versionCalls;
-    return g_version.c_str();
+    return g_versionText;
 }
 QBX_OTHER(BKA_Command)
 QBX_OTHER(BKA_GetWindowHandles)
@@ -106,11 +109,68 @@ Function entry(HMODULE module, const char* name) {
     return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name)));
 }
 
+bool startsWith(const std::string& text, const char* prefix) {
+    return text.compare(0, std::strlen(prefix), prefix) == 0;
+}
+
+// The text without its zero at the very end of a committed page, a no-access page after it.
+const char* textAtTheEdgeOfReadableMemory(const std::string& text) {
+    SYSTEM_INFO system{};
+    GetSystemInfo(&system);
+    const DWORD page = system.dwPageSize;
+    auto* pages = static_cast<char*>(
+        VirtualAlloc(nullptr, 2 * page, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
+    if (pages == nullptr || text.size() > page) return nullptr;
+    DWORD old = 0;
+    if (!VirtualProtect(pages + page, page, PAGE_NOACCESS, &old)) return nullptr;
+    char* at = pages + page - text.size();
+    std::memcpy(at, text.data(), text.size());
+    return at;
+}
+
+struct Race {
+    NoArguments onStart;
+    NoArguments onExit;
+    HANDLE go;
+};
+
+DWORD WINAPI raceOnce(void* argument) {
+    const Race& race = *static_cast<Race*>(argument);
+    WaitForSingleObject(race.go, INFINITE);
+    race.onStart();
+    race.onExit();
+    return 0;
+}
+
+// Both entry points from two threads let go at once; answers whether every round ended.
+bool raceStartAndExit(NoArguments onStart, NoArguments onExit) {
+    for (int round = 0; round < 200; ++round) {
+        Race race{onStart, onExit, CreateEventA(nullptr, TRUE, FALSE, nullptr)};
+        HANDLE threads[2] = {CreateThread(nullptr, 0, raceOnce, &race, 0, nullptr),
+                             CreateThread(nullptr, 0, raceOnce, &race, 0, nullptr)};
+        SetEvent(race.go);
+        const bool ended = WaitForMultipleObjects(2, threads, TRUE, 30000) == WAIT_OBJECT_0;
+        CloseHandle(threads[0]);
+        CloseHandle(threads[1]);
+        CloseHandle(race.go);
+        if (!ended) return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     if (argc != 4) return 2;
     g_version = argv[2];
+    const bool race = startsWith(g_version, "race:");
+    if (race) g_version.erase(0, 5);
+    g_versionText = g_version.c_str();
+    if (startsWith(g_version, "edge:")) {
+        g_version.erase(0, 5);
+        g_versionText = textAtTheEdgeOfReadableMemory(g_version);
+        if (g_versionText == nullptr) return 6;
+    }
     FILE* report = std::fopen(argv[3], "wb");
     if (!report) return 3;
     HMODULE module = LoadLibraryA(argv[1]);
@@ -145,6 +205,8 @@ int main(int argc, char** argv) {
     std::fprintf(report, "compose=%d\n", onOpenCompose(1, 2));
     std::fprintf(report, "setup=%d\n", onPlugInSetup(3));
     std::fprintf(report, "exit=%d\n", onExit());
+    if (race)
+        std::fprintf(report, "race=%s\n", raceStartAndExit(onStart, onExit) ? "ended" : "hung");
     std::fprintf(report, "versionCalls=%d\n", g_versionCalls);
     std::fprintf(report, "otherCalls=%d\n", g_otherCalls);
     FreeLibrary(module);
@@ -157,7 +219,8 @@ int main(int argc, char** argv) {
         std::size_t end = log.find('\n', at);
         if (end == std::string::npos) end = log.size();
         const std::string line = log.substr(at, end - at);
-        if (line.find("Host ") != std::string::npos) std::fprintf(report, "log=%s\n", line.c_str());
+        if (line.find("Host ") != std::string::npos || line.find("BKC_") != std::string::npos)
+            std::fprintf(report, "log=%s\n", line.c_str());
         at = end + 1;
     }
     std::fclose(report);

@@ -120,5 +120,20 @@ TEST(Win32SecondHost, AnOlderHostWithoutSetStatusBindsOnlyBefore2_00_06) {
     }
 }
 
+TEST(Win32SecondHost, AVersionWithoutItsZeroIsReadOnlyAsFarAsItsMemory) {
+    // The text ends on the last byte of a page whose next page cannot be read.
+    const std::vector<std::string> lines = runHost("second_host.exe", "edge:2.01.00");
+    EXPECT_TRUE(has(lines, "start=0"));
+    EXPECT_TRUE(has(lines, "exit=0"));
+    EXPECT_TRUE(has(lines, "Host version: 2.01.00")) << ::testing::PrintToString(lines);
+    EXPECT_FALSE(has(lines, "Host binding failed"));
+}
+
+TEST(Win32SecondHost, StartAndExitFromTwoThreadsAtOnceEndEveryTime) {
+    const std::vector<std::string> lines = runHost("second_host.exe", "race:2.01.00");
+    EXPECT_TRUE(has(lines, "race=ended")) << ::testing::PrintToString(lines);
+    EXPECT_FALSE(has(lines, "Exception in BKC_")) << ::testing::PrintToString(lines);
+}
+
 }  // namespace
 }  // namespace qbx::test

@@ -94,4 +94,29 @@ TEST_F(Win32Splitting, AMissingHostProgramIsLogged) {
     host.finalize();
 }
 
+TEST_F(Win32Splitting, ASplitTheHostCouldMisreadOrNotTakeInTimeQueuesNothing) {
+    installFakeHost();
+    Host host(kModule);
+    host.initialize();
+    struct Case {
+        std::string text;
+        std::string recipient;
+        std::string logged;
+    };
+    const Case cases[] = {
+        {"abcdefghi%", "a@b.c", "part 2 ends in \"%\""},
+        {"abcdefghij", "a@b.c\\", "the recipient ends in a backslash"},
+        {"abcdefghij", "%%", "the recipient is \"%%\""},
+        {std::string(505, 'x'), "a@b.c", "the text makes 101 parts, more than the 100"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(host.callMacro(host.data(), "ZVXSPLIT", {c.text, c.recipient, "5"}), c.text);
+        EXPECT_NE(log().find("@@ ZVXSPLIT: nothing queued, " + c.logged), std::string::npos)
+            << c.logged << "\n"
+            << log();
+    }
+    EXPECT_FALSE(std::filesystem::exists(programFolder() / "record.txt"));
+    host.finalize();
+}
+
 }  // namespace

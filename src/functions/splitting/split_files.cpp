@@ -50,9 +50,10 @@ std::string SplitFiles::splitAndQueue(const std::string& text, const std::string
         std::optional<std::string> refusal;
         if (count > kMaxParts)
             refusal = "the text makes " + decimal(static_cast<std::int64_t>(count)) +
-                      " parts, more than " + decimal(static_cast<std::int64_t>(kMaxParts));
+                      " parts, more than the " + decimal(static_cast<std::int64_t>(kMaxParts)) +
+                      " one call can hand over";
         else
-            refusal = refusalOf(text, recipient);
+            refusal = refusalOf(text, recipient, size);
         if (!refusal && (files == nullptr || plugin_.platform.environment == nullptr ||
                          tempDir(*plugin_.platform.environment).empty()))
             refusal = "there is no temporary folder to write the parts to";

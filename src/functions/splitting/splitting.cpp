@@ -58,11 +58,23 @@ std::string queueParameters(std::string_view fileName) {
     return parameters;
 }
 
-std::optional<std::string> refusalOf(std::string_view text, std::string_view recipient) {
+std::optional<std::string> refusalOf(std::string_view text, std::string_view recipient,
+                                     std::size_t size) {
     if (holdsHostMacro(text)) return "the text holds a macro";
     if (holdsHostMacro(recipient)) return "the recipient holds a macro";
     if (recipient.find_first_of("\"\r\n") != std::string_view::npos)
         return "the recipient holds a quote or a line break";
+    // A backslash before the closing quote, or a doubled percent sign, is read by the host as
+    // something other than the recipient's text.
+    if (!recipient.empty() && recipient.back() == '\\') return "the recipient ends in a backslash";
+    if (recipient == "%%") return "the recipient is \"%%\"";
+    // The first part stays in the message: only the parts that go into files count.
+    const std::size_t count = partCount(text.size(), size);
+    for (std::size_t k = 1; k < count; ++k) {
+        const std::string_view part = partOf(text, size, k);
+        if (!part.empty() && part.back() == '%')
+            return "part " + std::to_string(k + 1) + " ends in \"%\"";
+    }
     return std::nullopt;
 }
 

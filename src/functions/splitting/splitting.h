@@ -9,11 +9,17 @@
 #include <string>
 #include <string_view>
 
+#include "macros/work_budget.h"
+
 namespace qbx::functions::splitting {
 
 inline constexpr std::size_t kDefaultPartSize = 168;
-// A call queues no more parts than this: each one starts the host program and waits for it.
-inline constexpr std::size_t kMaxParts = 1000;
+// What handing one part to the host program is reckoned to take: a start of the program and
+// the wait for its end (a thousand parts once held the mail client for 103 s).
+inline constexpr std::uint32_t kHandOverMilliseconds = 50;
+// A call splits a text into no more parts than it can hand over within its time; a longer
+// text is refused before anything is written.
+inline constexpr std::size_t kMaxParts = macros::kMaxWorkMilliseconds / kHandOverMilliseconds;
 
 // The part size asked for; 0 or less means the default.
 std::size_t partSize(std::int64_t requested);
@@ -35,8 +41,11 @@ std::string folderWithBackslash(std::string_view folder);
 // The parameters the host program gets for one part file: /MAILT="file";QUEUE.
 std::string queueParameters(std::string_view fileName);
 
-// Why the text and recipient may not go to the host program in part files, or nothing when
-// they may: a file holds no macro but our own, and the recipient stays one quoted value.
-std::optional<std::string> refusalOf(std::string_view text, std::string_view recipient);
+// Why the text and recipient may not go to the host program in part files of this size, or
+// nothing when they may: a file holds no macro but our own two, and the recipient stays one
+// quoted value. A part that ends in "%" would make the host read "%%TO=" as plain text and
+// queue the part without its recipient.
+std::optional<std::string> refusalOf(std::string_view text, std::string_view recipient,
+                                     std::size_t size);
 
 }  // namespace qbx::functions::splitting

@@ -3,8 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <atomic>
 #include <cstring>
+#include <functional>
+#include <future>
+#include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "core/lifecycle.h"
@@ -19,11 +24,13 @@ using test::FakePlatform;
 
 constexpr const char* kLogPath = "C:\\Temp\\-QBX.log";
 
-// What the fake host's BKA_GetVersion answers.
+// What the fake host's BKA_GetVersion answers, and what it does meanwhile.
 const char* g_hostVersion = "2.01.00";
 int g_versionCalls = 0;
+std::function<void()> g_whileAnswering;
 const char* QBX_STDCALL fakeGetVersion() {
     ++g_versionCalls;
+    if (g_whileAnswering) g_whileAnswering();
     return g_hostVersion;
 }
 void QBX_STDCALL fakeOther() {}
@@ -95,6 +102,7 @@ protected:
     void SetUp() override {
         g_hostVersion = "2.01.00";
         g_versionCalls = 0;
+        g_whileAnswering = nullptr;
         for (std::string_view name : kHostFunctionNames)
             fake.hostProgram.exports[std::string(name)] =
                 reinterpret_cast<HostFunction>(&fakeOther);
@@ -102,7 +110,10 @@ protected:
             reinterpret_cast<HostFunction>(&fakeGetVersion);
         moduleLoaded(plugin);
     }
-    void TearDown() override { moduleUnloading(plugin); }
+    void TearDown() override {
+        g_whileAnswering = nullptr;
+        moduleUnloading(plugin);
+    }
     std::string log() const { return fake.files.contents(kLogPath); }
     bool logged(const std::string& line) const { return log().find(line) != std::string::npos; }
 
@@ -190,6 +201,87 @@ TEST_F(SecondHostBinding, AVersionTextWithoutItsZeroIsReadNoFurtherThanItsBound)
     g_hostVersion = unended.data();
     EXPECT_TRUE(beckyStart(plugin));  // BKA_SetStatus is there
     EXPECT_TRUE(logged("Host version: " + std::string(kMaxHostVersionChars + 1, '2')));
+}
+
+TEST_F(SecondHostBinding, AVersionTextIsReadNoFurtherThanTheHostsMemoryGoes) {
+    fake.hostProgram.exports.erase("BKA_SetStatus");
+    // No zero, and the memory ends right behind the text: the sanitizer catches a byte more.
+    const std::string_view text = "2.00.05";
+    const std::unique_ptr<char[]> unended = std::make_unique<char[]>(text.size());
+    std::memcpy(unended.get(), text.data(), text.size());
+    g_hostVersion = unended.get();
+    fake.hostProgram.readableEnd = unended.get() + text.size();
+    EXPECT_TRUE(beckyStart(plugin));
+    EXPECT_TRUE(logged("Host version: 2.00.05\r\n"));
+    beckyExit(plugin);
+
+    // Not even its first byte can be read: a version unknown, as a null one.
+    fake.hostProgram.readableEnd = unended.get();
+    EXPECT_FALSE(beckyStart(plugin));
+    EXPECT_TRUE(logged("Host version: unknown (its text cannot be read)"));
+    EXPECT_TRUE(logged("Host binding failed"));
+}
+
+TEST_F(SecondHostBinding, AStartOrEndWhileOneRunsIsRefusedAndLoggedByTheRunningOne) {
+    // The host calls again while its version is being asked for: nothing may be freed or
+    // made anew under the running start.
+    g_whileAnswering = [&] {
+        g_whileAnswering = nullptr;
+        beckyExit(plugin);
+        beckyExit(plugin);
+        EXPECT_FALSE(beckyStart(plugin));
+        EXPECT_FALSE(logged("refused"));  // written by the running call, not by these
+    };
+    EXPECT_TRUE(beckyStart(plugin));
+    ASSERT_TRUE(plugin.beckyApi);
+    EXPECT_TRUE(plugin.beckyApi->bound());
+    EXPECT_EQ(g_versionCalls, 1);
+    EXPECT_TRUE(logged("BKC_OnStart refused while another BKC_OnStart or BKC_OnExit ran (1 call)"));
+    EXPECT_TRUE(logged("BKC_OnExit refused while another BKC_OnStart or BKC_OnExit ran (2 calls)"));
+
+    // The refusals are logged once; the turn is free again afterwards.
+    beckyExit(plugin);
+    EXPECT_FALSE(plugin.beckyApi);
+    const std::string all = log();
+    EXPECT_EQ(all.find("BKC_OnExit refused"), all.rfind("BKC_OnExit refused"));
+}
+
+TEST_F(SecondHostBinding, StartAndEndFromTwoThreadsAtOnce) {
+    // One end arrives for certain while a start runs on the other thread.
+    std::promise<void> answering;
+    std::promise<void> endTried;
+    std::future<void> endTriedSeen = endTried.get_future();
+    g_whileAnswering = [&] {
+        g_whileAnswering = nullptr;
+        answering.set_value();
+        endTriedSeen.wait();
+    };
+    std::thread ending([&] {
+        answering.get_future().wait();
+        beckyExit(plugin);
+        endTried.set_value();
+    });
+    EXPECT_TRUE(beckyStart(plugin));
+    ending.join();
+    EXPECT_TRUE(plugin.beckyApi && plugin.beckyApi->bound());
+    EXPECT_TRUE(logged("BKC_OnExit refused while another BKC_OnStart or BKC_OnExit ran (1 call)"));
+
+    // Then both at once, many times over: never a crash, and every call either ran or was
+    // refused and counted in the log.
+    constexpr int kTurns = 300;
+    std::atomic<int> starts{0};
+    g_whileAnswering = [&] { ++starts; };
+    std::thread starter([&] {
+        for (int i = 0; i < kTurns; ++i) beckyStart(plugin);
+    });
+    for (int i = 0; i < kTurns; ++i) beckyExit(plugin);
+    starter.join();
+    beckyExit(plugin);  // the turn is free: this one runs and logs what is still counted
+    EXPECT_FALSE(plugin.beckyApi);
+    EXPECT_GT(starts.load(), 0);
+    EXPECT_FALSE(plugin.secondHostTurn.taken.load());
+    EXPECT_EQ(plugin.secondHostTurn.refusedStarts.load(), 0u);
+    EXPECT_EQ(plugin.secondHostTurn.refusedExits.load(), 0u);
 }
 
 TEST_F(SecondHostBinding, WithoutAHostProgramServiceNothingIsBound) {

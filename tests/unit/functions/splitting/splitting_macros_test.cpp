@@ -127,7 +127,14 @@ TEST_F(ZvxSplit, RefusedTextsAndRecipientsQueueNothing) {
         {"abcdefghij", "%TO", "5", "the recipient holds a macro"},
         {"abcdefghij", "a\"b", "5", "the recipient holds a quote or a line break"},
         {"abcdefghij", "a\r\nb", "5", "the recipient holds a quote or a line break"},
-        {std::string(1001, 'x'), "a@b.c", "1", "the text makes 1001 parts, more than 1000"},
+        // The host would read "%%TO=" as text and queue the part without its recipient.
+        {"abcde50%", "a@b.c", "5", "part 2 ends in \"%\""},
+        {"abcdefghij%", "a@b.c", "5", "part 3 ends in \"%\""},
+        {"abcdefghij", "a@b.c\\", "5", "the recipient ends in a backslash"},
+        {"abcdefghij", "%%", "5", "the recipient is \"%%\""},
+        // Each part starts the host program: more than one call's time can hold.
+        {std::string(101, 'x'), "a@b.c", "1",
+         "the text makes 101 parts, more than the 100 one call can hand over"},
     };
     for (const Row& row : rows) {
         logLines.clear();
@@ -136,9 +143,11 @@ TEST_F(ZvxSplit, RefusedTextsAndRecipientsQueueNothing) {
     }
     EXPECT_TRUE(fake.programRunner.runs.empty());
     EXPECT_TRUE(fake.files.listFiles("C:\\Temp", "").empty());
-    // A thousand parts are still queued.
-    EXPECT_EQ(split(std::string(1000, 'x'), "a@b.c", "1"), "x");
-    EXPECT_EQ(fake.programRunner.runs.size(), 999u);
+    // A hundred parts are still queued, and a part of its own that ends in "%" stays here.
+    EXPECT_EQ(split(std::string(100, 'x'), "a@b.c", "1"), "x");
+    EXPECT_EQ(fake.programRunner.runs.size(), 99u);
+    EXPECT_EQ(split("abcd%12345", "a@b.c", "5"), "abcd%");
+    EXPECT_EQ(fake.programRunner.runs.size(), 100u);
 }
 
 TEST_F(ZvxSplit, AHostNotRunningTakesTheEarlierFilesAway) {

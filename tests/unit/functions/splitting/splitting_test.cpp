@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -67,10 +68,36 @@ TEST(Splitting, RefusesMacrosAndRecipientsThatWouldLeaveTheirQuotes) {
         {"text", "a\nb", true},
         {"text", "\"Name\" <a@b.c>", true},
         {"text", "Name <a@b.c>", false},
+        {"text", "a@b.c\\", true},
+        {"text", "\\\\server\\a@b.c", false},
+        {"text", "%%", true},
+        {"text", "%", false},
+        {"text", "a%%", false},
     };
     for (const Row& row : rows)
-        EXPECT_EQ(refusalOf(row.text, row.recipient).has_value(), row.refused)
+        EXPECT_EQ(refusalOf(row.text, row.recipient, 168).has_value(), row.refused)
             << row.text << " / " << row.recipient;
+}
+
+TEST(Splitting, RefusesAPartFileWhosePartEndsInPercent) {
+    struct Row {
+        std::string_view text;
+        std::size_t size;
+        const char* refusal;  // null: not refused
+    };
+    const Row rows[] = {
+        {"abcd%", 5, nullptr},       // the first part stays in the message
+        {"abcd%12345", 5, nullptr},  // "%1" opens the second part: no macro
+        {"abcde12%", 5, "part 2 ends in \"%\""},
+        {"abcde12345%", 5, "part 3 ends in \"%\""},
+        {"abcde%%%%%", 5, "part 2 ends in \"%\""},
+        {"abcde%1234x", 5, nullptr},
+        {"abc%", 1, "part 4 ends in \"%\""},
+    };
+    for (const Row& row : rows) {
+        const std::optional<std::string> refusal = refusalOf(row.text, "a@b.c", row.size);
+        EXPECT_EQ(refusal.value_or("(none)"), row.refusal ? row.refusal : "(none)") << row.text;
+    }
 }
 
 }  // namespace
