@@ -59,6 +59,31 @@ TEST(Win32Charsets, EachNameReachesTheCodePageOfItsLetters) {
     EXPECT_FALSE(codePageToUtf16(47, "a").has_value());
 }
 
+// The whole Russian alphabet of each Cyrillic charset, byte by byte against its letters: a
+// wrong code page behind a name shows here even where the ANSI code page lacks the letters.
+TEST(Win32Charsets, EachCyrillicCharsetGivesTheWholeAlphabet) {
+    std::wstring alphabet;  // А..Я then а..я
+    for (wchar_t c = 0x0410; c <= 0x044F; ++c) alphabet += c;
+    const auto run = [](int from, int count) {
+        std::string bytes;
+        for (int i = 0; i < count; ++i) bytes += static_cast<char>(from + i);
+        return bytes;
+    };
+    // KOI8 orders its letters after the Latin alphabet: "юабцдефгхийклмнопярстужвьызшэщчъ",
+    // capitals 0x20 above.
+    const int koiSmall[] = {0xC1, 0xC2, 0xD7, 0xC7, 0xC4, 0xC5, 0xD6, 0xDA, 0xC9, 0xCA, 0xCB,
+                            0xCC, 0xCD, 0xCE, 0xCF, 0xD0, 0xD2, 0xD3, 0xD4, 0xD5, 0xC6, 0xC8,
+                            0xC3, 0xDE, 0xDB, 0xDD, 0xDF, 0xD9, 0xD8, 0xDC, 0xC0, 0xD1};
+    std::string koi;
+    for (const int b : koiSmall) koi += static_cast<char>(b + 0x20);
+    for (const int b : koiSmall) koi += static_cast<char>(b);
+    EXPECT_EQ(throughCodePage("koi8-r", koi), alphabet);
+    EXPECT_EQ(throughCodePage("koi8-u", koi), alphabet);
+    EXPECT_EQ(throughCodePage("cp866", run(0x80, 48) + run(0xE0, 16)), alphabet);
+    EXPECT_EQ(throughCodePage("iso-8859-5", run(0xB0, 64)), alphabet);
+    EXPECT_EQ(throughCodePage("windows-1251", run(0xC0, 64)), alphabet);
+}
+
 TEST(Win32Charsets, Utf16FollowsItsMarkOrName) {
     EXPECT_EQ(throughCodePage("utf-16", std::string("\xFE\xFF\x04\x1F", 4)), L"\x041F");
     EXPECT_EQ(throughCodePage("utf-16", std::string("\xFF\xFE\x1F\x04", 4)), L"\x041F");
