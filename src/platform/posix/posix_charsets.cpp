@@ -19,7 +19,15 @@ struct CharsetAlias {
     const char* libraryName;
 };
 constexpr CharsetAlias kAliases[] = {
+    {"x-cp1250", "CP1250"},
     {"x-cp1251", "CP1251"},
+    {"x-cp1252", "CP1252"},
+    {"x-cp866", "CP866"},
+    {"x-gbk", "GBK"},
+    {"x-sjis", "SHIFT_JIS"},
+    {"x-euc-jp", "EUC-JP"},
+    {"ks_c_5601-1987", "CP949"},
+    {"iso-8859-8-i", "ISO-8859-8"},
 };
 
 // A character takes at most four bytes of UTF-8, and a few charsets give two characters for
