@@ -21,7 +21,7 @@ const std::map<std::string, std::set<std::string>> kMayInclude = {
     {"platform", {"base"}},
     {"core", {"base", "platform"}},
     {"macros", {"base", "platform", "core"}},
-    {"mail", {"base"}},
+    {"mail", {"base", "platform"}},
     {"statistics", {"base", "platform", "core", "mail"}},
     {"scripting", {"base", "platform", "core", "macros"}},
     {"functions", {"base", "platform", "core", "macros", "mail", "statistics", "scripting"}},

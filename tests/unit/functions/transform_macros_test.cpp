@@ -10,6 +10,7 @@
 
 #include "macros/arguments.h"
 #include "macros/macro_call.h"
+#include "platform/charset_converter.h"
 #include "support/macro_fixture.h"
 
 namespace qbx::functions::text {
@@ -146,9 +147,11 @@ TEST_F(TransformMacros, LineDecorationsReversalAndCharacters) {
 }
 
 TEST_F(TransformMacros, DecodedLinesAreLogged) {
-    EXPECT_EQ(run("ZVXDECODESTR", {"=?windows-1251?Q?=CF=F0=E8?=\r\nx"}), "\xCF\xF0\xE8\r\nx\r\n");
+    // Cyrillic in the module's text: itself in 1251, a "?" each in the DLL under Wine's 1252.
+    const std::string decoded = moduleTextCodePage() == 1251 ? "\xCF\xF0\xE8" : "???";
+    EXPECT_EQ(run("ZVXDECODESTR", {"=?windows-1251?Q?=CF=F0=E8?=\r\nx"}), decoded + "\r\nx\r\n");
     EXPECT_TRUE(logged("=?windows-1251?Q?=CF=F0=E8?="));
-    EXPECT_TRUE(logged("\xCF\xF0\xE8"));
+    EXPECT_TRUE(logged(decoded));
 }
 
 TEST_F(TransformMacros, KeyedLineFromAFileInTheModulesFolder) {

@@ -18,6 +18,7 @@
 
 #include "base/text.h"
 #include "core/plugin.h"
+#include "platform/charset_converter.h"
 #include "statistics/spam_entry.h"
 #include "statistics/spam_filter.h"
 #include "statistics/stat_item.h"
@@ -218,6 +219,20 @@ TEST_F(SpamEntry, FilterOffStillFeedsEveryItem) {
         EXPECT_NE(line, "$$$ Missed!!");
     }
     EXPECT_TRUE(statItem(plugin, Slot::Words)->store().dirty());  // the words are kept
+}
+
+// The names are decoded by the system's converter into the module's text, which is 1251
+// natively and the ANSI code page (1252 under Wine) in the DLL.
+TEST_F(SpamEntry, NamesOfEveryCharsetTheSystemKnowsAreCountedDecoded) {
+    const unsigned page = moduleTextCodePage();
+    if (page != 1251 && page != 1252) GTEST_SKIP() << "no expectations for code page " << page;
+    enable({Slot::SenderNames, Slot::RecipientName});
+    message.items[kItemHeader] =
+        "From: =?koi8-u?B?8NLJ18XU?= <olena@example.org>\r\n"
+        "To: =?iso-8859-2?Q?=A9koda?= =?x-no-such-charset?Q?=E9?= <s@example.net>\r\n";
+    score();
+    EXPECT_EQ(count(Slot::SenderNames, page == 1251 ? "\xCF\xF0\xE8\xE2\xE5\xF2" : "??????"), 1);
+    EXPECT_EQ(count(Slot::RecipientName, page == 1251 ? "?koda\xE9" : "\x8Akoda\xE9"), 1);
 }
 
 TEST_F(SpamEntry, OneReadingOfTheClockDatesAllTheKeysOfAMessage) {
