@@ -98,7 +98,7 @@ bool isJsSpace(unsigned char c) {
 // Keywords after which an expression (so a regular expression) may begin.
 constexpr std::array<std::string_view, 11> kOperandKeywords = {
     "return", "typeof", "instanceof", "in", "new", "delete", "void", "throw", "case", "do", "else"};
-// Reserved words that are neither: a slash after them is no division.
+// The other reserved words: no value either, so a slash after one begins a regular expression.
 constexpr std::array<std::string_view, 20> kOtherKeywords = {
     "break",    "catch", "continue", "debugger", "default", "finally", "for",
     "function", "if",    "switch",   "try",      "var",     "while",   "with",
