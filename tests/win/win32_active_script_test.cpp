@@ -79,6 +79,14 @@ TEST_P(ActiveScriptTest, JScriptGivesTheValueOfItsLastStatement) {
                  "ParamStr[1]=\"a\\n\"\r\n+\"b\\n\"\r\nParamStr[2]=\"c\";\r\n;};"
                  "GetParams(); ParamStr[1] + ParamStr[2] + ParamCount\r\n"),
               "a\nb\nc2");
+    // Loops, handlers and functions give what they gave where the engines' loops are guarded.
+    EXPECT_EQ(js("1; try { throw 2 } catch (e) { }"), "1");
+    EXPECT_EQ(js("1; try { 3 } finally { }"), "3");
+    EXPECT_EQ(js("var n = 0; do { n++ } while (n < 5); n"), "5");
+    EXPECT_EQ(js("var s = ''; for (var i = 0; i < 4; i++) { if (i == 1) continue; s += i } s"),
+              "023");
+    EXPECT_EQ(js("var k = 0; for (var p in {a: 1, b: 2}) k++; k"), "2");
+    EXPECT_EQ(js("function f(n) { return n < 2 ? n : f(n - 1) + f(n - 2); } f(10)"), "55");
 }
 
 TEST_P(ActiveScriptTest, VBScriptWithoutMainGivesNothing) {
@@ -101,6 +109,16 @@ TEST_P(ActiveScriptTest, VBScriptMainGetsTheParametersItDeclares) {
                   "End Function\r\n",
                   {"!"}),
               "11!");
+}
+
+TEST_P(ActiveScriptTest, VBScriptLoopsRunAsWritten) {
+    EXPECT_EQ(vbs("Function Main()\r\nFor i = 1 To 3: s = s & i: Next\r\n"
+                  "Do While n < 2: n = n + 1: Loop\r\nWhile m < 4\r\nm = m + 2\r\nWend\r\n"
+                  "Main = s & n & m\r\nEnd Function"),
+              "12324");
+    EXPECT_EQ(vbs("Function Main()\r\nOn Error Resume Next\r\nDo\r\nn = n + 1\r\n"
+                  "If n = 3 Then Exit Do\r\nLoop\r\nMain = n\r\nEnd Function"),
+              "3");
 }
 
 TEST_P(ActiveScriptTest, VBScriptValuesAsText) {

@@ -66,14 +66,16 @@ std::string controlErrorDescription(IDispatch& control) {
 
 class Failure {
 public:
-    Failure(IDispatch& control, ULONGLONG started, std::uint32_t deadlineMs)
-        : control_(control), started_(started), deadlineMs_(deadlineMs) {}
+    Failure(IDispatch& control, ULONGLONG started, std::uint32_t deadlineMs,
+            const LoopGuardObject* guard)
+        : control_(control), started_(started), deadlineMs_(deadlineMs), guard_(guard) {}
 
     WayResult operator()(const Call& call) const {
         std::string text;
         // A failure at the deadline is the control's stop of the script; it reads as the
         // direct way's does.
-        if (GetTickCount64() - started_ >= deadlineMs_) text = kTimedOutText;
+        if (GetTickCount64() - started_ >= deadlineMs_ || (guard_ != nullptr && guard_->stopped()))
+            text = kTimedOutText;
         if (text.empty()) text = call.error.description;
         if (text.empty()) text = controlErrorDescription(control_);
         if (text.empty()) text = errorText(call.error, call.hr);
@@ -84,13 +86,14 @@ private:
     IDispatch& control_;
     ULONGLONG started_;
     std::uint32_t deadlineMs_;
+    const LoopGuardObject* guard_;
 };
 
 }  // namespace
 
 WayResult runThroughControl(BSTR source, ActiveLanguage language,
-                            std::span<const std::string> params,
-                            const ActiveScriptOptions& options) {
+                            std::span<const std::string> params, const ActiveScriptOptions& options,
+                            LoopGuardObject* guard) {
     CLSID id{};
     HRESULT hr = CLSIDFromProgID(kProgId, &id);
     ComPtr<IDispatch> control;
@@ -99,7 +102,7 @@ WayResult runThroughControl(BSTR source, ActiveLanguage language,
     if (FAILED(hr) || !control)
         return {false, {false, "The Script Control cannot be created (" + hresultText(hr) + ")"}};
 
-    const Failure failed(*control, GetTickCount64(), options.deadlineMs);
+    const Failure failed(*control, GetTickCount64(), options.deadlineMs, guard);
     VARIANT value;
     VariantInit(&value);
     V_VT(&value) = VT_BOOL;
@@ -112,6 +115,25 @@ WayResult runThroughControl(BSTR source, ActiveLanguage language,
     V_VT(&value) = VT_BSTR;
     V_BSTR(&value) = languageText.get();
     if (const Call call = put(*control, L"Language", value); FAILED(call.hr)) return failed(call);
+    if (guard != nullptr) {
+        const Bstr name(loopGuardItemName());
+        VARIANT item;
+        VariantInit(&item);
+        V_VT(&item) = VT_BSTR;
+        V_BSTR(&item) = name.get();
+        VARIANT object;
+        VariantInit(&object);
+        V_VT(&object) = VT_DISPATCH;
+        V_DISPATCH(&object) = guard;
+        VARIANT members;
+        VariantInit(&members);
+        V_VT(&members) = VT_BOOL;
+        V_BOOL(&members) = VARIANT_FALSE;
+        std::array<VARIANT, 3> objectArgs{item, object, members};
+        if (const Call call = invoke(*control, L"AddObject", DISPATCH_METHOD, objectArgs, nullptr);
+            FAILED(call.hr))
+            return failed(call);
+    }
 
     VARIANT code;
     VariantInit(&code);

@@ -1,6 +1,7 @@
 // The engines "JScript" and "VBScript" hosted by ourselves: IActiveScript and
 // IActiveScriptParse, with a site that offers no window, records the first error and stops the
-// script at its deadline through the engine's interrupt poll.
+// script at its deadline through the engine's interrupt poll, or through the loop guard where
+// the engine never polls.
 #include <windows.h>
 
 #include <activscp.h>
@@ -9,6 +10,7 @@
 #include <optional>
 
 #include "platform/win32/active_script_ways.h"
+#include "platform/win32/loop_guard_object.h"
 
 namespace qbx::win32::active {
 namespace {
@@ -20,11 +22,16 @@ class ScriptSite final : public IActiveScriptSite,
                          public IActiveScriptSiteWindow,
                          public IActiveScriptSiteInterruptPoll {
 public:
-    explicit ScriptSite(ULONGLONG deadline) : deadline_(deadline) {}
+    ScriptSite(ULONGLONG deadline, LoopGuardObject* guard) : deadline_(deadline) {
+        if (guard != nullptr) {
+            guard->AddRef();
+            guard_ = ComPtr<LoopGuardObject>::adopt(guard);
+        }
+    }
     ScriptSite(const ScriptSite&) = delete;
     ScriptSite& operator=(const ScriptSite&) = delete;
 
-    bool timedOut() const { return timedOut_; }
+    bool timedOut() const { return timedOut_ || (guard_ && guard_->stopped()); }
     // The first error the engine reported, if any.
     const std::optional<ErrorRecord>& error() const { return error_; }
 
@@ -52,11 +59,20 @@ public:
 
     // IActiveScriptSite
     HRESULT STDMETHODCALLTYPE GetLCID(LCID*) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE GetItemInfo(LPCOLESTR, DWORD, IUnknown** item,
+    HRESULT STDMETHODCALLTYPE GetItemInfo(LPCOLESTR name, DWORD mask, IUnknown** item,
                                           ITypeInfo** type) override {
         if (item != nullptr) *item = nullptr;
         if (type != nullptr) *type = nullptr;
-        return TYPE_E_ELEMENTNOTFOUND;  // we add no named items
+        // The loop guard is the one named item we add; it has no type information.
+        if (!guard_ || name == nullptr ||
+            CompareStringOrdinal(name, -1, loopGuardItemName(), -1, TRUE) != CSTR_EQUAL)
+            return TYPE_E_ELEMENTNOTFOUND;
+        if ((mask & SCRIPTINFO_IUNKNOWN) != 0) {
+            if (item == nullptr) return E_POINTER;
+            guard_->AddRef();
+            *item = static_cast<IDispatch*>(guard_.get());
+        }
+        return S_OK;
     }
     HRESULT STDMETHODCALLTYPE GetDocVersionString(BSTR*) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE OnScriptTerminate(const VARIANT*, const EXCEPINFO*) override {
@@ -99,6 +115,7 @@ private:
 
     std::atomic<ULONG> references_{1};
     ULONGLONG deadline_;
+    ComPtr<LoopGuardObject> guard_;
     bool timedOut_ = false;
     std::optional<ErrorRecord> error_;
 };
@@ -128,7 +145,7 @@ WayResult failed(const ScriptSite& site, HRESULT hr, const ErrorRecord& record) 
 }  // namespace
 
 WayResult runDirect(BSTR source, ActiveLanguage language, std::span<const std::string> params,
-                    const ActiveScriptOptions& options) {
+                    const ActiveScriptOptions& options, LoopGuardObject* guard) {
     const wchar_t* progId = language == ActiveLanguage::VBScript ? L"VBScript" : L"JScript";
     const std::string name(languageName(language));
     CLSID id{};
@@ -143,12 +160,15 @@ WayResult runDirect(BSTR source, ActiveLanguage language, std::span<const std::s
     const auto parser = engine.as<IActiveScriptParse>();
     if (!parser) return {false, {false, "The " + name + " engine cannot parse scripts"}};
 
-    auto* const site = new ScriptSite(GetTickCount64() + options.deadlineMs);
+    auto* const site = new ScriptSite(GetTickCount64() + options.deadlineMs, guard);
     const auto siteHolder = ComPtr<ScriptSite>::adopt(site);
     const EngineScope scope(*engine);
 
     if (FAILED(hr = engine->SetScriptSite(site))) return failed(*site, hr, {});
     if (FAILED(hr = parser->InitNew())) return failed(*site, hr, {});
+    if (guard != nullptr &&
+        FAILED(hr = engine->AddNamedItem(loopGuardItemName(), SCRIPTITEM_ISVISIBLE)))
+        return failed(*site, hr, {});
     if (FAILED(hr = engine->SetScriptState(SCRIPTSTATE_STARTED))) return failed(*site, hr, {});
 
     Variant result;

@@ -1,5 +1,6 @@
 #include "platform/win32/win32_active_script.h"
 
+#include "platform/script_loop_guard.h"
 #include "platform/win32/active_script_ways.h"
 
 namespace qbx::win32 {
@@ -16,16 +17,22 @@ public:
         if (!apartment.usable())
             return {false,
                     "COM is not available (" + active::hresultText(apartment.result()) + ")"};
-        const std::optional<Bstr> code = active::toBstr(source);
+        // Where the engines never stop a script themselves, its loops call our guard; a source
+        // the guard cannot read runs as it is.
+        std::optional<std::string> guarded;
+        ComPtr<active::LoopGuardObject> guard;
+        if (active::enginesIgnoreDeadlines()) guarded = guardLoops(source, language);
+        if (guarded) guard = active::LoopGuardObject::make(GetTickCount64() + options_.deadlineMs);
+        const std::optional<Bstr> code = active::toBstr(guarded ? *guarded : source);
         if (!code) return {false, "The script text cannot be handed to the engine"};
 
         if (options_.way != ScriptEngineWay::Direct) {
             active::WayResult control =
-                active::runThroughControl(code->get(), language, params, options_);
+                active::runThroughControl(code->get(), language, params, options_, guard.get());
             if (control.created || options_.way == ScriptEngineWay::ScriptControl)
                 return std::move(control.outcome);
         }
-        return active::runDirect(code->get(), language, params, options_).outcome;
+        return active::runDirect(code->get(), language, params, options_, guard.get()).outcome;
     }
 
 private:
