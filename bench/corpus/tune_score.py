@@ -8,10 +8,9 @@ rated message (words.txt, from bench/spam_words_dump) and bogofilter's verdicts
 does and prints per split the spam caught and the false positives beside bogofilter's.
 
 Then each split in turn is held out: the setting is chosen on the other splits (fewest false
-positives beyond bogofilter's on any of them, then the most spam caught; ties go to the setting
-nearest bogofilter's long-tested defaults) and rated on the held-out split, which shows how the choice
-does on mail it was not chosen on. The choice puts false positives first: none beyond
-bogofilter's on any of the other splits, then the most spam caught.
+positives beyond bogofilter's on any of them, then the most spam caught; ties go to the
+setting nearest bogofilter's long-tested defaults) and rated on the held-out split, which
+shows how the choice does on mail it was not chosen on.
    tune_score.py [--cut C] RUN_DIR [SPLIT ...]      (RUN_DIR: build/corpus/run)
 --cut keeps the cut-off at C and chooses the rest.
 """
