@@ -1,7 +1,7 @@
 // The word counts behind every score of a corpus run, for choosing the score's constants away
 // from the module: the trained Spam and NonSpam files are read as the module reads them, each
-// message is prepared as the score prepares it, and every distinct word's two counts are
-// printed. bench/corpus/tune_score.py searches the constants on this output.
+// message is made into the text the score rates (messageScoreText), and every distinct word's
+// two counts are printed. bench/corpus/tune_score.py searches the constants on this output.
 //   spam_words_dump STATDIR MINLEN FILE...
 // prints "T <spam total> <non-spam total>", then per message "M <path>" and one "<s> <n>" line
 // per distinct word in text order.
@@ -53,9 +53,8 @@ int main(int argc, char** argv) {
         const std::string header = split == std::string::npos ? raw : raw.substr(0, split);
         const std::string body = split == std::string::npos ? "" : raw.substr(split + skip);
         const auto encoded = qbx::mail::leaveOutEncodedBlocks(body);
-        const std::string text = prepareTrainingText(qbx::mail::getHeaderValue(header, "Subject:") +
-                                                         "\r\n" + std::string(encoded.textOf(body)),
-                                                     header);
+        const std::string text =
+            messageScoreText(encoded.textOf(body), qbx::mail::HeaderIndex(header));
         const TextWords words = distinctWords(text, minLength, 1, std::size_t{1} << 18);
         std::printf("M %s\n", argv[i]);
         for (const TextWord& w : words.words)

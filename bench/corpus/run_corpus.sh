@@ -1,9 +1,18 @@
 #!/usr/bin/env bash
-# Corpus run: the module's spam filter beside bogofilter on the same public mail.
-# Training: the even-numbered files (sorted by name) of easy-ham-1 and spam-1; testing: the
-# odd-numbered ones. qbxhost learns in two runs (spam, then ham) and scores in a third: trained
-# words reach the filter only once the statistics are stored and loaded again.
-#   bench/corpus/run_corpus.sh            (from ./run bench, after the bench builds)
+# Corpus run: the module's spam filter beside bogofilter on the same public mail, in several
+# splits, so that every group is rated by filters that were not trained on it:
+#   1-on-2       trained on easy-ham-1 and spam-1, rating easy-ham-2, hard-ham-1 and spam-2;
+#   2-on-1       the other way round;
+#   even-on-odd  trained on the even-numbered files (sorted by name) of every group, rating the
+#                odd-numbered ones;
+#   odd-on-even  the other way round.
+# qbxhost learns in two runs (spam, then ham) and scores in a third: trained words reach the
+# filter only once the statistics are stored and loaded again. Each split prints its table,
+# both tools' false positives and the legitimate messages that came nearest the spam cut-off;
+# a summary of every split closes the run.
+#   bench/corpus/run_corpus.sh [SPLIT...]   (from ./run bench, after the bench builds)
+# QBX_CORPUS_DUMP=1 also writes each split's word counts (bench/spam_words_dump) next to its
+# results, for bench/corpus/tune_score.py.
 set -euo pipefail
 
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
@@ -45,16 +54,60 @@ prepare() {
   [ -x "$NATIVE_HOST" ] || { echo "missing $NATIVE_HOST: build the bench preset first" >&2; exit 1; }
 }
 
-# The group's messages (the .txt files) into NAME-train and NAME-test by even and odd index.
-split_group() {
-  local group="$1" name="$2" i=0 file target
-  mkdir -p "$WORK/$name-train" "$WORK/$name-test"
+# The group's messages (the .txt files), all of them or the even- or odd-numbered ones by name,
+# into a folder of the current split; the group's name goes before each file's, so that the
+# listings say where a message came from (and names of two groups cannot meet).
+add_group() {
+  local group="$1" which="$2" target="$SPLIT/$3" i=0 file
+  mkdir -p "$target"
   while IFS= read -r file; do
-    target="$WORK/$name-test"
-    [ $((i % 2)) -eq 0 ] && target="$WORK/$name-train"
-    ln "$DATA/$group/$file" "$target/$file" 2>/dev/null || cp "$DATA/$group/$file" "$target/$file"
+    if [ "$which" = all ] || { [ "$which" = even ] && [ $((i % 2)) -eq 0 ]; } ||
+      { [ "$which" = odd ] && [ $((i % 2)) -eq 1 ]; }; then
+      ln "$DATA/$group/$file" "$target/$group.$file" 2>/dev/null ||
+        cp "$DATA/$group/$file" "$target/$group.$file"
+    fi
     i=$((i + 1))
   done < <(ls "$DATA/$group" | grep '\.txt$' | LC_ALL=C sort)
+}
+
+HAM_GROUPS=(easy-ham-1 easy-ham-2 hard-ham-1)
+SPAM_GROUPS=(spam-1 spam-2)
+
+# The split NAME's four folders (spam-train, ham-train, spam-test, ham-test) in $SPLIT.
+make_split() {
+  local g
+  case "$1" in
+    1-on-2)
+      add_group spam-1 all spam-train
+      add_group easy-ham-1 all ham-train
+      add_group spam-2 all spam-test
+      add_group easy-ham-2 all ham-test
+      add_group hard-ham-1 all ham-test
+      ;;
+    2-on-1)
+      add_group spam-2 all spam-train
+      add_group easy-ham-2 all ham-train
+      add_group hard-ham-1 all ham-train
+      add_group spam-1 all spam-test
+      add_group easy-ham-1 all ham-test
+      ;;
+    even-on-odd | odd-on-even)
+      local train=even test=odd
+      [ "$1" = odd-on-even ] && train=odd test=even
+      for g in "${SPAM_GROUPS[@]}"; do
+        add_group "$g" "$train" spam-train
+        add_group "$g" "$test" spam-test
+      done
+      for g in "${HAM_GROUPS[@]}"; do
+        add_group "$g" "$train" ham-train
+        add_group "$g" "$test" ham-test
+      done
+      ;;
+    *)
+      echo "unknown split $1 (1-on-2, 2-on-1, even-on-odd, odd-on-even)" >&2
+      exit 2
+      ;;
+  esac
 }
 
 count_files() { find "$1" -maxdepth 1 -type f | wc -l; }
@@ -91,7 +144,7 @@ run_qbxhost() {
   local name="$1" home="$2" host="$3"
   shift 3
   local runner=("$@")
-  local out="$WORK/$name"
+  local out="$SPLIT/$name"
   mkdir -p "$out"
   rm -rf "$home"
   mkdir -p "$home"
@@ -111,10 +164,10 @@ run_qbxhost() {
   fi
   local cmd=("${runner[@]}" "$host" --home "$home")
   local t0 t1 t2
-  log "$name: training on $(count_files "$WORK/spam-train") spam and $(count_files "$WORK/ham-train") ham"
+  log "$name: training on $(count_files "$SPLIT/spam-train") spam and $(count_files "$SPLIT/ham-train") ham"
   t0="$(now)"
-  "${cmd[@]}" feed spam "$WORK/spam-train" >"$out/feed.txt"
-  "${cmd[@]}" feed ham "$WORK/ham-train" >>"$out/feed.txt"
+  "${cmd[@]}" feed spam "$SPLIT/spam-train" >"$out/feed.txt"
+  "${cmd[@]}" feed ham "$SPLIT/ham-train" >>"$out/feed.txt"
   t1="$(now)"
   # The training's files reach the disk first: their write-back would otherwise fall into the
   # timed scoring (the same for bogofilter below).
@@ -124,30 +177,30 @@ run_qbxhost() {
   # (it holds its own path, so it comes back to the same place).
   rm -rf "$home.trained"
   cp -a "$home" "$home.trained"
-  log "$name: scoring $(count_files "$WORK/spam-test") spam and $(count_files "$WORK/ham-test") ham"
+  log "$name: scoring $(count_files "$SPLIT/spam-test") spam and $(count_files "$SPLIT/ham-test") ham"
   local run
   for run in $(seq "$RUNS"); do
     rm -rf "$home"
     cp -a "$home.trained" "$home"
     sync
-    "${cmd[@]}" score "$WORK/spam-test" "$WORK/ham-test" | tr -d '\r' >"$out/score-$run.txt"
+    "${cmd[@]}" score "$SPLIT/spam-test" "$SPLIT/ham-test" | tr -d '\r' >"$out/score-$run.txt"
   done
   t2="$(now)"
   # The same messages once more: now the items know their keys, as a module that has run a
   # while knows most of them. The first pass makes every key of every item.
   for run in $(seq "$RUNS"); do
-    "${cmd[@]}" score "$WORK/spam-test" "$WORK/ham-test" | tr -d '\r' >"$out/score-again-$run.txt"
+    "${cmd[@]}" score "$SPLIT/spam-test" "$SPLIT/ham-test" | tr -d '\r' >"$out/score-again-$run.txt"
   done
   cp "$out/score-1.txt" "$out/score.txt"
   # One more session that loads every item, rates one message (which marks every item changed)
   # and stores them all: the load and store of a session, beside bogofilter's whole training.
-  mkdir -p "$WORK/one"
-  cp "$(find "$WORK/ham-test" -type f | LC_ALL=C sort | head -n 1)" "$WORK/one/"
+  mkdir -p "$SPLIT/one"
+  cp "$(find "$SPLIT/ham-test" -type f | LC_ALL=C sort | head -n 1)" "$SPLIT/one/"
   local t3 session="" items=""
-  "${cmd[@]}" score "$WORK/one" >/dev/null
+  "${cmd[@]}" score "$SPLIT/one" >/dev/null
   for run in $(seq "$RUNS"); do
     t3="$(now)"
-    "${cmd[@]}" score "$WORK/one" >/dev/null
+    "${cmd[@]}" score "$SPLIT/one" >/dev/null
     session="$(fastest "$session" "$(elapsed "$t3" "$(now)")")"
     items="$(fastest "$items" "$(items_seconds "$home/tmp/-QBX.log")")"
   done
@@ -168,14 +221,14 @@ run_qbxhost() {
 }
 
 run_bogofilter() {
-  local db="$WORK/bogofilter" out="$WORK/bogofilter-out"
+  local db="$SPLIT/bogofilter" out="$SPLIT/bogofilter-out"
   rm -rf "$db" "$out"
   mkdir -p "$db" "$out"
   log "bogofilter: training and scoring (bulk mode, -B, one process per group)"
   local t0 t1 t2
   t0="$(now)"
-  find "$WORK/spam-train" -type f | LC_ALL=C sort | xargs bogofilter -d "$db" -s -B
-  find "$WORK/ham-train" -type f | LC_ALL=C sort | xargs bogofilter -d "$db" -n -B
+  find "$SPLIT/spam-train" -type f | LC_ALL=C sort | xargs bogofilter -d "$db" -s -B
+  find "$SPLIT/ham-train" -type f | LC_ALL=C sort | xargs bogofilter -d "$db" -n -B
   t1="$(now)"
   sync
   # Its scoring process, timed as qbxhost's passes: the fastest of RUNS runs, twice.
@@ -183,7 +236,7 @@ run_bogofilter() {
   for run in $(seq $((2 * RUNS))); do
     ts="$(now)"
     # Its exit status is the last verdict (1 ham, 2 unsure): the output is checked instead.
-    find "$WORK/spam-test" "$WORK/ham-test" -type f | LC_ALL=C sort |
+    find "$SPLIT/spam-test" "$SPLIT/ham-test" -type f | LC_ALL=C sort |
       xargs bogofilter -d "$db" -T -B >"$out/score-$run.txt" || true
     te="$(now)"
     if [ "$run" -le "$RUNS" ]; then
@@ -194,9 +247,9 @@ run_bogofilter() {
   done
   cp "$out/score-1.txt" "$out/score.txt"
   local trained tested counts
-  trained=$(( $(count_files "$WORK/spam-train") + $(count_files "$WORK/ham-train") ))
+  trained=$(( $(count_files "$SPLIT/spam-train") + $(count_files "$SPLIT/ham-train") ))
   tested="$(wc -l <"$out/score.txt")"
-  if [ "$tested" -ne $(( $(count_files "$WORK/spam-test") + $(count_files "$WORK/ham-test") )) ]; then
+  if [ "$tested" -ne $(( $(count_files "$SPLIT/spam-test") + $(count_files "$SPLIT/ham-test") )) ]; then
     echo "bogofilter scored $tested messages, not every test message" >&2
     exit 1
   fi
@@ -251,23 +304,106 @@ table() {
     "$bogoTrain" "$RUNS"
 }
 
+# The legitimate messages that came nearest the spam cut-off: the highest rated by either tool,
+# each with both tools' ratings (qbxhost 0 .. 100, spam from 60; bogofilter's spamicity, spam
+# from 0.99), highest of ours first.
+NEAR_CUTOFF="${QBX_CORPUS_NEAR:-5}"
+near_cutoff() {
+  local ours="$SPLIT/qbxhost-native/score.txt" theirs="$SPLIT/bogofilter-out/score.txt"
+  local all="$SPLIT/ham-ratings.txt" tab
+  tab="$(printf '\t')"
+  # Every legitimate message: our score (-1: none), bogofilter's spamicity, its name.
+  awk -v OFS='\t' '
+    FNR == 1 { file++ }
+    file == 1 && NF == 2 && index($2, "ham-test") > 0 {
+      name = $2; sub(/.*\//, "", name); ours[name] = $1 }
+    file == 2 && index($1, "ham-test") > 0 {
+      name = $1; sub(/.*\//, "", name); theirs[name] = $3 }
+    END {
+      for (name in theirs) if (!(name in ours)) ours[name] = -1
+      for (name in ours) print ours[name], (name in theirs ? theirs[name] : "-"), name
+    }' "$ours" "$theirs" >"$all"
+  printf '\nlegitimate messages nearest the spam cut-off (the %s highest of each tool):\n' \
+    "$NEAR_CUTOFF"
+  printf '%-60s %8s %11s\n' message qbxhost bogofilter
+  {
+    # awk rather than head: a sort cut off by a closed pipe would end the script.
+    LC_ALL=C sort -t "$tab" -k1,1gr "$all" | awk -v n="$NEAR_CUTOFF" 'NR <= n'
+    LC_ALL=C sort -t "$tab" -k2,2gr "$all" | awk -v n="$NEAR_CUTOFF" 'NR <= n'
+  } | LC_ALL=C sort -u | LC_ALL=C sort -t "$tab" -k1,1gr -k2,2gr |
+    awk -F '\t' '{ printf "%-60s %8s %11s\n", $3, $1, $2 }'
+}
+
+# One line per split for the summary: both tools' spam caught and false positives.
+SUMMARY=()
+summarize() {
+  local row name fed scored rating again wtrain wscore session items caught ns fp nh us uh none
+  local ours="" theirs="" speed="" oursPerMsg="" bogoPerMsg=""
+  for row in "${RESULTS[@]}"; do
+    IFS='|' read -r name fed scored rating again wtrain wscore session items caught ns fp nh us uh none <<<"$row"
+    case "$name" in
+      qbxhost-native) ours="$caught/$ns|$fp/$nh|$us / $uh"; oursPerMsg="$(per_msg "$rating" "$scored")" ;;
+      bogofilter) theirs="$caught/$ns|$fp/$nh|$us / $uh"; bogoPerMsg="$(per_msg "$rating" "$scored")" ;;
+    esac
+  done
+  speed="$(ratio "$bogoPerMsg" "$oursPerMsg")"
+  SUMMARY+=("$1|$ours|$theirs|$speed")
+}
+
+summary_table() {
+  printf '\n%-12s | %-40s | %-40s | %s\n' split "qbxhost: caught, false pos., unsure s/h" \
+    "bogofilter: caught, false pos., unsure s/h" "rating"
+  local row name oc of ou bc bf bu speed
+  for row in "${SUMMARY[@]}"; do
+    IFS='|' read -r name oc of ou bc bf bu speed <<<"$row"
+    printf '%-12s | %-12s %-10s %-16s | %-12s %-10s %-16s | %s\n' "$name" "$oc" "$of" "$ou" \
+      "$bc" "$bf" "$bu" "$speed"
+  done
+  printf '\nrating: bogofilter'"'"'s time per message over the native qbxhost'"'"'s, first session.\n'
+}
+
+# The trained items' counts of every rated message'"'"'s words (see bench/spam_words_dump.cpp).
+dump_words() {
+  local dump="${QBX_CORPUS_DUMPER:-build/bench/bench/spam_words_dump}"
+  [ -x "$dump" ] || { log "no $dump: no word counts"; return 0; }
+  find "$SPLIT/spam-test" "$SPLIT/ham-test" -type f | LC_ALL=C sort |
+    xargs "$dump" "$SPLIT/home-native/Plugins/Statistics" 5 >"$SPLIT/words.txt"
+}
+
 prepare
 rm -rf "$WORK"
 mkdir -p "$WORK"
-split_group spam-1 spam
-split_group easy-ham-1 ham
-run_qbxhost qbxhost-native "$WORK/home-native" "$NATIVE_HOST"
-if [ -f "$WIN_HOST" ] && command -v wine >/dev/null; then
-  export WINEPREFIX="${WINEPREFIX:-$ROOT/build/bench-win64/wineprefix}"
-  export WINEDEBUG=-all
-  # A desktop window for Wine's tray, as Windows' taskbar holds it: without one, Wine's own
-  # tray window waits two seconds for a window manager (Xvfb has none) whenever its last icon
-  # goes, which is every time the module ends.
-  wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1 || true
-  wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f \
-    >/dev/null 2>&1 || true
-  wineserver -k 2>/dev/null || true  # the desktop is taken at the next start
-  run_qbxhost qbxhost-win64-wine "$WORK/home-win64" "$WIN_HOST" wine
-fi
-run_bogofilter
-table
+SPLITS=("$@")
+[ ${#SPLITS[@]} -eq 0 ] && SPLITS=(1-on-2 2-on-1 even-on-odd odd-on-even)
+WINE_DONE=0
+for name in "${SPLITS[@]}"; do
+  SPLIT="$WORK/$name"
+  mkdir -p "$SPLIT"
+  make_split "$name"
+  RESULTS=()
+  log "split $name"
+  run_qbxhost qbxhost-native "$SPLIT/home-native" "$NATIVE_HOST"
+  [ -n "${QBX_CORPUS_DUMP:-}" ] && dump_words
+  # The Windows build rates as the native one does: it is timed on the first split only.
+  if [ "$WINE_DONE" -eq 0 ] && [ -f "$WIN_HOST" ] && command -v wine >/dev/null; then
+    WINE_DONE=1
+    export WINEPREFIX="${WINEPREFIX:-$ROOT/build/bench-win64/wineprefix}"
+    export WINEDEBUG=-all
+    # A desktop window for Wine's tray, as Windows' taskbar holds it: without one, Wine's own
+    # tray window waits two seconds for a window manager (Xvfb has none) whenever its last icon
+    # goes, which is every time the module ends.
+    wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1 || true
+    wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f \
+      >/dev/null 2>&1 || true
+    wineserver -k 2>/dev/null || true  # the desktop is taken at the next start
+    run_qbxhost qbxhost-win64-wine "$SPLIT/home-win64" "$WIN_HOST" wine
+  fi
+  run_bogofilter
+  printf '\n=== split %s: trained on %s spam and %s ham, rating %s spam and %s ham\n' "$name" \
+    "$(count_files "$SPLIT/spam-train")" "$(count_files "$SPLIT/ham-train")" \
+    "$(count_files "$SPLIT/spam-test")" "$(count_files "$SPLIT/ham-test")"
+  table
+  near_cutoff
+  summarize "$name"
+done
+summary_table

@@ -4,12 +4,13 @@
 # columns of time, heap and milliseconds and the item pointers left out). A change meant to make
 # the statistics faster must leave both alike.
 #   bench/corpus/same_stores.sh OLD_DIR NEW_DIR   (each holding qbxhost and QBX.tbp; after
-#                                                  run_corpus.sh has split the corpus)
+#                                                  run_corpus.sh has split the corpus; the
+#                                                  split QBX_CORPUS_SPLIT, default 1-on-2)
 # Needs faketime (Debian package faketime).
 set -euo pipefail
 
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
-RUN="$ROOT/build/corpus/run"
+RUN="$ROOT/build/corpus/run/${QBX_CORPUS_SPLIT:-1-on-2}"
 [ $# -eq 2 ] || { echo "usage: $0 OLD_DIR NEW_DIR" >&2; exit 2; }
 command -v faketime >/dev/null || { echo "faketime is missing (apt-get install faketime)" >&2; exit 2; }
 [ -d "$RUN/spam-train" ] || { echo "no split corpus in $RUN: run run_corpus.sh first" >&2; exit 2; }

@@ -19,6 +19,7 @@
 #include "mail/encoded_blocks.h"
 #include "mail/headers.h"
 #include "mail/letters.h"
+#include "mail/markup.h"
 #include "mail/mime_words.h"
 #include "statistics/spam_filter.h"
 #include "statistics/spam_model.h"
@@ -154,16 +155,12 @@ const ByteKinds& wordByteKinds(bool koi8) {
     return koi8 ? kKoi8 : kPlain;
 }
 
-// appendMapped that also gathers the kinds of the text's bytes (their bits ORed).
-std::uint8_t appendMappedNoting(std::string& out, std::string_view text, const ByteMap& map,
-                                const ByteKinds& kinds) {
-    const std::size_t at = out.size();
-    out.resize(at + text.size());
-    char* to = out.data() + at;
+// Maps the text in place and gathers the kinds of its bytes as they were (their bits ORed).
+std::uint8_t mapNoting(std::span<char> text, const ByteMap& map, const ByteKinds& kinds) {
     std::uint8_t seen = 0;
-    for (const char c : text) {
+    for (char& c : text) {
         const auto code = static_cast<unsigned char>(c);
-        *to++ = map[code];
+        c = map[code];
         seen |= kinds[code];
     }
     return seen;
@@ -174,18 +171,28 @@ struct ScoreText {
     std::uint8_t bodyKinds = 0;  // the WordByteKind bits of the body's bytes
 };
 
-// The text a message is rated by: its Subject, a line break and its body, mapped as training
-// maps the body. `text` is cleared first.
-ScoreText makeScoreText(std::string& text, std::string_view subject, std::string_view body,
-                        bool koi8) {
+// The text a message is rated by: its Subject and its From line, each followed by a line break,
+// and its body without its HTML markup (mail/markup.h), mapped as training maps the body.
+// The sender's name and address are rated by the words trained bodies hold: a newsletter's
+// sender appears in the newsletters the user kept, a spammer's in spam. `text` is cleared
+// first.
+ScoreText makeScoreText(std::string& text, std::string_view subject, std::string_view from,
+                        std::string_view body, bool koi8) {
     const ByteMap& map = scoreTextMap(koi8);
     text.clear();
-    text.reserve(subject.size() + 2 + body.size());
+    text.reserve(subject.size() + from.size() + 4 + body.size());
     appendMapped(text, subject, map);
+    appendMapped(text, "\r\n", map);
+    appendMapped(text, from, map);
     appendMapped(text, "\r\n", map);
     ScoreText made;
     made.bodyFrom = text.size();
-    made.bodyKinds = appendMappedNoting(text, body, map, wordByteKinds(koi8));
+    text.append(body);
+    const std::size_t blanked = mail::blankMarkup({text.data() + made.bodyFrom, body.size()});
+    made.bodyKinds =
+        mapNoting({text.data() + made.bodyFrom, body.size()}, map, wordByteKinds(koi8));
+    // Without its markup the body no longer splits into the Words item's words.
+    if (blanked > 0) made.bodyKinds |= kDiffers;
     return made;
 }
 
@@ -461,8 +468,8 @@ private:
     std::int32_t rateWords(MessageParts& parts) {
         const mail::HeaderIndex& headers = parts.index();
         const bool koi8 = saysKoi8(headers);
-        const ScoreText made =
-            makeScoreText(buffers_.scoreText, headers.headerValue("Subject:"), parts.text(), koi8);
+        const ScoreText made = makeScoreText(buffers_.scoreText, headers.headerValue("Subject:"),
+                                             headers.headerValue("From:"), parts.text(), koi8);
         const std::int32_t rateMin = plugin_.settings.spamMinWordLength;
         const StatItem* item = statItem(plugin_, Slot::Words);
         const std::int32_t itemMin = item != nullptr ? item->store().tree().minWordLength() : 0;
@@ -822,13 +829,21 @@ std::string prepareTrainingText(std::string_view body, std::string_view header) 
     return mail::normalizeSpamText(body, true);
 }
 
+std::string messageScoreText(std::string_view body, const mail::HeaderIndex& headers) {
+    std::string text;
+    makeScoreText(text, headers.headerValue("Subject:"), headers.headerValue("From:"), body,
+                  saysKoi8(headers));
+    return text;
+}
+
 namespace {
 
-// The distinct words a message is rated by: its Subject's and its body's, prepared as training
-// prepares the body, no shorter than training takes them. `text` holds what the words view.
+// The distinct words a message is rated by (makeScoreText), no shorter than training takes
+// them. `text` holds what the words view.
 TextWords messageWords(const Plugin& plugin, std::string_view body,
                        const mail::HeaderIndex& headers, std::string& text) {
-    makeScoreText(text, headers.headerValue("Subject:"), body, saysKoi8(headers));
+    makeScoreText(text, headers.headerValue("Subject:"), headers.headerValue("From:"), body,
+                  saysKoi8(headers));
     return distinctWords(text, plugin.settings.spamMinWordLength, 1, kScratchKeyBytes);
 }
 

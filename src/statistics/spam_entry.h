@@ -85,10 +85,13 @@ void feedSpam(Plugin& plugin, std::intptr_t context, std::int32_t isSpam, HostDa
 // lower-cased, normalised.
 std::string prepareTrainingText(std::string_view body, std::string_view header);
 
-// The probability 0 .. 1 that the message is spam, from the words of its Subject and its body,
-// prepared as training prepares the body (counted apart: nothing is written), each distinct
-// word once; -1 when the filter is off or no word of the message is informative. Smoothed: the
-// message's score over 100.
+// The text a message is rated by: its Subject, its From line and its body without the HTML
+// markup (but links' targets), lower-cased and normalised as training prepares the body.
+std::string messageScoreText(std::string_view body, const mail::HeaderIndex& headers);
+
+// The probability 0 .. 1 that the message is spam, from the words of messageScoreText
+// (counted apart: nothing is written), each distinct word once; -1 when the filter is off or no
+// word of the message is informative. Smoothed: the message's score over 100.
 double messageSpamProbability(Plugin& plugin, std::string_view body, std::string_view header,
                               ScoreCombiner combiner = ScoreCombiner::Smoothed);
 

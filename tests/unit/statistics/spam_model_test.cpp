@@ -242,13 +242,14 @@ TEST(SpamModelSmoothedTest, WordProbabilityByHand) {
         double expected;
     };
     const std::vector<Case> cases = {
-        {10, 0, {10, 10}, 10.5 / 11},                    // one side only: (0.5 + 10 * 1) / 11
-        {0, 4, {100, 50}, 0.5 / 5},                      // the other side only: p = 0
-        {3, 1, {100, 50}, (0.5 + 4 * 0.6) / 5},          // shares 0.03 and 0.02: p = 0.6
-        {30, 5, {10, 10}, (0.5 + 35 * (2.0 / 3)) / 36},  // past its side's total: share 1
-        {2, 0, {0, 10}, 2.5 / 3},                        // a side without a total: share 1
-        {-5, 2, {10, 10}, 0.5 / 3},                      // a negative count is none
-        {1, 1, {7, 7}, 0.5},
+        // s = 1, x = 0.52: f = (0.52 + N * p) / (1 + N).
+        {10, 0, {10, 10}, 10.52 / 11},                    // one side only: p = 1
+        {0, 4, {100, 50}, 0.52 / 5},                      // the other side only: p = 0
+        {3, 1, {100, 50}, (0.52 + 4 * 0.6) / 5},          // shares 0.03 and 0.02: p = 0.6
+        {30, 5, {10, 10}, (0.52 + 35 * (2.0 / 3)) / 36},  // past its side's total: share 1
+        {2, 0, {0, 10}, 2.52 / 3},                        // a side without a total: share 1
+        {-5, 2, {10, 10}, 0.52 / 3},                      // a negative count is none
+        {1, 1, {7, 7}, 1.52 / 3},                         // even shares lean to x
     };
     for (const Case& c : cases)
         EXPECT_NEAR(smoothedWordProbability(c.spam, c.nonSpam, c.totals), c.expected, 1e-15)
@@ -259,8 +260,8 @@ TEST(SpamModelSmoothedTest, WordProbabilityByHand) {
 
 TEST(SpamModelSmoothedTest, ScaleMeetsTheHostsCutOffsAndIsMonotone) {
     const std::vector<std::pair<double, double>> table = {
-        {0.0, 0.0},     {0.1, 20.25}, {0.2, 40.5}, {0.575, 50.0}, {0.95, 59.5},
-        {0.975, 79.75}, {1.0, 100.0}, {-1.0, 0.0}, {2.0, 100.0},  {std::nan(""), 50.0}};
+        {0.0, 0.0},     {0.225, 20.25}, {0.45, 40.5}, {0.72, 50.0}, {0.99, 59.5},
+        {0.995, 79.75}, {1.0, 100.0},   {-1.0, 0.0},  {2.0, 100.0}, {std::nan(""), 50.0}};
     for (const auto& [indicator, scale] : table)
         EXPECT_NEAR(scoreScaleOf(indicator), scale, 1e-12) << indicator;
     // Rounded, the cut-offs fall exactly on the chosen indicators.
@@ -298,17 +299,48 @@ TEST(SpamModelSmoothedTest, ScoresByHandAndMissesWithoutInformativeWords) {
     }
     sides.train(true, "often");
     sides.train(false, "often");
-    // One word: Fisher's indicator is f = 10.5 / 11, 59.5 + 40.5 * (f - 0.95) / 0.05 = 63.18.
-    EXPECT_EQ(sides.score("viagra"), 63);
-    EXPECT_EQ(sides.score("viagra viagra viagra"), 63);  // a repeat is no new evidence
-    EXPECT_EQ(sides.score("meeting"), 9);                // f = 0.5 / 11: 40.5 * f / 0.2 = 9.20
-    EXPECT_EQ(sides.score("viagra meeting"), 48);        // indicator 0.5: 40.5 + 19 * 0.4
+    // One word: Fisher's indicator is its f = 10.52 / 11 = 0.956, below the spam cut of 0.99:
+    // 40.5 + 19 * (f - 0.45) / 0.54 = 58.32. One word, however often trained, is no verdict.
+    EXPECT_EQ(sides.score("viagra"), 58);
+    EXPECT_EQ(sides.score("viagra viagra viagra"), 58);  // a repeat is no new evidence
+    EXPECT_EQ(sides.score("meeting"), 4);                // f = 0.52 / 11: 40.5 * f / 0.45 = 4.25
+    EXPECT_EQ(sides.score("viagra meeting"), 42);        // indicator 0.5057: 40.5 + 19 * 0.103
     // Known, but too close to 0.5 to count; unknown; too short to be a word.
     EXPECT_EQ(sides.score("often"), -1);
     EXPECT_EQ(sides.score("nothing known"), -1);
     EXPECT_EQ(sides.score("via"), -1);
     EXPECT_EQ(sides.score(""), -1);
     EXPECT_EQ(smoothedScore(nullptr, nullptr, distinctWords("viagra", 5, 1, 64).words), -1);
+}
+
+// The decision on statistics made by hand: forty messages a side, sharing everyday words that
+// tell nothing, each side with words of its own; two spam words were seen twice only.
+TEST(SpamModelSmoothedTest, AFewSpamWordsAmongOrdinaryOnesAreNoVerdict) {
+    TrainedSides sides;
+    const std::string neutral = "about would there please thanks today";
+    for (int i = 0; i < 40; ++i) {
+        sides.train(true, neutral + " viagra casino lottery pharmacy");
+        sides.train(false, neutral + " meeting agenda project review");
+    }
+    sides.train(true, "bonus prize");
+    sides.train(true, "bonus prize");
+
+    // Words known as well on both sides are no evidence at all.
+    EXPECT_EQ(sides.score(neutral), -1);
+    // Spam words the filter has seen twice: f = 2.52 / 3 each, indicator 0.92, unsure.
+    const std::int32_t weak = sides.score(neutral + " bonus prize");
+    EXPECT_GT(weak, 40);
+    EXPECT_LT(weak, 60);
+    // One spam word seen forty times is still no verdict alone: f = 40.52 / 41 = 0.988.
+    EXPECT_EQ(sides.score(neutral + " viagra"), 59);
+    // Two strong spam words against two of the user's own words: unsure, not spam.
+    const std::int32_t mixed = sides.score("meeting agenda viagra casino");
+    EXPECT_GT(mixed, 40);
+    EXPECT_LT(mixed, 60);
+    // Strong spam words together are.
+    EXPECT_GE(sides.score(neutral + " viagra casino"), 60);
+    EXPECT_GE(sides.score("viagra casino lottery pharmacy"), 99);
+    EXPECT_LE(sides.score("meeting agenda project review"), 1);
 }
 
 TEST(SpamModelSmoothedTest, TrainedSpamRanksAboveTrainedHamWithinRange) {
@@ -329,7 +361,9 @@ TEST(SpamModelSmoothedTest, TrainedSpamRanksAboveTrainedHamWithinRange) {
     for (const auto& text : ham) sides.train(false, text);
     const std::int32_t spamScore = sides.score("free pills discount, click to order today");
     const std::int32_t hamScore = sides.score("the patch for the build, review before the meeting");
-    EXPECT_GE(spamScore, 60);
+    // Each of the spam words was trained once or twice: the text is no longer ham, but that is
+    // too little for the spam verdict (AFewSpamWordsAmongOrdinaryOnesAreNoVerdict).
+    EXPECT_GT(spamScore, 40);
     EXPECT_LE(spamScore, 100);
     EXPECT_LE(hamScore, 40);
     EXPECT_GE(hamScore, 0);
