@@ -78,6 +78,24 @@ struct WithScope {
     std::uint32_t zeroMask;
 };
 
+// A label of a routine: where it stands, and the gotos that reach it before it is placed. A
+// structure path lists the loops, with statements and try parts around a place, outermost first.
+struct LabelState {
+    bool placed = false;
+    std::uint32_t target = 0;
+    std::vector<std::uint32_t> structure;
+    struct Jump {
+        std::size_t at;
+        SourcePos pos;
+        std::vector<std::uint32_t> structure;
+    };
+    std::vector<Jump> pending;
+    std::string raw;  // as declared, for messages
+};
+
+// Structure ids with this bit belong to a try statement, which a goto may neither enter nor leave.
+constexpr std::uint32_t kTryStructure = 0x80000000u;
+
 struct FuncState {
     std::uint32_t proto = 0;
     bool isMain = false;
@@ -91,6 +109,8 @@ struct FuncState {
     std::vector<Block> blocks;
     std::vector<std::size_t> exitJumps;
     std::vector<std::uint32_t> handlerSlots;  // innermost except handler, for a bare raise
+    std::unordered_map<std::string, LabelState> labels;
+    std::vector<std::uint32_t> structure;  // the structure path of the code being compiled
     int depth = 0;
 };
 
@@ -265,7 +285,7 @@ private:
     }
     const Type* findType(const std::string& name) const;
     void declare(const Token& at, const std::string& name, Symbol s) {
-        if (!fs_->locals.emplace(name, s).second)
+        if (fs_->labels.count(name) > 0 || !fs_->locals.emplace(name, s).second)
             failAt({static_cast<std::uint32_t>(at.line), static_cast<std::uint32_t>(at.column)},
                    "Identifier redeclared: '" + at.raw + "'");
     }
@@ -307,6 +327,8 @@ private:
     [[gnu::noinline]] void constSection();
     [[gnu::noinline]] void typeSection();
     [[gnu::noinline]] void routine(bool isFunction);
+    [[gnu::noinline]] void labelSection();
+    void checkLabelsPlaced();
     std::uint32_t declareVariable(const Token& name, const Type* type);
 
     // ---- types (compiler_types.cpp)
@@ -356,6 +378,22 @@ private:
     [[gnu::noinline]] void exitStatement();
     [[gnu::noinline]] void leave(Tok kind);
     [[gnu::noinline]] void withStatement();
+    [[gnu::noinline]] void gotoStatement();
+    [[gnu::noinline]] void placeLabel();
+    std::string labelName();
+    void checkGoto(const LabelState& label, const std::vector<std::uint32_t>& from,
+                   SourcePos pos) const;
+    // Marks the statement compiled meanwhile as a structure a goto may not enter.
+    struct StructureGuard {
+        StructureGuard(Compiler& c, bool isTry) : compiler(c) {
+            compiler.fs_->structure.push_back(compiler.newStructure(isTry));
+        }
+        ~StructureGuard() { compiler.fs_->structure.pop_back(); }
+        Compiler& compiler;
+    };
+    std::uint32_t newStructure(bool isTry) {
+        return (++structures_ & ~kTryStructure) | (isTry ? kTryStructure : 0u);
+    }
     [[gnu::noinline]] void forInLoop(const Token& name, const Found& var, SourcePos varPos);
 
     // ---- expressions: each gives the static type of its value where one is known
@@ -375,6 +413,8 @@ private:
                                               bool wantValue);
     [[gnu::noinline]] void callNative(const Token& name, const Environment::Entry& entry,
                                       bool wantValue);
+    // "SysUtils.IntToStr": steps over the unit names before a library name.
+    bool unitQualified(Token& name);
     [[noreturn]] void undeclared(const Token& name) const {
         failAt(posOf(name), "Undeclared identifier: '" + name.raw + "'");
     }
@@ -404,6 +444,7 @@ private:
     FuncState main_;
     FuncState* fs_ = &main_;
     int nesting_ = 0;
+    std::uint32_t structures_ = 0;
     std::size_t lastVarLoad_ = SIZE_MAX;
     std::unordered_map<std::string, std::uint32_t> nameIndex_;
 };

@@ -234,13 +234,47 @@ const Type* Compiler::factor() {
     return selectors(type);
 }
 
-const Type* Compiler::identFactor() {
-    const Token name = tok_;
-    const SourcePos pos = here();
-    next();
+namespace {
+// The units a script may name: the library's and the host's. A script's own name hides them.
+bool isLibraryUnit(const std::string& upper) {
+    static constexpr std::string_view units[] = {"SYSTEM",    "SYSUTILS", "WINDOWS",  "CLASSES",
+                                                 "REGISTRY",  "VARIANTS", "STRUTILS", "MATH",
+                                                 "DATEUTILS", "BATUTILS"};
+    return std::find(std::begin(units), std::end(units), upper) != std::end(units);
+}
+}  // namespace
+
+bool Compiler::unitQualified(Token& name) {
+    bool qualified = false;
     const WithScope* scope = nullptr;
     std::uint32_t field = 0;
-    if (withField(name.text, scope, field)) {
+    while (tok_.type == Tok::Dot && isLibraryUnit(name.text) && find(name.text) == nullptr &&
+           !withField(name.text, scope, field)) {
+        const Lexer savedLexer = lex_;
+        const Token savedToken = tok_;
+        const SourcePos savedEnd = prevEnd_;
+        next();
+        if (tok_.type != Tok::Ident) {
+            lex_ = savedLexer;
+            tok_ = savedToken;
+            prevEnd_ = savedEnd;
+            break;
+        }
+        name = tok_;
+        next();
+        qualified = true;
+    }
+    return qualified;
+}
+
+const Type* Compiler::identFactor() {
+    Token name = tok_;
+    const SourcePos pos = here();
+    next();
+    const bool qualified = unitQualified(name);
+    const WithScope* scope = nullptr;
+    std::uint32_t field = 0;
+    if (!qualified && withField(name.text, scope, field)) {
         for (auto t : scope->temps) emitAt(pos, LOADL, t);
         pushInteger(pos, field);
         emitAt(pos, LOADPATH, static_cast<std::uint32_t>(scope->temps.size()));
@@ -248,7 +282,7 @@ const Type* Compiler::identFactor() {
         adjustDepth(-static_cast<int>(scope->temps.size()));
         return selectors(scope->record->fields[field].type);
     }
-    const Found* found = find(name.text);
+    const Found* found = qualified ? nullptr : find(name.text);
     if (found == nullptr) {
         const Type* result = nullptr;
         if (intrinsic(name, true, result)) return selectors(result);

@@ -18,23 +18,51 @@ void Compiler::statement() {
     NestingGuard guard(*this);
     switch (tok_.type) {
         case Tok::Ident:
-            if (tok_.text == "GOTO") fail("Labels and goto are not supported");
+            if (tok_.text == "GOTO" && fs_->labels.count("GOTO") == 0) {
+                gotoStatement();
+                return;
+            }
+            if (fs_->labels.count(tok_.text) > 0) {
+                placeLabel();
+                return;
+            }
             identStatement();
             return;
+        case Tok::Int: placeLabel(); return;
         case Tok::Begin:
             next();
             statementList({Tok::End_});
             next();
             return;
         case Tok::If: ifStatement(); return;
-        case Tok::While: whileStatement(); return;
-        case Tok::Repeat: repeatStatement(); return;
-        case Tok::For: forStatement(); return;
+        case Tok::While: {
+            StructureGuard inside(*this, false);
+            whileStatement();
+            return;
+        }
+        case Tok::Repeat: {
+            StructureGuard inside(*this, false);
+            repeatStatement();
+            return;
+        }
+        case Tok::For: {
+            StructureGuard inside(*this, false);
+            forStatement();
+            return;
+        }
         case Tok::Case: caseStatement(); return;
-        case Tok::Try: tryStatement(); return;
+        case Tok::Try: {
+            StructureGuard inside(*this, true);
+            tryStatement();
+            return;
+        }
         case Tok::Raise: raiseStatement(); return;
         case Tok::Exit: exitStatement(); return;
-        case Tok::With: withStatement(); return;
+        case Tok::With: {
+            StructureGuard inside(*this, false);
+            withStatement();
+            return;
+        }
         case Tok::Break:
             next();
             leave(Tok::Break);
@@ -55,12 +83,13 @@ void Compiler::statement() {
 }
 
 void Compiler::identStatement() {
-    const Token name = tok_;
+    Token name = tok_;
     const SourcePos pos = here();
     next();
+    const bool qualified = unitQualified(name);
     const WithScope* scope = nullptr;
     std::uint32_t field = 0;
-    if (withField(name.text, scope, field)) {
+    if (!qualified && withField(name.text, scope, field)) {
         for (auto t : scope->temps) emitAt(pos, LOADL, t);
         std::uint32_t steps = static_cast<std::uint32_t>(scope->temps.size() - 1);
         std::uint32_t mask = scope->zeroMask;
@@ -77,7 +106,7 @@ void Compiler::identStatement() {
         adjustDepth(-static_cast<int>(steps) - 2);
         return;
     }
-    const Found* found = find(name.text);
+    const Found* found = qualified ? nullptr : find(name.text);
     if (found == nullptr) {
         const Type* ignored = nullptr;
         if (intrinsic(name, false, ignored)) return;
@@ -244,6 +273,69 @@ void Compiler::ifStatement() {
     }
 }
 
+std::string Compiler::labelName() {
+    if (tok_.type == Tok::Int) {
+        if (tok_.integer < 0 || tok_.integer > 9999) fail("Label number out of range");
+        std::string key = decimal(tok_.integer);
+        next();
+        return key;
+    }
+    return identifier();
+}
+
+void Compiler::checkGoto(const LabelState& target, const std::vector<std::uint32_t>& from,
+                         SourcePos pos) const {
+    const std::vector<std::uint32_t>& to = target.structure;
+    const bool leads = to.size() > from.size() || !std::equal(to.begin(), to.end(), from.begin());
+    for (std::size_t i = 0; i < std::max(to.size(), from.size()); ++i) {
+        const bool shared = i < to.size() && i < from.size() && to[i] == from[i];
+        if (shared) continue;
+        if ((i < to.size() && (to[i] & kTryStructure)) ||
+            (i < from.size() && (from[i] & kTryStructure)))
+            failNamed(pos, "'GOTO ", target.raw, "' leads into or out of a TRY statement");
+    }
+    if (leads) failNamed(pos, "'GOTO ", target.raw, "' leads into a loop or a WITH statement");
+}
+
+void Compiler::gotoStatement() {
+    next();
+    const SourcePos pos = here();
+    const Token name = tok_;
+    const std::string key = labelName();
+    const auto it = fs_->labels.find(key);
+    if (it == fs_->labels.end())
+        failNamed(pos, "Undeclared label: '", name.type == Tok::Int ? key : name.raw);
+    LabelState& target = it->second;
+    if (target.placed) {
+        checkGoto(target, fs_->structure, pos);
+        emitAt(pos, JMP, target.target);
+        return;
+    }
+    if (target.pending.size() >= kMaxSlots) fail("Too many jumps");
+    target.pending.push_back({emitAt(pos, JMP), pos, fs_->structure});
+}
+
+void Compiler::placeLabel() {
+    const SourcePos pos = here();
+    const Token name = tok_;
+    const std::string key = labelName();
+    const auto it = fs_->labels.find(key);
+    if (it == fs_->labels.end())
+        failNamed(pos, "Undeclared label: '", name.type == Tok::Int ? key : name.raw);
+    expect(Tok::Colon);
+    LabelState& target = it->second;
+    if (target.placed) failNamed(pos, "Label already defined: '", target.raw);
+    target.placed = true;
+    target.target = label();
+    target.structure = fs_->structure;
+    for (const auto& jump : target.pending) {
+        checkGoto(target, jump.structure, jump.pos);
+        patch(jump.at, target.target);
+    }
+    target.pending.clear();
+    statement();
+}
+
 void Compiler::whileStatement() {
     next();
     const std::uint32_t top = label();
@@ -402,6 +494,7 @@ void Compiler::tryStatement() {
     statementList({Tok::Except, Tok::Finally});
     Block block = std::move(fs_->blocks.back());
     fs_->blocks.pop_back();
+    fs_->structure.back() = newStructure(true);  // the handler is a place of its own
     auto& code = proto().code;
     if (tok_.type == Tok::Finally) {
         next();
