@@ -101,7 +101,10 @@ Value pos(Args a, CallContext&) {
                                               : static_cast<std::int64_t>(at + 1));
 }
 
-Value intToStr(Args a, CallContext&) { return Value(decimal(a[0].toInteger())); }
+Value intToStr(Args a, CallContext&) {
+    if (a[0].kind() == Kind::UInt64) return Value(std::to_string(a[0].unsignedBits()));
+    return Value(decimal(a[0].toInteger()));
+}
 // Integers are 64-bit: a negative one is read as the unsigned value of the same bits, as a
 // UInt64 holding it would print.
 Value uintToStr(Args a, CallContext&) {

@@ -94,6 +94,7 @@ enum Op : std::uint8_t {
     RAISE,    // A: constant class name; pops the message
     RERAISE,  // A: first of the three exception slots
     ENDF,     // A: marker slot
+    VARPREP,  // A: the operator that follows; converts its two Variant operands as Delphi does
     // Fused forms of hot sequences, written over the first word of the sequence by
     // fuseInstructions. The words after it stay as they were: when the values are not of the kind
     // the fused form expects, it does what its first instruction would and the others follow, so
@@ -164,7 +165,8 @@ enum class Cast : std::uint8_t {
     Char,
     Boolean,
     Double,
-    String
+    String,
+    UInt64
 };
 
 }  // namespace qbx::scripting::pascal

@@ -16,6 +16,7 @@ DeclaredType typeByName(const std::string& upper, bool& known) {
         {"ANSISTRING", DeclaredType::String}, {"CHAR", DeclaredType::Char},
         {"ANSICHAR", DeclaredType::Char},     {"BOOLEAN", DeclaredType::Boolean},
         {"VARIANT", DeclaredType::Variant},   {"OLEVARIANT", DeclaredType::Variant},
+        {"UINT64", DeclaredType::UInt64},
     };
     for (const auto& [name, type] : types)
         if (name == upper) {
@@ -93,6 +94,7 @@ int operandsTaken(Op op) {
         case ORJ: return 1;
         case INRANGE:
         case SETRANGE: return 3;
+        case VARPREP: return 2;
         case FIELD:
         case LEN:
         case LOWOF:

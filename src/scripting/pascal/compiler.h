@@ -401,6 +401,7 @@ private:
     const Type* simpleExpression();
     const Type* term();
     const Type* factor();
+    bool variantOperands(SourcePos pos, Op op, const Type* left, const Type* right);
     [[gnu::noinline]] const Type* identFactor();
     [[gnu::noinline]] void setConstructor();
     [[gnu::noinline]] const Type* typeCast(const Token& name, const Type* target);
@@ -415,6 +416,18 @@ private:
                                       bool wantValue);
     // "SysUtils.IntToStr": steps over the unit names before a library name.
     bool unitQualified(Token& name);
+    // Whether the type name at hand starts a cast, "Exception(E)", rather than standing alone.
+    bool castFollows() {
+        const Lexer savedLexer = lex_;
+        const Token savedToken = tok_;
+        const SourcePos savedEnd = prevEnd_;
+        next();
+        const bool cast = tok_.type == Tok::LParen;
+        lex_ = savedLexer;
+        tok_ = savedToken;
+        prevEnd_ = savedEnd;
+        return cast;
+    }
     [[noreturn]] void undeclared(const Token& name) const {
         failAt(posOf(name), "Undeclared identifier: '" + name.raw + "'");
     }

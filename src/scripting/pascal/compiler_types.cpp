@@ -29,6 +29,7 @@ Value scalarDefault(DeclaredType t) {
     if (isIntegerDeclared(t)) return Value(std::int64_t{0});
     if (t == DeclaredType::Double) return Value(0.0);
     if (t == DeclaredType::Boolean) return Value(false);
+    if (t == DeclaredType::UInt64) return Value::unsignedInteger(0);
     return Value();
 }
 
@@ -80,7 +81,7 @@ const std::unordered_map<std::string, const Type*>& builtinTable() {
             {{"INTEGER", "LONGINT"}, DeclaredType::Integer, true, -2147483648LL, 2147483647LL},
             {{"CARDINAL", "LONGWORD", "DWORD"}, DeclaredType::Cardinal, true, 0, 4294967295LL},
             {{"INT64", "NATIVEINT"}, DeclaredType::Int64, true, kInt64Min, kInt64Max},
-            {{"UINT64", "NATIVEUINT"}, DeclaredType::Int64, true, 0, kInt64Max},
+            {{"NATIVEUINT"}, DeclaredType::Int64, true, 0, kInt64Max},
             {{"BYTE"}, DeclaredType::Byte, true, 0, 255},
             {{"WORD"}, DeclaredType::Word, true, 0, 65535},
             {{"SHORTINT"}, DeclaredType::Integer, true, -128, 127},
@@ -100,6 +101,8 @@ const std::unordered_map<std::string, const Type*>& builtinTable() {
             {{"CHAR", "ANSICHAR", "WIDECHAR"}, DeclaredType::Char, true, 0, 255},
             {{"BOOLEAN", "BYTEBOOL", "WORDBOOL", "LONGBOOL"}, DeclaredType::Boolean, true, 0, 1},
             {{"VARIANT", "OLEVARIANT"}, DeclaredType::Variant, false, 0, 0},
+            // Its bounds as the bits of a UInt64: 0 .. all ones.
+            {{"UINT64", "QWORD"}, DeclaredType::UInt64, true, 0, -1},
         };
         for (const Row& row : rows) {
             Type& t = store->emplace_back();

@@ -45,6 +45,7 @@ Value defaultValue(DeclaredType t) {
         case DeclaredType::Word: return Value(std::int64_t{0});
         case DeclaredType::Double: return Value(0.0);
         case DeclaredType::Boolean: return Value(false);
+        case DeclaredType::UInt64: return Value::unsignedInteger(0);
         default: return Value();
     }
 }
@@ -72,7 +73,7 @@ inline void store(Value& target, Value&& v) {
 
 // The ordinal behind a for-loop value: an integer or a one-character string.
 std::int64_t ordinal(const Value& v) {
-    if (v.kind() == Kind::Integer) return v.integer();
+    if (v.isIntegral()) return v.integer();
     if (v.kind() == Kind::String && v.string().size() == 1)
         return static_cast<unsigned char>(v.string()[0]);
     if (v.kind() == Kind::Boolean) return v.boolean() ? 1 : 0;
@@ -215,6 +216,7 @@ Value castValue(Cast cast, const Value& v) {
         case Cast::SmallInt: return Value(std::int64_t{static_cast<std::int16_t>(u)});
         case Cast::Char: return Value(std::string(1, static_cast<char>(u)));
         case Cast::Boolean: return Value(n != 0);
+        case Cast::UInt64: return Value::unsignedInteger(u);
         default: return Value(n);
     }
 }
@@ -726,6 +728,7 @@ std::uint32_t Machine::structured(std::uint32_t w, std::uint32_t pc, std::uint32
             break;
         }
         case CAST: s[top - 1] = castValue(static_cast<Cast>(a), s[top - 1]); break;
+        case VARPREP: prepareVariantOperands(static_cast<Op>(a), s[top - 2], s[top - 1]); break;
         default: break;
     }
     return pc;

@@ -71,5 +71,19 @@ TEST(PascalUnits, QualifiedLibraryNamesAndUsesClauses) {
     });
 }
 
+TEST(PascalNames, AScriptsDeclarationsHideTheLibrarysNames) {
+    testing::expectOutcomes({
+        {"type TArray = array of Integer; var a: TArray; begin SetLength(a, 2); a[1] := 5;"
+         " Result := a[1] end.",
+         "5"},
+        {"type TStringArray = array of string; Exception = record x: Integer end;"
+         " var e: Exception; begin e.x := 3; Result := e.x end.",
+         "3"},
+        {"const Pi = 3; MaxInt = 10; var IntToStr: Integer; begin IntToStr := Pi + MaxInt;"
+         " Result := IntToStr end.",
+         "13"},
+    });
+}
+
 }  // namespace
 }  // namespace qbx::scripting::pascal
