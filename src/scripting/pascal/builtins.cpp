@@ -140,7 +140,7 @@ Value ord(Args a, CallContext& c) {
     if (v.isString() && v.string().size() == 1)
         return Value(std::int64_t{static_cast<unsigned char>(v.string()[0])});
     if (v.kind() == Kind::Boolean) return Value(std::int64_t{v.boolean() ? 1 : 0});
-    if (v.kind() == Kind::Integer) return v;
+    if (v.isIntegral()) return v;
     c.fail("Ordinal type required, not '" + std::string(v.typeName()) + "'");
 }
 

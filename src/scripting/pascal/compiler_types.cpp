@@ -49,6 +49,7 @@ const std::pair<std::string_view, std::string_view> kLibraryClasses[] = {
     {"ECONVERTERROR", "EXCEPTION"},
     {"EVARIANTERROR", "EXCEPTION"},
     {"EVARIANTTYPECASTERROR", "EVARIANTERROR"},
+    {"EVARIANTOVERFLOWERROR", "EVARIANTERROR"},
     {"EOSERROR", "EXCEPTION"},
     {"EINOUTERROR", "EXCEPTION"},
     {"EREGISTRYEXCEPTION", "EXCEPTION"},

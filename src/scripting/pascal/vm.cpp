@@ -184,6 +184,8 @@ Value succValue(const Value& v, std::int64_t by) {
         case Kind::Empty:
             return Value(static_cast<std::int64_t>(static_cast<std::uint64_t>(v.toInteger()) +
                                                    static_cast<std::uint64_t>(by)));
+        case Kind::UInt64:
+            return Value::unsignedInteger(v.unsignedBits() + static_cast<std::uint64_t>(by));
         case Kind::String:
             if (v.string().size() == 1)
                 return Value(std::string(

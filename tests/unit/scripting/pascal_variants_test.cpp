@@ -1,0 +1,110 @@
+// Variants and UInt64: what a Variant holds and how operators convert it, and unsigned 64-bit
+// arithmetic over the whole range.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "scripting/pascal/library.h"
+#include "support/fakes.h"
+#include "support/pascal_test_support.h"
+
+namespace qbx::scripting::pascal {
+namespace {
+
+using testing::Case;
+
+class PascalVariants : public ::testing::Test {
+protected:
+    PascalVariants() {
+        addCoreLibrary(env_);
+        addRuntimeLibrary(env_, runtimeServices(platform_.platform()));
+    }
+    std::string outcome(std::string_view source) { return testing::outcome(source, env_); }
+    void runTable(std::initializer_list<Case> cases) { testing::expectOutcomes(cases, env_); }
+
+    test::FakePlatform platform_;
+    Environment env_;
+};
+
+TEST_F(PascalVariants, TypeCodesAndText) {
+    runTable({
+        {"var v: Variant; begin Result := VarType(v) end.", "0"},
+        {"var v: Variant; begin v := Null; Result := IntToStr(VarType(v)) + VarToStr(v) +"
+         " BoolToStr(VarIsNull(v), True) end.",
+         "1True"},
+        {"var v: Variant; begin v := 7; Result := VarType(v) end.", "3"},
+        {"var v: Variant; begin v := 5000000000; Result := VarType(v) end.", "20"},
+        {"var v: Variant; begin v := 18446744073709551615; Result := VarType(v) end.", "21"},
+        {"var v: Variant; begin v := 1.5; Result := VarType(v) end.", "5"},
+        {"var v: Variant; begin v := 'a'; Result := VarType(v) = varString end.", "True"},
+        {"var v: Variant; begin v := False; Result := VarToStr(v) + IntToStr(VarType(v)) end.",
+         "False11"},
+        {"var v: Variant; begin v := 3; v := Unassigned; Result := VarIsEmpty(v) end.", "True"},
+        {"VarToStrDef(Null, 'none') + VarToStrDef(2, 'none')", "none2"},
+    });
+}
+
+TEST_F(PascalVariants, OperatorsConvertMixedKinds) {
+    runTable({
+        {"var a, b: Variant; begin a := '12'; b := 3; Result := a + b end.", "15"},
+        {"var a, b: Variant; begin a := '12'; b := 3; Result := VarType(a * b) end.", "5"},
+        {"var a, b: Variant; begin a := '1'; b := '2'; Result := a + b end.", "12"},
+        {"var a, b: Variant; begin a := '7'; b := '2'; Result := a - b end.", "5"},
+        {"var a: Variant; begin a := ' 2.5 '; Result := a * 2 end.", "5"},
+        {"var a: Variant; begin a := True; Result := a + 1 end.", "0"},
+        {"var a: Variant; begin a := '100'; Result := a > 99 end.", "True"},
+        {"var a: Variant; begin a := '10'; Result := (a = 10) and (a <> '9') end.", "True"},
+        {"var a: Variant; begin a := 'abc'; Result := a < 'abd' end.", "True"},
+        {"var a: Variant; begin a := 7.5; Result := a div 2 end.", "4"},
+        {"var a: Variant; begin a := '17'; Result := a mod 5 end.", "2"},
+        {"var a: Variant; begin a := Null; Result := VarIsNull(a + 1) end.", "True"},
+        // A routine's Variant result converts too; plain typed values still may not mix.
+        {"function F: Variant; begin Result := '4' end; begin Result := F * 2 end.", "8"},
+        {"var s: string; begin s := '1'; Result := s + 1 end.",
+         "!Line 1, column 44: Incompatible types: 'String' and 'Integer'"},
+    });
+}
+
+TEST_F(PascalVariants, ConversionFailuresAreCatchable) {
+    runTable({
+        {"var a: Variant; begin a := 'seven'; Result := a * 2 end.",
+         "!Line 1, column 49: Could not convert variant of type (String) into type (Double)"},
+        {"var a: Variant; begin a := 'x'; try Result := a + 1 except on E: EVariantError do"
+         " Result := E.ClassName end end.",
+         "EVariantTypeCastError"},
+        {"var a: Variant; begin a := '1e400'; try Result := a + 1 except on E: EVariantError do"
+         " Result := 'too big' end end.",
+         "too big"},
+        {"var a: Variant; begin a := 1e300; try Result := a div 1 except on E: EVariantError do"
+         " Result := 'overflow' end end.",
+         "overflow"},
+    });
+    // A text of a million digits is refused unread, not parsed.
+    EXPECT_EQ(outcome("var a: Variant; begin a := StringOfChar('1', 1000000); try Result := a + 1"
+                      " except Result := 'refused' end end."),
+              "refused");
+}
+
+TEST_F(PascalVariants, UInt64CoversItsWholeRange) {
+    runTable({
+        {"var u: UInt64; begin u := High(UInt64); Result := u end.", "18446744073709551615"},
+        {"var u: UInt64; begin u := High(UInt64); Result := u div 10 end.", "1844674407370955161"},
+        {"var u: UInt64; begin u := High(UInt64); Result := u mod 1000 end.", "615"},
+        {"var u: UInt64; begin u := High(UInt64); Inc(u); Result := u end.", "0"},
+        {"var u: UInt64; begin u := 0; u := u - 1; Result := IntToStr(u) end.",
+         "18446744073709551615"},
+        {"var u: UInt64; begin u := 1; Result := u - 2 end.", "18446744073709551615"},
+        {"var u: UInt64; begin u := -1; Result := u end.", "18446744073709551615"},
+        {"var u: UInt64; begin u := 9223372036854775808; Result := u > 9223372036854775807 end.",
+         "True"},
+        {"var u: UInt64; begin u := High(UInt64); Result := (u > 0) and (u > -5) end.", "True"},
+        {"var u: UInt64; i: Int64; begin u := High(UInt64); i := u; Result := i end.", "-1"},
+        {"var u: UInt64; begin u := 10000000000000000000; Result := u / 4 end.", "2.5E18"},
+        {"UInt64(-1) shr 60", "15"},
+        {"Low(UInt64)", "0"},
+        {"18446744073709551616", "!Line 1, column 21: Integer constant too large"},
+    });
+}
+
+}  // namespace
+}  // namespace qbx::scripting::pascal
