@@ -90,6 +90,7 @@ int operandsTaken(Op op) {
     switch (op) {
         case NEG:
         case NOT:
+        case VARTO:
         case ANDJ:
         case ORJ: return 1;
         case INRANGE:

@@ -402,6 +402,8 @@ private:
     const Type* term();
     const Type* factor();
     bool variantOperands(SourcePos pos, Op op, const Type* left, const Type* right);
+    // A Variant stored into a variable or passed for a parameter of another type converts.
+    void convertVariant(SourcePos pos, const Type* source, const Type* target);
     [[gnu::noinline]] const Type* identFactor();
     [[gnu::noinline]] void setConstructor();
     [[gnu::noinline]] const Type* typeCast(const Token& name, const Type* target);

@@ -35,6 +35,15 @@ bool Compiler::variantOperands(SourcePos pos, Op op, const Type* left, const Typ
     return true;
 }
 
+void Compiler::convertVariant(SourcePos pos, const Type* source, const Type* target) {
+    const auto isVariant = [](const Type* t) {
+        return t != nullptr && t->kind == Type::Scalar && t->declared == DeclaredType::Variant;
+    };
+    if (isVariant(source) && target != nullptr && target->kind == Type::Scalar &&
+        target->declared != DeclaredType::Variant)
+        emitAt(pos, VARTO, static_cast<std::uint32_t>(target->declared));
+}
+
 const Type* Compiler::simpleExpression() {
     const Type* type = term();
     for (;;) {
@@ -447,7 +456,7 @@ const Type* Compiler::callRoutine(const Token& name, const Symbol& routine, bool
                            tok_.type == Tok::LBracket) {
                     openArrayArgument();
                 } else {
-                    expression();
+                    convertVariant(argPos, expression(), param);
                 }
                 ++count;
             } while (accept(Tok::Comma));

@@ -99,7 +99,7 @@ void Compiler::identStatement() {
         const Type* target = placeKeys(scope->record->fields[field].type, steps, mask, any);
         const SourcePos at = here();
         expect(Tok::Assign);
-        expression();
+        convertVariant(at, expression(), target);
         shorten(at, target);
         emitAt(at, STOREPATH, steps);
         word(mask);
@@ -129,7 +129,7 @@ void Compiler::identStatement() {
                 const Type* target = placeKeys(s.type, steps, mask, any);
                 const SourcePos at = here();
                 expect(Tok::Assign);
-                expression();
+                convertVariant(at, expression(), target);
                 shorten(at, target);
                 emitAt(at, STOREPATH, steps);
                 word(mask);
@@ -211,7 +211,7 @@ void Compiler::assignment(const Token& name, const Symbol& target, int hops) {
     if (tok_.type != Tok::Assign) expected("':='");
     next();
     const std::size_t start = proto().code.size();
-    expression();
+    convertVariant(pos, expression(), target.type);
     // "v := v + x" appends in place: worth it for strings built in loops. Only when nothing
     // between the load and the '+' can reach v (no calls).
     auto& code = proto().code;

@@ -4,6 +4,8 @@
 #include <cmath>
 #include <string>
 
+#include "base/text.h"
+
 namespace qbx::scripting::pascal {
 
 namespace {
@@ -72,7 +74,7 @@ Value unsignedOp(Op op, const Value& a, const Value& b) {
 }
 
 // A variant's string read as a number; longer texts than any number are refused unread.
-double variantNumber(const Value& v) {
+double variantNumber(const Value& v, const char* target = "Double") {
     constexpr std::size_t kLongestNumber = 512;
     std::string_view text = v.string();
     while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
@@ -83,8 +85,9 @@ double variantNumber(const Value& v) {
         const auto r = std::from_chars(text.data(), text.data() + text.size(), d);
         if (r.ec == std::errc() && r.ptr == text.data() + text.size() && std::isfinite(d)) return d;
     }
-    throw RuntimeError("Could not convert variant of type (String) into type (Double)",
-                       "EVariantTypeCastError");
+    throw RuntimeError(
+        std::string("Could not convert variant of type (String) into type (") + target + ")",
+        "EVariantTypeCastError");
 }
 
 // A Double where an integer is needed: rounded half to even, as Delphi's variant conversion does.
@@ -142,6 +145,46 @@ void prepareVariantOperands(Op op, Value& a, Value& b) {
     if (integral) {
         if (a.kind() == Kind::Double) a = variantInteger(a.real());
         if (b.kind() == Kind::Double) b = variantInteger(b.real());
+    }
+}
+
+Value variantAs(DeclaredType target, const Value& v) {
+    const auto cannot = [&](const char* to) -> Value {
+        throw RuntimeError("Could not convert variant of type (" + std::string(v.typeName()) +
+                               ") into type (" + to + ")",
+                           "EVariantTypeCastError");
+    };
+    switch (target) {
+        case DeclaredType::Integer:
+        case DeclaredType::Cardinal:
+        case DeclaredType::Int64:
+        case DeclaredType::Byte:
+        case DeclaredType::Word:
+        case DeclaredType::UInt64:
+            if (v.isNull()) return cannot("Integer");
+            if (v.isString()) return variantInteger(variantNumber(v, "Integer"));
+            if (v.kind() == Kind::Double) return variantInteger(v.real());
+            if (v.kind() == Kind::Boolean) return Value(std::int64_t{v.boolean() ? -1 : 0});
+            return v;
+        case DeclaredType::Double:
+            if (v.isNull()) return cannot("Double");
+            if (v.isString()) return Value(variantNumber(v));
+            if (v.kind() == Kind::Boolean) return Value(v.boolean() ? -1.0 : 0.0);
+            return v;
+        case DeclaredType::String:
+            if (v.isNull()) return cannot("String");
+            if (v.isNumber() || v.kind() == Kind::Boolean) return Value(toText(v));
+            return v;
+        case DeclaredType::Boolean:
+            if (v.isNull()) return cannot("Boolean");
+            if (v.isNumber()) return Value(v.toDouble() != 0.0);
+            if (v.isString()) {
+                if (equalsIgnoreCase1251(v.string(), "true")) return Value(true);
+                if (equalsIgnoreCase1251(v.string(), "false")) return Value(false);
+                return Value(variantNumber(v) != 0.0);
+            }
+            return v;
+        default: return v;
     }
 }
 

@@ -29,6 +29,11 @@ struct StringBudget {
 // EVariantTypeCastError.
 void prepareVariantOperands(Op op, Value& a, Value& b);
 
+// A Variant's value as a variable of the declared type takes it: text read as a number, numbers
+// and Booleans as text, Doubles rounded for integer types. Null raises EVariantTypeCastError;
+// whatever needs no conversion is returned unchanged for the assignment to check.
+Value variantAs(DeclaredType target, const Value& v);
+
 // op is one of ADD .. SHR.
 Value binaryOp(Op op, const Value& a, const Value& b, const StringBudget& budget);
 bool valuesEqual(const Value& a, const Value& b);

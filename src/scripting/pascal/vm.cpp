@@ -731,6 +731,7 @@ std::uint32_t Machine::structured(std::uint32_t w, std::uint32_t pc, std::uint32
         }
         case CAST: s[top - 1] = castValue(static_cast<Cast>(a), s[top - 1]); break;
         case VARPREP: prepareVariantOperands(static_cast<Op>(a), s[top - 2], s[top - 1]); break;
+        case VARTO: s[top - 1] = variantAs(static_cast<DeclaredType>(a), s[top - 1]); break;
         default: break;
     }
     return pc;

@@ -44,6 +44,14 @@ begin
   except
     on E: EVariantError do s := s + 'not a number' + nl;
   end;
+  a := '250';
+  n := a;
+  s := s + IntToStr(n + 1) + ' ';
+  a := 3.5;
+  n := a;
+  s := s + IntToStr(n) + ' ';
+  a := 42;
+  s := s + Copy(VarToStr(a), 2, 1) + nl;
   n := 17;
   a := n;
   s := s + VarToStr(a div 5) + ' ' + VarToStr(a mod 5) + ' ' + VarToStr(a / 4);

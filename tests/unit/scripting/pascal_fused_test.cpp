@@ -86,7 +86,7 @@ TEST(PascalFused, ArrayElements) {
         {"var s: String; i: Integer; begin s := 'abc'; i := 2; s[i] := 'x'; Result := s end.",
          "axc"},
         {"var a: array[0..0] of Integer; v: Variant; begin v := 'x'; a[0] := v end.",
-         "!Line 1, column 65: Incompatible types: 'Integer' and 'String'"},
+         "!Line 1, column 65: Could not convert variant of type (String) into type (Integer)"},
     });
 }
 

@@ -65,6 +65,36 @@ TEST_F(PascalVariants, OperatorsConvertMixedKinds) {
     });
 }
 
+TEST_F(PascalVariants, TypedVariablesAndParametersTakeAVariantsValue) {
+    runTable({
+        {"var v: Variant; i: Integer; begin v := ' 41 '; i := v; Result := i + 1 end.", "42"},
+        {"var v: Variant; i: Integer; begin v := 2.5; i := v; Result := i end.", "2"},
+        {"var v: Variant; i: Integer; begin v := 3.5; i := v; Result := i end.", "4"},
+        {"var v: Variant; d: Double; begin v := '0.25'; d := v; Result := d * 2 end.", "0.5"},
+        {"var v: Variant; s: string; begin v := 1.5; s := v; Result := s + '!' end.", "1.5!"},
+        {"var v: Variant; s: string; begin v := True; s := v; Result := s end.", "True"},
+        {"var v: Variant; b: Boolean; begin v := 'false'; b := v; Result := not b end.", "True"},
+        {"var v: Variant; b: Byte; begin v := '300'; b := v; Result := b end.", "44"},
+        {"function Twice(n: Integer): Integer; begin Result := n * 2 end;"
+         " var v: Variant; begin v := '21'; Result := Twice(v) end.",
+         "42"},
+        {"function F(v: Variant): Integer; begin Result := v end; begin Result := F('7') end.",
+         "7"},
+        {"var v: Variant; i: Integer; begin v := Null; i := v end.",
+         "!Line 1, column 48: Could not convert variant of type (Null) into type (Integer)"},
+        {"var v: Variant; i: Integer; begin v := 'x'; try i := v except on E: EVariantError do"
+         " Result := E.ClassName end end.",
+         "EVariantTypeCastError"},
+        {"type R = record n: Integer end; var v: Variant; r: R; a: array[1..2] of Double;"
+         " begin v := '6'; r.n := v; a[2] := v; with r do n := n + v; Result := r.n + a[2] end.",
+         "18"},
+        // Appending to a Variant converts too, instead of joining text in place.
+        {"var v: Variant; i: Integer; begin v := 1; for i := 1 to 3 do v := v + '2';"
+         " Result := v end.",
+         "7"},
+    });
+}
+
 TEST_F(PascalVariants, ConversionFailuresAreCatchable) {
     runTable({
         {"var a: Variant; begin a := 'seven'; Result := a * 2 end.",
