@@ -79,6 +79,12 @@ TEST(PascalNames, AScriptsDeclarationsHideTheLibrarysNames) {
         {"type TStringArray = array of string; Exception = record x: Integer end;"
          " var e: Exception; begin e.x := 3; Result := e.x end.",
          "3"},
+        // A function's Result is its own; a procedure may name a variable so.
+        {"function F: Integer; var Result: Integer; begin end; begin end.",
+         "!Line 1, column 26: Identifier redeclared: 'Result'"},
+        {"procedure P(var n: Integer); var Result: Integer; begin Result := 4; n := Result end;"
+         " var k: Integer; begin P(k); Result := k end.",
+         "4"},
         {"const Pi = 3; MaxInt = 10; var IntToStr: Integer; begin IntToStr := Pi + MaxInt;"
          " Result := IntToStr end.",
          "13"},
