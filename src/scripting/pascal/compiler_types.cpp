@@ -223,6 +223,8 @@ Value Compiler::constValue(const Type** type) {
             const auto x = static_cast<std::uint64_t>(v.integer());
             const auto y = static_cast<std::uint64_t>(r.integer());
             v = Value(static_cast<std::int64_t>(op == Tok::Plus ? x + y : x - y));
+        } else if (v.isIntegral() && r.isIntegral()) {
+            throw NotConstant{};  // a UInt64 is left to the run, which keeps it unsigned
         } else if (v.isNumber() && r.isNumber()) {
             v = Value(op == Tok::Plus ? v.toDouble() + r.toDouble() : v.toDouble() - r.toDouble());
         } else if (v.isString() && r.isString() && op == Tok::Plus) {
@@ -265,7 +267,9 @@ Value Compiler::constFactor(const Type** type) {
     if (type != nullptr) *type = nullptr;
     switch (tok_.type) {
         case Tok::Int: {
-            const Value v(tok_.integer);
+            const Value v = tok_.isUnsigned
+                                ? Value::unsignedInteger(static_cast<std::uint64_t>(tok_.integer))
+                                : Value(tok_.integer);
             next();
             return v;
         }

@@ -131,6 +131,13 @@ void prepareVariantOperands(Op op, Value& a, Value& b) {
         if (ka == Kind::Boolean || comparison || op == ADD) return;
     }
     if (ka == Kind::Null || kb == Kind::Null || ka >= Kind::Array || kb >= Kind::Array) return;
+    // Text beside a Boolean reads as a Boolean: 'True', 'False' or a number.
+    if ((ka == Kind::Boolean && kb == Kind::String) ||
+        (ka == Kind::String && kb == Kind::Boolean)) {
+        Value& text = ka == Kind::String ? a : b;
+        text = variantAs(DeclaredType::Boolean, text);
+        return;
+    }
     auto numeric = [](Value& v) {
         if (v.isString())
             v = Value(variantNumber(v));

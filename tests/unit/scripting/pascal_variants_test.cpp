@@ -58,6 +58,7 @@ TEST_F(PascalVariants, OperatorsConvertMixedKinds) {
         {"var a: Variant; begin a := 7.5; Result := a div 2 end.", "4"},
         {"var a: Variant; begin a := '17'; Result := a mod 5 end.", "2"},
         {"var a: Variant; begin a := Null; Result := VarIsNull(a + 1) end.", "True"},
+        {"var a: Variant; begin a := 'true'; Result := (a and True) and (a = True) end.", "True"},
         // A routine's Variant result converts too; plain typed values still may not mix.
         {"function F: Variant; begin Result := '4' end; begin Result := F * 2 end.", "8"},
         {"var s: string; begin s := '1'; Result := s + 1 end.",
@@ -131,6 +132,12 @@ TEST_F(PascalVariants, UInt64CoversItsWholeRange) {
         {"var u: UInt64; i: Int64; begin u := High(UInt64); i := u; Result := i end.", "-1"},
         {"var u: UInt64; begin u := 10000000000000000000; Result := u / 4 end.", "2.5E18"},
         {"UInt64(-1) shr 60", "15"},
+        {"const C = 18446744073709551615; D = C - 5; begin Result := IntToStr(C) + ' ' +"
+         " IntToStr(D) end.",
+         "18446744073709551615 18446744073709551610"},
+        {"var u: UInt64; s: string; begin for u := 1 to 3 do s := s + IntToStr(u); Result := s"
+         " end.",
+         "123"},
         {"Low(UInt64)", "0"},
         {"18446744073709551616", "!Line 1, column 21: Integer constant too large"},
     });
