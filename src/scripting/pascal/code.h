@@ -167,7 +167,8 @@ enum class Cast : std::uint8_t {
     Boolean,
     Double,
     String,
-    UInt64
+    UInt64,
+    Date  // a TDateTime stored into a Variant
 };
 
 }  // namespace qbx::scripting::pascal

@@ -39,6 +39,7 @@ struct Type {
     bool isChar = false;
     bool isBoolean = false;
     bool isString = false;
+    bool isDate = false;   // TDateTime, TDate, TTime: a Double that a Variant keeps as a date
     std::int64_t low = 0;  // ordinal range; a static array's index range
     std::int64_t high = 0;
     const Type* element = nullptr;  // arrays: element; sets: member

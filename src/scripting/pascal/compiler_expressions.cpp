@@ -42,7 +42,45 @@ void Compiler::convertVariant(SourcePos pos, const Type* source, const Type* tar
     if (isVariant(source) && target != nullptr && target->kind == Type::Scalar &&
         target->declared != DeclaredType::Variant)
         emitAt(pos, VARTO, static_cast<std::uint32_t>(target->declared));
+    else if (source != nullptr && source->isDate && isVariant(target))
+        emitAt(pos, CAST, static_cast<std::uint32_t>(Cast::Date));
 }
+
+namespace {
+// The library's routines whose value is a TDateTime, so that a Variant keeps it as a date.
+bool givesDateTime(const std::string& upper) {
+    static constexpr std::string_view names[] = {"NOW",
+                                                 "DATE",
+                                                 "TIME",
+                                                 "TODAY",
+                                                 "YESTERDAY",
+                                                 "TOMORROW",
+                                                 "ENCODEDATE",
+                                                 "ENCODETIME",
+                                                 "ENCODEDATETIME",
+                                                 "DATEOF",
+                                                 "TIMEOF",
+                                                 "INCYEAR",
+                                                 "INCMONTH",
+                                                 "INCWEEK",
+                                                 "INCDAY",
+                                                 "INCHOUR",
+                                                 "INCMINUTE",
+                                                 "INCSECOND",
+                                                 "INCMILLISECOND",
+                                                 "RECODEDATE",
+                                                 "STARTOFTHEMONTH",
+                                                 "ENDOFTHEMONTH",
+                                                 "STARTOFTHEYEAR",
+                                                 "ENDOFTHEYEAR",
+                                                 "STARTOFTHEDAY",
+                                                 "ENDOFTHEDAY",
+                                                 "STRTODATE",
+                                                 "STRTOTIME",
+                                                 "STRTODATETIME"};
+    return std::find(std::begin(names), std::end(names), upper) != std::end(names);
+}
+}  // namespace
 
 const Type* Compiler::simpleExpression() {
     const Type* type = term();
@@ -352,7 +390,7 @@ const Type* Compiler::identFactor() {
             undeclared(name);
         }
         callNative(name, *entry, true);
-        return selectors(nullptr);
+        return selectors(givesDateTime(name.text) ? findType("TDATETIME") : nullptr);
     }
     const Found f = *found;
     const Symbol& s = f.symbol;

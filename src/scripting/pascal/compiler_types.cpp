@@ -87,12 +87,12 @@ const std::unordered_map<std::string, const Type*>& builtinTable() {
             {{"WORD"}, DeclaredType::Word, true, 0, 65535},
             {{"SHORTINT"}, DeclaredType::Integer, true, -128, 127},
             {{"SMALLINT"}, DeclaredType::Integer, true, -32768, 32767},
-            {{"DOUBLE", "EXTENDED", "REAL", "SINGLE", "CURRENCY", "COMP", "TDATETIME", "TDATE",
-              "TTIME"},
+            {{"DOUBLE", "EXTENDED", "REAL", "SINGLE", "CURRENCY", "COMP"},
              DeclaredType::Double,
              false,
              0,
              0},
+            {{"TDATETIME", "TDATE", "TTIME"}, DeclaredType::Double, false, 0, 0},
             {{"STRING", "ANSISTRING", "SHORTSTRING", "WIDESTRING", "UNICODESTRING", "RAWBYTESTRING",
               "UTF8STRING"},
              DeclaredType::String,
@@ -114,6 +114,7 @@ const std::unordered_map<std::string, const Type*>& builtinTable() {
             t.isChar = row.declared == DeclaredType::Char;
             t.isBoolean = row.declared == DeclaredType::Boolean;
             t.isString = row.declared == DeclaredType::String;
+            t.isDate = *row.names.begin() == "TDATETIME";
             t.name = std::string(*row.names.begin());
             for (auto n : row.names) map->emplace(std::string(n), &t);
         }

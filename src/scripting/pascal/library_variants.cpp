@@ -30,6 +30,7 @@ std::int64_t variantType(const Value& v) {
             return v.integer() >= INT32_MIN && v.integer() <= INT32_MAX ? kVarInteger : kVarInt64;
         case Kind::UInt64: return kVarUInt64;
         case Kind::Double: return kVarDouble;
+        case Kind::Date: return kVarDate;
         case Kind::String: return kVarString;
         case Kind::Array: return kVarArray | kVarVariant;
         case Kind::Set:
@@ -45,9 +46,12 @@ Value varIsNull(Args a, CallContext&, const RuntimeServices&) { return Value(a[0
 Value varIsEmpty(Args a, CallContext&, const RuntimeServices&) { return Value(a[0].isEmpty()); }
 
 // Null gives the empty text, as Delphi's NullAsStringValue does by default.
-Value varToStr(Args a, CallContext&, const RuntimeServices&) {
+// A date reads as DateTimeToStr writes it.
+Value varToStr(Args a, CallContext&, const RuntimeServices& s) {
     if (a[0].isArray() || a[0].isSet())
         throw RuntimeError("Invalid variant type conversion", "EVariantTypeCastError");
+    if (a[0].kind() == Kind::Date && s.locale != nullptr)
+        return Value(defaultDateTimeText(*s.locale, a[0].real()));
     return Value(toText(a[0]));
 }
 

@@ -150,8 +150,8 @@ void prepareVariantOperands(Op op, Value& a, Value& b) {
     const bool integral =
         op == IDIV || op == MOD || op == AND || op == OR || op == XOR || op == SHL || op == SHR;
     if (integral) {
-        if (a.kind() == Kind::Double) a = variantInteger(a.real());
-        if (b.kind() == Kind::Double) b = variantInteger(b.real());
+        if (a.kind() == Kind::Double || a.kind() == Kind::Date) a = variantInteger(a.real());
+        if (b.kind() == Kind::Double || b.kind() == Kind::Date) b = variantInteger(b.real());
     }
 }
 
@@ -170,12 +170,13 @@ Value variantAs(DeclaredType target, const Value& v) {
         case DeclaredType::UInt64:
             if (v.isNull()) return cannot("Integer");
             if (v.isString()) return variantInteger(variantNumber(v, "Integer"));
-            if (v.kind() == Kind::Double) return variantInteger(v.real());
+            if (v.kind() == Kind::Double || v.kind() == Kind::Date) return variantInteger(v.real());
             if (v.kind() == Kind::Boolean) return Value(std::int64_t{v.boolean() ? -1 : 0});
             return v;
         case DeclaredType::Double:
             if (v.isNull()) return cannot("Double");
             if (v.isString()) return Value(variantNumber(v));
+            if (v.kind() == Kind::Date) return Value(v.real());
             if (v.kind() == Kind::Boolean) return Value(v.boolean() ? -1.0 : 0.0);
             return v;
         case DeclaredType::String:
@@ -270,9 +271,11 @@ Value binaryOp(Op op, const Value& a0, const Value& b0, const StringBudget& budg
     if (a.isNumber() && b.isNumber()) {
         const double x = a.toDouble();
         const double y = b.toDouble();
+        // A date moved by a number stays a date; two dates apart are a number of days.
+        const bool date = (ka == Kind::Date) != (kb == Kind::Date);
         switch (op) {
-            case ADD: return checkedReal(x + y);
-            case SUB: return checkedReal(x - y);
+            case ADD: return date ? Value::date(checkedReal(x + y).real()) : checkedReal(x + y);
+            case SUB: return date ? Value::date(checkedReal(x - y).real()) : checkedReal(x - y);
             case MUL: return checkedReal(x * y);
             case FDIV:
                 if (y == 0.0) divisionByZero();
@@ -345,7 +348,8 @@ int compareValues(const Value& a0, const Value& b0) {
 Value negateValue(const Value& v) {
     switch (v.kind()) {
         case Kind::Integer: return Value(wrapSub(0, v.integer()));
-        case Kind::Double: return Value(-v.real());
+        case Kind::Double:
+        case Kind::Date: return Value(-v.real());
         case Kind::UInt64: return Value::unsignedInteger(0 - v.unsignedBits());
         case Kind::Empty: return Value(std::int64_t{0});
         case Kind::Null: return v;

@@ -128,6 +128,7 @@ std::string_view Value::typeName() const {
         case Kind::Boolean: return "Boolean";
         case Kind::Integer: return "Integer";
         case Kind::Double: return "Double";
+        case Kind::Date: return "Date";
         case Kind::UInt64: return "UInt64";
         case Kind::String: return "String";
         case Kind::Array: return a_->record ? "Record" : "Array";
@@ -144,7 +145,7 @@ std::int64_t Value::toInteger() const {
 }
 
 double Value::toDouble() const {
-    if (kind_ == Kind::Double) return d_;
+    if (kind_ == Kind::Double || kind_ == Kind::Date) return d_;
     if (kind_ == Kind::Integer) return static_cast<double>(i_);
     if (kind_ == Kind::UInt64) return static_cast<double>(static_cast<std::uint64_t>(i_));
     if (kind_ == Kind::Empty) return 0.0;
@@ -224,7 +225,8 @@ std::string toText(const Value& v) {
     switch (v.kind()) {
         case Kind::String: return std::string(v.string());
         case Kind::Integer: return decimal(v.integer());
-        case Kind::Double: return floatToText(v.real());
+        case Kind::Double:
+        case Kind::Date: return floatToText(v.real());
         case Kind::UInt64: return std::to_string(v.unsignedBits());
         case Kind::Boolean: return v.boolean() ? "True" : "False";
         case Kind::Empty:

@@ -20,13 +20,16 @@
 namespace qbx::scripting::pascal {
 
 // Kinds from String on hold a reference-counted box.
-// UInt64 holds the unsigned 64-bit range; Integer holds every other integer type's values.
+// UInt64 holds the unsigned 64-bit range; Integer holds every other integer type's values. A
+// Date is a Double that a Variant took from a TDateTime: it counts as a number everywhere, and
+// tells VarType and VarToStr that it is a date.
 enum class Kind : std::uint8_t {
     Empty,
     Null,
     Boolean,
     Integer,
     Double,
+    Date,
     UInt64,
     Ref,
     String,
@@ -118,6 +121,11 @@ public:
     Value(const std::string& s) : Value(std::string_view(s)) {}
     Value(const char* s) : Value(std::string_view(s)) {}
     Value(std::string&& s);
+    static Value date(double d) noexcept {
+        Value v(d);
+        v.kind_ = Kind::Date;
+        return v;
+    }
     static Value unsignedInteger(std::uint64_t u) noexcept {
         Value v;
         v.kind_ = Kind::UInt64;
@@ -182,7 +190,8 @@ public:
     bool isString() const { return kind_ == Kind::String; }
     bool isInteger() const { return kind_ == Kind::Integer; }
     bool isNumber() const {
-        return kind_ == Kind::Integer || kind_ == Kind::Double || kind_ == Kind::UInt64;
+        return kind_ == Kind::Integer || kind_ == Kind::Double || kind_ == Kind::UInt64 ||
+               kind_ == Kind::Date;
     }
     // An Integer or a UInt64.
     bool isIntegral() const { return kind_ == Kind::Integer || kind_ == Kind::UInt64; }
@@ -191,7 +200,7 @@ public:
     bool boolean() const { return b_; }
     std::int64_t integer() const { return i_; }
     std::uint64_t unsignedBits() const { return static_cast<std::uint64_t>(i_); }
-    double real() const { return d_; }
+    double real() const { return d_; }  // a Double or a Date
     std::string_view string() const { return s_->text; }
     std::uint32_t refIndex() const { return static_cast<std::uint32_t>(i_); }
     StringBox* box() const { return s_; }

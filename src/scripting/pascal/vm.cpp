@@ -207,6 +207,7 @@ Value castValue(Cast cast, const Value& v) {
         throw RuntimeError("Invalid typecast");
     }
     if (cast == Cast::Double) return Value(v.toDouble());
+    if (cast == Cast::Date) return v.isNumber() ? Value::date(v.toDouble()) : v;
     const std::int64_t n = ordinal(v);
     const auto u = static_cast<std::uint64_t>(n);
     switch (cast) {

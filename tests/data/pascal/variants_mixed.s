@@ -34,7 +34,7 @@ begin
   s := s + BoolToStr(VarIsEmpty(a), True) + ' ' + IntToStr(VarType(a)) + nl;
   a := EncodeDate(2024, 2, 28);
   a := a + 2;
-  s := s + FormatDateTime('yyyy-mm-dd', a) + nl;
+  s := s + FormatDateTime('yyyy-mm-dd', a) + ' ' + IntToStr(VarType(a)) + nl;
   a := '7';
   b := '2';
   s := s + VarToStr(a + b) + ' ' + VarToStr(a - b) + ' ' + VarToStr(a * b) + nl;

@@ -44,6 +44,29 @@ TEST_F(PascalVariants, TypeCodesAndText) {
     });
 }
 
+// A Variant keeps a TDateTime as a date: from a routine, a TDateTime variable or a date moved by
+// days; the difference of two dates and a plain number are no dates.
+TEST_F(PascalVariants, DatesStayDates) {
+    runTable({
+        {"var v: Variant; begin v := Now; Result := IntToStr(VarType(v)) + ' ' + VarToStr(v) end.",
+         "7 15.03.2023 12:00:00"},
+        {"var v: Variant; begin v := EncodeDate(2024, 2, 28) + 0; Result := VarType(v) end.", "5"},
+        {"var v: Variant; d: TDateTime; begin d := EncodeDate(2024, 2, 28); v := d; v := v + 2;"
+         " Result := IntToStr(VarType(v)) + ' ' + VarToStr(v) + ' ' +"
+         " FormatDateTime('yyyy-mm-dd', v) end.",
+         "7 01.03.2024 2024-03-01"},
+        {"var a, b: Variant; begin a := Date; b := IncDay(Date, -3); Result :="
+         " IntToStr(VarType(a - b)) + ' ' + VarToStr(a - b) + ' ' + BoolToStr(a > b, True) end.",
+         "5 3 True"},
+        {"function Stamp: Variant; begin Result := Date end;"
+         " var d: Double; i: Integer; begin d := Stamp; i := Stamp; Result := VarType(Stamp) +"
+         " d - i end.",
+         "7"},
+        // The script's own Result is no Variant of the script's: it gives the number.
+        {"begin Result := EncodeDate(2000, 1, 1) end.", "36526"},
+    });
+}
+
 TEST_F(PascalVariants, OperatorsConvertMixedKinds) {
     runTable({
         {"var a, b: Variant; begin a := '12'; b := 3; Result := a + b end.", "15"},
