@@ -340,9 +340,11 @@ void Machine::setLength(Value& cell, const Value* lengths, std::uint32_t dims,
     if (n < 0) rangeError();
     const auto size = static_cast<std::uint64_t>(n);
     if (cell.isString() || (cell.isEmpty() && cell.declared() == DeclaredType::String)) {
-        budget_.check(size);
+        // A 32-bit size_t must not cut a huge length down to one that passes the check.
+        const std::size_t length = size > SIZE_MAX ? SIZE_MAX : static_cast<std::size_t>(size);
+        budget_.check(length);
         std::string text(cell.isString() ? cell.string() : std::string_view());
-        text.resize(size, '\0');
+        text.resize(length, '\0');
         store(cell, Value(std::move(text)));
         return;
     }
@@ -356,7 +358,8 @@ void Machine::setLength(Value& cell, const Value* lengths, std::uint32_t dims,
         box = newArrayBox(0, 0, true, false, static_cast<std::uint16_t>(element.depth + dims));
         if (cell.isArray()) {
             const ArrayBox& from = *cell.arrayBox();
-            box->items.resize(std::min<std::size_t>(from.items.size(), size));
+            box->items.resize(
+                static_cast<std::size_t>(std::min<std::uint64_t>(from.items.size(), size)));
             for (std::size_t i = 0; i < box->items.size(); ++i) {
                 box->items[i].setDeclared(from.items[i].declared());
                 box->items[i] = from.items[i];
