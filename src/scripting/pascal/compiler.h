@@ -286,7 +286,8 @@ private:
     }
     const Type* findType(const std::string& name) const;
     void declare(const Token& at, const std::string& name, Symbol s) {
-        if (fs_->labels.count(name) > 0 || !fs_->locals.emplace(name, s).second)
+        if ((!fs_->labels.empty() && fs_->labels.count(name) > 0) ||
+            !fs_->locals.emplace(name, s).second)
             failAt({static_cast<std::uint32_t>(at.line), static_cast<std::uint32_t>(at.column)},
                    "Identifier redeclared: '" + at.raw + "'");
     }

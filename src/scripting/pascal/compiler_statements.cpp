@@ -22,7 +22,7 @@ void Compiler::statement() {
                 gotoStatement();
                 return;
             }
-            if (fs_->labels.count(tok_.text) > 0) {
+            if (!fs_->labels.empty() && fs_->labels.count(tok_.text) > 0) {
                 placeLabel();
                 return;
             }
