@@ -81,7 +81,7 @@ double variantNumber(const Value& v, const char* target = "Double") {
     while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
     double d = 0.0;
     if (!text.empty() && text.size() <= kLongestNumber) {
-        if (text.front() == '+') text.remove_prefix(1);
+        if (text.front() == '+' && text.size() > 1 && text[1] != '-') text.remove_prefix(1);
         const auto r = std::from_chars(text.data(), text.data() + text.size(), d);
         if (r.ec == std::errc() && r.ptr == text.data() + text.size() && std::isfinite(d)) return d;
     }
@@ -130,7 +130,10 @@ void prepareVariantOperands(Op op, Value& a, Value& b) {
     if (ka == kb && (ka == Kind::String || ka == Kind::Boolean)) {
         if (ka == Kind::Boolean || comparison || op == ADD) return;
     }
-    if (ka == Kind::Null || kb == Kind::Null || ka >= Kind::Array || kb >= Kind::Array) return;
+    // Unassigned reads as 0 beside a number and as '' beside text, as the operator itself does.
+    if (ka == Kind::Null || kb == Kind::Null || ka == Kind::Empty || kb == Kind::Empty ||
+        ka >= Kind::Array || kb >= Kind::Array)
+        return;
     // Text beside a Boolean reads as a Boolean: 'True', 'False' or a number.
     if ((ka == Kind::Boolean && kb == Kind::String) ||
         (ka == Kind::String && kb == Kind::Boolean)) {

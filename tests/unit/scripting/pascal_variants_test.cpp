@@ -81,6 +81,8 @@ TEST_F(PascalVariants, OperatorsConvertMixedKinds) {
         {"var a: Variant; begin a := 7.5; Result := a div 2 end.", "4"},
         {"var a: Variant; begin a := '17'; Result := a mod 5 end.", "2"},
         {"var a: Variant; begin a := Null; Result := VarIsNull(a + 1) end.", "True"},
+        {"var a, b: Variant; begin b := 'abc'; Result := (a + b) + '|' + (b + a) end.", "abc|abc"},
+        {"var a, b: Variant; begin b := '5'; Result := (a = '') and (b + a = '5') end.", "True"},
         {"var a: Variant; begin a := 'true'; Result := (a and True) and (a = True) end.", "True"},
         // A routine's Variant result converts too; plain typed values still may not mix.
         {"function F: Variant; begin Result := '4' end; begin Result := F * 2 end.", "8"},
@@ -126,6 +128,9 @@ TEST_F(PascalVariants, ConversionFailuresAreCatchable) {
         {"var a: Variant; begin a := 'x'; try Result := a + 1 except on E: EVariantError do"
          " Result := E.ClassName end end.",
          "EVariantTypeCastError"},
+        {"var a: Variant; begin a := '+-5'; try Result := a + 1 except on E: EVariantError do"
+         " Result := 'refused' end end.",
+         "refused"},
         {"var a: Variant; begin a := '1e400'; try Result := a + 1 except on E: EVariantError do"
          " Result := 'too big' end end.",
          "too big"},
