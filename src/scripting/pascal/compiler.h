@@ -116,6 +116,8 @@ struct FuncState {
 };
 
 DeclaredType typeByName(const std::string& upper, bool& known);
+// The units a script may name before a library name: the library's and the host's.
+bool isLibraryUnit(const std::string& upper);
 int stackEffect(Op op);
 // How many values below the top an expression instruction reads.
 int operandsTaken(Op op);
@@ -420,6 +422,8 @@ private:
                                       bool wantValue);
     // "SysUtils.IntToStr": steps over the unit names before a library name.
     bool unitQualified(Token& name);
+    // "SysUtils.Exception" where a type is named: steps over the unit names before it.
+    void skipUnitPrefix();
     // Whether the type name at hand starts a cast, "Exception(E)", rather than standing alone.
     bool castFollows() {
         const Lexer savedLexer = lex_;

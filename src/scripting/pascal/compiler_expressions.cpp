@@ -332,15 +332,31 @@ const Type* Compiler::factor() {
     return selectors(type);
 }
 
-namespace {
-// The units a script may name: the library's and the host's. A script's own name hides them.
 bool isLibraryUnit(const std::string& upper) {
     static constexpr std::string_view units[] = {"SYSTEM",    "SYSUTILS", "WINDOWS",  "CLASSES",
                                                  "REGISTRY",  "VARIANTS", "STRUTILS", "MATH",
                                                  "DATEUTILS", "BATUTILS"};
     return std::find(std::begin(units), std::end(units), upper) != std::end(units);
 }
-}  // namespace
+
+// A script's own name hides a unit's.
+void Compiler::skipUnitPrefix() {
+    while (tok_.type == Tok::Ident && isLibraryUnit(tok_.text) && lookup(tok_.text) == nullptr &&
+           findType(tok_.text) == nullptr) {
+        const Lexer savedLexer = lex_;
+        const Token savedToken = tok_;
+        const SourcePos savedEnd = prevEnd_;
+        next();
+        if (tok_.type == Tok::Dot) {
+            next();
+            if (tok_.type == Tok::Ident) continue;
+        }
+        lex_ = savedLexer;
+        tok_ = savedToken;
+        prevEnd_ = savedEnd;
+        return;
+    }
+}
 
 bool Compiler::unitQualified(Token& name) {
     bool qualified = false;

@@ -526,11 +526,13 @@ void Compiler::tryStatement() {
         while (tok_.type == Tok::Ident && tok_.text == "ON") {
             next();
             Token varName;
+            skipUnitPrefix();
             Token className = tok_;
             if (tok_.type != Tok::Ident) expected("Exception class");
             next();
             if (accept(Tok::Colon)) {
                 varName = className;
+                skipUnitPrefix();
                 className = tok_;
                 if (tok_.type != Tok::Ident) expected("Exception class");
                 next();
@@ -597,6 +599,7 @@ void Compiler::raiseStatement() {
         emitAt(pos, RERAISE, fs_->handlerSlots.back());
         return;
     }
+    skipUnitPrefix();
     const Token className = tok_;
     next();
     if (const Symbol* e = lookup(className.text); e != nullptr && e->kind == Symbol::ExceptVar) {

@@ -418,6 +418,7 @@ std::int64_t Compiler::constInteger(const Type** type) {
 
 const Type* Compiler::typeRef(bool inParameter) {
     NestingGuard guard(*this);
+    skipUnitPrefix();
     const SourcePos pos = here();
     switch (tok_.type) {
         case Tok::Ident: {

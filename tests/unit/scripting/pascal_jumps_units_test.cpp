@@ -66,6 +66,10 @@ TEST(PascalUnits, QualifiedLibraryNamesAndUsesClauses) {
         {"function IntToStr(i: Integer): string; begin Result := 'mine' end;"
          " begin Result := IntToStr(1) + SysUtils.IntToStr(1) end.",
          "mine1"},
+        {"var i: System.Integer; v: Variants.Variant; begin try i := 2; v := '3';"
+         " raise SysUtils.EConvertError.Create(IntToStr(i)) except"
+         " on E: SysUtils.EConvertError do Result := E.Message + v end end.",
+         "23"},
         {"begin Result := SysUtils.NoSuchRoutine(1) end.",
          "!Line 1, column 26: Undeclared identifier: 'NoSuchRoutine'"},
     });
