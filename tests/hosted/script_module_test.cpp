@@ -47,12 +47,57 @@ TEST(HostedScripts, RunsAStoredPascalScriptThroughTheExports) {
     }
 }
 
+// The language as ordinary programs use it, each construct in a script of its own: a script that
+// does not compile answers with its error and the others run on.
+TEST(HostedScripts, PascalProgramsOfEachKindRunThroughTheExports) {
+    const qbx::test::HostHome home("hosted-scripts-");
+    addScript(
+        home, "kinds.s",
+        "@script Arrays\r\n@lang pas\r\n"
+        "type TArray = array of Integer;\r\nvar a: TArray;\r\n"
+        "begin SetLength(a, 3); a[2] := 9; Result := IntToStr(Length(a) * a[2]) end.\r\n"
+        "@script Jumps\r\n@lang pas\r\n"
+        "label again;\r\nvar i: Integer;\r\n"
+        "begin i := 0; again: Inc(i); if i < 4 then goto again; Result := i end.\r\n"
+        "@script Casts\r\n@lang pas\r\n"
+        "begin try raise EConvertError.Create('bad') except\r\n"
+        "Result := Exception(ExceptObject).ClassName + ' ' + Exception(ExceptObject).Message\r\n"
+        "end end.\r\n"
+        "@script Unsigned\r\n@lang pas\r\n"
+        "var u: UInt64;\r\n"
+        "begin u := High(UInt64); Result := UIntToStr(u div 5) + ' ' + IntToStr(u) end.\r\n"
+        "@script Variants\r\n@lang pas\r\nuses Variants;\r\n"
+        "var v, w: Variant;\r\n"
+        "begin v := '40'; w := 2; Result := VarToStr(v + w) + ' ' + IntToStr(VarType(v)) +\r\n"
+        "' ' + BoolToStr(VarIsNull(Null + w), True) end.\r\n"
+        "@script Units\r\n@lang pas\r\nuses SysUtils, BatUtils;\r\n"
+        "begin Result := SysUtils.IntToStr(7) + BatUtils.ParamStr(1) end.\r\n"
+        "@script Broken\r\n@lang pas\r\n"
+        "begin goto nowhere end.\r\n");
+    Host host(kModule);
+    host.initialize();
+    auto& data = host.data();
+    EXPECT_EQ(host.callMacro(data, "FNARRAYS", {}), "27");
+    EXPECT_EQ(host.callMacro(data, "FNBROKEN", {}),
+              "Script error: Line 32, column 12: Undeclared label: 'nowhere'");
+    EXPECT_EQ(host.callMacro(data, "FNJUMPS", {}), "4");
+    EXPECT_EQ(host.callMacro(data, "FNCASTS", {}), "EConvertError bad");
+    EXPECT_EQ(host.callMacro(data, "FNUNSIGNED", {}), "3689348814741910323 18446744073709551615");
+    EXPECT_EQ(host.callMacro(data, "FNVARIANTS", {}), "42 256 True");
+    EXPECT_EQ(host.callMacro(data, "FNUNITS", {"x"}), "7x");
+    EXPECT_EQ(host.callMacro(data, "EPS", {"label L; begin L: goto L end."}),
+              "Script error: Line 1, column 24: Script stopped: step limit");
+    EXPECT_EQ(host.callMacro(data, "FNARRAYS", {}), "27");
+    host.finalize();
+}
+
 // The message cannot choose a stored script: a Subject that names one runs nothing, while the
 // same name written in the template runs it.
 TEST(HostedScripts, AMessageNamesNoScriptToRun) {
     const qbx::test::HostHome home("hosted-scripts-");
-    addScript(home, "wipe.s",
-              "@script Wipe\r\n@lang pas\r\nbegin\r\n  Result := 'wiped ' + ParamStr(1)\r\nend.\r\n");
+    addScript(
+        home, "wipe.s",
+        "@script Wipe\r\n@lang pas\r\nbegin\r\n  Result := 'wiped ' + ParamStr(1)\r\nend.\r\n");
     Host host(kModule);
     host.initialize();
     auto& data = host.data();
@@ -61,7 +106,8 @@ TEST(HostedScripts, AMessageNamesNoScriptToRun) {
         "Script error: Script name produced by another macro or a variable is not run";
     EXPECT_EQ(host.expandTemplate(data, "%ZVXEVAL(\"$S($ZVXGETHEADER(Subject:))\")"),
               "\"" + refused + "\"");
-    EXPECT_EQ(host.expandTemplate(data, "%ZVXFOR(\"i\",\"1\",\"1\",\"$S($ZVXGETHEADER(Subject:))\",\"\")"),
+    EXPECT_EQ(host.expandTemplate(
+                  data, "%ZVXFOR(\"i\",\"1\",\"1\",\"$S($ZVXGETHEADER(Subject:))\",\"\")"),
               refused);
     EXPECT_EQ(host.expandTemplate(data, "%ZVXEVAL(\"$S(wipe,$ZVXGETHEADER(Subject:))\")"),
               "\"wiped wipe\"");

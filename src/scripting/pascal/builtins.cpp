@@ -101,7 +101,10 @@ Value pos(Args a, CallContext&) {
                                               : static_cast<std::int64_t>(at + 1));
 }
 
-Value intToStr(Args a, CallContext&) { return Value(decimal(a[0].toInteger())); }
+Value intToStr(Args a, CallContext&) {
+    if (a[0].kind() == Kind::UInt64) return Value(std::to_string(a[0].unsignedBits()));
+    return Value(decimal(a[0].toInteger()));
+}
 // Integers are 64-bit: a negative one is read as the unsigned value of the same bits, as a
 // UInt64 holding it would print.
 Value uintToStr(Args a, CallContext&) {
@@ -137,7 +140,7 @@ Value ord(Args a, CallContext& c) {
     if (v.isString() && v.string().size() == 1)
         return Value(std::int64_t{static_cast<unsigned char>(v.string()[0])});
     if (v.kind() == Kind::Boolean) return Value(std::int64_t{v.boolean() ? 1 : 0});
-    if (v.kind() == Kind::Integer) return v;
+    if (v.isIntegral()) return v;
     c.fail("Ordinal type required, not '" + std::string(v.typeName()) + "'");
 }
 

@@ -94,6 +94,8 @@ enum Op : std::uint8_t {
     RAISE,    // A: constant class name; pops the message
     RERAISE,  // A: first of the three exception slots
     ENDF,     // A: marker slot
+    VARPREP,  // A: the operator that follows; converts its two Variant operands as Delphi does
+    VARTO,    // A: a DeclaredType; a Variant's value converted for a variable of that type
     // Fused forms of hot sequences, written over the first word of the sequence by
     // fuseInstructions. The words after it stay as they were: when the values are not of the kind
     // the fused form expects, it does what its first instruction would and the others follow, so
@@ -164,7 +166,9 @@ enum class Cast : std::uint8_t {
     Char,
     Boolean,
     Double,
-    String
+    String,
+    UInt64,
+    Date  // a TDateTime stored into a Variant
 };
 
 }  // namespace qbx::scripting::pascal

@@ -16,6 +16,7 @@ DeclaredType typeByName(const std::string& upper, bool& known) {
         {"ANSISTRING", DeclaredType::String}, {"CHAR", DeclaredType::Char},
         {"ANSICHAR", DeclaredType::Char},     {"BOOLEAN", DeclaredType::Boolean},
         {"VARIANT", DeclaredType::Variant},   {"OLEVARIANT", DeclaredType::Variant},
+        {"UINT64", DeclaredType::UInt64},
     };
     for (const auto& [name, type] : types)
         if (name == upper) {
@@ -89,10 +90,12 @@ int operandsTaken(Op op) {
     switch (op) {
         case NEG:
         case NOT:
+        case VARTO:
         case ANDJ:
         case ORJ: return 1;
         case INRANGE:
         case SETRANGE: return 3;
+        case VARPREP: return 2;
         case FIELD:
         case LEN:
         case LOWOF:
@@ -147,8 +150,10 @@ void Compiler::compileProgram() {
         expect(Tok::Semicolon);
     }
     if (accept(Tok::Uses)) {
-        do identifier();
-        while (accept(Tok::Comma));
+        do {
+            identifier();
+            while (accept(Tok::Dot)) identifier();  // "System.SysUtils"
+        } while (accept(Tok::Comma));
         expect(Tok::Semicolon);
     }
     declarations();
@@ -156,6 +161,7 @@ void Compiler::compileProgram() {
     statement();
     accept(Tok::Dot);
     if (tok_.type != Tok::End) fail("Unexpected text after the end of the program");
+    checkLabelsPlaced();
     patchHere(main_.exitJumps);
     emit(RET);
 }
@@ -202,7 +208,8 @@ void Compiler::declarations() {
             next();
             routine(isFunction);
         } else if (tok_.type == Tok::Ident && tok_.text == "LABEL") {
-            fail("Labels and goto are not supported");
+            next();
+            labelSection();
         } else {
             for (const auto& [index, forward] : forwards_)
                 if (forward.scope == fs_)
@@ -234,6 +241,25 @@ std::uint32_t Compiler::declareVariable(const Token& name, const Type* type) {
     if (type->kind == Type::ExceptionClass) fail("Exception objects are only caught, not declared");
     declare(name, name.text, s);
     return s.slot;
+}
+
+void Compiler::labelSection() {
+    do {
+        const Token name = tok_;
+        const std::string key = labelName();
+        if (fs_->labels.size() >= kMaxSlots) fail("Too many labels");
+        if (fs_->locals.count(key) > 0 || !fs_->labels.emplace(key, LabelState{}).second)
+            failNamed(posOf(name), "Identifier redeclared: '", name.raw);
+        fs_->labels[key].raw = name.type == Tok::Int ? key : name.raw;
+    } while (accept(Tok::Comma));
+    expect(Tok::Semicolon);
+}
+
+void Compiler::checkLabelsPlaced() {
+    for (const auto& [key, label] : fs_->labels)
+        if (!label.placed && !label.pending.empty())
+            failNamed(label.pending.front().pos, "Label declared and referenced, but not set: '",
+                      label.raw);
 }
 
 void Compiler::varSection() {
@@ -435,6 +461,7 @@ void Compiler::routine(bool isFunction) {
     if (tok_.type != Tok::Begin) expected("'begin'");
     statement();
     expect(Tok::Semicolon);
+    checkLabelsPlaced();
     patchHere(fs_->exitJumps);
     emit(RET);
     fs_ = outer;

@@ -39,6 +39,7 @@ struct Type {
     bool isChar = false;
     bool isBoolean = false;
     bool isString = false;
+    bool isDate = false;   // TDateTime, TDate, TTime: a Double that a Variant keeps as a date
     std::int64_t low = 0;  // ordinal range; a static array's index range
     std::int64_t high = 0;
     const Type* element = nullptr;  // arrays: element; sets: member
@@ -78,6 +79,24 @@ struct WithScope {
     std::uint32_t zeroMask;
 };
 
+// A label of a routine: where it stands, and the gotos that reach it before it is placed. A
+// structure path lists the loops, with statements and try parts around a place, outermost first.
+struct LabelState {
+    bool placed = false;
+    std::uint32_t target = 0;
+    std::vector<std::uint32_t> structure;
+    struct Jump {
+        std::size_t at;
+        SourcePos pos;
+        std::vector<std::uint32_t> structure;
+    };
+    std::vector<Jump> pending;
+    std::string raw;  // as declared, for messages
+};
+
+// Structure ids with this bit belong to a try statement, which a goto may neither enter nor leave.
+constexpr std::uint32_t kTryStructure = 0x80000000u;
+
 struct FuncState {
     std::uint32_t proto = 0;
     bool isMain = false;
@@ -91,10 +110,14 @@ struct FuncState {
     std::vector<Block> blocks;
     std::vector<std::size_t> exitJumps;
     std::vector<std::uint32_t> handlerSlots;  // innermost except handler, for a bare raise
+    std::unordered_map<std::string, LabelState> labels;
+    std::vector<std::uint32_t> structure;  // the structure path of the code being compiled
     int depth = 0;
 };
 
 DeclaredType typeByName(const std::string& upper, bool& known);
+// The units a script may name before a library name: the library's and the host's.
+bool isLibraryUnit(const std::string& upper);
 int stackEffect(Op op);
 // How many values below the top an expression instruction reads.
 int operandsTaken(Op op);
@@ -265,7 +288,8 @@ private:
     }
     const Type* findType(const std::string& name) const;
     void declare(const Token& at, const std::string& name, Symbol s) {
-        if (!fs_->locals.emplace(name, s).second)
+        if ((!fs_->labels.empty() && fs_->labels.count(name) > 0) ||
+            !fs_->locals.emplace(name, s).second)
             failAt({static_cast<std::uint32_t>(at.line), static_cast<std::uint32_t>(at.column)},
                    "Identifier redeclared: '" + at.raw + "'");
     }
@@ -307,6 +331,8 @@ private:
     [[gnu::noinline]] void constSection();
     [[gnu::noinline]] void typeSection();
     [[gnu::noinline]] void routine(bool isFunction);
+    [[gnu::noinline]] void labelSection();
+    void checkLabelsPlaced();
     std::uint32_t declareVariable(const Token& name, const Type* type);
 
     // ---- types (compiler_types.cpp)
@@ -356,6 +382,22 @@ private:
     [[gnu::noinline]] void exitStatement();
     [[gnu::noinline]] void leave(Tok kind);
     [[gnu::noinline]] void withStatement();
+    [[gnu::noinline]] void gotoStatement();
+    [[gnu::noinline]] void placeLabel();
+    std::string labelName();
+    void checkGoto(const LabelState& label, const std::vector<std::uint32_t>& from,
+                   SourcePos pos) const;
+    // Marks the statement compiled meanwhile as a structure a goto may not enter.
+    struct StructureGuard {
+        StructureGuard(Compiler& c, bool isTry) : compiler(c) {
+            compiler.fs_->structure.push_back(compiler.newStructure(isTry));
+        }
+        ~StructureGuard() { compiler.fs_->structure.pop_back(); }
+        Compiler& compiler;
+    };
+    std::uint32_t newStructure(bool isTry) {
+        return (++structures_ & ~kTryStructure) | (isTry ? kTryStructure : 0u);
+    }
     [[gnu::noinline]] void forInLoop(const Token& name, const Found& var, SourcePos varPos);
 
     // ---- expressions: each gives the static type of its value where one is known
@@ -363,6 +405,9 @@ private:
     const Type* simpleExpression();
     const Type* term();
     const Type* factor();
+    bool variantOperands(SourcePos pos, Op op, const Type* left, const Type* right);
+    // A Variant stored into a variable or passed for a parameter of another type converts.
+    void convertVariant(SourcePos pos, const Type* source, const Type* target);
     [[gnu::noinline]] const Type* identFactor();
     [[gnu::noinline]] void setConstructor();
     [[gnu::noinline]] const Type* typeCast(const Token& name, const Type* target);
@@ -375,6 +420,22 @@ private:
                                               bool wantValue);
     [[gnu::noinline]] void callNative(const Token& name, const Environment::Entry& entry,
                                       bool wantValue);
+    // "SysUtils.IntToStr": steps over the unit names before a library name.
+    bool unitQualified(Token& name);
+    // "SysUtils.Exception" where a type is named: steps over the unit names before it.
+    void skipUnitPrefix();
+    // Whether the type name at hand starts a cast, "Exception(E)", rather than standing alone.
+    bool castFollows() {
+        const Lexer savedLexer = lex_;
+        const Token savedToken = tok_;
+        const SourcePos savedEnd = prevEnd_;
+        next();
+        const bool cast = tok_.type == Tok::LParen;
+        lex_ = savedLexer;
+        tok_ = savedToken;
+        prevEnd_ = savedEnd;
+        return cast;
+    }
     [[noreturn]] void undeclared(const Token& name) const {
         failAt(posOf(name), "Undeclared identifier: '" + name.raw + "'");
     }
@@ -404,6 +465,7 @@ private:
     FuncState main_;
     FuncState* fs_ = &main_;
     int nesting_ = 0;
+    std::uint32_t structures_ = 0;
     std::size_t lastVarLoad_ = SIZE_MAX;
     std::unordered_map<std::string, std::uint32_t> nameIndex_;
 };

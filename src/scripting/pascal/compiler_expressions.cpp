@@ -18,43 +18,110 @@ const Type* Compiler::expression() {
         }
         const SourcePos pos = here();
         next();
-        simpleExpression();
+        const Type* right = simpleExpression();
+        if (op != IN) variantOperands(pos, op, type, right);
         emitAt(pos, op);
         type = findType("BOOLEAN");
     }
 }
 
+// A Variant operand makes the operator convert as Delphi's variants do, and its value a Variant.
+bool Compiler::variantOperands(SourcePos pos, Op op, const Type* left, const Type* right) {
+    const auto isVariant = [](const Type* t) {
+        return t != nullptr && t->kind == Type::Scalar && t->declared == DeclaredType::Variant;
+    };
+    if (!isVariant(left) && !isVariant(right)) return false;
+    emitAt(pos, VARPREP, op);
+    return true;
+}
+
+void Compiler::convertVariant(SourcePos pos, const Type* source, const Type* target) {
+    const auto isVariant = [](const Type* t) {
+        return t != nullptr && t->kind == Type::Scalar && t->declared == DeclaredType::Variant;
+    };
+    if (isVariant(source) && target != nullptr && target->kind == Type::Scalar &&
+        target->declared != DeclaredType::Variant)
+        emitAt(pos, VARTO, static_cast<std::uint32_t>(target->declared));
+    else if (source != nullptr && source->isDate && isVariant(target))
+        emitAt(pos, CAST, static_cast<std::uint32_t>(Cast::Date));
+}
+
+namespace {
+// The library's routines whose value is a TDateTime, so that a Variant keeps it as a date.
+bool givesDateTime(const std::string& upper) {
+    static constexpr std::string_view names[] = {"NOW",
+                                                 "DATE",
+                                                 "TIME",
+                                                 "TODAY",
+                                                 "YESTERDAY",
+                                                 "TOMORROW",
+                                                 "ENCODEDATE",
+                                                 "ENCODETIME",
+                                                 "ENCODEDATETIME",
+                                                 "DATEOF",
+                                                 "TIMEOF",
+                                                 "INCYEAR",
+                                                 "INCMONTH",
+                                                 "INCWEEK",
+                                                 "INCDAY",
+                                                 "INCHOUR",
+                                                 "INCMINUTE",
+                                                 "INCSECOND",
+                                                 "INCMILLISECOND",
+                                                 "RECODEDATE",
+                                                 "STARTOFTHEMONTH",
+                                                 "ENDOFTHEMONTH",
+                                                 "STARTOFTHEYEAR",
+                                                 "ENDOFTHEYEAR",
+                                                 "STARTOFTHEDAY",
+                                                 "ENDOFTHEDAY",
+                                                 "STRTODATE",
+                                                 "STRTOTIME",
+                                                 "STRTODATETIME"};
+    return std::find(std::begin(names), std::end(names), upper) != std::end(names);
+}
+}  // namespace
+
 const Type* Compiler::simpleExpression() {
     const Type* type = term();
     for (;;) {
         const SourcePos pos = here();
+        const Type* right = nullptr;
+        bool variant = false;
         switch (tok_.type) {
             case Tok::Plus:
                 next();
-                term();
+                right = term();
+                variant = variantOperands(pos, ADD, type, right);
                 emitAt(pos, ADD);
                 break;
             case Tok::Minus:
                 next();
-                term();
+                right = term();
+                variant = variantOperands(pos, SUB, type, right);
                 emitAt(pos, SUB);
                 break;
             case Tok::Xor:
                 next();
-                term();
+                right = term();
+                variant = variantOperands(pos, XOR, type, right);
                 emitAt(pos, XOR);
                 break;
             case Tok::Or: {
                 next();
                 const std::size_t jump = emitAt(pos, ORJ);
-                term();
+                right = term();
+                variant = variantOperands(pos, OR, type, right);
                 emitAt(pos, OR);
                 patch(jump, label());
                 break;
             }
             default: return type;
         }
-        if (type != nullptr && type->kind != Type::Set && !type->isBoolean) type = nullptr;
+        if (variant)
+            type = findType("VARIANT");
+        else if (type != nullptr && type->kind != Type::Set && !type->isBoolean)
+            type = nullptr;
     }
 }
 
@@ -73,17 +140,23 @@ const Type* Compiler::term() {
             case Tok::And: {
                 next();
                 const std::size_t jump = emitAt(pos, ANDJ);
-                factor();
+                const Type* right = factor();
+                const bool variant = variantOperands(pos, AND, type, right);
                 emitAt(pos, AND);
                 patch(jump, label());
+                if (variant) type = findType("VARIANT");
                 continue;
             }
             default: return type;
         }
         next();
-        factor();
+        const Type* right = factor();
+        const bool variant = variantOperands(pos, op, type, right);
         emitAt(pos, op);
-        if (type != nullptr && type->kind != Type::Set) type = nullptr;
+        if (variant)
+            type = findType("VARIANT");
+        else if (type != nullptr && type->kind != Type::Set)
+            type = nullptr;
     }
 }
 
@@ -109,6 +182,24 @@ void Compiler::setConstructor() {
 const Type* Compiler::typeCast(const Token& name, const Type* target) {
     const SourcePos pos = posOf(name);
     if (tok_.type != Tok::LParen) failNamed(pos, "Type name is not a value: '", name.raw);
+    if (target->kind == Type::ExceptionClass) {
+        // "Exception(ExceptObject).Message": a hard cast of the one exception object there is.
+        next();
+        const Token object = tok_;
+        if (tok_.type != Tok::Ident) expected("Exception object");
+        next();
+        const Symbol* e = lookup(object.text);
+        std::uint32_t slot = 0;
+        if (e != nullptr && e->kind == Symbol::ExceptVar)
+            slot = e->slot;
+        else if (object.text == "EXCEPTOBJECT" && e == nullptr && !fs_->handlerSlots.empty())
+            slot = fs_->handlerSlots.back();
+        else
+            failAt(posOf(object), "Class type casts are only supported on exception objects");
+        expect(Tok::RParen);
+        exceptionMember(pos, slot, object.raw);
+        return nullptr;
+    }
     Cast cast = Cast::Int64;
     if (target->kind == Type::Scalar && target->ordinal && !target->isChar && !target->isBoolean) {
         switch (target->declared) {
@@ -120,6 +211,7 @@ const Type* Compiler::typeCast(const Token& name, const Type* target) {
             case DeclaredType::Cardinal: cast = Cast::Cardinal; break;
             case DeclaredType::Byte: cast = Cast::Byte; break;
             case DeclaredType::Word: cast = Cast::Word; break;
+            case DeclaredType::UInt64: cast = Cast::UInt64; break;
             default: cast = Cast::Int64; break;
         }
     } else if (target->isChar) {
@@ -147,6 +239,12 @@ const Type* Compiler::factor() {
     const Type* type = nullptr;
     switch (tok_.type) {
         case Tok::Int:
+            if (tok_.isUnsigned) {
+                emitAt(pos, PUSHK,
+                       constant(Value::unsignedInteger(static_cast<std::uint64_t>(tok_.integer))));
+                next();
+                return findType("UINT64");
+            }
             pushInteger(pos, tok_.integer);
             next();
             return intType();
@@ -218,7 +316,7 @@ const Type* Compiler::factor() {
             return type != nullptr && type->isBoolean ? type : nullptr;
         case Tok::Minus:
             next();
-            if (tok_.type == Tok::Int && tok_.integer >= 0) {
+            if (tok_.type == Tok::Int && tok_.integer >= 0 && !tok_.isUnsigned) {
                 pushInteger(
                     pos, static_cast<std::int64_t>(0 - static_cast<std::uint64_t>(tok_.integer)));
                 next();
@@ -234,13 +332,63 @@ const Type* Compiler::factor() {
     return selectors(type);
 }
 
-const Type* Compiler::identFactor() {
-    const Token name = tok_;
-    const SourcePos pos = here();
-    next();
+bool isLibraryUnit(const std::string& upper) {
+    static constexpr std::string_view units[] = {"SYSTEM",    "SYSUTILS", "WINDOWS",  "CLASSES",
+                                                 "REGISTRY",  "VARIANTS", "STRUTILS", "MATH",
+                                                 "DATEUTILS", "BATUTILS"};
+    return std::find(std::begin(units), std::end(units), upper) != std::end(units);
+}
+
+// A script's own name hides a unit's.
+void Compiler::skipUnitPrefix() {
+    while (tok_.type == Tok::Ident && isLibraryUnit(tok_.text) && lookup(tok_.text) == nullptr &&
+           findType(tok_.text) == nullptr) {
+        const Lexer savedLexer = lex_;
+        const Token savedToken = tok_;
+        const SourcePos savedEnd = prevEnd_;
+        next();
+        if (tok_.type == Tok::Dot) {
+            next();
+            if (tok_.type == Tok::Ident) continue;
+        }
+        lex_ = savedLexer;
+        tok_ = savedToken;
+        prevEnd_ = savedEnd;
+        return;
+    }
+}
+
+bool Compiler::unitQualified(Token& name) {
+    bool qualified = false;
     const WithScope* scope = nullptr;
     std::uint32_t field = 0;
-    if (withField(name.text, scope, field)) {
+    while (tok_.type == Tok::Dot && isLibraryUnit(name.text) && find(name.text) == nullptr &&
+           !withField(name.text, scope, field)) {
+        const Lexer savedLexer = lex_;
+        const Token savedToken = tok_;
+        const SourcePos savedEnd = prevEnd_;
+        next();
+        if (tok_.type != Tok::Ident) {
+            lex_ = savedLexer;
+            tok_ = savedToken;
+            prevEnd_ = savedEnd;
+            break;
+        }
+        name = tok_;
+        next();
+        qualified = true;
+    }
+    return qualified;
+}
+
+const Type* Compiler::identFactor() {
+    Token name = tok_;
+    const SourcePos pos = here();
+    next();
+    const bool qualified = unitQualified(name);
+    const WithScope* scope = nullptr;
+    std::uint32_t field = 0;
+    if (!qualified && withField(name.text, scope, field)) {
         for (auto t : scope->temps) emitAt(pos, LOADL, t);
         pushInteger(pos, field);
         emitAt(pos, LOADPATH, static_cast<std::uint32_t>(scope->temps.size()));
@@ -248,7 +396,7 @@ const Type* Compiler::identFactor() {
         adjustDepth(-static_cast<int>(scope->temps.size()));
         return selectors(scope->record->fields[field].type);
     }
-    const Found* found = find(name.text);
+    const Found* found = qualified ? nullptr : find(name.text);
     if (found == nullptr) {
         const Type* result = nullptr;
         if (intrinsic(name, true, result)) return selectors(result);
@@ -258,7 +406,7 @@ const Type* Compiler::identFactor() {
             undeclared(name);
         }
         callNative(name, *entry, true);
-        return selectors(nullptr);
+        return selectors(givesDateTime(name.text) ? findType("TDATETIME") : nullptr);
     }
     const Found f = *found;
     const Symbol& s = f.symbol;
@@ -362,7 +510,7 @@ const Type* Compiler::callRoutine(const Token& name, const Symbol& routine, bool
                            tok_.type == Tok::LBracket) {
                     openArrayArgument();
                 } else {
-                    expression();
+                    convertVariant(argPos, expression(), param);
                 }
                 ++count;
             } while (accept(Tok::Comma));
@@ -463,6 +611,8 @@ bool Compiler::intrinsic(const Token& name, bool wantValue, const Type*& result)
                 emitAt(pos, PUSHK, constant(Value(std::string(1, static_cast<char>(v)))));
             else if (of->isBoolean)
                 emitAt(pos, v != 0 ? PUSHTRUE : PUSHFALSE);
+            else if (of->declared == DeclaredType::UInt64)
+                emitAt(pos, PUSHK, constant(Value::unsignedInteger(static_cast<std::uint64_t>(v))));
             else
                 pushInteger(pos, v);
         };
@@ -485,7 +635,8 @@ bool Compiler::intrinsic(const Token& name, bool wantValue, const Type*& result)
         return true;
     }
     if (n == "LENGTH") {
-        if (tok_.type == Tok::Ident && lookup(tok_.text) == nullptr && findType(tok_.text)) {
+        if (tok_.type == Tok::Ident && lookup(tok_.text) == nullptr && findType(tok_.text) &&
+            !castFollows()) {
             const Type* t = findType(tok_.text);
             if (t->kind != Type::StaticArray) fail("Array type required");
             next();

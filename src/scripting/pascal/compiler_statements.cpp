@@ -18,23 +18,51 @@ void Compiler::statement() {
     NestingGuard guard(*this);
     switch (tok_.type) {
         case Tok::Ident:
-            if (tok_.text == "GOTO") fail("Labels and goto are not supported");
+            if (tok_.text == "GOTO" && fs_->labels.count("GOTO") == 0) {
+                gotoStatement();
+                return;
+            }
+            if (!fs_->labels.empty() && fs_->labels.count(tok_.text) > 0) {
+                placeLabel();
+                return;
+            }
             identStatement();
             return;
+        case Tok::Int: placeLabel(); return;
         case Tok::Begin:
             next();
             statementList({Tok::End_});
             next();
             return;
         case Tok::If: ifStatement(); return;
-        case Tok::While: whileStatement(); return;
-        case Tok::Repeat: repeatStatement(); return;
-        case Tok::For: forStatement(); return;
+        case Tok::While: {
+            StructureGuard inside(*this, false);
+            whileStatement();
+            return;
+        }
+        case Tok::Repeat: {
+            StructureGuard inside(*this, false);
+            repeatStatement();
+            return;
+        }
+        case Tok::For: {
+            StructureGuard inside(*this, false);
+            forStatement();
+            return;
+        }
         case Tok::Case: caseStatement(); return;
-        case Tok::Try: tryStatement(); return;
+        case Tok::Try: {
+            StructureGuard inside(*this, true);
+            tryStatement();
+            return;
+        }
         case Tok::Raise: raiseStatement(); return;
         case Tok::Exit: exitStatement(); return;
-        case Tok::With: withStatement(); return;
+        case Tok::With: {
+            StructureGuard inside(*this, false);
+            withStatement();
+            return;
+        }
         case Tok::Break:
             next();
             leave(Tok::Break);
@@ -55,12 +83,13 @@ void Compiler::statement() {
 }
 
 void Compiler::identStatement() {
-    const Token name = tok_;
+    Token name = tok_;
     const SourcePos pos = here();
     next();
+    const bool qualified = unitQualified(name);
     const WithScope* scope = nullptr;
     std::uint32_t field = 0;
-    if (withField(name.text, scope, field)) {
+    if (!qualified && withField(name.text, scope, field)) {
         for (auto t : scope->temps) emitAt(pos, LOADL, t);
         std::uint32_t steps = static_cast<std::uint32_t>(scope->temps.size() - 1);
         std::uint32_t mask = scope->zeroMask;
@@ -70,14 +99,14 @@ void Compiler::identStatement() {
         const Type* target = placeKeys(scope->record->fields[field].type, steps, mask, any);
         const SourcePos at = here();
         expect(Tok::Assign);
-        expression();
+        convertVariant(at, expression(), target);
         shorten(at, target);
         emitAt(at, STOREPATH, steps);
         word(mask);
         adjustDepth(-static_cast<int>(steps) - 2);
         return;
     }
-    const Found* found = find(name.text);
+    const Found* found = qualified ? nullptr : find(name.text);
     if (found == nullptr) {
         const Type* ignored = nullptr;
         if (intrinsic(name, false, ignored)) return;
@@ -100,7 +129,7 @@ void Compiler::identStatement() {
                 const Type* target = placeKeys(s.type, steps, mask, any);
                 const SourcePos at = here();
                 expect(Tok::Assign);
-                expression();
+                convertVariant(at, expression(), target);
                 shorten(at, target);
                 emitAt(at, STOREPATH, steps);
                 word(mask);
@@ -182,7 +211,7 @@ void Compiler::assignment(const Token& name, const Symbol& target, int hops) {
     if (tok_.type != Tok::Assign) expected("':='");
     next();
     const std::size_t start = proto().code.size();
-    expression();
+    convertVariant(pos, expression(), target.type);
     // "v := v + x" appends in place: worth it for strings built in loops. Only when nothing
     // between the load and the '+' can reach v (no calls).
     auto& code = proto().code;
@@ -242,6 +271,69 @@ void Compiler::ifStatement() {
     } else {
         patch(toElse, label());
     }
+}
+
+std::string Compiler::labelName() {
+    if (tok_.type == Tok::Int) {
+        if (tok_.integer < 0 || tok_.integer > 9999) fail("Label number out of range");
+        std::string key = decimal(tok_.integer);
+        next();
+        return key;
+    }
+    return identifier();
+}
+
+void Compiler::checkGoto(const LabelState& target, const std::vector<std::uint32_t>& from,
+                         SourcePos pos) const {
+    const std::vector<std::uint32_t>& to = target.structure;
+    const bool leads = to.size() > from.size() || !std::equal(to.begin(), to.end(), from.begin());
+    for (std::size_t i = 0; i < std::max(to.size(), from.size()); ++i) {
+        const bool shared = i < to.size() && i < from.size() && to[i] == from[i];
+        if (shared) continue;
+        if ((i < to.size() && (to[i] & kTryStructure)) ||
+            (i < from.size() && (from[i] & kTryStructure)))
+            failNamed(pos, "'GOTO ", target.raw, "' leads into or out of a TRY statement");
+    }
+    if (leads) failNamed(pos, "'GOTO ", target.raw, "' leads into a loop or a WITH statement");
+}
+
+void Compiler::gotoStatement() {
+    next();
+    const SourcePos pos = here();
+    const Token name = tok_;
+    const std::string key = labelName();
+    const auto it = fs_->labels.find(key);
+    if (it == fs_->labels.end())
+        failNamed(pos, "Undeclared label: '", name.type == Tok::Int ? key : name.raw);
+    LabelState& target = it->second;
+    if (target.placed) {
+        checkGoto(target, fs_->structure, pos);
+        emitAt(pos, JMP, target.target);
+        return;
+    }
+    if (target.pending.size() >= kMaxSlots) fail("Too many jumps");
+    target.pending.push_back({emitAt(pos, JMP), pos, fs_->structure});
+}
+
+void Compiler::placeLabel() {
+    const SourcePos pos = here();
+    const Token name = tok_;
+    const std::string key = labelName();
+    const auto it = fs_->labels.find(key);
+    if (it == fs_->labels.end())
+        failNamed(pos, "Undeclared label: '", name.type == Tok::Int ? key : name.raw);
+    expect(Tok::Colon);
+    LabelState& target = it->second;
+    if (target.placed) failNamed(pos, "Label already defined: '", target.raw);
+    target.placed = true;
+    target.target = label();
+    target.structure = fs_->structure;
+    for (const auto& jump : target.pending) {
+        checkGoto(target, jump.structure, jump.pos);
+        patch(jump.at, target.target);
+    }
+    target.pending.clear();
+    statement();
 }
 
 void Compiler::whileStatement() {
@@ -402,6 +494,7 @@ void Compiler::tryStatement() {
     statementList({Tok::Except, Tok::Finally});
     Block block = std::move(fs_->blocks.back());
     fs_->blocks.pop_back();
+    fs_->structure.back() = newStructure(true);  // the handler is a place of its own
     auto& code = proto().code;
     if (tok_.type == Tok::Finally) {
         next();
@@ -433,11 +526,13 @@ void Compiler::tryStatement() {
         while (tok_.type == Tok::Ident && tok_.text == "ON") {
             next();
             Token varName;
+            skipUnitPrefix();
             Token className = tok_;
             if (tok_.type != Tok::Ident) expected("Exception class");
             next();
             if (accept(Tok::Colon)) {
                 varName = className;
+                skipUnitPrefix();
                 className = tok_;
                 if (tok_.type != Tok::Ident) expected("Exception class");
                 next();
@@ -504,6 +599,7 @@ void Compiler::raiseStatement() {
         emitAt(pos, RERAISE, fs_->handlerSlots.back());
         return;
     }
+    skipUnitPrefix();
     const Token className = tok_;
     next();
     if (const Symbol* e = lookup(className.text); e != nullptr && e->kind == Symbol::ExceptVar) {

@@ -29,6 +29,7 @@ Value scalarDefault(DeclaredType t) {
     if (isIntegerDeclared(t)) return Value(std::int64_t{0});
     if (t == DeclaredType::Double) return Value(0.0);
     if (t == DeclaredType::Boolean) return Value(false);
+    if (t == DeclaredType::UInt64) return Value::unsignedInteger(0);
     return Value();
 }
 
@@ -48,6 +49,7 @@ const std::pair<std::string_view, std::string_view> kLibraryClasses[] = {
     {"ECONVERTERROR", "EXCEPTION"},
     {"EVARIANTERROR", "EXCEPTION"},
     {"EVARIANTTYPECASTERROR", "EVARIANTERROR"},
+    {"EVARIANTOVERFLOWERROR", "EVARIANTERROR"},
     {"EOSERROR", "EXCEPTION"},
     {"EINOUTERROR", "EXCEPTION"},
     {"EREGISTRYEXCEPTION", "EXCEPTION"},
@@ -80,17 +82,17 @@ const std::unordered_map<std::string, const Type*>& builtinTable() {
             {{"INTEGER", "LONGINT"}, DeclaredType::Integer, true, -2147483648LL, 2147483647LL},
             {{"CARDINAL", "LONGWORD", "DWORD"}, DeclaredType::Cardinal, true, 0, 4294967295LL},
             {{"INT64", "NATIVEINT"}, DeclaredType::Int64, true, kInt64Min, kInt64Max},
-            {{"UINT64", "NATIVEUINT"}, DeclaredType::Int64, true, 0, kInt64Max},
+            {{"NATIVEUINT"}, DeclaredType::Int64, true, 0, kInt64Max},
             {{"BYTE"}, DeclaredType::Byte, true, 0, 255},
             {{"WORD"}, DeclaredType::Word, true, 0, 65535},
             {{"SHORTINT"}, DeclaredType::Integer, true, -128, 127},
             {{"SMALLINT"}, DeclaredType::Integer, true, -32768, 32767},
-            {{"DOUBLE", "EXTENDED", "REAL", "SINGLE", "CURRENCY", "COMP", "TDATETIME", "TDATE",
-              "TTIME"},
+            {{"DOUBLE", "EXTENDED", "REAL", "SINGLE", "CURRENCY", "COMP"},
              DeclaredType::Double,
              false,
              0,
              0},
+            {{"TDATETIME", "TDATE", "TTIME"}, DeclaredType::Double, false, 0, 0},
             {{"STRING", "ANSISTRING", "SHORTSTRING", "WIDESTRING", "UNICODESTRING", "RAWBYTESTRING",
               "UTF8STRING"},
              DeclaredType::String,
@@ -100,6 +102,8 @@ const std::unordered_map<std::string, const Type*>& builtinTable() {
             {{"CHAR", "ANSICHAR", "WIDECHAR"}, DeclaredType::Char, true, 0, 255},
             {{"BOOLEAN", "BYTEBOOL", "WORDBOOL", "LONGBOOL"}, DeclaredType::Boolean, true, 0, 1},
             {{"VARIANT", "OLEVARIANT"}, DeclaredType::Variant, false, 0, 0},
+            // Its bounds as the bits of a UInt64: 0 .. all ones.
+            {{"UINT64", "QWORD"}, DeclaredType::UInt64, true, 0, -1},
         };
         for (const Row& row : rows) {
             Type& t = store->emplace_back();
@@ -110,6 +114,7 @@ const std::unordered_map<std::string, const Type*>& builtinTable() {
             t.isChar = row.declared == DeclaredType::Char;
             t.isBoolean = row.declared == DeclaredType::Boolean;
             t.isString = row.declared == DeclaredType::String;
+            t.isDate = *row.names.begin() == "TDATETIME";
             t.name = std::string(*row.names.begin());
             for (auto n : row.names) map->emplace(std::string(n), &t);
         }
@@ -219,6 +224,8 @@ Value Compiler::constValue(const Type** type) {
             const auto x = static_cast<std::uint64_t>(v.integer());
             const auto y = static_cast<std::uint64_t>(r.integer());
             v = Value(static_cast<std::int64_t>(op == Tok::Plus ? x + y : x - y));
+        } else if (v.isIntegral() && r.isIntegral()) {
+            throw NotConstant{};  // a UInt64 is left to the run, which keeps it unsigned
         } else if (v.isNumber() && r.isNumber()) {
             v = Value(op == Tok::Plus ? v.toDouble() + r.toDouble() : v.toDouble() - r.toDouble());
         } else if (v.isString() && r.isString() && op == Tok::Plus) {
@@ -261,7 +268,9 @@ Value Compiler::constFactor(const Type** type) {
     if (type != nullptr) *type = nullptr;
     switch (tok_.type) {
         case Tok::Int: {
-            const Value v(tok_.integer);
+            const Value v = tok_.isUnsigned
+                                ? Value::unsignedInteger(static_cast<std::uint64_t>(tok_.integer))
+                                : Value(tok_.integer);
             next();
             return v;
         }
@@ -409,6 +418,7 @@ std::int64_t Compiler::constInteger(const Type** type) {
 
 const Type* Compiler::typeRef(bool inParameter) {
     NestingGuard guard(*this);
+    skipUnitPrefix();
     const SourcePos pos = here();
     switch (tok_.type) {
         case Tok::Ident: {

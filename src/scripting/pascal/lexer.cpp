@@ -191,8 +191,16 @@ void Lexer::number(Token& t) {
         return;
     }
     const auto r = std::from_chars(text.data(), text.data() + text.size(), t.integer);
-    if (r.ec != std::errc()) fail("Integer constant too large");
     t.type = Tok::Int;
+    if (r.ec == std::errc::result_out_of_range) {
+        std::uint64_t u = 0;
+        const auto ru = std::from_chars(text.data(), text.data() + text.size(), u);
+        if (ru.ec != std::errc()) fail("Integer constant too large");
+        t.integer = static_cast<std::int64_t>(u);
+        t.isUnsigned = true;
+        return;
+    }
+    if (r.ec != std::errc()) fail("Integer constant too large");
 }
 
 void Lexer::string(Token& t) {

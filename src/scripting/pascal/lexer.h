@@ -94,6 +94,7 @@ struct Token {
     std::string text;  // identifier upper-cased, or the string's value
     std::string raw;   // identifier as written
     std::int64_t integer = 0;
+    bool isUnsigned = false;  // a decimal constant above Int64's range: a UInt64's bits
     double real = 0.0;
 };
 

@@ -59,6 +59,7 @@ void addRuntimeLibrary(Environment& environment, const RuntimeServices& services
     library::addMathFunctions(environment, services);
     library::addDateFunctions(environment, services);
     library::addSystemFunctions(environment, services);
+    library::addVariantFunctions(environment, services);
 }
 
 }  // namespace qbx::scripting::pascal

@@ -83,11 +83,13 @@ std::string withSeparator(std::string text, char separator) {
 }
 
 std::string integerText(const Value& v, char type, int precision, std::string_view directive) {
-    if (!v.isInteger()) invalid(directive);
+    if (!v.isIntegral()) invalid(directive);
     const std::int64_t n = v.integer();
     std::string digits;
     bool negative = false;
-    if (type == 'x') {
+    if (v.kind() == Kind::UInt64) {
+        digits = type == 'x' ? hexUpper(v.unsignedBits()) : std::to_string(v.unsignedBits());
+    } else if (type == 'x') {
         // A negative value that fits an Integer shows its 32 bits, as Delphi's Integer does.
         const std::uint64_t bits = n < 0 && n >= INT32_MIN
                                        ? static_cast<std::uint32_t>(static_cast<std::int32_t>(n))

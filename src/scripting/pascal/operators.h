@@ -22,6 +22,18 @@ struct StringBudget {
     void checkMemory(std::size_t bytes) const;
 };
 
+// Before an operator with a Variant operand: converts the two operands in place as Delphi
+// converts variants (a string beside a number is read as a Double, a Boolean beside a number as
+// -1 or 0, a Double under div, mod and the bit operators is rounded). Strings with strings and
+// Booleans with Booleans stay as they are. A string that is no number raises
+// EVariantTypeCastError.
+void prepareVariantOperands(Op op, Value& a, Value& b);
+
+// A Variant's value as a variable of the declared type takes it: text read as a number, numbers
+// and Booleans as text, Doubles rounded for integer types. Null raises EVariantTypeCastError;
+// whatever needs no conversion is returned unchanged for the assignment to check.
+Value variantAs(DeclaredType target, const Value& v);
+
 // op is one of ADD .. SHR.
 Value binaryOp(Op op, const Value& a, const Value& b, const StringBudget& budget);
 bool valuesEqual(const Value& a, const Value& b);

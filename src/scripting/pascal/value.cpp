@@ -21,7 +21,7 @@ StringBox* newBox(std::string&& text) {
 std::string_view declaredName(DeclaredType t) {
     static constexpr std::string_view names[] = {"Variant", "Integer", "Cardinal", "Int64",
                                                  "Byte",    "Word",    "Double",   "String",
-                                                 "Char",    "Boolean", "Array"};
+                                                 "Char",    "Boolean", "UInt64",   "Array"};
     return names[static_cast<int>(t)];
 }
 
@@ -128,6 +128,8 @@ std::string_view Value::typeName() const {
         case Kind::Boolean: return "Boolean";
         case Kind::Integer: return "Integer";
         case Kind::Double: return "Double";
+        case Kind::Date: return "Date";
+        case Kind::UInt64: return "UInt64";
         case Kind::String: return "String";
         case Kind::Array: return a_->record ? "Record" : "Array";
         case Kind::Set: return "Set";
@@ -137,14 +139,15 @@ std::string_view Value::typeName() const {
 }
 
 std::int64_t Value::toInteger() const {
-    if (kind_ == Kind::Integer) return i_;
+    if (kind_ == Kind::Integer || kind_ == Kind::UInt64) return i_;
     if (kind_ == Kind::Empty) return 0;
     incompatible(DeclaredType::Integer, *this);
 }
 
 double Value::toDouble() const {
-    if (kind_ == Kind::Double) return d_;
+    if (kind_ == Kind::Double || kind_ == Kind::Date) return d_;
     if (kind_ == Kind::Integer) return static_cast<double>(i_);
+    if (kind_ == Kind::UInt64) return static_cast<double>(static_cast<std::uint64_t>(i_));
     if (kind_ == Kind::Empty) return 0.0;
     incompatible(DeclaredType::Double, *this);
 }
@@ -165,13 +168,19 @@ void Value::assign(Value&& v) {
         case DeclaredType::Int64:
         case DeclaredType::Byte:
         case DeclaredType::Word:
-            if (v.kind_ == Kind::Integer || v.kind_ == Kind::Empty) {
-                *this = Value(wrapTo(declared_, v.kind_ == Kind::Integer ? v.i_ : 0));
+            if (v.isIntegral() || v.kind_ == Kind::Empty) {
+                *this = Value(wrapTo(declared_, v.kind_ == Kind::Empty ? 0 : v.i_));
+                return;
+            }
+            break;
+        case DeclaredType::UInt64:
+            if (v.isIntegral() || v.kind_ == Kind::Empty) {
+                *this = unsignedInteger(v.kind_ == Kind::Empty ? 0 : v.unsignedBits());
                 return;
             }
             break;
         case DeclaredType::Double:
-            if (v.kind_ == Kind::Double || v.kind_ == Kind::Integer || v.kind_ == Kind::Empty) {
+            if (v.isNumber() || v.kind_ == Kind::Empty) {
                 *this = Value(v.toDouble());
                 return;
             }
@@ -216,7 +225,9 @@ std::string toText(const Value& v) {
     switch (v.kind()) {
         case Kind::String: return std::string(v.string());
         case Kind::Integer: return decimal(v.integer());
-        case Kind::Double: return floatToText(v.real());
+        case Kind::Double:
+        case Kind::Date: return floatToText(v.real());
+        case Kind::UInt64: return std::to_string(v.unsignedBits());
         case Kind::Boolean: return v.boolean() ? "True" : "False";
         case Kind::Empty:
         case Kind::Null:

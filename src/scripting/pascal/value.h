@@ -20,7 +20,22 @@
 namespace qbx::scripting::pascal {
 
 // Kinds from String on hold a reference-counted box.
-enum class Kind : std::uint8_t { Empty, Null, Boolean, Integer, Double, Ref, String, Array, Set };
+// UInt64 holds the unsigned 64-bit range; Integer holds every other integer type's values. A
+// Date is a Double that a Variant took from a TDateTime: it counts as a number everywhere, and
+// tells VarType and VarToStr that it is a date.
+enum class Kind : std::uint8_t {
+    Empty,
+    Null,
+    Boolean,
+    Integer,
+    Double,
+    Date,
+    UInt64,
+    Ref,
+    String,
+    Array,
+    Set
+};
 
 // The declared type of a variable; assignment converts to it or fails.
 enum class DeclaredType : std::uint8_t {
@@ -34,6 +49,7 @@ enum class DeclaredType : std::uint8_t {
     String,
     Char,
     Boolean,
+    UInt64,
     Composite  // an array, record or set: takes only a value of the same kind
 };
 
@@ -105,6 +121,17 @@ public:
     Value(const std::string& s) : Value(std::string_view(s)) {}
     Value(const char* s) : Value(std::string_view(s)) {}
     Value(std::string&& s);
+    static Value date(double d) noexcept {
+        Value v(d);
+        v.kind_ = Kind::Date;
+        return v;
+    }
+    static Value unsignedInteger(std::uint64_t u) noexcept {
+        Value v;
+        v.kind_ = Kind::UInt64;
+        v.i_ = static_cast<std::int64_t>(u);
+        return v;
+    }
     static Value null() noexcept {
         Value v;
         v.kind_ = Kind::Null;
@@ -162,12 +189,18 @@ public:
     bool isNull() const { return kind_ == Kind::Null; }
     bool isString() const { return kind_ == Kind::String; }
     bool isInteger() const { return kind_ == Kind::Integer; }
-    bool isNumber() const { return kind_ == Kind::Integer || kind_ == Kind::Double; }
+    bool isNumber() const {
+        return kind_ == Kind::Integer || kind_ == Kind::Double || kind_ == Kind::UInt64 ||
+               kind_ == Kind::Date;
+    }
+    // An Integer or a UInt64.
+    bool isIntegral() const { return kind_ == Kind::Integer || kind_ == Kind::UInt64; }
 
     // Raw access; the kind must match.
     bool boolean() const { return b_; }
     std::int64_t integer() const { return i_; }
-    double real() const { return d_; }
+    std::uint64_t unsignedBits() const { return static_cast<std::uint64_t>(i_); }
+    double real() const { return d_; }  // a Double or a Date
     std::string_view string() const { return s_->text; }
     std::uint32_t refIndex() const { return static_cast<std::uint32_t>(i_); }
     StringBox* box() const { return s_; }
@@ -177,7 +210,7 @@ public:
     SetBox* setBox() const { return set_; }
 
     // Conversions for natives; each throws RuntimeError when the value does not fit.
-    std::int64_t toInteger() const;   // Empty -> 0; Double -> error
+    std::int64_t toInteger() const;   // Empty -> 0; UInt64 -> its bits; Double -> error
     double toDouble() const;          // Empty -> 0, Integer -> double
     std::string toStringArg() const;  // String or Empty only
     // Assignment through a declared variable: converts to the declared type or throws.

@@ -45,6 +45,7 @@ Value defaultValue(DeclaredType t) {
         case DeclaredType::Word: return Value(std::int64_t{0});
         case DeclaredType::Double: return Value(0.0);
         case DeclaredType::Boolean: return Value(false);
+        case DeclaredType::UInt64: return Value::unsignedInteger(0);
         default: return Value();
     }
 }
@@ -72,7 +73,7 @@ inline void store(Value& target, Value&& v) {
 
 // The ordinal behind a for-loop value: an integer or a one-character string.
 std::int64_t ordinal(const Value& v) {
-    if (v.kind() == Kind::Integer) return v.integer();
+    if (v.isIntegral()) return v.integer();
     if (v.kind() == Kind::String && v.string().size() == 1)
         return static_cast<unsigned char>(v.string()[0]);
     if (v.kind() == Kind::Boolean) return v.boolean() ? 1 : 0;
@@ -183,6 +184,8 @@ Value succValue(const Value& v, std::int64_t by) {
         case Kind::Empty:
             return Value(static_cast<std::int64_t>(static_cast<std::uint64_t>(v.toInteger()) +
                                                    static_cast<std::uint64_t>(by)));
+        case Kind::UInt64:
+            return Value::unsignedInteger(v.unsignedBits() + static_cast<std::uint64_t>(by));
         case Kind::String:
             if (v.string().size() == 1)
                 return Value(std::string(
@@ -204,6 +207,7 @@ Value castValue(Cast cast, const Value& v) {
         throw RuntimeError("Invalid typecast");
     }
     if (cast == Cast::Double) return Value(v.toDouble());
+    if (cast == Cast::Date) return v.isNumber() ? Value::date(v.toDouble()) : v;
     const std::int64_t n = ordinal(v);
     const auto u = static_cast<std::uint64_t>(n);
     switch (cast) {
@@ -215,6 +219,7 @@ Value castValue(Cast cast, const Value& v) {
         case Cast::SmallInt: return Value(std::int64_t{static_cast<std::int16_t>(u)});
         case Cast::Char: return Value(std::string(1, static_cast<char>(u)));
         case Cast::Boolean: return Value(n != 0);
+        case Cast::UInt64: return Value::unsignedInteger(u);
         default: return Value(n);
     }
 }
@@ -335,9 +340,11 @@ void Machine::setLength(Value& cell, const Value* lengths, std::uint32_t dims,
     if (n < 0) rangeError();
     const auto size = static_cast<std::uint64_t>(n);
     if (cell.isString() || (cell.isEmpty() && cell.declared() == DeclaredType::String)) {
-        budget_.check(size);
+        // A 32-bit size_t must not cut a huge length down to one that passes the check.
+        const std::size_t length = size > SIZE_MAX ? SIZE_MAX : static_cast<std::size_t>(size);
+        budget_.check(length);
         std::string text(cell.isString() ? cell.string() : std::string_view());
-        text.resize(size, '\0');
+        text.resize(length, '\0');
         store(cell, Value(std::move(text)));
         return;
     }
@@ -351,7 +358,8 @@ void Machine::setLength(Value& cell, const Value* lengths, std::uint32_t dims,
         box = newArrayBox(0, 0, true, false, static_cast<std::uint16_t>(element.depth + dims));
         if (cell.isArray()) {
             const ArrayBox& from = *cell.arrayBox();
-            box->items.resize(std::min<std::size_t>(from.items.size(), size));
+            box->items.resize(
+                static_cast<std::size_t>(std::min<std::uint64_t>(from.items.size(), size)));
             for (std::size_t i = 0; i < box->items.size(); ++i) {
                 box->items[i].setDeclared(from.items[i].declared());
                 box->items[i] = from.items[i];
@@ -726,6 +734,8 @@ std::uint32_t Machine::structured(std::uint32_t w, std::uint32_t pc, std::uint32
             break;
         }
         case CAST: s[top - 1] = castValue(static_cast<Cast>(a), s[top - 1]); break;
+        case VARPREP: prepareVariantOperands(static_cast<Op>(a), s[top - 2], s[top - 1]); break;
+        case VARTO: s[top - 1] = variantAs(static_cast<DeclaredType>(a), s[top - 1]); break;
         default: break;
     }
     return pc;

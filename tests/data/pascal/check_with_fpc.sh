@@ -1,7 +1,7 @@
 #!/bin/bash
 # Checks the expected results of the Pascal corpus against Free Pascal in Delphi mode, an
 # independent compiler: each NAME.s becomes a console program (the "@" header lines dropped, a
-# prelude unit giving the host's routines: Result, nl, ParamCount/ParamStr with the fixed
+# prelude unit BatUtils giving the host's routines: Result, nl, ParamCount/ParamStr with the fixed
 # parameters the corpus test passes, and Windows' sLineBreak) that writes Result at its end;
 # its output is compared byte for byte with NAME.expected.
 #
@@ -17,8 +17,8 @@ work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 command -v fpc >/dev/null || { echo "fpc is not installed" >&2; exit 2; }
 
-cat >"$work/qbxprelude.pas" <<'PAS'
-unit qbxprelude;
+cat >"$work/batutils.pas" <<'PAS'
+unit BatUtils;
 {$mode delphi}{$H+}
 interface
 // Windows' line break, which Delphi's sLineBreak is; Free Pascal on Linux has LF.
@@ -38,7 +38,7 @@ begin
 end;
 end.
 PAS
-(cd "$work" && fpc -Mdelphi -v0 qbxprelude.pas >/dev/null) || { echo "prelude does not compile" >&2; exit 2; }
+(cd "$work" && fpc -Mdelphi -v0 batutils.pas >/dev/null) || { echo "prelude does not compile" >&2; exit 2; }
 
 if [ $# -gt 0 ]; then names=("$@"); else
     names=(); for f in "$here"/*.s; do names+=("$(basename "$f" .s)"); done
@@ -47,10 +47,11 @@ agree=0; differ=0; known=0; failed=()
 for name in "${names[@]}"; do
     src="$here/$name.s"
     prog="$work/p_$name.pas"
-    # Drop the header lines; put the uses clause after a program heading (or first); write
-    # Result before the final "end.".
+    # Drop the header lines and the program's own uses clause (one line); put the uses clause
+    # after a program heading (or first); write Result before the final "end.".
     awk -v name="$name" '
         /^@/ { next }
+        tolower($0) ~ /^[ \t]*uses[ \t]/ { next }
         { lines[++n] = $0 }
         END {
             heading = 0
@@ -59,12 +60,12 @@ for name in "${names[@]}"; do
             last = 0
             for (i = n; i >= 1; i--)
                 if (tolower(lines[i]) ~ /end\.[ \t\r]*$/) { last = i; break }
-            if (!heading) print "uses SysUtils, StrUtils, DateUtils, Math, qbxprelude;"
+            if (!heading) print "uses SysUtils, StrUtils, DateUtils, Math, Variants, BatUtils;"
             for (i = 1; i <= n; i++) {
                 line = lines[i]
                 if (i == last) sub(/[eE][nN][dD]\.[ \t\r]*$/, "; Write(Result) end.", line)
                 print line
-                if (i == heading) print "uses SysUtils, StrUtils, DateUtils, Math, qbxprelude;"
+                if (i == heading) print "uses SysUtils, StrUtils, DateUtils, Math, Variants, BatUtils;"
             }
         }' "$src" >"$prog"
     if ! (cd "$work" && fpc -Mdelphi -v0 "$prog" >"$work/$name.log" 2>&1); then

@@ -25,7 +25,7 @@ TEST(PascalFused, ComparisonsAndJumps) {
         {"var d: Double; begin d := 1.5; if d < 2 then Result := 'y' else Result := 'n' end.", "y"},
         {"var s, t: String; begin s := 'b'; t := 'a'; if s > t then Result := 'y' end.", "y"},
         {"var v: Variant; begin v := 'x'; if v = 1 then Result := 'y' else Result := 'n' end.",
-         "!Line 1, column 38: Incompatible types: 'String' and 'Integer'"},
+         "!Line 1, column 38: Could not convert variant of type (String) into type (Double)"},
         // The and-jump lands on the JMPF inside a fused comparison.
         {"var n: Integer; b: Boolean; begin n := 3; b := False;\n"
          "if b and (n < 5) then Result := 'y' else Result := 'n' end.",
@@ -86,7 +86,7 @@ TEST(PascalFused, ArrayElements) {
         {"var s: String; i: Integer; begin s := 'abc'; i := 2; s[i] := 'x'; Result := s end.",
          "axc"},
         {"var a: array[0..0] of Integer; v: Variant; begin v := 'x'; a[0] := v end.",
-         "!Line 1, column 65: Incompatible types: 'Integer' and 'String'"},
+         "!Line 1, column 65: Could not convert variant of type (String) into type (Integer)"},
     });
 }
 

@@ -29,6 +29,19 @@ TEST(PascalLimits, NestingDepthOfExpressionsAndStatements) {
               "!Line 1, column 2584: Nesting too deep");
 }
 
+// A chain of labels is a chain of statements; a length beyond 32 bits is not cut down to one
+// that passes (a 32-bit build's size_t would).
+TEST(PascalLimits, LabelChainsAndHugeLengths) {
+    std::string labels = "label L0";
+    std::string placed;
+    for (int i = 1; i < 300; ++i) labels += ", L" + std::to_string(i);
+    for (int i = 0; i < 300; ++i) placed += "L" + std::to_string(i) + ": ";
+    EXPECT_EQ(outcome(labels + "; begin " + placed + "end."),
+              "!Line 1, column 2787: Nesting too deep");
+    EXPECT_EQ(outcome("var s: string; begin SetLength(s, 4294967301); Result := Length(s) end."),
+              "!Line 1, column 22: Script stopped: string length limit");
+}
+
 TEST(PascalLimits, StepBudgetStopsEndlessLoopsEvenInsideTry) {
     Environment env = standardEnvironment();
     env.limits.maxSteps = 100000;
