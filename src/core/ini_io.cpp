@@ -29,6 +29,7 @@ IniToRewrite loadIniFileToRewrite(FileSystem& files, const std::string& path) {
     std::optional<std::string> bytes = files.readFile(path, IniFile::kMaxFileBytes);
     if (!bytes) {
         document.notTakenWhole = files.lastError().empty() ? "unreadable" : files.lastError();
+        document.unreadable = document.notTakenWhole != tooLongReason(IniFile::kMaxFileBytes);
         return document;
     }
     document.ini = IniFile::parse(*bytes);
@@ -39,7 +40,7 @@ IniToRewrite loadIniFileToRewrite(FileSystem& files, const std::string& path) {
 bool rewriteIniFile(FileSystem& files, Log& log, const std::string& path,
                     const IniToRewrite& document) {
     if (!document.notTakenWhole.empty()) {
-        const KeptAside kept = keepAside(files, path, kNotTakenWholeSuffix);
+        const KeptAside kept = keepAside(files, path, document.unreadable ? kDamagedSuffix : kNotTakenWholeSuffix);
         if (!kept.kept) {
             log.write(path + " was not read whole (" + document.notTakenWhole +
                       ") and cannot be kept aside (" + kept.failure + "): it is not written");

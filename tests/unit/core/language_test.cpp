@@ -325,13 +325,14 @@ TEST_F(LanguageTest, APartOfTheExportKeepsAFileNotReadWholeAsideFirst) {
     // Now whole: written over as any file.
     ASSERT_TRUE(writeMenuCaptions(context(), kPath));
     EXPECT_FALSE(files.has(kPath + ".full2"));
-    // A file that cannot be read goes aside under a free name before it is written over.
+    // A file that cannot be read goes aside as damaged, under a free name, before it is
+    // written over.
     file("[Strings]\r\n1=mine\r\n");
     files.makeUnreadable(kPath);
-    files.put(kPath + ".full", "taken");
-    ASSERT_TRUE(writeStrings(context(), kPath));  // kept as .full2
-    EXPECT_TRUE(files.has(kPath + ".full2"));
-    EXPECT_EQ(files.contents(kPath + ".full"), "taken");
+    files.put(kPath + ".bad", "taken");
+    ASSERT_TRUE(writeStrings(context(), kPath));  // kept as .bad2
+    EXPECT_TRUE(files.has(kPath + ".bad2"));
+    EXPECT_EQ(files.contents(kPath + ".bad"), "taken");
 }
 
 TEST_F(LanguageTest, LoadLanguageReadsTheConfiguredFile) {
