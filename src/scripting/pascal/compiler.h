@@ -264,6 +264,8 @@ private:
         return nullptr;
     }
     const Type* findType(const std::string& name) const;
+    // A record type the environment registered, made on its first use.
+    const Type* environmentRecord(const std::string& name) const;
     void declare(const Token& at, const std::string& name, Symbol s) {
         if (!fs_->locals.emplace(name, s).second)
             failAt({static_cast<std::uint32_t>(at.line), static_cast<std::uint32_t>(at.column)},
@@ -391,6 +393,8 @@ private:
     Program& prog_;
     mutable Found found_;
     std::deque<Type> typeStore_;
+    mutable std::deque<Type> environmentTypeStore_;
+    mutable std::unordered_map<std::string, const Type*> environmentTypes_;
     std::unordered_map<const Type*, std::uint32_t> cells_;  // Program::cells entry of a type
     std::size_t templateCells_ = 0;
     std::unordered_map<std::uint32_t, const Type*> resultTypes_;  // function proto -> type

@@ -48,6 +48,16 @@ void Environment::addConstantArray(std::string_view name, std::int64_t low,
     addConstant(name, array);
 }
 
+void Environment::addRecordType(std::string_view name, std::vector<Field> fields) {
+    recordTypes_[toUpper1251(name)] = std::move(fields);
+}
+
+const std::vector<Environment::Field>* Environment::findRecordType(
+    std::string_view upperName) const {
+    const auto it = recordTypes_.find(std::string(upperName));
+    return it == recordTypes_.end() ? nullptr : &it->second;
+}
+
 const Environment::Entry* Environment::find(std::string_view upperName) const {
     const auto it = entries_.find(std::string(upperName));
     return it == entries_.end() ? nullptr : &it->second;

@@ -59,6 +59,8 @@ void addRuntimeLibrary(Environment& environment, const RuntimeServices& services
     library::addMathFunctions(environment, services);
     library::addDateFunctions(environment, services);
     library::addSystemFunctions(environment, services);
+    library::addFileFunctions(environment, services);
+    library::addWindowsFunctions(environment, services);
 }
 
 }  // namespace qbx::scripting::pascal

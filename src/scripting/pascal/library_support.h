@@ -83,5 +83,7 @@ void addFormatFunction(Environment& environment, const RuntimeServices& services
 void addMathFunctions(Environment& environment, const RuntimeServices& services);
 void addDateFunctions(Environment& environment, const RuntimeServices& services);
 void addSystemFunctions(Environment& environment, const RuntimeServices& services);
+void addFileFunctions(Environment& environment, const RuntimeServices& services);
+void addWindowsFunctions(Environment& environment, const RuntimeServices& services);
 
 }  // namespace qbx::scripting::pascal::library

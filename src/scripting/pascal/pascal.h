@@ -33,6 +33,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <vector>
 
 #include "base/datetime.h"
 #include "scripting/pascal/value.h"
@@ -98,6 +99,15 @@ public:
     // theirs to change.
     void addConstantArray(std::string_view name, std::int64_t low, std::span<const Value> items);
 
+    // A record type scripts declare variables of (TSearchRec), by its fields' names and built-in
+    // type names ("Integer", "Int64", "String"); a type of the script's own of that name hides it.
+    struct Field {
+        std::string name;
+        std::string typeName;
+    };
+    void addRecordType(std::string_view name, std::vector<Field> fields);
+    const std::vector<Field>* findRecordType(std::string_view upperName) const;
+
     struct Entry {
         std::string name;  // as registered, for messages
         bool isConstant = false;
@@ -108,6 +118,7 @@ public:
 
 private:
     std::unordered_map<std::string, Entry> entries_;
+    std::unordered_map<std::string, std::vector<Field>> recordTypes_;
 };
 
 // The interpreter's own runtime library: Length, Copy (strings and dynamic arrays), Pos,
