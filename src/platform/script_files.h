@@ -83,6 +83,9 @@ public:
     // system matches them), "." and ".." included where the system lists them, at most
     // kMaxFoundFiles. Empty when the folder is missing.
     virtual std::vector<FoundFile> find(const std::string& pattern) = 0;
+    // The system's text for one of its error codes, as it gives it; empty for a code it has no
+    // text for.
+    virtual std::string errorText(std::uint32_t code) = 0;
     // create: a new empty file (an existing one is emptied), opened for reading and writing.
     virtual std::unique_ptr<OpenScriptFile> open(const std::string& path, FileAccess access,
                                                  bool create) = 0;

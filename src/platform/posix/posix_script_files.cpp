@@ -187,6 +187,20 @@ public:
                   [](const FoundFile& a, const FoundFile& b) { return a.name < b.name; });
         return found;
     }
+    // The texts of Windows' codes that the file routines give, as Windows words them; the
+    // native build has no table of the rest.
+    std::string errorText(std::uint32_t code) override {
+        switch (code) {
+            case 0: return "The operation completed successfully.\r\n";
+            case 2: return "The system cannot find the file specified.\r\n";
+            case 3: return "The system cannot find the path specified.\r\n";
+            case 5: return "Access is denied.\r\n";
+            case 18: return "There are no more files.\r\n";
+            case 80: return "The file exists.\r\n";
+            case 183: return "Cannot create a file when that file already exists.\r\n";
+            default: return {};
+        }
+    }
     std::unique_ptr<OpenScriptFile> open(const std::string& path, FileAccess access,
                                          bool create) override {
         const std::string native = nativeOf(path);

@@ -170,6 +170,13 @@ public:
                   [](const FoundFile& a, const FoundFile& b) { return a.name < b.name; });
         return found;
     }
+    std::string errorText(std::uint32_t code) override {
+        char buffer[1024] = {};
+        const DWORD length =
+            FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                           code, 0, buffer, sizeof buffer, nullptr);
+        return std::string(buffer, std::min<std::size_t>(length, sizeof buffer));
+    }
     std::unique_ptr<OpenScriptFile> open(const std::string& path, FileAccess access,
                                          bool create) override {
         if (!usable(path)) return nullptr;

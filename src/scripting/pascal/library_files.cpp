@@ -446,6 +446,14 @@ Value fileDateToDateTime(Args a, CallContext&, State&) {
 
 Value dateTimeToFileDate(Args a, CallContext&, State&) { return Value(fileDate(a[0].toDouble())); }
 
+// Delphi cuts the system's text at its end's blanks, line breaks and dots.
+Value sysErrorMessage(Args a, CallContext&, State& s) {
+    std::string text = s.fs().errorText(static_cast<std::uint32_t>(a[0].toInteger()));
+    while (!text.empty() && (static_cast<unsigned char>(text.back()) <= ' ' || text.back() == '.'))
+        text.pop_back();
+    return Value(text);
+}
+
 struct FileRow {
     std::string_view name;
     int minArgs;
@@ -487,6 +495,7 @@ constexpr FileRow kRows[] = {
     {"FileClose", 1, 1, 0, fileClose},
     {"FileDateToDateTime", 1, 1, 0, fileDateToDateTime},
     {"DateTimeToFileDate", 1, 1, 0, dateTimeToFileDate},
+    {"SysErrorMessage", 1, 1, 0, sysErrorMessage},
 };
 
 struct Constant {

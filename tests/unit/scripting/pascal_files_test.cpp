@@ -180,6 +180,21 @@ TEST_F(PascalFiles, PathNames) {
     std::filesystem::current_path(before);
 }
 
+TEST_F(PascalFiles, PlainSysUtilsRoutines) {
+    testing::expectOutcomes(
+        {
+            {"IsValidIdent('_a1') and not IsValidIdent('1a') and not IsValidIdent('')", "True"},
+            {"IsValidIdent('a.b') or IsValidIdent('a b') or IsValidIdent('\xE0')", "False"},
+            {"IsValidIdent('Unit1.Form1', True) and not IsValidIdent('a..b', True) and "
+             "not IsValidIdent('a.', True)",
+             "True"},
+            {"StrPas('ab'#0'cd')", "ab"},
+            {"var d: string; begin Result := StrPCopy(d, 'xy'#0'z') + d end.", "xyxy"},
+            {"SysErrorMessage(2)", "The system cannot find the file specified"},
+        },
+        env_);
+}
+
 // ---- Windows
 
 struct Sent {
