@@ -51,8 +51,9 @@ TEST(HostedScripts, RunsAStoredPascalScriptThroughTheExports) {
 // same name written in the template runs it.
 TEST(HostedScripts, AMessageNamesNoScriptToRun) {
     const qbx::test::HostHome home("hosted-scripts-");
-    addScript(home, "wipe.s",
-              "@script Wipe\r\n@lang pas\r\nbegin\r\n  Result := 'wiped ' + ParamStr(1)\r\nend.\r\n");
+    addScript(
+        home, "wipe.s",
+        "@script Wipe\r\n@lang pas\r\nbegin\r\n  Result := 'wiped ' + ParamStr(1)\r\nend.\r\n");
     Host host(kModule);
     host.initialize();
     auto& data = host.data();
@@ -61,7 +62,8 @@ TEST(HostedScripts, AMessageNamesNoScriptToRun) {
         "Script error: Script name produced by another macro or a variable is not run";
     EXPECT_EQ(host.expandTemplate(data, "%ZVXEVAL(\"$S($ZVXGETHEADER(Subject:))\")"),
               "\"" + refused + "\"");
-    EXPECT_EQ(host.expandTemplate(data, "%ZVXFOR(\"i\",\"1\",\"1\",\"$S($ZVXGETHEADER(Subject:))\",\"\")"),
+    EXPECT_EQ(host.expandTemplate(
+                  data, "%ZVXFOR(\"i\",\"1\",\"1\",\"$S($ZVXGETHEADER(Subject:))\",\"\")"),
               refused);
     EXPECT_EQ(host.expandTemplate(data, "%ZVXEVAL(\"$S(wipe,$ZVXGETHEADER(Subject:))\")"),
               "\"wiped wipe\"");
@@ -103,6 +105,41 @@ TEST(HostedScripts, RunsJScriptAndVBScriptThroughTheExports) {
 #endif
         host.finalize();
     }
+}
+
+// A script keeps its files in the folder it is given and asks for a window that is not there;
+// neither stops it, whichever build runs it.
+TEST(HostedScripts, PascalScriptsKeepFilesAndAskForWindows) {
+    const qbx::test::HostHome home("hosted-scripts-");
+    addScript(home, "tools.s",
+              "@script Notes\r\n@lang pas\r\n"
+              "var d: string; h: Integer; sr: TSearchRec; b: array[0..2] of Byte;\r\n"
+              "begin\r\n"
+              "  d := IncludeTrailingPathDelimiter(ParamStr(1)) + 'notes';\r\n"
+              "  Result := BoolToStr(ForceDirectories(d), True);\r\n"
+              "  d := IncludeTrailingPathDelimiter(d);\r\n"
+              "  b[0] := 81; b[1] := 66; b[2] := 88;\r\n"
+              "  h := FileCreate(d + 'a.txt'); FileWrite(h, b, 3); FileClose(h);\r\n"
+              "  if FindFirst(d + '*.txt', faAnyFile, sr) = 0 then\r\n"
+              "    Result := Result + ' ' + sr.Name + ' ' + IntToStr(sr.Size);\r\n"
+              "  FindClose(sr);\r\n"
+              "  Result := Result + ' ' + BoolToStr(RenameFile(d + 'a.txt', d + 'b.txt'), True)\r\n"
+              "end.\r\n"
+              "@script Probe\r\n@lang pas\r\n"
+              "begin\r\n"
+              "  Result := IntToStr(FindWindow(nil, ParamStr(1))) + '[' +\r\n"
+              "    GetWindowText(FindWindow(ParamStr(1), nil)) + ']'\r\n"
+              "end.\r\n");
+    const std::filesystem::path work = home.path() / "work";
+    std::filesystem::create_directories(work);
+    Host host(kModule);
+    host.initialize();
+    auto& data = host.data();
+    EXPECT_EQ(host.callMacro(data, "FNNOTES", {work.string()}), "True a.txt 3 True");
+    EXPECT_EQ(qbx::test::slurp(work / "notes" / "b.txt"), "QBX");
+    EXPECT_EQ(host.callMacro(data, "FNPROBE", {"Quilbex: no window has this title"}), "0[]");
+    EXPECT_EQ(host.callMacro(data, "EPS", {"DirectoryExists('" + work.string() + "')"}), "True");
+    host.finalize();
 }
 
 }  // namespace
