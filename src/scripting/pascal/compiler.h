@@ -51,6 +51,7 @@ struct Type {
     std::uint16_t depth = 0;      // arrays and records nested, this one included
     std::uint32_t maxLength = 0;  // string[N]: N
     std::string name;             // for messages
+    bool objectClass = false;     // a class of the environment's objects (Variant cells)
 };
 
 struct Symbol {
@@ -376,7 +377,10 @@ private:
     [[gnu::noinline]] const Type* callRoutine(const Token& name, const Symbol& routine,
                                               bool wantValue);
     [[gnu::noinline]] void callNative(const Token& name, const Environment::Entry& entry,
-                                      bool wantValue);
+                                      bool wantValue, std::uint32_t pushed = 0);
+    // ".Member" after an object of the environment's class (pushed) or the class name itself;
+    // a statement may assign to the member.
+    [[gnu::noinline]] void objectMember(const Type* cls, bool pushed, bool wantValue);
     [[noreturn]] void undeclared(const Token& name) const {
         failAt(posOf(name), "Undeclared identifier: '" + name.raw + "'");
     }

@@ -150,9 +150,16 @@ const Type* Compiler::findType(const std::string& name) const {
 }
 
 const Type* Compiler::environmentRecord(const std::string& name) const {
+    if (auto it = environmentTypes_.find(name); it != environmentTypes_.end()) return it->second;
+    if (env_.isObjectClass(name)) {
+        Type& t = environmentTypeStore_.emplace_back();
+        t.name = name;
+        t.objectClass = true;
+        environmentTypes_[name] = &t;
+        return &t;
+    }
     const auto* fields = env_.findRecordType(name);
     if (fields == nullptr) return nullptr;
-    if (auto it = environmentTypes_.find(name); it != environmentTypes_.end()) return it->second;
     Type& t = environmentTypeStore_.emplace_back();
     t.kind = Type::Record;
     t.declared = DeclaredType::Composite;

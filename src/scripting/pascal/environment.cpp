@@ -58,6 +58,14 @@ const std::vector<Environment::Field>* Environment::findRecordType(
     return it == recordTypes_.end() ? nullptr : &it->second;
 }
 
+void Environment::addObjectClass(std::string_view name) {
+    objectClasses_[toUpper1251(name)] = std::string(name);
+}
+
+bool Environment::isObjectClass(std::string_view upperName) const {
+    return objectClasses_.count(std::string(upperName)) != 0;
+}
+
 const Environment::Entry* Environment::find(std::string_view upperName) const {
     const auto it = entries_.find(std::string(upperName));
     return it == entries_.end() ? nullptr : &it->second;

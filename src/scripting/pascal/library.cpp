@@ -61,6 +61,7 @@ void addRuntimeLibrary(Environment& environment, const RuntimeServices& services
     library::addSystemFunctions(environment, services);
     library::addFileFunctions(environment, services);
     library::addWindowsFunctions(environment, services);
+    library::addRegistryClass(environment, services);
 }
 
 }  // namespace qbx::scripting::pascal

@@ -6,6 +6,7 @@
 
 #include "platform/platform.h"
 #include "platform/script_files.h"
+#include "platform/script_registry.h"
 #include "platform/script_windows.h"
 #include "scripting/pascal/pascal.h"
 
@@ -21,12 +22,13 @@ struct RuntimeServices {
     UserInterface* ui = nullptr;
     ScriptFiles* scriptFiles = nullptr;
     ScriptWindows* windows = nullptr;
+    ScriptRegistry* scriptRegistry = nullptr;
 };
 
 inline RuntimeServices runtimeServices(const Platform& platform) {
-    return RuntimeServices{platform.clock,        platform.locale, platform.files,
-                           platform.registry,     platform.ui,     &systemScriptFiles(),
-                           &systemScriptWindows()};
+    return RuntimeServices{
+        platform.clock, platform.locale,      platform.files,         platform.registry,
+        platform.ui,    &systemScriptFiles(), &systemScriptWindows(), &systemScriptRegistry()};
 }
 
 // Registers the functions and constants (rfReplaceAll, MB_OK, IDOK, ...). Call after

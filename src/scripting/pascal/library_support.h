@@ -85,5 +85,6 @@ void addDateFunctions(Environment& environment, const RuntimeServices& services)
 void addSystemFunctions(Environment& environment, const RuntimeServices& services);
 void addFileFunctions(Environment& environment, const RuntimeServices& services);
 void addWindowsFunctions(Environment& environment, const RuntimeServices& services);
+void addRegistryClass(Environment& environment, const RuntimeServices& services);
 
 }  // namespace qbx::scripting::pascal::library

@@ -108,6 +108,13 @@ public:
     void addRecordType(std::string_view name, std::vector<Field> fields);
     const std::vector<Field>* findRecordType(std::string_view upperName) const;
 
+    // A class of objects the library makes (TRegistry): a variable of it holds the object,
+    // "Name.Member(...)" calls the function registered as "Name.Member" with the class name's
+    // value, and "Object.Member(...)" calls it with the object before the arguments;
+    // "Object.Member := Value" calls it with the object and the value.
+    void addObjectClass(std::string_view name);
+    bool isObjectClass(std::string_view upperName) const;
+
     struct Entry {
         std::string name;  // as registered, for messages
         bool isConstant = false;
@@ -119,6 +126,7 @@ public:
 private:
     std::unordered_map<std::string, Entry> entries_;
     std::unordered_map<std::string, std::vector<Field>> recordTypes_;
+    std::unordered_map<std::string, std::string> objectClasses_;
 };
 
 // The interpreter's own runtime library: Length, Copy (strings and dynamic arrays), Pos,
