@@ -64,9 +64,10 @@ public:
     bool deleteKey(RegistryRoot root, std::string_view key) override {
         if (key.empty() || !usable(key)) return false;
         const std::string path(key);
-        // The tree takes what lies below the key; the key itself goes after it.
+        // The tree goes with the key itself on some systems and leaves the empty key on others.
         if (RegDeleteTreeA(rootHandle(root), path.c_str()) != ERROR_SUCCESS) return false;
-        return RegDeleteKeyA(rootHandle(root), path.c_str()) == ERROR_SUCCESS;
+        RegDeleteKeyA(rootHandle(root), path.c_str());
+        return !keyExists(root, key);
     }
     RegData read(RegistryRoot root, std::string_view key, std::string_view name) override {
         RegData data;
