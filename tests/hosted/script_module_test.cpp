@@ -142,4 +142,25 @@ TEST(HostedScripts, PascalScriptsKeepFilesAndAskForWindows) {
     host.finalize();
 }
 
+// TRegistry writes where the module's own settings live: the module's registry routine reads
+// the value back, and the module's settings key is there to open.
+TEST(HostedScripts, PascalScriptsKeepSettingsInTheRegistry) {
+    const qbx::test::HostHome home("hosted-scripts-");
+    Host host(kModule);
+    host.initialize();
+    auto& data = host.data();
+    EXPECT_EQ(host.callMacro(data, "EPS",
+                             {"var r: TRegistry; begin r := TRegistry.Create;"
+                              " if r.OpenKey('Software\\QBX Hosted Script', True) then"
+                              "  r.WriteString('Owner', 'Anna');"
+                              " Result := RegReadString('Software\\QBX Hosted Script', 'Owner', "
+                              "'none') + ' ' + BoolToStr(r.KeyExists('\\Software\\ZVX'), True);"
+                              " r.DeleteKey('\\Software\\QBX Hosted Script'); r.Free end."}),
+              "Anna True");
+    EXPECT_EQ(host.callMacro(data, "EPS",
+                             {"RegReadString('Software\\QBX Hosted Script', 'Owner', 'gone')"}),
+              "gone");
+    host.finalize();
+}
+
 }  // namespace

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -14,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/process.h"
 #include "support/golden.h"
 #include "support/script_fixture.h"
 
@@ -86,10 +88,17 @@ TEST_F(PascalCorpusTest, ProgramsGiveTheirExpectedResults) {
     std::filesystem::remove_all(scratch);
     std::filesystem::create_directories(scratch);
     std::filesystem::current_path(scratch);
+    // Natively, the registry stand-in's file too.
+    const char* registry = std::getenv("QBX_REGISTRY");
     struct Back {
         std::filesystem::path folder;
-        ~Back() { std::filesystem::current_path(folder); }
-    } back{before};
+        std::string registry;
+        ~Back() {
+            std::filesystem::current_path(folder);
+            setProcessVariable("QBX_REGISTRY", registry);
+        }
+    } back{before, registry != nullptr ? registry : ""};
+    setProcessVariable("QBX_REGISTRY", (scratch / "registry.ini").string());
 
     int passed = 0;
     for (const std::string& name : names) {
