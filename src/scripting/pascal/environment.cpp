@@ -15,6 +15,14 @@ void CallContext::checkLength(std::size_t length) const {
     StringBudget{&limits_, baseline_}.check(length);
 }
 
+void CallContext::chargeWait(std::int64_t milliseconds) {
+    std::int64_t unused = 0;
+    std::int64_t& waited = waitedMs_ != nullptr ? *waitedMs_ : unused;
+    if (milliseconds < 0 || milliseconds > limits_.maxWaitMs - waited)
+        throw RuntimeError("Script stopped: time limit", "Exception", true);
+    waited += milliseconds;
+}
+
 void CallContext::fail(const std::string& message, const std::string& className) const {
     throw RuntimeError(message, className);
 }

@@ -18,8 +18,6 @@ constexpr std::uint32_t kGetText = 0x000D;
 constexpr std::uint32_t kGetTextLength = 0x000E;
 constexpr std::uint32_t kUser = 0x0400;
 constexpr std::size_t kMaxArgumentText = 65535;
-// Sleep waits this long at most in one run of a script; a run that asks for more stops.
-constexpr std::int64_t kMaxSleepPerCallMs = 10'000;
 
 ScriptWindows& windowsOf(const RuntimeServices& s) { return need(s.windows, "Windows"); }
 
@@ -175,13 +173,13 @@ Value shellExecute(Args a, CallContext&, const RuntimeServices& s) {
                                   optionalText(a[4]), static_cast<int>(a[5].toInteger()))));
 }
 
-// The host's thread waits: a long wait stops the run as its other limits do, rather than
-// leaving the mail client frozen.
-Value sleep(Args a, CallContext&, const RuntimeServices& s) {
+// The host's thread waits: the waits of a run count against its limit, and a run that would
+// pass it stops as at its other limits rather than leaving the mail client frozen.
+Value sleep(Args a, CallContext& c, const RuntimeServices& s) {
     const std::int64_t ms = a[0].toInteger();
-    if (ms > kMaxSleepPerCallMs || ms < 0)
-        throw RuntimeError("Script stopped: time limit", "Exception", true);
-    if (ms > 0) windowsOf(s).sleep(static_cast<std::uint32_t>(ms));
+    ScriptWindows& w = windowsOf(s);
+    c.chargeWait(ms);
+    if (ms > 0) w.sleep(static_cast<std::uint32_t>(ms));
     return Value();
 }
 

@@ -47,6 +47,7 @@ struct Limits {
     std::size_t maxStringLength = 64u << 20;   // bytes in one string
     std::size_t maxStringMemory = 256u << 20;  // bytes of strings a run may add
     std::size_t maxSourceLength = 4u << 20;    // bytes of source text
+    std::int64_t maxWaitMs = 10'000;           // milliseconds natives may wait (Sleep) per run
 };
 
 struct ScriptError {
@@ -60,11 +61,14 @@ struct ScriptError {
 // What a native function sees besides its arguments.
 class CallContext {
 public:
-    CallContext(const Limits& limits, std::int64_t stringBaseline)
-        : limits_(limits), baseline_(stringBaseline) {}
+    CallContext(const Limits& limits, std::int64_t stringBaseline, std::int64_t* waitedMs = nullptr)
+        : limits_(limits), baseline_(stringBaseline), waitedMs_(waitedMs) {}
     const Limits& limits() const { return limits_; }
     // Throws the run-ending error when a string of this length would pass the limit.
     void checkLength(std::size_t length) const;
+    // Counts a wait of the host's thread against the run's limit before it happens; throws the
+    // run-ending error when the run would pass it.
+    void chargeWait(std::int64_t milliseconds);
     // A script error the script can catch (class "Exception" unless named).
     [[noreturn]] void fail(const std::string& message,
                            const std::string& className = "Exception") const;
@@ -72,6 +76,7 @@ public:
 private:
     const Limits& limits_;
     std::int64_t baseline_;
+    std::int64_t* waitedMs_;
 };
 
 // Arguments arrive as values; a parameter marked as var holds a copy of the variable, and what

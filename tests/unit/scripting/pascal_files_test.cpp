@@ -325,6 +325,13 @@ TEST_F(PascalWindows, SleepPastItsLimitStopsTheRunWhateverCatchesIt) {
     EXPECT_EQ(outcome("begin try Sleep(3600000) except Result := 'caught' end end."),
               "!Line 1, column 11: Script stopped: time limit");
     EXPECT_EQ(windows_.slept, 20u);
+    // Short waits add up over the run; the next run starts afresh.
+    EXPECT_EQ(outcome("var i: Integer; begin for i := 1 to 1000 do try Sleep(1000) except end "
+                      "end."),
+              "!Line 1, column 49: Script stopped: time limit");
+    EXPECT_EQ(windows_.slept, 10'020u);
+    EXPECT_EQ(outcome("begin Sleep(10000); Result := 'again' end."), "again");
+    EXPECT_EQ(outcome("Sleep(-1)"), "!Line 1, column 1: Script stopped: time limit");
 }
 
 #ifndef _WIN32
