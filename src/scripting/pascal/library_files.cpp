@@ -207,7 +207,7 @@ Value expandFileName(Args a, CallContext& c, State& s) {
     }
     std::string out = prefix;
     for (const std::string& part : parts) out += "\\" + part;
-    if (parts.empty() || (trailing && !unc) || (trailing && unc)) out += "\\";
+    if (parts.empty() || trailing) out += "\\";
     return Value(out);
 }
 
