@@ -151,4 +151,60 @@ TEST(HostedScripts, RunsJScriptAndVBScriptThroughTheExports) {
     }
 }
 
+// A script keeps its files in the folder it is given and asks for a window that is not there;
+// neither stops it, whichever build runs it.
+TEST(HostedScripts, PascalScriptsKeepFilesAndAskForWindows) {
+    const qbx::test::HostHome home("hosted-scripts-");
+    addScript(home, "tools.s",
+              "@script Notes\r\n@lang pas\r\n"
+              "var d: string; h: Integer; sr: TSearchRec; b: array[0..2] of Byte;\r\n"
+              "begin\r\n"
+              "  d := IncludeTrailingPathDelimiter(ParamStr(1)) + 'notes';\r\n"
+              "  Result := BoolToStr(ForceDirectories(d), True);\r\n"
+              "  d := IncludeTrailingPathDelimiter(d);\r\n"
+              "  b[0] := 81; b[1] := 66; b[2] := 88;\r\n"
+              "  h := FileCreate(d + 'a.txt'); FileWrite(h, b, 3); FileClose(h);\r\n"
+              "  if FindFirst(d + '*.txt', faAnyFile, sr) = 0 then\r\n"
+              "    Result := Result + ' ' + sr.Name + ' ' + IntToStr(sr.Size);\r\n"
+              "  FindClose(sr);\r\n"
+              "  Result := Result + ' ' + BoolToStr(RenameFile(d + 'a.txt', d + 'b.txt'), True)\r\n"
+              "end.\r\n"
+              "@script Probe\r\n@lang pas\r\n"
+              "begin\r\n"
+              "  Result := IntToStr(FindWindow(nil, ParamStr(1))) + '[' +\r\n"
+              "    GetWindowText(FindWindow(ParamStr(1), nil)) + ']'\r\n"
+              "end.\r\n");
+    const std::filesystem::path work = home.path() / "work";
+    std::filesystem::create_directories(work);
+    Host host(kModule);
+    host.initialize();
+    auto& data = host.data();
+    EXPECT_EQ(host.callMacro(data, "FNNOTES", {work.string()}), "True a.txt 3 True");
+    EXPECT_EQ(qbx::test::slurp(work / "notes" / "b.txt"), "QBX");
+    EXPECT_EQ(host.callMacro(data, "FNPROBE", {"Quilbex: no window has this title"}), "0[]");
+    EXPECT_EQ(host.callMacro(data, "EPS", {"DirectoryExists('" + work.string() + "')"}), "True");
+    host.finalize();
+}
+
+// TRegistry writes where the module's own settings live: the module's registry routine reads
+// the value back, and the module's settings key is there to open.
+TEST(HostedScripts, PascalScriptsKeepSettingsInTheRegistry) {
+    const qbx::test::HostHome home("hosted-scripts-");
+    Host host(kModule);
+    host.initialize();
+    auto& data = host.data();
+    EXPECT_EQ(host.callMacro(data, "EPS",
+                             {"var r: TRegistry; begin r := TRegistry.Create;"
+                              " if r.OpenKey('Software\\QBX Hosted Script', True) then"
+                              "  r.WriteString('Owner', 'Anna');"
+                              " Result := RegReadString('Software\\QBX Hosted Script', 'Owner', "
+                              "'none') + ' ' + BoolToStr(r.KeyExists('\\Software\\ZVX'), True);"
+                              " r.DeleteKey('\\Software\\QBX Hosted Script'); r.Free end."}),
+              "Anna True");
+    EXPECT_EQ(host.callMacro(data, "EPS",
+                             {"RegReadString('Software\\QBX Hosted Script', 'Owner', 'gone')"}),
+              "gone");
+    host.finalize();
+}
+
 }  // namespace

@@ -52,6 +52,7 @@ struct Type {
     std::uint16_t depth = 0;      // arrays and records nested, this one included
     std::uint32_t maxLength = 0;  // string[N]: N
     std::string name;             // for messages
+    bool objectClass = false;     // a class of the environment's objects (Variant cells)
 };
 
 struct Symbol {
@@ -287,6 +288,8 @@ private:
         return nullptr;
     }
     const Type* findType(const std::string& name) const;
+    // A record type the environment registered, made on its first use.
+    const Type* environmentRecord(const std::string& name) const;
     void declare(const Token& at, const std::string& name, Symbol s) {
         if ((!fs_->labels.empty() && fs_->labels.count(name) > 0) ||
             !fs_->locals.emplace(name, s).second)
@@ -419,7 +422,10 @@ private:
     [[gnu::noinline]] const Type* callRoutine(const Token& name, const Symbol& routine,
                                               bool wantValue);
     [[gnu::noinline]] void callNative(const Token& name, const Environment::Entry& entry,
-                                      bool wantValue);
+                                      bool wantValue, std::uint32_t pushed = 0);
+    // ".Member" after an object of the environment's class (pushed) or the class name itself;
+    // a statement may assign to the member.
+    [[gnu::noinline]] void objectMember(const Type* cls, bool pushed, bool wantValue);
     // "SysUtils.IntToStr": steps over the unit names before a library name.
     bool unitQualified(Token& name);
     // "SysUtils.Exception" where a type is named: steps over the unit names before it.
@@ -452,6 +458,8 @@ private:
     Program& prog_;
     mutable Found found_;
     std::deque<Type> typeStore_;
+    mutable std::deque<Type> environmentTypeStore_;
+    mutable std::unordered_map<std::string, const Type*> environmentTypes_;
     std::unordered_map<const Type*, std::uint32_t> cells_;  // Program::cells entry of a type
     std::size_t templateCells_ = 0;
     std::unordered_map<std::uint32_t, const Type*> resultTypes_;  // function proto -> type

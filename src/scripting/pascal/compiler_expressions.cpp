@@ -402,7 +402,13 @@ const Type* Compiler::identFactor() {
         if (intrinsic(name, true, result)) return selectors(result);
         const Environment::Entry* entry = env_.find(name.text);
         if (entry == nullptr) {
-            if (const Type* t = findType(name.text); t != nullptr) return typeCast(name, t);
+            if (const Type* t = findType(name.text); t != nullptr) {
+                if (t->objectClass && tok_.type == Tok::Dot) {
+                    objectMember(t, false, true);
+                    return nullptr;
+                }
+                return typeCast(name, t);
+            }
             undeclared(name);
         }
         callNative(name, *entry, true);
@@ -412,7 +418,13 @@ const Type* Compiler::identFactor() {
     const Symbol& s = f.symbol;
     switch (s.kind) {
         case Symbol::Var:
-        case Symbol::Const: emitLoad(pos, s, f.hops); return selectors(s.type);
+        case Symbol::Const:
+            emitLoad(pos, s, f.hops);
+            if (s.type != nullptr && s.type->objectClass && tok_.type == Tok::Dot) {
+                objectMember(s.type, true, true);
+                return nullptr;
+            }
+            return selectors(s.type);
         case Symbol::Literal:
             if (s.literal.isInteger())
                 pushInteger(pos, s.literal.integer());
@@ -535,7 +547,31 @@ const Type* Compiler::callRoutine(const Token& name, const Symbol& routine, bool
     return it == resultTypes_.end() ? nullptr : it->second;
 }
 
-void Compiler::callNative(const Token& name, const Environment::Entry& entry, bool wantValue) {
+void Compiler::objectMember(const Type* cls, bool pushed, bool wantValue) {
+    expect(Tok::Dot);
+    if (tok_.type != Tok::Ident) expected("Identifier");
+    Token member = tok_;
+    next();
+    const std::string raw = member.raw;
+    member.text = cls->name + "." + member.text;
+    member.raw = cls->name + "." + member.raw;
+    const Environment::Entry* entry = env_.find(member.text);
+    if (entry == nullptr || entry->isConstant) failNamed(posOf(member), "Unknown member '", raw);
+    if (!wantValue && pushed && accept(Tok::Assign)) {
+        expression();
+        emitAt(posOf(member), CALLN, nameIndex(member));
+        word(2);
+        word(0);
+        adjustDepth(-1);
+        emitAt(posOf(member), POP);
+        return;
+    }
+    if (!pushed) pushInteger(posOf(member), 0);  // the class's own calls have no object
+    callNative(member, *entry, wantValue, 1);
+}
+
+void Compiler::callNative(const Token& name, const Environment::Entry& entry, bool wantValue,
+                          std::uint32_t pushed) {
     const SourcePos pos = posOf(name);
     if (entry.isConstant) {
         if (tok_.type == Tok::LParen)
@@ -547,7 +583,7 @@ void Compiler::callNative(const Token& name, const Environment::Entry& entry, bo
         if (!wantValue) emitAt(pos, POP);
         return;
     }
-    std::uint32_t count = 0;
+    std::uint32_t count = pushed;
     std::uint32_t refMask = 0;
     if (accept(Tok::LParen)) {
         if (tok_.type != Tok::RParen) {

@@ -121,6 +121,11 @@ void Compiler::identStatement() {
     const Symbol& s = f.symbol;
     switch (s.kind) {
         case Symbol::Var:
+            if (s.type != nullptr && s.type->objectClass && tok_.type == Tok::Dot) {
+                emitLoad(pos, s, f.hops);
+                objectMember(s.type, true, false);
+                return;
+            }
             if (tok_.type == Tok::LBracket || tok_.type == Tok::Dot) {
                 emitRef(pos, s, f.hops);
                 std::uint32_t steps = 0;

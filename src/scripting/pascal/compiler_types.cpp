@@ -150,7 +150,33 @@ const Type* Compiler::builtinType(const std::string& upper) const {
 const Type* Compiler::findType(const std::string& name) const {
     for (const FuncState* f = fs_; f != nullptr; f = f->parent)
         if (auto it = f->types.find(name); it != f->types.end()) return it->second;
-    return builtinType(name);
+    if (const Type* builtin = builtinType(name)) return builtin;
+    return environmentRecord(name);
+}
+
+const Type* Compiler::environmentRecord(const std::string& name) const {
+    if (auto it = environmentTypes_.find(name); it != environmentTypes_.end()) return it->second;
+    if (env_.isObjectClass(name)) {
+        Type& t = environmentTypeStore_.emplace_back();
+        t.name = name;
+        t.objectClass = true;
+        environmentTypes_[name] = &t;
+        return &t;
+    }
+    const auto* fields = env_.findRecordType(name);
+    if (fields == nullptr) return nullptr;
+    Type& t = environmentTypeStore_.emplace_back();
+    t.kind = Type::Record;
+    t.declared = DeclaredType::Composite;
+    t.name = name;
+    t.depth = 1;
+    for (const auto& field : *fields) {
+        const Type* ft = builtinType(toUpper1251(field.typeName));
+        if (ft == nullptr) return nullptr;
+        t.fields.push_back({toUpper1251(field.name), ft});
+    }
+    environmentTypes_[name] = &t;
+    return &t;
 }
 
 Value Compiler::initialValue(const Type* type) {

@@ -15,6 +15,14 @@ void CallContext::checkLength(std::size_t length) const {
     StringBudget{&limits_, baseline_}.check(length);
 }
 
+void CallContext::chargeWait(std::int64_t milliseconds) {
+    std::int64_t unused = 0;
+    std::int64_t& waited = waitedMs_ != nullptr ? *waitedMs_ : unused;
+    if (milliseconds < 0 || milliseconds > limits_.maxWaitMs - waited)
+        throw RuntimeError("Script stopped: time limit", "Exception", true);
+    waited += milliseconds;
+}
+
 void CallContext::fail(const std::string& message, const std::string& className) const {
     throw RuntimeError(message, className);
 }
@@ -46,6 +54,24 @@ void Environment::addConstantArray(std::string_view name, std::int64_t low,
     const Value array = Value::array(box);
     for (std::size_t i = 0; i < items.size(); ++i) box->items[i] = items[i];
     addConstant(name, array);
+}
+
+void Environment::addRecordType(std::string_view name, std::vector<Field> fields) {
+    recordTypes_[toUpper1251(name)] = std::move(fields);
+}
+
+const std::vector<Environment::Field>* Environment::findRecordType(
+    std::string_view upperName) const {
+    const auto it = recordTypes_.find(std::string(upperName));
+    return it == recordTypes_.end() ? nullptr : &it->second;
+}
+
+void Environment::addObjectClass(std::string_view name) {
+    objectClasses_[toUpper1251(name)] = std::string(name);
+}
+
+bool Environment::isObjectClass(std::string_view upperName) const {
+    return objectClasses_.count(std::string(upperName)) != 0;
 }
 
 const Environment::Entry* Environment::find(std::string_view upperName) const {

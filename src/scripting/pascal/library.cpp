@@ -60,6 +60,9 @@ void addRuntimeLibrary(Environment& environment, const RuntimeServices& services
     library::addDateFunctions(environment, services);
     library::addSystemFunctions(environment, services);
     library::addVariantFunctions(environment, services);
+    library::addFileFunctions(environment, services);
+    library::addWindowsFunctions(environment, services);
+    library::addRegistryClass(environment, services);
 }
 
 }  // namespace qbx::scripting::pascal

@@ -1,9 +1,13 @@
 // The scripts' runtime library beyond the interpreter's own core: strings, Format, maths, dates,
-// file names, message boxes and the registry, with Delphi's names and behaviour. Every failure
-// is a script exception carrying Delphi's class name, so scripts can catch it.
+// files and folders, other programs' windows, message boxes and the registry, with Delphi's names
+// and behaviour. Every failure is a script exception carrying Delphi's class name, so scripts can
+// catch it.
 #pragma once
 
 #include "platform/platform.h"
+#include "platform/script_files.h"
+#include "platform/script_registry.h"
+#include "platform/script_windows.h"
 #include "scripting/pascal/pascal.h"
 
 namespace qbx::scripting::pascal {
@@ -16,11 +20,15 @@ struct RuntimeServices {
     FileSystem* files = nullptr;
     Registry* registry = nullptr;
     UserInterface* ui = nullptr;
+    ScriptFiles* scriptFiles = nullptr;
+    ScriptWindows* windows = nullptr;
+    ScriptRegistry* scriptRegistry = nullptr;
 };
 
 inline RuntimeServices runtimeServices(const Platform& platform) {
-    return RuntimeServices{platform.clock, platform.locale, platform.files, platform.registry,
-                           platform.ui};
+    return RuntimeServices{
+        platform.clock, platform.locale,      platform.files,         platform.registry,
+        platform.ui,    &systemScriptFiles(), &systemScriptWindows(), &systemScriptRegistry()};
 }
 
 // Registers the functions and constants (rfReplaceAll, MB_OK, IDOK, ...). Call after

@@ -225,13 +225,54 @@ Value ansiPos(Args a, CallContext&, const RuntimeServices&) {
                                               : static_cast<std::int64_t>(at + 1));
 }
 
+// Delphi's identifiers are ASCII: a letter or "_", then letters, digits and "_"; with dots
+// allowed, each dotted part is one.
+Value isValidIdent(Args a, CallContext&, const RuntimeServices&) {
+    std::string h;
+    const std::string_view s = stringArg(a[0], h);
+    const bool dots = a.size() > 1 && a[1].kind() == Kind::Boolean && a[1].boolean();
+    const auto letter = [](char c) {
+        return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_';
+    };
+    const auto digit = [](char c) { return c >= '0' && c <= '9'; };
+    bool partStart = true;
+    for (const char c : s) {
+        if (partStart) {
+            if (!letter(c)) return Value(false);
+            partStart = false;
+        } else if (c == '.' && dots) {
+            partStart = true;
+        } else if (!letter(c) && !digit(c)) {
+            return Value(false);
+        }
+    }
+    return Value(!partStart);
+}
+
+// A string read as a zero-terminated one: it ends at its first #0.
+Value strPas(Args a, CallContext&, const RuntimeServices&) {
+    std::string h;
+    const std::string_view s = stringArg(a[0], h);
+    return Value(s.substr(0, s.find('\0')));
+}
+
+Value strPCopy(Args a, CallContext&, const RuntimeServices&) {
+    std::string h;
+    const std::string_view s = stringArg(a[1], h);
+    Value copied(s.substr(0, s.find('\0')));
+    a[0].assign(copied);
+    return copied;
+}
+
 constexpr Row kRows[] = {
-    {"Delete", 3, 3, 1u << 0, deleteText},     {"Insert", 3, 3, 1u << 1, insertText},
-    {"StringReplace", 3, 4, 0, stringReplace}, {"IntToHex", 1, 2, 0, intToHex},
-    {"StrToFloat", 1, 1, 0, strToFloat},       {"TrimLeft", 1, 1, 0, trimLeft},
-    {"TrimRight", 1, 1, 0, trimRight},         {"CompareText", 2, 2, 0, compareText},
-    {"CompareStr", 2, 2, 0, compareStr},       {"QuotedStr", 1, 1, 0, quotedStr},
-    {"StringOfChar", 2, 2, 0, stringOfChar},   {"AnsiPos", 2, 2, 0, ansiPos},
+    {"IsValidIdent", 1, 2, 0, isValidIdent}, {"StrPas", 1, 1, 0, strPas},
+    {"StrPCopy", 2, 2, 1u << 0, strPCopy},   {"Delete", 3, 3, 1u << 0, deleteText},
+    {"Insert", 3, 3, 1u << 1, insertText},   {"StringReplace", 3, 4, 0, stringReplace},
+    {"IntToHex", 1, 2, 0, intToHex},         {"StrToFloat", 1, 1, 0, strToFloat},
+    {"TrimLeft", 1, 1, 0, trimLeft},         {"TrimRight", 1, 1, 0, trimRight},
+    {"CompareText", 2, 2, 0, compareText},   {"CompareStr", 2, 2, 0, compareStr},
+    {"QuotedStr", 1, 1, 0, quotedStr},       {"StringOfChar", 2, 2, 0, stringOfChar},
+    {"AnsiPos", 2, 2, 0, ansiPos},
 };
 
 }  // namespace

@@ -84,5 +84,8 @@ void addMathFunctions(Environment& environment, const RuntimeServices& services)
 void addDateFunctions(Environment& environment, const RuntimeServices& services);
 void addSystemFunctions(Environment& environment, const RuntimeServices& services);
 void addVariantFunctions(Environment& environment, const RuntimeServices& services);
+void addFileFunctions(Environment& environment, const RuntimeServices& services);
+void addWindowsFunctions(Environment& environment, const RuntimeServices& services);
+void addRegistryClass(Environment& environment, const RuntimeServices& services);
 
 }  // namespace qbx::scripting::pascal::library

@@ -8,7 +8,6 @@ namespace qbx::scripting::pascal::library {
 
 namespace {
 
-constexpr std::size_t kMaxPath = 32767;          // the longest path the system takes
 constexpr std::size_t kMaxRegistryText = 16383;  // the longest key path or value name
 constexpr std::size_t kMaxBoxText = 65535;
 
@@ -28,13 +27,6 @@ std::size_t extensionStart(std::string_view path) {
     const std::size_t dot = path.find_last_of('.');
     if (dot == std::string_view::npos || dot < nameStart(path)) return path.size();
     return dot;
-}
-
-Value fileExists(Args a, CallContext&, const RuntimeServices& s) {
-    std::string h;
-    const std::string_view path = stringArg(a[0], h);
-    if (path.empty() || path.size() > kMaxPath) return Value(false);
-    return Value(need(s.files, "The file system").fileExists(std::string(path)));
 }
 
 Value extractFileName(Args a, CallContext&, const RuntimeServices&) {
@@ -131,11 +123,10 @@ Value regWriteString(Args a, CallContext&, const RuntimeServices& s) {
 }
 
 constexpr Row kRows[] = {
-    {"FileExists", 1, 1, 0, fileExists},           {"ExtractFileName", 1, 1, 0, extractFileName},
-    {"ExtractFilePath", 1, 1, 0, extractFilePath}, {"ExtractFileExt", 1, 1, 0, extractFileExt},
-    {"ChangeFileExt", 2, 2, 0, changeFileExt},     {"GetTickCount", 0, 0, 0, getTickCount},
-    {"MessageBox", 1, 4, 0, messageBox},           {"RegReadString", 3, 3, 0, regReadString},
-    {"RegWriteString", 3, 3, 0, regWriteString},
+    {"ExtractFileName", 1, 1, 0, extractFileName}, {"ExtractFilePath", 1, 1, 0, extractFilePath},
+    {"ExtractFileExt", 1, 1, 0, extractFileExt},   {"ChangeFileExt", 2, 2, 0, changeFileExt},
+    {"GetTickCount", 0, 0, 0, getTickCount},       {"MessageBox", 1, 4, 0, messageBox},
+    {"RegReadString", 3, 3, 0, regReadString},     {"RegWriteString", 3, 3, 0, regWriteString},
 };
 
 struct Constant {

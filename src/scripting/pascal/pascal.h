@@ -33,6 +33,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <vector>
 
 #include "base/datetime.h"
 #include "scripting/pascal/value.h"
@@ -46,6 +47,7 @@ struct Limits {
     std::size_t maxStringLength = 64u << 20;   // bytes in one string
     std::size_t maxStringMemory = 256u << 20;  // bytes of strings a run may add
     std::size_t maxSourceLength = 4u << 20;    // bytes of source text
+    std::int64_t maxWaitMs = 10'000;           // milliseconds natives may wait (Sleep) per run
 };
 
 struct ScriptError {
@@ -59,11 +61,14 @@ struct ScriptError {
 // What a native function sees besides its arguments.
 class CallContext {
 public:
-    CallContext(const Limits& limits, std::int64_t stringBaseline)
-        : limits_(limits), baseline_(stringBaseline) {}
+    CallContext(const Limits& limits, std::int64_t stringBaseline, std::int64_t* waitedMs = nullptr)
+        : limits_(limits), baseline_(stringBaseline), waitedMs_(waitedMs) {}
     const Limits& limits() const { return limits_; }
     // Throws the run-ending error when a string of this length would pass the limit.
     void checkLength(std::size_t length) const;
+    // Counts a wait of the host's thread against the run's limit before it happens; throws the
+    // run-ending error when the run would pass it.
+    void chargeWait(std::int64_t milliseconds);
     // A script error the script can catch (class "Exception" unless named).
     [[noreturn]] void fail(const std::string& message,
                            const std::string& className = "Exception") const;
@@ -71,6 +76,7 @@ public:
 private:
     const Limits& limits_;
     std::int64_t baseline_;
+    std::int64_t* waitedMs_;
 };
 
 // Arguments arrive as values; a parameter marked as var holds a copy of the variable, and what
@@ -98,6 +104,22 @@ public:
     // theirs to change.
     void addConstantArray(std::string_view name, std::int64_t low, std::span<const Value> items);
 
+    // A record type scripts declare variables of (TSearchRec), by its fields' names and built-in
+    // type names ("Integer", "Int64", "String"); a type of the script's own of that name hides it.
+    struct Field {
+        std::string name;
+        std::string typeName;
+    };
+    void addRecordType(std::string_view name, std::vector<Field> fields);
+    const std::vector<Field>* findRecordType(std::string_view upperName) const;
+
+    // A class of objects the library makes (TRegistry): a variable of it holds the object,
+    // "Name.Member(...)" calls the function registered as "Name.Member" with the class name's
+    // value, and "Object.Member(...)" calls it with the object before the arguments;
+    // "Object.Member := Value" calls it with the object and the value.
+    void addObjectClass(std::string_view name);
+    bool isObjectClass(std::string_view upperName) const;
+
     struct Entry {
         std::string name;  // as registered, for messages
         bool isConstant = false;
@@ -108,6 +130,8 @@ public:
 
 private:
     std::unordered_map<std::string, Entry> entries_;
+    std::unordered_map<std::string, std::vector<Field>> recordTypes_;
+    std::unordered_map<std::string, std::string> objectClasses_;
 };
 
 // The interpreter's own runtime library: Length, Copy (strings and dynamic arrays), Pos,

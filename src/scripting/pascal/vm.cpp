@@ -304,6 +304,7 @@ private:
     std::uint32_t pc_ = 0;
     std::uint32_t ip_ = 0;  // the instruction being executed, for error positions
     std::int64_t steps_ = 0;
+    std::int64_t waitedMs_ = 0;  // what natives have waited in this run
     bool hasRethrowPos_ = false;
     SourcePos rethrowPos_{0, 0};
 };
@@ -447,7 +448,7 @@ void Machine::callNative(std::uint32_t nameIndex, std::uint32_t count, std::uint
                                entry->name + "'");
         }
     }
-    CallContext context(limits_, budget_.baseline);
+    CallContext context(limits_, budget_.baseline, &waitedMs_);
     Value result = fn.function(std::span<Value>(stack_.data() + first, count), context);
     if (result.kind() == Kind::String) budget_.check(result.string().size());
     if (result.kind() == Kind::Ref) result = Value();

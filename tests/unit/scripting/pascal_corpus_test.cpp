@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -14,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/process.h"
 #include "support/golden.h"
 #include "support/script_fixture.h"
 
@@ -79,6 +81,24 @@ TEST_F(PascalCorpusTest, ProgramsGiveTheirExpectedResults) {
     for (const auto& [name, reason] : known)
         EXPECT_TRUE(std::binary_search(names.begin(), names.end(), name))
             << "known_failures.txt names " << name << ", which is not in the corpus";
+
+    // Programs that keep files do so in the current folder, here a fresh one of the test's own.
+    const std::filesystem::path before = std::filesystem::current_path();
+    const std::filesystem::path scratch = ::testing::TempDir() + "qbx_pascal_corpus";
+    std::filesystem::remove_all(scratch);
+    std::filesystem::create_directories(scratch);
+    std::filesystem::current_path(scratch);
+    // Natively, the registry stand-in's file too.
+    const char* registry = std::getenv("QBX_REGISTRY");
+    struct Back {
+        std::filesystem::path folder;
+        std::string registry;
+        ~Back() {
+            std::filesystem::current_path(folder);
+            setProcessVariable("QBX_REGISTRY", registry);
+        }
+    } back{before, registry != nullptr ? registry : ""};
+    setProcessVariable("QBX_REGISTRY", (scratch / "registry.ini").string());
 
     int passed = 0;
     for (const std::string& name : names) {
