@@ -10,6 +10,7 @@
 #include "core/kept_files.h"
 #include "core/plugin.h"
 #include "macros/message_text.h"
+#include "macros/work_budget.h"
 #include "scripting/bat_utils_table.h"
 #include "scripting/js_prelude.h"
 #include "scripting/pascal/library.h"
@@ -17,6 +18,17 @@
 
 namespace qbx::scripting {
 namespace {
+
+// A Pascal run's waits (Sleep) hold the mail client's thread. Inside a macro call they may take
+// no more than what is left of the call's time, so that the call ends within its bound as a
+// JScript run does; elsewhere (the dialog's Run button) the run's own limit holds.
+std::int64_t waitAllowance(const Plugin& plugin) {
+    constexpr std::int64_t kOwnLimit = pascal::Limits{}.maxWaitMs;
+    if (plugin.macroDepth <= 0) return kOwnLimit;
+    const std::int64_t left =
+        std::int64_t{macros::kMaxWorkMilliseconds} - std::int64_t{macros::macroWorkElapsed(plugin)};
+    return std::clamp<std::int64_t>(left, 0, kOwnLimit);
+}
 
 constexpr int kScriptNotFound = 400;       // "Script not found"
 constexpr int kScriptErrorPrefix = 401;    // "Script error:"
@@ -252,6 +264,7 @@ std::string ScriptRunner::runPascal(std::string_view source, const SourceLines* 
         // Held here: a reinit from within the run must not free the program under it.
         const std::shared_ptr<const pascal::Program> program = compiled(source, error);
         if (!program) return fileError(error);
+        environment_->limits.maxWaitMs = waitAllowance(plugin_);
         const pascal::RunResult result = pascal::run(*program, *environment_);
         if (result.error) return fileError(*result.error);
         return pascal::toText(result.value);

@@ -173,6 +173,15 @@ TEST_F(ScriptRunnerTest, ActiveScriptsGoThroughTheEngine) {
 
 // The name S runs is code too: a name that the template produced (a variable's value, a
 // header, a macro's result) runs nothing; one written in the template runs.
+// Sleep holds the mail client: inside a macro call it may wait only what is left of the call's
+// five seconds, and a run that asks for more stops at once instead of sleeping.
+TEST_F(ScriptRunnerTest, ASleepInsideAMacroCallWaitsNoLongerThanTheCallMay) {
+    start();
+    EXPECT_EQ(run("EPS", {"begin Sleep(1); Result := 'slept' end."}), "slept");
+    EXPECT_THAT(run("EPS", {"begin Sleep(9000); Result := 'slept' end."}),
+                HasSubstr("Script stopped: time limit"));
+}
+
 TEST_F(ScriptRunnerTest, SRunsOnlyAScriptTheTemplateNames) {
     put("a.s", "@SCRIPT WIPE\r\n@LANG PAS\r\nbegin Result := 'wiped' end.\r\n");
     start();
