@@ -10,8 +10,23 @@
 #include <string_view>
 
 #include "platform/platform.h"
+#include "platform/registry_roots.h"
 
 namespace qbx::win32 {
+
+// The system's handle of a root.
+inline HKEY rootKeyOf(RegistryRoot root) {
+    switch (root) {
+        case RegistryRoot::ClassesRoot: return HKEY_CLASSES_ROOT;
+        case RegistryRoot::CurrentUser: return HKEY_CURRENT_USER;
+        case RegistryRoot::LocalMachine: return HKEY_LOCAL_MACHINE;
+        case RegistryRoot::Users: return HKEY_USERS;
+        case RegistryRoot::PerformanceData: return HKEY_PERFORMANCE_DATA;
+        case RegistryRoot::CurrentConfig: return HKEY_CURRENT_CONFIG;
+        case RegistryRoot::DynData: return HKEY_DYN_DATA;
+    }
+    return HKEY_CURRENT_USER;
+}
 
 // A value as stored: its type, and its bytes when they fit the bound the caller gave.
 struct RawRegistryValue {

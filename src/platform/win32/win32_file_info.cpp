@@ -46,19 +46,6 @@ std::string folderText(Call call) {
     return text;
 }
 
-HKEY rootKey(RegistryRoot root) {
-    switch (root) {
-        case RegistryRoot::ClassesRoot: return HKEY_CLASSES_ROOT;
-        case RegistryRoot::CurrentUser: return HKEY_CURRENT_USER;
-        case RegistryRoot::LocalMachine: return HKEY_LOCAL_MACHINE;
-        case RegistryRoot::Users: return HKEY_USERS;
-        case RegistryRoot::PerformanceData: return HKEY_PERFORMANCE_DATA;
-        case RegistryRoot::CurrentConfig: return HKEY_CURRENT_CONFIG;
-        case RegistryRoot::DynData: return HKEY_DYN_DATA;
-    }
-    return HKEY_CURRENT_USER;
-}
-
 }  // namespace
 
 void Win32FileInfo::findEntries(const std::string& pattern,
@@ -176,7 +163,7 @@ std::string Win32FileInfo::shellFolder(int number) {
 
 RegValue Win32RegistryRoots::readString(RegistryRoot root, std::string_view key,
                                         std::string_view name) {
-    return readRegistryText(rootKey(root), key, name, kMaxValueBytes);
+    return readRegistryText(win32::rootKeyOf(root), key, name, kMaxValueBytes);
 }
 
 }  // namespace qbx::win32

@@ -4,23 +4,11 @@
 #include <string>
 
 #include "platform/script_registry.h"
+#include "platform/win32/registry_text.h"
 
 namespace qbx {
 
 namespace {
-
-HKEY rootHandle(RegistryRoot root) {
-    switch (root) {
-        case RegistryRoot::ClassesRoot: return HKEY_CLASSES_ROOT;
-        case RegistryRoot::CurrentUser: return HKEY_CURRENT_USER;
-        case RegistryRoot::LocalMachine: return HKEY_LOCAL_MACHINE;
-        case RegistryRoot::Users: return HKEY_USERS;
-        case RegistryRoot::PerformanceData: return HKEY_PERFORMANCE_DATA;
-        case RegistryRoot::CurrentConfig: return HKEY_CURRENT_CONFIG;
-        case RegistryRoot::DynData: return HKEY_DYN_DATA;
-    }
-    return HKEY_CURRENT_USER;
-}
 
 // The text with its terminating zero, or nothing when it holds a zero of its own (the system
 // would read a different name).
@@ -31,7 +19,7 @@ public:
     OpenKey(RegistryRoot root, std::string_view path, REGSAM access) {
         if (!usable(path)) return;
         const std::string zeroTerminated(path);
-        if (RegOpenKeyExA(rootHandle(root), zeroTerminated.c_str(), 0, access, &key_) !=
+        if (RegOpenKeyExA(win32::rootKeyOf(root), zeroTerminated.c_str(), 0, access, &key_) !=
             ERROR_SUCCESS)
             key_ = nullptr;
     }
@@ -55,8 +43,9 @@ public:
         if (key.empty() || !usable(key)) return false;
         const std::string path(key);
         HKEY made = nullptr;
-        if (RegCreateKeyExA(rootHandle(root), path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
-                            KEY_WRITE, nullptr, &made, nullptr) != ERROR_SUCCESS)
+        if (RegCreateKeyExA(win32::rootKeyOf(root), path.c_str(), 0, nullptr,
+                            REG_OPTION_NON_VOLATILE, KEY_WRITE, nullptr, &made,
+                            nullptr) != ERROR_SUCCESS)
             return false;
         RegCloseKey(made);
         return true;
@@ -65,8 +54,8 @@ public:
         if (key.empty() || !usable(key)) return false;
         const std::string path(key);
         // The tree goes with the key itself on some systems and leaves the empty key on others.
-        if (RegDeleteTreeA(rootHandle(root), path.c_str()) != ERROR_SUCCESS) return false;
-        RegDeleteKeyA(rootHandle(root), path.c_str());
+        if (RegDeleteTreeA(win32::rootKeyOf(root), path.c_str()) != ERROR_SUCCESS) return false;
+        RegDeleteKeyA(win32::rootKeyOf(root), path.c_str());
         return !keyExists(root, key);
     }
     RegData read(RegistryRoot root, std::string_view key, std::string_view name) override {

@@ -64,19 +64,11 @@ std::int64_t fileDate(double dateTime) {
 
 // ---- existence and folders
 
-Value fileExists(Args a, CallContext&, State& s) {
+// A routine of one path that answers whether the system did it; a path that is no path is False.
+template <bool (ScriptFiles::*done)(const std::string&)>
+Value onPath(Args a, CallContext&, State& s) {
     const auto path = pathArg(a[0]);
-    return Value(path && s.fs().fileExists(*path));
-}
-
-Value directoryExists(Args a, CallContext&, State& s) {
-    const auto path = pathArg(a[0]);
-    return Value(path && s.fs().directoryExists(*path));
-}
-
-Value createDir(Args a, CallContext&, State& s) {
-    const auto path = pathArg(a[0]);
-    return Value(path && s.fs().createDirectory(*path));
+    return Value(path && (s.fs().*done)(*path));
 }
 
 // Delphi raises for an empty name; any other failure is False.
@@ -84,16 +76,6 @@ Value forceDirectories(Args a, CallContext&, State& s) {
     const auto path = pathArg(a[0]);
     if (!path) throw RuntimeError("Unable to create directory", "EInOutError");
     return Value(s.fs().createDirectories(*path));
-}
-
-Value removeDir(Args a, CallContext&, State& s) {
-    const auto path = pathArg(a[0]);
-    return Value(path && s.fs().removeDirectory(*path));
-}
-
-Value deleteFile(Args a, CallContext&, State& s) {
-    const auto path = pathArg(a[0]);
-    return Value(path && s.fs().deleteFile(*path));
 }
 
 Value renameFile(Args a, CallContext&, State& s) {
@@ -463,12 +445,12 @@ struct FileRow {
 };
 
 constexpr FileRow kRows[] = {
-    {"FileExists", 1, 1, 0, fileExists},
-    {"DirectoryExists", 1, 1, 0, directoryExists},
-    {"CreateDir", 1, 1, 0, createDir},
+    {"FileExists", 1, 1, 0, onPath<&ScriptFiles::fileExists>},
+    {"DirectoryExists", 1, 1, 0, onPath<&ScriptFiles::directoryExists>},
+    {"CreateDir", 1, 1, 0, onPath<&ScriptFiles::createDirectory>},
     {"ForceDirectories", 1, 1, 0, forceDirectories},
-    {"RemoveDir", 1, 1, 0, removeDir},
-    {"DeleteFile", 1, 1, 0, deleteFile},
+    {"RemoveDir", 1, 1, 0, onPath<&ScriptFiles::removeDirectory>},
+    {"DeleteFile", 1, 1, 0, onPath<&ScriptFiles::deleteFile>},
     {"RenameFile", 2, 2, 0, renameFile},
     {"FileAge", 1, 2, 0b10, fileAge},
     {"FileGetAttr", 1, 1, 0, fileGetAttr},

@@ -6,6 +6,7 @@
 
 #include "scripting/pascal/library.h"
 #include "support/fakes.h"
+#include "support/pascal_runtime_fixture.h"
 #include "support/pascal_test_support.h"
 
 namespace qbx::scripting::pascal {
@@ -13,18 +14,7 @@ namespace {
 
 using testing::Case;
 
-class PascalVariants : public ::testing::Test {
-protected:
-    PascalVariants() {
-        addCoreLibrary(env_);
-        addRuntimeLibrary(env_, runtimeServices(platform_.platform()));
-    }
-    std::string outcome(std::string_view source) { return testing::outcome(source, env_); }
-    void runTable(std::initializer_list<Case> cases) { testing::expectOutcomes(cases, env_); }
-
-    test::FakePlatform platform_;
-    Environment env_;
-};
+class PascalVariants : public testing::PascalRuntimeTest {};
 
 TEST_F(PascalVariants, TypeCodesAndText) {
     runTable({
