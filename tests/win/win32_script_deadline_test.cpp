@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "full_path.h"
 #include "hosted/host_home.h"
 #include "hosted/scratch.h"
 #include "platform/win32/win32_active_script.h"
@@ -54,12 +55,6 @@ ChildResult runChild(std::string commandLine, const std::filesystem::path& outpu
     CloseHandle(info.hProcess);
     result.output = slurp(outputFile);
     return result;
-}
-
-std::string fullPath(const char* relative) {
-    char buffer[MAX_PATH * 2] = {};
-    const DWORD length = GetFullPathNameA(relative, sizeof buffer, buffer, nullptr);
-    return std::string(buffer, length);
 }
 
 std::string ownProgram() {

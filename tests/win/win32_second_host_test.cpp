@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "full_path.h"
 #include "hosted/host_home.h"
 #include "hosted/scratch.h"
 
@@ -50,12 +51,6 @@ private:
     PROCESS_INFORMATION info_{};
     bool started_ = false;
 };
-
-std::string fullPath(const char* relative) {
-    char buffer[MAX_PATH * 2] = {};
-    const DWORD length = GetFullPathNameA(relative, sizeof buffer, buffer, nullptr);
-    return std::string(buffer, length);
-}
 
 // Runs the host program and answers its report's lines.
 std::vector<std::string> runHost(const char* program, const std::string& version) {
