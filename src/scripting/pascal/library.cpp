@@ -8,6 +8,10 @@ namespace qbx::scripting::pascal {
 
 namespace library {
 
+void addIntegerConstants(Environment& environment, std::span<const IntegerConstant> constants) {
+    for (const IntegerConstant& c : constants) environment.addConstant(c.name, Value(c.value));
+}
+
 void addRows(Environment& environment, std::span<const Row> rows, const RuntimeServices& services) {
     for (const Row& row : rows) {
         auto* function = row.function;

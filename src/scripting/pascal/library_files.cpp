@@ -480,12 +480,7 @@ constexpr FileRow kRows[] = {
     {"SysErrorMessage", 1, 1, 0, sysErrorMessage},
 };
 
-struct Constant {
-    std::string_view name;
-    std::int64_t value;
-};
-
-constexpr Constant kConstants[] = {
+constexpr IntegerConstant kConstants[] = {
     {"faReadOnly", kReadOnly},  {"faHidden", kHidden},       {"faSysFile", kSystem},
     {"faVolumeID", kVolumeId},  {"faDirectory", kDirectory}, {"faArchive", kArchive},
     {"faNormal", kNormal},      {"faAnyFile", kAnyFile},     {"fmOpenRead", 0},
@@ -506,7 +501,7 @@ void addFileFunctions(Environment& environment, const RuntimeServices& services)
             [function, state](Args a, CallContext& c) { return function(a, c, *state); },
             row.varParams);
     }
-    for (const Constant& c : kConstants) environment.addConstant(c.name, Value(c.value));
+    addIntegerConstants(environment, kConstants);
     environment.addConstant("PathDelim", Value("\\"));
     environment.addConstant("DriveDelim", Value(":"));
     environment.addConstant("PathSep", Value(";"));

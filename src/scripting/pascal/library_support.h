@@ -25,6 +25,14 @@ struct Row {
 
 void addRows(Environment& environment, std::span<const Row> rows, const RuntimeServices& services);
 
+// A named integer constant of a unit (faDirectory, WM_CLOSE, varString, ...).
+struct IntegerConstant {
+    std::string_view name;
+    std::int64_t value;
+};
+
+void addIntegerConstants(Environment& environment, std::span<const IntegerConstant> constants);
+
 // The argument as text: strings as they are, Empty as ''; anything else is a type error.
 std::string_view stringArg(const Value& v, std::string& holder);
 // Delphi's set argument as a routine receives it: a set variable, or the list the compiler makes

@@ -72,13 +72,13 @@ void addVariantFunctions(Environment& environment, const RuntimeServices& servic
     addRows(environment, kRows, services);
     environment.addConstant("Null", Value::null());
     environment.addConstant("Unassigned", Value());
-    static constexpr std::pair<std::string_view, std::int64_t> codes[] = {
+    static constexpr IntegerConstant codes[] = {
         {"varEmpty", kVarEmpty},     {"varNull", kVarNull},   {"varInteger", kVarInteger},
         {"varDouble", kVarDouble},   {"varDate", kVarDate},   {"varBoolean", kVarBoolean},
         {"varVariant", kVarVariant}, {"varInt64", kVarInt64}, {"varUInt64", kVarUInt64},
         {"varString", kVarString},   {"varArray", kVarArray},
     };
-    for (const auto& [name, code] : codes) environment.addConstant(name, Value(code));
+    addIntegerConstants(environment, codes);
 }
 
 }  // namespace qbx::scripting::pascal::library

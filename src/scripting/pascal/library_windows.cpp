@@ -221,12 +221,7 @@ constexpr Row kRows[] = {
     {"GetKeyState", 1, 1, 0, getKeyState},
 };
 
-struct Constant {
-    std::string_view name;
-    std::int64_t value;
-};
-
-constexpr Constant kConstants[] = {
+constexpr IntegerConstant kConstants[] = {
     {"WM_USER", kUser},       {"WM_COMMAND", 0x0111},
     {"WM_CLOSE", 0x0010},     {"WM_GETTEXT", kGetText},
     {"WM_SETTEXT", kSetText}, {"WM_GETTEXTLENGTH", kGetTextLength},
@@ -247,7 +242,7 @@ constexpr Constant kConstants[] = {
 
 void addWindowsFunctions(Environment& environment, const RuntimeServices& services) {
     addRows(environment, kRows, services);
-    for (const Constant& c : kConstants) environment.addConstant(c.name, Value(c.value));
+    addIntegerConstants(environment, kConstants);
 }
 
 }  // namespace qbx::scripting::pascal::library
