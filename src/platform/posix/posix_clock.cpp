@@ -13,9 +13,7 @@ extern "C" std::size_t __sanitizer_get_current_allocated_bytes();
 
 namespace qbx::posix {
 
-namespace {
-
-double fromTm(const tm& t, long nanoseconds) {
+double localDateTimeOf(const tm& t, long nanoseconds) {
     DateTimeFields fields;
     fields.year = t.tm_year + 1900;
     fields.month = t.tm_mon + 1;
@@ -26,8 +24,6 @@ double fromTm(const tm& t, long nanoseconds) {
     fields.millisecond = static_cast<int>(nanoseconds / 1000000);
     return encodeDateTime(fields);
 }
-
-}  // namespace
 
 double PosixClock::now() {
     timespec ts{};
@@ -51,7 +47,7 @@ double PosixClock::now() {
     } else if (millisecond == cachedMillisecond) {
         return cachedValue;
     }
-    cachedValue = fromTm(cachedLocal, ts.tv_nsec);
+    cachedValue = localDateTimeOf(cachedLocal, ts.tv_nsec);
     cachedMillisecond = millisecond;
     return cachedValue;
 }
@@ -61,7 +57,7 @@ double PosixClock::universalNow() {
     ::clock_gettime(CLOCK_REALTIME, &ts);
     tm universal{};
     if (::gmtime_r(&ts.tv_sec, &universal) == nullptr) return 0.0;
-    return fromTm(universal, ts.tv_nsec);
+    return localDateTimeOf(universal, ts.tv_nsec);
 }
 
 double PosixClock::localToUniversal(double localDateTime) {
@@ -78,7 +74,7 @@ double PosixClock::localToUniversal(double localDateTime) {
     tm universal{};
     if (seconds == static_cast<time_t>(-1) || ::gmtime_r(&seconds, &universal) == nullptr)
         return localDateTime;
-    return fromTm(universal, static_cast<long>(f.millisecond) * 1000000);
+    return localDateTimeOf(universal, static_cast<long>(f.millisecond) * 1000000);
 }
 
 std::uint32_t PosixClock::tickCount() {

@@ -14,7 +14,6 @@
 #include <climits>
 #include <ctime>
 
-#include "base/datetime.h"
 #include "platform/posix/posix_services.h"
 #include "platform/script_files.h"
 
@@ -34,14 +33,7 @@ bool statOf(const std::string& path, struct stat& st) {
 double localDateTime(std::time_t seconds) {
     std::tm local{};
     if (::localtime_r(&seconds, &local) == nullptr) return 0;
-    DateTimeFields fields;
-    fields.year = local.tm_year + 1900;
-    fields.month = local.tm_mon + 1;
-    fields.day = local.tm_mday;
-    fields.hour = local.tm_hour;
-    fields.minute = local.tm_min;
-    fields.second = std::min(local.tm_sec, 59);
-    return encodeDateTime(fields);
+    return posix::localDateTimeOf(local, 0);
 }
 
 std::uint32_t attributesOf(const struct stat& st, std::string_view name) {

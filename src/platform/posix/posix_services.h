@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <ctime>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -13,6 +14,9 @@
 #include "platform/platform.h"
 
 namespace qbx::posix {
+
+// A broken-down local time as the module's date-time (a leap second read as the 59th).
+double localDateTimeOf(const tm& t, long nanoseconds);
 
 // "Z:\tmp\x" -> "/tmp/x". Every drive letter names the root: the native build has one file
 // tree, and the core only ever builds paths below folders it got from us (all on Z:).

@@ -388,6 +388,8 @@ private:
     [[gnu::noinline]] void gotoStatement();
     [[gnu::noinline]] void placeLabel();
     std::string labelName();
+    // The label named at hand, read past; an undeclared one fails at pos.
+    LabelState& declaredLabel(SourcePos pos);
     void checkGoto(const LabelState& label, const std::vector<std::uint32_t>& from,
                    SourcePos pos) const;
     // Marks the statement compiled meanwhile as a structure a goto may not enter.

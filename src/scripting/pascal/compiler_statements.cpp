@@ -302,15 +302,19 @@ void Compiler::checkGoto(const LabelState& target, const std::vector<std::uint32
     if (leads) failNamed(pos, "'GOTO ", target.raw, "' leads into a loop or a WITH statement");
 }
 
-void Compiler::gotoStatement() {
-    next();
-    const SourcePos pos = here();
+LabelState& Compiler::declaredLabel(SourcePos pos) {
     const Token name = tok_;
     const std::string key = labelName();
     const auto it = fs_->labels.find(key);
     if (it == fs_->labels.end())
         failNamed(pos, "Undeclared label: '", name.type == Tok::Int ? key : name.raw);
-    LabelState& target = it->second;
+    return it->second;
+}
+
+void Compiler::gotoStatement() {
+    next();
+    const SourcePos pos = here();
+    LabelState& target = declaredLabel(pos);
     if (target.placed) {
         checkGoto(target, fs_->structure, pos);
         emitAt(pos, JMP, target.target);
@@ -322,13 +326,8 @@ void Compiler::gotoStatement() {
 
 void Compiler::placeLabel() {
     const SourcePos pos = here();
-    const Token name = tok_;
-    const std::string key = labelName();
-    const auto it = fs_->labels.find(key);
-    if (it == fs_->labels.end())
-        failNamed(pos, "Undeclared label: '", name.type == Tok::Int ? key : name.raw);
+    LabelState& target = declaredLabel(pos);
     expect(Tok::Colon);
-    LabelState& target = it->second;
     if (target.placed) failNamed(pos, "Label already defined: '", target.raw);
     target.placed = true;
     target.target = label();
