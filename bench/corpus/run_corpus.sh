@@ -9,7 +9,8 @@
 # qbxhost learns in two runs (spam, then ham) and scores in a third: trained words reach the
 # filter only once the statistics are stored and loaded again. Each split prints its table,
 # both tools' false positives and the legitimate messages that came nearest the spam cut-off;
-# a summary of every split closes the run.
+# a summary of every split closes the run. bogofilter also runs on the words alone that the
+# module trains on and rates, which tells the words' share in the difference from its verdicts.
 #   bench/corpus/run_corpus.sh [SPLIT...]   (from ./run bench, after the bench builds)
 # QBX_CORPUS_DUMP=1 also writes each split's word counts (bench/spam_words_dump) next to its
 # results, for bench/corpus/tune_score.py.
@@ -118,6 +119,8 @@ count_files() { find "$1" -maxdepth 1 -type f | wc -l; }
 RESULTS=()
 FLAGS="${QBX_CORPUS_FLAGS:-65535}"
 RUNS="${QBX_CORPUS_RUNS:-3}"
+# The filter's minimum word length: the setting's default, which the runs leave alone.
+MIN_WORD_LENGTH=5
 
 # "messages seconds" of the fastest of qbxhost's score outputs.
 fastest_scoring() {
@@ -220,6 +223,16 @@ run_qbxhost() {
   RESULTS+=("$name|$fed|$scored|$scoreds|$again|$(elapsed "$t0" "$t1")|$(elapsed "$t1" "$t2")|$session|$items|$counts")
 }
 
+# bogofilter's own verdicts in its score output: S spam, H ham, U unsure.
+bogofilter_counts() {
+  awk '{
+      spam = index($1, "spam-test") > 0
+      if (spam) ns++; else nh++
+      if ($2 == "U") { if (spam) us++; else uh++ }
+      else if ($2 == "S") { if (spam) c++; else f++ }
+    } END { printf "%d|%d|%d|%d|%d|%d|0", c, ns, f, nh, us, uh }' "$1"
+}
+
 run_bogofilter() {
   local db="$SPLIT/bogofilter" out="$SPLIT/bogofilter-out"
   rm -rf "$db" "$out"
@@ -253,15 +266,41 @@ run_bogofilter() {
     echo "bogofilter scored $tested messages, not every test message" >&2
     exit 1
   fi
-  # Its own verdicts: S spam, H ham, U unsure.
-  counts="$(awk '{
-      spam = index($1, "spam-test") > 0
-      if (spam) ns++; else nh++
-      if ($2 == "U") { if (spam) us++; else uh++ }
-      else if ($2 == "S") { if (spam) c++; else f++ }
-    } END { printf "%d|%d|%d|%d|%d|%d|0", c, ns, f, nh, us, uh }' "$out/score.txt")"
+  counts="$(bogofilter_counts "$out/score.txt")"
   # Its rating time is its whole scoring process: one process reads the database once.
   RESULTS+=("bogofilter|$trained|$tested|$best|$again|$(elapsed "$t0" "$t1")|$best|-|-|$counts")
+}
+
+# bogofilter once more, given only the words the module's filter sees: each message made into
+# the distinct words the module trains on or rates (bench/spam_words_dump --words), so that the
+# table shows what the best open filter makes of the same evidence.
+run_bogofilter_on_words() {
+  local dump="${QBX_CORPUS_DUMPER:-build/bench/bench/spam_words_dump}"
+  [ -x "$dump" ] || { log "no $dump: bogofilter does not rate the module's words"; return 0; }
+  local words="$SPLIT/words" db="$SPLIT/bogofilter-words" out="$SPLIT/bogofilter-words-out"
+  rm -rf "$words" "$db" "$out"
+  mkdir -p "$db" "$out"
+  log "bogofilter on the module's words"
+  local folder mode
+  for folder in spam-train ham-train spam-test ham-test; do
+    mode=rate
+    case "$folder" in *-train) mode=train ;; esac
+    mkdir -p "$words/$folder"
+    find "$SPLIT/$folder" -type f | LC_ALL=C sort |
+      xargs "$dump" --words "$mode" "$words/$folder" "$MIN_WORD_LENGTH"
+  done
+  local t0 t1 t2
+  t0="$(now)"
+  find "$words/spam-train" -type f | LC_ALL=C sort | xargs bogofilter -d "$db" -s -B
+  find "$words/ham-train" -type f | LC_ALL=C sort | xargs bogofilter -d "$db" -n -B
+  t1="$(now)"
+  find "$words/spam-test" "$words/ham-test" -type f | LC_ALL=C sort |
+    xargs bogofilter -d "$db" -T -B >"$out/score.txt" || true
+  t2="$(now)"
+  local tested counts
+  tested="$(wc -l <"$out/score.txt")"
+  counts="$(bogofilter_counts "$out/score.txt")"
+  RESULTS+=("bogofilter-words|-|$tested|$(elapsed "$t1" "$t2")|-|$(elapsed "$t0" "$t1")|-|-|-|$counts")
 }
 
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.1fx", (b > 0 ? a / b : 0) }'; }
@@ -334,32 +373,36 @@ near_cutoff() {
     awk -F '\t' '{ printf "%-60s %8s %11s\n", $3, $1, $2 }'
 }
 
-# One line per split for the summary: both tools' spam caught and false positives.
+# One line per split for the summary: both tools' spam caught and false positives, and
+# bogofilter's on the module's words.
 SUMMARY=()
 summarize() {
   local row name fed scored rating again wtrain wscore session items caught ns fp nh us uh none
-  local ours="" theirs="" speed="" oursPerMsg="" bogoPerMsg=""
+  local ours="" theirs="" words="-|-|-" speed="" oursPerMsg="" bogoPerMsg=""
   for row in "${RESULTS[@]}"; do
     IFS='|' read -r name fed scored rating again wtrain wscore session items caught ns fp nh us uh none <<<"$row"
     case "$name" in
       qbxhost-native) ours="$caught/$ns|$fp/$nh|$us / $uh"; oursPerMsg="$(per_msg "$rating" "$scored")" ;;
       bogofilter) theirs="$caught/$ns|$fp/$nh|$us / $uh"; bogoPerMsg="$(per_msg "$rating" "$scored")" ;;
+      bogofilter-words) words="$caught/$ns|$fp/$nh|$us / $uh" ;;
     esac
   done
   speed="$(ratio "$bogoPerMsg" "$oursPerMsg")"
-  SUMMARY+=("$1|$ours|$theirs|$speed")
+  SUMMARY+=("$1|$ours|$theirs|$speed|$words")
 }
 
 summary_table() {
-  printf '\n%-12s | %-40s | %-40s | %s\n' split "qbxhost: caught, false pos., unsure s/h" \
-    "bogofilter: caught, false pos., unsure s/h" "rating"
-  local row name oc of ou bc bf bu speed
+  printf '\n%-12s | %-40s | %-40s | %-6s | %s\n' split "qbxhost: caught, false pos., unsure s/h" \
+    "bogofilter: caught, false pos., unsure s/h" "rating" "bogofilter on qbxhost's words"
+  local row name oc of ou bc bf bu speed wc wf wu
   for row in "${SUMMARY[@]}"; do
-    IFS='|' read -r name oc of ou bc bf bu speed <<<"$row"
-    printf '%-12s | %-12s %-10s %-16s | %-12s %-10s %-16s | %s\n' "$name" "$oc" "$of" "$ou" \
-      "$bc" "$bf" "$bu" "$speed"
+    IFS='|' read -r name oc of ou bc bf bu speed wc wf wu <<<"$row"
+    printf '%-12s | %-12s %-10s %-16s | %-12s %-10s %-16s | %-6s | %-12s %-10s %s\n' "$name" \
+      "$oc" "$of" "$ou" "$bc" "$bf" "$bu" "$speed" "$wc" "$wf" "$wu"
   done
   printf '\nrating: bogofilter'"'"'s time per message over the native qbxhost'"'"'s, first session.\n'
+  printf 'bogofilter on qbxhost'"'"'s words: trained on the words the module trains on, rating the\n'
+  printf 'words it rates (no headers, no digits, no markup in the rated text).\n'
 }
 
 # The trained items' counts of every rated message'"'"'s words (see bench/spam_words_dump.cpp).
@@ -367,7 +410,7 @@ dump_words() {
   local dump="${QBX_CORPUS_DUMPER:-build/bench/bench/spam_words_dump}"
   [ -x "$dump" ] || { log "no $dump: no word counts"; return 0; }
   find "$SPLIT/spam-test" "$SPLIT/ham-test" -type f | LC_ALL=C sort |
-    xargs "$dump" "$SPLIT/home-native/Plugins/Statistics" 5 >"$SPLIT/words.txt"
+    xargs "$dump" "$SPLIT/home-native/Plugins/Statistics" "$MIN_WORD_LENGTH" >"$SPLIT/words.txt"
 }
 
 prepare
@@ -399,6 +442,7 @@ for name in "${SPLITS[@]}"; do
     run_qbxhost qbxhost-win64-wine "$SPLIT/home-win64" "$WIN_HOST" wine
   fi
   run_bogofilter
+  run_bogofilter_on_words
   printf '\n=== split %s: trained on %s spam and %s ham, rating %s spam and %s ham\n' "$name" \
     "$(count_files "$SPLIT/spam-train")" "$(count_files "$SPLIT/ham-train")" \
     "$(count_files "$SPLIT/spam-test")" "$(count_files "$SPLIT/ham-test")"

@@ -242,14 +242,14 @@ TEST(SpamModelSmoothedTest, WordProbabilityByHand) {
         double expected;
     };
     const std::vector<Case> cases = {
-        // s = 1, x = 0.52: f = (0.52 + N * p) / (1 + N).
-        {10, 0, {10, 10}, 10.52 / 11},                    // one side only: p = 1
-        {0, 4, {100, 50}, 0.52 / 5},                      // the other side only: p = 0
-        {3, 1, {100, 50}, (0.52 + 4 * 0.6) / 5},          // shares 0.03 and 0.02: p = 0.6
-        {30, 5, {10, 10}, (0.52 + 35 * (2.0 / 3)) / 36},  // past its side's total: share 1
-        {2, 0, {0, 10}, 2.52 / 3},                        // a side without a total: share 1
-        {-5, 2, {10, 10}, 0.52 / 3},                      // a negative count is none
-        {1, 1, {7, 7}, 1.52 / 3},                         // even shares lean to x
+        // s = 0.3, x = 0.52: f = (0.156 + N * p) / (0.3 + N).
+        {10, 0, {10, 10}, 10.156 / 10.3},                      // one side only: p = 1
+        {0, 4, {100, 50}, 0.156 / 4.3},                        // the other side only: p = 0
+        {3, 1, {100, 50}, (0.156 + 4 * 0.6) / 4.3},            // shares 0.03 and 0.02: p = 0.6
+        {30, 5, {10, 10}, (0.156 + 35 * (2.0 / 3)) / 35.3},    // past its side's total: share 1
+        {2, 0, {0, 10}, 2.156 / 2.3},                          // a side without a total: share 1
+        {-5, 2, {10, 10}, 0.156 / 2.3},                        // a negative count is none
+        {1, 1, {7, 7}, 1.156 / 2.3},                           // even shares lean to x
     };
     for (const Case& c : cases)
         EXPECT_NEAR(smoothedWordProbability(c.spam, c.nonSpam, c.totals), c.expected, 1e-15)
@@ -260,8 +260,8 @@ TEST(SpamModelSmoothedTest, WordProbabilityByHand) {
 
 TEST(SpamModelSmoothedTest, ScaleMeetsTheHostsCutOffsAndIsMonotone) {
     const std::vector<std::pair<double, double>> table = {
-        {0.0, 0.0},     {0.225, 20.25}, {0.45, 40.5}, {0.72, 50.0}, {0.99, 59.5},
-        {0.995, 79.75}, {1.0, 100.0},   {-1.0, 0.0},  {2.0, 100.0}, {std::nan(""), 50.0}};
+        {0.0, 0.0},     {0.225, 20.25}, {0.45, 40.5}, {0.7, 50.0},  {0.95, 59.5},
+        {0.975, 79.75}, {1.0, 100.0},   {-1.0, 0.0},  {2.0, 100.0}, {std::nan(""), 50.0}};
     for (const auto& [indicator, scale] : table)
         EXPECT_NEAR(scoreScaleOf(indicator), scale, 1e-12) << indicator;
     // Rounded, the cut-offs fall exactly on the chosen indicators.
@@ -297,14 +297,19 @@ TEST(SpamModelSmoothedTest, ScoresByHandAndMissesWithoutInformativeWords) {
         sides.train(true, "viagra");
         sides.train(false, "meeting");
     }
+    sides.train(true, "casino");
+    sides.train(true, "casino");
     sides.train(true, "often");
     sides.train(false, "often");
-    // One word: Fisher's indicator is its f = 10.52 / 11 = 0.956, below the spam cut of 0.99:
-    // 40.5 + 19 * (f - 0.45) / 0.54 = 58.32. One word, however often trained, is no verdict.
-    EXPECT_EQ(sides.score("viagra"), 58);
-    EXPECT_EQ(sides.score("viagra viagra viagra"), 58);  // a repeat is no new evidence
-    EXPECT_EQ(sides.score("meeting"), 4);                // f = 0.52 / 11: 40.5 * f / 0.45 = 4.25
-    EXPECT_EQ(sides.score("viagra meeting"), 42);        // indicator 0.5057: 40.5 + 19 * 0.103
+    // One word: Fisher's indicator is its f. Seen twice, f = 2.156 / 2.3 = 0.937, below the spam
+    // cut of 0.95: 40.5 + 19 * (f - 0.45) / 0.5 = 59.02, unsure.
+    EXPECT_EQ(sides.score("casino"), 59);
+    // Seen ten times and never in the user's mail: f = 10.156 / 10.3 = 0.986, spam on its own,
+    // 59.5 + 40.5 * (f - 0.95) / 0.05 = 88.68.
+    EXPECT_EQ(sides.score("viagra"), 89);
+    EXPECT_EQ(sides.score("viagra viagra viagra"), 89);  // a repeat is no new evidence
+    EXPECT_EQ(sides.score("meeting"), 1);  // f = 0.156 / 10.3: 40.5 * f / 0.45 = 1.36
+    EXPECT_EQ(sides.score("viagra meeting"), 42);  // indicator 0.5025: 40.5 + 19 * 0.105
     // Known, but too close to 0.5 to count; unknown; too short to be a word.
     EXPECT_EQ(sides.score("often"), -1);
     EXPECT_EQ(sides.score("nothing known"), -1);
@@ -314,31 +319,31 @@ TEST(SpamModelSmoothedTest, ScoresByHandAndMissesWithoutInformativeWords) {
 }
 
 // The decision on statistics made by hand: forty messages a side, sharing everyday words that
-// tell nothing, each side with words of its own; two spam words were seen twice only.
-TEST(SpamModelSmoothedTest, AFewSpamWordsAmongOrdinaryOnesAreNoVerdict) {
+// tell nothing, each side with words of its own; one spam word was seen twice only.
+TEST(SpamModelSmoothedTest, OrdinaryWordsTellNothingAndTheUsersOwnWordsWeighAgainstSpam) {
     TrainedSides sides;
     const std::string neutral = "about would there please thanks today";
     for (int i = 0; i < 40; ++i) {
         sides.train(true, neutral + " viagra casino lottery pharmacy");
         sides.train(false, neutral + " meeting agenda project review");
     }
-    sides.train(true, "bonus prize");
-    sides.train(true, "bonus prize");
+    sides.train(true, "bonus");
+    sides.train(true, "bonus");
 
     // Words known as well on both sides are no evidence at all.
     EXPECT_EQ(sides.score(neutral), -1);
-    // Spam words the filter has seen twice: f = 2.52 / 3 each, indicator 0.92, unsure.
-    const std::int32_t weak = sides.score(neutral + " bonus prize");
+    // A spam word the filter has seen twice is no verdict among them.
+    const std::int32_t weak = sides.score(neutral + " bonus");
     EXPECT_GT(weak, 40);
     EXPECT_LT(weak, 60);
-    // One spam word seen forty times is still no verdict alone: f = 40.52 / 41 = 0.988.
-    EXPECT_EQ(sides.score(neutral + " viagra"), 59);
     // Two strong spam words against two of the user's own words: unsure, not spam.
     const std::int32_t mixed = sides.score("meeting agenda viagra casino");
     EXPECT_GT(mixed, 40);
     EXPECT_LT(mixed, 60);
-    // Strong spam words together are.
-    EXPECT_GE(sides.score(neutral + " viagra casino"), 60);
+    // Against one of the user's words, the weak one is not spam either.
+    EXPECT_LE(sides.score(neutral + " bonus meeting"), 40);
+    // Strong spam words are.
+    EXPECT_GE(sides.score(neutral + " viagra"), 60);
     EXPECT_GE(sides.score("viagra casino lottery pharmacy"), 99);
     EXPECT_LE(sides.score("meeting agenda project review"), 1);
 }
@@ -361,9 +366,8 @@ TEST(SpamModelSmoothedTest, TrainedSpamRanksAboveTrainedHamWithinRange) {
     for (const auto& text : ham) sides.train(false, text);
     const std::int32_t spamScore = sides.score("free pills discount, click to order today");
     const std::int32_t hamScore = sides.score("the patch for the build, review before the meeting");
-    // Each of the spam words was trained once or twice: the text is no longer ham, but that is
-    // too little for the spam verdict (AFewSpamWordsAmongOrdinaryOnesAreNoVerdict).
-    EXPECT_GT(spamScore, 40);
+    // Five words of the text were trained as spam only, once or twice each.
+    EXPECT_GE(spamScore, 60);
     EXPECT_LE(spamScore, 100);
     EXPECT_LE(hamScore, 40);
     EXPECT_GE(hamScore, 0);
