@@ -118,7 +118,7 @@ count_files() { find "$1" -maxdepth 1 -type f | wc -l; }
 # false positives|ham tested|unsure spam|unsure ham|no score
 RESULTS=()
 FLAGS="${QBX_CORPUS_FLAGS:-65535}"
-RUNS="${QBX_CORPUS_RUNS:-3}"
+RUNS="${QBX_CORPUS_RUNS:-5}"
 # The filter's minimum word length: the setting's default, which the runs leave alone.
 MIN_WORD_LENGTH=5
 
@@ -322,14 +322,18 @@ table() {
     "load+store s" "items s"
   for row in "${RESULTS[@]}"; do
     IFS='|' read -r name fed scored rating again wtrain wscore session items caught ns fp nh us uh none <<<"$row"
-    local perMsg againMsg
+    local perMsg againMsg againRatio="-"
     perMsg="$(per_msg "$rating" "$scored")"
-    againMsg="$(per_msg "$again" "$scored")"
+    againMsg="-"
+    if [ "$again" != "-" ]; then
+      againMsg="$(per_msg "$again" "$scored")"
+      againRatio="$(ratio "$bogoAgain" "$againMsg")"
+    fi
     local unsure="$us / $uh"
     [ "$none" != "0" ] && unsure="$unsure (+$none none)"
     printf '%-20s %12s %14s %18s %12s %8s %12s %8s %10s %14s %8s\n' "$name" "$caught/$ns" "$fp/$nh" \
-      "$unsure" "$perMsg" "$(ratio "$bogoPerMsg" "$perMsg")" "$againMsg" \
-      "$(ratio "$bogoAgain" "$againMsg")" "$wtrain" "$session" "$items"
+      "$unsure" "$perMsg" "$(ratio "$bogoPerMsg" "$perMsg")" "$againMsg" "$againRatio" \
+      "$wtrain" "$session" "$items"
   done
   printf '\nunsure: qbxhost scores 41..59 (none = no score, -1), bogofilter its U verdicts.\n'
   printf 'us/message: qbxhost'"'"'s own timing of the message parsing and the score calls (every item\n'
