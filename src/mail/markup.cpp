@@ -104,8 +104,14 @@ std::size_t blankMarkup(std::span<char> text) noexcept {
         std::memset(text.data() + from, ' ', to - from);
         blanked += to - from;
     };
+    // Only "<" and "&" open markup: the text between them is passed over by the library's
+    // search rather than looked at byte by byte.
+    NextOf nextOpen(view, "<");
+    NextOf nextAmpersand(view, "&");
     const std::size_t n = text.size();
     for (std::size_t i = 0; i < n;) {
+        i = std::min(nextOpen.from(i), nextAmpersand.from(i));
+        if (i >= n) break;
         const char c = text[i];
         if (c == '&') {
             const std::size_t end = entityEnd(view, i);
