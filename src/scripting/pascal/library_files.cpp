@@ -36,8 +36,8 @@ struct Search {
 
 struct State {
     RuntimeServices services;
-    std::vector<std::unique_ptr<OpenScriptFile>> files;  // handle h is files[h - 1]
-    std::vector<std::unique_ptr<Search>> searches;       // FindHandle h is searches[h - 1]
+    HandleTable<OpenScriptFile, kMaxOpenFiles> files;
+    HandleTable<Search, kMaxSearches> searches;  // by FindHandle
 
     ScriptFiles& fs() const { return need(services.scriptFiles, "The file system"); }
 };
@@ -246,9 +246,7 @@ ArrayBox& searchRecord(Value& v) {
 
 Search* searchOf(const ArrayBox& record, State& s) {
     const Value& handle = record.items[kFindHandle];
-    const std::int64_t id = handle.isInteger() ? handle.integer() : 0;
-    if (id < 1 || static_cast<std::size_t>(id) > s.searches.size()) return nullptr;
-    return s.searches[static_cast<std::size_t>(id - 1)].get();
+    return s.searches.find(handle.isInteger() ? handle.integer() : 0);
 }
 
 // The next entry that the search's attributes let through into the record; 18 at the end.
@@ -267,9 +265,7 @@ std::int64_t nextFound(Search& search, ArrayBox& record) {
 
 void closeSearch(ArrayBox& record, State& s) {
     const Value& handle = record.items[kFindHandle];
-    const std::int64_t id = handle.isInteger() ? handle.integer() : 0;
-    if (id >= 1 && static_cast<std::size_t>(id) <= s.searches.size())
-        s.searches[static_cast<std::size_t>(id - 1)].reset();
+    s.searches.release(handle.isInteger() ? handle.integer() : 0);
     record.items[kFindHandle].assign(Value(std::int64_t{-1}));
 }
 
@@ -286,17 +282,11 @@ Value findFirst(Args a, CallContext&, State& s) {
         record.items[kFindHandle].assign(Value(std::int64_t{-1}));
         return Value(kFileNotFound);
     }
-    auto slot = std::find(s.searches.begin(), s.searches.end(), nullptr);
-    if (slot == s.searches.end()) {
-        if (s.searches.size() >= kMaxSearches)
-            throw RuntimeError("Too many searches open: FindClose the ones that are done",
-                               "EInOutError");
-        s.searches.emplace_back();
-        slot = s.searches.end() - 1;
-    }
-    *slot = std::move(search);
-    record.items[kFindHandle].assign(
-        Value(static_cast<std::int64_t>(slot - s.searches.begin() + 1)));
+    const std::int64_t handle = s.searches.keep(std::move(search));
+    if (handle == 0)
+        throw RuntimeError("Too many searches open: FindClose the ones that are done",
+                           "EInOutError");
+    record.items[kFindHandle].assign(Value(handle));
     return Value(std::int64_t{0});
 }
 
@@ -315,21 +305,13 @@ Value findClose(Args a, CallContext&, State& s) {
 // ---- handles
 
 OpenScriptFile* fileOf(const Value& handle, State& s) {
-    const std::int64_t h = handle.toInteger();
-    if (h < 1 || static_cast<std::size_t>(h) > s.files.size()) return nullptr;
-    return s.files[static_cast<std::size_t>(h - 1)].get();
+    return s.files.find(handle.toInteger());
 }
 
 Value keepOpen(std::unique_ptr<OpenScriptFile> file, State& s) {
     if (!file) return Value(std::int64_t{-1});
-    auto slot = std::find(s.files.begin(), s.files.end(), nullptr);
-    if (slot == s.files.end()) {
-        if (s.files.size() >= kMaxOpenFiles) return Value(std::int64_t{-1});
-        s.files.emplace_back();
-        slot = s.files.end() - 1;
-    }
-    *slot = std::move(file);
-    return Value(static_cast<std::int64_t>(slot - s.files.begin() + 1));
+    const std::int64_t handle = s.files.keep(std::move(file));
+    return Value(handle == 0 ? std::int64_t{-1} : handle);
 }
 
 Value fileCreate(Args a, CallContext&, State& s) {
@@ -403,9 +385,7 @@ Value fileSeek(Args a, CallContext&, State& s) {
 }
 
 Value fileClose(Args a, CallContext&, State& s) {
-    const std::int64_t h = a[0].toInteger();
-    if (h >= 1 && static_cast<std::size_t>(h) <= s.files.size())
-        s.files[static_cast<std::size_t>(h - 1)].reset();
+    s.files.release(a[0].toInteger());
     return Value();
 }
 

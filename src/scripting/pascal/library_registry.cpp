@@ -42,7 +42,7 @@ struct RegistryObject {
 
 struct State {
     RuntimeServices services;
-    std::vector<std::unique_ptr<RegistryObject>> objects;  // object n is objects[n - 1]
+    HandleTable<RegistryObject, kMaxObjects> objects;
 
     ScriptRegistry& registry() const { return need(services.scriptRegistry, "The registry"); }
 };
@@ -52,12 +52,11 @@ struct State {
 }
 
 RegistryObject& objectOf(const Value& v, State& s) {
-    const std::int64_t id = v.isInteger() ? v.integer() : 0;
-    if (id < 1 || static_cast<std::size_t>(id) > s.objects.size() ||
-        s.objects[static_cast<std::size_t>(id - 1)] == nullptr)
+    RegistryObject* object = s.objects.find(v.isInteger() ? v.integer() : 0);
+    if (object == nullptr)
         throw RuntimeError("Access violation: the TRegistry object is nil or freed",
                            "EAccessViolation");
-    return *s.objects[static_cast<std::size_t>(id - 1)];
+    return *object;
 }
 
 std::optional<RegistryRoot> rootOf(std::int64_t value) {
@@ -84,23 +83,16 @@ std::optional<std::string> keyPath(const RegistryObject& o, const Value& v) {
 }
 
 Value create(Args, CallContext&, State& s) {
-    auto slot = std::find(s.objects.begin(), s.objects.end(), nullptr);
-    if (slot == s.objects.end()) {
-        if (s.objects.size() >= kMaxObjects)
-            throw RuntimeError("Too many TRegistry objects: Free the ones that are done",
-                               "EOutOfResources");
-        s.objects.emplace_back();
-        slot = s.objects.end() - 1;
-    }
-    *slot = std::make_unique<RegistryObject>();
-    return Value(static_cast<std::int64_t>(slot - s.objects.begin() + 1));
+    const std::int64_t handle = s.objects.keep(std::make_unique<RegistryObject>());
+    if (handle == 0)
+        throw RuntimeError("Too many TRegistry objects: Free the ones that are done",
+                           "EOutOfResources");
+    return Value(handle);
 }
 
 // Free of nil does nothing, as in Delphi.
 Value free(Args a, CallContext&, State& s) {
-    const std::int64_t id = a[0].isInteger() ? a[0].integer() : 0;
-    if (id >= 1 && static_cast<std::size_t>(id) <= s.objects.size())
-        s.objects[static_cast<std::size_t>(id - 1)].reset();
+    s.objects.release(a[0].isInteger() ? a[0].integer() : 0);
     return Value();
 }
 

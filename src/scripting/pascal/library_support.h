@@ -1,12 +1,15 @@
 // Shared plumbing of the runtime library's tables; not part of the interpreter's interface.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "scripting/pascal/library.h"
 
@@ -45,6 +48,39 @@ bool forEachSetMember(const Value& v, unsigned limit, const std::function<void(u
 std::string quotedText(std::string_view s, char quote, CallContext& c);
 // A floating result that must stay finite, as the interpreter's own arithmetic does.
 Value realResult(double d);
+// Objects a script holds by number (open files, searches, TRegistry objects): handle h is the
+// h-th slot, a freed slot is taken again before the table grows, and no more than `Capacity`
+// are held at once.
+template <typename T, std::size_t Capacity>
+class HandleTable {
+public:
+    // The object's handle, or 0 when the table is full (the object is dropped).
+    std::int64_t keep(std::unique_ptr<T> object) {
+        auto slot = std::find(slots_.begin(), slots_.end(), nullptr);
+        if (slot == slots_.end()) {
+            if (slots_.size() >= Capacity) return 0;
+            slot = slots_.emplace(slots_.end());
+        }
+        *slot = std::move(object);
+        return static_cast<std::int64_t>(slot - slots_.begin()) + 1;
+    }
+    // Null for a handle that names no slot or a freed one.
+    T* find(std::int64_t handle) const noexcept {
+        return named(handle) ? slots_[static_cast<std::size_t>(handle - 1)].get() : nullptr;
+    }
+    // A handle that names nothing is let be.
+    void release(std::int64_t handle) noexcept {
+        if (named(handle)) slots_[static_cast<std::size_t>(handle - 1)].reset();
+    }
+
+private:
+    bool named(std::int64_t handle) const noexcept {
+        return handle >= 1 && static_cast<std::uint64_t>(handle) <= slots_.size();
+    }
+
+    std::vector<std::unique_ptr<T>> slots_;
+};
+
 // The service, or the script error that it is not available in this host.
 template <typename T>
 T& need(T* service, std::string_view what) {

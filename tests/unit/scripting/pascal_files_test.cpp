@@ -151,6 +151,10 @@ TEST_F(PascalFiles, HandlesReadAndWriteBoundedByTheScriptsOwnBuffers) {
     EXPECT_EQ(outcome("var i, h: Integer; begin for i := 1 to 100 do h := FileOpen('@f.bin', 0);"
                       " Result := h end."),
               "-1");
+    // A closed handle is the one given next, and only it: every other is still held.
+    EXPECT_EQ(outcome("begin FileClose(7); Result := IntToStr(FileOpen('@f.bin', 0)) + ' ' +"
+                      " IntToStr(FileOpen('@f.bin', 0)) end."),
+              "7 -1");
     EXPECT_EQ(outcome("FileRead(1, Result, 10000000000)"),
               "!Line 1, column 1: Script stopped: string length limit");
 }
