@@ -20,6 +20,7 @@
 #include "core/log.h"
 #include "mail/encoded_blocks.h"
 #include "mail/headers.h"
+#include "message_items.h"
 #include "platform/platform.h"
 #include "statistics/spam_entry.h"
 #include "statistics/stat_store.h"
@@ -36,18 +37,16 @@ struct Message {
     std::string body;  // without its encoded attachment lines, as the module counts it
 };
 
+// The message split into header block and body as qbxhost hands them to the module.
 Message readMessage(const char* path) {
     std::ifstream in(path, std::ios::binary);
     std::stringstream buffer;
     buffer << in.rdbuf();
     const std::string raw = buffer.str();
-    std::size_t split = raw.find("\n\n");
-    std::size_t skip = 2;
-    if (const std::size_t crlf = raw.find("\r\n\r\n"); crlf < split) split = crlf, skip = 4;
+    const qbxhost::MessageItems items = qbxhost::parseMessage(raw);
     Message message;
-    message.header = split == std::string::npos ? raw : raw.substr(0, split);
-    const std::string body = split == std::string::npos ? "" : raw.substr(split + skip);
-    message.body = qbx::mail::leaveOutEncodedBlocks(body).textOf(body);
+    message.header = items.header;
+    message.body = qbx::mail::leaveOutEncodedBlocks(items.body).textOf(items.body);
     return message;
 }
 
